@@ -1,0 +1,391 @@
+// Settings store on QSettings and the shared utilities.
+
+#include "base/qvUtility.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QOperatingSystemVersion>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QSysInfo>
+#include <QTimer>
+#include <QWidget>
+
+#include <chrono>
+#include <optional>
+#include <thread>
+
+QString AppDescription;
+QString AppVersion;
+QString AppNotice;
+QString AppCompanyName;
+TqvRegUtil* AppSettings = nullptr;
+
+namespace {
+QString& AppTitle() {
+    static QString title;
+    return title;
+}
+} // namespace
+
+void SetAppTitle(const QString& title) {
+    AppTitle() = title;
+    if (QCoreApplication::instance() != nullptr)
+        QCoreApplication::setApplicationName(title);
+}
+
+QString GetAppTitle() { return AppTitle(); }
+
+TSettingsLocation SettingsLocationOf(TRootKey root, const QString& keyPath) {
+    QStringList parts = keyPath.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+    if (!parts.isEmpty() && parts.first().compare(QLatin1String("SOFTWARE"), Qt::CaseInsensitive) == 0)
+        parts.removeFirst();
+    if (parts.isEmpty())
+        return {};
+    QString base;
+    if (root == TRootKey::CurrentUser) {
+        base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    } else {
+        const QStringList all = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
+        base = all.isEmpty() ? QString() : all.last();
+    }
+    if (base.isEmpty())
+        return {};
+    // "Maker/Title" becomes the folder of the maker and the title's INI file.
+    TSettingsLocation location;
+    location.FileName = base + QLatin1Char('/') + parts.takeFirst() + QLatin1String(".ini");
+    location.Group = parts.join(QLatin1Char('/'));
+    return location;
+}
+
+// The platform's registry object: one key open at a time, as the store uses it.
+class TRegistryAccessor {
+public:
+    TRootKey RootKey = TRootKey::CurrentUser;
+
+    // False when the key does not exist and may not be created, or cannot be.
+    bool OpenKey(const QString& keyPath, bool canCreate) {
+        settings.reset();
+        const TSettingsLocation location = SettingsLocationOf(RootKey, keyPath);
+        if (!location.IsValid())
+            return false;
+        const QFileInfo file(location.FileName);
+        if (file.exists() && !file.isFile())
+            return false;
+        if (!file.exists()) {
+            if (!canCreate)
+                return false;
+            // An INI file can hold an empty group only by existing itself.
+            if (!QDir().mkpath(file.absolutePath()))
+                return false;
+            QFile create(location.FileName);
+            if (!create.open(QIODevice::WriteOnly | QIODevice::Append))
+                return false;
+        }
+        settings = std::make_unique<QSettings>(location.FileName, QSettings::IniFormat);
+        if (!location.Group.isEmpty()) {
+            if (!canCreate && !GroupExists(location.Group)) {
+                settings.reset();
+                return false;
+            }
+            settings->beginGroup(location.Group);
+        }
+        if (settings->status() == QSettings::FormatError)
+            throw ERegistryError("The settings file is damaged");
+        return true;
+    }
+
+    void CloseKey() { settings.reset(); }
+
+    bool ValueExists(const QString& name) const { return settings->contains(name); }
+
+    QString ReadString(const QString& name) const { return settings->value(name).toString(); }
+
+    int ReadInteger(const QString& name) const {
+        bool ok = false;
+        const int value = settings->value(name).toInt(&ok);
+        if (!ok)
+            throw ERegistryError("Invalid data type for '" + name.toStdString() + "'");
+        return value;
+    }
+
+    bool ReadBool(const QString& name) const {
+        const QVariant stored = settings->value(name);
+        bool ok = false;
+        const int value = stored.toInt(&ok);
+        if (ok)
+            return value != 0;
+        const QString text = stored.toString().trimmed().toLower();
+        if (text == QLatin1String("true"))
+            return true;
+        if (text == QLatin1String("false"))
+            return false;
+        throw ERegistryError("Invalid data type for '" + name.toStdString() + "'");
+    }
+
+    void Write(const QString& name, const QVariant& value) {
+        settings->setValue(name, value);
+        Flush();
+    }
+
+    void Delete(const QString& name) {
+        settings->remove(name);
+        Flush();
+    }
+
+private:
+    bool GroupExists(const QString& group) const {
+        const QStringList path = group.split(QLatin1Char('/'));
+        QStringList prefix;
+        for (const QString& part : path) {
+            settings->beginGroup(prefix.join(QLatin1Char('/')));
+            const bool found = settings->childGroups().contains(part);
+            settings->endGroup();
+            if (!found)
+                return false;
+            prefix << part;
+        }
+        return true;
+    }
+
+    void Flush() {
+        settings->sync();
+        if (settings->status() == QSettings::AccessError)
+            throw ERegistryError("Failed to write to the settings file");
+        if (settings->status() == QSettings::FormatError)
+            throw ERegistryError("The settings file is damaged");
+    }
+
+    std::unique_ptr<QSettings> settings;
+};
+
+namespace {
+std::string Quoted(const QString& text) { return "\"" + text.toStdString() + "\""; }
+
+[[noreturn]] void RethrowRead(const std::exception& error, const QString& what) {
+    throw ERegistryError(std::string(error.what()) + " Registry parameter " + Quoted(what) +
+                         " read failed!");
+}
+
+[[noreturn]] void RethrowWrite(const std::exception& error, const QString& name) {
+    throw ERegistryError(std::string(error.what()) + " Registry parameter " + Quoted(name) +
+                         " write failed!");
+}
+} // namespace
+
+TqvRegUtil::TqvRegUtil(QObject* owner) : QObject(owner) {}
+
+TqvRegUtil::~TqvRegUtil() = default;
+
+TRegistryAccessor& TqvRegUtil::Registry() {
+    if (!registry)
+        registry = std::make_unique<TRegistryAccessor>();
+    return *registry;
+}
+
+void TqvRegUtil::CheckPath() const {
+    if (Path.isEmpty())
+        throw ERegistryError("Registry path not set");
+}
+
+void TqvRegUtil::SetRootKey(TRootKey root) { Registry().RootKey = root; }
+
+QString TqvRegUtil::GetString(const QString& name, bool canCreate) {
+    CheckPath();
+    return ReadString(Path, name, canCreate, name);
+}
+
+QString TqvRegUtil::GetStringAt(const QString& keyPath, const QString& name, bool canCreate) {
+    return ReadString(keyPath, name, canCreate, keyPath + QLatin1Char(',') + name);
+}
+
+QString TqvRegUtil::ReadString(const QString& keyPath, const QString& name, bool canCreate,
+                               const QString& label) {
+    TRegistryAccessor& reg = Registry();
+    try {
+        QString result;
+        if (reg.OpenKey(keyPath, canCreate) && reg.ValueExists(name))
+            result = reg.ReadString(name);
+        reg.CloseKey();
+        return result;
+    } catch (const std::exception& error) {
+        reg.CloseKey();
+        RethrowRead(error, label);
+    }
+}
+
+void TqvRegUtil::PutString(const QString& name, const QString& text) {
+    CheckPath();
+    PutStringAt(Path, name, text);
+}
+
+void TqvRegUtil::PutStringAt(const QString& keyPath, const QString& name, const QString& text) {
+    TRegistryAccessor& reg = Registry();
+    try {
+        if (reg.OpenKey(keyPath, true))
+            reg.Write(name, text);
+        reg.CloseKey();
+    } catch (const std::exception& error) {
+        reg.CloseKey();
+        RethrowWrite(error, name);
+    }
+}
+
+int TqvRegUtil::GetInteger(const QString& name, bool canCreate, int defaultValue) {
+    CheckPath();
+    TRegistryAccessor& reg = Registry();
+    try {
+        int result = defaultValue;
+        if (reg.OpenKey(Path, canCreate) && reg.ValueExists(name))
+            result = reg.ReadInteger(name);
+        reg.CloseKey();
+        return result;
+    } catch (const std::exception& error) {
+        reg.CloseKey();
+        RethrowRead(error, name);
+    }
+}
+
+void TqvRegUtil::PutInteger(const QString& name, int value) {
+    CheckPath();
+    TRegistryAccessor& reg = Registry();
+    try {
+        if (reg.OpenKey(Path, true))
+            reg.Write(name, value);
+        reg.CloseKey();
+    } catch (const std::exception& error) {
+        reg.CloseKey();
+        RethrowWrite(error, name);
+    }
+}
+
+bool TqvRegUtil::GetBool(const QString& name, bool canCreate, bool defaultValue) {
+    CheckPath();
+    TRegistryAccessor& reg = Registry();
+    try {
+        bool result = defaultValue;
+        if (reg.OpenKey(Path, canCreate) && reg.ValueExists(name))
+            result = reg.ReadBool(name);
+        reg.CloseKey();
+        return result;
+    } catch (const std::exception& error) {
+        reg.CloseKey();
+        RethrowRead(error, name);
+    }
+}
+
+void TqvRegUtil::PutBool(const QString& name, bool value) { PutInteger(name, value ? 1 : 0); }
+
+void TqvRegUtil::DeleteValue(const QString& name) {
+    CheckPath();
+    TRegistryAccessor& reg = Registry();
+    try {
+        if (reg.OpenKey(Path, false) && reg.ValueExists(name))
+            reg.Delete(name);
+        reg.CloseKey();
+    } catch (const std::exception& error) {
+        reg.CloseKey();
+        throw ERegistryError(std::string(error.what()) + " Registry value " + Quoted(name) +
+                             " deletion failed!");
+    }
+}
+
+void TqvRegUtil::RestoreFormPosition(QWidget* window) {
+    const QString name = window->objectName();
+    window->move(window->x(), GetInteger(name + QLatin1String(".Top"), true, window->y()));
+    window->move(GetInteger(name + QLatin1String(".Left"), true, window->x()), window->y());
+    window->resize(window->width(), GetInteger(name + QLatin1String(".Height"), true, window->height()));
+    window->resize(GetInteger(name + QLatin1String(".Width"), true, window->width()), window->height());
+    if (!window->isWindow())
+        return;
+    const QScreen* screen = window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect area = screen->geometry();
+    const int maxLeft = static_cast<int>(0.9 * area.width());
+    const int maxTop = static_cast<int>(0.9 * area.height());
+    if (window->x() > maxLeft)
+        window->move(maxLeft, window->y());
+    if (window->y() > maxTop)
+        window->move(window->x(), maxTop);
+}
+
+void TqvRegUtil::SaveFormPosition(QWidget* window) {
+    const QString name = window->objectName();
+    PutInteger(name + QLatin1String(".Top"), window->y());
+    PutInteger(name + QLatin1String(".Left"), window->x());
+    PutInteger(name + QLatin1String(".Height"), window->height());
+    PutInteger(name + QLatin1String(".Width"), window->width());
+}
+
+QString ReplaceAll(const QString& text, const QString& search, const QString& replacement) {
+    if (search.isEmpty())
+        return text;
+    QString result = text;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = result.indexOf(search, from, Qt::CaseSensitive);
+        if (at < 0)
+            return result;
+        result.replace(at, search.size(), replacement);
+        from = at + replacement.size(); // never rescan what was just inserted
+    }
+}
+
+QString SanitizeFileName(const QString& text) {
+    static const std::pair<const char*, const char*> pairs[] = {
+        {"\\", "-"}, {"/", "-"}, {":", " "}, {"*", " "}, {"\"", "'"},
+        {"<", " "},  {">", " "}, {"|", " "}, {"?", " "},
+    };
+    QString result = text;
+    for (const auto& [search, replacement] : pairs)
+        result = ReplaceAll(result, QString::fromLatin1(search), QString::fromLatin1(replacement));
+    return result;
+}
+
+void WaitMilliseconds(int count) {
+    const auto start = std::chrono::steady_clock::now();
+    if (QCoreApplication::instance() == nullptr) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(count));
+        return;
+    }
+    // One pass always runs, so even a wait of 0 lets pending work through.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    const auto remaining = std::chrono::milliseconds(count) - elapsed;
+    if (remaining.count() <= 0)
+        return;
+    // A nested loop sleeps until an event or the timer arrives instead of spinning.
+    QEventLoop loop;
+    QTimer::singleShot(remaining, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::AllEvents);
+}
+
+QString OsDescription() {
+#ifdef Q_OS_WIN
+    const QOperatingSystemVersion version = QOperatingSystemVersion::current();
+    const QString name = QStringLiteral("Windows NT");
+    const int build = version.microVersion();
+    return QStringLiteral("%1 %2.%3 (Build %4)")
+        .arg(name)
+        .arg(version.majorVersion())
+        .arg(version.minorVersion())
+        .arg(build);
+#else
+    QString name = QSysInfo::kernelType();
+    if (!name.isEmpty())
+        name[0] = name[0].toUpper();
+    const QStringList numbers = QSysInfo::kernelVersion().split(QLatin1Char('.'));
+    const int major = numbers.value(0).toInt();
+    const int minor = numbers.value(1).toInt();
+    return QStringLiteral("%1 %2.%3").arg(name).arg(major).arg(minor);
+#endif
+}
+
+bool DirectoryExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); }

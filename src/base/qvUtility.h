@@ -1,0 +1,83 @@
+#pragma once
+// The per-user settings store and the small utilities every window shares:
+// application texts, file-name sanitising, replace-all, a message-pumping
+// wait, window position persistence and an operating-system description.
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <stdexcept>
+
+class QWidget;
+
+// Process-wide texts, set once at start-up before any window exists.
+extern QString AppDescription;
+extern QString AppVersion;
+extern QString AppNotice;
+extern QString AppCompanyName;
+
+void SetAppTitle(const QString& title);
+QString GetAppTitle();
+
+// Raised by the settings store; its text names the value that failed.
+class ERegistryError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class TRootKey { CurrentUser, LocalMachine };
+
+// Where a settings key lives on this platform: a file and a group inside it.
+// Keys are written registry-style ("\SOFTWARE\Maker/Title\Sub"); the first
+// component after SOFTWARE names the file, the rest are groups in it.
+struct TSettingsLocation {
+    QString FileName;
+    QString Group;
+    bool IsValid() const { return !FileName.isEmpty(); }
+};
+TSettingsLocation SettingsLocationOf(TRootKey root, const QString& keyPath);
+
+class TRegistryAccessor;
+
+// Typed values with defaults under one key (Path), plus sub-keys.
+class TqvRegUtil : public QObject {
+    Q_OBJECT
+public:
+    explicit TqvRegUtil(QObject* owner = nullptr);
+    ~TqvRegUtil() override;
+
+    // Key path of the application's settings, relative to the root key.
+    QString Path;
+
+    void SetRootKey(TRootKey root);
+
+    QString GetString(const QString& name, bool canCreate);
+    QString GetStringAt(const QString& keyPath, const QString& name, bool canCreate);
+    void PutString(const QString& name, const QString& text);
+    void PutStringAt(const QString& keyPath, const QString& name, const QString& text);
+    int GetInteger(const QString& name, bool canCreate, int defaultValue);
+    void PutInteger(const QString& name, int value);
+    bool GetBool(const QString& name, bool canCreate, bool defaultValue);
+    void PutBool(const QString& name, bool value);
+    void DeleteValue(const QString& name);
+
+    void RestoreFormPosition(QWidget* window);
+    void SaveFormPosition(QWidget* window);
+
+private:
+    TRegistryAccessor& Registry();
+    void CheckPath() const;
+    QString ReadString(const QString& keyPath, const QString& name, bool canCreate, const QString& label);
+
+    std::unique_ptr<TRegistryAccessor> registry;
+};
+
+// The one settings store of the running program; null until start-up made it.
+extern TqvRegUtil* AppSettings;
+
+QString ReplaceAll(const QString& text, const QString& search, const QString& replacement);
+QString SanitizeFileName(const QString& text);
+void WaitMilliseconds(int count);
+QString OsDescription();
+bool DirectoryExists(const QString& path);

@@ -1,0 +1,256 @@
+// The settings store and the shared utilities, as the windows use them.
+
+#include "base/qvUtility.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QWidget>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using testing::HasSubstr;
+
+namespace {
+const QString kPath = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/Quellfarn");
+
+QString ConfigFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+}
+
+QString SettingsFile() { return ConfigFolder() + QStringLiteral("/Tamrix Vonel/Quellfarn.ini"); }
+
+QByteArray SettingsText() {
+    QFile file(SettingsFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteSettingsText(const QByteArray& text) {
+    QDir().mkpath(ConfigFolder() + QStringLiteral("/Tamrix Vonel"));
+    QFile file(SettingsFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
+std::string ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ERegistryError& error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+class SettingsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        QDir(ConfigFolder()).removeRecursively();
+        store.SetRootKey(TRootKey::CurrentUser);
+        store.Path = kPath;
+    }
+    TqvRegUtil store;
+};
+} // namespace
+
+TEST_F(SettingsTest, EveryReadGivesItsDefaultWhenNothingIsStored) {
+    EXPECT_EQ(store.GetString("MIDI_IN", false), QString());
+    EXPECT_EQ(store.GetInteger("TMQReqDelay", false, 1000), 1000);
+    EXPECT_FALSE(store.GetBool("PRE_PLENOVA", false, false));
+    EXPECT_TRUE(store.GetBool("PRE_PLENOVA", false, true));
+    EXPECT_EQ(store.GetStringAt(kPath + "\\Folders", "1", false), QString());
+    EXPECT_FALSE(QFile::exists(SettingsFile())) << "reads without can-create must not create the key";
+
+    EXPECT_EQ(store.GetInteger("LPW", true, 460), 460);
+    EXPECT_TRUE(QFile::exists(SettingsFile())) << "a read with can-create creates the key";
+}
+
+TEST_F(SettingsTest, ValuesRoundTripUnderTheirNamesAndSubKeys) {
+    store.PutString("MIDI_OUT", "Quellfarn Plenova (simulated)");
+    store.PutInteger("MIDI_OUT_CH", 9);
+    store.PutBool("PRE_PLENOVA", true);
+    store.PutStringAt(kPath + "\\Folders", "1", "/home/bass/presets");
+    store.PutStringAt(kPath + "\\Controllers", "4", "Left pedal");
+
+    TqvRegUtil other; // a second store sees what the first wrote
+    other.Path = kPath;
+    EXPECT_EQ(other.GetString("MIDI_OUT", false), "Quellfarn Plenova (simulated)");
+    EXPECT_EQ(other.GetInteger("MIDI_OUT_CH", false, 0), 9);
+    EXPECT_TRUE(other.GetBool("PRE_PLENOVA", false, false));
+    EXPECT_EQ(other.GetStringAt(kPath + "\\Folders", "1", false), "/home/bass/presets");
+    EXPECT_EQ(other.GetStringAt(kPath + "\\Controllers", "4", false), "Left pedal");
+
+    const QByteArray text = SettingsText();
+    EXPECT_THAT(text.toStdString(), HasSubstr("PRE_PLENOVA=1")) << "booleans are stored as 0 or 1";
+    EXPECT_THAT(text.toStdString(), HasSubstr("[Folders]"));
+    EXPECT_THAT(text.toStdString(), HasSubstr("[Controllers]"));
+}
+
+TEST_F(SettingsTest, DeletingAMissingValueCreatesNoKey) {
+    store.DeleteValue("TMQ_REQ_DELAY");
+    EXPECT_FALSE(QFile::exists(SettingsFile()));
+
+    store.PutInteger("RECT_MAIN", 5);
+    store.PutInteger("LPW", 300);
+    store.DeleteValue("RECT_MAIN");
+    store.DeleteValue("RECT_MPT");
+    EXPECT_EQ(store.GetInteger("RECT_MAIN", false, -1), -1);
+    EXPECT_EQ(store.GetInteger("LPW", false, -1), 300);
+}
+
+TEST_F(SettingsTest, OperationsOnAnEmptyPathAreRefused) {
+    TqvRegUtil unset;
+    const std::string expected = "Registry path not set";
+    EXPECT_EQ(ErrorOf([&] { unset.GetString("MIDI_IN", true); }), expected);
+    EXPECT_EQ(ErrorOf([&] { unset.PutString("MIDI_IN", "x"); }), expected);
+    EXPECT_EQ(ErrorOf([&] { unset.GetInteger("LPW", true, 1); }), expected);
+    EXPECT_EQ(ErrorOf([&] { unset.PutInteger("LPW", 1); }), expected);
+    EXPECT_EQ(ErrorOf([&] { unset.GetBool("PRE_PLENOVA", true, false); }), expected);
+    EXPECT_EQ(ErrorOf([&] { unset.PutBool("PRE_PLENOVA", true); }), expected);
+    EXPECT_EQ(ErrorOf([&] { unset.DeleteValue("LPW"); }), expected);
+    QWidget window;
+    window.setObjectName("frmMain");
+    EXPECT_EQ(ErrorOf([&] { unset.SaveFormPosition(&window); }), expected);
+    EXPECT_EQ(ErrorOf([&] { unset.RestoreFormPosition(&window); }), expected);
+    EXPECT_FALSE(QFile::exists(SettingsFile()));
+
+    // The "At" operations name their own key and need no path.
+    unset.PutStringAt(kPath + "\\Folders", "1", "/tmp");
+    EXPECT_EQ(unset.GetStringAt(kPath + "\\Folders", "1", false), "/tmp");
+}
+
+TEST_F(SettingsTest, AValueOfTheWrongTypeNamesTheValueThatFailed) {
+    WriteSettingsText("[General]\nTMQReqDelay=soon\nPRE_PLENOVA=maybe\nLPW=460\n");
+    EXPECT_EQ(ErrorOf([&] { store.GetInteger("TMQReqDelay", true, 1000); }),
+              "Invalid data type for 'TMQReqDelay' Registry parameter \"TMQReqDelay\" read failed!");
+    EXPECT_EQ(ErrorOf([&] { store.GetBool("PRE_PLENOVA", true, false); }),
+              "Invalid data type for 'PRE_PLENOVA' Registry parameter \"PRE_PLENOVA\" read failed!");
+    EXPECT_EQ(store.GetInteger("LPW", true, 0), 460) << "the other values stay readable";
+}
+
+TEST_F(SettingsTest, AKeyThatCannotBeOpenedIsNoError) {
+    // A folder where the settings file should be: nothing can be opened or written.
+    QDir().mkpath(SettingsFile());
+    EXPECT_EQ(store.GetInteger("LPW", true, 460), 460);
+    EXPECT_EQ(store.GetString("MIDI_IN", true), QString());
+    store.PutInteger("LPW", 300);
+    store.DeleteValue("LPW");
+    EXPECT_EQ(store.GetInteger("LPW", true, 460), 460);
+}
+
+TEST(SettingsLocation, KeyPathsMapToOneFileWithSubKeyGroups) {
+    const QString base = ConfigFolder();
+    const TSettingsLocation main = SettingsLocationOf(TRootKey::CurrentUser, kPath);
+    EXPECT_EQ(main.FileName, base + "/Tamrix Vonel/Quellfarn.ini");
+    EXPECT_EQ(main.Group, QString());
+    const TSettingsLocation folders = SettingsLocationOf(TRootKey::CurrentUser, kPath + "\\Folders");
+    EXPECT_EQ(folders.FileName, main.FileName);
+    EXPECT_EQ(folders.Group, "Folders");
+    EXPECT_FALSE(SettingsLocationOf(TRootKey::CurrentUser, "\\SOFTWARE\\").IsValid());
+}
+
+TEST(FormPosition, StoredPositionIsAppliedAndKeptOnScreen) {
+    QDir(ConfigFolder()).removeRecursively();
+    TqvRegUtil store;
+    store.Path = kPath;
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+
+    QWidget window;
+    window.setObjectName("frmMPTEdit");
+    store.PutInteger("frmMPTEdit.Top", screen.height()); // beyond 90 %
+    store.PutInteger("frmMPTEdit.Left", -40);            // negative stays
+    store.PutInteger("frmMPTEdit.Height", 321);
+    store.PutInteger("frmMPTEdit.Width", 456);
+    store.RestoreFormPosition(&window);
+    EXPECT_EQ(window.y(), static_cast<int>(0.9 * screen.height()));
+    EXPECT_EQ(window.x(), -40);
+    EXPECT_EQ(window.height(), 321);
+    EXPECT_EQ(window.width(), 456);
+
+    store.PutInteger("frmMPTEdit.Top", 10);
+    store.PutInteger("frmMPTEdit.Left", screen.width() + 500);
+    store.RestoreFormPosition(&window);
+    EXPECT_EQ(window.x(), static_cast<int>(0.9 * screen.width()));
+    EXPECT_EQ(window.y(), 10);
+
+    window.move(33, 44);
+    window.resize(500, 400);
+    store.SaveFormPosition(&window);
+    EXPECT_EQ(store.GetInteger("frmMPTEdit.Top", false, 0), 44);
+    EXPECT_EQ(store.GetInteger("frmMPTEdit.Left", false, 0), 33);
+    EXPECT_EQ(store.GetInteger("frmMPTEdit.Height", false, 0), 400);
+    EXPECT_EQ(store.GetInteger("frmMPTEdit.Width", false, 0), 500);
+}
+
+TEST(FormPosition, MissingValuesKeepTheWindowWhereItIs) {
+    QDir(ConfigFolder()).removeRecursively();
+    TqvRegUtil store;
+    store.Path = kPath;
+    QWidget window;
+    window.setObjectName("frmMain");
+    window.move(70, 80);
+    window.resize(640, 480);
+    store.RestoreFormPosition(&window);
+    EXPECT_EQ(window.pos(), QPoint(70, 80));
+    EXPECT_EQ(window.size(), QSize(640, 480));
+}
+
+TEST(Text, SanitizeFileNameReplacesEveryForbiddenCharacter) {
+    EXPECT_EQ(SanitizeFileName("A/B:C*D\"E<F>G|H?I\\J"), "A-B C D'E F G H I-J");
+    EXPECT_EQ(SanitizeFileName(" Slap.Bass  "), " Slap.Bass  ") << "no trimming, dots stay";
+    EXPECT_EQ(SanitizeFileName("Fat Fretless 1.tmq007"), "Fat Fretless 1.tmq007");
+}
+
+TEST(Text, ReplaceAllNeverRescansInsertedText) {
+    EXPECT_EQ(ReplaceAll("aaa", "a", "aa"), "aaaaaa");
+    EXPECT_EQ(ReplaceAll("abcabc", "bc", ""), "aa");
+    EXPECT_EQ(ReplaceAll("xAx", "a", "b"), "xAx") << "case-sensitive";
+    EXPECT_EQ(ReplaceAll("unchanged", "", "zz"), "unchanged");
+}
+
+TEST(Wait, ZeroStillProcessesPendingEventsOnce) {
+    int runs = 0;
+    QMetaObject::invokeMethod(qApp, [&] { ++runs; }, Qt::QueuedConnection);
+    WaitMilliseconds(0);
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(Wait, TimersFireDuringTheWaitAndTheWaitLastsItsTime) {
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(5);
+    QElapsedTimer clock;
+    clock.start();
+    WaitMilliseconds(60);
+    EXPECT_GE(clock.elapsed(), 60);
+    EXPECT_GE(ticks, 2);
+}
+
+TEST(Wait, NestedWaitsReturnInnermostFirst) {
+    std::vector<int> order;
+    QTimer::singleShot(0, [&] {
+        WaitMilliseconds(10);
+        order.push_back(1);
+    });
+    WaitMilliseconds(40);
+    order.push_back(2);
+    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+}
+
+TEST(Platform, DirectoryExistsAndOsDescription) {
+    EXPECT_TRUE(DirectoryExists(QDir::tempPath()));
+    EXPECT_FALSE(DirectoryExists(QDir::tempPath() + "/no-such-folder-here"));
+    EXPECT_FALSE(DirectoryExists(QString()));
+    EXPECT_THAT(OsDescription().toStdString(), testing::MatchesRegex(".+ [0-9]+\\.[0-9]+.*"));
+}
+
+TEST(Platform, AppTitleIsKeptForSettingsAndWindows) {
+    SetAppTitle("Quellfarn");
+    EXPECT_EQ(GetAppTitle(), "Quellfarn");
+    EXPECT_EQ(QCoreApplication::applicationName(), "Quellfarn");
+}

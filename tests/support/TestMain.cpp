@@ -1,0 +1,22 @@
+// Shared main of every test program: an offscreen QApplication and a settings
+// folder of its own, so no test touches the user's real settings.
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char* argv[]) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QTemporaryDir settingsFolder;
+    if (!settingsFolder.isValid())
+        return 1;
+    setenv("XDG_CONFIG_HOME", settingsFolder.path().toLocal8Bit().constData(), 1);
+    QApplication application(argc, argv);
+    testing::InitGoogleMock(&argc, argv);
+    return RUN_ALL_TESTS();
+}
