@@ -1,0 +1,12 @@
+#pragma once
+// MIDI data as the user reads it: hexadecimal bytes, the monitor line of an event,
+// and the number of bytes an event occupies.
+
+#include "midi/Miditype.h"
+
+#include <cstdint>
+#include <string>
+
+std::string BytesToHex(const std::uint8_t* bytes, std::uint16_t count);
+std::string EventToText(const TMyMidiEvent& event);
+std::uint16_t EventLength(const TMyMidiEvent& event);

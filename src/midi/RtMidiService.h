@@ -1,0 +1,44 @@
+#pragma once
+// Real MIDI devices through RtMidi, from every RtMidi API that works on this machine
+// (ALSA and JACK on Linux, WinMM on Windows, CoreMIDI on macOS). An API that cannot
+// start (no sound hardware, no JACK server) simply contributes no devices.
+
+#include "midi/MidiBackend.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class RtMidiIn;
+class RtMidiOut;
+
+class RtMidiService : public MidiBackend {
+public:
+    // clientName: how our own connections are called on the MIDI system; their ports
+    // are left out of the device lists.
+    explicit RtMidiService(std::string clientName = "Quellfarn");
+    ~RtMidiService() override;
+
+    std::vector<std::string> InputNames() override;
+    std::vector<std::string> OutputNames() override;
+    std::unique_ptr<MidiInputConnection> OpenInput(std::size_t index, MidiByteSink& sink,
+                                                   MMRESULT& error) override;
+    std::unique_ptr<MidiOutputConnection> OpenOutput(std::size_t index, MMRESULT& error) override;
+
+    struct Api;
+
+private:
+    struct Port {
+        Api* Owner = nullptr;
+        unsigned Number = 0; // RtMidi's port number at the moment of listing
+        std::string Name;
+    };
+    std::vector<Port> ListInputs();
+    std::vector<Port> ListOutputs();
+
+    std::string clientName;
+    std::vector<std::unique_ptr<Api>> apis;
+};
+
+// A port name without the parts that change from run to run (ALSA's client:port numbers).
+std::string StablePortName(const std::string& rtMidiName);

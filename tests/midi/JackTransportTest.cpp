@@ -1,0 +1,113 @@
+// Real MIDI transport: the ports talk through a JACK server to a second client.
+
+#include "midi/MidiDeviceService.h"
+#include "midi/MidiIn.h"
+#include "midi/MidiOut.h"
+#include "midi/RtMidiService.h"
+
+#include "support/PumpUntil.h"
+
+#include <rtmidi/RtMidi.h>
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+namespace {
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Sysex(std::size_t size, std::uint8_t seed) {
+    Bytes bytes(size);
+    bytes.front() = 0xF0;
+    for (std::size_t i = 1; i + 1 < size; ++i)
+        bytes[i] = static_cast<std::uint8_t>((seed + i) & 0x7F);
+    bytes.back() = 0xF7;
+    return bytes;
+}
+
+// The other side: a client with one virtual port in each direction.
+class Peer {
+public:
+    Peer() : in(RtMidi::UNIX_JACK, "peer-in"), out(RtMidi::UNIX_JACK, "peer-out") {
+        in.ignoreTypes(false, false, false);
+        in.setCallback(&Peer::Arrived, this);
+        in.openVirtualPort("from-quellfarn");
+        out.openVirtualPort("to-quellfarn");
+    }
+    void Send(const Bytes& bytes) { out.sendMessage(bytes.data(), bytes.size()); }
+    Bytes Received() {
+        const std::lock_guard lock(mutex);
+        return received;
+    }
+
+private:
+    static void Arrived(double, std::vector<unsigned char>* message, void* self) {
+        auto* peer = static_cast<Peer*>(self);
+        const std::lock_guard lock(peer->mutex);
+        peer->received.insert(peer->received.end(), message->begin(), message->end());
+    }
+    RtMidiIn in;
+    RtMidiOut out;
+    std::mutex mutex;
+    Bytes received;
+};
+} // namespace
+
+TEST(JackTransport, DumpsAndChannelMessagesCrossIntactBothWays) {
+    Peer peer;
+    MidiDeviceService service;
+    service.AddBackend(std::make_unique<RtMidiService>("QuellfarnTest"));
+
+    TMidiInput input(service);
+    std::vector<std::unique_ptr<TMyMidiEvent>> events;
+    input.OnMidiInput = [&](TMidiInput& sender) {
+        while (sender.PendingCount() > 0)
+            events.push_back(sender.ReadEvent());
+    };
+    ASSERT_NO_THROW(input.SetProductName("peer-out:to-quellfarn")) << "the peer's port is listed by name";
+    input.SetSysexBufferSize(16384);
+    input.OpenDevice();
+    input.StartInput();
+    TMidiOutput output(service);
+    ASSERT_NO_THROW(output.SetProductName("peer-in:from-quellfarn"));
+    output.OpenDevice();
+    PumpFor(100); // let JACK settle the connections
+
+    const std::vector<Bytes> messages{Sysex(258, 1), Sysex(406, 2), Sysex(10000, 3), {0x90, 0x3C, 0x64}, {0xC0, 0x05}};
+    for (const Bytes& message : messages) {
+        peer.Send(message);
+        PumpFor(30);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return events.size() >= messages.size(); }, 10000)) << events.size();
+    ASSERT_EQ(events.size(), messages.size());
+    for (std::size_t i = 0; i < 3; ++i) {
+        ASSERT_TRUE(events[i]->SysexData);
+        EXPECT_EQ(Bytes(events[i]->SysexData.get(), events[i]->SysexData.get() + events[i]->SysexSize), messages[i])
+            << "SysEx " << i;
+    }
+    EXPECT_EQ(events[3]->StatusByte, 0x90);
+    EXPECT_EQ(events[3]->DataByte1, 0x3C);
+    EXPECT_EQ(events[3]->DataByte2, 0x64);
+    EXPECT_EQ(events[4]->StatusByte, 0xC0);
+    EXPECT_EQ(events[4]->DataByte1, 0x05);
+
+    Bytes expected;
+    for (const auto& event : events) {
+        output.SendEvent(*event);
+        PumpFor(30);
+    }
+    for (std::size_t i = 0; i < 3; ++i)
+        expected.insert(expected.end(), messages[i].begin(), messages[i].end());
+    expected.insert(expected.end(), {0x90, 0x3C, 0x64, 0xC0, 0x05});
+    ASSERT_TRUE(PumpUntil([&] { return peer.Received().size() >= expected.size(); }, 10000))
+        << peer.Received().size();
+    EXPECT_EQ(peer.Received(), expected) << "byte for byte";
+    EXPECT_EQ(input.LostCount(), 0u);
+}
+
+TEST(JackTransport, AnUnknownDeviceNameIsRefused) {
+    MidiDeviceService service;
+    service.AddBackend(std::make_unique<RtMidiService>("QuellfarnTest"));
+    TMidiInput input(service);
+    EXPECT_THROW(input.SetProductName("nobody:nothing"), EMidiInputError);
+}
