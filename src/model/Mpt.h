@@ -1,0 +1,29 @@
+#pragma once
+// The processor's MIDI program table: which preset each program change selects. The
+// table message is also the ".mpt" file.
+
+#include "model/DeviceMode.h"
+#include "model/Protocol.h"
+
+#include <array>
+#include <istream>
+#include <ostream>
+
+inline constexpr int kMptEntryTotal = 200;
+
+class Tmpt {
+public:
+    Tmpt(); // header from the current mode and device byte, default entries
+
+    std::array<std::uint8_t, 5> MptHeader{};
+    std::array<int, kMptEntryTotal> MptEntries{}; // entry i: 0-based preset for program change i + 1
+    std::uint8_t MptTrailer = kSysexEnd;
+
+    void ResetEntries();
+    // Reads the mode's message length from the start of the stream; checks nothing else
+    // (the caller recognised the message). A short stream fails and changes nothing.
+    void Load(std::istream& stream, const TDeviceMode& mode = Mode);
+    void Save(std::ostream& stream, const TDeviceMode& mode = Mode) const;
+    TBytes Encode(const TDeviceMode& mode = Mode) const;
+    void Decode(TByteView message, const TDeviceMode& mode = Mode);
+};

@@ -1,0 +1,119 @@
+// SysEx messages of the processor.
+
+#include "model/Protocol.h"
+
+namespace {
+TBytes Message(std::uint8_t device, std::initializer_list<std::uint8_t> body) {
+    TBytes bytes{kSysexStart, kManufacturerByte, device, kModelByte};
+    bytes.insert(bytes.end(), body);
+    bytes.push_back(kSysexEnd);
+    return bytes;
+}
+
+std::uint8_t Seven(int value) { return static_cast<std::uint8_t>(value & 0x7F); }
+} // namespace
+
+TBytes RequestCurrentPresetMessage(std::uint8_t device) { return Message(device, {kRequestCurrentPresetCode}); }
+
+TBytes SelectPresetMessage(std::uint8_t device, int presetIndex) {
+    const TPresetIndexBytes index = SplitPresetIndex(presetIndex);
+    return Message(device, {kSelectPresetCode, index.Low, Seven(index.High)});
+}
+
+TBytes RequestParameterMessage(std::uint8_t device, std::uint8_t address) {
+    return Message(device, {kRequestParameterCode, Seven(address)});
+}
+
+TBytes SetBankMessage(std::uint8_t device, int bank) {
+    return Message(device, {kParameterCode, kBankAddress, Seven(bank)});
+}
+
+TBytes SetBypassMessage(std::uint8_t device, bool on) {
+    return Message(device, {kParameterCode, kBypassAddress, static_cast<std::uint8_t>(on ? 1 : 0)});
+}
+
+TBytes RequestAllPresetsMessage(std::uint8_t device, const TDeviceMode& mode) {
+    return Message(device, {mode.BulkRequestCode});
+}
+
+TBytes RequestProgramTableMessage(std::uint8_t device, const TDeviceMode& mode) {
+    return Message(device, {mode.MptRequestCode});
+}
+
+TBytes StorePresetMessage(std::uint8_t device, int presetNumber) {
+    const TPresetIndexBytes index = SplitPresetIndex(presetNumber - 1);
+    return Message(device, {kStorePresetCode, index.Low, Seven(index.High)});
+}
+
+TBytes ParameterReplyMessage(std::uint8_t device, std::uint8_t address, std::uint8_t value, std::uint8_t high) {
+    return Message(device, {kParameterCode, Seven(address), Seven(value), Seven(high)});
+}
+
+bool HasProcessorHeader(TByteView bytes, std::uint8_t command) {
+    return bytes.size() >= 5 && bytes[0] == kSysexStart && bytes[1] == kManufacturerByte && bytes[3] == kModelByte &&
+           bytes[4] == command;
+}
+
+std::optional<TParameterReply> ParseParameterReply(TByteView bytes) {
+    if (bytes.size() < 8 || !HasProcessorHeader(bytes, kParameterCode))
+        return std::nullopt;
+    return TParameterReply{bytes[5], bytes[6], bytes[7]};
+}
+
+bool IsPresetDump(TByteView bytes) {
+    return bytes.size() == PresetDumpLength && HasProcessorHeader(bytes, kPresetDumpCode);
+}
+
+bool IsMptDump(TByteView bytes, const TDeviceMode& mode) {
+    return bytes.size() == static_cast<std::size_t>(mode.MptDumpLength) && HasProcessorHeader(bytes, mode.MptReplyCode);
+}
+
+std::string PresetTitleOf(TByteView dump) {
+    std::string title;
+    for (int i = 0; i < kTitleLength; ++i) {
+        const std::size_t at = static_cast<std::size_t>(kTitleOffset + 2 * i);
+        if (at < dump.size())
+            title.push_back(static_cast<char>(dump[at]));
+    }
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    std::size_t first = 0;
+    while (first < title.size() && blank(title[first]))
+        ++first;
+    std::size_t last = title.size();
+    while (last > first && blank(title[last - 1]))
+        --last;
+    return title.substr(first, last - first);
+}
+
+TRequest ClassifyRequest(TByteView bytes, const TDeviceMode& mode) {
+    TRequest request;
+    if (bytes.size() < 6 || bytes[0] != kSysexStart || bytes[1] != kManufacturerByte || bytes[3] != kModelByte)
+        return request;
+    const std::uint8_t command = bytes[4];
+    const std::size_t size = bytes.size();
+    if (command == kRequestCurrentPresetCode) {
+        request.Kind = TRequestKind::RequestCurrentPreset;
+    } else if (command == kSelectPresetCode && size >= 8) {
+        request.Kind = TRequestKind::SelectPreset;
+        request.Index = bytes[5] + 128 * bytes[6];
+    } else if (command == kRequestParameterCode && size >= 7) {
+        request.Kind = TRequestKind::RequestParameter;
+        request.Address = bytes[5];
+    } else if (command == kParameterCode && size >= 8) {
+        request.Kind = TRequestKind::SetParameter;
+        request.Address = bytes[5];
+        request.Value = bytes[6];
+    } else if (command == mode.BulkRequestCode) {
+        request.Kind = TRequestKind::RequestAllPresets;
+    } else if (command == mode.MptRequestCode) {
+        request.Kind = TRequestKind::RequestProgramTable;
+    } else if (command == kStorePresetCode && size >= 8) {
+        request.Kind = TRequestKind::StorePreset;
+        request.Index = bytes[5] + 128 * bytes[6];
+    } else if (IsPresetDump(bytes)) {
+        request.Kind = TRequestKind::PresetDump;
+    } else if (IsMptDump(bytes, mode)) {
+        request.Kind = TRequestKind::ProgramTable;
+    }
+    return request;
+}

@@ -1,0 +1,92 @@
+#pragma once
+// The processor's SysEx protocol as pure functions over bytes: the messages the program
+// sends, and the recognition of what comes back (and, for the simulator, of requests).
+
+#include "model/DeviceMode.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+using TBytes = std::vector<std::uint8_t>;
+using TByteView = std::span<const std::uint8_t>;
+
+inline constexpr std::uint8_t kSysexStart = 0xF0;
+inline constexpr std::uint8_t kSysexEnd = 0xF7;
+inline constexpr std::uint8_t kManufacturerByte = 0x1A;
+inline constexpr std::uint8_t kModelByte = 0x13;
+
+inline constexpr int PresetDumpLength = 258;
+inline constexpr std::uint8_t kPresetDumpCode = 0x05;
+inline constexpr std::uint8_t kRequestCurrentPresetCode = 0x45;
+inline constexpr std::uint8_t kSelectPresetCode = 0x09;
+inline constexpr std::uint8_t kRequestParameterCode = 0x43;
+inline constexpr std::uint8_t kParameterCode = 0x03; // set a parameter, or its reply
+inline constexpr std::uint8_t kStorePresetCode = 0x0A;
+
+// Parameter addresses.
+inline constexpr std::uint8_t kBypassAddress = 0;
+inline constexpr std::uint8_t kBankAddress = 9;
+inline constexpr std::uint8_t kPresetNumberAddress = 64;
+
+inline constexpr const char BankLetters[] = "ABCD";
+inline constexpr int kTitleOffset = 127;
+inline constexpr int kTitleLength = 16;
+
+// Requests and commands, each a complete SysEx message with the given device byte.
+TBytes RequestCurrentPresetMessage(std::uint8_t device);
+TBytes SelectPresetMessage(std::uint8_t device, int presetIndex); // 0-based
+TBytes RequestParameterMessage(std::uint8_t device, std::uint8_t address);
+TBytes SetBankMessage(std::uint8_t device, int bank);
+TBytes SetBypassMessage(std::uint8_t device, bool on);
+TBytes RequestAllPresetsMessage(std::uint8_t device, const TDeviceMode& mode = Mode);
+TBytes RequestProgramTableMessage(std::uint8_t device, const TDeviceMode& mode = Mode);
+TBytes StorePresetMessage(std::uint8_t device, int presetNumber); // 1-based
+TBytes ParameterReplyMessage(std::uint8_t device, std::uint8_t address, std::uint8_t value, std::uint8_t high);
+
+// The preset index as the two 7-bit bytes the processor expects: index mod 128, index div 128.
+struct TPresetIndexBytes {
+    std::uint8_t Low;
+    std::uint8_t High;
+};
+constexpr TPresetIndexBytes SplitPresetIndex(int index) {
+    return {static_cast<std::uint8_t>(index % 128), static_cast<std::uint8_t>(index / 128)};
+}
+
+// F0 1A dd 13 03 aa vv hh ...: at least 8 bytes; the device byte is not checked.
+struct TParameterReply {
+    std::uint8_t Address;
+    std::uint8_t Value;
+    std::uint8_t High;
+};
+std::optional<TParameterReply> ParseParameterReply(TByteView bytes);
+
+bool HasProcessorHeader(TByteView bytes, std::uint8_t command);
+bool IsPresetDump(TByteView bytes);
+bool IsMptDump(TByteView bytes, const TDeviceMode& mode = Mode);
+// The dump's 16 title characters without leading and trailing blanks and control characters.
+std::string PresetTitleOf(TByteView dump);
+
+// What a message to the processor asks of it; the simulated processor acts on this.
+enum class TRequestKind {
+    Unknown,
+    RequestCurrentPreset,
+    SelectPreset,       // Index
+    RequestParameter,   // Address
+    SetParameter,       // Address, Value
+    RequestAllPresets,
+    RequestProgramTable,
+    StorePreset,        // Index (0-based slot)
+    PresetDump,
+    ProgramTable,
+};
+struct TRequest {
+    TRequestKind Kind = TRequestKind::Unknown;
+    int Index = 0;
+    std::uint8_t Address = 0;
+    std::uint8_t Value = 0;
+};
+TRequest ClassifyRequest(TByteView bytes, const TDeviceMode& mode = Mode);

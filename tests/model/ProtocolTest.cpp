@@ -1,0 +1,142 @@
+// The processor's messages, and the program table message.
+
+#include "model/Mpt.h"
+#include "model/Preset.h"
+#include "model/Protocol.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+struct ModeGuard {
+    explicit ModeGuard(bool pre) { SetPrePlenovaMode(pre); }
+    ~ModeGuard() {
+        SetPrePlenovaMode(false);
+        DeviceId = 0;
+    }
+};
+} // namespace
+
+TEST(Messages, RequestsCarryTheDeviceByteAndThePresetNumberInSevenBits) {
+    EXPECT_EQ(RequestCurrentPresetMessage(3), (TBytes{0xF0, 0x1A, 0x03, 0x13, 0x45, 0xF7}));
+    EXPECT_EQ(SelectPresetMessage(0, 0), (TBytes{0xF0, 0x1A, 0x00, 0x13, 0x09, 0x00, 0x00, 0xF7}));
+    EXPECT_EQ(SelectPresetMessage(0, 199), (TBytes{0xF0, 0x1A, 0x00, 0x13, 0x09, 71, 1, 0xF7}));
+    EXPECT_EQ(SplitPresetIndex(199).Low, 71);
+    EXPECT_EQ(RequestParameterMessage(0, 64), (TBytes{0xF0, 0x1A, 0x00, 0x13, 0x43, 64, 0xF7}));
+    EXPECT_EQ(SetBankMessage(1, 2), (TBytes{0xF0, 0x1A, 0x01, 0x13, 0x03, 0x09, 0x02, 0xF7}));
+    EXPECT_EQ(SetBypassMessage(0, true), (TBytes{0xF0, 0x1A, 0x00, 0x13, 0x03, 0x00, 0x01, 0xF7}));
+    EXPECT_EQ(StorePresetMessage(0, 1), (TBytes{0xF0, 0x1A, 0x00, 0x13, 0x0A, 0, 0, 0xF7}));
+    EXPECT_EQ(StorePresetMessage(0, 129), (TBytes{0xF0, 0x1A, 0x00, 0x13, 0x0A, 0, 1, 0xF7}));
+    EXPECT_EQ(StorePresetMessage(0, 200), (TBytes{0xF0, 0x1A, 0x00, 0x13, 0x0A, 71, 1, 0xF7}));
+    EXPECT_EQ(RequestAllPresetsMessage(0), (TBytes{0xF0, 0x1A, 0x00, 0x13, 0x52, 0xF7}));
+    EXPECT_EQ(RequestProgramTableMessage(0), (TBytes{0xF0, 0x1A, 0x00, 0x13, 0x53, 0xF7}));
+
+    ModeGuard pre(true);
+    EXPECT_EQ(RequestAllPresetsMessage(0), (TBytes{0xF0, 0x1A, 0x00, 0x13, 0x4B, 0xF7}));
+    EXPECT_EQ(RequestProgramTableMessage(0), (TBytes{0xF0, 0x1A, 0x00, 0x13, 0x4C, 0xF7}));
+    EXPECT_EQ(MptDumpLength, 262);
+    EXPECT_EQ(DigitalGroupCount, 47);
+}
+
+TEST(Messages, ParameterRepliesAndDumpsAreRecognisedByHeaderAndLength) {
+    const TBytes reply = ParameterReplyMessage(9, 64, 5, 1);
+    ASSERT_EQ(reply.size(), 9u);
+    const auto parsed = ParseParameterReply(reply);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->Address, 64);
+    EXPECT_EQ(parsed->Value + 1 + 128 * parsed->High, 134);
+    EXPECT_FALSE(ParseParameterReply(TBytes{0xF0, 0x1A, 0, 0x13, 0x03, 0, 1})) << "too short";
+    EXPECT_FALSE(ParseParameterReply(TBytes{0xF0, 0x1B, 0, 0x13, 0x03, 0, 1, 0}));
+
+    TBytes dump(258, 0x20);
+    dump[0] = 0xF0;
+    dump[1] = 0x1A;
+    dump[2] = 0x7F; // device byte never checked
+    dump[3] = 0x13;
+    dump[4] = 0x05;
+    EXPECT_TRUE(IsPresetDump(dump));
+    dump.push_back(0);
+    EXPECT_FALSE(IsPresetDump(dump));
+
+    TBytes table(406, 0);
+    table[0] = 0xF0;
+    table[1] = 0x1A;
+    table[3] = 0x13;
+    table[4] = 0x13;
+    EXPECT_TRUE(IsMptDump(table));
+    ModeGuard pre(true);
+    EXPECT_FALSE(IsMptDump(table));
+    table.resize(262);
+    table[4] = 0x0C;
+    EXPECT_TRUE(IsMptDump(table));
+}
+
+TEST(Messages, TheTitleIsTakenFromEveryOtherByteAndTrimmed) {
+    TBytes dump(258, 0);
+    const std::string stored = std::string(" \x01") + "Fat Fretless   ";
+    for (std::size_t i = 0; i < 16; ++i)
+        dump[127 + 2 * i] = static_cast<std::uint8_t>(stored[i]);
+    EXPECT_EQ(PresetTitleOf(dump), "Fat Fretless");
+    EXPECT_EQ(PresetTitleOf(TBytes(10, 'x')), "") << "a short message has no title";
+}
+
+TEST(Messages, RequestsAreClassifiedForTheProcessor) {
+    EXPECT_EQ(ClassifyRequest(SelectPresetMessage(0, 199)).Index, 199);
+    EXPECT_EQ(ClassifyRequest(SelectPresetMessage(0, 199)).Kind, TRequestKind::SelectPreset);
+    EXPECT_EQ(ClassifyRequest(StorePresetMessage(0, 150)).Index, 149);
+    EXPECT_EQ(ClassifyRequest(RequestParameterMessage(0, 9)).Address, 9);
+    EXPECT_EQ(ClassifyRequest(SetBypassMessage(0, true)).Kind, TRequestKind::SetParameter);
+    EXPECT_EQ(ClassifyRequest(RequestCurrentPresetMessage(0)).Kind, TRequestKind::RequestCurrentPreset);
+    EXPECT_EQ(ClassifyRequest(RequestAllPresetsMessage(0)).Kind, TRequestKind::RequestAllPresets);
+    EXPECT_EQ(ClassifyRequest(TBytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}).Kind, TRequestKind::Unknown);
+    EXPECT_EQ(ClassifyRequest(TBytes{0xF0, 0x1A, 0, 0x13, 0x09, 0xF7}).Kind, TRequestKind::Unknown) << "truncated";
+    const TDeviceMode pre = TDeviceMode::PrePlenovaModel();
+    EXPECT_EQ(ClassifyRequest(RequestProgramTableMessage(0, pre), pre).Kind, TRequestKind::RequestProgramTable);
+    EXPECT_EQ(ClassifyRequest(RequestProgramTableMessage(0, pre)).Kind, TRequestKind::Unknown);
+}
+
+TEST(ProgramTable, DefaultTablesEncodeByteForByteInBothModes) {
+    DeviceId = 2;
+    Tmpt table;
+    TBytes expected{0xF0, 0x1A, 0x02, 0x13, 0x13};
+    for (int i = 0; i < 200; ++i) {
+        expected.push_back(static_cast<std::uint8_t>(i < 128 ? i : i - 128));
+        expected.push_back(i < 128 ? 0 : 1);
+    }
+    expected.push_back(0xF7);
+    EXPECT_EQ(table.Encode(), expected);
+
+    ModeGuard pre(true);
+    DeviceId = 2;
+    Tmpt small;
+    const TBytes bytes = small.Encode();
+    ASSERT_EQ(bytes.size(), 262u);
+    EXPECT_EQ(bytes[4], 0x0C);
+    EXPECT_EQ(bytes[5 + 2 * 127], 127);
+    EXPECT_EQ(bytes[261], 0xF7);
+}
+
+TEST(ProgramTable, TheLoadedHeaderIsKeptAndTheModeDecidesTheLength) {
+    Tmpt source;
+    source.MptHeader[2] = 0x0E;
+    source.MptEntries[0] = 199;
+    source.MptEntries[150] = 3;
+    std::stringstream stream(std::string(reinterpret_cast<const char*>(source.Encode().data()), 406));
+    Tmpt table;
+    table.Load(stream);
+    EXPECT_EQ(table.MptHeader[2], 0x0E);
+    EXPECT_EQ(table.MptEntries[0], 199);
+    EXPECT_EQ(table.MptEntries[150], 3);
+    EXPECT_EQ(table.Encode()[2], 0x0E);
+
+    ModeGuard pre(true);
+    const TBytes saved = table.Encode();
+    EXPECT_EQ(saved.size(), 262u) << "the mode decides how many entries are saved";
+    EXPECT_EQ(saved[4], 0x13) << "but not the command byte of a loaded header";
+    EXPECT_EQ(table.MptEntries[150], 3) << "entries beyond the count keep their values";
+
+    std::stringstream tooShort("\xF0\x1A");
+    EXPECT_THROW(table.Load(tooShort), EPresetError);
+    EXPECT_EQ(table.MptEntries[0], 199);
+}
