@@ -209,3 +209,32 @@ std::vector<std::string> AvailableDigitalEffects(const TPreset& preset, const st
     }
     return result;
 }
+
+TParameterTarget DescribeParameterNumber(const TPreset& preset, int parameterNumber, const TDeviceMode& mode) {
+    if (parameterNumber == 0)
+        return {"MIDI Monitor", "enabled", nullptr};
+    if (parameterNumber >= 1 && parameterNumber <= kFirstAnalogSlot) {
+        const TParameterInfo& mix = MixParameters()[static_cast<std::size_t>(parameterNumber - 1)];
+        return {"Mix", std::string(mix.Name), &mix};
+    }
+    const int slot = parameterNumber - 1;
+    if (slot >= kFirstAnalogSlot && slot < kDigitalAreaStart) {
+        for (const TEffectPage& page : AnalogPages())
+            for (const TParameterInfo& parameter : page.Parameters)
+                if (parameter.Offset == slot)
+                    return {std::string(page.Caption), std::string(parameter.Name), &parameter};
+    }
+    if (slot >= kDigitalAreaStart && slot < kParameterCount && preset.DigitalGroup < mode.DigitalGroupCount) {
+        int start = kDigitalAreaStart;
+        for (int effect : GroupRow(preset.DigitalGroup)) {
+            const auto& page = DigitalEffectPages()[static_cast<std::size_t>(effect)];
+            const int count = static_cast<int>(page.Parameters.size());
+            if (slot < start + count) {
+                const TParameterInfo& parameter = page.Parameters[static_cast<std::size_t>(slot - start)];
+                return {std::string(DigitalEffectName(effect)), std::string(parameter.Name), &parameter};
+            }
+            start += count;
+        }
+    }
+    return {"", "", nullptr};
+}

@@ -50,3 +50,13 @@ std::vector<std::string> AvailableDigitalEffects(const TPreset& preset, const st
 
 // Global numbers that no group holds (a damaged assignment maps here).
 inline constexpr int kNoGlobalParameter = 1000;
+
+// What a ParameterNumber (0..55) names in the record's present layout: the effect (tab
+// caption, or "MIDI Monitor" / "Mix") and the parameter; Parameter is null for number 0
+// and for a number that names nothing.
+struct TParameterTarget {
+    std::string Effect;
+    std::string Name;
+    const struct TParameterInfo* Parameter = nullptr;
+};
+TParameterTarget DescribeParameterNumber(const TPreset& preset, int parameterNumber, const TDeviceMode& mode = Mode);

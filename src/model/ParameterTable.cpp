@@ -380,3 +380,45 @@ std::string ParameterValueText(const TParameterInfo& parameter, int storedValue)
     }
     return std::to_string(value);
 }
+
+std::string_view DefaultControllerName(int row) {
+    switch (row) {
+    case 1: return "Mod wheel";
+    case 2: return "Breath ctl";
+    case 4: return "Foot controller";
+    case 5: return "Portamento time";
+    case 6: return "Data entry";
+    case 7: return "Channel volume";
+    case 8: return "Balance";
+    case 10: return "Pan";
+    case 11: return "Expression ctlr";
+    case 16: return "General #1";
+    case 17: return "General #2";
+    case 18: return "General #3";
+    case 19: return "General #4";
+    case 64: return "Damper pedal";
+    case 65: return "Portamento";
+    case 66: return "Sustenuto";
+    case 67: return "Soft pedal";
+    case 68: return "Legato Footswitch";
+    case 69: return "Hold 2";
+    case 80: return "General #5";
+    case 81: return "General #6";
+    case 82: return "General #7";
+    case 83: return "General #8";
+    case 91: return "Ext FX depth";
+    case 92: return "Tremolo depth";
+    case 93: return "Chorus depth";
+    case 94: return "Celeste depth";
+    case 95: return "Phase depth";
+    case 121: return "Note Off key number";
+    case 122: return "Note Off key velocity";
+    case 123: return "Note On key number";
+    case 124: return "Note On key velocity";
+    case 125: return "Polyphonic aftertouch";
+    case 126: return "Channel pressure";
+    case 127: return "Pitch bend";
+    case 128: return "OFF";
+    default: return "";
+    }
+}

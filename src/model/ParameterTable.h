@@ -74,3 +74,6 @@ const std::array<std::string, 128>& BaseKeyNames();
 std::string ParameterValueText(const TParameterInfo& parameter, int storedValue);
 // The value of a track bar or meter after it has been bound: clamped into its range.
 int ClampToRange(const TParameterInfo& parameter, int storedValue);
+
+// The default name of a controller row 0..128 of the controller list; empty when it has none.
+std::string_view DefaultControllerName(int row);

@@ -2,10 +2,16 @@
 
 #include "model/Protocol.h"
 
+#include <algorithm>
+
 namespace {
 TBytes Message(std::uint8_t device, std::initializer_list<std::uint8_t> body) {
-    TBytes bytes{kSysexStart, kManufacturerByte, device, kModelByte};
-    bytes.insert(bytes.end(), body);
+    TBytes bytes;
+    bytes.reserve(5 + body.size());
+    for (std::uint8_t byte : {kSysexStart, kManufacturerByte, device, kModelByte})
+        bytes.push_back(byte);
+    for (std::uint8_t byte : body)
+        bytes.push_back(byte);
     bytes.push_back(kSysexEnd);
     return bytes;
 }
@@ -89,6 +95,11 @@ TRequest ClassifyRequest(TByteView bytes, const TDeviceMode& mode) {
     TRequest request;
     if (bytes.size() < 6 || bytes[0] != kSysexStart || bytes[1] != kManufacturerByte || bytes[3] != kModelByte)
         return request;
+    // Inside a SysEx message every byte after the start is 7-bit; anything else is garbled.
+    const std::size_t fields = std::min<std::size_t>(bytes.size() - 1, 8);
+    for (std::size_t i = 5; i < fields; ++i)
+        if (bytes[i] > 0x7F)
+            return request;
     const std::uint8_t command = bytes[4];
     const std::size_t size = bytes.size();
     if (command == kRequestCurrentPresetCode) {

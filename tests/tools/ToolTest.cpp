@@ -1,0 +1,188 @@
+// quellfarn-tool as its users run it: files in, text and exit status out.
+
+#include "model/EffectCatalogue.h"
+#include "model/Mpt.h"
+#include "model/Preset.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using testing::HasSubstr;
+
+namespace {
+struct ToolRun {
+    int Status;
+    std::string Output; // standard output and error together
+};
+
+ToolRun Tool(const std::string& arguments) {
+    const std::string command = std::string(QUELLFARN_TOOL) + " " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string output;
+    std::array<char, 4096> buffer{};
+    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+        output.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+class ToolTest : public testing::Test {
+protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() / ("quellfarn-tool-test-" + std::to_string(::getpid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    std::string Write(const std::string& name, const TBytes& bytes) {
+        const fs::path path = folder / name;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                    static_cast<std::streamsize>(bytes.size()));
+        return "'" + path.string() + "'";
+    }
+    TBytes Read(const std::string& name) {
+        std::ifstream file(folder / name, std::ios::binary);
+        return TBytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    fs::path folder;
+};
+
+TBytes PresetBytes(const std::string& title) {
+    TPreset preset;
+    preset.Title = title;
+    DetermineDigitalGroup(preset, {});
+    return preset.Encode();
+}
+} // namespace
+
+TEST_F(ToolTest, NewPresetIsWhatTheEditorCreates) {
+    const ToolRun run = Tool("preset new -o '" + (folder / "new.tmq").string() + "' --device-id 7");
+    EXPECT_EQ(run.Status, 0) << run.Output;
+    DeviceId = 7;
+    TPreset expected;
+    DetermineDigitalGroup(expected, {});
+    DeviceId = 0;
+    EXPECT_EQ(Read("new.tmq"), expected.Encode());
+    EXPECT_FALSE(fs::exists(folder / "new.tmq.part"));
+}
+
+TEST_F(ToolTest, ShowListsTheChainWithValueTextsAssignmentsAndSwitches) {
+    TPreset preset;
+    preset.Title = "Fat Fretless";
+    preset.SetAnalogOn(1, true); // compressor
+    DetermineDigitalGroup(preset, {"Reverb 1", "Low Pass"});
+    preset.PerfInUse[0] = true;
+    preset.PerfMIDI[0]->Parameter = 11; // compressor output
+    preset.PerfMIDI[0]->HighValue = 50;
+    preset.K27States[7] = true;
+    const std::string file = Write("fat.tmq", preset.Encode());
+
+    const ToolRun run = Tool("preset show " + file);
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_THAT(run.Output, HasSubstr("Title:          Fat Fretless"));
+    EXPECT_THAT(run.Output, HasSubstr("Digital group:  12 (Low Pass, Regen DDL L, Reverb 1, Flanger, Panner)"));
+    EXPECT_THAT(run.Output, HasSubstr("Analog chain:   Compressor\n"));
+    EXPECT_THAT(run.Output, HasSubstr("Digital chain:  Low Pass, Reverb 1\n"));
+    EXPECT_THAT(run.Output, HasSubstr("  drive              78%\n"));
+    EXPECT_THAT(run.Output, HasSubstr("  output             94%\n"));
+    EXPECT_THAT(run.Output, HasSubstr("  frequency          THRU\n"));
+    EXPECT_THAT(run.Output, HasSubstr("  type               Hall-1\n"));
+    EXPECT_THAT(run.Output, HasSubstr("Controller #1: controller 4 (Foot controller) -> Compressor output, low 0, high 50"));
+    EXPECT_THAT(run.Output, HasSubstr("  Compressor           on\n"));
+    EXPECT_THAT(run.Output, testing::Not(HasSubstr("Flanger\n  type")));
+
+    const ToolRun json = Tool("preset show --json " + file);
+    EXPECT_EQ(json.Status, 0);
+    EXPECT_THAT(json.Output, HasSubstr("\"title\": \"Fat Fretless\""));
+    EXPECT_THAT(json.Output, HasSubstr("{\"name\": \"drive\", \"value\": 24, \"text\": \"78%\"}"));
+    EXPECT_THAT(json.Output, HasSubstr("\"Compressor\": true"));
+}
+
+TEST_F(ToolTest, AnInvalidDigitalGroupIsReportedAndTheRestShown) {
+    TBytes bytes = PresetBytes("Broken");
+    bytes[13] = 60; // group 60 does not exist
+    const ToolRun run = Tool("preset show " + Write("broken.tmq", bytes));
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_THAT(run.Output, HasSubstr("Digital effect configuration is invalid and will be ignored."));
+    EXPECT_THAT(run.Output, HasSubstr("Title:          Broken"));
+}
+
+TEST_F(ToolTest, BadFilesGiveTheirMessageAndStatusOne) {
+    TBytes wrongSize = PresetBytes("x");
+    wrongSize.pop_back();
+    ToolRun run = Tool("preset show " + Write("short.tmq", wrongSize));
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Output, "Not a valid preset file\n");
+
+    TBytes wrongType = PresetBytes("x");
+    wrongType[4] = 0x06;
+    run = Tool("preset show " + Write("other.tmq", wrongType));
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Output, "Not a valid preset file\n");
+
+    run = Tool("preset show '" + (folder / "missing.tmq").string() + "'");
+    EXPECT_EQ(run.Status, 1);
+    run = Tool("mpt show " + Write("preset.mpt", PresetBytes("x")));
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_THAT(run.Output, HasSubstr("Not a valid MPT file"));
+    run = Tool("list '" + (folder / "nowhere").string() + "'");
+    EXPECT_EQ(run.Status, 1);
+}
+
+TEST_F(ToolTest, UsageErrorsGiveStatusTwo) {
+    EXPECT_EQ(Tool("").Status, 2);
+    EXPECT_EQ(Tool("dance").Status, 2);
+    EXPECT_EQ(Tool("preset").Status, 2);
+    EXPECT_EQ(Tool("preset new").Status, 2);
+    EXPECT_EQ(Tool("preset new -o").Status, 2);
+    EXPECT_EQ(Tool("preset new -o x.tmq --device-id 300").Status, 2);
+    EXPECT_EQ(Tool("preset show a b").Status, 2);
+    EXPECT_EQ(Tool("preset show --loud a").Status, 2);
+    const ToolRun help = Tool("--help");
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_THAT(help.Output, HasSubstr("quellfarn-tool list DIR"));
+}
+
+TEST_F(ToolTest, ProgramTablesInBothModes) {
+    const std::string plenova = (folder / "table.mpt").string();
+    EXPECT_EQ(Tool("mpt new -o '" + plenova + "' --device-id 1").Status, 0);
+    EXPECT_EQ(fs::file_size(plenova), 406u);
+    ToolRun run = Tool("mpt show '" + plenova + "'");
+    EXPECT_EQ(run.Status, 0) << run.Output;
+    EXPECT_THAT(run.Output, HasSubstr("Device byte: 1"));
+    EXPECT_THAT(run.Output, HasSubstr("191-200: 191 192 193 194 195 196 197 198 199 200"));
+    EXPECT_EQ(Tool("mpt show --pre-plenova '" + plenova + "'").Status, 1) << "406 bytes are not a 128-entry table";
+
+    const std::string old = (folder / "old.mpt").string();
+    EXPECT_EQ(Tool("mpt new --pre-plenova -o '" + old + "'").Status, 0);
+    EXPECT_EQ(fs::file_size(old), 262u);
+    run = Tool("mpt show --pre-plenova '" + old + "'");
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_THAT(run.Output, HasSubstr("121-128: 121 122 123 124 125 126 127 128\n"));
+}
+
+TEST_F(ToolTest, ListShowsTheBackupFoldersPresetsByBankAndNumber) {
+    Write("Bank A/Slap-Pop.tmq002", PresetBytes("Slap/Pop"));
+    Write("Bank A/Dub.tmq001", PresetBytes("Dub"));
+    Write("Bank A/Dub.tmq017", PresetBytes("Dub"));
+    Write("Bank C/Q  .tmq200", PresetBytes("Q: ?"));
+    Write("Bank C/notes.txt", {'h', 'i'});
+    Write("Bank C/Damaged.tmq005", {0xF0, 0x1A});
+    const ToolRun run = Tool("list '" + folder.string() + "'");
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Output, "A    1  Dub\n"
+                          "A    2  Slap/Pop\n"
+                          "A   17  Dub\n"
+                          "C    5  (Not a valid preset file: Damaged.tmq005)\n"
+                          "C  200  Q: ?\n");
+}
