@@ -2,6 +2,8 @@
 
 #include "base/qvUtility.h"
 
+#include "model/FileNames.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -324,28 +326,11 @@ void TqvRegUtil::SaveFormPosition(QWidget* window) {
 }
 
 QString ReplaceAll(const QString& text, const QString& search, const QString& replacement) {
-    if (search.isEmpty())
-        return text;
-    QString result = text;
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype at = result.indexOf(search, from, Qt::CaseSensitive);
-        if (at < 0)
-            return result;
-        result.replace(at, search.size(), replacement);
-        from = at + replacement.size(); // never rescan what was just inserted
-    }
+    return QString::fromStdString(::ReplaceAll(text.toStdString(), search.toStdString(), replacement.toStdString()));
 }
 
 QString SanitizeFileName(const QString& text) {
-    static const std::pair<const char*, const char*> pairs[] = {
-        {"\\", "-"}, {"/", "-"}, {":", " "}, {"*", " "}, {"\"", "'"},
-        {"<", " "},  {">", " "}, {"|", " "}, {"?", " "},
-    };
-    QString result = text;
-    for (const auto& [search, replacement] : pairs)
-        result = ReplaceAll(result, QString::fromLatin1(search), QString::fromLatin1(replacement));
-    return result;
+    return QString::fromStdString(::SanitizeFileName(text.toStdString()));
 }
 
 void WaitMilliseconds(int count) {

@@ -85,7 +85,8 @@ struct RtMidiService::Api {
 };
 
 namespace {
-// Our own clients: "Quellfarn", JACK's "Quellfarn-01" for a second one, the listing clients.
+// Our own clients: "Quellfarn" (JACK's "Quellfarn-01" for a second one is already
+// stripped to that), and the listing clients.
 bool IsOwnPort(const std::string& name, const std::string& client) {
     if (name.rfind(client, 0) != 0)
         return false;
@@ -96,7 +97,8 @@ bool IsOwnPort(const std::string& name, const std::string& client) {
 
 std::string StablePortName(const std::string& rtMidiName) {
     static const std::regex alsaNumbers(R"( [0-9]+:[0-9]+$)");
-    return std::regex_replace(rtMidiName, alsaNumbers, "");
+    static const std::regex jackDuplicate(R"(^([^:]*)-[0-9]{2}:)");
+    return std::regex_replace(std::regex_replace(rtMidiName, alsaNumbers, ""), jackDuplicate, "$1:");
 }
 
 RtMidiService::RtMidiService(std::string clientName) : clientName(std::move(clientName)) {

@@ -40,5 +40,7 @@ private:
     std::vector<std::unique_ptr<Api>> apis;
 };
 
-// A port name without the parts that change from run to run (ALSA's client:port numbers).
+// A port name without the parts that change from run to run: ALSA's client:port numbers,
+// and the "-01" JACK gives a client whose name is taken (every RtMidi connection is a
+// client of its own, so a program's input and output ports often differ only by it).
 std::string StablePortName(const std::string& rtMidiName);

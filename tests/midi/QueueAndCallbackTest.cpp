@@ -4,6 +4,7 @@
 #include "midi/Circbuf.h"
 #include "midi/Delphmcb.h"
 #include "midi/MidiDeviceService.h"
+#include "midi/RtMidiService.h"
 
 #include "support/PumpUntil.h"
 
@@ -180,4 +181,12 @@ TEST(SplitMidiMessages, CutsAtMessageBoundariesWithoutChangingBytes) {
     const auto pieces = SplitMidiMessages(bytes, sizeof bytes);
     using Piece = std::pair<std::size_t, std::size_t>;
     EXPECT_EQ(pieces, (std::vector<Piece>{{0, 3}, {3, 2}, {5, 2}, {7, 5}, {12, 1}, {13, 3}, {16, 1}, {17, 2}}));
+}
+
+TEST(PortNames, StayTheSameAcrossRuns) {
+    EXPECT_EQ(StablePortName("UM-ONE:UM-ONE MIDI 1 24:0"), "UM-ONE:UM-ONE MIDI 1");
+    EXPECT_EQ(StablePortName("Quellfarn Plenova (simulated)-01:MIDI out"), "Quellfarn Plenova (simulated):MIDI out");
+    EXPECT_EQ(StablePortName("Synth-2:out"), "Synth-2:out") << "only JACK's two-digit suffix goes";
+    EXPECT_EQ(StablePortName("a2j:Midi Through [14] (capture): Midi Through Port-0"),
+              "a2j:Midi Through [14] (capture): Midi Through Port-0");
 }

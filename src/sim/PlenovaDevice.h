@@ -1,0 +1,47 @@
+#pragma once
+// A Quellfarn Plenova as the program sees it over MIDI: 4 banks of 200 presets, the edit
+// buffer, the current slot and bank, bypass and the program table, answering each
+// message it understands and ignoring the rest. Pure logic: timing lives elsewhere.
+
+#include "model/DeviceMode.h"
+#include "model/Mpt.h"
+#include "model/Protocol.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+inline constexpr int kSlotsPerBank = 200;
+
+class TPlenovaDevice {
+public:
+    // A unit with its factory content; prePlenova gives the older single-bank model.
+    explicit TPlenovaDevice(bool prePlenova = false, std::uint8_t deviceByte = 0);
+
+    // The answers to one complete message the program sent (a SysEx or a channel message).
+    std::vector<TBytes> Handle(TByteView message);
+
+    const TDeviceMode& Variant() const { return variant; }
+    std::uint8_t DeviceByte() const { return deviceByte; }
+    int BankCount() const { return variant.BankCount; }
+
+    // State, for tests and for filling from or saving to a backup folder.
+    int CurrentBank = 0;
+    int CurrentSlot = 0;
+    bool Bypass = false;
+    TBytes EditBuffer;
+    std::vector<std::array<TBytes, kSlotsPerBank>> Banks;
+    Tmpt Table;
+
+    // The dump the unit sends for a stored preset: its own device byte in the header.
+    TBytes Outgoing(const TBytes& dump) const;
+    // The factory content of one slot (deterministic).
+    static TBytes FactoryPreset(int bank, int slot, const TDeviceMode& variant);
+
+private:
+    void Load(int slot);
+
+    TDeviceMode variant;
+    std::uint8_t deviceByte;
+    int bankSelectLow = 0; // the bank select LSB: program changes above 128
+};

@@ -1,0 +1,195 @@
+// Timing and transport of the simulated unit.
+
+#include "sim/SimulatedProcessor.h"
+
+#include "model/Preset.h"
+
+#include <cstdio>
+
+std::vector<TBytes> TMessageAssembler::Feed(const std::uint8_t* bytes, std::size_t count) {
+    std::vector<TBytes> messages;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t byte = bytes[i];
+        if (byte >= 0xF8)
+            continue;
+        const bool inSysex = !pending.empty() && pending[0] == 0xF0;
+        if (inSysex) {
+            if (byte < 0x80 || byte == 0xF7) {
+                pending.push_back(byte);
+                if (byte == 0xF7) {
+                    messages.push_back(std::move(pending));
+                    pending.clear();
+                }
+                continue;
+            }
+            pending.clear(); // cut short by a new status: the unit drops it
+        }
+        if (byte >= 0x80) {
+            pending.assign(1, byte);
+            runningStatus = byte < 0xF0 ? byte : 0;
+        } else if (pending.empty()) {
+            if (runningStatus == 0)
+                continue;
+            pending.assign(1, runningStatus);
+            pending.push_back(byte);
+        } else {
+            pending.push_back(byte);
+        }
+        const std::uint8_t status = pending[0];
+        if (status == 0xF0)
+            continue;
+        const std::size_t length = status >= 0xC0 && status < 0xE0 ? 2 : status >= 0xF0 ? (status == 0xF2 ? 3 : status == 0xF1 || status == 0xF3 ? 2 : 1) : 3;
+        if (pending.size() == length) {
+            messages.push_back(std::move(pending));
+            pending.clear();
+        }
+    }
+    return messages;
+}
+
+TSimulatedProcessor::TSimulatedProcessor(const TSimulatorOptions& options)
+    : device(options.PrePlenova, options.DeviceByte), muted(options.Mute), dropEvery(options.DropEvery),
+      latency(options.Latency), byteTime(options.ByteTime), worker([this] { Run(); }) {}
+
+TSimulatedProcessor::~TSimulatedProcessor() {
+    {
+        const std::lock_guard lock(mutex);
+        stopping = true;
+    }
+    wake.notify_one();
+    worker.join();
+}
+
+void TSimulatedProcessor::Connect(Transmitter transmitter) {
+    const std::lock_guard lock(mutex);
+    transmit = std::move(transmitter);
+}
+
+void TSimulatedProcessor::SetLog(Log logger) {
+    const std::lock_guard lock(mutex);
+    log = std::move(logger);
+}
+
+TSimulatedProcessor::Clock::duration TSimulatedProcessor::WireTime(std::size_t bytes) const {
+    return byteTime.load() * static_cast<long>(bytes);
+}
+
+void TSimulatedProcessor::Receive(const std::uint8_t* bytes, std::size_t count) {
+    std::unique_lock lock(mutex);
+    for (TBytes& message : assembler.Feed(bytes, count)) {
+        // A message is whole only once its last byte has crossed the cable.
+        const Clock::time_point arrival = std::max(Clock::now(), inputWireFree) + WireTime(message.size());
+        inputWireFree = arrival;
+        events.push({arrival, order++, true, std::move(message)});
+    }
+    lock.unlock();
+    wake.notify_one();
+}
+
+void TSimulatedProcessor::Schedule(Clock::time_point due, bool incoming, TBytes bytes) {
+    events.push({due, order++, incoming, std::move(bytes)});
+}
+
+void TSimulatedProcessor::Run() {
+    std::unique_lock lock(mutex);
+    for (;;) {
+        if (stopping)
+            return;
+        if (events.empty()) {
+            wake.wait(lock);
+            continue;
+        }
+        if (Clock::now() < events.top().Due) {
+            wake.wait_until(lock, events.top().Due);
+            continue;
+        }
+        Event event = events.top();
+        events.pop();
+        if (!event.Incoming) {
+            Transmitter send = transmit;
+            Log logger = log;
+            lock.unlock();
+            if (logger)
+                logger("-> " + Describe(event.Bytes, device.Variant()));
+            if (send)
+                send(event.Bytes.data(), event.Bytes.size());
+            lock.lock();
+            continue;
+        }
+        Log logger = log;
+        lock.unlock();
+        if (logger)
+            logger("<- " + Describe(event.Bytes, device.Variant()));
+        std::vector<TBytes> replies;
+        {
+            const std::lock_guard deviceLock(deviceMutex);
+            replies = device.Handle(event.Bytes);
+        }
+        lock.lock();
+        for (TBytes& reply : replies) {
+            ++answers;
+            const int every = dropEvery;
+            if (muted || (every > 0 && answers % static_cast<std::uint64_t>(every) == 0))
+                continue;
+            const Clock::time_point start = std::max(event.Due + latency.load(), outputWireFree);
+            const Clock::time_point done = start + WireTime(reply.size());
+            outputWireFree = done;
+            Schedule(done, false, std::move(reply));
+        }
+    }
+}
+
+std::string TSimulatedProcessor::Describe(TByteView message, const TDeviceMode& variant) {
+    char head[64];
+    std::string bytes;
+    for (std::size_t i = 0; i < message.size() && i < 9; ++i) {
+        std::snprintf(head, sizeof head, "%02X ", message[i]);
+        bytes += head;
+    }
+    if (message.size() > 9)
+        bytes += "... ";
+    const TRequest request = ClassifyRequest(message, variant);
+    std::string what;
+    switch (request.Kind) {
+    case TRequestKind::RequestCurrentPreset:
+        what = "request current preset";
+        break;
+    case TRequestKind::SelectPreset:
+        what = "select preset " + std::to_string(request.Index + 1);
+        break;
+    case TRequestKind::RequestParameter:
+        what = "request parameter " + std::to_string(request.Address);
+        break;
+    case TRequestKind::SetParameter:
+        what = message.size() >= 9 ? "parameter " + std::to_string(request.Address) + " is " + std::to_string(request.Value)
+                                   : "set parameter " + std::to_string(request.Address) + " to " +
+                                         std::to_string(request.Value);
+        break;
+    case TRequestKind::RequestAllPresets:
+        what = "request all presets";
+        break;
+    case TRequestKind::RequestProgramTable:
+        what = "request program table";
+        break;
+    case TRequestKind::StorePreset:
+        what = "store preset in slot " + std::to_string(request.Index + 1);
+        break;
+    case TRequestKind::PresetDump:
+        what = "preset dump \"" + PresetTitleOf(message) + "\"";
+        break;
+    case TRequestKind::ProgramTable:
+        what = "program table";
+        break;
+    case TRequestKind::Unknown:
+        what = !message.empty() && message[0] == 0xC0 ? "program change" : !message.empty() && message[0] == 0xB0 ? "control change" : "ignored";
+        break;
+    }
+    return "(" + std::to_string(message.size()) + " bytes) " + bytes + "- " + what;
+}
+
+std::shared_ptr<TSimulatedProcessor> AttachSimulatedProcessor(VirtualMidiService& service,
+                                                              const TSimulatorOptions& options) {
+    auto processor = std::make_shared<TSimulatedProcessor>(options);
+    service.AttachDevice(kSimulatedDeviceName, processor);
+    return processor;
+}

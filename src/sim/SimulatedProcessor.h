@@ -1,0 +1,106 @@
+#pragma once
+// The simulated unit behind a MIDI connection, with the timing of a real one: messages
+// cross the cable a byte at a time (320 µs a byte on DIN MIDI), and each answer leaves
+// after a latency. It can be muted, or made to drop every Nth answer, to try out
+// time-outs. Whatever transmits its answers (a virtual device, a JACK port) is given to it.
+
+#include "midi/VirtualMidiService.h"
+#include "sim/PlenovaDevice.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <queue>
+#include <thread>
+
+// A byte on a DIN MIDI cable: 10 bits at 31 250 baud.
+inline constexpr std::chrono::microseconds kDinByteTime{320};
+
+struct TSimulatorOptions {
+    bool PrePlenova = false;
+    std::uint8_t DeviceByte = 0;
+    std::chrono::microseconds Latency{3000};
+    std::chrono::microseconds ByteTime{0}; // time a byte takes on the wire; 0: no wire at all
+    bool Mute = false;
+    int DropEvery = 0; // 0: never
+};
+
+// Splits a byte stream into complete messages (real-time bytes are dropped: the unit
+// ignores them); a SysEx may arrive in pieces.
+class TMessageAssembler {
+public:
+    std::vector<TBytes> Feed(const std::uint8_t* bytes, std::size_t count);
+
+private:
+    TBytes pending;
+    std::uint8_t runningStatus = 0;
+};
+
+class TSimulatedProcessor : public VirtualMidiDevice {
+public:
+    using Log = std::function<void(const std::string& line)>;
+
+    explicit TSimulatedProcessor(const TSimulatorOptions& options = {});
+    ~TSimulatedProcessor() override;
+
+    // VirtualMidiDevice
+    void Connect(Transmitter transmit) override;
+    void Receive(const std::uint8_t* bytes, std::size_t count) override;
+
+    void SetMute(bool mute) { muted = mute; }
+    void SetDropEvery(int n) { dropEvery = n; }
+    void SetLatency(std::chrono::microseconds latency) { this->latency = latency; }
+    void SetByteTime(std::chrono::microseconds time) { byteTime = time; }
+    // One line for each message received and each answer sent.
+    void SetLog(Log log);
+
+    // Runs the action on the unit's state while nothing else touches it.
+    template <class Action> auto WithDevice(Action action) {
+        const std::lock_guard lock(deviceMutex);
+        return action(device);
+    }
+
+    // Describes a message in a few words, for the log.
+    static std::string Describe(TByteView message, const TDeviceMode& variant);
+
+private:
+    using Clock = std::chrono::steady_clock;
+    struct Event {
+        Clock::time_point Due;
+        std::uint64_t Order;
+        bool Incoming; // a message arriving, or an answer finishing on the wire
+        TBytes Bytes;
+        bool operator>(const Event& other) const { return Due != other.Due ? Due > other.Due : Order > other.Order; }
+    };
+    void Schedule(Clock::time_point due, bool incoming, TBytes bytes);
+    void Run();
+    Clock::duration WireTime(std::size_t bytes) const;
+
+    std::mutex deviceMutex;
+    TPlenovaDevice device;
+
+    std::atomic<bool> muted;
+    std::atomic<int> dropEvery;
+    std::atomic<std::chrono::microseconds> latency;
+    std::atomic<std::chrono::microseconds> byteTime;
+
+    std::mutex mutex; // everything below
+    std::condition_variable wake;
+    std::priority_queue<Event, std::vector<Event>, std::greater<Event>> events;
+    std::uint64_t order = 0;
+    Clock::time_point inputWireFree;
+    Clock::time_point outputWireFree;
+    std::uint64_t answers = 0;
+    TMessageAssembler assembler;
+    Transmitter transmit;
+    Log log;
+    bool stopping = false;
+    std::thread worker;
+};
+
+// The simulated unit as the device pair "Quellfarn Plenova (simulated)" of the service.
+inline constexpr const char* kSimulatedDeviceName = "Quellfarn Plenova (simulated)";
+std::shared_ptr<TSimulatedProcessor> AttachSimulatedProcessor(VirtualMidiService& service,
+                                                              const TSimulatorOptions& options = {});

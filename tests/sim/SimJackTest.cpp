@@ -1,0 +1,125 @@
+// quellfarn-sim as its own process on a JACK server, fetched from through the program's
+// own MIDI layer.
+
+#include "midi/MidiDeviceService.h"
+#include "midi/MidiIn.h"
+#include "midi/MidiOut.h"
+#include "midi/RtMidiService.h"
+#include "model/FileNames.h"
+#include "model/Mpt.h"
+#include "model/Preset.h"
+#include "sim/PlenovaDevice.h"
+
+#include "support/ChildProcess.h"
+#include "support/PumpUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+using Bytes = std::vector<std::uint8_t>;
+const std::string kName = "QF Sim Test";
+
+std::vector<std::string> SimCommand(std::vector<std::string> extra) {
+    std::vector<std::string> command{QUELLFARN_SIM, "--api", "jack", "--name", kName, "--no-wire-speed", "--latency-ms", "1"};
+    command.insert(command.end(), extra.begin(), extra.end());
+    return command;
+}
+
+// The program's side: the device service over JACK with one port each way to the simulator.
+struct Program {
+    Program() : output(service) {
+        input.OnMidiInput = [this](TMidiInput& sender) {
+            while (sender.PendingCount() > 0) {
+                auto event = sender.ReadEvent();
+                if (event->SysexData)
+                    received.emplace_back(event->SysexData.get(), event->SysexData.get() + event->SysexSize);
+            }
+        };
+        input.SetProductName(QString::fromStdString(kName + ":MIDI out"));
+        input.OpenDevice();
+        input.StartInput();
+        output.SetProductName(QString::fromStdString(kName + ":MIDI in"));
+        output.OpenDevice();
+        PumpFor(100);
+    }
+    static MidiDeviceService& Service(MidiDeviceService& service) {
+        service.AddBackend(std::make_unique<RtMidiService>("QuellfarnTest"));
+        return service;
+    }
+    void Send(const Bytes& bytes) { output.SendLong(bytes.data(), static_cast<std::uint16_t>(bytes.size())); }
+    Bytes Ask(const Bytes& request) {
+        received.clear();
+        Send(request);
+        PumpUntil([&] { return !received.empty(); }, 5000);
+        return received.empty() ? Bytes{} : received.front();
+    }
+
+    MidiDeviceService service;
+    TMidiInput input{Service(service)}; // the backend is added before either port counts devices
+    TMidiOutput output;
+    std::vector<Bytes> received;
+};
+} // namespace
+
+TEST(SimOverJack, FetchesThePresetEveryPresetOfABankAndTheTable) {
+    ChildProcess sim(SimCommand({}));
+    ASSERT_TRUE(sim.WaitForLine("ready")) << (sim.Lines.empty() ? "" : sim.Lines.back());
+    Program program;
+
+    EXPECT_EQ(program.Ask(RequestCurrentPresetMessage(0)), TPlenovaDevice::FactoryPreset(0, 0, TDeviceMode::Plenova()));
+    for (int slot = 0; slot < kSlotsPerBank; ++slot) {
+        program.Send(SelectPresetMessage(0, slot));
+        ASSERT_EQ(program.Ask(RequestCurrentPresetMessage(0)), TPlenovaDevice::FactoryPreset(0, slot, TDeviceMode::Plenova()))
+            << "preset " << slot + 1;
+    }
+    EXPECT_EQ(program.Ask(RequestProgramTableMessage(0)), Tmpt().Encode());
+    EXPECT_EQ(program.input.LostCount(), 0u);
+}
+
+TEST(SimOverJack, SavesItsPresetsOnExitAndLoadsThemAgain) {
+    const fs::path folder = fs::temp_directory_path() / ("quellfarn-sim-test-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    TPreset preset;
+    preset.Title = "Kept/Across?";
+    const TBytes dump = preset.Encode();
+    {
+        ChildProcess sim(SimCommand({"--save", folder.string()}));
+        ASSERT_TRUE(sim.WaitForLine("ready"));
+        Program program;
+        program.Send(SetBankMessage(0, 1));
+        program.Send(dump);
+        program.Send(StorePresetMessage(0, 11));
+        ASSERT_EQ(program.Ask(RequestParameterMessage(0, 64))[6], 10) << "the store has been done";
+        EXPECT_EQ(sim.Stop(), 0);
+    }
+    const fs::path file = folder / "Bank B" / BackupFileName("Kept/Across?", 11);
+    ASSERT_TRUE(fs::exists(file)) << file;
+    std::ifstream saved(file, std::ios::binary);
+    EXPECT_EQ(TBytes((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>()), dump);
+    EXPECT_EQ(fs::file_size(folder / "Bank A" / BackupFileName(PresetTitleOf(TPlenovaDevice::FactoryPreset(0, 1, TDeviceMode::Plenova())), 2)), 258u);
+
+    ChildProcess again(SimCommand({"--load", folder.string()}));
+    ASSERT_TRUE(again.WaitForLine("ready"));
+    EXPECT_NE(std::find_if(again.Lines.begin(), again.Lines.end(),
+                           [](const std::string& line) { return line.find("loaded 800 presets") != std::string::npos; }),
+              again.Lines.end());
+    Program program;
+    program.Send(SetBankMessage(0, 1));
+    program.Send(SelectPresetMessage(0, 10));
+    EXPECT_EQ(program.Ask(RequestCurrentPresetMessage(0)), dump);
+    fs::remove_all(folder);
+}
+
+TEST(SimOverJack, RefusesBadArgumentsAndMissingFolders) {
+    ChildProcess usage({QUELLFARN_SIM, "--latency-ms", "soon"});
+    EXPECT_TRUE(usage.WaitForLine("--latency-ms takes a number"));
+    EXPECT_EQ(usage.Wait(), 2);
+    ChildProcess folder({QUELLFARN_SIM, "--api", "jack", "--load", "/no/such/folder"});
+    EXPECT_TRUE(folder.WaitForLine("Invalid folder: /no/such/folder"));
+    EXPECT_EQ(folder.Wait(), 1);
+}

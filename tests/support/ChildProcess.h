@@ -1,0 +1,90 @@
+#pragma once
+// Runs a program of ours as a separate process, reads its output line by line, and stops it.
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+class ChildProcess {
+public:
+    explicit ChildProcess(const std::vector<std::string>& command) {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return;
+        pid = fork();
+        if (pid == 0) {
+            dup2(fds[1], STDOUT_FILENO);
+            dup2(fds[1], STDERR_FILENO);
+            close(fds[0]);
+            close(fds[1]);
+            std::vector<char*> arguments;
+            for (const std::string& word : command)
+                arguments.push_back(const_cast<char*>(word.c_str()));
+            arguments.push_back(nullptr);
+            execv(arguments[0], arguments.data());
+            _exit(127);
+        }
+        close(fds[1]);
+        output = fdopen(fds[0], "r");
+    }
+    ~ChildProcess() {
+        Stop();
+        if (output != nullptr)
+            fclose(output);
+    }
+
+    // Reads lines until one contains the text; false at the end of the output.
+    bool WaitForLine(const std::string& text) {
+        char line[4096];
+        while (output != nullptr && std::fgets(line, sizeof line, output) != nullptr) {
+            Lines.emplace_back(line);
+            if (Lines.back().find(text) != std::string::npos)
+                return true;
+        }
+        return false;
+    }
+
+    // Waits for the process to end by itself; its exit status.
+    int Wait() {
+        if (pid > 0) {
+            int status = 0;
+            waitpid(pid, &status, 0);
+            pid = -1;
+            exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        return exitStatus;
+    }
+
+    // Asks the process to end, as Ctrl+C would, and waits for it; its exit status.
+    int Stop() {
+        if (pid <= 0)
+            return exitStatus;
+        int status = 0;
+        pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == 0) {
+            kill(pid, SIGTERM);
+            for (int i = 0; i < 100 && (done = waitpid(pid, &status, WNOHANG)) == 0; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        if (done == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        }
+        pid = -1;
+        exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return exitStatus;
+    }
+
+    std::vector<std::string> Lines;
+
+private:
+    pid_t pid = -1;
+    FILE* output = nullptr;
+    int exitStatus = -1;
+};

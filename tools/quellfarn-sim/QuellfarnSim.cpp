@@ -1,0 +1,264 @@
+// quellfarn-sim: the simulated Quellfarn Plenova on a virtual MIDI port (JACK or ALSA), for
+// trying the program without a unit and for end-to-end tests.
+//
+//   quellfarn-sim [--api jack|alsa] [--name NAME] [--device-id N] [--pre-plenova]
+//                 [--latency-ms N] [--no-wire-speed] [--mute] [--drop-every N]
+//                 [--load DIR] [--save DIR] [--verbose]
+//
+// It prints "ready" once its ports exist, and runs until interrupted (Ctrl+C) or its
+// standard input closes when started with --until-eof.
+
+#include "model/FileNames.h"
+#include "model/Preset.h"
+#include "sim/SimulatedProcessor.h"
+
+#include <rtmidi/RtMidi.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr const char* kUsage =
+    "usage: quellfarn-sim [--api jack|alsa] [--name NAME] [--device-id N] [--pre-plenova]\n"
+    "                     [--latency-ms N] [--no-wire-speed] [--mute] [--drop-every N]\n"
+    "                     [--load DIR] [--save DIR] [--verbose] [--until-eof]\n";
+
+std::atomic<bool> stopRequested{false};
+void RequestStop(int) { stopRequested = true; }
+
+struct Options {
+    std::optional<RtMidi::Api> Api;
+    std::string Name = kSimulatedDeviceName;
+    TSimulatorOptions Simulator;
+    std::optional<fs::path> Load;
+    std::optional<fs::path> Save;
+    bool Verbose = false;
+    bool UntilEof = false;
+};
+
+int Number(const std::string& option, const std::string& text, int max) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 7 ||
+        std::stoi(text) > max)
+        throw std::invalid_argument(option + " takes a number from 0 to " + std::to_string(max));
+    return std::stoi(text);
+}
+
+Options Parse(int argc, char* argv[]) {
+    Options options;
+    options.Simulator.ByteTime = kDinByteTime;
+    options.Simulator.Latency = std::chrono::milliseconds(5);
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        const auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                throw std::invalid_argument(word + " needs a value");
+            return argv[++i];
+        };
+        if (word == "--api") {
+            const std::string api = value();
+            if (api == "jack")
+                options.Api = RtMidi::UNIX_JACK;
+            else if (api == "alsa")
+                options.Api = RtMidi::LINUX_ALSA;
+            else
+                throw std::invalid_argument("--api takes jack or alsa");
+        } else if (word == "--name") {
+            options.Name = value();
+        } else if (word == "--device-id") {
+            options.Simulator.DeviceByte = static_cast<std::uint8_t>(Number(word, value(), 127));
+        } else if (word == "--pre-plenova") {
+            options.Simulator.PrePlenova = true;
+        } else if (word == "--latency-ms") {
+            options.Simulator.Latency = std::chrono::milliseconds(Number(word, value(), 60000));
+        } else if (word == "--no-wire-speed") {
+            options.Simulator.ByteTime = std::chrono::microseconds(0);
+        } else if (word == "--mute") {
+            options.Simulator.Mute = true;
+        } else if (word == "--drop-every") {
+            options.Simulator.DropEvery = Number(word, value(), 1000000);
+        } else if (word == "--load") {
+            options.Load = fs::path(value());
+        } else if (word == "--save") {
+            options.Save = fs::path(value());
+        } else if (word == "--verbose") {
+            options.Verbose = true;
+        } else if (word == "--until-eof") {
+            options.UntilEof = true;
+        } else {
+            throw std::invalid_argument("unknown option " + word);
+        }
+    }
+    return options;
+}
+
+// Where a bank's files are: a folder per bank, or the folder itself for a single-bank unit.
+fs::path BankFolder(const fs::path& root, int bank, int bankCount) {
+    return bankCount == 1 ? root : root / BankFolderName(bank);
+}
+
+int LoadBackup(TPlenovaDevice& device, const fs::path& root) {
+    int loaded = 0;
+    for (int bank = 0; bank < device.BankCount(); ++bank) {
+        std::error_code error;
+        const fs::path folder = BankFolder(root, bank, device.BankCount());
+        if (!fs::is_directory(folder, error))
+            continue;
+        for (const auto& entry : fs::directory_iterator(folder, error)) {
+            const auto number = BackupPresetNumber(entry.path().filename().string());
+            if (!number || *number < 1 || *number > kSlotsPerBank || !entry.is_regular_file())
+                continue;
+            std::ifstream file(entry.path(), std::ios::binary);
+            TBytes dump((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+            if (!IsPresetDump(dump)) {
+                std::cerr << "quellfarn-sim: skipped " << entry.path().string() << ": Not a valid preset file\n";
+                continue;
+            }
+            device.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(*number - 1)] = dump;
+            ++loaded;
+        }
+    }
+    return loaded;
+}
+
+bool SaveBackup(const TPlenovaDevice& device, const fs::path& root) {
+    for (int bank = 0; bank < device.BankCount(); ++bank) {
+        const fs::path folder = BankFolder(root, bank, device.BankCount());
+        std::error_code error;
+        fs::create_directories(folder, error);
+        for (int slot = 0; slot < kSlotsPerBank; ++slot) {
+            const TBytes& dump = device.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot)];
+            std::string title = PresetTitleOf(dump);
+            if (title.empty())
+                title = "Untitled";
+            std::ofstream file(folder / BackupFileName(title, slot + 1), std::ios::binary | std::ios::trunc);
+            file.write(reinterpret_cast<const char*>(dump.data()), static_cast<std::streamsize>(dump.size()));
+            if (!file) {
+                std::cerr << "quellfarn-sim: cannot write into " << folder.string() << "\n";
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+struct Ports {
+    std::unique_ptr<RtMidiIn> In;
+    std::unique_ptr<RtMidiOut> Out;
+    std::string ApiName;
+};
+
+bool failed = false;
+void NoteError(RtMidiError::Type type, const std::string& text, void*) {
+    if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING) {
+        failed = true;
+        std::cerr << "quellfarn-sim: " << text << "\n";
+    }
+}
+
+std::optional<Ports> OpenPorts(const Options& options, TSimulatedProcessor& processor) {
+    std::vector<RtMidi::Api> apis;
+    if (options.Api)
+        apis.push_back(*options.Api);
+    else
+        apis = {RtMidi::UNIX_JACK, RtMidi::LINUX_ALSA};
+    for (RtMidi::Api api : apis) {
+        try {
+            Ports ports;
+            failed = false;
+            ports.In = std::make_unique<RtMidiIn>(api, options.Name);
+            ports.In->setErrorCallback(&NoteError, nullptr);
+            ports.Out = std::make_unique<RtMidiOut>(api, options.Name);
+            ports.Out->setErrorCallback(&NoteError, nullptr);
+            ports.In->ignoreTypes(false, true, true);
+            ports.In->setCallback(
+                [](double, std::vector<unsigned char>* message, void* target) {
+                    static_cast<TSimulatedProcessor*>(target)->Receive(message->data(), message->size());
+                },
+                &processor);
+            ports.In->openVirtualPort("MIDI in");
+            ports.Out->openVirtualPort("MIDI out");
+            if (failed)
+                continue;
+            ports.ApiName = RtMidi::getApiDisplayName(api);
+            return ports;
+        } catch (const RtMidiError& error) {
+            std::cerr << "quellfarn-sim: " << error.getMessage() << "\n";
+        }
+    }
+    return std::nullopt;
+}
+} // namespace
+
+int main(int argc, char* argv[]) {
+    Options options;
+    try {
+        options = Parse(argc, argv);
+    } catch (const std::invalid_argument& error) {
+        std::cerr << "quellfarn-sim: " << error.what() << "\n" << kUsage;
+        return 2;
+    }
+    TSimulatedProcessor processor(options.Simulator);
+    if (options.Load) {
+        std::error_code error;
+        if (!fs::is_directory(*options.Load, error)) {
+            std::cerr << "quellfarn-sim: Invalid folder: " << options.Load->string() << "\n";
+            return 1;
+        }
+        const int loaded = processor.WithDevice([&](TPlenovaDevice& device) { return LoadBackup(device, *options.Load); });
+        std::cout << "quellfarn-sim: loaded " << loaded << " presets from " << options.Load->string() << std::endl;
+    }
+    std::mutex outputMutex;
+    if (options.Verbose)
+        processor.SetLog([&](const std::string& line) {
+            const std::lock_guard lock(outputMutex);
+            std::cout << line << std::endl;
+        });
+
+    std::optional<Ports> ports = OpenPorts(options, processor);
+    if (!ports) {
+        std::cerr << "quellfarn-sim: no MIDI system to open a virtual port on (is a JACK server running?)\n";
+        return 1;
+    }
+    RtMidiOut* out = ports->Out.get();
+    processor.Connect([out, &outputMutex](const std::uint8_t* bytes, std::size_t count) {
+        const std::lock_guard lock(outputMutex);
+        out->sendMessage(bytes, count);
+    });
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+    {
+        const std::lock_guard lock(outputMutex);
+        std::cout << "quellfarn-sim: ready on " << ports->ApiName << " as \"" << options.Name << "\" (ports \"MIDI in\", \"MIDI out\")"
+                  << std::endl;
+    }
+    if (options.UntilEof) {
+        std::thread([] {
+            std::string line;
+            while (std::getline(std::cin, line)) {
+            }
+            stopRequested = true;
+        }).detach();
+    }
+    while (!stopRequested)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+
+    processor.Connect({});
+    ports.reset();
+    if (options.Save) {
+        const bool saved = processor.WithDevice([&](TPlenovaDevice& device) { return SaveBackup(device, *options.Save); });
+        if (!saved)
+            return 1;
+        std::cout << "quellfarn-sim: saved the presets to " << options.Save->string() << std::endl;
+    }
+    return 0;
+}
