@@ -1,10 +1,15 @@
 // Program entry: brings the application up and down in a fixed order.
 
+#include "app/Main.h"
+#include "base/qvSplashAbout.h"
 #include "base/qvUtility.h"
+#include "midi/MidiDeviceService.h"
+#include "midi/RtMidiService.h"
+#include "midi/VirtualMidiService.h"
+#include "sim/SimulatedProcessor.h"
 
 #include <QApplication>
 
-#include <cstdio>
 #include <memory>
 
 int main(int argc, char* argv[]) {
@@ -15,19 +20,31 @@ int main(int argc, char* argv[]) {
     AppNotice = QStringLiteral("No processor at hand? Try the simulated one.");
     AppCompanyName = QStringLiteral("zol");
 
-    auto settings = std::make_unique<TqvRegUtil>();
+    ShowSplash(nullptr, false);
+    QCoreApplication::processEvents();
+
+    // Real devices first, then the simulated processor, which answers at DIN MIDI speed
+    // as the real unit does.
+    MidiDeviceService midi;
+    midi.AddBackend(std::make_unique<RtMidiService>());
+    auto& virtualDevices = midi.AddBackend(std::make_unique<VirtualMidiService>());
+    TSimulatorOptions simulator;
+    simulator.ByteTime = kDinByteTime;
+    const auto processor = AttachSimulatedProcessor(virtualDevices, simulator);
+
+    auto mainWindow = std::make_unique<TfrmMain>(midi);
+    QCoreApplication::processEvents();
+
+    auto settings = std::make_unique<TqvRegUtil>(&application);
     settings->SetRootKey(TRootKey::CurrentUser);
     settings->Path = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/") + GetAppTitle();
     AppSettings = settings.get();
 
-    int result = 0;
-    if (QApplication::topLevelWidgets().isEmpty()) {
-        std::fprintf(stderr, "%s %s: settings ready; the main window is not part of this build yet.\n",
-                     qPrintable(GetAppTitle()), qPrintable(AppVersion));
-    } else {
-        result = QApplication::exec();
-    }
+    mainWindow->InitializeExplorer(AppSettings, GetAppTitle());
+    mainWindow->show();
+    const int result = QApplication::exec();
 
+    mainWindow.reset();
     AppSettings = nullptr;
     settings.reset();
     return result;

@@ -2,6 +2,7 @@
 
 #include "base/qvUtility.h"
 
+#include "base/Dialogs.h"
 #include "model/FileNames.h"
 
 #include <QCoreApplication>
@@ -350,6 +351,23 @@ void WaitMilliseconds(int count) {
     QEventLoop loop;
     QTimer::singleShot(remaining, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::AllEvents);
+}
+
+namespace {
+QString WithoutTrailingSeparator(QString folder) {
+    while (folder.size() > 1 && (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))) &&
+           !QDir(folder).isRoot())
+        folder.chop(1);
+    return folder;
+}
+} // namespace
+
+bool SelectFolder(const QString& caption, QString& folder) {
+    const QString chosen = Dialogs().ExistingFolder(nullptr, caption, WithoutTrailingSeparator(folder));
+    if (chosen.isEmpty())
+        return false;
+    folder = WithoutTrailingSeparator(QDir::toNativeSeparators(chosen));
+    return true;
 }
 
 QString OsDescription() {

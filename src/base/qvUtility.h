@@ -79,5 +79,8 @@ extern TqvRegUtil* AppSettings;
 QString ReplaceAll(const QString& text, const QString& search, const QString& replacement);
 QString SanitizeFileName(const QString& text);
 void WaitMilliseconds(int count);
+// Lets the user choose a folder, starting at the given one; true when one was chosen, which
+// is then in folder (without a trailing separator unless it is a root).
+bool SelectFolder(const QString& caption, QString& folder);
 QString OsDescription();
 bool DirectoryExists(const QString& path);

@@ -1,0 +1,464 @@
+// The explorer window's frame: construction, menus, MIDI devices and channel, status bar,
+// hooks, settings, help and the layout of the panes.
+
+#include "explorer/MIDIExplorer.h"
+
+#include "base/Dialogs.h"
+#include "base/qvSplashAbout.h"
+#include "base/qvUtility.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QUrl>
+
+namespace {
+constexpr int kDesignedPaneWidth = 460;
+constexpr int kMinimumEditorWidth = 50;
+
+QAction* NamedAction(QObject* parent, const char* name, const QString& text) {
+    auto* action = new QAction(text, parent);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+} // namespace
+
+TqvMIDIMenuItem::~TqvMIDIMenuItem() { delete MenuItem; }
+
+TfrmMIDIExplorer::TfrmMIDIExplorer(MidiService& service, QWidget* parent) : QMainWindow(parent), service(service) {
+    setObjectName(QStringLiteral("frmMain"));
+    setAcceptDrops(true);
+    resize(1000, 600);
+    BuildMenus();
+
+    splVertical = new QSplitter(Qt::Horizontal, this);
+    splVertical->setObjectName(QStringLiteral("splVertical"));
+    splVertical->setChildrenCollapsible(false);
+    BuildMessageBuffer();
+    pgcTab = new QTabWidget(splVertical);
+    pgcTab->setObjectName(QStringLiteral("pgcTab"));
+    BuildFilePane();
+    BuildMonitor();
+    memMsgBuf->setMinimumWidth(kMinimumEditorWidth); // the splitter itself never squeezes it further
+    splVertical->addWidget(memMsgBuf);
+    splVertical->addWidget(pgcTab);
+    setCentralWidget(splVertical);
+    connect(splVertical, &QSplitter::splitterMoved, this, [this] { LayOutPanes(); });
+
+    stbStatBar = new QStatusBar(this);
+    stbStatBar->setObjectName(QStringLiteral("stbStatBar"));
+    statusPanel0 = new QLabel(stbStatBar);
+    statusPanel0->setObjectName(QStringLiteral("statusPanel0"));
+    statusPanel1 = new QLabel(QStringLiteral("Insert"), stbStatBar);
+    statusPanel1->setObjectName(QStringLiteral("statusPanel1"));
+    statusPanel0->setMinimumWidth(1);
+    statusPanel1->setFixedWidth(70);
+    stbStatBar->addWidget(statusPanel0, 1);
+    stbStatBar->addPermanentWidget(statusPanel1);
+    setStatusBar(stbStatBar);
+
+    // The window sees keys before its controls.
+    qApp->installEventFilter(this);
+}
+
+TfrmMIDIExplorer::~TfrmMIDIExplorer() { DestroyExplorer(); }
+
+void TfrmMIDIExplorer::BuildMenus() {
+    miFile = menuBar()->addMenu(QStringLiteral("&File"));
+    miFile->setObjectName(QStringLiteral("miFile"));
+    miSaveAs = NamedAction(this, "miSaveAs", QStringLiteral("Save message buffer &as..."));
+    miClearOut = NamedAction(this, "miClearOut", QStringLiteral("&Clear message buffer"));
+    miExit = NamedAction(this, "miExit", QStringLiteral("E&xit"));
+    miFile->addAction(miSaveAs);
+    miFile->addAction(miClearOut);
+    miFile->addSeparator();
+    miFile->addAction(miExit);
+    connect(miSaveAs, &QAction::triggered, this, [this] {
+        if (!MessageBufferEmpty())
+            SaveMessageBuffer();
+    });
+    connect(miClearOut, &QAction::triggered, this, [this] {
+        memMsgBuf->clear();
+        MessageBytes.fill(0);
+    });
+    connect(miExit, &QAction::triggered, this, &QWidget::close);
+
+    miMIDIIn = menuBar()->addMenu(QStringLiteral("MIDI &In"));
+    miMIDIIn->setObjectName(QStringLiteral("miMIDIIn"));
+    miClearIn = NamedAction(this, "miClearIn", QStringLiteral("&Clear input log"));
+    miMIDIIn->addAction(miClearIn);
+    miMIDIIn->addSeparator();
+    connect(miClearIn, &QAction::triggered, this, [this] {
+        for (int lines = lbxLog->count(); lines > 0; --lines)
+            DeleteLogLine(0);
+    });
+    inputGroup = new QActionGroup(this);
+
+    miMIDIOut = menuBar()->addMenu(QStringLiteral("MIDI &Out"));
+    miMIDIOut->setObjectName(QStringLiteral("miMIDIOut"));
+    miSend = NamedAction(this, "miSend", QStringLiteral("&Send buffer to MIDI out (F9)"));
+    miMIDIOut->addAction(miSend);
+    connect(miSend, &QAction::triggered, this, [this] {
+        if (!MessageBufferEmpty())
+            SendBuffer();
+    });
+    miTransmitonchannel = miMIDIOut->addMenu(QStringLiteral("&Transmit on channel"));
+    miTransmitonchannel->setObjectName(QStringLiteral("miTransmitonchannel"));
+    auto* channels = new QActionGroup(this);
+    for (int channel = 0; channel < 16; ++channel) {
+        QAction* item = NamedAction(this, "", QString::number(channel + 1));
+        item->setObjectName(QStringLiteral("miChannel%1").arg(channel + 1));
+        item->setCheckable(true);
+        item->setData(channel);
+        channels->addAction(item);
+        miTransmitonchannel->addAction(item);
+        connect(item, &QAction::triggered, this, [this, channel] { ChooseChannel(channel); });
+        miChannel[static_cast<std::size_t>(channel)] = item;
+    }
+    miMIDIOut->addSeparator();
+    outputGroup = new QActionGroup(this);
+
+    miHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    miHelp->setObjectName(QStringLiteral("miHelp"));
+    miContents = NamedAction(this, "miContents", QStringLiteral("&Contents"));
+    miAbout = NamedAction(this, "miAbout", QStringLiteral("&About"));
+    miAbout->setToolTip(QStringLiteral("Hey... click me!"));
+    miHelp->addAction(miContents);
+    miHelp->addAction(miAbout);
+    connect(miContents, &QAction::triggered, this, [this] { OpenHelp(); });
+    connect(miAbout, &QAction::triggered, this, [this] { ShowSplash(this, true); });
+}
+
+void TfrmMIDIExplorer::ShowStatus(const QString& text) {
+    statusPanel0->setText(text);
+    statusPanel1->setText(InsertMode ? QStringLiteral("Insert") : QStringLiteral("Overwrite"));
+    stbStatBar->repaint();
+    // Pending work runs now, input notifications included: callers must allow re-entry.
+    QCoreApplication::processEvents();
+}
+
+bool TfrmMIDIExplorer::MidiOutAvailable(bool switchToMonitor) {
+    if (midiOutput && midiOutput->PortState() == TMidiOutput::State::Open) {
+        if (switchToMonitor)
+            pgcTab->setCurrentWidget(tsMonitor);
+        return true;
+    }
+    ShowMessage(this, QStringLiteral("MIDI Out device not available"), QStringLiteral("MIDI communications error"));
+    return false;
+}
+
+void TfrmMIDIExplorer::AddMainMenu(QMenu* menu) {
+    menuBar()->removeAction(miHelp->menuAction());
+    menuBar()->addMenu(menu);
+    menuBar()->addMenu(miHelp);
+}
+
+void TfrmMIDIExplorer::AddBufferMenuItem(QAction* item) { popMsgBuf->addAction(item); }
+
+void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
+    settings = store;
+    BaseCaption = caption;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+
+    midiInput = std::make_unique<TMidiInput>(service);
+    midiInput->OnMidiInput = [this](TMidiInput& sender) {
+        ++takingInput;
+        MidiInputArrived(sender);
+        --takingInput;
+        ReportLostInput();
+    };
+    midiInput->OnOverflow = [this](TMidiInput&) { ReportLostInput(); };
+    const QString consult = QStringLiteral("Please consult your system documentation\r\n"
+                                           "for proper installation and configuration of MIDI devices.");
+    if (midiInput->DeviceCount() == 0)
+        ShowMessage(this, QStringLiteral("No MIDI input device can be detected. ") + consult, QStringLiteral("Sorry..."));
+    midiOutput = std::make_unique<TMidiOutput>(service);
+    if (midiOutput->DeviceCount() == 0)
+        ShowMessage(this, QStringLiteral("No MIDI output device can be detected. ") + consult, QStringLiteral("Sorry..."));
+
+    pgcTab->setCurrentWidget(tsExplorer);
+    InsertMode = true;
+    const QString storedIn = settings->GetString(QStringLiteral("MIDI_IN"), true);
+    const QString storedOut = settings->GetString(QStringLiteral("MIDI_OUT"), true);
+    splVertical->setSizes({std::max(width() - kDesignedPaneWidth, kMinimumEditorWidth),
+                           settings->GetInteger(QStringLiteral("LPW"), true, kDesignedPaneWidth)});
+
+    const int channel = settings->GetInteger(QStringLiteral("MIDI_OUT_CH"), true, 0);
+    if (channel < 0 || channel > 15) {
+        // The stored channel is refused; the window goes on with channel 1.
+        ShowMessage(this, QStringLiteral("Invalid MIDI channel (0 thru 15)"), GetAppTitle());
+        transmitChannel = 0;
+    } else {
+        transmitChannel = channel;
+    }
+    miChannel[static_cast<std::size_t>(transmitChannel)]->setChecked(true);
+
+    FileDblClickAction = settings->GetInteger(QStringLiteral("DBL_CLICK_FILE_ACTION"), true, 0);
+    if (FileDblClickAction < 0 || FileDblClickAction > 1)
+        FileDblClickAction = 0;
+    LogDblClickAction = settings->GetInteger(QStringLiteral("DBL_CLICK_LOG_ACTION"), true, 0);
+    if (LogDblClickAction < 0 || LogDblClickAction > 2)
+        LogDblClickAction = 0;
+    (FileDblClickAction == 0 ? pmiSetFileEdit : pmiSetFileSend)->setChecked(true);
+    (LogDblClickAction == 0 ? pmiSetLogLoadEvent : LogDblClickAction == 1 ? pmiSetLogEdit : pmiSetLogSend)->setChecked(true);
+
+    for (int index = 0; index < midiInput->DeviceCount(); ++index) {
+        midiInput->SetDeviceID(static_cast<std::uint16_t>(index));
+        auto* item = new QAction(midiInput->ProductName(), this);
+        item->setCheckable(true);
+        item->setData(index);
+        inputGroup->addAction(item);
+        miMIDIIn->addAction(item);
+        connect(item, &QAction::triggered, this, [this, index] { SelectInputDevice(index); });
+        inputItems.push_back(std::make_unique<TqvMIDIMenuItem>(item, midiInput->ProductName()));
+    }
+    if (!inputItems.empty()) {
+        SelectInputDevice(0);
+        for (std::size_t index = 1; index < inputItems.size(); ++index)
+            if (inputItems[index]->Name == storedIn)
+                SelectInputDevice(static_cast<int>(index));
+    }
+    miMIDIIn->setEnabled(!inputItems.empty());
+
+    for (int index = 0; index < midiOutput->DeviceCount(); ++index) {
+        midiOutput->SetDeviceID(index);
+        auto* item = new QAction(midiOutput->ProductName(), this);
+        item->setCheckable(true);
+        item->setData(index);
+        outputGroup->addAction(item);
+        miMIDIOut->addAction(item);
+        connect(item, &QAction::triggered, this, [this, index] { SelectOutputDevice(index); });
+        outputItems.push_back(std::make_unique<TqvMIDIMenuItem>(item, midiOutput->ProductName()));
+    }
+    if (!outputItems.empty()) {
+        SelectOutputDevice(0);
+        for (std::size_t index = 1; index < outputItems.size(); ++index)
+            if (outputItems[index]->Name == storedOut)
+                SelectOutputDevice(static_cast<int>(index));
+    }
+    miMIDIOut->setEnabled(!outputItems.empty());
+
+    if (midiInput->DeviceCount() > 0 && midiOutput->DeviceCount() > 0)
+        ShowStatus(QStringLiteral("MIDI devices opened"));
+    else
+        ShowStatus(QStringLiteral("No MIDI devices found - check installation"));
+
+    SetupFilePane();
+    LoadedFileName.clear();
+
+    QApplication::restoreOverrideCursor();
+    setWindowTitle(BaseCaption);
+    initialized = true;
+    if (windowState() == Qt::WindowNoState)
+        settings->RestoreFormPosition(this);
+}
+
+void TfrmMIDIExplorer::SelectInputDevice(int index) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString name = inputItems[static_cast<std::size_t>(index)]->Name;
+    try {
+        midiInput->CloseDevice();
+        midiInput->SetProductName(name);
+        midiInput->OpenDevice();
+        midiInput->StartInput();
+        ShowStatus(name + QStringLiteral(" opened for input"));
+        inputItems[static_cast<std::size_t>(index)]->MenuItem->setChecked(true);
+    } catch (const std::exception& error) {
+        QApplication::restoreOverrideCursor();
+        // The check mark stays where it was.
+        for (auto& item : inputItems)
+            item->MenuItem->setChecked(midiInput->PortState() == TPortState::Open && item->Name == midiInput->ProductName());
+        ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("MIDI In error"));
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+void TfrmMIDIExplorer::SelectOutputDevice(int index) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString name = outputItems[static_cast<std::size_t>(index)]->Name;
+    try {
+        midiOutput->CloseDevice();
+        midiOutput->SetProductName(name);
+        midiOutput->OpenDevice();
+        ShowStatus(name + QStringLiteral(" opened for output"));
+        outputItems[static_cast<std::size_t>(index)]->MenuItem->setChecked(true);
+    } catch (const std::exception& error) {
+        QApplication::restoreOverrideCursor();
+        for (auto& item : outputItems)
+            item->MenuItem->setChecked(midiOutput->PortState() == TMidiOutput::State::Open &&
+                                       item->Name == midiOutput->ProductName());
+        ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("MIDI Out error"));
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+void TfrmMIDIExplorer::ChooseChannel(int channel) {
+    if (channel < 0 || channel > 15) {
+        ShowMessage(this, QStringLiteral("Invalid MIDI channel (0 thru 15)"), GetAppTitle());
+        return;
+    }
+    transmitChannel = channel;
+    if (settings != nullptr)
+        settings->PutInteger(QStringLiteral("MIDI_OUT_CH"), channel);
+    miChannel[static_cast<std::size_t>(channel)]->setChecked(true);
+}
+
+void TfrmMIDIExplorer::ShowHook() {}
+
+void TfrmMIDIExplorer::ActivateHook() {
+    if (!initialized) {
+        ShowMessage(this, QStringLiteral("Not Initialized"), GetAppTitle(), QMessageBox::Critical);
+        QCoreApplication::exit(1);
+    }
+}
+
+bool TfrmMIDIExplorer::KeyHook(int key, Qt::KeyboardModifiers) {
+    if (key == Qt::Key_F9) {
+        miSend->trigger();
+        return true;
+    }
+    if (key == Qt::Key_F5) {
+        RefreshFileList();
+        return true;
+    }
+    return false;
+}
+
+void TfrmMIDIExplorer::CloseHook() {
+    if (midiInput) {
+        if (midiInput->DeviceCount() > 0 && midiInput->PortState() == TPortState::Open && settings != nullptr)
+            settings->PutString(QStringLiteral("MIDI_IN"), midiInput->ProductName());
+        midiInput->CloseDevice();
+    }
+    if (midiOutput) {
+        if (midiOutput->DeviceCount() > 0 && midiOutput->PortState() == TMidiOutput::State::Open && settings != nullptr)
+            settings->PutString(QStringLiteral("MIDI_OUT"), midiOutput->ProductName());
+        midiOutput->CloseDevice();
+        ShowStatus(QStringLiteral("MIDI devices closed"));
+    }
+    if (settings != nullptr) {
+        settings->SaveFormPosition(this);
+        settings->PutInteger(QStringLiteral("LPW"), pgcTab->width());
+        SaveFolderHistory();
+    }
+}
+
+void TfrmMIDIExplorer::DestroyExplorer() {
+    if (destroyed)
+        return;
+    destroyed = true;
+    qApp->removeEventFilter(this);
+    inputItems.clear();
+    outputItems.clear();
+    midiInput.reset();
+    midiOutput.reset();
+    while (lbxLog->count() > 0)
+        DeleteLogLine(0);
+    SelectedFileNames.clear();
+}
+
+void TfrmMIDIExplorer::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        ShowHook();
+}
+
+void TfrmMIDIExplorer::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        ActivateHook();
+}
+
+void TfrmMIDIExplorer::closeEvent(QCloseEvent* event) {
+    CloseHook();
+    event->accept();
+}
+
+bool TfrmMIDIExplorer::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && watched == splVertical) {
+        QMetaObject::invokeMethod(this, [this] { LayOutPanes(); }, Qt::QueuedConnection);
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget == this || isAncestorOf(widget)) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (KeyHook(key->key(), key->modifiers()))
+                return true;
+            if (widget == lvwFileList && key->key() == Qt::Key_Delete) { // an open rename editor has the keys itself
+                DeleteSelectedFiles();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMIDIExplorer::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    LayOutPanes();
+}
+
+void TfrmMIDIExplorer::LayOutPanes() {
+    if (memMsgBuf->width() < kMinimumEditorWidth) {
+        const int total = splVertical->width() - splVertical->handleWidth();
+        splVertical->setSizes({kMinimumEditorWidth, std::max(total - kMinimumEditorWidth, 0)});
+    }
+    statusPanel0->setFixedWidth(qRound(0.8 * width()));
+}
+
+void TfrmMIDIExplorer::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TfrmMIDIExplorer::dropEvent(QDropEvent* event) {
+    DropFiles(event->mimeData()->urls());
+    event->acceptProposedAction();
+}
+
+void TfrmMIDIExplorer::DropFiles(const QList<QUrl>& files) {
+    if (!files.isEmpty() && files.first().isLocalFile())
+        LoadFileIntoBuffer(files.first().toLocalFile());
+}
+
+void TfrmMIDIExplorer::OpenHelp() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString help = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("contents.htm"));
+    QString failure;
+    if (!QFileInfo::exists(help))
+        failure = QStringLiteral("Help file \"contents.htm\" not found");
+    else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(help)))
+        failure = QStringLiteral("Cannot find browser to view help file");
+    QApplication::restoreOverrideCursor();
+    if (!failure.isEmpty())
+        ShowMessage(this, failure, QStringLiteral("Unable to open help"));
+}
+
+void TfrmMIDIExplorer::ReportLostInput() {
+    if (!midiInput || takingInput > 0) // reported after the events that did arrive
+        return;
+    const std::uint32_t lost = midiInput->LostCount();
+    if (lost <= lostReported)
+        return;
+    const std::uint32_t fresh = lost - lostReported;
+    lostReported = lost;
+    const QString text = QStringLiteral("%1 MIDI in message(s) lost: input arrived faster than it could be taken in").arg(fresh);
+    AddLogLine(text);
+    ShowStatus(text);
+}

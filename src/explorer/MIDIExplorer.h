@@ -1,0 +1,250 @@
+#pragma once
+// The MIDI explorer window the main window is built on: the hexadecimal message buffer on
+// the left, the file pane and the monitor log on the right, the device and channel menus,
+// the status bar, and the window's settings. Its code is split by concern over
+// MessageBuffer.cpp, MonitorLog.cpp, FilePane.cpp and MIDIExplorer.cpp.
+
+#include "midi/MidiIn.h"
+#include "midi/MidiOut.h"
+
+#include <QListWidgetItem>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QStringList>
+#include <QTreeWidgetItem>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QUrl;
+class QActionGroup;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class QToolButton;
+class QTreeWidget;
+class TqvRegUtil;
+class TfrmMIDIExplorer;
+
+inline constexpr int kMessageBufferSize = 10000;
+inline constexpr int kLogEventLimit = 500;
+
+// The message buffer's editor: hands typed keys and double clicks to the window first.
+class TMessageEditor : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit TMessageEditor(TfrmMIDIExplorer& window);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    TfrmMIDIExplorer& window;
+};
+
+// A monitor line; an event line owns its event.
+class TLogLine : public QListWidgetItem {
+public:
+    explicit TLogLine(const QString& text) : QListWidgetItem(text) {}
+    std::unique_ptr<TMyMidiEvent> Event;
+};
+
+// One entry of a device menu: its menu item and the device name.
+class TqvMIDIMenuItem {
+public:
+    TqvMIDIMenuItem(QAction* item, const QString& name) : MenuItem(item), Name(name) {}
+    ~TqvMIDIMenuItem();
+    QAction* MenuItem;
+    QString Name;
+};
+
+class TfrmMIDIExplorer : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMIDIExplorer(MidiService& service, QWidget* parent = nullptr);
+    ~TfrmMIDIExplorer() override;
+
+    // The window's hooks, in the order the main window may override them.
+    virtual void ShowHook();
+    virtual void ActivateHook();
+    virtual bool KeyHook(int key, Qt::KeyboardModifiers modifiers); // true: consumed
+    virtual void CloseHook();
+    virtual void MidiInputArrived(TMidiInput& sender);
+    virtual void LoadFileIntoBuffer(const QString& fileName);
+    virtual void OpenBufferInEditor() = 0;
+    virtual bool MidiOutAvailable(bool switchToMonitor);
+    virtual void AddLogLine(const QString& text);
+    virtual void DeleteLogLine(int index);
+    virtual void MessageBufferPopupHook();
+    virtual void InitializeExplorer(TqvRegUtil* settings, const QString& caption);
+
+    void ShowStatus(const QString& text);
+    int TransmitChannel() const { return transmitChannel; }
+    void AddMainMenu(QMenu* menu);
+    void AddBufferMenuItem(QAction* item);
+    TMidiInput* MidiInput() const { return midiInput.get(); }
+    TMidiOutput* MidiOutput() const { return midiOutput.get(); }
+    bool Initialized() const { return initialized; }
+
+    // Message buffer.
+    std::array<std::uint8_t, kMessageBufferSize> MessageBytes{};
+    int MessageByteCount = 0;
+    QString LoadedFileName;
+    bool InsertMode = true;
+    QString BaseCaption;
+
+    bool MessageBufferEmpty() const;
+    bool ParseMessageBuffer();
+    void SendMessageBuffer();
+    void SaveMessageBuffer();
+    void SetMessageText(const QString& text);
+    void LoadEventIntoBuffer(const TMyMidiEvent& event);
+    void DropFiles(const QList<QUrl>& files); // the first one is loaded
+    bool ClipboardHoldsHex() const;
+    void SendBuffer(); // what "Send buffer to MIDI out" does: parse, then send
+
+    // Monitor log.
+    void LogEvent(std::unique_ptr<TMyMidiEvent> event);
+    const TMyMidiEvent* SelectedEvent() const;
+    void LogDoubleClick();
+    void SetLogDblClickAction(int action);
+    int LogDblClickAction = 0;
+
+    // File pane.
+    void RefreshFileList();
+    QStringList GetSelectedPathFileNames();
+    void GoToFolder(const QString& folder);
+    void UpOneFolder();
+    void BrowseFolder();
+    void DeleteSelectedFiles();
+    void SetFileDblClickAction(int action);
+    void SortByColumn(int column);
+    QString CurrentFolder;
+    int FileDblClickAction = 0;
+    int SortColumn = 3;
+    bool SortAscending = true;
+    QStringList SelectedFileNames;
+
+    // Components, named as the window names them.
+    QMenu* miFile;
+    QAction* miSaveAs;
+    QAction* miClearOut;
+    QAction* miExit;
+    QMenu* miMIDIIn;
+    QAction* miClearIn;
+    QMenu* miMIDIOut;
+    QAction* miSend;
+    QMenu* miTransmitonchannel;
+    std::array<QAction*, 16> miChannel{};
+    QMenu* miHelp;
+    QAction* miContents;
+    QAction* miAbout;
+    TMessageEditor* memMsgBuf;
+    QMenu* popMsgBuf;
+    QAction* pmiUndo;
+    QAction* pmiCut;
+    QAction* pmiCopy;
+    QAction* pmiPaste;
+    QAction* pmiSelectAll;
+    QAction* pmiBufClear;
+    QAction* pmiSendtoMIDIOut;
+    QAction* pmiSave;
+    QSplitter* splVertical;
+    QTabWidget* pgcTab;
+    QWidget* tsExplorer;
+    QWidget* tsMonitor;
+    QListWidget* lbxLog;
+    QMenu* popInLog;
+    QAction* pmiDelete;
+    QAction* pmiClearinputLog;
+    QAction* pmiCopySelectedText;
+    QMenu* pmiSetDblClickLogOpt;
+    QAction* pmiSetLogLoadEvent;
+    QAction* pmiSetLogEdit;
+    QAction* pmiSetLogSend;
+    QStatusBar* stbStatBar;
+    QLabel* statusPanel0;
+    QLabel* statusPanel1;
+    QToolButton* btnBrowse;
+    QToolButton* btnPrevFolder;
+    QToolButton* btnFileDetails;
+    QToolButton* btnFileList;
+    QToolButton* btnFileIcons;
+    QComboBox* cbxFolder;
+    QTreeWidget* lvwFileList;
+    QStatusBar* stbFileInfo;
+    QLabel* fileInfoFiles;
+    QLabel* fileInfoBytes;
+    QMenu* popFileList;
+    QAction* pmiRefresh;
+    QAction* pmiDeleteFile;
+    QMenu* pmiSetDblClickFileOpt;
+    QAction* pmiSetFileEdit;
+    QAction* pmiSetFileSend;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+    // The explorer's own part of the window's end; the main window runs its own first.
+    void DestroyExplorer();
+    // Reports input that was lost on its way in (a full queue, no free SysEx buffer).
+    void ReportLostInput();
+
+    TqvRegUtil* settings = nullptr;
+
+private:
+    friend class TMessageEditor;
+    void BuildMenus();
+    void BuildMessageBuffer();
+    void BuildMonitor();
+    void BuildFilePane();
+    void SetupFilePane();
+    void SelectInputDevice(int index);
+    void SelectOutputDevice(int index);
+    void ChooseChannel(int channel);
+    void OpenHelp();
+    void LayOutPanes();
+    void SaveFolderHistory();
+    bool EditorKey(QKeyEvent* event); // true: handled here
+    void ShowLogPopup(const QPoint& at);
+    void ShowFilePopup(const QPoint& at);
+    void FileClicked(QTreeWidgetItem* item);
+    void FileActivated();
+    void FileRenamed(QTreeWidgetItem* item, int column);
+    void MoveToTopOfHistory(const QString& folder);
+
+    MidiService& service;
+    std::unique_ptr<TMidiInput> midiInput;
+    std::unique_ptr<TMidiOutput> midiOutput;
+    std::vector<std::unique_ptr<TqvMIDIMenuItem>> inputItems;
+    std::vector<std::unique_ptr<TqvMIDIMenuItem>> outputItems;
+    QActionGroup* inputGroup;
+    QActionGroup* outputGroup;
+    int transmitChannel = 0;
+    bool initialized = false;
+    bool destroyed = false;
+    std::uint32_t lostReported = 0;
+    bool refreshingFiles = false;
+    int takingInput = 0; // depth of MidiInputArrived: losses are reported once it is done
+};
+
+// Sizes as the file pane shows them.
+QString FileSizeText(qint64 size);
+QString TotalSizeText(qint64 total);
+// A number with three significant digits, as a general format writes it: "1.07", "121", "1.02E03".
+QString ThreeSignificantDigits(double value);

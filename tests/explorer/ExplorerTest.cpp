@@ -1,0 +1,563 @@
+// The MIDI explorer window driven as a user drives it: typing, menus, keys, clicks, files,
+// and MIDI in and out through virtual devices.
+
+#include "app/Main.h"
+#include "base/qvSplashAbout.h"
+#include "base/qvUtility.h"
+#include "midi/MidiDeviceService.h"
+#include "midi/VirtualMidiService.h"
+
+#include "support/PumpUntil.h"
+#include "support/QtPrinters.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using testing::HasSubstr;
+
+namespace {
+using Bytes = std::vector<std::uint8_t>;
+const QString kPath = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/Quellfarn");
+
+// Collects what the program sends to it.
+class Sink : public VirtualMidiDevice {
+public:
+    void Connect(Transmitter) override {}
+    void Receive(const std::uint8_t* bytes, std::size_t count) override {
+        const std::lock_guard lock(mutex);
+        received.insert(received.end(), bytes, bytes + count);
+        ++chunks;
+    }
+    Bytes Received() {
+        const std::lock_guard lock(mutex);
+        return received;
+    }
+    int Chunks() {
+        const std::lock_guard lock(mutex);
+        return chunks;
+    }
+
+private:
+    std::mutex mutex;
+    Bytes received;
+    int chunks = 0;
+};
+
+void WriteFile(const QString& path, qint64 size, char fill = 0x11) {
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(QByteArray(static_cast<int>(size), fill));
+}
+
+// The main window on virtual devices "Loop A" and "Loop B" (loopbacks) and "Sink".
+struct Explorer {
+    explicit Explorer(std::vector<std::string> loops = {"Loop A", "Loop B"}, bool withSink = true)
+        : devices(service.AddBackend(std::make_unique<VirtualMidiService>())) {
+        for (const std::string& name : loops)
+            devices.AddLoopback(name);
+        if (withSink)
+            devices.AttachDevice("Sink", sink);
+        settings.Path = kPath;
+    }
+    TfrmMain& Start() {
+        window = std::make_unique<TfrmMain>(service);
+        window->InitializeExplorer(&settings, QStringLiteral("Quellfarn"));
+        return *window;
+    }
+    QString Status() const { return window->statusPanel0->text(); }
+    void Type(const QString& text) {
+        window->memMsgBuf->setFocus();
+        QTest::keyClicks(window->memMsgBuf, text);
+    }
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { QTest::keyClick(window->memMsgBuf, static_cast<Qt::Key>(key), modifiers); }
+    QString Text() const { return window->memMsgBuf->toPlainText(); }
+    void ChooseOutput(const QString& name) {
+        for (QAction* item : window->miMIDIOut->actions())
+            if (item->text() == name)
+                item->trigger();
+    }
+    void ChooseInput(const QString& name) {
+        for (QAction* item : window->miMIDIIn->actions())
+            if (item->text() == name)
+                item->trigger();
+    }
+    QStringList LogLines() const {
+        QStringList lines;
+        for (int i = 0; i < window->lbxLog->count(); ++i)
+            lines << window->lbxLog->item(i)->text();
+        return lines;
+    }
+    void Inject(const Bytes& bytes, const std::string& device = "Loop A") {
+        devices.Inject(device, bytes.data(), bytes.size());
+    }
+
+    ScriptedDialogs dialogs;
+    std::shared_ptr<Sink> sink = std::make_shared<Sink>();
+    MidiDeviceService service;
+    VirtualMidiService& devices;
+    TqvRegUtil settings;
+    std::unique_ptr<TfrmMain> window;
+};
+
+class ExplorerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).removeRecursively();
+    }
+};
+} // namespace
+
+TEST_F(ExplorerTest, TypingKeepsTheHexColumns) {
+    Explorer explorer;
+    explorer.Start();
+    explorer.Type("f0 f7");
+    EXPECT_EQ(explorer.Text(), "F0 F7");
+    explorer.Type("x7 1g2");
+    EXPECT_EQ(explorer.Text(), "F0 F7 12") << "x and 7 fall in the separator column, g is no digit";
+    explorer.Key(Qt::Key_Return);
+    EXPECT_EQ(explorer.Text(), "F0 F7 12") << "no line breaks";
+    explorer.Key(Qt::Key_Backspace);
+    EXPECT_EQ(explorer.Text(), "F0 F7 1");
+
+    explorer.window->SetMessageText("F0 7E F7");
+    explorer.Key(Qt::Key_Insert);
+    EXPECT_FALSE(explorer.window->InsertMode);
+    EXPECT_EQ(explorer.window->statusPanel1->text(), "Overwrite");
+    explorer.Type("12");
+    EXPECT_EQ(explorer.Text(), "12 7E F7") << "overwrite replaces";
+    explorer.window->SetMessageText("F07E");
+    explorer.Key(Qt::Key_Right);
+    explorer.Type("a");
+    EXPECT_EQ(explorer.Text(), "FA07E") << "in the second digit column before a non-blank, it inserts";
+    explorer.Key(Qt::Key_Insert);
+    EXPECT_EQ(explorer.window->statusPanel1->text(), "Insert");
+}
+
+TEST_F(ExplorerTest, PastingTakesOnlyHexText) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    QApplication::clipboard()->setText("f0 f7");
+    explorer.Key(Qt::Key_V, Qt::ControlModifier);
+    ASSERT_TRUE(window.ParseMessageBuffer());
+    EXPECT_EQ(window.MessageByteCount, 2);
+    EXPECT_EQ(window.MessageBytes[0], 0xF0);
+    EXPECT_EQ(window.MessageBytes[1], 0xF7);
+
+    window.memMsgBuf->clear();
+    QApplication::clipboard()->setText("F0F7");
+    explorer.Key(Qt::Key_V, Qt::ControlModifier);
+    ASSERT_TRUE(window.ParseMessageBuffer());
+    EXPECT_EQ(window.MessageBytes[1], 0xF7);
+
+    window.memMsgBuf->clear();
+    QApplication::clipboard()->setText("hello");
+    EXPECT_FALSE(window.ClipboardHoldsHex());
+    explorer.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(explorer.Text(), "");
+    window.MessageBufferPopupHook();
+    EXPECT_FALSE(window.pmiPaste->isEnabled());
+    EXPECT_FALSE(window.pmiSave->isEnabled()) << "nothing to save";
+}
+
+TEST_F(ExplorerTest, F9SendsTheBufferAsItStands) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    explorer.ChooseOutput("Sink");
+    explorer.window->SetMessageText("F0 7E 7F 06 01 F7");
+    explorer.Key(Qt::Key_F9);
+    EXPECT_EQ(explorer.Status(), "Message buffer sent to MIDI Out");
+    ASSERT_TRUE(PumpUntil([&] { return explorer.sink->Received().size() == 6; }));
+    EXPECT_EQ(explorer.sink->Received(), (Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}));
+
+    window.SetMessageText("90 3C 64 80 3C 00");
+    window.miSend->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return explorer.sink->Received().size() >= 12; }));
+    PumpFor(50);
+    ASSERT_EQ(explorer.sink->Received().size(), 12u) << explorer.sink->Chunks() << " chunks";
+    const Bytes received = explorer.sink->Received();
+    EXPECT_EQ(Bytes(received.begin() + 6, received.end()), (Bytes{0x90, 0x3C, 0x64, 0x80, 0x3C, 0x00}))
+        << "no channel applied, nothing changed";
+
+    window.SetMessageText("F0 7");
+    window.miSend->trigger();
+    EXPECT_EQ(explorer.dialogs.Messages.back().Text, "Invalid hex message data (2 chars required to represent each byte)");
+    EXPECT_EQ(explorer.dialogs.Messages.back().Caption, "Sorry...");
+    EXPECT_EQ(window.MessageByteCount, 6) << "the buffer keeps what it had";
+
+    window.SetMessageText(QString("00 ").repeated(10001));
+    window.miSend->trigger();
+    EXPECT_THAT(explorer.dialogs.Messages.back().Text.toStdString(), HasSubstr("at most 10000 bytes"));
+    PumpFor(50);
+    EXPECT_EQ(explorer.sink->Received().size(), 12u) << "nothing more was sent";
+}
+
+TEST_F(ExplorerTest, SendingThroughALoopbackComesBackIntoTheMonitor) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    explorer.ChooseOutput("Loop A");
+    window.SetMessageText("F0 7E 7F 06 01 F7");
+    window.miSend->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->count() == 1; }));
+    EXPECT_EQ(explorer.LogLines().front(), "Sysex (6): F0 7E 7F 06 01 F7 ");
+    EXPECT_EQ(explorer.Status(), "Received 6 MIDI in bytes");
+}
+
+TEST_F(ExplorerTest, FilesLoadUpTo10000BytesAndSaveExactly) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    QTemporaryDir folder;
+    const QString exact = folder.filePath("exact.syx");
+    const QString larger = folder.filePath("larger.syx");
+    const QString small = folder.filePath("small.syx");
+    WriteFile(exact, 10000);
+    WriteFile(larger, 10001);
+    WriteFile(small, 300, 0x22);
+
+    window.LoadFileIntoBuffer(exact);
+    EXPECT_TRUE(explorer.dialogs.Messages.empty());
+    EXPECT_EQ(window.MessageByteCount, 10000);
+    EXPECT_EQ(explorer.Status(), "Read 10000 bytes from " + exact);
+    EXPECT_EQ(window.windowTitle(), exact + " - Quellfarn");
+    EXPECT_EQ(window.LoadedFileName, exact);
+
+    window.LoadFileIntoBuffer(larger);
+    ASSERT_EQ(explorer.dialogs.Messages.size(), 1u);
+    EXPECT_EQ(explorer.dialogs.Messages[0].Text,
+              larger + " filesize (10001 bytes) is too big for buffer.\nDo not save this file or data loss will occur!");
+    EXPECT_EQ(window.MessageByteCount, 10000);
+    EXPECT_EQ(explorer.Status(), "Read 10000 bytes from " + larger + " (filesize 10001 is too big for buffer)");
+
+    window.LoadFileIntoBuffer(small);
+    const QString saved = folder.filePath("saved.syx");
+    explorer.dialogs.Names.push_back(saved);
+    window.miSaveAs->trigger();
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray(300, 0x22));
+    EXPECT_EQ(explorer.Status(), "Saved 300 bytes to " + saved);
+
+    explorer.dialogs.Names.push_back(folder.filePath("no-such-folder/x.syx"));
+    window.miSaveAs->trigger();
+    EXPECT_THAT(explorer.dialogs.Messages.back().Text.toStdString(), HasSubstr("Cannot write"));
+
+    window.LoadFileIntoBuffer(folder.filePath("missing.syx"));
+    EXPECT_THAT(explorer.dialogs.Messages.back().Text.toStdString(), HasSubstr("Cannot open"));
+    EXPECT_EQ(window.MessageByteCount, 0);
+}
+
+TEST_F(ExplorerTest, ADroppedFileLoadsTheFirstOne) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    QTemporaryDir folder;
+    WriteFile(folder.filePath("first.syx"), 3, 0x7F);
+    WriteFile(folder.filePath("second.syx"), 5);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(folder.filePath("first.syx")), QUrl::fromLocalFile(folder.filePath("second.syx"))});
+    EXPECT_TRUE(window.acceptDrops());
+    window.DropFiles(data.urls());
+    EXPECT_EQ(window.LoadedFileName, folder.filePath("first.syx"));
+    EXPECT_EQ(explorer.Text(), "7F 7F 7F ");
+}
+
+TEST_F(ExplorerTest, TheMonitorKeeps500EventLinesAndItsCaptionTellsOfNewOnes) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    ASSERT_EQ(window.pgcTab->currentWidget(), window.tsExplorer);
+    const int monitor = window.pgcTab->indexOf(window.tsMonitor);
+    window.AddLogLine("a progress line");
+    for (int i = 0; i < 505; ++i)
+        explorer.Inject({0xB0, 0x07, static_cast<std::uint8_t>(i % 128)});
+    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->item(window.lbxLog->count() - 1)->text().startsWith("Control Change B0 07 78"); }));
+    EXPECT_EQ(window.lbxLog->count(), 500);
+    EXPECT_EQ(window.lbxLog->item(0)->text().left(23), "Control Change B0 07 05")
+        << "the progress line and the oldest events went";
+    EXPECT_EQ(window.pgcTab->tabText(monitor), "MIDI Monitor: events received");
+    window.pgcTab->setCurrentIndex(monitor);
+    EXPECT_EQ(window.pgcTab->tabText(monitor), "MIDI Monitor");
+
+    Bytes sysex(100, 0x01);
+    sysex.front() = 0xF0;
+    sysex.back() = 0xF7;
+    explorer.Inject(sysex);
+    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->item(window.lbxLog->count() - 1)->text().startsWith("Sysex"); }));
+    EXPECT_EQ(window.lbxLog->item(window.lbxLog->count() - 1)->text().size(), 255);
+    EXPECT_EQ(window.SelectedEvent()->SysexSize, 100) << "the whole message stays with its line";
+
+    window.miClearIn->trigger();
+    EXPECT_EQ(window.lbxLog->count(), 0);
+}
+
+TEST_F(ExplorerTest, DoubleClickActionsOnLogLines) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    explorer.ChooseOutput("Sink");
+    window.AddLogLine("Backup in progress");
+    window.lbxLog->setCurrentRow(0);
+    window.SetLogDblClickAction(1);
+    window.LogDoubleClick();
+    EXPECT_EQ(explorer.Status(), "The selected item cannot be edited");
+    window.SetLogDblClickAction(0);
+    window.LogDoubleClick();
+    EXPECT_EQ(explorer.Status(), "MIDI data is unavailable for the selected item");
+    EXPECT_EQ(explorer.settings.GetInteger("DBL_CLICK_LOG_ACTION", false, -1), 0);
+
+    explorer.Inject({0xC0, 0x05});
+    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->count() == 2; }));
+    window.lbxLog->setCurrentRow(1);
+    window.LogDoubleClick();
+    EXPECT_EQ(explorer.Text(), "C0 05 ");
+    EXPECT_EQ(window.MessageByteCount, 3);
+
+    explorer.Inject({0x90, 0x3C, 0x64});
+    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->count() == 3; }));
+    window.pmiSetLogSend->trigger();
+    EXPECT_EQ(window.LogDblClickAction, 2);
+    window.lbxLog->setCurrentRow(2);
+    window.LogDoubleClick();
+    ASSERT_TRUE(PumpUntil([&] { return explorer.sink->Received().size() == 3; }));
+    EXPECT_EQ(explorer.sink->Received(), (Bytes{0x90, 0x3C, 0x64}));
+}
+
+TEST_F(ExplorerTest, DeletingAndCopyingSelectedLines) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    for (int i = 1; i <= 6; ++i)
+        window.AddLogLine(QString("line %1").arg(i));
+    window.lbxLog->item(1)->setSelected(true);
+    window.lbxLog->item(4)->setSelected(true);
+    window.pmiCopySelectedText->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "line 2\r\nline 5\r\n");
+    window.pmiDelete->trigger();
+    EXPECT_EQ(explorer.LogLines(), (QStringList{"line 1", "line 3", "line 4", "line 6"}));
+}
+
+TEST_F(ExplorerTest, LostInputIsReportedNotHidden) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    Bytes flood;
+    for (int i = 0; i < 1500; ++i)
+        flood.insert(flood.end(), {0xB0, 0x07, 0x10});
+    explorer.Inject(flood); // more than the input queue holds, before the window can take any
+    ASSERT_TRUE(PumpUntil([&] {
+        const QStringList lines = explorer.LogLines();
+        return std::any_of(lines.begin(), lines.end(), [](const QString& line) { return line.contains("lost"); });
+    }));
+    EXPECT_THAT(explorer.LogLines().filter("lost").front().toStdString(),
+                testing::MatchesRegex("[0-9]+ MIDI in message\\(s\\) lost: .*"));
+    EXPECT_GT(window.MidiInput()->LostCount(), 0u);
+}
+
+TEST_F(ExplorerTest, DeviceMenusOpenTheStoredDevicesAndKeepTheChoices) {
+    {
+        Explorer explorer;
+        explorer.settings.PutString("MIDI_IN", "Loop B");
+        explorer.settings.PutString("MIDI_OUT", "Sink");
+        TfrmMain& window = explorer.Start();
+        EXPECT_EQ(window.MidiInput()->ProductName(), "Loop B");
+        EXPECT_EQ(window.MidiOutput()->ProductName(), "Sink");
+        const QList<QAction*> inputs = window.miMIDIIn->actions();
+        EXPECT_EQ(inputs.size(), 2 + 3) << "clear, separator, three devices";
+        EXPECT_TRUE(inputs[3]->isChecked()) << "Loop B";
+        EXPECT_FALSE(inputs[2]->isChecked());
+        EXPECT_EQ(explorer.Status(), "MIDI devices opened");
+
+        explorer.ChooseInput("Loop A");
+        EXPECT_EQ(explorer.Status(), "Loop A opened for input");
+        EXPECT_EQ(window.MidiOutput()->PortState(), TMidiOutput::State::Open) << "the output stays open";
+        window.miChannel[9]->trigger();
+        EXPECT_EQ(explorer.settings.GetInteger("MIDI_OUT_CH", false, -1), 9);
+        EXPECT_TRUE(window.miChannel[9]->isChecked());
+        EXPECT_EQ(window.TransmitChannel(), 9);
+
+        window.show();
+        QApplication::processEvents();
+        window.splVertical->setSizes({30, window.splVertical->width() - 30});
+        emit window.splVertical->splitterMoved(30, 1);
+        QApplication::processEvents();
+        EXPECT_EQ(window.splVertical->sizes().value(0), 50) << "the buffer keeps 50 pixels";
+        window.close();
+        EXPECT_EQ(explorer.Status(), "MIDI devices closed");
+        EXPECT_EQ(explorer.settings.GetString("MIDI_IN", false), "Loop A");
+        EXPECT_EQ(explorer.settings.GetString("MIDI_OUT", false), "Sink");
+        EXPECT_EQ(explorer.settings.GetInteger("LPW", false, -1), window.pgcTab->width());
+        EXPECT_EQ(explorer.settings.GetInteger("frmMain.Width", false, -1), window.width());
+    }
+    Explorer again; // the next start reads them back
+    TfrmMain& window = again.Start();
+    EXPECT_EQ(window.MidiInput()->ProductName(), "Loop A");
+    EXPECT_TRUE(window.miChannel[9]->isChecked());
+}
+
+TEST_F(ExplorerTest, WithoutDevicesTheUserIsTold) {
+    Explorer explorer({}, false);
+    TfrmMain& window = explorer.Start();
+    ASSERT_GE(explorer.dialogs.Messages.size(), 2u);
+    EXPECT_EQ(explorer.dialogs.Messages[0].Text,
+              "No MIDI input device can be detected. Please consult your system documentation\r\n"
+              "for proper installation and configuration of MIDI devices.");
+    EXPECT_TRUE(explorer.dialogs.Messages[1].Text.startsWith("No MIDI output device can be detected. "));
+    EXPECT_FALSE(window.miMIDIIn->isEnabled());
+    EXPECT_FALSE(window.miMIDIOut->isEnabled());
+    EXPECT_EQ(explorer.Status(), "No MIDI devices found - check installation");
+    window.SetMessageText("F0 F7");
+    window.SendBuffer();
+    EXPECT_EQ(explorer.dialogs.Messages.back().Text, "MIDI Out device not available");
+    EXPECT_EQ(explorer.dialogs.Messages.back().Caption, "MIDI communications error");
+}
+
+TEST(FilePaneText, SizesAndTotals) {
+    EXPECT_EQ(FileSizeText(1), "1 KB");
+    EXPECT_EQ(FileSizeText(0), "0 KB");
+    EXPECT_EQ(FileSizeText(2047), "1 KB");
+    EXPECT_EQ(FileSizeText(4096), "4 KB");
+    EXPECT_EQ(TotalSizeText(1100), "1.07 KByte");
+    EXPECT_EQ(TotalSizeText(1023), "1023 Byte(s)");
+    EXPECT_EQ(TotalSizeText(1536), "1.5 KByte");
+    EXPECT_EQ(TotalSizeText(10 * 1024), "10 KByte");
+    EXPECT_EQ(TotalSizeText(121 * 1048576), "121 MByte");
+    EXPECT_EQ(TotalSizeText(1100LL * 1048576), "1.1E03 MByte");
+    EXPECT_EQ(TotalSizeText(3210LL * 1048576), "3.21E03 MByte");
+    EXPECT_EQ(TotalSizeText(-1), "");
+}
+
+TEST_F(ExplorerTest, TheFilePaneListsSortsAndNavigates) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    QTemporaryDir root;
+    QDir(root.path()).mkpath("inner/deeper");
+    QDir(root.path()).mkpath("Alpha");
+    WriteFile(root.filePath("b.syx"), 500);
+    WriteFile(root.filePath("A.syx"), 600);
+    window.GoToFolder(root.path());
+    EXPECT_EQ(window.CurrentFolder, root.path() + "/");
+    EXPECT_EQ(window.fileInfoFiles->text(), "4 Object(s)");
+    EXPECT_EQ(window.fileInfoBytes->text(), "1.07 KByte");
+    const auto names = [&] {
+        QStringList all;
+        for (int i = 0; i < window.lvwFileList->topLevelItemCount(); ++i)
+            all << window.lvwFileList->topLevelItem(i)->text(0);
+        return all;
+    };
+    EXPECT_EQ(names(), (QStringList{"Alpha", "inner", "A.syx", "b.syx"})) << "folders first, by upper-cased name";
+    window.SortByColumn(0);
+    EXPECT_EQ(names(), (QStringList{"b.syx", "A.syx", "inner", "Alpha"})) << "the same column again reverses";
+    window.SortByColumn(1);
+    EXPECT_EQ(names().mid(0, 2), (QStringList{"A.syx", "b.syx"})) << "by size, still descending";
+    EXPECT_EQ(window.lvwFileList->topLevelItem(0)->text(1), "1 KB");
+    EXPECT_EQ(window.cbxFolder->itemText(0), root.path() + "/") << "the folder heads the history";
+
+    window.GoToFolder(root.filePath("inner/deeper"));
+    window.UpOneFolder();
+    EXPECT_EQ(window.CurrentFolder, root.filePath("inner") + "/");
+    window.GoToFolder(root.filePath("nowhere"));
+    EXPECT_EQ(explorer.dialogs.Messages.back().Text, "Invalid folder: " + root.filePath("nowhere"));
+    EXPECT_EQ(window.CurrentFolder, root.filePath("inner") + "/");
+
+    window.GoToFolder("/");
+    explorer.dialogs.Names.push_back(root.path());
+    window.UpOneFolder();
+    EXPECT_EQ(explorer.dialogs.FolderAsked, "/") << "at the root it browses instead of going up";
+    EXPECT_EQ(window.CurrentFolder, root.path() + "/");
+
+    window.close();
+    EXPECT_EQ(explorer.settings.GetStringAt(kPath + "\\Folders", "1", false), root.path() + "/");
+}
+
+TEST_F(ExplorerTest, FilesAreRenamedDeletedAndSentFromThePane) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    explorer.ChooseOutput("Sink");
+    QTemporaryDir root;
+    WriteFile(root.filePath("one.syx"), 2, 0x11);
+    WriteFile(root.filePath("two.syx"), 2, 0x22);
+    WriteFile(root.filePath("three.syx"), 2, 0x33);
+    window.GoToFolder(root.path());
+    const auto item = [&](const QString& name) {
+        return window.lvwFileList->findItems(name, Qt::MatchExactly).value(0);
+    };
+
+    item("one.syx")->setText(0, "uno.syx");
+    EXPECT_TRUE(QFile::exists(root.filePath("uno.syx")));
+    item("uno.syx")->setText(0, "no/such/folder.syx");
+    EXPECT_EQ(explorer.dialogs.Messages.back().Text, "Filename could not be changed to no/such/folder.syx; (reverted to uno.syx)");
+    EXPECT_EQ(explorer.dialogs.Messages.back().Caption, "Error renaming file");
+    EXPECT_NE(item("uno.syx"), nullptr);
+
+    window.SetFileDblClickAction(1);
+    window.lvwFileList->clearSelection();
+    item("two.syx")->setSelected(true);
+    item("three.syx")->setSelected(true);
+    window.lvwFileList->setCurrentItem(item("two.syx"), 0, QItemSelectionModel::NoUpdate);
+    emit window.lvwFileList->itemActivated(item("two.syx"), 0);
+    ASSERT_TRUE(PumpUntil([&] { return explorer.sink->Received().size() == 4; }));
+    Bytes both = explorer.sink->Received();
+    std::sort(both.begin(), both.end());
+    EXPECT_EQ(both, (Bytes{0x22, 0x22, 0x33, 0x33})) << "each selected file loaded and sent";
+
+    window.lvwFileList->selectAll();
+    explorer.dialogs.Answers.push_back(QMessageBox::YesToAll);
+    window.pmiDeleteFile->trigger();
+    EXPECT_EQ(explorer.dialogs.Messages.back().Text.left(7), "Delete ");
+    EXPECT_EQ(std::count_if(explorer.dialogs.Messages.begin(), explorer.dialogs.Messages.end(),
+                            [](const auto& shown) { return shown.Text.startsWith("Delete "); }),
+              1)
+        << "one question for all three";
+    EXPECT_TRUE(QDir(root.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(window.fileInfoFiles->text(), "0 Object(s)");
+}
+
+TEST(Splash, ClosesAboutASecondAfterTheMainWindowShows) {
+    QPointer<TqvSplashAbout> splash = ShowSplash(nullptr, false);
+    ASSERT_TRUE(splash);
+    EXPECT_EQ(splash->lblFeedback->text(), "Initializing...");
+    PumpFor(700);
+    EXPECT_TRUE(splash) << "no main window yet: it stays";
+    QWidget main;
+    main.setObjectName("frmMain");
+    main.show();
+    main.activateWindow();
+    QApplication::setActiveWindow(&main);
+    ASSERT_TRUE(PumpUntil([&] { return MainWindowSeen; }, 3000));
+    EXPECT_TRUE(splash) << "it lingers a moment";
+    EXPECT_TRUE(PumpUntil([&] { return splash.isNull(); }, 3000));
+}
+
+TEST(About, ShowsItsTextsAndClosesOnAClick) {
+    AppVersion = "2.5";
+    AppDescription = "Librarian/Editor for the\nZOL Quellfarn Plenova Processor";
+    AppNotice = "";
+    AppCompanyName = "zol";
+    TqvSplashAbout about(nullptr, true);
+    EXPECT_EQ(about.lblFeedback->text(), "Click to close");
+    EXPECT_EQ(about.lblVersion->text(), "Version 2.5");
+    EXPECT_EQ(about.DescriptionLines.size(), 2) << "an empty notice adds no line";
+    EXPECT_TRUE(about.lblURL->text().endsWith("/zol"));
+    EXPECT_TRUE(about.lblPhysMem->text().endsWith(" KB"));
+    about.show();
+    QTest::mouseClick(about.lblOSinfo, Qt::LeftButton);
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+    EXPECT_FALSE(about.isVisible());
+    AppNotice = "A notice";
+    TqvSplashAbout withNotice(nullptr, true);
+    EXPECT_EQ(withNotice.DescriptionLines.last(), "A notice");
+}
