@@ -3,6 +3,7 @@
 #include "base/qvUtility.h"
 
 #include "base/Dialogs.h"
+#include "base/folderBrowse.h"
 #include "model/FileNames.h"
 
 #include <QCoreApplication>
@@ -353,20 +354,13 @@ void WaitMilliseconds(int count) {
     loop.exec(QEventLoop::AllEvents);
 }
 
-namespace {
-QString WithoutTrailingSeparator(QString folder) {
-    while (folder.size() > 1 && (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\'))) &&
-           !QDir(folder).isRoot())
-        folder.chop(1);
-    return folder;
-}
-} // namespace
-
 bool SelectFolder(const QString& caption, QString& folder) {
-    const QString chosen = Dialogs().ExistingFolder(nullptr, caption, WithoutTrailingSeparator(folder));
-    if (chosen.isEmpty())
+    TBrowseForFolder browser;
+    browser.Caption = caption;
+    browser.SetFolderName(folder); // a root keeps its separator, other folders lose it
+    if (!browser.Execute())
         return false;
-    folder = WithoutTrailingSeparator(QDir::toNativeSeparators(chosen));
+    folder = browser.FolderName();
     return true;
 }
 

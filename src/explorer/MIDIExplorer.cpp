@@ -175,6 +175,11 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
 
     midiInput = std::make_unique<TMidiInput>(service);
     midiInput->OnMidiInput = [this](TMidiInput& sender) {
+        // Already taking input further up (a status update let this wake-up through): that
+        // loop takes these items too, in order. Not nesting keeps a steady stream of input
+        // from stacking handler upon handler.
+        if (takingInput > 0)
+            return;
         ++takingInput;
         MidiInputArrived(sender);
         --takingInput;

@@ -107,8 +107,11 @@ void TfrmMIDIExplorer::LogEvent(std::unique_ptr<TMyMidiEvent> event) {
     const QString text = QString::fromStdString(EventToText(*event)).left(255);
     AddLogLine(text);
     static_cast<TLogLine*>(lbxLog->item(lbxLog->count() - 1))->Event = std::move(event);
-    if (pgcTab->currentWidget() != tsMonitor)
-        pgcTab->setTabText(pgcTab->indexOf(tsMonitor), QStringLiteral("MIDI Monitor: events received"));
+    const int monitor = pgcTab->indexOf(tsMonitor);
+    const QString unseen = QStringLiteral("MIDI Monitor: events received");
+    // Setting the same caption again would lay out the whole tab bar for every event.
+    if (pgcTab->currentWidget() != tsMonitor && pgcTab->tabText(monitor) != unseen)
+        pgcTab->setTabText(monitor, unseen);
 }
 
 void TfrmMIDIExplorer::AddLogLine(const QString& text) {

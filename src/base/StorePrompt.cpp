@@ -1,0 +1,113 @@
+// Store prompt.
+
+#include "base/StorePrompt.h"
+
+#include "base/Dialogs.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    Up = new QToolButton(this);
+    Up->setArrowType(Qt::UpArrow);
+    Down = new QToolButton(this);
+    Down->setArrowType(Qt::DownArrow);
+    for (QToolButton* arrow : {Up, Down}) {
+        arrow->setFixedSize(18, 12);
+        arrow->setAutoRepeat(true);
+        layout->addWidget(arrow);
+    }
+    connect(Up, &QToolButton::clicked, this, [this] {
+        SetPosition(position + 1);
+        emit Clicked(position);
+    });
+    connect(Down, &QToolButton::clicked, this, [this] {
+        SetPosition(position - 1);
+        emit Clicked(position);
+    });
+}
+
+void TUpDown::SetPosition(int value) { position = std::clamp(value, Min, Max); }
+
+TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmStorePrompt"));
+    setWindowTitle(QStringLiteral("Store Preset"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    chkDoSend = new QCheckBox(QStringLiteral("Send the current preset before storing"), this);
+    chkDoSend->setObjectName(QStringLiteral("chkDoSend"));
+    chkDoSend->setChecked(true);
+    chkDoSend->setToolTip(QStringLiteral("Uncheck = store what's already loaded in the unit itself"));
+    Label1 = new QLabel(QStringLiteral("Store current preset at location:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    edtPresetNo = new QLineEdit(QStringLiteral("1"), this);
+    edtPresetNo->setObjectName(QStringLiteral("edtPresetNo"));
+    edtPresetNo->setFixedWidth(48);
+    edtPresetNo->installEventFilter(this);
+    updPresetNo = new TUpDown(this);
+    updPresetNo->setObjectName(QStringLiteral("updPresetNo"));
+    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(chkDoSend, 0, 0, 1, 4);
+    layout->addWidget(Label1, 1, 0, 1, 2);
+    layout->addWidget(edtPresetNo, 1, 2);
+    layout->addWidget(updPresetNo, 1, 3);
+    layout->addWidget(btnOK, 2, 1);
+    layout->addWidget(btnCancel, 2, 2, 1, 2);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(updPresetNo, &TUpDown::Clicked, this, [this](int position) { edtPresetNo->setText(QString::number(position)); });
+    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+bool TfrmStorePrompt::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edtPresetNo && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (text.isEmpty())
+            return false; // arrows and the like move the caret
+        // Only a character that is a number by itself is kept; backspace included, nothing else.
+        return !(text.size() == 1 && text.at(0).isDigit() && text.at(0).unicode() < 128);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmStorePrompt::SetLocation(int location) {
+    updPresetNo->SetPosition(location);
+    edtPresetNo->setText(QString::number(updPresetNo->Position()));
+}
+
+int TfrmStorePrompt::Location() const { return edtPresetNo->text().toInt(); }
+
+bool TfrmStorePrompt::SendFirst() const { return chkDoSend->isChecked(); }
+
+void TfrmStorePrompt::done(int result) {
+    // OK and Cancel alike: the location must be a number within 1..200.
+    bool ok = false;
+    const QString text = edtPresetNo->text();
+    const int location = text.toInt(&ok);
+    if (!ok) {
+        ShowMessage(this, QStringLiteral("'") + text + QStringLiteral("' is not a valid integer value"), windowTitle());
+        return;
+    }
+    SetLocation(location);
+    if (edtPresetNo->text().toInt() != location) {
+        ShowMessage(this, QStringLiteral("Preset number out of range"), QStringLiteral("Invalid entry"));
+        return;
+    }
+    QDialog::done(result);
+}

@@ -1,0 +1,52 @@
+#pragma once
+// Asks for the preset location (1..200) the processor stores a preset at, and whether to
+// send the preset first.
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+// The arrows beside the location: a position within a range.
+class TUpDown : public QWidget {
+    Q_OBJECT
+public:
+    explicit TUpDown(QWidget* parent);
+    int Min = 1;
+    int Max = 200;
+    int Position() const { return position; }
+    void SetPosition(int value); // clamped, no wrap
+    QToolButton* Up;
+    QToolButton* Down;
+
+signals:
+    void Clicked(int position);
+
+private:
+    int position = 1;
+};
+
+class TfrmStorePrompt : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmStorePrompt(QWidget* parent = nullptr);
+
+    void SetLocation(int location); // clamped into 1..200
+    int Location() const;           // the edit's text as a number
+    bool SendFirst() const;
+
+    QCheckBox* chkDoSend;
+    QLabel* Label1;
+    QLineEdit* edtPresetNo;
+    TUpDown* updPresetNo;
+    QPushButton* btnOK;
+    QPushButton* btnCancel;
+
+    void done(int result) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};

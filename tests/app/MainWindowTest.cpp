@@ -1,0 +1,352 @@
+// The main window's device link and processor menu against the simulated processor.
+
+#include "app/Main.h"
+#include "base/qvUtility.h"
+#include "midi/MidiDeviceService.h"
+#include "midi/VirtualMidiService.h"
+#include "model/Protocol.h"
+#include "sim/SimulatedProcessor.h"
+
+#include "support/PumpUntil.h"
+#include "support/QtPrinters.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+using Bytes = std::vector<std::uint8_t>;
+const QString kPath = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/Quellfarn");
+
+class Sink : public VirtualMidiDevice {
+public:
+    void Connect(Transmitter) override {}
+    void Receive(const std::uint8_t* bytes, std::size_t count) override {
+        const std::lock_guard lock(mutex);
+        received.insert(received.end(), bytes, bytes + count);
+    }
+    Bytes Received() {
+        const std::lock_guard lock(mutex);
+        return received;
+    }
+    void Clear() {
+        const std::lock_guard lock(mutex);
+        received.clear();
+    }
+
+private:
+    std::mutex mutex;
+    Bytes received;
+};
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// The main window with the simulated processor (opened first), a loopback and a sink.
+struct MainRig {
+    explicit MainRig(bool prePlenovaUnit = false, bool devices = true)
+        : virtualDevices(service.AddBackend(std::make_unique<VirtualMidiService>())) {
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).removeRecursively();
+        if (devices) {
+            TSimulatorOptions options;
+            options.PrePlenova = prePlenovaUnit;
+            options.Latency = std::chrono::microseconds(500);
+            options.ByteTime = std::chrono::microseconds(40); // a cable 8 times faster than DIN MIDI
+            processor = AttachSimulatedProcessor(virtualDevices, options);
+            virtualDevices.AddLoopback("Loop");
+            virtualDevices.AttachDevice("Sink", sink);
+        }
+        settings.Path = kPath;
+        settings.PutInteger("TMQReqDelay", 30); // short pacing keeps the tests quick
+    }
+    TfrmMain& Start(bool show = true) {
+        window = std::make_unique<TfrmMain>(service);
+        window->InitializeExplorer(&settings, "Quellfarn");
+        if (show)
+            window->show();
+        return *window;
+    }
+    QString Status() const { return window->statusPanel0->text(); }
+    QStringList Log() const {
+        QStringList lines;
+        for (int i = 0; i < window->lbxLog->count(); ++i)
+            lines << window->lbxLog->item(i)->text();
+        return lines;
+    }
+    void UseOutput(const QString& name) {
+        for (QAction* item : window->miMIDIOut->actions())
+            if (item->text() == name)
+                item->trigger();
+    }
+    void UseInput(const QString& name) {
+        for (QAction* item : window->miMIDIIn->actions())
+            if (item->text() == name)
+                item->trigger();
+    }
+    bool Unit(const std::function<bool(TPlenovaDevice&)>& check) {
+        return processor->WithDevice([&](TPlenovaDevice& device) { return check(device); });
+    }
+
+    ScriptedDialogs dialogs;
+    std::shared_ptr<Sink> sink = std::make_shared<Sink>();
+    MidiDeviceService service;
+    VirtualMidiService& virtualDevices;
+    std::shared_ptr<TSimulatedProcessor> processor;
+    TqvRegUtil settings;
+    std::unique_ptr<TfrmMain> window;
+};
+
+struct ModeReset {
+    ~ModeReset() {
+        SetPrePlenovaMode(false);
+        DeviceId = 0;
+    }
+};
+} // namespace
+
+TEST(MainWindow, PingsOnShowAndFetchesWithF10) {
+    ModeReset reset;
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    EXPECT_EQ(rig.Status(), "The Quellfarn is online! Your currently selected bank is: A");
+    EXPECT_EQ(window.CurrentBank, 0);
+    EXPECT_FALSE(window.miBypass->isChecked());
+    EXPECT_EQ(window.PendingReplies, 0);
+    EXPECT_TRUE(rig.Log().isEmpty()) << "answered replies are not logged";
+
+    QTest::keyClick(window.memMsgBuf, Qt::Key_F10);
+    ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 1; }));
+    EXPECT_TRUE(rig.Log().front().startsWith("Sysex (258): F0 1A 00 13 05 "));
+    EXPECT_EQ(rig.Status(), "Received 258 MIDI in bytes");
+    EXPECT_EQ(window.pgcTab->currentWidget(), window.tsMonitor) << "F10 shows the monitor";
+}
+
+TEST(MainWindow, BanksBypassTableAndBulkDumpReachTheUnit) {
+    ModeReset reset;
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    window.miSelectBank[2]->trigger();
+    EXPECT_EQ(rig.Status(), "Bank C selected");
+    EXPECT_EQ(window.CurrentBank, 0) << "selecting does not change what the unit last reported";
+    ASSERT_TRUE(PumpUntil([&] { return rig.Unit([](TPlenovaDevice& unit) { return unit.CurrentBank == 2; }); }));
+    window.PingDevice();
+    EXPECT_EQ(rig.Status(), "The Quellfarn is online! Your currently selected bank is: C");
+    EXPECT_EQ(window.CurrentBank, 2);
+
+    window.miBypass->trigger();
+    EXPECT_TRUE(window.miBypass->isChecked());
+    EXPECT_EQ(rig.Status(), "Bypass activation request sent");
+    ASSERT_TRUE(PumpUntil([&] { return rig.Unit([](TPlenovaDevice& unit) { return unit.Bypass; }); }));
+    window.miBypass->trigger();
+    EXPECT_EQ(rig.Status(), "Bypass deactivation request sent");
+    ASSERT_TRUE(PumpUntil([&] { return rig.Unit([](TPlenovaDevice& unit) { return !unit.Bypass; }); }));
+
+    window.miGetMptTable->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 1; }));
+    EXPECT_TRUE(rig.Log().front().startsWith("Sysex (406): F0 1A 00 13 13 00 00 01 00"));
+
+    window.miGetBulkDump->trigger();
+    const bool all = PumpUntil([&] { return rig.Log().size() == 201; }, 10000);
+    ASSERT_TRUE(all) << rig.Log().size() << " lines, lost " << window.MidiInput()->LostCount() << ": " << rig.Log().back().toStdString();
+    EXPECT_EQ(rig.Log().filter("Sysex (258)").size(), 200);
+    EXPECT_EQ(window.MidiInput()->LostCount(), 0u);
+}
+
+TEST(MainWindow, AMutedUnitIsReportedAtTheFirstTick) {
+    ModeReset reset;
+    MainRig rig;
+    rig.processor->SetMute(true);
+    TfrmMain& window = rig.Start();
+    EXPECT_EQ(window.PendingReplies, 2);
+    EXPECT_TRUE(window.timPresetReq->isActive());
+    EXPECT_EQ(window.timPresetReq->interval(), 300);
+    ASSERT_TRUE(PumpUntil([&] { return !window.timPresetReq->isActive(); }, 3000));
+    EXPECT_EQ(rig.Status(), "No response received from Quellfarn - are you connected properly?");
+    EXPECT_EQ(window.PendingReplies, 0);
+}
+
+TEST(MainWindow, PresetsAreRequestedByNumberOrByProgramChange) {
+    ModeReset reset;
+    MainRig rig;
+    TfrmMain& window = rig.Start(false);
+    rig.UseOutput("Sink");
+    window.PresetIndex = 0;
+    window.LoopByPresetNumber = true;
+    window.RequestPreset();
+    EXPECT_EQ(rig.Status(), "Requested preset #1");
+    ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 14; }));
+    EXPECT_EQ(rig.sink->Received(), Join({{0xF0, 0x1A, 0, 0x13, 0x09, 0, 0, 0xF7}, {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}}));
+
+    rig.sink->Clear();
+    window.PresetIndex = 199;
+    window.RequestPreset();
+    EXPECT_EQ(rig.Status(), "Requested preset #200");
+    ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 14; }));
+    EXPECT_EQ(rig.sink->Received(), Join({{0xF0, 0x1A, 0, 0x13, 0x09, 71, 1, 0xF7}, {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}}));
+
+    rig.sink->Clear();
+    window.LoopByPresetNumber = false;
+    window.RequestPreset();
+    ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 14; }));
+    EXPECT_EQ(rig.sink->Received(), Join({{0xB0, 0x00, 0x00, 0xB0, 0x20, 0x01, 0xC0, 71}, {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}}));
+
+    rig.sink->Clear();
+    window.StopProcedure();
+    ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 6; }));
+    EXPECT_EQ(rig.sink->Received(), (Bytes{0xB0, 0x00, 0x00, 0xB0, 0x20, 0x00}));
+}
+
+TEST(MainWindow, RepliesAreTakenOnlyWhileAwaited) {
+    ModeReset reset;
+    MainRig rig;
+    TfrmMain& window = rig.Start(false);
+    rig.UseInput("Loop");
+    window.PendingReplies = 1;
+    const Bytes reply{0xF0, 0x1A, 0x00, 0x13, 0x03, 64, 5, 1, 0xF7};
+    rig.virtualDevices.Inject("Loop", reply.data(), reply.size());
+    ASSERT_TRUE(PumpUntil([&] { return window.PresetAnswer == 134; }));
+    EXPECT_EQ(window.PendingReplies, 0);
+    EXPECT_TRUE(rig.Log().isEmpty());
+
+    const Bytes unexpected{0xF0, 0x1A, 0x00, 0x13, 0x03, 0x00, 0x01, 0xF7};
+    rig.virtualDevices.Inject("Loop", unexpected.data(), unexpected.size());
+    ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 1; }));
+    EXPECT_EQ(rig.Status(), "Received 8 MIDI in bytes");
+
+    window.PendingReplies = 1;
+    const Bytes badBank{0xF0, 0x1A, 0x00, 0x13, 0x03, 9, 6, 0, 0xF7};
+    window.CurrentBank = 1;
+    rig.virtualDevices.Inject("Loop", badBank.data(), badBank.size());
+    ASSERT_TRUE(PumpUntil([&] { return window.CurrentBank == -1; }));
+}
+
+TEST(MainWindow, AsksTheUnitForItsCurrentPresetNumber) {
+    ModeReset reset;
+    MainRig rig;
+    TfrmMain& window = rig.Start(false);
+    const Bytes select = SelectPresetMessage(0, 149);
+    window.MidiOutput()->SendLong(select.data(), static_cast<std::uint16_t>(select.size()));
+    EXPECT_EQ(window.QueryCurrentPresetNumber(), 150);
+    rig.processor->SetMute(true);
+    EXPECT_EQ(window.QueryCurrentPresetNumber(), -1);
+    EXPECT_EQ(window.PendingReplies, 1) << "an unanswered query stays pending until the next ping or tick";
+}
+
+TEST(MainWindow, PrePlenovaModeChangesTheRequestsAndTheMenu) {
+    ModeReset reset;
+    MainRig rig(true);
+    TfrmMain& window = rig.Start(false);
+    window.miPrePlenova->trigger();
+    EXPECT_TRUE(PrePlenovaMode);
+    for (QAction* bank : window.miSelectBank)
+        EXPECT_FALSE(bank->isEnabled());
+    window.PingDevice();
+    EXPECT_EQ(rig.Status(), "The Quellfarn is online!");
+    EXPECT_EQ(window.CurrentBank, -1) << "only the bypass state is asked";
+
+    window.miGetMptTable->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 1; }));
+    EXPECT_TRUE(rig.Log().front().startsWith("Sysex (262): F0 1A 00 13 0C "));
+    window.SetLogDblClickAction(0);
+    window.lbxLog->setCurrentRow(0);
+    window.LogDoubleClick();
+    EXPECT_TRUE(window.IsMptDump());
+
+    rig.UseOutput("Sink");
+    window.miGetBulkDump->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 6; }));
+    EXPECT_EQ(rig.sink->Received(), (Bytes{0xF0, 0x1A, 0, 0x13, 0x4B, 0xF7}));
+    rig.sink->Clear();
+    window.miGetMptTable->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 6; }));
+    EXPECT_EQ(rig.sink->Received(), (Bytes{0xF0, 0x1A, 0, 0x13, 0x4C, 0xF7}));
+
+    window.close();
+    EXPECT_TRUE(rig.settings.GetBool("PRE_PLENOVA", false, false));
+}
+
+TEST(MainWindow, TheDeviceByteIsTheChannelAtStartUp) {
+    ModeReset reset;
+    MainRig rig;
+    rig.settings.PutInteger("MIDI_OUT_CH", 3);
+    TfrmMain& window = rig.Start(false);
+    EXPECT_EQ(DeviceId, 3);
+    window.miChannel[9]->trigger();
+    EXPECT_EQ(DeviceId, 3) << "a later channel waits for the next start";
+    rig.UseOutput("Sink");
+    window.RequestCurrentPreset();
+    ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 6; }));
+    EXPECT_EQ(rig.sink->Received()[2], 3);
+}
+
+TEST(MainWindow, KeysCtrlCOnlyStopsAProcedureWithCtrlAlone) {
+    ModeReset reset;
+    MainRig rig;
+    TfrmMain& window = rig.Start(false);
+    window.ProcedureActive = true;
+    QTest::keyClick(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(window.ProcedureActive);
+    QTest::keyClick(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_TRUE(window.ProcedureActive);
+    QTest::keyClick(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_FALSE(window.ProcedureActive);
+    EXPECT_EQ(rig.Log().back(), "Procedure aborted");
+    EXPECT_EQ(rig.Status(), "Procedure aborted");
+    const int lines = static_cast<int>(rig.Log().size());
+    QTest::keyClick(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(rig.Log().size(), lines) << "outside a procedure nothing of the main window's";
+}
+
+TEST(MainWindow, WithoutAnOutputF10TellsTheUser) {
+    ModeReset reset;
+    MainRig rig(false, false);
+    TfrmMain& window = rig.Start(false);
+    EXPECT_FALSE(window.miQuellfarnRequests->isEnabled());
+    QTest::keyClick(window.memMsgBuf, Qt::Key_F10);
+    EXPECT_EQ(rig.dialogs.Messages.back().Text, "MIDI Out device not available");
+    EXPECT_EQ(rig.dialogs.Messages.back().Caption, "MIDI communications error");
+    window.miBypass->trigger();
+    EXPECT_TRUE(window.miBypass->isChecked()) << "the check stays toggled";
+}
+
+TEST(MainWindow, SettingsAtSetUpAndClose) {
+    ModeReset reset;
+    MainRig rig;
+    rig.settings.PutInteger("TMQReqDelay", 0);
+    rig.settings.PutInteger("RECT_MAIN", 7);
+    rig.settings.PutString("TMQ_REQ_DELAY", "x");
+    TfrmMain& window = rig.Start(false);
+    EXPECT_EQ(window.RequestDelay, 1000);
+    EXPECT_EQ(rig.settings.GetInteger("RECT_MAIN", false, -1), -1) << "obsolete values are deleted";
+    EXPECT_EQ(rig.settings.GetString("TMQ_REQ_DELAY", false), "");
+    const QList<QAction*> menus = window.menuBar()->actions();
+    ASSERT_GE(menus.size(), 2);
+    EXPECT_EQ(menus[menus.size() - 2]->text(), "Quellfarn Requests");
+    EXPECT_EQ(menus.back()->text(), "&Help");
+    const QStringList items = [&] {
+        QStringList texts;
+        for (QAction* action : window.miQuellfarnRequests->actions())
+            texts << (action->isSeparator() ? QString("-") : action->text());
+        return texts;
+    }();
+    EXPECT_EQ(items, (QStringList{"Get current preset only (F10)", "Get/Save each preset individually...",
+                                  "Print list of presets...", "Get preset bulk dump", "-", "Get MPT Table", "Bypass", "-",
+                                  "Select Bank &A", "Select Bank &B", "Select Bank &C", "Select Bank &D", "-",
+                                  "Use Pre-Plenova options"}));
+    window.close();
+    EXPECT_EQ(rig.settings.GetInteger("TMQReqDelay", false, -1), 1000);
+    EXPECT_FALSE(rig.settings.GetBool("PRE_PLENOVA", false, true));
+}
