@@ -345,10 +345,10 @@ MidiDeviceService::~MidiDeviceService() {
     outputs.clear();
 }
 
-MidiDeviceService::Located MidiDeviceService::LocateInput(unsigned deviceId) {
+MidiDeviceService::Located MidiDeviceService::Locate(unsigned deviceId, bool input) {
     std::size_t index = deviceId;
     for (auto& backend : backends) {
-        const std::size_t count = backend->InputNames().size();
+        const std::size_t count = (input ? backend->InputNames() : backend->OutputNames()).size();
         if (index < count)
             return {backend.get(), index};
         index -= count;
@@ -356,15 +356,22 @@ MidiDeviceService::Located MidiDeviceService::LocateInput(unsigned deviceId) {
     return {};
 }
 
-MidiDeviceService::Located MidiDeviceService::LocateOutput(unsigned deviceId) {
-    std::size_t index = deviceId;
-    for (auto& backend : backends) {
-        const std::size_t count = backend->OutputNames().size();
-        if (index < count)
-            return {backend.get(), index};
-        index -= count;
-    }
-    return {};
+unsigned MidiDeviceService::CountDevices(bool input) {
+    std::size_t count = 0;
+    for (auto& backend : backends)
+        count += (input ? backend->InputNames() : backend->OutputNames()).size();
+    return static_cast<unsigned>(count);
+}
+
+MMRESULT MidiDeviceService::DeviceName(unsigned deviceId, bool input, std::string& name) {
+    const Located device = Locate(deviceId, input);
+    if (device.Backend == nullptr)
+        return MMSYSERR_BADDEVICEID;
+    const std::vector<std::string> names = input ? device.Backend->InputNames() : device.Backend->OutputNames();
+    if (device.Index >= names.size())
+        return MMSYSERR_BADDEVICEID;
+    name = names[device.Index];
+    return MMSYSERR_NOERROR;
 }
 
 MidiDeviceService::InputDevice* MidiDeviceService::FindInput(HMIDI handle) {
@@ -377,27 +384,13 @@ MidiDeviceService::OutputDevice* MidiDeviceService::FindOutput(HMIDI handle) {
     return found == outputs.end() ? nullptr : found->second.get();
 }
 
-unsigned MidiDeviceService::InGetNumDevs() {
-    std::size_t count = 0;
-    for (auto& backend : backends)
-        count += backend->InputNames().size();
-    return static_cast<unsigned>(count);
-}
+unsigned MidiDeviceService::InGetNumDevs() { return CountDevices(true); }
 
-MMRESULT MidiDeviceService::InGetDevName(unsigned deviceId, std::string& name) {
-    const Located device = LocateInput(deviceId);
-    if (device.Backend == nullptr)
-        return MMSYSERR_BADDEVICEID;
-    const std::vector<std::string> names = device.Backend->InputNames();
-    if (device.Index >= names.size())
-        return MMSYSERR_BADDEVICEID;
-    name = names[device.Index];
-    return MMSYSERR_NOERROR;
-}
+MMRESULT MidiDeviceService::InGetDevName(unsigned deviceId, std::string& name) { return DeviceName(deviceId, true, name); }
 
 MMRESULT MidiDeviceService::InOpen(HMIDI& handle, unsigned deviceId, MidiDriverCallback callback,
                                    std::uintptr_t instance) {
-    const Located device = LocateInput(deviceId);
+    const Located device = Locate(deviceId, true);
     if (device.Backend == nullptr)
         return MMSYSERR_BADDEVICEID;
     if (callback == nullptr)
@@ -469,12 +462,7 @@ std::uint32_t MidiDeviceService::InLostMessages(HMIDI handle) {
     return input == nullptr ? 0 : input->LostMessages.load(std::memory_order_relaxed);
 }
 
-unsigned MidiDeviceService::OutGetNumDevs() {
-    std::size_t count = 0;
-    for (auto& backend : backends)
-        count += backend->OutputNames().size();
-    return static_cast<unsigned>(count);
-}
+unsigned MidiDeviceService::OutGetNumDevs() { return CountDevices(false); }
 
 MMRESULT MidiDeviceService::OutGetDevName(int deviceId, std::string& name) {
     if (deviceId == -1) {
@@ -483,14 +471,7 @@ MMRESULT MidiDeviceService::OutGetDevName(int deviceId, std::string& name) {
     }
     if (deviceId < 0)
         return MMSYSERR_BADDEVICEID;
-    const Located device = LocateOutput(static_cast<unsigned>(deviceId));
-    if (device.Backend == nullptr)
-        return MMSYSERR_BADDEVICEID;
-    const std::vector<std::string> names = device.Backend->OutputNames();
-    if (device.Index >= names.size())
-        return MMSYSERR_BADDEVICEID;
-    name = names[device.Index];
-    return MMSYSERR_NOERROR;
+    return DeviceName(static_cast<unsigned>(deviceId), false, name);
 }
 
 MMRESULT MidiDeviceService::OutOpen(HMIDI& handle, int deviceId, MidiDriverCallback callback,
@@ -502,7 +483,7 @@ MMRESULT MidiDeviceService::OutOpen(HMIDI& handle, int deviceId, MidiDriverCallb
     }
     if (deviceId < 0)
         return MMSYSERR_BADDEVICEID;
-    const Located device = LocateOutput(static_cast<unsigned>(deviceId));
+    const Located device = Locate(static_cast<unsigned>(deviceId), false);
     if (device.Backend == nullptr)
         return MMSYSERR_BADDEVICEID;
     if (callback == nullptr)

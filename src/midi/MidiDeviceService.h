@@ -52,8 +52,9 @@ private:
         MidiBackend* Backend = nullptr;
         std::size_t Index = 0;
     };
-    Located LocateInput(unsigned deviceId);
-    Located LocateOutput(unsigned deviceId);
+    Located Locate(unsigned deviceId, bool input);
+    unsigned CountDevices(bool input);
+    MMRESULT DeviceName(unsigned deviceId, bool input, std::string& name);
     InputDevice* FindInput(HMIDI handle);
     OutputDevice* FindOutput(HMIDI handle);
 

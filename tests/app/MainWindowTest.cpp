@@ -8,6 +8,7 @@
 #include "sim/SimulatedProcessor.h"
 
 #include "support/PumpUntil.h"
+#include "support/RecordingDevice.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedDialogs.h"
 
@@ -26,27 +27,6 @@
 namespace {
 using Bytes = std::vector<std::uint8_t>;
 const QString kPath = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/Quellfarn");
-
-class Sink : public VirtualMidiDevice {
-public:
-    void Connect(Transmitter) override {}
-    void Receive(const std::uint8_t* bytes, std::size_t count) override {
-        const std::lock_guard lock(mutex);
-        received.insert(received.end(), bytes, bytes + count);
-    }
-    Bytes Received() {
-        const std::lock_guard lock(mutex);
-        return received;
-    }
-    void Clear() {
-        const std::lock_guard lock(mutex);
-        received.clear();
-    }
-
-private:
-    std::mutex mutex;
-    Bytes received;
-};
 
 Bytes Join(std::initializer_list<Bytes> parts) {
     Bytes all;
@@ -101,7 +81,7 @@ struct MainRig {
     }
 
     ScriptedDialogs dialogs;
-    std::shared_ptr<Sink> sink = std::make_shared<Sink>();
+    std::shared_ptr<RecordingDevice> sink = std::make_shared<RecordingDevice>();
     MidiDeviceService service;
     VirtualMidiService& virtualDevices;
     std::shared_ptr<TSimulatedProcessor> processor;

@@ -8,6 +8,7 @@
 #include "midi/VirtualMidiService.h"
 
 #include "support/PumpUntil.h"
+#include "support/RecordingDevice.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedDialogs.h"
 
@@ -38,30 +39,6 @@ using testing::HasSubstr;
 namespace {
 using Bytes = std::vector<std::uint8_t>;
 const QString kPath = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/Quellfarn");
-
-// Collects what the program sends to it.
-class Sink : public VirtualMidiDevice {
-public:
-    void Connect(Transmitter) override {}
-    void Receive(const std::uint8_t* bytes, std::size_t count) override {
-        const std::lock_guard lock(mutex);
-        received.insert(received.end(), bytes, bytes + count);
-        ++chunks;
-    }
-    Bytes Received() {
-        const std::lock_guard lock(mutex);
-        return received;
-    }
-    int Chunks() {
-        const std::lock_guard lock(mutex);
-        return chunks;
-    }
-
-private:
-    std::mutex mutex;
-    Bytes received;
-    int chunks = 0;
-};
 
 void WriteFile(const QString& path, qint64 size, char fill = 0x11) {
     QFile file(path);
@@ -112,7 +89,7 @@ struct Explorer {
     }
 
     ScriptedDialogs dialogs;
-    std::shared_ptr<Sink> sink = std::make_shared<Sink>();
+    std::shared_ptr<RecordingDevice> sink = std::make_shared<RecordingDevice>();
     MidiDeviceService service;
     VirtualMidiService& devices;
     TqvRegUtil settings;
@@ -193,7 +170,7 @@ TEST_F(ExplorerTest, F9SendsTheBufferAsItStands) {
     window.miSend->trigger();
     ASSERT_TRUE(PumpUntil([&] { return explorer.sink->Received().size() >= 12; }));
     PumpFor(50);
-    ASSERT_EQ(explorer.sink->Received().size(), 12u) << explorer.sink->Chunks() << " chunks";
+    ASSERT_EQ(explorer.sink->Received().size(), 12u) << explorer.sink->Chunks().size() << " chunks";
     const Bytes received = explorer.sink->Received();
     EXPECT_EQ(Bytes(received.begin() + 6, received.end()), (Bytes{0x90, 0x3C, 0x64, 0x80, 0x3C, 0x00}))
         << "no channel applied, nothing changed";

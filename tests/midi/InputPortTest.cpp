@@ -5,21 +5,13 @@
 #include "midi/VirtualMidiService.h"
 
 #include "midi/FakeMidiService.h"
+#include "support/ErrorOf.h"
 #include "support/PumpUntil.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 using Bytes = std::vector<std::uint8_t>;
-
-std::string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "(no error)";
-}
 
 Bytes BytesOf(const TMyMidiEvent& event) {
     if (event.SysexData)

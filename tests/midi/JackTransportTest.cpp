@@ -39,6 +39,10 @@ public:
         const std::lock_guard lock(mutex);
         return received;
     }
+    void Clear() {
+        const std::lock_guard lock(mutex);
+        received.clear();
+    }
 
 private:
     static void Arrived(double, std::vector<unsigned char>* message, void* self) {
@@ -71,7 +75,20 @@ TEST(JackTransport, DumpsAndChannelMessagesCrossIntactBothWays) {
     TMidiOutput output(service);
     ASSERT_NO_THROW(output.SetProductName("peer-in:from-quellfarn"));
     output.OpenDevice();
-    PumpFor(100); // let JACK settle the connections
+    // JACK reports a connection before it carries anything: wait until a message gets through.
+    for (int attempt = 0; attempt < 50 && events.empty(); ++attempt) {
+        peer.Send({0xFA}); // Start: a message the port passes on
+        PumpUntil([&] { return !events.empty(); }, 100);
+    }
+    ASSERT_FALSE(events.empty()) << "no link from the peer";
+    for (int attempt = 0; attempt < 50 && peer.Received().empty(); ++attempt) {
+        output.SendShort(0xFA, 0, 0);
+        PumpUntil([&] { return !peer.Received().empty(); }, 100);
+    }
+    ASSERT_FALSE(peer.Received().empty()) << "no link to the peer";
+    PumpFor(50);
+    events.clear();
+    peer.Clear();
 
     const std::vector<Bytes> messages{Sysex(258, 1), Sysex(406, 2), Sysex(10000, 3), {0x90, 0x3C, 0x64}, {0xC0, 0x05}};
     for (const Bytes& message : messages) {

@@ -6,39 +6,15 @@
 #include "midi/VirtualMidiService.h"
 
 #include "midi/FakeMidiService.h"
+#include "support/ErrorOf.h"
 #include "support/PumpUntil.h"
+#include "support/RecordingDevice.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 using Bytes = std::vector<std::uint8_t>;
 
-std::string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "(no error)";
-}
-
-// Records every chunk the program sends to it.
-class Recorder : public VirtualMidiDevice {
-public:
-    void Connect(Transmitter) override {}
-    void Receive(const std::uint8_t* bytes, std::size_t count) override {
-        const std::lock_guard lock(mutex);
-        chunks.emplace_back(bytes, bytes + count);
-    }
-    std::vector<Bytes> Chunks() {
-        const std::lock_guard lock(mutex);
-        return chunks;
-    }
-
-private:
-    std::mutex mutex;
-    std::vector<Bytes> chunks;
-};
 } // namespace
 
 TEST(OutputPort, SelectionByNameIndexAndMapper) {
@@ -70,7 +46,7 @@ TEST(OutputPort, SelectionByNameIndexAndMapper) {
 TEST(OutputPort, LongMessagesGoOutAsTheyStandAndAreReleasedWhenDone) {
     MidiDeviceService service;
     auto& devices = service.AddBackend(std::make_unique<VirtualMidiService>());
-    auto recorder = std::make_shared<Recorder>();
+    auto recorder = std::make_shared<RecordingDevice>();
     devices.AttachDevice("Processor", recorder);
     TMidiOutput port(service);
     int done = 0;

@@ -45,7 +45,16 @@ struct Program {
         input.StartInput();
         output.SetProductName(QString::fromStdString(kName + ":MIDI in"));
         output.OpenDevice();
-        PumpFor(100);
+        WaitForLink();
+    }
+    // JACK reports a connection before it carries anything: ask until the simulator answers.
+    void WaitForLink() {
+        for (int attempt = 0; attempt < 50 && received.empty(); ++attempt) {
+            Send(RequestParameterMessage(0, kBypassAddress));
+            PumpUntil([&] { return !received.empty(); }, 100);
+        }
+        PumpFor(50);
+        received.clear();
     }
     static MidiDeviceService& Service(MidiDeviceService& service) {
         service.AddBackend(std::make_unique<RtMidiService>("QuellfarnTest"));
