@@ -406,13 +406,17 @@ MMRESULT MidiDeviceService::InOpen(HMIDI& handle, unsigned deviceId, MidiDriverC
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT MidiDeviceService::InPrepareHeader(HMIDI handle, MIDIHDR* header) {
-    if (FindInput(handle) == nullptr)
-        return MMSYSERR_INVALHANDLE;
+namespace {
+MMRESULT Prepare(MIDIHDR* header) {
     if (header == nullptr || header->lpData == nullptr || header->dwBufferLength == 0)
         return MMSYSERR_INVALPARAM;
     header->dwFlags |= MHDR_PREPARED;
     return MMSYSERR_NOERROR;
+}
+} // namespace
+
+MMRESULT MidiDeviceService::InPrepareHeader(HMIDI handle, MIDIHDR* header) {
+    return FindInput(handle) == nullptr ? MMSYSERR_INVALHANDLE : Prepare(header);
 }
 
 MMRESULT MidiDeviceService::InUnprepareHeader(HMIDI handle, MIDIHDR* header) {
@@ -507,12 +511,7 @@ MMRESULT MidiDeviceService::OutShortMsg(HMIDI handle, std::uint32_t packedMessag
 }
 
 MMRESULT MidiDeviceService::OutPrepareHeader(HMIDI handle, MIDIHDR* header) {
-    if (FindOutput(handle) == nullptr)
-        return MMSYSERR_INVALHANDLE;
-    if (header == nullptr || header->lpData == nullptr || header->dwBufferLength == 0)
-        return MMSYSERR_INVALPARAM;
-    header->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return FindOutput(handle) == nullptr ? MMSYSERR_INVALHANDLE : Prepare(header);
 }
 
 MMRESULT MidiDeviceService::OutLongMsg(HMIDI handle, MIDIHDR* header) {
