@@ -61,7 +61,8 @@ TSimulatedProcessor::~TSimulatedProcessor() {
 }
 
 void TSimulatedProcessor::Connect(Transmitter transmitter) {
-    const std::lock_guard lock(mutex);
+    // Waits for an answer on its way out: whoever disconnects may go away right after.
+    const std::lock_guard lock(transmitMutex);
     transmit = std::move(transmitter);
 }
 
@@ -99,20 +100,24 @@ void TSimulatedProcessor::Run() {
             wake.wait(lock);
             continue;
         }
-        if (Clock::now() < events.top().Due) {
-            wake.wait_until(lock, events.top().Due);
+        // A copy: while waiting, new events may move the queue's storage.
+        const Clock::time_point due = events.top().Due;
+        if (Clock::now() < due) {
+            wake.wait_until(lock, due);
             continue;
         }
         Event event = events.top();
         events.pop();
         if (!event.Incoming) {
-            Transmitter send = transmit;
             Log logger = log;
             lock.unlock();
             if (logger)
                 logger("-> " + Describe(event.Bytes, device.Variant()));
-            if (send)
-                send(event.Bytes.data(), event.Bytes.size());
+            {
+                const std::lock_guard sending(transmitMutex);
+                if (transmit)
+                    transmit(event.Bytes.data(), event.Bytes.size());
+            }
             lock.lock();
             continue;
         }

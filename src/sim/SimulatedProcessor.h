@@ -94,6 +94,7 @@ private:
     Clock::time_point outputWireFree;
     std::uint64_t answers = 0;
     TMessageAssembler assembler;
+    std::mutex transmitMutex; // held while an answer goes out, and to change the transmitter
     Transmitter transmit;
     Log log;
     bool stopping = false;

@@ -33,7 +33,7 @@ struct Rig {
             }
         };
         input.SetProductName(kSimulatedDeviceName);
-        input.SetSysexBufferCount(64);
+        input.SetSysexBufferCount(220); // a whole bank in flight at once, even on a busy machine
         input.OpenDevice();
         input.StartInput();
         output.SetProductName(kSimulatedDeviceName);
