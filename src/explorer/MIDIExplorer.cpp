@@ -181,7 +181,13 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
         if (takingInput > 0)
             return;
         ++takingInput;
-        MidiInputArrived(sender);
+        try {
+            MidiInputArrived(sender);
+        } catch (const std::exception& error) {
+            // The device went wrong under us (a buffer it would not take back): say so, go on.
+            AddLogLine(QString::fromStdString(error.what()));
+            ShowStatus(QString::fromStdString(error.what()));
+        }
         --takingInput;
         ReportLostInput();
     };
@@ -221,37 +227,48 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
     (LogDblClickAction == 0 ? pmiSetLogLoadEvent : LogDblClickAction == 1 ? pmiSetLogEdit : pmiSetLogSend)->setChecked(true);
 
     for (int index = 0; index < midiInput->DeviceCount(); ++index) {
-        midiInput->SetDeviceID(static_cast<std::uint16_t>(index));
-        auto* item = new QAction(midiInput->ProductName(), this);
+        QString name;
+        try {
+            midiInput->SetDeviceID(static_cast<std::uint16_t>(index));
+            name = midiInput->ProductName();
+        } catch (const std::exception&) {
+            // The device went away since it was counted: its item stays, and opening it says why.
+        }
+        auto* item = new QAction(name, this);
         item->setCheckable(true);
         item->setData(index);
         inputGroup->addAction(item);
         miMIDIIn->addAction(item);
         connect(item, &QAction::triggered, this, [this, index] { SelectInputDevice(index); });
-        inputItems.push_back(std::make_unique<TqvMIDIMenuItem>(item, midiInput->ProductName()));
+        inputItems.push_back(std::make_unique<TqvMIDIMenuItem>(item, name));
     }
     if (!inputItems.empty()) {
         SelectInputDevice(0);
         for (std::size_t index = 1; index < inputItems.size(); ++index)
-            if (inputItems[index]->Name == storedIn)
+            if (!storedIn.isEmpty() && inputItems[index]->Name == storedIn)
                 SelectInputDevice(static_cast<int>(index));
     }
     miMIDIIn->setEnabled(!inputItems.empty());
 
     for (int index = 0; index < midiOutput->DeviceCount(); ++index) {
-        midiOutput->SetDeviceID(index);
-        auto* item = new QAction(midiOutput->ProductName(), this);
+        QString name;
+        try {
+            midiOutput->SetDeviceID(index);
+            name = midiOutput->ProductName();
+        } catch (const std::exception&) {
+        }
+        auto* item = new QAction(name, this);
         item->setCheckable(true);
         item->setData(index);
         outputGroup->addAction(item);
         miMIDIOut->addAction(item);
         connect(item, &QAction::triggered, this, [this, index] { SelectOutputDevice(index); });
-        outputItems.push_back(std::make_unique<TqvMIDIMenuItem>(item, midiOutput->ProductName()));
+        outputItems.push_back(std::make_unique<TqvMIDIMenuItem>(item, name));
     }
     if (!outputItems.empty()) {
         SelectOutputDevice(0);
         for (std::size_t index = 1; index < outputItems.size(); ++index)
-            if (outputItems[index]->Name == storedOut)
+            if (!storedOut.isEmpty() && outputItems[index]->Name == storedOut)
                 SelectOutputDevice(static_cast<int>(index));
     }
     miMIDIOut->setEnabled(!outputItems.empty());
@@ -348,12 +365,20 @@ void TfrmMIDIExplorer::CloseHook() {
     if (midiInput) {
         if (midiInput->DeviceCount() > 0 && midiInput->PortState() == TPortState::Open && settings != nullptr)
             settings->PutString(QStringLiteral("MIDI_IN"), midiInput->ProductName());
-        midiInput->CloseDevice();
+        try {
+            midiInput->CloseDevice();
+        } catch (const std::exception& error) {
+            ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("MIDI In error"));
+        }
     }
     if (midiOutput) {
         if (midiOutput->DeviceCount() > 0 && midiOutput->PortState() == TMidiOutput::State::Open && settings != nullptr)
             settings->PutString(QStringLiteral("MIDI_OUT"), midiOutput->ProductName());
-        midiOutput->CloseDevice();
+        try {
+            midiOutput->CloseDevice();
+        } catch (const std::exception& error) {
+            ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("MIDI Out error"));
+        }
         ShowStatus(QStringLiteral("MIDI devices closed"));
     }
     if (settings != nullptr) {

@@ -7,6 +7,8 @@
 #include "midi/MidiDeviceService.h"
 #include "midi/VirtualMidiService.h"
 
+#include "midi/FakeMidiService.h"
+
 #include "support/PumpUntil.h"
 #include "support/RecordingDevice.h"
 #include "support/QtPrinters.h"
@@ -537,4 +539,36 @@ TEST(About, ShowsItsTextsAndClosesOnAClick) {
     AppNotice = "A notice";
     TqvSplashAbout withNotice(nullptr, true);
     EXPECT_EQ(withNotice.DescriptionLines.last(), "A notice");
+}
+
+namespace {
+// A service whose second input device is gone by the time the menus are built.
+class VanishingService : public FakeMidiService {
+public:
+    VanishingService() { Inputs = {"Here", "Gone"}; }
+    unsigned InGetNumDevs() override { return calls++ == 0 ? 2 : 1; }
+
+private:
+    int calls = 0;
+};
+} // namespace
+
+TEST_F(ExplorerTest, DevicesThatVanishOrFailNeverBringTheWindowDown) {
+    ScriptedDialogs dialogs;
+    VanishingService service;
+    TqvRegUtil settings;
+    settings.Path = kPath;
+    TfrmMain window(service);
+    ASSERT_NO_THROW(window.InitializeExplorer(&settings, "Quellfarn"));
+    EXPECT_EQ(window.MidiInput()->ProductName(), "Here");
+
+    // The driver will not take a buffer back: the event stays, the user is told, nothing breaks.
+    service.Fail["InAddBuffer"] = MMSYSERR_NOMEM;
+    service.ReturnBuffer({0xF0, 0x01, 0xF7});
+    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->count() > 0; }));
+    EXPECT_EQ(window.lbxLog->item(0)->text(), "There is not enough memory for the MIDI operation.");
+
+    service.Fail["InClose"] = MMSYSERR_ERROR;
+    window.close();
+    EXPECT_EQ(dialogs.Messages.back().Caption, "MIDI In error");
 }

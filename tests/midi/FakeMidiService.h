@@ -5,6 +5,7 @@
 #include "midi/MidiService.h"
 
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,10 @@ public:
     int Prepared = 0;
     int Opens = 0;
     bool Closed = true;
-    MidiDriverCallback Callback = nullptr;
+    MidiDriverCallback Callback = nullptr; // the input's
     std::uintptr_t Instance = 0;
+    MidiDriverCallback OutCallback = nullptr;
+    std::uintptr_t OutInstance = 0;
     std::vector<std::vector<std::uint8_t>> Sent;
 
     MMRESULT Result(const std::string& operation) const {
@@ -75,6 +78,8 @@ public:
 
     // Hands the oldest lent buffer back with these bytes recorded, as a driver would.
     void ReturnBuffer(const std::vector<std::uint8_t>& bytes) {
+        if (Lent.empty())
+            throw std::logic_error("no buffer is lent to the fake service");
         MIDIHDR* header = Lent.front();
         Lent.erase(Lent.begin());
         for (std::size_t i = 0; i < bytes.size(); ++i)
@@ -98,8 +103,8 @@ public:
         if (MMRESULT r = Result("OutOpen"))
             return r;
         handle = 9;
-        Callback = callback;
-        Instance = instance;
+        OutCallback = callback;
+        OutInstance = instance;
         return MMSYSERR_NOERROR;
     }
     MMRESULT OutShortMsg(HMIDI handle, std::uint32_t packed) override {
@@ -118,7 +123,7 @@ public:
         if (MMRESULT r = Result("OutLongMsg"))
             return r;
         Sent.emplace_back(header->lpData, header->lpData + header->dwBufferLength);
-        Callback(9, MOM_DONE, Instance, reinterpret_cast<std::uintptr_t>(header), 0);
+        OutCallback(9, MOM_DONE, OutInstance, reinterpret_cast<std::uintptr_t>(header), 0);
         return MMSYSERR_NOERROR;
     }
     MMRESULT OutUnprepareHeader(HMIDI, MIDIHDR*) override { return MMSYSERR_NOERROR; }
