@@ -398,7 +398,7 @@ void TfrmMIDIExplorer::DestroyExplorer() {
     midiInput.reset();
     midiOutput.reset();
     while (lbxLog->count() > 0)
-        DeleteLogLine(0);
+        TfrmMIDIExplorer::DeleteLogLine(0); // the main window's part is already gone
     SelectedFileNames.clear();
 }
 

@@ -15,7 +15,7 @@ TMidiOutput::TMidiOutput(MidiService& service, QObject* owner) : QObject(owner),
 TMidiOutput::~TMidiOutput() {
     try {
         if (portState == State::Open)
-            CloseDevice();
+            TMidiOutput::CloseDevice();
     } catch (const EmidioutputError&) {
         // the device would not close; its buffers are ours and go with us
     }

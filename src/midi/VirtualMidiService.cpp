@@ -63,11 +63,11 @@ void VirtualMidiService::AddLoopback(const std::string& name) {
 void VirtualMidiService::AttachDevice(const std::string& name, std::shared_ptr<VirtualMidiDevice> device) {
     auto pair = std::make_unique<Pair>();
     pair->Name = name;
-    pair->Device = device;
     Pair* target = pair.get();
     device->Connect([this, target](const std::uint8_t* bytes, std::size_t count) {
         Deliver(target, bytes, count);
     });
+    pair->Device = std::move(device);
     const std::lock_guard lock(pairsMutex);
     pairs.push_back(std::move(pair));
 }

@@ -131,6 +131,7 @@ void DetermineDigitalGroup(TPreset& preset, const std::vector<std::string>& sele
     int group = 0;
     if (!selectedNames.empty()) {
         std::vector<int> selected;
+        selected.reserve(selectedNames.size());
         for (const std::string& name : selectedNames)
             selected.push_back(EffectIndexByName(name, mode));
         group = -1;
@@ -188,6 +189,7 @@ void DetermineDigitalGroup(TPreset& preset, const std::vector<std::string>& sele
 std::vector<std::string> AvailableDigitalEffects(const TPreset& preset, const std::vector<std::string>& selectedNames,
                                                  const TDeviceMode& mode) {
     std::vector<std::string> result;
+    result.reserve(static_cast<std::size_t>(mode.DigitalEffectCount));
     if (selectedNames.empty()) {
         for (int effect = 0; effect < mode.DigitalEffectCount; ++effect)
             result.emplace_back(DigitalEffectName(effect));

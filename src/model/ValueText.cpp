@@ -109,7 +109,10 @@ std::string DelayLengthText(int value) {
     return "";
 }
 
-std::string SampleLengthText(int value) { return Fixed(value / 4 * 0.05 + value % 4 * 0.01, 2) + "s"; }
+std::string SampleLengthText(int value) {
+    const int quarters = value / 4; // whole steps of 0.05 s, then 0.01 s for each step over
+    return Fixed(quarters * 0.05 + value % 4 * 0.01, 2) + "s";
+}
 
 std::string MasterLevelText(int value) { return std::to_string(value / 12 * 25 + value % 12 * 2) + "%"; }
 

@@ -58,7 +58,7 @@ Arguments Parse(const std::vector<std::string>& words, std::initializer_list<std
     };
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
-        if (word.rfind("-", 0) == 0 && word.size() > 1) {
+        if (word.rfind('-', 0) == 0 && word.size() > 1) {
             if (!permitted(word))
                 throw UsageError{"unknown option " + word};
             if (word == "--json") {
@@ -70,7 +70,7 @@ Arguments Parse(const std::vector<std::string>& words, std::initializer_list<std
             } else if (word == "-o") {
                 arguments.Output = words[++i];
             } else if (word == "--device-id") {
-                const std::string value = words[++i];
+                const std::string& value = words[++i];
                 if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos || std::stoi(value) > 127)
                     throw UsageError{"--device-id takes a number from 0 to 127"};
                 arguments.DeviceIdOption = std::stoi(value);
@@ -447,6 +447,9 @@ int main(int argc, char* argv[]) {
         return 2;
     } catch (const FileError& error) {
         std::cerr << error.Text << "\n";
+        return 1;
+    } catch (const std::exception& error) {
+        std::cerr << "quellfarn-tool: " << error.what() << "\n";
         return 1;
     }
 }
