@@ -12,12 +12,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-
-#include <benchmark/benchmark.h>
-#include <rtmidi/RtMidi.h>
-
 #include <atomic>
+#include <benchmark/benchmark.h>
 #include <chrono>
+#include <rtmidi/RtMidi.h>
 #include <thread>
 
 namespace {
@@ -54,11 +52,13 @@ struct Receiver {
 
 // A source of input sending one message per chunk, as a device would, at a steady rate
 // (messages per second), in batches of one millisecond.
-void Paced(const std::function<void(const Bytes&)>& send, const Bytes& message, std::size_t count, double rate) {
+void Paced(const std::function<void(const Bytes&)>& send, const Bytes& message, std::size_t count,
+           double rate) {
     const auto start = Clock::now();
     for (std::size_t sent = 0; sent < count;) {
         const auto due = static_cast<std::size_t>(
-            rate * std::chrono::duration<double>(Clock::now() - start).count()) + 1;
+                             rate * std::chrono::duration<double>(Clock::now() - start).count()) +
+                         1;
         while (sent < count && sent < due) {
             send(message);
             ++sent;
@@ -70,7 +70,8 @@ void Paced(const std::function<void(const Bytes&)>& send, const Bytes& message, 
 // Delivers `count` messages per iteration at state.range(0) messages a second; reports
 // what arrived per second and how many were lost on the way.
 void Throughput(benchmark::State& state, MidiService& service, const QString& inputName,
-                const std::function<void(const Bytes&)>& send, const Bytes& message, std::size_t count) {
+                const std::function<void(const Bytes&)>& send, const Bytes& message,
+                std::size_t count) {
     Receiver receiver(service, inputName);
     std::size_t total = 0;
     for (auto _ : state) {
@@ -103,11 +104,17 @@ void VirtualShortEvents(benchmark::State& state) {
     devices.AddLoopback("Loop");
     Throughput(
         state, service, "Loop",
-        [&](const Bytes& bytes) { devices.Inject("Loop", bytes.data(), bytes.size()); }, {0xB0, 0x07, 0x64},
-        static_cast<std::size_t>(state.range(0)) / 2);
+        [&](const Bytes& bytes) { devices.Inject("Loop", bytes.data(), bytes.size()); },
+        {0xB0, 0x07, 0x64}, static_cast<std::size_t>(state.range(0)) / 2);
 }
 // Messages per second offered; each iteration lasts half a second.
-BENCHMARK(VirtualShortEvents)->Arg(50000)->Arg(200000)->Arg(500000)->Iterations(4)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(VirtualShortEvents)
+    ->Arg(50000)
+    ->Arg(200000)
+    ->Arg(500000)
+    ->Iterations(4)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 void VirtualDumps(benchmark::State& state) {
     MidiDeviceService service;
@@ -118,7 +125,13 @@ void VirtualDumps(benchmark::State& state) {
         [&](const Bytes& bytes) { devices.Inject("Loop", bytes.data(), bytes.size()); }, Dump(),
         static_cast<std::size_t>(state.range(0)) / 2);
 }
-BENCHMARK(VirtualDumps)->Arg(2000)->Arg(10000)->Arg(40000)->Iterations(4)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(VirtualDumps)
+    ->Arg(2000)
+    ->Arg(10000)
+    ->Arg(40000)
+    ->Iterations(4)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 // From TMidiOutput::SendLong to the input port's OnMidiInput, one dump at a time.
 void VirtualDumpLatency(benchmark::State& state) {
@@ -145,8 +158,9 @@ BENCHMARK(VirtualDumpLatency)->UseRealTime()->Unit(benchmark::kMicrosecond);
 bool JackServerRunning() {
     RtMidiOut probe(RtMidi::UNIX_JACK, "bench-probe");
     bool failed = false;
-    probe.setErrorCallback([](RtMidiError::Type, const std::string&, void* flag) { *static_cast<bool*>(flag) = true; },
-                           &failed);
+    probe.setErrorCallback(
+        [](RtMidiError::Type, const std::string&, void* flag) { *static_cast<bool*>(flag) = true; },
+        &failed);
     probe.openVirtualPort("probe");
     return !failed;
 }
@@ -163,17 +177,25 @@ void JackThroughput(benchmark::State& state, const Bytes& message, std::size_t b
     service.AddBackend(std::make_unique<RtMidiService>("QuellfarnBench"));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     Throughput(
-        state, service, "bench-peer:out", [&](const Bytes& bytes) { peer.sendMessage(bytes.data(), bytes.size()); },
-        message, burst);
+        state, service, "bench-peer:out",
+        [&](const Bytes& bytes) { peer.sendMessage(bytes.data(), bytes.size()); }, message, burst);
 }
 
 void JackShortEvents(benchmark::State& state) {
     JackThroughput(state, {0xB0, 0x07, 0x64}, static_cast<std::size_t>(state.range(0)) / 2);
 }
-BENCHMARK(JackShortEvents)->Arg(50000)->Arg(100000)->Iterations(4)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(JackShortEvents)
+    ->Arg(50000)
+    ->Arg(100000)
+    ->Iterations(4)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
-void JackDumps(benchmark::State& state) { JackThroughput(state, Dump(), static_cast<std::size_t>(state.range(0)) / 2); }
-BENCHMARK(JackDumps)->Arg(1000)->Arg(4000)->Iterations(4)->UseRealTime()->Unit(benchmark::kMillisecond);
+void JackDumps(benchmark::State& state) {
+    JackThroughput(state, Dump(), static_cast<std::size_t>(state.range(0)) / 2);
+}
+BENCHMARK(JackDumps)->Arg(1000)->Arg(4000)->Iterations(4)->UseRealTime()->Unit(
+    benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char* argv[]) {

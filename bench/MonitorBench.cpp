@@ -15,7 +15,6 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -30,7 +29,8 @@ struct Result {
     qint64 LongestStallMs;
 };
 
-Result Flood(TfrmMain& window, VirtualMidiService& devices, int count, double rate, const std::vector<std::uint8_t>& message) {
+Result Flood(TfrmMain& window, VirtualMidiService& devices, int count, double rate,
+             const std::vector<std::uint8_t>& message) {
     window.miClearIn->trigger();
     const std::uint32_t lostBefore = window.MidiInput()->LostCount();
     std::atomic<bool> done{false};
@@ -50,7 +50,10 @@ Result Flood(TfrmMain& window, VirtualMidiService& devices, int count, double ra
     std::thread source([&] {
         const auto start = Clock::now();
         for (int sent = 0; sent < count;) {
-            const auto due = static_cast<int>(rate * std::chrono::duration<double>(Clock::now() - start).count()) + 1;
+            const auto due =
+                static_cast<int>(rate *
+                                 std::chrono::duration<double>(Clock::now() - start).count()) +
+                1;
             while (sent < count && sent < due) {
                 devices.Inject("Loop", message.data(), message.size());
                 ++sent;
@@ -73,7 +76,8 @@ Result Flood(TfrmMain& window, VirtualMidiService& devices, int count, double ra
     source.join();
     stall.stop();
     logged = static_cast<std::size_t>(count) - (window.MidiInput()->LostCount() - lostBefore);
-    return {clock.elapsed() / 1000.0, logged, window.MidiInput()->LostCount() - lostBefore, longest};
+    return {clock.elapsed() / 1000.0, logged, window.MidiInput()->LostCount() - lostBefore,
+            longest};
 }
 } // namespace
 
@@ -95,7 +99,8 @@ int main(int argc, char* argv[]) {
     window.InitializeExplorer(&settings, "Quellfarn");
     window.show();
     QApplication::processEvents();
-    std::printf("start-up to main window shown: %lld ms (no processor answering the ping: 2 x 1 ms waits)\n",
+    std::printf("start-up to main window shown: %lld ms (no processor answering the ping: 2 x 1 ms "
+                "waits)\n",
                 static_cast<long long>(startUp.elapsed()));
 
     const std::vector<std::uint8_t> controller{0xB0, 0x07, 0x40};
@@ -104,13 +109,17 @@ int main(int argc, char* argv[]) {
     dump.back() = 0xF7;
     for (double rate : {1000.0, 3000.0, 10000.0, 30000.0}) {
         const Result result = Flood(window, devices, static_cast<int>(rate * 2), rate, controller);
-        std::printf("short events offered at %6.0f/s: logged %6zu in %.2f s, lost %u, longest stall %lld ms\n", rate,
-                    result.Logged, result.Seconds, result.Lost, static_cast<long long>(result.LongestStallMs));
+        std::printf("short events offered at %6.0f/s: logged %6zu in %.2f s, lost %u, longest "
+                    "stall %lld ms\n",
+                    rate, result.Logged, result.Seconds, result.Lost,
+                    static_cast<long long>(result.LongestStallMs));
     }
     for (double rate : {50.0, 100.0, 200.0, 400.0}) {
         const Result result = Flood(window, devices, static_cast<int>(rate * 2), rate, dump);
-        std::printf("258-byte dumps offered at %4.0f/s: logged %5zu in %.2f s, lost %u, longest stall %lld ms\n", rate,
-                    result.Logged, result.Seconds, result.Lost, static_cast<long long>(result.LongestStallMs));
+        std::printf("258-byte dumps offered at %4.0f/s: logged %5zu in %.2f s, lost %u, longest "
+                    "stall %lld ms\n",
+                    rate, result.Logged, result.Seconds, result.Lost,
+                    static_cast<long long>(result.LongestStallMs));
     }
     window.close();
     return 0;

@@ -1,7 +1,8 @@
 // Fetching a whole bank from quellfarn-sim over JACK at DIN MIDI speed, against the
 // time the bytes alone need on the cable.
 //
-//   JACK_DEFAULT_SERVER=bench build/bench/bench/sim_fetch_bench build/bench/tools/quellfarn-sim/quellfarn-sim
+//   JACK_DEFAULT_SERVER=bench build/bench/bench/sim_fetch_bench
+//   build/bench/tools/quellfarn-sim/quellfarn-sim
 //
 // Each preset: select (8 bytes), request (6 bytes), dump (258 bytes) at 320 µs a byte.
 
@@ -13,13 +14,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-
 #include <csignal>
 #include <cstdio>
 #include <string>
-#include <thread>
-
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 int main(int argc, char* argv[]) {
@@ -30,7 +29,8 @@ int main(int argc, char* argv[]) {
     }
     const pid_t sim = fork();
     if (sim == 0) {
-        execl(argv[1], argv[1], "--api", "jack", "--name", "Bench Sim", "--latency-ms", "2", nullptr);
+        execl(argv[1], argv[1], "--api", "jack", "--name", "Bench Sim", "--latency-ms", "2",
+              nullptr);
         _exit(127);
     }
     std::this_thread::sleep_for(std::chrono::seconds(1));
@@ -71,8 +71,8 @@ int main(int argc, char* argv[]) {
     }
     const double seconds = clock.elapsed() / 1000.0;
     const double floor = 200 * (8 + 6 + 258) * 320e-6;
-    std::printf("fetched %zu presets in %.2f s; the cable alone needs %.2f s; ratio %.3f\n", dumps, seconds, floor,
-                seconds / floor);
+    std::printf("fetched %zu presets in %.2f s; the cable alone needs %.2f s; ratio %.3f\n", dumps,
+                seconds, floor, seconds / floor);
     kill(sim, SIGTERM);
     waitpid(sim, nullptr, 0);
     return dumps == 200 ? 0 : 1;

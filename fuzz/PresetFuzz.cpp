@@ -29,9 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)PresetTitleOf(bytes);
     for (int i = 0; i < kPerfMidiCount; ++i) {
         (void)PerfParameterToGlobal(preset, i);
-        const TParameterTarget target = DescribeParameterNumber(preset, preset.PerfMIDI[static_cast<std::size_t>(i)]->Parameter);
+        const TParameterTarget target = DescribeParameterNumber(
+            preset, preset.PerfMIDI[static_cast<std::size_t>(i)]->Parameter);
         if (target.Parameter != nullptr)
-            (void)ParameterValueText(*target.Parameter, preset.CurrentValueOf(*preset.PerfMIDI[static_cast<std::size_t>(i)]));
+            (void)ParameterValueText(
+                *target.Parameter,
+                preset.CurrentValueOf(*preset.PerfMIDI[static_cast<std::size_t>(i)]));
     }
     // Choose digital effects from the remaining input and let the group logic loose on them.
     std::vector<std::string> selected;

@@ -9,7 +9,6 @@
 #include "sim/SimulatedProcessor.h"
 
 #include <QApplication>
-
 #include <memory>
 
 int main(int argc, char* argv[]) {

@@ -10,11 +10,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
-
 #include <chrono>
 
 double TickCount() {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double, std::milli>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 TfrmMain::TfrmMain(MidiService& service, QWidget* parent) : TfrmMIDIExplorer(service, parent) {
@@ -51,8 +52,10 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
         miQuellfarnRequests->addAction(action);
         return action;
     };
-    miGetCurrentPreset = item("miGetCurrentPreset", QStringLiteral("Get current preset only (F10)"));
-    miGetEachPreset = item("miGetEachPreset", QStringLiteral("Get/Save each preset individually..."));
+    miGetCurrentPreset =
+        item("miGetCurrentPreset", QStringLiteral("Get current preset only (F10)"));
+    miGetEachPreset =
+        item("miGetEachPreset", QStringLiteral("Get/Save each preset individually..."));
     miPrintPresetList = item("miPrintPresetList", QStringLiteral("Print list of presets..."));
     miGetBulkDump = item("miGetBulkDump", QStringLiteral("Get preset bulk dump"));
     miQuellfarnRequests->addSeparator();
@@ -63,8 +66,10 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     for (int bank = 0; bank < 4; ++bank) {
         miSelectBank[static_cast<std::size_t>(bank)] =
             item("", QStringLiteral("Select Bank &") + QLatin1Char(BankLetters[bank]));
-        miSelectBank[static_cast<std::size_t>(bank)]->setObjectName(QStringLiteral("miSelectBank") + QLatin1Char(BankLetters[bank]));
-        connect(miSelectBank[static_cast<std::size_t>(bank)], &QAction::triggered, this, [this, bank] { SelectBank(bank); });
+        miSelectBank[static_cast<std::size_t>(bank)]->setObjectName(QStringLiteral("miSelectBank") +
+                                                                    QLatin1Char(BankLetters[bank]));
+        connect(miSelectBank[static_cast<std::size_t>(bank)], &QAction::triggered, this,
+                [this, bank] { SelectBank(bank); });
     }
     miQuellfarnRequests->addSeparator();
     miPrePlenova = item("miPrePlenova", QStringLiteral("Use Pre-Plenova options"));
@@ -89,7 +94,8 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     connect(miBypass, &QAction::triggered, this, [this] { ToggleBypass(); });
     connect(miPrePlenova, &QAction::triggered, this, [this] { ApplyModeOption(); });
 
-    miQuellfarnRequests->setEnabled(MidiInput()->DeviceCount() > 0 && MidiOutput()->DeviceCount() > 0);
+    miQuellfarnRequests->setEnabled(MidiInput()->DeviceCount() > 0 &&
+                                    MidiOutput()->DeviceCount() > 0);
     miBypass->setChecked(false);
     miPrePlenova->setChecked(settings->GetBool(QStringLiteral("PRE_PLENOVA"), true, false));
     AddMainMenu(miQuellfarnRequests);
@@ -115,7 +121,8 @@ bool TfrmMain::KeyHook(int key, Qt::KeyboardModifiers modifiers) {
         RequestCurrentPreset();
         return true;
     }
-    const Qt::KeyboardModifiers held = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const Qt::KeyboardModifiers held =
+        modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (key == Qt::Key_C && held == Qt::ControlModifier && ProcedureActive) {
         StopProcedure();
         AddLogLine(QStringLiteral("Procedure aborted"));
@@ -128,7 +135,8 @@ bool TfrmMain::KeyHook(int key, Qt::KeyboardModifiers modifiers) {
 void TfrmMain::CloseHook() {
     if (settings != nullptr) {
         settings->PutInteger(QStringLiteral("TMQReqDelay"), RequestDelay);
-        settings->PutBool(QStringLiteral("PRE_PLENOVA"), miPrePlenova != nullptr && miPrePlenova->isChecked());
+        settings->PutBool(QStringLiteral("PRE_PLENOVA"),
+                          miPrePlenova != nullptr && miPrePlenova->isChecked());
     }
     TfrmMIDIExplorer::CloseHook();
 }
@@ -167,8 +175,9 @@ bool TfrmMain::HandleReply(const TMyMidiEvent& event) {
     case kBankAddress:
         CurrentBank = reply->Value;
         if (CurrentBank >= 0 && CurrentBank <= 3)
-            ShowStatus(QStringLiteral("The Quellfarn is online! Your currently selected bank is: ") +
-                       QLatin1Char(BankLetters[CurrentBank]));
+            ShowStatus(
+                QStringLiteral("The Quellfarn is online! Your currently selected bank is: ") +
+                QLatin1Char(BankLetters[CurrentBank]));
         else
             CurrentBank = -1;
         break;
@@ -264,7 +273,8 @@ void TfrmMain::TimerTick() {
     }
     if (PendingReplies > 0) {
         PendingReplies = 0;
-        ShowStatus(QStringLiteral("No response received from Quellfarn - are you connected properly?"));
+        ShowStatus(
+            QStringLiteral("No response received from Quellfarn - are you connected properly?"));
     }
     timPresetReq->stop();
 }
@@ -282,7 +292,8 @@ void TfrmMain::SelectBank(int index) {
     if (!MidiOutAvailable(false) || index < 0 || index > 3)
         return;
     SendRequest(SetBankMessage(DeviceId, index));
-    ShowStatus(QStringLiteral("Bank ") + QLatin1Char(BankLetters[index]) + QStringLiteral(" selected"));
+    ShowStatus(QStringLiteral("Bank ") + QLatin1Char(BankLetters[index]) +
+               QStringLiteral(" selected"));
 }
 
 void TfrmMain::ToggleBypass() {
@@ -290,7 +301,8 @@ void TfrmMain::ToggleBypass() {
     if (!MidiOutAvailable(false))
         return;
     const bool on = miBypass->isChecked();
-    ShowStatus(on ? QStringLiteral("Bypass activation request sent") : QStringLiteral("Bypass deactivation request sent"));
+    ShowStatus(on ? QStringLiteral("Bypass activation request sent")
+                  : QStringLiteral("Bypass deactivation request sent"));
     SendRequest(SetBypassMessage(DeviceId, on));
 }
 
@@ -302,7 +314,8 @@ void TfrmMain::ApplyModeOption() {
 }
 
 bool TfrmMain::IsPresetDump() {
-    const bool dump = ::IsPresetDump(TByteView(MessageBytes.data(), static_cast<std::size_t>(MessageByteCount)));
+    const bool dump =
+        ::IsPresetDump(TByteView(MessageBytes.data(), static_cast<std::size_t>(MessageByteCount)));
     if (dump)
         ShowStatus(QStringLiteral("Preset loaded: ") + PresetTitleOf());
     return dump;
@@ -313,5 +326,6 @@ bool TfrmMain::IsMptDump() {
 }
 
 QString TfrmMain::PresetTitleOf() const {
-    return QString::fromLatin1(::PresetTitleOf(TByteView(MessageBytes.data(), PresetDumpLength)).c_str());
+    return QString::fromLatin1(
+        ::PresetTitleOf(TByteView(MessageBytes.data(), PresetDumpLength)).c_str());
 }

@@ -5,7 +5,6 @@
 #include "explorer/MIDIExplorer.h"
 
 #include <QTimer>
-
 #include <array>
 #include <memory>
 #include <vector>

@@ -7,18 +7,23 @@
 namespace {
 class TQtDialogs : public TDialogs {
 public:
-    QMessageBox::StandardButton MessageBox(QWidget* parent, const QString& text, const QString& caption,
-                                           QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) override {
+    QMessageBox::StandardButton MessageBox(QWidget* parent, const QString& text,
+                                           const QString& caption,
+                                           QMessageBox::StandardButtons buttons,
+                                           QMessageBox::Icon icon) override {
         QMessageBox box(icon, caption, text, buttons, parent);
         return static_cast<QMessageBox::StandardButton>(box.exec());
     }
-    QString SaveFileName(QWidget* parent, const QString& caption, const QString& folder, const QString& filter) override {
+    QString SaveFileName(QWidget* parent, const QString& caption, const QString& folder,
+                         const QString& filter) override {
         return QFileDialog::getSaveFileName(parent, caption, folder, filter);
     }
-    QString OpenFileName(QWidget* parent, const QString& caption, const QString& folder, const QString& filter) override {
+    QString OpenFileName(QWidget* parent, const QString& caption, const QString& folder,
+                         const QString& filter) override {
         return QFileDialog::getOpenFileName(parent, caption, folder, filter);
     }
-    QString ExistingFolder(QWidget* parent, const QString& caption, const QString& folder) override {
+    QString ExistingFolder(QWidget* parent, const QString& caption,
+                           const QString& folder) override {
         return QFileDialog::getExistingDirectory(parent, caption, folder);
     }
 };
@@ -27,7 +32,9 @@ TQtDialogs realDialogs;
 TDialogs* current = &realDialogs;
 } // namespace
 
-TDialogs& Dialogs() { return *current; }
+TDialogs& Dialogs() {
+    return *current;
+}
 
 TDialogs* SetDialogs(TDialogs* dialogs) {
     TDialogs* previous = current;
@@ -35,6 +42,7 @@ TDialogs* SetDialogs(TDialogs* dialogs) {
     return previous;
 }
 
-void ShowMessage(QWidget* parent, const QString& text, const QString& caption, QMessageBox::Icon icon) {
+void ShowMessage(QWidget* parent, const QString& text, const QString& caption,
+                 QMessageBox::Icon icon) {
     Dialogs().MessageBox(parent, text, caption, QMessageBox::Ok, icon);
 }

@@ -11,7 +11,8 @@ class QWidget;
 class TDialogs {
 public:
     virtual ~TDialogs() = default;
-    virtual QMessageBox::StandardButton MessageBox(QWidget* parent, const QString& text, const QString& caption,
+    virtual QMessageBox::StandardButton MessageBox(QWidget* parent, const QString& text,
+                                                   const QString& caption,
                                                    QMessageBox::StandardButtons buttons,
                                                    QMessageBox::Icon icon) = 0;
     // Empty when cancelled.
@@ -20,7 +21,8 @@ public:
     virtual QString OpenFileName(QWidget* parent, const QString& caption, const QString& folder,
                                  const QString& filter) = 0;
     // Empty when cancelled.
-    virtual QString ExistingFolder(QWidget* parent, const QString& caption, const QString& folder) = 0;
+    virtual QString ExistingFolder(QWidget* parent, const QString& caption,
+                                   const QString& folder) = 0;
 };
 
 // The dialogs in use: the real ones unless a test installed others.

@@ -33,11 +33,14 @@ TfrmPickList::TfrmPickList(QWidget* parent) : QDialog(parent) {
     resize(240, 300);
 }
 
-void TfrmPickList::AddLine(const QString& text) { lbxPickList->addItem(text); }
+void TfrmPickList::AddLine(const QString& text) {
+    lbxPickList->addItem(text);
+}
 
 void TfrmPickList::TakeChoice() {
     ChosenIndex = lbxPickList->currentRow();
-    ChosenText = lbxPickList->currentItem() != nullptr ? lbxPickList->currentItem()->text() : QString();
+    ChosenText =
+        lbxPickList->currentItem() != nullptr ? lbxPickList->currentItem()->text() : QString();
 }
 
 void TfrmPickList::resizeEvent(QResizeEvent* event) {

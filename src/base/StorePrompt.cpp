@@ -36,7 +36,9 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
     });
 }
 
-void TUpDown::SetPosition(int value) { position = std::clamp(value, Min, Max); }
+void TUpDown::SetPosition(int value) {
+    position = std::clamp(value, Min, Max);
+}
 
 TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmStorePrompt"));
@@ -45,7 +47,8 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
     chkDoSend = new QCheckBox(QStringLiteral("Send the current preset before storing"), this);
     chkDoSend->setObjectName(QStringLiteral("chkDoSend"));
     chkDoSend->setChecked(true);
-    chkDoSend->setToolTip(QStringLiteral("Uncheck = store what's already loaded in the unit itself"));
+    chkDoSend->setToolTip(
+        QStringLiteral("Uncheck = store what's already loaded in the unit itself"));
     Label1 = new QLabel(QStringLiteral("Store current preset at location:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     edtPresetNo = new QLineEdit(QStringLiteral("1"), this);
@@ -69,7 +72,8 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
     layout->addWidget(btnCancel, 2, 2, 1, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(updPresetNo, &TUpDown::Clicked, this, [this](int position) { edtPresetNo->setText(QString::number(position)); });
+    connect(updPresetNo, &TUpDown::Clicked, this,
+            [this](int position) { edtPresetNo->setText(QString::number(position)); });
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -91,9 +95,13 @@ void TfrmStorePrompt::SetLocation(int location) {
     edtPresetNo->setText(QString::number(updPresetNo->Position()));
 }
 
-int TfrmStorePrompt::Location() const { return edtPresetNo->text().toInt(); }
+int TfrmStorePrompt::Location() const {
+    return edtPresetNo->text().toInt();
+}
 
-bool TfrmStorePrompt::SendFirst() const { return chkDoSend->isChecked(); }
+bool TfrmStorePrompt::SendFirst() const {
+    return chkDoSend->isChecked();
+}
 
 void TfrmStorePrompt::done(int result) {
     // OK and Cancel alike: the location must be a number within 1..200.
@@ -101,12 +109,15 @@ void TfrmStorePrompt::done(int result) {
     const QString text = edtPresetNo->text();
     const int location = text.toInt(&ok);
     if (!ok) {
-        ShowMessage(this, QStringLiteral("'") + text + QStringLiteral("' is not a valid integer value"), windowTitle());
+        ShowMessage(this,
+                    QStringLiteral("'") + text + QStringLiteral("' is not a valid integer value"),
+                    windowTitle());
         return;
     }
     SetLocation(location);
     if (edtPresetNo->text().toInt() != location) {
-        ShowMessage(this, QStringLiteral("Preset number out of range"), QStringLiteral("Invalid entry"));
+        ShowMessage(this, QStringLiteral("Preset number out of range"),
+                    QStringLiteral("Invalid entry"));
         return;
     }
     QDialog::done(result);

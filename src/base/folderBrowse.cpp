@@ -16,12 +16,15 @@ bool EndsWithSeparator(const QString& name) {
 bool IsFolderRoot(const QString& name) {
     if (name.isEmpty())
         return false;
-    if (name.size() <= 3 && name.size() >= 2 && name.at(1) == QLatin1Char(':') && name.at(0).isLetter())
+    if (name.size() <= 3 && name.size() >= 2 && name.at(1) == QLatin1Char(':') &&
+        name.at(0).isLetter())
         return name.size() == 2 || EndsWithSeparator(name); // a drive
     return QDir(name).isRoot() && QDir::cleanPath(name) == QDir(name).absolutePath();
 }
 
-TBrowseForFolder::TBrowseForFolder(QWidget* owner) : owner(owner) { SetFolderName(QDir::rootPath()); }
+TBrowseForFolder::TBrowseForFolder(QWidget* owner) : owner(owner) {
+    SetFolderName(QDir::rootPath());
+}
 
 void TBrowseForFolder::SetFolderName(const QString& name) {
     if (name.isEmpty()) {

@@ -10,8 +10,15 @@ class QWidget;
 class TBrowseForFolder : public QObject {
     Q_OBJECT
 public:
-    enum class TFlag { BrowseForComputer, BrowseForPrinter, DontGoBelowDomain, StatusText, ReturnFsAncestors,
-                       ReturnOnlyFsDirs, EditBox };
+    enum class TFlag {
+        BrowseForComputer,
+        BrowseForPrinter,
+        DontGoBelowDomain,
+        StatusText,
+        ReturnFsAncestors,
+        ReturnOnlyFsDirs,
+        EditBox
+    };
     enum class TRoot { None, Item, SpecialFolder };
 
     explicit TBrowseForFolder(QWidget* owner = nullptr);

@@ -15,7 +15,6 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
-
 #include <unistd.h>
 
 bool MainWindowSeen = false;
@@ -37,13 +36,15 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, bool w
 QString PhysicalMemoryText() {
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGE_SIZE);
-    const qlonglong kilobytes = pages > 0 && pageSize > 0 ? static_cast<qlonglong>(pages) * pageSize / 1024 : 0;
+    const qlonglong kilobytes =
+        pages > 0 && pageSize > 0 ? static_cast<qlonglong>(pages) * pageSize / 1024 : 0;
     QLocale locale;
     locale.setNumberOptions(QLocale::DefaultNumberOptions);
     return locale.toString(kilobytes) + QStringLiteral(" KB");
 }
 
-TqvSplashAbout::TqvSplashAbout(QWidget* owner, bool aboutMode) : QDialog(owner), aboutMode(aboutMode) {
+TqvSplashAbout::TqvSplashAbout(QWidget* owner, bool aboutMode)
+    : QDialog(owner), aboutMode(aboutMode) {
     setObjectName(QStringLiteral("qvSplashAbout"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setFixedSize(311, 334);
@@ -66,22 +67,27 @@ TqvSplashAbout::TqvSplashAbout(QWidget* owner, bool aboutMode) : QDialog(owner),
     // Room for the description the window paints itself.
     auto* description = new QWidget(this);
     description->setMinimumHeight(20 * static_cast<int>(DescriptionLines.size()));
-    lblFeedback = MakeLabel(this, "lblFeedback", aboutMode ? QStringLiteral("Click to close") : QStringLiteral("Initializing..."));
+    lblFeedback =
+        MakeLabel(this, "lblFeedback",
+                  aboutMode ? QStringLiteral("Click to close") : QStringLiteral("Initializing..."));
     lblCustomDev = MakeLabel(this, "lblCustomDev", QStringLiteral("Custom software developed by:"));
     lblThatsMe = MakeLabel(this, "lblThatsMe", QString::fromLatin1(kMakerName));
-    lblEMail = MakeLabel(this, "lblEMail", QStringLiteral("Email: ") + QString::fromLatin1(kMakerMail));
-    lblURL = MakeLabel(this, "lblURL",
-                       QString::fromLatin1(kMakerWeb) + (AppCompanyName.isEmpty() ? QString() : QStringLiteral("/") + AppCompanyName));
+    lblEMail =
+        MakeLabel(this, "lblEMail", QStringLiteral("Email: ") + QString::fromLatin1(kMakerMail));
+    lblURL = MakeLabel(
+        this, "lblURL",
+        QString::fromLatin1(kMakerWeb) +
+            (AppCompanyName.isEmpty() ? QString() : QStringLiteral("/") + AppCompanyName));
     lblOSinfo = MakeLabel(this, "lblOSinfo", OsDescription());
     lblMem = MakeLabel(this, "lblMem", QStringLiteral("Memory Available to Windows:"));
     lblPhysMem = MakeLabel(this, "lblPhysMem", PhysicalMemoryText());
     lblPhysMem->setAlignment(Qt::AlignRight);
     for (QWidget* widget : {static_cast<QWidget*>(lblAppTitle), static_cast<QWidget*>(lblVersion),
-                            static_cast<QWidget*>(imgIcon), description, static_cast<QWidget*>(lblFeedback),
-                            static_cast<QWidget*>(lblCustomDev), static_cast<QWidget*>(lblThatsMe),
-                            static_cast<QWidget*>(lblEMail), static_cast<QWidget*>(lblURL),
-                            static_cast<QWidget*>(lblOSinfo), static_cast<QWidget*>(lblMem),
-                            static_cast<QWidget*>(lblPhysMem)})
+                            static_cast<QWidget*>(imgIcon), description,
+                            static_cast<QWidget*>(lblFeedback), static_cast<QWidget*>(lblCustomDev),
+                            static_cast<QWidget*>(lblThatsMe), static_cast<QWidget*>(lblEMail),
+                            static_cast<QWidget*>(lblURL), static_cast<QWidget*>(lblOSinfo),
+                            static_cast<QWidget*>(lblMem), static_cast<QWidget*>(lblPhysMem)})
         layout->addWidget(widget);
 
     if (aboutMode) {
@@ -98,15 +104,17 @@ TqvSplashAbout::TqvSplashAbout(QWidget* owner, bool aboutMode) : QDialog(owner),
 }
 
 void TqvSplashAbout::paintEvent(QPaintEvent*) {
-    static const Qt::GlobalColor kBases[] = {Qt::darkRed,  Qt::darkYellow, Qt::darkMagenta, Qt::darkCyan, Qt::blue,
-                                             Qt::magenta, Qt::red,        Qt::black,       Qt::darkBlue};
+    static const Qt::GlobalColor kBases[] = {Qt::darkRed,  Qt::darkYellow, Qt::darkMagenta,
+                                             Qt::darkCyan, Qt::blue,       Qt::magenta,
+                                             Qt::red,      Qt::black,      Qt::darkBlue};
     const QColor base(kBases[QRandomGenerator::global()->bounded(9)]);
     QPainter painter(this);
     painter.setPen(Qt::NoPen);
     const int width = this->width();
     for (int i = 0; i <= width / 2; ++i) {
         const double factor = 2.0 * i / width;
-        painter.setBrush(QColor(qRound(base.red() * factor), qRound(base.green() * factor), qRound(base.blue() * factor)));
+        painter.setBrush(QColor(qRound(base.red() * factor), qRound(base.green() * factor),
+                                qRound(base.blue() * factor)));
         painter.drawRect(width - 2 * i, 0, 3, height() + 1);
     }
     QFont font = this->font();
@@ -115,7 +123,8 @@ void TqvSplashAbout::paintEvent(QPaintEvent*) {
     painter.setFont(font);
     painter.setPen(Qt::white);
     const int spacing = qRound(1.1 * painter.fontMetrics().height());
-    int y = lblAppTitle->y() + qRound(1.1 * lblAppTitle->height()) + lblVersion->height() + imgIcon->height();
+    int y = lblAppTitle->y() + qRound(1.1 * lblAppTitle->height()) + lblVersion->height() +
+            imgIcon->height();
     for (const QString& line : DescriptionLines) {
         painter.drawText(QRect(0, y, width, spacing), Qt::AlignHCenter, line);
         y += spacing;
@@ -131,7 +140,8 @@ bool TqvSplashAbout::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::MouseButtonPress)
         return QDialog::eventFilter(watched, event);
     if (watched == lblEMail) {
-        QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kMakerMail)));
+        QDesktopServices::openUrl(
+            QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kMakerMail)));
     } else if (watched == lblURL) {
         if (!QDesktopServices::openUrl(QUrl(lblURL->text())))
             ShowMessage(this, QStringLiteral("Couldn't launch default browser"), GetAppTitle());
@@ -169,7 +179,8 @@ TqvSplashAbout* ShowSplash(QWidget* owner, bool aboutMode) {
     MainWindowSeen = false;
     window->CloseTimer = new QTimer(window);
     window->CloseTimer->setInterval(500);
-    QObject::connect(window->CloseTimer, &QTimer::timeout, window, [window] { window->CloseTimerTick(); });
+    QObject::connect(window->CloseTimer, &QTimer::timeout, window,
+                     [window] { window->CloseTimerTick(); });
     window->CloseTimer->start();
     window->show();
     return window;

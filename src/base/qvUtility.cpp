@@ -19,7 +19,6 @@
 #include <QSysInfo>
 #include <QTimer>
 #include <QWidget>
-
 #include <chrono>
 #include <optional>
 #include <thread>
@@ -43,11 +42,14 @@ void SetAppTitle(const QString& title) {
         QCoreApplication::setApplicationName(title);
 }
 
-QString GetAppTitle() { return AppTitle(); }
+QString GetAppTitle() {
+    return AppTitle();
+}
 
 TSettingsLocation SettingsLocationOf(TRootKey root, const QString& keyPath) {
     QStringList parts = keyPath.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
-    if (!parts.isEmpty() && parts.first().compare(QLatin1String("SOFTWARE"), Qt::CaseInsensitive) == 0)
+    if (!parts.isEmpty() &&
+        parts.first().compare(QLatin1String("SOFTWARE"), Qt::CaseInsensitive) == 0)
         parts.removeFirst();
     if (parts.isEmpty())
         return {};
@@ -55,7 +57,8 @@ TSettingsLocation SettingsLocationOf(TRootKey root, const QString& keyPath) {
     if (root == TRootKey::CurrentUser) {
         base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     } else {
-        const QStringList all = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
+        const QStringList all =
+            QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
         base = all.isEmpty() ? QString() : all.last();
     }
     if (base.isEmpty())
@@ -169,7 +172,9 @@ private:
 };
 
 namespace {
-std::string Quoted(const QString& text) { return "\"" + text.toStdString() + "\""; }
+std::string Quoted(const QString& text) {
+    return "\"" + text.toStdString() + "\"";
+}
 
 [[noreturn]] void RethrowRead(const std::exception& error, const QString& what) {
     throw ERegistryError(std::string(error.what()) + " Registry parameter " + Quoted(what) +
@@ -197,7 +202,9 @@ void TqvRegUtil::CheckPath() const {
         throw ERegistryError("Registry path not set");
 }
 
-void TqvRegUtil::SetRootKey(TRootKey root) { Registry().RootKey = root; }
+void TqvRegUtil::SetRootKey(TRootKey root) {
+    Registry().RootKey = root;
+}
 
 QString TqvRegUtil::GetString(const QString& name, bool canCreate) {
     CheckPath();
@@ -283,7 +290,9 @@ bool TqvRegUtil::GetBool(const QString& name, bool canCreate, bool defaultValue)
     }
 }
 
-void TqvRegUtil::PutBool(const QString& name, bool value) { PutInteger(name, value ? 1 : 0); }
+void TqvRegUtil::PutBool(const QString& name, bool value) {
+    PutInteger(name, value ? 1 : 0);
+}
 
 void TqvRegUtil::DeleteValue(const QString& name) {
     CheckPath();
@@ -303,11 +312,14 @@ void TqvRegUtil::RestoreFormPosition(QWidget* window) {
     const QString name = window->objectName();
     window->move(window->x(), GetInteger(name + QLatin1String(".Top"), true, window->y()));
     window->move(GetInteger(name + QLatin1String(".Left"), true, window->x()), window->y());
-    window->resize(window->width(), GetInteger(name + QLatin1String(".Height"), true, window->height()));
-    window->resize(GetInteger(name + QLatin1String(".Width"), true, window->width()), window->height());
+    window->resize(window->width(),
+                   GetInteger(name + QLatin1String(".Height"), true, window->height()));
+    window->resize(GetInteger(name + QLatin1String(".Width"), true, window->width()),
+                   window->height());
     if (!window->isWindow())
         return;
-    const QScreen* screen = window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
+    const QScreen* screen =
+        window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
     const QRect area = screen->geometry();
@@ -328,7 +340,8 @@ void TqvRegUtil::SaveFormPosition(QWidget* window) {
 }
 
 QString ReplaceAll(const QString& text, const QString& search, const QString& replacement) {
-    return QString::fromStdString(::ReplaceAll(text.toStdString(), search.toStdString(), replacement.toStdString()));
+    return QString::fromStdString(
+        ::ReplaceAll(text.toStdString(), search.toStdString(), replacement.toStdString()));
 }
 
 QString SanitizeFileName(const QString& text) {
@@ -343,8 +356,8 @@ void WaitMilliseconds(int count) {
     }
     // One pass always runs, so even a wait of 0 lets pending work through.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    const auto elapsed =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
     const auto remaining = std::chrono::milliseconds(count) - elapsed;
     if (remaining.count() <= 0)
         return;
@@ -385,4 +398,6 @@ QString OsDescription() {
 #endif
 }
 
-bool DirectoryExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); }
+bool DirectoryExists(const QString& path) {
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}

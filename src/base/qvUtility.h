@@ -5,7 +5,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <memory>
 #include <stdexcept>
 
@@ -68,7 +67,8 @@ public:
 private:
     TRegistryAccessor& Registry();
     void CheckPath() const;
-    QString ReadString(const QString& keyPath, const QString& name, bool canCreate, const QString& label);
+    QString ReadString(const QString& keyPath, const QString& name, bool canCreate,
+                       const QString& label);
 
     std::unique_ptr<TRegistryAccessor> registry;
 };

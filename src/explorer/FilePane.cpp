@@ -1,10 +1,9 @@
 // The file pane: one folder listed with sizes, types and times, a history of folders, and
 // files loaded, opened, sent, renamed and deleted from it.
 
-#include "explorer/MIDIExplorer.h"
-
 #include "base/Dialogs.h"
 #include "base/qvUtility.h"
+#include "explorer/MIDIExplorer.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -26,7 +25,6 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
 #include <algorithm>
 #include <cmath>
 
@@ -35,7 +33,8 @@ enum Column { kName, kSize, kType, kModified };
 enum Role { kKindRole = Qt::UserRole, kPathRole, kBytesRole, kTimeRole };
 
 QString WithSeparator(QString folder) {
-    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')) && !folder.endsWith(QDir::separator()))
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')) &&
+        !folder.endsWith(QDir::separator()))
         folder += QLatin1Char('/');
     return folder;
 }
@@ -51,7 +50,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override {
-        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !currentText().isEmpty()) {
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+            !currentText().isEmpty()) {
             entered(currentText());
             return;
         }
@@ -77,8 +77,10 @@ QString ThreeSignificantDigits(double value) {
             if (text.endsWith(QLatin1Char('.')))
                 text.chop(1);
         }
-        if (text.size() > 3 && !text.contains(QLatin1Char('.')) && text.size() - (text.startsWith('-') ? 1 : 0) > 3)
-            return ThreeSignificantDigits(std::round(value)); // rounding carried into a fourth digit
+        if (text.size() > 3 && !text.contains(QLatin1Char('.')) &&
+            text.size() - (text.startsWith('-') ? 1 : 0) > 3)
+            return ThreeSignificantDigits(
+                std::round(value)); // rounding carried into a fourth digit
         return text.replace(QLatin1Char('.'), point);
     }
     const double mantissa = value / std::pow(10.0, exponent);
@@ -92,7 +94,8 @@ QString ThreeSignificantDigits(double value) {
         digits.chop(1);
     if (digits.endsWith(QLatin1Char('.')))
         digits.chop(1);
-    return digits.replace(QLatin1Char('.'), point) + QStringLiteral("E") + QStringLiteral("%1").arg(shown, 2, 10, QLatin1Char('0'));
+    return digits.replace(QLatin1Char('.'), point) + QStringLiteral("E") +
+           QStringLiteral("%1").arg(shown, 2, 10, QLatin1Char('0'));
 }
 
 QString FileSizeText(qint64 size) {
@@ -157,9 +160,11 @@ void TfrmMIDIExplorer::BuildFilePane() {
     lvwFileList->setObjectName(QStringLiteral("lvwFileList"));
     lvwFileList->setRootIsDecorated(false);
     lvwFileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lvwFileList->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    lvwFileList->setEditTriggers(QAbstractItemView::EditKeyPressed |
+                                 QAbstractItemView::SelectedClicked);
     lvwFileList->setColumnCount(4);
-    lvwFileList->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Type"), QStringLiteral("Modified")});
+    lvwFileList->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size"),
+                                  QStringLiteral("Type"), QStringLiteral("Modified")});
     lvwFileList->headerItem()->setTextAlignment(kSize, Qt::AlignRight);
     lvwFileList->header()->setSectionsClickable(true);
     layout->addWidget(lvwFileList, 1);
@@ -176,16 +181,20 @@ void TfrmMIDIExplorer::BuildFilePane() {
 
     popFileList = new QMenu(this);
     popFileList->setObjectName(QStringLiteral("popFileList"));
-    pmiRefresh = popFileList->addAction(QStringLiteral("Refresh"), this, [this] { RefreshFileList(); });
+    pmiRefresh =
+        popFileList->addAction(QStringLiteral("Refresh"), this, [this] { RefreshFileList(); });
     pmiRefresh->setObjectName(QStringLiteral("pmiRefresh"));
-    pmiDeleteFile = popFileList->addAction(QStringLiteral("Delete"), this, [this] { DeleteSelectedFiles(); });
+    pmiDeleteFile =
+        popFileList->addAction(QStringLiteral("Delete"), this, [this] { DeleteSelectedFiles(); });
     pmiDeleteFile->setObjectName(QStringLiteral("pmiDeleteFile"));
     pmiSetDblClickFileOpt = popFileList->addMenu(QStringLiteral("Set double-click action"));
     pmiSetDblClickFileOpt->setObjectName(QStringLiteral("pmiSetDblClickFileOpt"));
     auto* actions = new QActionGroup(this);
-    pmiSetFileEdit = pmiSetDblClickFileOpt->addAction(QStringLiteral("Open in Editor"), this, [this] { SetFileDblClickAction(0); });
+    pmiSetFileEdit = pmiSetDblClickFileOpt->addAction(QStringLiteral("Open in Editor"), this,
+                                                      [this] { SetFileDblClickAction(0); });
     pmiSetFileEdit->setObjectName(QStringLiteral("pmiSetFileEdit"));
-    pmiSetFileSend = pmiSetDblClickFileOpt->addAction(QStringLiteral("Send to MIDI Out"), this, [this] { SetFileDblClickAction(1); });
+    pmiSetFileSend = pmiSetDblClickFileOpt->addAction(QStringLiteral("Send to MIDI Out"), this,
+                                                      [this] { SetFileDblClickAction(1); });
     pmiSetFileSend->setObjectName(QStringLiteral("pmiSetFileSend"));
     for (QAction* action : {pmiSetFileEdit, pmiSetFileSend}) {
         action->setCheckable(true);
@@ -221,17 +230,21 @@ void TfrmMIDIExplorer::BuildFilePane() {
         MoveToTopOfHistory(folder);
         GoToFolder(folder);
     });
-    connect(lvwFileList->header(), &QHeaderView::sectionClicked, this, [this](int column) { SortByColumn(column); });
-    connect(lvwFileList, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { FileClicked(item); });
+    connect(lvwFileList->header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { SortByColumn(column); });
+    connect(lvwFileList, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { FileClicked(item); });
     connect(lvwFileList, &QTreeWidget::itemActivated, this, [this] { FileActivated(); });
-    connect(lvwFileList, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) { FileRenamed(item, column); });
+    connect(lvwFileList, &QTreeWidget::itemChanged, this,
+            [this](QTreeWidgetItem* item, int column) { FileRenamed(item, column); });
 }
 
 void TfrmMIDIExplorer::SetupFilePane() {
     SortColumn = 3;
     SortAscending = true;
     for (int value = 1; value <= 9 && settings != nullptr; ++value) {
-        const QString folder = settings->GetStringAt(settings->Path + QStringLiteral("\\Folders"), QString::number(value), false);
+        const QString folder = settings->GetStringAt(settings->Path + QStringLiteral("\\Folders"),
+                                                     QString::number(value), false);
         if (!folder.isEmpty() && DirectoryExists(folder) && cbxFolder->findText(folder) < 0)
             cbxFolder->addItem(folder);
     }
@@ -267,8 +280,10 @@ void TfrmMIDIExplorer::RefreshFileList() {
     };
     std::vector<Entry> entries;
     qint64 total = 0;
-    const QFileInfoList found = QDir(CurrentFolder).entryInfoList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    const QFileInfoList found =
+        QDir(CurrentFolder)
+            .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                           QDir::NoSort);
     for (const QFileInfo& info : found) {
         entries.push_back({info, info.isDir() ? QString() : FileSizeText(info.size())});
         if (!info.isDir())
@@ -279,8 +294,10 @@ void TfrmMIDIExplorer::RefreshFileList() {
         int order = 0;
         switch (SortColumn) {
         case 0: {
-            const qint64 sizeA = a.Info.isDir() ? -1 : a.Size.section(QLatin1Char(' '), 0, 0).toLongLong();
-            const qint64 sizeB = b.Info.isDir() ? -1 : b.Size.section(QLatin1Char(' '), 0, 0).toLongLong();
+            const qint64 sizeA =
+                a.Info.isDir() ? -1 : a.Size.section(QLatin1Char(' '), 0, 0).toLongLong();
+            const qint64 sizeB =
+                b.Info.isDir() ? -1 : b.Size.section(QLatin1Char(' '), 0, 0).toLongLong();
             order = sizeA < sizeB ? -1 : sizeA > sizeB ? 1 : 0;
             break;
         }
@@ -292,10 +309,12 @@ void TfrmMIDIExplorer::RefreshFileList() {
             break;
         }
         default: {
-            const QString keyA = SortColumn == 1 ? QMimeDatabase().mimeTypeForFile(a.Info).comment()
-                                                 : (a.Info.isDir() ? QStringLiteral("dir") : QStringLiteral("file"));
-            const QString keyB = SortColumn == 1 ? QMimeDatabase().mimeTypeForFile(b.Info).comment()
-                                                 : (b.Info.isDir() ? QStringLiteral("dir") : QStringLiteral("file"));
+            const QString keyA =
+                SortColumn == 1 ? QMimeDatabase().mimeTypeForFile(a.Info).comment()
+                                : (a.Info.isDir() ? QStringLiteral("dir") : QStringLiteral("file"));
+            const QString keyB =
+                SortColumn == 1 ? QMimeDatabase().mimeTypeForFile(b.Info).comment()
+                                : (b.Info.isDir() ? QStringLiteral("dir") : QStringLiteral("file"));
             order = keyA.compare(keyB);
             if (order == 0)
                 order = a.Info.fileName().toUpper().compare(b.Info.fileName().toUpper());
@@ -314,11 +333,14 @@ void TfrmMIDIExplorer::RefreshFileList() {
         item->setIcon(kName, icons.icon(entry.Info));
         item->setText(kSize, entry.Size);
         item->setTextAlignment(kSize, Qt::AlignRight | Qt::AlignVCenter);
-        item->setText(kType, entry.Info.isDir() ? QStringLiteral("Folder") : types.mimeTypeForFile(entry.Info).comment());
+        item->setText(kType, entry.Info.isDir() ? QStringLiteral("Folder")
+                                                : types.mimeTypeForFile(entry.Info).comment());
         const QDateTime modified = entry.Info.lastModified();
-        item->setText(kModified, locale.toString(modified.date(), QLocale::ShortFormat) + QStringLiteral("  ") +
+        item->setText(kModified, locale.toString(modified.date(), QLocale::ShortFormat) +
+                                     QStringLiteral("  ") +
                                      locale.toString(modified.time(), QLocale::ShortFormat));
-        item->setData(kName, kKindRole, entry.Info.isDir() ? QStringLiteral("dir") : QStringLiteral("file"));
+        item->setData(kName, kKindRole,
+                      entry.Info.isDir() ? QStringLiteral("dir") : QStringLiteral("file"));
         item->setData(kName, kPathRole, CurrentFolder + entry.Info.fileName());
         item->setFlags(item->flags() | Qt::ItemIsEditable);
     }
@@ -398,8 +420,8 @@ void TfrmMIDIExplorer::FileRenamed(QTreeWidgetItem* item, int column) {
     item->setText(kName, oldName);
     refreshingFiles = false;
     ShowMessage(this,
-                QStringLiteral("Filename could not be changed to ") + newName + QStringLiteral("; (reverted to ") + oldName +
-                    QStringLiteral(")"),
+                QStringLiteral("Filename could not be changed to ") + newName +
+                    QStringLiteral("; (reverted to ") + oldName + QStringLiteral(")"),
                 QStringLiteral("Error renaming file"));
 }
 
@@ -409,7 +431,8 @@ void TfrmMIDIExplorer::DeleteSelectedFiles() {
         if (!yesToAll) {
             const auto answer = Dialogs().MessageBox(
                 this, QStringLiteral("Delete ") + path + QStringLiteral("?"), GetAppTitle(),
-                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::YesToAll, QMessageBox::Question);
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::YesToAll,
+                QMessageBox::Question);
             if (answer == QMessageBox::Cancel)
                 break;
             if (answer == QMessageBox::No)
@@ -469,6 +492,6 @@ void TfrmMIDIExplorer::GoToFolder(const QString& folder) {
 
 void TfrmMIDIExplorer::SaveFolderHistory() {
     for (int index = 0; index < cbxFolder->count() && index < 7; ++index)
-        settings->PutStringAt(settings->Path + QStringLiteral("\\Folders"), QString::number(index + 1),
-                              cbxFolder->itemText(index));
+        settings->PutStringAt(settings->Path + QStringLiteral("\\Folders"),
+                              QString::number(index + 1), cbxFolder->itemText(index));
 }

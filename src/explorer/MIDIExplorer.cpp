@@ -36,9 +36,12 @@ QAction* NamedAction(QObject* parent, const char* name, const QString& text) {
 }
 } // namespace
 
-TqvMIDIMenuItem::~TqvMIDIMenuItem() { delete MenuItem; }
+TqvMIDIMenuItem::~TqvMIDIMenuItem() {
+    delete MenuItem;
+}
 
-TfrmMIDIExplorer::TfrmMIDIExplorer(MidiService& service, QWidget* parent) : QMainWindow(parent), service(service) {
+TfrmMIDIExplorer::TfrmMIDIExplorer(MidiService& service, QWidget* parent)
+    : QMainWindow(parent), service(service) {
     setObjectName(QStringLiteral("frmMain"));
     setAcceptDrops(true);
     resize(1000, 600);
@@ -52,7 +55,8 @@ TfrmMIDIExplorer::TfrmMIDIExplorer(MidiService& service, QWidget* parent) : QMai
     pgcTab->setObjectName(QStringLiteral("pgcTab"));
     BuildFilePane();
     BuildMonitor();
-    memMsgBuf->setMinimumWidth(kMinimumEditorWidth); // the splitter itself never squeezes it further
+    memMsgBuf->setMinimumWidth(
+        kMinimumEditorWidth); // the splitter itself never squeezes it further
     splVertical->addWidget(memMsgBuf);
     splVertical->addWidget(pgcTab);
     setCentralWidget(splVertical);
@@ -74,7 +78,9 @@ TfrmMIDIExplorer::TfrmMIDIExplorer(MidiService& service, QWidget* parent) : QMai
     qApp->installEventFilter(this);
 }
 
-TfrmMIDIExplorer::~TfrmMIDIExplorer() { DestroyExplorer(); }
+TfrmMIDIExplorer::~TfrmMIDIExplorer() {
+    DestroyExplorer();
+}
 
 void TfrmMIDIExplorer::BuildMenus() {
     miFile = menuBar()->addMenu(QStringLiteral("&File"));
@@ -156,7 +162,8 @@ bool TfrmMIDIExplorer::MidiOutAvailable(bool switchToMonitor) {
             pgcTab->setCurrentWidget(tsMonitor);
         return true;
     }
-    ShowMessage(this, QStringLiteral("MIDI Out device not available"), QStringLiteral("MIDI communications error"));
+    ShowMessage(this, QStringLiteral("MIDI Out device not available"),
+                QStringLiteral("MIDI communications error"));
     return false;
 }
 
@@ -166,7 +173,9 @@ void TfrmMIDIExplorer::AddMainMenu(QMenu* menu) {
     menuBar()->addMenu(miHelp);
 }
 
-void TfrmMIDIExplorer::AddBufferMenuItem(QAction* item) { popMsgBuf->addAction(item); }
+void TfrmMIDIExplorer::AddBufferMenuItem(QAction* item) {
+    popMsgBuf->addAction(item);
+}
 
 void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     settings = store;
@@ -192,13 +201,16 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
         ReportLostInput();
     };
     midiInput->OnOverflow = [this](TMidiInput&) { ReportLostInput(); };
-    const QString consult = QStringLiteral("Please consult your system documentation\r\n"
-                                           "for proper installation and configuration of MIDI devices.");
+    const QString consult =
+        QStringLiteral("Please consult your system documentation\r\n"
+                       "for proper installation and configuration of MIDI devices.");
     if (midiInput->DeviceCount() == 0)
-        ShowMessage(this, QStringLiteral("No MIDI input device can be detected. ") + consult, QStringLiteral("Sorry..."));
+        ShowMessage(this, QStringLiteral("No MIDI input device can be detected. ") + consult,
+                    QStringLiteral("Sorry..."));
     midiOutput = std::make_unique<TMidiOutput>(service);
     if (midiOutput->DeviceCount() == 0)
-        ShowMessage(this, QStringLiteral("No MIDI output device can be detected. ") + consult, QStringLiteral("Sorry..."));
+        ShowMessage(this, QStringLiteral("No MIDI output device can be detected. ") + consult,
+                    QStringLiteral("Sorry..."));
 
     pgcTab->setCurrentWidget(tsExplorer);
     InsertMode = true;
@@ -224,7 +236,10 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
     if (LogDblClickAction < 0 || LogDblClickAction > 2)
         LogDblClickAction = 0;
     (FileDblClickAction == 0 ? pmiSetFileEdit : pmiSetFileSend)->setChecked(true);
-    (LogDblClickAction == 0 ? pmiSetLogLoadEvent : LogDblClickAction == 1 ? pmiSetLogEdit : pmiSetLogSend)->setChecked(true);
+    (LogDblClickAction == 0   ? pmiSetLogLoadEvent
+     : LogDblClickAction == 1 ? pmiSetLogEdit
+                              : pmiSetLogSend)
+        ->setChecked(true);
 
     for (int index = 0; index < midiInput->DeviceCount(); ++index) {
         QString name;
@@ -302,7 +317,8 @@ void TfrmMIDIExplorer::SelectInputDevice(int index) {
         QApplication::restoreOverrideCursor();
         // The check mark stays where it was.
         for (auto& item : inputItems)
-            item->MenuItem->setChecked(midiInput->PortState() == TPortState::Open && item->Name == midiInput->ProductName());
+            item->MenuItem->setChecked(midiInput->PortState() == TPortState::Open &&
+                                       item->Name == midiInput->ProductName());
         ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("MIDI In error"));
         return;
     }
@@ -363,21 +379,25 @@ bool TfrmMIDIExplorer::KeyHook(int key, Qt::KeyboardModifiers) {
 
 void TfrmMIDIExplorer::CloseHook() {
     if (midiInput) {
-        if (midiInput->DeviceCount() > 0 && midiInput->PortState() == TPortState::Open && settings != nullptr)
+        if (midiInput->DeviceCount() > 0 && midiInput->PortState() == TPortState::Open &&
+            settings != nullptr)
             settings->PutString(QStringLiteral("MIDI_IN"), midiInput->ProductName());
         try {
             midiInput->CloseDevice();
         } catch (const std::exception& error) {
-            ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("MIDI In error"));
+            ShowMessage(this, QString::fromStdString(error.what()),
+                        QStringLiteral("MIDI In error"));
         }
     }
     if (midiOutput) {
-        if (midiOutput->DeviceCount() > 0 && midiOutput->PortState() == TMidiOutput::State::Open && settings != nullptr)
+        if (midiOutput->DeviceCount() > 0 && midiOutput->PortState() == TMidiOutput::State::Open &&
+            settings != nullptr)
             settings->PutString(QStringLiteral("MIDI_OUT"), midiOutput->ProductName());
         try {
             midiOutput->CloseDevice();
         } catch (const std::exception& error) {
-            ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("MIDI Out error"));
+            ShowMessage(this, QString::fromStdString(error.what()),
+                        QStringLiteral("MIDI Out error"));
         }
         ShowStatus(QStringLiteral("MIDI devices closed"));
     }
@@ -421,7 +441,8 @@ void TfrmMIDIExplorer::closeEvent(QCloseEvent* event) {
 
 bool TfrmMIDIExplorer::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && watched == splVertical) {
-        QMetaObject::invokeMethod(this, [this] { LayOutPanes(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { LayOutPanes(); }, Qt::QueuedConnection);
         return false;
     }
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
@@ -430,7 +451,8 @@ bool TfrmMIDIExplorer::eventFilter(QObject* watched, QEvent* event) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (KeyHook(key->key(), key->modifiers()))
                 return true;
-            if (widget == lvwFileList && key->key() == Qt::Key_Delete) { // an open rename editor has the keys itself
+            if (widget == lvwFileList &&
+                key->key() == Qt::Key_Delete) { // an open rename editor has the keys itself
                 DeleteSelectedFiles();
                 return true;
             }
@@ -469,7 +491,8 @@ void TfrmMIDIExplorer::DropFiles(const QList<QUrl>& files) {
 
 void TfrmMIDIExplorer::OpenHelp() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString help = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("contents.htm"));
+    const QString help =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("contents.htm"));
     QString failure;
     if (!QFileInfo::exists(help))
         failure = QStringLiteral("Help file \"contents.htm\" not found");
@@ -488,7 +511,9 @@ void TfrmMIDIExplorer::ReportLostInput() {
         return;
     const std::uint32_t fresh = lost - lostReported;
     lostReported = lost;
-    const QString text = QStringLiteral("%1 MIDI in message(s) lost: input arrived faster than it could be taken in").arg(fresh);
+    const QString text =
+        QStringLiteral("%1 MIDI in message(s) lost: input arrived faster than it could be taken in")
+            .arg(fresh);
     AddLogLine(text);
     ShowStatus(text);
 }

@@ -12,7 +12,6 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 #include <QTreeWidgetItem>
-
 #include <array>
 #include <memory>
 #include <vector>

@@ -1,10 +1,9 @@
 // The message buffer: hexadecimal text typed, pasted or loaded, the bytes it stands for,
 // sending them, saving them and loading files and events into it.
 
-#include "explorer/MIDIExplorer.h"
-
 #include "base/Dialogs.h"
 #include "base/qvUtility.h"
+#include "explorer/MIDIExplorer.h"
 #include "midi/Monprocs.h"
 
 #include <QAction>
@@ -14,8 +13,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMimeData>
 #include <QMenu>
+#include <QMimeData>
 #include <QSaveFile>
 #include <QTextBlock>
 
@@ -33,7 +32,9 @@ void TMessageEditor::keyPressEvent(QKeyEvent* event) {
         QPlainTextEdit::keyPressEvent(event);
 }
 
-void TMessageEditor::mouseDoubleClickEvent(QMouseEvent*) { window.miSend->trigger(); }
+void TMessageEditor::mouseDoubleClickEvent(QMouseEvent*) {
+    window.miSend->trigger();
+}
 
 void TMessageEditor::focusInEvent(QFocusEvent* event) {
     QPlainTextEdit::focusInEvent(event);
@@ -76,9 +77,11 @@ void TfrmMIDIExplorer::BuildMessageBuffer() {
         MessageByteCount = 0;
     });
     pmiBufClear->setObjectName(QStringLiteral("pmiBufClear"));
-    pmiSendtoMIDIOut = popMsgBuf->addAction(QStringLiteral("Send to MIDI &Out"), this, [this] { miSend->trigger(); });
+    pmiSendtoMIDIOut = popMsgBuf->addAction(QStringLiteral("Send to MIDI &Out"), this,
+                                            [this] { miSend->trigger(); });
     pmiSendtoMIDIOut->setObjectName(QStringLiteral("pmiSendtoMIDIOut"));
-    pmiSave = popMsgBuf->addAction(QStringLiteral("&Save as..."), this, [this] { SaveMessageBuffer(); });
+    pmiSave =
+        popMsgBuf->addAction(QStringLiteral("&Save as..."), this, [this] { SaveMessageBuffer(); });
     pmiSave->setObjectName(QStringLiteral("pmiSave"));
 }
 
@@ -87,7 +90,8 @@ void TfrmMIDIExplorer::MessageBufferPopupHook() {
     const bool selection = memMsgBuf->textCursor().hasSelection();
     pmiCopy->setEnabled(selection);
     pmiCut->setEnabled(selection);
-    pmiPaste->setEnabled(QGuiApplication::clipboard()->mimeData()->hasText() && ClipboardHoldsHex());
+    pmiPaste->setEnabled(QGuiApplication::clipboard()->mimeData()->hasText() &&
+                         ClipboardHoldsHex());
     const bool content = !MessageBufferEmpty();
     pmiSendtoMIDIOut->setEnabled(content);
     pmiSelectAll->setEnabled(content);
@@ -101,23 +105,28 @@ bool TfrmMIDIExplorer::MessageBufferEmpty() const {
 
 bool TfrmMIDIExplorer::ParseMessageBuffer() {
     QString digits;
-    for (QTextBlock block = memMsgBuf->document()->firstBlock(); block.isValid(); block = block.next())
+    for (QTextBlock block = memMsgBuf->document()->firstBlock(); block.isValid();
+         block = block.next())
         digits += block.text().remove(QLatin1Char(' '));
     digits.remove(QLatin1Char('\r'));
     digits.remove(QLatin1Char('\n'));
     digits.remove(QChar::LineSeparator);
     if (digits.size() % 2 != 0) {
-        ShowMessage(this, QStringLiteral("Invalid hex message data (2 chars required to represent each byte)"),
-                    QStringLiteral("Sorry..."));
+        ShowMessage(
+            this,
+            QStringLiteral("Invalid hex message data (2 chars required to represent each byte)"),
+            QStringLiteral("Sorry..."));
         return false;
     }
     if (digits.size() / 2 > kMessageBufferSize) {
         // The buffer holds no more: refuse rather than send or save a message cut short.
-        ShowMessage(this,
-                    QStringLiteral("The message data holds %1 bytes; the message buffer takes at most %2 bytes")
-                        .arg(digits.size() / 2)
-                        .arg(kMessageBufferSize),
-                    QStringLiteral("Sorry..."));
+        ShowMessage(
+            this,
+            QStringLiteral(
+                "The message data holds %1 bytes; the message buffer takes at most %2 bytes")
+                .arg(digits.size() / 2)
+                .arg(kMessageBufferSize),
+            QStringLiteral("Sorry..."));
         return false;
     }
     if (digits.isEmpty()) {
@@ -131,7 +140,9 @@ bool TfrmMIDIExplorer::ParseMessageBuffer() {
         const QString pair = digits.mid(i, 2);
         const uint value = pair.toUInt(&ok, 16);
         if (!ok || pair.startsWith(QLatin1Char('+')) || pair.startsWith(QLatin1Char('-'))) {
-            ShowMessage(this, QStringLiteral("'") + pair + QStringLiteral("' is not a valid integer value"), GetAppTitle());
+            ShowMessage(
+                this, QStringLiteral("'") + pair + QStringLiteral("' is not a valid integer value"),
+                GetAppTitle());
             return false;
         }
         bytes[static_cast<std::size_t>(count++)] = static_cast<std::uint8_t>(value);
@@ -165,15 +176,19 @@ void TfrmMIDIExplorer::SendMessageBuffer() {
 void TfrmMIDIExplorer::SaveMessageBuffer() {
     if (!ParseMessageBuffer())
         return;
-    const QString fileName = Dialogs().SaveFileName(this, QStringLiteral("Save message buffer as"), CurrentFolder, QString());
+    const QString fileName = Dialogs().SaveFileName(this, QStringLiteral("Save message buffer as"),
+                                                    CurrentFolder, QString());
     if (fileName.isEmpty())
         return;
     // Written completely or not at all: a failed save leaves an existing file as it was.
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(MessageBytes.data()), MessageByteCount) != MessageByteCount ||
+        file.write(reinterpret_cast<const char*>(MessageBytes.data()), MessageByteCount) !=
+            MessageByteCount ||
         !file.commit()) {
-        ShowMessage(this, QStringLiteral("Cannot write ") + fileName + QStringLiteral(": ") + file.errorString(),
+        ShowMessage(this,
+                    QStringLiteral("Cannot write ") + fileName + QStringLiteral(": ") +
+                        file.errorString(),
                     QStringLiteral("Sorry..."));
         return;
     }
@@ -185,7 +200,8 @@ void TfrmMIDIExplorer::SetMessageText(const QString& text) {
     memMsgBuf->clear();
     memMsgBuf->setPlainText(text);
     if (!text.isEmpty() && memMsgBuf->document()->isEmpty())
-        ShowMessage(this, QStringLiteral("File is too large for editor"), QStringLiteral("Sorry..."));
+        ShowMessage(this, QStringLiteral("File is too large for editor"),
+                    QStringLiteral("Sorry..."));
     memMsgBuf->setFocus();
     QTextCursor cursor = memMsgBuf->textCursor();
     cursor.movePosition(QTextCursor::Start);
@@ -215,7 +231,9 @@ void TfrmMIDIExplorer::LoadFileIntoBuffer(const QString& fileName) {
     MessageByteCount = 0;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        ShowMessage(this, QStringLiteral("Cannot open ") + fileName + QStringLiteral(": ") + file.errorString(),
+        ShowMessage(this,
+                    QStringLiteral("Cannot open ") + fileName + QStringLiteral(": ") +
+                        file.errorString(),
                     QStringLiteral("Sorry..."));
         return;
     }
@@ -227,13 +245,15 @@ void TfrmMIDIExplorer::LoadFileIntoBuffer(const QString& fileName) {
         ShowStatus(QStringLiteral("Read %1 bytes from ").arg(MessageByteCount) + fileName);
     } else {
         ShowMessage(this,
-                    fileName + QStringLiteral(" filesize (%1 bytes) is too big for buffer.").arg(size) +
+                    fileName +
+                        QStringLiteral(" filesize (%1 bytes) is too big for buffer.").arg(size) +
                         QStringLiteral("\nDo not save this file or data loss will occur!"),
                     QStringLiteral("Sorry..."));
         ShowStatus(QStringLiteral("Read %1 bytes from ").arg(kMessageBufferSize) + fileName +
                    QStringLiteral(" (filesize %1 is too big for buffer)").arg(size));
     }
-    SetMessageText(QString::fromStdString(BytesToHex(MessageBytes.data(), static_cast<std::uint16_t>(MessageByteCount))));
+    SetMessageText(QString::fromStdString(
+        BytesToHex(MessageBytes.data(), static_cast<std::uint16_t>(MessageByteCount))));
     LoadedFileName = fileName;
 }
 
@@ -252,8 +272,9 @@ bool TfrmMIDIExplorer::EditorKey(QKeyEvent* event) {
         statusPanel1->setText(InsertMode ? QStringLiteral("Insert") : QStringLiteral("Overwrite"));
         return true;
     }
-    static const int kNeutral[] = {Qt::Key_Tab,    Qt::Key_Shift,    Qt::Key_Alt,  Qt::Key_PageUp, Qt::Key_PageDown,
-                                   Qt::Key_Left,   Qt::Key_Right,    Qt::Key_Up,   Qt::Key_Down,   Qt::Key_Control};
+    static const int kNeutral[] = {Qt::Key_Tab,      Qt::Key_Shift,  Qt::Key_Alt,   Qt::Key_PageUp,
+                                   Qt::Key_PageDown, Qt::Key_Left,   Qt::Key_Right, Qt::Key_Up,
+                                   Qt::Key_Down,     Qt::Key_Control};
     if (std::find(std::begin(kNeutral), std::end(kNeutral), key) == std::end(kNeutral))
         LoadedFileName.clear();
     if (event->matches(QKeySequence::Paste)) {
@@ -278,7 +299,8 @@ bool TfrmMIDIExplorer::EditorKey(QKeyEvent* event) {
     if (!InsertMode) {
         const QString all = memMsgBuf->toPlainText();
         const int at = cursor.position();
-        const bool insertHere = column == 2 && at + 1 < all.size() && all.at(at + 1) != QLatin1Char(' ');
+        const bool insertHere =
+            column == 2 && at + 1 < all.size() && all.at(at + 1) != QLatin1Char(' ');
         if (!insertHere && at < all.size()) {
             cursor.clearSelection();
             cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);

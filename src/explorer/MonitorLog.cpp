@@ -1,9 +1,8 @@
 // The monitor log: a line per received event (the line owns it), progress lines, the
 // 500-line limit, and what a double click on a line does.
 
-#include "explorer/MIDIExplorer.h"
-
 #include "base/qvUtility.h"
+#include "explorer/MIDIExplorer.h"
 #include "midi/Monprocs.h"
 
 #include <QAction>
@@ -44,7 +43,8 @@ void TfrmMIDIExplorer::BuildMonitor() {
                 DeleteLogLine(index);
     });
     pmiDelete->setObjectName(QStringLiteral("pmiDelete"));
-    pmiClearinputLog = popInLog->addAction(QStringLiteral("&Clear input Log"), this, [this] { miClearIn->trigger(); });
+    pmiClearinputLog = popInLog->addAction(QStringLiteral("&Clear input Log"), this,
+                                           [this] { miClearIn->trigger(); });
     pmiClearinputLog->setObjectName(QStringLiteral("pmiClearinputLog"));
     pmiCopySelectedText = popInLog->addAction(QStringLiteral("Copy selected text"), this, [this] {
         QString text;
@@ -58,11 +58,13 @@ void TfrmMIDIExplorer::BuildMonitor() {
     pmiSetDblClickLogOpt->setObjectName(QStringLiteral("pmiSetDblClickLogOpt"));
     auto* actions = new QActionGroup(this);
     const char* const names[] = {"pmiSetLogLoadEvent", "pmiSetLogEdit", "pmiSetLogSend"};
-    const QString captions[] = {QStringLiteral("&Load event into buffer"), QStringLiteral("Open in Editor"),
+    const QString captions[] = {QStringLiteral("&Load event into buffer"),
+                                QStringLiteral("Open in Editor"),
                                 QStringLiteral("Send to MIDI Out")};
     QAction* items[3];
     for (int action = 0; action < 3; ++action) {
-        items[action] = pmiSetDblClickLogOpt->addAction(captions[action], this, [this, action] { SetLogDblClickAction(action); });
+        items[action] = pmiSetDblClickLogOpt->addAction(
+            captions[action], this, [this, action] { SetLogDblClickAction(action); });
         items[action]->setObjectName(QString::fromLatin1(names[action]));
         items[action]->setCheckable(true);
         items[action]->setData(action);
@@ -72,7 +74,8 @@ void TfrmMIDIExplorer::BuildMonitor() {
     pmiSetLogEdit = items[1];
     pmiSetLogSend = items[2];
     lbxLog->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(lbxLog, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { ShowLogPopup(at); });
+    connect(lbxLog, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { ShowLogPopup(at); });
 }
 
 void TfrmMIDIExplorer::ShowLogPopup(const QPoint& at) {
@@ -87,7 +90,10 @@ void TfrmMIDIExplorer::SetLogDblClickAction(int action) {
     LogDblClickAction = action;
     if (settings != nullptr)
         settings->PutInteger(QStringLiteral("DBL_CLICK_LOG_ACTION"), action);
-    (action == 0 ? pmiSetLogLoadEvent : action == 1 ? pmiSetLogEdit : pmiSetLogSend)->setChecked(true);
+    (action == 0   ? pmiSetLogLoadEvent
+     : action == 1 ? pmiSetLogEdit
+                   : pmiSetLogSend)
+        ->setChecked(true);
 }
 
 void TfrmMIDIExplorer::MidiInputArrived(TMidiInput& sender) {
@@ -134,8 +140,9 @@ const TMyMidiEvent* TfrmMIDIExplorer::SelectedEvent() const {
 void TfrmMIDIExplorer::LogDoubleClick() {
     const TMyMidiEvent* event = SelectedEvent();
     if (event == nullptr) {
-        ShowStatus(LogDblClickAction == 1 ? QStringLiteral("The selected item cannot be edited")
-                                          : QStringLiteral("MIDI data is unavailable for the selected item"));
+        ShowStatus(LogDblClickAction == 1
+                       ? QStringLiteral("The selected item cannot be edited")
+                       : QStringLiteral("MIDI data is unavailable for the selected item"));
         return;
     }
     LoadEventIntoBuffer(*event);

@@ -7,7 +7,6 @@
 
 #include <QEvent>
 #include <QObject>
-
 #include <atomic>
 #include <cstdint>
 #include <functional>

@@ -39,5 +39,6 @@ public:
     virtual std::vector<std::string> OutputNames() = 0;
     virtual std::unique_ptr<MidiInputConnection> OpenInput(std::size_t index, MidiByteSink& sink,
                                                            MMRESULT& error) = 0;
-    virtual std::unique_ptr<MidiOutputConnection> OpenOutput(std::size_t index, MMRESULT& error) = 0;
+    virtual std::unique_ptr<MidiOutputConnection> OpenOutput(std::size_t index,
+                                                             MMRESULT& error) = 0;
 };

@@ -70,7 +70,8 @@ public:
         if (!started)
             return;
         const auto now = static_cast<std::uint32_t>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - startTime).count());
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - startTime)
+                .count());
         for (std::size_t i = 0; i < count; ++i)
             ByteIn(bytes[i], now);
     }
@@ -314,7 +315,8 @@ private:
                 continue;
             }
             const std::uint8_t* bytes = job.Header->lpData;
-            for (const auto& [offset, length] : SplitMidiMessages(bytes, job.Header->dwBufferLength))
+            for (const auto& [offset, length] :
+                 SplitMidiMessages(bytes, job.Header->dwBufferLength))
                 connection->Send(bytes + offset, length);
             {
                 const std::lock_guard lock(mutex);
@@ -367,7 +369,8 @@ MMRESULT MidiDeviceService::DeviceName(unsigned deviceId, bool input, std::strin
     const Located device = Locate(deviceId, input);
     if (device.Backend == nullptr)
         return MMSYSERR_BADDEVICEID;
-    const std::vector<std::string> names = input ? device.Backend->InputNames() : device.Backend->OutputNames();
+    const std::vector<std::string> names =
+        input ? device.Backend->InputNames() : device.Backend->OutputNames();
     if (device.Index >= names.size())
         return MMSYSERR_BADDEVICEID;
     name = names[device.Index];
@@ -384,9 +387,13 @@ MidiDeviceService::OutputDevice* MidiDeviceService::FindOutput(HMIDI handle) {
     return found == outputs.end() ? nullptr : found->second.get();
 }
 
-unsigned MidiDeviceService::InGetNumDevs() { return CountDevices(true); }
+unsigned MidiDeviceService::InGetNumDevs() {
+    return CountDevices(true);
+}
 
-MMRESULT MidiDeviceService::InGetDevName(unsigned deviceId, std::string& name) { return DeviceName(deviceId, true, name); }
+MMRESULT MidiDeviceService::InGetDevName(unsigned deviceId, std::string& name) {
+    return DeviceName(deviceId, true, name);
+}
 
 MMRESULT MidiDeviceService::InOpen(HMIDI& handle, unsigned deviceId, MidiDriverCallback callback,
                                    std::uintptr_t instance) {
@@ -466,7 +473,9 @@ std::uint32_t MidiDeviceService::InLostMessages(HMIDI handle) {
     return input == nullptr ? 0 : input->LostMessages.load(std::memory_order_relaxed);
 }
 
-unsigned MidiDeviceService::OutGetNumDevs() { return CountDevices(false); }
+unsigned MidiDeviceService::OutGetNumDevs() {
+    return CountDevices(false);
+}
 
 MMRESULT MidiDeviceService::OutGetDevName(int deviceId, std::string& name) {
     if (deviceId == -1) {
@@ -563,7 +572,8 @@ std::vector<std::pair<std::size_t, std::size_t>> SplitMidiMessages(const std::ui
             runningStatus = byte < 0xF0 ? byte : 0;
         } else {
             const std::size_t length =
-                runningStatus != 0 ? static_cast<std::size_t>(MidiMessageLength(runningStatus)) - 1 : count;
+                runningStatus != 0 ? static_cast<std::size_t>(MidiMessageLength(runningStatus)) - 1
+                                   : count;
             while (end < count && end - i < length && bytes[end] < 0x80)
                 ++end;
         }

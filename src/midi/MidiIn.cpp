@@ -70,7 +70,8 @@ void TMidiInput::SetProductName(const QString& name) {
         }
     }
     if (found < 0)
-        throw EMidiInputError(QStringLiteral("MIDI Input Device ") + name + QStringLiteral(" not installed "));
+        throw EMidiInputError(QStringLiteral("MIDI Input Device ") + name +
+                              QStringLiteral(" not installed "));
     SetDeviceID(static_cast<std::uint16_t>(found));
 }
 
@@ -106,7 +107,8 @@ void TMidiInput::OpenDevice() {
         driverLink->SysexOnly = sysexOnly;
         driverLink->WakePending = false;
         driverLink->OverflowPending = false;
-        Check(service.InOpen(handle, deviceId, &DriverCallback, reinterpret_cast<std::uintptr_t>(driverLink.get())));
+        Check(service.InOpen(handle, deviceId, &DriverCallback,
+                             reinterpret_cast<std::uintptr_t>(driverLink.get())));
         PrepareSysexBuffers();
         QueueSysexBuffers();
         portState = TPortState::Open;
@@ -200,7 +202,8 @@ std::unique_ptr<TMyMidiEvent> TMidiInput::ReadEvent() {
     if (item.LongHeader != nullptr) {
         MIDIHDR* header = item.LongHeader;
         event->StatusByte = 0xF0;
-        event->SysexSize = static_cast<std::uint16_t>(std::min<std::uint32_t>(header->dwBytesRecorded, sysexBufferSize));
+        event->SysexSize = static_cast<std::uint16_t>(
+            std::min<std::uint32_t>(header->dwBytesRecorded, sysexBufferSize));
         if (event->SysexSize != 0) {
             event->SysexData = std::make_unique<std::uint8_t[]>(event->SysexSize);
             std::memcpy(event->SysexData.get(), header->lpData, event->SysexSize);

@@ -60,7 +60,8 @@ void TMidiOutput::SetProductName(const QString& name) {
         }
     }
     if (found == -2)
-        throw EmidioutputError(QStringLiteral("MIDI output Device ") + name + QStringLiteral(" not installed"));
+        throw EmidioutputError(QStringLiteral("MIDI output Device ") + name +
+                               QStringLiteral(" not installed"));
     SetDeviceID(found);
 }
 
@@ -68,8 +69,8 @@ bool TMidiOutput::OpenDevice() {
     if (!driverLink)
         driverLink = std::make_unique<TDriverLink>();
     driverLink->NotifyWindow = notifyWindow.get();
-    const MMRESULT result =
-        service.OutOpen(handle, deviceId, &DriverCallback, reinterpret_cast<std::uintptr_t>(driverLink.get()));
+    const MMRESULT result = service.OutOpen(handle, deviceId, &DriverCallback,
+                                            reinterpret_cast<std::uintptr_t>(driverLink.get()));
     if (result != MMSYSERR_NOERROR) {
         driverLink.reset();
         handle = 0;

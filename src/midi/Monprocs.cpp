@@ -5,15 +5,26 @@
 #include <cstdio>
 
 namespace {
-const char* const kChannelNames[] = {"Note Off",       "Note On",           "Key Aftertouch",
-                                     "Control Change", "Program Change",    "Channel Aftertouch",
+const char* const kChannelNames[] = {"Note Off",       "Note On",        "Key Aftertouch",
+                                     "Control Change", "Program Change", "Channel Aftertouch",
                                      "Pitch Bend"};
 
-const char* const kSystemNames[] = {
-    "System Exclusive", "MTC Quarter Frame", "Song Position Pointer", "Song Select",
-    "Undefined",        "Undefined",         "Tune Request",          "System Exclusive End",
-    "Timing Clock",     "Undefined",         "Start",                 "Continue",
-    "Stop",             "Undefined",         "Active Sensing",        "System Reset"};
+const char* const kSystemNames[] = {"System Exclusive",
+                                    "MTC Quarter Frame",
+                                    "Song Position Pointer",
+                                    "Song Select",
+                                    "Undefined",
+                                    "Undefined",
+                                    "Tune Request",
+                                    "System Exclusive End",
+                                    "Timing Clock",
+                                    "Undefined",
+                                    "Start",
+                                    "Continue",
+                                    "Stop",
+                                    "Undefined",
+                                    "Active Sensing",
+                                    "System Reset"};
 
 template <class... Values> std::string Format(const char* format, Values... values) {
     char line[128];
@@ -41,22 +52,24 @@ std::string EventToText(const TMyMidiEvent& event) {
     if (status < 0xF0) {
         const char* name = kChannelNames[(status - 0x80) / 16];
         if (status >= 0xC0 && status < 0xE0)
-            return Format("%s %2.2X %2.2X     %4.4X%4.4X", name, status, unsigned{event.DataByte1}, timeHigh,
-                          timeLow);
-        return Format("%s %2.2X %2.2X %2.2X     %4.4X%4.4X", name, status, unsigned{event.DataByte1},
-                      unsigned{event.DataByte2}, timeHigh, timeLow);
+            return Format("%s %2.2X %2.2X     %4.4X%4.4X", name, status, unsigned{event.DataByte1},
+                          timeHigh, timeLow);
+        return Format("%s %2.2X %2.2X %2.2X     %4.4X%4.4X", name, status,
+                      unsigned{event.DataByte1}, unsigned{event.DataByte2}, timeHigh, timeLow);
     }
     const char* name = kSystemNames[status - 0xF0];
     switch (status) {
     case 0xF0:
         return Format("Sysex (%d): ", int{event.SysexSize}) +
-               (event.SysexData ? BytesToHex(event.SysexData.get(), event.SysexSize) : std::string());
+               (event.SysexData ? BytesToHex(event.SysexData.get(), event.SysexSize)
+                                : std::string());
     case 0xF1:
     case 0xF3:
-        return Format("%s %2.2X %2.2X     %4.4X%4.4X", name, status, unsigned{event.DataByte1}, timeHigh, timeLow);
+        return Format("%s %2.2X %2.2X     %4.4X%4.4X", name, status, unsigned{event.DataByte1},
+                      timeHigh, timeLow);
     case 0xF2:
-        return Format("%s %2.2X %2.2X %2.2X     %4.4X%4.4X", name, status, unsigned{event.DataByte1},
-                      unsigned{event.DataByte2}, timeHigh, timeLow);
+        return Format("%s %2.2X %2.2X %2.2X     %4.4X%4.4X", name, status,
+                      unsigned{event.DataByte1}, unsigned{event.DataByte2}, timeHigh, timeLow);
     default:
         return Format("%s %2.2X     %4.4X%4.4X", name, status, timeHigh, timeLow);
     }

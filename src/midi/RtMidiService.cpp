@@ -3,10 +3,9 @@
 
 #include "midi/RtMidiService.h"
 
-#include <rtmidi/RtMidi.h>
-
 #include <atomic>
 #include <regex>
+#include <rtmidi/RtMidi.h>
 
 namespace {
 // RtMidi reports errors through this once a callback is set; we keep the last one.
@@ -40,7 +39,9 @@ public:
         midi->closePort();
         midi.reset(); // joins RtMidi's thread or leaves the JACK graph
     }
-    bool Opened() const { return !errors.Failed && midi->isPortOpen(); }
+    bool Opened() const {
+        return !errors.Failed && midi->isPortOpen();
+    }
 
 private:
     static void Arrived(double /*delta*/, std::vector<unsigned char>* message, void* userData) {
@@ -98,7 +99,8 @@ bool IsOwnPort(const std::string& name, const std::string& client) {
 std::string StablePortName(const std::string& rtMidiName) {
     static const std::regex alsaNumbers(R"( [0-9]+:[0-9]+$)");
     static const std::regex jackDuplicate(R"(^([^:]*)-[0-9]{2}:)");
-    return std::regex_replace(std::regex_replace(rtMidiName, alsaNumbers, ""), jackDuplicate, "$1:");
+    return std::regex_replace(std::regex_replace(rtMidiName, alsaNumbers, ""), jackDuplicate,
+                              "$1:");
 }
 
 RtMidiService::RtMidiService(std::string clientName) : clientName(std::move(clientName)) {
@@ -173,7 +175,8 @@ std::unique_ptr<MidiInputConnection> RtMidiService::OpenInput(std::size_t index,
         return nullptr;
     }
     try {
-        auto input = std::make_unique<RtInput>(ports[index].Owner->Kind, clientName, ports[index].Number, sink);
+        auto input = std::make_unique<RtInput>(ports[index].Owner->Kind, clientName,
+                                               ports[index].Number, sink);
         if (input->Opened())
             return input;
     } catch (const RtMidiError&) {
@@ -182,14 +185,16 @@ std::unique_ptr<MidiInputConnection> RtMidiService::OpenInput(std::size_t index,
     return nullptr;
 }
 
-std::unique_ptr<MidiOutputConnection> RtMidiService::OpenOutput(std::size_t index, MMRESULT& error) {
+std::unique_ptr<MidiOutputConnection> RtMidiService::OpenOutput(std::size_t index,
+                                                                MMRESULT& error) {
     const std::vector<Port> ports = ListOutputs();
     if (index >= ports.size()) {
         error = MIDIERR_NODEVICE;
         return nullptr;
     }
     try {
-        auto output = std::make_unique<RtOutput>(ports[index].Owner->Kind, clientName, ports[index].Number);
+        auto output =
+            std::make_unique<RtOutput>(ports[index].Owner->Kind, clientName, ports[index].Number);
         if (output->Opened())
             return output;
     } catch (const RtMidiError&) {

@@ -60,7 +60,8 @@ void VirtualMidiService::AddLoopback(const std::string& name) {
     pairs.push_back(std::move(pair));
 }
 
-void VirtualMidiService::AttachDevice(const std::string& name, std::shared_ptr<VirtualMidiDevice> device) {
+void VirtualMidiService::AttachDevice(const std::string& name,
+                                      std::shared_ptr<VirtualMidiDevice> device) {
     auto pair = std::make_unique<Pair>();
     pair->Name = name;
     Pair* target = pair.get();
@@ -72,7 +73,8 @@ void VirtualMidiService::AttachDevice(const std::string& name, std::shared_ptr<V
     pairs.push_back(std::move(pair));
 }
 
-void VirtualMidiService::Inject(const std::string& name, const std::uint8_t* bytes, std::size_t count) {
+void VirtualMidiService::Inject(const std::string& name, const std::uint8_t* bytes,
+                                std::size_t count) {
     Pair* target = nullptr;
     {
         const std::lock_guard lock(pairsMutex);
@@ -92,10 +94,12 @@ std::vector<std::string> VirtualMidiService::InputNames() {
     return names;
 }
 
-std::vector<std::string> VirtualMidiService::OutputNames() { return InputNames(); }
+std::vector<std::string> VirtualMidiService::OutputNames() {
+    return InputNames();
+}
 
-std::unique_ptr<MidiInputConnection> VirtualMidiService::OpenInput(std::size_t index, MidiByteSink& sink,
-                                                                   MMRESULT& error) {
+std::unique_ptr<MidiInputConnection>
+VirtualMidiService::OpenInput(std::size_t index, MidiByteSink& sink, MMRESULT& error) {
     const std::lock_guard lock(pairsMutex);
     if (index >= pairs.size()) {
         error = MMSYSERR_BADDEVICEID;
@@ -111,7 +115,8 @@ std::unique_ptr<MidiInputConnection> VirtualMidiService::OpenInput(std::size_t i
     return std::make_unique<VirtualInput>(*pairs[index], sink);
 }
 
-std::unique_ptr<MidiOutputConnection> VirtualMidiService::OpenOutput(std::size_t index, MMRESULT& error) {
+std::unique_ptr<MidiOutputConnection> VirtualMidiService::OpenOutput(std::size_t index,
+                                                                     MMRESULT& error) {
     const std::lock_guard lock(pairsMutex);
     if (index >= pairs.size()) {
         error = MMSYSERR_BADDEVICEID;
@@ -121,10 +126,14 @@ std::unique_ptr<MidiOutputConnection> VirtualMidiService::OpenOutput(std::size_t
     if (pair->Device) {
         std::shared_ptr<VirtualMidiDevice> device = pair->Device;
         return std::make_unique<VirtualOutput>(
-            [device](const std::uint8_t* bytes, std::size_t count) { device->Receive(bytes, count); });
+            [device](const std::uint8_t* bytes, std::size_t count) {
+                device->Receive(bytes, count);
+            });
     }
     return std::make_unique<VirtualOutput>(
-        [this, pair](const std::uint8_t* bytes, std::size_t count) { Deliver(pair, bytes, count); });
+        [this, pair](const std::uint8_t* bytes, std::size_t count) {
+            Deliver(pair, bytes, count);
+        });
 }
 
 void VirtualMidiService::Deliver(Pair* pair, const std::uint8_t* bytes, std::size_t count) {

@@ -19,7 +19,9 @@ struct TDeviceMode {
     static constexpr TDeviceMode PrePlenovaModel() {
         return {true, 0x0C, 0x4C, 0x4B, 128, 262, 47, 23, 1};
     }
-    static constexpr TDeviceMode For(bool prePlenova) { return prePlenova ? PrePlenovaModel() : Plenova(); }
+    static constexpr TDeviceMode For(bool prePlenova) {
+        return prePlenova ? PrePlenovaModel() : Plenova();
+    }
 };
 
 // The mode of this process; Plenova until switched.
@@ -34,7 +36,9 @@ inline const int& MptDumpLength = Mode.MptDumpLength;
 inline const int& DigitalGroupCount = Mode.DigitalGroupCount;
 inline const int& DigitalEffectCount = Mode.DigitalEffectCount;
 
-inline void SetPrePlenovaMode(bool prePlenova) { Mode = TDeviceMode::For(prePlenova); }
+inline void SetPrePlenovaMode(bool prePlenova) {
+    Mode = TDeviceMode::For(prePlenova);
+}
 
 // The device byte of every message the program builds (the transmit channel at start-up).
 inline std::uint8_t DeviceId = 0;

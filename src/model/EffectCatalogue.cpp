@@ -8,24 +8,29 @@
 
 namespace {
 const std::array<std::vector<int>, kDigitalGroupTotal> kGroupTable = {{
-    {0, 18, 1, 4},    {0, 17, 1, 4},    {0, 17, 2, 4},    {0, 18, 1, 5},    {0, 17, 1, 5},    {0, 17, 2, 5},
-    {0, 18, 1, 6},    {0, 17, 1, 6},    {0, 17, 2, 6},    {0, 15, 8, 1, 4}, {0, 15, 8, 1, 5}, {0, 15, 8, 1, 6},
-    {0, 16, 7, 1, 4}, {0, 16, 7, 1, 5}, {0, 16, 7, 1, 6}, {0, 15, 7, 1, 4}, {0, 15, 7, 1, 5}, {0, 15, 7, 1, 6},
-    {0, 15, 7, 2, 4}, {0, 15, 7, 2, 5}, {0, 15, 7, 2, 6}, {0, 15, 1, 11},   {0, 16, 1, 10},   {0, 15, 1, 10},
-    {0, 15, 2, 10},   {0, 16, 3},       {0, 15, 3},       {0, 15, 9},       {0, 15, 12},      {0, 15, 11, 4},
-    {0, 16, 10, 4},   {0, 15, 10, 4},   {0, 13, 8},       {0, 14, 7},       {0, 13, 7},       {0, 15, 11, 5},
-    {0, 16, 10, 5},   {0, 15, 10, 5},   {0, 15, 11, 6},   {0, 16, 10, 6},   {0, 15, 10, 6},   {0, 19, 8},
-    {0, 19, 7},       {0, 20},          {0, 21},          {0, 15, 3, 7},    {0, 22},          {0, 18, 23, 4},
-    {0, 17, 23, 4},   {0, 18, 23, 5},   {0, 17, 23, 5},   {0, 18, 23, 6},   {0, 17, 23, 6},   {0, 17, 24},
+    {0, 18, 1, 4},    {0, 17, 1, 4},    {0, 17, 2, 4},    {0, 18, 1, 5},    {0, 17, 1, 5},
+    {0, 17, 2, 5},    {0, 18, 1, 6},    {0, 17, 1, 6},    {0, 17, 2, 6},    {0, 15, 8, 1, 4},
+    {0, 15, 8, 1, 5}, {0, 15, 8, 1, 6}, {0, 16, 7, 1, 4}, {0, 16, 7, 1, 5}, {0, 16, 7, 1, 6},
+    {0, 15, 7, 1, 4}, {0, 15, 7, 1, 5}, {0, 15, 7, 1, 6}, {0, 15, 7, 2, 4}, {0, 15, 7, 2, 5},
+    {0, 15, 7, 2, 6}, {0, 15, 1, 11},   {0, 16, 1, 10},   {0, 15, 1, 10},   {0, 15, 2, 10},
+    {0, 16, 3},       {0, 15, 3},       {0, 15, 9},       {0, 15, 12},      {0, 15, 11, 4},
+    {0, 16, 10, 4},   {0, 15, 10, 4},   {0, 13, 8},       {0, 14, 7},       {0, 13, 7},
+    {0, 15, 11, 5},   {0, 16, 10, 5},   {0, 15, 10, 5},   {0, 15, 11, 6},   {0, 16, 10, 6},
+    {0, 15, 10, 6},   {0, 19, 8},       {0, 19, 7},       {0, 20},          {0, 21},
+    {0, 15, 3, 7},    {0, 22},          {0, 18, 23, 4},   {0, 17, 23, 4},   {0, 18, 23, 5},
+    {0, 17, 23, 5},   {0, 18, 23, 6},   {0, 17, 23, 6},   {0, 17, 24},
 }};
 
 const std::array<std::string_view, kDigitalEffectTotal> kEffectNames = {
-    "Low Pass",     "Flanger",      "Chorus",       "Pitch-Trans",  "Panner",     "Tremolo",    "MIDI-Pan",
-    "Reverb 1",     "Reverb 2",     "Reverb 3",     "Gate Verb 1",  "Gate Verb 2", "Gate Verb 3", "Tapped DDL S",
-    "Tapped DDL L", "Regen DDL S",  "Regen DDL L",  "Stereo DDL S", "Stereo DDL L", "Sampler S",  "Sampler L",
-    "Sampler+PTr",  "Tuner",        "Phaser",       "Dual PTr"};
+    "Low Pass",    "Flanger",     "Chorus",       "Pitch-Trans",  "Panner",
+    "Tremolo",     "MIDI-Pan",    "Reverb 1",     "Reverb 2",     "Reverb 3",
+    "Gate Verb 1", "Gate Verb 2", "Gate Verb 3",  "Tapped DDL S", "Tapped DDL L",
+    "Regen DDL S", "Regen DDL L", "Stereo DDL S", "Stereo DDL L", "Sampler S",
+    "Sampler L",   "Sampler+PTr", "Tuner",        "Phaser",       "Dual PTr"};
 
-bool ValidEffect(int effect) { return effect >= 0 && effect < kDigitalEffectTotal; }
+bool ValidEffect(int effect) {
+    return effect >= 0 && effect < kDigitalEffectTotal;
+}
 
 // Sum of the parameter counts of the row's effects before position k.
 int BlockStart(int group, std::size_t k) {
@@ -50,12 +55,14 @@ bool Contains(const std::vector<std::string>& names, std::string_view name) {
 const std::array<TAnalogBlock, kAnalogBlockCount>& AnalogBlocks() {
     static const std::array<TAnalogBlock, kAnalogBlockCount> blocks = [] {
         static constexpr std::string_view kNames[kAnalogBlockCount] = {
-            "Patch Bay", "Compressor", "Expander",  "Distortion", "Exciter",          "Preamp",
-            "Envelope Filter", "Noise Gate", "Equalizer", "A.E.S.", "Effect Crossover", "Prog. Level"};
+            "Patch Bay", "Compressor", "Expander",         "Distortion",
+            "Exciter",   "Preamp",     "Envelope Filter",  "Noise Gate",
+            "Equalizer", "A.E.S.",     "Effect Crossover", "Prog. Level"};
         std::array<TAnalogBlock, kAnalogBlockCount> all{};
         int slot = kFirstAnalogSlot;
         for (int i = 0; i < kAnalogBlockCount; ++i) {
-            const int count = static_cast<int>(AnalogPages()[static_cast<std::size_t>(i)].Parameters.size());
+            const int count =
+                static_cast<int>(AnalogPages()[static_cast<std::size_t>(i)].Parameters.size());
             all[static_cast<std::size_t>(i)] = {kNames[i], count, slot};
             slot += count;
         }
@@ -64,10 +71,15 @@ const std::array<TAnalogBlock, kAnalogBlockCount>& AnalogBlocks() {
     return blocks;
 }
 
-std::string_view DigitalEffectName(int effect) { return ValidEffect(effect) ? kEffectNames[static_cast<std::size_t>(effect)] : ""; }
+std::string_view DigitalEffectName(int effect) {
+    return ValidEffect(effect) ? kEffectNames[static_cast<std::size_t>(effect)] : "";
+}
 
 int DigitalParameterCount(int effect) {
-    return ValidEffect(effect) ? static_cast<int>(DigitalEffectPages()[static_cast<std::size_t>(effect)].Parameters.size()) : 0;
+    return ValidEffect(effect)
+               ? static_cast<int>(
+                     DigitalEffectPages()[static_cast<std::size_t>(effect)].Parameters.size())
+               : 0;
 }
 
 int FirstGlobalNumber(int effect) {
@@ -84,17 +96,21 @@ std::string_view DigitalEffectPage(int effect) {
 std::vector<int> DigitalEffectDefaults(int effect) {
     std::vector<int> defaults;
     if (ValidEffect(effect))
-        for (const TParameterInfo& parameter : DigitalEffectPages()[static_cast<std::size_t>(effect)].Parameters)
+        for (const TParameterInfo& parameter :
+             DigitalEffectPages()[static_cast<std::size_t>(effect)].Parameters)
             defaults.push_back(parameter.Default);
     return defaults;
 }
 
 const std::vector<int>& GroupRow(int group) {
     static const std::vector<int> none;
-    return group >= 0 && group < kDigitalGroupTotal ? kGroupTable[static_cast<std::size_t>(group)] : none;
+    return group >= 0 && group < kDigitalGroupTotal ? kGroupTable[static_cast<std::size_t>(group)]
+                                                    : none;
 }
 
-bool GroupContains(int group, int effect) { return PositionInRow(group, effect) >= 0; }
+bool GroupContains(int group, int effect) {
+    return PositionInRow(group, effect) >= 0;
+}
 
 int EffectIndexByName(std::string_view name, const TDeviceMode& mode) {
     for (int effect = 0; effect < mode.DigitalEffectCount; ++effect)
@@ -104,7 +120,8 @@ int EffectIndexByName(std::string_view name, const TDeviceMode& mode) {
 }
 
 int PerfParameterToGlobal(const TPreset& preset, int assignment, const TDeviceMode& mode) {
-    if (assignment < 0 || assignment >= kPerfMidiCount || !preset.PerfMIDI[static_cast<std::size_t>(assignment)])
+    if (assignment < 0 || assignment >= kPerfMidiCount ||
+        !preset.PerfMIDI[static_cast<std::size_t>(assignment)])
         return 0;
     const int p = preset.PerfMIDI[static_cast<std::size_t>(assignment)]->Parameter;
     if (p <= kDigitalAreaStart)
@@ -122,7 +139,8 @@ int PerfParameterToGlobal(const TPreset& preset, int assignment, const TDeviceMo
     return kNoGlobalParameter;
 }
 
-void DetermineDigitalGroup(TPreset& preset, const std::vector<std::string>& selectedNames, const TDeviceMode& mode) {
+void DetermineDigitalGroup(TPreset& preset, const std::vector<std::string>& selectedNames,
+                           const TDeviceMode& mode) {
     const int oldGroup = preset.DigitalGroup;
     std::array<int, kPerfMidiCount> globals{};
     for (int i = 0; i < kPerfMidiCount; ++i)
@@ -136,7 +154,8 @@ void DetermineDigitalGroup(TPreset& preset, const std::vector<std::string>& sele
             selected.push_back(EffectIndexByName(name, mode));
         group = -1;
         for (int g = 0; g < mode.DigitalGroupCount && group < 0; ++g)
-            if (std::all_of(selected.begin(), selected.end(), [g](int e) { return GroupContains(g, e); }))
+            if (std::all_of(selected.begin(), selected.end(),
+                            [g](int e) { return GroupContains(g, e); }))
                 group = g;
         if (group < 0)
             throw EPresetError("Cannot determine digital group");
@@ -150,12 +169,15 @@ void DetermineDigitalGroup(TPreset& preset, const std::vector<std::string>& sele
             const int count = DigitalParameterCount(effect);
             const int oldPosition = oldGroup >= 0 ? PositionInRow(oldGroup, effect) : -1;
             if (oldPosition >= 0) {
-                const int from = kDigitalAreaStart + BlockStart(oldGroup, static_cast<std::size_t>(oldPosition));
+                const int from =
+                    kDigitalAreaStart + BlockStart(oldGroup, static_cast<std::size_t>(oldPosition));
                 for (int k = 0; k < count && from + k < kParameterCount; ++k)
-                    area[write + static_cast<std::size_t>(k)] = preset.ParameterValues[static_cast<std::size_t>(from + k)];
+                    area[write + static_cast<std::size_t>(k)] =
+                        preset.ParameterValues[static_cast<std::size_t>(from + k)];
             } else {
                 const std::vector<int> defaults = DigitalEffectDefaults(effect);
-                std::copy(defaults.begin(), defaults.end(), area.begin() + static_cast<std::ptrdiff_t>(write));
+                std::copy(defaults.begin(), defaults.end(),
+                          area.begin() + static_cast<std::ptrdiff_t>(write));
             }
             write += static_cast<std::size_t>(count);
         }
@@ -167,13 +189,15 @@ void DetermineDigitalGroup(TPreset& preset, const std::vector<std::string>& sele
                 continue;
             int holder = -1;
             for (int effect = 0; effect < mode.DigitalEffectCount && holder < 0; ++effect)
-                if (global >= FirstGlobalNumber(effect) && global < FirstGlobalNumber(effect) + DigitalParameterCount(effect))
+                if (global >= FirstGlobalNumber(effect) &&
+                    global < FirstGlobalNumber(effect) + DigitalParameterCount(effect))
                     holder = effect;
             const int position = holder >= 0 ? PositionInRow(group, holder) : -1;
             auto& assignment = preset.PerfMIDI[static_cast<std::size_t>(i)];
             if (position >= 0) {
                 const int b = global - FirstGlobalNumber(holder) + 1;
-                assignment->Parameter = kDigitalAreaStart + BlockStart(group, static_cast<std::size_t>(position)) + b;
+                assignment->Parameter =
+                    kDigitalAreaStart + BlockStart(group, static_cast<std::size_t>(position)) + b;
             } else {
                 preset.PerfInUse[static_cast<std::size_t>(i)] = false;
                 assignment->Reset();
@@ -186,7 +210,8 @@ void DetermineDigitalGroup(TPreset& preset, const std::vector<std::string>& sele
         preset.DigitalOn[k] = k < row.size() && Contains(selectedNames, DigitalEffectName(row[k]));
 }
 
-std::vector<std::string> AvailableDigitalEffects(const TPreset& preset, const std::vector<std::string>& selectedNames,
+std::vector<std::string> AvailableDigitalEffects(const TPreset& preset,
+                                                 const std::vector<std::string>& selectedNames,
                                                  const TDeviceMode& mode) {
     std::vector<std::string> result;
     result.reserve(static_cast<std::size_t>(mode.DigitalEffectCount));
@@ -212,7 +237,8 @@ std::vector<std::string> AvailableDigitalEffects(const TPreset& preset, const st
     return result;
 }
 
-TParameterTarget DescribeParameterNumber(const TPreset& preset, int parameterNumber, const TDeviceMode& mode) {
+TParameterTarget DescribeParameterNumber(const TPreset& preset, int parameterNumber,
+                                         const TDeviceMode& mode) {
     if (parameterNumber == 0)
         return {"MIDI Monitor", "enabled", nullptr};
     if (parameterNumber >= 1 && parameterNumber <= kFirstAnalogSlot) {
@@ -226,14 +252,17 @@ TParameterTarget DescribeParameterNumber(const TPreset& preset, int parameterNum
                 if (parameter.Offset == slot)
                     return {std::string(page.Caption), std::string(parameter.Name), &parameter};
     }
-    if (slot >= kDigitalAreaStart && slot < kParameterCount && preset.DigitalGroup < mode.DigitalGroupCount) {
+    if (slot >= kDigitalAreaStart && slot < kParameterCount &&
+        preset.DigitalGroup < mode.DigitalGroupCount) {
         int start = kDigitalAreaStart;
         for (int effect : GroupRow(preset.DigitalGroup)) {
             const auto& page = DigitalEffectPages()[static_cast<std::size_t>(effect)];
             const int count = static_cast<int>(page.Parameters.size());
             if (slot < start + count) {
-                const TParameterInfo& parameter = page.Parameters[static_cast<std::size_t>(slot - start)];
-                return {std::string(DigitalEffectName(effect)), std::string(parameter.Name), &parameter};
+                const TParameterInfo& parameter =
+                    page.Parameters[static_cast<std::size_t>(slot - start)];
+                return {std::string(DigitalEffectName(effect)), std::string(parameter.Name),
+                        &parameter};
             }
             start += count;
         }

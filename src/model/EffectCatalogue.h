@@ -32,7 +32,8 @@ std::vector<int> DigitalEffectDefaults(int effect);
 const std::vector<int>& GroupRow(int group);
 bool GroupContains(int group, int effect);
 
-// Index of the effect of that name below the mode's effect count; "Unknown effect " + name otherwise.
+// Index of the effect of that name below the mode's effect count; "Unknown effect " + name
+// otherwise.
 int EffectIndexByName(std::string_view name, const TDeviceMode& mode = Mode);
 
 // Global number (38..166) of the digital parameter assignment i points at; 0..37 pass
@@ -45,7 +46,8 @@ void DetermineDigitalGroup(TPreset& preset, const std::vector<std::string>& sele
                            const TDeviceMode& mode = Mode);
 
 // Names of the effects that can still join the selection.
-std::vector<std::string> AvailableDigitalEffects(const TPreset& preset, const std::vector<std::string>& selectedNames,
+std::vector<std::string> AvailableDigitalEffects(const TPreset& preset,
+                                                 const std::vector<std::string>& selectedNames,
                                                  const TDeviceMode& mode = Mode);
 
 // Global numbers that no group holds (a damaged assignment maps here).
@@ -59,4 +61,5 @@ struct TParameterTarget {
     std::string Name;
     const struct TParameterInfo* Parameter = nullptr;
 };
-TParameterTarget DescribeParameterNumber(const TPreset& preset, int parameterNumber, const TDeviceMode& mode = Mode);
+TParameterTarget DescribeParameterNumber(const TPreset& preset, int parameterNumber,
+                                         const TDeviceMode& mode = Mode);

@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <utility>
 
-std::string ReplaceAll(const std::string& text, const std::string& search, const std::string& replacement) {
+std::string ReplaceAll(const std::string& text, const std::string& search,
+                       const std::string& replacement) {
     if (search.empty())
         return text;
     std::string result = text;
@@ -23,7 +24,8 @@ std::string ReplaceAll(const std::string& text, const std::string& search, const
 
 std::string SanitizeFileName(const std::string& text) {
     static const std::pair<const char*, const char*> kPairs[] = {
-        {"\\", "-"}, {"/", "-"}, {":", " "}, {"*", " "}, {"\"", "'"}, {"<", " "}, {">", " "}, {"|", " "}, {"?", " "},
+        {"\\", "-"}, {"/", "-"}, {":", " "}, {"*", " "}, {"\"", "'"},
+        {"<", " "},  {">", " "}, {"|", " "}, {"?", " "},
     };
     std::string result = text;
     for (const auto& [search, replacement] : kPairs)

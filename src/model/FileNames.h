@@ -6,7 +6,8 @@
 #include <string>
 
 // Replaces every occurrence, leftmost first, never searching the inserted text again.
-std::string ReplaceAll(const std::string& text, const std::string& search, const std::string& replacement);
+std::string ReplaceAll(const std::string& text, const std::string& search,
+                       const std::string& replacement);
 // Characters a file system refuses become "-", " " or "'"; nothing else changes.
 std::string SanitizeFileName(const std::string& text);
 

@@ -31,7 +31,8 @@ TBytes Tmpt::Encode(const TDeviceMode& mode) const {
 
 void Tmpt::Save(std::ostream& stream, const TDeviceMode& mode) const {
     const TBytes bytes = Encode(mode);
-    stream.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    stream.write(reinterpret_cast<const char*>(bytes.data()),
+                 static_cast<std::streamsize>(bytes.size()));
 }
 
 void Tmpt::Decode(TByteView message, const TDeviceMode& mode) {

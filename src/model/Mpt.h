@@ -16,7 +16,8 @@ public:
     Tmpt(); // header from the current mode and device byte, default entries
 
     std::array<std::uint8_t, 5> MptHeader{};
-    std::array<int, kMptEntryTotal> MptEntries{}; // entry i: 0-based preset for program change i + 1
+    std::array<int, kMptEntryTotal>
+        MptEntries{}; // entry i: 0-based preset for program change i + 1
     std::uint8_t MptTrailer = kSysexEnd;
 
     void ResetEntries();

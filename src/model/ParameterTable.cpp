@@ -10,14 +10,16 @@ namespace {
 using K = TControlKind;
 using V = TValueText;
 
-TParameterInfo Bar(std::string_view control, std::string_view name, int min, int max, int offset, int def, V text) {
+TParameterInfo Bar(std::string_view control, std::string_view name, int min, int max, int offset,
+                   int def, V text) {
     return {control, name, K::TrackBar, min, max, offset, def, text};
 }
 
-TParameterInfo Radio(std::string_view control, std::string_view name, std::vector<std::string_view> items,
-                     int offset, int def, int addend = 0) {
+TParameterInfo Radio(std::string_view control, std::string_view name,
+                     std::vector<std::string_view> items, int offset, int def, int addend = 0) {
     const int count = static_cast<int>(items.size());
-    return {control, name, K::RadioGroup, addend, addend + count - 1, offset, def, V::Item, std::move(items), addend};
+    return {control, name, K::RadioGroup, addend,           addend + count - 1,
+            offset,  def,  V::Item,       std::move(items), addend};
 }
 
 TParameterInfo Band(std::string_view control, std::string_view name, int slot) {
@@ -30,13 +32,14 @@ TParameterInfo BaseKey(std::string_view control, int offset) {
 
 const std::vector<std::string_view> kReverbSource = {"Pre DDL", "Post DDL"};
 const std::vector<std::string_view> kSamplerRecord = {"Auto", "Manual", "MIDI"};
-const std::vector<std::string_view> kSamplerPlay = {"Single", "Punch in", "MIDI", "Repeat", "Audio"};
+const std::vector<std::string_view> kSamplerPlay = {"Single", "Punch in", "MIDI", "Repeat",
+                                                    "Audio"};
 const std::vector<std::string_view> kPitchType = {"OFF", "Quick", "Normal", "Smooth"};
 
 TEffectPage Reverb(int effect) {
-    static const std::vector<std::string_view> kTypes = {"Hall-3", "Room-3", "Plate-3", "Vocal-3", "Hall-2",
-                                                         "Room-2", "Plate-2", "Vocal-2", "Hall-1", "Room-1",
-                                                         "Plate-1", "Vocal-1", "OFF"};
+    static const std::vector<std::string_view> kTypes = {
+        "Hall-3",  "Room-3", "Plate-3", "Vocal-3", "Hall-2",  "Room-2", "Plate-2",
+        "Vocal-2", "Hall-1", "Room-1",  "Plate-1", "Vocal-1", "OFF"};
     // Reverb 1 offers the last 5 types, Reverb 2 the last 9, Reverb 3 all 13: one code per type.
     const int first = effect == 7 ? 8 : effect == 8 ? 4 : 0;
     const std::vector<std::string_view> items(kTypes.begin() + first, kTypes.end());
@@ -67,9 +70,9 @@ TEffectPage TappedDdl(int delayMax, int delayDefault) {
     return {"Tapped DDL",
             "tsTappedDDL",
             {Radio("ragTAPtype", "type",
-                   {"Flat-1m", "Flat-1s", "Reverse-1m", "Reverse-1s", "Slope-1m", "Slope-1s", "Flat-2m", "Flat-2s",
-                    "Reverse-2m", "Reverse-2s", "Slope-2m", "Slope-2s", "Flat-3m", "Flat-3s", "Reverse-3m",
-                    "Reverse-3s", "Slope-3m", "Slope-3s"},
+                   {"Flat-1m", "Flat-1s", "Reverse-1m", "Reverse-1s", "Slope-1m", "Slope-1s",
+                    "Flat-2m", "Flat-2s", "Reverse-2m", "Reverse-2s", "Slope-2m", "Slope-2s",
+                    "Flat-3m", "Flat-3s", "Reverse-3m", "Reverse-3s", "Slope-3m", "Slope-3s"},
                    0, 0),
              Bar("trbTAPtaps", "taps", 0, 7, 1, 2, V::Number),
              Bar("trbTAPdelay", "delay", 0, delayMax, 2, delayDefault, V::DelayLength),
@@ -90,9 +93,11 @@ TEffectPage RegenDdl(int delayMax, int delayDefault, int regenDefault) {
 TEffectPage StereoDdl(int delayMax, int leftDefault, int rightDefault, int regenDefault) {
     return {"Stereo DDL",
             "tsStereoDDL",
-            {Bar("trbSDDleft_delay_lgth", "left delay lgth", 0, delayMax, 0, leftDefault, V::DelayLength),
+            {Bar("trbSDDleft_delay_lgth", "left delay lgth", 0, delayMax, 0, leftDefault,
+                 V::DelayLength),
              Bar("trbSDDleft_delay_fine", "left delay fine", 0, 50, 1, 0, V::Milliseconds),
-             Bar("trbSDDright_delay_lgth", "right delay lgth", 0, delayMax, 2, rightDefault, V::DelayLength),
+             Bar("trbSDDright_delay_lgth", "right delay lgth", 0, delayMax, 2, rightDefault,
+                 V::DelayLength),
              Bar("trbSDDright_delay_fine", "right delay fine", 0, 50, 3, 0, V::Milliseconds),
              Bar("trbSDDregen", "regen", 0, 63, 4, regenDefault, V::RegenPercent),
              Bar("trbSDDdamping", "damping", 0, 31, 5, 0, V::LevelPercent),
@@ -102,7 +107,8 @@ TEffectPage StereoDdl(int delayMax, int leftDefault, int rightDefault, int regen
 TEffectPage Sampler(int lengthMax) {
     return {"Sampler",
             "tsSampler",
-            {Radio("ragSMPstate", "state", {"Record ready"}, 0, 0), Radio("ragSMPrecord", "record", kSamplerRecord, 1, 0),
+            {Radio("ragSMPstate", "state", {"Record ready"}, 0, 0),
+             Radio("ragSMPrecord", "record", kSamplerRecord, 1, 0),
              Radio("ragSMPplay", "play", kSamplerPlay, 2, 0),
              Bar("trbSMPlength", "length", 1, lengthMax, 3, lengthMax, V::SampleLength),
              Bar("trbSMPstart", "start", 0, 100, 4, 5, V::Milliseconds),
@@ -121,25 +127,35 @@ const std::vector<TParameterInfo>& MixParameters() {
 
 const std::vector<TEffectPage>& AnalogPages() {
     static const std::vector<TEffectPage> pages = [] {
-        TParameterInfo loop1{"chkPBYloop1", "loop1", K::CheckBox, 0, 1, 4, 1, V::CheckMark, {}, 0, false, "Loop 1 IN"};
-        TParameterInfo loop2{"chkPBYloop2", "loop2", K::CheckBox, 0, 1, 5, 1, V::CheckMark, {}, 0, false, "Loop 2 IN"};
+        TParameterInfo loop1{"chkPBYloop1", "loop1", K::CheckBox, 0,     1,          4, 1,
+                             V::CheckMark,  {},      0,           false, "Loop 1 IN"};
+        TParameterInfo loop2{"chkPBYloop2", "loop2", K::CheckBox, 0,     1,          5, 1,
+                             V::CheckMark,  {},      0,           false, "Loop 2 IN"};
         return std::vector<TEffectPage>{
-            {"Patch Bay", "tsPatchBay", {Radio("ragPBYdrysource", "drysource", {"Input", "Post CMP"}, 3, 0), loop1, loop2}},
+            {"Patch Bay",
+             "tsPatchBay",
+             {Radio("ragPBYdrysource", "drysource", {"Input", "Post CMP"}, 3, 0), loop1, loop2}},
             {"Compressor",
              "tsCompressor",
              {Bar("trbCMPdrive", "drive", 0, 31, 6, 24, V::LevelPercent),
-              Radio("ragCMPslope", "slope", {"1:1", "2:1", "3:1", "4:1", "10:1", "LIMIT", "RVRS1", "RVRS2"}, 7, 3),
-              Radio("ragCMPattack", "attack", {"2 ms", "3 ms", "4 ms", "7 ms", "14 ms", "30 ms", "50 ms"}, 8, 1),
-              Radio("ragCMPrelease", "release", {"200 ms", "300 ms", "350 ms", "500 ms", "750 ms", "1 sec", "2 sec"}, 9, 3),
+              Radio("ragCMPslope", "slope",
+                    {"1:1", "2:1", "3:1", "4:1", "10:1", "LIMIT", "RVRS1", "RVRS2"}, 7, 3),
+              Radio("ragCMPattack", "attack",
+                    {"2 ms", "3 ms", "4 ms", "7 ms", "14 ms", "30 ms", "50 ms"}, 8, 1),
+              Radio("ragCMPrelease", "release",
+                    {"200 ms", "300 ms", "350 ms", "500 ms", "750 ms", "1 sec", "2 sec"}, 9, 3),
               Bar("trbCMPoutput", "output", 0, 50, 10, 47, V::DoubledPercent)}},
             {"Expander",
              "tsExpander",
              {Bar("trbEXPrange", "range", 0, 31, 11, 23, V::LevelPercent),
-              Radio("ragEXPratio", "ratio", {"OFF", "1:1.5", "1:1.8", "1:2", "1:2.5", "1:3", "1:4", "1:5"}, 12, 5)}},
+              Radio("ragEXPratio", "ratio",
+                    {"OFF", "1:1.5", "1:1.8", "1:2", "1:2.5", "1:3", "1:4", "1:5"}, 12, 5)}},
             {"Distortion",
              "tsDistortion",
              {Radio("ragDSTtype", "type",
-                    {"OFF", "Metal", "Rock", "Blues", "Jazz", "Turbo Tube", "Overdrive Tube", "SS Dist"}, 13, 5),
+                    {"OFF", "Metal", "Rock", "Blues", "Jazz", "Turbo Tube", "Overdrive Tube",
+                     "SS Dist"},
+                    13, 5),
               Bar("trbDSTdrive", "drive", 0, 31, 14, 15, V::LevelPercent),
               Bar("trbDSTbite", "bite", 0, 31, 15, 15, V::LevelPercent),
               Bar("trbDSTthrust", "thrust", 0, 31, 16, 15, V::LevelPercent),
@@ -150,32 +166,43 @@ const std::vector<TEffectPage>& AnalogPages() {
               Bar("trbEXCtuning", "tuning", 0, 6, 19, 0, V::ExciterTuning)}},
             {"Preamp",
              "tsPreamp",
-             {Radio("ragPRAtype", "type", {"Brite Tube", "Smooth Solid", "Smooth Tube", "2nd EQ Off"}, 20, 0)}},
+             {Radio("ragPRAtype", "type",
+                    {"Brite Tube", "Smooth Solid", "Smooth Tube", "2nd EQ Off"}, 20, 0)}},
             {"Envelope Filter",
              "tsEnvelopeFilter",
              {Radio("ragENVtype", "type",
-                    {"Ultra", "Super", "Medium", "Narrow", "K27 Sweep", "Reverse Low", "Reverse Hi", "OFF"}, 21, 0),
+                    {"Ultra", "Super", "Medium", "Narrow", "K27 Sweep", "Reverse Low", "Reverse Hi",
+                     "OFF"},
+                    21, 0),
               Bar("trbENVthreshold", "threshold", 0, 31, 22, 28, V::LevelPercent),
-              Radio("ragENVattack", "attack", {"360 ms", "180 ms", "120 ms", "80 ms", "50 ms", "40 ms", "30 ms"}, 23, 5),
+              Radio("ragENVattack", "attack",
+                    {"360 ms", "180 ms", "120 ms", "80 ms", "50 ms", "40 ms", "30 ms"}, 23, 5),
               Bar("trbENVtuning", "tuning", 0, 63, 24, 35, V::EnvelopeTuning)}},
-            {"NoiseGate", "tsNoiseGate", {Bar("trbNGTrange", "range", 0, 31, 25, 15, V::LevelPercent)}},
+            {"NoiseGate",
+             "tsNoiseGate",
+             {Bar("trbNGTrange", "range", 0, 31, 25, 15, V::LevelPercent)}},
             {"Equalizer",
              "tsEqualizer",
-             {Band("scrEQU40Hz", "40Hz", 26), Band("scrEQU100Hz", "100Hz", 27), Band("scrEQU250Hz", "250Hz", 28),
-              Band("scrEQU640Hz", "640Hz", 29), Band("scrEQU1600Hz", "1600Hz", 30), Band("scrEQU4KHz", "4KHz", 31),
+             {Band("scrEQU40Hz", "40Hz", 26), Band("scrEQU100Hz", "100Hz", 27),
+              Band("scrEQU250Hz", "250Hz", 28), Band("scrEQU640Hz", "640Hz", 29),
+              Band("scrEQU1600Hz", "1600Hz", 30), Band("scrEQU4KHz", "4KHz", 31),
               Band("scrEQU10KHz", "10KHz", 32)}},
             {"AES",
              "tsAES",
              {Radio("ragAEStype", "type",
-                    {"OFF", "Dead Room", "Heavy Carpet", "Wood/Rug Mix", "Drape/Carpet", "Wood + Tile", "Pews/People",
-                     "Wood Baffles", "Lt Floor Rug", "Ceiling Drape", "Stone Ceiling", "Wall Drapes", "Natural Wood",
-                     "Open Ambience"},
+                    {"OFF", "Dead Room", "Heavy Carpet", "Wood/Rug Mix", "Drape/Carpet",
+                     "Wood + Tile", "Pews/People", "Wood Baffles", "Lt Floor Rug", "Ceiling Drape",
+                     "Stone Ceiling", "Wall Drapes", "Natural Wood", "Open Ambience"},
                     33, 0)}},
             {"Effect Crossover",
              "tsContour",
-             {Radio("ragDGCoutput", "output", {"Hi/Lo Split", "High To DigFX", "Low To AnFX", "Bypass"}, 34, 3),
-              Radio("ragDGCtuning", "tuning", {"110 hz", "160 hz", "230 hx", "350 hz", "560 hz", "1K hz", "2K hz"}, 35, 3)}},
-            {"Prog Level", "tsLevel", {Bar("trbLVLmaster", "master", 0, 48, 36, 45, V::MasterLevel)}},
+             {Radio("ragDGCoutput", "output",
+                    {"Hi/Lo Split", "High To DigFX", "Low To AnFX", "Bypass"}, 34, 3),
+              Radio("ragDGCtuning", "tuning",
+                    {"110 hz", "160 hz", "230 hx", "350 hz", "560 hz", "1K hz", "2K hz"}, 35, 3)}},
+            {"Prog Level",
+             "tsLevel",
+             {Bar("trbLVLmaster", "master", 0, 48, 36, 45, V::MasterLevel)}},
         };
     }();
     return pages;
@@ -187,8 +214,8 @@ const std::vector<TEffectPage>& DigitalEffectPages() {
             "Flanger",
             "tsFlanger",
             {Radio("ragFLAtype", "type",
-                   {"OFF", "Post Reverb", "Post, Inv L", "Post, Inv R", "Pos, Inv L+R", "Pre-Reverb", "Pre, Inv L",
-                    "Pre, Inv R", "Pre, Inv L+R"},
+                   {"OFF", "Post Reverb", "Post, Inv L", "Post, Inv R", "Pos, Inv L+R",
+                    "Pre-Reverb", "Pre, Inv L", "Pre, Inv R", "Pre, Inv L+R"},
                    0, 4, 3),
              Bar("trbFLAwidth", "width", 0, 31, 1, 22, V::LevelPercent),
              Bar("trbFLAspeed", "speed", 0, 84, 2, 20, V::ModSpeed),
@@ -205,7 +232,8 @@ const std::vector<TEffectPage>& DigitalEffectPages() {
                                 "tsPitchTrans",
                                 {Radio("ragPTRtype", "type", kPitchType, 0, 3),
                                  Bar("trbPTRpitch", "pitch", 0, 24, 1, 12, V::Semitone),
-                                 Bar("trbPTRfine", "fine", 0, 127, 2, 63, V::FineTune), BaseKey("lstPTRbase_key", 3),
+                                 Bar("trbPTRfine", "fine", 0, 127, 2, 63, V::FineTune),
+                                 BaseKey("lstPTRbase_key", 3),
                                  Bar("trbPTRregen", "regen", 0, 63, 4, 0, V::RegenPercent),
                                  Bar("trbPTRlevel", "level", 0, 63, 5, 63, V::RegenPercent)}};
         const TEffectPage panner{"Panner",
@@ -222,18 +250,21 @@ const std::vector<TEffectPage>& DigitalEffectPages() {
         const TEffectPage samplerPitch{
             "Sampler+PTr",
             "tsSamplerPTr",
-            {Radio("ragSPTstate", "state", {"Record ready"}, 0, 0), Radio("ragSPTrecord", "record", kSamplerRecord, 1, 0),
+            {Radio("ragSPTstate", "state", {"Record ready"}, 0, 0),
+             Radio("ragSPTrecord", "record", kSamplerRecord, 1, 0),
              Radio("ragSPTplay", "play", kSamplerPlay, 2, 0),
              Bar("trbSPTlength", "length", 1, 100, 3, 100, V::SampleLength),
              Bar("trbSPTstart", "start", 0, 100, 4, 5, V::Milliseconds),
-             Bar("trbSPTpitch", "pitch", 0, 24, 5, 12, V::Semitone), Bar("trbSPTfine", "fine", 0, 127, 6, 63, V::FineTune),
-             BaseKey("lstSPTbase_key", 7), Bar("trbSPTlevel", "level", 0, 63, 8, 63, V::RegenPercent)}};
+             Bar("trbSPTpitch", "pitch", 0, 24, 5, 12, V::Semitone),
+             Bar("trbSPTfine", "fine", 0, 127, 6, 63, V::FineTune), BaseKey("lstSPTbase_key", 7),
+             Bar("trbSPTlevel", "level", 0, 63, 8, 63, V::RegenPercent)}};
         const TEffectPage tuner{
             "Tuner",
             "tsTuner",
             {Radio("ragTNRtype", "type", {"Bass", "Guitar", "Bass 12F", "Guitar 12F"}, 0, 1),
              Radio("ragTNRreference", "reference",
-                   {"OFF", "E 164", "A 220", "D 284", "G 392", "B 494", "E 659", "A 440", "Auto"}, 1, 0),
+                   {"OFF", "E 164", "A 220", "D 284", "G 392", "B 494", "E 659", "A 440", "Auto"},
+                   1, 0),
              Bar("trbTNRdetune", "detune", 0, 100, 2, 50, V::Detune),
              Bar("trbTNRlevel", "level", 0, 63, 3, 0, V::RegenPercent)}};
         const TEffectPage phaser{"Phaser",
@@ -255,7 +286,9 @@ const std::vector<TEffectPage>& DigitalEffectPages() {
                                      Bar("trb2PTpan_pos_1", "pan pos 1", 0, 63, 7, 31, V::Number),
                                      Bar("trb2PTpan_pos_2", "pan pos 2", 0, 63, 8, 31, V::Number)}};
         return std::vector<TEffectPage>{
-            {"Low Pass", "tsLowPass", {Bar("trbLPFfrequency", "frequency", 0, 30, 0, 30, V::CutoffFrequency)}},
+            {"Low Pass",
+             "tsLowPass",
+             {Bar("trbLPFfrequency", "frequency", 0, 30, 0, 30, V::CutoffFrequency)}},
             flanger,
             chorus,
             pitch,
@@ -299,8 +332,10 @@ int DefaultParameterValue(int slot) {
 const std::array<std::string, 128>& BaseKeyNames() {
     static const std::array<std::string, 128> names = [] {
         std::array<std::string, 128> all;
-        const char* const low[] = {"OFF", "C#-", "D -", "D#-", "E -", "F -", "F#-", "G -", "G#-", "A - ", "A#-", "B -"};
-        const char* const notes[] = {"C ", "C#", "D ", "D#", "E ", "F ", "F#", "G ", "G#", "A ", "A#", "B "};
+        const char* const low[] = {"OFF", "C#-", "D -", "D#-",  "E -", "F -",
+                                   "F#-", "G -", "G#-", "A - ", "A#-", "B -"};
+        const char* const notes[] = {"C ", "C#", "D ", "D#", "E ", "F ",
+                                     "F#", "G ", "G#", "A ", "A#", "B "};
         for (int i = 0; i < 12; ++i)
             all[static_cast<std::size_t>(i)] = low[i];
         for (int note = 12; note < 128; ++note) {
@@ -329,7 +364,8 @@ std::string ParameterValueText(const TParameterInfo& parameter, int storedValue)
         return std::to_string(value);
     case V::Item: {
         if (parameter.Kind == TControlKind::BaseKeyList)
-            return value >= 0 && value < 128 ? BaseKeyNames()[static_cast<std::size_t>(value)] : std::to_string(value);
+            return value >= 0 && value < 128 ? BaseKeyNames()[static_cast<std::size_t>(value)]
+                                             : std::to_string(value);
         const int index = value - parameter.DataAddend;
         if (index >= 0 && static_cast<std::size_t>(index) < parameter.Items.size())
             return std::string(parameter.Items[static_cast<std::size_t>(index)]);
@@ -383,42 +419,79 @@ std::string ParameterValueText(const TParameterInfo& parameter, int storedValue)
 
 std::string_view DefaultControllerName(int row) {
     switch (row) {
-    case 1: return "Mod wheel";
-    case 2: return "Breath ctl";
-    case 4: return "Foot controller";
-    case 5: return "Portamento time";
-    case 6: return "Data entry";
-    case 7: return "Channel volume";
-    case 8: return "Balance";
-    case 10: return "Pan";
-    case 11: return "Expression ctlr";
-    case 16: return "General #1";
-    case 17: return "General #2";
-    case 18: return "General #3";
-    case 19: return "General #4";
-    case 64: return "Damper pedal";
-    case 65: return "Portamento";
-    case 66: return "Sustenuto";
-    case 67: return "Soft pedal";
-    case 68: return "Legato Footswitch";
-    case 69: return "Hold 2";
-    case 80: return "General #5";
-    case 81: return "General #6";
-    case 82: return "General #7";
-    case 83: return "General #8";
-    case 91: return "Ext FX depth";
-    case 92: return "Tremolo depth";
-    case 93: return "Chorus depth";
-    case 94: return "Celeste depth";
-    case 95: return "Phase depth";
-    case 121: return "Note Off key number";
-    case 122: return "Note Off key velocity";
-    case 123: return "Note On key number";
-    case 124: return "Note On key velocity";
-    case 125: return "Polyphonic aftertouch";
-    case 126: return "Channel pressure";
-    case 127: return "Pitch bend";
-    case 128: return "OFF";
-    default: return "";
+    case 1:
+        return "Mod wheel";
+    case 2:
+        return "Breath ctl";
+    case 4:
+        return "Foot controller";
+    case 5:
+        return "Portamento time";
+    case 6:
+        return "Data entry";
+    case 7:
+        return "Channel volume";
+    case 8:
+        return "Balance";
+    case 10:
+        return "Pan";
+    case 11:
+        return "Expression ctlr";
+    case 16:
+        return "General #1";
+    case 17:
+        return "General #2";
+    case 18:
+        return "General #3";
+    case 19:
+        return "General #4";
+    case 64:
+        return "Damper pedal";
+    case 65:
+        return "Portamento";
+    case 66:
+        return "Sustenuto";
+    case 67:
+        return "Soft pedal";
+    case 68:
+        return "Legato Footswitch";
+    case 69:
+        return "Hold 2";
+    case 80:
+        return "General #5";
+    case 81:
+        return "General #6";
+    case 82:
+        return "General #7";
+    case 83:
+        return "General #8";
+    case 91:
+        return "Ext FX depth";
+    case 92:
+        return "Tremolo depth";
+    case 93:
+        return "Chorus depth";
+    case 94:
+        return "Celeste depth";
+    case 95:
+        return "Phase depth";
+    case 121:
+        return "Note Off key number";
+    case 122:
+        return "Note Off key velocity";
+    case 123:
+        return "Note On key number";
+    case 124:
+        return "Note On key velocity";
+    case 125:
+        return "Polyphonic aftertouch";
+    case 126:
+        return "Channel pressure";
+    case 127:
+        return "Pitch bend";
+    case 128:
+        return "OFF";
+    default:
+        return "";
     }
 }

@@ -59,8 +59,8 @@ struct TEffectPage {
     std::vector<TParameterInfo> Parameters;
 };
 
-const std::vector<TParameterInfo>& MixParameters(); // slots 0..2
-const std::vector<TEffectPage>& AnalogPages();       // 12 pages, slots 3..36 in page order
+const std::vector<TParameterInfo>& MixParameters();   // slots 0..2
+const std::vector<TEffectPage>& AnalogPages();        // 12 pages, slots 3..36 in page order
 const std::vector<TEffectPage>& DigitalEffectPages(); // 25 pages, by digital effect index
 
 // Default of every parameter slot of a new record (the digital area holds 0).

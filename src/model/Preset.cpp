@@ -44,7 +44,8 @@ private:
 
 int ValueAt(TByteView dump, int offset) {
     TSplitByte pair;
-    return pair.Join(dump[static_cast<std::size_t>(offset)], dump[static_cast<std::size_t>(offset) + 1]);
+    return pair.Join(dump[static_cast<std::size_t>(offset)],
+                     dump[static_cast<std::size_t>(offset) + 1]);
 }
 
 // Flag k of a pair: bits 0..6 of the first byte, an eighth in bit 0 of the second.
@@ -85,7 +86,8 @@ void TPreset::SetAnalogOn(int block, bool on) {
 }
 
 bool TPreset::GetDigitalOn(int position) const {
-    return position >= 0 && position < kDigitalPositions && DigitalOn[static_cast<std::size_t>(position)];
+    return position >= 0 && position < kDigitalPositions &&
+           DigitalOn[static_cast<std::size_t>(position)];
 }
 
 void TPreset::SetDigitalOn(int position, bool on) {
@@ -120,7 +122,9 @@ TBytes TPreset::Encode() const {
     for (int value : ParameterValues)
         out.Value(value);
     for (int i = 0; i < kTitleLength; ++i) {
-        out.Byte(static_cast<std::size_t>(i) < Title.size() ? TitleByte(Title[static_cast<std::size_t>(i)]) : ' ');
+        out.Byte(static_cast<std::size_t>(i) < Title.size()
+                     ? TitleByte(Title[static_cast<std::size_t>(i)])
+                     : ' ');
         out.Byte(0);
     }
     out.FlagGroup(PerfInUse, 0, kPerfMidiCount);
@@ -142,7 +146,8 @@ TBytes TPreset::Encode() const {
 
 void TPreset::SaveToStream(std::ostream& stream) const {
     const TBytes bytes = Encode();
-    stream.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    stream.write(reinterpret_cast<const char*>(bytes.data()),
+                 static_cast<std::streamsize>(bytes.size()));
 }
 
 void TPreset::LoadFromStream(std::istream& stream) {

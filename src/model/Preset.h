@@ -28,10 +28,10 @@ inline constexpr int kDigitalAreaSize = 18;
 // One performance MIDI assignment.
 class TPerfMIDI {
 public:
-    int Controller = 4;  // 0..128; 128 = "OFF"
+    int Controller = 4; // 0..128; 128 = "OFF"
     int LowValue = 0;
     int HighValue = 127;
-    int Parameter = 0;   // ParameterNumber: slot + 1, or 0
+    int Parameter = 0; // ParameterNumber: slot + 1, or 0
     int Flags = 0;
     bool RangeSet = false;
 

@@ -16,10 +16,14 @@ TBytes Message(std::uint8_t device, std::initializer_list<std::uint8_t> body) {
     return bytes;
 }
 
-std::uint8_t Seven(int value) { return static_cast<std::uint8_t>(value & 0x7F); }
+std::uint8_t Seven(int value) {
+    return static_cast<std::uint8_t>(value & 0x7F);
+}
 } // namespace
 
-TBytes RequestCurrentPresetMessage(std::uint8_t device) { return Message(device, {kRequestCurrentPresetCode}); }
+TBytes RequestCurrentPresetMessage(std::uint8_t device) {
+    return Message(device, {kRequestCurrentPresetCode});
+}
 
 TBytes SelectPresetMessage(std::uint8_t device, int presetIndex) {
     const TPresetIndexBytes index = SplitPresetIndex(presetIndex);
@@ -51,13 +55,14 @@ TBytes StorePresetMessage(std::uint8_t device, int presetNumber) {
     return Message(device, {kStorePresetCode, index.Low, Seven(index.High)});
 }
 
-TBytes ParameterReplyMessage(std::uint8_t device, std::uint8_t address, std::uint8_t value, std::uint8_t high) {
+TBytes ParameterReplyMessage(std::uint8_t device, std::uint8_t address, std::uint8_t value,
+                             std::uint8_t high) {
     return Message(device, {kParameterCode, Seven(address), Seven(value), Seven(high)});
 }
 
 bool HasProcessorHeader(TByteView bytes, std::uint8_t command) {
-    return bytes.size() >= 5 && bytes[0] == kSysexStart && bytes[1] == kManufacturerByte && bytes[3] == kModelByte &&
-           bytes[4] == command;
+    return bytes.size() >= 5 && bytes[0] == kSysexStart && bytes[1] == kManufacturerByte &&
+           bytes[3] == kModelByte && bytes[4] == command;
 }
 
 std::optional<TParameterReply> ParseParameterReply(TByteView bytes) {
@@ -71,7 +76,8 @@ bool IsPresetDump(TByteView bytes) {
 }
 
 bool IsMptDump(TByteView bytes, const TDeviceMode& mode) {
-    return bytes.size() == static_cast<std::size_t>(mode.MptDumpLength) && HasProcessorHeader(bytes, mode.MptReplyCode);
+    return bytes.size() == static_cast<std::size_t>(mode.MptDumpLength) &&
+           HasProcessorHeader(bytes, mode.MptReplyCode);
 }
 
 std::string PresetTitleOf(TByteView dump) {
@@ -93,7 +99,8 @@ std::string PresetTitleOf(TByteView dump) {
 
 TRequest ClassifyRequest(TByteView bytes, const TDeviceMode& mode) {
     TRequest request;
-    if (bytes.size() < 6 || bytes[0] != kSysexStart || bytes[1] != kManufacturerByte || bytes[3] != kModelByte)
+    if (bytes.size() < 6 || bytes[0] != kSysexStart || bytes[1] != kManufacturerByte ||
+        bytes[3] != kModelByte)
         return request;
     // Inside a SysEx message every byte after the start is 7-bit; anything else is garbled.
     const std::size_t fields = std::min<std::size_t>(bytes.size() - 1, 8);

@@ -45,7 +45,8 @@ TBytes SetBypassMessage(std::uint8_t device, bool on);
 TBytes RequestAllPresetsMessage(std::uint8_t device, const TDeviceMode& mode = Mode);
 TBytes RequestProgramTableMessage(std::uint8_t device, const TDeviceMode& mode = Mode);
 TBytes StorePresetMessage(std::uint8_t device, int presetNumber); // 1-based
-TBytes ParameterReplyMessage(std::uint8_t device, std::uint8_t address, std::uint8_t value, std::uint8_t high);
+TBytes ParameterReplyMessage(std::uint8_t device, std::uint8_t address, std::uint8_t value,
+                             std::uint8_t high);
 
 // The preset index as the two 7-bit bytes the processor expects: index mod 128, index div 128.
 struct TPresetIndexBytes {
@@ -74,12 +75,12 @@ std::string PresetTitleOf(TByteView dump);
 enum class TRequestKind {
     Unknown,
     RequestCurrentPreset,
-    SelectPreset,       // Index
-    RequestParameter,   // Address
-    SetParameter,       // Address, Value
+    SelectPreset,     // Index
+    RequestParameter, // Address
+    SetParameter,     // Address, Value
     RequestAllPresets,
     RequestProgramTable,
-    StorePreset,        // Index (0-based slot)
+    StorePreset, // Index (0-based slot)
     PresetDump,
     ProgramTable,
 };

@@ -15,7 +15,8 @@ public:
     }
     // Still owned by the list.
     Stream* Get(int index) const {
-        return index >= 0 && index < Count() ? streams[static_cast<std::size_t>(index)].get() : nullptr;
+        return index >= 0 && index < Count() ? streams[static_cast<std::size_t>(index)].get()
+                                             : nullptr;
     }
     // Removes the entry and hands its stream to the caller.
     std::unique_ptr<Stream> Delete(int index) {

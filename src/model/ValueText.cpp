@@ -31,9 +31,9 @@ constexpr std::array<double, 53> kFastSpeeds = {
     6.84, 7.24, 7.68, 8.12, 8.6,  9.12, 9.68, 10.2, 10.8, 11.4, 12.1, 12.9, 13.6, 14.4,
     15.3, 16.2, 17.2, 18.2, 19.3, 20.4, 21.6, 23.0, 24.3, 25.8, 27.3};
 
-constexpr std::array<int, 30> kCutoffHz = {630,  708,  794,  891,  1000, 1120, 1260, 1410, 1580,  1780,
-                                           2000, 2240, 2510, 2820, 3160, 3550, 3980, 4470, 5010,  5620,
-                                           6310, 7080, 7940, 8910, 10000, 11200, 12600, 14100, 15800, 17800};
+constexpr std::array<int, 30> kCutoffHz = {
+    630,  708,  794,  891,  1000, 1120, 1260, 1410, 1580, 1780,  2000,  2240,  2510,  2820,  3160,
+    3550, 3980, 4470, 5010, 5620, 6310, 7080, 7940, 8910, 10000, 11200, 12600, 14100, 15800, 17800};
 
 constexpr std::array<int, 7> kExciterHz = {330, 500, 700, 1000, 1300, 1800, 2500};
 
@@ -52,7 +52,9 @@ std::string LevelPercentText(int value) {
 }
 
 std::string RegenPercentText(int value) {
-    return InTable(kRegenPercent, value) ? std::to_string(kRegenPercent[static_cast<std::size_t>(value)]) + "%" : "";
+    return InTable(kRegenPercent, value)
+               ? std::to_string(kRegenPercent[static_cast<std::size_t>(value)]) + "%"
+               : "";
 }
 
 std::string EqGainText(int value) {
@@ -114,11 +116,17 @@ std::string SampleLengthText(int value) {
     return Fixed(quarters * 0.05 + value % 4 * 0.01, 2) + "s";
 }
 
-std::string MasterLevelText(int value) { return std::to_string(value / 12 * 25 + value % 12 * 2) + "%"; }
+std::string MasterLevelText(int value) {
+    return std::to_string(value / 12 * 25 + value % 12 * 2) + "%";
+}
 
-std::string MillisecondsText(int value) { return std::to_string(value) + " ms"; }
+std::string MillisecondsText(int value) {
+    return std::to_string(value) + " ms";
+}
 
-std::string DiffusionText(int value) { return std::to_string(value * 20 + 40) + "%"; }
+std::string DiffusionText(int value) {
+    return std::to_string(value * 20 + 40) + "%";
+}
 
 std::string ReverbDecayText(int value) {
     double seconds = 0;
@@ -133,7 +141,9 @@ std::string ReverbDecayText(int value) {
     return Fixed(seconds, 1) + "s";
 }
 
-std::string GateDecayText(int value) { return "0." + TwoDigits((value + 1) * 5) + "s"; }
+std::string GateDecayText(int value) {
+    return "0." + TwoDigits((value + 1) * 5) + "s";
+}
 
 std::string CutoffFrequencyText(int value) {
     if (value == 30)
@@ -146,7 +156,9 @@ std::string CutoffFrequencyText(int value) {
     return Fixed(hz / 1000.0, 2) + " KHz";
 }
 
-std::string DampingText(int value) { return std::to_string(value <= 3 ? value * 7 : value * 7 + 1) + "%"; }
+std::string DampingText(int value) {
+    return std::to_string(value <= 3 ? value * 7 : value * 7 + 1) + "%";
+}
 
 std::string DetuneText(int value) {
     if (value < 50)
@@ -157,7 +169,9 @@ std::string DetuneText(int value) {
 }
 
 std::string ExciterTuningText(int value) {
-    return InTable(kExciterHz, value) ? std::to_string(kExciterHz[static_cast<std::size_t>(value)]) + " Hz" : "";
+    return InTable(kExciterHz, value)
+               ? std::to_string(kExciterHz[static_cast<std::size_t>(value)]) + " Hz"
+               : "";
 }
 
 std::string EnvelopeTuningText(int value) {
@@ -165,7 +179,9 @@ std::string EnvelopeTuningText(int value) {
     return std::to_string(static_cast<long>(std::lround(hz))) + " Hz";
 }
 
-std::string DoubledPercentText(int value) { return std::to_string(value * 2) + "%"; }
+std::string DoubledPercentText(int value) {
+    return std::to_string(value * 2) + "%";
+}
 
 std::string ReverbPositionText(int value) {
     static const char* const kPositions[] = {"Front", "17%", "33%", "50%", "67%", "83%", "Rear"};

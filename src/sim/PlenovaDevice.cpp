@@ -10,24 +10,29 @@ namespace {
 // A small generator of our own: the same presets on every platform and library.
 class Random {
 public:
-    explicit Random(std::uint64_t seed) : state(seed * 0x9E3779B97F4A7C15ull + 0x632BE59BD9B4E019ull) {}
+    explicit Random(std::uint64_t seed)
+        : state(seed * 0x9E3779B97F4A7C15ull + 0x632BE59BD9B4E019ull) {}
     std::uint64_t Next() {
         std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
     }
-    int Between(int low, int high) { return low + static_cast<int>(Next() % static_cast<std::uint64_t>(high - low + 1)); }
+    int Between(int low, int high) {
+        return low + static_cast<int>(Next() % static_cast<std::uint64_t>(high - low + 1));
+    }
     bool Chance(int percent) { return Between(1, 100) <= percent; }
 
 private:
     std::uint64_t state;
 };
 
-const char* const kStyles[] = {"Slap", "Fretless", "Dub", "Funk", "Growl", "Octave", "Sub", "Thumb", "Pick",
-                               "Fuzz", "Jazz", "Motown", "Reggae", "Metal", "Chorus", "Wah", "Synth", "Upright"};
-const char* const kNouns[] = {"Bass", "Pop", "Drive", "Groove", "Sweep", "Tone", "Punch", "Wash", "Echo",
-                              "Bottom", "Lead", "Pad", "Rumble", "Snap", "Glide", "Crunch"};
+const char* const kStyles[] = {"Slap",   "Fretless", "Dub",    "Funk", "Growl", "Octave",
+                               "Sub",    "Thumb",    "Pick",   "Fuzz", "Jazz",  "Motown",
+                               "Reggae", "Metal",    "Chorus", "Wah",  "Synth", "Upright"};
+const char* const kNouns[] = {"Bass",   "Pop",  "Drive", "Groove", "Sweep", "Tone",
+                              "Punch",  "Wash", "Echo",  "Bottom", "Lead",  "Pad",
+                              "Rumble", "Snap", "Glide", "Crunch"};
 
 int ValueFor(const TParameterInfo& parameter, Random& random) {
     if (random.Chance(40))
@@ -55,7 +60,8 @@ std::string TitleFor(int bank, int slot, Random& random) {
     default:
         break;
     }
-    std::string title = std::string(kStyles[random.Between(0, 17)]) + " " + kNouns[random.Between(0, 15)];
+    std::string title =
+        std::string(kStyles[random.Between(0, 17)]) + " " + kNouns[random.Between(0, 15)];
     if (random.Chance(50))
         title += " " + std::to_string(bank * kSlotsPerBank + slot + 1);
     return title.substr(0, 16);
@@ -68,12 +74,15 @@ TBytes TPlenovaDevice::FactoryPreset(int bank, int slot, const TDeviceMode& vari
     preset.Header[2] = 0;
     preset.Title = TitleFor(bank, slot, random);
     for (int block = 0; block < kAnalogBlockCount; ++block)
-        preset.AnalogOn[static_cast<std::size_t>(block)] = random.Chance(block == 1 || block == 8 ? 70 : 35);
+        preset.AnalogOn[static_cast<std::size_t>(block)] =
+            random.Chance(block == 1 || block == 8 ? 70 : 35);
     for (const TParameterInfo& parameter : MixParameters())
-        preset.ParameterValues[static_cast<std::size_t>(parameter.Offset)] = ValueFor(parameter, random);
+        preset.ParameterValues[static_cast<std::size_t>(parameter.Offset)] =
+            ValueFor(parameter, random);
     for (const TEffectPage& page : AnalogPages())
         for (const TParameterInfo& parameter : page.Parameters)
-            preset.ParameterValues[static_cast<std::size_t>(parameter.Offset)] = ValueFor(parameter, random);
+            preset.ParameterValues[static_cast<std::size_t>(parameter.Offset)] =
+                ValueFor(parameter, random);
     // Every group of the model turns up somewhere.
     const int group = (bank * kSlotsPerBank + slot) % variant.DigitalGroupCount;
     preset.DigitalGroup = group;
@@ -81,7 +90,8 @@ TBytes TPlenovaDevice::FactoryPreset(int bank, int slot, const TDeviceMode& vari
     const std::vector<int>& row = GroupRow(group);
     for (std::size_t k = 0; k < row.size(); ++k) {
         preset.DigitalOn[k] = k == 0 ? random.Chance(60) : random.Chance(65);
-        for (const TParameterInfo& parameter : DigitalEffectPages()[static_cast<std::size_t>(row[k])].Parameters)
+        for (const TParameterInfo& parameter :
+             DigitalEffectPages()[static_cast<std::size_t>(row[k])].Parameters)
             preset.ParameterValues[static_cast<std::size_t>(start + parameter.Offset)] =
                 std::max(ValueFor(parameter, random), parameter.Min);
         start += DigitalParameterCount(row[k]);
@@ -93,7 +103,8 @@ TBytes TPlenovaDevice::FactoryPreset(int bank, int slot, const TDeviceMode& vari
     for (int block = 0; block < kAnalogBlockCount; ++block)
         if (preset.AnalogOn[static_cast<std::size_t>(block)])
             for (int k = 0; k < AnalogBlocks()[static_cast<std::size_t>(block)].ParameterCount; ++k)
-                candidates.push_back(AnalogBlocks()[static_cast<std::size_t>(block)].FirstSlot + k + 1);
+                candidates.push_back(AnalogBlocks()[static_cast<std::size_t>(block)].FirstSlot + k +
+                                     1);
     int blockStart = kDigitalAreaStart;
     for (std::size_t k = 0; k < row.size(); ++k) {
         if (preset.DigitalOn[k])
@@ -106,8 +117,10 @@ TBytes TPlenovaDevice::FactoryPreset(int bank, int slot, const TDeviceMode& vari
         preset.PerfInUse[static_cast<std::size_t>(i)] = true;
         TPerfMIDI& assignment = *preset.PerfMIDI[static_cast<std::size_t>(i)];
         assignment.Controller = i == 0 ? 4 : random.Between(1, 11);
-        assignment.Parameter = candidates[static_cast<std::size_t>(random.Between(0, static_cast<int>(candidates.size()) - 1))];
-        const TParameterTarget target = DescribeParameterNumber(preset, assignment.Parameter, variant);
+        assignment.Parameter = candidates[static_cast<std::size_t>(
+            random.Between(0, static_cast<int>(candidates.size()) - 1))];
+        const TParameterTarget target =
+            DescribeParameterNumber(preset, assignment.Parameter, variant);
         if (target.Parameter != nullptr) {
             assignment.LowValue = target.Parameter->Min;
             assignment.HighValue = target.Parameter->Max;
@@ -122,8 +135,10 @@ TPlenovaDevice::TPlenovaDevice(bool prePlenova, std::uint8_t deviceByte)
     Banks.resize(static_cast<std::size_t>(variant.BankCount));
     for (int bank = 0; bank < variant.BankCount; ++bank)
         for (int slot = 0; slot < kSlotsPerBank; ++slot)
-            Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot)] = FactoryPreset(bank, slot, variant);
-    Table.MptHeader = {kSysexStart, kManufacturerByte, deviceByte, kModelByte, variant.MptReplyCode};
+            Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot)] =
+                FactoryPreset(bank, slot, variant);
+    Table.MptHeader = {kSysexStart, kManufacturerByte, deviceByte, kModelByte,
+                       variant.MptReplyCode};
     Table.ResetEntries();
     Load(0);
 }
@@ -170,7 +185,8 @@ std::vector<TBytes> TPlenovaDevice::Handle(TByteView message) {
         if (request.Address == kBypassAddress)
             answers.push_back(ParameterReplyMessage(deviceByte, kBypassAddress, Bypass ? 1 : 0, 0));
         else if (request.Address == kBankAddress)
-            answers.push_back(ParameterReplyMessage(deviceByte, kBankAddress, static_cast<std::uint8_t>(CurrentBank), 0));
+            answers.push_back(ParameterReplyMessage(deviceByte, kBankAddress,
+                                                    static_cast<std::uint8_t>(CurrentBank), 0));
         else if (request.Address == kPresetNumberAddress)
             answers.push_back(ParameterReplyMessage(deviceByte, kPresetNumberAddress,
                                                     static_cast<std::uint8_t>(CurrentSlot % 128),
@@ -196,7 +212,8 @@ std::vector<TBytes> TPlenovaDevice::Handle(TByteView message) {
     }
     case TRequestKind::StorePreset:
         if (request.Index < kSlotsPerBank) {
-            Banks[static_cast<std::size_t>(CurrentBank)][static_cast<std::size_t>(request.Index)] = EditBuffer;
+            Banks[static_cast<std::size_t>(CurrentBank)][static_cast<std::size_t>(request.Index)] =
+                EditBuffer;
             CurrentSlot = request.Index;
         }
         break;

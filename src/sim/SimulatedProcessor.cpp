@@ -38,7 +38,11 @@ std::vector<TBytes> TMessageAssembler::Feed(const std::uint8_t* bytes, std::size
         const std::uint8_t status = pending[0];
         if (status == 0xF0)
             continue;
-        const std::size_t length = status >= 0xC0 && status < 0xE0 ? 2 : status >= 0xF0 ? (status == 0xF2 ? 3 : status == 0xF1 || status == 0xF3 ? 2 : 1) : 3;
+        const std::size_t length = status >= 0xC0 && status < 0xE0 ? 2
+                                   : status >= 0xF0                ? (status == 0xF2                     ? 3
+                                                                      : status == 0xF1 || status == 0xF3 ? 2
+                                                                                                         : 1)
+                                                                   : 3;
         if (pending.size() == length) {
             messages.push_back(std::move(pending));
             pending.clear();
@@ -48,8 +52,9 @@ std::vector<TBytes> TMessageAssembler::Feed(const std::uint8_t* bytes, std::size
 }
 
 TSimulatedProcessor::TSimulatedProcessor(const TSimulatorOptions& options)
-    : device(options.PrePlenova, options.DeviceByte), muted(options.Mute), dropEvery(options.DropEvery),
-      latency(options.Latency), byteTime(options.ByteTime), worker([this] { Run(); }) {}
+    : device(options.PrePlenova, options.DeviceByte), muted(options.Mute),
+      dropEvery(options.DropEvery), latency(options.Latency), byteTime(options.ByteTime),
+      worker([this] { Run(); }) {}
 
 TSimulatedProcessor::~TSimulatedProcessor() {
     {
@@ -79,7 +84,8 @@ void TSimulatedProcessor::Receive(const std::uint8_t* bytes, std::size_t count) 
     std::unique_lock lock(mutex);
     for (TBytes& message : assembler.Feed(bytes, count)) {
         // A message is whole only once its last byte has crossed the cable.
-        const Clock::time_point arrival = std::max(Clock::now(), inputWireFree) + WireTime(message.size());
+        const Clock::time_point arrival =
+            std::max(Clock::now(), inputWireFree) + WireTime(message.size());
         inputWireFree = arrival;
         events.push({arrival, order++, true, std::move(message)});
     }
@@ -166,7 +172,8 @@ std::string TSimulatedProcessor::Describe(TByteView message, const TDeviceMode& 
         what = "request parameter " + std::to_string(request.Address);
         break;
     case TRequestKind::SetParameter:
-        what = message.size() >= 9 ? "parameter " + std::to_string(request.Address) + " is " + std::to_string(request.Value)
+        what = message.size() >= 9 ? "parameter " + std::to_string(request.Address) + " is " +
+                                         std::to_string(request.Value)
                                    : "set parameter " + std::to_string(request.Address) + " to " +
                                          std::to_string(request.Value);
         break;
@@ -186,7 +193,9 @@ std::string TSimulatedProcessor::Describe(TByteView message, const TDeviceMode& 
         what = "program table";
         break;
     case TRequestKind::Unknown:
-        what = !message.empty() && message[0] == 0xC0 ? "program change" : !message.empty() && message[0] == 0xB0 ? "control change" : "ignored";
+        what = !message.empty() && message[0] == 0xC0   ? "program change"
+               : !message.empty() && message[0] == 0xB0 ? "control change"
+                                                        : "ignored";
         break;
     }
     return "(" + std::to_string(message.size()) + " bytes) " + bytes + "- " + what;

@@ -72,7 +72,9 @@ private:
         std::uint64_t Order;
         bool Incoming; // a message arriving, or an answer finishing on the wire
         TBytes Bytes;
-        bool operator>(const Event& other) const { return Due != other.Due ? Due > other.Due : Order > other.Order; }
+        bool operator>(const Event& other) const {
+            return Due != other.Due ? Due > other.Due : Order > other.Order;
+        }
     };
     void Schedule(Clock::time_point due, bool incoming, TBytes bytes);
     void Run();
@@ -103,5 +105,5 @@ private:
 
 // The simulated unit as the device pair "Quellfarn Plenova (simulated)" of the service.
 inline constexpr const char* kSimulatedDeviceName = "Quellfarn Plenova (simulated)";
-std::shared_ptr<TSimulatedProcessor> AttachSimulatedProcessor(VirtualMidiService& service,
-                                                              const TSimulatorOptions& options = {});
+std::shared_ptr<TSimulatedProcessor>
+AttachSimulatedProcessor(VirtualMidiService& service, const TSimulatorOptions& options = {});

@@ -4,7 +4,6 @@
 #include "base/StorePrompt.h"
 #include "base/folderBrowse.h"
 #include "base/qvUtility.h"
-
 #include "support/QtPrinters.h"
 #include "support/ScriptedDialogs.h"
 
@@ -15,14 +14,14 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
-
 #include <gtest/gtest.h>
 
 TEST(StorePrompt, ClampsTheLocationAndRefusesOneOutOfRange) {
     ScriptedDialogs dialogs;
     TfrmStorePrompt prompt;
     EXPECT_TRUE(prompt.SendFirst());
-    EXPECT_EQ(prompt.chkDoSend->toolTip(), "Uncheck = store what's already loaded in the unit itself");
+    EXPECT_EQ(prompt.chkDoSend->toolTip(),
+              "Uncheck = store what's already loaded in the unit itself");
     prompt.SetLocation(250);
     EXPECT_EQ(prompt.edtPresetNo->text(), "200");
     prompt.SetLocation(0);
@@ -78,7 +77,8 @@ TEST(PickList, ChoosesALineOrNone) {
     sized.show();
     EXPECT_EQ(sized.lbxPickList->height(), 200);
     EXPECT_EQ(sized.btnOk->y(), 207);
-    EXPECT_EQ(sized.btnCancel->x(), 300 - sized.btnOk->x() - sized.btnCancel->width()) << "centred as a pair";
+    EXPECT_EQ(sized.btnCancel->x(), 300 - sized.btnOk->x() - sized.btnCancel->width())
+        << "centred as a pair";
 }
 
 TEST(FolderBrowser, KeepsRootsSeparatorAndDropsOthers) {

@@ -5,7 +5,6 @@
 #include "base/qvUtility.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/RtMidiService.h"
-
 #include "support/ChildProcess.h"
 #include "support/PumpUntil.h"
 #include "support/QtPrinters.h"
@@ -18,12 +17,13 @@
 #include <QMenu>
 #include <QStandardPaths>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 TEST(MainWindowOverJack, PingsFetchesSwitchesBanksAndGetsTheTable) {
-    QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).removeRecursively();
-    ChildProcess sim({QUELLFARN_SIM, "--api", "jack", "--name", "QF App Test", "--no-wire-speed", "--latency-ms", "1"});
+    QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .removeRecursively();
+    ChildProcess sim({QUELLFARN_SIM, "--api", "jack", "--name", "QF App Test", "--no-wire-speed",
+                      "--latency-ms", "1"});
     ASSERT_TRUE(sim.WaitForLine("ready"));
 
     ScriptedDialogs dialogs;
@@ -46,7 +46,8 @@ TEST(MainWindowOverJack, PingsFetchesSwitchesBanksAndGetsTheTable) {
 
     const auto status = [&] { return window.statusPanel0->text(); };
     // JACK reports a connection before it carries anything: ping until the unit answers.
-    for (int attempt = 0; attempt < 20 && !status().startsWith("The Quellfarn is online!"); ++attempt)
+    for (int attempt = 0; attempt < 20 && !status().startsWith("The Quellfarn is online!");
+         ++attempt)
         window.PingDevice();
     EXPECT_EQ(status(), "The Quellfarn is online! Your currently selected bank is: A");
 

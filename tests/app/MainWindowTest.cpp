@@ -6,10 +6,9 @@
 #include "midi/VirtualMidiService.h"
 #include "model/Protocol.h"
 #include "sim/SimulatedProcessor.h"
-
 #include "support/PumpUntil.h"
-#include "support/RecordingDevice.h"
 #include "support/QtPrinters.h"
+#include "support/RecordingDevice.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAction>
@@ -20,7 +19,6 @@
 #include <QMenuBar>
 #include <QStandardPaths>
 #include <QTest>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -39,12 +37,14 @@ Bytes Join(std::initializer_list<Bytes> parts) {
 struct MainRig {
     explicit MainRig(bool prePlenovaUnit = false, bool devices = true)
         : virtualDevices(service.AddBackend(std::make_unique<VirtualMidiService>())) {
-        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).removeRecursively();
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+            .removeRecursively();
         if (devices) {
             TSimulatorOptions options;
             options.PrePlenova = prePlenovaUnit;
             options.Latency = std::chrono::microseconds(500);
-            options.ByteTime = std::chrono::microseconds(40); // a cable 8 times faster than DIN MIDI
+            options.ByteTime =
+                std::chrono::microseconds(40); // a cable 8 times faster than DIN MIDI
             processor = AttachSimulatedProcessor(virtualDevices, options);
             virtualDevices.AddLoopback("Loop");
             virtualDevices.AttachDevice("Sink", sink);
@@ -121,7 +121,8 @@ TEST(MainWindow, BanksBypassTableAndBulkDumpReachTheUnit) {
     window.miSelectBank[2]->trigger();
     EXPECT_EQ(rig.Status(), "Bank C selected");
     EXPECT_EQ(window.CurrentBank, 0) << "selecting does not change what the unit last reported";
-    ASSERT_TRUE(PumpUntil([&] { return rig.Unit([](TPlenovaDevice& unit) { return unit.CurrentBank == 2; }); }));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return rig.Unit([](TPlenovaDevice& unit) { return unit.CurrentBank == 2; }); }));
     window.PingDevice();
     EXPECT_EQ(rig.Status(), "The Quellfarn is online! Your currently selected bank is: C");
     EXPECT_EQ(window.CurrentBank, 2);
@@ -129,10 +130,12 @@ TEST(MainWindow, BanksBypassTableAndBulkDumpReachTheUnit) {
     window.miBypass->trigger();
     EXPECT_TRUE(window.miBypass->isChecked());
     EXPECT_EQ(rig.Status(), "Bypass activation request sent");
-    ASSERT_TRUE(PumpUntil([&] { return rig.Unit([](TPlenovaDevice& unit) { return unit.Bypass; }); }));
+    ASSERT_TRUE(
+        PumpUntil([&] { return rig.Unit([](TPlenovaDevice& unit) { return unit.Bypass; }); }));
     window.miBypass->trigger();
     EXPECT_EQ(rig.Status(), "Bypass deactivation request sent");
-    ASSERT_TRUE(PumpUntil([&] { return rig.Unit([](TPlenovaDevice& unit) { return !unit.Bypass; }); }));
+    ASSERT_TRUE(
+        PumpUntil([&] { return rig.Unit([](TPlenovaDevice& unit) { return !unit.Bypass; }); }));
 
     window.miGetMptTable->trigger();
     ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 1; }));
@@ -142,7 +145,8 @@ TEST(MainWindow, BanksBypassTableAndBulkDumpReachTheUnit) {
     rig.processor->SetByteTime(std::chrono::microseconds(80));
     window.miGetBulkDump->trigger();
     const bool all = PumpUntil([&] { return rig.Log().size() == 201; }, 20000);
-    ASSERT_TRUE(all) << rig.Log().size() << " lines, lost " << window.MidiInput()->LostCount() << ": " << rig.Log().back().toStdString();
+    ASSERT_TRUE(all) << rig.Log().size() << " lines, lost " << window.MidiInput()->LostCount()
+                     << ": " << rig.Log().back().toStdString();
     EXPECT_EQ(rig.Log().filter("Sysex (258)").size(), 200);
     EXPECT_EQ(window.MidiInput()->LostCount(), 0u);
 }
@@ -170,20 +174,23 @@ TEST(MainWindow, PresetsAreRequestedByNumberOrByProgramChange) {
     window.RequestPreset();
     EXPECT_EQ(rig.Status(), "Requested preset #1");
     ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 14; }));
-    EXPECT_EQ(rig.sink->Received(), Join({{0xF0, 0x1A, 0, 0x13, 0x09, 0, 0, 0xF7}, {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}}));
+    EXPECT_EQ(rig.sink->Received(),
+              Join({{0xF0, 0x1A, 0, 0x13, 0x09, 0, 0, 0xF7}, {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}}));
 
     rig.sink->Clear();
     window.PresetIndex = 199;
     window.RequestPreset();
     EXPECT_EQ(rig.Status(), "Requested preset #200");
     ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 14; }));
-    EXPECT_EQ(rig.sink->Received(), Join({{0xF0, 0x1A, 0, 0x13, 0x09, 71, 1, 0xF7}, {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}}));
+    EXPECT_EQ(rig.sink->Received(),
+              Join({{0xF0, 0x1A, 0, 0x13, 0x09, 71, 1, 0xF7}, {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}}));
 
     rig.sink->Clear();
     window.LoopByPresetNumber = false;
     window.RequestPreset();
     ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 14; }));
-    EXPECT_EQ(rig.sink->Received(), Join({{0xB0, 0x00, 0x00, 0xB0, 0x20, 0x01, 0xC0, 71}, {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}}));
+    EXPECT_EQ(rig.sink->Received(), Join({{0xB0, 0x00, 0x00, 0xB0, 0x20, 0x01, 0xC0, 71},
+                                          {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}}));
 
     rig.sink->Clear();
     window.StopProcedure();
@@ -224,7 +231,8 @@ TEST(MainWindow, AsksTheUnitForItsCurrentPresetNumber) {
     EXPECT_EQ(window.QueryCurrentPresetNumber(), 150);
     rig.processor->SetMute(true);
     EXPECT_EQ(window.QueryCurrentPresetNumber(), -1);
-    EXPECT_EQ(window.PendingReplies, 1) << "an unanswered query stays pending until the next ping or tick";
+    EXPECT_EQ(window.PendingReplies, 1)
+        << "an unanswered query stays pending until the next ping or tick";
 }
 
 TEST(MainWindow, PrePlenovaModeChangesTheRequestsAndTheMenu) {
@@ -324,10 +332,11 @@ TEST(MainWindow, SettingsAtSetUpAndClose) {
             texts << (action->isSeparator() ? QString("-") : action->text());
         return texts;
     }();
-    EXPECT_EQ(items, (QStringList{"Get current preset only (F10)", "Get/Save each preset individually...",
-                                  "Print list of presets...", "Get preset bulk dump", "-", "Get MPT Table", "Bypass", "-",
-                                  "Select Bank &A", "Select Bank &B", "Select Bank &C", "Select Bank &D", "-",
-                                  "Use Pre-Plenova options"}));
+    EXPECT_EQ(items,
+              (QStringList{"Get current preset only (F10)", "Get/Save each preset individually...",
+                           "Print list of presets...", "Get preset bulk dump", "-", "Get MPT Table",
+                           "Bypass", "-", "Select Bank &A", "Select Bank &B", "Select Bank &C",
+                           "Select Bank &D", "-", "Use Pre-Plenova options"}));
     window.close();
     EXPECT_EQ(rig.settings.GetInteger("TMQReqDelay", false, -1), 1000);
     EXPECT_FALSE(rig.settings.GetBool("PRE_PLENOVA", false, true));

@@ -10,7 +10,6 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -23,7 +22,9 @@ QString ConfigFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 }
 
-QString SettingsFile() { return ConfigFolder() + QStringLiteral("/Tamrix Vonel/Quellfarn.ini"); }
+QString SettingsFile() {
+    return ConfigFolder() + QStringLiteral("/Tamrix Vonel/Quellfarn.ini");
+}
 
 QByteArray SettingsText() {
     QFile file(SettingsFile());
@@ -63,7 +64,8 @@ TEST_F(SettingsTest, EveryReadGivesItsDefaultWhenNothingIsStored) {
     EXPECT_FALSE(store.GetBool("PRE_PLENOVA", false, false));
     EXPECT_TRUE(store.GetBool("PRE_PLENOVA", false, true));
     EXPECT_EQ(store.GetStringAt(kPath + "\\Folders", "1", false), QString());
-    EXPECT_FALSE(QFile::exists(SettingsFile())) << "reads without can-create must not create the key";
+    EXPECT_FALSE(QFile::exists(SettingsFile()))
+        << "reads without can-create must not create the key";
 
     EXPECT_EQ(store.GetInteger("LPW", true, 460), 460);
     EXPECT_TRUE(QFile::exists(SettingsFile())) << "a read with can-create creates the key";
@@ -125,10 +127,12 @@ TEST_F(SettingsTest, OperationsOnAnEmptyPathAreRefused) {
 
 TEST_F(SettingsTest, AValueOfTheWrongTypeNamesTheValueThatFailed) {
     WriteSettingsText("[General]\nTMQReqDelay=soon\nPRE_PLENOVA=maybe\nLPW=460\n");
-    EXPECT_EQ(ErrorOf([&] { store.GetInteger("TMQReqDelay", true, 1000); }),
-              "Invalid data type for 'TMQReqDelay' Registry parameter \"TMQReqDelay\" read failed!");
-    EXPECT_EQ(ErrorOf([&] { store.GetBool("PRE_PLENOVA", true, false); }),
-              "Invalid data type for 'PRE_PLENOVA' Registry parameter \"PRE_PLENOVA\" read failed!");
+    EXPECT_EQ(
+        ErrorOf([&] { store.GetInteger("TMQReqDelay", true, 1000); }),
+        "Invalid data type for 'TMQReqDelay' Registry parameter \"TMQReqDelay\" read failed!");
+    EXPECT_EQ(
+        ErrorOf([&] { store.GetBool("PRE_PLENOVA", true, false); }),
+        "Invalid data type for 'PRE_PLENOVA' Registry parameter \"PRE_PLENOVA\" read failed!");
     EXPECT_EQ(store.GetInteger("LPW", true, 0), 460) << "the other values stay readable";
 }
 
@@ -147,7 +151,8 @@ TEST(SettingsLocation, KeyPathsMapToOneFileWithSubKeyGroups) {
     const TSettingsLocation main = SettingsLocationOf(TRootKey::CurrentUser, kPath);
     EXPECT_EQ(main.FileName, base + "/Tamrix Vonel/Quellfarn.ini");
     EXPECT_EQ(main.Group, QString());
-    const TSettingsLocation folders = SettingsLocationOf(TRootKey::CurrentUser, kPath + "\\Folders");
+    const TSettingsLocation folders =
+        SettingsLocationOf(TRootKey::CurrentUser, kPath + "\\Folders");
     EXPECT_EQ(folders.FileName, main.FileName);
     EXPECT_EQ(folders.Group, "Folders");
     EXPECT_FALSE(SettingsLocationOf(TRootKey::CurrentUser, "\\SOFTWARE\\").IsValid());
@@ -214,7 +219,8 @@ TEST(Text, ReplaceAllNeverRescansInsertedText) {
 
 TEST(Wait, ZeroStillProcessesPendingEventsOnce) {
     int runs = 0;
-    QMetaObject::invokeMethod(qApp, [&] { ++runs; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [&] { ++runs; }, Qt::QueuedConnection);
     WaitMilliseconds(0);
     EXPECT_EQ(runs, 1);
 }

@@ -4,14 +4,12 @@
 #include "app/Main.h"
 #include "base/qvSplashAbout.h"
 #include "base/qvUtility.h"
+#include "midi/FakeMidiService.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/VirtualMidiService.h"
-
-#include "midi/FakeMidiService.h"
-
 #include "support/PumpUntil.h"
-#include "support/RecordingDevice.h"
 #include "support/QtPrinters.h"
+#include "support/RecordingDevice.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAction>
@@ -30,11 +28,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
-
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <fstream>
 
 using testing::HasSubstr;
 
@@ -68,7 +64,9 @@ struct Explorer {
         window->memMsgBuf->setFocus();
         QTest::keyClicks(window->memMsgBuf, text);
     }
-    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { QTest::keyClick(window->memMsgBuf, static_cast<Qt::Key>(key), modifiers); }
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(window->memMsgBuf, static_cast<Qt::Key>(key), modifiers);
+    }
     QString Text() const { return window->memMsgBuf->toPlainText(); }
     void ChooseOutput(const QString& name) {
         for (QAction* item : window->miMIDIOut->actions())
@@ -101,7 +99,8 @@ struct Explorer {
 class ExplorerTest : public testing::Test {
 protected:
     void SetUp() override {
-        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).removeRecursively();
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+            .removeRecursively();
     }
 };
 } // namespace
@@ -127,7 +126,8 @@ TEST_F(ExplorerTest, TypingKeepsTheHexColumns) {
     explorer.window->SetMessageText("F07E");
     explorer.Key(Qt::Key_Right);
     explorer.Type("a");
-    EXPECT_EQ(explorer.Text(), "FA07E") << "in the second digit column before a non-blank, it inserts";
+    EXPECT_EQ(explorer.Text(), "FA07E")
+        << "in the second digit column before a non-blank, it inserts";
     explorer.Key(Qt::Key_Insert);
     EXPECT_EQ(explorer.window->statusPanel1->text(), "Insert");
 }
@@ -174,18 +174,21 @@ TEST_F(ExplorerTest, F9SendsTheBufferAsItStands) {
     PumpFor(50);
     ASSERT_EQ(explorer.sink->Received().size(), 12u) << explorer.sink->Chunks().size() << " chunks";
     const Bytes received = explorer.sink->Received();
-    EXPECT_EQ(Bytes(received.begin() + 6, received.end()), (Bytes{0x90, 0x3C, 0x64, 0x80, 0x3C, 0x00}))
+    EXPECT_EQ(Bytes(received.begin() + 6, received.end()),
+              (Bytes{0x90, 0x3C, 0x64, 0x80, 0x3C, 0x00}))
         << "no channel applied, nothing changed";
 
     window.SetMessageText("F0 7");
     window.miSend->trigger();
-    EXPECT_EQ(explorer.dialogs.Messages.back().Text, "Invalid hex message data (2 chars required to represent each byte)");
+    EXPECT_EQ(explorer.dialogs.Messages.back().Text,
+              "Invalid hex message data (2 chars required to represent each byte)");
     EXPECT_EQ(explorer.dialogs.Messages.back().Caption, "Sorry...");
     EXPECT_EQ(window.MessageByteCount, 6) << "the buffer keeps what it had";
 
     window.SetMessageText(QString("00 ").repeated(10001));
     window.miSend->trigger();
-    EXPECT_THAT(explorer.dialogs.Messages.back().Text.toStdString(), HasSubstr("at most 10000 bytes"));
+    EXPECT_THAT(explorer.dialogs.Messages.back().Text.toStdString(),
+                HasSubstr("at most 10000 bytes"));
     PumpFor(50);
     EXPECT_EQ(explorer.sink->Received().size(), 12u) << "nothing more was sent";
 }
@@ -222,9 +225,11 @@ TEST_F(ExplorerTest, FilesLoadUpTo10000BytesAndSaveExactly) {
     window.LoadFileIntoBuffer(larger);
     ASSERT_EQ(explorer.dialogs.Messages.size(), 1u);
     EXPECT_EQ(explorer.dialogs.Messages[0].Text,
-              larger + " filesize (10001 bytes) is too big for buffer.\nDo not save this file or data loss will occur!");
+              larger + " filesize (10001 bytes) is too big for buffer.\nDo not save this file or "
+                       "data loss will occur!");
     EXPECT_EQ(window.MessageByteCount, 10000);
-    EXPECT_EQ(explorer.Status(), "Read 10000 bytes from " + larger + " (filesize 10001 is too big for buffer)");
+    EXPECT_EQ(explorer.Status(),
+              "Read 10000 bytes from " + larger + " (filesize 10001 is too big for buffer)");
 
     window.LoadFileIntoBuffer(small);
     const QString saved = folder.filePath("saved.syx");
@@ -251,7 +256,8 @@ TEST_F(ExplorerTest, ADroppedFileLoadsTheFirstOne) {
     WriteFile(folder.filePath("first.syx"), 3, 0x7F);
     WriteFile(folder.filePath("second.syx"), 5);
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(folder.filePath("first.syx")), QUrl::fromLocalFile(folder.filePath("second.syx"))});
+    data.setUrls({QUrl::fromLocalFile(folder.filePath("first.syx")),
+                  QUrl::fromLocalFile(folder.filePath("second.syx"))});
     EXPECT_TRUE(window.acceptDrops());
     window.DropFiles(data.urls());
     EXPECT_EQ(window.LoadedFileName, folder.filePath("first.syx"));
@@ -266,7 +272,11 @@ TEST_F(ExplorerTest, TheMonitorKeeps500EventLinesAndItsCaptionTellsOfNewOnes) {
     window.AddLogLine("a progress line");
     for (int i = 0; i < 505; ++i)
         explorer.Inject({0xB0, 0x07, static_cast<std::uint8_t>(i % 128)});
-    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->item(window.lbxLog->count() - 1)->text().startsWith("Control Change B0 07 78"); }));
+    ASSERT_TRUE(PumpUntil([&] {
+        return window.lbxLog->item(window.lbxLog->count() - 1)
+            ->text()
+            .startsWith("Control Change B0 07 78");
+    }));
     EXPECT_EQ(window.lbxLog->count(), 500);
     EXPECT_EQ(window.lbxLog->item(0)->text().left(23), "Control Change B0 07 05")
         << "the progress line and the oldest events went";
@@ -278,7 +288,9 @@ TEST_F(ExplorerTest, TheMonitorKeeps500EventLinesAndItsCaptionTellsOfNewOnes) {
     sysex.front() = 0xF0;
     sysex.back() = 0xF7;
     explorer.Inject(sysex);
-    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->item(window.lbxLog->count() - 1)->text().startsWith("Sysex"); }));
+    ASSERT_TRUE(PumpUntil([&] {
+        return window.lbxLog->item(window.lbxLog->count() - 1)->text().startsWith("Sysex");
+    }));
     EXPECT_EQ(window.lbxLog->item(window.lbxLog->count() - 1)->text().size(), 255);
     EXPECT_EQ(window.SelectedEvent()->SysexSize, 100) << "the whole message stays with its line";
 
@@ -339,7 +351,8 @@ TEST_F(ExplorerTest, LostInputIsReportedNotHidden) {
     explorer.Inject(flood); // more than the input queue holds, before the window can take any
     ASSERT_TRUE(PumpUntil([&] {
         const QStringList lines = explorer.LogLines();
-        return std::any_of(lines.begin(), lines.end(), [](const QString& line) { return line.contains("lost"); });
+        return std::any_of(lines.begin(), lines.end(),
+                           [](const QString& line) { return line.contains("lost"); });
     }));
     EXPECT_THAT(explorer.LogLines().filter("lost").front().toStdString(),
                 testing::MatchesRegex("[0-9]+ MIDI in message\\(s\\) lost: .*"));
@@ -362,7 +375,8 @@ TEST_F(ExplorerTest, DeviceMenusOpenTheStoredDevicesAndKeepTheChoices) {
 
         explorer.ChooseInput("Loop A");
         EXPECT_EQ(explorer.Status(), "Loop A opened for input");
-        EXPECT_EQ(window.MidiOutput()->PortState(), TMidiOutput::State::Open) << "the output stays open";
+        EXPECT_EQ(window.MidiOutput()->PortState(), TMidiOutput::State::Open)
+            << "the output stays open";
         window.miChannel[9]->trigger();
         EXPECT_EQ(explorer.settings.GetInteger("MIDI_OUT_CH", false, -1), 9);
         EXPECT_TRUE(window.miChannel[9]->isChecked());
@@ -394,7 +408,8 @@ TEST_F(ExplorerTest, WithoutDevicesTheUserIsTold) {
     EXPECT_EQ(explorer.dialogs.Messages[0].Text,
               "No MIDI input device can be detected. Please consult your system documentation\r\n"
               "for proper installation and configuration of MIDI devices.");
-    EXPECT_TRUE(explorer.dialogs.Messages[1].Text.startsWith("No MIDI output device can be detected. "));
+    EXPECT_TRUE(
+        explorer.dialogs.Messages[1].Text.startsWith("No MIDI output device can be detected. "));
     EXPECT_FALSE(window.miMIDIIn->isEnabled());
     EXPECT_FALSE(window.miMIDIOut->isEnabled());
     EXPECT_EQ(explorer.Status(), "No MIDI devices found - check installation");
@@ -437,9 +452,11 @@ TEST_F(ExplorerTest, TheFilePaneListsSortsAndNavigates) {
             all << window.lvwFileList->topLevelItem(i)->text(0);
         return all;
     };
-    EXPECT_EQ(names(), (QStringList{"Alpha", "inner", "A.syx", "b.syx"})) << "folders first, by upper-cased name";
+    EXPECT_EQ(names(), (QStringList{"Alpha", "inner", "A.syx", "b.syx"}))
+        << "folders first, by upper-cased name";
     window.SortByColumn(0);
-    EXPECT_EQ(names(), (QStringList{"b.syx", "A.syx", "inner", "Alpha"})) << "the same column again reverses";
+    EXPECT_EQ(names(), (QStringList{"b.syx", "A.syx", "inner", "Alpha"}))
+        << "the same column again reverses";
     window.SortByColumn(1);
     EXPECT_EQ(names().mid(0, 2), (QStringList{"A.syx", "b.syx"})) << "by size, still descending";
     EXPECT_EQ(window.lvwFileList->topLevelItem(0)->text(1), "1 KB");
@@ -478,7 +495,8 @@ TEST_F(ExplorerTest, FilesAreRenamedDeletedAndSentFromThePane) {
     item("one.syx")->setText(0, "uno.syx");
     EXPECT_TRUE(QFile::exists(root.filePath("uno.syx")));
     item("uno.syx")->setText(0, "no/such/folder.syx");
-    EXPECT_EQ(explorer.dialogs.Messages.back().Text, "Filename could not be changed to no/such/folder.syx; (reverted to uno.syx)");
+    EXPECT_EQ(explorer.dialogs.Messages.back().Text,
+              "Filename could not be changed to no/such/folder.syx; (reverted to uno.syx)");
     EXPECT_EQ(explorer.dialogs.Messages.back().Caption, "Error renaming file");
     EXPECT_NE(item("uno.syx"), nullptr);
 

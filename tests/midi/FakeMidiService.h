@@ -36,7 +36,8 @@ public:
         name = Inputs[id];
         return MMSYSERR_NOERROR;
     }
-    MMRESULT InOpen(HMIDI& handle, unsigned, MidiDriverCallback callback, std::uintptr_t instance) override {
+    MMRESULT InOpen(HMIDI& handle, unsigned, MidiDriverCallback callback,
+                    std::uintptr_t instance) override {
         if (MMRESULT r = Result("InOpen"))
             return r;
         handle = 7;
@@ -99,7 +100,8 @@ public:
         name = Outputs[static_cast<std::size_t>(id)];
         return MMSYSERR_NOERROR;
     }
-    MMRESULT OutOpen(HMIDI& handle, int, MidiDriverCallback callback, std::uintptr_t instance) override {
+    MMRESULT OutOpen(HMIDI& handle, int, MidiDriverCallback callback,
+                     std::uintptr_t instance) override {
         if (MMRESULT r = Result("OutOpen"))
             return r;
         handle = 9;

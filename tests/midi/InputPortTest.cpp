@@ -1,10 +1,9 @@
 // The input port: device selection, buffers, and what arrives as events.
 
+#include "midi/FakeMidiService.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/MidiIn.h"
 #include "midi/VirtualMidiService.h"
-
-#include "midi/FakeMidiService.h"
 #include "support/ErrorOf.h"
 #include "support/PumpUntil.h"
 
@@ -121,7 +120,9 @@ TEST(InputPort, MessagesWithoutAFreeBufferOrQueueSlotAreCounted) {
 
     handler(*input.port);
     input.port->OnMidiInput = handler;
-    EXPECT_EQ(input.Received(), (std::vector<Bytes>{{0xF0, 0x00, 0xF7}, {0xF0, 0x01, 0xF7}, {0x90, 0x00, 0x40}, {0x90, 0x01, 0x40}}));
+    EXPECT_EQ(input.Received(),
+              (std::vector<Bytes>{
+                  {0xF0, 0x00, 0xF7}, {0xF0, 0x01, 0xF7}, {0x90, 0x00, 0x40}, {0x90, 0x01, 0x40}}));
     input.Inject({0xF0, 0x09, 0xF7}); // buffers were lent again
     ASSERT_TRUE(input.WaitFor(5));
     EXPECT_EQ(BytesOf(*input.events[4]), (Bytes{0xF0, 0x09, 0xF7}));
@@ -157,7 +158,8 @@ TEST(InputPort, SelectionByIndexAndName) {
         EXPECT_EQ(none.DeviceCount(), 0);
         EXPECT_EQ(none.ProductName(), QString());
         EXPECT_EQ(none.DeviceID(), 0);
-        EXPECT_EQ(ErrorOf([&] { none.SetProductName("Loop A"); }), "The MIDI device number is out of range.")
+        EXPECT_EQ(ErrorOf([&] { none.SetProductName("Loop A"); }),
+                  "The MIDI device number is out of range.")
             << "with no device the service's text for device 0";
     }
     devices.AddLoopback("Loop A");
@@ -170,15 +172,19 @@ TEST(InputPort, SelectionByIndexAndName) {
     EXPECT_EQ(ErrorOf([&] { port.SetDeviceID(2); }), "Invalid device ID");
     EXPECT_EQ(port.DeviceID(), 1);
     EXPECT_EQ(port.ProductName(), "Loop B");
-    EXPECT_EQ(ErrorOf([&] { port.SetProductName("loop b"); }), "MIDI Input Device loop b not installed ");
+    EXPECT_EQ(ErrorOf([&] { port.SetProductName("loop b"); }),
+              "MIDI Input Device loop b not installed ");
     port.SetDeviceID(0);
     EXPECT_EQ(port.ProductName(), "Loop A");
 
     port.OpenDevice();
     EXPECT_EQ(ErrorOf([&] { port.SetDeviceID(1); }), "Change to DeviceID while device was open");
-    EXPECT_EQ(ErrorOf([&] { port.SetProductName("Loop B"); }), "Change to ProductName while device was open");
-    EXPECT_EQ(ErrorOf([&] { port.SetSysexBufferSize(10); }), "Change to SysexBufferSize while device was open");
-    EXPECT_EQ(ErrorOf([&] { port.SetSysexBufferCount(2); }), "Change to SysexBuffercount while device was open");
+    EXPECT_EQ(ErrorOf([&] { port.SetProductName("Loop B"); }),
+              "Change to ProductName while device was open");
+    EXPECT_EQ(ErrorOf([&] { port.SetSysexBufferSize(10); }),
+              "Change to SysexBufferSize while device was open");
+    EXPECT_EQ(ErrorOf([&] { port.SetSysexBufferCount(2); }),
+              "Change to SysexBuffercount while device was open");
     port.CloseDevice();
     port.CloseDevice(); // closing twice does nothing
     EXPECT_EQ(port.PendingCount(), 0);
@@ -227,13 +233,15 @@ TEST(InputPort, FailuresLeaveThePortClosedWithTheServiceText) {
     FakeMidiService service;
     TMidiInput port(service);
     service.Fail["InOpen"] = MMSYSERR_ALLOCATED;
-    EXPECT_EQ(ErrorOf([&] { port.OpenDevice(); }), "The MIDI device is already in use or could not be opened.");
+    EXPECT_EQ(ErrorOf([&] { port.OpenDevice(); }),
+              "The MIDI device is already in use or could not be opened.");
     EXPECT_EQ(port.PortState(), TPortState::Closed);
     EXPECT_EQ(port.Error(), MMSYSERR_ALLOCATED);
 
     service.Fail.clear();
     service.Fail["InAddBuffer"] = MMSYSERR_NOMEM;
-    EXPECT_EQ(ErrorOf([&] { port.OpenDevice(); }), "There is not enough memory for the MIDI operation.");
+    EXPECT_EQ(ErrorOf([&] { port.OpenDevice(); }),
+              "There is not enough memory for the MIDI operation.");
     EXPECT_EQ(port.PortState(), TPortState::Closed);
     EXPECT_TRUE(service.Closed) << "the half-opened device was given back";
     EXPECT_EQ(port.PendingCount(), 0);

@@ -4,14 +4,11 @@
 #include "midi/MidiIn.h"
 #include "midi/MidiOut.h"
 #include "midi/RtMidiService.h"
-
 #include "support/PumpUntil.h"
 
-#include <rtmidi/RtMidi.h>
-
 #include <gtest/gtest.h>
-
 #include <mutex>
+#include <rtmidi/RtMidi.h>
 
 namespace {
 using Bytes = std::vector<std::uint8_t>;
@@ -68,7 +65,8 @@ TEST(JackTransport, DumpsAndChannelMessagesCrossIntactBothWays) {
         while (sender.PendingCount() > 0)
             events.push_back(sender.ReadEvent());
     };
-    ASSERT_NO_THROW(input.SetProductName("peer-out:to-quellfarn")) << "the peer's port is listed by name";
+    ASSERT_NO_THROW(input.SetProductName("peer-out:to-quellfarn"))
+        << "the peer's port is listed by name";
     input.SetSysexBufferSize(16384);
     input.OpenDevice();
     input.StartInput();
@@ -90,7 +88,8 @@ TEST(JackTransport, DumpsAndChannelMessagesCrossIntactBothWays) {
     events.clear();
     peer.Clear();
 
-    const std::vector<Bytes> messages{Sysex(258, 1), Sysex(406, 2), Sysex(10000, 3), {0x90, 0x3C, 0x64}, {0xC0, 0x05}};
+    const std::vector<Bytes> messages{
+        Sysex(258, 1), Sysex(406, 2), Sysex(10000, 3), {0x90, 0x3C, 0x64}, {0xC0, 0x05}};
     // Each message is sent again if it does not arrive: a busy machine can hold up or lose one
     // in the JACK graph. What arrives must arrive intact.
     for (const Bytes& message : messages) {
@@ -104,7 +103,9 @@ TEST(JackTransport, DumpsAndChannelMessagesCrossIntactBothWays) {
     ASSERT_EQ(events.size(), messages.size());
     for (std::size_t i = 0; i < 3; ++i) {
         ASSERT_TRUE(events[i]->SysexData);
-        EXPECT_EQ(Bytes(events[i]->SysexData.get(), events[i]->SysexData.get() + events[i]->SysexSize), messages[i])
+        EXPECT_EQ(
+            Bytes(events[i]->SysexData.get(), events[i]->SysexData.get() + events[i]->SysexSize),
+            messages[i])
             << "SysEx " << i;
     }
     EXPECT_EQ(events[3]->StatusByte, 0x90);
@@ -114,7 +115,9 @@ TEST(JackTransport, DumpsAndChannelMessagesCrossIntactBothWays) {
     EXPECT_EQ(events[4]->DataByte1, 0x05);
 
     for (std::size_t i = 0; i < events.size(); ++i) {
-        const Bytes expected = i < 3 ? messages[i] : i == 3 ? Bytes{0x90, 0x3C, 0x64} : Bytes{0xC0, 0x05};
+        const Bytes expected = i < 3    ? messages[i]
+                               : i == 3 ? Bytes{0x90, 0x3C, 0x64}
+                                        : Bytes{0xC0, 0x05};
         Bytes got;
         for (int attempt = 0; attempt < 5 && got.empty(); ++attempt) {
             peer.Clear();

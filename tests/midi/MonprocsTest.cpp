@@ -5,7 +5,8 @@
 #include <gtest/gtest.h>
 
 namespace {
-TMyMidiEvent Short(std::uint8_t status, std::uint8_t data1 = 0, std::uint8_t data2 = 0, std::uint32_t time = 0) {
+TMyMidiEvent Short(std::uint8_t status, std::uint8_t data1 = 0, std::uint8_t data2 = 0,
+                   std::uint32_t time = 0) {
     TMyMidiEvent event;
     event.StatusByte = status;
     event.DataByte1 = data1;
@@ -18,7 +19,8 @@ TMyMidiEvent Short(std::uint8_t status, std::uint8_t data1 = 0, std::uint8_t dat
 TEST(EventText, ChannelMessages) {
     EXPECT_EQ(EventToText(Short(0x90, 0x3C, 0x64, 123456)), "Note On 90 3C 64     0001E240");
     EXPECT_EQ(EventToText(Short(0xCF, 0x07)), "Program Change CF 07     00000000");
-    EXPECT_EQ(EventToText(Short(0xD3, 0x40, 0x11, 0xFFFFFFFF)), "Channel Aftertouch D3 40     FFFFFFFF");
+    EXPECT_EQ(EventToText(Short(0xD3, 0x40, 0x11, 0xFFFFFFFF)),
+              "Channel Aftertouch D3 40     FFFFFFFF");
     EXPECT_EQ(EventToText(Short(0xEF, 0x00, 0x40, 0x10000)), "Pitch Bend EF 00 40     00010000");
     EXPECT_EQ(EventToText(Short(0xA1, 1, 2)), "Key Aftertouch A1 01 02     00000000");
     EXPECT_EQ(EventLength(Short(0xCF)), 2);

@@ -1,11 +1,10 @@
 // The output port: selection, sending, and the release of long-message buffers.
 
+#include "midi/FakeMidiService.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/MidiIn.h"
 #include "midi/MidiOut.h"
 #include "midi/VirtualMidiService.h"
-
-#include "midi/FakeMidiService.h"
 #include "support/ErrorOf.h"
 #include "support/PumpUntil.h"
 #include "support/RecordingDevice.h"
@@ -33,13 +32,15 @@ TEST(OutputPort, SelectionByNameIndexAndMapper) {
     port.SetProductName("MIDI Mapper");
     EXPECT_EQ(port.DeviceID(), -1);
     EXPECT_EQ(ErrorOf([&] { port.SetDeviceID(2); }), "Invalid device ID");
-    EXPECT_EQ(ErrorOf([&] { port.SetProductName("Plenova"); }), "MIDI output Device Plenova not installed");
+    EXPECT_EQ(ErrorOf([&] { port.SetProductName("Plenova"); }),
+              "MIDI output Device Plenova not installed");
     EXPECT_EQ(port.PortState(), TMidiOutput::State::Closed);
 
     EXPECT_FALSE(port.CloseDevice()) << "closing a closed port is no error";
     EXPECT_TRUE(port.OpenDevice());
     EXPECT_EQ(ErrorOf([&] { port.SetDeviceID(0); }), "Change to DeviceID while device was open");
-    EXPECT_EQ(ErrorOf([&] { port.SetProductName("Loop A"); }), "Change to ProductName while device was open");
+    EXPECT_EQ(ErrorOf([&] { port.SetProductName("Loop A"); }),
+              "Change to ProductName while device was open");
     EXPECT_TRUE(port.CloseDevice());
 }
 
@@ -67,7 +68,8 @@ TEST(OutputPort, LongMessagesGoOutAsTheyStandAndAreReleasedWhenDone) {
     ASSERT_TRUE(PumpUntil([&] { return done == 2 && recorder->Chunks().size() == 4; }));
     EXPECT_EQ(port.InFlight(), 0u) << "both holders released";
     dump[5] = 0x22;
-    EXPECT_EQ(recorder->Chunks(), (std::vector<Bytes>{dump, {0x90, 0x3C, 0x64}, {0x80, 0x3C, 0x00}, {0xC0, 0x05}}));
+    EXPECT_EQ(recorder->Chunks(),
+              (std::vector<Bytes>{dump, {0x90, 0x3C, 0x64}, {0x80, 0x3C, 0x00}, {0xC0, 0x05}}));
 }
 
 TEST(OutputPort, SendEventChoosesLongOrShortAndNeedsAnOpenPort) {
@@ -101,7 +103,8 @@ TEST(OutputPort, FailuresRaiseTheServiceTextAndKeepNothing) {
     TMidiOutput port(service);
     port.SetDeviceID(0);
     service.Fail["OutOpen"] = MMSYSERR_ALLOCATED;
-    EXPECT_EQ(ErrorOf([&] { port.OpenDevice(); }), "The MIDI device is already in use or could not be opened.");
+    EXPECT_EQ(ErrorOf([&] { port.OpenDevice(); }),
+              "The MIDI device is already in use or could not be opened.");
     EXPECT_EQ(port.PortState(), TMidiOutput::State::Closed);
 
     service.Fail.clear();
@@ -111,7 +114,8 @@ TEST(OutputPort, FailuresRaiseTheServiceTextAndKeepNothing) {
     EXPECT_EQ(ErrorOf([&] { port.SendLong(bytes.data(), 2); }), "The MIDI device is busy.");
     EXPECT_EQ(port.InFlight(), 0u);
     service.Fail["OutLongMsg"] = 999;
-    EXPECT_EQ(ErrorOf([&] { port.SendLong(bytes.data(), 2); }), "Specified error number is out of range");
+    EXPECT_EQ(ErrorOf([&] { port.SendLong(bytes.data(), 2); }),
+              "Specified error number is out of range");
 }
 
 TEST(OutputPort, ALoopbackCarriesWhatTheOutputSendsToTheInput) {

@@ -5,11 +5,9 @@
 #include "midi/Delphmcb.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/RtMidiService.h"
-
 #include "support/PumpUntil.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <thread>
 
@@ -83,7 +81,8 @@ TEST(EventQueue, ConcurrentProducerAndConsumerLoseAndReorderNothing) {
         QueueItem out;
         if (!QueuePeek(queue.get(), out))
             continue;
-        inOrder = inOrder && out.TimeStamp == expected && out.PackedMessage == Item(expected).PackedMessage;
+        inOrder = inOrder && out.TimeStamp == expected &&
+                  out.PackedMessage == Item(expected).PackedMessage;
         QueueDrop(queue.get());
         ++expected;
     }
@@ -94,15 +93,16 @@ TEST(EventQueue, ConcurrentProducerAndConsumerLoseAndReorderNothing) {
 
 namespace {
 struct CallbackRig {
-    CallbackRig() : queue(QueueCreate(4)), window([this](unsigned message, std::uintptr_t) {
-        if (message == MIM_DATA) {
-            link.WakePending = false;
-            ++wakeUps;
-        } else if (message == WM_USER) {
-            link.OverflowPending = false;
-            ++overflows;
-        }
-    }) {
+    CallbackRig()
+        : queue(QueueCreate(4)), window([this](unsigned message, std::uintptr_t) {
+              if (message == MIM_DATA) {
+                  link.WakePending = false;
+                  ++wakeUps;
+              } else if (message == WM_USER) {
+                  link.OverflowPending = false;
+                  ++overflows;
+              }
+          }) {
         link.Queue = queue.get();
         link.NotifyWindow = &window;
     }
@@ -180,12 +180,14 @@ TEST(SplitMidiMessages, CutsAtMessageBoundariesWithoutChangingBytes) {
                                   0x02, 0xF7, 0xFA, 0xB0, 0x07, 0x64, 0xF6, 0x90, 0x40};
     const auto pieces = SplitMidiMessages(bytes, sizeof bytes);
     using Piece = std::pair<std::size_t, std::size_t>;
-    EXPECT_EQ(pieces, (std::vector<Piece>{{0, 3}, {3, 2}, {5, 2}, {7, 5}, {12, 1}, {13, 3}, {16, 1}, {17, 2}}));
+    EXPECT_EQ(pieces, (std::vector<Piece>{
+                          {0, 3}, {3, 2}, {5, 2}, {7, 5}, {12, 1}, {13, 3}, {16, 1}, {17, 2}}));
 }
 
 TEST(PortNames, StayTheSameAcrossRuns) {
     EXPECT_EQ(StablePortName("UM-ONE:UM-ONE MIDI 1 24:0"), "UM-ONE:UM-ONE MIDI 1");
-    EXPECT_EQ(StablePortName("Quellfarn Plenova (simulated)-01:MIDI out"), "Quellfarn Plenova (simulated):MIDI out");
+    EXPECT_EQ(StablePortName("Quellfarn Plenova (simulated)-01:MIDI out"),
+              "Quellfarn Plenova (simulated):MIDI out");
     EXPECT_EQ(StablePortName("Synth-2:out"), "Synth-2:out") << "only JACK's two-digit suffix goes";
     EXPECT_EQ(StablePortName("a2j:Midi Through [14] (capture): Midi Through Port-0"),
               "a2j:Midi Through [14] (capture): Midi Through Port-0");

@@ -3,10 +3,9 @@
 #include "model/EffectCatalogue.h"
 #include "model/ParameterTable.h"
 
+#include <algorithm>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace {
 std::vector<int> Area(const TPreset& preset) {
@@ -36,12 +35,15 @@ struct ModeGuard {
 } // namespace
 
 TEST(Catalogue, CountsGlobalNumbersAndDefaultsAgreeWithTheProcessor) {
-    const std::vector<int> counts{1, 5, 5, 6, 2, 2, 1, 6, 6, 7, 5, 5, 5, 6, 6, 4, 4, 7, 7, 6, 6, 9, 4, 5, 9};
-    const std::vector<int> firsts{38,  39,  44,  49,  55,  57,  59,  60,  66,  72,  79,  84, 89,
-                                  94,  100, 106, 110, 114, 121, 128, 134, 140, 149, 153, 158};
+    const std::vector<int> counts{1, 5, 5, 6, 2, 2, 1, 6, 6, 7, 5, 5, 5,
+                                  6, 6, 4, 4, 7, 7, 6, 6, 9, 4, 5, 9};
+    const std::vector<int> firsts{38, 39,  44,  49,  55,  57,  59,  60,  66,  72,  79,  84, 89,
+                                  94, 100, 106, 110, 114, 121, 128, 134, 140, 149, 153, 158};
     for (int e = 0; e < kDigitalEffectTotal; ++e) {
-        EXPECT_EQ(DigitalParameterCount(e), counts[static_cast<std::size_t>(e)]) << DigitalEffectName(e);
-        EXPECT_EQ(FirstGlobalNumber(e), firsts[static_cast<std::size_t>(e)]) << DigitalEffectName(e);
+        EXPECT_EQ(DigitalParameterCount(e), counts[static_cast<std::size_t>(e)])
+            << DigitalEffectName(e);
+        EXPECT_EQ(FirstGlobalNumber(e), firsts[static_cast<std::size_t>(e)])
+            << DigitalEffectName(e);
     }
     EXPECT_EQ(FirstGlobalNumber(24) + 9 - 1, 166);
     EXPECT_EQ(DigitalEffectDefaults(9), (std::vector<int>{1, 0, 17, 2, 4, 3, 63}));
@@ -69,7 +71,8 @@ TEST(Catalogue, ANewRecordGetsGroupZeroWithItsDefaults) {
     TPreset preset;
     DetermineDigitalGroup(preset, {});
     EXPECT_EQ(preset.DigitalGroup, 0);
-    EXPECT_EQ(Area(preset), (std::vector<int>{30, 50, 0, 25, 0, 28, 0, 63, 4, 22, 20, 48, 63, 31, 40, 0, 0, 0}));
+    EXPECT_EQ(Area(preset),
+              (std::vector<int>{30, 50, 0, 25, 0, 28, 0, 63, 4, 22, 20, 48, 63, 31, 40, 0, 0, 0}));
     EXPECT_THAT(preset.DigitalOn, testing::Each(false));
 }
 
@@ -105,8 +108,8 @@ TEST(Catalogue, MovingFromGroup13To16KeepsTheSurvivorsValues) {
     preset.PerfMIDI[1]->Parameter = 38 + 1 + 1;         // Regen DDL L's second: leaves
     DetermineDigitalGroup(preset, {"Low Pass", "Regen DDL S", "Reverb 1", "Flanger", "Tremolo"});
     EXPECT_EQ(preset.DigitalGroup, 16);
-    EXPECT_EQ(Area(preset), (std::vector<int>{100, 20, 0, 48, 63, 105, 106, 107, 108, 109, 110, 111, 112, 113,
-                                              114, 115, 116, 117}));
+    EXPECT_EQ(Area(preset), (std::vector<int>{100, 20, 0, 48, 63, 105, 106, 107, 108, 109, 110, 111,
+                                              112, 113, 114, 115, 116, 117}));
     EXPECT_EQ(preset.PerfMIDI[0]->Parameter, 38 + 1 + 4 + 6 + 2) << "still the flanger's speed";
     EXPECT_FALSE(preset.PerfInUse[1]);
     EXPECT_EQ(preset.PerfMIDI[1]->Parameter, 0);
@@ -130,7 +133,8 @@ TEST(Catalogue, EveryGroupChangeKeepsValuesAndAssignmentsInLine) {
             DetermineDigitalGroup(preset, NamesOf(to));
             const int group = preset.DigitalGroup;
             if (group == from) { // nothing moves when the group stays
-                ASSERT_EQ(preset.PerfInUse, (std::array<bool, kPerfMidiCount>{true, true, true, true, true, true, true, true}));
+                ASSERT_EQ(preset.PerfInUse, (std::array<bool, kPerfMidiCount>{
+                                                true, true, true, true, true, true, true, true}));
                 continue;
             }
             ASSERT_TRUE(std::all_of(GroupRow(to).begin(), GroupRow(to).end(),
@@ -149,9 +153,12 @@ TEST(Catalogue, EveryGroupChangeKeepsValuesAndAssignmentsInLine) {
                 }
                 const std::vector<int> defaults = DigitalEffectDefaults(effect);
                 for (int k = 0; k < DigitalParameterCount(effect); ++k) {
-                    const int expected = shared ? 100 + oldStart - kDigitalAreaStart + k : defaults[static_cast<std::size_t>(k)];
-                    ASSERT_EQ(preset.ParameterValues[static_cast<std::size_t>(newStart + k)], expected)
-                        << from << " -> " << group << ", " << DigitalEffectName(effect) << " #" << k;
+                    const int expected = shared ? 100 + oldStart - kDigitalAreaStart + k
+                                                : defaults[static_cast<std::size_t>(k)];
+                    ASSERT_EQ(preset.ParameterValues[static_cast<std::size_t>(newStart + k)],
+                              expected)
+                        << from << " -> " << group << ", " << DigitalEffectName(effect) << " #"
+                        << k;
                 }
                 newStart += DigitalParameterCount(effect);
             }
@@ -159,13 +166,15 @@ TEST(Catalogue, EveryGroupChangeKeepsValuesAndAssignmentsInLine) {
                 const int global = globals[static_cast<std::size_t>(i)];
                 const bool inUse = preset.PerfInUse[static_cast<std::size_t>(i)];
                 if (inUse)
-                    ASSERT_EQ(PerfParameterToGlobal(preset, i), global) << from << " -> " << group << " #" << i;
+                    ASSERT_EQ(PerfParameterToGlobal(preset, i), global)
+                        << from << " -> " << group << " #" << i;
                 else
                     ASSERT_EQ(preset.PerfMIDI[static_cast<std::size_t>(i)]->Parameter, 0);
                 bool holderStays = false;
                 for (int effect : GroupRow(group))
                     holderStays = holderStays || (global >= FirstGlobalNumber(effect) &&
-                                                  global < FirstGlobalNumber(effect) + DigitalParameterCount(effect));
+                                                  global < FirstGlobalNumber(effect) +
+                                                               DigitalParameterCount(effect));
                 ASSERT_EQ(inUse, holderStays) << from << " -> " << group << " #" << i;
             }
         }
@@ -179,7 +188,8 @@ TEST(Catalogue, AnAssignmentBeyondTheLastBlockIsFreedOnTheNextChange) {
     const int global = PerfParameterToGlobal(preset, 0);
     for (int g = 0; g < kDigitalGroupTotal; ++g)
         for (int e : GroupRow(g))
-            EXPECT_FALSE(global >= FirstGlobalNumber(e) && global < FirstGlobalNumber(e) + DigitalParameterCount(e));
+            EXPECT_FALSE(global >= FirstGlobalNumber(e) &&
+                         global < FirstGlobalNumber(e) + DigitalParameterCount(e));
     DetermineDigitalGroup(preset, {"Chorus"});
     EXPECT_FALSE(preset.PerfInUse[0]);
 
@@ -214,6 +224,7 @@ TEST(Catalogue, AvailableEffectsAreThoseThatShareAGroupWithTheSelection) {
     TPreset preset;
     DetermineDigitalGroup(preset, {"Reverb 3"});
     EXPECT_EQ(preset.DigitalGroup, 27);
-    EXPECT_EQ(AvailableDigitalEffects(preset, {"Reverb 3"}), (std::vector<std::string>{"Low Pass", "Regen DDL S"}));
+    EXPECT_EQ(AvailableDigitalEffects(preset, {"Reverb 3"}),
+              (std::vector<std::string>{"Low Pass", "Regen DDL S"}));
     EXPECT_EQ(AvailableDigitalEffects(preset, {}).size(), 25u);
 }

@@ -1,19 +1,23 @@
 // The preset record and its dump.
 
-#include "model/EffectCatalogue.h"
 #include "model/Preset.h"
+
+#include "model/EffectCatalogue.h"
 #include "model/SplitByte.h"
 #include "model/StreamList.h"
 
 #include <gtest/gtest.h>
-
 #include <random>
 #include <sstream>
 
 namespace {
-TBytes Pair(int lo, int hi) { return {static_cast<std::uint8_t>(lo), static_cast<std::uint8_t>(hi)}; }
+TBytes Pair(int lo, int hi) {
+    return {static_cast<std::uint8_t>(lo), static_cast<std::uint8_t>(hi)};
+}
 
-void Append(TBytes& to, const TBytes& more) { to.insert(to.end(), more.begin(), more.end()); }
+void Append(TBytes& to, const TBytes& more) {
+    to.insert(to.end(), more.begin(), more.end());
+}
 
 std::stringstream StreamOf(const TBytes& bytes) {
     return std::stringstream(std::string(bytes.begin(), bytes.end()));
@@ -21,7 +25,9 @@ std::stringstream StreamOf(const TBytes& bytes) {
 
 // A record with every field set from the generator, as a processor might send it.
 TPreset RandomPreset(std::mt19937& random) {
-    auto draw = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    auto draw = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
     TPreset preset;
     for (auto& state : preset.K27States)
         state = draw(0, 1) == 1;
@@ -56,8 +62,8 @@ TEST(PresetDump, ANewRecordEncodesByteForByte) {
     TBytes expected{0xF0, 0x1A, 0x05, 0x13, 0x05, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     for (int i = 0; i < 3; ++i)
         Append(expected, Pair(0x1F, 0));
-    for (int value : {0, 1, 1, 24, 3, 1, 3, 47, 23, 5, 5, 15, 15, 15, 31, 10, 0, 0, 0, 28, 5, 35, 15,
-                      6, 6, 6, 6, 6, 6, 6, 0, 3, 3, 45})
+    for (int value : {0, 1, 1,  24, 3,  1,  3, 47, 23, 5, 5, 15, 15, 15, 31, 10, 0,
+                      0, 0, 28, 5,  35, 15, 6, 6,  6,  6, 6, 6,  6,  0,  3,  3,  45})
         Append(expected, Pair(value, 0));
     for (int value : {30, 50, 0, 25, 0, 28, 0, 63, 4, 22, 20, 48, 63, 31, 40, 0, 0, 0})
         Append(expected, Pair(value, 0));
@@ -215,7 +221,7 @@ TEST(PresetDump, FlagGroupsAndBitChecks) {
 
 TEST(PresetDump, AnAssignmentCarriesItsParametersPresentValue) {
     TPreset preset;
-    preset.PerfMIDI[0]->Parameter = 7; // slot 6, compressor drive
+    preset.PerfMIDI[0]->Parameter = 7;  // slot 6, compressor drive
     preset.PerfMIDI[1]->Parameter = 99; // damaged: names nothing
     preset.ParameterValues[6] = 20;
     const TBytes bytes = preset.Encode();

@@ -1,11 +1,11 @@
 // The processor's messages, and the program table message.
 
-#include "model/Mpt.h"
-#include "model/Preset.h"
 #include "model/Protocol.h"
 
-#include <gtest/gtest.h>
+#include "model/Mpt.h"
+#include "model/Preset.h"
 
+#include <gtest/gtest.h>
 #include <sstream>
 
 namespace {
@@ -87,12 +87,16 @@ TEST(Messages, RequestsAreClassifiedForTheProcessor) {
     EXPECT_EQ(ClassifyRequest(StorePresetMessage(0, 150)).Index, 149);
     EXPECT_EQ(ClassifyRequest(RequestParameterMessage(0, 9)).Address, 9);
     EXPECT_EQ(ClassifyRequest(SetBypassMessage(0, true)).Kind, TRequestKind::SetParameter);
-    EXPECT_EQ(ClassifyRequest(RequestCurrentPresetMessage(0)).Kind, TRequestKind::RequestCurrentPreset);
+    EXPECT_EQ(ClassifyRequest(RequestCurrentPresetMessage(0)).Kind,
+              TRequestKind::RequestCurrentPreset);
     EXPECT_EQ(ClassifyRequest(RequestAllPresetsMessage(0)).Kind, TRequestKind::RequestAllPresets);
-    EXPECT_EQ(ClassifyRequest(TBytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}).Kind, TRequestKind::Unknown);
-    EXPECT_EQ(ClassifyRequest(TBytes{0xF0, 0x1A, 0, 0x13, 0x09, 0xF7}).Kind, TRequestKind::Unknown) << "truncated";
+    EXPECT_EQ(ClassifyRequest(TBytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}).Kind,
+              TRequestKind::Unknown);
+    EXPECT_EQ(ClassifyRequest(TBytes{0xF0, 0x1A, 0, 0x13, 0x09, 0xF7}).Kind, TRequestKind::Unknown)
+        << "truncated";
     const TDeviceMode pre = TDeviceMode::PrePlenovaModel();
-    EXPECT_EQ(ClassifyRequest(RequestProgramTableMessage(0, pre), pre).Kind, TRequestKind::RequestProgramTable);
+    EXPECT_EQ(ClassifyRequest(RequestProgramTableMessage(0, pre), pre).Kind,
+              TRequestKind::RequestProgramTable);
     EXPECT_EQ(ClassifyRequest(RequestProgramTableMessage(0, pre)).Kind, TRequestKind::Unknown);
 }
 
@@ -122,7 +126,8 @@ TEST(ProgramTable, TheLoadedHeaderIsKeptAndTheModeDecidesTheLength) {
     source.MptHeader[2] = 0x0E;
     source.MptEntries[0] = 199;
     source.MptEntries[150] = 3;
-    std::stringstream stream(std::string(reinterpret_cast<const char*>(source.Encode().data()), 406));
+    std::stringstream stream(
+        std::string(reinterpret_cast<const char*>(source.Encode().data()), 406));
     Tmpt table;
     table.Load(stream);
     EXPECT_EQ(table.MptHeader[2], 0x0E);

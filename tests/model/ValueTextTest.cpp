@@ -1,11 +1,11 @@
 // Parameter values as the processor's units, and the parameter table they come with.
 
-#include "model/EffectCatalogue.h"
-#include "model/ParameterTable.h"
 #include "model/ValueText.h"
 
-#include <gtest/gtest.h>
+#include "model/EffectCatalogue.h"
+#include "model/ParameterTable.h"
 
+#include <gtest/gtest.h>
 #include <numeric>
 
 namespace {
@@ -18,7 +18,8 @@ std::vector<std::string> Texts(std::string (*convert)(int), std::initializer_lis
 
 const TParameterInfo& Find(std::string_view control, int effect = -1) {
     if (effect >= 0) {
-        for (const auto& parameter : DigitalEffectPages()[static_cast<std::size_t>(effect)].Parameters)
+        for (const auto& parameter :
+             DigitalEffectPages()[static_cast<std::size_t>(effect)].Parameters)
             if (parameter.Control == control)
                 return parameter;
     }
@@ -38,38 +39,48 @@ TEST(ValueTexts, PercentagesAndLevels) {
               (std::vector<std::string>{"0%", "6%", "9%", "25%", "28%", "50%", "96%", "100%"}));
     EXPECT_EQ(Texts(RegenPercentText, {0, 1, 31, 63, 64, -1}),
               (std::vector<std::string>{"0%", "3%", "50%", "100%", "", ""}));
-    EXPECT_EQ(Texts(MasterLevelText, {11, 12, 47, 48}), (std::vector<std::string>{"22%", "25%", "97%", "100%"}));
+    EXPECT_EQ(Texts(MasterLevelText, {11, 12, 47, 48}),
+              (std::vector<std::string>{"22%", "25%", "97%", "100%"}));
     EXPECT_EQ(Texts(DiffusionText, {0, 3}), (std::vector<std::string>{"40%", "100%"}));
-    EXPECT_EQ(Texts(DampingText, {0, 3, 4, 7}), (std::vector<std::string>{"0%", "21%", "29%", "50%"}));
+    EXPECT_EQ(Texts(DampingText, {0, 3, 4, 7}),
+              (std::vector<std::string>{"0%", "21%", "29%", "50%"}));
     EXPECT_EQ(Texts(DoubledPercentText, {47, 50}), (std::vector<std::string>{"94%", "100%"}));
 }
 
 TEST(ValueTexts, GainsPitchesAndTuning) {
-    EXPECT_EQ(Texts(EqGainText, {0, 5, 6, 7, 12}), (std::vector<std::string>{"-15 db", "-2 db", "0 db", "+2 db", "+15 db"}));
-    EXPECT_EQ(Texts(SemitoneText, {0, 11, 12, 24}), (std::vector<std::string>{"-12", "-1", "0", "+12"}));
-    EXPECT_EQ(Texts(FineTuneText, {0, 1, 2, 3, 4, 59, 62, 63, 64, 66, 67, 68, 126, 127}),
-              (std::vector<std::string>{"-4.00", "-3.87", "-3.81", "-3.75", "-3.68", "-0.25", "-0.06", "0.00", "0.06",
-                                        "0.18", "0.25", "0.31", "3.93", "4.00"}));
-    EXPECT_EQ(Texts(DetuneText, {0, 49, 50, 51, 100}), (std::vector<std::string>{"-2.00", "-0.04", "0.00", "+0.04", "+2.00"}));
+    EXPECT_EQ(Texts(EqGainText, {0, 5, 6, 7, 12}),
+              (std::vector<std::string>{"-15 db", "-2 db", "0 db", "+2 db", "+15 db"}));
+    EXPECT_EQ(Texts(SemitoneText, {0, 11, 12, 24}),
+              (std::vector<std::string>{"-12", "-1", "0", "+12"}));
+    EXPECT_EQ(
+        Texts(FineTuneText, {0, 1, 2, 3, 4, 59, 62, 63, 64, 66, 67, 68, 126, 127}),
+        (std::vector<std::string>{"-4.00", "-3.87", "-3.81", "-3.75", "-3.68", "-0.25", "-0.06",
+                                  "0.00", "0.06", "0.18", "0.25", "0.31", "3.93", "4.00"}));
+    EXPECT_EQ(Texts(DetuneText, {0, 49, 50, 51, 100}),
+              (std::vector<std::string>{"-2.00", "-0.04", "0.00", "+0.04", "+2.00"}));
     EXPECT_EQ(Texts(ExciterTuningText, {0, 6}), (std::vector<std::string>{"330 Hz", "2500 Hz"}));
     EXPECT_EQ(Texts(EnvelopeTuningText, {0, 1, 2, 3, 63}),
               (std::vector<std::string>{"120 Hz", "126 Hz", "133 Hz", "140 Hz", "3200 Hz"}));
 }
 
 TEST(ValueTexts, TimesSpeedsAndFrequencies) {
-    EXPECT_EQ(Texts(ModSpeedText, {0, 31, 32, 84}), (std::vector<std::string>{"0.04Hz", "1.28Hz", "1.36Hz", "27.30Hz"}));
+    EXPECT_EQ(Texts(ModSpeedText, {0, 31, 32, 84}),
+              (std::vector<std::string>{"0.04Hz", "1.28Hz", "1.36Hz", "27.30Hz"}));
     EXPECT_EQ(Texts(DelayLengthText, {0, 70, 71, 105, 106, 119, 120, 121, 126, 127, -1}),
-              (std::vector<std::string>{"0 ms", "350 ms", "360 ms", "700 ms", "720 ms", "980 ms", "1.00 s", "1.05 s",
-                                        "1.30 s", "", ""}));
+              (std::vector<std::string>{"0 ms", "350 ms", "360 ms", "700 ms", "720 ms", "980 ms",
+                                        "1.00 s", "1.05 s", "1.30 s", "", ""}));
     EXPECT_EQ(Texts(SampleLengthText, {0, 1, 4, 5, 104, 127}),
               (std::vector<std::string>{"0.00s", "0.01s", "0.05s", "0.06s", "1.30s", "1.58s"}));
     EXPECT_EQ(Texts(ReverbDecayText, {0, 10, 11, 20, 21, 30, 31, 47}),
-              (std::vector<std::string>{"0.0s", "1.0s", "1.2s", "3.0s", "3.5s", "8.0s", "9.0s", "25.0s"}));
-    EXPECT_EQ(Texts(GateDecayText, {0, 1, 4, 7}), (std::vector<std::string>{"0.05s", "0.10s", "0.25s", "0.40s"}));
+              (std::vector<std::string>{"0.0s", "1.0s", "1.2s", "3.0s", "3.5s", "8.0s", "9.0s",
+                                        "25.0s"}));
+    EXPECT_EQ(Texts(GateDecayText, {0, 1, 4, 7}),
+              (std::vector<std::string>{"0.05s", "0.10s", "0.25s", "0.40s"}));
     EXPECT_EQ(Texts(CutoffFrequencyText, {0, 3, 4, 29, 30}),
               (std::vector<std::string>{"630 Hz", "891 Hz", "1.00 KHz", "17.80 KHz", "THRU"}));
     EXPECT_EQ(MillisecondsText(7), "7 ms");
-    EXPECT_EQ(Texts(ReverbPositionText, {0, 1, 6, 7}), (std::vector<std::string>{"Front", "17%", "Rear", ""}));
+    EXPECT_EQ(Texts(ReverbPositionText, {0, 1, 6, 7}),
+              (std::vector<std::string>{"Front", "17%", "Rear", ""}));
 }
 
 TEST(ParameterTableTest, AnalogSlotsRunInPageOrderWithTheirCounts) {

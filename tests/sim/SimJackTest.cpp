@@ -9,14 +9,12 @@
 #include "model/Mpt.h"
 #include "model/Preset.h"
 #include "sim/PlenovaDevice.h"
-
 #include "support/ChildProcess.h"
 #include "support/PumpUntil.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 
@@ -25,7 +23,8 @@ using Bytes = std::vector<std::uint8_t>;
 const std::string kName = "QF Sim Test";
 
 std::vector<std::string> SimCommand(std::vector<std::string> extra) {
-    std::vector<std::string> command{QUELLFARN_SIM, "--api", "jack", "--name", kName, "--no-wire-speed", "--latency-ms", "1"};
+    std::vector<std::string> command{QUELLFARN_SIM, "--api",           "jack",         "--name",
+                                     kName,         "--no-wire-speed", "--latency-ms", "1"};
     command.insert(command.end(), extra.begin(), extra.end());
     return command;
 }
@@ -37,7 +36,8 @@ struct Program {
             while (sender.PendingCount() > 0) {
                 auto event = sender.ReadEvent();
                 if (event->SysexData)
-                    received.emplace_back(event->SysexData.get(), event->SysexData.get() + event->SysexSize);
+                    received.emplace_back(event->SysexData.get(),
+                                          event->SysexData.get() + event->SysexSize);
             }
         };
         input.SetProductName(QString::fromStdString(kName + ":MIDI out"));
@@ -60,7 +60,9 @@ struct Program {
         service.AddBackend(std::make_unique<RtMidiService>("QuellfarnTest"));
         return service;
     }
-    void Send(const Bytes& bytes) { output.SendLong(bytes.data(), static_cast<std::uint16_t>(bytes.size())); }
+    void Send(const Bytes& bytes) {
+        output.SendLong(bytes.data(), static_cast<std::uint16_t>(bytes.size()));
+    }
     // Asks again when no answer comes, as the program's own time-out does: a busy machine can
     // hold up or lose a message in the JACK graph.
     Bytes Ask(const Bytes& request) {
@@ -84,7 +86,8 @@ TEST(SimOverJack, FetchesThePresetEveryPresetOfABankAndTheTable) {
     ASSERT_TRUE(sim.WaitForLine("ready")) << (sim.Lines.empty() ? "" : sim.Lines.back());
     Program program;
 
-    EXPECT_EQ(program.Ask(RequestCurrentPresetMessage(0)), TPlenovaDevice::FactoryPreset(0, 0, TDeviceMode::Plenova()));
+    EXPECT_EQ(program.Ask(RequestCurrentPresetMessage(0)),
+              TPlenovaDevice::FactoryPreset(0, 0, TDeviceMode::Plenova()));
     for (int slot = 0; slot < kSlotsPerBank; ++slot) {
         const Bytes expected = TPlenovaDevice::FactoryPreset(0, slot, TDeviceMode::Plenova());
         Bytes answer;
@@ -99,7 +102,8 @@ TEST(SimOverJack, FetchesThePresetEveryPresetOfABankAndTheTable) {
 }
 
 TEST(SimOverJack, SavesItsPresetsOnExitAndLoadsThemAgain) {
-    const fs::path folder = fs::temp_directory_path() / ("quellfarn-sim-test-" + std::to_string(::getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("quellfarn-sim-test-" + std::to_string(::getpid()));
     fs::remove_all(folder);
     TPreset preset;
     preset.Title = "Kept/Across?";
@@ -117,13 +121,20 @@ TEST(SimOverJack, SavesItsPresetsOnExitAndLoadsThemAgain) {
     const fs::path file = folder / "Bank B" / BackupFileName("Kept/Across?", 11);
     ASSERT_TRUE(fs::exists(file)) << file;
     std::ifstream saved(file, std::ios::binary);
-    EXPECT_EQ(TBytes((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>()), dump);
-    EXPECT_EQ(fs::file_size(folder / "Bank A" / BackupFileName(PresetTitleOf(TPlenovaDevice::FactoryPreset(0, 1, TDeviceMode::Plenova())), 2)), 258u);
+    EXPECT_EQ(TBytes((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>()),
+              dump);
+    EXPECT_EQ(fs::file_size(folder / "Bank A" /
+                            BackupFileName(PresetTitleOf(TPlenovaDevice::FactoryPreset(
+                                               0, 1, TDeviceMode::Plenova())),
+                                           2)),
+              258u);
 
     ChildProcess again(SimCommand({"--load", folder.string()}));
     ASSERT_TRUE(again.WaitForLine("ready"));
     EXPECT_NE(std::find_if(again.Lines.begin(), again.Lines.end(),
-                           [](const std::string& line) { return line.find("loaded 800 presets") != std::string::npos; }),
+                           [](const std::string& line) {
+                               return line.find("loaded 800 presets") != std::string::npos;
+                           }),
               again.Lines.end());
     Program program;
     program.Send(SetBankMessage(0, 1));

@@ -7,14 +7,11 @@
 #include "model/Mpt.h"
 #include "model/Preset.h"
 #include "sim/SimulatedProcessor.h"
-
 #include "support/PumpUntil.h"
 
 #include <QElapsedTimer>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
 #include <set>
 
 namespace {
@@ -29,7 +26,8 @@ struct Rig {
             while (sender.PendingCount() > 0) {
                 auto event = sender.ReadEvent();
                 if (event->SysexData)
-                    received.emplace_back(event->SysexData.get(), event->SysexData.get() + event->SysexSize);
+                    received.emplace_back(event->SysexData.get(),
+                                          event->SysexData.get() + event->SysexSize);
             }
         };
         input.SetProductName(kSimulatedDeviceName);
@@ -45,7 +43,9 @@ struct Rig {
         options.ByteTime = std::chrono::microseconds(10); // paced like a cable, only faster
         return options;
     }
-    void Send(const Bytes& bytes) { output.SendLong(bytes.data(), static_cast<std::uint16_t>(bytes.size())); }
+    void Send(const Bytes& bytes) {
+        output.SendLong(bytes.data(), static_cast<std::uint16_t>(bytes.size()));
+    }
     // Sends and collects the answers that arrive.
     std::vector<Bytes> Ask(const Bytes& request, std::size_t answers = 1, int timeoutMs = 5000) {
         received.clear();
@@ -60,7 +60,8 @@ struct Rig {
         return answers.empty() ? Bytes{} : answers.front();
     }
     TBytes EditBuffer() {
-        return processor->WithDevice([](TPlenovaDevice& device) { return device.Outgoing(device.EditBuffer); });
+        return processor->WithDevice(
+            [](TPlenovaDevice& device) { return device.Outgoing(device.EditBuffer); });
     }
 
     MidiDeviceService service;
@@ -79,12 +80,16 @@ TEST(SimulatedProcessor, AnswersTheCurrentPresetAndItsParameters) {
     EXPECT_EQ(dump, TPlenovaDevice::FactoryPreset(0, 0, TDeviceMode::Plenova()));
     EXPECT_TRUE(IsPresetDump(dump));
 
-    EXPECT_EQ(rig.AskOne(RequestParameterMessage(0, 0)), (Bytes{0xF0, 0x1A, 0, 0x13, 0x03, 0, 0, 0, 0xF7}));
-    EXPECT_EQ(rig.AskOne(RequestParameterMessage(0, 9)), (Bytes{0xF0, 0x1A, 0, 0x13, 0x03, 9, 0, 0, 0xF7}));
+    EXPECT_EQ(rig.AskOne(RequestParameterMessage(0, 0)),
+              (Bytes{0xF0, 0x1A, 0, 0x13, 0x03, 0, 0, 0, 0xF7}));
+    EXPECT_EQ(rig.AskOne(RequestParameterMessage(0, 9)),
+              (Bytes{0xF0, 0x1A, 0, 0x13, 0x03, 9, 0, 0, 0xF7}));
     rig.Send(SelectPresetMessage(0, 149));
-    EXPECT_EQ(rig.AskOne(RequestParameterMessage(0, 64)), (Bytes{0xF0, 0x1A, 0, 0x13, 0x03, 64, 21, 1, 0xF7}))
+    EXPECT_EQ(rig.AskOne(RequestParameterMessage(0, 64)),
+              (Bytes{0xF0, 0x1A, 0, 0x13, 0x03, 64, 21, 1, 0xF7}))
         << "preset 150: 149 - 128 with the high flag";
-    EXPECT_EQ(rig.AskOne(RequestCurrentPresetMessage(0)), TPlenovaDevice::FactoryPreset(0, 149, TDeviceMode::Plenova()));
+    EXPECT_EQ(rig.AskOne(RequestCurrentPresetMessage(0)),
+              TPlenovaDevice::FactoryPreset(0, 149, TDeviceMode::Plenova()));
     EXPECT_TRUE(rig.Unanswered(RequestParameterMessage(0, 17))) << "an unknown address is ignored";
 }
 
@@ -95,7 +100,8 @@ TEST(SimulatedProcessor, BanksAndBypassFollowTheirCommands) {
     EXPECT_EQ(rig.AskOne(RequestParameterMessage(0, 9))[6], 2);
     EXPECT_EQ(rig.AskOne(RequestParameterMessage(0, 0))[6], 1);
     EXPECT_TRUE(rig.processor->WithDevice([](TPlenovaDevice& device) { return device.Bypass; }));
-    EXPECT_EQ(rig.AskOne(RequestCurrentPresetMessage(0)), TPlenovaDevice::FactoryPreset(2, 0, TDeviceMode::Plenova()));
+    EXPECT_EQ(rig.AskOne(RequestCurrentPresetMessage(0)),
+              TPlenovaDevice::FactoryPreset(2, 0, TDeviceMode::Plenova()));
     rig.Send(SetBankMessage(0, 7)); // no such bank
     EXPECT_EQ(rig.AskOne(RequestParameterMessage(0, 9))[6], 2);
 }
@@ -109,7 +115,8 @@ TEST(SimulatedProcessor, AStoredPresetComesBackWhenFetched) {
     rig.Send(dump);
     rig.Send(StorePresetMessage(0, 6));
     rig.Send(SelectPresetMessage(0, 0));
-    EXPECT_EQ(PresetTitleOf(rig.AskOne(RequestCurrentPresetMessage(0))), PresetTitleOf(TPlenovaDevice::FactoryPreset(0, 0, TDeviceMode::Plenova())));
+    EXPECT_EQ(PresetTitleOf(rig.AskOne(RequestCurrentPresetMessage(0))),
+              PresetTitleOf(TPlenovaDevice::FactoryPreset(0, 0, TDeviceMode::Plenova())));
     rig.Send(SelectPresetMessage(0, 5));
     EXPECT_EQ(rig.AskOne(RequestCurrentPresetMessage(0)), dump);
 }
@@ -123,10 +130,12 @@ TEST(SimulatedProcessor, ProgramChangesGoThroughTheProgramTable) {
     rig.output.SendShort(0xB0, 0x00, 0x00);
     rig.output.SendShort(0xB0, 0x20, 0x00);
     rig.output.SendShort(0xC0, 0x03, 0x00);
-    EXPECT_EQ(rig.AskOne(RequestCurrentPresetMessage(0)), TPlenovaDevice::FactoryPreset(0, 150, TDeviceMode::Plenova()));
+    EXPECT_EQ(rig.AskOne(RequestCurrentPresetMessage(0)),
+              TPlenovaDevice::FactoryPreset(0, 150, TDeviceMode::Plenova()));
     rig.output.SendShort(0xB0, 0x20, 0x01);
     rig.output.SendShort(0xC0, 0x02, 0x00); // program 131
-    EXPECT_EQ(rig.AskOne(RequestCurrentPresetMessage(0)), TPlenovaDevice::FactoryPreset(0, 7, TDeviceMode::Plenova()));
+    EXPECT_EQ(rig.AskOne(RequestCurrentPresetMessage(0)),
+              TPlenovaDevice::FactoryPreset(0, 7, TDeviceMode::Plenova()));
     const Bytes sent = rig.AskOne(RequestProgramTableMessage(0));
     ASSERT_EQ(sent.size(), 406u);
     EXPECT_EQ(sent, table.Encode());
@@ -138,7 +147,8 @@ TEST(SimulatedProcessor, ABulkRequestSendsTheWholeBankInOrder) {
     const auto dumps = rig.Ask(RequestAllPresetsMessage(0), 200);
     ASSERT_EQ(dumps.size(), 200u);
     for (int slot = 0; slot < 200; ++slot)
-        ASSERT_EQ(dumps[static_cast<std::size_t>(slot)], TPlenovaDevice::FactoryPreset(1, slot, TDeviceMode::Plenova()));
+        ASSERT_EQ(dumps[static_cast<std::size_t>(slot)],
+                  TPlenovaDevice::FactoryPreset(1, slot, TDeviceMode::Plenova()));
 }
 
 TEST(SimulatedProcessor, ThePrePlenovaModelHasOneBankAndItsOwnCodes) {
@@ -151,11 +161,13 @@ TEST(SimulatedProcessor, ThePrePlenovaModelHasOneBankAndItsOwnCodes) {
     ASSERT_EQ(table.size(), 262u);
     EXPECT_EQ(table[2], 4);
     EXPECT_EQ(table[4], 0x0C);
-    EXPECT_TRUE(rig.Unanswered(RequestProgramTableMessage(0))) << "the newer model's request means nothing to it";
+    EXPECT_TRUE(rig.Unanswered(RequestProgramTableMessage(0)))
+        << "the newer model's request means nothing to it";
     EXPECT_EQ(rig.Ask(RequestAllPresetsMessage(0, pre), 200).size(), 200u);
     rig.Send(SetBankMessage(0, 1));
     EXPECT_EQ(rig.AskOne(RequestParameterMessage(0, 9))[6], 0);
-    EXPECT_EQ(rig.AskOne(RequestCurrentPresetMessage(0))[2], 4) << "answers carry its own device byte";
+    EXPECT_EQ(rig.AskOne(RequestCurrentPresetMessage(0))[2], 4)
+        << "answers carry its own device byte";
 }
 
 TEST(SimulatedProcessor, MutedItNeverAnswersAndItCanDropEveryNthAnswer) {
@@ -163,7 +175,8 @@ TEST(SimulatedProcessor, MutedItNeverAnswersAndItCanDropEveryNthAnswer) {
     rig.processor->SetMute(true);
     rig.Send(SetBypassMessage(0, true));
     EXPECT_TRUE(rig.Unanswered(RequestParameterMessage(0, 0)));
-    EXPECT_TRUE(rig.processor->WithDevice([](TPlenovaDevice& device) { return device.Bypass; })) << "it still listens";
+    EXPECT_TRUE(rig.processor->WithDevice([](TPlenovaDevice& device) { return device.Bypass; }))
+        << "it still listens";
     rig.processor->SetMute(false);
     rig.processor->SetDropEvery(2);
     int answered = 0;
@@ -235,7 +248,9 @@ TEST(MessageAssembler, ReassemblesWhateverPiecesArrive) {
     const Bytes rest{0xF8, 0x13, 0x45, 0xF7, 0x90, 0x3C, 0x64, 0x3C, 0x00, 0xC0};
     EXPECT_TRUE(assembler.Feed(first.data(), first.size()).empty());
     const auto messages = assembler.Feed(rest.data(), rest.size());
-    EXPECT_EQ(messages, (std::vector<TBytes>{{0xF0, 0x1A, 0x00, 0x13, 0x45, 0xF7}, {0x90, 0x3C, 0x64}, {0x90, 0x3C, 0x00}}));
+    EXPECT_EQ(messages,
+              (std::vector<TBytes>{
+                  {0xF0, 0x1A, 0x00, 0x13, 0x45, 0xF7}, {0x90, 0x3C, 0x64}, {0x90, 0x3C, 0x00}}));
     const Bytes program{0x05};
     EXPECT_EQ(assembler.Feed(program.data(), 1), (std::vector<TBytes>{{0xC0, 0x05}}));
 }

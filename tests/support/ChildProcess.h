@@ -1,14 +1,13 @@
 #pragma once
 // Runs a program of ours as a separate process, reads its output line by line, and stops it.
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
+#include <signal.h>
 #include <string>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 class ChildProcess {

@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
-
 #include <functional>
 
 inline bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {

@@ -19,7 +19,8 @@ public:
     ~ScriptedDialogs() override { SetDialogs(previous); }
 
     QMessageBox::StandardButton MessageBox(QWidget*, const QString& text, const QString& caption,
-                                           QMessageBox::StandardButtons buttons, QMessageBox::Icon) override {
+                                           QMessageBox::StandardButtons buttons,
+                                           QMessageBox::Icon) override {
         Messages.push_back({text, caption});
         if (Answers.empty())
             return buttons.testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Yes;
@@ -27,8 +28,12 @@ public:
         Answers.pop_front();
         return answer;
     }
-    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return Next(); }
-    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override { return Next(); }
+    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return Next();
+    }
+    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return Next();
+    }
     QString ExistingFolder(QWidget*, const QString&, const QString& folder) override {
         FolderAsked = folder;
         return Next();

@@ -3,11 +3,9 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
-
+#include <cstdlib>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 int main(int argc, char* argv[]) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)

@@ -4,15 +4,13 @@
 #include "model/Mpt.h"
 #include "model/Preset.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <sys/wait.h>
-
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
@@ -46,8 +44,9 @@ protected:
     std::string Write(const std::string& name, const TBytes& bytes) {
         const fs::path path = folder / name;
         fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
         return "'" + path.string() + "'";
     }
     TBytes Read(const std::string& name) {
@@ -90,14 +89,18 @@ TEST_F(ToolTest, ShowListsTheChainWithValueTextsAssignmentsAndSwitches) {
     const ToolRun run = Tool("preset show " + file);
     EXPECT_EQ(run.Status, 0);
     EXPECT_THAT(run.Output, HasSubstr("Title:          Fat Fretless"));
-    EXPECT_THAT(run.Output, HasSubstr("Digital group:  12 (Low Pass, Regen DDL L, Reverb 1, Flanger, Panner)"));
+    EXPECT_THAT(run.Output,
+                HasSubstr("Digital group:  12 (Low Pass, Regen DDL L, Reverb 1, Flanger, Panner)"));
     EXPECT_THAT(run.Output, HasSubstr("Analog chain:   Compressor\n"));
     EXPECT_THAT(run.Output, HasSubstr("Digital chain:  Low Pass, Reverb 1\n"));
     EXPECT_THAT(run.Output, HasSubstr("  drive              78%\n"));
     EXPECT_THAT(run.Output, HasSubstr("  output             94%\n"));
     EXPECT_THAT(run.Output, HasSubstr("  frequency          THRU\n"));
     EXPECT_THAT(run.Output, HasSubstr("  type               Hall-1\n"));
-    EXPECT_THAT(run.Output, HasSubstr("Controller #1: controller 4 (Foot controller) -> Compressor output, low 0, high 50"));
+    EXPECT_THAT(
+        run.Output,
+        HasSubstr(
+            "Controller #1: controller 4 (Foot controller) -> Compressor output, low 0, high 50"));
     EXPECT_THAT(run.Output, HasSubstr("  Compressor           on\n"));
     EXPECT_THAT(run.Output, testing::Not(HasSubstr("Flanger\n  type")));
 
@@ -113,7 +116,8 @@ TEST_F(ToolTest, AnInvalidDigitalGroupIsReportedAndTheRestShown) {
     bytes[13] = 60; // group 60 does not exist
     const ToolRun run = Tool("preset show " + Write("broken.tmq", bytes));
     EXPECT_EQ(run.Status, 0);
-    EXPECT_THAT(run.Output, HasSubstr("Digital effect configuration is invalid and will be ignored."));
+    EXPECT_THAT(run.Output,
+                HasSubstr("Digital effect configuration is invalid and will be ignored."));
     EXPECT_THAT(run.Output, HasSubstr("Title:          Broken"));
 }
 
@@ -161,7 +165,8 @@ TEST_F(ToolTest, ProgramTablesInBothModes) {
     EXPECT_EQ(run.Status, 0) << run.Output;
     EXPECT_THAT(run.Output, HasSubstr("Device byte: 1"));
     EXPECT_THAT(run.Output, HasSubstr("191-200: 191 192 193 194 195 196 197 198 199 200"));
-    EXPECT_EQ(Tool("mpt show --pre-plenova '" + plenova + "'").Status, 1) << "406 bytes are not a 128-entry table";
+    EXPECT_EQ(Tool("mpt show --pre-plenova '" + plenova + "'").Status, 1)
+        << "406 bytes are not a 128-entry table";
 
     const std::string old = (folder / "old.mpt").string();
     EXPECT_EQ(Tool("mpt new --pre-plenova -o '" + old + "'").Status, 0);

@@ -12,8 +12,6 @@
 #include "model/Preset.h"
 #include "sim/SimulatedProcessor.h"
 
-#include <rtmidi/RtMidi.h>
-
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -22,6 +20,7 @@
 #include <iostream>
 #include <mutex>
 #include <optional>
+#include <rtmidi/RtMidi.h>
 #include <string>
 #include <thread>
 
@@ -34,7 +33,9 @@ constexpr const char* kUsage =
     "                     [--load DIR] [--save DIR] [--verbose] [--until-eof]\n";
 
 std::atomic<bool> stopRequested{false};
-void RequestStop(int) { stopRequested = true; }
+void RequestStop(int) {
+    stopRequested = true;
+}
 
 struct Options {
     std::optional<RtMidi::Api> Api;
@@ -47,8 +48,8 @@ struct Options {
 };
 
 int Number(const std::string& option, const std::string& text, int max) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 7 ||
-        std::stoi(text) > max)
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
+        text.size() > 7 || std::stoi(text) > max)
         throw std::invalid_argument(option + " takes a number from 0 to " + std::to_string(max));
     return std::stoi(text);
 }
@@ -120,10 +121,12 @@ int LoadBackup(TPlenovaDevice& device, const fs::path& root) {
             std::ifstream file(entry.path(), std::ios::binary);
             TBytes dump((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
             if (!IsPresetDump(dump)) {
-                std::cerr << "quellfarn-sim: skipped " << entry.path().string() << ": Not a valid preset file\n";
+                std::cerr << "quellfarn-sim: skipped " << entry.path().string()
+                          << ": Not a valid preset file\n";
                 continue;
             }
-            device.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(*number - 1)] = dump;
+            device.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(*number - 1)] =
+                dump;
             ++loaded;
         }
     }
@@ -136,12 +139,15 @@ bool SaveBackup(const TPlenovaDevice& device, const fs::path& root) {
         std::error_code error;
         fs::create_directories(folder, error);
         for (int slot = 0; slot < kSlotsPerBank; ++slot) {
-            const TBytes& dump = device.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot)];
+            const TBytes& dump =
+                device.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot)];
             std::string title = PresetTitleOf(dump);
             if (title.empty())
                 title = "Untitled";
-            std::ofstream file(folder / BackupFileName(title, slot + 1), std::ios::binary | std::ios::trunc);
-            file.write(reinterpret_cast<const char*>(dump.data()), static_cast<std::streamsize>(dump.size()));
+            std::ofstream file(folder / BackupFileName(title, slot + 1),
+                               std::ios::binary | std::ios::trunc);
+            file.write(reinterpret_cast<const char*>(dump.data()),
+                       static_cast<std::streamsize>(dump.size()));
             if (!file) {
                 std::cerr << "quellfarn-sim: cannot write into " << folder.string() << "\n";
                 return false;
@@ -182,7 +188,8 @@ std::optional<Ports> OpenPorts(const Options& options, TSimulatedProcessor& proc
             ports.In->ignoreTypes(false, true, true);
             ports.In->setCallback(
                 [](double, std::vector<unsigned char>* message, void* target) {
-                    static_cast<TSimulatedProcessor*>(target)->Receive(message->data(), message->size());
+                    static_cast<TSimulatedProcessor*>(target)->Receive(message->data(),
+                                                                       message->size());
                 },
                 &processor);
             ports.In->openVirtualPort("MIDI in");
@@ -214,8 +221,10 @@ int main(int argc, char* argv[]) {
             std::cerr << "quellfarn-sim: Invalid folder: " << options.Load->string() << "\n";
             return 1;
         }
-        const int loaded = processor.WithDevice([&](TPlenovaDevice& device) { return LoadBackup(device, *options.Load); });
-        std::cout << "quellfarn-sim: loaded " << loaded << " presets from " << options.Load->string() << std::endl;
+        const int loaded = processor.WithDevice(
+            [&](TPlenovaDevice& device) { return LoadBackup(device, *options.Load); });
+        std::cout << "quellfarn-sim: loaded " << loaded << " presets from "
+                  << options.Load->string() << std::endl;
     }
     std::mutex outputMutex;
     if (options.Verbose)
@@ -226,7 +235,8 @@ int main(int argc, char* argv[]) {
 
     std::optional<Ports> ports = OpenPorts(options, processor);
     if (!ports) {
-        std::cerr << "quellfarn-sim: no MIDI system to open a virtual port on (is a JACK server running?)\n";
+        std::cerr << "quellfarn-sim: no MIDI system to open a virtual port on (is a JACK server "
+                     "running?)\n";
         return 1;
     }
     RtMidiOut* out = ports->Out.get();
@@ -238,8 +248,8 @@ int main(int argc, char* argv[]) {
     std::signal(SIGTERM, RequestStop);
     {
         const std::lock_guard lock(outputMutex);
-        std::cout << "quellfarn-sim: ready on " << ports->ApiName << " as \"" << options.Name << "\" (ports \"MIDI in\", \"MIDI out\")"
-                  << std::endl;
+        std::cout << "quellfarn-sim: ready on " << ports->ApiName << " as \"" << options.Name
+                  << "\" (ports \"MIDI in\", \"MIDI out\")" << std::endl;
     }
     if (options.UntilEof) {
         std::thread([] {
@@ -255,7 +265,8 @@ int main(int argc, char* argv[]) {
     processor.Connect({});
     ports.reset();
     if (options.Save) {
-        const bool saved = processor.WithDevice([&](TPlenovaDevice& device) { return SaveBackup(device, *options.Save); });
+        const bool saved = processor.WithDevice(
+            [&](TPlenovaDevice& device) { return SaveBackup(device, *options.Save); });
         if (!saved)
             return 1;
         std::cout << "quellfarn-sim: saved the presets to " << options.Save->string() << std::endl;

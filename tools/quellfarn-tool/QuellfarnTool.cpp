@@ -71,7 +71,8 @@ Arguments Parse(const std::vector<std::string>& words, std::initializer_list<std
                 arguments.Output = words[++i];
             } else if (word == "--device-id") {
                 const std::string& value = words[++i];
-                if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos || std::stoi(value) > 127)
+                if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos ||
+                    std::stoi(value) > 127)
                     throw UsageError{"--device-id takes a number from 0 to 127"};
                 arguments.DeviceIdOption = std::stoi(value);
             }
@@ -96,7 +97,8 @@ void WriteFile(const std::string& path, const TBytes& bytes) {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
         if (!file)
             throw FileError{"Cannot write " + path};
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        file.write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
         if (!file.flush())
             throw FileError{"Cannot write " + path};
     }
@@ -195,14 +197,17 @@ PresetReport Report(TPreset& preset) {
     for (int effect : GroupRow(preset.DigitalGroup))
         report.GroupEffects.emplace_back(DigitalEffectName(effect));
     for (const TParameterInfo& mix : MixParameters())
-        report.Mix.push_back(Show(mix, preset.ParameterValues[static_cast<std::size_t>(mix.Offset)]));
+        report.Mix.push_back(
+            Show(mix, preset.ParameterValues[static_cast<std::size_t>(mix.Offset)]));
     for (int block = 0; block < kAnalogBlockCount; ++block) {
         if (!preset.AnalogOn[static_cast<std::size_t>(block)])
             continue;
         report.AnalogChain.emplace_back(AnalogBlocks()[static_cast<std::size_t>(block)].Name);
         ShownEffect effect{std::string(AnalogBlocks()[static_cast<std::size_t>(block)].Name), {}};
-        for (const TParameterInfo& parameter : AnalogPages()[static_cast<std::size_t>(block)].Parameters)
-            effect.Parameters.push_back(Show(parameter, preset.ParameterValues[static_cast<std::size_t>(parameter.Offset)]));
+        for (const TParameterInfo& parameter :
+             AnalogPages()[static_cast<std::size_t>(block)].Parameters)
+            effect.Parameters.push_back(Show(
+                parameter, preset.ParameterValues[static_cast<std::size_t>(parameter.Offset)]));
         report.Effects.push_back(effect);
     }
     int start = kDigitalAreaStart;
@@ -214,8 +219,9 @@ PresetReport Report(TPreset& preset) {
             report.DigitalChain.emplace_back(DigitalEffectName(effect));
             ShownEffect shown{std::string(DigitalEffectName(effect)), {}};
             for (const TParameterInfo& parameter : page.Parameters)
-                shown.Parameters.push_back(
-                    Show(parameter, preset.ParameterValues[static_cast<std::size_t>(start + parameter.Offset)]));
+                shown.Parameters.push_back(Show(
+                    parameter,
+                    preset.ParameterValues[static_cast<std::size_t>(start + parameter.Offset)]));
             report.Effects.push_back(shown);
         }
         start += static_cast<int>(page.Parameters.size());
@@ -225,15 +231,17 @@ PresetReport Report(TPreset& preset) {
             continue;
         const TPerfMIDI& assignment = *preset.PerfMIDI[static_cast<std::size_t>(i)];
         const TParameterTarget target = DescribeParameterNumber(preset, assignment.Parameter);
-        report.Assignments.push_back({i + 1, assignment.Controller, std::string(DefaultControllerName(assignment.Controller)),
-                                      assignment.Parameter,
-                                      target.Effect.empty() ? "(invalid)" : target.Effect + " " + target.Name,
-                                      assignment.LowValue, assignment.HighValue});
+        report.Assignments.push_back(
+            {i + 1, assignment.Controller,
+             std::string(DefaultControllerName(assignment.Controller)), assignment.Parameter,
+             target.Effect.empty() ? "(invalid)" : target.Effect + " " + target.Name,
+             assignment.LowValue, assignment.HighValue});
     }
     static const std::pair<const char*, int> kSwitches[] = {
-        {"Exciter", 6},        {"Compressor", 7},      {"Distortion", 8},       {"Equalizer", 0},
-        {"Expander/Noise gate", 9}, {"Reverb", 1},     {"Delay", 2},            {"Pitch Transposer", 3},
-        {"Flanger/Chorus", 4}, {"Special Effects", 5}};
+        {"Exciter", 6},        {"Compressor", 7},          {"Distortion", 8},
+        {"Equalizer", 0},      {"Expander/Noise gate", 9}, {"Reverb", 1},
+        {"Delay", 2},          {"Pitch Transposer", 3},    {"Flanger/Chorus", 4},
+        {"Special Effects", 5}};
     for (const auto& [caption, index] : kSwitches)
         report.Switches.emplace_back(caption, preset.K27States[static_cast<std::size_t>(index)]);
     return report;
@@ -250,7 +258,8 @@ void PrintText(const PresetReport& report) {
     std::cout << "Title:          " << report.Title << "\n";
     std::cout << "Device byte:    " << report.Device << "\n";
     if (report.GroupValid) {
-        std::cout << "Digital group:  " << report.Group << " (" << Joined(report.GroupEffects) << ")\n";
+        std::cout << "Digital group:  " << report.Group << " (" << Joined(report.GroupEffects)
+                  << ")\n";
     } else {
         std::cout << "Digital group:  " << report.Group
                   << " - Digital effect configuration is invalid and will be ignored.\n";
@@ -270,10 +279,12 @@ void PrintText(const PresetReport& report) {
     if (report.Assignments.empty())
         std::cout << "  (none)\n";
     for (const auto& assignment : report.Assignments) {
-        std::cout << "  Controller #" << assignment.Number << ": controller " << assignment.Controller;
+        std::cout << "  Controller #" << assignment.Number << ": controller "
+                  << assignment.Controller;
         if (!assignment.ControllerName.empty())
             std::cout << " (" << assignment.ControllerName << ")";
-        std::cout << " -> " << assignment.Target << ", low " << assignment.Low << ", high " << assignment.High << "\n";
+        std::cout << " -> " << assignment.Target << ", low " << assignment.Low << ", high "
+                  << assignment.High << "\n";
     }
     std::cout << "\nK27 switches\n";
     for (const auto& [caption, on] : report.Switches)
@@ -290,8 +301,9 @@ void PrintJson(const PresetReport& report) {
     const auto parameters = [](const std::vector<ShownParameter>& all) {
         std::string text = "[";
         for (std::size_t i = 0; i < all.size(); ++i)
-            text += std::string(i ? ", " : "") + "{\"name\": " + Json(all[i].Name) + ", \"value\": " +
-                    std::to_string(all[i].Value) + ", \"text\": " + Json(all[i].Text) + "}";
+            text += std::string(i ? ", " : "") + "{\"name\": " + Json(all[i].Name) +
+                    ", \"value\": " + std::to_string(all[i].Value) +
+                    ", \"text\": " + Json(all[i].Text) + "}";
         return text + "]";
     };
     std::cout << "{\n";
@@ -310,9 +322,11 @@ void PrintJson(const PresetReport& report) {
     std::cout << "\n  ],\n  \"performanceMidi\": [";
     for (std::size_t i = 0; i < report.Assignments.size(); ++i) {
         const auto& a = report.Assignments[i];
-        std::cout << (i ? "," : "") << "\n    {\"assignment\": " << a.Number << ", \"controller\": " << a.Controller
-                  << ", \"controllerName\": " << Json(a.ControllerName) << ", \"parameter\": " << a.Parameter
-                  << ", \"target\": " << Json(a.Target) << ", \"low\": " << a.Low << ", \"high\": " << a.High << "}";
+        std::cout << (i ? "," : "") << "\n    {\"assignment\": " << a.Number
+                  << ", \"controller\": " << a.Controller
+                  << ", \"controllerName\": " << Json(a.ControllerName)
+                  << ", \"parameter\": " << a.Parameter << ", \"target\": " << Json(a.Target)
+                  << ", \"low\": " << a.Low << ", \"high\": " << a.High << "}";
     }
     std::cout << "\n  ],\n  \"k27Switches\": {";
     for (std::size_t i = 0; i < report.Switches.size(); ++i)
@@ -358,7 +372,8 @@ int MptCommand(const std::vector<std::string>& words) {
         SetPrePlenovaMode(arguments.PrePlenova);
         const TBytes bytes = ReadFile(arguments.Positional[0]);
         if (!IsMptDump(bytes))
-            throw FileError{"Not a valid MPT file (" + std::to_string(MptDumpLength) + " bytes of a program table expected)"};
+            throw FileError{"Not a valid MPT file (" + std::to_string(MptDumpLength) +
+                            " bytes of a program table expected)"};
         Tmpt table;
         table.Decode(bytes);
         std::cout << "Device byte: " << int{table.MptHeader[2]} << "\n";
@@ -393,10 +408,12 @@ int ListCommand(const std::vector<std::string>& words) {
     if (!fs::is_directory(folder, error))
         throw FileError{"Invalid folder: " + folder.string()};
     static const std::regex backupName(R"(.*\.tmq([0-9]{3})$)");
-    // Bank folders as the backup writes them; presets straight in the folder are a single-bank unit's.
+    // Bank folders as the backup writes them; presets straight in the folder are a single-bank
+    // unit's.
     std::vector<std::pair<std::string, fs::path>> places{{"-", folder}};
     for (int bank = 0; bank < 4; ++bank)
-        places.emplace_back(std::string(1, BankLetters[bank]), folder / (std::string("Bank ") + BankLetters[bank]));
+        places.emplace_back(std::string(1, BankLetters[bank]),
+                            folder / (std::string("Bank ") + BankLetters[bank]));
     int listed = 0;
     for (const auto& [bank, place] : places) {
         if (!fs::is_directory(place, error))
