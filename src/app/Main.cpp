@@ -4,7 +4,6 @@
 
 #include "base/Dialogs.h"
 #include "base/qvUtility.h"
-#include "midi/Monprocs.h"
 #include "model/Protocol.h"
 
 #include <QAction>
@@ -154,9 +153,7 @@ void TfrmMain::MidiInputArrived(TMidiInput& sender) {
             continue; // during a procedure only its presets count; they arrive with the procedures
         if (HandleReply(*event))
             continue;
-        const std::uint16_t length = EventLength(*event);
-        LogEvent(std::move(event));
-        ShowStatus(QStringLiteral("Received %1 MIDI in bytes").arg(length));
+        LogReceived(std::move(event));
     }
 }
 

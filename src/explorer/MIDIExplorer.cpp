@@ -241,52 +241,20 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
                               : pmiSetLogSend)
         ->setChecked(true);
 
-    for (int index = 0; index < midiInput->DeviceCount(); ++index) {
-        QString name;
-        try {
+    BuildDeviceMenu(
+        miMIDIIn, inputGroup, inputItems, midiInput->DeviceCount(), storedIn,
+        [this](int index) {
             midiInput->SetDeviceID(static_cast<std::uint16_t>(index));
-            name = midiInput->ProductName();
-        } catch (const std::exception&) {
-            // The device went away since it was counted: its item stays, and opening it says why.
-        }
-        auto* item = new QAction(name, this);
-        item->setCheckable(true);
-        item->setData(index);
-        inputGroup->addAction(item);
-        miMIDIIn->addAction(item);
-        connect(item, &QAction::triggered, this, [this, index] { SelectInputDevice(index); });
-        inputItems.push_back(std::make_unique<TqvMIDIMenuItem>(item, name));
-    }
-    if (!inputItems.empty()) {
-        SelectInputDevice(0);
-        for (std::size_t index = 1; index < inputItems.size(); ++index)
-            if (!storedIn.isEmpty() && inputItems[index]->Name == storedIn)
-                SelectInputDevice(static_cast<int>(index));
-    }
-    miMIDIIn->setEnabled(!inputItems.empty());
-
-    for (int index = 0; index < midiOutput->DeviceCount(); ++index) {
-        QString name;
-        try {
+            return midiInput->ProductName();
+        },
+        [this](int index) { SelectInputDevice(index); });
+    BuildDeviceMenu(
+        miMIDIOut, outputGroup, outputItems, midiOutput->DeviceCount(), storedOut,
+        [this](int index) {
             midiOutput->SetDeviceID(index);
-            name = midiOutput->ProductName();
-        } catch (const std::exception&) {
-        }
-        auto* item = new QAction(name, this);
-        item->setCheckable(true);
-        item->setData(index);
-        outputGroup->addAction(item);
-        miMIDIOut->addAction(item);
-        connect(item, &QAction::triggered, this, [this, index] { SelectOutputDevice(index); });
-        outputItems.push_back(std::make_unique<TqvMIDIMenuItem>(item, name));
-    }
-    if (!outputItems.empty()) {
-        SelectOutputDevice(0);
-        for (std::size_t index = 1; index < outputItems.size(); ++index)
-            if (!storedOut.isEmpty() && outputItems[index]->Name == storedOut)
-                SelectOutputDevice(static_cast<int>(index));
-    }
-    miMIDIOut->setEnabled(!outputItems.empty());
+            return midiOutput->ProductName();
+        },
+        [this](int index) { SelectOutputDevice(index); });
 
     if (midiInput->DeviceCount() > 0 && midiOutput->DeviceCount() > 0)
         ShowStatus(QStringLiteral("MIDI devices opened"));
@@ -303,46 +271,86 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
         settings->RestoreFormPosition(this);
 }
 
-void TfrmMIDIExplorer::SelectInputDevice(int index) {
+void TfrmMIDIExplorer::BuildDeviceMenu(QMenu* menu, QActionGroup* group,
+                                       std::vector<std::unique_ptr<TqvMIDIMenuItem>>& items,
+                                       int count, const QString& stored,
+                                       const std::function<QString(int)>& nameOf,
+                                       const std::function<void(int)>& select) {
+    for (int index = 0; index < count; ++index) {
+        QString name;
+        try {
+            name = nameOf(index);
+        } catch (const std::exception&) {
+            // The device went away since it was counted: its item stays, and opening it says why.
+        }
+        auto* item = new QAction(name, this);
+        item->setCheckable(true);
+        item->setData(index);
+        group->addAction(item);
+        menu->addAction(item);
+        connect(item, &QAction::triggered, this, [select, index] { select(index); });
+        items.push_back(std::make_unique<TqvMIDIMenuItem>(item, name));
+    }
+    if (!items.empty()) {
+        select(0);
+        for (std::size_t index = 1; index < items.size(); ++index)
+            if (!stored.isEmpty() && items[index]->Name == stored)
+                select(static_cast<int>(index));
+    }
+    menu->setEnabled(!items.empty());
+}
+
+void TfrmMIDIExplorer::SelectDevice(std::vector<std::unique_ptr<TqvMIDIMenuItem>>& items, int index,
+                                    const std::function<void(const QString&)>& open,
+                                    const std::function<QString()>& openName,
+                                    const QString& purpose, const QString& errorCaption) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString name = inputItems[static_cast<std::size_t>(index)]->Name;
+    TqvMIDIMenuItem& chosen = *items[static_cast<std::size_t>(index)];
     try {
-        midiInput->CloseDevice();
-        midiInput->SetProductName(name);
-        midiInput->OpenDevice();
-        midiInput->StartInput();
-        ShowStatus(name + QStringLiteral(" opened for input"));
-        inputItems[static_cast<std::size_t>(index)]->MenuItem->setChecked(true);
+        open(chosen.Name);
+        ShowStatus(chosen.Name + purpose);
+        chosen.MenuItem->setChecked(true);
     } catch (const std::exception& error) {
         QApplication::restoreOverrideCursor();
-        // The check mark stays where it was.
-        for (auto& item : inputItems)
-            item->MenuItem->setChecked(midiInput->PortState() == TPortState::Open &&
-                                       item->Name == midiInput->ProductName());
-        ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("MIDI In error"));
+        // The check mark stays with the device that is open, if any.
+        const QString name = openName();
+        for (auto& item : items)
+            item->MenuItem->setChecked(!name.isEmpty() && item->Name == name);
+        ShowMessage(this, QString::fromStdString(error.what()), errorCaption);
         return;
     }
     QApplication::restoreOverrideCursor();
 }
 
+void TfrmMIDIExplorer::SelectInputDevice(int index) {
+    SelectDevice(
+        inputItems, index,
+        [this](const QString& name) {
+            midiInput->CloseDevice();
+            midiInput->SetProductName(name);
+            midiInput->OpenDevice();
+            midiInput->StartInput();
+        },
+        [this] {
+            return midiInput->PortState() == TPortState::Open ? midiInput->ProductName()
+                                                              : QString();
+        },
+        QStringLiteral(" opened for input"), QStringLiteral("MIDI In error"));
+}
+
 void TfrmMIDIExplorer::SelectOutputDevice(int index) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString name = outputItems[static_cast<std::size_t>(index)]->Name;
-    try {
-        midiOutput->CloseDevice();
-        midiOutput->SetProductName(name);
-        midiOutput->OpenDevice();
-        ShowStatus(name + QStringLiteral(" opened for output"));
-        outputItems[static_cast<std::size_t>(index)]->MenuItem->setChecked(true);
-    } catch (const std::exception& error) {
-        QApplication::restoreOverrideCursor();
-        for (auto& item : outputItems)
-            item->MenuItem->setChecked(midiOutput->PortState() == TMidiOutput::State::Open &&
-                                       item->Name == midiOutput->ProductName());
-        ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("MIDI Out error"));
-        return;
-    }
-    QApplication::restoreOverrideCursor();
+    SelectDevice(
+        outputItems, index,
+        [this](const QString& name) {
+            midiOutput->CloseDevice();
+            midiOutput->SetProductName(name);
+            midiOutput->OpenDevice();
+        },
+        [this] {
+            return midiOutput->PortState() == TMidiOutput::State::Open ? midiOutput->ProductName()
+                                                                       : QString();
+        },
+        QStringLiteral(" opened for output"), QStringLiteral("MIDI Out error"));
 }
 
 void TfrmMIDIExplorer::ChooseChannel(int channel) {

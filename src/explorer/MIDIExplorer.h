@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QTreeWidgetItem>
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -113,6 +114,9 @@ public:
 
     // Monitor log.
     void LogEvent(std::unique_ptr<TMyMidiEvent> event);
+    // Logs the event and tells how many bytes arrived, as every received event not taken
+    // by the device link is reported.
+    void LogReceived(std::unique_ptr<TMyMidiEvent> event);
     const TMyMidiEvent* SelectedEvent() const;
     void LogDoubleClick();
     void SetLogDblClickAction(int action);
@@ -213,6 +217,14 @@ private:
     void BuildMonitor();
     void BuildFilePane();
     void SetupFilePane();
+    void BuildDeviceMenu(QMenu* menu, QActionGroup* group,
+                         std::vector<std::unique_ptr<TqvMIDIMenuItem>>& items, int count,
+                         const QString& stored, const std::function<QString(int)>& nameOf,
+                         const std::function<void(int)>& select);
+    void SelectDevice(std::vector<std::unique_ptr<TqvMIDIMenuItem>>& items, int index,
+                      const std::function<void(const QString&)>& open,
+                      const std::function<QString()>& openName, const QString& purpose,
+                      const QString& errorCaption);
     void SelectInputDevice(int index);
     void SelectOutputDevice(int index);
     void ChooseChannel(int channel);

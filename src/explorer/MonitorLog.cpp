@@ -101,10 +101,14 @@ void TfrmMIDIExplorer::MidiInputArrived(TMidiInput& sender) {
         std::unique_ptr<TMyMidiEvent> event = sender.ReadEvent();
         if (!event)
             break;
-        const std::uint16_t length = EventLength(*event);
-        LogEvent(std::move(event));
-        ShowStatus(QStringLiteral("Received %1 MIDI in bytes").arg(length));
+        LogReceived(std::move(event));
     }
+}
+
+void TfrmMIDIExplorer::LogReceived(std::unique_ptr<TMyMidiEvent> event) {
+    const std::uint16_t length = EventLength(*event);
+    LogEvent(std::move(event));
+    ShowStatus(QStringLiteral("Received %1 MIDI in bytes").arg(length));
 }
 
 void TfrmMIDIExplorer::LogEvent(std::unique_ptr<TMyMidiEvent> event) {
