@@ -1,6 +1,7 @@
 // Program entry: brings the application up and down in a fixed order.
 
 #include "app/Main.h"
+#include "base/Application.h"
 #include "base/qvSplashAbout.h"
 #include "base/qvUtility.h"
 #include "midi/MidiDeviceService.h"
@@ -8,11 +9,10 @@
 #include "midi/VirtualMidiService.h"
 #include "sim/SimulatedProcessor.h"
 
-#include <QApplication>
 #include <memory>
 
 int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
+    TApplication application(argc, argv);
     SetAppTitle(QStringLiteral("Quellfarn"));
     AppDescription = QStringLiteral("Librarian/Editor for the\nZOL Quellfarn Plenova Processor");
     AppVersion = QStringLiteral("2.5");
@@ -34,9 +34,7 @@ int main(int argc, char* argv[]) {
     auto mainWindow = std::make_unique<TfrmMain>(midi);
     QCoreApplication::processEvents();
 
-    auto settings = std::make_unique<TqvRegUtil>(&application);
-    settings->SetRootKey(TRootKey::CurrentUser);
-    settings->Path = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/") + GetAppTitle();
+    auto settings = CreateAppSettings(&application);
     AppSettings = settings.get();
 
     mainWindow->InitializeExplorer(AppSettings, GetAppTitle());

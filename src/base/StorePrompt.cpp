@@ -3,6 +3,7 @@
 #include "base/StorePrompt.h"
 
 #include "base/Dialogs.h"
+#include "base/qvUtility.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -81,11 +82,11 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
 bool TfrmStorePrompt::eventFilter(QObject* watched, QEvent* event) {
     if (watched == edtPresetNo && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        const QString text = key->text();
-        if (text.isEmpty())
-            return false; // arrows and the like move the caret
+        const QChar typed = TypedCharacter(*key);
+        if (typed.isNull())
+            return false; // arrows, Delete and the like edit or move the caret
         // Only a character that is a number by itself is kept; backspace included, nothing else.
-        return !(text.size() == 1 && text.at(0).isDigit() && text.at(0).unicode() < 128);
+        return !(key->text().size() == 1 && typed.isDigit() && typed.unicode() < 128);
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -160,7 +160,15 @@ void TqvSplashAbout::CloseTimerTick() {
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (widget->objectName() == QLatin1String("frmMain"))
             main = widget;
-    if (main != nullptr && main->isVisible() && main->isActiveWindow()) {
+    if (main == nullptr || !main->isVisible()) {
+        MainWindowVisible.invalidate();
+        return;
+    }
+    if (!MainWindowVisible.isValid())
+        MainWindowVisible.start();
+    // A window system that never makes the main window active (a plain X server without a
+    // window manager does not) must not leave the splash over everything for good.
+    if (main->isActiveWindow() || MainWindowVisible.hasExpired(kLongestWaitForActivation)) {
         MainWindowSeen = true;
         CloseTimer->setInterval(1000);
         QCoreApplication::processEvents();

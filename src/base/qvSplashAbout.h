@@ -2,6 +2,7 @@
 // The borderless window that serves as the splash at start-up and as the about window.
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QStringList>
 
 class QLabel;
@@ -33,6 +34,9 @@ public:
     QLabel* lblPhysMem;
     QStringList DescriptionLines;
     QTimer* CloseTimer = nullptr;
+    // Since when the main window has been visible, active or not.
+    QElapsedTimer MainWindowVisible;
+    static constexpr int kLongestWaitForActivation = 2000; // milliseconds
 
 protected:
     void paintEvent(QPaintEvent* event) override;

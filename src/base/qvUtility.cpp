@@ -6,12 +6,14 @@
 #include "base/folderBrowse.h"
 #include "model/FileNames.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QOperatingSystemVersion>
 #include <QScreen>
 #include <QSettings>
@@ -176,16 +178,25 @@ std::string Quoted(const QString& text) {
     return "\"" + text.toStdString() + "\"";
 }
 
-[[noreturn]] void RethrowRead(const std::exception& error, const QString& what) {
-    throw ERegistryError(std::string(error.what()) + " Registry parameter " + Quoted(what) +
-                         " read failed!");
+std::string ReadFailure(const std::exception& error, const QString& what) {
+    return std::string(error.what()) + " Registry parameter " + Quoted(what) + " read failed!";
 }
 
-[[noreturn]] void RethrowWrite(const std::exception& error, const QString& name) {
-    throw ERegistryError(std::string(error.what()) + " Registry parameter " + Quoted(name) +
-                         " write failed!");
+std::string WriteFailure(const std::exception& error, const QString& name) {
+    return std::string(error.what()) + " Registry parameter " + Quoted(name) + " write failed!";
 }
 } // namespace
+
+void TqvRegUtil::Fail(const std::string& text, bool writing) {
+    if (!OnError)
+        throw ERegistryError(text);
+    if (writing) {
+        if (writeFailureTold)
+            return;
+        writeFailureTold = true;
+    }
+    OnError(QString::fromStdString(text));
+}
 
 TqvRegUtil::TqvRegUtil(QObject* owner) : QObject(owner) {}
 
@@ -226,7 +237,8 @@ QString TqvRegUtil::ReadString(const QString& keyPath, const QString& name, bool
         return result;
     } catch (const std::exception& error) {
         reg.CloseKey();
-        RethrowRead(error, label);
+        Fail(ReadFailure(error, label), false);
+        return {};
     }
 }
 
@@ -238,12 +250,14 @@ void TqvRegUtil::PutString(const QString& name, const QString& text) {
 void TqvRegUtil::PutStringAt(const QString& keyPath, const QString& name, const QString& text) {
     TRegistryAccessor& reg = Registry();
     try {
-        if (reg.OpenKey(keyPath, true))
+        if (reg.OpenKey(keyPath, true)) {
             reg.Write(name, text);
+            Written();
+        }
         reg.CloseKey();
     } catch (const std::exception& error) {
         reg.CloseKey();
-        RethrowWrite(error, name);
+        Fail(WriteFailure(error, name), true);
     }
 }
 
@@ -258,7 +272,8 @@ int TqvRegUtil::GetInteger(const QString& name, bool canCreate, int defaultValue
         return result;
     } catch (const std::exception& error) {
         reg.CloseKey();
-        RethrowRead(error, name);
+        Fail(ReadFailure(error, name), false);
+        return defaultValue;
     }
 }
 
@@ -266,12 +281,14 @@ void TqvRegUtil::PutInteger(const QString& name, int value) {
     CheckPath();
     TRegistryAccessor& reg = Registry();
     try {
-        if (reg.OpenKey(Path, true))
+        if (reg.OpenKey(Path, true)) {
             reg.Write(name, value);
+            Written();
+        }
         reg.CloseKey();
     } catch (const std::exception& error) {
         reg.CloseKey();
-        RethrowWrite(error, name);
+        Fail(WriteFailure(error, name), true);
     }
 }
 
@@ -286,7 +303,8 @@ bool TqvRegUtil::GetBool(const QString& name, bool canCreate, bool defaultValue)
         return result;
     } catch (const std::exception& error) {
         reg.CloseKey();
-        RethrowRead(error, name);
+        Fail(ReadFailure(error, name), false);
+        return defaultValue;
     }
 }
 
@@ -303,8 +321,8 @@ void TqvRegUtil::DeleteValue(const QString& name) {
         reg.CloseKey();
     } catch (const std::exception& error) {
         reg.CloseKey();
-        throw ERegistryError(std::string(error.what()) + " Registry value " + Quoted(name) +
-                             " deletion failed!");
+        Fail(std::string(error.what()) + " Registry value " + Quoted(name) + " deletion failed!",
+             true);
     }
 }
 
@@ -396,6 +414,23 @@ QString OsDescription() {
     const int minor = numbers.value(1).toInt();
     return QStringLiteral("%1 %2.%3").arg(name).arg(major).arg(minor);
 #endif
+}
+
+std::unique_ptr<TqvRegUtil> CreateAppSettings(QObject* owner) {
+    auto store = std::make_unique<TqvRegUtil>(owner);
+    store->SetRootKey(TRootKey::CurrentUser);
+    store->Path = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/") + GetAppTitle();
+    store->OnError = [](const QString& text) {
+        ShowMessage(QApplication::activeWindow(), text, GetAppTitle());
+    };
+    return store;
+}
+
+QChar TypedCharacter(const QKeyEvent& key) {
+    const QString text = key.text();
+    if (text.isEmpty() || key.key() == Qt::Key_Delete || text.at(0) == QChar(0x7F))
+        return {};
+    return text.at(0);
 }
 
 bool DirectoryExists(const QString& path) {

@@ -5,9 +5,11 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
+class QKeyEvent;
 class QWidget;
 
 // Process-wide texts, set once at start-up before any window exists.
@@ -64,17 +66,36 @@ public:
     void RestoreFormPosition(QWidget* window);
     void SaveFormPosition(QWidget* window);
 
+    // Where failures go when the program should carry on instead of stopping. Unset, they are
+    // raised as ERegistryError. Set, it hears the error's text; a read then gives its default
+    // and a write is skipped. Of a run of failed writes (a read-only file makes every one
+    // fail) only the first is told, until a write succeeds again.
+    std::function<void(const QString& text)> OnError;
+
 private:
     TRegistryAccessor& Registry();
     void CheckPath() const;
     QString ReadString(const QString& keyPath, const QString& name, bool canCreate,
                        const QString& label);
+    void Fail(const std::string& text, bool writing);
+    void Written() { writeFailureTold = false; }
 
     std::unique_ptr<TRegistryAccessor> registry;
+    bool writeFailureTold = false;
 };
 
 // The one settings store of the running program; null until start-up made it.
 extern TqvRegUtil* AppSettings;
+
+// The program's settings store: the current user's key named after the maker and the
+// application title. Its failures are shown to the user in a message box and the program
+// goes on: an unreadable value is taken as its default, a write that fails is skipped.
+std::unique_ptr<TqvRegUtil> CreateAppSettings(QObject* owner);
+
+// The character a key press types into a field, or a null character when it types none:
+// no text, or an editing key. X11 and Wayland give Delete the text U+007F, yet Delete edits
+// the text, it types nothing; Backspace is left to each field's own rule.
+QChar TypedCharacter(const QKeyEvent& key);
 
 QString ReplaceAll(const QString& text, const QString& search, const QString& replacement);
 QString SanitizeFileName(const QString& text);

@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMimeDatabase>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -60,6 +61,18 @@ protected:
 
 private:
     std::function<void(const QString&)> entered;
+};
+} // namespace
+
+namespace {
+// Size, type and date are what the file is, not names to edit.
+class TReadOnlyColumn : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget*, const QStyleOptionViewItem&,
+                          const QModelIndex&) const override {
+        return nullptr;
+    }
 };
 } // namespace
 
@@ -160,6 +173,8 @@ void TfrmMIDIExplorer::BuildFilePane() {
     lvwFileList->setObjectName(QStringLiteral("lvwFileList"));
     lvwFileList->setRootIsDecorated(false);
     lvwFileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    for (int column = kSize; column <= kModified; ++column)
+        lvwFileList->setItemDelegateForColumn(column, new TReadOnlyColumn(lvwFileList));
     lvwFileList->setEditTriggers(QAbstractItemView::EditKeyPressed |
                                  QAbstractItemView::SelectedClicked);
     lvwFileList->setColumnCount(4);

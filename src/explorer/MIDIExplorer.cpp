@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -59,6 +60,9 @@ TfrmMIDIExplorer::TfrmMIDIExplorer(MidiService& service, QWidget* parent)
         kMinimumEditorWidth); // the splitter itself never squeezes it further
     splVertical->addWidget(memMsgBuf);
     splVertical->addWidget(pgcTab);
+    // The right-hand pane keeps its width when the window is resized; the buffer takes the rest.
+    splVertical->setStretchFactor(0, 1);
+    splVertical->setStretchFactor(1, 0);
     setCentralWidget(splVertical);
     connect(splVertical, &QSplitter::splitterMoved, this, [this] { LayOutPanes(); });
 
@@ -68,7 +72,10 @@ TfrmMIDIExplorer::TfrmMIDIExplorer(MidiService& service, QWidget* parent)
     statusPanel0->setObjectName(QStringLiteral("statusPanel0"));
     statusPanel1 = new QLabel(QStringLiteral("Insert"), stbStatBar);
     statusPanel1->setObjectName(QStringLiteral("statusPanel1"));
+    // The first panel follows the window's width and never holds the window wider: a long
+    // status text is cut, not a reason for a wider window.
     statusPanel0->setMinimumWidth(1);
+    statusPanel0->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusPanel1->setFixedWidth(70);
     stbStatBar->addWidget(statusPanel0, 1);
     stbStatBar->addPermanentWidget(statusPanel1);
@@ -216,8 +223,7 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
     InsertMode = true;
     const QString storedIn = settings->GetString(QStringLiteral("MIDI_IN"), true);
     const QString storedOut = settings->GetString(QStringLiteral("MIDI_OUT"), true);
-    splVertical->setSizes({std::max(width() - kDesignedPaneWidth, kMinimumEditorWidth),
-                           settings->GetInteger(QStringLiteral("LPW"), true, kDesignedPaneWidth)});
+    const int paneWidth = settings->GetInteger(QStringLiteral("LPW"), true, kDesignedPaneWidth);
 
     const int channel = settings->GetInteger(QStringLiteral("MIDI_OUT_CH"), true, 0);
     if (channel < 0 || channel > 15) {
@@ -256,6 +262,13 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
         },
         [this](int index) { SelectOutputDevice(index); });
 
+    QStringList unavailable;
+    for (const std::string& system : service.UnavailableSystems())
+        unavailable << QString::fromStdString(system);
+    if (!unavailable.isEmpty())
+        AddLogLine(QStringLiteral("Not available on this machine: ") +
+                   unavailable.join(QStringLiteral(", ")));
+
     if (midiInput->DeviceCount() > 0 && midiOutput->DeviceCount() > 0)
         ShowStatus(QStringLiteral("MIDI devices opened"));
     else
@@ -269,6 +282,15 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
     initialized = true;
     if (windowState() == Qt::WindowNoState)
         settings->RestoreFormPosition(this);
+    // Only now that the window has its size: the pane is shown as wide as it was saved.
+    SetPaneWidth(paneWidth);
+}
+
+void TfrmMIDIExplorer::SetPaneWidth(int paneWidth) {
+    // The buffer has the only stretch, so the splitter gives the pane this width however the
+    // window is laid out later.
+    const int pane = std::max(paneWidth, 0);
+    splVertical->setSizes({std::max(width() - pane, kMinimumEditorWidth), pane});
 }
 
 void TfrmMIDIExplorer::BuildDeviceMenu(QMenu* menu, QActionGroup* group,
@@ -448,6 +470,21 @@ void TfrmMIDIExplorer::closeEvent(QCloseEvent* event) {
 }
 
 bool TfrmMIDIExplorer::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) &&
+        watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if ((widget == this || isAncestorOf(widget)) && DropEvent(widget, event))
+            return true;
+    }
+    if (type == QEvent::MouseButtonDblClick && watched == lbxLog->viewport()) {
+        // A double click below the last line reaches no line: it is answered all the same.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (lbxLog->itemAt(mouse->position().toPoint()) == nullptr) {
+            LogDoubleClick(false);
+            return true;
+        }
+    }
     if (event->type() == QEvent::Resize && watched == splVertical) {
         QMetaObject::invokeMethod(
             this, [this] { LayOutPanes(); }, Qt::QueuedConnection);
@@ -479,22 +516,43 @@ void TfrmMIDIExplorer::LayOutPanes() {
         const int total = splVertical->width() - splVertical->handleWidth();
         splVertical->setSizes({kMinimumEditorWidth, std::max(total - kMinimumEditorWidth, 0)});
     }
-    statusPanel0->setFixedWidth(qRound(0.8 * width()));
 }
 
-void TfrmMIDIExplorer::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-}
-
-void TfrmMIDIExplorer::dropEvent(QDropEvent* event) {
-    DropFiles(event->mimeData()->urls());
-    event->acceptProposedAction();
+bool TfrmMIDIExplorer::DropEvent(QWidget* target, QEvent* event) {
+    // Files dropped anywhere on the window load into the buffer, whatever control is under
+    // the cursor (the text panes would otherwise paste the file's address as text); text
+    // dropped on the buffer is typed in.
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QMimeData* data = drop->mimeData();
+    bool files = false;
+    if (data->hasUrls())
+        for (const QUrl& url : data->urls())
+            files = files || url.isLocalFile();
+    const bool onBuffer = target == memMsgBuf || target == memMsgBuf->viewport();
+    const bool text = onBuffer && !files && data->hasText();
+    if (!files && !text) {
+        if (!onBuffer)
+            return false; // the control's own business
+        drop->ignore();   // the buffer takes nothing else
+        return true;
+    }
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (event->type() != QEvent::Drop)
+        return true;
+    if (files)
+        DropFiles(data->urls());
+    else
+        DropText(data->text(), drop->position().toPoint());
+    return true;
 }
 
 void TfrmMIDIExplorer::DropFiles(const QList<QUrl>& files) {
-    if (!files.isEmpty() && files.first().isLocalFile())
-        LoadFileIntoBuffer(files.first().toLocalFile());
+    for (const QUrl& file : files)
+        if (file.isLocalFile()) {
+            LoadFileIntoBuffer(file.toLocalFile());
+            return;
+        }
 }
 
 void TfrmMIDIExplorer::OpenHelp() {

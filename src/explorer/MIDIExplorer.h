@@ -118,7 +118,7 @@ public:
     // by the device link is reported.
     void LogReceived(std::unique_ptr<TMyMidiEvent> event);
     const TMyMidiEvent* SelectedEvent() const;
-    void LogDoubleClick();
+    void LogDoubleClick(bool onLine = true); // onLine false: on the log's empty space
     void SetLogDblClickAction(int action);
     int LogDblClickAction = 0;
 
@@ -200,8 +200,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
     // The explorer's own part of the window's end; the main window runs its own first.
     void DestroyExplorer();
@@ -230,8 +228,12 @@ private:
     void ChooseChannel(int channel);
     void OpenHelp();
     void LayOutPanes();
+    void SetPaneWidth(int paneWidth);
     void SaveFolderHistory();
     bool EditorKey(QKeyEvent* event); // true: handled here
+    bool TypeCharacter(QChar typed);  // false: discarded by the typing rules
+    void DropText(const QString& text, const QPoint& at);
+    bool DropEvent(QWidget* target, QEvent* event); // true: the window took it
     void ShowLogPopup(const QPoint& at);
     void ShowFilePopup(const QPoint& at);
     void FileClicked(QTreeWidgetItem* item);

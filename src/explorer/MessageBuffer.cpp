@@ -267,7 +267,21 @@ bool TfrmMIDIExplorer::ClipboardHoldsHex() const {
 
 bool TfrmMIDIExplorer::EditorKey(QKeyEvent* event) {
     const int key = event->key();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if (key == Qt::Key_Insert) {
+        // Shift+Insert pastes and Ctrl+Insert copies; only Insert alone switches the mode.
+        if (modifiers == Qt::ShiftModifier) {
+            LoadedFileName.clear();
+            if (ClipboardHoldsHex())
+                memMsgBuf->paste();
+            return true;
+        }
+        if (modifiers == Qt::ControlModifier) {
+            memMsgBuf->copy();
+            return true;
+        }
+        if (modifiers != Qt::NoModifier)
+            return false;
         InsertMode = !InsertMode;
         statusPanel1->setText(InsertMode ? QStringLiteral("Insert") : QStringLiteral("Overwrite"));
         return true;
@@ -282,12 +296,16 @@ bool TfrmMIDIExplorer::EditorKey(QKeyEvent* event) {
             memMsgBuf->paste();
         return true;
     }
-    const QString text = event->text();
-    if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != 0)
-        return false; // navigation, shortcuts: the editor's own
-    if (key == Qt::Key_Backspace || text == QStringLiteral("\b"))
+    const QChar typed = TypedCharacter(*event);
+    if (typed.isNull() || (modifiers & (Qt::ControlModifier | Qt::AltModifier)) != 0)
+        return false; // editing keys, navigation, shortcuts: the editor's own
+    if (key == Qt::Key_Backspace || typed == QLatin1Char('\b'))
         return false;
-    QChar typed = text.at(0);
+    TypeCharacter(typed);
+    return true;
+}
+
+bool TfrmMIDIExplorer::TypeCharacter(QChar typed) {
     if (typed >= QLatin1Char('a') && typed <= QLatin1Char('f'))
         typed = typed.toUpper();
     QTextCursor cursor = memMsgBuf->textCursor();
@@ -295,7 +313,7 @@ bool TfrmMIDIExplorer::EditorKey(QKeyEvent* event) {
     const bool digit = typed.isDigit() || (typed >= QLatin1Char('A') && typed <= QLatin1Char('F'));
     const bool accepted = column == 0 ? typed == QLatin1Char(' ') : digit && typed.unicode() < 128;
     if (!accepted)
-        return true; // discarded
+        return false; // discarded
     if (!InsertMode) {
         const QString all = memMsgBuf->toPlainText();
         const int at = cursor.position();
@@ -309,4 +327,14 @@ bool TfrmMIDIExplorer::EditorKey(QKeyEvent* event) {
     cursor.insertText(QString(typed));
     memMsgBuf->setTextCursor(cursor);
     return true;
+}
+
+void TfrmMIDIExplorer::DropText(const QString& text, const QPoint& at) {
+    // Dropped text is typed, character by character, where it was dropped: the same rules as
+    // the keyboard, so nothing that is not hexadecimal gets into the buffer this way either.
+    memMsgBuf->setFocus();
+    memMsgBuf->setTextCursor(memMsgBuf->cursorForPosition(at));
+    LoadedFileName.clear();
+    for (const QChar c : text)
+        TypeCharacter(c);
 }

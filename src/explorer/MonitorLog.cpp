@@ -141,8 +141,8 @@ const TMyMidiEvent* TfrmMIDIExplorer::SelectedEvent() const {
     return line != nullptr ? line->Event.get() : nullptr;
 }
 
-void TfrmMIDIExplorer::LogDoubleClick() {
-    const TMyMidiEvent* event = SelectedEvent();
+void TfrmMIDIExplorer::LogDoubleClick(bool onLine) {
+    const TMyMidiEvent* event = onLine ? SelectedEvent() : nullptr;
     if (event == nullptr) {
         ShowStatus(LogDblClickAction == 1
                        ? QStringLiteral("The selected item cannot be edited")

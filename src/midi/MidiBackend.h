@@ -41,4 +41,6 @@ public:
                                                            MMRESULT& error) = 0;
     virtual std::unique_ptr<MidiOutputConnection> OpenOutput(std::size_t index,
                                                              MMRESULT& error) = 0;
+    // The MIDI systems this backend could not reach on this machine, named for the user.
+    virtual std::vector<std::string> UnavailableSystems() { return {}; }
 };

@@ -387,6 +387,14 @@ MidiDeviceService::OutputDevice* MidiDeviceService::FindOutput(HMIDI handle) {
     return found == outputs.end() ? nullptr : found->second.get();
 }
 
+std::vector<std::string> MidiDeviceService::UnavailableSystems() {
+    std::vector<std::string> systems;
+    for (auto& backend : backends)
+        for (std::string& system : backend->UnavailableSystems())
+            systems.push_back(std::move(system));
+    return systems;
+}
+
 unsigned MidiDeviceService::InGetNumDevs() {
     return CountDevices(true);
 }

@@ -22,6 +22,8 @@ public:
         return result;
     }
 
+    std::vector<std::string> UnavailableSystems() override;
+
     unsigned InGetNumDevs() override;
     MMRESULT InGetDevName(unsigned deviceId, std::string& name) override;
     MMRESULT InOpen(HMIDI& handle, unsigned deviceId, MidiDriverCallback callback,

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class MidiService {
 public:
@@ -41,6 +42,9 @@ public:
 
     // The text of a result code; MMSYSERR_BADERRNUM for a code it does not know.
     virtual MMRESULT GetErrorText(MMRESULT result, std::string& text);
+
+    // The MIDI systems that could not be reached on this machine, named for the user.
+    virtual std::vector<std::string> UnavailableSystems() { return {}; }
 };
 
 // Name the output mapper reports.

@@ -7,6 +7,11 @@
 #include <regex>
 #include <rtmidi/RtMidi.h>
 
+#if defined(__linux__)
+#include <alsa/asoundlib.h>
+#include <jack/jack.h>
+#endif
+
 namespace {
 // RtMidi reports errors through this once a callback is set; we keep the last one.
 struct ErrorRecord {
@@ -103,12 +108,71 @@ std::string StablePortName(const std::string& rtMidiName) {
                               "$1:");
 }
 
+namespace {
+#if defined(__linux__)
+// The sound libraries write their complaints straight to the terminal ("ALSA lib seq_hw.c:...",
+// "Cannot connect to server socket..."). What matters to the user, that a system cannot be
+// reached, the program tells itself; the libraries' own lines go nowhere.
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+void QuietJack(const char*) {}
+
+void QuietenMidiSystems() {
+    static const bool quiet = [] {
+        snd_lib_error_set_handler(&QuietAlsa);
+        jack_set_error_function(&QuietJack);
+        jack_set_info_function(&QuietJack);
+        return true;
+    }();
+    (void)quiet;
+}
+
+// RtMidi writes its own failures to the terminal before it reports them: ask first.
+bool AlsaSequencerAvailable() {
+    snd_seq_t* sequencer = nullptr;
+    if (snd_seq_open(&sequencer, "default", SND_SEQ_OPEN_DUPLEX, 0) < 0)
+        return false;
+    snd_seq_close(sequencer);
+    return true;
+}
+
+bool JackServerRunning() {
+    jack_status_t status{};
+    jack_client_t* probe = jack_client_open("Quellfarn probe", JackNoStartServer, &status);
+    if (probe == nullptr)
+        return false;
+    jack_client_close(probe);
+    return true;
+}
+#endif
+
+std::string SystemName(RtMidi::Api kind) {
+    switch (kind) {
+    case RtMidi::LINUX_ALSA:
+        return "ALSA sequencer";
+    case RtMidi::UNIX_JACK:
+        return "JACK server";
+    default:
+        return RtMidi::getApiDisplayName(kind);
+    }
+}
+} // namespace
+
 RtMidiService::RtMidiService(std::string clientName) : clientName(std::move(clientName)) {
+#if defined(__linux__)
+    QuietenMidiSystems();
+#endif
     std::vector<RtMidi::Api> compiled;
     RtMidi::getCompiledApi(compiled);
     for (RtMidi::Api kind : compiled) {
         if (kind == RtMidi::RTMIDI_DUMMY)
             continue;
+#if defined(__linux__)
+        if ((kind == RtMidi::UNIX_JACK && !JackServerRunning()) ||
+            (kind == RtMidi::LINUX_ALSA && !AlsaSequencerAvailable())) {
+            unavailable.push_back(SystemName(kind));
+            continue;
+        }
+#endif
         try {
             auto api = std::make_unique<Api>();
             api->Kind = kind;
@@ -119,6 +183,7 @@ RtMidiService::RtMidiService(std::string clientName) : clientName(std::move(clie
             apis.push_back(std::move(api));
         } catch (const RtMidiError&) {
             // This API does not work here: it lists nothing.
+            unavailable.push_back(SystemName(kind));
         }
     }
 }

@@ -24,6 +24,7 @@ public:
     std::unique_ptr<MidiInputConnection> OpenInput(std::size_t index, MidiByteSink& sink,
                                                    MMRESULT& error) override;
     std::unique_ptr<MidiOutputConnection> OpenOutput(std::size_t index, MMRESULT& error) override;
+    std::vector<std::string> UnavailableSystems() override { return unavailable; }
 
     struct Api;
 
@@ -38,6 +39,7 @@ private:
 
     std::string clientName;
     std::vector<std::unique_ptr<Api>> apis;
+    std::vector<std::string> unavailable;
 };
 
 // A port name without the parts that change from run to run: ALSA's client:port numbers,

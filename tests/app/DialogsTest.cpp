@@ -4,6 +4,7 @@
 #include "base/StorePrompt.h"
 #include "base/folderBrowse.h"
 #include "base/qvUtility.h"
+#include "support/PlatformEvents.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedDialogs.h"
 
@@ -33,9 +34,15 @@ TEST(StorePrompt, ClampsTheLocationAndRefusesOneOutOfRange) {
     prompt.edtPresetNo->clear();
     QTest::keyClicks(prompt.edtPresetNo, "1x5");
     EXPECT_EQ(prompt.edtPresetNo->text(), "15") << "only digits are kept";
-    QTest::keyClick(prompt.edtPresetNo, Qt::Key_Backspace);
+    PressKey(prompt.edtPresetNo, Qt::Key_Backspace);
     EXPECT_EQ(prompt.edtPresetNo->text(), "15") << "backspace too is discarded";
     EXPECT_EQ(prompt.Location(), 15);
+    PressKey(prompt.edtPresetNo, Qt::Key_Home);
+    PressKey(prompt.edtPresetNo, Qt::Key_Delete);
+    EXPECT_EQ(prompt.edtPresetNo->text(), "5") << "Delete, with the text X11 gives it, deletes";
+    PressKey(prompt.edtPresetNo, Qt::Key_End);
+    PressKey(prompt.edtPresetNo, Qt::Key_7);
+    EXPECT_EQ(prompt.Location(), 57);
 
     prompt.edtPresetNo->setText("0");
     prompt.btnOK->click();

@@ -2,6 +2,9 @@
 
 #include "base/qvUtility.h"
 
+#include "support/ReadOnlyFile.h"
+#include "support/ScriptedDialogs.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -259,4 +262,45 @@ TEST(Platform, AppTitleIsKeptForSettingsAndWindows) {
     SetAppTitle("Quellfarn");
     EXPECT_EQ(GetAppTitle(), "Quellfarn");
     EXPECT_EQ(QCoreApplication::applicationName(), "Quellfarn");
+}
+
+TEST_F(SettingsTest, WithAnErrorHandlerReadsGiveDefaultsAndAFailingFileIsToldOnce) {
+    WriteSettingsText("[General]\nLPW=wide\nMIDI_OUT_CH=3\n");
+    QStringList told;
+    store.OnError = [&](const QString& text) { told << text; };
+    EXPECT_EQ(store.GetInteger("LPW", true, 460), 460);
+    EXPECT_EQ(store.GetInteger("MIDI_OUT_CH", true, 0), 3);
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_THAT(told[0].toStdString(), HasSubstr("Registry parameter \"LPW\" read failed!"));
+
+    {
+        ReadOnlyFile locked(SettingsFile());
+        if (!locked.Holds())
+            GTEST_SKIP() << "no way to make a file read-only here";
+        store.PutInteger("MIDI_OUT_CH", 4);
+        store.PutString("MIDI_IN", "Loop A");
+        store.DeleteValue("LPW");
+        ASSERT_EQ(told.size(), 2) << "one report for a run of failed writes";
+        EXPECT_THAT(told[1].toStdString(),
+                    HasSubstr("Registry parameter \"MIDI_OUT_CH\" write failed!"));
+    }
+    store.PutInteger("MIDI_OUT_CH", 5);
+    EXPECT_EQ(store.GetInteger("MIDI_OUT_CH", false, 0), 5);
+    ReadOnlyFile lockedAgain(SettingsFile());
+    store.PutInteger("MIDI_OUT_CH", 6);
+    EXPECT_EQ(told.size(), 3) << "after a write that worked, the next failure is told again";
+}
+
+TEST(Application, AnErrorNoHandlerCaughtIsShownAndTheProgramGoesOn) {
+    ScriptedDialogs dialogs;
+    bool later = false;
+    QTimer::singleShot(0, [] { throw ERegistryError("Invalid data type for 'LPW'"); });
+    QTimer::singleShot(5, [&] { later = true; });
+    QElapsedTimer clock;
+    clock.start();
+    while (!later && clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(dialogs.Messages[0].Text, "Invalid data type for 'LPW'");
+    EXPECT_TRUE(later) << "events after it are still handled";
 }

@@ -6,9 +6,12 @@
 #include "base/qvUtility.h"
 #include "midi/FakeMidiService.h"
 #include "midi/MidiDeviceService.h"
+#include "midi/RtMidiService.h"
 #include "midi/VirtualMidiService.h"
+#include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
 #include "support/QtPrinters.h"
+#include "support/ReadOnlyFile.h"
 #include "support/RecordingDevice.h"
 #include "support/ScriptedDialogs.h"
 
@@ -18,6 +21,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
@@ -28,15 +32,29 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <fcntl.h>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using testing::HasSubstr;
 
 namespace {
 using Bytes = std::vector<std::uint8_t>;
 const QString kPath = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/Quellfarn");
+
+QString SettingsFile() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Tamrix Vonel/Quellfarn.ini");
+}
+
+void WriteSettings(const QByteArray& text) {
+    QDir().mkpath(QFileInfo(SettingsFile()).absolutePath());
+    QFile file(SettingsFile());
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(text);
+}
 
 void WriteFile(const QString& path, qint64 size, char fill = 0x11) {
     QFile file(path);
@@ -52,11 +70,11 @@ struct Explorer {
             devices.AddLoopback(name);
         if (withSink)
             devices.AttachDevice("Sink", sink);
-        settings.Path = kPath;
+        settings->Path = kPath;
     }
     TfrmMain& Start() {
         window = std::make_unique<TfrmMain>(service);
-        window->InitializeExplorer(&settings, QStringLiteral("Quellfarn"));
+        window->InitializeExplorer(settings.get(), QStringLiteral("Quellfarn"));
         return *window;
     }
     QString Status() const { return window->statusPanel0->text(); }
@@ -92,7 +110,8 @@ struct Explorer {
     std::shared_ptr<RecordingDevice> sink = std::make_shared<RecordingDevice>();
     MidiDeviceService service;
     VirtualMidiService& devices;
-    TqvRegUtil settings;
+    // Made as the program makes its store: failures are told in a message box.
+    std::unique_ptr<TqvRegUtil> settings = CreateAppSettings(nullptr);
     std::unique_ptr<TfrmMain> window;
 };
 
@@ -249,19 +268,78 @@ TEST_F(ExplorerTest, FilesLoadUpTo10000BytesAndSaveExactly) {
     EXPECT_EQ(window.MessageByteCount, 0);
 }
 
-TEST_F(ExplorerTest, ADroppedFileLoadsTheFirstOne) {
+TEST_F(ExplorerTest, AFileDroppedAnywhereOnTheWindowLoadsTheFirstOne) {
     Explorer explorer;
     TfrmMain& window = explorer.Start();
+    window.show();
+    QApplication::processEvents();
     QTemporaryDir folder;
     WriteFile(folder.filePath("first.syx"), 3, 0x7F);
     WriteFile(folder.filePath("second.syx"), 5);
+    WriteFile(folder.filePath("third.syx"), 2, 0x33);
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(folder.filePath("first.syx")),
                   QUrl::fromLocalFile(folder.filePath("second.syx"))});
-    EXPECT_TRUE(window.acceptDrops());
-    window.DropFiles(data.urls());
+
+    // On the message buffer, whose text editor would take a drop of its own.
+    const QPoint onBuffer = window.memMsgBuf->mapTo(&window, QPoint(30, 30));
+    ASSERT_TRUE(DropOn(window, onBuffer, data));
     EXPECT_EQ(window.LoadedFileName, folder.filePath("first.syx"));
-    EXPECT_EQ(explorer.Text(), "7F 7F 7F ");
+    EXPECT_EQ(explorer.Text(), "7F 7F 7F ") << "the file's bytes, not its address";
+
+    // On the monitor log.
+    window.pgcTab->setCurrentWidget(window.tsMonitor);
+    QApplication::processEvents();
+    QMimeData third;
+    third.setUrls({QUrl::fromLocalFile(folder.filePath("third.syx"))});
+    ASSERT_TRUE(DropOn(window, window.lbxLog->mapTo(&window, QPoint(20, 20)), third));
+    EXPECT_EQ(explorer.Text(), "33 33 ");
+}
+
+TEST_F(ExplorerTest, DroppedTextIsTypedByTheHexRules) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    window.show();
+    QApplication::processEvents();
+    QMimeData data;
+    data.setText("f0 zz 7e\nq7");
+    ASSERT_TRUE(DropOn(window, window.memMsgBuf->mapTo(&window, QPoint(30, 30)), data));
+    EXPECT_EQ(explorer.Text(), "F0 7E") << "letters beyond F, line breaks and stray blanks go";
+    EXPECT_TRUE(window.LoadedFileName.isEmpty());
+}
+
+TEST_F(ExplorerTest, EditingKeysEditAndInsertWithAModifierPastesOrCopies) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    explorer.Type("F0 7E F7");
+    QTextCursor cursor = window.memMsgBuf->textCursor();
+    cursor.setPosition(0);
+    window.memMsgBuf->setTextCursor(cursor);
+    PressKey(window.memMsgBuf, Qt::Key_Delete);
+    EXPECT_EQ(explorer.Text(), "0 7E F7") << "Delete comes with U+007F and still deletes";
+    PressKey(window.memMsgBuf, Qt::Key_End);
+    PressKey(window.memMsgBuf, Qt::Key_Backspace);
+    EXPECT_EQ(explorer.Text(), "0 7E F");
+
+    window.SetMessageText("F0 F7");
+    QGuiApplication::clipboard()->setText("7E 7F ");
+    cursor = window.memMsgBuf->textCursor();
+    cursor.setPosition(3);
+    window.memMsgBuf->setTextCursor(cursor);
+    PressKey(window.memMsgBuf, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(explorer.Text(), "F0 7E 7F F7") << "Shift+Insert pastes";
+    EXPECT_TRUE(window.InsertMode) << "and leaves the typing mode alone";
+
+    window.memMsgBuf->selectAll();
+    QGuiApplication::clipboard()->clear();
+    PressKey(window.memMsgBuf, Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "F0 7E 7F F7") << "Ctrl+Insert copies";
+    EXPECT_TRUE(window.InsertMode);
+    EXPECT_EQ(window.statusPanel1->text(), "Insert");
+
+    PressKey(window.memMsgBuf, Qt::Key_Insert);
+    EXPECT_FALSE(window.InsertMode) << "Insert alone switches to overwriting";
+    EXPECT_EQ(window.statusPanel1->text(), "Overwrite");
 }
 
 TEST_F(ExplorerTest, TheMonitorKeeps500EventLinesAndItsCaptionTellsOfNewOnes) {
@@ -310,7 +388,7 @@ TEST_F(ExplorerTest, DoubleClickActionsOnLogLines) {
     window.SetLogDblClickAction(0);
     window.LogDoubleClick();
     EXPECT_EQ(explorer.Status(), "MIDI data is unavailable for the selected item");
-    EXPECT_EQ(explorer.settings.GetInteger("DBL_CLICK_LOG_ACTION", false, -1), 0);
+    EXPECT_EQ(explorer.settings->GetInteger("DBL_CLICK_LOG_ACTION", false, -1), 0);
 
     explorer.Inject({0xC0, 0x05});
     ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->count() == 2; }));
@@ -362,8 +440,8 @@ TEST_F(ExplorerTest, LostInputIsReportedNotHidden) {
 TEST_F(ExplorerTest, DeviceMenusOpenTheStoredDevicesAndKeepTheChoices) {
     {
         Explorer explorer;
-        explorer.settings.PutString("MIDI_IN", "Loop B");
-        explorer.settings.PutString("MIDI_OUT", "Sink");
+        explorer.settings->PutString("MIDI_IN", "Loop B");
+        explorer.settings->PutString("MIDI_OUT", "Sink");
         TfrmMain& window = explorer.Start();
         EXPECT_EQ(window.MidiInput()->ProductName(), "Loop B");
         EXPECT_EQ(window.MidiOutput()->ProductName(), "Sink");
@@ -378,7 +456,7 @@ TEST_F(ExplorerTest, DeviceMenusOpenTheStoredDevicesAndKeepTheChoices) {
         EXPECT_EQ(window.MidiOutput()->PortState(), TMidiOutput::State::Open)
             << "the output stays open";
         window.miChannel[9]->trigger();
-        EXPECT_EQ(explorer.settings.GetInteger("MIDI_OUT_CH", false, -1), 9);
+        EXPECT_EQ(explorer.settings->GetInteger("MIDI_OUT_CH", false, -1), 9);
         EXPECT_TRUE(window.miChannel[9]->isChecked());
         EXPECT_EQ(window.TransmitChannel(), 9);
 
@@ -390,10 +468,10 @@ TEST_F(ExplorerTest, DeviceMenusOpenTheStoredDevicesAndKeepTheChoices) {
         EXPECT_EQ(window.splVertical->sizes().value(0), 50) << "the buffer keeps 50 pixels";
         window.close();
         EXPECT_EQ(explorer.Status(), "MIDI devices closed");
-        EXPECT_EQ(explorer.settings.GetString("MIDI_IN", false), "Loop A");
-        EXPECT_EQ(explorer.settings.GetString("MIDI_OUT", false), "Sink");
-        EXPECT_EQ(explorer.settings.GetInteger("LPW", false, -1), window.pgcTab->width());
-        EXPECT_EQ(explorer.settings.GetInteger("frmMain.Width", false, -1), window.width());
+        EXPECT_EQ(explorer.settings->GetString("MIDI_IN", false), "Loop A");
+        EXPECT_EQ(explorer.settings->GetString("MIDI_OUT", false), "Sink");
+        EXPECT_EQ(explorer.settings->GetInteger("LPW", false, -1), window.pgcTab->width());
+        EXPECT_EQ(explorer.settings->GetInteger("frmMain.Width", false, -1), window.width());
     }
     Explorer again; // the next start reads them back
     TfrmMain& window = again.Start();
@@ -476,7 +554,7 @@ TEST_F(ExplorerTest, TheFilePaneListsSortsAndNavigates) {
     EXPECT_EQ(window.CurrentFolder, root.path() + "/");
 
     window.close();
-    EXPECT_EQ(explorer.settings.GetStringAt(kPath + "\\Folders", "1", false), root.path() + "/");
+    EXPECT_EQ(explorer.settings->GetStringAt(kPath + "\\Folders", "1", false), root.path() + "/");
 }
 
 TEST_F(ExplorerTest, FilesAreRenamedDeletedAndSentFromThePane) {
@@ -539,6 +617,25 @@ TEST(Splash, ClosesAboutASecondAfterTheMainWindowShows) {
     EXPECT_TRUE(PumpUntil([&] { return splash.isNull(); }, 3000));
 }
 
+TEST(Splash, ClosesWhereTheMainWindowIsNeverMadeActive) {
+    QPointer<TqvSplashAbout> splash = ShowSplash(nullptr, false);
+    ASSERT_TRUE(splash);
+    QWidget main;
+    main.setObjectName("frmMain");
+    main.show();
+    QWidget other; // the window system keeps another window active
+    other.show();
+    other.activateWindow();
+    QApplication::setActiveWindow(&other);
+    QApplication::processEvents();
+    ASSERT_FALSE(main.isActiveWindow());
+    PumpFor(1000);
+    EXPECT_TRUE(splash) << "it waits a little for the activation";
+    EXPECT_TRUE(PumpUntil([&] { return splash.isNull(); }, 5000))
+        << "and closes a few seconds after the main window is visible";
+    EXPECT_FALSE(main.isActiveWindow());
+}
+
 TEST(About, ShowsItsTextsAndClosesOnAClick) {
     AppVersion = "2.5";
     AppDescription = "Librarian/Editor for the\nZOL Quellfarn Plenova Processor";
@@ -550,6 +647,8 @@ TEST(About, ShowsItsTextsAndClosesOnAClick) {
     EXPECT_EQ(about.DescriptionLines.size(), 2) << "an empty notice adds no line";
     EXPECT_TRUE(about.lblURL->text().endsWith("/zol"));
     EXPECT_TRUE(about.lblPhysMem->text().endsWith(" KB"));
+    EXPECT_FALSE(about.imgIcon->pixmap().isNull()) << "the program's icon";
+    EXPECT_FALSE(QApplication::windowIcon().isNull());
     about.show();
     QTest::mouseClick(about.lblOSinfo, Qt::LeftButton);
     EXPECT_EQ(about.result(), QDialog::Accepted);
@@ -589,4 +688,204 @@ TEST_F(ExplorerTest, DevicesThatVanishOrFailNeverBringTheWindowDown) {
     service.Fail["InClose"] = MMSYSERR_ERROR;
     window.close();
     EXPECT_EQ(dialogs.Messages.back().Caption, "MIDI In error");
+}
+
+TEST_F(ExplorerTest, TheBufferTakesExactly10000BytesAndNoSignedNumbers) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    explorer.ChooseOutput("Sink");
+    window.SetMessageText(QString("7F ").repeated(10000));
+    window.miSend->trigger();
+    EXPECT_EQ(window.MessageByteCount, 10000);
+    EXPECT_EQ(explorer.Status(), "Message buffer sent to MIDI Out");
+    ASSERT_TRUE(PumpUntil([&] { return explorer.sink->Received().size() == 10000; }));
+
+    explorer.dialogs.Messages.clear();
+    for (const QString& sign : {QStringLiteral("+1"), QStringLiteral("-1")}) {
+        window.SetMessageText("F0 " + sign + " F7");
+        window.miSend->trigger();
+        ASSERT_FALSE(explorer.dialogs.Messages.empty());
+        EXPECT_EQ(explorer.dialogs.Messages.back().Text,
+                  "'" + sign + "' is not a valid integer value");
+    }
+    EXPECT_EQ(explorer.sink->Received().size(), 10000u) << "nothing more was sent";
+}
+
+TEST_F(ExplorerTest, ADoubleClickOnEmptyLogSpaceIsAnswered) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    explorer.ChooseOutput("Sink");
+    window.show();
+    window.pgcTab->setCurrentWidget(window.tsMonitor);
+    QApplication::processEvents();
+    explorer.Inject({0x90, 0x3C, 0x64});
+    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->count() == 1; }));
+    window.lbxLog->setCurrentRow(0);
+    const QPoint below(20, window.lbxLog->viewport()->height() - 5);
+    ASSERT_EQ(window.lbxLog->itemAt(below), nullptr);
+    QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, below);
+    EXPECT_EQ(explorer.Status(), "MIDI data is unavailable for the selected item");
+    EXPECT_EQ(window.MessageByteCount, 0) << "the line above was not loaded";
+    window.SetLogDblClickAction(1);
+    QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, below);
+    EXPECT_EQ(explorer.Status(), "The selected item cannot be edited");
+}
+
+TEST_F(ExplorerTest, OnlyTheFileNameColumnCanBeEdited) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    window.show();
+    QApplication::processEvents();
+    QTemporaryDir root;
+    WriteFile(root.filePath("one.syx"), 2);
+    window.GoToFolder(root.path());
+    QTreeWidgetItem* item = window.lvwFileList->topLevelItem(0);
+    ASSERT_NE(item, nullptr);
+    for (int column = 1; column < 4; ++column) {
+        window.lvwFileList->editItem(item, column);
+        EXPECT_EQ(window.lvwFileList->findChild<QLineEdit*>(), nullptr) << "column " << column;
+    }
+    window.lvwFileList->editItem(item, 0);
+    EXPECT_NE(window.lvwFileList->findChild<QLineEdit*>(), nullptr) << "the name is edited";
+}
+
+TEST_F(ExplorerTest, FilePaneChoicesAndHistoryAreKept) {
+    EXPECT_EQ(TotalSizeText(1024), "1 KByte") << "1 024 bytes are a kilobyte";
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    window.pmiSetFileSend->trigger();
+    EXPECT_EQ(explorer.settings->GetInteger("DBL_CLICK_FILE_ACTION", false, -1), 1)
+        << "written at once";
+    QTemporaryDir root;
+    window.GoToFolder(root.path());
+    window.GoToFolder(root.path());
+    int found = 0;
+    for (int i = 0; i < window.cbxFolder->count(); ++i)
+        found += window.cbxFolder->itemText(i) == root.path() + "/" ? 1 : 0;
+    EXPECT_EQ(found, 1) << "a folder already at the top stays there once";
+    EXPECT_EQ(window.cbxFolder->itemText(0), root.path() + "/");
+}
+
+TEST_F(ExplorerTest, TheWindowCanBeMadeNarrowWhateverTheStatusSays) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    window.show();
+    QApplication::processEvents();
+    window.resize(1400, 700);
+    QApplication::processEvents();
+    window.ShowStatus(QString("A long status text that says a great deal. ").repeated(8));
+    window.resize(700, 600);
+    QApplication::processEvents();
+    EXPECT_EQ(window.width(), 700);
+    EXPECT_LE(window.statusPanel0->width(), 700);
+}
+
+TEST_F(ExplorerTest, ThePaneIsShownAsWideAsItWasSaved) {
+    {
+        Explorer explorer;
+        explorer.settings->PutInteger("frmMain.Width", 1400);
+        explorer.settings->PutInteger("frmMain.Height", 700);
+        explorer.settings->PutInteger("LPW", 300);
+        TfrmMain& window = explorer.Start();
+        window.show();
+        QApplication::processEvents();
+        QApplication::processEvents();
+        EXPECT_EQ(window.width(), 1400);
+        EXPECT_EQ(window.pgcTab->width(), 300);
+        window.close();
+    }
+    for (int start = 0; start < 3; ++start) { // and it stays so, start after start
+        Explorer explorer;
+        TfrmMain& window = explorer.Start();
+        window.show();
+        QApplication::processEvents();
+        QApplication::processEvents();
+        EXPECT_EQ(window.pgcTab->width(), 300) << "start " << start;
+        window.close();
+        EXPECT_EQ(explorer.settings->GetInteger("LPW", false, -1), 300);
+    }
+}
+
+TEST_F(ExplorerTest, AnUnreadableSettingIsToldAndItsDefaultTaken) {
+    WriteSettings("[General]\nLPW=wide\nMIDI_OUT_CH=3\n");
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    ASSERT_EQ(explorer.dialogs.Messages.size(), 1u);
+    EXPECT_THAT(explorer.dialogs.Messages[0].Text.toStdString(),
+                HasSubstr("Registry parameter \"LPW\" read failed!"));
+    EXPECT_TRUE(window.Initialized()) << "the start goes on";
+    EXPECT_EQ(window.TransmitChannel(), 3) << "the other values are still read";
+    window.show();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(window.pgcTab->width(), 460) << "the pane's designed width";
+}
+
+TEST_F(ExplorerTest, AReadOnlySettingsFileIsToldOnceAndTheCloseCompletes) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    explorer.ChooseInput("Loop A");
+    explorer.ChooseOutput("Sink");
+    ASSERT_TRUE(QFile::exists(SettingsFile()));
+    ReadOnlyFile locked(SettingsFile());
+    if (!locked.Holds())
+        GTEST_SKIP() << "no way to make a file read-only here";
+    explorer.dialogs.Messages.clear();
+    window.miChannel[4]->trigger();
+    ASSERT_EQ(explorer.dialogs.Messages.size(), 1u);
+    EXPECT_THAT(explorer.dialogs.Messages[0].Text.toStdString(),
+                HasSubstr("Registry parameter \"MIDI_OUT_CH\" write failed!"));
+    EXPECT_EQ(window.TransmitChannel(), 4) << "the channel is used all the same";
+
+    window.close();
+    EXPECT_EQ(explorer.dialogs.Messages.size(), 1u) << "one report for a file that takes nothing";
+    EXPECT_EQ(window.MidiInput()->PortState(), TPortState::Closed);
+    EXPECT_EQ(window.MidiOutput()->PortState(), TMidiOutput::State::Closed);
+    EXPECT_EQ(explorer.Status(), "MIDI devices closed");
+}
+
+TEST_F(ExplorerTest, MidiSystemsThatCannotBeReachedAreNamedOnceNotShoutedOnTheTerminal) {
+    // The terminal's error stream goes to a file while the devices are looked for.
+    QTemporaryDir folder;
+    const QString captured = folder.filePath("stderr.txt");
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    const int file = ::open(QFile::encodeName(captured).constData(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(file, 0);
+    ::dup2(file, 2);
+    ::close(file);
+    std::vector<std::string> unavailable;
+    QStringList lines;
+    {
+        ScriptedDialogs dialogs;
+        MidiDeviceService service;
+        service.AddBackend(std::make_unique<RtMidiService>("QuellfarnExplorerTest"));
+        auto& devices = service.AddBackend(std::make_unique<VirtualMidiService>());
+        devices.AddLoopback("Loop A");
+        auto settings = CreateAppSettings(nullptr);
+        settings->Path = kPath;
+        TfrmMain window(service);
+        window.InitializeExplorer(settings.get(), "Quellfarn");
+        unavailable = service.UnavailableSystems();
+        for (int i = 0; i < window.lbxLog->count(); ++i)
+            lines << window.lbxLog->item(i)->text();
+    }
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    QFile output(captured);
+    ASSERT_TRUE(output.open(QIODevice::ReadOnly));
+    const QByteArray printed = output.readAll();
+    for (const char* noise : {"ALSA", "MidiIn", "MidiOut", "Cannot connect", "jack", "Jack"})
+        EXPECT_FALSE(printed.contains(noise)) << printed.toStdString();
+    if (unavailable.empty()) {
+        EXPECT_TRUE(lines.filter("Not available").isEmpty());
+    } else {
+        ASSERT_EQ(lines.filter("Not available").size(), 1) << "said once";
+        for (const std::string& system : unavailable)
+            EXPECT_TRUE(lines.filter("Not available")[0].contains(QString::fromStdString(system)));
+    }
+    if (!QFileInfo::exists("/dev/snd"))
+        EXPECT_NE(std::find(unavailable.begin(), unavailable.end(), "ALSA sequencer"),
+                  unavailable.end());
 }

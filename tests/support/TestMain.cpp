@@ -1,7 +1,8 @@
-// Shared main of every test program: an offscreen QApplication and a settings
+// Shared main of every test program: the program's application object, offscreen, and a settings
 // folder of its own, so no test touches the user's real settings.
 
-#include <QApplication>
+#include "base/Application.h"
+
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <gmock/gmock.h>
@@ -14,7 +15,7 @@ int main(int argc, char* argv[]) {
     if (!settingsFolder.isValid())
         return 1;
     setenv("XDG_CONFIG_HOME", settingsFolder.path().toLocal8Bit().constData(), 1);
-    QApplication application(argc, argv);
+    TApplication application(argc, argv);
     testing::InitGoogleMock(&argc, argv);
     return RUN_ALL_TESTS();
 }
