@@ -92,7 +92,7 @@ TEST(SimOverJack, FetchesThePresetEveryPresetOfABankAndTheTable) {
         const Bytes expected = TPlenovaDevice::FactoryPreset(0, slot, TDeviceMode::Plenova());
         Bytes answer;
         for (int attempt = 0; attempt < 3 && answer != expected; ++attempt) {
-            program.Send(SelectPresetMessage(0, slot));
+            program.Send(*SelectPresetMessage(0, slot));
             answer = program.Ask(RequestCurrentPresetMessage(0));
         }
         ASSERT_EQ(answer, expected) << "preset " << slot + 1;
@@ -114,7 +114,7 @@ TEST(SimOverJack, SavesItsPresetsOnExitAndLoadsThemAgain) {
         Program program;
         program.Send(SetBankMessage(0, 1));
         program.Send(dump);
-        program.Send(StorePresetMessage(0, 11));
+        program.Send(*StorePresetMessage(0, 11));
         ASSERT_EQ(program.Ask(RequestParameterMessage(0, 64))[6], 10) << "the store has been done";
         EXPECT_EQ(sim.Stop(), 0);
     }
@@ -138,7 +138,7 @@ TEST(SimOverJack, SavesItsPresetsOnExitAndLoadsThemAgain) {
               again.Lines.end());
     Program program;
     program.Send(SetBankMessage(0, 1));
-    program.Send(SelectPresetMessage(0, 10));
+    program.Send(*SelectPresetMessage(0, 10));
     EXPECT_EQ(program.Ask(RequestCurrentPresetMessage(0)), dump);
     fs::remove_all(folder);
 }

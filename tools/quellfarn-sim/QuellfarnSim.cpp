@@ -120,7 +120,7 @@ int LoadBackup(TPlenovaDevice& device, const fs::path& root) {
                 continue;
             std::ifstream file(entry.path(), std::ios::binary);
             TBytes dump((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-            if (!IsPresetDump(dump)) {
+            if (!IsPresetDump(dump) || !IsWellFormedSysex(dump)) {
                 std::cerr << "quellfarn-sim: skipped " << entry.path().string()
                           << ": Not a valid preset file\n";
                 continue;
