@@ -16,8 +16,8 @@ public:
     Tmpt(); // header from the current mode and device byte, default entries
 
     std::array<std::uint8_t, 5> MptHeader{};
-    std::array<int, kMptEntryTotal>
-        MptEntries{};                    // entry i: 0-based preset for program change i + 1
+    // Entry i: the 0-based preset that program change i + 1 selects.
+    std::array<int, kMptEntryTotal> MptEntries{};
     std::uint8_t MptTrailer = kSysexEnd; // as loaded; a table is always written with F7
 
     void ResetEntries();

@@ -147,6 +147,14 @@ TEST(SimOverJack, RefusesBadArgumentsAndMissingFolders) {
     ChildProcess usage({QUELLFARN_SIM, "--latency-ms", "soon"});
     EXPECT_TRUE(usage.WaitForLine("--latency-ms takes a number"));
     EXPECT_EQ(usage.Wait(), 2);
+    for (const char* id : {"16", "99999999999"}) {
+        ChildProcess device({QUELLFARN_SIM, "--device-id", id});
+        EXPECT_TRUE(device.WaitForLine("--device-id takes a number from 0 to 15")) << id;
+        EXPECT_EQ(device.Wait(), 2) << id;
+    }
+    ChildProcess drop({QUELLFARN_SIM, "--drop-every", "99999999999"});
+    EXPECT_TRUE(drop.WaitForLine("--drop-every takes a number"));
+    EXPECT_EQ(drop.Wait(), 2);
     ChildProcess folder({QUELLFARN_SIM, "--api", "jack", "--load", "/no/such/folder"});
     EXPECT_TRUE(folder.WaitForLine("Invalid folder: /no/such/folder"));
     EXPECT_EQ(folder.Wait(), 1);
