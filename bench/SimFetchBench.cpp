@@ -61,7 +61,7 @@ int main(int argc, char* argv[]) {
     QElapsedTimer clock;
     clock.start();
     for (int slot = 0; slot < 200; ++slot) {
-        const TBytes select = SelectPresetMessage(0, slot);
+        const TBytes select = *SelectPresetMessage(0, slot);
         const TBytes request = RequestCurrentPresetMessage(0);
         output.SendLong(select.data(), static_cast<std::uint16_t>(select.size()));
         output.SendLong(request.data(), static_cast<std::uint16_t>(request.size()));

@@ -23,9 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const TBytes encoded = preset.Encode();
     if (encoded.size() != static_cast<std::size_t>(PresetDumpLength))
         std::abort();
-    for (std::size_t i = 5; i + 1 < encoded.size(); ++i)
-        if (encoded[i] > 0x7F && i != 2)
-            std::abort(); // nothing we write may break the SysEx framing
+    if (!IsWellFormedSysex(encoded))
+        std::abort(); // nothing we write may break the SysEx framing
     (void)PresetTitleOf(bytes);
     for (int i = 0; i < kPerfMidiCount; ++i) {
         (void)PerfParameterToGlobal(preset, i);

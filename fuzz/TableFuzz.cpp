@@ -21,9 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const TBytes saved = table.Encode(mode);
         if (saved.size() != static_cast<std::size_t>(mode.MptDumpLength))
             std::abort();
-        for (std::size_t i = 5; i + 1 < saved.size(); ++i)
-            if (saved[i] > 0x7F)
-                std::abort();
+        if (!IsWellFormedSysex(saved))
+            std::abort();
     }
     return 0;
 }

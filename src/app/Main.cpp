@@ -245,7 +245,10 @@ int TfrmMain::QueryCurrentPresetNumber() {
 void TfrmMain::RequestPreset() {
     const TPresetIndexBytes index = SplitPresetIndex(PresetIndex);
     if (LoopByPresetNumber) {
-        SendRequest(SelectPresetMessage(DeviceId, PresetIndex));
+        const auto select = SelectPresetMessage(DeviceId, PresetIndex);
+        if (!select)
+            return; // nothing else is sent either: it would fetch some other preset
+        SendRequest(*select);
     } else {
         SendChannelMessage(0xB0, 0x00, 0x00);
         SendChannelMessage(0xB0, 0x20, index.High);

@@ -18,14 +18,17 @@ void Tmpt::ResetEntries() {
 }
 
 TBytes Tmpt::Encode(const TDeviceMode& mode) const {
-    TBytes bytes(MptHeader.begin(), MptHeader.end());
+    // The frame is always whole, whatever the header and trailer fields were set to.
+    TBytes bytes{kSysexStart};
+    for (std::size_t i = 1; i < MptHeader.size(); ++i)
+        bytes.push_back(static_cast<std::uint8_t>(MptHeader[i] & 0x7F));
     for (int i = 0; i < mode.MptEntryCount && i < kMptEntryTotal; ++i) {
         TSplitByte pair;
         pair.SetValue(MptEntries[static_cast<std::size_t>(i)]);
         bytes.push_back(pair.Lo);
         bytes.push_back(pair.Hi);
     }
-    bytes.push_back(MptTrailer);
+    bytes.push_back(kSysexEnd);
     return bytes;
 }
 
@@ -38,6 +41,8 @@ void Tmpt::Save(std::ostream& stream, const TDeviceMode& mode) const {
 void Tmpt::Decode(TByteView message, const TDeviceMode& mode) {
     if (message.size() < static_cast<std::size_t>(mode.MptDumpLength))
         throw EPresetError("Stream read error");
+    if (!IsMptDump(message.first(static_cast<std::size_t>(mode.MptDumpLength)), mode))
+        throw EPresetError("Not a valid MPT file");
     std::copy_n(message.begin(), MptHeader.size(), MptHeader.begin());
     for (int i = 0; i < mode.MptEntryCount && i < kMptEntryTotal; ++i) {
         TSplitByte pair;

@@ -16,14 +16,15 @@ public:
     Tmpt(); // header from the current mode and device byte, default entries
 
     std::array<std::uint8_t, 5> MptHeader{};
-    std::array<int, kMptEntryTotal>
-        MptEntries{}; // entry i: 0-based preset for program change i + 1
-    std::uint8_t MptTrailer = kSysexEnd;
+    // Entry i: the 0-based preset that program change i + 1 selects.
+    std::array<int, kMptEntryTotal> MptEntries{};
+    std::uint8_t MptTrailer = kSysexEnd; // as loaded; a table is always written with F7
 
     void ResetEntries();
-    // Reads the mode's message length from the start of the stream; checks nothing else
-    // (the caller recognised the message). A short stream fails and changes nothing.
+    // Reads the mode's message length from the start of the stream. A short stream, or one
+    // that is not a table message of the mode (IsMptDump), fails and changes nothing.
     void Load(std::istream& stream, const TDeviceMode& mode = Mode);
+    // Exactly the mode's message length, one well-formed SysEx message.
     void Save(std::ostream& stream, const TDeviceMode& mode = Mode) const;
     TBytes Encode(const TDeviceMode& mode = Mode) const;
     void Decode(TByteView message, const TDeviceMode& mode = Mode);

@@ -111,8 +111,11 @@ TBytes TPreset::Encode() const {
     TBytes bytes;
     bytes.reserve(PresetDumpLength);
     Writer out(bytes);
-    for (std::uint8_t byte : Header)
-        out.Byte(byte);
+    // The frame is always whole: a header byte edited into a status byte would end the
+    // message early, and anything but F7 at the end would leave it open.
+    out.Byte(kSysexStart);
+    for (std::size_t i = 1; i < Header.size(); ++i)
+        out.Byte(static_cast<std::uint8_t>(Header[i] & 0x7F));
     out.FlagGroup(K27States, 0, 8);
     out.FlagGroup(K27States, 8, 2);
     out.FlagGroup(AnalogOn, 0, 8);
@@ -140,7 +143,7 @@ TBytes TPreset::Encode() const {
         out.Value(CurrentValueOf(*assignment));
         out.Value(assignment->Flags);
     }
-    out.Byte(Trailer);
+    out.Byte(kSysexEnd);
     return bytes;
 }
 
@@ -163,7 +166,7 @@ void TPreset::LoadFromStream(std::istream& stream) {
 void TPreset::Decode(TByteView dump) {
     if (dump.size() < static_cast<std::size_t>(PresetDumpLength))
         throw EPresetError("Stream read error");
-    if (!HasProcessorHeader(dump, kPresetDumpCode))
+    if (!IsPresetDump(dump.first(PresetDumpLength)))
         throw EPresetError("Not a valid preset file");
     std::copy_n(dump.begin(), PresetDumpLength, LoadedDump.begin());
     HasLoadedDump = true;

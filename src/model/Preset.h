@@ -54,13 +54,14 @@ public:
     std::string Title = "My new preset";
     std::array<bool, kPerfMidiCount> PerfInUse{};
     std::array<std::unique_ptr<TPerfMIDI>, kPerfMidiCount> PerfMIDI;
-    std::uint8_t Trailer = kSysexEnd;
+    std::uint8_t Trailer = kSysexEnd; // as loaded; a dump is always written with F7
     std::array<std::uint8_t, PresetDumpLength> LoadedDump{};
     bool HasLoadedDump = false;
 
-    // Reads a dump from the start of the stream. A failure changes nothing.
+    // Reads a dump from the start of the stream. A failure changes nothing; a dump whose
+    // device byte is not a data byte or whose last byte is not F7 is refused.
     void LoadFromStream(std::istream& stream);
-    // Writes the record as 258 bytes at the stream's position.
+    // Writes the record as 258 bytes at the stream's position: one well-formed SysEx message.
     void SaveToStream(std::ostream& stream) const;
     TBytes Encode() const;
     void Decode(TByteView dump); // exactly what LoadFromStream does, from bytes

@@ -5,10 +5,14 @@
 #include <algorithm>
 
 namespace {
+std::uint8_t Seven(int value) {
+    return static_cast<std::uint8_t>(value & 0x7F);
+}
+
 TBytes Message(std::uint8_t device, std::initializer_list<std::uint8_t> body) {
     TBytes bytes;
     bytes.reserve(5 + body.size());
-    for (std::uint8_t byte : {kSysexStart, kManufacturerByte, device, kModelByte})
+    for (std::uint8_t byte : {kSysexStart, kManufacturerByte, Seven(device), kModelByte})
         bytes.push_back(byte);
     for (std::uint8_t byte : body)
         bytes.push_back(byte);
@@ -16,8 +20,11 @@ TBytes Message(std::uint8_t device, std::initializer_list<std::uint8_t> body) {
     return bytes;
 }
 
-std::uint8_t Seven(int value) {
-    return static_cast<std::uint8_t>(value & 0x7F);
+std::optional<TBytes> PresetIndexMessage(std::uint8_t device, std::uint8_t command, int index) {
+    if (index < 0 || index > kMaxPresetIndex || device > 0x7F)
+        return std::nullopt;
+    const TPresetIndexBytes bytes = SplitPresetIndex(index);
+    return Message(device, {command, bytes.Low, bytes.High});
 }
 } // namespace
 
@@ -25,9 +32,8 @@ TBytes RequestCurrentPresetMessage(std::uint8_t device) {
     return Message(device, {kRequestCurrentPresetCode});
 }
 
-TBytes SelectPresetMessage(std::uint8_t device, int presetIndex) {
-    const TPresetIndexBytes index = SplitPresetIndex(presetIndex);
-    return Message(device, {kSelectPresetCode, index.Low, Seven(index.High)});
+std::optional<TBytes> SelectPresetMessage(std::uint8_t device, int presetIndex) {
+    return PresetIndexMessage(device, kSelectPresetCode, presetIndex);
 }
 
 TBytes RequestParameterMessage(std::uint8_t device, std::uint8_t address) {
@@ -50,9 +56,8 @@ TBytes RequestProgramTableMessage(std::uint8_t device, const TDeviceMode& mode) 
     return Message(device, {mode.MptRequestCode});
 }
 
-TBytes StorePresetMessage(std::uint8_t device, int presetNumber) {
-    const TPresetIndexBytes index = SplitPresetIndex(presetNumber - 1);
-    return Message(device, {kStorePresetCode, index.Low, Seven(index.High)});
+std::optional<TBytes> StorePresetMessage(std::uint8_t device, int presetNumber) {
+    return PresetIndexMessage(device, kStorePresetCode, presetNumber - 1);
 }
 
 TBytes ParameterReplyMessage(std::uint8_t device, std::uint8_t address, std::uint8_t value,
@@ -62,7 +67,7 @@ TBytes ParameterReplyMessage(std::uint8_t device, std::uint8_t address, std::uin
 
 bool HasProcessorHeader(TByteView bytes, std::uint8_t command) {
     return bytes.size() >= 5 && bytes[0] == kSysexStart && bytes[1] == kManufacturerByte &&
-           bytes[3] == kModelByte && bytes[4] == command;
+           bytes[2] <= 0x7F && bytes[3] == kModelByte && bytes[4] == command;
 }
 
 std::optional<TParameterReply> ParseParameterReply(TByteView bytes) {
@@ -72,12 +77,19 @@ std::optional<TParameterReply> ParseParameterReply(TByteView bytes) {
 }
 
 bool IsPresetDump(TByteView bytes) {
-    return bytes.size() == PresetDumpLength && HasProcessorHeader(bytes, kPresetDumpCode);
+    return bytes.size() == PresetDumpLength && HasProcessorHeader(bytes, kPresetDumpCode) &&
+           bytes.back() == kSysexEnd;
 }
 
 bool IsMptDump(TByteView bytes, const TDeviceMode& mode) {
     return bytes.size() == static_cast<std::size_t>(mode.MptDumpLength) &&
-           HasProcessorHeader(bytes, mode.MptReplyCode);
+           HasProcessorHeader(bytes, mode.MptReplyCode) && bytes.back() == kSysexEnd;
+}
+
+bool IsWellFormedSysex(TByteView bytes) {
+    return bytes.size() >= 2 && bytes.front() == kSysexStart && bytes.back() == kSysexEnd &&
+           std::all_of(bytes.begin() + 1, bytes.end() - 1,
+                       [](std::uint8_t byte) { return byte <= 0x7F; });
 }
 
 std::string PresetTitleOf(TByteView dump) {
@@ -104,7 +116,7 @@ TRequest ClassifyRequest(TByteView bytes, const TDeviceMode& mode) {
         return request;
     // Inside a SysEx message every byte after the start is 7-bit; anything else is garbled.
     const std::size_t fields = std::min<std::size_t>(bytes.size() - 1, 8);
-    for (std::size_t i = 5; i < fields; ++i)
+    for (std::size_t i = 2; i < fields; ++i)
         if (bytes[i] > 0x7F)
             return request;
     const std::uint8_t command = bytes[4];

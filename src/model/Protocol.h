@@ -36,15 +36,20 @@ inline constexpr const char BankLetters[] = "ABCD";
 inline constexpr int kTitleOffset = 127;
 inline constexpr int kTitleLength = 16;
 
-// Requests and commands, each a complete SysEx message with the given device byte.
+// Requests and commands, each a complete SysEx message with the given device byte (0..127;
+// only its low seven bits are sent, so the message stays well formed).
 TBytes RequestCurrentPresetMessage(std::uint8_t device);
-TBytes SelectPresetMessage(std::uint8_t device, int presetIndex); // 0-based
+// Nothing when the index lies outside 0..255 or the device byte above 127: masking either
+// would select, or overwrite, another preset or another unit's.
+[[nodiscard]] std::optional<TBytes> SelectPresetMessage(std::uint8_t device,
+                                                        int presetIndex); // 0-based
 TBytes RequestParameterMessage(std::uint8_t device, std::uint8_t address);
 TBytes SetBankMessage(std::uint8_t device, int bank);
 TBytes SetBypassMessage(std::uint8_t device, bool on);
 TBytes RequestAllPresetsMessage(std::uint8_t device, const TDeviceMode& mode = Mode);
 TBytes RequestProgramTableMessage(std::uint8_t device, const TDeviceMode& mode = Mode);
-TBytes StorePresetMessage(std::uint8_t device, int presetNumber); // 1-based
+[[nodiscard]] std::optional<TBytes> StorePresetMessage(std::uint8_t device,
+                                                       int presetNumber); // 1-based, 1..256
 TBytes ParameterReplyMessage(std::uint8_t device, std::uint8_t address, std::uint8_t value,
                              std::uint8_t high);
 
@@ -65,9 +70,15 @@ struct TParameterReply {
 };
 std::optional<TParameterReply> ParseParameterReply(TByteView bytes);
 
+inline constexpr int kMaxPresetIndex = 255; // what the two 7-bit index bytes are allowed to carry
+
+// F0 1A dd 13 command; any device byte of a data byte's range.
 bool HasProcessorHeader(TByteView bytes, std::uint8_t command);
+// Recognised by length, header and the closing F7: a damaged file is not sent back as it is.
 bool IsPresetDump(TByteView bytes);
 bool IsMptDump(TByteView bytes, const TDeviceMode& mode = Mode);
+// F0, data bytes only, F7: a message that can be sent as one SysEx as it stands.
+bool IsWellFormedSysex(TByteView bytes);
 // The dump's 16 title characters without leading and trailing blanks and control characters.
 std::string PresetTitleOf(TByteView dump);
 

@@ -131,7 +131,8 @@ TBytes TPlenovaDevice::FactoryPreset(int bank, int slot, const TDeviceMode& vari
 }
 
 TPlenovaDevice::TPlenovaDevice(bool prePlenova, std::uint8_t deviceByte)
-    : variant(TDeviceMode::For(prePlenova)), deviceByte(deviceByte) {
+    : variant(TDeviceMode::For(prePlenova)),
+      deviceByte(static_cast<std::uint8_t>(deviceByte & 0x7F)) {
     Banks.resize(static_cast<std::size_t>(variant.BankCount));
     for (int bank = 0; bank < variant.BankCount; ++bank)
         for (int slot = 0; slot < kSlotsPerBank; ++slot)

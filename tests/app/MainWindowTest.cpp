@@ -126,6 +126,12 @@ TEST(MainWindow, BanksBypassTableAndBulkDumpReachTheUnit) {
     window.PingDevice();
     EXPECT_EQ(rig.Status(), "The Quellfarn is online! Your currently selected bank is: C");
     EXPECT_EQ(window.CurrentBank, 2);
+    window.miSelectBank[3]->trigger();
+    ASSERT_TRUE(PumpUntil(
+        [&] { return rig.Unit([](TPlenovaDevice& unit) { return unit.CurrentBank == 3; }); }));
+    window.PingDevice();
+    EXPECT_EQ(rig.Status(), "The Quellfarn is online! Your currently selected bank is: D");
+    EXPECT_EQ(window.CurrentBank, 3);
 
     window.miBypass->trigger();
     EXPECT_TRUE(window.miBypass->isChecked());
@@ -226,7 +232,7 @@ TEST(MainWindow, AsksTheUnitForItsCurrentPresetNumber) {
     ModeReset reset;
     MainRig rig;
     TfrmMain& window = rig.Start(false);
-    const Bytes select = SelectPresetMessage(0, 149);
+    const Bytes select = *SelectPresetMessage(0, 149);
     window.MidiOutput()->SendLong(select.data(), static_cast<std::uint16_t>(select.size()));
     EXPECT_EQ(window.QueryCurrentPresetNumber(), 150);
     rig.processor->SetMute(true);
@@ -280,6 +286,39 @@ TEST(MainWindow, TheDeviceByteIsTheChannelAtStartUp) {
     window.RequestCurrentPreset();
     ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 6; }));
     EXPECT_EQ(rig.sink->Received()[2], 3);
+}
+
+TEST(MainWindow, ADamagedDumpInTheBufferIsNotTakenForAPresetOrATable) {
+    ModeReset reset;
+    MainRig rig(false, false);
+    TfrmMain& window = rig.Start(false);
+    const auto load = [&](const Bytes& bytes) {
+        std::copy(bytes.begin(), bytes.end(), window.MessageBytes.begin());
+        window.MessageByteCount = static_cast<int>(bytes.size());
+    };
+    Bytes dump(258, 0x20);
+    for (std::size_t i = 0; i < 5; ++i)
+        dump[i] = std::array<std::uint8_t, 5>{0xF0, 0x1A, 0x00, 0x13, 0x05}[i];
+    dump[257] = 0xF7;
+    load(dump);
+    EXPECT_TRUE(window.IsPresetDump());
+    dump[257] = 0x00;
+    load(dump);
+    EXPECT_FALSE(window.IsPresetDump()) << "no F7 at the end";
+    dump[257] = 0xF7;
+    dump[2] = 0x85;
+    load(dump);
+    EXPECT_FALSE(window.IsPresetDump()) << "a status byte as the device byte";
+
+    Bytes table(406, 0);
+    for (std::size_t i = 0; i < 5; ++i)
+        table[i] = std::array<std::uint8_t, 5>{0xF0, 0x1A, 0x00, 0x13, 0x13}[i];
+    table[405] = 0xF7;
+    load(table);
+    EXPECT_TRUE(window.IsMptDump());
+    table[405] = 0x00;
+    load(table);
+    EXPECT_FALSE(window.IsMptDump());
 }
 
 TEST(MainWindow, KeysCtrlCOnlyStopsAProcedureWithCtrlAlone) {

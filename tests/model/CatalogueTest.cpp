@@ -2,6 +2,7 @@
 
 #include "model/EffectCatalogue.h"
 #include "model/ParameterTable.h"
+#include "support/ErrorOf.h"
 
 #include <algorithm>
 #include <gmock/gmock.h>
@@ -94,11 +95,7 @@ TEST(Catalogue, TheLowestGroupHoldingTheSelectionIsChosen) {
     EXPECT_THROW(DetermineDigitalGroup(preset, {"Tuner", "Chorus"}), EPresetError);
     EXPECT_EQ(preset.DigitalGroup, before.DigitalGroup) << "the record is left as it was";
     EXPECT_EQ(preset.ParameterValues, before.ParameterValues);
-    try {
-        DetermineDigitalGroup(preset, {"Wah"});
-    } catch (const EPresetError& error) {
-        EXPECT_STREQ(error.what(), "Unknown effect Wah");
-    }
+    EXPECT_EQ(ErrorOf([&] { DetermineDigitalGroup(preset, {"Wah"}); }), "Unknown effect Wah");
 }
 
 TEST(Catalogue, MovingFromGroup13To16KeepsTheSurvivorsValues) {
@@ -106,6 +103,8 @@ TEST(Catalogue, MovingFromGroup13To16KeepsTheSurvivorsValues) {
     preset.PerfInUse[0] = preset.PerfInUse[1] = true;
     preset.PerfMIDI[0]->Parameter = 38 + 1 + 4 + 6 + 2; // Flanger's third parameter
     preset.PerfMIDI[1]->Parameter = 38 + 1 + 1;         // Regen DDL L's second: leaves
+    preset.PerfInUse[2] = true;
+    preset.PerfMIDI[2]->Parameter = 37; // the master level, the last analog parameter
     DetermineDigitalGroup(preset, {"Low Pass", "Regen DDL S", "Reverb 1", "Flanger", "Tremolo"});
     EXPECT_EQ(preset.DigitalGroup, 16);
     EXPECT_EQ(Area(preset), (std::vector<int>{100, 20, 0, 48, 63, 105, 106, 107, 108, 109, 110, 111,
@@ -114,6 +113,8 @@ TEST(Catalogue, MovingFromGroup13To16KeepsTheSurvivorsValues) {
     EXPECT_FALSE(preset.PerfInUse[1]);
     EXPECT_EQ(preset.PerfMIDI[1]->Parameter, 0);
     EXPECT_EQ(preset.PerfMIDI[1]->Controller, 4) << "the freed assignment is reset";
+    EXPECT_TRUE(preset.PerfInUse[2]);
+    EXPECT_EQ(preset.PerfMIDI[2]->Parameter, 37) << "analog assignments stay as they are";
     EXPECT_THAT(preset.DigitalOn, testing::Each(true));
 }
 

@@ -5,6 +5,7 @@
 #include "model/EffectCatalogue.h"
 #include "model/SplitByte.h"
 #include "model/StreamList.h"
+#include "support/ErrorOf.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -87,7 +88,7 @@ TEST(PresetDump, ValuesAbove127UseTheHighByteAndNothingLeavesSevenBits) {
     preset.PerfMIDI[1]->Controller = 128;
     preset.PerfMIDI[2]->LowValue = 300; // beyond what a pair carries
     preset.ParameterValues[5] = -4;
-    preset.Title = "Caf\xE9 Bass";
+    preset.Title = "Caf\xE9\x7F Bass";
     const TBytes bytes = preset.Encode();
     EXPECT_EQ(bytes[161 + 10], 0x7F);
     EXPECT_EQ(bytes[161 + 11], 0x01);
@@ -97,6 +98,7 @@ TEST(PresetDump, ValuesAbove127UseTheHighByteAndNothingLeavesSevenBits) {
     EXPECT_EQ(bytes[161 + 24 + 3], 0x01);
     EXPECT_EQ(bytes[17 + 10], 0x00);
     EXPECT_EQ(bytes[127 + 6], '?') << "a title character above 0x7F is sent as '?'";
+    EXPECT_EQ(bytes[127 + 8], 0x7F) << "0x7F is a data byte: written as it is";
     for (std::size_t i = 1; i + 1 < bytes.size(); ++i)
         ASSERT_LT(bytes[i], 0x80) << "byte " << i;
 
@@ -168,6 +170,15 @@ TEST(PresetDump, BadDumpsAreRefusedAndChangeNothing) {
     auto maker = StreamOf(wrongMaker);
     EXPECT_THROW(preset.LoadFromStream(maker), EPresetError);
 
+    // A damaged file would go back on the wire with a status byte inside or left unclosed.
+    for (const auto& [offset, byte] : {std::pair{2, 0x85}, std::pair{257, 0x00}}) {
+        TBytes damaged = good.Encode();
+        damaged[static_cast<std::size_t>(offset)] = static_cast<std::uint8_t>(byte);
+        auto damagedStream = StreamOf(damaged);
+        EXPECT_EQ(ErrorOf([&] { preset.LoadFromStream(damagedStream); }), "Not a valid preset file")
+            << "byte " << offset;
+    }
+
     TBytes shortDump = good.Encode();
     shortDump.resize(200);
     auto shortStream = StreamOf(shortDump);
@@ -211,12 +222,20 @@ TEST(PresetDump, FlagGroupsAndBitChecks) {
     EXPECT_EQ(bytes[160], 0x01);
     EXPECT_TRUE(BitIsSet(0x80, 7));
     EXPECT_FALSE(BitIsSet(0x7F, 7));
-    EXPECT_THROW(BitIsSet(0xFF, 8), EPresetError);
-    try {
-        BitIsSet(1, 9);
-    } catch (const EPresetError& error) {
-        EXPECT_STREQ(error.what(), "ERROR! Bit to check is out of range!");
-    }
+    EXPECT_EQ(ErrorOf([] { BitIsSet(0xFF, 8); }), "ERROR! Bit to check is out of range!");
+    EXPECT_EQ(ErrorOf([] { BitIsSet(1, 9); }), "ERROR! Bit to check is out of range!");
+}
+
+TEST(PresetDump, ARecordAlwaysWritesAWholeSysexMessage) {
+    TPreset preset;
+    preset.Header[2] = 0x85;
+    preset.Trailer = 0x00;
+    const TBytes bytes = preset.Encode();
+    EXPECT_TRUE(IsWellFormedSysex(bytes));
+    EXPECT_TRUE(IsPresetDump(bytes));
+    std::stringstream file;
+    preset.SaveToStream(file);
+    EXPECT_EQ(file.str().back(), '\xF7');
 }
 
 TEST(PresetDump, AnAssignmentCarriesItsParametersPresentValue) {

@@ -39,6 +39,21 @@ TEST(Messages, RequestsCarryTheDeviceByteAndThePresetNumberInSevenBits) {
     EXPECT_EQ(DigitalGroupCount, 47);
 }
 
+TEST(Messages, PresetIndexesOutsideTwoBytesAreRefusedNotMasked) {
+    EXPECT_EQ(SelectPresetMessage(0, 255), (TBytes{0xF0, 0x1A, 0x00, 0x13, 0x09, 127, 1, 0xF7}));
+    EXPECT_EQ(StorePresetMessage(0, 256), (TBytes{0xF0, 0x1A, 0x00, 0x13, 0x0A, 127, 1, 0xF7}));
+    for (int index : {-1, 256, 384, 65536 + 5}) {
+        EXPECT_FALSE(SelectPresetMessage(0, index)) << index;
+        EXPECT_FALSE(StorePresetMessage(0, index + 1)) << index;
+    }
+    EXPECT_FALSE(StorePresetMessage(0, 0)) << "preset numbers start at 1";
+    EXPECT_FALSE(SelectPresetMessage(0x80, 0)) << "a status byte is no device byte";
+    EXPECT_FALSE(StorePresetMessage(0x85, 1));
+    for (const TBytes& message : {RequestCurrentPresetMessage(0x85),
+                                  RequestParameterMessage(0xFF, 0x90), SetBankMessage(0x80, 2)})
+        EXPECT_TRUE(IsWellFormedSysex(message)) << "nothing built carries a status byte inside";
+}
+
 TEST(Messages, ParameterRepliesAndDumpsAreRecognisedByHeaderAndLength) {
     const TBytes reply = ParameterReplyMessage(9, 64, 5, 1);
     ASSERT_EQ(reply.size(), 9u);
@@ -47,7 +62,11 @@ TEST(Messages, ParameterRepliesAndDumpsAreRecognisedByHeaderAndLength) {
     EXPECT_EQ(parsed->Address, 64);
     EXPECT_EQ(parsed->Value + 1 + 128 * parsed->High, 134);
     EXPECT_FALSE(ParseParameterReply(TBytes{0xF0, 0x1A, 0, 0x13, 0x03, 0, 1})) << "too short";
+    EXPECT_TRUE(ParseParameterReply(TBytes{0xF0, 0x1A, 0, 0x13, 0x03, 0, 1, 0xF7}))
+        << "eight bytes are enough";
     EXPECT_FALSE(ParseParameterReply(TBytes{0xF0, 0x1B, 0, 0x13, 0x03, 0, 1, 0}));
+    EXPECT_FALSE(ParseParameterReply(TBytes{0xF0, 0x1A, 0, 0x14, 0x03, 0, 1, 0})) << "model byte";
+    EXPECT_FALSE(HasProcessorHeader(TBytes{0xF0, 0x1A, 0, 0x14, 0x05}, 0x05));
 
     TBytes dump(258, 0x20);
     dump[0] = 0xF0;
@@ -55,8 +74,19 @@ TEST(Messages, ParameterRepliesAndDumpsAreRecognisedByHeaderAndLength) {
     dump[2] = 0x7F; // device byte never checked
     dump[3] = 0x13;
     dump[4] = 0x05;
+    dump[257] = 0xF7;
     EXPECT_TRUE(IsPresetDump(dump));
     dump.push_back(0);
+    EXPECT_FALSE(IsPresetDump(dump));
+    dump.pop_back();
+    dump[3] = 0x14;
+    EXPECT_FALSE(IsPresetDump(dump)) << "another model";
+    dump[3] = 0x13;
+    // A damaged file: a status byte where the device byte belongs, or no F7 at the end.
+    dump[2] = 0x85;
+    EXPECT_FALSE(IsPresetDump(dump));
+    dump[2] = 0x7F;
+    dump[257] = 0x00;
     EXPECT_FALSE(IsPresetDump(dump));
 
     TBytes table(406, 0);
@@ -64,12 +94,21 @@ TEST(Messages, ParameterRepliesAndDumpsAreRecognisedByHeaderAndLength) {
     table[1] = 0x1A;
     table[3] = 0x13;
     table[4] = 0x13;
+    table[405] = 0xF7;
     EXPECT_TRUE(IsMptDump(table));
-    ModeGuard pre(true);
+    table[2] = 0x85;
     EXPECT_FALSE(IsMptDump(table));
+    table[2] = 0x00;
+    table[405] = 0x00;
+    EXPECT_FALSE(IsMptDump(table));
+    ModeGuard pre(true);
     table.resize(262);
     table[4] = 0x0C;
+    EXPECT_FALSE(IsMptDump(table)) << "no F7";
+    table[261] = 0xF7;
     EXPECT_TRUE(IsMptDump(table));
+    table[4] = 0x13;
+    EXPECT_FALSE(IsMptDump(table)) << "the Plenova code in a 128-entry table";
 }
 
 TEST(Messages, TheTitleIsTakenFromEveryOtherByteAndTrimmed) {
@@ -82,9 +121,9 @@ TEST(Messages, TheTitleIsTakenFromEveryOtherByteAndTrimmed) {
 }
 
 TEST(Messages, RequestsAreClassifiedForTheProcessor) {
-    EXPECT_EQ(ClassifyRequest(SelectPresetMessage(0, 199)).Index, 199);
-    EXPECT_EQ(ClassifyRequest(SelectPresetMessage(0, 199)).Kind, TRequestKind::SelectPreset);
-    EXPECT_EQ(ClassifyRequest(StorePresetMessage(0, 150)).Index, 149);
+    EXPECT_EQ(ClassifyRequest(*SelectPresetMessage(0, 199)).Index, 199);
+    EXPECT_EQ(ClassifyRequest(*SelectPresetMessage(0, 199)).Kind, TRequestKind::SelectPreset);
+    EXPECT_EQ(ClassifyRequest(*StorePresetMessage(0, 150)).Index, 149);
     EXPECT_EQ(ClassifyRequest(RequestParameterMessage(0, 9)).Address, 9);
     EXPECT_EQ(ClassifyRequest(SetBypassMessage(0, true)).Kind, TRequestKind::SetParameter);
     EXPECT_EQ(ClassifyRequest(RequestCurrentPresetMessage(0)).Kind,
@@ -144,4 +183,47 @@ TEST(ProgramTable, TheLoadedHeaderIsKeptAndTheModeDecidesTheLength) {
     std::stringstream tooShort("\xF0\x1A");
     EXPECT_THROW(table.Load(tooShort), EPresetError);
     EXPECT_EQ(table.MptEntries[0], 199);
+}
+
+TEST(ProgramTable, TheLastEntrySurvivesDecodeInBothModes) {
+    Tmpt source;
+    source.MptEntries[199] = 5;
+    source.MptEntries[127] = 130;
+    Tmpt table;
+    table.Decode(source.Encode());
+    EXPECT_EQ(table.MptEntries[199], 5);
+    EXPECT_EQ(table.MptEntries[127], 130);
+
+    ModeGuard pre(true);
+    Tmpt older;
+    older.MptEntries[127] = 130;
+    Tmpt small;
+    small.Decode(older.Encode());
+    EXPECT_EQ(small.MptEntries[127], 130);
+}
+
+TEST(ProgramTable, ADamagedTableIsRefusedAndNothingMalformedIsWritten) {
+    Tmpt source;
+    source.MptEntries[0] = 42;
+    Tmpt table;
+    for (const auto& [offset, byte] : {std::pair{2, 0x85}, std::pair{405, 0x00}}) {
+        TBytes damaged = source.Encode();
+        damaged[static_cast<std::size_t>(offset)] = static_cast<std::uint8_t>(byte);
+        std::stringstream stream(std::string(damaged.begin(), damaged.end()));
+        try {
+            table.Load(stream);
+            ADD_FAILURE() << "byte " << offset << " damaged, yet the table was taken";
+        } catch (const EPresetError& error) {
+            EXPECT_STREQ(error.what(), "Not a valid MPT file");
+        }
+    }
+    EXPECT_EQ(table.MptEntries[0], 0) << "a refused table changes nothing";
+
+    table.MptHeader[2] = 0x85;
+    table.MptTrailer = 0x00;
+    table.MptEntries[3] = 1000;
+    const TBytes written = table.Encode();
+    EXPECT_EQ(written.size(), 406u);
+    EXPECT_TRUE(IsWellFormedSysex(written));
+    EXPECT_TRUE(IsMptDump(written));
 }

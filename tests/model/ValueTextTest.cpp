@@ -59,8 +59,10 @@ TEST(ValueTexts, GainsPitchesAndTuning) {
     EXPECT_EQ(Texts(DetuneText, {0, 49, 50, 51, 100}),
               (std::vector<std::string>{"-2.00", "-0.04", "0.00", "+0.04", "+2.00"}));
     EXPECT_EQ(Texts(ExciterTuningText, {0, 6}), (std::vector<std::string>{"330 Hz", "2500 Hz"}));
-    EXPECT_EQ(Texts(EnvelopeTuningText, {0, 1, 2, 3, 63}),
-              (std::vector<std::string>{"120 Hz", "126 Hz", "133 Hz", "140 Hz", "3200 Hz"}));
+    EXPECT_EQ(
+        Texts(EnvelopeTuningText, {0, 1, 2, 3, 4, 63}),
+        (std::vector<std::string>{"120 Hz", "126 Hz", "133 Hz", "140 Hz", "148 Hz", "3200 Hz"}))
+        << "147.8 Hz rounds up";
 }
 
 TEST(ValueTexts, TimesSpeedsAndFrequencies) {

@@ -92,7 +92,7 @@ TEST(SimOverJack, FetchesThePresetEveryPresetOfABankAndTheTable) {
         const Bytes expected = TPlenovaDevice::FactoryPreset(0, slot, TDeviceMode::Plenova());
         Bytes answer;
         for (int attempt = 0; attempt < 3 && answer != expected; ++attempt) {
-            program.Send(SelectPresetMessage(0, slot));
+            program.Send(*SelectPresetMessage(0, slot));
             answer = program.Ask(RequestCurrentPresetMessage(0));
         }
         ASSERT_EQ(answer, expected) << "preset " << slot + 1;
@@ -114,7 +114,7 @@ TEST(SimOverJack, SavesItsPresetsOnExitAndLoadsThemAgain) {
         Program program;
         program.Send(SetBankMessage(0, 1));
         program.Send(dump);
-        program.Send(StorePresetMessage(0, 11));
+        program.Send(*StorePresetMessage(0, 11));
         ASSERT_EQ(program.Ask(RequestParameterMessage(0, 64))[6], 10) << "the store has been done";
         EXPECT_EQ(sim.Stop(), 0);
     }
@@ -138,7 +138,7 @@ TEST(SimOverJack, SavesItsPresetsOnExitAndLoadsThemAgain) {
               again.Lines.end());
     Program program;
     program.Send(SetBankMessage(0, 1));
-    program.Send(SelectPresetMessage(0, 10));
+    program.Send(*SelectPresetMessage(0, 10));
     EXPECT_EQ(program.Ask(RequestCurrentPresetMessage(0)), dump);
     fs::remove_all(folder);
 }
@@ -147,6 +147,14 @@ TEST(SimOverJack, RefusesBadArgumentsAndMissingFolders) {
     ChildProcess usage({QUELLFARN_SIM, "--latency-ms", "soon"});
     EXPECT_TRUE(usage.WaitForLine("--latency-ms takes a number"));
     EXPECT_EQ(usage.Wait(), 2);
+    for (const char* id : {"16", "99999999999"}) {
+        ChildProcess device({QUELLFARN_SIM, "--device-id", id});
+        EXPECT_TRUE(device.WaitForLine("--device-id takes a number from 0 to 15")) << id;
+        EXPECT_EQ(device.Wait(), 2) << id;
+    }
+    ChildProcess drop({QUELLFARN_SIM, "--drop-every", "99999999999"});
+    EXPECT_TRUE(drop.WaitForLine("--drop-every takes a number"));
+    EXPECT_EQ(drop.Wait(), 2);
     ChildProcess folder({QUELLFARN_SIM, "--api", "jack", "--load", "/no/such/folder"});
     EXPECT_TRUE(folder.WaitForLine("Invalid folder: /no/such/folder"));
     EXPECT_EQ(folder.Wait(), 1);

@@ -84,7 +84,7 @@ TEST(SimulatedProcessor, AnswersTheCurrentPresetAndItsParameters) {
               (Bytes{0xF0, 0x1A, 0, 0x13, 0x03, 0, 0, 0, 0xF7}));
     EXPECT_EQ(rig.AskOne(RequestParameterMessage(0, 9)),
               (Bytes{0xF0, 0x1A, 0, 0x13, 0x03, 9, 0, 0, 0xF7}));
-    rig.Send(SelectPresetMessage(0, 149));
+    rig.Send(*SelectPresetMessage(0, 149));
     EXPECT_EQ(rig.AskOne(RequestParameterMessage(0, 64)),
               (Bytes{0xF0, 0x1A, 0, 0x13, 0x03, 64, 21, 1, 0xF7}))
         << "preset 150: 149 - 128 with the high flag";
@@ -113,12 +113,27 @@ TEST(SimulatedProcessor, AStoredPresetComesBackWhenFetched) {
     DetermineDigitalGroup(preset, {"Chorus"});
     const TBytes dump = preset.Encode();
     rig.Send(dump);
-    rig.Send(StorePresetMessage(0, 6));
-    rig.Send(SelectPresetMessage(0, 0));
+    rig.Send(*StorePresetMessage(0, 6));
+    rig.Send(*SelectPresetMessage(0, 0));
     EXPECT_EQ(PresetTitleOf(rig.AskOne(RequestCurrentPresetMessage(0))),
               PresetTitleOf(TPlenovaDevice::FactoryPreset(0, 0, TDeviceMode::Plenova())));
-    rig.Send(SelectPresetMessage(0, 5));
+    rig.Send(*SelectPresetMessage(0, 5));
     EXPECT_EQ(rig.AskOne(RequestCurrentPresetMessage(0)), dump);
+}
+
+TEST(SimulatedProcessor, AStoreBeyondTheLastSlotWritesNothing) {
+    TPlenovaDevice unit;
+    TPreset preset;
+    preset.Title = "Overflow";
+    unit.Handle(preset.Encode());
+    const auto before = unit.Banks;
+    for (const TBytes& store : {*StorePresetMessage(0, 201), *StorePresetMessage(0, 256),
+                                TBytes{0xF0, 0x1A, 0x00, 0x13, 0x0A, 0x7F, 0x7F, 0xF7}})
+        EXPECT_TRUE(unit.Handle(store).empty());
+    EXPECT_EQ(unit.Banks, before) << "slot 201 is not the next bank's first";
+    EXPECT_EQ(unit.CurrentSlot, 0);
+    unit.Handle(*StorePresetMessage(0, 200));
+    EXPECT_EQ(PresetTitleOf(unit.Banks[0][199]), "Overflow");
 }
 
 TEST(SimulatedProcessor, ProgramChangesGoThroughTheProgramTable) {

@@ -134,6 +134,20 @@ TEST_F(ToolTest, BadFilesGiveTheirMessageAndStatusOne) {
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Output, "Not a valid preset file\n");
 
+    // Damaged: a status byte for the device byte, or no F7 at the end.
+    for (const auto& [offset, byte] : {std::pair{2, 0x85}, std::pair{257, 0x00}}) {
+        TBytes damaged = PresetBytes("x");
+        damaged[static_cast<std::size_t>(offset)] = static_cast<std::uint8_t>(byte);
+        run = Tool("preset show " + Write("damaged.tmq", damaged));
+        EXPECT_EQ(run.Status, 1) << offset;
+        EXPECT_EQ(run.Output, "Not a valid preset file\n") << offset;
+    }
+    TBytes table = Tmpt().Encode();
+    table.back() = 0x00;
+    run = Tool("mpt show " + Write("damaged.mpt", table));
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_THAT(run.Output, HasSubstr("Not a valid MPT file"));
+
     run = Tool("preset show '" + (folder / "missing.tmq").string() + "'");
     EXPECT_EQ(run.Status, 1);
     run = Tool("mpt show " + Write("preset.mpt", PresetBytes("x")));
@@ -149,7 +163,13 @@ TEST_F(ToolTest, UsageErrorsGiveStatusTwo) {
     EXPECT_EQ(Tool("preset").Status, 2);
     EXPECT_EQ(Tool("preset new").Status, 2);
     EXPECT_EQ(Tool("preset new -o").Status, 2);
-    EXPECT_EQ(Tool("preset new -o x.tmq --device-id 300").Status, 2);
+    for (const char* id : {"300", "16", "99999999999", "-1", "7x"}) {
+        const ToolRun run = Tool(std::string("preset new -o x.tmq --device-id ") + id);
+        EXPECT_EQ(run.Status, 2) << id;
+        EXPECT_THAT(run.Output, HasSubstr("--device-id takes a number from 0 to 15\nusage:")) << id;
+    }
+    EXPECT_EQ(Tool("mpt new -o x.mpt --device-id 99999999999").Status, 2);
+    EXPECT_FALSE(fs::exists("x.tmq") || fs::exists("x.mpt")) << "nothing written";
     EXPECT_EQ(Tool("preset show a b").Status, 2);
     EXPECT_EQ(Tool("preset show --loud a").Status, 2);
     const ToolRun help = Tool("--help");
@@ -159,11 +179,11 @@ TEST_F(ToolTest, UsageErrorsGiveStatusTwo) {
 
 TEST_F(ToolTest, ProgramTablesInBothModes) {
     const std::string plenova = (folder / "table.mpt").string();
-    EXPECT_EQ(Tool("mpt new -o '" + plenova + "' --device-id 1").Status, 0);
+    EXPECT_EQ(Tool("mpt new -o '" + plenova + "' --device-id 15").Status, 0);
     EXPECT_EQ(fs::file_size(plenova), 406u);
     ToolRun run = Tool("mpt show '" + plenova + "'");
     EXPECT_EQ(run.Status, 0) << run.Output;
-    EXPECT_THAT(run.Output, HasSubstr("Device byte: 1"));
+    EXPECT_THAT(run.Output, HasSubstr("Device byte: 15"));
     EXPECT_THAT(run.Output, HasSubstr("191-200: 191 192 193 194 195 196 197 198 199 200"));
     EXPECT_EQ(Tool("mpt show --pre-plenova '" + plenova + "'").Status, 1)
         << "406 bytes are not a 128-entry table";

@@ -13,6 +13,7 @@
 #include "sim/SimulatedProcessor.h"
 
 #include <atomic>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -47,11 +48,14 @@ struct Options {
     bool UntilEof = false;
 };
 
+// Digits only, 0..max; anything else, however long, is a usage error.
 int Number(const std::string& option, const std::string& text, int max) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
-        text.size() > 7 || std::stoi(text) > max)
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || text[0] == '-' || error != std::errc() ||
+        end != text.data() + text.size() || value > max)
         throw std::invalid_argument(option + " takes a number from 0 to " + std::to_string(max));
-    return std::stoi(text);
+    return value;
 }
 
 Options Parse(int argc, char* argv[]) {
@@ -76,7 +80,7 @@ Options Parse(int argc, char* argv[]) {
         } else if (word == "--name") {
             options.Name = value();
         } else if (word == "--device-id") {
-            options.Simulator.DeviceByte = static_cast<std::uint8_t>(Number(word, value(), 127));
+            options.Simulator.DeviceByte = static_cast<std::uint8_t>(Number(word, value(), 15));
         } else if (word == "--pre-plenova") {
             options.Simulator.PrePlenova = true;
         } else if (word == "--latency-ms") {
@@ -120,7 +124,7 @@ int LoadBackup(TPlenovaDevice& device, const fs::path& root) {
                 continue;
             std::ifstream file(entry.path(), std::ios::binary);
             TBytes dump((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-            if (!IsPresetDump(dump)) {
+            if (!IsPresetDump(dump) || !IsWellFormedSysex(dump)) {
                 std::cerr << "quellfarn-sim: skipped " << entry.path().string()
                           << ": Not a valid preset file\n";
                 continue;

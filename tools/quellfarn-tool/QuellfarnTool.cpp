@@ -14,6 +14,7 @@
 #include "model/Preset.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -34,6 +35,19 @@ constexpr const char* kUsage =
     "       quellfarn-tool mpt show FILE [--pre-plenova]\n"
     "       quellfarn-tool mpt new -o FILE [--device-id N] [--pre-plenova]\n"
     "       quellfarn-tool list DIR\n";
+
+// The device ID is the MIDI channel the program transmits on.
+constexpr int kMaxDeviceId = 15;
+
+// Digits only, 0..max; anything else, however long, is nothing.
+std::optional<int> SmallNumber(const std::string& text, int max) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || text[0] == '-' || error != std::errc() ||
+        end != text.data() + text.size() || value > max)
+        return std::nullopt;
+    return value;
+}
 
 struct UsageError {
     std::string Text;
@@ -70,11 +84,11 @@ Arguments Parse(const std::vector<std::string>& words, std::initializer_list<std
             } else if (word == "-o") {
                 arguments.Output = words[++i];
             } else if (word == "--device-id") {
-                const std::string& value = words[++i];
-                if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos ||
-                    std::stoi(value) > 127)
-                    throw UsageError{"--device-id takes a number from 0 to 127"};
-                arguments.DeviceIdOption = std::stoi(value);
+                const std::optional<int> id = SmallNumber(words[++i], kMaxDeviceId);
+                if (!id)
+                    throw UsageError{"--device-id takes a number from 0 to " +
+                                     std::to_string(kMaxDeviceId)};
+                arguments.DeviceIdOption = *id;
             }
         } else {
             arguments.Positional.push_back(word);
