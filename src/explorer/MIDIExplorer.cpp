@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -190,23 +191,7 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
     QApplication::setOverrideCursor(Qt::WaitCursor);
 
     midiInput = std::make_unique<TMidiInput>(service);
-    midiInput->OnMidiInput = [this](TMidiInput& sender) {
-        // Already taking input further up (a status update let this wake-up through): that
-        // loop takes these items too, in order. Not nesting keeps a steady stream of input
-        // from stacking handler upon handler.
-        if (takingInput > 0)
-            return;
-        ++takingInput;
-        try {
-            MidiInputArrived(sender);
-        } catch (const std::exception& error) {
-            // The device went wrong under us (a buffer it would not take back): say so, go on.
-            AddLogLine(QString::fromStdString(error.what()));
-            ShowStatus(QString::fromStdString(error.what()));
-        }
-        --takingInput;
-        ReportLostInput();
-    };
+    midiInput->OnMidiInput = [this](TMidiInput& sender) { TakeInput(sender); };
     midiInput->OnOverflow = [this](TMidiInput&) { ReportLostInput(); };
     const QString consult =
         QStringLiteral("Please consult your system documentation\r\n"
@@ -215,6 +200,9 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
         ShowMessage(this, QStringLiteral("No MIDI input device can be detected. ") + consult,
                     QStringLiteral("Sorry..."));
     midiOutput = std::make_unique<TMidiOutput>(service);
+    midiOutput->OnSendError = [this](TMidiOutput& sender, MMRESULT result) {
+        ReportSendError(sender.DriverErrorText(result));
+    };
     if (midiOutput->DeviceCount() == 0)
         ShowMessage(this, QStringLiteral("No MIDI output device can be detected. ") + consult,
                     QStringLiteral("Sorry..."));
@@ -569,17 +557,63 @@ void TfrmMIDIExplorer::OpenHelp() {
         ShowMessage(this, failure, QStringLiteral("Unable to open help"));
 }
 
+void TfrmMIDIExplorer::TakeInput(TMidiInput& sender) {
+    // A handler busy further up (a status update let this wake-up through) takes these items
+    // itself, in order; only one suspended in a wait lets another in. So a steady stream never
+    // stacks handler upon handler, and nesting goes no deeper than the waits do.
+    if (takingInput > waitingInput)
+        return;
+    ++takingInput;
+    try {
+        MidiInputArrived(sender);
+    } catch (const std::exception& error) {
+        // The device went wrong under us (a buffer it would not take back): say so, go on.
+        AddLogLine(QString::fromStdString(error.what()));
+        ShowStatus(QString::fromStdString(error.what()));
+    }
+    --takingInput;
+    ReportLostInput();
+}
+
+void TfrmMIDIExplorer::WaitMilliseconds(int count) {
+    if (takingInput <= waitingInput) { // not inside the handler: input flows as it always does
+        ::WaitMilliseconds(count);
+        return;
+    }
+    const QPointer<TfrmMIDIExplorer> self(this);
+    ++waitingInput;
+    // Items that came while the handler was busy had their wake-ups turned away; take them now.
+    if (midiInput && midiInput->PendingCount() > 0)
+        TakeInput(*midiInput);
+    ::WaitMilliseconds(count);
+    if (!self.isNull())
+        --waitingInput;
+}
+
 void TfrmMIDIExplorer::ReportLostInput() {
     if (!midiInput || takingInput > 0) // reported after the events that did arrive
         return;
     const std::uint32_t lost = midiInput->LostCount();
     if (lost <= lostReported)
         return;
-    const std::uint32_t fresh = lost - lostReported;
     lostReported = lost;
+    // Under sustained overload every drain loses more: one line keeps the running count of
+    // everything lost since the window opened and moves to the bottom, not a line per drain.
+    if (lossLine != nullptr)
+        DeleteLogLine(lbxLog->row(lossLine));
     const QString text =
         QStringLiteral("%1 MIDI in message(s) lost: input arrived faster than it could be taken in")
-            .arg(fresh);
+            .arg(lost);
     AddLogLine(text);
+    lossLine = lbxLog->item(lbxLog->count() - 1);
+    ShowStatus(text);
+}
+
+void TfrmMIDIExplorer::ReportSendError(const QString& errorText) {
+    const QString text = QStringLiteral("MIDI Out error: ") + errorText;
+    // A device that has gone away fails every send: one line says so until something else happens.
+    const QListWidgetItem* newest = lbxLog->item(lbxLog->count() - 1);
+    if (newest == nullptr || newest->text() != text)
+        AddLogLine(text);
     ShowStatus(text);
 }

@@ -33,7 +33,7 @@ class TqvRegUtil;
 class TfrmMIDIExplorer;
 
 inline constexpr int kMessageBufferSize = 10000;
-inline constexpr int kLogEventLimit = 500;
+inline constexpr int kLogLineLimit = 500;
 
 // The message buffer's editor: hands typed keys and double clicks to the window first.
 class TMessageEditor : public QPlainTextEdit {
@@ -88,6 +88,10 @@ public:
     virtual void InitializeExplorer(TqvRegUtil* settings, const QString& caption);
 
     void ShowStatus(const QString& text);
+    // Waits while the window goes on working. A wait begun by the input handler itself (a
+    // request made for a received event) still takes the input that arrives meanwhile, so the
+    // reply it waits for reaches it.
+    void WaitMilliseconds(int count);
     int TransmitChannel() const { return transmitChannel; }
     void AddMainMenu(QMenu* menu);
     void AddBufferMenuItem(QAction* item);
@@ -205,6 +209,8 @@ protected:
     void DestroyExplorer();
     // Reports input that was lost on its way in (a full queue, no free SysEx buffer).
     void ReportLostInput();
+    // Reports a message the output device could not send.
+    void ReportSendError(const QString& errorText);
 
     TqvRegUtil* settings = nullptr;
 
@@ -240,6 +246,7 @@ private:
     void FileActivated();
     void FileRenamed(QTreeWidgetItem* item, int column);
     void MoveToTopOfHistory(const QString& folder);
+    void TakeInput(TMidiInput& sender);
 
     MidiService& service;
     std::unique_ptr<TMidiInput> midiInput;
@@ -252,8 +259,10 @@ private:
     bool initialized = false;
     bool destroyed = false;
     std::uint32_t lostReported = 0;
+    QListWidgetItem* lossLine = nullptr; // the one log line that counts lost input
     bool refreshingFiles = false;
-    int takingInput = 0; // depth of MidiInputArrived: losses are reported once it is done
+    int takingInput = 0;  // depth of MidiInputArrived: losses are reported once it is done
+    int waitingInput = 0; // of those, the ones suspended in a wait that takes input
 };
 
 // Sizes as the file pane shows them.

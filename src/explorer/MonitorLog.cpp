@@ -1,5 +1,5 @@
 // The monitor log: a line per received event (the line owns it), progress lines, the
-// 500-line limit, and what a double click on a line does.
+// 500-line limit on all of them, and what a double click on a line does.
 
 #include "base/qvUtility.h"
 #include "explorer/MIDIExplorer.h"
@@ -112,8 +112,6 @@ void TfrmMIDIExplorer::LogReceived(std::unique_ptr<TMyMidiEvent> event) {
 }
 
 void TfrmMIDIExplorer::LogEvent(std::unique_ptr<TMyMidiEvent> event) {
-    if (lbxLog->count() > kLogEventLimit - 1)
-        DeleteLogLine(0);
     const QString text = QString::fromStdString(EventToText(*event)).left(255);
     AddLogLine(text);
     static_cast<TLogLine*>(lbxLog->item(lbxLog->count() - 1))->Event = std::move(event);
@@ -125,6 +123,10 @@ void TfrmMIDIExplorer::LogEvent(std::unique_ptr<TMyMidiEvent> event) {
 }
 
 void TfrmMIDIExplorer::AddLogLine(const QString& text) {
+    // Every line counts against the limit, progress and error lines too, or a long backup or
+    // a failing device would grow the log without end.
+    while (lbxLog->count() > kLogLineLimit - 1)
+        DeleteLogLine(0);
     auto* line = new TLogLine(text);
     lbxLog->addItem(line);
     lbxLog->setCurrentItem(line, QItemSelectionModel::NoUpdate);
@@ -133,7 +135,10 @@ void TfrmMIDIExplorer::AddLogLine(const QString& text) {
 }
 
 void TfrmMIDIExplorer::DeleteLogLine(int index) {
-    delete lbxLog->takeItem(index); // the line takes its event with it
+    QListWidgetItem* line = lbxLog->takeItem(index);
+    if (line != nullptr && line == lossLine)
+        lossLine = nullptr;
+    delete line; // the line takes its event with it
 }
 
 const TMyMidiEvent* TfrmMIDIExplorer::SelectedEvent() const {

@@ -43,16 +43,27 @@ void DriverCallback(HMIDI /*handle*/, unsigned message, std::uintptr_t instance,
         if (QueueAppend(link->Queue, item)) {
             if (!link->WakePending.exchange(true, std::memory_order_acq_rel))
                 link->NotifyWindow->Post(MIM_DATA);
-        } else {
-            link->LostItems.fetch_add(1, std::memory_order_relaxed);
-            if (!link->OverflowPending.exchange(true, std::memory_order_acq_rel))
-                link->NotifyWindow->Post(WM_USER);
+            return;
         }
+        // A buffer that comes back empty (as all do when the port resets) carried no message.
+        if (item.LongHeader == nullptr || item.LongHeader->dwBytesRecorded > 0)
+            link->LostItems.fetch_add(1, std::memory_order_relaxed);
+        if (item.LongHeader != nullptr && link->Refused != nullptr)
+            QueueAppend(link->Refused, item);
+        if (!link->OverflowPending.exchange(true, std::memory_order_acq_rel))
+            link->NotifyWindow->Post(WM_USER);
         return;
     }
     case MOM_DONE:
         if (link != nullptr && link->NotifyWindow != nullptr)
             link->NotifyWindow->Post(MOM_DONE, param1);
+        return;
+    case MOM_SENDERROR:
+        if (link == nullptr || link->NotifyWindow == nullptr)
+            return;
+        link->SendError.store(static_cast<MMRESULT>(param1), std::memory_order_relaxed);
+        if (!link->SendErrorPending.exchange(true, std::memory_order_acq_rel))
+            link->NotifyWindow->Post(MOM_SENDERROR);
         return;
     default:
         return;

@@ -43,7 +43,13 @@ struct TDriverLink {
     // the port clears the flag before it drains, so every item is followed by a wake-up.
     std::atomic<bool> WakePending{false};
     std::atomic<bool> OverflowPending{false};
-    std::atomic<std::uint32_t> LostItems{0}; // items refused by a full queue
+    std::atomic<std::uint32_t> LostItems{0}; // messages refused by a full queue
+    // SysEx buffers whose item a full queue refused: the port lends them to the driver again,
+    // or reception would stop once every buffer had been refused. Holds as many as are lent.
+    EventQueue* Refused = nullptr;
+    // Output: the latest failed send, reported once however many fail before the port looks.
+    std::atomic<bool> SendErrorPending{false};
+    std::atomic<MMRESULT> SendError{MMSYSERR_NOERROR};
 };
 
 void DriverCallback(HMIDI handle, unsigned message, std::uintptr_t instance, std::uintptr_t param1,

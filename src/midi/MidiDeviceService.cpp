@@ -228,7 +228,8 @@ private:
     std::uint32_t messageTime = 0;
 };
 
-// One open output: a thread that sends in order and reports each long message done.
+// One open output: a thread that sends in order, reports each long message done and each
+// message the backend would not take.
 class MidiDeviceService::OutputDevice {
 public:
     OutputDevice(HMIDI handle, MidiDriverCallback callback, std::uintptr_t instance,
@@ -311,19 +312,29 @@ private:
                 jobs.pop_front();
             }
             if (job.Header == nullptr) {
-                connection->Send(job.Bytes, job.Count);
+                ReportFailure(connection->Send(job.Bytes, job.Count));
                 continue;
             }
             const std::uint8_t* bytes = job.Header->lpData;
             for (const auto& [offset, length] :
-                 SplitMidiMessages(bytes, job.Header->dwBufferLength))
-                connection->Send(bytes + offset, length);
+                 SplitMidiMessages(bytes, job.Header->dwBufferLength)) {
+                const MMRESULT result = connection->Send(bytes + offset, length);
+                if (result != MMSYSERR_NOERROR) {
+                    ReportFailure(result); // the rest of a broken message is not worth sending
+                    break;
+                }
+            }
             {
                 const std::lock_guard lock(mutex);
                 job.Header->dwFlags = (job.Header->dwFlags | MHDR_DONE) & ~MHDR_INQUEUE;
             }
             callback(handle, MOM_DONE, instance, reinterpret_cast<std::uintptr_t>(job.Header), 0);
         }
+    }
+
+    void ReportFailure(MMRESULT result) {
+        if (result != MMSYSERR_NOERROR)
+            callback(handle, MOM_SENDERROR, instance, result, 0);
     }
 
     const HMIDI handle;

@@ -29,7 +29,7 @@ TMidiInput::~TMidiInput() {
             // nothing more can be done for a device that will not close
         }
     }
-    QueueDestroy(queue);
+    FreeQueues();
 }
 
 void TMidiInput::Check(MMRESULT result) {
@@ -100,9 +100,15 @@ void TMidiInput::OpenDevice() {
             if (queue == nullptr)
                 Check(MMSYSERR_NOMEM);
         }
+        if (refused == nullptr) {
+            refused = QueueCreate(sysexBufferCount);
+            if (refused == nullptr)
+                Check(MMSYSERR_NOMEM);
+        }
         if (!driverLink)
             driverLink = std::make_unique<TDriverLink>();
         driverLink->Queue = queue;
+        driverLink->Refused = refused;
         driverLink->NotifyWindow = notifyWindow.get();
         driverLink->SysexOnly = sysexOnly;
         driverLink->WakePending = false;
@@ -163,8 +169,14 @@ void TMidiInput::FreeQueueAndLink() {
     if (driverLink)
         lostBefore += driverLink->LostItems.load();
     driverLink.reset();
+    FreeQueues();
+}
+
+void TMidiInput::FreeQueues() {
     QueueDestroy(queue);
     queue = nullptr;
+    QueueDestroy(refused);
+    refused = nullptr;
 }
 
 void TMidiInput::StartInput() {
@@ -181,10 +193,11 @@ void TMidiInput::CloseDevice() {
     ReleaseSysexBuffers();
     Check(service.InClose(handle));
     handle = 0;
-    QueueDestroy(queue);
-    queue = nullptr;
-    if (driverLink)
+    if (driverLink) {
         driverLink->Queue = nullptr;
+        driverLink->Refused = nullptr;
+    }
+    FreeQueues();
 }
 
 std::uint16_t TMidiInput::PendingCount() const {
@@ -209,13 +222,7 @@ std::unique_ptr<TMyMidiEvent> TMidiInput::ReadEvent() {
             std::memcpy(event->SysexData.get(), header->lpData, event->SysexSize);
         }
         // Lend the buffer again before the item leaves the queue.
-        header->dwBytesRecorded = 0;
-        header->dwBufferLength = sysexBufferSize;
-        header->dwFlags = 0;
-        MMRESULT result = service.InPrepareHeader(handle, header);
-        if (result == MMSYSERR_NOERROR)
-            result = service.InAddBuffer(handle, header);
-        Check(result);
+        Check(LendAgain(header));
     } else {
         event->StatusByte = item.PackedMessage & 0xFF;
         event->DataByte1 = (item.PackedMessage >> 8) & 0xFF;
@@ -234,6 +241,27 @@ std::uint32_t TMidiInput::LostCount() const {
     return lost;
 }
 
+MMRESULT TMidiInput::LendAgain(MIDIHDR* header) {
+    header->dwBytesRecorded = 0;
+    header->dwBufferLength = sysexBufferSize;
+    header->dwFlags = 0;
+    MMRESULT result = service.InPrepareHeader(handle, header);
+    if (result == MMSYSERR_NOERROR)
+        result = service.InAddBuffer(handle, header);
+    return result;
+}
+
+void TMidiInput::LendRefusedBuffers() {
+    QueueItem item;
+    while (refused != nullptr && QueuePeek(refused, item)) {
+        // A buffer the driver will not take back stays with the port until it closes.
+        const MMRESULT result = LendAgain(item.LongHeader);
+        if (result != MMSYSERR_NOERROR)
+            error = static_cast<std::uint16_t>(result);
+        QueueDrop(refused);
+    }
+}
+
 void TMidiInput::WindowProcedure(unsigned message, std::uintptr_t /*lParam*/) {
     if (portState != TPortState::Open || !driverLink)
         return;
@@ -243,6 +271,7 @@ void TMidiInput::WindowProcedure(unsigned message, std::uintptr_t /*lParam*/) {
             OnMidiInput(*this);
     } else if (message == WM_USER) {
         driverLink->OverflowPending.exchange(false, std::memory_order_acq_rel);
+        LendRefusedBuffers();
         if (OnOverflow)
             OnOverflow(*this);
     }

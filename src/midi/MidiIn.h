@@ -66,6 +66,9 @@ private:
     void QueueSysexBuffers();
     void ReleaseSysexBuffers();
     void FreeQueueAndLink();
+    void FreeQueues();
+    MMRESULT LendAgain(MIDIHDR* header);
+    void LendRefusedBuffers();
 
     MidiService& service;
     QString productName;
@@ -81,6 +84,7 @@ private:
     TPortState portState = TPortState::Creating;
     std::uint16_t deviceCount = 0;
     EventQueue* queue = nullptr;
+    EventQueue* refused = nullptr; // SysEx buffers a full queue turned away
     std::unique_ptr<TDriverLink> driverLink;
     std::unique_ptr<std::vector<std::unique_ptr<TMyMidiHdr>>> sysexBuffers;
     std::uint32_t lostBefore = 0; // losses of earlier opens

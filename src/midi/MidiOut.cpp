@@ -122,6 +122,15 @@ void TMidiOutput::SendEvent(const TMyMidiEvent& event) {
 }
 
 void TMidiOutput::WindowProcedure(unsigned message, std::uintptr_t lParam) {
+    if (message == MOM_SENDERROR) {
+        if (!driverLink)
+            return;
+        driverLink->SendErrorPending.exchange(false, std::memory_order_acq_rel);
+        error = driverLink->SendError.load(std::memory_order_relaxed);
+        if (OnSendError)
+            OnSendError(*this, error);
+        return;
+    }
     if (message != MOM_DONE)
         return;
     auto* header = reinterpret_cast<MIDIHDR*>(lParam);

@@ -32,6 +32,9 @@ public:
     void SetDeviceID(int id);
     // Called on the user-interface thread after a long message was sent and released.
     std::function<void(TMidiOutput& sender)> Onmidioutput;
+    // Called on the user-interface thread when the device could not send what it was handed;
+    // failures that come in a burst are reported once, with the latest result.
+    std::function<void(TMidiOutput& sender, MMRESULT result)> OnSendError;
 
     State PortState() const { return portState; }
     std::uint16_t DeviceCount() const { return deviceCount; }

@@ -33,6 +33,9 @@ inline constexpr unsigned MIM_LONGERROR = 0x3C6;
 inline constexpr unsigned MOM_OPEN = 0x3C7;
 inline constexpr unsigned MOM_CLOSE = 0x3C8;
 inline constexpr unsigned MOM_DONE = 0x3C9;
+// Ours: the output device could not send a message; parameter 1 is the result code. A send
+// returns before the device has tried, so this is the only way a failure comes back.
+inline constexpr unsigned MOM_SENDERROR = 0x3CB;
 inline constexpr unsigned WM_USER = 0x400;
 
 inline constexpr std::uint32_t CALLBACK_FUNCTION = 0x30000;

@@ -2,11 +2,14 @@
 
 #include "midi/VirtualMidiService.h"
 
+#include <atomic>
+
 struct VirtualMidiService::Pair {
     std::string Name;
     std::shared_ptr<VirtualMidiDevice> Device; // null for a loopback
     std::mutex SinkMutex;
     MidiByteSink* Sink = nullptr; // the program's open input, if any
+    std::atomic<bool> Unplugged{false};
 };
 
 namespace {
@@ -27,14 +30,18 @@ private:
 
 class VirtualOutput : public MidiOutputConnection {
 public:
-    explicit VirtualOutput(std::function<void(const std::uint8_t*, std::size_t)> send)
-        : send(std::move(send)) {}
+    VirtualOutput(VirtualMidiService::Pair& pair,
+                  std::function<void(const std::uint8_t*, std::size_t)> send)
+        : pair(pair), send(std::move(send)) {}
     MMRESULT Send(const std::uint8_t* bytes, std::size_t count) override {
+        if (pair.Unplugged.load())
+            return MIDIERR_NODEVICE;
         send(bytes, count);
         return MMSYSERR_NOERROR;
     }
 
 private:
+    VirtualMidiService::Pair& pair;
     std::function<void(const std::uint8_t*, std::size_t)> send;
 };
 } // namespace
@@ -73,17 +80,23 @@ void VirtualMidiService::AttachDevice(const std::string& name,
     pairs.push_back(std::move(pair));
 }
 
+VirtualMidiService::Pair* VirtualMidiService::Find(const std::string& name) {
+    const std::lock_guard lock(pairsMutex);
+    for (auto& pair : pairs)
+        if (pair->Name == name)
+            return pair.get();
+    return nullptr;
+}
+
 void VirtualMidiService::Inject(const std::string& name, const std::uint8_t* bytes,
                                 std::size_t count) {
-    Pair* target = nullptr;
-    {
-        const std::lock_guard lock(pairsMutex);
-        for (auto& pair : pairs)
-            if (pair->Name == name)
-                target = pair.get();
-    }
-    if (target != nullptr)
+    if (Pair* target = Find(name))
         Deliver(target, bytes, count);
+}
+
+void VirtualMidiService::SetUnplugged(const std::string& name, bool unplugged) {
+    if (Pair* target = Find(name))
+        target->Unplugged = unplugged;
 }
 
 std::vector<std::string> VirtualMidiService::InputNames() {
@@ -126,12 +139,12 @@ std::unique_ptr<MidiOutputConnection> VirtualMidiService::OpenOutput(std::size_t
     if (pair->Device) {
         std::shared_ptr<VirtualMidiDevice> device = pair->Device;
         return std::make_unique<VirtualOutput>(
-            [device](const std::uint8_t* bytes, std::size_t count) {
+            *pair, [device](const std::uint8_t* bytes, std::size_t count) {
                 device->Receive(bytes, count);
             });
     }
     return std::make_unique<VirtualOutput>(
-        [this, pair](const std::uint8_t* bytes, std::size_t count) {
+        *pair, [this, pair](const std::uint8_t* bytes, std::size_t count) {
             Deliver(pair, bytes, count);
         });
 }

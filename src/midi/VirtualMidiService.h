@@ -37,6 +37,9 @@ public:
     void AttachDevice(const std::string& name, std::shared_ptr<VirtualMidiDevice> device);
     // Delivers bytes to the program's input of that name, as one chunk.
     void Inject(const std::string& name, const std::uint8_t* bytes, std::size_t count);
+    // Pulls the cable of the output of that name, or plugs it in again: while unplugged,
+    // every send to it fails as a device that has gone away.
+    void SetUnplugged(const std::string& name, bool unplugged);
 
     std::vector<std::string> InputNames() override;
     std::vector<std::string> OutputNames() override;
@@ -48,6 +51,7 @@ public:
 
 private:
     void Deliver(Pair* pair, const std::uint8_t* bytes, std::size_t count);
+    Pair* Find(const std::string& name);
     void Run();
 
     std::mutex pairsMutex;

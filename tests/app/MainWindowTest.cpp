@@ -52,12 +52,14 @@ struct MainRig {
         settings.Path = kPath;
         settings.PutInteger("TMQReqDelay", 30); // short pacing keeps the tests quick
     }
-    TfrmMain& Start(bool show = true) {
-        window = std::make_unique<TfrmMain>(service);
+    template <class Window = TfrmMain> Window& Start(bool show = true) {
+        auto made = std::make_unique<Window>(service);
+        Window& result = *made;
+        window = std::move(made);
         window->InitializeExplorer(&settings, "Quellfarn");
         if (show)
             window->show();
-        return *window;
+        return result;
     }
     QString Status() const { return window->statusPanel0->text(); }
     QStringList Log() const {
@@ -87,6 +89,28 @@ struct MainRig {
     std::shared_ptr<TSimulatedProcessor> processor;
     TqvRegUtil settings;
     std::unique_ptr<TfrmMain> window;
+};
+
+// A main window that, like a procedure handed a received preset, asks the unit something
+// from inside its input handler before handling the input.
+class TAskingMain : public TfrmMain {
+public:
+    using TfrmMain::TfrmMain;
+    void MidiInputArrived(TMidiInput& sender) override {
+        MaxDepth = std::max(MaxDepth, ++depth);
+        if (AskOnNextInput) {
+            AskOnNextInput = false;
+            Answers.push_back(QueryCurrentPresetNumber());
+        }
+        TfrmMain::MidiInputArrived(sender);
+        --depth;
+    }
+    bool AskOnNextInput = false;
+    std::vector<int> Answers;
+    int MaxDepth = 0;
+
+private:
+    int depth = 0;
 };
 
 struct ModeReset {
@@ -239,6 +263,32 @@ TEST(MainWindow, AsksTheUnitForItsCurrentPresetNumber) {
     EXPECT_EQ(window.QueryCurrentPresetNumber(), -1);
     EXPECT_EQ(window.PendingReplies, 1)
         << "an unanswered query stays pending until the next ping or tick";
+}
+
+TEST(MainWindow, AQueryMadeWhileHandlingInputGetsItsAnswer) {
+    ModeReset reset;
+    MainRig rig;
+    auto& window = rig.Start<TAskingMain>(false);
+    const Bytes select = SelectPresetMessage(0, 149);
+    window.MidiOutput()->SendLong(select.data(), static_cast<std::uint16_t>(select.size()));
+    window.AskOnNextInput = true;
+    const Bytes note{0x90, 0x3C, 0x64};
+    rig.virtualDevices.Inject(kSimulatedDeviceName, note.data(), note.size());
+    ASSERT_TRUE(PumpUntil([&] { return !window.Answers.empty(); }));
+    EXPECT_EQ(window.Answers.front(), 150);
+    EXPECT_EQ(window.PendingReplies, 0);
+    ASSERT_EQ(rig.Log().size(), 1) << "the reply is not logged";
+    EXPECT_TRUE(rig.Log().front().startsWith("Note On 90 3C 64"));
+    EXPECT_EQ(window.MaxDepth, 2) << "only the wait let a second handler in";
+
+    // A steady stream with no wait in between never nests one handler in another.
+    window.MaxDepth = 0;
+    Bytes stream;
+    for (int i = 0; i < 300; ++i)
+        stream.insert(stream.end(), {0xB0, 0x07, static_cast<std::uint8_t>(i % 128)});
+    rig.virtualDevices.Inject(kSimulatedDeviceName, stream.data(), stream.size());
+    ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 301; }));
+    EXPECT_EQ(window.MaxDepth, 1);
 }
 
 TEST(MainWindow, PrePlenovaModeChangesTheRequestsAndTheMenu) {

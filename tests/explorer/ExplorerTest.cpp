@@ -31,6 +31,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTreeWidget>
 #include <fcntl.h>
 #include <fstream>
@@ -374,6 +375,11 @@ TEST_F(ExplorerTest, TheMonitorKeeps500EventLinesAndItsCaptionTellsOfNewOnes) {
 
     window.miClearIn->trigger();
     EXPECT_EQ(window.lbxLog->count(), 0);
+
+    for (int i = 0; i < 600; ++i)
+        window.AddLogLine(QString("progress %1").arg(i));
+    EXPECT_EQ(window.lbxLog->count(), 500) << "progress and error lines count as well";
+    EXPECT_EQ(window.lbxLog->item(0)->text(), "progress 100");
 }
 
 TEST_F(ExplorerTest, DoubleClickActionsOnLogLines) {
@@ -435,6 +441,61 @@ TEST_F(ExplorerTest, LostInputIsReportedNotHidden) {
     EXPECT_THAT(explorer.LogLines().filter("lost").front().toStdString(),
                 testing::MatchesRegex("[0-9]+ MIDI in message\\(s\\) lost: .*"));
     EXPECT_GT(window.MidiInput()->LostCount(), 0u);
+}
+
+TEST_F(ExplorerTest, SysexStillArrivesAfterOverloadAndLossesKeepOneLine) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    Bytes flood;
+    for (int i = 0; i < 1100; ++i)
+        flood.insert(flood.end(), {0xB0, 0x07, 0x10});
+    for (std::uint8_t i = 0; i < 20; ++i) // more than there are SysEx buffers
+        flood.insert(flood.end(), {0xF0, i, 0xF7});
+    // The window takes nothing while this waits, so the queue fills up exactly.
+    const auto arrivesUntaken = [&](std::uint32_t lost) {
+        for (int i = 0; i < 5000 && window.MidiInput()->LostCount() < lost; ++i)
+            QThread::usleep(1000);
+        return window.MidiInput()->LostCount() == lost;
+    };
+    const auto newest = [&] { return explorer.LogLines().value(window.lbxLog->count() - 1); };
+
+    explorer.Inject(flood);
+    ASSERT_TRUE(arrivesUntaken(96)) << "76 controllers and 20 SysEx";
+    ASSERT_TRUE(PumpUntil([&] { return newest().startsWith("96 MIDI in message(s) lost"); }));
+    explorer.Inject(flood);
+    ASSERT_TRUE(arrivesUntaken(192));
+    ASSERT_TRUE(PumpUntil([&] { return newest().startsWith("192 MIDI in message(s) lost"); }));
+    EXPECT_EQ(newest(),
+              "192 MIDI in message(s) lost: input arrived faster than it could be taken in");
+    EXPECT_EQ(explorer.LogLines().filter("lost").size(), 1) << "one line keeps the running count";
+    EXPECT_EQ(window.lbxLog->count(), 500);
+
+    explorer.Inject({0xF0, 0x01, 0x02, 0xF7});
+    ASSERT_TRUE(PumpUntil([&] { return newest() == "Sysex (4): F0 01 02 F7 "; }))
+        << "every SysEx buffer came back into use";
+}
+
+TEST_F(ExplorerTest, ASendTheDeviceCouldNotMakeIsReported) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    explorer.ChooseOutput("Sink");
+    explorer.devices.SetUnplugged("Sink", true);
+    window.SetMessageText("F0 7E 7F 06 01 F7");
+    explorer.Key(Qt::Key_F9);
+    const QString failure = "MIDI Out error: The MIDI device is not connected or has gone away.";
+    ASSERT_TRUE(PumpUntil([&] { return explorer.Status() == failure; }));
+    EXPECT_EQ(explorer.LogLines(), QStringList{failure});
+    explorer.Key(Qt::Key_F9);
+    ASSERT_TRUE(PumpUntil([&] { return explorer.Status() == failure; }));
+    PumpFor(50);
+    EXPECT_EQ(explorer.LogLines(), QStringList{failure}) << "one line while the device stays away";
+
+    explorer.devices.SetUnplugged("Sink", false);
+    explorer.Key(Qt::Key_F9);
+    ASSERT_TRUE(PumpUntil([&] { return explorer.sink->Received().size() == 6; }));
+    PumpFor(50);
+    EXPECT_EQ(explorer.Status(), "Message buffer sent to MIDI Out");
+    EXPECT_EQ(explorer.LogLines().size(), 1);
 }
 
 TEST_F(ExplorerTest, DeviceMenusOpenTheStoredDevicesAndKeepTheChoices) {

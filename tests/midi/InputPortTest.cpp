@@ -73,6 +73,24 @@ TEST(InputPort, MergedMessagesRunningStatusAndRealTimeArriveAsSeparateEvents) {
     EXPECT_EQ(input.events[5]->DataByte1, 0);
 }
 
+TEST(InputPort, ReframingNeverJoinsOrCarriesOverAcrossABoundary) {
+    LoopbackInput input;
+    input.Inject({0x90, 0x3C, 0xB0, 0x07, 0x64});             // a note cut short by a new status
+    input.Inject({0x90, 0x3C, 0x64, 0xF3, 0x05, 0x40, 0x00}); // song select ends running status
+    input.Inject({0x90, 0x3C, 0x64, 0xF6, 0x3C, 0x00});       // so does tune request
+    input.Inject({0xF0, 0x01, 0xF7, 0x3C, 0x00});             // and a SysEx
+    input.Inject({0xFA});
+    ASSERT_TRUE(input.WaitFor(7));
+    PumpFor(20);
+    EXPECT_EQ(input.Received(), (std::vector<Bytes>{{0xB0, 0x07, 0x64},
+                                                    {0x90, 0x3C, 0x64},
+                                                    {0xF3, 0x05, 0x00},
+                                                    {0x90, 0x3C, 0x64},
+                                                    {0xF6, 0x00, 0x00},
+                                                    {0xF0, 0x01, 0xF7},
+                                                    {0xFA, 0x00, 0x00}}));
+}
+
 TEST(InputPort, ALongSysexContinuesInTheNextBuffer) {
     LoopbackInput input([](TMidiInput& port) { port.SetSysexBufferSize(16); });
     Bytes sysex(40, 0x11);
@@ -126,6 +144,44 @@ TEST(InputPort, MessagesWithoutAFreeBufferOrQueueSlotAreCounted) {
     input.Inject({0xF0, 0x09, 0xF7}); // buffers were lent again
     ASSERT_TRUE(input.WaitFor(5));
     EXPECT_EQ(BytesOf(*input.events[4]), (Bytes{0xF0, 0x09, 0xF7}));
+
+    // The count runs on over closing and opening again.
+    input.port->CloseDevice();
+    EXPECT_EQ(input.port->LostCount(), 3u);
+    input.port->OpenDevice();
+    input.port->StartInput();
+    EXPECT_EQ(input.port->LostCount(), 3u);
+    input.port->OnMidiInput = nullptr;
+    for (std::uint8_t key = 0; key < 5; ++key)
+        input.Inject({0x80, key, 0x00});
+    ASSERT_TRUE(PumpUntil([&] { return input.port->LostCount() == 4; }));
+}
+
+TEST(InputPort, SysexBuffersAFullQueueTurnsAwayAreLentAgain) {
+    LoopbackInput input([](TMidiInput& port) {
+        port.SetSysexBufferCount(4);
+        port.SetCapacity(8);
+    });
+    auto handler = std::move(input.port->OnMidiInput);
+    input.port->OnMidiInput = nullptr;
+    Bytes burst;
+    for (std::uint8_t key = 0; key < 8; ++key) // fills the queue
+        burst.insert(burst.end(), {0x90, key, 0x40});
+    for (std::uint8_t i = 0; i < 6; ++i)
+        burst.insert(burst.end(), {0xF0, i, 0xF7});
+    input.Inject(burst);
+    ASSERT_TRUE(PumpUntil([&] { return input.port->LostCount() == 6; }))
+        << "four turned away by the queue, two found no buffer";
+
+    handler(*input.port);
+    input.port->OnMidiInput = handler;
+    Bytes four;
+    for (std::uint8_t i = 0; i < 4; ++i)
+        four.insert(four.end(), {0xF0, 0x70, i, 0xF7});
+    input.Inject(four);
+    ASSERT_TRUE(input.WaitFor(12)) << "all four buffers are back in circulation";
+    EXPECT_EQ(BytesOf(*input.events[11]), (Bytes{0xF0, 0x70, 0x03, 0xF7}));
+    EXPECT_EQ(input.port->LostCount(), 6u);
 }
 
 TEST(InputPort, SysexOnlySwitchedWhileOpenTakesEffectAtOnce) {
@@ -227,6 +283,18 @@ TEST(InputPort, ReopeningGivesAFreshQueueAndFreshBuffers) {
     EXPECT_EQ(service.Lent.size(), 16u);
     EXPECT_EQ(service.Prepared, 32);
     EXPECT_EQ(port.PortState(), TPortState::Open);
+}
+
+TEST(InputPort, DestroyingAnOpenPortClosesTheDeviceAndTakesItsBuffersBack) {
+    FakeMidiService service;
+    {
+        TMidiInput port(service);
+        port.OpenDevice();
+        port.StartInput();
+        ASSERT_EQ(service.Lent.size(), 16u);
+    }
+    EXPECT_TRUE(service.Closed);
+    EXPECT_TRUE(service.Lent.empty());
 }
 
 TEST(InputPort, FailuresLeaveThePortClosedWithTheServiceText) {

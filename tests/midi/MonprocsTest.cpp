@@ -22,6 +22,7 @@ TEST(EventText, ChannelMessages) {
     EXPECT_EQ(EventToText(Short(0xD3, 0x40, 0x11, 0xFFFFFFFF)),
               "Channel Aftertouch D3 40     FFFFFFFF");
     EXPECT_EQ(EventToText(Short(0xEF, 0x00, 0x40, 0x10000)), "Pitch Bend EF 00 40     00010000");
+    EXPECT_EQ(EventToText(Short(0xE0, 0x12, 0x34)), "Pitch Bend E0 12 34     00000000");
     EXPECT_EQ(EventToText(Short(0xA1, 1, 2)), "Key Aftertouch A1 01 02     00000000");
     EXPECT_EQ(EventLength(Short(0xCF)), 2);
     EXPECT_EQ(EventLength(Short(0x90)), 3);

@@ -118,6 +118,31 @@ TEST(OutputPort, FailuresRaiseTheServiceTextAndKeepNothing) {
               "Specified error number is out of range");
 }
 
+TEST(OutputPort, ASendTheDeviceCannotMakeIsReportedAfterTheCallReturned) {
+    MidiDeviceService service;
+    auto& devices = service.AddBackend(std::make_unique<VirtualMidiService>());
+    auto recorder = std::make_shared<RecordingDevice>();
+    devices.AttachDevice("Processor", recorder);
+    TMidiOutput port(service);
+    std::vector<MMRESULT> failures;
+    port.OnSendError = [&](TMidiOutput&, MMRESULT result) { failures.push_back(result); };
+    port.SetProductName("Processor");
+    port.OpenDevice();
+
+    devices.SetUnplugged("Processor", true);
+    const Bytes identity{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
+    port.SendLong(identity.data(), static_cast<std::uint16_t>(identity.size()));
+    ASSERT_TRUE(PumpUntil([&] { return !failures.empty() && port.InFlight() == 0; }))
+        << "reported, and the buffer released all the same";
+    EXPECT_EQ(port.DriverErrorText(failures.front()),
+              "The MIDI device is not connected or has gone away.");
+    EXPECT_EQ(port.Error(), MIDIERR_NODEVICE);
+    failures.clear();
+    port.SendShort(0xC0, 0x05, 0x00);
+    ASSERT_TRUE(PumpUntil([&] { return !failures.empty(); })) << "short messages as well";
+    EXPECT_TRUE(recorder->Chunks().empty());
+}
+
 TEST(OutputPort, ALoopbackCarriesWhatTheOutputSendsToTheInput) {
     MidiDeviceService service;
     auto& devices = service.AddBackend(std::make_unique<VirtualMidiService>());
