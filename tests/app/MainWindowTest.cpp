@@ -269,7 +269,7 @@ TEST(MainWindow, AQueryMadeWhileHandlingInputGetsItsAnswer) {
     ModeReset reset;
     MainRig rig;
     auto& window = rig.Start<TAskingMain>(false);
-    const Bytes select = SelectPresetMessage(0, 149);
+    const Bytes select = SelectPresetMessage(0, 149).value();
     window.MidiOutput()->SendLong(select.data(), static_cast<std::uint16_t>(select.size()));
     window.AskOnNextInput = true;
     const Bytes note{0x90, 0x3C, 0x64};

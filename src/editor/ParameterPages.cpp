@@ -1,0 +1,456 @@
+// The parameter controls of the preset editor, made from the parameter table and bound to
+// the preset's slots.
+
+#include "editor/ParameterPages.h"
+
+#include "controls/qvLCDmeter.h"
+#include "controls/qvRadioGroup.h"
+#include "controls/qvTrackBar.h"
+#include "model/EffectCatalogue.h"
+#include "model/Preset.h"
+
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+constexpr int kBandTop = 12; // an equalizer band's scroll bar: its top is the highest gain
+constexpr int kMaxItemsPerColumn = 7;
+
+QString Text(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The name without its three-letter kind prefix: "trbCMPdrive" → "CMPdrive".
+QString WithoutKind(std::string_view control) {
+    return Text(control.substr(3));
+}
+
+// A value label wide enough for the longest text the parameter can show, so values do not
+// make the layout jump.
+int ValueLabelWidth(const TParameterInfo& info, const QFontMetrics& metrics) {
+    int widest = metrics.horizontalAdvance(QStringLiteral("0000 ms"));
+    for (int value = info.Min; value <= info.Max; ++value)
+        widest = std::max(widest, metrics.horizontalAdvance(
+                                      QString::fromStdString(ParameterValueText(info, value))));
+    return widest + metrics.horizontalAdvance(QLatin1Char(' '));
+}
+
+// The parameters of a tab that several effects share: the longest page's order, then
+// whatever the others have beyond it.
+std::vector<const TParameterInfo*> TabParameters(const std::vector<const TEffectPage*>& pages) {
+    const TEffectPage* longest = *std::max_element(
+        pages.begin(), pages.end(), [](const TEffectPage* a, const TEffectPage* b) {
+            return a->Parameters.size() < b->Parameters.size();
+        });
+    std::vector<const TParameterInfo*> parameters;
+    const auto take = [&](const TEffectPage* page) {
+        for (const TParameterInfo& info : page->Parameters)
+            if (std::none_of(parameters.begin(), parameters.end(),
+                             [&](const TParameterInfo* p) { return p->Control == info.Control; }))
+                parameters.push_back(&info);
+    };
+    take(longest);
+    for (const TEffectPage* page : pages)
+        take(page);
+    return parameters;
+}
+} // namespace
+
+QString ParameterCaption(const TParameterInfo& info) {
+    QString caption = Text(info.Name);
+    if (!caption.isEmpty())
+        caption[0] = caption[0].toUpper();
+    return caption;
+}
+
+int TParameterControl::StoredValue() const {
+    switch (Kind) {
+    case TControlKind::TrackBar:
+        if (TrackBar->Cell() != nullptr)
+            return *TrackBar->Cell();
+        return TrackBar->Mirrored ? TrackBar->maximum() - TrackBar->value() : TrackBar->value();
+    case TControlKind::RadioGroup:
+        if (Radio->Cell() != nullptr)
+            return *Radio->Cell();
+        return Radio->ItemIndex() + Radio->DataAddend;
+    case TControlKind::EqualizerBand:
+        return Meter->Position();
+    case TControlKind::CheckBox:
+        return Check->isChecked() ? 1 : 0;
+    case TControlKind::BaseKeyList:
+        return List->currentRow();
+    }
+    return 0;
+}
+
+void TParameterControl::ShowValue() {
+    if (ValueLabel != nullptr && Info != nullptr)
+        ValueLabel->setText(QString::fromStdString(ParameterValueText(*Info, StoredValue())));
+}
+
+TParameterPages::TParameterPages(QGroupBox* mixGroup, QTabWidget* analogPages,
+                                 QTabWidget* digitalPages)
+    : analogPages(analogPages), digitalPages(digitalPages) {
+    auto* mixLayout = new QGridLayout(mixGroup);
+    int row = 0;
+    for (const TParameterInfo& info : MixParameters()) {
+        TParameterControl& control = Make(info, mixGroup, false);
+        mixLayout->addWidget(control.Caption, row, 0);
+        mixLayout->addWidget(control.TrackBar, row, 1);
+        mixLayout->addWidget(control.ValueLabel, row, 2);
+        ++row;
+    }
+    mixLayout->setColumnStretch(1, 1);
+
+    for (const TEffectPage& page : AnalogPages()) {
+        QWidget* sheet = BuildPage({&page}, false);
+        analogTabs.push_back(sheet);
+        analogPages->addTab(sheet, Text(page.Caption));
+    }
+
+    // Effects that share a tab (the reverbs, the delays in two lengths, ...) share its
+    // controls; the tabs stand in the order of their first effect.
+    std::vector<std::string> order;
+    std::map<std::string, std::vector<const TEffectPage*>> pagesByCaption;
+    for (const TEffectPage& page : DigitalEffectPages()) {
+        const std::string caption(page.Caption);
+        if (pagesByCaption.find(caption) == pagesByCaption.end())
+            order.push_back(caption);
+        pagesByCaption[caption].push_back(&page);
+    }
+    for (const std::string& caption : order) {
+        QWidget* sheet = BuildPage(pagesByCaption[caption], true);
+        digitalTabs[caption] = sheet;
+        digitalPages->addTab(sheet, QString::fromStdString(caption));
+    }
+}
+
+TParameterPages::~TParameterPages() = default;
+
+TParameterControl& TParameterPages::Make(const TParameterInfo& info, QWidget* tab, bool digital) {
+    auto control = std::make_unique<TParameterControl>();
+    control->Name = std::string(info.Control);
+    control->Kind = info.Kind;
+    control->Info = &info;
+    control->Tab = tab;
+    control->Digital = digital;
+    TParameterControl* self = control.get();
+    const auto deferred = [this] {
+        if (OnDeferredChange)
+            OnDeferredChange();
+    };
+    const QFontMetrics metrics(tab->font());
+
+    if (info.Kind == TControlKind::TrackBar || info.Kind == TControlKind::EqualizerBand) {
+        control->ValueLabel = new QLabel(tab);
+        control->ValueLabel->setObjectName(QStringLiteral("txt") + WithoutKind(info.Control));
+        control->ValueLabel->setMinimumWidth(ValueLabelWidth(info, metrics));
+    }
+    switch (info.Kind) {
+    case TControlKind::TrackBar: {
+        control->TrackBar = new TqvTrackBar(tab);
+        control->TrackBar->setOrientation(Qt::Horizontal);
+        control->TrackBar->setRange(info.Min, info.Max);
+        control->TrackBar->Mirrored = info.Mirrored;
+        control->TrackBar->setMinimumWidth(metrics.horizontalAdvance(QLatin1Char('x')) * 20);
+        control->TrackBar->OnValueChanged = deferred;
+        QObject::connect(control->TrackBar, &TqvTrackBar::Change, tab,
+                         [self] { self->ShowValue(); });
+        control->Widget = control->TrackBar;
+        control->Caption = new QLabel(ParameterCaption(info), tab);
+        control->Caption->setObjectName(QStringLiteral("lbl") + Text(info.Control.substr(3)));
+        break;
+    }
+    case TControlKind::RadioGroup: {
+        control->Radio = new TqvRadioGroup(tab);
+        control->Radio->setTitle(ParameterCaption(info));
+        QStringList items;
+        for (std::string_view item : info.Items)
+            items << Text(item);
+        control->Radio->SetItems(items);
+        control->Radio->DataAddend = info.DataAddend;
+        control->Radio->SetColumns(
+            (static_cast<int>(info.Items.size()) + kMaxItemsPerColumn - 1) / kMaxItemsPerColumn);
+        // A single fixed item ("Record ready") only tells the state; it is not a choice.
+        control->Radio->setEnabled(info.Items.size() > 1);
+        control->Radio->OnValueChanged = deferred;
+        control->Widget = control->Radio;
+        break;
+    }
+    case TControlKind::EqualizerBand: {
+        control->Meter = new TqvLCDmeter(tab);
+        control->Meter->setObjectName(QStringLiteral("lcd") + WithoutKind(info.Control));
+        control->Meter->SetParams(info.Default, info.Min, info.Max);
+        control->Meter->OnValueChanged = deferred;
+        control->ScrollBar = new QScrollBar(Qt::Vertical, tab);
+        control->ScrollBar->setRange(info.Min, info.Max);
+        control->ScrollBar->setMinimumHeight(metrics.height() * 7);
+        QObject::connect(control->ScrollBar, &QScrollBar::valueChanged, tab, [self](int position) {
+            // The top of the bar is the highest gain.
+            self->Meter->SetPosition(kBandTop - position);
+            self->ShowValue();
+        });
+        control->Widget = control->ScrollBar;
+        control->Caption = new QLabel(Text(info.Name), tab);
+        control->Caption->setObjectName(QStringLiteral("lbl") + WithoutKind(info.Control));
+        break;
+    }
+    case TControlKind::CheckBox: {
+        control->Check = new QCheckBox(Text(info.Caption), tab);
+        QObject::connect(control->Check, &QCheckBox::clicked, tab, [this, self](bool checked) {
+            if (self->Slot < 0 || self->Check->property("cell").value<void*>() == nullptr)
+                return;
+            *static_cast<int*>(self->Check->property("cell").value<void*>()) = checked ? 1 : 0;
+            if (OnImmediateChange)
+                OnImmediateChange();
+        });
+        control->Widget = control->Check;
+        break;
+    }
+    case TControlKind::BaseKeyList: {
+        control->List = new QListWidget(tab);
+        if (info.Control == "lstPTRbase_key")
+            for (const std::string& name : BaseKeyNames())
+                control->List->addItem(QString::fromLatin1(name.c_str()));
+        control->List->setMinimumHeight(metrics.height() * 6);
+        control->List->setMaximumWidth(metrics.horizontalAdvance(QStringLiteral("XXXXXXXXXXXX")));
+        QObject::connect(control->List, &QListWidget::currentRowChanged, tab,
+                         [this, self](int row) {
+                             if (binding || self->Slot < 0 || row < 0)
+                                 return;
+                             void* cell = self->List->property("cell").value<void*>();
+                             if (cell == nullptr)
+                                 return;
+                             *static_cast<int*>(cell) = row;
+                             if (OnImmediateChange)
+                                 OnImmediateChange();
+                         });
+        control->Widget = control->List;
+        control->Caption = new QLabel(ParameterCaption(info), tab);
+        control->Caption->setObjectName(QStringLiteral("lbl") + WithoutKind(info.Control));
+        break;
+    }
+    }
+    control->Widget->setObjectName(Text(info.Control));
+    byName[control->Name] = control.get();
+    controls.push_back(std::move(control));
+    return *self;
+}
+
+QWidget* TParameterPages::BuildPage(const std::vector<const TEffectPage*>& pages, bool digital) {
+    // The sheet scrolls, so a large font never squeezes controls over each other.
+    auto* sheet = new QScrollArea;
+    sheet->setObjectName(Text(pages.front()->Sheet));
+    sheet->setWidgetResizable(true);
+    sheet->setFrameShape(QFrame::NoFrame);
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
+    auto* radios = new QHBoxLayout;
+    auto* checks = new QHBoxLayout;
+    auto* bands = new QHBoxLayout;
+    auto* grid = new QGridLayout;
+    grid->setColumnStretch(1, 1);
+    int row = 0;
+    for (const TParameterInfo* info : TabParameters(pages)) {
+        TParameterControl& control = Make(*info, content, digital);
+        switch (info->Kind) {
+        case TControlKind::RadioGroup:
+            radios->addWidget(control.Radio, 0, Qt::AlignTop);
+            break;
+        case TControlKind::CheckBox:
+            checks->addWidget(control.Check);
+            break;
+        case TControlKind::EqualizerBand: {
+            auto* band = new QVBoxLayout;
+            band->addWidget(control.Caption, 0, Qt::AlignHCenter);
+            auto* pair = new QHBoxLayout;
+            pair->addWidget(control.ScrollBar);
+            pair->addWidget(control.Meter);
+            band->addLayout(pair, 1);
+            band->addWidget(control.ValueLabel, 0, Qt::AlignHCenter);
+            control.ValueLabel->setAlignment(Qt::AlignHCenter);
+            bands->addLayout(band);
+            break;
+        }
+        case TControlKind::TrackBar:
+        case TControlKind::BaseKeyList:
+            grid->addWidget(control.Caption, row, 0);
+            grid->addWidget(control.Widget, row, 1);
+            if (control.ValueLabel != nullptr)
+                grid->addWidget(control.ValueLabel, row, 2);
+            if (control.Name == "trbMPNpos") {
+                btnMPNcenter = new QPushButton(QStringLiteral("&Center"), content);
+                btnMPNcenter->setObjectName(QStringLiteral("btnMPNcenter"));
+                grid->addWidget(btnMPNcenter, row, 3);
+                TqvTrackBar* position = control.TrackBar;
+                TParameterControl* self = &control;
+                QObject::connect(btnMPNcenter, &QPushButton::clicked, content, [position, self] {
+                    position->setValue(63);
+                    self->ShowValue();
+                });
+            }
+            if (control.Name == "trbREVdiffusion") {
+                control.Caption->setObjectName(QStringLiteral("txtREVdifflbl"));
+                control.Caption->setText(QStringLiteral("Diffusion:"));
+            }
+            ++row;
+            break;
+        }
+    }
+    radios->addStretch(1);
+    checks->addStretch(1);
+    if (!radios->isEmpty())
+        layout->addLayout(radios);
+    if (!checks->isEmpty())
+        layout->addLayout(checks);
+    if (!bands->isEmpty())
+        layout->addLayout(bands, 1);
+    layout->addLayout(grid);
+    layout->addStretch(1);
+    if (radios->count() <= 1)
+        delete radios;
+    sheet->setWidget(content);
+    return sheet;
+}
+
+TParameterControl* TParameterPages::Find(const std::string& name) {
+    const auto found = byName.find(name);
+    return found == byName.end() ? nullptr : found->second;
+}
+
+QWidget* TParameterPages::DigitalTab(const std::string& caption) const {
+    const auto found = digitalTabs.find(caption);
+    return found == digitalTabs.end() ? nullptr : found->second;
+}
+
+QWidget* TParameterPages::AnalogTab(int block) const {
+    return block >= 0 && block < static_cast<int>(analogTabs.size())
+               ? analogTabs[static_cast<std::size_t>(block)]
+               : nullptr;
+}
+
+void TParameterPages::Bind(TParameterControl& control, const TParameterInfo& info,
+                           TPreset& preset, int slot) {
+    control.Info = &info;
+    control.Slot = slot;
+    int* cell = &preset.ParameterValues[static_cast<std::size_t>(slot)];
+    switch (control.Kind) {
+    case TControlKind::TrackBar:
+        // Unbound while the range and mirroring change: a position that moves because of
+        // them must not land in a slot that may by now hold another effect's parameter.
+        control.TrackBar->Bind(nullptr);
+        control.TrackBar->setRange(info.Min, info.Max);
+        control.TrackBar->Mirrored = info.Mirrored;
+        control.TrackBar->Bind(cell);
+        break;
+    case TControlKind::RadioGroup: {
+        control.Radio->Bind(nullptr);
+        QStringList items;
+        for (std::string_view item : info.Items)
+            items << Text(item);
+        if (items != control.Radio->Items())
+            control.Radio->SetItems(items);
+        control.Radio->DataAddend = info.DataAddend;
+        control.Radio->Bind(cell);
+        break;
+    }
+    case TControlKind::EqualizerBand: {
+        control.Meter->Bind(cell);
+        const QSignalBlocker quiet(control.ScrollBar);
+        control.ScrollBar->setValue(kBandTop - control.Meter->Position());
+        break;
+    }
+    case TControlKind::CheckBox:
+        control.Check->setProperty("cell", QVariant::fromValue(static_cast<void*>(cell)));
+        control.Check->setChecked(*cell != 0);
+        break;
+    case TControlKind::BaseKeyList: {
+        binding = true;
+        if (control.Name == "lstSPTbase_key") {
+            // Its keys are those of the pitch transposer's list, copied at every binding.
+            control.List->clear();
+            if (TParameterControl* source = Find("lstPTRbase_key"))
+                for (int i = 0; i < source->List->count(); ++i)
+                    control.List->addItem(source->List->item(i)->text());
+        }
+        control.List->setProperty("cell", QVariant::fromValue(static_cast<void*>(cell)));
+        control.List->setProperty("Tag", slot - kDigitalAreaStart);
+        control.List->setCurrentRow(*cell >= 0 && *cell < control.List->count() ? *cell : -1);
+        binding = false;
+        break;
+    }
+    }
+    control.ShowValue();
+}
+
+void TParameterPages::BindFixed(TPreset& preset) {
+    for (const TParameterInfo& info : MixParameters())
+        Bind(*Find(std::string(info.Control)), info, preset, info.Offset);
+    for (const TEffectPage& page : AnalogPages())
+        for (const TParameterInfo& info : page.Parameters)
+            Bind(*Find(std::string(info.Control)), info, preset, info.Offset);
+}
+
+void TParameterPages::BindDigital(TPreset& preset, const std::vector<int>& selectedEffects) {
+    // Every digital control lets go of its slot first: a control of an effect that left the
+    // group must not keep writing where another effect's parameters now stand.
+    for (auto& control : controls) {
+        if (!control->Digital)
+            continue;
+        control->Slot = -1;
+        if (control->TrackBar != nullptr)
+            control->TrackBar->Bind(nullptr);
+        if (control->Radio != nullptr)
+            control->Radio->Bind(nullptr);
+        if (control->Check != nullptr)
+            control->Check->setProperty("cell", QVariant());
+        if (control->List != nullptr)
+            control->List->setProperty("cell", QVariant());
+    }
+    const int group = preset.DigitalGroup;
+    int slot = kDigitalAreaStart;
+    if (group >= 0 && group < kDigitalGroupTotal) {
+        for (const int effect : GroupRow(group)) {
+            if (effect < 0 || effect >= kDigitalEffectTotal)
+                continue;
+            for (const TParameterInfo& info :
+                 DigitalEffectPages()[static_cast<std::size_t>(effect)].Parameters) {
+                if (slot >= kParameterCount)
+                    break;
+                if (TParameterControl* control = Find(std::string(info.Control)))
+                    Bind(*control, info, preset, slot);
+                ++slot;
+            }
+        }
+    }
+    for (int tab = 0; tab < digitalPages->count(); ++tab)
+        digitalPages->setTabVisible(tab, false);
+    for (const int effect : selectedEffects) {
+        if (QWidget* sheet = DigitalTab(std::string(DigitalEffectPage(effect))))
+            digitalPages->setTabVisible(digitalPages->indexOf(sheet), true);
+    }
+    digitalPages->setVisible(!selectedEffects.empty());
+    ApplyDiffusionRule(selectedEffects);
+}
+
+void TParameterPages::ApplyDiffusionRule(const std::vector<int>& selectedEffects) {
+    constexpr int kReverb3 = 9;
+    const bool diffusion =
+        std::find(selectedEffects.begin(), selectedEffects.end(), kReverb3) != selectedEffects.end();
+    if (TParameterControl* control = Find("trbREVdiffusion")) {
+        control->TrackBar->setVisible(diffusion);
+        control->Caption->setVisible(diffusion);
+        control->ValueLabel->setVisible(diffusion);
+    }
+}
