@@ -4,12 +4,15 @@
 
 #include "base/Dialogs.h"
 #include "base/qvUtility.h"
+#include "editor/PresetEditor.h"
 #include "model/Protocol.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <chrono>
+#include <iterator>
+#include <sstream>
 
 double TickCount() {
     return std::chrono::duration<double, std::milli>(
@@ -98,7 +101,27 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     miBypass->setChecked(false);
     miPrePlenova->setChecked(settings->GetBool(QStringLiteral("PRE_PLENOVA"), true, false));
     AddMainMenu(miQuellfarnRequests);
-    // The "Presets" and "MPT" menus and "&Edit..." join here with the editors.
+
+    miPresets = Own(std::make_unique<QMenu>(QStringLiteral("Presets")));
+    miPresets->setObjectName(QStringLiteral("miPresets"));
+    miOpenPresetEditor =
+        Own(std::make_unique<QAction>(QStringLiteral("Open current file in editor")));
+    miOpenPresetEditor->setObjectName(QStringLiteral("miOpenPresetEditor"));
+    miNewPreset = Own(std::make_unique<QAction>(QStringLiteral("New preset")));
+    miNewPreset->setObjectName(QStringLiteral("miNewPreset"));
+    miPresets->addAction(miOpenPresetEditor);
+    miPresets->addAction(miNewPreset);
+    miPresets->setEnabled(MidiInput()->DeviceCount() > 0 && MidiOutput()->DeviceCount() > 0);
+    connect(miPresets, &QMenu::aboutToShow, this,
+            [this] { miOpenPresetEditor->setEnabled(IsPresetDump()); });
+    connect(miOpenPresetEditor, &QAction::triggered, this, [this] { OpenPresetEditor(); });
+    connect(miNewPreset, &QAction::triggered, this, [this] { NewPresetEditor(); });
+    AddMainMenu(miPresets);
+
+    pmiEdit = Own(std::make_unique<QAction>(QStringLiteral("&Edit...")));
+    pmiEdit->setObjectName(QStringLiteral("pmiEdit"));
+    connect(pmiEdit, &QAction::triggered, this, [this] { OpenBufferInEditor(); });
+    AddBufferMenuItem(pmiEdit);
 
     RequestDelay = settings->GetInteger(QStringLiteral("TMQReqDelay"), true, 1000);
     if (RequestDelay == 0)
@@ -106,6 +129,113 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     DeviceId = static_cast<std::uint8_t>(TransmitChannel());
     ApplyModeOption();
     CurrentBank = -1;
+    ChildWindows = Own(std::make_unique<TChildWindowList>());
+}
+
+TChildWindowList::~TChildWindowList() {
+    Clear();
+}
+
+void TChildWindowList::Clear() {
+    while (!Windows.empty())
+        Windows.pop_back();
+}
+
+void TfrmMain::MessageBufferPopupHook() {
+    TfrmMIDIExplorer::MessageBufferPopupHook();
+    if (pmiEdit != nullptr)
+        pmiEdit->setEnabled(MessageByteCount == PresetDumpLength);
+}
+
+std::vector<TfrmPresetEditor*> TfrmMain::PresetEditors() const {
+    std::vector<TfrmPresetEditor*> editors;
+    if (ChildWindows != nullptr)
+        for (const auto& window : ChildWindows->Windows)
+            editors.push_back(window.get());
+    for (const auto& owned : OwnedObjects)
+        if (auto* editor = qobject_cast<TfrmPresetEditor*>(owned.get()))
+            editors.push_back(editor);
+    return editors;
+}
+
+void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
+    editor.OnSendPreset = [this](std::istream& stream) { return SendStreamToMidiOut(stream); };
+    editor.OnSendSysEx = [this](const std::uint8_t* bytes, int count) {
+        if (!MidiOutAvailable(false))
+            return;
+        try {
+            MidiOutput()->SendLong(bytes, static_cast<std::uint16_t>(count));
+        } catch (const std::exception& error) {
+            ShowMessage(this, QString::fromStdString(error.what()),
+                        QStringLiteral("MIDI Out error"));
+        }
+    };
+    editor.OnGetPresetNumber = [this] { return QueryCurrentPresetNumber(); };
+    editor.RequestDelay = RequestDelay;
+}
+
+void TfrmMain::OpenPresetEditor() {
+    if (!IsPresetDump())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    TfrmPresetEditor* editor = nullptr;
+    for (const auto& window : ChildWindows->Windows)
+        if (!window->isVisible()) {
+            editor = window.get();
+            editor->SetUp();
+            break;
+        }
+    if (editor == nullptr) {
+        ChildWindows->Windows.push_back(std::make_unique<TfrmPresetEditor>());
+        editor = ChildWindows->Windows.back().get();
+    }
+    ConnectEditor(*editor);
+    std::stringstream stream(
+        std::string(reinterpret_cast<const char*>(MessageBytes.data()), PresetDumpLength));
+    editor->SetFileName(LoadedFileName);
+    try {
+        editor->LoadDump(stream);
+    } catch (const std::exception& error) {
+        QApplication::restoreOverrideCursor();
+        ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("Sorry..."));
+        return;
+    }
+    editor->Show();
+    QApplication::restoreOverrideCursor();
+}
+
+TfrmPresetEditor* TfrmMain::NewPresetEditor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    TfrmPresetEditor* editor = Own(std::make_unique<TfrmPresetEditor>());
+    ConnectEditor(*editor);
+    editor->Show();
+    QApplication::restoreOverrideCursor();
+    return editor;
+}
+
+QString TfrmMain::SendStreamToMidiOut(std::istream& stream) {
+    stream.clear();
+    stream.seekg(0);
+    const std::string bytes((std::istreambuf_iterator<char>(stream)),
+                            std::istreambuf_iterator<char>());
+    if (!MidiOutAvailable(false))
+        return QStringLiteral("MIDI Out device not available");
+    try {
+        MidiOutput()->SendLong(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                               static_cast<std::uint16_t>(bytes.size()));
+    } catch (const std::exception& error) {
+        ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("MIDI Out error"));
+        return QString::fromStdString(error.what());
+    }
+    return QStringLiteral("MIDI data sent to MIDI Out");
+}
+
+bool TfrmMain::CanCloseHook() {
+    // An editor holding unsaved changes asks first; its Cancel keeps the program running.
+    for (TfrmPresetEditor* editor : PresetEditors())
+        if (editor->isVisible() && !editor->close())
+            return false;
+    return true;
 }
 
 void TfrmMain::ShowHook() {
@@ -141,7 +271,8 @@ void TfrmMain::CloseHook() {
 }
 
 void TfrmMain::OpenBufferInEditor() {
-    // The preset and table editors open received dumps; they arrive with their own windows.
+    if (IsPresetDump())
+        OpenPresetEditor();
 }
 
 void TfrmMain::MidiInputArrived(TMidiInput& sender) {

@@ -6,8 +6,19 @@
 
 #include <QTimer>
 #include <array>
+#include <istream>
 #include <memory>
 #include <vector>
+
+class TfrmPresetEditor;
+
+// The preset editor windows opened from received data; each is freed with the list.
+class TChildWindowList : public QObject {
+public:
+    std::vector<std::unique_ptr<TfrmPresetEditor>> Windows;
+    ~TChildWindowList() override;
+    void Clear();
+};
 
 class TfrmMain : public TfrmMIDIExplorer {
     Q_OBJECT
@@ -18,7 +29,9 @@ public:
     // The explorer's hooks.
     void ShowHook() override;
     bool KeyHook(int key, Qt::KeyboardModifiers modifiers) override;
+    bool CanCloseHook() override;
     void CloseHook() override;
+    void MessageBufferPopupHook() override;
     void MidiInputArrived(TMidiInput& sender) override;
     void OpenBufferInEditor() override;
     void InitializeExplorer(TqvRegUtil* settings, const QString& caption) override;
@@ -36,6 +49,13 @@ public:
     bool IsPresetDump();
     bool IsMptDump();
     QString PresetTitleOf() const;
+
+    // The preset editors.
+    void OpenPresetEditor();
+    TfrmPresetEditor* NewPresetEditor();
+    QString SendStreamToMidiOut(std::istream& stream);
+    std::vector<TfrmPresetEditor*> PresetEditors() const;
+    TChildWindowList* ChildWindows = nullptr;
 
     QTimer* timPresetReq;
     QString OutputDirectory;
@@ -64,6 +84,10 @@ public:
     QAction* miBypass = nullptr;
     std::array<QAction*, 4> miSelectBank{};
     QAction* miPrePlenova = nullptr;
+    QMenu* miPresets = nullptr;
+    QAction* miOpenPresetEditor = nullptr;
+    QAction* miNewPreset = nullptr;
+    QAction* pmiEdit = nullptr;
 
     // What the window frees at its end, the last first.
     std::vector<std::unique_ptr<QObject>> OwnedObjects;
@@ -74,6 +98,7 @@ private:
     void SendChannelMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
     void ToggleBypass();
     template <class T> T* Own(std::unique_ptr<T> object);
+    void ConnectEditor(TfrmPresetEditor& editor);
 };
 
 // Milliseconds of a steadily running clock, as the system tick count gives them.

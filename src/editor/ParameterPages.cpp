@@ -113,7 +113,7 @@ TParameterPages::TParameterPages(QGroupBox* mixGroup, QTabWidget* analogPages,
     }
     mixLayout->setColumnStretch(1, 1);
 
-    for (const TEffectPage& page : AnalogPages()) {
+    for (const TEffectPage& page : ::AnalogPages()) {
         QWidget* sheet = BuildPage({&page}, false);
         analogTabs.push_back(sheet);
         analogPages->addTab(sheet, Text(page.Caption));
@@ -131,7 +131,8 @@ TParameterPages::TParameterPages(QGroupBox* mixGroup, QTabWidget* analogPages,
     }
     for (const std::string& caption : order) {
         QWidget* sheet = BuildPage(pagesByCaption[caption], true);
-        digitalTabs[caption] = sheet;
+        digitalTabs[caption] = sheet;                           // found by its caption ("Reverb")
+        digitalTabs[sheet->objectName().toStdString()] = sheet; // and by its name ("tsReverb")
         digitalPages->addTab(sheet, QString::fromStdString(caption));
     }
 }
@@ -180,8 +181,8 @@ TParameterControl& TParameterPages::Make(const TParameterInfo& info, QWidget* ta
             items << Text(item);
         control->Radio->SetItems(items);
         control->Radio->DataAddend = info.DataAddend;
-        control->Radio->SetColumns(
-            (static_cast<int>(info.Items.size()) + kMaxItemsPerColumn - 1) / kMaxItemsPerColumn);
+        control->Radio->SetColumns((static_cast<int>(info.Items.size()) + kMaxItemsPerColumn - 1) /
+                                   kMaxItemsPerColumn);
         // A single fixed item ("Record ready") only tells the state; it is not a choice.
         control->Radio->setEnabled(info.Items.size() > 1);
         control->Radio->OnValueChanged = deferred;
@@ -340,8 +341,8 @@ QWidget* TParameterPages::AnalogTab(int block) const {
                : nullptr;
 }
 
-void TParameterPages::Bind(TParameterControl& control, const TParameterInfo& info,
-                           TPreset& preset, int slot) {
+void TParameterPages::Bind(TParameterControl& control, const TParameterInfo& info, TPreset& preset,
+                           int slot) {
     control.Info = &info;
     control.Slot = slot;
     int* cell = &preset.ParameterValues[static_cast<std::size_t>(slot)];
@@ -397,7 +398,7 @@ void TParameterPages::Bind(TParameterControl& control, const TParameterInfo& inf
 void TParameterPages::BindFixed(TPreset& preset) {
     for (const TParameterInfo& info : MixParameters())
         Bind(*Find(std::string(info.Control)), info, preset, info.Offset);
-    for (const TEffectPage& page : AnalogPages())
+    for (const TEffectPage& page : ::AnalogPages())
         for (const TParameterInfo& info : page.Parameters)
             Bind(*Find(std::string(info.Control)), info, preset, info.Offset);
 }
@@ -446,8 +447,8 @@ void TParameterPages::BindDigital(TPreset& preset, const std::vector<int>& selec
 
 void TParameterPages::ApplyDiffusionRule(const std::vector<int>& selectedEffects) {
     constexpr int kReverb3 = 9;
-    const bool diffusion =
-        std::find(selectedEffects.begin(), selectedEffects.end(), kReverb3) != selectedEffects.end();
+    const bool diffusion = std::find(selectedEffects.begin(), selectedEffects.end(), kReverb3) !=
+                           selectedEffects.end();
     if (TParameterControl* control = Find("trbREVdiffusion")) {
         control->TrackBar->setVisible(diffusion);
         control->Caption->setVisible(diffusion);

@@ -73,7 +73,8 @@ public:
 
     TParameterControl* Find(const std::string& name);
     const std::vector<std::unique_ptr<TParameterControl>>& Controls() const { return controls; }
-    // The tab sheet of a digital page caption ("Reverb"), of an analog block by index.
+    // The tab sheet of a digital page by caption ("Reverb") or name ("tsReverb"); of an analog
+    // block by its index.
     QWidget* DigitalTab(const std::string& caption) const;
     QWidget* AnalogTab(int block) const;
     QTabWidget* AnalogPages() const { return analogPages; }

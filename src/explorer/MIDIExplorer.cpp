@@ -453,6 +453,10 @@ void TfrmMIDIExplorer::changeEvent(QEvent* event) {
 }
 
 void TfrmMIDIExplorer::closeEvent(QCloseEvent* event) {
+    if (!CanCloseHook()) {
+        event->ignore();
+        return;
+    }
     CloseHook();
     event->accept();
 }

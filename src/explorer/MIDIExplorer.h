@@ -77,6 +77,7 @@ public:
     virtual void ShowHook();
     virtual void ActivateHook();
     virtual bool KeyHook(int key, Qt::KeyboardModifiers modifiers); // true: consumed
+    virtual bool CanCloseHook() { return true; }                    // false keeps the window open
     virtual void CloseHook();
     virtual void MidiInputArrived(TMidiInput& sender);
     virtual void LoadFileIntoBuffer(const QString& fileName);

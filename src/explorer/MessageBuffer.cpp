@@ -90,8 +90,9 @@ void TfrmMIDIExplorer::MessageBufferPopupHook() {
     const bool selection = memMsgBuf->textCursor().hasSelection();
     pmiCopy->setEnabled(selection);
     pmiCut->setEnabled(selection);
-    pmiPaste->setEnabled(QGuiApplication::clipboard()->mimeData()->hasText() &&
-                         ClipboardHoldsHex());
+    // An empty clipboard has no data at all on some platforms.
+    const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+    pmiPaste->setEnabled(clipboard != nullptr && clipboard->hasText() && ClipboardHoldsHex());
     const bool content = !MessageBufferEmpty();
     pmiSendtoMIDIOut->setEnabled(content);
     pmiSelectAll->setEnabled(content);

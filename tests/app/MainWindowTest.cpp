@@ -6,6 +6,7 @@
 #include "midi/VirtualMidiService.h"
 #include "model/Protocol.h"
 #include "sim/SimulatedProcessor.h"
+#include "support/MainRig.h"
 #include "support/PumpUntil.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDevice.h"
@@ -32,64 +33,6 @@ Bytes Join(std::initializer_list<Bytes> parts) {
         all.insert(all.end(), part.begin(), part.end());
     return all;
 }
-
-// The main window with the simulated processor (opened first), a loopback and a sink.
-struct MainRig {
-    explicit MainRig(bool prePlenovaUnit = false, bool devices = true)
-        : virtualDevices(service.AddBackend(std::make_unique<VirtualMidiService>())) {
-        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
-            .removeRecursively();
-        if (devices) {
-            TSimulatorOptions options;
-            options.PrePlenova = prePlenovaUnit;
-            options.Latency = std::chrono::microseconds(500);
-            options.ByteTime =
-                std::chrono::microseconds(40); // a cable 8 times faster than DIN MIDI
-            processor = AttachSimulatedProcessor(virtualDevices, options);
-            virtualDevices.AddLoopback("Loop");
-            virtualDevices.AttachDevice("Sink", sink);
-        }
-        settings.Path = kPath;
-        settings.PutInteger("TMQReqDelay", 30); // short pacing keeps the tests quick
-    }
-    template <class Window = TfrmMain> Window& Start(bool show = true) {
-        auto made = std::make_unique<Window>(service);
-        Window& result = *made;
-        window = std::move(made);
-        window->InitializeExplorer(&settings, "Quellfarn");
-        if (show)
-            window->show();
-        return result;
-    }
-    QString Status() const { return window->statusPanel0->text(); }
-    QStringList Log() const {
-        QStringList lines;
-        for (int i = 0; i < window->lbxLog->count(); ++i)
-            lines << window->lbxLog->item(i)->text();
-        return lines;
-    }
-    void UseOutput(const QString& name) {
-        for (QAction* item : window->miMIDIOut->actions())
-            if (item->text() == name)
-                item->trigger();
-    }
-    void UseInput(const QString& name) {
-        for (QAction* item : window->miMIDIIn->actions())
-            if (item->text() == name)
-                item->trigger();
-    }
-    bool Unit(const std::function<bool(TPlenovaDevice&)>& check) {
-        return processor->WithDevice([&](TPlenovaDevice& device) { return check(device); });
-    }
-
-    ScriptedDialogs dialogs;
-    std::shared_ptr<RecordingDevice> sink = std::make_shared<RecordingDevice>();
-    MidiDeviceService service;
-    VirtualMidiService& virtualDevices;
-    std::shared_ptr<TSimulatedProcessor> processor;
-    TqvRegUtil settings;
-    std::unique_ptr<TfrmMain> window;
-};
 
 // A main window that, like a procedure handed a received preset, asks the unit something
 // from inside its input handler before handling the input.
@@ -412,8 +355,9 @@ TEST(MainWindow, SettingsAtSetUpAndClose) {
     EXPECT_EQ(rig.settings.GetInteger("RECT_MAIN", false, -1), -1) << "obsolete values are deleted";
     EXPECT_EQ(rig.settings.GetString("TMQ_REQ_DELAY", false), "");
     const QList<QAction*> menus = window.menuBar()->actions();
-    ASSERT_GE(menus.size(), 2);
-    EXPECT_EQ(menus[menus.size() - 2]->text(), "Quellfarn Requests");
+    ASSERT_GE(menus.size(), 3);
+    EXPECT_EQ(menus[menus.size() - 3]->text(), "Quellfarn Requests");
+    EXPECT_EQ(menus[menus.size() - 2]->text(), "Presets") << "the editors' menu follows";
     EXPECT_EQ(menus.back()->text(), "&Help");
     const QStringList items = [&] {
         QStringList texts;

@@ -1,0 +1,496 @@
+// The preset editor window and its document's life: set-up, loading and showing, change
+// notifications, snapshots for undo and redo, sending, opening, saving, storing and closing.
+
+#include "editor/PresetEditor.h"
+
+#include "base/Dialogs.h"
+#include "base/StorePrompt.h"
+#include "base/qvUtility.h"
+#include "editor/ParameterPages.h"
+#include "model/DeviceMode.h"
+#include "model/Protocol.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <sstream>
+
+bool TfrmPresetEditor::SuppressSnapshots = false;
+QString TfrmPresetEditor::LastPresetFolder;
+
+namespace {
+const QString kFilter = QStringLiteral("TMQ-Quellfarn presets (*.tmq*)");
+const QString kSaveQuestion = QStringLiteral("Do you want to save your changes?");
+
+std::unique_ptr<TfrmStorePrompt>& SharedStoreDialog() {
+    static std::unique_ptr<TfrmStorePrompt> dialog;
+    return dialog;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
+                    const QString& hint) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setToolTip(hint);
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+QString Title(const QString& suffix) {
+    return QString::fromLatin1(kEditorTitle) + suffix;
+}
+} // namespace
+
+TfrmStorePrompt* TfrmPresetEditor::StoreDialog() {
+    if (!SharedStoreDialog())
+        SharedStoreDialog() = std::make_unique<TfrmStorePrompt>();
+    return SharedStoreDialog().get();
+}
+
+TfrmPresetEditor::TfrmPresetEditor(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("frmPresetEditor"));
+    BuildWindow();
+    parameters->OnDeferredChange = [this] { DeferredChange(); };
+    parameters->OnImmediateChange = [this] { ImmediateChange(); };
+    qApp->installEventFilter(this); // the window sees keys before its controls
+    SetUp();
+}
+
+TfrmPresetEditor::~TfrmPresetEditor() {
+    qApp->removeEventFilter(this);
+    SharedStoreDialog().reset();
+}
+
+void TfrmPresetEditor::BuildWindow() {
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(BuildToolBar());
+
+    auto* titleRow = new QHBoxLayout;
+    auto* titleLabel = new QLabel(QStringLiteral("Title:"), this);
+    edtTitle = new QLineEdit(this);
+    edtTitle->setObjectName(QStringLiteral("edtTitle"));
+    edtTitle->setMaxLength(kTitleLength);
+    titleLabel->setBuddy(edtTitle);
+    edtTitle->setMinimumWidth(edtTitle->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 17);
+    chkAutoSend = new QCheckBox(QStringLiteral("Auto send"), this);
+    chkAutoSend->setObjectName(QStringLiteral("chkAutoSend"));
+    chkAutoSend->setToolTip(QStringLiteral("Check on to automatically send changes to MIDI out"));
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    titleRow->addWidget(titleLabel);
+    titleRow->addWidget(edtTitle);
+    titleRow->addSpacing(titleLabel->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 3);
+    titleRow->addWidget(chkAutoSend);
+    titleRow->addSpacing(titleLabel->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 3);
+    titleRow->addWidget(lblStatus, 1);
+    layout->addLayout(titleRow);
+    connect(edtTitle, &QLineEdit::textChanged, this, [this](const QString& text) {
+        Preset->Title = text.toLatin1().toStdString();
+        ImmediateChange();
+    });
+
+    layout->addWidget(BuildChain());
+
+    auto* lower = new QHBoxLayout;
+    pgcPreset = new QTabWidget(this);
+    pgcPreset->setObjectName(QStringLiteral("pgcPreset"));
+    const auto sheet = [this](const char* name, const QString& caption) {
+        auto* page = new QWidget;
+        page->setObjectName(QString::fromLatin1(name));
+        pgcPreset->addTab(page, caption);
+        return page;
+    };
+    tsAnalogEffects = sheet("tsAnalogEffects", QStringLiteral("Analog effects"));
+    tsDigitalEffects = sheet("tsDigitalEffects", QStringLiteral("Digital effects"));
+    tsPerfMIDI = sheet("tsPerfMIDI", QStringLiteral("Performance MIDI"));
+    tsK27states = sheet("tsK27states", QStringLiteral("K27 states"));
+    pgcAnalogParams = new QTabWidget(tsAnalogEffects);
+    pgcAnalogParams->setObjectName(QStringLiteral("pgcAnalogParams"));
+    (new QVBoxLayout(tsAnalogEffects))->addWidget(pgcAnalogParams);
+    pgcDigitalParams = new QTabWidget(tsDigitalEffects);
+    pgcDigitalParams->setObjectName(QStringLiteral("pgcDigitalParams"));
+    (new QVBoxLayout(tsDigitalEffects))->addWidget(pgcDigitalParams);
+    grpMix = new QGroupBox(QStringLiteral("Mix"), this);
+    grpMix->setObjectName(QStringLiteral("grpMix"));
+    parameters = std::make_unique<TParameterPages>(grpMix, pgcAnalogParams, pgcDigitalParams);
+    connect(pgcDigitalParams, &QTabWidget::currentChanged, this, [this](int) {
+        if (pgcDigitalParams->currentWidget() == parameters->DigitalTab("Reverb"))
+            parameters->ApplyDiffusionRule(SelectedDigitalEffects());
+    });
+    BuildSwitches();
+    lower->addWidget(pgcPreset, 1);
+    lower->addWidget(grpMix, 0, Qt::AlignTop);
+    layout->addLayout(lower, 1);
+
+    timSys = new QTimer(this);
+    timSys->setObjectName(QStringLiteral("timSys"));
+    timSys->setInterval(1000);
+    timSys->setSingleShot(true);
+    connect(timSys, &QTimer::timeout, this, [this] { TimerFired(); });
+    resize(1000, 760);
+}
+
+QWidget* TfrmPresetEditor::BuildToolBar() {
+    auto* bar = new QWidget(this);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    btnOpen =
+        Button(bar, "btnOpen", QStringLiteral("&Open"), QStringLiteral("Open another preset..."));
+    btnUndo =
+        Button(bar, "btnUndo", QStringLiteral("&Undo"), QStringLiteral("Back out last change"));
+    btnRedo =
+        Button(bar, "btnRedo", QStringLiteral("&Redo"), QStringLiteral("Redo last undone change"));
+    btnSaveAs = Button(bar, "btnSaveAs", QStringLiteral("&Save..."),
+                       QStringLiteral("Save this preset to a file"));
+    btnSendOut = Button(bar, "btnSendOut", QStringLiteral("Sen&d"),
+                        QStringLiteral("Send preset to MIDI out (F9)"));
+    btnStore = Button(bar, "btnStore", QStringLiteral("Sto&re..."),
+                      QStringLiteral("Store the current preset at..."));
+    btnPrint =
+        Button(bar, "btnPrint", QStringLiteral("&Print"), QStringLiteral("Print preset data"));
+    btnPrtSetup = Button(bar, "btnPrtSetup", QStringLiteral("Set&up"),
+                         QStringLiteral("Printer selection/configuration"));
+    btnExit = Button(bar, "btnExit", QStringLiteral("&Exit"), QStringLiteral("Just what it says"));
+    for (QPushButton* button :
+         {btnOpen, btnUndo, btnRedo, btnSaveAs, btnSendOut, btnStore, btnPrint, btnPrtSetup})
+        row->addWidget(button);
+    row->addStretch(1);
+    row->addWidget(btnExit);
+    // Printing joins with the print-out; until then the two buttons say so by being off.
+    btnPrint->setEnabled(false);
+    btnPrtSetup->setEnabled(false);
+    connect(btnOpen, &QPushButton::clicked, this, [this] { Open(); });
+    connect(btnUndo, &QPushButton::clicked, this, [this] { Undo(); });
+    connect(btnRedo, &QPushButton::clicked, this, [this] { Redo(); });
+    connect(btnSaveAs, &QPushButton::clicked, this, [this] { SaveAs(); });
+    connect(btnSendOut, &QPushButton::clicked, this, [this] { SendPreset(); });
+    connect(btnStore, &QPushButton::clicked, this, [this] { Store(); });
+    connect(btnExit, &QPushButton::clicked, this, &QWidget::close);
+    return bar;
+}
+
+void TfrmPresetEditor::SetUp() {
+    setWindowTitle(Title(QStringLiteral(" <not saved>")));
+    Updating = true;
+    if (!Preset)
+        Preset = std::make_unique<TPreset>();
+    UndoList.Clear();
+    SuppressSnapshots = false;
+    RedoList.Clear();
+    IsNew = true;
+    PrepareControllers();
+    FileName.clear();
+    Updating = false;
+}
+
+void TfrmPresetEditor::LoadDump(std::istream& stream) {
+    Preset->LoadFromStream(stream);
+    IsNew = false;
+}
+
+void TfrmPresetEditor::SetFileName(const QString& name) {
+    FileName = name;
+    setWindowTitle(name.isEmpty() ? Title(QStringLiteral(" <not saved>"))
+                                  : Title(QStringLiteral(" - ") + name));
+}
+
+void TfrmPresetEditor::Show() {
+    Updating = true;
+    edtTitle->setText(QString::fromLatin1(Preset->Title.c_str()));
+    ShowChain();
+    EvaluateSwitches();
+    pgcPreset->setCurrentWidget(tsAnalogEffects);
+    DisarmPerformance();
+    chkAutoSend->setChecked(true);
+    AutoSendPending = false;
+    timSys->stop();
+    lblStatus->clear();
+    RebuildControllerList();
+    Updating = false;
+    PushSnapshot();
+    UpdateUndoButtons();
+    if (!isVisible())
+        show();
+}
+
+void TfrmPresetEditor::MarkModified(bool immediate) {
+    if (Updating)
+        return;
+    lblStatus->setText(QStringLiteral("Modified"));
+    if (chkAutoSend->isChecked() && !immediate && !AutoSendPending)
+        AutoSendPending = true;
+    if (immediate) {
+        PushSnapshot();
+        RedoList.Clear();
+        SendPreset();
+    } else if (!timSys->isActive()) {
+        // A burst of changes is recorded once, a second after its first change.
+        timSys->start();
+    }
+    UpdateUndoButtons();
+}
+
+void TfrmPresetEditor::TimerFired() {
+    timSys->stop();
+    PushSnapshot();
+    RedoList.Clear();
+    if (AutoSendPending) {
+        AutoSendPending = false;
+        SendPreset();
+    }
+    UpdateUndoButtons();
+}
+
+std::unique_ptr<TStreamList::Stream> TfrmPresetEditor::Snapshot() const {
+    auto stream = std::make_unique<TStreamList::Stream>();
+    Preset->SaveToStream(*stream);
+    return stream;
+}
+
+void TfrmPresetEditor::PushSnapshot() {
+    if (!SuppressSnapshots)
+        UndoList.Add(Snapshot());
+}
+
+void TfrmPresetEditor::SendPreset() {
+    if (OnSendPreset) {
+        auto stream = Snapshot();
+        stream->seekg(0);
+        OnSendPreset(*stream);
+    }
+    QString status = lblStatus->text();
+    if (!status.contains(QStringLiteral("Sent"))) {
+        if (!status.isEmpty())
+            status += QStringLiteral(", ");
+        lblStatus->setText(status + QStringLiteral("Sent"));
+    }
+}
+
+void TfrmPresetEditor::UpdateUndoButtons() {
+    btnUndo->setEnabled(UndoList.Count() > 1);
+    btnUndo->setToolTip(
+        QStringLiteral("%1 items in undo list   [Ctrl+Z]").arg(std::max(UndoList.Count() - 1, 0)));
+    btnRedo->setEnabled(RedoList.Count() > 0);
+    btnRedo->setToolTip(QStringLiteral("%1 items in redo list   [Ctrl+Y]").arg(RedoList.Count()));
+}
+
+void TfrmPresetEditor::LoadSnapshot(TStreamList::Stream& snapshot) {
+    // Undo and redo change the document, not what it was loaded or saved as: closing still
+    // asks after undoing back over a save or a load.
+    const auto loaded = Preset->LoadedDump;
+    const bool hadLoaded = Preset->HasLoadedDump;
+    const bool wasNew = IsNew;
+    snapshot.clear();
+    snapshot.seekg(0);
+    LoadDump(snapshot);
+    Preset->LoadedDump = loaded;
+    Preset->HasLoadedDump = hadLoaded;
+    IsNew = wasNew;
+}
+
+void TfrmPresetEditor::StepHistory(bool undo) {
+    TStreamList& from = undo ? UndoList : RedoList;
+    TStreamList& to = undo ? RedoList : UndoList;
+    const bool autoSend = chkAutoSend->isChecked();
+    const int presetPage = pgcPreset->currentIndex();
+    const int analogPage = pgcAnalogParams->currentIndex();
+    const int digitalPage = pgcDigitalParams->currentIndex();
+    SuppressSnapshots = true;
+    LoadSnapshot(*from.Get(undo ? from.Count() - 2 : from.Count() - 1));
+    Show();
+    if (pgcAnalogParams->isTabVisible(analogPage))
+        pgcAnalogParams->setCurrentIndex(analogPage);
+    if (pgcDigitalParams->isTabVisible(digitalPage))
+        pgcDigitalParams->setCurrentIndex(digitalPage);
+    pgcPreset->setCurrentIndex(presetPage);
+    to.Add(from.Delete(from.Count() - 1));
+    SuppressSnapshots = false;
+    UpdateUndoButtons();
+    // The processor plays what the window shows: the edit just taken back goes back there too.
+    if (autoSend)
+        SendPreset();
+}
+
+void TfrmPresetEditor::Undo() {
+    if (UndoList.Count() > 1)
+        StepHistory(true);
+    else
+        UpdateUndoButtons();
+}
+
+void TfrmPresetEditor::Redo() {
+    if (RedoList.Count() > 0)
+        StepHistory(false);
+}
+
+void TfrmPresetEditor::Open() {
+    if (IsNew || Preset->IsModified()) {
+        const auto answer = Dialogs().MessageBox(
+            this, kSaveQuestion, QStringLiteral("Confirm"),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Question);
+        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Yes && !SaveAs()))
+            return;
+    }
+    const QString folder = FileName.isEmpty() ? QCoreApplication::applicationDirPath()
+                                              : QFileInfo(FileName).absolutePath();
+    const QString name = Dialogs().OpenFileName(this, QStringLiteral("Open preset"),
+                                                folder + QStringLiteral("/*.tmq*"), kFilter);
+    if (name.isEmpty())
+        return;
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowMessage(
+            this, QStringLiteral("Cannot open ") + name + QStringLiteral(": ") + file.errorString(),
+            QStringLiteral("Sorry..."));
+        return;
+    }
+    // A failed open leaves the window as it was, its file name included.
+    if (file.size() != PresetDumpLength) {
+        ShowMessage(this, QStringLiteral("Not a valid preset file"), QStringLiteral("Sorry..."));
+        return;
+    }
+    std::stringstream stream(file.readAll().toStdString());
+    try {
+        LoadDump(stream);
+    } catch (const EPresetError& error) {
+        ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("Sorry..."));
+        return;
+    }
+    SetFileName(name);
+    Show();
+}
+
+bool TfrmPresetEditor::SaveAs() {
+    const QString initial =
+        !FileName.isEmpty()
+            ? FileName
+            : LastPresetFolder +
+                  SanitizeFileName(QString::fromLatin1(Preset->Title.c_str()).trimmed()) +
+                  QStringLiteral(".tmq");
+    const QString name =
+        Dialogs().SaveFileName(this, QStringLiteral("Save preset as"), initial, kFilter);
+    if (name.isEmpty())
+        return false;
+    const TBytes bytes = Preset->Encode();
+    const QByteArray data(reinterpret_cast<const char*>(bytes.data()),
+                          static_cast<qsizetype>(bytes.size()));
+    // All or nothing: a failed save leaves an existing file and the window as they were.
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+        ShowMessage(this,
+                    QStringLiteral("Cannot write ") + name + QStringLiteral(": ") +
+                        file.errorString(),
+                    QStringLiteral("Sorry..."));
+        return false;
+    }
+    // What is compared from now on is what the file holds, read back.
+    QFile written(name);
+    const QByteArray back = written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+    if (back != data) {
+        ShowMessage(this, name + QStringLiteral(" does not hold what was written"),
+                    QStringLiteral("Sorry..."));
+        return false;
+    }
+    std::copy(back.begin(), back.end(), Preset->LoadedDump.begin());
+    Preset->HasLoadedDump = true;
+    SetFileName(name);
+    LastPresetFolder = QFileInfo(name).absolutePath() + QLatin1Char('/');
+    IsNew = false;
+    lblStatus->setText(QStringLiteral("Saved"));
+    UndoList.Clear();
+    RedoList.Clear();
+    UpdateUndoButtons();
+    return true;
+}
+
+void TfrmPresetEditor::Store() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const int current = OnGetPresetNumber ? OnGetPresetNumber() : -1;
+    QApplication::restoreOverrideCursor();
+    const bool first = !SharedStoreDialog();
+    TfrmStorePrompt* dialog = StoreDialog();
+    if (first && current == -1) {
+        // A file named as the backup names presets ("Title.tmq017") tells its slot.
+        int slot = 1;
+        const qsizetype at = FileName.indexOf(QStringLiteral(".tmq"));
+        if (at >= 0 && FileName.size() > at + 4) {
+            bool ok = false;
+            const int number = FileName.mid(at + 4, 3).toInt(&ok);
+            if (ok)
+                slot = number;
+        }
+        dialog->SetLocation(slot);
+    } else if (current != -1) {
+        dialog->SetLocation(current);
+    }
+    if (dialog->exec() != QDialog::Accepted)
+        return;
+    const int slot = dialog->Location();
+    if (dialog->SendFirst()) {
+        SendPreset();
+        WaitMilliseconds(RequestDelay);
+    }
+    const auto message = StorePresetMessage(DeviceId, slot);
+    if (message && OnSendSysEx)
+        OnSendSysEx(message->data(), static_cast<int>(message->size()));
+}
+
+bool TfrmPresetEditor::CloseQuery() {
+    if (!IsNew && !Preset->IsModified())
+        return true;
+    const auto answer = Dialogs().MessageBox(
+        this, kSaveQuestion, QStringLiteral("Confirm"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Question);
+    if (answer == QMessageBox::Yes)
+        return SaveAs();
+    return answer == QMessageBox::No;
+}
+
+void TfrmPresetEditor::closeEvent(QCloseEvent* event) {
+    // A closed editor is hidden, not destroyed: the main window reuses it.
+    if (CloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TfrmPresetEditor::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+}
+
+bool TfrmPresetEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        return QWidget::eventFilter(watched, event);
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget != this && !isAncestorOf(widget))
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers held = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
+                                                           Qt::AltModifier | Qt::MetaModifier);
+    if (key->key() == Qt::Key_F9) {
+        SendPreset();
+        return true;
+    }
+    if (held == Qt::ControlModifier && key->key() == Qt::Key_Z) {
+        Undo();
+        return true;
+    }
+    if (held == Qt::ControlModifier && key->key() == Qt::Key_Y) {
+        Redo();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

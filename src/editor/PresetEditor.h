@@ -1,0 +1,159 @@
+#pragma once
+// The preset editor window: one preset, its document, edited through the effect chain, the
+// parameter controls and the foot-controller switches, sent to the processor as it changes,
+// recorded for undo and redo, opened from and saved to ".tmq" files and stored into a slot.
+// Its code is split over PresetEditor.cpp (the document's life), EffectChain.cpp (the chain),
+// K27Switches.cpp (the switches) and ParameterPages.cpp (the parameter controls).
+
+#include "model/Preset.h"
+#include "model/StreamList.h"
+
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <istream>
+#include <memory>
+#include <vector>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+class TfrmStorePrompt;
+class TParameterPages;
+
+inline const char* const kEditorTitle = "ZOL TMQ-Quellfarn Plenova Preset Editor";
+
+class TfrmPresetEditor : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmPresetEditor(QWidget* parent = nullptr);
+    ~TfrmPresetEditor() override;
+
+    // What the main window hands every editor: send a 258-byte dump (the stream, from its
+    // start), send one SysEx message, ask the processor's current slot (1-based, -1 unknown).
+    std::function<QString(std::istream& stream)> OnSendPreset;
+    std::function<void(const std::uint8_t* bytes, int count)> OnSendSysEx;
+    std::function<int()> OnGetPresetNumber;
+    // How long the processor is given after a send before a store (the request delay).
+    int RequestDelay = 1000;
+
+    void SetUp();
+    void LoadDump(std::istream& stream);
+    void SetFileName(const QString& name);
+    void Show(); // fills the window from the document; also shows the window
+
+    void ImmediateChange() { MarkModified(true); }
+    void DeferredChange() { MarkModified(false); }
+    void MarkModified(bool immediate);
+    void PushSnapshot();
+    void SendPreset();
+    void UpdateUndoButtons();
+    void Undo();
+    void Redo();
+    void Open();
+    bool SaveAs(); // true when a file was written
+    void Store();
+    bool CloseQuery(); // true: the window may close
+
+    // The effect chain.
+    void AnalogSwitched(int block);
+    void AddDigitalEffect();
+    void RemoveDigitalEffect();
+    void PickDigitalGroup();
+    std::vector<int> SelectedDigitalEffects() const;
+    // The foot-controller switches.
+    void EvaluateSwitches();
+
+    std::unique_ptr<TPreset> Preset;
+    TStreamList UndoList;
+    TStreamList RedoList;
+    bool Updating = false;
+    QString FileName;
+    bool IsNew = true;
+    bool AutoSendPending = false;
+
+    // Shared by every editor window.
+    static bool SuppressSnapshots;
+    static QString LastPresetFolder;
+    static TfrmStorePrompt* StoreDialog(); // made on first use, kept with its last number
+
+    // Components, named as the window names them.
+    QPushButton* btnOpen;
+    QPushButton* btnUndo;
+    QPushButton* btnRedo;
+    QPushButton* btnSaveAs;
+    QPushButton* btnSendOut;
+    QPushButton* btnStore;
+    QPushButton* btnPrint;
+    QPushButton* btnPrtSetup;
+    QPushButton* btnExit;
+    QLineEdit* edtTitle;
+    QCheckBox* chkAutoSend;
+    QLabel* lblStatus;
+    QTimer* timSys;
+    QGroupBox* grpAnalogFX;
+    QListWidget* cklAnalogSelect;
+    QGroupBox* grpDigFX;
+    QListWidget* lbxDigAvail;
+    QListWidget* lbxDigSel;
+    QToolButton* btnAddDfx;
+    QToolButton* btnDelDfx;
+    QLabel* lblDigGrp;
+    QPushButton* btnDigGrp;
+    QGroupBox* grpMix;
+    QTabWidget* pgcPreset;
+    QWidget* tsAnalogEffects;
+    QWidget* tsDigitalEffects;
+    QWidget* tsPerfMIDI;
+    QWidget* tsK27states;
+    QTabWidget* pgcAnalogParams;
+    QTabWidget* pgcDigitalParams;
+    std::array<QCheckBox*, kK27StateCount> K27Boxes{}; // in the order of the switch table
+    QCheckBox* chkK27exc;
+    QCheckBox* chkK27cmp;
+    QCheckBox* chkK27dst;
+    QCheckBox* chkK27equ;
+    QCheckBox* chkK27exp;
+    QCheckBox* chkK27rev;
+    QCheckBox* chkK27dly;
+    QCheckBox* chkK27ptr;
+    QCheckBox* chkK27fla;
+    QCheckBox* chkK27sfx;
+
+    TParameterPages& Parameters() { return *parameters; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildWindow();
+    QWidget* BuildToolBar();
+    QWidget* BuildChain();
+    void BuildSwitches();
+    void ShowChain();
+    void BindDigital();
+    void ChainChanged();
+    void TimerFired();
+    void LoadSnapshot(TStreamList::Stream& snapshot);
+    void StepHistory(bool undo);
+    std::unique_ptr<TStreamList::Stream> Snapshot() const;
+    void RefreshAvailable();
+    void ShowFirstDigitalTab();
+    void SwitchClicked(int box);
+    bool SwitchUsable(int box) const;
+    bool DigitalTabVisible(const char* caption) const;
+    void PrepareControllers() {}    // the performance MIDI tab fills these
+    void RebuildControllerList() {} // the performance MIDI tab fills these
+    void DisarmPerformance() {}     // the performance MIDI tab fills these
+
+    std::unique_ptr<TParameterPages> parameters;
+    bool evaluatingSwitches = false;
+};

@@ -1,0 +1,755 @@
+// The preset editor driven as a bassist drives it: keys on the sliders, clicks on the chain,
+// the buttons, files, and the processor (simulated) at the other end of the main window.
+
+#include "editor/PresetEditor.h"
+
+#include "base/PickList.h"
+#include "base/StorePrompt.h"
+#include "controls/qvLCDmeter.h"
+#include "controls/qvRadioGroup.h"
+#include "controls/qvTrackBar.h"
+#include "editor/ParameterPages.h"
+#include "model/EffectCatalogue.h"
+#include "model/ParameterTable.h"
+#include "support/MainRig.h"
+#include "support/ModalAnswer.h"
+#include "support/PlatformEvents.h"
+#include "support/PumpUntil.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+using Bytes = std::vector<std::uint8_t>;
+
+// A click on a radio button's circle or a check box's square, where a user clicks (the middle
+// of a wide button whose text is short is no part of it).
+void ClickRadio(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
+}
+
+// An editor on its own, its sends and store messages recorded.
+struct Editor {
+    Editor() {
+        window = std::make_unique<TfrmPresetEditor>();
+        window->OnSendPreset = [this](std::istream& stream) {
+            Sent.emplace_back(std::istreambuf_iterator<char>(stream),
+                              std::istreambuf_iterator<char>());
+            return QStringLiteral("MIDI data sent to MIDI Out");
+        };
+        window->OnSendSysEx = [this](const std::uint8_t* bytes, int count) {
+            Messages.emplace_back(bytes, bytes + count);
+        };
+        window->OnGetPresetNumber = [this] { return CurrentSlot; };
+        window->RequestDelay = 10;
+    }
+    void Load(const TPreset& preset) {
+        const Bytes bytes = preset.Encode();
+        std::stringstream stream(std::string(bytes.begin(), bytes.end()));
+        window->SetUp();
+        window->LoadDump(stream);
+        window->Show();
+    }
+    void New() { window->Show(); }
+    TParameterControl& Control(const std::string& name) {
+        TParameterControl* control = window->Parameters().Find(name);
+        EXPECT_NE(control, nullptr) << name;
+        return *control;
+    }
+    // Arrow keys on the focused slider, as a user nudges it.
+    void Nudge(const std::string& name, int times, Qt::Key key = Qt::Key_Right) {
+        TqvTrackBar* bar = Control(name).TrackBar;
+        bar->setFocus();
+        for (int i = 0; i < times; ++i)
+            PressKey(bar, key);
+    }
+    void CheckAnalog(int block, bool on) {
+        QListWidgetItem* item = window->cklAnalogSelect->item(block);
+        item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    }
+    void Add(const QString& effect) {
+        const auto found = window->lbxDigAvail->findItems(effect, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << effect.toStdString();
+        window->lbxDigAvail->setCurrentItem(found.first());
+        QTest::mouseClick(window->btnAddDfx, Qt::LeftButton);
+    }
+    void Remove(const QString& effect) {
+        const auto found = window->lbxDigSel->findItems(effect, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << effect.toStdString();
+        window->lbxDigSel->setCurrentItem(found.first());
+        QTest::mouseClick(window->btnDelDfx, Qt::LeftButton);
+    }
+    QStringList Items(QListWidget* list) const {
+        QStringList items;
+        for (int i = 0; i < list->count(); ++i)
+            items << list->item(i)->text();
+        return items;
+    }
+    Bytes Record() const { return window->Preset->Encode(); }
+
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TfrmPresetEditor> window;
+    std::vector<Bytes> Sent;
+    std::vector<Bytes> Messages;
+    int CurrentSlot = -1;
+};
+
+class EditorTest : public testing::Test {
+protected:
+    void SetUp() override { SetPrePlenovaMode(false); }
+    void TearDown() override { SetPrePlenovaMode(false); }
+};
+
+TPreset PresetWith(std::initializer_list<int> analogOn,
+                   std::initializer_list<const char*> digital) {
+    TPreset preset;
+    for (int block : analogOn)
+        preset.AnalogOn[static_cast<std::size_t>(block)] = true;
+    std::vector<std::string> names(digital.begin(), digital.end());
+    DetermineDigitalGroup(preset, names);
+    const std::vector<int>& row = GroupRow(preset.DigitalGroup);
+    for (std::size_t position = 0; position < row.size(); ++position)
+        for (const std::string& name : names)
+            if (DigitalEffectName(row[position]) == name)
+                preset.DigitalOn[position] = true;
+    preset.Title = "Test preset";
+    return preset;
+}
+} // namespace
+
+TEST_F(EditorTest, ANewPresetShowsItsDefaultsAndAnEmptyHistory) {
+    Editor editor;
+    editor.New();
+    TfrmPresetEditor& window = *editor.window;
+    EXPECT_EQ(window.windowTitle(), "ZOL TMQ-Quellfarn Plenova Preset Editor <not saved>");
+    EXPECT_EQ(window.lblDigGrp->text(), "Group #0");
+    EXPECT_EQ(window.lbxDigSel->count(), 0);
+    QStringList available = editor.Items(window.lbxDigAvail);
+    EXPECT_EQ(available.size(), 25);
+    QStringList sorted = available;
+    sorted.sort();
+    EXPECT_EQ(available, sorted) << "kept in alphabetical order";
+    EXPECT_TRUE(window.pgcDigitalParams->isHidden());
+    EXPECT_FALSE(window.btnUndo->isEnabled());
+    EXPECT_EQ(window.btnUndo->toolTip(), "0 items in undo list   [Ctrl+Z]");
+    EXPECT_EQ(editor.Control("trbCMPdrive").ValueLabel->text(), "78%");
+    EXPECT_EQ(editor.Control("trbCMPoutput").ValueLabel->text(), "94%");
+    EXPECT_TRUE(window.chkAutoSend->isChecked());
+    EXPECT_TRUE(window.lblStatus->text().isEmpty());
+    EXPECT_TRUE(editor.Sent.empty()) << "showing a preset sends nothing";
+}
+
+TEST_F(EditorTest, EveryControlStandsAsItsTableRowSays) {
+    // Walks the built window: every row of the table has its control, range, slot, default and
+    // the value texts of both ends of its range.
+    Editor editor;
+    TPreset preset = PresetWith({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, {});
+    editor.Load(preset);
+    const auto check = [&](const TParameterInfo& info, int slot) {
+        TParameterControl& control = editor.Control(std::string(info.Control));
+        ASSERT_EQ(control.Widget->objectName().toStdString(), std::string(info.Control));
+        EXPECT_EQ(control.Slot, slot) << info.Control;
+        int& cell = editor.window->Preset->ParameterValues[static_cast<std::size_t>(slot)];
+        switch (info.Kind) {
+        case TControlKind::TrackBar: {
+            EXPECT_EQ(control.TrackBar->minimum(), info.Min) << info.Control;
+            EXPECT_EQ(control.TrackBar->maximum(), info.Max) << info.Control;
+            EXPECT_EQ(control.TrackBar->Cell(), &cell) << info.Control;
+            EXPECT_EQ(cell, std::clamp(info.Default, info.Min, info.Max)) << info.Control;
+            const std::string name = std::string(info.Control).substr(3);
+            EXPECT_EQ(control.ValueLabel->objectName().toStdString(), "txt" + name);
+            control.TrackBar->setValue(control.TrackBar->minimum());
+            EXPECT_EQ(control.ValueLabel->text().toStdString(),
+                      ParameterValueText(info, info.Mirrored ? info.Max : info.Min))
+                << info.Control;
+            control.TrackBar->setValue(control.TrackBar->maximum());
+            EXPECT_EQ(control.ValueLabel->text().toStdString(),
+                      ParameterValueText(info, info.Mirrored ? info.Min : info.Max))
+                << info.Control;
+            break;
+        }
+        case TControlKind::RadioGroup: {
+            EXPECT_EQ(control.Radio->Items().size(), static_cast<int>(info.Items.size()));
+            EXPECT_EQ(control.Radio->DataAddend, info.DataAddend) << info.Control;
+            EXPECT_EQ(cell, info.Default) << info.Control;
+            const QList<QRadioButton*> buttons = control.Radio->Buttons();
+            if (!buttons.isEmpty() && control.Radio->isEnabled()) {
+                ClickRadio(buttons.last());
+                EXPECT_EQ(cell, static_cast<int>(info.Items.size()) - 1 + info.DataAddend)
+                    << info.Control;
+                ClickRadio(buttons.first());
+                EXPECT_EQ(cell, info.DataAddend) << info.Control;
+            }
+            break;
+        }
+        case TControlKind::EqualizerBand:
+            EXPECT_EQ(control.Meter->objectName().toStdString(),
+                      "lcd" + std::string(info.Control).substr(3));
+            EXPECT_EQ(control.Meter->Max(), info.Max);
+            EXPECT_EQ(control.ScrollBar->value(), 12 - info.Default) << "the top is the highest";
+            control.ScrollBar->setValue(0);
+            EXPECT_EQ(cell, 12);
+            EXPECT_EQ(control.ValueLabel->text().toStdString(), ParameterValueText(info, 12));
+            control.ScrollBar->setValue(12);
+            EXPECT_EQ(cell, 0);
+            EXPECT_EQ(control.ValueLabel->text().toStdString(), ParameterValueText(info, 0));
+            break;
+        case TControlKind::CheckBox:
+            EXPECT_EQ(control.Check->text().toStdString(), std::string(info.Caption));
+            EXPECT_EQ(control.Check->isChecked(), info.Default != 0);
+            ClickRadio(control.Check);
+            EXPECT_EQ(cell, info.Default != 0 ? 0 : 1);
+            break;
+        case TControlKind::BaseKeyList:
+            break;
+        }
+    };
+    for (const TParameterInfo& info : MixParameters())
+        check(info, info.Offset);
+    for (const TEffectPage& page : AnalogPages()) {
+        editor.window->pgcAnalogParams->setCurrentWidget(editor.window->findChild<QWidget*>(
+            QString::fromLatin1(page.Sheet.data(), static_cast<int>(page.Sheet.size()))));
+        QApplication::processEvents(); // the page is laid out as a user would see it
+        for (const TParameterInfo& info : page.Parameters)
+            check(info, info.Offset);
+    }
+
+    // Each digital effect in a group of its own: its block from slot 37 on.
+    for (int effect = 0; effect < kDigitalEffectTotal; ++effect) {
+        const std::string name(DigitalEffectName(effect));
+        TPreset digital = PresetWith({}, {name.c_str()});
+        Editor one;
+        one.Load(digital);
+        const std::vector<int>& row = GroupRow(digital.DigitalGroup);
+        int slot = kDigitalAreaStart;
+        for (const int before : row) {
+            if (before == effect)
+                break;
+            slot += DigitalParameterCount(before);
+        }
+        EXPECT_FALSE(one.window->pgcDigitalParams->isHidden()) << name;
+        const QString sheet = QString::fromLatin1(
+            DigitalEffectPage(effect).data(), static_cast<int>(DigitalEffectPage(effect).size()));
+        for (int tab = 0; tab < one.window->pgcDigitalParams->count(); ++tab)
+            EXPECT_EQ(one.window->pgcDigitalParams->isTabVisible(tab),
+                      one.window->pgcDigitalParams->widget(tab)->objectName() == sheet)
+                << name << ": only its own tab";
+        EXPECT_EQ(one.window->pgcDigitalParams->currentWidget()->objectName(), sheet);
+        for (const TParameterInfo& info :
+             DigitalEffectPages()[static_cast<std::size_t>(effect)].Parameters) {
+            TParameterControl& control = one.Control(std::string(info.Control));
+            EXPECT_EQ(control.Slot, slot) << name << " " << info.Control;
+            if (control.TrackBar != nullptr) {
+                EXPECT_EQ(control.TrackBar->minimum(), info.Min) << name << " " << info.Control;
+                EXPECT_EQ(control.TrackBar->maximum(), info.Max) << name << " " << info.Control;
+                EXPECT_EQ(control.TrackBar->Mirrored, info.Mirrored);
+                EXPECT_EQ(one.window->Preset->ParameterValues[static_cast<std::size_t>(slot)],
+                          std::clamp(info.Default, info.Min, info.Max))
+                    << name << " " << info.Control
+                    << ": defaults below the range are stored as clamped";
+            }
+            if (control.Radio != nullptr) {
+                EXPECT_EQ(control.Radio->DataAddend, info.DataAddend) << name;
+                EXPECT_EQ(control.Radio->Items().size(), static_cast<int>(info.Items.size()))
+                    << name;
+            }
+            ++slot;
+        }
+    }
+}
+
+TEST_F(EditorTest, SharedTabsTakeEachEffectsVariant) {
+    Editor editor;
+    editor.Load(PresetWith({}, {"Reverb 1"}));
+    TParameterControl& type = editor.Control("ragREVtype");
+    EXPECT_EQ(type.Radio->Items().first(), "Hall-1");
+    EXPECT_EQ(type.Radio->DataAddend, 9);
+    ClickRadio(type.Radio->Buttons().first());
+    EXPECT_EQ(*type.Radio->Cell(), 9) << "Hall-1 is 9 for every reverb";
+    ClickRadio(type.Radio->Buttons().last());
+    EXPECT_EQ(*type.Radio->Cell(), 13) << "OFF is 13";
+    EXPECT_TRUE(editor.Control("trbREVdiffusion").TrackBar->isHidden());
+
+    editor.Remove("Reverb 1");
+    editor.Add("Reverb 3");
+    EXPECT_EQ(type.Radio->Items().size(), 13);
+    ClickRadio(type.Radio->Buttons().first());
+    EXPECT_EQ(*type.Radio->Cell(), 1) << "Hall-3 is 1";
+    EXPECT_FALSE(editor.Control("trbREVdiffusion").TrackBar->isHidden())
+        << "diffusion only with Reverb 3";
+    editor.Remove("Reverb 3");
+    EXPECT_TRUE(editor.Control("trbREVdiffusion").TrackBar->isHidden());
+
+    editor.Add("Gate Verb 1");
+    EXPECT_EQ(editor.Control("trbGATdecay").TrackBar->maximum(), 4);
+    editor.Remove("Gate Verb 1");
+    editor.Add("Gate Verb 2");
+    EXPECT_EQ(editor.Control("trbGATdecay").TrackBar->maximum(), 7);
+    editor.Remove("Gate Verb 2");
+
+    editor.Add("Tapped DDL S");
+    EXPECT_EQ(editor.Control("trbTAPdelay").TrackBar->maximum(), 118);
+    TParameterControl& fine = editor.Control("trbTAPfine");
+    EXPECT_EQ(*fine.TrackBar->Cell(), 1) << "the default 0 is shown and stored as 1";
+    editor.Remove("Tapped DDL S");
+    editor.Add("Tapped DDL L");
+    EXPECT_EQ(editor.Control("trbTAPdelay").TrackBar->maximum(), 122);
+    editor.Remove("Tapped DDL L");
+    editor.Add("Stereo DDL L");
+    EXPECT_EQ(editor.Control("trbSDDright_delay_lgth").TrackBar->maximum(), 126);
+    editor.Remove("Stereo DDL L");
+    editor.Add("Sampler S");
+    EXPECT_EQ(editor.Control("trbSMPlength").TrackBar->maximum(), 104);
+    EXPECT_EQ(editor.Control("trbSMPlength").TrackBar->minimum(), 1);
+    EXPECT_FALSE(editor.Control("ragSMPstate").Radio->isEnabled());
+    editor.Remove("Sampler S");
+
+    editor.Add("MIDI-Pan");
+    TParameterControl& pan = editor.Control("trbMPNpos");
+    pan.TrackBar->setFocus();
+    PressKey(pan.TrackBar, Qt::Key_Home);
+    EXPECT_EQ(*pan.TrackBar->Cell(), 127) << "the left end of the mirrored pan";
+    EXPECT_EQ(pan.ValueLabel->text(), "127");
+    QTest::mouseClick(editor.window->Parameters().btnMPNcenter, Qt::LeftButton);
+    EXPECT_EQ(*pan.TrackBar->Cell(), 64);
+    EXPECT_EQ(pan.ValueLabel->text(), "64");
+
+    editor.Remove("MIDI-Pan");
+    editor.Add("Flanger");
+    TParameterControl& flanger = editor.Control("ragFLAtype");
+    ClickRadio(flanger.Radio->Buttons().first());
+    EXPECT_EQ(*flanger.Radio->Cell(), 3);
+    ClickRadio(flanger.Radio->Buttons().last());
+    EXPECT_EQ(*flanger.Radio->Cell(), 11);
+}
+
+TEST_F(EditorTest, BaseKeysAndLoopsAreSentAtOnce) {
+    Editor editor;
+    editor.Load(PresetWith({0}, {"Pitch-Trans"}));
+    editor.window->chkAutoSend->setChecked(false);
+    TParameterControl& keys = editor.Control("lstPTRbase_key");
+    ASSERT_EQ(keys.List->count(), 128);
+    EXPECT_EQ(keys.List->item(0)->text(), "OFF");
+    EXPECT_EQ(keys.List->item(60)->text(), "C 4");
+    EXPECT_EQ(keys.List->item(21)->text(), "A 0 ");
+    keys.List->setCurrentRow(60);
+    EXPECT_EQ(editor.window->Preset->ParameterValues[static_cast<std::size_t>(keys.Slot)], 60);
+    EXPECT_EQ(editor.Sent.size(), 1u) << "a base key is sent at once";
+    ClickRadio(editor.Control("chkPBYloop1").Check);
+    EXPECT_EQ(editor.window->Preset->ParameterValues[4], 0);
+    EXPECT_EQ(editor.Sent.size(), 2u);
+
+    editor.Remove("Pitch-Trans");
+    editor.Add("Sampler+PTr");
+    TParameterControl& samplerKeys = editor.Control("lstSPTbase_key");
+    EXPECT_EQ(samplerKeys.List->count(), 128) << "copied from the pitch transposer's list";
+    EXPECT_EQ(samplerKeys.List->property("Tag").toInt(), samplerKeys.Slot - 37);
+}
+
+TEST_F(EditorTest, ABurstOfSliderMovesIsOneSnapshotAndOneSend) {
+    Editor editor;
+    editor.Load(PresetWith({1}, {}));
+    editor.Nudge("trbCMPdrive", 5);
+    EXPECT_EQ(editor.window->lblStatus->text(), "Modified");
+    PumpFor(300);
+    editor.Nudge("trbCMPdrive", 3, Qt::Key_Left);
+    EXPECT_TRUE(editor.Sent.empty()) << "nothing is sent while the burst goes on";
+    ASSERT_TRUE(PumpUntil([&] { return !editor.Sent.empty(); }, 3000));
+    PumpFor(1300);
+    EXPECT_EQ(editor.Sent.size(), 1u);
+    EXPECT_EQ(editor.window->UndoList.Count(), 2) << "the shown state and one snapshot";
+    EXPECT_EQ(editor.window->lblStatus->text(), "Modified, Sent");
+    EXPECT_EQ(editor.Sent.back(), editor.Record());
+    EXPECT_EQ(editor.window->Preset->ParameterValues[6], 24 + 2);
+
+    editor.window->chkAutoSend->setChecked(false);
+    editor.Nudge("trbCMPdrive", 4);
+    PumpFor(1300);
+    EXPECT_EQ(editor.Sent.size(), 1u) << "without Auto send nothing more is sent";
+    EXPECT_EQ(editor.window->UndoList.Count(), 3);
+    EXPECT_EQ(editor.window->lblStatus->text(), "Modified");
+}
+
+TEST_F(EditorTest, ChainEditsAreSentAtOnceAndReshapeTheRecord) {
+    Editor editor;
+    editor.Load(PresetWith({}, {}));
+    editor.window->chkAutoSend->setChecked(false);
+    editor.Add("Tuner");
+    EXPECT_EQ(editor.Sent.size(), 1u) << "added effects are sent even without Auto send";
+    EXPECT_EQ(editor.Items(editor.window->lbxDigAvail), QStringList{"Low Pass"});
+    EXPECT_EQ(editor.window->pgcDigitalParams->currentWidget()->objectName(), "tsTuner");
+    EXPECT_FALSE(editor.window->btnAddDfx->isEnabled());
+    editor.Remove("Tuner");
+    EXPECT_EQ(editor.window->lbxDigAvail->count(), 25);
+    EXPECT_EQ(editor.Sent.size(), 2u);
+
+    editor.CheckAnalog(1, true);
+    EXPECT_TRUE(editor.window->Preset->AnalogOn[1]);
+    EXPECT_EQ(editor.window->pgcAnalogParams->currentWidget()->objectName(), "tsCompressor");
+    EXPECT_EQ(editor.Sent.size(), 3u);
+    editor.Nudge("trbCMPdrive", 2);
+    editor.CheckAnalog(1, false);
+    editor.CheckAnalog(1, true);
+    const auto& values = editor.window->Preset->ParameterValues;
+    EXPECT_EQ((std::vector<int>{values[6], values[7], values[8], values[9], values[10]}),
+              (std::vector<int>{24, 3, 1, 3, 47}))
+        << "switched on again, the compressor starts from its defaults";
+    EXPECT_EQ(editor.Control("trbCMPdrive").TrackBar->value(), 24);
+}
+
+TEST_F(EditorTest, FiveEffectsFillTheDigitalArea) {
+    Editor editor;
+    editor.Load(PresetWith({}, {}));
+    for (const char* effect : {"Low Pass", "Regen DDL S", "Reverb 2", "Flanger", "Panner"})
+        editor.Add(effect);
+    EXPECT_EQ(editor.window->lbxDigSel->count(), 5);
+    EXPECT_EQ(editor.Control("trbPANspeed").Slot, 54) << "the last parameter of the last block";
+    EXPECT_EQ(editor.Control("trbLPFfrequency").Slot, 37);
+}
+
+TEST_F(EditorTest, TheGroupPickerRemovesThenAddsEachStepSent) {
+    Editor editor;
+    editor.Load(PresetWith({}, {"Low Pass", "Flanger"}));
+    editor.window->chkAutoSend->setChecked(false);
+    AnswerModal<TfrmPickList>([&](TfrmPickList& dialog) {
+        TfrmPickList* pick = &dialog;
+        EXPECT_EQ(pick->windowTitle(), "Valid Digital Groups");
+        auto* list = pick->findChild<QListWidget*>();
+        EXPECT_EQ(list->item(0)->text(), "0. Low Pass, Stereo DDL L, Flanger, Panner");
+        list->scrollToItem(list->item(46));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualItemRect(list->item(46)).center());
+        QTest::mouseClick(pick->findChild<QPushButton*>("btnOk"), Qt::LeftButton);
+    });
+    QTest::mouseClick(editor.window->btnDigGrp, Qt::LeftButton);
+    EXPECT_EQ(editor.window->Preset->DigitalGroup, 46);
+    EXPECT_EQ(editor.window->lblDigGrp->text(), "Group #46");
+    EXPECT_EQ(editor.Items(editor.window->lbxDigSel), (QStringList{"Low Pass", "Tuner"}));
+    EXPECT_EQ(editor.Sent.size(), 2u) << "Flanger removed, Tuner added: each sent";
+}
+
+TEST_F(EditorTest, AGroupTheModelCannotRunIsReportedAndShownAsGroupZero) {
+    TPreset preset = PresetWith({}, {"Phaser"});
+    ASSERT_GE(preset.DigitalGroup, 47);
+    SetPrePlenovaMode(true);
+    Editor editor;
+    editor.Load(preset);
+    ASSERT_EQ(editor.dialogs.Messages.size(), 1u);
+    EXPECT_EQ(editor.dialogs.Messages[0].Caption, "Preset error");
+    EXPECT_THAT(
+        editor.dialogs.Messages[0].Text.toStdString(),
+        testing::StartsWith("Digital effect configuration is invalid and will be ignored."));
+    EXPECT_EQ(editor.window->lblDigGrp->text(), "Group #0");
+    EXPECT_EQ(editor.window->lbxDigSel->count(), 0);
+    EXPECT_EQ(editor.window->lbxDigAvail->count(), 23);
+}
+
+TEST_F(EditorTest, UndoAndRedoWalkTheSnapshots) {
+    Editor editor;
+    editor.Load(PresetWith({1}, {}));
+    const Bytes shown = editor.Record(); // as shown: the compressor's switch is on
+    editor.window->chkAutoSend->setChecked(false);
+    ClickRadio(editor.Control("chkPBYloop1").Check);
+    editor.CheckAnalog(3, true);
+    EXPECT_EQ(editor.window->btnUndo->toolTip(), "2 items in undo list   [Ctrl+Z]");
+    const std::size_t sends = editor.Sent.size();
+
+    PressKey(editor.window->edtTitle, Qt::Key_Z, Qt::ControlModifier);
+    PressKey(editor.window->edtTitle, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(editor.Record(), shown) << "back to the bytes first shown";
+    EXPECT_EQ(editor.window->RedoList.Count(), 2);
+    EXPECT_EQ(editor.window->btnRedo->toolTip(), "2 items in redo list   [Ctrl+Y]");
+    EXPECT_EQ(editor.window->edtTitle->text(), "Test preset")
+        << "Ctrl+Z is the window's, not the title's";
+    EXPECT_EQ(editor.Sent.size(), sends + 1)
+        << "the first undo sends nothing (Auto send was off), the second does (Show checked it)";
+    EXPECT_EQ(editor.Sent.back(), shown);
+
+    PressKey(editor.window->edtTitle, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(editor.window->RedoList.Count(), 2) << "only with Ctrl alone";
+    PressKey(editor.window->edtTitle, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_TRUE(editor.window->Preset->ParameterValues[4] == 0);
+    EXPECT_EQ(editor.window->RedoList.Count(), 1);
+    ClickRadio(editor.Control("chkPBYloop2").Check);
+    EXPECT_EQ(editor.window->RedoList.Count(), 0) << "a new edit empties the redo list";
+
+    PressKey(editor.window->edtTitle, Qt::Key_F9, Qt::ShiftModifier);
+    EXPECT_EQ(editor.Sent.back(), editor.Record()) << "F9 with any modifier sends";
+}
+
+TEST_F(EditorTest, FilesAreOpenedSavedAndCheckedBeforeClosing) {
+    QTemporaryDir folder;
+    Editor editor;
+    editor.New();
+    TfrmPresetEditor& window = *editor.window;
+    editor.dialogs.Answers.push_back(QMessageBox::Cancel);
+    EXPECT_FALSE(window.close()) << "a new preset asks; Cancel keeps it open";
+    EXPECT_EQ(editor.dialogs.Messages.back().Text, "Do you want to save your changes?");
+
+    const QString saved = folder.filePath("Bass.tmq");
+    editor.dialogs.Names.push_back(saved);
+    QTest::mouseClick(window.btnSaveAs, Qt::LeftButton);
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_EQ(bytes.size(), 258);
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.end()), editor.Record());
+    EXPECT_EQ(window.windowTitle(), "ZOL TMQ-Quellfarn Plenova Preset Editor - " + saved);
+    EXPECT_EQ(window.lblStatus->text(), "Saved");
+    EXPECT_EQ(window.UndoList.Count(), 0);
+    editor.dialogs.Messages.clear();
+    EXPECT_TRUE(window.close()) << "saved and unchanged: no question";
+    EXPECT_TRUE(editor.dialogs.Messages.empty());
+
+    window.Show();
+    window.edtTitle->setText("Changed");
+    editor.dialogs.Answers.push_back(QMessageBox::No);
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(editor.dialogs.Messages.size(), 1u) << "an edit after the save asks";
+
+    // Undoing back over the save still counts as a change to the file.
+    window.Show();
+    editor.dialogs.Messages.clear();
+    window.edtTitle->setText("Bass");
+    editor.dialogs.Answers.push_back(QMessageBox::No);
+    window.Open();
+    ASSERT_EQ(editor.dialogs.Messages.size(), 1u);
+
+    const QString tooLong = folder.filePath("long.tmq");
+    QFile longFile(tooLong);
+    ASSERT_TRUE(longFile.open(QIODevice::WriteOnly));
+    longFile.write(QByteArray(259, 0x11));
+    longFile.close();
+    editor.dialogs.Answers.push_back(QMessageBox::No);
+    editor.dialogs.Names.push_back(tooLong);
+    window.Open();
+    EXPECT_EQ(editor.dialogs.Messages.back().Text, "Not a valid preset file");
+    EXPECT_EQ(window.FileName, saved) << "a failed open keeps the document's name";
+
+    editor.dialogs.Answers.push_back(QMessageBox::No);
+    editor.dialogs.Names.push_back(saved);
+    window.Open();
+    EXPECT_EQ(window.edtTitle->text(), "My new preset");
+    EXPECT_FALSE(window.Preset->IsModified());
+
+    editor.dialogs.Names.push_back(folder.filePath("no/such/folder/x.tmq"));
+    window.edtTitle->setText("Other");
+    EXPECT_FALSE(window.SaveAs());
+    EXPECT_THAT(editor.dialogs.Messages.back().Text.toStdString(),
+                testing::HasSubstr("Cannot write"));
+    EXPECT_EQ(window.FileName, saved) << "a failed save changes nothing";
+}
+
+TEST_F(EditorTest, StoreProposesTheSlotAndSendsItsMessage) {
+    const auto store = [](Editor& editor, int slot, bool sendFirst) {
+        AnswerModal<TfrmStorePrompt>([slot, sendFirst](TfrmStorePrompt& prompt) {
+            if (slot > 0)
+                prompt.edtPresetNo->setText(QString::number(slot));
+            prompt.chkDoSend->setChecked(sendFirst);
+            QTest::mouseClick(prompt.btnOK, Qt::LeftButton);
+        });
+        QTest::mouseClick(editor.window->btnStore, Qt::LeftButton);
+    };
+    Editor editor;
+    editor.New();
+    editor.window->SetFileName("/presets/Slap.tmq017");
+    int proposed = 0;
+    AnswerModal<TfrmStorePrompt>([&](TfrmStorePrompt& prompt) {
+        proposed = prompt.Location();
+        prompt.chkDoSend->setChecked(true);
+        QTest::mouseClick(prompt.btnOK, Qt::LeftButton);
+    });
+    QTest::mouseClick(editor.window->btnStore, Qt::LeftButton);
+    EXPECT_EQ(proposed, 17) << "the slot from the backup's file name";
+    ASSERT_EQ(editor.Messages.size(), 1u);
+    EXPECT_EQ(editor.Messages[0], (Bytes{0xF0, 0x1A, 0x00, 0x13, 0x0A, 0x10, 0x00, 0xF7}));
+    EXPECT_EQ(editor.Sent.size(), 1u) << "sent first, as the box asked";
+
+    const std::vector<std::pair<int, Bytes>> storeIndexes = {
+        {128, {0x7F, 0x00}}, {129, {0x00, 0x01}}, {200, {0x47, 0x01}}};
+    for (const auto& [slot, index] : storeIndexes) {
+        store(editor, slot, false);
+        ASSERT_FALSE(editor.Messages.empty());
+        EXPECT_EQ(Bytes(editor.Messages.back().begin() + 5, editor.Messages.back().begin() + 7),
+                  index)
+            << slot;
+    }
+    editor.CurrentSlot = 42; // the unit tells its current slot
+    int told = 0;
+    AnswerModal<TfrmStorePrompt>([&](TfrmStorePrompt& prompt) {
+        told = prompt.Location();
+        QTest::mouseClick(prompt.btnCancel, Qt::LeftButton);
+    });
+    QTest::mouseClick(editor.window->btnStore, Qt::LeftButton);
+    EXPECT_EQ(told, 42);
+    EXPECT_EQ(editor.Messages.size(), 4u) << "Cancel stores nothing";
+}
+
+TEST_F(EditorTest, SwitchesFollowTheChain) {
+    Editor editor;
+    editor.Load(PresetWith({1}, {"Low Pass", "Regen DDL S"}));
+    TfrmPresetEditor& window = *editor.window;
+    const std::vector<QCheckBox*> on = {window.chkK27cmp, window.chkK27equ, window.chkK27dly};
+    for (QCheckBox* box : window.K27Boxes) {
+        const bool usable = std::find(on.begin(), on.end(), box) != on.end();
+        EXPECT_EQ(box->isEnabled(), usable) << box->objectName().toStdString();
+        EXPECT_EQ(box->isChecked(), usable) << box->objectName().toStdString();
+    }
+    EXPECT_TRUE(window.Preset->K27States[7] && window.Preset->K27States[0] &&
+                window.Preset->K27States[2]);
+    window.chkAutoSend->setChecked(false);
+    window.pgcPreset->setCurrentWidget(window.tsK27states);
+    ClickRadio(window.chkK27dly);
+    EXPECT_FALSE(window.Preset->K27States[2]);
+    EXPECT_EQ(editor.Sent.size(), 1u) << "sent at once";
+    editor.Add("Flanger");
+    EXPECT_TRUE(window.chkK27dly->isChecked()) << "re-evaluated: usable switches go on";
+    EXPECT_TRUE(window.Preset->K27States[2]);
+    EXPECT_TRUE(window.chkK27fla->isChecked());
+
+    editor.CheckAnalog(5, true); // the preamp
+    EXPECT_TRUE(window.chkK27dst->isEnabled()) << "the preamp makes Distortion usable";
+}
+
+TEST_F(EditorTest, ARadioValueWithoutAnItemIsKept) {
+    TPreset preset = PresetWith({1}, {});
+    preset.ParameterValues[7] = 40; // slope: no such item
+    Editor editor;
+    editor.Load(preset);
+    TParameterControl& slope = editor.Control("ragCMPslope");
+    for (QRadioButton* button : slope.Radio->Buttons())
+        EXPECT_FALSE(button->isChecked());
+    EXPECT_EQ(editor.window->Preset->ParameterValues[7], 40);
+    EXPECT_TRUE(editor.dialogs.Messages.empty());
+}
+
+// The main window hands received presets to editors and gives them the processor.
+TEST(PresetHandOff, ADumpFromTheUnitOpensEditsAndStoresInTheUnit) {
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    QTest::keyClick(&window, Qt::Key_F10);
+    ASSERT_TRUE(PumpUntil([&] { return rig.Log().filter("Sysex (258)").size() == 1; }));
+    window.SetLogDblClickAction(1);
+    window.pgcTab->setCurrentWidget(window.tsMonitor);
+    const int line = rig.Log().indexOf(rig.Log().filter("Sysex (258)").first());
+    window.lbxLog->setCurrentRow(line);
+    const QPoint at = window.lbxLog->visualItemRect(window.lbxLog->item(line)).center();
+    QTest::mouseClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    std::vector<TfrmPresetEditor*> editors = window.PresetEditors();
+    ASSERT_EQ(editors.size(), 1u);
+    TfrmPresetEditor& editor = *editors[0];
+    ASSERT_TRUE(editor.isVisible());
+    TPreset received;
+    received.Decode(TByteView(window.MessageBytes.data(), 258));
+    EXPECT_EQ(editor.Preset->ParameterValues, received.ParameterValues) << "the dump as received";
+    EXPECT_EQ(editor.Preset->Title, received.Title);
+    EXPECT_EQ(editor.edtTitle->text().toStdString(), received.Title);
+
+    // Switch a block on (sent at once), move a slider (sent a second later).
+    editor.cklAnalogSelect->item(8)->setCheckState(
+        editor.cklAnalogSelect->item(8)->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    TParameterControl* master = editor.Parameters().Find("trbMIXdry");
+    master->TrackBar->setFocus();
+    PressKey(master->TrackBar, Qt::Key_Left);
+    const Bytes edited = editor.Preset->Encode();
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return rig.Unit([&](TPlenovaDevice& unit) {
+                return Bytes(unit.EditBuffer.begin() + 5, unit.EditBuffer.end()) ==
+                       Bytes(edited.begin() + 5, edited.end());
+            });
+        },
+        4000))
+        << "the unit's edit buffer holds what the editor shows";
+
+    AnswerModal<TfrmStorePrompt>([](TfrmStorePrompt& prompt) {
+        prompt.edtPresetNo->setText("17");
+        prompt.chkDoSend->setChecked(true);
+        QTest::mouseClick(prompt.btnOK, Qt::LeftButton);
+    });
+    QTest::mouseClick(editor.btnStore, Qt::LeftButton);
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return rig.Unit([&](TPlenovaDevice& unit) {
+                const TBytes& slot = unit.Banks[static_cast<std::size_t>(unit.CurrentBank)][16];
+                return Bytes(slot.begin() + 5, slot.end()) ==
+                       Bytes(edited.begin() + 5, edited.end());
+            });
+        },
+        4000))
+        << "slot 17 holds the edited preset";
+
+    // A second received preset while the first editor is shown: a second window; a hidden
+    // one is reused.
+    window.OpenBufferInEditor();
+    EXPECT_EQ(window.PresetEditors().size(), 2u);
+    window.PresetEditors()[1]->hide();
+    window.OpenBufferInEditor();
+    EXPECT_EQ(window.PresetEditors().size(), 2u);
+    EXPECT_TRUE(window.PresetEditors()[1]->isVisible());
+}
+
+TEST(PresetHandOff, MenusAndTheEditItemFollowTheBuffer) {
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    QGuiApplication::clipboard()->clear();
+    // The buffer's pop-up menu as the right mouse button opens it.
+    const auto popUp = [&] {
+        bool enabled = false;
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [&enabled, poll] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr)
+                return;
+            for (QAction* item : menu->actions())
+                if (item->objectName() == "pmiEdit")
+                    enabled = item->isEnabled();
+            menu->close();
+            poll->deleteLater();
+        });
+        poll->start(10);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20),
+                                window.memMsgBuf->viewport()->mapToGlobal(QPoint(20, 20)));
+        QApplication::sendEvent(window.memMsgBuf->viewport(), &click);
+        return enabled;
+    };
+    window.MessageByteCount = 258;
+    window.MessageBytes.fill(0);
+    EXPECT_TRUE(popUp()) << "\"&Edit...\" for any 258 bytes";
+    window.pmiEdit->trigger();
+    EXPECT_TRUE(window.PresetEditors().empty()) << "but only a preset dump opens";
+    window.MessageByteCount = 257;
+    EXPECT_FALSE(popUp());
+
+    const QList<QAction*> menus = window.menuBar()->actions();
+    QStringList order;
+    for (QAction* menu : menus)
+        order << menu->text();
+    EXPECT_EQ(order.indexOf("Presets"), order.indexOf("Quellfarn Requests") + 1);
+
+    TfrmPresetEditor* created = window.NewPresetEditor();
+    EXPECT_TRUE(created->isVisible());
+    created->edtTitle->setText("Unsaved");
+    rig.dialogs.Answers.push_back(QMessageBox::Cancel);
+    EXPECT_FALSE(window.close()) << "the editor's Cancel keeps the program running";
+    EXPECT_TRUE(window.isVisible());
+    rig.dialogs.Answers.push_back(QMessageBox::No);
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(created->isVisible());
+}

@@ -1,0 +1,79 @@
+#pragma once
+// The main window against the in-process simulated processor, as the window tests drive it:
+// the unit "Quellfarn Plenova (simulated)" opened first, a loopback "Loop" and a sink that
+// records what the program sends. Short pacing keeps the tests quick.
+
+#include "app/Main.h"
+#include "base/qvUtility.h"
+#include "midi/MidiDeviceService.h"
+#include "midi/VirtualMidiService.h"
+#include "sim/SimulatedProcessor.h"
+#include "support/RecordingDevice.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QStandardPaths>
+#include <functional>
+#include <memory>
+
+// The main window with the simulated processor (opened first), a loopback and a sink.
+struct MainRig {
+    explicit MainRig(bool prePlenovaUnit = false, bool devices = true)
+        : virtualDevices(service.AddBackend(std::make_unique<VirtualMidiService>())) {
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+            .removeRecursively();
+        if (devices) {
+            TSimulatorOptions options;
+            options.PrePlenova = prePlenovaUnit;
+            options.Latency = std::chrono::microseconds(500);
+            options.ByteTime =
+                std::chrono::microseconds(40); // a cable 8 times faster than DIN MIDI
+            processor = AttachSimulatedProcessor(virtualDevices, options);
+            virtualDevices.AddLoopback("Loop");
+            virtualDevices.AttachDevice("Sink", sink);
+        }
+        settings.Path = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/Quellfarn");
+        settings.PutInteger("TMQReqDelay", 30); // short pacing keeps the tests quick
+    }
+    template <class Window = TfrmMain> Window& Start(bool show = true) {
+        auto made = std::make_unique<Window>(service);
+        Window& result = *made;
+        window = std::move(made);
+        window->InitializeExplorer(&settings, "Quellfarn");
+        if (show)
+            window->show();
+        return result;
+    }
+    QString Status() const { return window->statusPanel0->text(); }
+    QStringList Log() const {
+        QStringList lines;
+        for (int i = 0; i < window->lbxLog->count(); ++i)
+            lines << window->lbxLog->item(i)->text();
+        return lines;
+    }
+    void UseOutput(const QString& name) {
+        for (QAction* item : window->miMIDIOut->actions())
+            if (item->text() == name)
+                item->trigger();
+    }
+    void UseInput(const QString& name) {
+        for (QAction* item : window->miMIDIIn->actions())
+            if (item->text() == name)
+                item->trigger();
+    }
+    bool Unit(const std::function<bool(TPlenovaDevice&)>& check) {
+        return processor->WithDevice([&](TPlenovaDevice& device) { return check(device); });
+    }
+
+    ScriptedDialogs dialogs;
+    std::shared_ptr<RecordingDevice> sink = std::make_shared<RecordingDevice>();
+    MidiDeviceService service;
+    VirtualMidiService& virtualDevices;
+    std::shared_ptr<TSimulatedProcessor> processor;
+    TqvRegUtil settings;
+    std::unique_ptr<TfrmMain> window;
+};
