@@ -1,0 +1,124 @@
+// The preset editor end to end: the main window and quellfarn-sim as a process of its own,
+// talking over JACK. What the editor shows is what the unit then plays and stores.
+
+#include "app/Main.h"
+#include "base/StorePrompt.h"
+#include "base/qvUtility.h"
+#include "controls/qvTrackBar.h"
+#include "editor/ParameterPages.h"
+#include "editor/PresetEditor.h"
+#include "midi/MidiDeviceService.h"
+#include "midi/RtMidiService.h"
+#include "support/ChildProcess.h"
+#include "support/ModalAnswer.h"
+#include "support/PlatformEvents.h"
+#include "support/PumpUntil.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+using Bytes = std::vector<std::uint8_t>;
+}
+
+TEST(PresetEditorOverJack, WhatTheEditorShowsIsWhatTheUnitPlaysAndStores) {
+    QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .removeRecursively();
+    ChildProcess sim({QUELLFARN_SIM, "--api", "jack", "--name", "QF Editor Test", "--no-wire-speed",
+                      "--latency-ms", "1"});
+    ASSERT_TRUE(sim.WaitForLine("ready"));
+
+    ScriptedDialogs dialogs;
+    MidiDeviceService service;
+    service.AddBackend(std::make_unique<RtMidiService>("QuellfarnEditorTest"));
+    TqvRegUtil settings;
+    settings.Path = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/Quellfarn");
+    settings.PutInteger("TMQReqDelay", 100);
+    TfrmMain window(service);
+    window.InitializeExplorer(&settings, "Quellfarn");
+    for (QAction* item : window.miMIDIIn->actions())
+        if (item->text() == "QF Editor Test:MIDI out")
+            item->trigger();
+    for (QAction* item : window.miMIDIOut->actions())
+        if (item->text() == "QF Editor Test:MIDI in")
+            item->trigger();
+    ASSERT_EQ(window.MidiOutput()->ProductName(), "QF Editor Test:MIDI in");
+    // JACK reports a connection before it carries anything: ping until the unit answers.
+    for (int attempt = 0;
+         attempt < 20 && !window.statusPanel0->text().startsWith("The Quellfarn is online!");
+         ++attempt)
+        window.PingDevice();
+
+    // The unit's current preset, fetched with F10; a loaded machine may hold a request up.
+    const auto dumps = [&] {
+        std::vector<int> lines;
+        for (int i = 0; i < window.lbxLog->count(); ++i)
+            if (window.lbxLog->item(i)->text().startsWith("Sysex (258)"))
+                lines.push_back(i);
+        return lines;
+    };
+    const auto fetch = [&](const std::function<void()>& request) {
+        const std::size_t before = dumps().size();
+        for (int attempt = 0; attempt < 3 && dumps().size() == before; ++attempt) {
+            request();
+            PumpUntil([&] { return dumps().size() > before; }, 2000);
+        }
+        EXPECT_GT(dumps().size(), before);
+        const auto* line = static_cast<const TLogLine*>(window.lbxLog->item(dumps().back()));
+        return Bytes(line->Event->SysexData.get(), line->Event->SysexData.get() + 258);
+    };
+    const Bytes current = fetch([&] { PressKey(window.memMsgBuf, Qt::Key_F10); });
+
+    // Double-click the logged dump: the editor opens on it.
+    window.SetLogDblClickAction(1);
+    window.pgcTab->setCurrentWidget(window.tsMonitor);
+    window.show();
+    QApplication::processEvents();
+    const int line = dumps().back();
+    const QPoint at = window.lbxLog->visualItemRect(window.lbxLog->item(line)).center();
+    QTest::mouseClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    ASSERT_EQ(window.PresetEditors().size(), 1u);
+    TfrmPresetEditor& editor = *window.PresetEditors().front();
+    const Bytes shown = editor.Preset->Encode();
+    EXPECT_EQ(Bytes(shown.begin() + 7, shown.end()), Bytes(current.begin() + 7, current.end()))
+        << "the dump as received (its switch flags aside, which showing evaluates)";
+
+    // Switch a block on (sent at once) and move a slider (sent a second later).
+    QListWidgetItem* equalizer = editor.cklAnalogSelect->item(8);
+    equalizer->setCheckState(equalizer->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    TqvTrackBar* dry = editor.Parameters().Find("trbMIXdry")->TrackBar;
+    dry->setFocus();
+    PressKey(dry, Qt::Key_Left);
+    PressKey(dry, Qt::Key_Left);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return editor.lblStatus->text() == "Modified, Sent" && !editor.timSys->isActive(); },
+        3000));
+    PumpFor(300);
+    const Bytes edited = editor.Preset->Encode();
+    EXPECT_EQ(fetch([&] { PressKey(window.memMsgBuf, Qt::Key_F10); }), edited)
+        << "the unit's edit buffer equals the editor's record, byte for byte";
+
+    // Store into slot 17, then fetch slot 17 back.
+    AnswerModal<TfrmStorePrompt>([](TfrmStorePrompt& prompt) {
+        prompt.edtPresetNo->setText("17");
+        prompt.chkDoSend->setChecked(false);
+        QTest::mouseClick(prompt.btnOK, Qt::LeftButton);
+    });
+    QTest::mouseClick(editor.btnStore, Qt::LeftButton);
+    PumpFor(300);
+    window.PresetIndex = 16;
+    EXPECT_EQ(fetch([&] { window.RequestPreset(); }), edited) << "slot 17 holds it";
+    editor.hide();
+    window.close();
+}
