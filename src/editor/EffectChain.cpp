@@ -236,6 +236,22 @@ void TfrmPresetEditor::ChainChanged() {
     RebuildControllerList();
 }
 
+bool TfrmPresetEditor::Regroup(const std::function<void()>& takeBack) {
+    try {
+        DetermineDigitalGroup(*Preset, Names(*lbxDigSel));
+    } catch (const std::exception& error) {
+        // No group runs this selection: the lists go back to what they were.
+        takeBack();
+        RefreshAvailable();
+        ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("Preset error"));
+        return false;
+    }
+    lblDigGrp->setText(QStringLiteral("Group #%1").arg(Preset->DigitalGroup));
+    RefreshAvailable();
+    ChainChanged();
+    return true;
+}
+
 void TfrmPresetEditor::AddDigitalEffect() {
     QListWidgetItem* item = lbxDigAvail->currentItem();
     if (item == nullptr)
@@ -243,17 +259,8 @@ void TfrmPresetEditor::AddDigitalEffect() {
     const QString name = item->text();
     lbxDigSel->addItem(name);
     delete lbxDigAvail->takeItem(lbxDigAvail->row(item));
-    try {
-        DetermineDigitalGroup(*Preset, Names(*lbxDigSel));
-    } catch (const std::exception& error) {
-        delete lbxDigSel->takeItem(lbxDigSel->count() - 1);
-        RefreshAvailable();
-        ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("Preset error"));
+    if (!Regroup([this] { delete lbxDigSel->takeItem(lbxDigSel->count() - 1); }))
         return;
-    }
-    lblDigGrp->setText(QStringLiteral("Group #%1").arg(Preset->DigitalGroup));
-    RefreshAvailable();
-    ChainChanged();
     btnAddDfx->setEnabled(false);
     if (QWidget* tab = parameters->DigitalTab(
             std::string(DigitalEffectPage(EffectIndexByName(name.toStdString())))))
@@ -269,17 +276,8 @@ void TfrmPresetEditor::RemoveDigitalEffect() {
     const int row = lbxDigSel->row(item);
     lbxDigAvail->addItem(name);
     delete lbxDigSel->takeItem(row);
-    try {
-        DetermineDigitalGroup(*Preset, Names(*lbxDigSel));
-    } catch (const std::exception& error) {
-        lbxDigSel->insertItem(row, name);
-        RefreshAvailable();
-        ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("Preset error"));
+    if (!Regroup([this, row, name] { lbxDigSel->insertItem(row, name); }))
         return;
-    }
-    lblDigGrp->setText(QStringLiteral("Group #%1").arg(Preset->DigitalGroup));
-    RefreshAvailable();
-    ChainChanged();
     lbxDigSel->setCurrentRow(-1);
     btnDelDfx->setEnabled(false);
     ImmediateChange();

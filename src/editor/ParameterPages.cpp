@@ -309,18 +309,21 @@ QWidget* TParameterPages::BuildPage(const std::vector<const TEffectPage*>& pages
             break;
         }
     }
-    radios->addStretch(1);
-    checks->addStretch(1);
-    if (!radios->isEmpty())
-        layout->addLayout(radios);
-    if (!checks->isEmpty())
-        layout->addLayout(checks);
-    if (!bands->isEmpty())
-        layout->addLayout(bands, 1);
+    // Rows that stayed empty on this page are not kept.
+    const auto place = [layout](QBoxLayout* row, int stretch) {
+        if (row->isEmpty()) {
+            delete row;
+            return;
+        }
+        if (stretch == 0)
+            row->addStretch(1);
+        layout->addLayout(row, stretch);
+    };
+    place(radios, 0);
+    place(checks, 0);
+    place(bands, 1);
     layout->addLayout(grid);
     layout->addStretch(1);
-    if (radios->count() <= 1)
-        delete radios;
     sheet->setWidget(content);
     return sheet;
 }

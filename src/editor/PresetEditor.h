@@ -141,6 +141,7 @@ private:
     void ShowChain();
     void BindDigital();
     void ChainChanged();
+    bool Regroup(const std::function<void()>& takeBack); // false: no group runs the selection
     void TimerFired();
     void LoadSnapshot(TStreamList::Stream& snapshot);
     void StepHistory(bool undo);
