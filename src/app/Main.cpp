@@ -227,7 +227,7 @@ QString TfrmMain::SendStreamToMidiOut(std::istream& stream) {
         ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("MIDI Out error"));
         return QString::fromStdString(error.what());
     }
-    return QStringLiteral("MIDI data sent to MIDI Out");
+    return QString::fromLatin1(kSentText);
 }
 
 bool TfrmMain::CanCloseHook() {

@@ -299,8 +299,12 @@ void TfrmPresetEditor::PickDigitalGroup() {
         return;
     const int chosen = pick.ChosenIndex;
     for (int row = lbxDigSel->count() - 1; row >= 0; --row) {
-        const int effect = EffectIndexByName(lbxDigSel->item(row)->text().toStdString());
-        if (!GroupContains(chosen, effect)) {
+        int effect = -1; // a name the model in use does not know belongs to no group of it
+        try {
+            effect = EffectIndexByName(lbxDigSel->item(row)->text().toStdString());
+        } catch (const std::exception&) {
+        }
+        if (effect < 0 || !GroupContains(chosen, effect)) {
             lbxDigSel->setCurrentRow(row);
             RemoveDigitalEffect();
         }

@@ -110,6 +110,11 @@ void TfrmPresetEditor::EvaluateSwitches() {
     const bool suppressed = SuppressSnapshots;
     SuppressSnapshots = true;
     evaluatingSwitches = true;
+    // The boxes start from the record, not from whatever document the window showed before.
+    for (int box = 0; box < kK27StateCount; ++box)
+        K27Boxes[static_cast<std::size_t>(box)]->setChecked(
+            Preset->K27States[static_cast<std::size_t>(
+                Switches()[static_cast<std::size_t>(box)].StateIndex)]);
     for (int box = 0; box < kK27StateCount; ++box)
         K27Boxes[static_cast<std::size_t>(box)]->setEnabled(SwitchUsable(box));
     for (int box = 0; box < kK27StateCount; ++box) {

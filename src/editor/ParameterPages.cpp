@@ -22,6 +22,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr int kBandTop = 12; // an equalizer band's scroll bar: its top is the highest gain
@@ -353,8 +354,13 @@ void TParameterPages::Bind(TParameterControl& control, const TParameterInfo& inf
     case TControlKind::TrackBar:
         // Unbound while the range and mirroring change: a position that moves because of
         // them must not land in a slot that may by now hold another effect's parameter.
+        // A position the new range clamps is no edit either: nobody is told.
         control.TrackBar->Bind(nullptr);
-        control.TrackBar->setRange(info.Min, info.Max);
+        {
+            const auto told = std::exchange(control.TrackBar->OnValueChanged, nullptr);
+            control.TrackBar->setRange(info.Min, info.Max);
+            control.TrackBar->OnValueChanged = told;
+        }
         control.TrackBar->Mirrored = info.Mirrored;
         control.TrackBar->Bind(cell);
         break;

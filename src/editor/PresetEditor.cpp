@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QSaveFile>
 #include <QTabWidget>
 #include <QTimer>
@@ -97,7 +98,12 @@ void TfrmPresetEditor::BuildWindow() {
     titleRow->addSpacing(titleLabel->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 3);
     titleRow->addWidget(lblStatus, 1);
     layout->addLayout(titleRow);
+    // A title holds what the unit shows: printable ASCII.
+    edtTitle->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[\\x20-\\x7E]*")), edtTitle));
     connect(edtTitle, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (Updating)
+            return; // showing the record's title is no edit of it
         Preset->Title = text.toLatin1().toStdString();
         ImmediateChange();
     });
@@ -208,8 +214,10 @@ void TfrmPresetEditor::SetFileName(const QString& name) {
 }
 
 void TfrmPresetEditor::Show() {
+    timSys->stop(); // a change still pending belongs to the document being replaced
     Updating = true;
-    edtTitle->setText(QString::fromLatin1(Preset->Title.c_str()));
+    edtTitle->setText(
+        QString::fromLatin1(Preset->Title.data(), static_cast<qsizetype>(Preset->Title.size())));
     ShowChain();
     EvaluateSwitches();
     pgcPreset->setCurrentWidget(tsAnalogEffects);
@@ -269,7 +277,9 @@ void TfrmPresetEditor::SendPreset() {
     if (OnSendPreset) {
         auto stream = Snapshot();
         stream->seekg(0);
-        OnSendPreset(*stream);
+        // What did not go out (no output device, a device error) is not reported as sent.
+        if (OnSendPreset(*stream) != QLatin1String(kSentText))
+            return;
     }
     QString status = lblStatus->text();
     if (!status.contains(QStringLiteral("Sent"))) {
@@ -302,6 +312,9 @@ void TfrmPresetEditor::LoadSnapshot(TStreamList::Stream& snapshot) {
 }
 
 void TfrmPresetEditor::StepHistory(bool undo) {
+    // A slider change still waiting for its timer is recorded first: undo takes back just it.
+    if (timSys->isActive())
+        TimerFired();
     TStreamList& from = undo ? UndoList : RedoList;
     TStreamList& to = undo ? RedoList : UndoList;
     const bool autoSend = chkAutoSend->isChecked();
@@ -325,6 +338,8 @@ void TfrmPresetEditor::StepHistory(bool undo) {
 }
 
 void TfrmPresetEditor::Undo() {
+    if (timSys->isActive())
+        TimerFired();
     if (UndoList.Count() > 1)
         StepHistory(true);
     else
@@ -378,7 +393,9 @@ bool TfrmPresetEditor::SaveAs() {
         !FileName.isEmpty()
             ? FileName
             : LastPresetFolder +
-                  SanitizeFileName(QString::fromLatin1(Preset->Title.c_str()).trimmed()) +
+                  SanitizeFileName(QString::fromLatin1(Preset->Title.data(),
+                                                       static_cast<qsizetype>(Preset->Title.size()))
+                                       .trimmed()) +
                   QStringLiteral(".tmq");
     const QString name =
         Dialogs().SaveFileName(this, QStringLiteral("Save preset as"), initial, kFilter);
@@ -426,7 +443,7 @@ void TfrmPresetEditor::Store() {
         // A file named as the backup names presets ("Title.tmq017") tells its slot.
         int slot = 1;
         const qsizetype at = FileName.indexOf(QStringLiteral(".tmq"));
-        if (at >= 0 && FileName.size() > at + 4) {
+        if (at >= 0 && FileName.size() > at + 5) {
             bool ok = false;
             const int number = FileName.mid(at + 4, 3).toInt(&ok);
             if (ok)

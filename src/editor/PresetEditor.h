@@ -28,6 +28,8 @@ class TfrmStorePrompt;
 class TParameterPages;
 
 inline const char* const kEditorTitle = "ZOL TMQ-Quellfarn Plenova Preset Editor";
+// What the main window answers when a preset went out.
+inline const char* const kSentText = "MIDI data sent to MIDI Out";
 
 class TfrmPresetEditor : public QWidget {
     Q_OBJECT

@@ -53,8 +53,9 @@ TEST(StorePrompt, ClampsTheLocationAndRefusesOneOutOfRange) {
     prompt.btnCancel->click();
     EXPECT_TRUE(prompt.isVisible()) << "an empty location is no number, even for Cancel";
     prompt.edtPresetNo->setText("150");
-    prompt.btnOK->click();
-    EXPECT_FALSE(prompt.isVisible());
+    prompt.edtPresetNo->setFocus();
+    PressKey(prompt.edtPresetNo, Qt::Key_Return);
+    EXPECT_FALSE(prompt.isVisible()) << "Enter in the number confirms the dialog";
     EXPECT_EQ(prompt.result(), QDialog::Accepted);
     EXPECT_EQ(prompt.Location(), 150);
 }

@@ -753,3 +753,57 @@ TEST(PresetHandOff, MenusAndTheEditItemFollowTheBuffer) {
     EXPECT_TRUE(window.close());
     EXPECT_FALSE(created->isVisible());
 }
+
+TEST_F(EditorTest, TheSwitchesShowTheRecordAfterUndoAndRedo) {
+    Editor editor;
+    editor.Load(PresetWith({}, {"Low Pass", "Regen DDL S"}));
+    TfrmPresetEditor& window = *editor.window;
+    window.pgcPreset->setCurrentWidget(window.tsK27states);
+    ClickRadio(window.chkK27dly);
+    ASSERT_FALSE(window.Preset->K27States[2]);
+    PressKey(window.edtTitle, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(window.chkK27dly->isChecked());
+    PressKey(window.edtTitle, Qt::Key_Y, Qt::ControlModifier);
+    // Showing the redone preset evaluates the switches again (a usable one goes on); whatever
+    // that gives, the box shows what the record holds and what was sent.
+    EXPECT_EQ(window.chkK27dly->isChecked(), window.Preset->K27States[2]);
+    EXPECT_EQ(editor.Sent.back(), editor.Record());
+}
+
+TEST_F(EditorTest, SwitchingBetweenVariantsOfATabIsNoEditOfItsOwn) {
+    Editor editor;
+    editor.Load(PresetWith({}, {"Gate Verb 2"}));
+    editor.Remove("Gate Verb 2");
+    editor.Add("Gate Verb 1"); // the decay slider's range shrinks from 0..7 to 0..4
+    PumpFor(1300);
+    EXPECT_EQ(editor.Sent.size(), 2u) << "the two chain edits, nothing more";
+    EXPECT_EQ(editor.window->UndoList.Count(), 3);
+}
+
+TEST_F(EditorTest, UndoRightAfterASliderMoveTakesBackJustThatMove) {
+    Editor editor;
+    editor.Load(PresetWith({1}, {}));
+    editor.window->chkAutoSend->setChecked(false);
+    ClickRadio(editor.Control("chkPBYloop1").Check); // an earlier edit, kept
+    editor.Nudge("trbCMPdrive", 3);
+    PressKey(editor.window->edtTitle, Qt::Key_Z, Qt::ControlModifier); // within the second
+    EXPECT_EQ(editor.window->Preset->ParameterValues[6], 24) << "the slider is back";
+    EXPECT_EQ(editor.window->Preset->ParameterValues[4], 0) << "the earlier edit stays";
+    EXPECT_EQ(editor.window->RedoList.Count(), 1);
+}
+
+TEST_F(EditorTest, APresetThatDidNotGoOutIsNotReportedAsSent) {
+    Editor editor;
+    editor.window->OnSendPreset = [](std::istream&) {
+        return QStringLiteral("MIDI Out device not available");
+    };
+    editor.Load(PresetWith({}, {}));
+    editor.Add("Tuner");
+    EXPECT_EQ(editor.window->lblStatus->text(), "Modified");
+    editor.window->edtTitle->setFocus();
+    editor.window->edtTitle->selectAll();
+    QTest::keyClicks(editor.window->edtTitle, "Dub ");
+    QTest::sendKeyEvent(QTest::Press, editor.window->edtTitle, Qt::Key_Eacute, QString(QChar(0xE9)),
+                        Qt::NoModifier);
+    EXPECT_EQ(editor.window->edtTitle->text(), "Dub ") << "the title takes what the unit shows";
+}
