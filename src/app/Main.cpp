@@ -6,6 +6,7 @@
 #include "base/qvUtility.h"
 #include "editor/PresetEditor.h"
 #include "model/Protocol.h"
+#include "mpt/mpt_edit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,6 +30,9 @@ TfrmMain::TfrmMain(MidiService& service, QWidget* parent) : TfrmMIDIExplorer(ser
 
 TfrmMain::~TfrmMain() {
     timPresetReq->stop();
+    // Table windows the user left open go with the program.
+    for (const QPointer<TfrmMPTEdit>& table : TableEditors)
+        delete table.data();
     // The main window's own objects first, the last made first; then the explorer's part.
     while (!OwnedObjects.empty())
         OwnedObjects.pop_back();
@@ -118,6 +122,23 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     connect(miNewPreset, &QAction::triggered, this, [this] { NewPresetEditor(); });
     AddMainMenu(miPresets);
 
+    miMPT = Own(std::make_unique<QMenu>(QStringLiteral("MPT")));
+    miMPT->setObjectName(QStringLiteral("miMPT"));
+    miOpenMptEditor = Own(std::make_unique<QAction>(QStringLiteral("Open current file in editor")));
+    miOpenMptEditor->setObjectName(QStringLiteral("miOpenMptEditor"));
+    miNewMpt = Own(std::make_unique<QAction>(QStringLiteral("New MPT table")));
+    miNewMpt->setObjectName(QStringLiteral("miNewMpt"));
+    miMPT->addAction(miOpenMptEditor);
+    miMPT->addAction(miNewMpt);
+    miMPT->setEnabled(MidiInput()->DeviceCount() > 0 && MidiOutput()->DeviceCount() > 0);
+    connect(miMPT, &QMenu::aboutToShow, this, [this] { miOpenMptEditor->setEnabled(IsMptDump()); });
+    connect(miOpenMptEditor, &QAction::triggered, this, [this] {
+        if (IsMptDump())
+            OpenMptEditor();
+    });
+    connect(miNewMpt, &QAction::triggered, this, [this] { NewMptEditor(); });
+    AddMainMenu(miMPT);
+
     pmiEdit = Own(std::make_unique<QAction>(QStringLiteral("&Edit...")));
     pmiEdit->setObjectName(QStringLiteral("pmiEdit"));
     connect(pmiEdit, &QAction::triggered, this, [this] { OpenBufferInEditor(); });
@@ -144,7 +165,8 @@ void TChildWindowList::Clear() {
 void TfrmMain::MessageBufferPopupHook() {
     TfrmMIDIExplorer::MessageBufferPopupHook();
     if (pmiEdit != nullptr)
-        pmiEdit->setEnabled(MessageByteCount == PresetDumpLength);
+        pmiEdit->setEnabled(MessageByteCount == PresetDumpLength ||
+                            MessageByteCount == MptDumpLength);
 }
 
 std::vector<TfrmPresetEditor*> TfrmMain::PresetEditors() const {
@@ -235,6 +257,9 @@ bool TfrmMain::CanCloseHook() {
     for (TfrmPresetEditor* editor : PresetEditors())
         if (editor->isVisible() && !editor->close())
             return false;
+    for (const QPointer<TfrmMPTEdit>& table : TableEditors)
+        if (!table.isNull() && !table->close())
+            return false;
     return true;
 }
 
@@ -273,6 +298,36 @@ void TfrmMain::CloseHook() {
 void TfrmMain::OpenBufferInEditor() {
     if (IsPresetDump())
         OpenPresetEditor();
+    else if (IsMptDump())
+        OpenMptEditor();
+}
+
+TfrmMPTEdit* TfrmMain::OpenMptEditor() {
+    auto* editor = new TfrmMPTEdit; // frees itself when closed
+    editor->OnSendMessage = [this](std::istream& stream) { return SendStreamToMidiOut(stream); };
+    std::stringstream stream(std::string(reinterpret_cast<const char*>(MessageBytes.data()),
+                                         static_cast<std::size_t>(MptDumpLength)));
+    try {
+        editor->LoadTable(stream);
+    } catch (const std::exception& error) {
+        editor->MptModified = false;
+        editor->close();
+        ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("Sorry..."));
+        return nullptr;
+    }
+    TableEditors.emplace_back(editor);
+    editor->show();
+    return editor;
+}
+
+TfrmMPTEdit* TfrmMain::NewMptEditor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    auto* editor = new TfrmMPTEdit(this); // frees itself when closed
+    editor->OnSendMessage = [this](std::istream& stream) { return SendStreamToMidiOut(stream); };
+    TableEditors.emplace_back(editor);
+    editor->show();
+    QApplication::restoreOverrideCursor();
+    return editor;
 }
 
 void TfrmMain::MidiInputArrived(TMidiInput& sender) {

@@ -4,12 +4,14 @@
 
 #include "explorer/MIDIExplorer.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <array>
 #include <istream>
 #include <memory>
 #include <vector>
 
+class TfrmMPTEdit;
 class TfrmPresetEditor;
 
 // The preset editor windows opened from received data; each is freed with the list.
@@ -55,6 +57,10 @@ public:
     TfrmPresetEditor* NewPresetEditor();
     QString SendStreamToMidiOut(std::istream& stream);
     std::vector<TfrmPresetEditor*> PresetEditors() const;
+    // The table editors.
+    TfrmMPTEdit* OpenMptEditor();
+    TfrmMPTEdit* NewMptEditor();
+    std::vector<QPointer<TfrmMPTEdit>> TableEditors; // each frees itself when closed
     TChildWindowList* ChildWindows = nullptr;
 
     QTimer* timPresetReq;
@@ -88,6 +94,9 @@ public:
     QAction* miOpenPresetEditor = nullptr;
     QAction* miNewPreset = nullptr;
     QAction* pmiEdit = nullptr;
+    QMenu* miMPT = nullptr;
+    QAction* miOpenMptEditor = nullptr;
+    QAction* miNewMpt = nullptr;
 
     // What the window frees at its end, the last first.
     std::vector<std::unique_ptr<QObject>> OwnedObjects;

@@ -3,6 +3,7 @@
 #include "base/Dialogs.h"
 
 #include <QFileDialog>
+#include <QFontDialog>
 
 namespace {
 class TQtDialogs : public TDialogs {
@@ -25,6 +26,14 @@ public:
     QString ExistingFolder(QWidget* parent, const QString& caption,
                            const QString& folder) override {
         return QFileDialog::getExistingDirectory(parent, caption, folder);
+    }
+    bool FixedPitchFont(QWidget* parent, QFont& font) override {
+        bool ok = false;
+        const QFont chosen =
+            QFontDialog::getFont(&ok, font, parent, QString(), QFontDialog::MonospacedFonts);
+        if (ok)
+            font = chosen;
+        return ok;
     }
 };
 

@@ -2,6 +2,7 @@
 // The one place where the program asks the user something in a modal box: message boxes,
 // file and folder choosers. The program uses the real Qt dialogs; tests put in answers.
 
+#include <QFont>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -23,6 +24,8 @@ public:
     // Empty when cancelled.
     virtual QString ExistingFolder(QWidget* parent, const QString& caption,
                                    const QString& folder) = 0;
+    // A fixed-pitch font, starting from the given one; false when cancelled.
+    virtual bool FixedPitchFont(QWidget* parent, QFont& font) = 0;
 };
 
 // The dialogs in use: the real ones unless a test installed others.

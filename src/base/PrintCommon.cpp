@@ -191,6 +191,21 @@ bool PrintBegin(const QFont& font) {
     return true;
 }
 
+void PrintFitWidth(int characters) {
+    if (!painter || characters <= 0)
+        return;
+    const int width = Printer().width();
+    // Smaller steps until a line of that many characters fits beside the margin.
+    for (int step = 0; step < 40 && LeftMargin + characters * CharWidth > width; ++step) {
+        const qreal size = jobFont.pointSizeF() > 0 ? jobFont.pointSizeF() : 10.0;
+        jobFont.setPointSizeF(size * 0.95);
+        painter->setFont(jobFont);
+        const QFontMetrics metrics = painter->fontMetrics();
+        LineHeight = metrics.height() + Printer().logicalDpiY() / 10;
+        CharWidth = metrics.horizontalAdvance(QLatin1Char('A'));
+    }
+}
+
 void PrintPageHeader(const QString& text) {
     if (!painter)
         return;

@@ -26,6 +26,8 @@ QPrinter& SharedPrinter();
 void IgnoreInstalledPrinters(bool ignore);
 
 bool PrintBegin(const QFont& font); // false (and nothing printed) when the printer cannot start
+// Makes the job font smaller, if need be, so that a line of that many characters fits the page.
+void PrintFitWidth(int characters);
 void PrintPageHeader(const QString& text);  // date + text, then "Page: " + page number
 void PrintTitle(const QString& title);      // centred, bold and underlined, on the third line
 void PrintLine(const QString& text, int x); // at (x, CurrentY); does not advance

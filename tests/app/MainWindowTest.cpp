@@ -355,9 +355,10 @@ TEST(MainWindow, SettingsAtSetUpAndClose) {
     EXPECT_EQ(rig.settings.GetInteger("RECT_MAIN", false, -1), -1) << "obsolete values are deleted";
     EXPECT_EQ(rig.settings.GetString("TMQ_REQ_DELAY", false), "");
     const QList<QAction*> menus = window.menuBar()->actions();
-    ASSERT_GE(menus.size(), 3);
-    EXPECT_EQ(menus[menus.size() - 3]->text(), "Quellfarn Requests");
-    EXPECT_EQ(menus[menus.size() - 2]->text(), "Presets") << "the editors' menu follows";
+    ASSERT_GE(menus.size(), 4);
+    EXPECT_EQ(menus[menus.size() - 4]->text(), "Quellfarn Requests");
+    EXPECT_EQ(menus[menus.size() - 3]->text(), "Presets") << "the editors' menus follow";
+    EXPECT_EQ(menus[menus.size() - 2]->text(), "MPT");
     EXPECT_EQ(menus.back()->text(), "&Help");
     const QStringList items = [&] {
         QStringList texts;

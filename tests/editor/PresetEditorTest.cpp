@@ -736,6 +736,8 @@ TEST(PresetHandOff, MenusAndTheEditItemFollowTheBuffer) {
     EXPECT_TRUE(window.PresetEditors().empty()) << "but only a preset dump opens";
     window.MessageByteCount = 257;
     EXPECT_FALSE(popUp());
+    window.MessageByteCount = 406;
+    EXPECT_TRUE(popUp()) << "and for a table's length";
 
     const QList<QAction*> menus = window.menuBar()->actions();
     QStringList order;

@@ -28,7 +28,8 @@ public:
         Answers.pop_front();
         return answer;
     }
-    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+    QString SaveFileName(QWidget*, const QString&, const QString& folder, const QString&) override {
+        SaveSuggested = folder;
         return Next();
     }
     QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
@@ -37,6 +38,14 @@ public:
     QString ExistingFolder(QWidget*, const QString&, const QString& folder) override {
         FolderAsked = folder;
         return Next();
+    }
+
+    bool FixedPitchFont(QWidget*, QFont& font) override {
+        if (Fonts.empty())
+            return false;
+        font = Fonts.front();
+        Fonts.pop_front();
+        return true;
     }
 
     QStringList Texts() const {
@@ -49,7 +58,9 @@ public:
     std::vector<Shown> Messages;
     std::deque<QMessageBox::StandardButton> Answers;
     std::deque<QString> Names;
+    std::deque<QFont> Fonts;
     QString FolderAsked;
+    QString SaveSuggested; // the name a save dialog was opened with
 
 private:
     QString Next() {
