@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -284,6 +285,17 @@ TEST(MptEditor, PrintsTheTableInBothStylesIntoAPdf) {
     }
 }
 
+TEST(MptEditor, TheFontButtonOffersFixedPitchFontsForGridAndReport) {
+    TableWindow table;
+    QFont chosen(QStringLiteral("DejaVu Sans Mono"));
+    chosen.setPointSize(9);
+    table.dialogs.Fonts.push_back(chosen);
+    QTest::mouseClick(table.window->btnFont, Qt::LeftButton);
+    EXPECT_EQ(table.window->grdMPT->font().pointSize(), 9);
+    QTest::mouseClick(table.window->btnFont, Qt::LeftButton); // cancelled: it stays
+    EXPECT_EQ(table.window->grdMPT->font().pointSize(), 9);
+}
+
 TEST(MptEditor, ThePreviewShowsThePagesThePrinterWouldGet) {
     TableWindow table;
     table.settings.PutInteger("MPT_REPT_STYLE", 1);
@@ -326,6 +338,23 @@ TEST(MptHandOff, TheUnitsTableIsEditedAndSentBack) {
     EXPECT_TRUE(PumpUntil(
         [&] { return rig.Unit([](TPlenovaDevice& unit) { return unit.CurrentSlot == 16; }); }));
 
+    // Saved and opened again through the file pane, as a user does with a double-click.
+    QTemporaryDir folder;
+    rig.dialogs.Names.push_back(folder.filePath("unit.mpt"));
+    QTest::mouseClick(editor.btnSaveAs, Qt::LeftButton);
+    ASSERT_FALSE(editor.MptModified);
+    window.pgcTab->setCurrentWidget(window.tsExplorer);
+    window.GoToFolder(folder.path());
+    QApplication::processEvents();
+    QTreeWidgetItem* file = window.lvwFileList->findItems("unit.mpt", Qt::MatchExactly).value(0);
+    ASSERT_NE(file, nullptr);
+    const QPoint onFile = window.lvwFileList->visualItemRect(file).center();
+    QTest::mouseClick(window.lvwFileList->viewport(), Qt::LeftButton, Qt::NoModifier, onFile);
+    QTest::mouseDClick(window.lvwFileList->viewport(), Qt::LeftButton, Qt::NoModifier, onFile);
+    ASSERT_EQ(window.TableEditors.size(), 2u);
+    EXPECT_EQ(window.TableEditors.back()->DataCells()[4]->text(), "017");
+    window.TableEditors.back()->close();
+
     // A 262-byte table opens only with the Pre-Plenova option, a 406-byte one only without.
     SetPrePlenovaMode(true);
     Tmpt small;
@@ -333,9 +362,9 @@ TEST(MptHandOff, TheUnitsTableIsEditedAndSentBack) {
     std::copy(smallBytes.begin(), smallBytes.end(), window.MessageBytes.begin());
     window.MessageByteCount = static_cast<int>(smallBytes.size());
     window.OpenBufferInEditor();
-    EXPECT_EQ(window.TableEditors.size(), 2u);
+    EXPECT_EQ(window.TableEditors.size(), 3u);
     SetPrePlenovaMode(false);
     window.OpenBufferInEditor();
-    EXPECT_EQ(window.TableEditors.size(), 2u) << "262 bytes are no table of this model";
+    EXPECT_EQ(window.TableEditors.size(), 3u) << "262 bytes are no table of this model";
     window.miPrePlenova->setChecked(false);
 }
