@@ -105,7 +105,6 @@ TEST(MptEditor, ANewTableAsksOnCloseAReceivedOneOnlyAfterAnEdit) {
     TableWindow table;
     Tmpt received;
     received.MptEntries[4] = 16;
-    std::stringstream stream(std::string(received.Encode().begin(), received.Encode().end()));
     const Bytes bytes = received.Encode();
     std::stringstream message(std::string(bytes.begin(), bytes.end()));
     table.window->LoadTable(message);
