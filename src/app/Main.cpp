@@ -339,6 +339,11 @@ void TfrmMain::MidiInputArrived(TMidiInput& sender) {
             continue; // during a procedure only its presets count; they arrive with the procedures
         if (HandleReply(*event))
             continue;
+        // An editor learning a controller takes the number; the monitor logs it all the same.
+        if (!event->SysexData && (event->StatusByte & 0xF0) == 0xB0)
+            for (TfrmPresetEditor* editor : PresetEditors())
+                if (editor->isVisible() && editor->Learning())
+                    editor->LearnController(event->DataByte1);
         LogReceived(std::move(event));
     }
 }

@@ -137,6 +137,7 @@ void TfrmPresetEditor::BuildWindow() {
             parameters->ApplyDiffusionRule(SelectedDigitalEffects());
     });
     BuildSwitches();
+    BuildPerformanceTab();
     lower->addWidget(pgcPreset, 1);
     lower->addWidget(grpMix, 0, Qt::AlignTop);
     layout->addLayout(lower, 1);
@@ -494,7 +495,9 @@ bool TfrmPresetEditor::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = static_cast<QWidget*>(watched);
     if (widget != this && !isAncestorOf(widget))
         return QWidget::eventFilter(watched, event);
-    const auto* key = static_cast<QKeyEvent*>(event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (PerformanceKey(key))
+        return true;
     const Qt::KeyboardModifiers held = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
                                                            Qt::AltModifier | Qt::MetaModifier);
     if (key->key() == Qt::Key_F9) {

@@ -15,7 +15,13 @@
 #include <memory>
 #include <vector>
 
+class QAction;
 class QCheckBox;
+class QKeyEvent;
+class QMenu;
+class QScrollBar;
+class QTableWidget;
+struct TParameterControl;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -71,6 +77,23 @@ public:
     std::vector<int> SelectedDigitalEffects() const;
     // The foot-controller switches.
     void EvaluateSwitches();
+    // The performance MIDI tab.
+    void ResetTab();
+    void ClearParameter(bool rebuild);
+    void ChooseEffect();
+    void ChooseParameter();
+    void ShowRange();
+    void ChooseController(int row);
+    void ShowAssignment();
+    void AddAssignment();
+    void DeleteAssignment();
+    void UpdateCommands();
+    void RebuildAssignments();
+    // While "Learn" is down, the next controller message from the MIDI input chooses its row.
+    bool Learning() const;
+    void LearnController(int controller);
+    int CurrentAssignment = 0;
+    std::vector<TParameterControl*> ListedControls;
 
     std::unique_ptr<TPreset> Preset;
     TStreamList UndoList;
@@ -127,6 +150,23 @@ public:
     QCheckBox* chkK27ptr;
     QCheckBox* chkK27fla;
     QCheckBox* chkK27sfx;
+    QListWidget* lbxPMIdefctl;
+    QMenu* popPMIctldef;
+    QAction* pmiAddController;
+    QAction* pmiDeleteController;
+    QPushButton* btnPMIadd;
+    QPushButton* btnPMIdel;
+    QListWidget* lbxCtlParam;
+    QListWidget* lbxParamNames;
+    QLabel* lblPMIcurrval;
+    QScrollBar* scrLowValue;
+    QLabel* lblPMILowValue;
+    QScrollBar* scrHighValue;
+    QLabel* lblPMIHighValue;
+    QTableWidget* grdPMctl;
+    QPushButton* btnK27left;
+    QPushButton* btnK27right;
+    QPushButton* btnLearn;
 
     TParameterPages& Parameters() { return *parameters; }
 
@@ -153,10 +193,21 @@ private:
     void SwitchClicked(int box);
     bool SwitchUsable(int box) const;
     bool DigitalTabVisible(const char* caption) const;
-    void PrepareControllers() {}    // the performance MIDI tab fills these
-    void RebuildControllerList() {} // the performance MIDI tab fills these
-    void DisarmPerformance() {}     // the performance MIDI tab fills these
+    void PrepareControllers();
+    void RebuildControllerList() { RebuildAssignments(); }
+    void DisarmPerformance() { armed = false; }
+    void BuildPerformanceTab();
+    TPerfMIDI& Assignment();
+    int GroupEffectOnTab(const QString& caption) const;
+    QString SelectorText(int x, const QScrollBar& selector) const;
+    void RangeChanged(bool low);
+    void RenameController(int row);
+    bool PerformanceKey(QKeyEvent* key);
 
     std::unique_ptr<TParameterPages> parameters;
     bool evaluatingSwitches = false;
+    bool armed = false;
+    bool settingRange = false;
+    bool fillingControllers = false;
+    bool controllersRead = false;
 };
