@@ -4,6 +4,7 @@
 #include "editor/PresetEditor.h"
 
 #include "base/Dialogs.h"
+#include "base/PrintCommon.h"
 #include "base/StorePrompt.h"
 #include "base/qvUtility.h"
 #include "editor/ParameterPages.h"
@@ -168,23 +169,25 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
                       QStringLiteral("Store the current preset at..."));
     btnPrint =
         Button(bar, "btnPrint", QStringLiteral("&Print"), QStringLiteral("Print preset data"));
+    btnPreview = Button(bar, "btnPreview", QStringLiteral("Print pre&view"),
+                        QStringLiteral("Show the pages the printer would get"));
     btnPrtSetup = Button(bar, "btnPrtSetup", QStringLiteral("Set&up"),
                          QStringLiteral("Printer selection/configuration"));
     btnExit = Button(bar, "btnExit", QStringLiteral("&Exit"), QStringLiteral("Just what it says"));
-    for (QPushButton* button :
-         {btnOpen, btnUndo, btnRedo, btnSaveAs, btnSendOut, btnStore, btnPrint, btnPrtSetup})
+    for (QPushButton* button : {btnOpen, btnUndo, btnRedo, btnSaveAs, btnSendOut, btnStore,
+                                btnPrint, btnPreview, btnPrtSetup})
         row->addWidget(button);
     row->addStretch(1);
     row->addWidget(btnExit);
-    // Printing joins with the print-out; until then the two buttons say so by being off.
-    btnPrint->setEnabled(false);
-    btnPrtSetup->setEnabled(false);
     connect(btnOpen, &QPushButton::clicked, this, [this] { Open(); });
     connect(btnUndo, &QPushButton::clicked, this, [this] { Undo(); });
     connect(btnRedo, &QPushButton::clicked, this, [this] { Redo(); });
     connect(btnSaveAs, &QPushButton::clicked, this, [this] { SaveAs(); });
     connect(btnSendOut, &QPushButton::clicked, this, [this] { SendPreset(); });
     connect(btnStore, &QPushButton::clicked, this, [this] { Store(); });
+    connect(btnPrint, &QPushButton::clicked, this, [this] { PrintPreset(); });
+    connect(btnPreview, &QPushButton::clicked, this, [this] { PreviewPreset(); });
+    connect(btnPrtSetup, &QPushButton::clicked, this, [this] { PrinterSetup(this); });
     connect(btnExit, &QPushButton::clicked, this, &QWidget::close);
     return bar;
 }

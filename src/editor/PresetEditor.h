@@ -3,7 +3,8 @@
 // parameter controls and the foot-controller switches, sent to the processor as it changes,
 // recorded for undo and redo, opened from and saved to ".tmq" files and stored into a slot.
 // Its code is split over PresetEditor.cpp (the document's life), EffectChain.cpp (the chain),
-// K27Switches.cpp (the switches) and ParameterPages.cpp (the parameter controls).
+// K27Switches.cpp (the switches), ParameterPages.cpp (the parameter controls) and
+// PresetPrint.cpp (the printed listing).
 
 #include "model/Preset.h"
 #include "model/StreamList.h"
@@ -94,6 +95,10 @@ public:
     void LearnController(int controller);
     int CurrentAssignment = 0;
     std::vector<TParameterControl*> ListedControls;
+    // The printed listing of what the window shows: to the chosen printer or PDF, or into a
+    // preview.
+    void PrintPreset();
+    void PreviewPreset();
 
     std::unique_ptr<TPreset> Preset;
     TStreamList UndoList;
@@ -116,6 +121,7 @@ public:
     QPushButton* btnSendOut;
     QPushButton* btnStore;
     QPushButton* btnPrint;
+    QPushButton* btnPreview;
     QPushButton* btnPrtSetup;
     QPushButton* btnExit;
     QLineEdit* edtTitle;
@@ -180,6 +186,10 @@ private:
     QWidget* BuildToolBar();
     QWidget* BuildChain();
     void BuildSwitches();
+    void PrintListing();
+    void PrintTabs(QTabWidget* pages, int x);
+    // The performance MIDI assignments, in the listing's third column.
+    void PrintPerformanceMidi(int x);
     void ShowChain();
     void BindDigital();
     void ChainChanged();

@@ -1,0 +1,186 @@
+// The printed listing of a preset: a heading, then three columns side by side (the analog
+// effects, the digital effects, the mix and the performance MIDI assignments), every value in
+// the words the window shows for it.
+
+#include "base/PrintCommon.h"
+#include "base/qvUtility.h"
+#include "controls/qvLCDmeter.h"
+#include "controls/qvRadioGroup.h"
+#include "editor/ParameterPages.h"
+#include "editor/PresetEditor.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTableWidget>
+
+namespace {
+// Column starts, in characters of the job font.
+constexpr int kDigitalColumn = 22;
+constexpr int kMixColumn = 45;
+// A control's name without its kind and effect prefix: "trbCMPdrive" → "drive".
+constexpr int kKindAndEffectPrefix = 6;
+
+// Every line of the listing goes through here: a column that reaches the page's bottom goes on
+// at the top of a new page.
+void PrintListingLine(const QString& text, int x) {
+    if (CurrentY >= PageBottom)
+        PrintNewPage();
+    PrintLine(text, x);
+    CurrentY += LineHeight;
+}
+
+void PrintHeadingLine(const QString& text, int x, bool underline) {
+    const bool bold = FontBold(), underlined = FontUnderline();
+    SetFontStyle(true, underline);
+    PrintListingLine(text, x);
+    SetFontStyle(bold, underlined);
+}
+
+QString ParameterName(const TParameterControl& control) {
+    return QString::fromStdString(control.Name.substr(kKindAndEffectPrefix));
+}
+
+QString SelectedRadioItem(const TqvRadioGroup& radio) {
+    const QStringList items = radio.Items();
+    const int index = radio.ItemIndex();
+    // A stored value outside the items checks no button: the line shows no item either.
+    return index >= 0 && index < items.size() ? items[index] : QString();
+}
+
+// The line a control prints, or nothing for a control that has none.
+QString ControlLine(const TParameterControl& control) {
+    const QString indent(6, QLatin1Char(' '));
+    switch (control.Kind) {
+    case TControlKind::TrackBar:
+    case TControlKind::EqualizerBand:
+        return indent + ParameterName(control) + QStringLiteral(" = ") +
+               (control.ValueLabel != nullptr ? control.ValueLabel->text() : QString());
+    case TControlKind::RadioGroup:
+        return indent + control.Radio->title() + QStringLiteral(" = ") +
+               SelectedRadioItem(*control.Radio);
+    case TControlKind::BaseKeyList: {
+        const QListWidgetItem* item = control.List->currentItem();
+        return indent + ParameterName(control).replace(QLatin1Char('_'), QLatin1Char(' ')) +
+               QStringLiteral(" = ") + (item != nullptr ? item->text() : QString());
+    }
+    case TControlKind::CheckBox:
+        return indent + control.Check->text() +
+               (control.Check->isChecked() ? QStringLiteral(" = on") : QStringLiteral(" = off"));
+    }
+    return QString();
+}
+
+// Whether the control shows on its tab. The window need not be on screen, so this asks what
+// was hidden, not what is painted.
+bool Shown(const TParameterControl& control) {
+    const QWidget* widget = control.Kind == TControlKind::EqualizerBand
+                                ? static_cast<const QWidget*>(control.Meter)
+                                : control.Widget;
+    return widget != nullptr && !widget->isHidden();
+}
+} // namespace
+
+void TfrmPresetEditor::PrintPreset() {
+    if (!ChoosePrintTarget(this))
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    PrintListing();
+    QApplication::restoreOverrideCursor();
+}
+
+void TfrmPresetEditor::PreviewPreset() {
+    ::PrintPreview(this, [this] { PrintListing(); });
+}
+
+void TfrmPresetEditor::PrintListing() {
+    if (pgcPreset->currentWidget() == tsPerfMIDI)
+        pgcPreset->setCurrentWidget(tsAnalogEffects);
+    if (!PrintBegin(font()))
+        return;
+    const bool bold = FontBold(), underline = FontUnderline();
+
+    SetFontStyle(false, false);
+    PrintHeadingLine(GetAppTitle() + QStringLiteral(" Preset parameter listing"), LeftMargin, true);
+    PrintListingLine(QString(), LeftMargin);
+    if (!FileName.isEmpty()) {
+        PrintListingLine(QStringLiteral("Filename: ") + FileName, LeftMargin);
+        PrintListingLine(QString(), LeftMargin);
+    }
+    PrintHeadingLine(QStringLiteral("Title: ") + edtTitle->text(), LeftMargin, true);
+    PrintListingLine(QString(), LeftMargin);
+
+    // Each column starts at this height, on the page the previous column ended on.
+    const int top = CurrentY;
+    PrintHeadingLine(QStringLiteral("Analog effects"), LeftMargin, false);
+    PrintTabs(pgcAnalogParams, LeftMargin);
+
+    CurrentY = top;
+    const int digitalX = kDigitalColumn * CharWidth;
+    PrintHeadingLine(QStringLiteral("Digital effects"), digitalX, false);
+    PrintTabs(pgcDigitalParams, digitalX);
+
+    CurrentY = top;
+    const int mixX = kMixColumn * CharWidth;
+    PrintHeadingLine(QStringLiteral("Mix"), mixX, false);
+    for (const char* name : {"dry", "digital", "analog"}) {
+        const TParameterControl* control = parameters->Find(std::string("trbMIX") + name);
+        const QString value = control != nullptr && control->ValueLabel != nullptr
+                                  ? control->ValueLabel->text()
+                                  : QString();
+        PrintListingLine(
+            QStringLiteral("    ") + QLatin1String(name) + QStringLiteral(" = ") + value, mixX);
+    }
+    PrintListingLine(QString(), mixX);
+    PrintHeadingLine(QStringLiteral("Performance MIDI"), mixX, false);
+    PrintPerformanceMidi(mixX);
+
+    SetFontStyle(bold, underline);
+    PrintEnd();
+}
+
+void TfrmPresetEditor::PrintTabs(QTabWidget* pages, int x) {
+    for (int tab = 0; tab < pages->count(); ++tab) {
+        if (!pages->isTabVisible(tab))
+            continue; // its effect is not in the chain
+        auto* sheet = qobject_cast<QScrollArea*>(pages->widget(tab));
+        if (sheet == nullptr)
+            continue;
+        PrintListingLine(QStringLiteral("   ") + sheet->objectName().mid(2), x);
+        for (const auto& control : parameters->Controls()) {
+            if (control->Tab != sheet->widget() || !Shown(*control))
+                continue;
+            const QString line = ControlLine(*control);
+            if (!line.isEmpty())
+                PrintListingLine(line, x);
+        }
+    }
+}
+
+void TfrmPresetEditor::PrintPerformanceMidi(int x) {
+    // Each assignment as the tab shows it: selected in the window, then read back from it.
+    for (int entry = 0; entry < lbxPMIdefctl->count(); ++entry) {
+        lbxPMIdefctl->setCurrentRow(entry);
+        ShowAssignment();
+        PrintListingLine(lbxPMIdefctl->item(entry)->text(), x);
+        const QListWidgetItem* effect = lbxCtlParam->currentItem();
+        const QListWidgetItem* parameter = lbxParamNames->currentItem();
+        PrintListingLine(QStringLiteral("    is controlling: ") +
+                             (effect != nullptr ? effect->text() : QString()) +
+                             QStringLiteral(": ") +
+                             (parameter != nullptr ? parameter->text() : QString()),
+                         x);
+        PrintListingLine(QStringLiteral("    low range value = ") + lblPMILowValue->text(), x);
+        PrintListingLine(QStringLiteral("    high range value = ") + lblPMIHighValue->text(), x);
+        const int controller =
+            Preset->PerfMIDI[static_cast<std::size_t>(CurrentAssignment)]->Controller;
+        const QTableWidgetItem* name = grdPMctl->item(controller, 1);
+        PrintListingLine(QStringLiteral("    controller = #") + QString::number(controller) +
+                             QLatin1Char(' ') + (name != nullptr ? name->text() : QString()),
+                         x);
+    }
+}
