@@ -129,18 +129,17 @@ void TfrmPresetEditor::BuildPerformanceTab() {
     parameter->addWidget(lbxCtlParam, 1);
     parameter->addWidget(new QLabel(QStringLiteral("Parameter"), tsPerfMIDI));
     parameter->addWidget(lbxParamNames, 1);
+    // Each selector gets the column's whole width; its value text stands above it.
     auto* range = new QGridLayout;
     range->addWidget(new QLabel(QStringLiteral("Current value:"), tsPerfMIDI), 0, 0);
-    range->addWidget(lblPMIcurrval, 0, 1, 1, 2);
+    range->addWidget(lblPMIcurrval, 0, 1);
     range->addWidget(new QLabel(QStringLiteral("Low:"), tsPerfMIDI), 1, 0);
-    range->addWidget(scrLowValue, 1, 1);
-    range->addWidget(lblPMILowValue, 1, 2);
-    range->addWidget(new QLabel(QStringLiteral("High:"), tsPerfMIDI), 2, 0);
-    range->addWidget(scrHighValue, 2, 1);
-    range->addWidget(lblPMIHighValue, 2, 2);
+    range->addWidget(lblPMILowValue, 1, 1);
+    range->addWidget(scrLowValue, 2, 0, 1, 2);
+    range->addWidget(new QLabel(QStringLiteral("High:"), tsPerfMIDI), 3, 0);
+    range->addWidget(lblPMIHighValue, 3, 1);
+    range->addWidget(scrHighValue, 4, 0, 1, 2);
     range->setColumnStretch(1, 1);
-    lblPMILowValue->setMinimumWidth(
-        lblPMILowValue->fontMetrics().horizontalAdvance(QStringLiteral("Open Ambience")));
     parameter->addLayout(range);
     auto* controllers = new QVBoxLayout;
     controllers->addWidget(new QLabel(QStringLiteral("Controller"), tsPerfMIDI));
