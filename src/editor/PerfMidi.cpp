@@ -51,6 +51,44 @@ int AnalogCountBefore(int page) {
         count += AnalogBlocks()[static_cast<std::size_t>(t)].ParameterCount;
     return count;
 }
+
+// Where an analog or digital ParameterNumber (4 and up) stands in the present layout: the
+// analog block or the group's digital effect that holds it, and its index among that
+// effect's parameters. Nothing holds it: both -1.
+struct TPlace {
+    int Block = -1;
+    int Effect = -1;
+    int Name = -1;
+};
+
+TPlace PlaceOf(const TPreset& preset, int number) {
+    TPlace place;
+    if (number >= 4 && number <= kDigitalAreaStart) {
+        const int position = number - kFirstAnalogSlot;
+        for (int t = 0; t < kAnalogBlockCount; ++t) {
+            const int before = AnalogCountBefore(t);
+            if (position <= before + AnalogBlocks()[static_cast<std::size_t>(t)].ParameterCount) {
+                place.Block = t;
+                place.Name = position - before - 1;
+                break;
+            }
+        }
+    } else if (number > kDigitalAreaStart && preset.DigitalGroup >= 0 &&
+               preset.DigitalGroup < kDigitalGroupTotal) {
+        const int position = number - kDigitalAreaStart;
+        int sum = 0;
+        for (const int effect : GroupRow(preset.DigitalGroup)) {
+            const int count = DigitalParameterCount(effect);
+            if (position <= sum + count) {
+                place.Effect = effect;
+                place.Name = position - sum - 1;
+                break;
+            }
+            sum += count;
+        }
+    }
+    return place;
+}
 } // namespace
 
 void TfrmPresetEditor::BuildPerformanceTab() {
@@ -543,30 +581,13 @@ void TfrmPresetEditor::ShowAssignment() {
     } else if (p >= 1 && p <= 3) {
         shown = choose(QStringLiteral("Mix"), p - 1);
     } else {
+        const TPlace place = PlaceOf(*Preset, p);
         QString tab;
-        int name = -1;
-        if (p >= 4 && p <= kDigitalAreaStart) {
-            for (int t = 0; t < kAnalogBlockCount && tab.isEmpty(); ++t) {
-                const int before = AnalogCountBefore(t);
-                if (p - kFirstAnalogSlot <=
-                    before + AnalogBlocks()[static_cast<std::size_t>(t)].ParameterCount) {
-                    tab = pgcAnalogParams->tabText(t);
-                    name = p - kFirstAnalogSlot - before - 1;
-                }
-            }
-        } else if (p > kDigitalAreaStart && Preset->DigitalGroup >= 0 &&
-                   Preset->DigitalGroup < kDigitalGroupTotal) {
-            int sum = 0;
-            for (const int e : GroupRow(Preset->DigitalGroup)) {
-                const int count = DigitalParameterCount(e);
-                if (p - kDigitalAreaStart <= sum + count) {
-                    tab = Text(DigitalEffectPages()[static_cast<std::size_t>(e)].Caption);
-                    name = p - kDigitalAreaStart - sum - 1;
-                    break;
-                }
-                sum += count;
-            }
-        }
+        if (place.Block >= 0)
+            tab = pgcAnalogParams->tabText(place.Block);
+        else if (place.Effect >= 0)
+            tab = Text(DigitalEffectPages()[static_cast<std::size_t>(place.Effect)].Caption);
+        const int name = place.Name;
         if (tab.isEmpty()) {
             ShowMessage(this, QStringLiteral("Performance MIDI controller data is invalid"),
                         kPresetError);
@@ -637,28 +658,12 @@ void TfrmPresetEditor::RebuildAssignments() {
         if (!Preset->PerfInUse[static_cast<std::size_t>(i)])
             continue;
         const int p = Preset->PerfMIDI[static_cast<std::size_t>(i)]->Parameter;
-        bool exists = p < 4;
-        if (p >= 4 && p <= kDigitalAreaStart) {
-            for (int t = 0; t < kAnalogBlockCount; ++t) {
-                const int before = AnalogCountBefore(t);
-                if (p - kFirstAnalogSlot <=
-                    before + AnalogBlocks()[static_cast<std::size_t>(t)].ParameterCount) {
-                    exists = cklAnalogSelect->item(t)->checkState() == Qt::Checked;
-                    break;
-                }
-            }
-        } else if (p > kDigitalAreaStart && Preset->DigitalGroup >= 0 &&
-                   Preset->DigitalGroup < kDigitalGroupTotal) {
-            int sum = 0;
-            for (const int e : GroupRow(Preset->DigitalGroup)) {
-                const int count = DigitalParameterCount(e);
-                if (p - kDigitalAreaStart <= sum + count) {
-                    exists = std::find(selected.begin(), selected.end(), e) != selected.end();
-                    break;
-                }
-                sum += count;
-            }
-        }
+        const TPlace place = PlaceOf(*Preset, p);
+        const bool exists =
+            p < 4 ||
+            (place.Block >= 0 && cklAnalogSelect->item(place.Block)->checkState() == Qt::Checked) ||
+            (place.Effect >= 0 &&
+             std::find(selected.begin(), selected.end(), place.Effect) != selected.end());
         if (exists) {
             lbxPMIdefctl->addItem(QStringLiteral("Controller #%1").arg(i + 1));
         } else {

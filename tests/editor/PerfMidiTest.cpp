@@ -10,6 +10,7 @@
 #include "support/MainRig.h"
 #include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
+#include "support/TestPresets.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,14 +23,6 @@
 
 namespace {
 using Bytes = std::vector<std::uint8_t>;
-
-TPreset PresetOf(std::initializer_list<int> analogOn, std::vector<std::string> digital) {
-    TPreset preset;
-    for (int block : analogOn)
-        preset.AnalogOn[static_cast<std::size_t>(block)] = true;
-    DetermineDigitalGroup(preset, digital);
-    return preset;
-}
 
 struct Tab {
     explicit Tab(const TPreset& preset) {
@@ -74,7 +67,7 @@ struct Tab {
 } // namespace
 
 TEST(PerformanceMidi, AssignmentsAreAddedWithTheirDefaultsAndNumbersReused) {
-    Tab tab(PresetOf({}, {}));
+    Tab tab(PresetWith({}, {}));
     tab.Add();
     EXPECT_EQ(tab.Items(tab.window->lbxPMIdefctl), QStringList{"Controller #1"});
     EXPECT_EQ(tab.Current().Controller, 4);
@@ -100,7 +93,7 @@ TEST(PerformanceMidi, AssignmentsAreAddedWithTheirDefaultsAndNumbersReused) {
 }
 
 TEST(PerformanceMidi, ParametersAreNumberedByTheirSlotAndShowTheirRange) {
-    Tab tab(PresetOf({1, 3}, {"Reverb 1", "MIDI-Pan"}));
+    Tab tab(PresetWith({1, 3}, {"Reverb 1", "MIDI-Pan"}));
     tab.Add();
     tab.Click(tab.window->lbxCtlParam, "Compressor");
     tab.Click(tab.window->lbxParamNames, "output");
@@ -124,7 +117,7 @@ TEST(PerformanceMidi, ParametersAreNumberedByTheirSlotAndShowTheirRange) {
     EXPECT_EQ(tab.Current().HighValue, 5);
 
     {
-        Tab lowPass(PresetOf({}, {"Low Pass"})); // the first effect of its group
+        Tab lowPass(PresetWith({}, {"Low Pass"})); // the first effect of its group
         lowPass.Add();
         lowPass.Click(lowPass.window->lbxCtlParam, "Low Pass");
         lowPass.Click(lowPass.window->lbxParamNames, "frequency");
@@ -148,7 +141,7 @@ TEST(PerformanceMidi, ParametersAreNumberedByTheirSlotAndShowTheirRange) {
 }
 
 TEST(PerformanceMidi, AssignmentsFollowTheChain) {
-    Tab tab(PresetOf({1}, {"Low Pass", "Flanger"}));
+    Tab tab(PresetWith({1}, {"Low Pass", "Flanger"}));
     tab.Add();
     tab.Click(tab.window->lbxCtlParam, "Compressor");
     tab.Click(tab.window->lbxParamNames, "drive");
@@ -188,7 +181,7 @@ TEST(PerformanceMidi, AssignmentsFollowTheChain) {
 
 TEST(PerformanceMidi, ControllerNamesAreKeptForTheNextWindow) {
     {
-        Tab tab(PresetOf({}, {}));
+        Tab tab(PresetWith({}, {}));
         tab.Add();
         QTableWidgetItem* name = tab.window->grdPMctl->item(4, 1);
         name->setText("Left pedal");
@@ -198,11 +191,11 @@ TEST(PerformanceMidi, ControllerNamesAreKeptForTheNextWindow) {
         EXPECT_EQ(tab.Current().Controller, 11);
     }
     {
-        Tab next(PresetOf({}, {}));
+        Tab next(PresetWith({}, {}));
         EXPECT_EQ(next.window->grdPMctl->item(4, 1)->text(), "Left pedal");
         next.window->grdPMctl->item(4, 1)->setText("");
     }
-    Tab after(PresetOf({}, {}));
+    Tab after(PresetWith({}, {}));
     EXPECT_EQ(after.window->grdPMctl->item(4, 1)->text(), "Foot controller")
         << "the default is back";
 }

@@ -15,6 +15,7 @@
 #include "support/ModalAnswer.h"
 #include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
+#include "support/TestPresets.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -115,21 +116,6 @@ protected:
     void TearDown() override { SetPrePlenovaMode(false); }
 };
 
-TPreset PresetWith(std::initializer_list<int> analogOn,
-                   std::initializer_list<const char*> digital) {
-    TPreset preset;
-    for (int block : analogOn)
-        preset.AnalogOn[static_cast<std::size_t>(block)] = true;
-    std::vector<std::string> names(digital.begin(), digital.end());
-    DetermineDigitalGroup(preset, names);
-    const std::vector<int>& row = GroupRow(preset.DigitalGroup);
-    for (std::size_t position = 0; position < row.size(); ++position)
-        for (const std::string& name : names)
-            if (DigitalEffectName(row[position]) == name)
-                preset.DigitalOn[position] = true;
-    preset.Title = "Test preset";
-    return preset;
-}
 } // namespace
 
 TEST_F(EditorTest, ANewPresetShowsItsDefaultsAndAnEmptyHistory) {

@@ -11,6 +11,7 @@
 #include "support/ModalAnswer.h"
 #include "support/PdfText.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestPresets.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -68,22 +69,6 @@ struct PrintingEditor {
     std::unique_ptr<TfrmPresetEditor> window;
     int prints = 0;
 };
-
-TPreset PresetWith(std::initializer_list<int> analogOn,
-                   std::initializer_list<const char*> digital) {
-    TPreset preset;
-    for (int block : analogOn)
-        preset.AnalogOn[static_cast<std::size_t>(block)] = true;
-    std::vector<std::string> names(digital.begin(), digital.end());
-    DetermineDigitalGroup(preset, names);
-    const std::vector<int>& row = GroupRow(preset.DigitalGroup);
-    for (std::size_t position = 0; position < row.size(); ++position)
-        for (const std::string& name : names)
-            if (DigitalEffectName(row[position]) == name)
-                preset.DigitalOn[position] = true;
-    preset.Title = "Test preset";
-    return preset;
-}
 
 TPreset FullChain() {
     return PresetWith({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
