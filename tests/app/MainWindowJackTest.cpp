@@ -5,7 +5,7 @@
 #include "base/qvUtility.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/RtMidiService.h"
-#include "support/ChildProcess.h"
+#include "support/JackRig.h"
 #include "support/PumpUntil.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedDialogs.h"
@@ -20,35 +20,14 @@
 #include <gtest/gtest.h>
 
 TEST(MainWindowOverJack, PingsFetchesSwitchesBanksAndGetsTheTable) {
-    QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
-        .removeRecursively();
-    ChildProcess sim({QUELLFARN_SIM, "--api", "jack", "--name", "QF App Test", "--no-wire-speed",
-                      "--latency-ms", "1"});
-    ASSERT_TRUE(sim.WaitForLine("ready"));
-
-    ScriptedDialogs dialogs;
-    MidiDeviceService service;
-    service.AddBackend(std::make_unique<RtMidiService>("QuellfarnAppTest"));
-    TqvRegUtil settings;
-    settings.Path = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/Quellfarn");
-    settings.PutInteger("TMQReqDelay", 100);
-    TfrmMain window(service);
-    window.InitializeExplorer(&settings, "Quellfarn");
-    const auto choose = [](QMenu* menu, const QString& name) {
-        for (QAction* item : menu->actions())
-            if (item->text() == name)
-                item->trigger();
-    };
-    choose(window.miMIDIIn, "QF App Test:MIDI out");
-    choose(window.miMIDIOut, "QF App Test:MIDI in");
+    JackRig rig(QUELLFARN_SIM, "QF App Test", "QuellfarnAppTest");
+    ASSERT_TRUE(rig.Ready);
+    TfrmMain& window = *rig.window;
     ASSERT_EQ(window.MidiInput()->ProductName(), "QF App Test:MIDI out");
     ASSERT_EQ(window.MidiOutput()->ProductName(), "QF App Test:MIDI in");
 
     const auto status = [&] { return window.statusPanel0->text(); };
-    // JACK reports a connection before it carries anything: ping until the unit answers.
-    for (int attempt = 0; attempt < 20 && !status().startsWith("The Quellfarn is online!");
-         ++attempt)
-        window.PingDevice();
+    rig.Connect();
     EXPECT_EQ(status(), "The Quellfarn is online! Your currently selected bank is: A");
 
     const auto logged = [&](const QString& start) {

@@ -9,7 +9,7 @@
 #include "editor/PresetEditor.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/RtMidiService.h"
-#include "support/ChildProcess.h"
+#include "support/JackRig.h"
 #include "support/ModalAnswer.h"
 #include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
@@ -32,32 +32,11 @@ using Bytes = std::vector<std::uint8_t>;
 }
 
 TEST(PresetEditorOverJack, WhatTheEditorShowsIsWhatTheUnitPlaysAndStores) {
-    QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
-        .removeRecursively();
-    ChildProcess sim({QUELLFARN_SIM, "--api", "jack", "--name", "QF Editor Test", "--no-wire-speed",
-                      "--latency-ms", "1"});
-    ASSERT_TRUE(sim.WaitForLine("ready"));
-
-    ScriptedDialogs dialogs;
-    MidiDeviceService service;
-    service.AddBackend(std::make_unique<RtMidiService>("QuellfarnEditorTest"));
-    TqvRegUtil settings;
-    settings.Path = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/Quellfarn");
-    settings.PutInteger("TMQReqDelay", 100);
-    TfrmMain window(service);
-    window.InitializeExplorer(&settings, "Quellfarn");
-    for (QAction* item : window.miMIDIIn->actions())
-        if (item->text() == "QF Editor Test:MIDI out")
-            item->trigger();
-    for (QAction* item : window.miMIDIOut->actions())
-        if (item->text() == "QF Editor Test:MIDI in")
-            item->trigger();
+    JackRig rig(QUELLFARN_SIM, "QF Editor Test", "QuellfarnEditorTest");
+    ASSERT_TRUE(rig.Ready);
+    TfrmMain& window = *rig.window;
     ASSERT_EQ(window.MidiOutput()->ProductName(), "QF Editor Test:MIDI in");
-    // JACK reports a connection before it carries anything: ping until the unit answers.
-    for (int attempt = 0;
-         attempt < 20 && !window.statusPanel0->text().startsWith("The Quellfarn is online!");
-         ++attempt)
-        window.PingDevice();
+    rig.Connect();
 
     // The unit's current preset, fetched with F10; a loaded machine may hold a request up.
     const auto dumps = [&] {
