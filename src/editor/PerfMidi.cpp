@@ -575,11 +575,10 @@ void TfrmPresetEditor::ShowAssignment() {
         ShowRange();
         return true;
     };
-    bool shown = false;
     if (p == 0) {
-        shown = choose(QStringLiteral("MIDI Monitor"), 0);
+        choose(QStringLiteral("MIDI Monitor"), 0);
     } else if (p >= 1 && p <= 3) {
-        shown = choose(QStringLiteral("Mix"), p - 1);
+        choose(QStringLiteral("Mix"), p - 1);
     } else {
         const TPlace place = PlaceOf(*Preset, p);
         QString tab;
@@ -593,8 +592,7 @@ void TfrmPresetEditor::ShowAssignment() {
                         kPresetError);
             return;
         }
-        shown = choose(tab, name);
-        if (shown) {
+        if (choose(tab, name)) {
             // The stored range must lie within what the parameter can take.
             if (assignment.LowValue < scrLowValue->minimum() ||
                 assignment.LowValue > scrLowValue->maximum())
@@ -604,7 +602,6 @@ void TfrmPresetEditor::ShowAssignment() {
                 ShowMessage(this, QStringLiteral("Invalid high range value"), kPresetError);
         }
     }
-    (void)shown;
     grdPMctl->setCurrentCell(assignment.Controller, 1);
 }
 

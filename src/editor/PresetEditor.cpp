@@ -488,10 +488,6 @@ void TfrmPresetEditor::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
-void TfrmPresetEditor::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-}
-
 bool TfrmPresetEditor::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return QWidget::eventFilter(watched, event);

@@ -557,10 +557,6 @@ void TfrmMPTEdit::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TfrmMPTEdit::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-}
-
 bool TfrmMPTEdit::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);

@@ -148,8 +148,6 @@ TEST(PerformanceMidi, AssignmentsFollowTheChain) {
     tab.Add();
     tab.Click(tab.window->lbxCtlParam, "Flanger");
     tab.Click(tab.window->lbxParamNames, "speed");
-    const int speed = tab.window->Preset->PerfMIDI[1]->Parameter;
-    const std::vector<int> before = GroupRow(tab.window->Preset->DigitalGroup);
 
     // A group change moves the assignment along with its effect's block.
     const int group = tab.window->Preset->DigitalGroup;
@@ -170,8 +168,6 @@ TEST(PerformanceMidi, AssignmentsFollowTheChain) {
         DescribeParameterNumber(*tab.window->Preset, tab.window->Preset->PerfMIDI[1]->Parameter);
     EXPECT_EQ(target.Effect, "Flanger");
     EXPECT_EQ(target.Name, "speed");
-    (void)speed;
-    (void)before;
 
     // Switching the compressor off frees the assignments on its parameters.
     tab.window->cklAnalogSelect->item(1)->setCheckState(Qt::Unchecked);

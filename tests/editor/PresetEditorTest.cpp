@@ -513,7 +513,7 @@ TEST_F(EditorTest, FilesAreOpenedSavedAndCheckedBeforeClosing) {
     editor.dialogs.Messages.clear();
     window.edtTitle->setText("Bass");
     editor.dialogs.Answers.push_back(QMessageBox::No);
-    window.Open();
+    QTest::mouseClick(window.btnOpen, Qt::LeftButton);
     ASSERT_EQ(editor.dialogs.Messages.size(), 1u);
 
     const QString tooLong = folder.filePath("long.tmq");
@@ -523,19 +523,19 @@ TEST_F(EditorTest, FilesAreOpenedSavedAndCheckedBeforeClosing) {
     longFile.close();
     editor.dialogs.Answers.push_back(QMessageBox::No);
     editor.dialogs.Names.push_back(tooLong);
-    window.Open();
+    QTest::mouseClick(window.btnOpen, Qt::LeftButton);
     EXPECT_EQ(editor.dialogs.Messages.back().Text, "Not a valid preset file");
     EXPECT_EQ(window.FileName, saved) << "a failed open keeps the document's name";
 
     editor.dialogs.Answers.push_back(QMessageBox::No);
     editor.dialogs.Names.push_back(saved);
-    window.Open();
+    QTest::mouseClick(window.btnOpen, Qt::LeftButton);
     EXPECT_EQ(window.edtTitle->text(), "My new preset");
     EXPECT_FALSE(window.Preset->IsModified());
 
     editor.dialogs.Names.push_back(folder.filePath("no/such/folder/x.tmq"));
     window.edtTitle->setText("Other");
-    EXPECT_FALSE(window.SaveAs());
+    QTest::mouseClick(window.btnSaveAs, Qt::LeftButton);
     EXPECT_THAT(editor.dialogs.Messages.back().Text.toStdString(),
                 testing::HasSubstr("Cannot write"));
     EXPECT_EQ(window.FileName, saved) << "a failed save changes nothing";
