@@ -11,25 +11,26 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QStatusBar>
 #include <chrono>
 #include <iterator>
 #include <sstream>
 
-double TickCount() {
-    return std::chrono::duration<double, std::milli>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-TfrmMain::TfrmMain(MidiService& service, QWidget* parent) : TfrmMIDIExplorer(service, parent) {
-    timPresetReq = new QTimer(this);
-    timPresetReq->setObjectName(QStringLiteral("timPresetReq"));
-    timPresetReq->setInterval(10000);
-    connect(timPresetReq, &QTimer::timeout, this, [this] { TimerTick(); });
+TfrmMain::TfrmMain(MidiService& service, QWidget* parent)
+    : TfrmMIDIExplorer(service, parent), Link(std::make_unique<TDeviceLink>(*this)) {
+    prbProcedure = new QProgressBar(this);
+    prbProcedure->setObjectName(QStringLiteral("prbProcedure"));
+    prbProcedure->setTextVisible(false);
+    prbProcedure->setMaximumWidth(160);
+    lblProgress = new QLabel(this);
+    lblProgress->setObjectName(QStringLiteral("lblProgress"));
+    stbStatBar->addPermanentWidget(lblProgress);
+    stbStatBar->addPermanentWidget(prbProcedure);
+    HideProgress();
 }
 
 TfrmMain::~TfrmMain() {
-    timPresetReq->stop();
+    Link->timPresetReq->stop();
     // Table windows the user left open go with the program.
     for (const QPointer<TfrmMPTEdit>& table : TableEditors)
         delete table.data();
@@ -80,21 +81,19 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     miQuellfarnRequests->addSeparator();
     miPrePlenova = item("miPrePlenova", QStringLiteral("Use Pre-Plenova options"));
     miPrePlenova->setCheckable(true);
-    // The backup and the listing walk the banks themselves; they arrive with the procedures.
-    miGetEachPreset->setEnabled(false);
-    miPrintPresetList->setEnabled(false);
-
+    connect(miGetEachPreset, &QAction::triggered, this, [this] { StartProcedure(true); });
+    connect(miPrintPresetList, &QAction::triggered, this, [this] { StartProcedure(false); });
     connect(miGetCurrentPreset, &QAction::triggered, this, [this] { RequestCurrentPreset(); });
     connect(miGetBulkDump, &QAction::triggered, this, [this] {
         if (!MidiOutAvailable(true))
             return;
-        SendRequest(RequestAllPresetsMessage(DeviceId));
+        Link->SendRequest(RequestAllPresetsMessage(DeviceId));
         ShowStatus(QStringLiteral("All Preset Request issued"));
     });
     connect(miGetMptTable, &QAction::triggered, this, [this] {
         if (!MidiOutAvailable(true))
             return;
-        SendRequest(RequestProgramTableMessage(DeviceId));
+        Link->SendRequest(RequestProgramTableMessage(DeviceId));
         ShowStatus(QStringLiteral("MPT Request issued"));
     });
     connect(miBypass, &QAction::triggered, this, [this] { ToggleBypass(); });
@@ -144,12 +143,12 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     connect(pmiEdit, &QAction::triggered, this, [this] { OpenBufferInEditor(); });
     AddBufferMenuItem(pmiEdit);
 
-    RequestDelay = settings->GetInteger(QStringLiteral("TMQReqDelay"), true, 1000);
-    if (RequestDelay == 0)
-        RequestDelay = 1000;
+    Link->RequestDelay = settings->GetInteger(QStringLiteral("TMQReqDelay"), true, 1000);
+    if (Link->RequestDelay == 0)
+        Link->RequestDelay = 1000;
     DeviceId = static_cast<std::uint8_t>(TransmitChannel());
     ApplyModeOption();
-    CurrentBank = -1;
+    Link->CurrentBank = -1;
     ChildWindows = Own(std::make_unique<TChildWindowList>());
 }
 
@@ -193,7 +192,7 @@ void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
         }
     };
     editor.OnGetPresetNumber = [this] { return QueryCurrentPresetNumber(); };
-    editor.RequestDelay = RequestDelay;
+    editor.RequestDelay = Link->RequestDelay;
 }
 
 void TfrmMain::OpenPresetEditor() {
@@ -277,10 +276,9 @@ bool TfrmMain::KeyHook(int key, Qt::KeyboardModifiers modifiers) {
     }
     const Qt::KeyboardModifiers held =
         modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (key == Qt::Key_C && held == Qt::ControlModifier && ProcedureActive) {
-        StopProcedure();
-        AddLogLine(QStringLiteral("Procedure aborted"));
-        ShowStatus(QStringLiteral("Procedure aborted"));
+    if (key == Qt::Key_C && held == Qt::ControlModifier && Link->ProcedureActive) {
+        Link->AbortProcedure();
+        HideProgress();
         return true;
     }
     return false;
@@ -288,7 +286,7 @@ bool TfrmMain::KeyHook(int key, Qt::KeyboardModifiers modifiers) {
 
 void TfrmMain::CloseHook() {
     if (settings != nullptr) {
-        settings->PutInteger(QStringLiteral("TMQReqDelay"), RequestDelay);
+        settings->PutInteger(QStringLiteral("TMQReqDelay"), Link->RequestDelay);
         settings->PutBool(QStringLiteral("PRE_PLENOVA"),
                           miPrePlenova != nullptr && miPrePlenova->isChecked());
     }
@@ -335,9 +333,19 @@ void TfrmMain::MidiInputArrived(TMidiInput& sender) {
         std::unique_ptr<TMyMidiEvent> event = sender.ReadEvent();
         if (!event)
             break;
-        if (ProcedureActive)
-            continue; // during a procedure only its presets count; they arrive with the procedures
-        if (HandleReply(*event))
+        if (Link->ProcedureActive) {
+            // During a procedure only its presets count; everything else is let go.
+            if (event->SysexData && event->SysexSize == PresetDumpLength) {
+                MessageBytes.fill(0);
+                std::copy_n(event->SysexData.get(), PresetDumpLength, MessageBytes.begin());
+                MessageByteCount = PresetDumpLength;
+                if (!Link->ProcessProcedurePreset(
+                        TByteView(event->SysexData.get(), event->SysexSize)))
+                    LogReceived(std::move(event));
+            }
+            continue;
+        }
+        if (Link->HandleReply(*event))
             continue;
         // An editor learning a controller takes the number; the monitor logs it all the same.
         if (!event->SysexData && (event->StatusByte & 0xF0) == 0xB0)
@@ -348,61 +356,17 @@ void TfrmMain::MidiInputArrived(TMidiInput& sender) {
     }
 }
 
-bool TfrmMain::HandleReply(const TMyMidiEvent& event) {
-    if (PendingReplies < 1 || event.StatusByte != 0xF0 || !event.SysexData)
-        return false;
-    const auto reply = ParseParameterReply(TByteView(event.SysexData.get(), event.SysexSize));
-    if (!reply)
-        return false;
-    --PendingReplies;
-    switch (reply->Address) {
-    case kBypassAddress:
-        ShowStatus(QStringLiteral("The Quellfarn is online!"));
-        miBypass->setChecked(reply->Value == 1);
-        break;
-    case kBankAddress:
-        CurrentBank = reply->Value;
-        if (CurrentBank >= 0 && CurrentBank <= 3)
-            ShowStatus(
-                QStringLiteral("The Quellfarn is online! Your currently selected bank is: ") +
-                QLatin1Char(BankLetters[CurrentBank]));
-        else
-            CurrentBank = -1;
-        break;
-    case kPresetNumberAddress:
-        PresetAnswer = reply->Value + 1 + (reply->High == 1 ? 128 : 0);
-        break;
-    default:
-        break;
-    }
-    return true;
+void TfrmMain::SendFailed(const QString& errorText) {
+    ShowMessage(this, errorText, QStringLiteral("MIDI Out error"));
 }
 
-void TfrmMain::SendRequest(const std::vector<std::uint8_t>& message) {
-    try {
-        MidiOutput()->SendLong(message.data(), static_cast<std::uint16_t>(message.size()));
-    } catch (const std::exception& error) {
-        ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("MIDI Out error"));
-    }
-}
-
-void TfrmMain::SendChannelMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
-    try {
-        MidiOutput()->SendShort(status, data1, data2);
-    } catch (const std::exception& error) {
-        ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("MIDI Out error"));
-    }
+void TfrmMain::BypassReported(bool on) {
+    miBypass->setChecked(on);
 }
 
 void TfrmMain::RequestCurrentPreset() {
     if (MidiOutAvailable(true))
-        SendRequest(RequestCurrentPresetMessage(DeviceId));
-}
-
-void TfrmMain::QueryParameter(std::uint8_t address) {
-    ++PendingReplies;
-    SendRequest(RequestParameterMessage(DeviceId, address));
-    WaitMilliseconds(RequestDelay); // the reply is normally taken during the wait
+        Link->SendRequest(RequestCurrentPresetMessage(DeviceId));
 }
 
 void TfrmMain::PingDevice() {
@@ -412,79 +376,7 @@ void TfrmMain::PingDevice() {
     struct RestoreCursor {
         ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
     } restore;
-    timPresetReq->setInterval(RequestDelay * 10);
-    timPresetReq->start();
-    PendingReplies = 0;
-    const QPointer<TfrmMain> self(this);
-    QueryParameter(kBypassAddress);
-    if (self.isNull())
-        return;
-    if (!PrePlenovaMode)
-        QueryParameter(kBankAddress);
-    QCoreApplication::processEvents();
-}
-
-int TfrmMain::QueryCurrentPresetNumber() {
-    PresetAnswer = -1;
-    QueryParameter(kPresetNumberAddress);
-    QCoreApplication::processEvents();
-    if (PresetAnswer == -1)
-        WaitMilliseconds(RequestDelay);
-    return PresetAnswer;
-}
-
-void TfrmMain::RequestPreset() {
-    const TPresetIndexBytes index = SplitPresetIndex(PresetIndex);
-    if (LoopByPresetNumber) {
-        const auto select = SelectPresetMessage(DeviceId, PresetIndex);
-        if (!select)
-            return; // nothing else is sent either: it would fetch some other preset
-        SendRequest(*select);
-    } else {
-        SendChannelMessage(0xB0, 0x00, 0x00);
-        SendChannelMessage(0xB0, 0x20, index.High);
-        SendChannelMessage(0xC0, index.Low, 0x00);
-    }
-    WaitMilliseconds(RequestDelay);
-    SendRequest(RequestCurrentPresetMessage(DeviceId));
-    ShowStatus(QStringLiteral("Requested preset #%1").arg(PresetIndex + 1));
-}
-
-void TfrmMain::TimerTick() {
-    if (ProcedureActive) {
-        // A preset that never arrives is asked for again on every tick until it comes.
-        if (TickCount() - LastPresetTime > 10000) {
-            AddLogLine(QStringLiteral("Last request timed out; restarting"));
-            if (QListWidgetItem* current = lbxLog->currentItem())
-                ShowStatus(current->text());
-            AddLogLine(QStringLiteral("Press Ctrl-c to abort"));
-            RequestPreset();
-        }
-        return;
-    }
-    if (PendingReplies > 0) {
-        PendingReplies = 0;
-        ShowStatus(
-            QStringLiteral("No response received from Quellfarn - are you connected properly?"));
-    }
-    timPresetReq->stop();
-}
-
-void TfrmMain::StopProcedure() {
-    SendChannelMessage(0xB0, 0x00, 0x00);
-    SendChannelMessage(0xB0, 0x20, 0x00);
-    ProcedureActive = false;
-    SaveFlag = false;
-    PrintFlag = false;
-    timPresetReq->stop();
-}
-
-void TfrmMain::SelectBank(int index) {
-    if (!MidiOutAvailable(false) || index < 0 || index > 3)
-        return;
-    SendRequest(SetBankMessage(DeviceId, index));
-    ShowStatus(QStringLiteral("Bank ") + QLatin1Char(BankLetters[index]) +
-               QStringLiteral(" selected"));
+    Link->PingDevice();
 }
 
 void TfrmMain::ToggleBypass() {
@@ -494,7 +386,7 @@ void TfrmMain::ToggleBypass() {
     const bool on = miBypass->isChecked();
     ShowStatus(on ? QStringLiteral("Bypass activation request sent")
                   : QStringLiteral("Bypass deactivation request sent"));
-    SendRequest(SetBypassMessage(DeviceId, on));
+    Link->SendRequest(SetBypassMessage(DeviceId, on));
 }
 
 void TfrmMain::ApplyModeOption() {

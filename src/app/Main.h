@@ -2,9 +2,13 @@
 // The main window: the MIDI explorer extended with everything that knows the processor —
 // the device link (requests, replies, pacing, time-outs) and the processor menu.
 
+#include "base/PresetListing.h"
 #include "explorer/MIDIExplorer.h"
+#include "link/DeviceLink.h"
 
+#include <QLabel>
 #include <QPointer>
+#include <QProgressBar>
 #include <QTimer>
 #include <array>
 #include <istream>
@@ -22,7 +26,7 @@ public:
     void Clear();
 };
 
-class TfrmMain : public TfrmMIDIExplorer {
+class TfrmMain : public TfrmMIDIExplorer, public TLinkHost {
     Q_OBJECT
 public:
     explicit TfrmMain(MidiService& service, QWidget* parent = nullptr);
@@ -38,19 +42,35 @@ public:
     void OpenBufferInEditor() override;
     void InitializeExplorer(TqvRegUtil* settings, const QString& caption) override;
 
-    // The device link.
+    // The device link; the window hands it the port, the waits and its status bar and log.
+    std::unique_ptr<TDeviceLink> Link;
     void RequestCurrentPreset();
-    void QueryParameter(std::uint8_t address);
-    void PingDevice();
-    int QueryCurrentPresetNumber();
-    void RequestPreset();
-    bool HandleReply(const TMyMidiEvent& event);
-    void SelectBank(int index);
-    void StopProcedure();
+    void PingDevice(); // with the hourglass while it waits
+    int QueryCurrentPresetNumber() { return Link->QueryCurrentPresetNumber(); }
+    void RequestPreset() { Link->RequestPreset(); }
+    void SelectBank(int index) { Link->SelectBank(index); }
+    void StopProcedure() { Link->StopProcedure(); }
     void ApplyModeOption();
     bool IsPresetDump();
     bool IsMptDump();
     QString PresetTitleOf() const;
+    // "Get/Save each preset individually..." (save) and "Print list of presets...".
+    void StartProcedure(bool save);
+
+    // TLinkHost
+    TMidiOutput* Output() override { return MidiOutput(); }
+    bool OutputAvailable(bool switchToMonitor) override { return MidiOutAvailable(switchToMonitor); }
+    void Wait(int milliseconds) override { WaitMilliseconds(milliseconds); }
+    void Status(const QString& text) override { ShowStatus(text); }
+    void Log(const QString& text) override { AddLogLine(text); }
+    void SendFailed(const QString& errorText) override;
+    void BypassReported(bool on) override;
+    bool ListingBegin() override;
+    void ListingLine(int bank, int number, const QString& title) override;
+    void ListingEnd() override;
+    void Progress(const TProgress& progress) override;
+    void ProcedureComplete() override;
+    void ProcedureFailed(const QString& message) override;
 
     // The preset editors.
     void OpenPresetEditor();
@@ -62,23 +82,6 @@ public:
     TfrmMPTEdit* NewMptEditor();
     std::vector<QPointer<TfrmMPTEdit>> TableEditors; // each frees itself when closed
     TChildWindowList* ChildWindows = nullptr;
-
-    QTimer* timPresetReq;
-    QString OutputDirectory;
-    std::uint8_t PresetIndex = 0;
-    std::uint8_t LastIndex = 0;
-    double LastPresetTime = 0; // milliseconds of the system tick count
-    bool ProcedureActive = false;
-    bool SaveFlag = false;
-    bool PrintFlag = false;
-    int PendingReplies = 0;
-    int CurrentBank = -1;
-    int BankAtStart = -1;
-    std::array<bool, 4> BankChosen{};
-    bool LoopByPresetNumber = true;
-    QString UntitledName;
-    int PresetAnswer = -1;
-    int RequestDelay = 1000; // milliseconds
 
     // The processor menu.
     QMenu* miQuellfarnRequests = nullptr;
@@ -98,17 +101,17 @@ public:
     QAction* miOpenMptEditor = nullptr;
     QAction* miNewMpt = nullptr;
 
+    // The procedures' progress, in the status bar while a walk is on.
+    QProgressBar* prbProcedure = nullptr;
+    QLabel* lblProgress = nullptr;
+
     // What the window frees at its end, the last first.
     std::vector<std::unique_ptr<QObject>> OwnedObjects;
 
 private:
-    void TimerTick();
-    void SendRequest(const std::vector<std::uint8_t>& message);
-    void SendChannelMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
     void ToggleBypass();
+    void HideProgress();
+    TPresetListing listing;
     template <class T> T* Own(std::unique_ptr<T> object);
     void ConnectEditor(TfrmPresetEditor& editor);
 };
-
-// Milliseconds of a steadily running clock, as the system tick count gives them.
-double TickCount();

@@ -137,4 +137,6 @@ private:
     int firstNumber = 1;
     int total = 0, done = 0;
     double startTime = 0;
+    int staleAnswers = 0; // answers to requests that timed out, which may still come
+    TBytes lastDump;
 };

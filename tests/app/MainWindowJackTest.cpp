@@ -45,7 +45,7 @@ TEST(MainWindowOverJack, PingsFetchesSwitchesBanksAndGetsTheTable) {
 
     window.miSelectBank[2]->trigger();
     EXPECT_EQ(status(), "Bank C selected");
-    for (int attempt = 0; attempt < 5 && window.CurrentBank != 2; ++attempt) {
+    for (int attempt = 0; attempt < 5 && window.Link->CurrentBank != 2; ++attempt) {
         PumpFor(100);
         window.PingDevice();
     }

@@ -69,9 +69,9 @@ TEST(MainWindow, PingsOnShowAndFetchesWithF10) {
     MainRig rig;
     TfrmMain& window = rig.Start();
     EXPECT_EQ(rig.Status(), "The Quellfarn is online! Your currently selected bank is: A");
-    EXPECT_EQ(window.CurrentBank, 0);
+    EXPECT_EQ(window.Link->CurrentBank, 0);
     EXPECT_FALSE(window.miBypass->isChecked());
-    EXPECT_EQ(window.PendingReplies, 0);
+    EXPECT_EQ(window.Link->PendingReplies, 0);
     EXPECT_TRUE(rig.Log().isEmpty()) << "answered replies are not logged";
 
     QTest::keyClick(window.memMsgBuf, Qt::Key_F10);
@@ -87,18 +87,18 @@ TEST(MainWindow, BanksBypassTableAndBulkDumpReachTheUnit) {
     TfrmMain& window = rig.Start();
     window.miSelectBank[2]->trigger();
     EXPECT_EQ(rig.Status(), "Bank C selected");
-    EXPECT_EQ(window.CurrentBank, 0) << "selecting does not change what the unit last reported";
+    EXPECT_EQ(window.Link->CurrentBank, 0) << "selecting does not change what the unit last reported";
     ASSERT_TRUE(PumpUntil(
         [&] { return rig.Unit([](TPlenovaDevice& unit) { return unit.CurrentBank == 2; }); }));
     window.PingDevice();
     EXPECT_EQ(rig.Status(), "The Quellfarn is online! Your currently selected bank is: C");
-    EXPECT_EQ(window.CurrentBank, 2);
+    EXPECT_EQ(window.Link->CurrentBank, 2);
     window.miSelectBank[3]->trigger();
     ASSERT_TRUE(PumpUntil(
         [&] { return rig.Unit([](TPlenovaDevice& unit) { return unit.CurrentBank == 3; }); }));
     window.PingDevice();
     EXPECT_EQ(rig.Status(), "The Quellfarn is online! Your currently selected bank is: D");
-    EXPECT_EQ(window.CurrentBank, 3);
+    EXPECT_EQ(window.Link->CurrentBank, 3);
 
     window.miBypass->trigger();
     EXPECT_TRUE(window.miBypass->isChecked());
@@ -129,12 +129,12 @@ TEST(MainWindow, AMutedUnitIsReportedAtTheFirstTick) {
     MainRig rig;
     rig.processor->SetMute(true);
     TfrmMain& window = rig.Start();
-    EXPECT_EQ(window.PendingReplies, 2);
-    EXPECT_TRUE(window.timPresetReq->isActive());
-    EXPECT_EQ(window.timPresetReq->interval(), 300);
-    ASSERT_TRUE(PumpUntil([&] { return !window.timPresetReq->isActive(); }, 3000));
+    EXPECT_EQ(window.Link->PendingReplies, 2);
+    EXPECT_TRUE(window.Link->timPresetReq->isActive());
+    EXPECT_EQ(window.Link->timPresetReq->interval(), 300);
+    ASSERT_TRUE(PumpUntil([&] { return !window.Link->timPresetReq->isActive(); }, 3000));
     EXPECT_EQ(rig.Status(), "No response received from Quellfarn - are you connected properly?");
-    EXPECT_EQ(window.PendingReplies, 0);
+    EXPECT_EQ(window.Link->PendingReplies, 0);
 }
 
 TEST(MainWindow, PresetsAreRequestedByNumberOrByProgramChange) {
@@ -142,8 +142,8 @@ TEST(MainWindow, PresetsAreRequestedByNumberOrByProgramChange) {
     MainRig rig;
     TfrmMain& window = rig.Start(false);
     rig.UseOutput("Sink");
-    window.PresetIndex = 0;
-    window.LoopByPresetNumber = true;
+    window.Link->PresetIndex = 0;
+    window.Link->LoopByPresetNumber = true;
     window.RequestPreset();
     EXPECT_EQ(rig.Status(), "Requested preset #1");
     ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 14; }));
@@ -151,7 +151,7 @@ TEST(MainWindow, PresetsAreRequestedByNumberOrByProgramChange) {
               Join({{0xF0, 0x1A, 0, 0x13, 0x09, 0, 0, 0xF7}, {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}}));
 
     rig.sink->Clear();
-    window.PresetIndex = 199;
+    window.Link->PresetIndex = 199;
     window.RequestPreset();
     EXPECT_EQ(rig.Status(), "Requested preset #200");
     ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 14; }));
@@ -159,7 +159,7 @@ TEST(MainWindow, PresetsAreRequestedByNumberOrByProgramChange) {
               Join({{0xF0, 0x1A, 0, 0x13, 0x09, 71, 1, 0xF7}, {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}}));
 
     rig.sink->Clear();
-    window.LoopByPresetNumber = false;
+    window.Link->LoopByPresetNumber = false;
     window.RequestPreset();
     ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 14; }));
     EXPECT_EQ(rig.sink->Received(), Join({{0xB0, 0x00, 0x00, 0xB0, 0x20, 0x01, 0xC0, 71},
@@ -176,11 +176,11 @@ TEST(MainWindow, RepliesAreTakenOnlyWhileAwaited) {
     MainRig rig;
     TfrmMain& window = rig.Start(false);
     rig.UseInput("Loop");
-    window.PendingReplies = 1;
+    window.Link->PendingReplies = 1;
     const Bytes reply{0xF0, 0x1A, 0x00, 0x13, 0x03, 64, 5, 1, 0xF7};
     rig.virtualDevices.Inject("Loop", reply.data(), reply.size());
-    ASSERT_TRUE(PumpUntil([&] { return window.PresetAnswer == 134; }));
-    EXPECT_EQ(window.PendingReplies, 0);
+    ASSERT_TRUE(PumpUntil([&] { return window.Link->PresetAnswer == 134; }));
+    EXPECT_EQ(window.Link->PendingReplies, 0);
     EXPECT_TRUE(rig.Log().isEmpty());
 
     const Bytes unexpected{0xF0, 0x1A, 0x00, 0x13, 0x03, 0x00, 0x01, 0xF7};
@@ -188,11 +188,11 @@ TEST(MainWindow, RepliesAreTakenOnlyWhileAwaited) {
     ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 1; }));
     EXPECT_EQ(rig.Status(), "Received 8 MIDI in bytes");
 
-    window.PendingReplies = 1;
+    window.Link->PendingReplies = 1;
     const Bytes badBank{0xF0, 0x1A, 0x00, 0x13, 0x03, 9, 6, 0, 0xF7};
-    window.CurrentBank = 1;
+    window.Link->CurrentBank = 1;
     rig.virtualDevices.Inject("Loop", badBank.data(), badBank.size());
-    ASSERT_TRUE(PumpUntil([&] { return window.CurrentBank == -1; }));
+    ASSERT_TRUE(PumpUntil([&] { return window.Link->CurrentBank == -1; }));
 }
 
 TEST(MainWindow, AsksTheUnitForItsCurrentPresetNumber) {
@@ -204,7 +204,7 @@ TEST(MainWindow, AsksTheUnitForItsCurrentPresetNumber) {
     EXPECT_EQ(window.QueryCurrentPresetNumber(), 150);
     rig.processor->SetMute(true);
     EXPECT_EQ(window.QueryCurrentPresetNumber(), -1);
-    EXPECT_EQ(window.PendingReplies, 1)
+    EXPECT_EQ(window.Link->PendingReplies, 1)
         << "an unanswered query stays pending until the next ping or tick";
 }
 
@@ -219,7 +219,7 @@ TEST(MainWindow, AQueryMadeWhileHandlingInputGetsItsAnswer) {
     rig.virtualDevices.Inject(kSimulatedDeviceName, note.data(), note.size());
     ASSERT_TRUE(PumpUntil([&] { return !window.Answers.empty(); }));
     EXPECT_EQ(window.Answers.front(), 150);
-    EXPECT_EQ(window.PendingReplies, 0);
+    EXPECT_EQ(window.Link->PendingReplies, 0);
     ASSERT_EQ(rig.Log().size(), 1) << "the reply is not logged";
     EXPECT_TRUE(rig.Log().front().startsWith("Note On 90 3C 64"));
     EXPECT_EQ(window.MaxDepth, 2) << "only the wait let a second handler in";
@@ -244,7 +244,7 @@ TEST(MainWindow, PrePlenovaModeChangesTheRequestsAndTheMenu) {
         EXPECT_FALSE(bank->isEnabled());
     window.PingDevice();
     EXPECT_EQ(rig.Status(), "The Quellfarn is online!");
-    EXPECT_EQ(window.CurrentBank, -1) << "only the bypass state is asked";
+    EXPECT_EQ(window.Link->CurrentBank, -1) << "only the bypass state is asked";
 
     window.miGetMptTable->trigger();
     ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 1; }));
@@ -318,13 +318,13 @@ TEST(MainWindow, KeysCtrlCOnlyStopsAProcedureWithCtrlAlone) {
     ModeReset reset;
     MainRig rig;
     TfrmMain& window = rig.Start(false);
-    window.ProcedureActive = true;
+    window.Link->ProcedureActive = true;
     QTest::keyClick(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(window.ProcedureActive);
+    EXPECT_TRUE(window.Link->ProcedureActive);
     QTest::keyClick(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
-    EXPECT_TRUE(window.ProcedureActive);
+    EXPECT_TRUE(window.Link->ProcedureActive);
     QTest::keyClick(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_FALSE(window.ProcedureActive);
+    EXPECT_FALSE(window.Link->ProcedureActive);
     EXPECT_EQ(rig.Log().back(), "Procedure aborted");
     EXPECT_EQ(rig.Status(), "Procedure aborted");
     const int lines = static_cast<int>(rig.Log().size());
@@ -351,7 +351,7 @@ TEST(MainWindow, SettingsAtSetUpAndClose) {
     rig.settings.PutInteger("RECT_MAIN", 7);
     rig.settings.PutString("TMQ_REQ_DELAY", "x");
     TfrmMain& window = rig.Start(false);
-    EXPECT_EQ(window.RequestDelay, 1000);
+    EXPECT_EQ(window.Link->RequestDelay, 1000);
     EXPECT_EQ(rig.settings.GetInteger("RECT_MAIN", false, -1), -1) << "obsolete values are deleted";
     EXPECT_EQ(rig.settings.GetString("TMQ_REQ_DELAY", false), "");
     const QList<QAction*> menus = window.menuBar()->actions();

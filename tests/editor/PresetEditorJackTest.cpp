@@ -96,7 +96,7 @@ TEST(PresetEditorOverJack, WhatTheEditorShowsIsWhatTheUnitPlaysAndStores) {
     });
     QTest::mouseClick(editor.btnStore, Qt::LeftButton);
     PumpFor(300);
-    window.PresetIndex = 16;
+    window.Link->PresetIndex = 16;
     EXPECT_EQ(fetch([&] { window.RequestPreset(); }), edited) << "slot 17 holds it";
     editor.hide();
     window.close();

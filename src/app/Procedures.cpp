@@ -1,0 +1,95 @@
+// The main window's side of the automated backup and the preset listing: the options dialog,
+// the print job, the progress in the status bar and the messages at the end. The walk itself
+// is the device link's.
+
+#include "app/BkupOpt.h"
+#include "app/Main.h"
+
+#include "base/Dialogs.h"
+#include "base/PrintCommon.h"
+#include "base/qvUtility.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <cmath>
+
+void TfrmMain::StartProcedure(bool save) {
+    if (!MidiOutAvailable(true))
+        return;
+    const QPointer<TfrmMain> self(this);
+    PingDevice();
+    if (self.isNull())
+        return;
+    Link->OutputDirectory = CurrentFolder;
+
+    TProcedureOptions options;
+    {
+        TfrmBkupOpt dialog(this);
+        dialog.Prepare(save, Link->CurrentBank, Link->OutputDirectory, Link->RequestDelay);
+        if (dialog.exec() != QDialog::Accepted || self.isNull()) {
+            if (!self.isNull())
+                ShowStatus(QStringLiteral("Procedure cancelled"));
+            return;
+        }
+        options = dialog.Results();
+    }
+    if (options.RequestDelay != Link->RequestDelay && settings != nullptr)
+        settings->PutInteger(QStringLiteral("TMQReqDelay"), options.RequestDelay);
+    // Where the listing goes is asked now, while the user is still at the dialog's end.
+    if (options.Print && !ChoosePrintTarget(this)) {
+        ShowStatus(QStringLiteral("Procedure cancelled"));
+        return;
+    }
+    if (Link->StartProcedure(options) && Link->ProcedureActive)
+        prbProcedure->show();
+}
+
+bool TfrmMain::ListingBegin() {
+    return listing.Begin(font(), !PrePlenovaMode);
+}
+
+void TfrmMain::ListingLine(int bank, int number, const QString& title) {
+    listing.Line(bank, number, title);
+}
+
+void TfrmMain::ListingEnd() {
+    listing.End();
+}
+
+void TfrmMain::Progress(const TProgress& progress) {
+    QString text = progress.Bank >= 0 ? QStringLiteral("Bank %1: ").arg(QLatin1Char(BankLetters[progress.Bank]))
+                                      : QString();
+    text += QStringLiteral("preset %1 of %2").arg(progress.Number).arg(progress.LastNumber);
+    if (progress.Tries > 1)
+        text += QStringLiteral(", try %1").arg(progress.Tries);
+    const int seconds = static_cast<int>(std::ceil(progress.MillisecondsLeft / 1000.0));
+    if (seconds >= 60)
+        text += QStringLiteral(" - about %1 min %2 s left").arg(seconds / 60).arg(seconds % 60);
+    else
+        text += QStringLiteral(" - about %1 s left").arg(seconds);
+    lblProgress->setText(text);
+    lblProgress->show();
+    prbProcedure->setRange(0, std::max(1, progress.Total));
+    prbProcedure->setValue(std::min(progress.Done, progress.Total));
+    prbProcedure->show();
+}
+
+void TfrmMain::HideProgress() {
+    prbProcedure->hide();
+    lblProgress->hide();
+}
+
+void TfrmMain::ProcedureComplete() {
+    HideProgress();
+    RefreshFileList();
+    ShowMessage(this, QStringLiteral("Procedure is complete"), QStringLiteral("Congratulations..."),
+                QMessageBox::Information);
+}
+
+void TfrmMain::ProcedureFailed(const QString& message) {
+    HideProgress();
+    RefreshFileList(); // the presets saved before it stopped are there
+    ShowMessage(this, message, QStringLiteral("Error"));
+}

@@ -1,0 +1,494 @@
+// The device link: requests, replies, pacing and time-outs, and the walk through the presets.
+
+#include "link/DeviceLink.h"
+
+#include "model/DeviceMode.h"
+#include "model/FileNames.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSaveFile>
+#include <algorithm>
+#include <chrono>
+
+double TickCount() {
+    return std::chrono::duration<double, std::milli>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+namespace {
+QString Letter(int bank) {
+    return bank >= 0 && bank <= 3 ? QString(QLatin1Char(BankLetters[bank])) : QString();
+}
+} // namespace
+
+TDeviceLink::TDeviceLink(TLinkHost& host, QObject* parent) : QObject(parent), host(host) {
+    timPresetReq = new QTimer(this);
+    timPresetReq->setObjectName(QStringLiteral("timPresetReq"));
+    timPresetReq->setInterval(10000);
+    connect(timPresetReq, &QTimer::timeout, this, [this] { TimerTick(); });
+}
+
+TDeviceLink::~TDeviceLink() {
+    timPresetReq->stop();
+}
+
+void TDeviceLink::SendRequest(const std::vector<std::uint8_t>& message) {
+    TMidiOutput* output = host.Output();
+    if (output == nullptr)
+        return;
+    try {
+        output->SendLong(message.data(), static_cast<std::uint16_t>(message.size()));
+    } catch (const std::exception& error) {
+        host.SendFailed(QString::fromStdString(error.what()));
+    }
+}
+
+void TDeviceLink::SendChannelMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
+    TMidiOutput* output = host.Output();
+    if (output == nullptr)
+        return;
+    try {
+        output->SendShort(status, data1, data2);
+    } catch (const std::exception& error) {
+        host.SendFailed(QString::fromStdString(error.what()));
+    }
+}
+
+void TDeviceLink::QueryParameter(std::uint8_t address) {
+    ++PendingReplies;
+    SendRequest(RequestParameterMessage(DeviceId, address));
+    host.Wait(RequestDelay); // the reply is normally taken during the wait
+}
+
+void TDeviceLink::PingDevice() {
+    TMidiOutput* output = host.Output();
+    if (output == nullptr || output->PortState() != TMidiOutput::State::Open)
+        return;
+    timPresetReq->setInterval(RequestDelay * 10);
+    timPresetReq->start();
+    PendingReplies = 0;
+    const QPointer<TDeviceLink> self(this);
+    QueryParameter(kBypassAddress);
+    if (self.isNull())
+        return;
+    if (!PrePlenovaMode)
+        QueryParameter(kBankAddress);
+    if (self.isNull())
+        return;
+    QCoreApplication::processEvents();
+}
+
+int TDeviceLink::QueryCurrentPresetNumber() {
+    PresetAnswer = -1;
+    QueryParameter(kPresetNumberAddress);
+    QCoreApplication::processEvents();
+    if (PresetAnswer == -1)
+        host.Wait(RequestDelay);
+    return PresetAnswer;
+}
+
+void TDeviceLink::RequestPreset() {
+    const TPresetIndexBytes index = SplitPresetIndex(PresetIndex);
+    if (LoopByPresetNumber) {
+        const auto select = SelectPresetMessage(DeviceId, PresetIndex);
+        if (!select)
+            return; // nothing else is sent either: it would fetch some other preset
+        SendRequest(*select);
+    } else {
+        SendChannelMessage(0xB0, 0x00, 0x00);
+        SendChannelMessage(0xB0, 0x20, index.High);
+        SendChannelMessage(0xC0, index.Low, 0x00);
+    }
+    const std::uint8_t requested = PresetIndex;
+    host.Wait(RequestDelay);
+    if (ProcedureActive && requested != PresetIndex)
+        return; // the walk went on during the wait; the newer request stands
+    SendRequest(RequestCurrentPresetMessage(DeviceId));
+    if (ProcedureActive)
+        LastPresetTime = Clock(); // the answer has the whole time-out from now
+    QString text = QStringLiteral("Requested preset #%1").arg(PresetIndex + 1);
+    if (ProcedureActive && Tries > 1)
+        text += QStringLiteral(" (try %1)").arg(Tries);
+    host.Status(text);
+}
+
+bool TDeviceLink::HandleReply(const TMyMidiEvent& event) {
+    if (PendingReplies < 1 || event.StatusByte != 0xF0 || !event.SysexData)
+        return false;
+    const auto reply = ParseParameterReply(TByteView(event.SysexData.get(), event.SysexSize));
+    if (!reply)
+        return false;
+    --PendingReplies;
+    switch (reply->Address) {
+    case kBypassAddress:
+        host.Status(QStringLiteral("The Quellfarn is online!"));
+        host.BypassReported(reply->Value == 1);
+        break;
+    case kBankAddress:
+        CurrentBank = reply->Value;
+        if (CurrentBank >= 0 && CurrentBank <= 3)
+            host.Status(
+                QStringLiteral("The Quellfarn is online! Your currently selected bank is: ") +
+                Letter(CurrentBank));
+        else
+            CurrentBank = -1;
+        break;
+    case kPresetNumberAddress:
+        PresetAnswer = reply->Value + 1 + (reply->High == 1 ? 128 : 0);
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void TDeviceLink::SelectBank(int index) {
+    if (!host.OutputAvailable(false) || index < 0 || index > 3)
+        return;
+    SendRequest(SetBankMessage(DeviceId, index));
+    host.Status(QStringLiteral("Bank ") + Letter(index) + QStringLiteral(" selected"));
+}
+
+void TDeviceLink::StopProcedure() {
+    SendChannelMessage(0xB0, 0x00, 0x00);
+    SendChannelMessage(0xB0, 0x20, 0x00);
+    ProcedureActive = false;
+    SaveFlag = false;
+    SetPrintFlag(false);
+    timPresetReq->stop();
+}
+
+void TDeviceLink::AbortProcedure() {
+    if (!ProcedureActive)
+        return;
+    StopProcedure();
+    LogCounts();
+    host.Log(QStringLiteral("Procedure aborted"));
+    host.Status(QStringLiteral("Procedure aborted"));
+}
+
+void TDeviceLink::TimerTick() {
+    if (ProcedureActive) {
+        // A preset that never arrives is asked for again on every tick until it comes — or,
+        // where a limit is set, until it has been asked for that often.
+        if (Clock() - LastPresetTime > TimeoutMilliseconds) {
+            ++Counts.TimeOuts;
+            ++staleAnswers; // should the answer come after all, it comes twice
+            if (MaxTries > 0 && Tries >= MaxTries) {
+                Fail(QStringLiteral("The unit stopped answering: preset #%1%2 did not arrive "
+                                    "after %3 requests")
+                         .arg(PresetIndex + 1)
+                         .arg(PrePlenovaMode || CurrentBank < 0
+                                  ? QString()
+                                  : QStringLiteral(" of bank ") + Letter(CurrentBank))
+                         .arg(Tries));
+                return;
+            }
+            const QString text = QStringLiteral("Last request timed out; restarting");
+            host.Log(text);
+            host.Status(text);
+            host.Log(QStringLiteral("Press Ctrl-c to abort"));
+            ++Tries;
+            ReportProgress();
+            RequestPreset();
+        }
+        return;
+    }
+    if (PendingReplies > 0) {
+        PendingReplies = 0;
+        host.Status(
+            QStringLiteral("No response received from Quellfarn - are you connected properly?"));
+    }
+    timPresetReq->stop();
+}
+
+void TDeviceLink::SetPrintFlag(bool value) {
+    if (PrintFlag == value)
+        return;
+    PrintFlag = value;
+    if (value) {
+        if (!host.ListingBegin())
+            PrintFlag = false; // no job: nothing to print into, nothing to end
+    } else {
+        host.ListingEnd();
+    }
+}
+
+void TDeviceLink::NextChosenBank() {
+    if (PrePlenovaMode) {
+        CurrentBank = -1;
+        return;
+    }
+    for (;;) {
+        ++CurrentBank;
+        if (CurrentBank > 3) {
+            CurrentBank = -1;
+            return;
+        }
+        if (BankChosen[static_cast<std::size_t>(CurrentBank)])
+            return;
+    }
+}
+
+QString TDeviceLink::BankFolder() const {
+    if (PrePlenovaMode)
+        return OutputDirectory;
+    return OutputDirectory + QString::fromStdString(BankFolderName(CurrentBank)) + QLatin1Char('/');
+}
+
+bool TDeviceLink::MakeBankFolder() {
+    const QString folder = BankFolder();
+    if (QFileInfo(folder).isDir())
+        return true;
+    // One level only: the output folder itself has been made (or found) at the start.
+    if (!QDir().mkdir(folder)) {
+        Fail(QStringLiteral("Procedure aborted: cannot create the folder %1").arg(folder));
+        return false;
+    }
+    host.Log(QStringLiteral("Created subdirectory for bank ") + Letter(CurrentBank));
+    return true;
+}
+
+void TDeviceLink::LoadExisting() {
+    existing.clear();
+    if (!SkipExisting || !SaveFlag)
+        return;
+    const QStringList names = QDir(BankFolder()).entryList(QDir::Files);
+    for (const QString& name : names)
+        if (const auto number = BackupPresetNumber(name.toStdString()))
+            existing.insert(*number);
+}
+
+bool TDeviceLink::StartProcedure(const TProcedureOptions& options) {
+    OutputDirectory = options.OutputDirectory;
+    BankChosen = options.Banks;
+    LoopByPresetNumber = options.LoopByPresetNumber;
+    SaveFlag = options.Save;
+    UntitledName = options.UntitledName;
+    SkipExisting = options.SkipExisting;
+    if (options.RequestDelay >= 1)
+        RequestDelay = options.RequestDelay;
+    SetPrintFlag(options.Print);
+    const auto stopHere = [this] {
+        // Nothing was requested: a listing begun for this walk ends with it.
+        SaveFlag = false;
+        SetPrintFlag(false);
+        return false;
+    };
+
+    if (SaveFlag) {
+        if (OutputDirectory.isEmpty())
+            return stopHere();
+        if (!OutputDirectory.endsWith(QLatin1Char('/')))
+            OutputDirectory += QLatin1Char('/');
+        if (!QFileInfo(OutputDirectory).isDir() && !QDir().mkdir(OutputDirectory)) {
+            Fail(QStringLiteral("Procedure aborted: cannot create the folder %1")
+                     .arg(OutputDirectory));
+            return stopHere();
+        }
+    }
+
+    Counts = {};
+    staleAnswers = 0;
+    lastDump.clear();
+    firstNumber = std::clamp(options.First, 1, 256);
+    const int last = std::clamp(options.Last, 1, 256);
+    total = 0;
+    if (PrePlenovaMode) {
+        total = std::max(0, last - firstNumber + 1);
+    } else {
+        bool first = true;
+        for (const bool chosen : BankChosen)
+            if (chosen) {
+                total += first ? std::max(0, last - firstNumber + 1) : last;
+                first = false;
+            }
+    }
+    done = 0;
+
+    if (!PrePlenovaMode) {
+        host.Log(QStringLiteral("Originally selected Bank is: ") + Letter(CurrentBank));
+        BankAtStart = CurrentBank;
+        CurrentBank = -1;
+        NextChosenBank();
+        if (CurrentBank == -1) {
+            host.Status(QStringLiteral("Invalid bank selection"));
+            return stopHere();
+        }
+        if (SaveFlag && !MakeBankFolder())
+            return stopHere();
+        SelectBank(CurrentBank);
+    }
+    const QPointer<TDeviceLink> self(this);
+    host.Wait(2 * RequestDelay);
+    if (self.isNull())
+        return false;
+    host.Log(PrePlenovaMode ? QStringLiteral("Begin processing of Pre-Plenova presets")
+                            : QStringLiteral("Begin processing of Bank ") + Letter(CurrentBank));
+    PresetIndex = static_cast<std::uint8_t>(firstNumber - 1);
+    LastIndex = static_cast<std::uint8_t>(last - 1);
+    ProcedureActive = true;
+    LastPresetTime = Clock();
+    startTime = Clock();
+    timPresetReq->setInterval(RequestDelay * 10);
+    timPresetReq->start();
+    if (SaveFlag) {
+        host.Log(QStringLiteral("Backup in progress"));
+        host.Log(QStringLiteral("Output directory: ") + OutputDirectory);
+    }
+    if (PrintFlag)
+        host.Log(QStringLiteral("Preset title print in progress"));
+    const QString abort = QStringLiteral("Press Ctrl-c to abort");
+    host.Log(abort);
+    host.Status(abort);
+    LoadExisting();
+    if (!RequestNextWanted())
+        NextBankOrComplete();
+    return true;
+}
+
+bool TDeviceLink::RequestNextWanted() {
+    // A resumed backup asks only for the slots it does not have yet.
+    while (existing.count(PresetIndex + 1) > 0) {
+        ++Counts.AlreadySaved;
+        ++done;
+        if (PresetIndex >= LastIndex)
+            return false;
+        ++PresetIndex;
+    }
+    Tries = 1;
+    ReportProgress();
+    RequestPreset();
+    return true;
+}
+
+bool TDeviceLink::ProcessProcedurePreset(TByteView dump) {
+    if (!ProcedureActive)
+        return false;
+    // After a time-out the first request may still be answered: the second copy of the same
+    // dump is that late answer, not the next preset.
+    const bool saving = SaveFlag;
+    const TBytes bytes(dump.begin(), dump.end());
+    if (staleAnswers > 0 && bytes == lastDump) {
+        --staleAnswers;
+        return saving;
+    }
+    if (Tries <= 1)
+        staleAnswers = 0;
+    lastDump = bytes;
+
+    const int number = PresetIndex + 1;
+    QString title = QString::fromLatin1(PresetTitleOf(dump).c_str());
+    if (title.isEmpty())
+        title = UntitledName;
+    if (title.isEmpty()) {
+        host.Log(QStringLiteral("Preset #%1 is untitled (not saved)").arg(number));
+        ++Counts.Untitled;
+    } else {
+        if (PrintFlag) {
+            host.ListingLine(PrePlenovaMode ? -1 : CurrentBank, number, title);
+            ++Counts.Listed;
+        }
+        if (SaveFlag) {
+            const QString name =
+                QString::fromLatin1(BackupFileName(title.toLatin1().toStdString(), number).c_str());
+            const QString path = BankFolder() + name;
+            QSaveFile file(path);
+            const bool written = file.open(QIODevice::WriteOnly) &&
+                                 file.write(reinterpret_cast<const char*>(dump.data()),
+                                            static_cast<qint64>(dump.size())) ==
+                                     static_cast<qint64>(dump.size()) &&
+                                 file.commit();
+            if (!written) {
+                Fail(QStringLiteral("Procedure aborted: cannot write %1: %2")
+                         .arg(path, file.errorString()));
+                return false;
+            }
+            ++Counts.Saved;
+            host.Log(QStringLiteral("Preset #%1 received: ").arg(number) + name);
+        }
+    }
+    ++done;
+    LastPresetTime = Clock();
+    if (PresetIndex < LastIndex) {
+        ++PresetIndex;
+        if (!RequestNextWanted())
+            NextBankOrComplete();
+    } else {
+        NextBankOrComplete();
+    }
+    return saving;
+}
+
+void TDeviceLink::NextBankOrComplete() {
+    const QPointer<TDeviceLink> self(this);
+    for (;;) {
+        NextChosenBank();
+        if (CurrentBank == -1) {
+            // Every chosen bank is done. The single-bank unit has no bank to go back to.
+            if (!PrePlenovaMode) {
+                CurrentBank = BankAtStart;
+                SelectBank(CurrentBank);
+            }
+            StopProcedure();
+            LogCounts();
+            host.ProcedureComplete();
+            return;
+        }
+        if (SaveFlag && !MakeBankFolder())
+            return;
+        SelectBank(CurrentBank);
+        host.Log(QStringLiteral("Begin processing Bank ") + Letter(CurrentBank));
+        host.Wait(2 * RequestDelay);
+        if (self.isNull() || !ProcedureActive)
+            return; // ended during the wait
+        PresetIndex = 0;
+        LastPresetTime = Clock();
+        LoadExisting();
+        if (RequestNextWanted())
+            return;
+    }
+}
+
+void TDeviceLink::Fail(const QString& message) {
+    const bool walking = ProcedureActive;
+    if (walking)
+        StopProcedure();
+    host.Log(message);
+    if (walking)
+        LogCounts();
+    host.Status(message);
+    host.ProcedureFailed(message);
+}
+
+void TDeviceLink::ReportProgress() {
+    TLinkHost::TProgress progress;
+    progress.Bank = PrePlenovaMode ? -1 : CurrentBank;
+    progress.Number = PresetIndex + 1;
+    progress.LastNumber = LastIndex + 1;
+    progress.Done = done;
+    progress.Total = total;
+    progress.Tries = Tries;
+    const double elapsed = Clock() - startTime;
+    if (done > 0)
+        progress.MillisecondsLeft = elapsed / done * std::max(0, total - done);
+    else
+        progress.MillisecondsLeft = (RequestDelay + 100.0) * total;
+    host.Progress(progress);
+}
+
+void TDeviceLink::LogCounts() {
+    QString text = QStringLiteral("%1 saved, %2 untitled skipped, %3 time-outs")
+                       .arg(Counts.Saved)
+                       .arg(Counts.Untitled)
+                       .arg(Counts.TimeOuts);
+    if (Counts.Listed > 0)
+        text = QStringLiteral("%1 listed, ").arg(Counts.Listed) + text;
+    if (Counts.AlreadySaved > 0)
+        text += QStringLiteral(", %1 already saved").arg(Counts.AlreadySaved);
+    host.Log(text);
+}
