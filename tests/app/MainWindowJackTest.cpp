@@ -1,16 +1,22 @@
 // The main window talking to quellfarn-sim through JACK, with the devices chosen by name
 // as a user chooses them in the device menus.
 
+#include "app/BkupOpt.h"
 #include "app/Main.h"
 #include "base/qvUtility.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/RtMidiService.h"
 #include "support/JackRig.h"
+#include "support/ModalAnswer.h"
 #include "support/PumpUntil.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
@@ -57,4 +63,48 @@ TEST(MainWindowOverJack, PingsFetchesSwitchesBanksAndGetsTheTable) {
     }
     EXPECT_TRUE(logged("Sysex (406): F0 1A 00 13 13"));
     window.close();
+}
+
+TEST(MainWindowOverJack, BacksUpTwoBanksByteForByteAtDinSpeed) {
+    QTemporaryDir truth, out;
+    JackRig rig(QUELLFARN_SIM, "QF Backup Test", "QuellfarnBackupTest",
+                {"--wire-speed", "--save", truth.path().toStdString()});
+    ASSERT_TRUE(rig.Ready);
+    TfrmMain& window = *rig.window;
+    rig.Connect();
+    window.GoToFolder(out.path());
+    // Two banks, a slice of each keeps the test short at 3.1 kB/s.
+    AnswerModal<TfrmBkupOpt>([](TfrmBkupOpt& dialog) {
+        QTest::mouseClick(dialog.chkBankC, Qt::LeftButton, {}, QPoint(6, dialog.chkBankC->height() / 2));
+        QTest::mouseClick(dialog.chkBankD, Qt::LeftButton, {}, QPoint(6, dialog.chkBankD->height() / 2));
+        for (QLineEdit* edit : {dialog.edtLastNo, dialog.edtReqDelay}) {
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClicks(edit, edit == dialog.edtLastNo ? "25" : "30");
+        }
+        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+    });
+    window.miGetEachPreset->trigger();
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            for (const auto& message : rig.dialogs.Messages)
+                if (message.Text == "Procedure is complete")
+                    return true;
+            return false;
+        },
+        120000));
+    window.close();
+    ASSERT_EQ(rig.sim.Stop(), 0);
+    for (const char* bank : {"Bank A", "Bank B"}) {
+        const QDir saved(out.filePath(bank));
+        const QStringList names = saved.entryList(QDir::Files);
+        EXPECT_EQ(names.size(), 25) << bank;
+        for (const QString& name : names) {
+            QFile mine(saved.filePath(name));
+            QFile unit(QDir(truth.filePath(bank)).filePath(name));
+            ASSERT_TRUE(mine.open(QIODevice::ReadOnly) && unit.open(QIODevice::ReadOnly))
+                << name.toStdString();
+            EXPECT_EQ(mine.readAll(), unit.readAll()) << name.toStdString();
+        }
+    }
 }

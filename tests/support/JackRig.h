@@ -17,12 +17,14 @@
 #include <QStandardPaths>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct JackRig {
-    // simulator: the path of quellfarn-sim; name: its client name on JACK.
-    JackRig(const char* simulator, const std::string& name, const std::string& client)
-        : sim({simulator, "--api", "jack", "--name", name, "--no-wire-speed", "--latency-ms",
-               "1"}) {
+    // simulator: the path of quellfarn-sim; name: its client name on JACK; extra: more of its
+    // options. Without "--wire-speed" among them it answers as fast as JACK carries.
+    JackRig(const char* simulator, const std::string& name, const std::string& client,
+            const std::vector<std::string>& extra = {})
+        : sim(Command(simulator, name, extra)) {
         QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
             .removeRecursively();
         Ready = sim.WaitForLine("ready");
@@ -45,6 +47,21 @@ struct JackRig {
              attempt < 20 && !window->statusPanel0->text().startsWith("The Quellfarn is online!");
              ++attempt)
             window->PingDevice();
+    }
+
+    static std::vector<std::string> Command(const char* simulator, const std::string& name,
+                                            const std::vector<std::string>& extra) {
+        std::vector<std::string> command{simulator, "--api", "jack", "--name", name,
+                                         "--latency-ms", "1"};
+        bool wireSpeed = false;
+        for (const std::string& option : extra)
+            if (option == "--wire-speed")
+                wireSpeed = true;
+            else
+                command.push_back(option);
+        if (!wireSpeed)
+            command.push_back("--no-wire-speed");
+        return command;
     }
 
     ChildProcess sim;

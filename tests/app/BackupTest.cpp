@@ -1,0 +1,425 @@
+// The automated backup and the preset listing, started from the menu and answered in the
+// options dialog as a user does, against the in-process simulated unit.
+
+#include "app/BkupOpt.h"
+#include "base/PrintCommon.h"
+#include "model/DeviceMode.h"
+#include "model/FileNames.h"
+#include "support/ModalAnswer.h"
+#include "support/MainRig.h"
+#include "support/PdfText.h"
+#include "support/PlatformEvents.h"
+#include "support/PumpUntil.h"
+#include "support/ReadOnlyFile.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+struct ModeReset {
+    ~ModeReset() { SetPrePlenovaMode(false); }
+};
+
+void Click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+void Type(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier); // select what stands there
+    for (const QChar c : text)
+        QTest::keyClick(edit, c.toLatin1());
+}
+
+// The choices a test makes in the dialog; what it leaves alone keeps the dialog's default.
+struct Choices {
+    QString Banks = QStringLiteral("ABCD"); // checked bank boxes
+    QString First, Last;
+    bool Save = true, Print = false;
+    bool ByProgramChange = false;
+    bool Untitled = false;
+    QString UntitledText = QStringLiteral("Untitled");
+    bool SkipExisting = false;
+    QString Delay;
+};
+
+void Answer(const Choices& choices) {
+    AnswerModal<TfrmBkupOpt>([choices](TfrmBkupOpt& dialog) {
+        QCheckBox* banks[] = {dialog.chkBankA, dialog.chkBankB, dialog.chkBankC, dialog.chkBankD};
+        for (int bank = 0; bank < 4; ++bank)
+            if (banks[bank]->isEnabled() &&
+                banks[bank]->isChecked() != choices.Banks.contains(QLatin1Char("ABCD"[bank])))
+                Click(banks[bank]);
+        if (choices.Save != dialog.chkSave->isChecked())
+            Click(dialog.chkSave);
+        if (choices.Print != dialog.chkPrint->isChecked())
+            Click(dialog.chkPrint);
+        if (choices.ByProgramChange)
+            Click(dialog.findChildren<QRadioButton*>().at(1));
+        if (!choices.First.isEmpty())
+            Type(dialog.edtFirstNo, choices.First);
+        if (!choices.Last.isEmpty())
+            Type(dialog.edtLastNo, choices.Last);
+        if (choices.Untitled) {
+            Click(dialog.chkUntitled);
+            dialog.edtUntitled->setFocus();
+            dialog.edtUntitled->selectAll();
+            QTest::keyClick(dialog.edtUntitled, Qt::Key_Backspace);
+            QTest::keyClicks(dialog.edtUntitled, choices.UntitledText);
+        }
+        if (choices.SkipExisting)
+            Click(dialog.chkSkipExisting);
+        if (!choices.Delay.isEmpty())
+            Type(dialog.edtReqDelay, choices.Delay);
+        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+    });
+}
+
+QStringList Files(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+
+QByteArray Bytes(const TBytes& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The dump the unit sends for a slot, and the file name the backup gives it.
+struct Slot {
+    QByteArray Dump;
+    QString Name;
+};
+Slot UnitSlot(MainRig& rig, int bank, int slot) {
+    Slot result;
+    rig.Unit([&](TPlenovaDevice& unit) {
+        const TBytes dump = unit.Outgoing(
+            unit.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot)]);
+        result.Dump = Bytes(dump);
+        result.Name = QString::fromLatin1(BackupFileName(PresetTitleOf(dump), slot + 1).c_str());
+        return true;
+    });
+    return result;
+}
+
+void SetTitle(MainRig& rig, int bank, int slot, const std::string& title) {
+    rig.Unit([&](TPlenovaDevice& unit) {
+        TBytes& dump = unit.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot)];
+        for (int i = 0; i < kTitleLength; ++i)
+            dump[static_cast<std::size_t>(kTitleOffset + 2 * i)] =
+                static_cast<std::uint8_t>(i < static_cast<int>(title.size()) ? title[i] : ' ');
+        return true;
+    });
+}
+
+bool Shown(const ScriptedDialogs& dialogs, const QString& text) {
+    for (const auto& message : dialogs.Messages)
+        if (message.Text == text)
+            return true;
+    return false;
+}
+} // namespace
+
+TEST(Backup, ChosenBanksAndRangeGoIntoBankFoldersAndTheStartBankComesBack) {
+    ModeReset reset;
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    QTemporaryDir out;
+    window.GoToFolder(out.path());
+    rig.Unit([](TPlenovaDevice& unit) { return unit.CurrentBank = 1, true; });
+
+    Choices choices;
+    choices.Banks = QStringLiteral("AC");
+    choices.First = QStringLiteral("5");
+    choices.Last = QStringLiteral("10");
+    choices.Delay = QStringLiteral("20");
+    Answer(choices);
+    bool sawProgress = false;
+    window.miGetEachPreset->trigger();
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            sawProgress = sawProgress || (window.prbProcedure->isVisible() &&
+                                          window.lblProgress->text().startsWith("Bank C: preset"));
+            return Shown(rig.dialogs, "Procedure is complete");
+        },
+        20000));
+    EXPECT_TRUE(sawProgress) << "the status bar shows where the walk is";
+    EXPECT_FALSE(window.prbProcedure->isVisible());
+    EXPECT_EQ(rig.dialogs.Messages.back().Caption, "Congratulations...");
+    EXPECT_EQ(window.Link->RequestDelay, 20);
+    EXPECT_EQ(rig.settings.GetInteger("TMQReqDelay", true, 0), 20);
+
+    const QString root = out.path() + "/";
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+              QStringList({"Bank A", "Bank C"}));
+    QStringList expectedA, expectedC;
+    for (int slot = 4; slot < 10; ++slot)
+        expectedA << UnitSlot(rig, 0, slot).Name;
+    for (int slot = 0; slot < 10; ++slot)
+        expectedC << UnitSlot(rig, 2, slot).Name;
+    expectedA.sort();
+    expectedC.sort();
+    EXPECT_EQ(Files(root + "Bank A"), expectedA);
+    EXPECT_EQ(Files(root + "Bank C"), expectedC);
+    for (int slot = 0; slot < 10; ++slot) {
+        const Slot unit = UnitSlot(rig, 2, slot);
+        EXPECT_EQ(FileBytes(root + "Bank C/" + unit.Name), unit.Dump) << unit.Name.toStdString();
+    }
+    EXPECT_TRUE(PumpUntil([&] { return rig.Unit([](TPlenovaDevice& u) { return u.CurrentBank == 1; }); }))
+        << "the bank selected before the start is selected again";
+
+    const QStringList log = rig.Log();
+    EXPECT_TRUE(log.contains("Originally selected Bank is: B"));
+    EXPECT_TRUE(log.contains("Begin processing of Bank A"));
+    EXPECT_TRUE(log.contains("Begin processing Bank C"));
+    EXPECT_TRUE(log.contains("Created subdirectory for bank C"));
+    EXPECT_TRUE(log.contains("Output directory: " + root));
+    EXPECT_TRUE(log.contains("Preset #5 received: " + UnitSlot(rig, 0, 4).Name));
+    EXPECT_TRUE(log.contains("16 saved, 0 untitled skipped, 0 time-outs"));
+    // The file pane shows the folder it was in, refreshed.
+    EXPECT_FALSE(window.Link->ProcedureActive);
+}
+
+TEST(Backup, TitlesAreSanitisedForFilesButListedAsTheyAre) {
+    ModeReset reset;
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    IgnoreInstalledPrinters(true);
+    QTemporaryDir out;
+    window.GoToFolder(out.path());
+    SetTitle(rig, 0, 0, "Slap/Pop");
+    SetTitle(rig, 0, 1, "Mid:Boost");
+    SetTitle(rig, 0, 2, "Twin");
+    SetTitle(rig, 0, 3, "Twin");
+    SetTitle(rig, 0, 4, "");
+    const QString pdf = out.filePath("list.pdf");
+    rig.dialogs.Names.push_back(pdf); // no printer: the listing goes into a PDF
+    Choices choices;
+    choices.Banks = QStringLiteral("A");
+    choices.Last = QStringLiteral("5");
+    choices.Print = true;
+    choices.Untitled = true;
+    choices.UntitledText = QString(); // emptied: saved as "Untitled" all the same
+    Answer(choices);
+    window.miGetEachPreset->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return Shown(rig.dialogs, "Procedure is complete"); }, 20000));
+    IgnoreInstalledPrinters(false);
+
+    EXPECT_EQ(Files(out.filePath("Bank A")),
+              QStringList({"Mid Boost.tmq002", "Slap-Pop.tmq001", "Twin.tmq003", "Twin.tmq004",
+                           "Untitled.tmq005"}));
+    const QString text = PdfText(pdf);
+    EXPECT_TRUE(text.contains("Quellfarn Preset Listing"));
+    EXPECT_TRUE(text.contains("Slap/Pop"));
+    EXPECT_TRUE(text.contains("Mid:Boost"));
+    EXPECT_EQ(text.count("Twin"), 2);
+    EXPECT_TRUE(text.contains("Untitled"));
+    EXPECT_EQ(text.count("Preset#"), 1);
+}
+
+TEST(Backup, UntitledPresetsAreSkippedUnlessNamed) {
+    ModeReset reset;
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    QTemporaryDir out;
+    window.GoToFolder(out.path());
+    SetTitle(rig, 3, 1, "");
+    Choices choices;
+    choices.Banks = QStringLiteral("D");
+    choices.Last = QStringLiteral("3");
+    Answer(choices);
+    window.miGetEachPreset->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return Shown(rig.dialogs, "Procedure is complete"); }, 20000));
+    EXPECT_EQ(Files(out.filePath("Bank D")).size(), 2);
+    EXPECT_TRUE(rig.Log().contains("Preset #2 is untitled (not saved)"));
+    EXPECT_TRUE(rig.Log().contains("2 saved, 1 untitled skipped, 0 time-outs"));
+}
+
+TEST(Backup, PrePlenovaUnitHasOneBankNoBankColumnAndTheProgramChangeLimit) {
+    ModeReset reset;
+    MainRig rig(true);
+    TfrmMain& window = rig.Start();
+    window.miPrePlenova->trigger();
+    ASSERT_TRUE(PrePlenovaMode);
+    IgnoreInstalledPrinters(true);
+    QTemporaryDir out;
+    window.GoToFolder(out.path());
+    const QString pdf = out.filePath("list.pdf");
+    rig.dialogs.Names.push_back(pdf);
+    bool limitShown = false;
+    AnswerModal<TfrmBkupOpt>([&](TfrmBkupOpt& dialog) {
+        EXPECT_FALSE(dialog.chkBankA->isEnabled());
+        Click(dialog.chkPrint);
+        Click(dialog.findChildren<QRadioButton*>().at(1)); // "By Program Change (MPT)"
+        limitShown = dialog.edtLastNo->text() == "128";
+        Type(dialog.edtFirstNo, "125");
+        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+    });
+    window.miGetEachPreset->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return Shown(rig.dialogs, "Procedure is complete"); }, 20000));
+    IgnoreInstalledPrinters(false);
+    EXPECT_TRUE(limitShown);
+
+    QStringList expected;
+    for (int slot = 124; slot < 128; ++slot)
+        expected << UnitSlot(rig, 0, slot).Name;
+    expected.sort();
+    EXPECT_EQ(Files(out.path()), QStringList(expected) << "list.pdf") << "straight into the folder";
+    for (int slot = 124; slot < 128; ++slot)
+        EXPECT_EQ(FileBytes(out.filePath(UnitSlot(rig, 0, slot).Name)), UnitSlot(rig, 0, slot).Dump);
+    EXPECT_TRUE(rig.Log().contains("Begin processing of Pre-Plenova presets"));
+    const QString text = PdfText(pdf);
+    EXPECT_FALSE(text.contains("Bank")) << "a single bank has no bank column";
+    EXPECT_TRUE(text.contains("Preset#"));
+    EXPECT_TRUE(QRegularExpression("\\n\\s*125\\s+\\|").match(text).hasMatch()) << text.toStdString();
+}
+
+TEST(Backup, CtrlCEndsTheListingWithWhatWasPrinted) {
+    ModeReset reset;
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    IgnoreInstalledPrinters(true);
+    QTemporaryDir out;
+    window.GoToFolder(out.path());
+    const QString pdf = out.filePath("list.pdf");
+    rig.dialogs.Names.push_back(pdf);
+    Choices choices;
+    choices.Banks = QStringLiteral("B");
+    choices.Save = false;
+    choices.Print = true;
+    Answer(choices);
+    window.miPrintPresetList->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return window.Link->Counts.Listed >= 4; }, 20000));
+    PressKey(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_FALSE(window.Link->ProcedureActive);
+    EXPECT_EQ(rig.Status(), "Procedure aborted");
+    IgnoreInstalledPrinters(false);
+    const int listed = window.Link->Counts.Listed;
+    EXPECT_LT(listed, 200);
+    EXPECT_TRUE(LastJobDelivered());
+    const QString text = PdfText(pdf);
+    int rows = 0;
+    for (const QString& line : text.split('\n'))
+        if (QRegularExpression("^\\s*B\\s+\\|\\s+\\d+\\s+\\|").match(line).hasMatch())
+            ++rows;
+    EXPECT_EQ(rows, listed) << text.toStdString();
+    EXPECT_EQ(Files(out.path()), QStringList({"list.pdf"})) << "a listing saves nothing";
+}
+
+TEST(Backup, StopsWithOneMessageWhenTheFolderCannotBeWritten) {
+    ModeReset reset;
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    QTemporaryDir out;
+    ASSERT_TRUE(QDir(out.path()).mkdir("Bank A"));
+    window.GoToFolder(out.path());
+    ReadOnlyFile locked(out.filePath("Bank A"));
+    if (!locked.Holds())
+        GTEST_SKIP() << "no way to make a folder read-only here";
+    Choices choices;
+    choices.Banks = QStringLiteral("A");
+    choices.Last = QStringLiteral("20");
+    Answer(choices);
+    window.miGetEachPreset->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return !rig.dialogs.Messages.empty(); }, 20000));
+    EXPECT_TRUE(rig.dialogs.Messages.front().Text.startsWith(
+        "Procedure aborted: cannot write " + out.filePath("Bank A/")));
+    EXPECT_FALSE(window.Link->ProcedureActive);
+    PumpUntil([] { return false; }, 1000); // ticks that would ask again
+    EXPECT_EQ(rig.dialogs.Messages.size(), 1u);
+    EXPECT_FALSE(rig.Log().contains("Last request timed out; restarting"));
+}
+
+TEST(Backup, EveryPresetArrivesFromAUnitThatDropsAnswers) {
+    ModeReset reset;
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    ASSERT_TRUE(PumpUntil([&] { return !window.Link->timPresetReq->isActive(); }, 3000));
+    QTemporaryDir out;
+    window.GoToFolder(out.path());
+    // Ten seconds pass in a quarter of one.
+    window.Link->Clock = [] { return TickCount() * 40; };
+    rig.processor->SetDropEvery(7);
+    Choices choices;
+    choices.Banks = QStringLiteral("A");
+    choices.Last = QStringLiteral("20");
+    Answer(choices);
+    window.miGetEachPreset->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return Shown(rig.dialogs, "Procedure is complete"); }, 30000));
+    EXPECT_GE(window.Link->Counts.TimeOuts, 2);
+    EXPECT_TRUE(rig.Log().contains("Last request timed out; restarting"));
+    ASSERT_EQ(Files(out.filePath("Bank A")).size(), 20);
+    for (int slot = 0; slot < 20; ++slot) {
+        const Slot unit = UnitSlot(rig, 0, slot);
+        EXPECT_EQ(FileBytes(out.filePath("Bank A/" + unit.Name)), unit.Dump) << slot;
+    }
+}
+
+TEST(Backup, SkipsPresetsAlreadySaved) {
+    ModeReset reset;
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    QTemporaryDir out;
+    ASSERT_TRUE(QDir(out.path()).mkdir("Bank A"));
+    for (const char* name : {"Kept.tmq001", "Kept.tmq002", "Kept.tmq004", "Kept.tmq005"}) {
+        QFile file(out.filePath(QStringLiteral("Bank A/") + name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("kept");
+    }
+    window.GoToFolder(out.path());
+    Choices choices;
+    choices.Banks = QStringLiteral("A");
+    choices.Last = QStringLiteral("6");
+    choices.SkipExisting = true;
+    Answer(choices);
+    window.miGetEachPreset->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return Shown(rig.dialogs, "Procedure is complete"); }, 20000));
+    QStringList expected{"Kept.tmq001", "Kept.tmq002", "Kept.tmq004", "Kept.tmq005",
+                         UnitSlot(rig, 0, 2).Name, UnitSlot(rig, 0, 5).Name};
+    expected.sort();
+    EXPECT_EQ(Files(out.filePath("Bank A")), expected);
+    EXPECT_EQ(FileBytes(out.filePath("Bank A/Kept.tmq001")), "kept");
+    const QStringList log = rig.Log();
+    EXPECT_FALSE(log.contains("Requested preset #1"));
+    EXPECT_TRUE(log.contains("2 saved, 0 untitled skipped, 0 time-outs, 4 already saved"));
+}
+
+TEST(Backup, StopsBeforeRequestingWithoutABankAndEndsTheListing) {
+    ModeReset reset;
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    IgnoreInstalledPrinters(true);
+    QTemporaryDir out;
+    window.GoToFolder(out.path());
+    const QString pdf = out.filePath("list.pdf");
+    rig.dialogs.Names.push_back(pdf);
+    Choices choices;
+    choices.Banks = QString();
+    choices.Print = true;
+    Answer(choices);
+    window.miGetEachPreset->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return rig.Status() == "Invalid bank selection"; }, 10000));
+    IgnoreInstalledPrinters(false);
+    EXPECT_FALSE(window.Link->ProcedureActive);
+    EXPECT_FALSE(window.Link->PrintFlag);
+    EXPECT_TRUE(QFile::exists(pdf)) << "the print job begun after the dialog is ended";
+
+    AnswerModal<TfrmBkupOpt>([](TfrmBkupOpt& dialog) {
+        QTest::mouseClick(dialog.btnCancel, Qt::LeftButton);
+    });
+    window.miGetEachPreset->trigger();
+    EXPECT_TRUE(PumpUntil([&] { return rig.Status() == "Procedure cancelled"; }, 10000));
+    EXPECT_FALSE(window.Link->ProcedureActive);
+}
