@@ -104,9 +104,15 @@ void TDeviceLink::RequestPreset() {
         SendChannelMessage(0xC0, index.Low, 0x00);
     }
     const std::uint8_t requested = PresetIndex;
+    const bool walking = ProcedureActive;
+    const QPointer<TDeviceLink> self(this);
     host.Wait(RequestDelay);
-    if (ProcedureActive && requested != PresetIndex)
-        return; // the walk went on during the wait; the newer request stands
+    if (self.isNull())
+        return;
+    // The walk may have ended during the wait (Ctrl+C), or gone on to the next preset when a
+    // late answer came in: then this request is no longer wanted.
+    if (walking && (!ProcedureActive || requested != PresetIndex))
+        return;
     SendRequest(RequestCurrentPresetMessage(DeviceId));
     if (ProcedureActive)
         LastPresetTime = Clock(); // the answer has the whole time-out from now
@@ -352,6 +358,8 @@ bool TDeviceLink::StartProcedure(const TProcedureOptions& options) {
 }
 
 bool TDeviceLink::RequestNextWanted() {
+    if (PresetIndex > LastIndex)
+        return false;
     // A resumed backup asks only for the slots it does not have yet.
     while (existing.count(PresetIndex + 1) > 0) {
         ++Counts.AlreadySaved;
