@@ -1,10 +1,31 @@
 #pragma once
-#include <QFont>
+// The printed list of presets a walk through the processor produces: one line of bank, number
+// and title for each preset, under column headings on the first page.
+
 #include <QString>
+
+class QFont;
+
+// One print job from Begin to End, on the shared print routines.
 class TPresetListing {
 public:
-    bool Begin(const QFont&, bool) { return true; }
-    void Line(int, int, const QString&) {}
-    void End() {}
-    bool Active() const { return false; }
+    TPresetListing() = default;
+    TPresetListing(const TPresetListing&) = delete;
+    TPresetListing& operator=(const TPresetListing&) = delete;
+    ~TPresetListing(); // ends a job still open, so its pages are not lost
+
+    // Starts the job: page header, title and the column headings. False, and nothing started,
+    // when the printer cannot begin. A Pre-Plenova unit has one bank: no bank column.
+    bool Begin(const QFont& font, bool withBankColumn);
+    // bank 0..3 stands for A..D; without the bank column it is not printed.
+    void Line(int bank, int number, const QString& title);
+    void End();
+    bool Active() const { return active; }
+
+private:
+    void PrintHead();
+    void PrintHeadings();
+
+    bool active = false;
+    bool bankColumn = true;
 };
