@@ -24,6 +24,7 @@ bool TPresetListing::Begin(const QFont& font, bool withBankColumn) {
     if (!PrintBegin(font))
         return false;
     active = true;
+    job = PrintJob();
     bankColumn = withBankColumn;
     // A large window font must not push the title column off the paper.
     const int bankChars = bankColumn ? LabelChars + SeparatorChars : 0;
@@ -34,7 +35,7 @@ bool TPresetListing::Begin(const QFont& font, bool withBankColumn) {
 }
 
 void TPresetListing::Line(int bank, int number, const QString& title) {
-    if (!active)
+    if (!Active())
         return;
     if (CurrentY >= PageBottom) {
         PrintNewPage();
@@ -55,11 +56,16 @@ void TPresetListing::Line(int bank, int number, const QString& title) {
     CurrentY += LineHeight;
 }
 
+bool TPresetListing::Active() const {
+    return active && PrintJob() == job;
+}
+
 void TPresetListing::End() {
     if (!active)
         return;
     active = false;
-    PrintEnd();
+    if (PrintJob() == job) // another print may have ended this job and begun its own
+        PrintEnd();
 }
 
 void TPresetListing::PrintHead() {

@@ -20,12 +20,14 @@ public:
     // bank 0..3 stands for A..D; without the bank column it is not printed.
     void Line(int bank, int number, const QString& title);
     void End();
-    bool Active() const { return active; }
+    // Its job is under way: no other print has ended it.
+    bool Active() const;
 
 private:
     void PrintHead();
     void PrintHeadings();
 
     bool active = false;
+    int job = 0;
     bool bankColumn = true;
 };

@@ -30,6 +30,8 @@ std::unique_ptr<QPrinter> sharedPrinter;
 // The printer the job draws on: the shared one, or a preview's while it renders.
 QPrinter* currentPrinter = nullptr;
 std::unique_ptr<QPainter> painter;
+int jobCount = 0;   // jobs begun since the start
+int currentJob = 0; // the one under way, 0 when none
 QFont jobFont;
 int pageNumber = 0;
 bool lastDelivered = false;
@@ -82,6 +84,7 @@ bool CopyScratchIntoPdf() {
 }
 
 void EndJob() {
+    currentJob = 0;
     bool delivered = painter->end();
     painter.reset();
     if (pdfFile)
@@ -118,6 +121,8 @@ void IgnoreInstalledPrinters(bool ignore) {
 void PrintToPdf(const QString& fileName) {
     pdfTarget = fileName;
     targetFromSetup = false;
+    if (painter)
+        return; // the job under way keeps its file; the next one begins in this
     QPrinter& printer = SharedPrinter();
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(fileName);
@@ -182,6 +187,7 @@ bool PrintBegin(const QFont& font) {
         return false;
     }
     painter->setFont(jobFont);
+    currentJob = ++jobCount;
     const QFontMetrics metrics = painter->fontMetrics();
     LineHeight = metrics.height() + printer.logicalDpiY() / 10;
     CharWidth = metrics.horizontalAdvance(QLatin1Char('A'));
@@ -257,6 +263,10 @@ void PrintEnd() {
     SetFontStyle(false, false);
     if (painter)
         EndJob();
+}
+
+int PrintJob() {
+    return currentJob;
 }
 
 int PageNumber() {

@@ -37,6 +37,8 @@ bool FontBold();
 bool FontUnderline();
 void PrintEnd();  // style := none; ends the document
 int PageNumber(); // current page, from 1
+// The job under way: a number no earlier job had; 0 when none is.
+int PrintJob();
 // Whether the last job ended with its pages delivered (for a PDF: the whole file written).
 bool LastJobDelivered();
 

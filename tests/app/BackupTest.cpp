@@ -97,7 +97,8 @@ QByteArray FileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The dump the unit sends for a slot, and the file name the backup gives it.
+// The dump the unit sends for a slot, and the file name the backup gives it (empty for an
+// untitled preset, which the backup skips).
 struct Slot {
     QByteArray Dump;
     QString Name;
@@ -108,7 +109,9 @@ Slot UnitSlot(MainRig& rig, int bank, int slot) {
         const TBytes dump = unit.Outgoing(
             unit.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot)]);
         result.Dump = Bytes(dump);
-        result.Name = QString::fromLatin1(BackupFileName(PresetTitleOf(dump), slot + 1).c_str());
+        if (!PresetTitleOf(dump).empty())
+            result.Name =
+                QString::fromLatin1(BackupFileName(PresetTitleOf(dump), slot + 1).c_str());
         return true;
     });
     return result;
@@ -169,13 +172,15 @@ TEST(Backup, ChosenBanksAndRangeGoIntoBankFoldersAndTheStartBankComesBack) {
         expectedA << UnitSlot(rig, 0, slot).Name;
     for (int slot = 0; slot < 10; ++slot)
         expectedC << UnitSlot(rig, 2, slot).Name;
+    const int untitled = int(expectedA.removeAll(QString()) + expectedC.removeAll(QString()));
     expectedA.sort();
     expectedC.sort();
     EXPECT_EQ(Files(root + "Bank A"), expectedA);
     EXPECT_EQ(Files(root + "Bank C"), expectedC);
     for (int slot = 0; slot < 10; ++slot) {
         const Slot unit = UnitSlot(rig, 2, slot);
-        EXPECT_EQ(FileBytes(root + "Bank C/" + unit.Name), unit.Dump) << unit.Name.toStdString();
+        if (!unit.Name.isEmpty())
+            EXPECT_EQ(FileBytes(root + "Bank C/" + unit.Name), unit.Dump) << unit.Name.toStdString();
     }
     EXPECT_TRUE(PumpUntil([&] { return rig.Unit([](TPlenovaDevice& u) { return u.CurrentBank == 1; }); }))
         << "the bank selected before the start is selected again";
@@ -187,7 +192,8 @@ TEST(Backup, ChosenBanksAndRangeGoIntoBankFoldersAndTheStartBankComesBack) {
     EXPECT_TRUE(log.contains("Created subdirectory for bank C"));
     EXPECT_TRUE(log.contains("Output directory: " + root));
     EXPECT_TRUE(log.contains("Preset #5 received: " + UnitSlot(rig, 0, 4).Name));
-    EXPECT_TRUE(log.contains("16 saved, 0 untitled skipped, 0 time-outs"));
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("%1 saved, %2 untitled skipped, 0 time-outs").arg(16 - untitled).arg(untitled)));
     // The file pane shows the folder it was in, refreshed.
     EXPECT_FALSE(window.Link->ProcedureActive);
 }
@@ -196,6 +202,7 @@ TEST(Backup, TitlesAreSanitisedForFilesButListedAsTheyAre) {
     ModeReset reset;
     MainRig rig;
     TfrmMain& window = rig.Start();
+    SetAppTitle("Quellfarn");
     IgnoreInstalledPrinters(true);
     QTemporaryDir out;
     window.GoToFolder(out.path());
@@ -304,7 +311,7 @@ TEST(Backup, CtrlCEndsTheListingWithWhatWasPrinted) {
     ASSERT_TRUE(PumpUntil([&] { return window.Link->Counts.Listed >= 4; }, 20000));
     PressKey(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier);
     EXPECT_FALSE(window.Link->ProcedureActive);
-    EXPECT_EQ(rig.Status(), "Procedure aborted");
+    EXPECT_TRUE(rig.Log().contains("Procedure aborted"));
     IgnoreInstalledPrinters(false);
     const int listed = window.Link->Counts.Listed;
     EXPECT_LT(listed, 200);
@@ -360,11 +367,16 @@ TEST(Backup, EveryPresetArrivesFromAUnitThatDropsAnswers) {
     ASSERT_TRUE(PumpUntil([&] { return Shown(rig.dialogs, "Procedure is complete"); }, 30000));
     EXPECT_GE(window.Link->Counts.TimeOuts, 2);
     EXPECT_TRUE(rig.Log().contains("Last request timed out; restarting"));
-    ASSERT_EQ(Files(out.filePath("Bank A")).size(), 20);
+    QStringList expected;
     for (int slot = 0; slot < 20; ++slot) {
         const Slot unit = UnitSlot(rig, 0, slot);
+        if (unit.Name.isEmpty())
+            continue;
+        expected << unit.Name;
         EXPECT_EQ(FileBytes(out.filePath("Bank A/" + unit.Name)), unit.Dump) << slot;
     }
+    expected.sort();
+    EXPECT_EQ(Files(out.filePath("Bank A")), expected);
 }
 
 TEST(Backup, SkipsPresetsAlreadySaved) {

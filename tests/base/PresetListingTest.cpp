@@ -218,3 +218,24 @@ TEST_F(PresetListingTest, JobEndedEarlyIsACompleteDocumentWithTheLinesSoFar) {
     failed.Line(0, 1, "nowhere");
     failed.End();
 }
+
+TEST_F(PresetListingTest, AnotherPrintDuringTheWalkGetsNoneOfTheListingsLines) {
+    TPresetListing listing;
+    ASSERT_TRUE(listing.Begin(ListingFont(), true));
+    listing.Line(0, 1, QStringLiteral("Before"));
+    // The user prints something else from an editor while the walk goes on.
+    const QString other = folder.filePath(QStringLiteral("other.pdf"));
+    PrintToPdf(other);
+    ASSERT_TRUE(PrintBegin(ListingFont()));
+    listing.Line(0, 2, QStringLiteral("Intruder"));
+    EXPECT_FALSE(listing.Active());
+    PrintLine(QStringLiteral("Editor page"), LeftMargin);
+    CurrentY += LineHeight;
+    listing.End(); // must not end the other job
+    PrintLine(QStringLiteral("Still the editor"), LeftMargin);
+    PrintEnd();
+    const QString text = PdfText(other);
+    EXPECT_TRUE(text.contains("Still the editor"));
+    EXPECT_FALSE(text.contains("Intruder"));
+    EXPECT_TRUE(PdfText(pdf).contains("Before")) << "the listing's job was ended, not lost";
+}
