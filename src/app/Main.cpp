@@ -192,6 +192,10 @@ void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
         }
     };
     editor.OnGetPresetNumber = [this] { return QueryCurrentPresetNumber(); };
+    editor.OnStorePreset = [this](const TBytes& dump, int slot, bool keep, bool verify, bool send,
+                                  int bank) {
+        return Link->StorePreset(dump, slot, keep, verify, send, bank);
+    };
     editor.RequestDelay = Link->RequestDelay;
 }
 
@@ -333,6 +337,12 @@ void TfrmMain::MidiInputArrived(TMidiInput& sender) {
         std::unique_ptr<TMyMidiEvent> event = sender.ReadEvent();
         if (!event)
             break;
+        // A preset fetched for a store (to keep what it replaces, or to read it back).
+        if (Link->Fetching() && event->SysexData &&
+            ::IsPresetDump(TByteView(event->SysexData.get(), event->SysexSize))) {
+            Link->FetchArrived(TByteView(event->SysexData.get(), event->SysexSize));
+            continue;
+        }
         if (Link->ProcedureActive) {
             // During a procedure only its presets count; everything else is let go.
             if (event->SysexData && event->SysexSize == PresetDumpLength) {

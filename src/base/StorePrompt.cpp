@@ -50,6 +50,19 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
     chkDoSend->setChecked(true);
     chkDoSend->setToolTip(
         QStringLiteral("Uncheck = store what's already loaded in the unit itself"));
+    // Both on unless the user turned them off; the choice is kept for the next store.
+    const auto remembered = [](const char* name) {
+        return AppSettings == nullptr || AppSettings->GetBool(QString::fromLatin1(name), true, true);
+    };
+    chkKeepReplaced = new QCheckBox(QStringLiteral("Keep the preset it replaces"), this);
+    chkKeepReplaced->setObjectName(QStringLiteral("chkKeepReplaced"));
+    chkKeepReplaced->setChecked(remembered("StoreKeepReplaced"));
+    chkKeepReplaced->setToolTip(
+        QStringLiteral("Fetch the slot's preset first and keep it, so the store can be undone"));
+    chkVerify = new QCheckBox(QStringLiteral("Verify after storing"), this);
+    chkVerify->setObjectName(QStringLiteral("chkVerify"));
+    chkVerify->setChecked(remembered("StoreVerify"));
+    chkVerify->setToolTip(QStringLiteral("Read the slot back and compare it with what was sent"));
     Label1 = new QLabel(QStringLiteral("Store current preset at location:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     edtPresetNo = new QLineEdit(QStringLiteral("1"), this);
@@ -66,11 +79,13 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(chkDoSend, 0, 0, 1, 4);
-    layout->addWidget(Label1, 1, 0, 1, 2);
-    layout->addWidget(edtPresetNo, 1, 2);
-    layout->addWidget(updPresetNo, 1, 3);
-    layout->addWidget(btnOK, 2, 1);
-    layout->addWidget(btnCancel, 2, 2, 1, 2);
+    layout->addWidget(chkKeepReplaced, 1, 0, 1, 4);
+    layout->addWidget(chkVerify, 2, 0, 1, 4);
+    layout->addWidget(Label1, 3, 0, 1, 2);
+    layout->addWidget(edtPresetNo, 3, 2);
+    layout->addWidget(updPresetNo, 3, 3);
+    layout->addWidget(btnOK, 4, 1);
+    layout->addWidget(btnCancel, 4, 2, 1, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(updPresetNo, &TUpDown::Clicked, this,
@@ -104,6 +119,14 @@ bool TfrmStorePrompt::SendFirst() const {
     return chkDoSend->isChecked();
 }
 
+bool TfrmStorePrompt::KeepReplaced() const {
+    return chkKeepReplaced->isChecked();
+}
+
+bool TfrmStorePrompt::VerifyAfterStoring() const {
+    return chkVerify->isChecked();
+}
+
 void TfrmStorePrompt::done(int result) {
     // OK and Cancel alike: the location must be a number within 1..200.
     bool ok = false;
@@ -120,6 +143,10 @@ void TfrmStorePrompt::done(int result) {
         ShowMessage(this, QStringLiteral("Preset number out of range"),
                     QStringLiteral("Invalid entry"));
         return;
+    }
+    if (result == QDialog::Accepted && AppSettings != nullptr) {
+        AppSettings->PutBool(QStringLiteral("StoreKeepReplaced"), chkKeepReplaced->isChecked());
+        AppSettings->PutBool(QStringLiteral("StoreVerify"), chkVerify->isChecked());
     }
     QDialog::done(result);
 }

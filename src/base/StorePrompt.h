@@ -37,8 +37,12 @@ public:
     void SetLocation(int location); // clamped into 1..200
     int Location() const;           // the edit's text as a number
     bool SendFirst() const;
+    bool KeepReplaced() const;
+    bool VerifyAfterStoring() const;
 
     QCheckBox* chkDoSend;
+    QCheckBox* chkKeepReplaced;
+    QCheckBox* chkVerify;
     QLabel* Label1;
     QLineEdit* edtPresetNo;
     TUpDown* updPresetNo;

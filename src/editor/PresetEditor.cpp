@@ -12,6 +12,7 @@
 #include "model/Protocol.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
@@ -167,6 +168,9 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
                         QStringLiteral("Send preset to MIDI out (F9)"));
     btnStore = Button(bar, "btnStore", QStringLiteral("Sto&re..."),
                       QStringLiteral("Store the current preset at..."));
+    btnUndoStore = Button(bar, "btnUndoStore", QStringLiteral("Undo last store"),
+                          QStringLiteral("Put the preset the last store replaced back into its slot"));
+    btnUndoStore->setEnabled(false);
     btnPrint =
         Button(bar, "btnPrint", QStringLiteral("&Print"), QStringLiteral("Print preset data"));
     btnPreview = Button(bar, "btnPreview", QStringLiteral("Print pre&view"),
@@ -175,7 +179,7 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
                          QStringLiteral("Printer selection/configuration"));
     btnExit = Button(bar, "btnExit", QStringLiteral("&Exit"), QStringLiteral("Just what it says"));
     for (QPushButton* button : {btnOpen, btnUndo, btnRedo, btnSaveAs, btnSendOut, btnStore,
-                                btnPrint, btnPreview, btnPrtSetup})
+                                btnUndoStore, btnPrint, btnPreview, btnPrtSetup})
         row->addWidget(button);
     row->addStretch(1);
     row->addWidget(btnExit);
@@ -185,6 +189,7 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
     connect(btnSaveAs, &QPushButton::clicked, this, [this] { SaveAs(); });
     connect(btnSendOut, &QPushButton::clicked, this, [this] { SendPreset(); });
     connect(btnStore, &QPushButton::clicked, this, [this] { Store(); });
+    connect(btnUndoStore, &QPushButton::clicked, this, [this] { UndoStore(); });
     connect(btnPrint, &QPushButton::clicked, this, [this] { PrintPreset(); });
     connect(btnPreview, &QPushButton::clicked, this, [this] { PreviewPreset(); });
     connect(btnPrtSetup, &QPushButton::clicked, this, [this] { PrinterSetup(this); });
@@ -460,6 +465,26 @@ void TfrmPresetEditor::Store() {
     if (dialog->exec() != QDialog::Accepted)
         return;
     const int slot = dialog->Location();
+    if (OnStorePreset) {
+        const auto stream = Snapshot();
+        const std::string text = stream->str();
+        const TBytes dump(text.begin(), text.end());
+        const QPointer<TfrmPresetEditor> self(this);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const TStoreResult result = OnStorePreset(dump, slot, dialog->KeepReplaced(),
+                                                  dialog->VerifyAfterStoring(),
+                                                  dialog->SendFirst(), -1);
+        QApplication::restoreOverrideCursor();
+        if (self.isNull())
+            return;
+        if (result.Stored && !result.Replaced.empty()) {
+            lastStore = result;
+            lastStoreSlot = slot;
+            btnUndoStore->setEnabled(true);
+        }
+        ReportStore(result, QStringLiteral("Stored in slot %1").arg(slot));
+        return;
+    }
     if (dialog->SendFirst()) {
         SendPreset();
         WaitMilliseconds(RequestDelay);
@@ -467,6 +492,33 @@ void TfrmPresetEditor::Store() {
     const auto message = StorePresetMessage(DeviceId, slot);
     if (message && OnSendSysEx)
         OnSendSysEx(message->data(), static_cast<int>(message->size()));
+}
+
+void TfrmPresetEditor::UndoStore() {
+    if (!OnStorePreset || lastStore.Replaced.empty())
+        return;
+    const QPointer<TfrmPresetEditor> self(this);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const TStoreResult result =
+        OnStorePreset(lastStore.Replaced, lastStoreSlot, false, true, true, lastStore.Bank);
+    QApplication::restoreOverrideCursor();
+    if (self.isNull())
+        return;
+    if (result.Verified) {
+        lastStore = TStoreResult();
+        btnUndoStore->setEnabled(false);
+    }
+    ReportStore(result, QStringLiteral("Slot %1 has its former preset again").arg(lastStoreSlot));
+}
+
+void TfrmPresetEditor::ReportStore(const TStoreResult& result, const QString& done) {
+    if (result.Stored)
+        lblStatus->setText(result.Verified ? done + QStringLiteral(" and verified")
+                                           : done + (result.Message.isEmpty()
+                                                         ? QString()
+                                                         : QStringLiteral(", not verified")));
+    if (!result.Message.isEmpty())
+        ShowMessage(this, result.Message, QStringLiteral("Store"));
 }
 
 bool TfrmPresetEditor::CloseQuery() {

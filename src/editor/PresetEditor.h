@@ -6,6 +6,7 @@
 // K27Switches.cpp (the switches), ParameterPages.cpp (the parameter controls) and
 // PresetPrint.cpp (the printed listing).
 
+#include "link/ProcedureOptions.h"
 #include "model/Preset.h"
 #include "model/StreamList.h"
 
@@ -49,6 +50,11 @@ public:
     std::function<QString(std::istream& stream)> OnSendPreset;
     std::function<void(const std::uint8_t* bytes, int count)> OnSendSysEx;
     std::function<int()> OnGetPresetNumber;
+    // Stores a dump into a slot (1-based): keep what it replaces, verify by reading it back,
+    // send it first; bank 0..3 is selected first, -1 is the current one.
+    std::function<TStoreResult(const TBytes& dump, int slot, bool keep, bool verify, bool send,
+                               int bank)>
+        OnStorePreset;
     // How long the processor is given after a send before a store (the request delay).
     int RequestDelay = 1000;
 
@@ -68,6 +74,7 @@ public:
     void Open();
     bool SaveAs(); // true when a file was written
     void Store();
+    void UndoStore(); // the preset the last store replaced goes back into its slot
     bool CloseQuery(); // true: the window may close
 
     // The effect chain.
@@ -120,6 +127,7 @@ public:
     QPushButton* btnSaveAs;
     QPushButton* btnSendOut;
     QPushButton* btnStore;
+    QPushButton* btnUndoStore;
     QPushButton* btnPrint;
     QPushButton* btnPreview;
     QPushButton* btnPrtSetup;
@@ -197,6 +205,10 @@ private:
     void LoadSnapshot(TStreamList::Stream& snapshot);
     void StepHistory(bool undo);
     std::unique_ptr<TStreamList::Stream> Snapshot() const;
+    // Tells what a store came to: the status, and a message when something went wrong.
+    void ReportStore(const TStoreResult& result, const QString& done);
+    TStoreResult lastStore; // the last store that kept what it replaced
+    int lastStoreSlot = 0;
     void RefreshAvailable();
     void ShowFirstDigitalTab();
     void SwitchClicked(int box);

@@ -391,6 +391,7 @@ bool TDeviceLink::ProcessProcedurePreset(TByteView dump) {
 
     const int number = PresetIndex + 1;
     QString title = QString::fromLatin1(PresetTitleOf(dump).c_str());
+    KnownTitles[{PrePlenovaMode ? -1 : CurrentBank, number}] = title;
     if (title.isEmpty())
         title = UntitledName;
     if (title.isEmpty()) {

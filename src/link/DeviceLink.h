@@ -16,6 +16,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -60,6 +62,24 @@ public:
     virtual void ProcedureFailed(const QString& message) { (void)message; }
 };
 
+// One file of a restore and where it goes.
+struct TRestoreItem {
+    int Bank = -1; // -1: the single bank of a Pre-Plenova unit
+    int Slot = 0;  // 1-based
+    QString Path;
+    TBytes Dump;
+    QString FileTitle;
+    QString UnitTitle; // what the slot held when last seen this session; empty when unknown
+    QString Problem;   // why it is skipped; empty when it is sent
+};
+
+struct TRestoreCounts {
+    int Written = 0;
+    int Verified = 0;
+    int Skipped = 0;
+    int Failed = 0;
+};
+
 // Milliseconds of a steadily running clock, as the system tick count gives them.
 double TickCount();
 
@@ -90,6 +110,35 @@ public:
     void SetPrintFlag(bool value);
     // Ctrl+C: stops and says so.
     void AbortProcedure();
+
+    // One preset of the current bank (0-based slot index): selected, asked for, and its dump
+    // once it has come; nothing when it does not come within FetchTimeoutMilliseconds.
+    std::optional<TBytes> FetchPreset(int index);
+    bool Fetching() const { return fetching; }
+    void FetchArrived(TByteView dump);
+    double FetchTimeoutMilliseconds = 10000;
+
+    // Stores the dump into the slot (1-based) of the current bank. keep: the slot's preset is
+    // fetched and kept as a file first (and the dump sent again, since the fetch replaced the
+    // unit's edit buffer); send: the dump goes to the unit before the store; verify: the slot
+    // is read back and compared with what was sent, the device byte aside.
+    // bank 0..3: that bank is selected first (to put a kept preset back where it was).
+    TStoreResult StorePreset(const TBytes& dump, int slot, bool keep, bool verify, bool send,
+                             int bank = -1);
+    // Where kept presets go: the program's data folder, "replaced".
+    QString ReplacedFolder;
+    // The first byte where two dumps differ, the device byte aside; -1 when none does.
+    static int FirstDifference(TByteView sent, TByteView held);
+
+    // Restore: the plan for a folder as the backup writes it, the chosen banks and slots.
+    std::vector<TRestoreItem> PlanRestore(const QString& folder, const std::array<bool, 4>& banks,
+                                          int first, int last) const;
+    // Writes every item without a problem, each verified; Ctrl+C (AbortRestore) stops it.
+    TRestoreCounts Restore(std::vector<TRestoreItem>& plan);
+    void AbortRestore() { restoreAborted = true; }
+    bool Restoring() const { return restoring; }
+    // Titles seen in the unit this session, by bank and slot.
+    std::map<std::pair<int, int>, QString> KnownTitles;
 
     QTimer* timPresetReq;
     QString OutputDirectory;
@@ -137,6 +186,11 @@ private:
     int firstNumber = 1;
     int total = 0, done = 0;
     double startTime = 0;
+    QString KeepReplaced(const TBytes& dump, int slot, QString& error) const;
+    bool fetching = false;
+    std::optional<TBytes> fetched;
+    bool restoring = false;
+    bool restoreAborted = false;
     int staleAnswers = 0; // answers to requests that timed out, which may still come
     TBytes lastDump;
 };
