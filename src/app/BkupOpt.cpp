@@ -71,15 +71,6 @@ QPushButton* Button(const QString& name, const QString& caption, QWidget* parent
     return button;
 }
 
-// A key press that only a digit may pass: true when it is to be dropped. Keys that type nothing
-// (arrows, Delete) and control characters other than backspace (Enter, Escape, Tab, Ctrl+C)
-// belong to the box or the dialog.
-bool DropsNonDigit(const QKeyEvent& key) {
-    const QChar typed = TypedCharacter(key);
-    if (typed.isNull() || (typed.unicode() < 0x20 && typed != QLatin1Char('\b')))
-        return false;
-    return !(key.text().size() == 1 && typed.isDigit() && typed.unicode() < 128);
-}
 } // namespace
 
 TfrmBkupOpt::TfrmBkupOpt(QWidget* parent) : QDialog(parent) {

@@ -64,6 +64,7 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     miGetEachPreset =
         item("miGetEachPreset", QStringLiteral("Get/Save each preset individually..."));
     miPrintPresetList = item("miPrintPresetList", QStringLiteral("Print list of presets..."));
+    miSendPresets = item("miSendPresets", QStringLiteral("Send presets to the unit..."));
     miGetBulkDump = item("miGetBulkDump", QStringLiteral("Get preset bulk dump"));
     miQuellfarnRequests->addSeparator();
     miGetMptTable = item("miGetMptTable", QStringLiteral("Get MPT Table"));
@@ -83,6 +84,7 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     miPrePlenova->setCheckable(true);
     connect(miGetEachPreset, &QAction::triggered, this, [this] { StartProcedure(true); });
     connect(miPrintPresetList, &QAction::triggered, this, [this] { StartProcedure(false); });
+    connect(miSendPresets, &QAction::triggered, this, [this] { StartRestore(); });
     connect(miGetCurrentPreset, &QAction::triggered, this, [this] { RequestCurrentPreset(); });
     connect(miGetBulkDump, &QAction::triggered, this, [this] {
         if (!MidiOutAvailable(true))
@@ -283,6 +285,11 @@ bool TfrmMain::KeyHook(int key, Qt::KeyboardModifiers modifiers) {
     if (key == Qt::Key_C && held == Qt::ControlModifier && Link->ProcedureActive) {
         Link->AbortProcedure();
         HideProgress();
+        return true;
+    }
+    if (key == Qt::Key_C && held == Qt::ControlModifier && Link->Restoring()) {
+        Link->AbortRestore(); // the preset being written is finished first
+        ShowStatus(QStringLiteral("Stopping the restore..."));
         return true;
     }
     return false;

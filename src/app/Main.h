@@ -56,6 +56,8 @@ public:
     QString PresetTitleOf() const;
     // "Get/Save each preset individually..." (save) and "Print list of presets...".
     void StartProcedure(bool save);
+    // "Send presets to the unit...": a backup folder written back, each preset verified.
+    void StartRestore();
 
     // TLinkHost
     TMidiOutput* Output() override { return MidiOutput(); }
@@ -88,6 +90,7 @@ public:
     QAction* miGetCurrentPreset = nullptr;
     QAction* miGetEachPreset = nullptr;
     QAction* miPrintPresetList = nullptr;
+    QAction* miSendPresets = nullptr;
     QAction* miGetBulkDump = nullptr;
     QAction* miGetMptTable = nullptr;
     QAction* miBypass = nullptr;

@@ -4,6 +4,7 @@
 
 #include "app/BkupOpt.h"
 #include "app/Main.h"
+#include "app/Restore.h"
 
 #include "base/Dialogs.h"
 #include "base/PrintCommon.h"
@@ -44,6 +45,56 @@ void TfrmMain::StartProcedure(bool save) {
     }
     if (Link->StartProcedure(options) && Link->ProcedureActive)
         prbProcedure->show();
+}
+
+void TfrmMain::StartRestore() {
+    if (!MidiOutAvailable(true) || Link->ProcedureActive || Link->Restoring())
+        return;
+    const QPointer<TfrmMain> self(this);
+    PingDevice(); // the bank to come back to
+    if (self.isNull())
+        return;
+    std::vector<TRestoreItem> plan;
+    QString question;
+    {
+        TfrmRestore dialog(
+            [this](const QString& folder, const std::array<bool, 4>& banks, int first, int last) {
+                return Link->PlanRestore(folder, banks, first, last);
+            },
+            CurrentFolder, this);
+        if (dialog.exec() != QDialog::Accepted || self.isNull()) {
+            if (!self.isNull())
+                ShowStatus(QStringLiteral("Restore cancelled"));
+            return;
+        }
+        const QString banks = dialog.BankList();
+        question = QStringLiteral("This will replace %1 presets").arg(dialog.WrittenCount());
+        if (!banks.isEmpty())
+            question += (banks.contains(QLatin1Char(',')) ? QStringLiteral(" in banks ")
+                                                          : QStringLiteral(" in bank ")) +
+                        banks;
+        question += QStringLiteral(". Do you want to proceed?");
+        plan = dialog.Plan();
+    }
+    if (Dialogs().MessageBox(this, question, QStringLiteral("Confirm"),
+                             QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::Question) != QMessageBox::Yes) {
+        ShowStatus(QStringLiteral("Restore cancelled"));
+        return;
+    }
+    const TRestoreCounts counts = Link->Restore(plan);
+    if (self.isNull())
+        return;
+    HideProgress();
+    const QString summary = QStringLiteral("%1 written, %2 verified, %3 skipped, %4 failed")
+                                .arg(counts.Written)
+                                .arg(counts.Verified)
+                                .arg(counts.Skipped)
+                                .arg(counts.Failed);
+    const bool clean = counts.Failed == 0 && counts.Skipped == 0 &&
+                       counts.Verified == static_cast<int>(plan.size());
+    ShowMessage(this, summary, QStringLiteral("Restore"),
+                clean ? QMessageBox::Information : QMessageBox::Warning);
 }
 
 bool TfrmMain::ListingBegin() {

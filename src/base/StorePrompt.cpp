@@ -96,12 +96,8 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
 
 bool TfrmStorePrompt::eventFilter(QObject* watched, QEvent* event) {
     if (watched == edtPresetNo && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const QChar typed = TypedCharacter(*key);
-        if (typed.isNull() || (typed.unicode() < 0x20 && typed != QLatin1Char('\b')))
-            return false; // arrows, Delete, Enter and Escape: the field's or the dialog's
         // Only a character that is a number by itself is kept; backspace included, nothing else.
-        return !(key->text().size() == 1 && typed.isDigit() && typed.unicode() < 128);
+        return DropsNonDigit(*static_cast<QKeyEvent*>(event));
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -436,3 +436,10 @@ QChar TypedCharacter(const QKeyEvent& key) {
 bool DirectoryExists(const QString& path) {
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
+
+bool DropsNonDigit(const QKeyEvent& key) {
+    const QChar typed = TypedCharacter(key);
+    if (typed.isNull() || (typed.unicode() < 0x20 && typed != QLatin1Char('\b')))
+        return false;
+    return !(key.text().size() == 1 && typed.isDigit() && typed.unicode() < 128);
+}

@@ -96,6 +96,10 @@ std::unique_ptr<TqvRegUtil> CreateAppSettings(QObject* owner);
 // no text, or an editing key. X11 and Wayland give Delete the text U+007F, yet Delete edits
 // the text, it types nothing; Backspace is left to each field's own rule.
 QChar TypedCharacter(const QKeyEvent& key);
+// For boxes that take digits only: true when the key types something else (backspace included)
+// and is to be dropped. Keys that type nothing (arrows, Delete) and control characters other than
+// backspace (Enter, Escape, Tab, Ctrl+C) belong to the box or the dialog.
+bool DropsNonDigit(const QKeyEvent& key);
 
 QString ReplaceAll(const QString& text, const QString& search, const QString& replacement);
 QString SanitizeFileName(const QString& text);

@@ -213,8 +213,11 @@ std::vector<TBytes> TPlenovaDevice::Handle(TByteView message) {
     }
     case TRequestKind::StorePreset:
         if (request.Index < kSlotsPerBank) {
-            Banks[static_cast<std::size_t>(CurrentBank)][static_cast<std::size_t>(request.Index)] =
-                EditBuffer;
+            TBytes& slot =
+                Banks[static_cast<std::size_t>(CurrentBank)][static_cast<std::size_t>(request.Index)];
+            slot = EditBuffer;
+            if (CorruptStores && slot.size() > static_cast<std::size_t>(kTitleOffset))
+                slot[kTitleOffset] ^= 0x01;
             CurrentSlot = request.Index;
         }
         break;

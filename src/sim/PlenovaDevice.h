@@ -32,6 +32,8 @@ public:
     TBytes EditBuffer;
     std::vector<std::array<TBytes, kSlotsPerBank>> Banks;
     Tmpt Table;
+    // A faulty unit, for trying out verification: every store changes one byte of the title.
+    bool CorruptStores = false;
 
     // The dump the unit sends for a stored preset: its own device byte in the header.
     TBytes Outgoing(const TBytes& dump) const;

@@ -1,5 +1,5 @@
-// Shared main of every test program: the program's application object, offscreen, and a settings
-// folder of its own, so no test touches the user's real settings.
+// Shared main of every test program: the program's application object, offscreen, and settings
+// and data folders of its own, so no test touches the user's real settings or kept presets.
 
 #include "base/Application.h"
 
@@ -15,6 +15,7 @@ int main(int argc, char* argv[]) {
     if (!settingsFolder.isValid())
         return 1;
     setenv("XDG_CONFIG_HOME", settingsFolder.path().toLocal8Bit().constData(), 1);
+    setenv("XDG_DATA_HOME", (settingsFolder.path() + "/data").toLocal8Bit().constData(), 1);
     TApplication application(argc, argv);
     testing::InitGoogleMock(&argc, argv);
     return RUN_ALL_TESTS();

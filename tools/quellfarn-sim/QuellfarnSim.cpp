@@ -3,7 +3,7 @@
 //
 //   quellfarn-sim [--api jack|alsa] [--name NAME] [--device-id N] [--pre-plenova]
 //                 [--latency-ms N] [--no-wire-speed] [--mute] [--drop-every N]
-//                 [--load DIR] [--save DIR] [--verbose]
+//                 [--corrupt-store] [--load DIR] [--save DIR] [--verbose]
 //
 // It prints "ready" once its ports exist, and runs until interrupted (Ctrl+C) or its
 // standard input closes when started with --until-eof.
@@ -31,7 +31,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: quellfarn-sim [--api jack|alsa] [--name NAME] [--device-id N] [--pre-plenova]\n"
     "                     [--latency-ms N] [--no-wire-speed] [--mute] [--drop-every N]\n"
-    "                     [--load DIR] [--save DIR] [--verbose] [--until-eof]\n";
+    "                     [--corrupt-store] [--load DIR] [--save DIR] [--verbose] [--until-eof]\n";
 
 std::atomic<bool> stopRequested{false};
 void RequestStop(int) {
@@ -46,6 +46,7 @@ struct Options {
     std::optional<fs::path> Save;
     bool Verbose = false;
     bool UntilEof = false;
+    bool CorruptStores = false;
 };
 
 // Digits only, 0..max; anything else, however long, is a usage error.
@@ -91,6 +92,8 @@ Options Parse(int argc, char* argv[]) {
             options.Simulator.Mute = true;
         } else if (word == "--drop-every") {
             options.Simulator.DropEvery = Number(word, value(), 1000000);
+        } else if (word == "--corrupt-store") {
+            options.CorruptStores = true;
         } else if (word == "--load") {
             options.Load = fs::path(value());
         } else if (word == "--save") {
@@ -230,6 +233,8 @@ int main(int argc, char* argv[]) {
         std::cout << "quellfarn-sim: loaded " << loaded << " presets from "
                   << options.Load->string() << std::endl;
     }
+    if (options.CorruptStores)
+        processor.WithDevice([](TPlenovaDevice& device) { return device.CorruptStores = true; });
     std::mutex outputMutex;
     if (options.Verbose)
         processor.SetLog([&](const std::string& line) {
