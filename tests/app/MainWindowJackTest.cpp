@@ -3,9 +3,11 @@
 
 #include "app/BkupOpt.h"
 #include "app/Main.h"
+#include "app/Restore.h"
 #include "base/qvUtility.h"
 #include "midi/MidiDeviceService.h"
 #include "model/FileNames.h"
+#include "sim/PlenovaDevice.h"
 #include "midi/RtMidiService.h"
 #include "support/JackRig.h"
 #include "support/ModalAnswer.h"
@@ -114,5 +116,48 @@ TEST(MainWindowOverJack, BacksUpTwoBanksByteForByteAtDinSpeed) {
                 << name.toStdString();
             EXPECT_EQ(mine.readAll(), unit.readAll()) << name.toStdString();
         }
+    }
+}
+
+TEST(MainWindowOverJack, RestoresAFolderAndVerifiesEachPresetAtDinSpeed) {
+    QTemporaryDir truth, folder;
+    JackRig rig(QUELLFARN_SIM, "QF Restore Test", "QuellfarnRestoreTest",
+                {"--wire-speed", "--save", truth.path().toStdString()});
+    ASSERT_TRUE(rig.Ready);
+    TfrmMain& window = *rig.window;
+    rig.Connect();
+    // Bank B gets bank A's first three factory presets, retitled.
+    ASSERT_TRUE(QDir(folder.path()).mkdir("Bank B"));
+    QStringList names;
+    for (int slot = 1; slot <= 3; ++slot) {
+        TBytes dump = TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova());
+        const std::string title = "Restored " + std::to_string(slot);
+        for (int i = 0; i < kTitleLength; ++i)
+            dump[static_cast<std::size_t>(kTitleOffset + 2 * i)] =
+                static_cast<std::uint8_t>(i < int(title.size()) ? title[std::size_t(i)] : ' ');
+        const QString name = QString::fromStdString(BackupFileName(title, slot));
+        QFile file(folder.filePath("Bank B/" + name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(dump.data()), qint64(dump.size()));
+        names << name;
+    }
+    window.Link->RequestDelay = 30;
+    AnswerModal<TfrmRestore>([&](TfrmRestore& dialog) {
+        dialog.edtFolder->setText(folder.path());
+        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+    });
+    window.miSendPresets->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return rig.dialogs.Messages.size() >= 2; }, 60000));
+    EXPECT_EQ(rig.dialogs.Messages[0].Text,
+              "This will replace 3 presets in bank B. Do you want to proceed?");
+    EXPECT_EQ(rig.dialogs.Messages[1].Text, "3 written, 3 verified, 0 skipped, 0 failed");
+    window.close();
+    ASSERT_EQ(rig.sim.Stop(), 0);
+    for (const QString& name : names) {
+        QFile mine(folder.filePath("Bank B/" + name));
+        QFile unit(truth.filePath("Bank B/" + name));
+        ASSERT_TRUE(mine.open(QIODevice::ReadOnly) && unit.open(QIODevice::ReadOnly))
+            << name.toStdString();
+        EXPECT_EQ(mine.readAll(), unit.readAll()) << name.toStdString();
     }
 }
