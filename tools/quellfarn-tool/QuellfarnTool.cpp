@@ -1,13 +1,22 @@
-// quellfarn-tool: a command-line librarian for people who keep presets as files.
+// quellfarn-tool: a command-line librarian for people who keep presets as files, and the backup
+// of a unit into such files.
 //
 //   quellfarn-tool preset show FILE [--json]
 //   quellfarn-tool preset new -o FILE [--device-id N]
 //   quellfarn-tool mpt show FILE [--pre-plenova]
 //   quellfarn-tool mpt new -o FILE [--device-id N] [--pre-plenova]
 //   quellfarn-tool list DIR
+//   quellfarn-tool backup DIR [--in NAME] [--out NAME] [--banks ACD] [--first N] [--last N]
+//                  [--untitled NAME] [--delay MS] [--retries N] [--timeout MS]
+//                  [--print-list FILE.pdf] [--pre-plenova]
+//   quellfarn-tool devices
 //
-// A bad file prints its message and exits with 1; a usage error exits with 2.
+// A bad file prints its message and exits with 1; a usage error exits with 2. A backup exits
+// with 0 when every chosen preset arrived and with 1 when it stopped (a silent unit, a file it
+// could not write, a port it could not open, Ctrl+C).
 
+#include "Backup.h"
+#include "ToolErrors.h"
 #include "model/EffectCatalogue.h"
 #include "model/Mpt.h"
 #include "model/ParameterTable.h"
@@ -34,7 +43,11 @@ constexpr const char* kUsage =
     "       quellfarn-tool preset new -o FILE [--device-id N]\n"
     "       quellfarn-tool mpt show FILE [--pre-plenova]\n"
     "       quellfarn-tool mpt new -o FILE [--device-id N] [--pre-plenova]\n"
-    "       quellfarn-tool list DIR\n";
+    "       quellfarn-tool list DIR\n"
+    "       quellfarn-tool backup DIR [--in NAME] [--out NAME] [--banks ACD] [--first N]\n"
+    "                      [--last N] [--untitled NAME] [--delay MS] [--retries N]\n"
+    "                      [--timeout MS] [--print-list FILE.pdf] [--pre-plenova]\n"
+    "       quellfarn-tool devices\n";
 
 // The device ID is the MIDI channel the program transmits on.
 constexpr int kMaxDeviceId = 15;
@@ -48,13 +61,6 @@ std::optional<int> SmallNumber(const std::string& text, int max) {
         return std::nullopt;
     return value;
 }
-
-struct UsageError {
-    std::string Text;
-};
-struct FileError {
-    std::string Text;
-};
 
 // The command line after the command words: one positional argument and options.
 struct Arguments {
@@ -472,6 +478,10 @@ int main(int argc, char* argv[]) {
             return MptCommand(rest);
         if (words[0] == "list")
             return ListCommand(rest);
+        if (words[0] == "backup")
+            return BackupCommand(argc, argv, rest);
+        if (words[0] == "devices")
+            return DevicesCommand(rest);
         throw UsageError{"unknown command " + words[0]};
     } catch (const UsageError& error) {
         std::cerr << "quellfarn-tool: " << error.Text << "\n" << kUsage;

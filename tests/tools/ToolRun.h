@@ -1,0 +1,56 @@
+#pragma once
+// quellfarn-tool run as a user runs it from a shell, with what it prints on standard output and
+// on standard error kept apart; and the preset files of a folder, by name.
+
+#include "model/Protocol.h"
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+struct ToolResult {
+    int Status = -1;
+    std::string Output; // standard output
+    std::string Errors; // standard error
+};
+
+inline ToolResult RunTool(const std::string& arguments) {
+    const std::filesystem::path output = std::filesystem::temp_directory_path() /
+                                         ("quellfarn-tool-out-" + std::to_string(::getpid()));
+    const std::string command = std::string(QUELLFARN_TOOL) + " " + arguments + " 2>&1 >'" +
+                                output.string() + "' </dev/null";
+    ToolResult result;
+    FILE* pipe = popen(command.c_str(), "r");
+    std::array<char, 4096> buffer{};
+    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+        result.Errors.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream file(output, std::ios::binary);
+    result.Output.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    std::filesystem::remove(output);
+    return result;
+}
+
+inline std::string Quoted(const std::filesystem::path& path) {
+    return "'" + path.string() + "'";
+}
+
+// Every regular file straight in the folder, by name, with its bytes.
+inline std::map<std::string, TBytes> FilesIn(const std::filesystem::path& folder) {
+    std::map<std::string, TBytes> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::ifstream file(entry.path(), std::ios::binary);
+        files[entry.path().filename().string()] =
+            TBytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    return files;
+}

@@ -1,0 +1,485 @@
+// quellfarn-tool backup and devices: the device link hosted without a window.
+
+#include "Backup.h"
+
+#include "ToolErrors.h"
+#include "base/PrintCommon.h"
+#include "base/qvUtility.h"
+#include "midi/MidiDeviceService.h"
+#include "midi/RtMidiService.h"
+#include "midi/VirtualMidiService.h"
+#include "model/DeviceMode.h"
+#include "sim/SimulatedProcessor.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <csignal>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+std::atomic<bool> interruptRequested{false};
+
+void Interrupted(int) {
+    TBackup::RequestInterrupt();
+}
+
+// Digits only, min..max; anything else is a usage error naming the option.
+int Number(const std::string& option, const std::string& text, int min, int max) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || text[0] == '-' || error != std::errc() ||
+        end != text.data() + text.size() || value < min || value > max)
+        throw UsageError{option + " takes a number from " + std::to_string(min) + " to " +
+                         std::to_string(max)};
+    return value;
+}
+
+std::array<bool, 4> Banks(const std::string& letters) {
+    std::array<bool, 4> banks{};
+    for (const char letter : letters) {
+        const char upper =
+            letter >= 'a' && letter <= 'd' ? static_cast<char>(letter - 'a' + 'A') : letter;
+        if (upper < 'A' || upper > 'D')
+            throw UsageError{"--banks takes letters from A to D, as in --banks ACD"};
+        banks[static_cast<std::size_t>(upper - 'A')] = true;
+    }
+    if (letters.empty())
+        throw UsageError{"--banks takes letters from A to D, as in --banks ACD"};
+    return banks;
+}
+
+QString Text(const std::string& text) {
+    return QString::fromLocal8Bit(text.c_str());
+}
+
+// The names of the devices one side of the service offers, for a message.
+QString KnownNames(MidiService& service, bool inputs) {
+    QStringList names;
+    const unsigned count = inputs ? service.InGetNumDevs() : service.OutGetNumDevs();
+    for (unsigned index = 0; index < count; ++index) {
+        std::string name;
+        const MMRESULT result = inputs ? service.InGetDevName(index, name)
+                                       : service.OutGetDevName(static_cast<int>(index), name);
+        if (result == MMSYSERR_NOERROR)
+            names << QLatin1Char('"') + Text(name) + QLatin1Char('"');
+    }
+    const QString side = inputs ? QStringLiteral("inputs") : QStringLiteral("outputs");
+    if (names.isEmpty())
+        return QStringLiteral("there are no MIDI ") + side;
+    return QStringLiteral("the MIDI %1 are %2").arg(side, names.join(QStringLiteral(", ")));
+}
+
+// Real devices first, then the simulated unit at DIN MIDI speed, as the program offers them.
+void AddBackends(MidiDeviceService& midi, bool prePlenova,
+                 std::shared_ptr<TSimulatedProcessor>& processor) {
+    midi.AddBackend(std::make_unique<RtMidiService>("Quellfarn Tool"));
+    auto& virtualDevices = midi.AddBackend(std::make_unique<VirtualMidiService>());
+    TSimulatorOptions simulator;
+    simulator.ByteTime = kDinByteTime;
+    simulator.PrePlenova = prePlenova;
+    processor = AttachSimulatedProcessor(virtualDevices, simulator);
+}
+} // namespace
+
+TBackupOptions ParseBackupOptions(const std::vector<std::string>& words) {
+    TBackupOptions options;
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (word.size() < 2 || word[0] != '-') {
+            positional.push_back(word);
+            continue;
+        }
+        if (word == "--pre-plenova") {
+            options.PrePlenova = true;
+            continue;
+        }
+        static const char* const kWithValue[] = {"--in",      "--out",       "--banks", "--first",
+                                                 "--last",    "--untitled",  "--delay", "--retries",
+                                                 "--timeout", "--print-list"};
+        if (std::find(std::begin(kWithValue), std::end(kWithValue), word) == std::end(kWithValue))
+            throw UsageError{"unknown option " + word};
+        if (i + 1 >= words.size())
+            throw UsageError{word + " needs a value"};
+        const std::string& value = words[++i];
+        if (word == "--in") {
+            options.InputName = Text(value);
+        } else if (word == "--out") {
+            options.OutputName = Text(value);
+        } else if (word == "--banks") {
+            options.Banks = Banks(value);
+        } else if (word == "--first") {
+            options.First = Number(word, value, 1, 200);
+        } else if (word == "--last") {
+            options.Last = Number(word, value, 1, 200);
+        } else if (word == "--untitled") {
+            // As in the options dialog: saving untitled presets under no name saves them as
+            // "Untitled".
+            options.UntitledName = value.empty() ? QStringLiteral("Untitled") : Text(value);
+        } else if (word == "--delay") {
+            options.RequestDelay = Number(word, value, 1, 10000);
+        } else if (word == "--retries") {
+            options.MaxTries = Number(word, value, 1, 1000);
+        } else if (word == "--timeout") {
+            options.TimeoutMilliseconds = Number(word, value, 1, 3600000);
+        } else if (word == "--print-list") {
+            if (value.empty())
+                throw UsageError{"--print-list needs a file name"};
+            options.ListingFile = Text(value);
+        }
+    }
+    if (positional.size() != 1 || positional[0].empty())
+        throw UsageError{"backup needs one DIR"};
+    if (options.First > options.Last)
+        throw UsageError{"--first " + std::to_string(options.First) + " is after --last " +
+                         std::to_string(options.Last)};
+    options.Directory = QDir::cleanPath(QFileInfo(Text(positional[0])).absoluteFilePath());
+    return options;
+}
+
+TBackup::TBackup(MidiService& service, const TBackupOptions& options, TReportStyle style)
+    : service(service), options(options), style(style) {
+    link = std::make_unique<TDeviceLink>(*this);
+    QObject::connect(&interruptPoll, &QTimer::timeout, [this] { CheckInterrupt(); });
+}
+
+TBackup::~TBackup() {
+    interruptPoll.stop();
+    link.reset(); // before the ports it sends through
+}
+
+void TBackup::RequestInterrupt() {
+    interruptRequested = true;
+}
+
+bool TBackup::OpenPorts() {
+    const QString inputName =
+        options.InputName.isEmpty() ? QString::fromLatin1(kSimulatedDeviceName) : options.InputName;
+    const QString outputName = options.OutputName.isEmpty()
+                                   ? QString::fromLatin1(kSimulatedDeviceName)
+                                   : options.OutputName;
+    input = std::make_unique<TMidiInput>(service);
+    input->OnMidiInput = [this](TMidiInput& sender) { TakeInput(sender); };
+    try {
+        input->SetProductName(inputName);
+    } catch (const EMidiInputError&) {
+        Complain(
+            QStringLiteral("no MIDI input \"%1\"; %2").arg(inputName, KnownNames(service, true)));
+        return false;
+    }
+    try {
+        input->OpenDevice();
+        input->StartInput();
+    } catch (const EMidiInputError& error) {
+        Complain(QStringLiteral("cannot open the MIDI input \"%1\": %2")
+                     .arg(inputName, QString::fromStdString(error.what())));
+        return false;
+    }
+    output = std::make_unique<TMidiOutput>(service);
+    output->OnSendError = [this](TMidiOutput& sender, MMRESULT result) {
+        SendFailed(sender.DriverErrorText(result));
+    };
+    try {
+        output->SetProductName(outputName);
+    } catch (const EmidioutputError&) {
+        Complain(QStringLiteral("no MIDI output \"%1\"; %2")
+                     .arg(outputName, KnownNames(service, false)));
+        return false;
+    }
+    try {
+        output->OpenDevice();
+    } catch (const EmidioutputError& error) {
+        Complain(QStringLiteral("cannot open the MIDI output \"%1\": %2")
+                     .arg(outputName, QString::fromStdString(error.what())));
+        return false;
+    }
+    return true;
+}
+
+int TBackup::Run() {
+    SetPrePlenovaMode(options.PrePlenova);
+    if (!OpenPorts())
+        return 1;
+    link->RequestDelay = options.RequestDelay;
+    link->MaxTries = options.MaxTries;
+    link->TimeoutMilliseconds = options.TimeoutMilliseconds;
+    interruptPoll.start(50);
+
+    // A connection that is new may not carry the first message yet (JACK): ask more than once
+    // before going on without knowing which bank to select again at the end. The answers may
+    // take longer than the request delay.
+    const auto complete = [this] { return answered && (PrePlenovaMode || link->CurrentBank >= 0); };
+    for (int ping = 0; ping < 3 && !complete() && !interrupted; ++ping) {
+        link->PingDevice();
+        QElapsedTimer waited;
+        waited.start();
+        while (!complete() && !interrupted &&
+               waited.elapsed() < std::max(1000, 2 * options.RequestDelay))
+            Wait(10);
+    }
+    // An answer still on its way would be taken for the walk's bank: let it go by unheeded.
+    link->PendingReplies = 0;
+    if (interrupted) {
+        Complain(QStringLiteral("aborted"));
+        return 1;
+    }
+    if (!complete())
+        Complain(QStringLiteral("the unit does not answer; trying all the same"));
+
+    TProcedureOptions procedure;
+    procedure.Banks = options.Banks;
+    procedure.LoopByPresetNumber = true;
+    procedure.Save = true;
+    procedure.Print = !options.ListingFile.isEmpty();
+    procedure.OutputDirectory = options.Directory;
+    procedure.First = options.First;
+    procedure.Last = options.Last;
+    procedure.UntitledName = options.UntitledName;
+    procedure.RequestDelay = options.RequestDelay;
+    if (procedure.Print) {
+        IgnoreInstalledPrinters(true);
+        PrintToPdf(options.ListingFile);
+    }
+    QElapsedTimer walk;
+    walk.start();
+    const bool started = link->StartProcedure(procedure);
+    // The walk looks for a stalled preset every ten request delays; a time-out shorter than
+    // that is looked for often enough to hold within a quarter.
+    if (started && link->ProcedureActive)
+        link->timPresetReq->setInterval(std::min(link->timPresetReq->interval(),
+                                                 std::max(10, options.TimeoutMilliseconds / 4)));
+    if (started && listingFailed && link->ProcedureActive) {
+        link->StopProcedure();
+        Complain(QStringLiteral("cannot print the listing into ") + options.ListingFile);
+        Finish(TOutcome::Failed);
+    }
+    if (started && interrupted && link->ProcedureActive) {
+        link->AbortProcedure();
+        Finish(TOutcome::Aborted);
+    }
+    if (outcome == TOutcome::Running && link->ProcedureActive)
+        loop.exec();
+    walkMilliseconds = static_cast<double>(walk.nsecsElapsed()) / 1e6;
+    interruptPoll.stop();
+    if (outcome == TOutcome::Running) {
+        link->StopProcedure();
+        if (!started)
+            Complain(QStringLiteral("the backup did not start"));
+        return 1;
+    }
+    if (outcome == TOutcome::Aborted) {
+        Complain(QStringLiteral("aborted"));
+        return 1;
+    }
+    if (outcome == TOutcome::Failed)
+        return 1;
+    if (procedure.Print && !listingDelivered) {
+        Complain(QStringLiteral("cannot write the listing into ") + options.ListingFile);
+        return 1;
+    }
+    return 0;
+}
+
+void TBackup::CheckInterrupt() {
+    if (interrupted || !interruptRequested)
+        return;
+    interrupted = true;
+    // Before the walk is on, or while it starts, the run ends it once the call returns.
+    if (link->ProcedureActive) {
+        link->AbortProcedure();
+        Finish(TOutcome::Aborted);
+    }
+}
+
+void TBackup::Finish(TOutcome end) {
+    if (outcome == TOutcome::Running)
+        outcome = end;
+    loop.quit();
+}
+
+void TBackup::TakeInput(TMidiInput& sender) {
+    // A handler busy further up takes these items itself, in order; only one suspended in a
+    // wait lets another in.
+    if (takingInput > waitingInput)
+        return;
+    ++takingInput;
+    try {
+        InputArrived(sender);
+    } catch (const std::exception& error) {
+        Complain(QString::fromStdString(error.what()));
+    }
+    --takingInput;
+}
+
+void TBackup::InputArrived(TMidiInput& sender) {
+    while (sender.PendingCount() > 0) {
+        const std::unique_ptr<TMyMidiEvent> event = sender.ReadEvent();
+        if (!event)
+            break;
+        if (link->ProcedureActive) {
+            if (event->SysexData && event->SysexSize == PresetDumpLength)
+                link->ProcessProcedurePreset(TByteView(event->SysexData.get(), event->SysexSize));
+            continue;
+        }
+        link->HandleReply(*event);
+    }
+}
+
+TMidiOutput* TBackup::Output() {
+    return output.get();
+}
+
+bool TBackup::OutputAvailable(bool) {
+    return output && output->PortState() == TMidiOutput::State::Open;
+}
+
+void TBackup::Wait(int milliseconds) {
+    if (takingInput <= waitingInput) {
+        WaitMilliseconds(milliseconds);
+        return;
+    }
+    ++waitingInput;
+    // Items that came while the handler was busy had their wake-ups turned away.
+    if (input && input->PendingCount() > 0)
+        TakeInput(*input);
+    WaitMilliseconds(milliseconds);
+    --waitingInput;
+}
+
+void TBackup::Status(const QString&) {
+    // Everything the status says is in the log lines or the progress line as well.
+}
+
+void TBackup::Log(const QString& text) {
+    lastLogLine = text;
+    if (style == TReportStyle::Lines)
+        std::cout << text.toStdString() << std::endl;
+}
+
+void TBackup::SendFailed(const QString& errorText) {
+    Complain(QStringLiteral("MIDI out error: ") + errorText);
+}
+
+void TBackup::BypassReported(bool) {
+    answered = true;
+}
+
+bool TBackup::ListingBegin() {
+    listingBegun = listing.Begin(QGuiApplication::font(), !PrePlenovaMode);
+    listingFailed = !listingBegun;
+    return listingBegun;
+}
+
+void TBackup::ListingLine(int bank, int number, const QString& title) {
+    listing.Line(bank, number, title);
+}
+
+void TBackup::ListingEnd() {
+    listing.End();
+    listingDelivered = LastJobDelivered();
+}
+
+void TBackup::Progress(const TProgress& progress) {
+    if (style != TReportStyle::ProgressLine)
+        return;
+    QString text = progress.Bank >= 0
+                       ? QStringLiteral("Bank %1: ").arg(QLatin1Char(BankLetters[progress.Bank]))
+                       : QString();
+    text += QStringLiteral("preset %1 of %2").arg(progress.Number).arg(progress.LastNumber);
+    if (progress.Tries > 1)
+        text += QStringLiteral(", try %1").arg(progress.Tries);
+    const int seconds = static_cast<int>(std::ceil(progress.MillisecondsLeft / 1000.0));
+    if (seconds >= 60)
+        text += QStringLiteral(" - about %1 min %2 s left").arg(seconds / 60).arg(seconds % 60);
+    else
+        text += QStringLiteral(" - about %1 s left").arg(seconds);
+    std::cout << "\r" << text.toStdString() << "\033[K" << std::flush;
+    progressShown = true;
+}
+
+void TBackup::ProcedureComplete() {
+    if (style == TReportStyle::ProgressLine) {
+        EndProgressLine();
+        std::cout << "Backup complete: " << lastLogLine.toStdString() << std::endl;
+    } else if (style == TReportStyle::Lines) {
+        std::cout << "Procedure is complete" << std::endl;
+    }
+    Finish(TOutcome::Complete);
+}
+
+void TBackup::ProcedureFailed(const QString& message) {
+    Complain(message);
+    Finish(TOutcome::Failed);
+}
+
+void TBackup::Complain(const QString& text) {
+    EndProgressLine();
+    std::cerr << "quellfarn-tool: " << text.toStdString() << std::endl;
+}
+
+void TBackup::EndProgressLine() {
+    if (!progressShown)
+        return;
+    std::cout << "\n" << std::flush;
+    progressShown = false;
+}
+
+int BackupCommand(int argc, char* argv[], const std::vector<std::string>& words) {
+    const TBackupOptions options = ParseBackupOptions(words);
+    // Qt is given no arguments of the user's: they are the tool's.
+    static int applicationArgc = 1;
+    static char* applicationArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+    std::unique_ptr<QCoreApplication> application;
+    if (options.ListingFile.isEmpty()) {
+        application = std::make_unique<QCoreApplication>(applicationArgc, applicationArgv);
+    } else {
+        // Printing needs fonts and a paint engine, not a screen.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QApplication>(applicationArgc, applicationArgv);
+    }
+    MidiDeviceService midi;
+    std::shared_ptr<TSimulatedProcessor> processor;
+    AddBackends(midi, options.PrePlenova, processor);
+    TBackup backup(midi, options,
+                   isatty(STDOUT_FILENO) ? TReportStyle::ProgressLine : TReportStyle::Lines);
+    std::signal(SIGINT, Interrupted);
+    std::signal(SIGTERM, Interrupted);
+    const int status = backup.Run();
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    return status;
+}
+
+int DevicesCommand(const std::vector<std::string>& words) {
+    if (!words.empty())
+        throw UsageError{"devices takes no arguments"};
+    MidiDeviceService midi;
+    std::shared_ptr<TSimulatedProcessor> processor;
+    AddBackends(midi, false, processor);
+    std::cout << "MIDI inputs:\n";
+    for (unsigned index = 0; index < midi.InGetNumDevs(); ++index) {
+        std::string name;
+        if (midi.InGetDevName(index, name) == MMSYSERR_NOERROR)
+            std::cout << "  " << name << "\n";
+    }
+    std::cout << "MIDI outputs:\n";
+    for (unsigned index = 0; index < midi.OutGetNumDevs(); ++index) {
+        std::string name;
+        if (midi.OutGetDevName(static_cast<int>(index), name) == MMSYSERR_NOERROR)
+            std::cout << "  " << name << "\n";
+    }
+    const std::vector<std::string> unavailable = midi.UnavailableSystems();
+    for (std::size_t i = 0; i < unavailable.size(); ++i)
+        std::cout << (i == 0 ? "Not reachable here: " : ", ") << unavailable[i]
+                  << (i + 1 == unavailable.size() ? "\n" : "");
+    std::cout << std::flush;
+    return 0;
+}

@@ -1,0 +1,108 @@
+#pragma once
+// The backup from the command line: every preset of the chosen banks fetched from the unit into
+// files by the device link the main window uses, hosted here for a terminal or a log; and the
+// list of the MIDI ports the tool can open.
+
+#include "base/PresetListing.h"
+#include "link/DeviceLink.h"
+#include "midi/MidiIn.h"
+#include "midi/MidiOut.h"
+#include "midi/MidiService.h"
+
+#include <QEventLoop>
+#include <QString>
+#include <QTimer>
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct TBackupOptions {
+    QString Directory;
+    QString InputName;  // empty: the simulated unit
+    QString OutputName; // empty: the simulated unit
+    std::array<bool, 4> Banks{true, true, true, true};
+    int First = 1;
+    int Last = 200;
+    QString UntitledName; // empty: untitled presets are skipped
+    int RequestDelay = 1000;
+    int MaxTries = 3;
+    int TimeoutMilliseconds = 10000;
+    QString ListingFile; // a PDF; empty: no listing
+    bool PrePlenova = false;
+};
+
+// The words after "backup"; throws a UsageError for anything it cannot take.
+TBackupOptions ParseBackupOptions(const std::vector<std::string>& words);
+
+// How a run tells what it does: not at all, the link's log lines, or one line rewritten in place.
+enum class TReportStyle { Quiet, Lines, ProgressLine };
+
+// One backup over a MIDI service. Needs an application object (a QApplication when a listing
+// is printed).
+class TBackup : public TLinkHost {
+public:
+    TBackup(MidiService& service, const TBackupOptions& options, TReportStyle style);
+    ~TBackup() override;
+
+    // 0 when every chosen preset arrived; 1 when the run stopped, the reason on standard error.
+    int Run();
+    // Ends the run as Ctrl+C does. Safe from a signal handler: the run looks at it shortly.
+    static void RequestInterrupt();
+
+    const TProcedureCounts& Counts() const { return link->Counts; }
+    // From the start of the walk (after the ping) to its end.
+    double WalkMilliseconds() const { return walkMilliseconds; }
+
+    // TLinkHost
+    TMidiOutput* Output() override;
+    bool OutputAvailable(bool switchToMonitor) override;
+    void Wait(int milliseconds) override;
+    void Status(const QString& text) override;
+    void Log(const QString& text) override;
+    void SendFailed(const QString& errorText) override;
+    void BypassReported(bool on) override;
+    bool ListingBegin() override;
+    void ListingLine(int bank, int number, const QString& title) override;
+    void ListingEnd() override;
+    void Progress(const TProgress& progress) override;
+    void ProcedureComplete() override;
+    void ProcedureFailed(const QString& message) override;
+
+private:
+    enum class TOutcome { Running, Complete, Failed, Aborted };
+
+    bool OpenPorts();
+    void TakeInput(TMidiInput& sender);
+    void InputArrived(TMidiInput& sender);
+    void CheckInterrupt();
+    void Finish(TOutcome outcome);
+    // A message for standard error; the progress line is ended first.
+    void Complain(const QString& text);
+    void EndProgressLine();
+
+    MidiService& service;
+    TBackupOptions options;
+    TReportStyle style;
+    std::unique_ptr<TMidiInput> input;
+    std::unique_ptr<TMidiOutput> output;
+    std::unique_ptr<TDeviceLink> link;
+    TPresetListing listing;
+    QEventLoop loop;
+    QTimer interruptPoll;
+    TOutcome outcome = TOutcome::Running;
+    bool interrupted = false;
+    bool answered = false; // the unit answered the ping for its bypass state
+    bool listingBegun = false;
+    bool listingFailed = false;
+    bool listingDelivered = false;
+    bool progressShown = false;
+    QString lastLogLine;
+    double walkMilliseconds = 0;
+    int takingInput = 0, waitingInput = 0;
+};
+
+// quellfarn-tool backup and devices: each returns the exit status; the application object and
+// the MIDI service are their own.
+int BackupCommand(int argc, char* argv[], const std::vector<std::string>& words);
+int DevicesCommand(const std::vector<std::string>& words);
