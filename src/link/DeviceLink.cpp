@@ -316,6 +316,8 @@ bool TDeviceLink::StartProcedure(const TProcedureOptions& options) {
     }
     done = 0;
 
+    // A parameter reply still on its way from the ping must not move the walk to another bank.
+    PendingReplies = 0;
     if (!PrePlenovaMode) {
         host.Log(QStringLiteral("Originally selected Bank is: ") + Letter(CurrentBank));
         BankAtStart = CurrentBank;

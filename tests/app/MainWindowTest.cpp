@@ -368,7 +368,8 @@ TEST(MainWindow, SettingsAtSetUpAndClose) {
     }();
     EXPECT_EQ(items,
               (QStringList{"Get current preset only (F10)", "Get/Save each preset individually...",
-                           "Print list of presets...", "Get preset bulk dump", "-", "Get MPT Table",
+                           "Print list of presets...", "Send presets to the unit...",
+                           "Get preset bulk dump", "-", "Get MPT Table",
                            "Bypass", "-", "Select Bank &A", "Select Bank &B", "Select Bank &C",
                            "Select Bank &D", "-", "Use Pre-Plenova options"}));
     window.close();

@@ -11,6 +11,7 @@
 #include "model/DeviceMode.h"
 #include "sim/SimulatedProcessor.h"
 
+#include <QFont>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
