@@ -123,8 +123,10 @@ public:
     // unit's edit buffer); send: the dump goes to the unit before the store; verify: the slot
     // is read back and compared with what was sent, the device byte aside.
     // bank 0..3: that bank is selected first (to put a kept preset back where it was).
+    // settle: the unit is given the request delay between the dump and the store, as the
+    // editor always gave it; a restore that reads every slot back leaves it out.
     TStoreResult StorePreset(const TBytes& dump, int slot, bool keep, bool verify, bool send,
-                             int bank = -1);
+                             int bank = -1, bool settle = true);
     // Where kept presets go: the program's data folder, "replaced".
     QString ReplacedFolder;
     // The first byte where two dumps differ, the device byte aside; -1 when none does.

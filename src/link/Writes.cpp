@@ -99,7 +99,7 @@ QString TDeviceLink::KeepReplaced(const TBytes& dump, int slot, QString& error) 
 }
 
 TStoreResult TDeviceLink::StorePreset(const TBytes& dump, int slot, bool keep, bool verify,
-                                      bool send, int bank) {
+                                      bool send, int bank, bool settle) {
     TStoreResult result;
     const auto store = StorePresetMessage(DeviceId, slot);
     if (!store || !IsPresetDump(dump) || !IsWellFormedSysex(dump)) {
@@ -144,7 +144,7 @@ TStoreResult TDeviceLink::StorePreset(const TBytes& dump, int slot, bool keep, b
     }
     if (send) {
         SendRequest(dump);
-        host.Wait(RequestDelay);
+        host.Wait(settle ? RequestDelay : 0);
         if (self.isNull())
             return result;
     }
@@ -276,7 +276,8 @@ TRestoreCounts TDeviceLink::Restore(std::vector<TRestoreItem>& plan) {
         progress.MillisecondsLeft =
             done > 0 ? (Clock() - startTime) / done * (total - done) : (RequestDelay + 200.0) * total;
         host.Progress(progress);
-        const TStoreResult result = StorePreset(item.Dump, item.Slot, false, true, true);
+        // The read-back's own pause gives the unit its time after the store.
+        const TStoreResult result = StorePreset(item.Dump, item.Slot, false, true, true, -1, false);
         if (self.isNull())
             return counts;
         ++done;
