@@ -9,13 +9,44 @@
 #include "midi/VirtualMidiService.h"
 #include "sim/SimulatedProcessor.h"
 
+#include <Version.h>
+
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
+namespace {
+constexpr const char* kHelp =
+    "usage: quellfarn [--version] [--help]\n"
+    "\n"
+    "Librarian and editor for the Quellfarn Plenova bass processor, over MIDI SysEx.\n"
+    "Fetch presets from the unit, edit them with every change heard at once, store them\n"
+    "into its slots, keep them as files, back up and restore whole banks, edit the MIDI\n"
+    "program table, print listings, and watch any MIDI traffic.\n"
+    "\n"
+    "Without a unit at hand, choose \"Quellfarn Plenova (simulated)\" in the MIDI In and\n"
+    "MIDI Out menus. Settings are kept in ~/.config/Tamrix Vonel/Quellfarn.ini.\n"
+    "\n"
+    "  --version  print the version and exit\n"
+    "  --help     print this text and exit\n";
+} // namespace
+
 int main(int argc, char* argv[]) {
+    // Answered before any window system is touched, so they work without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("quellfarn %s\n", QUELLFARN_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+    }
     TApplication application(argc, argv);
     SetAppTitle(QStringLiteral("Quellfarn"));
     AppDescription = QStringLiteral("Librarian/Editor for the\nZOL Quellfarn Plenova Processor");
-    AppVersion = QStringLiteral("2.5");
+    AppVersion = QStringLiteral(QUELLFARN_VERSION);
     AppNotice = QStringLiteral("No processor at hand? Try the simulated one.");
     AppCompanyName = QStringLiteral("zol");
 

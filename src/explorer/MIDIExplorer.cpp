@@ -549,8 +549,13 @@ void TfrmMIDIExplorer::DropFiles(const QList<QUrl>& files) {
 
 void TfrmMIDIExplorer::OpenHelp() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString help =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("contents.htm"));
+    // Beside the program in a build folder; in the shared data folder once installed.
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    QString help = programFolder.filePath(QStringLiteral("contents.htm"));
+    const QString installed =
+        programFolder.filePath(QStringLiteral("../share/quellfarn/contents.htm"));
+    if (!QFileInfo::exists(help) && QFileInfo::exists(installed))
+        help = QDir::cleanPath(installed);
     QString failure;
     if (!QFileInfo::exists(help))
         failure = QStringLiteral("Help file \"contents.htm\" not found");

@@ -21,6 +21,7 @@
 #include <iostream>
 #include <mutex>
 #include <optional>
+#include <Version.h>
 #include <rtmidi/RtMidi.h>
 #include <string>
 #include <thread>
@@ -32,6 +33,29 @@ constexpr const char* kUsage =
     "usage: quellfarn-sim [--api jack|alsa] [--name NAME] [--device-id N] [--pre-plenova]\n"
     "                     [--latency-ms N] [--no-wire-speed] [--mute] [--drop-every N]\n"
     "                     [--corrupt-store] [--load DIR] [--save DIR] [--verbose] [--until-eof]\n";
+
+constexpr const char* kHelp =
+    "quellfarn-sim: a simulated Quellfarn Plenova bass processor on a virtual MIDI port, for\n"
+    "trying Quellfarn (or any MIDI program) without the unit, and for end-to-end tests.\n\n";
+constexpr const char* kOptions =
+    "\n"
+    "  --api jack|alsa     the MIDI system to open the ports on (default: the first that works)\n"
+    "  --name NAME         the client name (default \"Quellfarn Plenova (simulated)\")\n"
+    "  --device-id N       the unit's device byte, 0..15\n"
+    "  --pre-plenova       the older single-bank model\n"
+    "  --latency-ms N      time before each answer leaves (default 5)\n"
+    "  --no-wire-speed     answer as fast as the port carries (default: DIN MIDI speed)\n"
+    "  --mute              never answer\n"
+    "  --drop-every N      drop every Nth answer\n"
+    "  --corrupt-store     every store changes one byte of the title\n"
+    "  --load DIR          fill the banks from a backup folder (Bank A .. Bank D)\n"
+    "  --save DIR          write the banks to a backup folder when it ends\n"
+    "  --verbose           a line for each message received and each answer\n"
+    "  --until-eof         end when standard input closes\n"
+    "  --version, --help   print the version or this text and exit\n"
+    "\n"
+    "It prints \"ready\" once its ports \"MIDI in\" and \"MIDI out\" exist, and runs until\n"
+    "interrupted (Ctrl+C).\n";
 
 std::atomic<bool> stopRequested{false};
 void RequestStop(int) {
@@ -214,6 +238,17 @@ std::optional<Ports> OpenPorts(const Options& options, TSimulatedProcessor& proc
 } // namespace
 
 int main(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--version") {
+            std::cout << "quellfarn-sim " << QUELLFARN_VERSION << "\n";
+            return 0;
+        }
+        if (word == "--help" || word == "-h") {
+            std::cout << kHelp << kUsage << kOptions;
+            return 0;
+        }
+    }
     Options options;
     try {
         options = Parse(argc, argv);

@@ -22,6 +22,7 @@
 #include "model/ParameterTable.h"
 #include "model/Preset.h"
 
+#include <Version.h>
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -470,6 +471,10 @@ int main(int argc, char* argv[]) {
         if (words.empty() || words[0] == "--help" || words[0] == "-h") {
             std::cout << kUsage;
             return words.empty() ? 2 : 0;
+        }
+        if (words[0] == "--version") {
+            std::cout << "quellfarn-tool " << QUELLFARN_VERSION << "\n";
+            return 0;
         }
         const std::vector<std::string> rest(words.begin() + 1, words.end());
         if (words[0] == "preset")
