@@ -10,7 +10,10 @@
 #include "model/FileNames.h"
 #include "support/MainRig.h"
 #include "support/ModalAnswer.h"
+#include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
+#include "sim/PlenovaDevice.h"
+#include <QTimer>
 
 #include <QCheckBox>
 #include <QFile>
@@ -270,4 +273,46 @@ TEST(Restore, NoMeansNothingIsSent) {
     ASSERT_TRUE(PumpUntil([&] { return rig.Status() == "Restore cancelled"; }, 10000));
     PumpFor(300);
     EXPECT_EQ(Slot(rig, 0, 2), spoiled);
+}
+
+TEST(Restore, CtrlCStopsAfterThePresetBeingWritten) {
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    QTemporaryDir folder;
+    ASSERT_TRUE(QDir(folder.path()).mkdir("Bank D"));
+    for (int slot = 1; slot <= 60; ++slot) {
+        const TBytes dump = TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova());
+        QFile file(folder.filePath(QStringLiteral("Bank D/Copy.tmq%1").arg(slot, 3, 10, QLatin1Char('0'))));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(dump.data()), qint64(dump.size()));
+    }
+    const auto verified = [&] {
+        int count = 0;
+        for (const QString& line : rig.Log())
+            count += line.endsWith(" written and verified") ? 1 : 0;
+        return count;
+    };
+    AnswerModal<TfrmRestore>([&](TfrmRestore& dialog) {
+        Type(dialog.edtFolder, folder.path());
+        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+    });
+    // The walk runs inside the menu command; the key comes while it does.
+    auto* stopper = new QTimer(&window);
+    QObject::connect(stopper, &QTimer::timeout, [&] {
+        if (verified() >= 3) {
+            stopper->stop();
+            PressKey(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier);
+        }
+    });
+    stopper->start(10);
+    window.miSendPresets->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return rig.dialogs.Messages.size() >= 2; }, 30000));
+    const int written = verified();
+    EXPECT_GE(written, 3);
+    EXPECT_LT(written, 60);
+    EXPECT_EQ(rig.dialogs.Messages[1].Text,
+              QStringLiteral("%1 written, %1 verified, 0 skipped, 0 failed").arg(written));
+    EXPECT_TRUE(rig.Log().contains(
+        QStringLiteral("Restore aborted: %1 written, %1 verified, 0 skipped, 0 failed").arg(written)));
+    EXPECT_FALSE(window.Link->Restoring());
 }
