@@ -110,17 +110,7 @@ void TfrmMain::ListingEnd() {
 }
 
 void TfrmMain::Progress(const TProgress& progress) {
-    QString text = progress.Bank >= 0 ? QStringLiteral("Bank %1: ").arg(QLatin1Char(BankLetters[progress.Bank]))
-                                      : QString();
-    text += QStringLiteral("preset %1 of %2").arg(progress.Number).arg(progress.LastNumber);
-    if (progress.Tries > 1)
-        text += QStringLiteral(", try %1").arg(progress.Tries);
-    const int seconds = static_cast<int>(std::ceil(progress.MillisecondsLeft / 1000.0));
-    if (seconds >= 60)
-        text += QStringLiteral(" - about %1 min %2 s left").arg(seconds / 60).arg(seconds % 60);
-    else
-        text += QStringLiteral(" - about %1 s left").arg(seconds);
-    lblProgress->setText(text);
+    lblProgress->setText(progress.Text());
     lblProgress->show();
     prbProcedure->setRange(0, std::max(1, progress.Total));
     prbProcedure->setValue(std::min(progress.Done, progress.Total));

@@ -12,6 +12,7 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 double TickCount() {
     return std::chrono::duration<double, std::milli>(
@@ -24,6 +25,19 @@ QString Letter(int bank) {
     return bank >= 0 && bank <= 3 ? QString(QLatin1Char(BankLetters[bank])) : QString();
 }
 } // namespace
+
+QString TLinkHost::TProgress::Text() const {
+    QString text = Bank >= 0 ? QStringLiteral("Bank %1: ").arg(Letter(Bank)) : QString();
+    text += QStringLiteral("preset %1 of %2").arg(Number).arg(LastNumber);
+    if (Tries > 1)
+        text += QStringLiteral(", try %1").arg(Tries);
+    const int seconds = static_cast<int>(std::ceil(MillisecondsLeft / 1000.0));
+    if (seconds >= 60)
+        text += QStringLiteral(" - about %1 min %2 s left").arg(seconds / 60).arg(seconds % 60);
+    else
+        text += QStringLiteral(" - about %1 s left").arg(seconds);
+    return text;
+}
 
 TDeviceLink::TDeviceLink(TLinkHost& host, QObject* parent) : QObject(parent), host(host) {
     timPresetReq = new QTimer(this);

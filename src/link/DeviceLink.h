@@ -54,6 +54,8 @@ public:
         int Total = 0;
         double MillisecondsLeft = 0;
         int Tries = 1;
+        // "Bank A: preset 37 of 200 - about 3 min 10 s left", with the try after a time-out.
+        QString Text() const;
     };
     virtual void Progress(const TProgress& progress) { (void)progress; }
     // The walk is over: every chosen preset was handled.

@@ -127,6 +127,26 @@ void SetTitle(MainRig& rig, int bank, int slot, const std::string& title) {
     });
 }
 
+// The main window against the simulated unit, its file pane in a folder of its own; with a
+// listing, the printout goes into "list.pdf" there, as on a machine without a printer.
+struct Walk {
+    explicit Walk(bool prePlenovaUnit = false, bool listing = false)
+        : rig(prePlenovaUnit), window(rig.Start()), pdf(out.filePath("list.pdf")) {
+        if (listing) {
+            IgnoreInstalledPrinters(true);
+            rig.dialogs.Names.push_back(pdf);
+        }
+    }
+    ~Walk() { IgnoreInstalledPrinters(false); }
+    void InFolder() { window.GoToFolder(out.path()); }
+
+    ModeReset reset;
+    MainRig rig;
+    TfrmMain& window;
+    QTemporaryDir out;
+    const QString pdf;
+};
+
 bool Shown(const ScriptedDialogs& dialogs, const QString& text) {
     for (const auto& message : dialogs.Messages)
         if (message.Text == text)
@@ -136,10 +156,10 @@ bool Shown(const ScriptedDialogs& dialogs, const QString& text) {
 } // namespace
 
 TEST(Backup, ChosenBanksAndRangeGoIntoBankFoldersAndTheStartBankComesBack) {
-    ModeReset reset;
-    MainRig rig;
-    TfrmMain& window = rig.Start();
-    QTemporaryDir out;
+    Walk walk;
+    MainRig& rig = walk.rig;
+    TfrmMain& window = walk.window;
+    QTemporaryDir& out = walk.out;
     window.GoToFolder(out.path());
     rig.Unit([](TPlenovaDevice& unit) { return unit.CurrentBank = 1, true; });
 
@@ -199,20 +219,18 @@ TEST(Backup, ChosenBanksAndRangeGoIntoBankFoldersAndTheStartBankComesBack) {
 }
 
 TEST(Backup, TitlesAreSanitisedForFilesButListedAsTheyAre) {
-    ModeReset reset;
-    MainRig rig;
-    TfrmMain& window = rig.Start();
+    Walk walk(false, true);
+    MainRig& rig = walk.rig;
+    TfrmMain& window = walk.window;
     SetAppTitle("Quellfarn");
-    IgnoreInstalledPrinters(true);
-    QTemporaryDir out;
+    QTemporaryDir& out = walk.out;
     window.GoToFolder(out.path());
     SetTitle(rig, 0, 0, "Slap/Pop");
     SetTitle(rig, 0, 1, "Mid:Boost");
     SetTitle(rig, 0, 2, "Twin");
     SetTitle(rig, 0, 3, "Twin");
     SetTitle(rig, 0, 4, "");
-    const QString pdf = out.filePath("list.pdf");
-    rig.dialogs.Names.push_back(pdf); // no printer: the listing goes into a PDF
+    const QString& pdf = walk.pdf;
     Choices choices;
     choices.Banks = QStringLiteral("A");
     choices.Last = QStringLiteral("5");
@@ -222,7 +240,6 @@ TEST(Backup, TitlesAreSanitisedForFilesButListedAsTheyAre) {
     Answer(choices);
     window.miGetEachPreset->trigger();
     ASSERT_TRUE(PumpUntil([&] { return Shown(rig.dialogs, "Procedure is complete"); }, 20000));
-    IgnoreInstalledPrinters(false);
 
     EXPECT_EQ(Files(out.filePath("Bank A")),
               QStringList({"Mid Boost.tmq002", "Slap-Pop.tmq001", "Twin.tmq003", "Twin.tmq004",
@@ -237,10 +254,10 @@ TEST(Backup, TitlesAreSanitisedForFilesButListedAsTheyAre) {
 }
 
 TEST(Backup, UntitledPresetsAreSkippedUnlessNamed) {
-    ModeReset reset;
-    MainRig rig;
-    TfrmMain& window = rig.Start();
-    QTemporaryDir out;
+    Walk walk;
+    MainRig& rig = walk.rig;
+    TfrmMain& window = walk.window;
+    QTemporaryDir& out = walk.out;
     window.GoToFolder(out.path());
     SetTitle(rig, 3, 1, "");
     Choices choices;
@@ -255,16 +272,14 @@ TEST(Backup, UntitledPresetsAreSkippedUnlessNamed) {
 }
 
 TEST(Backup, PrePlenovaUnitHasOneBankNoBankColumnAndTheProgramChangeLimit) {
-    ModeReset reset;
-    MainRig rig(true);
-    TfrmMain& window = rig.Start();
+    Walk walk(true, true);
+    MainRig& rig = walk.rig;
+    TfrmMain& window = walk.window;
     window.miPrePlenova->trigger();
     ASSERT_TRUE(PrePlenovaMode);
-    IgnoreInstalledPrinters(true);
-    QTemporaryDir out;
+    QTemporaryDir& out = walk.out;
     window.GoToFolder(out.path());
-    const QString pdf = out.filePath("list.pdf");
-    rig.dialogs.Names.push_back(pdf);
+    const QString& pdf = walk.pdf;
     bool limitShown = false;
     AnswerModal<TfrmBkupOpt>([&](TfrmBkupOpt& dialog) {
         EXPECT_FALSE(dialog.chkBankA->isEnabled());
@@ -276,7 +291,6 @@ TEST(Backup, PrePlenovaUnitHasOneBankNoBankColumnAndTheProgramChangeLimit) {
     });
     window.miGetEachPreset->trigger();
     ASSERT_TRUE(PumpUntil([&] { return Shown(rig.dialogs, "Procedure is complete"); }, 20000));
-    IgnoreInstalledPrinters(false);
     EXPECT_TRUE(limitShown);
 
     QStringList expected;
@@ -294,14 +308,12 @@ TEST(Backup, PrePlenovaUnitHasOneBankNoBankColumnAndTheProgramChangeLimit) {
 }
 
 TEST(Backup, CtrlCEndsTheListingWithWhatWasPrinted) {
-    ModeReset reset;
-    MainRig rig;
-    TfrmMain& window = rig.Start();
-    IgnoreInstalledPrinters(true);
-    QTemporaryDir out;
+    Walk walk(false, true);
+    MainRig& rig = walk.rig;
+    TfrmMain& window = walk.window;
+    QTemporaryDir& out = walk.out;
     window.GoToFolder(out.path());
-    const QString pdf = out.filePath("list.pdf");
-    rig.dialogs.Names.push_back(pdf);
+    const QString& pdf = walk.pdf;
     Choices choices;
     choices.Banks = QStringLiteral("B");
     choices.Save = false;
@@ -312,7 +324,6 @@ TEST(Backup, CtrlCEndsTheListingWithWhatWasPrinted) {
     PressKey(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier);
     EXPECT_FALSE(window.Link->ProcedureActive);
     EXPECT_TRUE(rig.Log().contains("Procedure aborted"));
-    IgnoreInstalledPrinters(false);
     const int listed = window.Link->Counts.Listed;
     EXPECT_LT(listed, 200);
     EXPECT_TRUE(LastJobDelivered());
@@ -326,10 +337,10 @@ TEST(Backup, CtrlCEndsTheListingWithWhatWasPrinted) {
 }
 
 TEST(Backup, StopsWithOneMessageWhenTheFolderCannotBeWritten) {
-    ModeReset reset;
-    MainRig rig;
-    TfrmMain& window = rig.Start();
-    QTemporaryDir out;
+    Walk walk;
+    MainRig& rig = walk.rig;
+    TfrmMain& window = walk.window;
+    QTemporaryDir& out = walk.out;
     ASSERT_TRUE(QDir(out.path()).mkdir("Bank A"));
     window.GoToFolder(out.path());
     ReadOnlyFile locked(out.filePath("Bank A"));
@@ -350,11 +361,11 @@ TEST(Backup, StopsWithOneMessageWhenTheFolderCannotBeWritten) {
 }
 
 TEST(Backup, EveryPresetArrivesFromAUnitThatDropsAnswers) {
-    ModeReset reset;
-    MainRig rig;
-    TfrmMain& window = rig.Start();
+    Walk walk;
+    MainRig& rig = walk.rig;
+    TfrmMain& window = walk.window;
     ASSERT_TRUE(PumpUntil([&] { return !window.Link->timPresetReq->isActive(); }, 3000));
-    QTemporaryDir out;
+    QTemporaryDir& out = walk.out;
     window.GoToFolder(out.path());
     // Ten seconds pass in a quarter of one.
     window.Link->Clock = [] { return TickCount() * 40; };
@@ -380,10 +391,10 @@ TEST(Backup, EveryPresetArrivesFromAUnitThatDropsAnswers) {
 }
 
 TEST(Backup, SkipsPresetsAlreadySaved) {
-    ModeReset reset;
-    MainRig rig;
-    TfrmMain& window = rig.Start();
-    QTemporaryDir out;
+    Walk walk;
+    MainRig& rig = walk.rig;
+    TfrmMain& window = walk.window;
+    QTemporaryDir& out = walk.out;
     ASSERT_TRUE(QDir(out.path()).mkdir("Bank A"));
     for (const char* name : {"Kept.tmq001", "Kept.tmq002", "Kept.tmq004", "Kept.tmq005"}) {
         QFile file(out.filePath(QStringLiteral("Bank A/") + name));
@@ -409,21 +420,18 @@ TEST(Backup, SkipsPresetsAlreadySaved) {
 }
 
 TEST(Backup, StopsBeforeRequestingWithoutABankAndEndsTheListing) {
-    ModeReset reset;
-    MainRig rig;
-    TfrmMain& window = rig.Start();
-    IgnoreInstalledPrinters(true);
-    QTemporaryDir out;
+    Walk walk(false, true);
+    MainRig& rig = walk.rig;
+    TfrmMain& window = walk.window;
+    QTemporaryDir& out = walk.out;
     window.GoToFolder(out.path());
-    const QString pdf = out.filePath("list.pdf");
-    rig.dialogs.Names.push_back(pdf);
+    const QString& pdf = walk.pdf;
     Choices choices;
     choices.Banks = QString();
     choices.Print = true;
     Answer(choices);
     window.miGetEachPreset->trigger();
     ASSERT_TRUE(PumpUntil([&] { return rig.Status() == "Invalid bank selection"; }, 10000));
-    IgnoreInstalledPrinters(false);
     EXPECT_FALSE(window.Link->ProcedureActive);
     EXPECT_FALSE(window.Link->PrintFlag);
     EXPECT_TRUE(QFile::exists(pdf)) << "the print job begun after the dialog is ended";

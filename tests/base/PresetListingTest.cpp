@@ -23,21 +23,6 @@ QFont ListingFont() {
     return font;
 }
 
-QStringList Pages(const QString& text) {
-    QStringList pages = text.split(QLatin1Char('\f'));
-    if (!pages.isEmpty() && pages.constLast().trimmed().isEmpty())
-        pages.removeLast();
-    return pages;
-}
-
-QStringList NonEmptyLines(const QString& page) {
-    QStringList lines;
-    for (const QString& line : page.split(QLatin1Char('\n')))
-        if (!line.trimmed().isEmpty())
-            lines << line;
-    return lines;
-}
-
 // The cells of a listing line between its "|" separators, trimmed.
 QStringList Cells(const QString& line) {
     QStringList cells = line.split(QLatin1Char('|'));

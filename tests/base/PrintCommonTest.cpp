@@ -72,21 +72,6 @@ int PrintSheet(int rowsOnSecondPage) {
     return firstPageRows;
 }
 
-QStringList Pages(const QString& text) {
-    QStringList pages = text.split(QLatin1Char('\f'));
-    if (!pages.isEmpty() && pages.constLast().trimmed().isEmpty())
-        pages.removeLast();
-    return pages;
-}
-
-QStringList NonEmptyLines(const QString& page) {
-    QStringList lines;
-    for (const QString& line : page.split(QLatin1Char('\n')))
-        if (!line.trimmed().isEmpty())
-            lines << line;
-    return lines;
-}
-
 class PrintCommonTest : public testing::Test {
 protected:
     void SetUp() override {

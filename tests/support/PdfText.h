@@ -22,6 +22,22 @@ inline QString PdfText(const QString& path) {
     return QString::fromUtf8(PdfToText({QStringLiteral("-layout"), path, QStringLiteral("-")}));
 }
 
+// The pages of such a text, without the empty one after the last form feed.
+inline QStringList Pages(const QString& text) {
+    QStringList pages = text.split(QLatin1Char('\f'));
+    if (!pages.isEmpty() && pages.constLast().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+inline QStringList NonEmptyLines(const QString& page) {
+    QStringList lines;
+    for (const QString& line : page.split(QLatin1Char('\n')))
+        if (!line.trimmed().isEmpty())
+            lines << line;
+    return lines;
+}
+
 struct PdfWord {
     QString Text;
     int Page = 0; // from 1

@@ -390,18 +390,7 @@ void TBackup::ListingEnd() {
 void TBackup::Progress(const TProgress& progress) {
     if (style != TReportStyle::ProgressLine)
         return;
-    QString text = progress.Bank >= 0
-                       ? QStringLiteral("Bank %1: ").arg(QLatin1Char(BankLetters[progress.Bank]))
-                       : QString();
-    text += QStringLiteral("preset %1 of %2").arg(progress.Number).arg(progress.LastNumber);
-    if (progress.Tries > 1)
-        text += QStringLiteral(", try %1").arg(progress.Tries);
-    const int seconds = static_cast<int>(std::ceil(progress.MillisecondsLeft / 1000.0));
-    if (seconds >= 60)
-        text += QStringLiteral(" - about %1 min %2 s left").arg(seconds / 60).arg(seconds % 60);
-    else
-        text += QStringLiteral(" - about %1 s left").arg(seconds);
-    std::cout << "\r" << text.toStdString() << "\033[K" << std::flush;
+    std::cout << "\r" << progress.Text().toStdString() << "\033[K" << std::flush;
     progressShown = true;
 }
 
