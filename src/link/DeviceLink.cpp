@@ -28,7 +28,10 @@ QString Letter(int bank) {
 
 QString TLinkHost::TProgress::Text() const {
     QString text = Bank >= 0 ? QStringLiteral("Bank %1: ").arg(Letter(Bank)) : QString();
-    text += QStringLiteral("preset %1 of %2").arg(Number).arg(LastNumber);
+    if (Restoring)
+        text += QStringLiteral("slot %1, preset %2 of %3").arg(Number).arg(Done + 1).arg(Total);
+    else
+        text += QStringLiteral("preset %1 of %2").arg(Number).arg(LastNumber);
     if (Tries > 1)
         text += QStringLiteral(", try %1").arg(Tries);
     const int seconds = static_cast<int>(std::ceil(MillisecondsLeft / 1000.0));

@@ -54,7 +54,9 @@ public:
         int Total = 0;
         double MillisecondsLeft = 0;
         int Tries = 1;
-        // "Bank A: preset 37 of 200 - about 3 min 10 s left", with the try after a time-out.
+        bool Restoring = false; // a restore's slots need not run without gaps: it counts presets
+        // "Bank A: preset 37 of 200 - about 3 min 10 s left", with the try after a time-out;
+        // "Bank B: slot 17, preset 3 of 40 - ..." for a restore.
         QString Text() const;
     };
     virtual void Progress(const TProgress& progress) { (void)progress; }

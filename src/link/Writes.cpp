@@ -15,6 +15,9 @@
 #include <QStandardPaths>
 
 namespace {
+// Read-backs in a row without an answer after which a restore stops.
+constexpr int kSilentReadBacks = 3;
+
 QString BankName(int bank) {
     return bank >= 0 && bank <= 3 ? QString::fromStdString(BankFolderName(bank)) : QString();
 }
@@ -231,6 +234,28 @@ std::vector<TRestoreItem> TDeviceLink::PlanRestore(const QString& folder,
     std::stable_sort(plan.begin(), plan.end(), [](const TRestoreItem& a, const TRestoreItem& b) {
         return a.Bank != b.Bank ? a.Bank < b.Bank : a.Slot < b.Slot;
     });
+    // A backup made again into the same folder after a preset was renamed leaves two files for
+    // its slot. Both would be written and reported verified while the slot keeps only the last:
+    // neither is sent, and the user says which one counts by removing the other.
+    for (std::size_t first = 0; first < plan.size();) {
+        std::size_t end = first + 1;
+        while (end < plan.size() && plan[end].Bank == plan[first].Bank &&
+               plan[end].Slot == plan[first].Slot)
+            ++end;
+        QStringList names;
+        for (std::size_t i = first; i < end; ++i)
+            if (plan[i].Problem.isEmpty())
+                names << QFileInfo(plan[i].Path).fileName();
+        if (names.size() > 1)
+            for (std::size_t i = first; i < end; ++i)
+                if (plan[i].Problem.isEmpty()) {
+                    plan[i].Problem = QStringLiteral("%1 files are for this slot (%2)")
+                                          .arg(names.size())
+                                          .arg(names.join(QStringLiteral(", ")));
+                    plan[i].Dump.clear();
+                }
+        first = end;
+    }
     return plan;
 }
 
@@ -240,7 +265,6 @@ TRestoreCounts TDeviceLink::Restore(std::vector<TRestoreItem>& plan) {
         return counts;
     const QPointer<TDeviceLink> self(this);
     restoring = true;
-    restoreAborted = false;
     total = 0;
     for (const TRestoreItem& item : plan)
         if (item.Problem.isEmpty())
@@ -249,6 +273,7 @@ TRestoreCounts TDeviceLink::Restore(std::vector<TRestoreItem>& plan) {
     startTime = Clock();
     const int startBank = CurrentBank;
     int bank = -2;
+    int silent = 0; // read-backs in a row the unit did not answer
     for (TRestoreItem& item : plan) {
         if (!item.Problem.isEmpty()) {
             ++counts.Skipped;
@@ -270,7 +295,7 @@ TRestoreCounts TDeviceLink::Restore(std::vector<TRestoreItem>& plan) {
         TLinkHost::TProgress progress;
         progress.Bank = item.Bank;
         progress.Number = item.Slot;
-        progress.LastNumber = plan.back().Slot;
+        progress.Restoring = true;
         progress.Done = done;
         progress.Total = total;
         progress.MillisecondsLeft =
@@ -286,6 +311,10 @@ TRestoreCounts TDeviceLink::Restore(std::vector<TRestoreItem>& plan) {
                                   : QStringLiteral("Slot %1").arg(item.Slot);
         if (result.Stored)
             ++counts.Written;
+        // A unit that has gone silent is not waited out slot after slot.
+        silent = result.Verified || !result.Message.contains(QStringLiteral("did not answer"))
+                     ? 0
+                     : silent + 1;
         if (result.Verified) {
             ++counts.Verified;
             KnownTitles[{item.Bank, item.Slot}] = item.FileTitle;
@@ -294,6 +323,11 @@ TRestoreCounts TDeviceLink::Restore(std::vector<TRestoreItem>& plan) {
         } else {
             ++counts.Failed;
             host.Log(where + QStringLiteral(": ") + result.Message);
+        }
+        if (silent >= kSilentReadBacks) {
+            host.Log(QStringLiteral("The unit stopped answering: the restore ends here"));
+            restoreAborted = true;
+            break;
         }
     }
     restoring = false;
@@ -309,6 +343,7 @@ TRestoreCounts TDeviceLink::Restore(std::vector<TRestoreItem>& plan) {
             .arg(counts.Verified)
             .arg(counts.Skipped)
             .arg(counts.Failed);
+    restoreAborted = false;
     host.Log(summary);
     host.Status(summary);
     return counts;

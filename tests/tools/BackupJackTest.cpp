@@ -1,7 +1,10 @@
-// quellfarn-tool backup against quellfarn-sim running as a process of its own on JACK, at DIN
-// MIDI speed: the files against what the unit itself saves, and a unit that never answers.
+// quellfarn-tool backup and restore against quellfarn-sim running as a process of its own on
+// JACK, at DIN MIDI speed: the files against what the unit itself saves, and a unit that never
+// answers or stores something else than it was sent.
 
 #include "ToolRun.h"
+#include "model/FileNames.h"
+#include "sim/PlenovaDevice.h"
 #include "support/ChildProcess.h"
 
 #include <gmock/gmock.h>
@@ -97,4 +100,132 @@ TEST(BackupOverJack, AUnitThatNeverAnswersEndsItAfterTheGivenRequests) {
     EXPECT_THAT(run.Errors, HasSubstr("quellfarn-tool: The unit stopped answering: preset #1 of "
                                       "bank A did not arrive after 1 requests\n"));
     EXPECT_TRUE(FilesIn(folders.Root / "Bank A").empty());
+}
+
+namespace {
+// Bank A's first factory presets under new titles, as a backup names them, into DIR/Bank B.
+std::map<std::string, TBytes> RetitledIntoBankB(const fs::path& root, int count) {
+    fs::create_directories(root / "Bank B");
+    std::map<std::string, TBytes> files;
+    for (int slot = 1; slot <= count; ++slot) {
+        TBytes dump = TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova());
+        const std::string title = "Put Back " + std::to_string(slot);
+        for (int i = 0; i < kTitleLength; ++i)
+            dump[static_cast<std::size_t>(kTitleOffset + 2 * i)] = static_cast<std::uint8_t>(
+                i < static_cast<int>(title.size()) ? title[static_cast<std::size_t>(i)] : ' ');
+        const std::string name = BackupFileName(title, slot);
+        std::ofstream(root / "Bank B" / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(dump.data()),
+                   static_cast<std::streamsize>(dump.size()));
+        files[name] = dump;
+    }
+    return files;
+}
+
+// The unit's factory bank as it saves it.
+std::map<std::string, TBytes> FactoryBank(int bank) {
+    std::map<std::string, TBytes> files;
+    for (int slot = 1; slot <= 200; ++slot) {
+        const TBytes dump = TPlenovaDevice::FactoryPreset(bank, slot - 1, TDeviceMode::Plenova());
+        const std::string title = PresetTitleOf(dump);
+        files[BackupFileName(title.empty() ? "Untitled" : title, slot)] = dump;
+    }
+    return files;
+}
+} // namespace
+
+TEST(RestoreOverJack, TheUnitHoldsExactlyTheFilesAndADamagedOneIsNeverSent) {
+    const Folders folders;
+    const fs::path backup = folders.Root / "backup";
+    const fs::path truth = folders.Root / "truth";
+    const auto files = RetitledIntoBankB(backup, 4);
+    ChildProcess sim(SimCommand({"--save", truth.string()}));
+    ASSERT_TRUE(sim.WaitForLine("ready"));
+
+    const std::string restore =
+        "restore " + Quoted(backup) + Ports() + " --yes --banks B --delay 20";
+    ToolResult run = RunTool(restore);
+    EXPECT_EQ(run.Status, 0) << run.Errors << run.Output;
+    EXPECT_THAT(run.Output, HasSubstr("Slot 4 of bank B: Put Back 4 written and verified\n"));
+    EXPECT_THAT(run.Output,
+                HasSubstr("Restore complete: 4 written, 4 verified, 0 skipped, 0 failed"));
+
+    // Slot 2 gets a damaged file beside its good one: the good one is written again, the
+    // damaged one is named and left out.
+    {
+        std::ofstream broken(backup / "Bank B" / "Broken.tmq002", std::ios::binary);
+        broken << std::string(100, '\xF0');
+    }
+    run = RunTool(restore);
+    EXPECT_EQ(run.Status, 1) << run.Output;
+    EXPECT_THAT(run.Output, HasSubstr("Skipped " + (backup / "Bank B" / "Broken.tmq002").string() +
+                                      ": not a 258-byte preset dump\n"));
+    EXPECT_THAT(run.Output,
+                HasSubstr("Restore complete: 4 written, 4 verified, 1 skipped, 0 failed"));
+    EXPECT_THAT(run.Errors, HasSubstr("not everything was restored"));
+
+    EXPECT_EQ(sim.Stop(), 0);
+    auto unit = FilesIn(truth / "Bank B");
+    for (const auto& [name, bytes] : files) {
+        ASSERT_EQ(unit.count(name), 1u) << name;
+        EXPECT_EQ(unit.at(name), bytes) << name;
+        unit.erase(name);
+    }
+    // The other slots of the bank, and the banks not chosen, are as they were.
+    auto factory = FactoryBank(1);
+    for (auto it = factory.begin(); it != factory.end();)
+        it = BackupPresetNumber(it->first).value_or(0) <= 4 ? factory.erase(it) : std::next(it);
+    EXPECT_EQ(unit, factory);
+    EXPECT_EQ(FilesIn(truth / "Bank A"), FactoryBank(0));
+}
+
+TEST(RestoreOverJack, ADryRunAndAnUnansweredQuestionSendNothing) {
+    const Folders folders;
+    const fs::path truth = folders.Root / "truth";
+    RetitledIntoBankB(folders.Root / "backup", 3);
+    ChildProcess sim(SimCommand({"--save", truth.string()}));
+    ASSERT_TRUE(sim.WaitForLine("ready"));
+
+    ToolResult run = RunTool("restore " + Quoted(folders.Root / "backup") + Ports() + " --dry-run");
+    EXPECT_EQ(run.Status, 0) << run.Errors;
+    EXPECT_THAT(run.Output, HasSubstr("Bank B  slot   3  Put Back 3        Put Back 3.tmq003\n"));
+    run = RunTool("restore " + Quoted(folders.Root / "backup") + Ports());
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_THAT(run.Errors, HasSubstr("give --yes"));
+
+    EXPECT_EQ(sim.Stop(), 0);
+    EXPECT_EQ(FilesIn(truth / "Bank B"), FactoryBank(1));
+}
+
+TEST(RestoreOverJack, AUnitThatStoresSomethingElseIsReportedAsFailing) {
+    const Folders folders;
+    RetitledIntoBankB(folders.Root, 3);
+    ChildProcess sim(SimCommand({"--corrupt-store"}));
+    ASSERT_TRUE(sim.WaitForLine("ready"));
+
+    const ToolResult run =
+        RunTool("restore " + Quoted(folders.Root) + Ports() + " --yes --delay 20 --timeout 2000");
+    EXPECT_EQ(run.Status, 1) << run.Output;
+    EXPECT_THAT(run.Output,
+                HasSubstr("Slot 1 of bank B: Slot 1 does not hold what was sent: byte " +
+                          std::to_string(kTitleOffset)));
+    EXPECT_THAT(run.Output,
+                HasSubstr("Restore complete: 3 written, 0 verified, 0 skipped, 3 failed"));
+    EXPECT_THAT(run.Errors, HasSubstr("quellfarn-tool: not everything was restored: 0 of 3 presets "
+                                      "verified, 3 failed, 0 files skipped\n"));
+}
+
+TEST(RestoreOverJack, AUnitThatDoesNotAnswerIsSentNoPreset) {
+    const Folders folders;
+    const fs::path truth = folders.Root / "truth";
+    RetitledIntoBankB(folders.Root / "backup", 2);
+    ChildProcess sim(SimCommand({"--mute", "--save", truth.string()}));
+    ASSERT_TRUE(sim.WaitForLine("ready"));
+
+    const ToolResult run =
+        RunTool("restore " + Quoted(folders.Root / "backup") + Ports() + " --yes --delay 20");
+    EXPECT_EQ(run.Status, 1) << run.Output;
+    EXPECT_EQ(run.Errors, "quellfarn-tool: the unit does not answer; nothing was restored\n");
+    EXPECT_EQ(sim.Stop(), 0);
+    EXPECT_EQ(FilesIn(truth / "Bank B"), FactoryBank(1));
 }

@@ -1,4 +1,4 @@
-// quellfarn-tool backup and devices: the device link hosted without a window.
+// quellfarn-tool backup, restore and devices: the device link hosted without a window.
 
 #include "Backup.h"
 
@@ -11,17 +11,18 @@
 #include "model/DeviceMode.h"
 #include "sim/SimulatedProcessor.h"
 
-#include <QFont>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QFont>
 #include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cmath>
 #include <csignal>
 #include <iostream>
+#include <map>
 #include <unistd.h>
 
 namespace {
@@ -87,9 +88,55 @@ void AddBackends(MidiDeviceService& midi, bool prePlenova,
     simulator.PrePlenova = prePlenova;
     processor = AttachSimulatedProcessor(virtualDevices, simulator);
 }
+
+// "bank B", "banks A, C"; empty for a single-bank unit.
+QString BankWords(const std::array<bool, 4>& banks) {
+    QStringList letters;
+    for (int bank = 0; bank < 4; ++bank)
+        if (banks[static_cast<std::size_t>(bank)])
+            letters << QString(QLatin1Char(BankLetters[bank]));
+    if (PrePlenovaMode || letters.isEmpty())
+        return QString();
+    return (letters.size() == 1 ? QStringLiteral("bank ") : QStringLiteral("banks ")) +
+           letters.join(QStringLiteral(", "));
+}
+
+// The banks the plan writes into, and how many presets.
+std::array<bool, 4> PlannedBanks(const std::vector<TRestoreItem>& plan, int& count) {
+    std::array<bool, 4> banks{};
+    count = 0;
+    for (const TRestoreItem& item : plan)
+        if (item.Problem.isEmpty()) {
+            ++count;
+            if (item.Bank >= 0 && item.Bank <= 3)
+                banks[static_cast<std::size_t>(item.Bank)] = true;
+        }
+    return banks;
+}
+
+QString Presets(int count) {
+    return QStringLiteral("%1 preset%2").arg(count).arg(count == 1 ? "" : "s");
+}
+
+// "replace 4 presets in bank B", as the window asks it.
+QString ReplaceText(const std::vector<TRestoreItem>& plan) {
+    int count = 0;
+    const QString banks = BankWords(PlannedBanks(plan, count));
+    return QStringLiteral("replace ") + Presets(count) +
+           (banks.isEmpty() ? QString() : QStringLiteral(" in ") + banks);
+}
+
+// The line the link logs for a file it skips.
+QString SkippedLine(const TRestoreItem& item) {
+    return QStringLiteral("Skipped %1: %2").arg(item.Path, item.Problem);
+}
 } // namespace
 
-TBackupOptions ParseBackupOptions(const std::vector<std::string>& words) {
+namespace {
+// The options both commands share, and those of one command only; a word another command takes
+// is as unknown here as any other.
+TBackupOptions ParseOptions(const std::vector<std::string>& words, const std::string& command) {
+    const bool restore = command == "restore";
     TBackupOptions options;
     std::vector<std::string> positional;
     for (std::size_t i = 0; i < words.size(); ++i) {
@@ -102,10 +149,22 @@ TBackupOptions ParseBackupOptions(const std::vector<std::string>& words) {
             options.PrePlenova = true;
             continue;
         }
-        static const char* const kWithValue[] = {"--in",      "--out",       "--banks", "--first",
-                                                 "--last",    "--untitled",  "--delay", "--retries",
-                                                 "--timeout", "--print-list"};
-        if (std::find(std::begin(kWithValue), std::end(kWithValue), word) == std::end(kWithValue))
+        if (restore && word == "--dry-run") {
+            options.DryRun = true;
+            continue;
+        }
+        if (restore && word == "--yes") {
+            options.AssumeYes = true;
+            continue;
+        }
+        static const std::vector<std::string> kShared = {"--in",   "--out",   "--banks",  "--first",
+                                                         "--last", "--delay", "--timeout"};
+        static const std::vector<std::string> kBackupOnly = {"--untitled", "--retries",
+                                                             "--print-list"};
+        const bool known = std::find(kShared.begin(), kShared.end(), word) != kShared.end() ||
+                           (!restore && std::find(kBackupOnly.begin(), kBackupOnly.end(), word) !=
+                                            kBackupOnly.end());
+        if (!known)
             throw UsageError{"unknown option " + word};
         if (i + 1 >= words.size())
             throw UsageError{word + " needs a value"};
@@ -137,16 +196,26 @@ TBackupOptions ParseBackupOptions(const std::vector<std::string>& words) {
         }
     }
     if (positional.size() != 1 || positional[0].empty())
-        throw UsageError{"backup needs one DIR"};
+        throw UsageError{command + " needs one DIR"};
     if (options.First > options.Last)
         throw UsageError{"--first " + std::to_string(options.First) + " is after --last " +
                          std::to_string(options.Last)};
     options.Directory = QDir::cleanPath(QFileInfo(Text(positional[0])).absoluteFilePath());
     return options;
 }
+} // namespace
+
+TBackupOptions ParseBackupOptions(const std::vector<std::string>& words) {
+    return ParseOptions(words, "backup");
+}
+
+TBackupOptions ParseRestoreOptions(const std::vector<std::string>& words) {
+    return ParseOptions(words, "restore");
+}
 
 TBackup::TBackup(MidiService& service, const TBackupOptions& options, TReportStyle style)
     : service(service), options(options), style(style) {
+    SetPrePlenovaMode(options.PrePlenova);
     link = std::make_unique<TDeviceLink>(*this);
     QObject::connect(&interruptPoll, &QTimer::timeout, [this] { CheckInterrupt(); });
 }
@@ -204,13 +273,13 @@ bool TBackup::OpenPorts() {
     return true;
 }
 
-int TBackup::Run() {
-    SetPrePlenovaMode(options.PrePlenova);
+bool TBackup::Connect() {
     if (!OpenPorts())
-        return 1;
+        return false;
     link->RequestDelay = options.RequestDelay;
     link->MaxTries = options.MaxTries;
     link->TimeoutMilliseconds = options.TimeoutMilliseconds;
+    link->FetchTimeoutMilliseconds = options.TimeoutMilliseconds;
     interruptPoll.start(50);
 
     // A connection that is new may not carry the first message yet (JACK): ask more than once
@@ -228,10 +297,17 @@ int TBackup::Run() {
     // An answer still on its way would be taken for the walk's bank: let it go by unheeded.
     link->PendingReplies = 0;
     if (interrupted) {
+        interruptPoll.stop();
         Complain(QStringLiteral("aborted"));
-        return 1;
+        return false;
     }
-    if (!complete())
+    return true;
+}
+
+int TBackup::Run() {
+    if (!Connect())
+        return 1;
+    if (!answered || (!PrePlenovaMode && link->CurrentBank < 0))
         Complain(QStringLiteral("the unit does not answer; trying all the same"));
 
     TProcedureOptions procedure;
@@ -288,10 +364,54 @@ int TBackup::Run() {
     return 0;
 }
 
+std::vector<TRestoreItem> TBackup::PlanRestore() const {
+    return link->PlanRestore(options.Directory, options.Banks, options.First, options.Last);
+}
+
+int TBackup::Restore(std::vector<TRestoreItem>& plan) {
+    if (!Connect())
+        return 1;
+    // What cannot be read back cannot be verified: a unit that does not answer gets nothing.
+    if (!answered) {
+        interruptPoll.stop();
+        Complain(QStringLiteral("the unit does not answer; nothing was restored"));
+        return 1;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    restoring = true;
+    restoreCounts = link->Restore(plan);
+    restoring = false;
+    walkMilliseconds = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    interruptPoll.stop();
+    EndProgressLine();
+    if (interrupted) {
+        Complain(QStringLiteral("aborted"));
+        return 1;
+    }
+    const auto planned = std::count_if(
+        plan.begin(), plan.end(), [](const TRestoreItem& item) { return item.Problem.isEmpty(); });
+    if (restoreCounts.Verified == planned && restoreCounts.Failed == 0 &&
+        restoreCounts.Skipped == 0 && !sendFailed)
+        return 0;
+    Complain(
+        QStringLiteral("not everything was restored: %1 of %2 presets verified, %3 failed, "
+                       "%4 %5 skipped")
+            .arg(restoreCounts.Verified)
+            .arg(planned)
+            .arg(restoreCounts.Failed)
+            .arg(restoreCounts.Skipped)
+            .arg(restoreCounts.Skipped == 1 ? QStringLiteral("file") : QStringLiteral("files")));
+    return 1;
+}
+
 void TBackup::CheckInterrupt() {
     if (interrupted || !interruptRequested)
         return;
     interrupted = true;
+    // The preset being written is finished first: a slot is never left half done.
+    if (link->Restoring())
+        link->AbortRestore();
     // Before the walk is on, or while it starts, the run ends it once the call returns.
     if (link->ProcedureActive) {
         link->AbortProcedure();
@@ -324,6 +444,12 @@ void TBackup::InputArrived(TMidiInput& sender) {
         const std::unique_ptr<TMyMidiEvent> event = sender.ReadEvent();
         if (!event)
             break;
+        // A preset fetched for a store: read back to verify it.
+        if (link->Fetching() && event->SysexData &&
+            IsPresetDump(TByteView(event->SysexData.get(), event->SysexSize))) {
+            link->FetchArrived(TByteView(event->SysexData.get(), event->SysexSize));
+            continue;
+        }
         if (link->ProcedureActive) {
             if (event->SysexData && event->SysexSize == PresetDumpLength)
                 link->ProcessProcedurePreset(TByteView(event->SysexData.get(), event->SysexSize));
@@ -360,11 +486,21 @@ void TBackup::Status(const QString&) {
 
 void TBackup::Log(const QString& text) {
     lastLogLine = text;
-    if (style == TReportStyle::Lines)
+    if (style == TReportStyle::Lines) {
         std::cout << text.toStdString() << std::endl;
+        return;
+    }
+    // Under a restore's progress line only what went wrong, and the summary, stay in view.
+    if (style == TReportStyle::ProgressLine && restoring &&
+        !text.endsWith(QStringLiteral(" written and verified")) && !shownLines.contains(text)) {
+        EndProgressLine();
+        std::cout << text.toStdString() << std::endl;
+        shownLines.insert(text);
+    }
 }
 
 void TBackup::SendFailed(const QString& errorText) {
+    sendFailed = true;
     Complain(QStringLiteral("MIDI out error: ") + errorText);
 }
 
@@ -443,6 +579,113 @@ int BackupCommand(int argc, char* argv[], const std::vector<std::string>& words)
     std::signal(SIGINT, Interrupted);
     std::signal(SIGTERM, Interrupted);
     const int status = backup.Run();
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    return status;
+}
+
+namespace {
+// The dry run: where each file would go, and what would be skipped and why. 0 when a restore
+// would write every file of the plan.
+int ShowPlan(const std::vector<TRestoreItem>& plan) {
+    for (const TRestoreItem& item : plan) {
+        const QString bank =
+            item.Bank >= 0 ? QStringLiteral("Bank %1").arg(QLatin1Char(BankLetters[item.Bank]))
+                           : QStringLiteral("-");
+        const QString name = QFileInfo(item.Path).fileName();
+        const QString what =
+            item.Problem.isEmpty()
+                ? QStringLiteral("%1  %2").arg(item.FileTitle, -kTitleLength).arg(name)
+                : QStringLiteral("skipped: %1: %2").arg(name, item.Problem);
+        std::cout
+            << QStringLiteral("%1  slot %2  %3").arg(bank).arg(item.Slot, 3).arg(what).toStdString()
+            << "\n";
+    }
+    int count = 0;
+    PlannedBanks(plan, count);
+    const auto skipped = static_cast<int>(plan.size()) - count;
+    QString summary = QStringLiteral("Dry run: would ") + ReplaceText(plan);
+    if (skipped > 0)
+        summary += QStringLiteral("; %1 file%2 skipped").arg(skipped).arg(skipped == 1 ? "" : "s");
+    std::cout << summary.toStdString() << "; nothing was sent to the unit" << std::endl;
+    return count > 0 && skipped == 0 ? 0 : 1;
+}
+
+bool IsYes(std::string answer) {
+    std::transform(answer.begin(), answer.end(), answer.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const auto first = answer.find_first_not_of(" \t\r");
+    const auto last = answer.find_last_not_of(" \t\r");
+    if (first == std::string::npos)
+        return false;
+    answer = answer.substr(first, last - first + 1);
+    return answer == "y" || answer == "yes";
+}
+} // namespace
+
+// The files that will be skipped are named before the question, so the answer is given knowing
+// them.
+bool TBackup::ConfirmRestore(const std::vector<TRestoreItem>& plan) {
+    const QString replace = ReplaceText(plan);
+    if (!isatty(STDIN_FILENO)) {
+        std::cerr << "quellfarn-tool: this would " << replace.toStdString()
+                  << "; nothing was sent: give --yes to go ahead without being asked" << std::endl;
+        return false;
+    }
+    std::ostream& out = isatty(STDOUT_FILENO) ? std::cout : std::cerr;
+    for (const TRestoreItem& item : plan)
+        if (!item.Problem.isEmpty()) {
+            out << SkippedLine(item).toStdString() << "\n";
+            shownLines.insert(SkippedLine(item));
+        }
+    out << "This will " << replace.toStdString() << ". Do you want to proceed? [y/N] "
+        << std::flush;
+    std::string answer;
+    if (std::getline(std::cin, answer) && IsYes(answer))
+        return true;
+    std::cerr << "quellfarn-tool: restore cancelled; nothing was sent" << std::endl;
+    return false;
+}
+
+int RestoreCommand(int argc, char* argv[], const std::vector<std::string>& words) {
+    const TBackupOptions options = ParseRestoreOptions(words);
+    if (!QFileInfo(options.Directory).isDir())
+        throw FileError{"Invalid folder: " + options.Directory.toStdString()};
+    static int applicationArgc = 1;
+    static char* applicationArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+    const QCoreApplication application(applicationArgc, applicationArgv);
+    MidiDeviceService midi;
+    std::shared_ptr<TSimulatedProcessor> processor;
+    // A dry run has nothing to say to any port.
+    if (!options.DryRun)
+        AddBackends(midi, options.PrePlenova, processor);
+    TBackup restore(midi, options,
+                    isatty(STDOUT_FILENO) ? TReportStyle::ProgressLine : TReportStyle::Lines);
+    std::vector<TRestoreItem> plan = restore.PlanRestore();
+    if (plan.empty()) {
+        QString where = QStringLiteral("slots %1..%2").arg(options.First).arg(options.Last);
+        const QString banks = BankWords(options.Banks);
+        if (!banks.isEmpty())
+            where += QStringLiteral(" of ") + banks;
+        std::cerr << "quellfarn-tool: nothing to restore: no preset files for "
+                  << where.toStdString() << " in " << options.Directory.toStdString() << std::endl;
+        return 1;
+    }
+    if (options.DryRun)
+        return ShowPlan(plan);
+    int count = 0;
+    PlannedBanks(plan, count);
+    if (count == 0) {
+        for (const TRestoreItem& item : plan)
+            std::cerr << SkippedLine(item).toStdString() << "\n";
+        std::cerr << "quellfarn-tool: nothing to restore: every file is skipped" << std::endl;
+        return 1;
+    }
+    if (!options.AssumeYes && !restore.ConfirmRestore(plan))
+        return 1;
+    std::signal(SIGINT, Interrupted);
+    std::signal(SIGTERM, Interrupted);
+    const int status = restore.Restore(plan);
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
     return status;

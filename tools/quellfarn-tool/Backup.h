@@ -1,7 +1,8 @@
 #pragma once
-// The backup from the command line: every preset of the chosen banks fetched from the unit into
-// files by the device link the main window uses, hosted here for a terminal or a log; and the
-// list of the MIDI ports the tool can open.
+// The backup from the command line, both ways: every preset of the chosen banks fetched from the
+// unit into files, or a backup folder written back into the unit and read back, by the device
+// link the main window uses, hosted here for a terminal or a log; and the list of the MIDI ports
+// the tool can open.
 
 #include "base/PresetListing.h"
 #include "link/DeviceLink.h"
@@ -10,6 +11,7 @@
 #include "midi/MidiService.h"
 
 #include <QEventLoop>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 #include <array>
@@ -17,6 +19,7 @@
 #include <string>
 #include <vector>
 
+// The command line of a backup or a restore; a restore leaves out what only fetching needs.
 struct TBackupOptions {
     QString Directory;
     QString InputName;  // empty: the simulated unit
@@ -30,28 +33,41 @@ struct TBackupOptions {
     int TimeoutMilliseconds = 10000;
     QString ListingFile; // a PDF; empty: no listing
     bool PrePlenova = false;
+    bool DryRun = false;    // restore: show the plan, send nothing
+    bool AssumeYes = false; // restore: replace the presets without asking
 };
 
-// The words after "backup"; throws a UsageError for anything it cannot take.
+// The words after "backup" or "restore"; throw a UsageError for anything they cannot take.
 TBackupOptions ParseBackupOptions(const std::vector<std::string>& words);
+TBackupOptions ParseRestoreOptions(const std::vector<std::string>& words);
 
 // How a run tells what it does: not at all, the link's log lines, or one line rewritten in place.
 enum class TReportStyle { Quiet, Lines, ProgressLine };
 
-// One backup over a MIDI service. Needs an application object (a QApplication when a listing
-// is printed).
+// One backup or restore over a MIDI service. Needs an application object (a QApplication when
+// a listing is printed).
 class TBackup : public TLinkHost {
 public:
     TBackup(MidiService& service, const TBackupOptions& options, TReportStyle style);
     ~TBackup() override;
 
-    // 0 when every chosen preset arrived; 1 when the run stopped, the reason on standard error.
+    // The backup: 0 when every chosen preset arrived; 1 when the run stopped, the reason on
+    // standard error.
     int Run();
+    // What a restore of the options' folder would write and skip; sends nothing.
+    std::vector<TRestoreItem> PlanRestore() const;
+    // Whether to go ahead: asked on a terminal; without one (and without --yes) the answer is
+    // no, said on standard error.
+    bool ConfirmRestore(const std::vector<TRestoreItem>& plan);
+    // Writes the plan into the unit, each preset read back: 0 when every item of the plan was
+    // written and verified; 1 otherwise (a skipped file too), the reason on standard error.
+    int Restore(std::vector<TRestoreItem>& plan);
     // Ends the run as Ctrl+C does. Safe from a signal handler: the run looks at it shortly.
     static void RequestInterrupt();
 
     const TProcedureCounts& Counts() const { return link->Counts; }
-    // From the start of the walk (after the ping) to its end.
+    const TRestoreCounts& RestoreCounts() const { return restoreCounts; }
+    // From the start of the walk or the restore (after the ping) to its end.
     double WalkMilliseconds() const { return walkMilliseconds; }
 
     // TLinkHost
@@ -73,6 +89,9 @@ private:
     enum class TOutcome { Running, Complete, Failed, Aborted };
 
     bool OpenPorts();
+    // Ports opened and the unit asked for its state; false (the reason said) when the run
+    // cannot go on.
+    bool Connect();
     void TakeInput(TMidiInput& sender);
     void InputArrived(TMidiInput& sender);
     void CheckInterrupt();
@@ -97,12 +116,17 @@ private:
     bool listingFailed = false;
     bool listingDelivered = false;
     bool progressShown = false;
+    bool restoring = false;
+    bool sendFailed = false;
+    TRestoreCounts restoreCounts;
+    QSet<QString> shownLines; // already on the terminal: not repeated under the progress line
     QString lastLogLine;
     double walkMilliseconds = 0;
     int takingInput = 0, waitingInput = 0;
 };
 
-// quellfarn-tool backup and devices: each returns the exit status; the application object and
-// the MIDI service are their own.
+// quellfarn-tool backup, restore and devices: each returns the exit status; the application
+// object and the MIDI service are their own.
 int BackupCommand(int argc, char* argv[], const std::vector<std::string>& words);
+int RestoreCommand(int argc, char* argv[], const std::vector<std::string>& words);
 int DevicesCommand(const std::vector<std::string>& words);

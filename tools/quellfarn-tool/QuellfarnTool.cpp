@@ -1,5 +1,5 @@
-// quellfarn-tool: a command-line librarian for people who keep presets as files, and the backup
-// of a unit into such files.
+// quellfarn-tool: a command-line librarian for people who keep presets as files, the backup of a
+// unit into such files and their restore into the unit.
 //
 //   quellfarn-tool preset show FILE [--json]
 //   quellfarn-tool preset new -o FILE [--device-id N]
@@ -9,11 +9,16 @@
 //   quellfarn-tool backup DIR [--in NAME] [--out NAME] [--banks ACD] [--first N] [--last N]
 //                  [--untitled NAME] [--delay MS] [--retries N] [--timeout MS]
 //                  [--print-list FILE.pdf] [--pre-plenova]
+//   quellfarn-tool restore DIR [--in NAME] [--out NAME] [--banks ACD] [--first N] [--last N]
+//                  [--delay MS] [--timeout MS] [--pre-plenova] [--dry-run] [--yes]
 //   quellfarn-tool devices
 //
 // A bad file prints its message and exits with 1; a usage error exits with 2. A backup exits
 // with 0 when every chosen preset arrived and with 1 when it stopped (a silent unit, a file it
-// could not write, a port it could not open, Ctrl+C).
+// could not write, a port it could not open, Ctrl+C). A restore exits with 0 only when every
+// file it found was written and read back unchanged: a file it had to skip, a slot that does
+// not hold what was sent, a silent unit, a port it could not open, a question not answered yes
+// and Ctrl+C give 1.
 
 #include "Backup.h"
 #include "ToolErrors.h"
@@ -48,7 +53,16 @@ constexpr const char* kUsage =
     "       quellfarn-tool backup DIR [--in NAME] [--out NAME] [--banks ACD] [--first N]\n"
     "                      [--last N] [--untitled NAME] [--delay MS] [--retries N]\n"
     "                      [--timeout MS] [--print-list FILE.pdf] [--pre-plenova]\n"
-    "       quellfarn-tool devices\n";
+    "       quellfarn-tool restore DIR [--in NAME] [--out NAME] [--banks ACD] [--first N]\n"
+    "                      [--last N] [--delay MS] [--timeout MS] [--pre-plenova]\n"
+    "                      [--dry-run] [--yes]\n"
+    "       quellfarn-tool devices\n"
+    "\n"
+    "restore writes the DIR/Bank A..D files a backup made (DIR's own with --pre-plenova) into\n"
+    "their slots, --first..--last of each chosen bank, and reads each one back. It asks first;\n"
+    "without a terminal only --yes goes ahead. --dry-run shows the plan and sends nothing.\n"
+    "It exits with 0 when every file was written and verified, and with 1 when any was not:\n"
+    "a damaged file skipped, a slot that reads back different, a silent unit, no answer yes.\n";
 
 // The device ID is the MIDI channel the program transmits on.
 constexpr int kMaxDeviceId = 15;
@@ -485,6 +499,8 @@ int main(int argc, char* argv[]) {
             return ListCommand(rest);
         if (words[0] == "backup")
             return BackupCommand(argc, argv, rest);
+        if (words[0] == "restore")
+            return RestoreCommand(argc, argv, rest);
         if (words[0] == "devices")
             return DevicesCommand(rest);
         throw UsageError{"unknown command " + words[0]};
