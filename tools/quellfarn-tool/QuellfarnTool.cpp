@@ -44,6 +44,40 @@
 namespace fs = std::filesystem;
 
 namespace {
+// What --help adds to the usage: each command and option in a sentence.
+constexpr const char* kDetails =
+    "\n"
+    "Commands:\n"
+    "  preset show FILE   the preset in a .tmq file: title, chain and every parameter\n"
+    "                     (--json: the same as JSON)\n"
+    "  preset new         a preset file with the unit's defaults\n"
+    "  mpt show FILE      a program table (.mpt): program change to preset\n"
+    "  mpt new            a program table that maps each program change to its preset\n"
+    "  list DIR           the presets of a backup folder, by bank and number\n"
+    "  backup DIR         every preset of the chosen banks from the unit into DIR, one file\n"
+    "                     per preset (\"Slap Funk.tmq042\"), one folder per bank\n"
+    "  restore DIR        a backup folder back into the unit, each slot read back\n"
+    "  devices            the MIDI ports this machine offers\n"
+    "\n"
+    "Options:\n"
+    "  --in NAME, --out NAME  the unit's MIDI ports (default: the built-in simulated unit\n"
+    "                     \"Quellfarn Plenova (simulated)\"; see devices)\n"
+    "  --banks ACD        the banks to walk (default ABCD)\n"
+    "  --first N, --last N  the presets 1..200 to walk (backup: --first for the first bank)\n"
+    "  --untitled NAME    save untitled presets under this name (default: skip them)\n"
+    "  --delay MS         pause between choosing a preset and asking for it (default 1000)\n"
+    "  --retries N        time-outs of one preset before the backup gives up (default 3)\n"
+    "  --timeout MS       how long an answer may take (default 10000)\n"
+    "  --print-list FILE.pdf  also print the list of presets into that PDF\n"
+    "  --pre-plenova      the older single-bank unit\n"
+    "  --dry-run          restore: show what would be written, send nothing\n"
+    "  --yes              restore: do not ask\n"
+    "  --device-id N      the device byte of a new preset or table (0..15)\n"
+    "  -o FILE            where a new file goes\n"
+    "  --version, --help  print the version or this text\n"
+    "\n"
+    "Exit status: 0 done, 1 a file, port or unit failed (with a message), 2 a usage error.\n";
+
 constexpr const char* kUsage =
     "usage: quellfarn-tool preset show FILE [--json]\n"
     "       quellfarn-tool preset new -o FILE [--device-id N]\n"
@@ -483,7 +517,7 @@ int main(int argc, char* argv[]) {
     const std::vector<std::string> words(argv + 1, argv + argc);
     try {
         if (words.empty() || words[0] == "--help" || words[0] == "-h") {
-            std::cout << kUsage;
+            std::cout << kUsage << (words.empty() ? "" : kDetails);
             return words.empty() ? 2 : 0;
         }
         if (words[0] == "--version") {
