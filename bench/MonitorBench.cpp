@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
@@ -64,12 +63,14 @@ Result Flood(TfrmMain& window, VirtualMidiService& devices, int count, double ra
     });
     QElapsedTimer quiet;
     quiet.start();
-    int lastCount = -1;
-    while (!done || quiet.elapsed() < 300) {
+    // Done when the source has finished, the input queue is empty and no line has come for a
+    // while: the log holds 500 lines long before the end, so its newest line is watched.
+    std::uint64_t lastLine = 0;
+    while (!done || window.MidiInput()->PendingCount() > 0 || quiet.elapsed() < 300) {
         QApplication::processEvents(QEventLoop::AllEvents, 5);
-        const int lines = window.lbxLog->count();
-        if (lines != lastCount) {
-            lastCount = lines;
+        const std::uint64_t newest = window.lbxLog->Lines().LastSerial();
+        if (newest != lastLine) {
+            lastLine = newest;
             quiet.restart();
         }
     }
@@ -107,14 +108,14 @@ int main(int argc, char* argv[]) {
     std::vector<std::uint8_t> dump(258, 0x11);
     dump.front() = 0xF0;
     dump.back() = 0xF7;
-    for (double rate : {1000.0, 3000.0, 10000.0, 30000.0}) {
+    for (double rate : {1000.0, 3000.0, 10000.0, 30000.0, 50000.0, 100000.0}) {
         const Result result = Flood(window, devices, static_cast<int>(rate * 2), rate, controller);
         std::printf("short events offered at %6.0f/s: logged %6zu in %.2f s, lost %u, longest "
                     "stall %lld ms\n",
                     rate, result.Logged, result.Seconds, result.Lost,
                     static_cast<long long>(result.LongestStallMs));
     }
-    for (double rate : {50.0, 100.0, 200.0, 400.0}) {
+    for (double rate : {50.0, 100.0, 200.0, 400.0, 1000.0, 2000.0}) {
         const Result result = Flood(window, devices, static_cast<int>(rate * 2), rate, dump);
         std::printf("258-byte dumps offered at %4.0f/s: logged %5zu in %.2f s, lost %u, longest "
                     "stall %lld ms\n",

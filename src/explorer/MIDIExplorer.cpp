@@ -16,7 +16,6 @@
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -115,10 +114,7 @@ void TfrmMIDIExplorer::BuildMenus() {
     miClearIn = NamedAction(this, "miClearIn", QStringLiteral("&Clear input log"));
     miMIDIIn->addAction(miClearIn);
     miMIDIIn->addSeparator();
-    connect(miClearIn, &QAction::triggered, this, [this] {
-        for (int lines = lbxLog->count(); lines > 0; --lines)
-            DeleteLogLine(0);
-    });
+    connect(miClearIn, &QAction::triggered, this, [this] { ClearLog(); });
     inputGroup = new QActionGroup(this);
 
     miMIDIOut = menuBar()->addMenu(QStringLiteral("MIDI &Out"));
@@ -157,6 +153,9 @@ void TfrmMIDIExplorer::BuildMenus() {
 }
 
 void TfrmMIDIExplorer::ShowStatus(const QString& text) {
+    // What the log has yet to show came first; this text replaces the batch's own status.
+    AppendPendingLines();
+    pendingStatus.clear();
     statusPanel0->setText(text);
     statusPanel1->setText(InsertMode ? QStringLiteral("Insert") : QStringLiteral("Overwrite"));
     stbStatBar->repaint();
@@ -203,6 +202,10 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
     midiOutput->OnSendError = [this](TMidiOutput& sender, MMRESULT result) {
         ReportSendError(sender.DriverErrorText(result));
     };
+    midiOutput->OnSent = [this](TMidiOutput&, const std::uint8_t* bytes, std::size_t count) {
+        if (LogSentMessages)
+            LogSent(bytes, count);
+    };
     if (midiOutput->DeviceCount() == 0)
         ShowMessage(this, QStringLiteral("No MIDI output device can be detected. ") + consult,
                     QStringLiteral("Sorry..."));
@@ -234,6 +237,8 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
      : LogDblClickAction == 1 ? pmiSetLogEdit
                               : pmiSetLogSend)
         ->setChecked(true);
+    LogSentMessages = settings->GetBool(QStringLiteral("LOG_SENT_MESSAGES"), true, false);
+    pmiLogSentMessages->setChecked(LogSentMessages);
 
     BuildDeviceMenu(
         miMIDIIn, inputGroup, inputItems, midiInput->DeviceCount(), storedIn,
@@ -340,6 +345,7 @@ void TfrmMIDIExplorer::SelectInputDevice(int index) {
             midiInput->SetProductName(name);
             midiInput->OpenDevice();
             midiInput->StartInput();
+            inputClock.restart(); // received events are timed from here on
         },
         [this] {
             return midiInput->PortState() == TPortState::Open ? midiInput->ProductName()
@@ -435,8 +441,8 @@ void TfrmMIDIExplorer::DestroyExplorer() {
     outputItems.clear();
     midiInput.reset();
     midiOutput.reset();
-    while (lbxLog->count() > 0)
-        TfrmMIDIExplorer::DeleteLogLine(0); // the main window's part is already gone
+    pendingLines.clear();
+    ClearLog();
     SelectedFileNames.clear();
 }
 
@@ -472,7 +478,7 @@ bool TfrmMIDIExplorer::eventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::MouseButtonDblClick && watched == lbxLog->viewport()) {
         // A double click below the last line reaches no line: it is answered all the same.
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (lbxLog->itemAt(mouse->position().toPoint()) == nullptr) {
+        if (lbxLog->LineAt(mouse->position().toPoint()) < 0) {
             LogDoubleClick(false);
             return true;
         }
@@ -573,13 +579,20 @@ void TfrmMIDIExplorer::TakeInput(TMidiInput& sender) {
     if (takingInput > waitingInput)
         return;
     ++takingInput;
-    try {
-        MidiInputArrived(sender);
-    } catch (const std::exception& error) {
-        // The device went wrong under us (a buffer it would not take back): say so, go on.
-        AddLogLine(QString::fromStdString(error.what()));
-        ShowStatus(QString::fromStdString(error.what()));
-    }
+    // What one drain takes goes into the log as one batch. Showing it lets pending work run;
+    // wake-ups meanwhile are turned away, so what they brought is the next batch here.
+    do {
+        try {
+            MidiInputArrived(sender);
+        } catch (const std::exception& error) {
+            // The device went wrong under us (a buffer it would not take back): say so, go on.
+            AddLogLine(QString::fromStdString(error.what()));
+            ShowStatus(QString::fromStdString(error.what()));
+            FinishLogBatch();
+            break;
+        }
+        FinishLogBatch();
+    } while (sender.PendingCount() > 0);
     --takingInput;
     ReportLostInput();
 }
@@ -589,6 +602,8 @@ void TfrmMIDIExplorer::WaitMilliseconds(int count) {
         ::WaitMilliseconds(count);
         return;
     }
+    // The log shows what was taken so far before the wait begins.
+    FinishLogBatch();
     const QPointer<TfrmMIDIExplorer> self(this);
     ++waitingInput;
     // Items that came while the handler was busy had their wake-ups turned away; take them now.
@@ -608,21 +623,22 @@ void TfrmMIDIExplorer::ReportLostInput() {
     lostReported = lost;
     // Under sustained overload every drain loses more: one line keeps the running count of
     // everything lost since the window opened and moves to the bottom, not a line per drain.
-    if (lossLine != nullptr)
-        DeleteLogLine(lbxLog->row(lossLine));
+    if (lossLine != 0)
+        DeleteLogLine(lbxLog->Lines().RowOf(lossLine));
     const QString text =
         QStringLiteral("%1 MIDI in message(s) lost: input arrived faster than it could be taken in")
             .arg(lost);
     AddLogLine(text);
-    lossLine = lbxLog->item(lbxLog->count() - 1);
+    lossLine = lbxLog->Lines().LastSerial();
     ShowStatus(text);
 }
 
 void TfrmMIDIExplorer::ReportSendError(const QString& errorText) {
     const QString text = QStringLiteral("MIDI Out error: ") + errorText;
     // A device that has gone away fails every send: one line says so until something else happens.
-    const QListWidgetItem* newest = lbxLog->item(lbxLog->count() - 1);
-    if (newest == nullptr || newest->text() != text)
+    AppendPendingLines();
+    const int newest = lbxLog->LineCount() - 1;
+    if (newest < 0 || lbxLog->LineText(newest) != text)
         AddLogLine(text);
     ShowStatus(text);
 }

@@ -4,10 +4,11 @@
 // the status bar, and the window's settings. Its code is split by concern over
 // MessageBuffer.cpp, MonitorLog.cpp, FilePane.cpp and MIDIExplorer.cpp.
 
+#include "explorer/LogView.h"
 #include "midi/MidiIn.h"
 #include "midi/MidiOut.h"
 
-#include <QListWidgetItem>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QStringList>
@@ -22,7 +23,6 @@ class QUrl;
 class QActionGroup;
 class QComboBox;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QSplitter;
 class QStatusBar;
@@ -49,13 +49,6 @@ protected:
 
 private:
     TfrmMIDIExplorer& window;
-};
-
-// A monitor line; an event line owns its event.
-class TLogLine : public QListWidgetItem {
-public:
-    explicit TLogLine(const QString& text) : QListWidgetItem(text) {}
-    std::unique_ptr<TMyMidiEvent> Event;
 };
 
 // One entry of a device menu: its menu item and the device name.
@@ -117,7 +110,8 @@ public:
     bool ClipboardHoldsHex() const;
     void SendBuffer(); // what "Send buffer to MIDI out" does: parse, then send
 
-    // Monitor log.
+    // Monitor log. Events taken in by one wake-up of the input port reach the log together,
+    // when the input handler is done with them or sooner, before anything else is shown.
     void LogEvent(std::unique_ptr<TMyMidiEvent> event);
     // Logs the event and tells how many bytes arrived, as every received event not taken
     // by the device link is reported.
@@ -126,6 +120,11 @@ public:
     void LogDoubleClick(bool onLine = true); // onLine false: on the log's empty space
     void SetLogDblClickAction(int action);
     int LogDblClickAction = 0;
+    // Whether what the program sends is logged too, each line starting with "Sent ".
+    void SetLogSentMessages(bool on);
+    bool LogSentMessages = false;
+    // The selected SysEx lines' bytes, in log order, into one file the user names.
+    void SaveSelectedSysex();
 
     // File pane.
     void RefreshFileList();
@@ -170,11 +169,13 @@ public:
     QTabWidget* pgcTab;
     QWidget* tsExplorer;
     QWidget* tsMonitor;
-    QListWidget* lbxLog;
+    TLogView* lbxLog;
     QMenu* popInLog;
     QAction* pmiDelete;
     QAction* pmiClearinputLog;
     QAction* pmiCopySelectedText;
+    QAction* pmiSaveSelectedSysex;
+    QAction* pmiLogSentMessages;
     QMenu* pmiSetDblClickLogOpt;
     QAction* pmiSetLogLoadEvent;
     QAction* pmiSetLogEdit;
@@ -242,6 +243,11 @@ private:
     void DropText(const QString& text, const QPoint& at);
     bool DropEvent(QWidget* target, QEvent* event); // true: the window took it
     void ShowLogPopup(const QPoint& at);
+    void AppendPendingLines();
+    void FinishLogBatch(); // the batch's lines, then its status
+    void LogSent(const std::uint8_t* bytes, std::size_t count);
+    void ShowLineMeaning(int row);
+    void ClearLog();
     void ShowFilePopup(const QPoint& at);
     void FileClicked(QTreeWidgetItem* item);
     void FileActivated();
@@ -260,7 +266,11 @@ private:
     bool initialized = false;
     bool destroyed = false;
     std::uint32_t lostReported = 0;
-    QListWidgetItem* lossLine = nullptr; // the one log line that counts lost input
+    std::uint64_t lossLine = 0;         // serial of the one log line that counts lost input
+    std::vector<TLogLine> pendingLines; // the batch not yet in the log
+    QString pendingStatus;              // and what the status bar is to say after it
+    bool appendingLines = false;
+    QElapsedTimer inputClock; // the time base of received events, for the sent ones
     bool refreshingFiles = false;
     int takingInput = 0;  // depth of MidiInputArrived: losses are reported once it is done
     int waitingInput = 0; // of those, the ones suspended in a wait that takes input

@@ -93,6 +93,11 @@ bool TMidiOutput::CloseDevice() {
 
 void TMidiOutput::SendShort(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
     Check(service.OutShortMsg(handle, status | data1 << 8 | data2 << 16));
+    if (OnSent) {
+        const std::uint8_t bytes[] = {status, data1, data2};
+        const int length = MidiMessageLength(status);
+        OnSent(*this, bytes, length > 0 ? static_cast<std::size_t>(length) : sizeof bytes);
+    }
 }
 
 void TMidiOutput::SendLong(const std::uint8_t* bytes, std::uint16_t length) {
@@ -110,6 +115,8 @@ void TMidiOutput::SendLong(const std::uint8_t* bytes, std::uint16_t length) {
         Check(result);
     }
     inFlight.push_back(std::move(holder)); // released when the device reports it done
+    if (OnSent)
+        OnSent(*this, bytes, length);
 }
 
 void TMidiOutput::SendEvent(const TMyMidiEvent& event) {

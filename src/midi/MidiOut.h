@@ -35,6 +35,9 @@ public:
     // Called on the user-interface thread when the device could not send what it was handed;
     // failures that come in a burst are reported once, with the latest result.
     std::function<void(TMidiOutput& sender, MMRESULT result)> OnSendError;
+    // Called with each message's bytes once the device has taken it: a short message's own
+    // length of bytes, a long message's bytes as they were handed over.
+    std::function<void(TMidiOutput& sender, const std::uint8_t* bytes, std::size_t count)> OnSent;
 
     State PortState() const { return portState; }
     std::uint16_t DeviceCount() const { return deviceCount; }

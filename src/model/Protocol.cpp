@@ -109,6 +109,33 @@ std::string PresetTitleOf(TByteView dump) {
     return title.substr(first, last - first);
 }
 
+std::string DescribeReply(TByteView bytes, const TDeviceMode& mode) {
+    if (IsPresetDump(bytes)) {
+        const std::string title = PresetTitleOf(bytes);
+        return "Preset dump: " + (title.empty() ? std::string("(untitled)") : title);
+    }
+    if (IsMptDump(bytes, mode))
+        return "Program table: " + std::to_string(mode.MptEntryCount) + " entries";
+    const auto reply = ParseParameterReply(bytes);
+    if (!reply)
+        return {};
+    const std::string value = std::to_string(reply->Value);
+    switch (reply->Address) {
+    case kBypassAddress:
+        return std::string("Parameter reply: bypass ") + (reply->Value == 1 ? "on" : "off");
+    case kBankAddress:
+        // The link takes a bank it does not know as no bank at all.
+        if (reply->Value < 4)
+            return std::string("Parameter reply: bank ") + BankLetters[reply->Value];
+        return "Parameter reply: bank unknown (" + value + ")";
+    case kPresetNumberAddress:
+        return "Parameter reply: current preset " +
+               std::to_string(reply->Value + 1 + (reply->High == 1 ? 128 : 0));
+    default:
+        return "Parameter reply: address " + std::to_string(reply->Address) + ", value " + value;
+    }
+}
+
 TRequest ClassifyRequest(TByteView bytes, const TDeviceMode& mode) {
     TRequest request;
     if (bytes.size() < 6 || bytes[0] != kSysexStart || bytes[1] != kManufacturerByte ||

@@ -82,6 +82,10 @@ bool IsWellFormedSysex(TByteView bytes);
 // The dump's 16 title characters without leading and trailing blanks and control characters.
 std::string PresetTitleOf(TByteView dump);
 
+// What a message the processor sends means, as the user reads it: "Preset dump: Slap Bass",
+// "Program table: 200 entries", "Parameter reply: bank C"... Empty for any other message.
+std::string DescribeReply(TByteView bytes, const TDeviceMode& mode = Mode);
+
 // What a message to the processor asks of it; the simulated processor acts on this.
 enum class TRequestKind {
     Unknown,

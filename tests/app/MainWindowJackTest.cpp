@@ -40,8 +40,8 @@ TEST(MainWindowOverJack, PingsFetchesSwitchesBanksAndGetsTheTable) {
     EXPECT_EQ(status(), "The Quellfarn is online! Your currently selected bank is: A");
 
     const auto logged = [&](const QString& start) {
-        for (int i = 0; i < window.lbxLog->count(); ++i)
-            if (window.lbxLog->item(i)->text().startsWith(start))
+        for (int i = 0; i < window.lbxLog->LineCount(); ++i)
+            if (window.lbxLog->LineText(i).startsWith(start))
                 return true;
         return false;
     };

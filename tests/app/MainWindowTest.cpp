@@ -7,6 +7,7 @@
 #include "model/Protocol.h"
 #include "sim/SimulatedProcessor.h"
 #include "support/MainRig.h"
+#include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDevice.h"
@@ -18,6 +19,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
 #include <gmock/gmock.h>
@@ -234,6 +236,79 @@ TEST(MainWindow, AQueryMadeWhileHandlingInputGetsItsAnswer) {
     EXPECT_EQ(window.MaxDepth, 1);
 }
 
+TEST(MainWindow, SentMessagesAreLoggedBetweenTheirAnswersOnlyWhenAsked) {
+    ModeReset reset;
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    window.pgcTab->setCurrentWidget(window.tsMonitor);
+    const auto sentLines = [&] { return rig.Log().filter(QRegularExpression("^Sent ")); };
+    QTest::keyClick(window.memMsgBuf, Qt::Key_F10);
+    ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 1; }));
+    window.miSelectBank[1]->trigger();
+    PumpFor(50);
+    EXPECT_TRUE(sentLines().isEmpty()) << "off unless asked: the ping, F10, the bank";
+    EXPECT_FALSE(window.pmiLogSentMessages->isChecked());
+
+    window.miClearIn->trigger();
+    ASSERT_TRUE(ChoosePopupItem(window.lbxLog->viewport(), QPoint(20, 20), "pmiLogSentMessages"));
+    EXPECT_TRUE(window.pmiLogSentMessages->isChecked());
+    EXPECT_TRUE(rig.settings.GetBool("LOG_SENT_MESSAGES", false, false)) << "kept at once";
+    QTest::keyClick(window.memMsgBuf, Qt::Key_F10);
+    ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 2; }));
+    window.miGetMptTable->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 4; }));
+    window.PingDevice(); // its answers are taken by the link, its requests are logged
+    window.miSelectBank[2]->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 7; }));
+    const QStringList log = rig.Log();
+    EXPECT_EQ(log[0], "Sent Sysex (6): F0 1A 00 13 45 F7 ");
+    EXPECT_TRUE(log[1].startsWith("Sysex (258): F0 1A 00 13 05 "));
+    EXPECT_EQ(log[2], "Sent Sysex (6): F0 1A 00 13 53 F7 ");
+    EXPECT_TRUE(log[3].startsWith("Sysex (406): F0 1A 00 13 13 "));
+    EXPECT_EQ(log[4], "Sent Sysex (7): F0 1A 00 13 43 00 F7 ");
+    EXPECT_EQ(log[5], "Sent Sysex (7): F0 1A 00 13 43 09 F7 ");
+    EXPECT_EQ(log[6], "Sent Sysex (8): F0 1A 00 13 03 09 02 F7 ");
+    const QModelIndex setBank = window.lbxLog->Lines().index(6);
+    EXPECT_EQ(setBank.data(Qt::ToolTipRole).toString(), log[6])
+        << "a bank set by the program is no bank reported by the unit";
+
+    window.SetLogDblClickAction(0);
+    window.lbxLog->SetCurrentLine(0);
+    window.LogDoubleClick();
+    EXPECT_EQ(window.memMsgBuf->toPlainText(), "F0 1A 00 13 45 F7 ") << "opens as a received one";
+
+    // Kept for the next start.
+    window.close();
+    TfrmMain& next = rig.Start();
+    EXPECT_TRUE(next.pmiLogSentMessages->isChecked());
+    next.pgcTab->setCurrentWidget(next.tsMonitor);
+    ASSERT_TRUE(ChoosePopupItem(next.lbxLog->viewport(), QPoint(20, 20), "pmiLogSentMessages"));
+    EXPECT_FALSE(rig.settings.GetBool("LOG_SENT_MESSAGES", false, true));
+    next.miClearIn->trigger();
+    QTest::keyClick(next.memMsgBuf, Qt::Key_F10);
+    ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 1; }));
+    PumpFor(50);
+    EXPECT_TRUE(sentLines().isEmpty());
+}
+
+TEST(MainWindow, ARequestSentFromTheInputHandlerIsLoggedInItsPlace) {
+    ModeReset reset;
+    MainRig rig;
+    auto& window = rig.Start<TAskingMain>(false);
+    window.SetLogSentMessages(true);
+    window.AskOnNextInput = true;
+    const Bytes notes{0x90, 0x3C, 0x64, 0x80, 0x3C, 0x00};
+    rig.virtualDevices.Inject(kSimulatedDeviceName, notes.data(), notes.size());
+    ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 3; }));
+    PumpFor(50);
+    const QStringList log = rig.Log();
+    ASSERT_EQ(log.size(), 3) << "the reply itself is taken by the link";
+    EXPECT_EQ(log[0], "Sent Sysex (7): F0 1A 00 13 43 40 F7 ") << "asked before the input was read";
+    EXPECT_TRUE(log[1].startsWith("Note On 90 3C 64"));
+    EXPECT_TRUE(log[2].startsWith("Note Off 80 3C 00"));
+    EXPECT_EQ(window.Answers.size(), 1u);
+}
+
 TEST(MainWindow, PrePlenovaModeChangesTheRequestsAndTheMenu) {
     ModeReset reset;
     MainRig rig(true);
@@ -250,7 +325,7 @@ TEST(MainWindow, PrePlenovaModeChangesTheRequestsAndTheMenu) {
     ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 1; }));
     EXPECT_TRUE(rig.Log().front().startsWith("Sysex (262): F0 1A 00 13 0C "));
     window.SetLogDblClickAction(0);
-    window.lbxLog->setCurrentRow(0);
+    window.lbxLog->SetCurrentLine(0);
     window.LogDoubleClick();
     EXPECT_TRUE(window.IsMptDump());
 

@@ -41,8 +41,8 @@ TEST(PresetEditorOverJack, WhatTheEditorShowsIsWhatTheUnitPlaysAndStores) {
     // The unit's current preset, fetched with F10; a loaded machine may hold a request up.
     const auto dumps = [&] {
         std::vector<int> lines;
-        for (int i = 0; i < window.lbxLog->count(); ++i)
-            if (window.lbxLog->item(i)->text().startsWith("Sysex (258)"))
+        for (int i = 0; i < window.lbxLog->LineCount(); ++i)
+            if (window.lbxLog->LineText(i).startsWith("Sysex (258)"))
                 lines.push_back(i);
         return lines;
     };
@@ -53,8 +53,8 @@ TEST(PresetEditorOverJack, WhatTheEditorShowsIsWhatTheUnitPlaysAndStores) {
             PumpUntil([&] { return dumps().size() > before; }, 2000);
         }
         EXPECT_GT(dumps().size(), before);
-        const auto* line = static_cast<const TLogLine*>(window.lbxLog->item(dumps().back()));
-        return Bytes(line->Event->SysexData.get(), line->Event->SysexData.get() + 258);
+        const TMyMidiEvent* event = window.lbxLog->LineEvent(dumps().back());
+        return Bytes(event->SysexData.get(), event->SysexData.get() + 258);
     };
     const Bytes current = fetch([&] { PressKey(window.memMsgBuf, Qt::Key_F10); });
 
@@ -64,7 +64,7 @@ TEST(PresetEditorOverJack, WhatTheEditorShowsIsWhatTheUnitPlaysAndStores) {
     window.show();
     QApplication::processEvents();
     const int line = dumps().back();
-    const QPoint at = window.lbxLog->visualItemRect(window.lbxLog->item(line)).center();
+    const QPoint at = window.lbxLog->LineRect(line).center();
     QTest::mouseClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     ASSERT_EQ(window.PresetEditors().size(), 1u);

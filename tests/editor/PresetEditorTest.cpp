@@ -633,8 +633,8 @@ TEST(PresetHandOff, ADumpFromTheUnitOpensEditsAndStoresInTheUnit) {
     window.SetLogDblClickAction(1);
     window.pgcTab->setCurrentWidget(window.tsMonitor);
     const int line = rig.Log().indexOf(rig.Log().filter("Sysex (258)").first());
-    window.lbxLog->setCurrentRow(line);
-    const QPoint at = window.lbxLog->visualItemRect(window.lbxLog->item(line)).center();
+    window.lbxLog->SetCurrentLine(line);
+    const QPoint at = window.lbxLog->LineRect(line).center();
     QTest::mouseClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     std::vector<TfrmPresetEditor*> editors = window.PresetEditors();

@@ -8,6 +8,8 @@
 #include "midi/MidiDeviceService.h"
 #include "midi/RtMidiService.h"
 #include "midi/VirtualMidiService.h"
+#include "model/Preset.h"
+#include "model/Protocol.h"
 #include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
 #include "support/QtPrinters.h"
@@ -26,12 +28,15 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <fcntl.h>
 #include <fstream>
@@ -43,6 +48,14 @@ using testing::HasSubstr;
 
 namespace {
 using Bytes = std::vector<std::uint8_t>;
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
 const QString kPath = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/Quellfarn");
 
 QString SettingsFile() {
@@ -99,8 +112,8 @@ struct Explorer {
     }
     QStringList LogLines() const {
         QStringList lines;
-        for (int i = 0; i < window->lbxLog->count(); ++i)
-            lines << window->lbxLog->item(i)->text();
+        for (int i = 0; i < window->lbxLog->LineCount(); ++i)
+            lines << window->lbxLog->LineText(i);
         return lines;
     }
     void Inject(const Bytes& bytes, const std::string& device = "Loop A") {
@@ -219,7 +232,7 @@ TEST_F(ExplorerTest, SendingThroughALoopbackComesBackIntoTheMonitor) {
     explorer.ChooseOutput("Loop A");
     window.SetMessageText("F0 7E 7F 06 01 F7");
     window.miSend->trigger();
-    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->count() == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->LineCount() == 1; }));
     EXPECT_EQ(explorer.LogLines().front(), "Sysex (6): F0 7E 7F 06 01 F7 ");
     EXPECT_EQ(explorer.Status(), "Received 6 MIDI in bytes");
 }
@@ -352,12 +365,11 @@ TEST_F(ExplorerTest, TheMonitorKeeps500EventLinesAndItsCaptionTellsOfNewOnes) {
     for (int i = 0; i < 505; ++i)
         explorer.Inject({0xB0, 0x07, static_cast<std::uint8_t>(i % 128)});
     ASSERT_TRUE(PumpUntil([&] {
-        return window.lbxLog->item(window.lbxLog->count() - 1)
-            ->text()
+        return window.lbxLog->LineText(window.lbxLog->LineCount() - 1)
             .startsWith("Control Change B0 07 78");
     }));
-    EXPECT_EQ(window.lbxLog->count(), 500);
-    EXPECT_EQ(window.lbxLog->item(0)->text().left(23), "Control Change B0 07 05")
+    EXPECT_EQ(window.lbxLog->LineCount(), 500);
+    EXPECT_EQ(window.lbxLog->LineText(0).left(23), "Control Change B0 07 05")
         << "the progress line and the oldest events went";
     EXPECT_EQ(window.pgcTab->tabText(monitor), "MIDI Monitor: events received");
     window.pgcTab->setCurrentIndex(monitor);
@@ -368,18 +380,18 @@ TEST_F(ExplorerTest, TheMonitorKeeps500EventLinesAndItsCaptionTellsOfNewOnes) {
     sysex.back() = 0xF7;
     explorer.Inject(sysex);
     ASSERT_TRUE(PumpUntil([&] {
-        return window.lbxLog->item(window.lbxLog->count() - 1)->text().startsWith("Sysex");
+        return window.lbxLog->LineText(window.lbxLog->LineCount() - 1).startsWith("Sysex");
     }));
-    EXPECT_EQ(window.lbxLog->item(window.lbxLog->count() - 1)->text().size(), 255);
+    EXPECT_EQ(window.lbxLog->LineText(window.lbxLog->LineCount() - 1).size(), 255);
     EXPECT_EQ(window.SelectedEvent()->SysexSize, 100) << "the whole message stays with its line";
 
     window.miClearIn->trigger();
-    EXPECT_EQ(window.lbxLog->count(), 0);
+    EXPECT_EQ(window.lbxLog->LineCount(), 0);
 
     for (int i = 0; i < 600; ++i)
         window.AddLogLine(QString("progress %1").arg(i));
-    EXPECT_EQ(window.lbxLog->count(), 500) << "progress and error lines count as well";
-    EXPECT_EQ(window.lbxLog->item(0)->text(), "progress 100");
+    EXPECT_EQ(window.lbxLog->LineCount(), 500) << "progress and error lines count as well";
+    EXPECT_EQ(window.lbxLog->LineText(0), "progress 100");
 }
 
 TEST_F(ExplorerTest, DoubleClickActionsOnLogLines) {
@@ -387,7 +399,7 @@ TEST_F(ExplorerTest, DoubleClickActionsOnLogLines) {
     TfrmMain& window = explorer.Start();
     explorer.ChooseOutput("Sink");
     window.AddLogLine("Backup in progress");
-    window.lbxLog->setCurrentRow(0);
+    window.lbxLog->SetCurrentLine(0);
     window.SetLogDblClickAction(1);
     window.LogDoubleClick();
     EXPECT_EQ(explorer.Status(), "The selected item cannot be edited");
@@ -397,17 +409,17 @@ TEST_F(ExplorerTest, DoubleClickActionsOnLogLines) {
     EXPECT_EQ(explorer.settings->GetInteger("DBL_CLICK_LOG_ACTION", false, -1), 0);
 
     explorer.Inject({0xC0, 0x05});
-    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->count() == 2; }));
-    window.lbxLog->setCurrentRow(1);
+    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->LineCount() == 2; }));
+    window.lbxLog->SetCurrentLine(1);
     window.LogDoubleClick();
     EXPECT_EQ(explorer.Text(), "C0 05 ");
     EXPECT_EQ(window.MessageByteCount, 3);
 
     explorer.Inject({0x90, 0x3C, 0x64});
-    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->count() == 3; }));
+    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->LineCount() == 3; }));
     window.pmiSetLogSend->trigger();
     EXPECT_EQ(window.LogDblClickAction, 2);
-    window.lbxLog->setCurrentRow(2);
+    window.lbxLog->SetCurrentLine(2);
     window.LogDoubleClick();
     ASSERT_TRUE(PumpUntil([&] { return explorer.sink->Received().size() == 3; }));
     EXPECT_EQ(explorer.sink->Received(), (Bytes{0x90, 0x3C, 0x64}));
@@ -418,8 +430,8 @@ TEST_F(ExplorerTest, DeletingAndCopyingSelectedLines) {
     TfrmMain& window = explorer.Start();
     for (int i = 1; i <= 6; ++i)
         window.AddLogLine(QString("line %1").arg(i));
-    window.lbxLog->item(1)->setSelected(true);
-    window.lbxLog->item(4)->setSelected(true);
+    window.lbxLog->SelectLine(1);
+    window.lbxLog->SelectLine(4);
     window.pmiCopySelectedText->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), "line 2\r\nline 5\r\n");
     window.pmiDelete->trigger();
@@ -432,6 +444,7 @@ TEST_F(ExplorerTest, LostInputIsReportedNotHidden) {
     Bytes flood;
     for (int i = 0; i < 1500; ++i)
         flood.insert(flood.end(), {0xB0, 0x07, 0x10});
+    QSignalSpy appended(&window.lbxLog->Lines(), &QAbstractItemModel::rowsInserted);
     explorer.Inject(flood); // more than the input queue holds, before the window can take any
     ASSERT_TRUE(PumpUntil([&] {
         const QStringList lines = explorer.LogLines();
@@ -441,6 +454,193 @@ TEST_F(ExplorerTest, LostInputIsReportedNotHidden) {
     EXPECT_THAT(explorer.LogLines().filter("lost").front().toStdString(),
                 testing::MatchesRegex("[0-9]+ MIDI in message\\(s\\) lost: .*"));
     EXPECT_GT(window.MidiInput()->LostCount(), 0u);
+    PumpFor(50);
+    EXPECT_EQ(appended.size(), 2) << "the events that came in as one step, then the report";
+    EXPECT_EQ(explorer.LogLines().filter("lost").size(), 1);
+    EXPECT_TRUE(explorer.LogLines().back().contains("lost")) << "told after what did arrive";
+}
+
+TEST_F(ExplorerTest, InputTakenInAtOnceIsLoggedAtOnceInOrderWithin500Lines) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    explorer.ChooseOutput("Sink"); // the ping on showing goes nowhere
+    window.show();
+    QApplication::processEvents();
+    // Controllers numbered through the controller number and value: 0..16383.
+    const auto controllers = [](int first, int count) {
+        Bytes bytes;
+        for (int number = first; number < first + count; ++number)
+            bytes.insert(bytes.end(), {0xB0, static_cast<std::uint8_t>(number / 128),
+                                       static_cast<std::uint8_t>(number % 128)});
+        return bytes;
+    };
+    const auto numberAt = [&](int row) {
+        const TMyMidiEvent* event = window.lbxLog->LineEvent(row);
+        return event != nullptr ? event->DataByte1 * 128 + event->DataByte2 : -1;
+    };
+    const auto numbered = [&](int first) {
+        for (int row = 0; row < window.lbxLog->LineCount(); ++row)
+            if (numberAt(row) != first + row)
+                return false;
+        return true;
+    };
+    // The status bar is drawn each time the status changes.
+    struct PaintCount : QObject {
+        int Paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            Paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } statusPaints;
+    window.stbStatBar->installEventFilter(&statusPaints);
+    window.pgcTab->setCurrentWidget(window.tsMonitor);
+    QSignalSpy appended(&window.lbxLog->Lines(), &QAbstractItemModel::rowsInserted);
+
+    window.AddLogLine("before");
+    explorer.Inject(controllers(0, 300));
+    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->LineCount() == 301; }));
+    EXPECT_EQ(appended.size(), 2) << "the line, then the 300 events in one step";
+    EXPECT_EQ(window.lbxLog->LineText(0), "before");
+    EXPECT_EQ(window.lbxLog->LineText(300).left(23), "Control Change B0 02 2B");
+    EXPECT_EQ(explorer.Status(), "Received 3 MIDI in bytes");
+    EXPECT_LT(statusPaints.Paints, 10) << "not once per event";
+
+    // Across the limit: the progress line and the oldest 100 events make room.
+    explorer.Inject(controllers(300, 300));
+    ASSERT_TRUE(PumpUntil([&] { return numberAt(499) == 599; }));
+    EXPECT_EQ(window.lbxLog->LineCount(), 500);
+    EXPECT_TRUE(numbered(100));
+
+    // Longer than the limit on its own: its newest 500, in order.
+    appended.clear();
+    explorer.Inject(controllers(1000, 700));
+    ASSERT_TRUE(PumpUntil([&] { return numberAt(499) == 1699; }));
+    EXPECT_EQ(window.lbxLog->LineCount(), 500);
+    EXPECT_TRUE(numbered(1200));
+    EXPECT_EQ(appended.size(), 1);
+    EXPECT_EQ(window.lbxLog->CurrentLine(), 499) << "the newest line is the current one";
+    const QRect shown = window.lbxLog->viewport()->rect();
+    EXPECT_TRUE(shown.contains(QPoint(20, window.lbxLog->LineRect(499).bottom())))
+        << "and it is in view";
+
+    window.pgcTab->setCurrentWidget(window.tsExplorer);
+    explorer.Inject(controllers(0, 3));
+    ASSERT_TRUE(PumpUntil([&] { return numberAt(499) == 2; }));
+    EXPECT_EQ(window.pgcTab->tabText(window.pgcTab->indexOf(window.tsMonitor)),
+              "MIDI Monitor: events received");
+}
+
+TEST_F(ExplorerTest, ALineOfTheUnitsSaysWhatItMeansOthersKeepTheirText) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    explorer.ChooseOutput("Sink"); // the ping on showing goes nowhere
+    window.show();
+    window.pgcTab->setCurrentWidget(window.tsMonitor);
+    QApplication::processEvents();
+    TPreset preset;
+    preset.Title = "Slap Bass";
+    const Bytes named = preset.Encode();
+    preset.Title = "";
+    const Bytes untitled = preset.Encode();
+    const Bytes foreign{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
+    const Bytes bank = ParameterReplyMessage(0, 9, 2, 0);
+    window.Link->PendingReplies = 0; // the ping on showing is not answered: the reply is logged
+    explorer.Inject(Join({named, foreign, untitled, bank}));
+    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->LineCount() == 4; }));
+    EXPECT_TRUE(window.lbxLog->LineText(0).startsWith("Sysex (258): F0 1A 00 13 05 "))
+        << "the line itself as always";
+
+    QWidget* lines = window.lbxLog->viewport();
+    const auto lineAt = [&](int row) {
+        return QPoint(20, window.lbxLog->LineRect(row).center().y());
+    };
+    const auto tooltipAt = [&](int row) {
+        const QPoint at = lineAt(row);
+        QHelpEvent hover(QEvent::ToolTip, at, lines->mapToGlobal(at));
+        QApplication::sendEvent(lines, &hover);
+        const QString text = QToolTip::text();
+        QToolTip::hideText();
+        return text;
+    };
+    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(0));
+    EXPECT_EQ(explorer.Status(), "Preset dump: Slap Bass");
+    EXPECT_EQ(tooltipAt(0), "Preset dump: Slap Bass");
+    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(1));
+    EXPECT_EQ(explorer.Status(), "Preset dump: Slap Bass") << "nothing to tell of another's";
+    EXPECT_EQ(tooltipAt(1), "Sysex (6): F0 7E 7F 06 01 F7 ");
+    PressKey(window.lbxLog, Qt::Key_Down);
+    EXPECT_EQ(window.lbxLog->CurrentLine(), 2);
+    EXPECT_EQ(explorer.Status(), "Preset dump: (untitled)");
+    PressKey(window.lbxLog, Qt::Key_Down);
+    EXPECT_EQ(explorer.Status(), "Parameter reply: bank C");
+    EXPECT_EQ(tooltipAt(3), "Parameter reply: bank C");
+    EXPECT_EQ(window.lbxLog->LineText(3), "Sysex (9): F0 1A 00 13 03 09 02 00 F7 ");
+}
+
+TEST_F(ExplorerTest, SelectedSysexLinesAreSavedAsOneSyxFile) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    explorer.ChooseOutput("Sink"); // the ping on showing goes nowhere
+    window.show();
+    window.pgcTab->setCurrentWidget(window.tsMonitor);
+    QApplication::processEvents();
+    std::vector<Bytes> dumps;
+    for (const char* title : {"One", "Two", "Three"}) {
+        TPreset preset;
+        preset.Title = title;
+        dumps.push_back(preset.Encode());
+    }
+    explorer.Inject(Join({dumps[0], {0x90, 0x3C, 0x64}, dumps[1], dumps[2]}));
+    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->LineCount() == 4; }));
+    QWidget* lines = window.lbxLog->viewport();
+    // Near the line's start: a SysEx line runs far past the right edge.
+    const auto lineAt = [&](int row) {
+        return QPoint(20, window.lbxLog->LineRect(row).center().y());
+    };
+    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(0));
+    QTest::mouseClick(lines, Qt::LeftButton, Qt::ShiftModifier, lineAt(3));
+    ASSERT_EQ(window.lbxLog->SelectedLines(), (std::vector<int>{0, 1, 2, 3}));
+
+    QTemporaryDir folder;
+    const QString all = folder.filePath("three.syx");
+    explorer.dialogs.Names.push_back(all);
+    ASSERT_TRUE(ChoosePopupItem(lines, lineAt(2), "pmiSaveSelectedSysex"));
+    EXPECT_EQ(explorer.Status(), "3 messages saved to " + all + ", 1 line skipped (not SysEx)");
+    QFile file(all);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    ASSERT_EQ(saved.size(), 774);
+    const Bytes bytes(saved.begin(), saved.end());
+    const auto pieces = SplitMidiMessages(bytes.data(), bytes.size());
+    ASSERT_EQ(pieces.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(
+            Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(pieces[i].first),
+                  bytes.begin() + static_cast<std::ptrdiff_t>(pieces[i].first + pieces[i].second)),
+            dumps[i]);
+
+    // One dump, named without the extension: the file opens as the dump it holds.
+    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(2));
+    explorer.dialogs.Names.push_back(folder.filePath("two"));
+    ASSERT_TRUE(ChoosePopupItem(lines, lineAt(2), "pmiSaveSelectedSysex"));
+    EXPECT_EQ(explorer.Status(), "1 message saved to " + folder.filePath("two.syx"));
+    window.LoadFileIntoBuffer(folder.filePath("two.syx"));
+    EXPECT_TRUE(window.IsPresetDump());
+    EXPECT_EQ(window.PresetTitleOf(), "Two");
+
+    // Nothing to save: no file is asked for.
+    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(1));
+    ASSERT_TRUE(ChoosePopupItem(lines, lineAt(1), "pmiSaveSelectedSysex"));
+    EXPECT_EQ(explorer.Status(), "No SysEx message among the selected lines: nothing saved");
+    const QPoint below(20, lines->height() - 5);
+    ASSERT_EQ(window.lbxLog->LineAt(below), -1);
+    QTest::mouseClick(lines, Qt::LeftButton, {}, below);
+    EXPECT_FALSE(ChoosePopupItem(lines, below, "pmiSaveSelectedSysex")) << "no line selected";
+
+    explorer.dialogs.Names.push_back(folder.filePath("no-such-folder/x.syx"));
+    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(0));
+    ASSERT_TRUE(ChoosePopupItem(lines, lineAt(0), "pmiSaveSelectedSysex"));
+    EXPECT_THAT(explorer.dialogs.Messages.back().Text.toStdString(), HasSubstr("Cannot write"));
 }
 
 TEST_F(ExplorerTest, SysexStillArrivesAfterOverloadAndLossesKeepOneLine) {
@@ -457,7 +657,7 @@ TEST_F(ExplorerTest, SysexStillArrivesAfterOverloadAndLossesKeepOneLine) {
             QThread::usleep(1000);
         return window.MidiInput()->LostCount() == lost;
     };
-    const auto newest = [&] { return explorer.LogLines().value(window.lbxLog->count() - 1); };
+    const auto newest = [&] { return explorer.LogLines().value(window.lbxLog->LineCount() - 1); };
 
     explorer.Inject(flood);
     ASSERT_TRUE(arrivesUntaken(96)) << "76 controllers and 20 SysEx";
@@ -468,7 +668,7 @@ TEST_F(ExplorerTest, SysexStillArrivesAfterOverloadAndLossesKeepOneLine) {
     EXPECT_EQ(newest(),
               "192 MIDI in message(s) lost: input arrived faster than it could be taken in");
     EXPECT_EQ(explorer.LogLines().filter("lost").size(), 1) << "one line keeps the running count";
-    EXPECT_EQ(window.lbxLog->count(), 500);
+    EXPECT_EQ(window.lbxLog->LineCount(), 500);
 
     explorer.Inject({0xF0, 0x01, 0x02, 0xF7});
     ASSERT_TRUE(PumpUntil([&] { return newest() == "Sysex (4): F0 01 02 F7 "; }))
@@ -743,8 +943,8 @@ TEST_F(ExplorerTest, DevicesThatVanishOrFailNeverBringTheWindowDown) {
     // The driver will not take a buffer back: the event stays, the user is told, nothing breaks.
     service.Fail["InAddBuffer"] = MMSYSERR_NOMEM;
     service.ReturnBuffer({0xF0, 0x01, 0xF7});
-    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->count() > 0; }));
-    EXPECT_EQ(window.lbxLog->item(0)->text(), "There is not enough memory for the MIDI operation.");
+    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->LineCount() > 0; }));
+    EXPECT_EQ(window.lbxLog->LineText(0), "There is not enough memory for the MIDI operation.");
 
     service.Fail["InClose"] = MMSYSERR_ERROR;
     window.close();
@@ -780,10 +980,10 @@ TEST_F(ExplorerTest, ADoubleClickOnEmptyLogSpaceIsAnswered) {
     window.pgcTab->setCurrentWidget(window.tsMonitor);
     QApplication::processEvents();
     explorer.Inject({0x90, 0x3C, 0x64});
-    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->count() == 1; }));
-    window.lbxLog->setCurrentRow(0);
+    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->LineCount() == 1; }));
+    window.lbxLog->SetCurrentLine(0);
     const QPoint below(20, window.lbxLog->viewport()->height() - 5);
-    ASSERT_EQ(window.lbxLog->itemAt(below), nullptr);
+    ASSERT_EQ(window.lbxLog->LineAt(below), -1);
     QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, below);
     EXPECT_EQ(explorer.Status(), "MIDI data is unavailable for the selected item");
     EXPECT_EQ(window.MessageByteCount, 0) << "the line above was not loaded";
@@ -928,8 +1128,8 @@ TEST_F(ExplorerTest, MidiSystemsThatCannotBeReachedAreNamedOnceNotShoutedOnTheTe
         TfrmMain window(service);
         window.InitializeExplorer(settings.get(), "Quellfarn");
         unavailable = service.UnavailableSystems();
-        for (int i = 0; i < window.lbxLog->count(); ++i)
-            lines << window.lbxLog->item(i)->text();
+        for (int i = 0; i < window.lbxLog->LineCount(); ++i)
+            lines << window.lbxLog->LineText(i);
     }
     std::fflush(stderr);
     ::dup2(saved, 2);

@@ -120,6 +120,41 @@ TEST(Messages, TheTitleIsTakenFromEveryOtherByteAndTrimmed) {
     EXPECT_EQ(PresetTitleOf(TBytes(10, 'x')), "") << "a short message has no title";
 }
 
+TEST(Messages, RepliesAreDescribedAsTheUserReadsThem) {
+    TPreset preset;
+    preset.Title = "Slap Bass";
+    EXPECT_EQ(DescribeReply(preset.Encode()), "Preset dump: Slap Bass");
+    preset.Title = "";
+    EXPECT_EQ(DescribeReply(preset.Encode()), "Preset dump: (untitled)");
+
+    const TBytes plenovaTable = Tmpt().Encode();
+    EXPECT_EQ(DescribeReply(plenovaTable), "Program table: 200 entries");
+    {
+        ModeGuard pre(true);
+        EXPECT_EQ(DescribeReply(Tmpt().Encode()), "Program table: 128 entries");
+        EXPECT_EQ(DescribeReply(plenovaTable), "") << "not a table of the older model";
+    }
+
+    EXPECT_EQ(DescribeReply(ParameterReplyMessage(0, 9, 2, 0)), "Parameter reply: bank C");
+    EXPECT_EQ(DescribeReply(ParameterReplyMessage(0, 9, 7, 0)),
+              "Parameter reply: bank unknown (7)");
+    EXPECT_EQ(DescribeReply(ParameterReplyMessage(0, 64, 5, 1)),
+              "Parameter reply: current preset 134");
+    EXPECT_EQ(DescribeReply(ParameterReplyMessage(0, 64, 5, 0)),
+              "Parameter reply: current preset 6");
+    EXPECT_EQ(DescribeReply(ParameterReplyMessage(3, 0, 1, 0)), "Parameter reply: bypass on");
+    EXPECT_EQ(DescribeReply(ParameterReplyMessage(3, 0, 0, 0)), "Parameter reply: bypass off");
+    EXPECT_EQ(DescribeReply(ParameterReplyMessage(0, 12, 3, 0)),
+              "Parameter reply: address 12, value 3");
+
+    EXPECT_EQ(DescribeReply(TBytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}), "") << "another maker";
+    EXPECT_EQ(DescribeReply(RequestCurrentPresetMessage(0)), "") << "a request, not a reply";
+    EXPECT_EQ(DescribeReply(TBytes{0xF0, 0x1A, 0, 0x13, 0x03, 9, 2}), "") << "a reply cut short";
+    TBytes damaged = preset.Encode();
+    damaged.back() = 0x00;
+    EXPECT_EQ(DescribeReply(damaged), "") << "a dump without its end";
+}
+
 TEST(Messages, RequestsAreClassifiedForTheProcessor) {
     EXPECT_EQ(ClassifyRequest(*SelectPresetMessage(0, 199)).Index, 199);
     EXPECT_EQ(ClassifyRequest(*SelectPresetMessage(0, 199)).Kind, TRequestKind::SelectPreset);

@@ -314,7 +314,7 @@ TEST(MptHandOff, TheUnitsTableIsEditedAndSentBack) {
     window.SetLogDblClickAction(1);
     window.pgcTab->setCurrentWidget(window.tsMonitor);
     const int line = rig.Log().indexOf(rig.Log().filter("Sysex (406)").first());
-    const QPoint at = window.lbxLog->visualItemRect(window.lbxLog->item(line)).center();
+    const QPoint at = window.lbxLog->LineRect(line).center();
     QTest::mouseClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     ASSERT_EQ(window.TableEditors.size(), 1u);

@@ -51,8 +51,8 @@ struct MainRig {
     QString Status() const { return window->statusPanel0->text(); }
     QStringList Log() const {
         QStringList lines;
-        for (int i = 0; i < window->lbxLog->count(); ++i)
-            lines << window->lbxLog->item(i)->text();
+        for (int i = 0; i < window->lbxLog->LineCount(); ++i)
+            lines << window->lbxLog->LineText(i);
         return lines;
     }
     void UseOutput(const QString& name) {

@@ -1,13 +1,19 @@
 #pragma once
 // Input as the window system delivers it, sent to the widget a user would reach: keys with
 // the text X11 and Wayland give them (Delete comes with U+007F, Ctrl+letter with its control
-// character), and drag and drop to the control under the cursor.
+// character), drag and drop to the control under the cursor, and pop-up menus opened by the
+// right mouse button.
+
+#include "support/PumpUntil.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
+#include <memory>
 
 // The text X11 attaches to a key press.
 inline QString PlatformKeyText(Qt::Key key, Qt::KeyboardModifiers modifiers) {
@@ -70,4 +76,54 @@ inline bool DropOn(QWidget& window, const QPoint& at, const QMimeData& data) {
     QDropEvent drop(local, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
     return drop.isAccepted();
+}
+
+// Right-clicks the point of the widget (its own coordinates) through its window, as the
+// window system delivers the button, and in the pop-up menu that opens clicks the item with
+// this object name, looking into submenus too. The menu is closed untouched when the item is
+// missing or disabled. Returns whether the item was there and enabled. The window must be shown.
+inline bool ChoosePopupItem(QWidget* widget, const QPoint& at, const QString& item) {
+    auto chosen = std::make_shared<bool>(false);
+    auto done = std::make_shared<bool>(false);
+    auto* poll = new QTimer;
+    auto waited = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, waited, item, chosen, done] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr && (*waited += 10) < 5000)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        *done = true;
+        if (menu == nullptr)
+            return;
+        QAction* action = nullptr;
+        QAction* opener = nullptr; // the entry that opens the submenu holding the item
+        for (QAction* entry : menu->actions()) {
+            if (entry->objectName() == item)
+                action = entry;
+            else if (entry->menu() != nullptr)
+                for (QAction* inner : entry->menu()->actions())
+                    if (inner->objectName() == item) {
+                        action = inner;
+                        opener = entry;
+                    }
+        }
+        if (action == nullptr || !action->isEnabled()) {
+            menu->close();
+            return;
+        }
+        QMenu* holder = menu;
+        if (opener != nullptr) {
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(opener).center());
+            holder = opener->menu();
+        }
+        *chosen = true;
+        QTest::mouseClick(holder, Qt::LeftButton, {}, holder->actionGeometry(action).center());
+    });
+    poll->start(10);
+    QWidget* window = widget->window();
+    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, widget->mapTo(window, at));
+    // The menu runs its own loop inside the click; a platform that opens it on release, after.
+    PumpUntil([&] { return *done; }, 6000);
+    return *chosen;
 }
