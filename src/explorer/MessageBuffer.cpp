@@ -5,6 +5,7 @@
 #include "base/qvUtility.h"
 #include "explorer/MIDIExplorer.h"
 #include "midi/Monprocs.h"
+#include "model/HexText.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -105,51 +106,22 @@ bool TfrmMIDIExplorer::MessageBufferEmpty() const {
 }
 
 bool TfrmMIDIExplorer::ParseMessageBuffer() {
-    QString digits;
+    QString text;
     for (QTextBlock block = memMsgBuf->document()->firstBlock(); block.isValid();
-         block = block.next())
-        digits += block.text().remove(QLatin1Char(' '));
-    digits.remove(QLatin1Char('\r'));
-    digits.remove(QLatin1Char('\n'));
-    digits.remove(QChar::LineSeparator);
-    if (digits.size() % 2 != 0) {
-        ShowMessage(
-            this,
-            QStringLiteral("Invalid hex message data (2 chars required to represent each byte)"),
-            QStringLiteral("Sorry..."));
+         block = block.next()) {
+        if (block != memMsgBuf->document()->firstBlock())
+            text += QLatin1Char('\n');
+        text += block.text();
+    }
+    const THexTextResult parsed = ParseHexText(text.toStdU16String(), kMessageBufferSize);
+    if (!parsed.Ok) {
+        ShowMessage(this, QString::fromStdU16String(parsed.Error.Message),
+                    parsed.Error.SorryCaption ? QStringLiteral("Sorry...") : GetAppTitle());
         return false;
     }
-    if (digits.size() / 2 > kMessageBufferSize) {
-        // The buffer holds no more: refuse rather than send or save a message cut short.
-        ShowMessage(
-            this,
-            QStringLiteral(
-                "The message data holds %1 bytes; the message buffer takes at most %2 bytes")
-                .arg(digits.size() / 2)
-                .arg(kMessageBufferSize),
-            QStringLiteral("Sorry..."));
-        return false;
-    }
-    if (digits.isEmpty()) {
-        ShowMessage(this, QStringLiteral("'' is not a valid integer value"), GetAppTitle());
-        return false;
-    }
-    std::array<std::uint8_t, kMessageBufferSize> bytes{};
-    int count = 0;
-    for (qsizetype i = 0; i < digits.size(); i += 2) {
-        bool ok = false;
-        const QString pair = digits.mid(i, 2);
-        const uint value = pair.toUInt(&ok, 16);
-        if (!ok || pair.startsWith(QLatin1Char('+')) || pair.startsWith(QLatin1Char('-'))) {
-            ShowMessage(
-                this, QStringLiteral("'") + pair + QStringLiteral("' is not a valid integer value"),
-                GetAppTitle());
-            return false;
-        }
-        bytes[static_cast<std::size_t>(count++)] = static_cast<std::uint8_t>(value);
-    }
-    MessageBytes = bytes;
-    MessageByteCount = count;
+    MessageBytes.fill(0);
+    std::copy(parsed.Bytes.begin(), parsed.Bytes.end(), MessageBytes.begin());
+    MessageByteCount = static_cast<int>(parsed.Bytes.size());
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include "midi/MidiDeviceService.h"
 
+#include "model/MidiFramer.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -59,8 +61,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 } // namespace
 
-// One open input: turns the backend's byte stream back into messages.
-class MidiDeviceService::InputDevice : public MidiByteSink {
+// One open input: the framer turns the backend's byte stream back into messages; this lends
+// it the port's buffers and time-stamps what it finds.
+class MidiDeviceService::InputDevice : public MidiByteSink, private TMidiFramer::TReceiver {
 public:
     InputDevice(HMIDI handle, MidiDriverCallback callback, std::uintptr_t instance)
         : handle(handle), callback(callback), instance(instance) {}
@@ -73,7 +76,7 @@ public:
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - startTime)
                 .count());
         for (std::size_t i = 0; i < count; ++i)
-            ByteIn(bytes[i], now);
+            framer.ByteIn(bytes[i], now);
     }
 
     MMRESULT AddBuffer(MIDIHDR* header) {
@@ -107,15 +110,11 @@ public:
     void Reset() {
         const std::lock_guard lock(mutex);
         started = false;
-        if (current != nullptr)
-            ReturnBuffer(MIM_LONGDATA, messageTime);
-        inSysex = false;
-        runningStatus = 0;
-        collected = 0;
+        framer.Reset();
         while (!freeBuffers.empty()) {
-            current = freeBuffers.front();
+            MIDIHDR* header = freeBuffers.front();
             freeBuffers.pop_front();
-            ReturnBuffer(MIM_LONGDATA, 0);
+            ReturnBuffer(header, MIM_LONGDATA, 0);
         }
     }
 
@@ -130,85 +129,30 @@ public:
     std::atomic<std::uint32_t> LostMessages{0};
 
 private:
-    void ByteIn(std::uint8_t byte, std::uint32_t now) {
-        if (byte >= 0xF8) { // real-time bytes may fall anywhere, even inside a SysEx
-            Emit(byte, now);
-            return;
-        }
-        if (inSysex) {
-            if (byte < 0x80 || byte == 0xF7) {
-                PutSysex(byte);
-                if (byte == 0xF7)
-                    EndSysex(MIM_LONGDATA);
-                return;
-            }
-            EndSysex(MIM_LONGERROR); // a new status cuts the message short
-        }
-        if (byte == 0xF0) {
-            inSysex = true;
-            sysexLost = false;
-            runningStatus = 0;
-            messageTime = now;
-            PutSysex(byte);
-            return;
-        }
-        if (byte >= 0x80) {
-            if (byte == 0xF7)
-                return; // an end without a start
-            runningStatus = byte;
-            collected = 0;
-            messageTime = now;
-            if (MidiMessageLength(byte) == 1) {
-                Emit(byte, now);
-                runningStatus = 0;
-            }
-            return;
-        }
-        if (runningStatus == 0)
-            return; // data without a status byte
-        if (collected == 0)
-            messageTime = now;
-        data[collected++] = byte;
-        if (collected == MidiMessageLength(runningStatus) - 1) {
-            Emit(runningStatus | data[0] << 8 | (collected > 1 ? data[1] << 16 : 0), messageTime);
-            collected = 0;
-            if (runningStatus >= 0xF0)
-                runningStatus = 0; // system common messages have no running status
-        }
+    void ShortMessage(std::uint32_t packed, std::uint32_t time) override {
+        callback(handle, MIM_DATA, instance, packed, time);
     }
 
-    void PutSysex(std::uint8_t byte) {
-        if (current == nullptr) {
-            if (sysexLost)
-                return;
-            if (freeBuffers.empty()) {
-                sysexLost = true;
-                LostMessages.fetch_add(1, std::memory_order_relaxed);
-                return;
-            }
-            current = freeBuffers.front();
-            freeBuffers.pop_front();
-        }
-        current->lpData[current->dwBytesRecorded++] = byte;
-        if (current->dwBytesRecorded == current->dwBufferLength)
-            ReturnBuffer(MIM_LONGDATA, messageTime); // the message goes on in the next buffer
+    TMidiFramer::TBuffer NextBuffer() override {
+        if (freeBuffers.empty())
+            return {};
+        current = freeBuffers.front();
+        freeBuffers.pop_front();
+        return {current->lpData, current->dwBufferLength};
     }
 
-    void EndSysex(unsigned message) {
-        if (current != nullptr)
-            ReturnBuffer(message, messageTime);
-        inSysex = false;
-    }
-
-    void ReturnBuffer(unsigned message, std::uint32_t time) {
+    void BufferDone(std::uint32_t recorded, bool cut, std::uint32_t time) override {
         MIDIHDR* header = current;
         current = nullptr;
-        header->dwFlags = (header->dwFlags | MHDR_DONE) & ~MHDR_INQUEUE;
-        callback(handle, message, instance, reinterpret_cast<std::uintptr_t>(header), time);
+        header->dwBytesRecorded = recorded;
+        ReturnBuffer(header, cut ? MIM_LONGERROR : MIM_LONGDATA, time);
     }
 
-    void Emit(std::uint32_t packed, std::uint32_t time) {
-        callback(handle, MIM_DATA, instance, packed, time);
+    void MessageLost() override { LostMessages.fetch_add(1, std::memory_order_relaxed); }
+
+    void ReturnBuffer(MIDIHDR* header, unsigned message, std::uint32_t time) {
+        header->dwFlags = (header->dwFlags | MHDR_DONE) & ~MHDR_INQUEUE;
+        callback(handle, message, instance, reinterpret_cast<std::uintptr_t>(header), time);
     }
 
     const HMIDI handle;
@@ -217,15 +161,10 @@ private:
 
     std::mutex mutex; // the backend's thread against the user-interface thread
     std::deque<MIDIHDR*> freeBuffers;
-    MIDIHDR* current = nullptr;
+    MIDIHDR* current = nullptr; // the buffer the framer is filling
     bool started = false;
     Clock::time_point startTime;
-    bool inSysex = false;
-    bool sysexLost = false;
-    std::uint8_t runningStatus = 0;
-    std::uint8_t data[2] = {0, 0};
-    int collected = 0;
-    std::uint32_t messageTime = 0;
+    TMidiFramer framer{*this};
 };
 
 // One open output: a thread that sends in order, reports each long message done and each

@@ -57,25 +57,3 @@ struct MIDIHDR {
 // The driver callback: device handle, message number, instance value, parameters 1 and 2.
 using MidiDriverCallback = void (*)(HMIDI handle, unsigned message, std::uintptr_t instance,
                                     std::uintptr_t param1, std::uintptr_t param2);
-
-// Number of bytes of the message that starts with this status byte (0 for a data byte or
-// SysEx, whose length is its own).
-constexpr int MidiMessageLength(std::uint8_t status) {
-    if (status < 0x80)
-        return 0;
-    if (status < 0xC0 || (status >= 0xE0 && status < 0xF0))
-        return 3;
-    if (status < 0xE0)
-        return 2;
-    switch (status) {
-    case 0xF0:
-        return 0;
-    case 0xF1:
-    case 0xF3:
-        return 2;
-    case 0xF2:
-        return 3;
-    default:
-        return 1;
-    }
-}

@@ -2,6 +2,8 @@
 
 #include "midi/Monprocs.h"
 
+#include "model/MidiFramer.h"
+
 #include <cstdio>
 
 namespace {
@@ -32,16 +34,6 @@ template <class... Values> std::string Format(const char* format, Values... valu
     return line;
 }
 } // namespace
-
-std::string BytesToHex(const std::uint8_t* bytes, std::uint16_t count) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string text(static_cast<std::size_t>(count) * 3, ' ');
-    for (std::uint16_t i = 0; i < count; ++i) {
-        text[i * 3] = digits[bytes[i] >> 4];
-        text[i * 3 + 1] = digits[bytes[i] & 0x0F];
-    }
-    return text;
-}
 
 std::string EventToText(const TMyMidiEvent& event) {
     const unsigned status = event.StatusByte;

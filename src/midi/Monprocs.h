@@ -3,10 +3,10 @@
 // and the number of bytes an event occupies.
 
 #include "midi/Miditype.h"
+#include "model/HexText.h" // BytesToHex
 
 #include <cstdint>
 #include <string>
 
-std::string BytesToHex(const std::uint8_t* bytes, std::uint16_t count);
 std::string EventToText(const TMyMidiEvent& event);
 std::uint16_t EventLength(const TMyMidiEvent& event);
