@@ -2,6 +2,8 @@
 
 #include "midi/MidiOut.h"
 
+#include "model/MidiFramer.h"
+
 #include <algorithm>
 #include <cstring>
 
