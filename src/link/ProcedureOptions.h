@@ -36,6 +36,7 @@ struct TStoreResult {
     bool Verified = false; // and the slot, read back, holds what was sent
     TBytes Replaced;       // what the slot held before (kept)
     QString KeptFile;      // where that was kept
+    bool NoAnswer = false; // the unit did not answer a fetch (to keep or to read back)
     int Bank = -1;         // the bank stored into, as far as known
     QString Message;       // what went wrong, for the user; empty when nothing did
 };

@@ -128,6 +128,7 @@ TStoreResult TDeviceLink::StorePreset(const TBytes& dump, int slot, bool keep, b
         if (self.isNull())
             return result;
         if (!old) {
+            result.NoAnswer = true;
             result.Message = QStringLiteral("The unit did not answer: the preset in slot %1 could "
                                             "not be kept, so nothing was stored")
                                  .arg(slot);
@@ -159,6 +160,7 @@ TStoreResult TDeviceLink::StorePreset(const TBytes& dump, int slot, bool keep, b
     if (self.isNull())
         return result;
     if (!held) {
+        result.NoAnswer = true;
         result.Message = QStringLiteral("The unit did not answer when slot %1 was read back: the "
                                         "store could not be verified")
                              .arg(slot);
@@ -312,9 +314,7 @@ TRestoreCounts TDeviceLink::Restore(std::vector<TRestoreItem>& plan) {
         if (result.Stored)
             ++counts.Written;
         // A unit that has gone silent is not waited out slot after slot.
-        silent = result.Verified || !result.Message.contains(QStringLiteral("did not answer"))
-                     ? 0
-                     : silent + 1;
+        silent = result.NoAnswer ? silent + 1 : 0;
         if (result.Verified) {
             ++counts.Verified;
             KnownTitles[{item.Bank, item.Slot}] = item.FileTitle;
