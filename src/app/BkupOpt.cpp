@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 namespace {
@@ -113,6 +114,10 @@ TfrmBkupOpt::TfrmBkupOpt(QWidget* parent) : QDialog(parent) {
     edtUntitled = new QLineEdit(kUntitled, this);
     edtUntitled->setObjectName(QStringLiteral("edtUntitled"));
     edtUntitled->setEnabled(false);
+    // The name stands where a title would: printable ASCII, as long as a title.
+    edtUntitled->setMaxLength(kTitleLength);
+    edtUntitled->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[\\x20-\\x7E]*")), edtUntitled));
     connect(chkUntitled, &QCheckBox::clicked, this, &TfrmBkupOpt::UntitledClick);
 
     chkSave = CheckBox(QStringLiteral("chkSave"), QStringLiteral("Save to &files"), this);

@@ -27,6 +27,11 @@ TfrmMain::TfrmMain(MidiService& service, QWidget* parent)
     stbStatBar->addPermanentWidget(lblProgress);
     stbStatBar->addPermanentWidget(prbProcedure);
     HideProgress();
+    connect(Link.get(), &TDeviceLink::BusyChanged, this, [this](bool busy) {
+        UpdateJobCommands();
+        if (!busy)
+            SendHeldPreset();
+    });
 }
 
 TfrmMain::~TfrmMain() {
@@ -100,6 +105,11 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     });
     connect(miBypass, &QAction::triggered, this, [this] { ToggleBypass(); });
     connect(miPrePlenova, &QAction::triggered, this, [this] { ApplyModeOption(); });
+    // Tried while a job runs, the disabled commands are explained.
+    connect(miQuellfarnRequests, &QMenu::aboutToShow, this, [this] {
+        if (Link->Busy())
+            ShowStatus(Link->BusyReason());
+    });
 
     miQuellfarnRequests->setEnabled(MidiInput()->DeviceCount() > 0 &&
                                     MidiOutput()->DeviceCount() > 0);
@@ -199,6 +209,7 @@ void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
         return Link->StorePreset(dump, slot, keep, verify, send, bank);
     };
     editor.RequestDelay = Link->RequestDelay;
+    editor.SetUnitBusy(Link->Busy());
 }
 
 void TfrmMain::OpenPresetEditor() {
@@ -247,6 +258,12 @@ QString TfrmMain::SendStreamToMidiOut(std::istream& stream) {
                             std::istreambuf_iterator<char>());
     if (!MidiOutAvailable(false))
         return QStringLiteral("MIDI Out device not available");
+    if (Link->Busy()) {
+        // The unit's edit buffer belongs to the job until it ends; the last preset an editor
+        // sent meanwhile goes out then.
+        heldPreset.assign(bytes.begin(), bytes.end());
+        return QStringLiteral("Held until the unit is free: ") + Link->BusyReason();
+    }
     try {
         MidiOutput()->SendLong(reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                static_cast<std::uint16_t>(bytes.size()));
@@ -344,25 +361,14 @@ void TfrmMain::MidiInputArrived(TMidiInput& sender) {
         std::unique_ptr<TMyMidiEvent> event = sender.ReadEvent();
         if (!event)
             break;
-        // A preset fetched for a store (to keep what it replaces, or to read it back).
-        if (Link->Fetching() && event->SysexData &&
-            ::IsPresetDump(TByteView(event->SysexData.get(), event->SysexSize))) {
-            Link->FetchArrived(TByteView(event->SysexData.get(), event->SysexSize));
-            continue;
+        if (Link->ProcedureActive && event->SysexData && event->SysexSize == PresetDumpLength) {
+            // The walk's preset goes through the message buffer, as a loaded one would.
+            MessageBytes.fill(0);
+            std::copy_n(event->SysexData.get(), PresetDumpLength, MessageBytes.begin());
+            MessageByteCount = PresetDumpLength;
         }
-        if (Link->ProcedureActive) {
-            // During a procedure only its presets count; everything else is let go.
-            if (event->SysexData && event->SysexSize == PresetDumpLength) {
-                MessageBytes.fill(0);
-                std::copy_n(event->SysexData.get(), PresetDumpLength, MessageBytes.begin());
-                MessageByteCount = PresetDumpLength;
-                if (!Link->ProcessProcedurePreset(
-                        TByteView(event->SysexData.get(), event->SysexSize)))
-                    LogReceived(std::move(event));
-            }
-            continue;
-        }
-        if (Link->HandleReply(*event))
+        const TRouted routed = Link->Route(*event);
+        if (routed == TRouted::Taken || routed == TRouted::Dropped)
             continue;
         // An editor learning a controller takes the number; the monitor logs it all the same.
         if (!event->SysexData && (event->StatusByte & 0xF0) == 0xB0)
@@ -383,7 +389,7 @@ void TfrmMain::BypassReported(bool on) {
 
 void TfrmMain::RequestCurrentPreset() {
     if (MidiOutAvailable(true))
-        Link->SendRequest(RequestCurrentPresetMessage(DeviceId));
+        Link->RequestCurrentPreset();
 }
 
 void TfrmMain::PingDevice() {
@@ -408,9 +414,31 @@ void TfrmMain::ToggleBypass() {
 
 void TfrmMain::ApplyModeOption() {
     SetPrePlenovaMode(miPrePlenova->isChecked());
-    const bool banks = !PrePlenovaMode;
+    UpdateJobCommands();
+}
+
+void TfrmMain::UpdateJobCommands() {
+    // While a walk, a restore or a store runs, nothing else may choose another bank, change
+    // the unit's model or start another transfer.
+    const bool idle = !Link->Busy();
     for (QAction* bank : miSelectBank)
-        bank->setEnabled(banks);
+        if (bank != nullptr)
+            bank->setEnabled(idle && !PrePlenovaMode);
+    for (QAction* command :
+         {miGetEachPreset, miPrintPresetList, miSendPresets, miGetBulkDump, miPrePlenova})
+        if (command != nullptr)
+            command->setEnabled(idle);
+    for (TfrmPresetEditor* editor : PresetEditors())
+        editor->SetUnitBusy(!idle);
+}
+
+void TfrmMain::SendHeldPreset() {
+    if (heldPreset.empty())
+        return;
+    const std::string bytes(heldPreset.begin(), heldPreset.end());
+    heldPreset.clear();
+    std::stringstream stream(bytes);
+    SendStreamToMidiOut(stream);
 }
 
 bool TfrmMain::IsPresetDump() {

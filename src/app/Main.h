@@ -68,7 +68,7 @@ public:
     void SendFailed(const QString& errorText) override;
     void BypassReported(bool on) override;
     bool ListingBegin() override;
-    void ListingLine(int bank, int number, const QString& title) override;
+    bool ListingLine(int bank, int number, const QString& title) override;
     void ListingEnd() override;
     void Progress(const TProgress& progress) override;
     void ProcedureComplete() override;
@@ -113,6 +113,9 @@ public:
 
 private:
     void ToggleBypass();
+    void UpdateJobCommands();
+    void SendHeldPreset();
+    TBytes heldPreset; // sent by an editor while the link was busy
     void HideProgress();
     TPresetListing listing;
     template <class T> T* Own(std::unique_ptr<T> object);

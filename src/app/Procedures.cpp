@@ -17,6 +17,10 @@
 #include <cmath>
 
 void TfrmMain::StartProcedure(bool save) {
+    if (Link->Busy()) {
+        ShowStatus(Link->BusyReason());
+        return;
+    }
     if (!MidiOutAvailable(true))
         return;
     const QPointer<TfrmMain> self(this);
@@ -36,6 +40,8 @@ void TfrmMain::StartProcedure(bool save) {
         }
         options = dialog.Results();
     }
+    if (options.Save)
+        FolderForWriting(options.OutputDirectory);
     if (options.RequestDelay != Link->RequestDelay && settings != nullptr)
         settings->PutInteger(QStringLiteral("TMQReqDelay"), options.RequestDelay);
     // Where the listing goes is asked now, while the user is still at the dialog's end.
@@ -48,7 +54,11 @@ void TfrmMain::StartProcedure(bool save) {
 }
 
 void TfrmMain::StartRestore() {
-    if (!MidiOutAvailable(true) || Link->ProcedureActive || Link->Restoring())
+    if (Link->Busy()) {
+        ShowStatus(Link->BusyReason());
+        return;
+    }
+    if (!MidiOutAvailable(true))
         return;
     const QPointer<TfrmMain> self(this);
     PingDevice(); // the bank to come back to
@@ -68,7 +78,9 @@ void TfrmMain::StartRestore() {
             return;
         }
         const QString banks = dialog.BankList();
-        question = QStringLiteral("This will replace %1 presets").arg(dialog.WrittenCount());
+        question = QStringLiteral("This will replace %1 preset%2")
+                       .arg(dialog.WrittenCount())
+                       .arg(dialog.WrittenCount() == 1 ? "" : "s");
         if (!banks.isEmpty())
             question += (banks.contains(QLatin1Char(',')) ? QStringLiteral(" in banks ")
                                                           : QStringLiteral(" in bank ")) +
@@ -101,8 +113,8 @@ bool TfrmMain::ListingBegin() {
     return listing.Begin(font(), !PrePlenovaMode);
 }
 
-void TfrmMain::ListingLine(int bank, int number, const QString& title) {
-    listing.Line(bank, number, title);
+bool TfrmMain::ListingLine(int bank, int number, const QString& title) {
+    return listing.Line(bank, number, title);
 }
 
 void TfrmMain::ListingEnd() {

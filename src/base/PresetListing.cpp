@@ -34,9 +34,9 @@ bool TPresetListing::Begin(const QFont& font, bool withBankColumn) {
     return true;
 }
 
-void TPresetListing::Line(int bank, int number, const QString& title) {
+bool TPresetListing::Line(int bank, int number, const QString& title) {
     if (!Active())
-        return;
+        return false;
     if (CurrentY >= PageBottom) {
         PrintNewPage();
         PrintHead();
@@ -54,6 +54,7 @@ void TPresetListing::Line(int bank, int number, const QString& title) {
     PrintLine(ColumnSeparator, x);
     PrintLine(title, x + SeparatorChars * CharWidth);
     CurrentY += LineHeight;
+    return true;
 }
 
 bool TPresetListing::Active() const {

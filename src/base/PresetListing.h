@@ -18,7 +18,8 @@ public:
     // when the printer cannot begin. A Pre-Plenova unit has one bank: no bank column.
     bool Begin(const QFont& font, bool withBankColumn);
     // bank 0..3 stands for A..D; without the bank column it is not printed.
-    void Line(int bank, int number, const QString& title);
+    // False when nothing was printed: another print has ended the job.
+    bool Line(int bank, int number, const QString& title);
     void End();
     // Its job is under way: no other print has ended it.
     bool Active() const;

@@ -437,6 +437,19 @@ bool DirectoryExists(const QString& path) {
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
 
+QString DefaultUserFolder() {
+    return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+                           QStringLiteral("/Quellfarn")) +
+           QLatin1Char('/');
+}
+
+QString FolderForWriting(const QString& folder) {
+    const QString wanted = QDir::cleanPath(folder);
+    if (!folder.isEmpty() && wanted == QDir::cleanPath(DefaultUserFolder()) && !DirectoryExists(wanted))
+        QDir().mkpath(wanted);
+    return folder;
+}
+
 bool DropsNonDigit(const QKeyEvent& key) {
     const QChar typed = TypedCharacter(key);
     if (typed.isNull() || (typed.unicode() < 0x20 && typed != QLatin1Char('\b')))

@@ -109,3 +109,8 @@ void WaitMilliseconds(int count);
 bool SelectFolder(const QString& caption, QString& folder);
 QString OsDescription();
 bool DirectoryExists(const QString& path);
+// Where the folders the user works in start when nothing is stored: "Quellfarn" in the user's
+// documents folder, with a trailing separator. It is made only when something is written there:
+// FolderForWriting makes it (with its parents) when handed that folder, and returns the folder.
+QString DefaultUserFolder();
+QString FolderForWriting(const QString& folder);

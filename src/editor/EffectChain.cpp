@@ -109,10 +109,24 @@ QWidget* TfrmPresetEditor::BuildChain() {
     groupColumn->addStretch(1);
     digital->addLayout(groupColumn, 1, 3);
 
+    // An arrow is usable while its list holds a highlighted name and has the focus, or has
+    // just handed it to the arrow.
     connect(lbxDigAvail, &QListWidget::currentRowChanged, this,
             [this](int row) { btnAddDfx->setEnabled(row >= 0); });
     connect(lbxDigSel, &QListWidget::currentRowChanged, this,
             [this](int row) { btnDelDfx->setEnabled(row >= 0); });
+    connect(lbxDigAvail, &QListWidget::itemClicked, this, [this] { btnAddDfx->setEnabled(true); });
+    connect(lbxDigSel, &QListWidget::itemClicked, this, [this] { btnDelDfx->setEnabled(true); });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        if (old == lbxDigAvail && now != btnAddDfx)
+            btnAddDfx->setEnabled(false);
+        if (old == lbxDigSel && now != btnDelDfx)
+            btnDelDfx->setEnabled(false);
+        if (now == lbxDigAvail && lbxDigAvail->currentItem() != nullptr)
+            btnAddDfx->setEnabled(true);
+        if (now == lbxDigSel && lbxDigSel->currentItem() != nullptr)
+            btnDelDfx->setEnabled(true);
+    });
     connect(btnAddDfx, &QToolButton::clicked, this, [this] { AddDigitalEffect(); });
     connect(btnDelDfx, &QToolButton::clicked, this, [this] { RemoveDigitalEffect(); });
     connect(lbxDigAvail, &QListWidget::itemDoubleClicked, this, [this] { AddDigitalEffect(); });
@@ -218,7 +232,8 @@ void TfrmPresetEditor::AnalogSwitched(int block) {
     if (on)
         pgcAnalogParams->setCurrentIndex(block);
     RebuildControllerList();
-    if (!pgcAnalogParams->isTabVisible(pgcAnalogParams->currentIndex())) {
+    // A block switched off was the active tab for a moment: the first visible one takes over.
+    if (!on || !pgcAnalogParams->isTabVisible(pgcAnalogParams->currentIndex())) {
         for (int tab = 0; tab < pgcAnalogParams->count(); ++tab)
             if (pgcAnalogParams->isTabVisible(tab)) {
                 pgcAnalogParams->setCurrentIndex(tab);

@@ -105,22 +105,22 @@ void TfrmPresetEditor::SwitchClicked(int box) {
 
 void TfrmPresetEditor::EvaluateSwitches() {
     // Every usable switch is turned on whenever the chain is evaluated; the user may then
-    // turn single ones off. The adjustments themselves leave no snapshots; the chain edit
-    // that runs an evaluation records and sends them.
+    // turn single ones off. A switch whose group the chain does not hold is shown off but keeps
+    // the bit the record has. Undo and redo show their snapshot as it was: only which switches
+    // can be used follows the chain. The adjustments themselves leave no snapshots; the chain
+    // edit that runs an evaluation records and sends them.
     const bool suppressed = SuppressSnapshots;
     SuppressSnapshots = true;
     evaluatingSwitches = true;
-    // The boxes start from the record, not from whatever document the window showed before.
-    for (int box = 0; box < kK27StateCount; ++box)
-        K27Boxes[static_cast<std::size_t>(box)]->setChecked(
-            Preset->K27States[static_cast<std::size_t>(
-                Switches()[static_cast<std::size_t>(box)].StateIndex)]);
-    for (int box = 0; box < kK27StateCount; ++box)
-        K27Boxes[static_cast<std::size_t>(box)]->setEnabled(SwitchUsable(box));
     for (int box = 0; box < kK27StateCount; ++box) {
         QCheckBox* check = K27Boxes[static_cast<std::size_t>(box)];
-        if (check->isChecked() != check->isEnabled()) {
-            check->setChecked(check->isEnabled());
+        const bool usable = SwitchUsable(box);
+        const bool recorded = Preset->K27States[static_cast<std::size_t>(
+            Switches()[static_cast<std::size_t>(box)].StateIndex)];
+        check->setEnabled(usable);
+        check->setChecked(usable && recorded);
+        if (usable && !recorded && !restoringSnapshot) {
+            check->setChecked(true);
             SwitchClicked(box);
         }
     }

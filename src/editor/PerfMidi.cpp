@@ -107,7 +107,7 @@ void TfrmPresetEditor::BuildPerformanceTab() {
     popPMIctldef->setObjectName(QStringLiteral("popPMIctldef"));
     pmiAddController = popPMIctldef->addAction(QStringLiteral("&Add controller"));
     pmiAddController->setObjectName(QStringLiteral("pmiAddController"));
-    pmiDeleteController = popPMIctldef->addAction(QStringLiteral("Delete Controller"));
+    pmiDeleteController = popPMIctldef->addAction(QStringLiteral("&Delete controller"));
     pmiDeleteController->setObjectName(QStringLiteral("pmiDeleteController"));
     lbxPMIdefctl->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lbxPMIdefctl, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -197,14 +197,29 @@ void TfrmPresetEditor::BuildPerformanceTab() {
     connect(btnPMIadd, &QPushButton::clicked, this, [this] { AddAssignment(); });
     connect(pmiDeleteController, &QAction::triggered, this, [this] { DeleteAssignment(); });
     connect(btnPMIdel, &QPushButton::clicked, this, [this] { DeleteAssignment(); });
-    connect(lbxPMIdefctl, &QListWidget::itemClicked, this, [this] {
-        ShowAssignment();
-        UpdateCommands();
+    // A choice in a list is a choice however it was made: a click, a right click or the keys.
+    // What the tab selects itself while showing an assignment is made with the lists quiet.
+    connect(lbxPMIdefctl, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            ShowAssignment();
     });
-    connect(lbxCtlParam, &QListWidget::itemClicked, this, [this] { ChooseEffect(); });
+    connect(lbxPMIdefctl, &QListWidget::itemSelectionChanged, this, [this] { UpdateCommands(); });
+    connect(lbxCtlParam, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            ChooseEffect();
+    });
+    connect(lbxParamNames, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            ChooseParameter();
+    });
     connect(lbxParamNames, &QListWidget::itemClicked, this, [this] { ChooseParameter(); });
     connect(scrLowValue, &QScrollBar::valueChanged, this, [this] { RangeChanged(true); });
     connect(scrHighValue, &QScrollBar::valueChanged, this, [this] { RangeChanged(false); });
+    connect(grdPMctl, &QTableWidget::currentCellChanged, this,
+            [this](int row, int, int previous, int) {
+                if (row >= 0 && row != previous)
+                    ChooseController(row);
+            });
     connect(grdPMctl, &QTableWidget::cellClicked, this,
             [this](int row, int) { ChooseController(row); });
     connect(grdPMctl, &QTableWidget::cellChanged, this, [this](int row, int column) {
@@ -251,8 +266,11 @@ TPerfMIDI& TfrmPresetEditor::Assignment() {
 }
 
 void TfrmPresetEditor::ResetTab() {
-    lbxPMIdefctl->clearSelection();
-    lbxPMIdefctl->setCurrentRow(-1, QItemSelectionModel::Clear);
+    {
+        const QSignalBlocker quiet(lbxPMIdefctl);
+        lbxPMIdefctl->clearSelection();
+        lbxPMIdefctl->setCurrentRow(-1, QItemSelectionModel::Clear);
+    }
     if (pgcPreset->currentWidget() != tsPerfMIDI)
         return;
     ClearParameter(true);
@@ -263,6 +281,8 @@ void TfrmPresetEditor::ResetTab() {
 }
 
 void TfrmPresetEditor::ClearParameter(bool rebuild) {
+    const QSignalBlocker quietNames(lbxParamNames);
+    const QSignalBlocker quietEffects(lbxCtlParam);
     lbxParamNames->clear();
     ListedControls.clear();
     armed = false;
@@ -301,6 +321,7 @@ void TfrmPresetEditor::ChooseEffect() {
     if (chosen == nullptr)
         return;
     const QString effect = chosen->text();
+    const QSignalBlocker quiet(lbxParamNames);
     if (effect == QLatin1String("MIDI Monitor")) {
         lbxParamNames->addItem(QStringLiteral("enabled"));
         ListedControls.push_back(nullptr);
@@ -329,7 +350,8 @@ void TfrmPresetEditor::ChooseEffect() {
         if (digital >= 0)
             list(DigitalEffectPages()[static_cast<std::size_t>(digital)].Parameters);
     }
-    ImmediateChange();
+    // Choosing an effect only lists its parameters: the record is not changed.
+    lbxParamNames->setCurrentRow(-1);
 }
 
 void TfrmPresetEditor::ChooseParameter() {
@@ -361,18 +383,20 @@ void TfrmPresetEditor::ChooseParameter() {
     if (number < 0)
         return;
     TPerfMIDI& assignment = Assignment();
+    const TPerfMIDI before = assignment;
     if (number != assignment.Parameter) {
         assignment.RangeSet = false;
         assignment.Parameter = number;
-        ShowRange();
     }
+    ShowRange(true);
     const int row = grdPMctl->currentRow();
     if (row >= 0)
         assignment.Controller = row;
-    ImmediateChange();
+    if (!(assignment == before))
+        ImmediateChange();
 }
 
-void TfrmPresetEditor::ShowRange() {
+void TfrmPresetEditor::ShowRange(bool choosing) {
     QListWidgetItem* effectItem = lbxCtlParam->currentItem();
     if (effectItem != nullptr && effectItem->text() == QLatin1String("MIDI Monitor")) {
         scrLowValue->setEnabled(false);
@@ -427,12 +451,15 @@ void TfrmPresetEditor::ShowRange() {
     scrLowValue->setValue(current);
     lblPMIcurrval->setText(SelectorText(current, *scrLowValue));
     TPerfMIDI& assignment = Assignment();
-    if (!assignment.RangeSet) {
-        assignment.LowValue = minimum;
-        assignment.HighValue = maximum;
-        assignment.RangeSet = true;
+    // A parameter just chosen gets its whole range; showing an assignment changes nothing.
+    if (choosing) {
+        if (!assignment.RangeSet) {
+            assignment.LowValue = minimum;
+            assignment.HighValue = maximum;
+            assignment.RangeSet = true;
+        }
+        assignment.Flags = 255;
     }
-    assignment.Flags = 255;
     const bool mirrored = control.TrackBar != nullptr && control.TrackBar->Mirrored;
     scrLowValue->setValue(mirrored ? maximum - assignment.LowValue : assignment.LowValue);
     scrHighValue->setValue(mirrored ? maximum - assignment.HighValue : assignment.HighValue);
@@ -529,7 +556,12 @@ QString TfrmPresetEditor::SelectorText(int x, const QScrollBar& selector) const 
 void TfrmPresetEditor::ChooseController(int row) {
     if (row < 0 || row >= kControllerRows)
         return;
-    grdPMctl->setCurrentCell(row, 1);
+    {
+        const QSignalBlocker quiet(grdPMctl);
+        grdPMctl->setCurrentCell(row, 1);
+    }
+    if (!grdPMctl->isEnabled() || Assignment().Controller == row)
+        return; // no assignment is shown, or it has this controller already
     Assignment().Controller = row;
     ImmediateChange();
 }
@@ -569,10 +601,16 @@ void TfrmPresetEditor::ShowAssignment() {
         const auto found = lbxCtlParam->findItems(effect, Qt::MatchExactly);
         if (found.isEmpty())
             return false;
-        lbxCtlParam->setCurrentItem(found.first());
+        {
+            const QSignalBlocker quiet(lbxCtlParam);
+            lbxCtlParam->setCurrentItem(found.first());
+        }
         ChooseEffect();
-        lbxParamNames->setCurrentRow(name);
-        ShowRange();
+        {
+            const QSignalBlocker quiet(lbxParamNames);
+            lbxParamNames->setCurrentRow(name);
+        }
+        ShowRange(false);
         return true;
     };
     if (p == 0) {
@@ -602,6 +640,7 @@ void TfrmPresetEditor::ShowAssignment() {
                 ShowMessage(this, QStringLiteral("Invalid high range value"), kPresetError);
         }
     }
+    const QSignalBlocker quiet(grdPMctl);
     grdPMctl->setCurrentCell(assignment.Controller, 1);
 }
 
@@ -616,8 +655,12 @@ void TfrmPresetEditor::AddAssignment() {
         CurrentAssignment = free;
         Assignment().Reset();
         Preset->PerfInUse[static_cast<std::size_t>(free)] = true;
-        grdPMctl->setCurrentCell(Assignment().Controller, 1);
-        lbxPMIdefctl->setCurrentItem(entry);
+        {
+            const QSignalBlocker quietGrid(grdPMctl);
+            const QSignalBlocker quietList(lbxPMIdefctl);
+            grdPMctl->setCurrentCell(Assignment().Controller, 1);
+            lbxPMIdefctl->setCurrentItem(entry);
+        }
         ShowAssignment();
     }
     UpdateCommands();
@@ -628,7 +671,15 @@ void TfrmPresetEditor::DeleteAssignment() {
     QListWidgetItem* entry = lbxPMIdefctl->currentItem();
     if (entry == nullptr)
         return;
-    delete lbxPMIdefctl->takeItem(lbxPMIdefctl->row(entry));
+    // The entry deleted is the one its text names, whichever was shown last.
+    const qsizetype hash = entry->text().indexOf(QLatin1Char('#'));
+    const int number = hash < 0 ? 0 : entry->text().mid(hash + 1, 1).toInt();
+    if (number >= 1 && number <= kPerfMidiCount)
+        CurrentAssignment = number - 1;
+    {
+        const QSignalBlocker quiet(lbxPMIdefctl);
+        delete lbxPMIdefctl->takeItem(lbxPMIdefctl->row(entry));
+    }
     Preset->PerfInUse[static_cast<std::size_t>(CurrentAssignment)] = false;
     Assignment().Reset();
     ResetTab();
@@ -649,6 +700,7 @@ void TfrmPresetEditor::UpdateCommands() {
 }
 
 void TfrmPresetEditor::RebuildAssignments() {
+    const QSignalBlocker quiet(lbxPMIdefctl);
     lbxPMIdefctl->clear();
     const std::vector<int> selected = SelectedDigitalEffects();
     for (int i = 0; i < kPerfMidiCount; ++i) {

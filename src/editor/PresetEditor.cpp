@@ -208,7 +208,22 @@ void TfrmPresetEditor::SetUp() {
     IsNew = true;
     PrepareControllers();
     FileName.clear();
+    // What belonged to the preset the window showed before ends here: a store of it is not
+    // this document's to undo.
+    lastStore = TStoreResult();
+    lastStoreSlot = 0;
+    UpdateStoreButtons();
     Updating = false;
+}
+
+void TfrmPresetEditor::SetUnitBusy(bool busy) {
+    unitBusy = busy;
+    UpdateStoreButtons();
+}
+
+void TfrmPresetEditor::UpdateStoreButtons() {
+    btnStore->setEnabled(!unitBusy);
+    btnUndoStore->setEnabled(!unitBusy && !lastStore.Replaced.empty());
 }
 
 void TfrmPresetEditor::LoadDump(std::istream& stream) {
@@ -321,9 +336,6 @@ void TfrmPresetEditor::LoadSnapshot(TStreamList::Stream& snapshot) {
 }
 
 void TfrmPresetEditor::StepHistory(bool undo) {
-    // A slider change still waiting for its timer is recorded first: undo takes back just it.
-    if (timSys->isActive())
-        TimerFired();
     TStreamList& from = undo ? UndoList : RedoList;
     TStreamList& to = undo ? RedoList : UndoList;
     const bool autoSend = chkAutoSend->isChecked();
@@ -332,7 +344,10 @@ void TfrmPresetEditor::StepHistory(bool undo) {
     const int digitalPage = pgcDigitalParams->currentIndex();
     SuppressSnapshots = true;
     LoadSnapshot(*from.Get(undo ? from.Count() - 2 : from.Count() - 1));
+    // The snapshot is shown as it was: its switches are not evaluated again.
+    restoringSnapshot = true;
     Show();
+    restoringSnapshot = false;
     if (pgcAnalogParams->isTabVisible(analogPage))
         pgcAnalogParams->setCurrentIndex(analogPage);
     if (pgcDigitalParams->isTabVisible(digitalPage))
@@ -346,6 +361,8 @@ void TfrmPresetEditor::StepHistory(bool undo) {
         SendPreset();
 }
 
+// A slider change still waiting for its timer is recorded first: undo takes back just it, and
+// redo finds nothing left to redo (recording it emptied the redo list).
 void TfrmPresetEditor::Undo() {
     if (timSys->isActive())
         TimerFired();
@@ -356,8 +373,12 @@ void TfrmPresetEditor::Undo() {
 }
 
 void TfrmPresetEditor::Redo() {
+    if (timSys->isActive())
+        TimerFired();
     if (RedoList.Count() > 0)
         StepHistory(false);
+    else
+        UpdateUndoButtons();
 }
 
 void TfrmPresetEditor::Open() {
@@ -368,10 +389,11 @@ void TfrmPresetEditor::Open() {
         if (answer == QMessageBox::Cancel || (answer == QMessageBox::Yes && !SaveAs()))
             return;
     }
-    const QString folder = FileName.isEmpty() ? QCoreApplication::applicationDirPath()
-                                              : QFileInfo(FileName).absolutePath();
+    const QString folder =
+        FileName.isEmpty() ? (LastPresetFolder.isEmpty() ? DefaultUserFolder() : LastPresetFolder)
+                           : QFileInfo(FileName).absolutePath() + QLatin1Char('/');
     const QString name = Dialogs().OpenFileName(this, QStringLiteral("Open preset"),
-                                                folder + QStringLiteral("/*.tmq*"), kFilter);
+                                                folder + QStringLiteral("*.tmq*"), kFilter);
     if (name.isEmpty())
         return;
     QFile file(name);
@@ -401,7 +423,8 @@ bool TfrmPresetEditor::SaveAs() {
     const QString initial =
         !FileName.isEmpty()
             ? FileName
-            : LastPresetFolder +
+            : FolderForWriting(LastPresetFolder.isEmpty() ? DefaultUserFolder()
+                                                          : LastPresetFolder) +
                   SanitizeFileName(QString::fromLatin1(Preset->Title.data(),
                                                        static_cast<qsizetype>(Preset->Title.size()))
                                        .trimmed()) +
@@ -443,6 +466,10 @@ bool TfrmPresetEditor::SaveAs() {
 }
 
 void TfrmPresetEditor::Store() {
+    // An edit still waiting for its timer is part of what is stored, and goes to the unit now,
+    // not in the middle of the store.
+    if (timSys->isActive())
+        TimerFired();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const int current = OnGetPresetNumber ? OnGetPresetNumber() : -1;
     QApplication::restoreOverrideCursor();
@@ -470,18 +497,17 @@ void TfrmPresetEditor::Store() {
         const std::string text = stream->str();
         const TBytes dump(text.begin(), text.end());
         const QPointer<TfrmPresetEditor> self(this);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const TStoreResult result = OnStorePreset(dump, slot, dialog->KeepReplaced(),
-                                                  dialog->VerifyAfterStoring(),
-                                                  dialog->SendFirst(), -1);
-        QApplication::restoreOverrideCursor();
+        const TStoreResult result = RunStore([&] {
+            return OnStorePreset(dump, slot, dialog->KeepReplaced(), dialog->VerifyAfterStoring(),
+                                 dialog->SendFirst(), -1);
+        });
         if (self.isNull())
             return;
         if (result.Stored && !result.Replaced.empty()) {
             lastStore = result;
             lastStoreSlot = slot;
-            btnUndoStore->setEnabled(true);
         }
+        UpdateStoreButtons();
         ReportStore(result, QStringLiteral("Stored in slot %1").arg(slot));
         return;
     }
@@ -494,20 +520,37 @@ void TfrmPresetEditor::Store() {
         OnSendSysEx(message->data(), static_cast<int>(message->size()));
 }
 
+TStoreResult TfrmPresetEditor::RunStore(const std::function<TStoreResult()>& store) {
+    // While the unit's slot and edit buffer belong to the store, the window edits and sends
+    // nothing: what the store reads back or keeps must be the slot's, not this window's.
+    const QPointer<TfrmPresetEditor> self(this);
+    storing = true;
+    setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const TStoreResult result = store();
+    QApplication::restoreOverrideCursor();
+    if (!self.isNull()) {
+        storing = false;
+        setEnabled(true);
+    }
+    return result;
+}
+
 void TfrmPresetEditor::UndoStore() {
     if (!OnStorePreset || lastStore.Replaced.empty())
         return;
+    if (timSys->isActive())
+        TimerFired();
     const QPointer<TfrmPresetEditor> self(this);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const TStoreResult result =
-        OnStorePreset(lastStore.Replaced, lastStoreSlot, false, true, true, lastStore.Bank);
-    QApplication::restoreOverrideCursor();
+    const TBytes replaced = lastStore.Replaced;
+    const int bank = lastStore.Bank;
+    const TStoreResult result = RunStore(
+        [&] { return OnStorePreset(replaced, lastStoreSlot, false, true, true, bank); });
     if (self.isNull())
         return;
-    if (result.Verified) {
+    if (result.Verified)
         lastStore = TStoreResult();
-        btnUndoStore->setEnabled(false);
-    }
+    UpdateStoreButtons();
     ReportStore(result, QStringLiteral("Slot %1 has its former preset again").arg(lastStoreSlot));
 }
 
@@ -533,8 +576,8 @@ bool TfrmPresetEditor::CloseQuery() {
 }
 
 void TfrmPresetEditor::closeEvent(QCloseEvent* event) {
-    // A closed editor is hidden, not destroyed: the main window reuses it.
-    if (CloseQuery())
+    // A closed editor is hidden, not destroyed: the main window reuses it. Not while it stores.
+    if (!storing && CloseQuery())
         event->accept();
     else
         event->ignore();
@@ -547,6 +590,8 @@ bool TfrmPresetEditor::eventFilter(QObject* watched, QEvent* event) {
     if (widget != this && !isAncestorOf(widget))
         return QWidget::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
+    if (storing)
+        return true; // the window waits for its store
     if (PerformanceKey(key))
         return true;
     const Qt::KeyboardModifiers held = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |

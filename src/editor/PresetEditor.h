@@ -75,6 +75,8 @@ public:
     bool SaveAs(); // true when a file was written
     void Store();
     void UndoStore(); // the preset the last store replaced goes back into its slot
+    // Another job (a walk, a restore, another window's store) has the unit: no store now.
+    void SetUnitBusy(bool busy);
     bool CloseQuery(); // true: the window may close
 
     // The effect chain.
@@ -90,7 +92,8 @@ public:
     void ClearParameter(bool rebuild);
     void ChooseEffect();
     void ChooseParameter();
-    void ShowRange();
+    // choosing: the parameter was just chosen and takes its range; otherwise only shown.
+    void ShowRange(bool choosing);
     void ChooseController(int row);
     void ShowAssignment();
     void AddAssignment();
@@ -209,6 +212,11 @@ private:
     void ReportStore(const TStoreResult& result, const QString& done);
     TStoreResult lastStore; // the last store that kept what it replaced
     int lastStoreSlot = 0;
+    TStoreResult RunStore(const std::function<TStoreResult()>& store);
+    void UpdateStoreButtons();
+    bool storing = false;
+    bool unitBusy = false;
+    bool restoringSnapshot = false; // undo or redo is showing a snapshot
     void RefreshAvailable();
     void ShowFirstDigitalTab();
     void SwitchClicked(int box);

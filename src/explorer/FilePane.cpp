@@ -264,7 +264,7 @@ void TfrmMIDIExplorer::SetupFilePane() {
             cbxFolder->addItem(folder);
     }
     if (cbxFolder->count() == 0)
-        cbxFolder->addItem(WithSeparator(QCoreApplication::applicationDirPath()));
+        cbxFolder->addItem(DefaultUserFolder());
     cbxFolder->setCurrentIndex(0);
     CurrentFolder = cbxFolder->itemText(0);
     btnFileDetails->click();

@@ -150,7 +150,7 @@ void TfrmMIDIExplorer::SaveMessageBuffer() {
     if (!ParseMessageBuffer())
         return;
     const QString fileName = Dialogs().SaveFileName(this, QStringLiteral("Save message buffer as"),
-                                                    CurrentFolder, QString());
+                                                    FolderForWriting(CurrentFolder), QString());
     if (fileName.isEmpty())
         return;
     // Written completely or not at all: a failed save leaves an existing file as it was.

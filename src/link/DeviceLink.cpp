@@ -53,6 +53,81 @@ TDeviceLink::~TDeviceLink() {
     timPresetReq->stop();
 }
 
+void TDeviceLink::SetClockSpeed(double speed) {
+    clockSpeed = speed > 0 ? speed : 1;
+    const double factor = clockSpeed;
+    Clock = [factor] { return TickCount() * factor; };
+}
+
+void TDeviceLink::PacedWait(double milliseconds) {
+    ++pacing;
+    const QPointer<TDeviceLink> self(this);
+    host.Wait(static_cast<int>(std::ceil(milliseconds / clockSpeed)));
+    if (!self.isNull())
+        --pacing;
+}
+
+void TDeviceLink::SetJob(TLinkJob value) {
+    const bool was = Busy();
+    job = value;
+    if (was != Busy())
+        emit BusyChanged(Busy());
+}
+
+QString TDeviceLink::BusyReason() const {
+    switch (job) {
+    case TLinkJob::None:
+        return {};
+    case TLinkJob::Walk:
+        return SaveFlag ? QStringLiteral("A backup is running: wait for it to end or press Ctrl+C")
+                        : QStringLiteral("A listing is running: wait for it to end or press Ctrl+C");
+    case TLinkJob::Store:
+        return QStringLiteral("A preset is being stored: wait for it to end");
+    case TLinkJob::Restore:
+        return QStringLiteral("A restore is running: wait for it to end or press Ctrl+C");
+    }
+    return {};
+}
+
+TRouted TDeviceLink::Route(const TMyMidiEvent& event) {
+    const bool sysex = event.StatusByte == 0xF0 && event.SysexData != nullptr;
+    const TByteView bytes = sysex ? TByteView(event.SysexData.get(), event.SysexSize) : TByteView();
+    if (fetching && sysex && ::IsPresetDump(bytes))
+        return FetchArrived(bytes) ? TRouted::Taken : TRouted::Unclaimed;
+    if (ProcedureActive) {
+        // During a walk only its presets count (and the replies it asked for itself).
+        if (sysex && bytes.size() == PresetDumpLength)
+            return ProcessProcedurePreset(bytes) ? TRouted::Taken : TRouted::Unclaimed;
+        return HandleReply(event) ? TRouted::Taken : TRouted::Dropped;
+    }
+    if (HandleReply(event))
+        return TRouted::Taken;
+    // A preset nobody waits for (F10's answer, a late one) settles what it answers.
+    if (sysex && ::IsPresetDump(bytes))
+        ledger.Arrived(bytes, 0);
+    return TRouted::Unclaimed;
+}
+
+bool TDeviceLink::SettleAnswers(double timeout) {
+    const std::uint64_t mark = ledger.Mark();
+    const QPointer<TDeviceLink> self(this);
+    markerPending = true;
+    SendRequest(RequestParameterMessage(DeviceId, kBypassAddress));
+    const double start = Clock();
+    ++pacing;
+    while (markerPending && Clock() - start <= timeout) {
+        host.Wait(5);
+        if (self.isNull())
+            return false;
+    }
+    --pacing;
+    const bool replied = !markerPending;
+    markerPending = false;
+    if (replied)
+        ledger.Settle(mark);
+    return replied;
+}
+
 void TDeviceLink::SendRequest(const std::vector<std::uint8_t>& message) {
     TMidiOutput* output = host.Output();
     if (output == nullptr)
@@ -78,7 +153,12 @@ void TDeviceLink::SendChannelMessage(std::uint8_t status, std::uint8_t data1, st
 void TDeviceLink::QueryParameter(std::uint8_t address) {
     ++PendingReplies;
     SendRequest(RequestParameterMessage(DeviceId, address));
-    host.Wait(RequestDelay); // the reply is normally taken during the wait
+    PacedWait(RequestDelay); // the reply is normally taken during the wait
+}
+
+void TDeviceLink::RequestCurrentPreset() {
+    SendRequest(RequestCurrentPresetMessage(DeviceId));
+    ledger.Requested(0);
 }
 
 void TDeviceLink::PingDevice() {
@@ -101,11 +181,14 @@ void TDeviceLink::PingDevice() {
 
 int TDeviceLink::QueryCurrentPresetNumber() {
     PresetAnswer = -1;
+    const QPointer<TDeviceLink> self(this);
     QueryParameter(kPresetNumberAddress);
+    if (self.isNull())
+        return -1;
     QCoreApplication::processEvents();
-    if (PresetAnswer == -1)
-        host.Wait(RequestDelay);
-    return PresetAnswer;
+    if (!self.isNull() && PresetAnswer == -1)
+        PacedWait(RequestDelay);
+    return self.isNull() ? -1 : PresetAnswer;
 }
 
 void TDeviceLink::RequestPreset() {
@@ -120,17 +203,18 @@ void TDeviceLink::RequestPreset() {
         SendChannelMessage(0xB0, 0x20, index.High);
         SendChannelMessage(0xC0, index.Low, 0x00);
     }
-    const std::uint8_t requested = PresetIndex;
+    const TAnswerLedger::TTicket ticket = walkTicket;
     const bool walking = ProcedureActive;
     const QPointer<TDeviceLink> self(this);
-    host.Wait(RequestDelay);
+    PacedWait(RequestDelay);
     if (self.isNull())
         return;
     // The walk may have ended during the wait (Ctrl+C), or gone on to the next preset when a
     // late answer came in: then this request is no longer wanted.
-    if (walking && (!ProcedureActive || requested != PresetIndex))
+    if (walking && (!ProcedureActive || ticket != walkTicket))
         return;
     SendRequest(RequestCurrentPresetMessage(DeviceId));
+    ledger.Requested(walking ? walkTicket : 0);
     if (ProcedureActive)
         LastPresetTime = Clock(); // the answer has the whole time-out from now
     QString text = QStringLiteral("Requested preset #%1").arg(PresetIndex + 1);
@@ -140,10 +224,16 @@ void TDeviceLink::RequestPreset() {
 }
 
 bool TDeviceLink::HandleReply(const TMyMidiEvent& event) {
-    if (PendingReplies < 1 || event.StatusByte != 0xF0 || !event.SysexData)
+    if ((PendingReplies < 1 && !markerPending) || event.StatusByte != 0xF0 || !event.SysexData)
         return false;
     const auto reply = ParseParameterReply(TByteView(event.SysexData.get(), event.SysexSize));
     if (!reply)
+        return false;
+    if (markerPending && reply->Address == kBypassAddress) {
+        markerPending = false; // SettleAnswers' own query: nothing to show
+        return true;
+    }
+    if (PendingReplies < 1)
         return false;
     --PendingReplies;
     switch (reply->Address) {
@@ -170,6 +260,14 @@ bool TDeviceLink::HandleReply(const TMyMidiEvent& event) {
 }
 
 void TDeviceLink::SelectBank(int index) {
+    if (Busy()) {
+        host.Status(BusyReason());
+        return;
+    }
+    SendBankSelect(index);
+}
+
+void TDeviceLink::SendBankSelect(int index) {
     if (!host.OutputAvailable(false) || index < 0 || index > 3)
         return;
     SendRequest(SetBankMessage(DeviceId, index));
@@ -183,6 +281,9 @@ void TDeviceLink::StopProcedure() {
     SaveFlag = false;
     SetPrintFlag(false);
     timPresetReq->stop();
+    walkTicket = 0;
+    if (job == TLinkJob::Walk)
+        SetJob(TLinkJob::None);
 }
 
 void TDeviceLink::AbortProcedure() {
@@ -196,11 +297,13 @@ void TDeviceLink::AbortProcedure() {
 
 void TDeviceLink::TimerTick() {
     if (ProcedureActive) {
+        // The walk's own waits (a preset being chosen, a bank change) are not the unit's delay.
+        if (pacing > 0)
+            return;
         // A preset that never arrives is asked for again on every tick until it comes — or,
         // where a limit is set, until it has been asked for that often.
         if (Clock() - LastPresetTime > TimeoutMilliseconds) {
             ++Counts.TimeOuts;
-            ++staleAnswers; // should the answer come after all, it comes twice
             if (MaxTries > 0 && Tries >= MaxTries) {
                 Fail(QStringLiteral("The unit stopped answering: preset #%1%2 did not arrive "
                                     "after %3 requests")
@@ -217,6 +320,15 @@ void TDeviceLink::TimerTick() {
             host.Log(QStringLiteral("Press Ctrl-c to abort"));
             ++Tries;
             ReportProgress();
+            // What is still owed to earlier requests comes before the answer to the next one,
+            // or not at all: the unit is asked for something else first, and its reply ends
+            // the wait for them. Should the answer come meanwhile, the walk has moved on.
+            const TAnswerLedger::TTicket ticket = walkTicket;
+            const QPointer<TDeviceLink> self(this);
+            SettleAnswers(TimeoutMilliseconds);
+            if (self.isNull() || !ProcedureActive || ticket != walkTicket)
+                return;
+            LastPresetTime = Clock();
             RequestPreset();
         }
         return;
@@ -287,6 +399,10 @@ void TDeviceLink::LoadExisting() {
 }
 
 bool TDeviceLink::StartProcedure(const TProcedureOptions& options) {
+    if (Busy()) {
+        host.Status(BusyReason());
+        return false;
+    }
     OutputDirectory = options.OutputDirectory;
     BankChosen = options.Banks;
     LoopByPresetNumber = options.LoopByPresetNumber;
@@ -295,13 +411,20 @@ bool TDeviceLink::StartProcedure(const TProcedureOptions& options) {
     SkipExisting = options.SkipExisting;
     if (options.RequestDelay >= 1)
         RequestDelay = options.RequestDelay;
-    SetPrintFlag(options.Print);
     const auto stopHere = [this] {
         // Nothing was requested: a listing begun for this walk ends with it.
         SaveFlag = false;
         SetPrintFlag(false);
+        SetJob(TLinkJob::None);
         return false;
     };
+    SetJob(TLinkJob::Walk);
+    SetPrintFlag(options.Print);
+    if (options.Print && !PrintFlag) {
+        // A listing that cannot be printed is not walked for.
+        Fail(QStringLiteral("Procedure aborted: the preset listing cannot be printed"));
+        return stopHere();
+    }
 
     if (SaveFlag) {
         if (OutputDirectory.isEmpty())
@@ -316,8 +439,6 @@ bool TDeviceLink::StartProcedure(const TProcedureOptions& options) {
     }
 
     Counts = {};
-    staleAnswers = 0;
-    lastDump.clear();
     firstNumber = std::clamp(options.First, 1, 256);
     const int last = std::clamp(options.Last, 1, 256);
     total = 0;
@@ -346,10 +467,10 @@ bool TDeviceLink::StartProcedure(const TProcedureOptions& options) {
         }
         if (SaveFlag && !MakeBankFolder())
             return stopHere();
-        SelectBank(CurrentBank);
+        SendBankSelect(CurrentBank);
     }
     const QPointer<TDeviceLink> self(this);
-    host.Wait(2 * RequestDelay);
+    PacedWait(2.0 * RequestDelay);
     if (self.isNull())
         return false;
     host.Log(PrePlenovaMode ? QStringLiteral("Begin processing of Pre-Plenova presets")
@@ -388,6 +509,7 @@ bool TDeviceLink::RequestNextWanted() {
         ++PresetIndex;
     }
     Tries = 1;
+    walkTicket = ledger.NewTicket();
     ReportProgress();
     RequestPreset();
     return true;
@@ -396,17 +518,11 @@ bool TDeviceLink::RequestNextWanted() {
 bool TDeviceLink::ProcessProcedurePreset(TByteView dump) {
     if (!ProcedureActive)
         return false;
-    // After a time-out the first request may still be answered: the second copy of the same
-    // dump is that late answer, not the next preset.
+    // Only the answer to a request for the preset being waited for is that preset; what is
+    // owed to an earlier request (one that timed out, or the last preset's) is let go.
+    if (ledger.Arrived(dump, walkTicket) != TAnswerLedger::TVerdict::Take)
+        return false;
     const bool saving = SaveFlag;
-    const TBytes bytes(dump.begin(), dump.end());
-    if (staleAnswers > 0 && bytes == lastDump) {
-        --staleAnswers;
-        return saving;
-    }
-    if (Tries <= 1)
-        staleAnswers = 0;
-    lastDump = bytes;
 
     const int number = PresetIndex + 1;
     QString title = QString::fromLatin1(PresetTitleOf(dump).c_str());
@@ -417,10 +533,8 @@ bool TDeviceLink::ProcessProcedurePreset(TByteView dump) {
         host.Log(QStringLiteral("Preset #%1 is untitled (not saved)").arg(number));
         ++Counts.Untitled;
     } else {
-        if (PrintFlag) {
-            host.ListingLine(PrePlenovaMode ? -1 : CurrentBank, number, title);
+        if (PrintFlag && host.ListingLine(PrePlenovaMode ? -1 : CurrentBank, number, title))
             ++Counts.Listed;
-        }
         if (SaveFlag) {
             const QString name =
                 QString::fromLatin1(BackupFileName(title.toLatin1().toStdString(), number).c_str());
@@ -460,7 +574,7 @@ void TDeviceLink::NextBankOrComplete() {
             // Every chosen bank is done. The single-bank unit has no bank to go back to.
             if (!PrePlenovaMode) {
                 CurrentBank = BankAtStart;
-                SelectBank(CurrentBank);
+                SendBankSelect(CurrentBank);
             }
             StopProcedure();
             LogCounts();
@@ -469,9 +583,9 @@ void TDeviceLink::NextBankOrComplete() {
         }
         if (SaveFlag && !MakeBankFolder())
             return;
-        SelectBank(CurrentBank);
+        SendBankSelect(CurrentBank);
         host.Log(QStringLiteral("Begin processing Bank ") + Letter(CurrentBank));
-        host.Wait(2 * RequestDelay);
+        PacedWait(2.0 * RequestDelay);
         if (self.isNull() || !ProcedureActive)
             return; // ended during the wait
         PresetIndex = 0;

@@ -5,9 +5,10 @@
 // window or the command-line tool — gives it the output port, a wait that lets input in, and
 // a place for what it has to say.
 
+#include "link/AnswerLedger.h"
+#include "link/ProcedureOptions.h"
 #include "midi/MidiOut.h"
 #include "midi/Miditype.h"
-#include "link/ProcedureOptions.h"
 #include "model/Protocol.h"
 
 #include <QObject>
@@ -38,8 +39,10 @@ public:
     // The listing: begun when printing is turned on, ended when it is turned off. Begin
     // returns false when no print job could start. bank is -1 on a single-bank unit.
     virtual bool ListingBegin() { return true; }
-    virtual void ListingLine(int bank, int number, const QString& title) {
+    // False when the line could not be printed (another print ended the listing's job).
+    virtual bool ListingLine(int bank, int number, const QString& title) {
         (void)bank, (void)number, (void)title;
+        return true;
     }
     virtual void ListingEnd() {}
 
@@ -87,14 +90,36 @@ struct TRestoreCounts {
 // Milliseconds of a steadily running clock, as the system tick count gives them.
 double TickCount();
 
+// What the link is busy with. While one of these runs, nothing else may change the unit's bank,
+// its edit buffer or start another of them.
+enum class TLinkJob { None, Walk, Store, Restore };
+
+// What became of a received event the link was shown.
+enum class TRouted {
+    Taken,    // the link used it up (a walk's preset saved, a reply it waited for)
+    Dropped,  // let go without a trace (anything but presets while a walk runs)
+    Unclaimed // not the link's: the host shows it (the monitor)
+};
+
 class TDeviceLink : public QObject {
     Q_OBJECT
 public:
     explicit TDeviceLink(TLinkHost& host, QObject* parent = nullptr);
     ~TDeviceLink() override;
 
+    // Everything received goes through here first.
+    TRouted Route(const TMyMidiEvent& event);
+
+    // What the link is busy with, and why the user cannot start something else meanwhile
+    // (empty while idle).
+    TLinkJob Job() const { return job; }
+    bool Busy() const { return job != TLinkJob::None; }
+    QString BusyReason() const;
+
     // Single requests.
     void SendRequest(const std::vector<std::uint8_t>& message);
+    // F10: the unit's current preset, for the monitor.
+    void RequestCurrentPreset();
     void SendChannelMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
     void QueryParameter(std::uint8_t address);
     void PingDevice();
@@ -102,10 +127,12 @@ public:
     void RequestPreset();
     // A parameter reply while one is awaited: taken (true) and acted upon.
     bool HandleReply(const TMyMidiEvent& event);
+    // The menu's bank selection: refused (and said why) while a job runs.
     void SelectBank(int index);
     void StopProcedure();
 
-    // The walk. Start returns false when it stopped before requesting anything.
+    // The walk. Start returns false when it stopped before requesting anything (the reason
+    // said), or when another job runs (see BusyReason).
     bool StartProcedure(const TProcedureOptions& options);
     // A 258-byte dump that arrived while the walk is on. True when it went into a file (the
     // caller then need not keep the message).
@@ -119,7 +146,8 @@ public:
     // once it has come; nothing when it does not come within FetchTimeoutMilliseconds.
     std::optional<TBytes> FetchPreset(int index);
     bool Fetching() const { return fetching; }
-    void FetchArrived(TByteView dump);
+    // A dump while fetching: true when it is the fetch's answer.
+    bool FetchArrived(TByteView dump);
     double FetchTimeoutMilliseconds = 10000;
 
     // Stores the dump into the slot (1-based) of the current bank. keep: the slot's preset is
@@ -127,10 +155,10 @@ public:
     // unit's edit buffer); send: the dump goes to the unit before the store; verify: the slot
     // is read back and compared with what was sent, the device byte aside.
     // bank 0..3: that bank is selected first (to put a kept preset back where it was).
-    // settle: the unit is given the request delay between the dump and the store, as the
-    // editor always gave it; a restore that reads every slot back leaves it out.
+    // The unit is given the request delay between the dump and the store: how long it needs
+    // to take a dump is not known.
     TStoreResult StorePreset(const TBytes& dump, int slot, bool keep, bool verify, bool send,
-                             int bank = -1, bool settle = true);
+                             int bank = -1);
     // Where kept presets go: the program's data folder, "replaced".
     QString ReplacedFolder;
     // The first byte where two dumps differ, the device byte aside; -1 when none does.
@@ -169,12 +197,26 @@ public:
     int MaxTries = 0;
     // The clock time-outs are measured on; tests make it run fast.
     std::function<double()> Clock = TickCount;
+    // Runs the link's clock, its waits and its timer that many times faster (tests).
+    void SetClockSpeed(double speed);
     double TimeoutMilliseconds = 10000;
     TProcedureCounts Counts;
     int Tries = 0; // requests of the preset being waited for
 
+signals:
+    // The link started or ended a job.
+    void BusyChanged(bool busy);
+
 private:
     void TimerTick();
+    void SetJob(TLinkJob value);
+    void SendBankSelect(int index);
+    // A wait of the link's own: no time-out counts it. In milliseconds of the link's clock.
+    void PacedWait(double milliseconds);
+    // Asks the unit something harmless and waits for the reply: it answers in order, so once
+    // it has replied, every request sent before has been answered or is lost. False when no
+    // reply came.
+    bool SettleAnswers(double timeout);
     // Requests PresetIndex, or the next slot of this bank that is wanted; false when the bank
     // has none left.
     bool RequestNextWanted();
@@ -197,6 +239,11 @@ private:
     std::optional<TBytes> fetched;
     bool restoring = false;
     bool restoreAborted = false;
-    int staleAnswers = 0; // answers to requests that timed out, which may still come
-    TBytes lastDump;
+    TAnswerLedger ledger;
+    TAnswerLedger::TTicket walkTicket = 0;  // the walk's wait for PresetIndex
+    TAnswerLedger::TTicket fetchTicket = 0; // the fetch's
+    int pacing = 0;                         // the link's own waits under way
+    bool markerPending = false;             // SettleAnswers waits for its reply
+    double clockSpeed = 1;
+    TLinkJob job = TLinkJob::None;
 };

@@ -33,18 +33,33 @@ std::optional<TBytes> TDeviceLink::FetchPreset(int index) {
     const QPointer<TDeviceLink> self(this);
     fetched.reset();
     fetching = true;
-    SendRequest(*select);
-    host.Wait(RequestDelay);
-    if (self.isNull())
-        return std::nullopt;
-    SendRequest(RequestCurrentPresetMessage(DeviceId));
-    const double start = Clock();
-    while (!fetched && Clock() - start <= FetchTimeoutMilliseconds) {
-        host.Wait(5);
+    fetchTicket = ledger.NewTicket();
+    // A second try only when the unit answers at all (a lost dump, not a silent unit); what
+    // was owed before it is settled first, so nothing late is taken for this slot.
+    for (int attempt = 0; attempt < 2 && !fetched; ++attempt) {
+        if (attempt > 0 && !SettleAnswers(FetchTimeoutMilliseconds))
+            break;
         if (self.isNull())
             return std::nullopt;
+        if (fetched)
+            break;
+        SendRequest(*select);
+        PacedWait(RequestDelay);
+        if (self.isNull())
+            return std::nullopt;
+        if (fetched)
+            break; // the first try's answer came after all
+        SendRequest(RequestCurrentPresetMessage(DeviceId));
+        ledger.Requested(fetchTicket);
+        const double start = Clock();
+        while (!fetched && Clock() - start <= FetchTimeoutMilliseconds) {
+            host.Wait(5);
+            if (self.isNull())
+                return std::nullopt;
+        }
     }
     fetching = false;
+    fetchTicket = 0;
     std::optional<TBytes> result = std::move(fetched);
     fetched.reset();
     if (result && !PrePlenovaMode && CurrentBank >= 0)
@@ -54,9 +69,12 @@ std::optional<TBytes> TDeviceLink::FetchPreset(int index) {
     return result;
 }
 
-void TDeviceLink::FetchArrived(TByteView dump) {
-    if (fetching && !fetched)
-        fetched = TBytes(dump.begin(), dump.end());
+bool TDeviceLink::FetchArrived(TByteView dump) {
+    if (!fetching || fetched ||
+        ledger.Arrived(dump, fetchTicket) != TAnswerLedger::TVerdict::Take)
+        return false;
+    fetched = TBytes(dump.begin(), dump.end());
+    return true;
 }
 
 int TDeviceLink::FirstDifference(TByteView sent, TByteView held) {
@@ -102,8 +120,12 @@ QString TDeviceLink::KeepReplaced(const TBytes& dump, int slot, QString& error) 
 }
 
 TStoreResult TDeviceLink::StorePreset(const TBytes& dump, int slot, bool keep, bool verify,
-                                      bool send, int bank, bool settle) {
+                                      bool send, int bank) {
     TStoreResult result;
+    if (job != TLinkJob::None && job != TLinkJob::Restore) {
+        result.Message = BusyReason();
+        return result;
+    }
     const auto store = StorePresetMessage(DeviceId, slot);
     if (!store || !IsPresetDump(dump) || !IsWellFormedSysex(dump)) {
         result.Message = QStringLiteral("Nothing was stored: not a preset that can be sent to slot %1")
@@ -115,10 +137,23 @@ TStoreResult TDeviceLink::StorePreset(const TBytes& dump, int slot, bool keep, b
         return result;
     }
     const QPointer<TDeviceLink> self(this);
+    // A restore is one job: its stores are parts of it.
+    const bool ownJob = job == TLinkJob::None;
+    if (ownJob)
+        SetJob(TLinkJob::Store);
+    struct EndJob {
+        TDeviceLink* link;
+        bool own;
+        QPointer<TDeviceLink> alive;
+        ~EndJob() {
+            if (own && !alive.isNull())
+                link->SetJob(TLinkJob::None);
+        }
+    } endJob{this, ownJob, self};
     if (bank >= 0 && bank <= 3 && !PrePlenovaMode) {
-        SelectBank(bank);
+        SendBankSelect(bank);
         CurrentBank = bank;
-        host.Wait(2 * RequestDelay);
+        PacedWait(2.0 * RequestDelay);
         if (self.isNull())
             return result;
     }
@@ -148,7 +183,7 @@ TStoreResult TDeviceLink::StorePreset(const TBytes& dump, int slot, bool keep, b
     }
     if (send) {
         SendRequest(dump);
-        host.Wait(settle ? RequestDelay : 0);
+        PacedWait(RequestDelay);
         if (self.isNull())
             return result;
     }
@@ -263,10 +298,13 @@ std::vector<TRestoreItem> TDeviceLink::PlanRestore(const QString& folder,
 
 TRestoreCounts TDeviceLink::Restore(std::vector<TRestoreItem>& plan) {
     TRestoreCounts counts;
-    if (restoring || ProcedureActive)
+    if (Busy()) {
+        host.Status(BusyReason());
         return counts;
+    }
     const QPointer<TDeviceLink> self(this);
     restoring = true;
+    SetJob(TLinkJob::Restore);
     total = 0;
     for (const TRestoreItem& item : plan)
         if (item.Problem.isEmpty())
@@ -285,9 +323,9 @@ TRestoreCounts TDeviceLink::Restore(std::vector<TRestoreItem>& plan) {
         if (restoreAborted)
             break;
         if (item.Bank >= 0 && item.Bank != bank) {
-            SelectBank(item.Bank);
+            SendBankSelect(item.Bank);
             CurrentBank = item.Bank;
-            host.Wait(2 * RequestDelay);
+            PacedWait(2.0 * RequestDelay);
             if (self.isNull())
                 return counts;
             if (restoreAborted)
@@ -303,8 +341,7 @@ TRestoreCounts TDeviceLink::Restore(std::vector<TRestoreItem>& plan) {
         progress.MillisecondsLeft =
             done > 0 ? (Clock() - startTime) / done * (total - done) : (RequestDelay + 200.0) * total;
         host.Progress(progress);
-        // The read-back's own pause gives the unit its time after the store.
-        const TStoreResult result = StorePreset(item.Dump, item.Slot, false, true, true, -1, false);
+        const TStoreResult result = StorePreset(item.Dump, item.Slot, false, true, true, -1);
         if (self.isNull())
             return counts;
         ++done;
@@ -333,9 +370,10 @@ TRestoreCounts TDeviceLink::Restore(std::vector<TRestoreItem>& plan) {
     restoring = false;
     // The bank the user had chosen is chosen again.
     if (!PrePlenovaMode && startBank >= 0 && bank >= 0 && bank != startBank) {
-        SelectBank(startBank);
+        SendBankSelect(startBank);
         CurrentBank = startBank;
     }
+    SetJob(TLinkJob::None);
     const QString summary =
         QStringLiteral("Restore %1: %2 written, %3 verified, %4 skipped, %5 failed")
             .arg(restoreAborted ? QStringLiteral("aborted") : QStringLiteral("complete"))

@@ -4,6 +4,7 @@
 
 #include "model/MidiFramer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -62,11 +63,14 @@ using Clock = std::chrono::steady_clock;
 } // namespace
 
 // One open input: the framer turns the backend's byte stream back into messages; this lends
-// it the port's buffers and time-stamps what it finds.
+// it the port's buffers and time-stamps what it finds. Input does not wait for the window:
+// when every lent buffer is in use (the window is held up), what arrives is kept in order
+// beside them, up to a bound, and handed over as the port lends its buffers again.
 class MidiDeviceService::InputDevice : public MidiByteSink, private TMidiFramer::TReceiver {
 public:
-    InputDevice(HMIDI handle, MidiDriverCallback callback, std::uintptr_t instance)
-        : handle(handle), callback(callback), instance(instance) {}
+    InputDevice(HMIDI handle, MidiDriverCallback callback, std::uintptr_t instance,
+                std::size_t spillLimit)
+        : handle(handle), callback(callback), instance(instance), spillLimit(spillLimit) {}
 
     void Receive(const std::uint8_t* bytes, std::size_t count) override {
         const std::lock_guard lock(mutex);
@@ -88,6 +92,8 @@ public:
         header->dwFlags = (header->dwFlags | MHDR_INQUEUE) & ~MHDR_DONE;
         header->dwBytesRecorded = 0;
         freeBuffers.push_back(header);
+        bufferLength = header->dwBufferLength;
+        HandOverSpilled();
         return MMSYSERR_NOERROR;
     }
 
@@ -111,6 +117,12 @@ public:
         const std::lock_guard lock(mutex);
         started = false;
         framer.Reset();
+        // What was kept for the window never reaches it now.
+        for (const Spilled& message : spill)
+            if (message.Long)
+                LostMessages.fetch_add(1, std::memory_order_relaxed);
+        spill.clear();
+        spillBytes = 0;
         while (!freeBuffers.empty()) {
             MIDIHDR* header = freeBuffers.front();
             freeBuffers.pop_front();
@@ -129,23 +141,72 @@ public:
     std::atomic<std::uint32_t> LostMessages{0};
 
 private:
+    // A message waiting for a lent buffer: a piece of SysEx, or a short message behind one.
+    struct Spilled {
+        bool Long = false;
+        std::vector<std::uint8_t> Bytes;
+        bool Cut = false;
+        std::uint32_t Packed = 0;
+        std::uint32_t Time = 0;
+    };
+
     void ShortMessage(std::uint32_t packed, std::uint32_t time) override {
+        if (!spill.empty()) { // kept behind the SysEx that waits, in order
+            spill.push_back({false, {}, false, packed, time});
+            return;
+        }
         callback(handle, MIM_DATA, instance, packed, time);
     }
 
     TMidiFramer::TBuffer NextBuffer() override {
-        if (freeBuffers.empty())
+        if (spill.empty() && !freeBuffers.empty()) {
+            current = freeBuffers.front();
+            freeBuffers.pop_front();
+            return {current->lpData, current->dwBufferLength};
+        }
+        // Every lent buffer is taken (or waits behind kept input): keep this one aside.
+        if (bufferLength == 0 || spillBytes + bufferLength > spillLimit)
             return {};
-        current = freeBuffers.front();
-        freeBuffers.pop_front();
-        return {current->lpData, current->dwBufferLength};
+        spillBuffer.resize(bufferLength);
+        spilling = true;
+        return {spillBuffer.data(), bufferLength};
     }
 
     void BufferDone(std::uint32_t recorded, bool cut, std::uint32_t time) override {
+        if (spilling) {
+            spilling = false;
+            spill.push_back({true, std::vector<std::uint8_t>(spillBuffer.begin(),
+                                                             spillBuffer.begin() + recorded),
+                             cut, 0, time});
+            spillBytes += recorded;
+            return;
+        }
         MIDIHDR* header = current;
         current = nullptr;
         header->dwBytesRecorded = recorded;
         ReturnBuffer(header, cut ? MIM_LONGERROR : MIM_LONGDATA, time);
+    }
+
+    // Runs whenever a buffer is lent: kept input goes out first, in the order it came.
+    void HandOverSpilled() {
+        while (!spill.empty()) {
+            Spilled& message = spill.front();
+            if (!message.Long) {
+                callback(handle, MIM_DATA, instance, message.Packed, message.Time);
+            } else if (!freeBuffers.empty()) {
+                MIDIHDR* header = freeBuffers.front();
+                freeBuffers.pop_front();
+                const auto count = static_cast<std::uint32_t>(
+                    std::min<std::size_t>(message.Bytes.size(), header->dwBufferLength));
+                std::copy_n(message.Bytes.begin(), count, header->lpData);
+                header->dwBytesRecorded = count;
+                spillBytes -= message.Bytes.size();
+                ReturnBuffer(header, message.Cut ? MIM_LONGERROR : MIM_LONGDATA, message.Time);
+            } else {
+                return;
+            }
+            spill.pop_front();
+        }
     }
 
     void MessageLost() override { LostMessages.fetch_add(1, std::memory_order_relaxed); }
@@ -162,6 +223,12 @@ private:
     std::mutex mutex; // the backend's thread against the user-interface thread
     std::deque<MIDIHDR*> freeBuffers;
     MIDIHDR* current = nullptr; // the buffer the framer is filling
+    const std::size_t spillLimit;
+    std::uint32_t bufferLength = 0; // of the port's buffers: a kept piece fits one
+    std::deque<Spilled> spill;
+    std::size_t spillBytes = 0;
+    std::vector<std::uint8_t> spillBuffer;
+    bool spilling = false; // the framer fills spillBuffer
     bool started = false;
     Clock::time_point startTime;
     TMidiFramer framer{*this};
@@ -360,7 +427,7 @@ MMRESULT MidiDeviceService::InOpen(HMIDI& handle, unsigned deviceId, MidiDriverC
         return MMSYSERR_BADDEVICEID;
     if (callback == nullptr)
         return MMSYSERR_INVALPARAM;
-    auto input = std::make_unique<InputDevice>(nextHandle, callback, instance);
+    auto input = std::make_unique<InputDevice>(nextHandle, callback, instance, InputSpillLimit);
     MMRESULT error = MMSYSERR_NOERROR;
     input->Connection = device.Backend->OpenInput(device.Index, *input, error);
     if (!input->Connection)

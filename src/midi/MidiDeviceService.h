@@ -24,6 +24,10 @@ public:
 
     std::vector<std::string> UnavailableSystems() override;
 
+    // SysEx bytes an input keeps beside the port's lent buffers while they are all in use (the
+    // window is busy): 4 MiB, about 16 000 preset dumps. Beyond it input is lost, and counted.
+    std::size_t InputSpillLimit = std::size_t{4} << 20;
+
     unsigned InGetNumDevs() override;
     MMRESULT InGetDevName(unsigned deviceId, std::string& name) override;
     MMRESULT InOpen(HMIDI& handle, unsigned deviceId, MidiDriverCallback callback,

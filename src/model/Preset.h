@@ -36,6 +36,7 @@ public:
     bool RangeSet = false;
 
     void Reset() { *this = TPerfMIDI(); }
+    bool operator==(const TPerfMIDI&) const = default;
 };
 
 // bit 0..7 of the byte; a higher bit number is an error.

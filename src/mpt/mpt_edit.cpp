@@ -112,8 +112,8 @@ TfrmMPTEdit::TfrmMPTEdit(QWidget* parent) : QWidget(parent, Qt::Window), TableMo
                      ? AppSettings->GetString(QStringLiteral("MPT_HINT_DIR"), true)
                      : QString();
     if (HintFolder.isEmpty() || !DirectoryExists(HintFolder))
-        HintFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    resize(grdMPT->verticalHeader()->width() + 10 * 48 + 60, 620);
+        HintFolder = DefaultUserFolder();
+    resize(grdMPT->verticalHeader()->width() + 10 * 40 + 60, 620);
     if (windowState() == Qt::WindowNoState && AppSettings != nullptr)
         AppSettings->RestoreFormPosition(this);
     qApp->installEventFilter(this); // F9 anywhere in the window
@@ -135,7 +135,7 @@ void TfrmMPTEdit::BuildGrid() {
     for (int column = 1; column <= kColumns; ++column)
         headers << QStringLiteral("%1").arg(column, 3);
     grdMPT->setHorizontalHeaderLabels(headers);
-    grdMPT->horizontalHeader()->setDefaultSectionSize(48);
+    grdMPT->horizontalHeader()->setDefaultSectionSize(40);
     grdMPT->horizontalHeader()->setSectionsMovable(true);
     grdMPT->verticalHeader()->setSectionsMovable(true);
     grdMPT->verticalHeader()->setMinimumWidth(110);
@@ -319,7 +319,7 @@ void TfrmMPTEdit::GridToTable() {
 bool TfrmMPTEdit::SaveToFile() {
     const QString initial =
         !MptFileName.isEmpty() ? MptFileName
-                               : (LastSaveFolder.isEmpty() ? QDir::currentPath() : LastSaveFolder) +
+                               : (LastSaveFolder.isEmpty() ? FolderForWriting(QDir::cleanPath(DefaultUserFolder())) : LastSaveFolder) +
                                      QLatin1Char('/') + GetAppTitle() + QLatin1Char('_') +
                                      QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
                                      QStringLiteral(".mpt");

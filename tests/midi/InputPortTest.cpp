@@ -20,8 +20,10 @@ Bytes BytesOf(const TMyMidiEvent& event) {
 
 // An input port on a virtual loopback device, collecting what arrives.
 struct LoopbackInput {
-    explicit LoopbackInput(const std::function<void(TMidiInput&)>& configure = {})
+    explicit LoopbackInput(const std::function<void(TMidiInput&)>& configure = {},
+                           std::size_t spillLimit = MidiDeviceService().InputSpillLimit)
         : devices(service.AddBackend(std::make_unique<VirtualMidiService>())) {
+        service.InputSpillLimit = spillLimit;
         devices.AddLoopback("Loop A");
         devices.AddLoopback("Loop B");
         port = std::make_unique<TMidiInput>(service);
@@ -117,10 +119,13 @@ TEST(InputPort, ASysexCutShortByANewStatusKeepsWhatArrived) {
 }
 
 TEST(InputPort, MessagesWithoutAFreeBufferOrQueueSlotAreCounted) {
-    LoopbackInput input([](TMidiInput& port) {
-        port.SetSysexBufferCount(2);
-        port.SetCapacity(4);
-    });
+    // Nothing is kept beside the lent buffers: input beyond them is lost, and counted.
+    LoopbackInput input(
+        [](TMidiInput& port) {
+            port.SetSysexBufferCount(2);
+            port.SetCapacity(4);
+        },
+        0);
     int overflows = 0;
     input.port->OnOverflow = [&](TMidiInput&) { ++overflows; };
     auto handler = std::move(input.port->OnMidiInput);

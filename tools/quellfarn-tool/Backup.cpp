@@ -444,18 +444,7 @@ void TBackup::InputArrived(TMidiInput& sender) {
         const std::unique_ptr<TMyMidiEvent> event = sender.ReadEvent();
         if (!event)
             break;
-        // A preset fetched for a store: read back to verify it.
-        if (link->Fetching() && event->SysexData &&
-            IsPresetDump(TByteView(event->SysexData.get(), event->SysexSize))) {
-            link->FetchArrived(TByteView(event->SysexData.get(), event->SysexSize));
-            continue;
-        }
-        if (link->ProcedureActive) {
-            if (event->SysexData && event->SysexSize == PresetDumpLength)
-                link->ProcessProcedurePreset(TByteView(event->SysexData.get(), event->SysexSize));
-            continue;
-        }
-        link->HandleReply(*event);
+        link->Route(*event);
     }
 }
 
@@ -514,8 +503,8 @@ bool TBackup::ListingBegin() {
     return listingBegun;
 }
 
-void TBackup::ListingLine(int bank, int number, const QString& title) {
-    listing.Line(bank, number, title);
+bool TBackup::ListingLine(int bank, int number, const QString& title) {
+    return listing.Line(bank, number, title);
 }
 
 void TBackup::ListingEnd() {

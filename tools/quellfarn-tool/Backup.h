@@ -79,7 +79,7 @@ public:
     void SendFailed(const QString& errorText) override;
     void BypassReported(bool on) override;
     bool ListingBegin() override;
-    void ListingLine(int bank, int number, const QString& title) override;
+    bool ListingLine(int bank, int number, const QString& title) override;
     void ListingEnd() override;
     void Progress(const TProgress& progress) override;
     void ProcedureComplete() override;

@@ -1,0 +1,66 @@
+// The answers the unit still owes.
+
+#include "link/AnswerLedger.h"
+
+#include <algorithm>
+
+namespace {
+// The same preset, whichever device byte the unit put into the header.
+bool SamePreset(TByteView a, TByteView b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (i != 2 && a[i] != b[i])
+            return false;
+    return true;
+}
+} // namespace
+
+void TAnswerLedger::Requested(TTicket ticket) {
+    owed.push_back({ticket, nextSerial++});
+}
+
+TAnswerLedger::TVerdict TAnswerLedger::Arrived(TByteView dump, TTicket waiting) {
+    while (!owed.empty()) {
+        const TRequest front = owed.front();
+        owed.pop_front();
+        if (front.Ticket == waiting && waiting != 0) {
+            answers[waiting] = TBytes(dump.begin(), dump.end());
+            Forget();
+            return TVerdict::Take;
+        }
+        // A request of another wait is older than the waiting one's: the unit answers it first,
+        // unless its answer was lost. Lost it must be when this dump differs from what that wait
+        // was answered with; otherwise this is its late answer.
+        const auto known = answers.find(front.Ticket);
+        if (known != answers.end() && !SamePreset(known->second, dump))
+            continue;
+        Forget();
+        return TVerdict::Late;
+    }
+    Forget();
+    return TVerdict::Unasked;
+}
+
+void TAnswerLedger::Settle(std::uint64_t mark) {
+    owed.erase(std::remove_if(owed.begin(), owed.end(),
+                              [mark](const TRequest& request) { return request.Serial < mark; }),
+               owed.end());
+    Forget();
+}
+
+void TAnswerLedger::Clear() {
+    owed.clear();
+    answers.clear();
+}
+
+int TAnswerLedger::OwedTo(TTicket ticket) const {
+    return static_cast<int>(std::count_if(owed.begin(), owed.end(), [ticket](const TRequest& r) {
+        return r.Ticket == ticket;
+    }));
+}
+
+void TAnswerLedger::Forget() {
+    for (auto answer = answers.begin(); answer != answers.end();)
+        answer = OwedTo(answer->first) > 0 ? std::next(answer) : answers.erase(answer);
+}
