@@ -21,6 +21,8 @@ double TickCount() {
 }
 
 namespace {
+constexpr double kLeastReplyWindow = 1000; // milliseconds
+
 QString Letter(int bank) {
     return bank >= 0 && bank <= 3 ? QString(QLatin1Char(BankLetters[bank])) : QString();
 }
@@ -59,10 +61,14 @@ void TDeviceLink::SetClockSpeed(double speed) {
     Clock = [factor] { return TickCount() * factor; };
 }
 
+int TDeviceLink::RealMilliseconds(double milliseconds) const {
+    return std::max(1, static_cast<int>(std::ceil(milliseconds / clockSpeed)));
+}
+
 void TDeviceLink::PacedWait(double milliseconds) {
     ++pacing;
     const QPointer<TDeviceLink> self(this);
-    host.Wait(static_cast<int>(std::ceil(milliseconds / clockSpeed)));
+    host.Wait(RealMilliseconds(milliseconds));
     if (!self.isNull())
         --pacing;
 }
@@ -165,7 +171,9 @@ void TDeviceLink::PingDevice() {
     TMidiOutput* output = host.Output();
     if (output == nullptr || output->PortState() != TMidiOutput::State::Open)
         return;
-    timPresetReq->setInterval(RequestDelay * 10);
+    // Ten request delays to answer, but never less than a second: a delay of a few
+    // milliseconds is shorter than a MIDI system takes to carry the question and the reply.
+    timPresetReq->setInterval(RealMilliseconds(std::max(RequestDelay * 10.0, kLeastReplyWindow)));
     timPresetReq->start();
     PendingReplies = 0;
     const QPointer<TDeviceLink> self(this);
@@ -480,7 +488,7 @@ bool TDeviceLink::StartProcedure(const TProcedureOptions& options) {
     ProcedureActive = true;
     LastPresetTime = Clock();
     startTime = Clock();
-    timPresetReq->setInterval(RequestDelay * 10);
+    timPresetReq->setInterval(RealMilliseconds(RequestDelay * 10.0));
     timPresetReq->start();
     if (SaveFlag) {
         host.Log(QStringLiteral("Backup in progress"));

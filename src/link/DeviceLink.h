@@ -199,6 +199,8 @@ public:
     std::function<double()> Clock = TickCount;
     // Runs the link's clock, its waits and its timer that many times faster (tests).
     void SetClockSpeed(double speed);
+    // A span of the link's clock in real milliseconds (at least 1).
+    int RealMilliseconds(double milliseconds) const;
     double TimeoutMilliseconds = 10000;
     TProcedureCounts Counts;
     int Tries = 0; // requests of the preset being waited for

@@ -53,7 +53,8 @@ std::vector<TBytes> TMessageAssembler::Feed(const std::uint8_t* bytes, std::size
 
 TSimulatedProcessor::TSimulatedProcessor(const TSimulatorOptions& options)
     : device(options.PrePlenova, options.DeviceByte), muted(options.Mute),
-      dropEvery(options.DropEvery), latency(options.Latency), byteTime(options.ByteTime),
+      dropEvery(options.DropEvery), lateEvery(options.LateEvery), lateBy(options.LateBy),
+      takeTime(options.TakeTime), latency(options.Latency), byteTime(options.ByteTime),
       worker([this] { Run(); }) {}
 
 TSimulatedProcessor::~TSimulatedProcessor() {
@@ -127,6 +128,15 @@ void TSimulatedProcessor::Run() {
             lock.lock();
             continue;
         }
+        const auto taking = takeTime.load();
+        if (!event.Taken && taking.count() > 0 &&
+            ClassifyRequest(event.Bytes, device.Variant()).Kind == TRequestKind::PresetDump) {
+            event.Taken = true;
+            event.Due += taking;
+            event.Order = order++;
+            events.push(std::move(event));
+            continue;
+        }
         Log logger = log;
         lock.unlock();
         if (logger)
@@ -142,7 +152,10 @@ void TSimulatedProcessor::Run() {
             const int every = dropEvery;
             if (muted || (every > 0 && answers % static_cast<std::uint64_t>(every) == 0))
                 continue;
-            const Clock::time_point start = std::max(event.Due + latency.load(), outputWireFree);
+            Clock::time_point start = std::max(event.Due + latency.load(), outputWireFree);
+            const int late = lateEvery;
+            if (late > 0 && answers % static_cast<std::uint64_t>(late) == 0)
+                start += lateBy.load();
             const Clock::time_point done = start + WireTime(reply.size());
             outputWireFree = done;
             Schedule(done, false, std::move(reply));

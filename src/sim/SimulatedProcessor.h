@@ -1,8 +1,9 @@
 #pragma once
 // The simulated unit behind a MIDI connection, with the timing of a real one: messages
 // cross the cable a byte at a time (320 µs a byte on DIN MIDI), and each answer leaves
-// after a latency. It can be muted, or made to drop every Nth answer, to try out
-// time-outs. Whatever transmits its answers (a virtual device, a JACK port) is given to it.
+// after a latency. It can be muted, made to drop every Nth answer or to send it late, and made
+// slow to take a preset dump, to try out time-outs and pacing. Whatever transmits its answers
+// (a virtual device, a JACK port) is given to it.
 
 #include "midi/VirtualMidiService.h"
 #include "sim/PlenovaDevice.h"
@@ -25,6 +26,13 @@ struct TSimulatorOptions {
     std::chrono::microseconds ByteTime{0}; // time a byte takes on the wire; 0: no wire at all
     bool Mute = false;
     int DropEvery = 0; // 0: never
+    // Every Nth answer leaves this much later, and what follows waits behind it (the unit was
+    // busy). 0: never.
+    int LateEvery = 0;
+    std::chrono::milliseconds LateBy{0};
+    // A preset dump becomes the edit buffer only this long after it arrived; what comes
+    // meanwhile (a store) finds the edit buffer as it was.
+    std::chrono::milliseconds TakeTime{0};
 };
 
 // Splits a byte stream into complete messages (real-time bytes are dropped: the unit
@@ -51,6 +59,11 @@ public:
 
     void SetMute(bool mute) { muted = mute; }
     void SetDropEvery(int n) { dropEvery = n; }
+    void SetLate(int every, std::chrono::milliseconds by) {
+        lateBy = by;
+        lateEvery = every;
+    }
+    void SetTakeTime(std::chrono::milliseconds time) { takeTime = time; }
     void SetLatency(std::chrono::microseconds latency) { this->latency = latency; }
     void SetByteTime(std::chrono::microseconds time) { byteTime = time; }
     // One line for each message received and each answer sent.
@@ -72,6 +85,7 @@ private:
         std::uint64_t Order;
         bool Incoming; // a message arriving, or an answer finishing on the wire
         TBytes Bytes;
+        bool Taken = false; // an incoming dump that has had its time to be taken
         bool operator>(const Event& other) const {
             return Due != other.Due ? Due > other.Due : Order > other.Order;
         }
@@ -85,6 +99,9 @@ private:
 
     std::atomic<bool> muted;
     std::atomic<int> dropEvery;
+    std::atomic<int> lateEvery;
+    std::atomic<std::chrono::milliseconds> lateBy;
+    std::atomic<std::chrono::milliseconds> takeTime;
     std::atomic<std::chrono::microseconds> latency;
     std::atomic<std::chrono::microseconds> byteTime;
 

@@ -12,6 +12,7 @@
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
+using testing::Not;
 
 namespace {
 const std::string kName = "QF Backup Sim";
@@ -228,4 +229,111 @@ TEST(RestoreOverJack, AUnitThatDoesNotAnswerIsSentNoPreset) {
     EXPECT_EQ(run.Errors, "quellfarn-tool: the unit does not answer; nothing was restored\n");
     EXPECT_EQ(sim.Stop(), 0);
     EXPECT_EQ(FilesIn(truth / "Bank B"), FactoryBank(1));
+}
+
+namespace {
+// A backup folder whose bank A holds the same preset in slots 1..count: unused slots holding
+// one init preset, or a preset copied into the next slot.
+void SamePresetInBankA(const fs::path& root, int count) {
+    fs::create_directories(root / "Bank A");
+    const TBytes dump = TPlenovaDevice::FactoryPreset(0, 0, TDeviceMode::Plenova());
+    for (int slot = 1; slot <= count; ++slot)
+        std::ofstream(root / "Bank A" / BackupFileName(PresetTitleOf(dump), slot), std::ios::binary)
+            .write(reinterpret_cast<const char*>(dump.data()),
+                   static_cast<std::streamsize>(dump.size()));
+}
+} // namespace
+
+// Answers lost or late, neighbours byte for byte alike: each preset is still filed under its
+// own number, every one arrives, and nothing is taken twice.
+TEST(BackupOverJack, LostAndLateAnswersAmongIdenticalNeighboursFileEachPresetOnce) {
+    struct Case {
+        std::vector<std::string> Unit;
+        const char* What;
+    };
+    const Case cases[] = {
+        {{"--drop-every", "3"}, "every third answer lost"},
+        {{"--late-every", "4", "--late-ms", "700"}, "every fourth answer after the time-out"},
+    };
+    for (const Case& unitCase : cases) {
+        const Folders folders;
+        SamePresetInBankA(folders.Root / "unit", 6);
+        const fs::path truth = folders.Root / "truth";
+        std::vector<std::string> unit = unitCase.Unit;
+        unit.insert(unit.end(), {"--load", (folders.Root / "unit").string(), "--save", truth.string()});
+        ChildProcess sim(SimCommand(unit));
+        ASSERT_TRUE(sim.WaitForLine("ready")) << unitCase.What;
+
+        const ToolResult run = RunTool("backup " + Quoted(folders.Root / "backup") + Ports() +
+                                       " --banks A --last 8 --delay 20 --timeout 500 --retries 4 --untitled Untitled");
+        EXPECT_EQ(run.Status, 0) << unitCase.What << run.Errors << run.Output;
+        EXPECT_THAT(run.Output, HasSubstr("Last request timed out; restarting")) << unitCase.What;
+        EXPECT_THAT(run.Output, HasSubstr("8 saved, 0 untitled skipped,")) << unitCase.What;
+        EXPECT_EQ(sim.Stop(), 0);
+        const auto files = FilesIn(folders.Root / "backup" / "Bank A");
+        const auto held = FilesIn(truth / "Bank A");
+        for (const auto& [name, bytes] : files)
+            EXPECT_TRUE(held.count(name) == 1 && held.at(name) == bytes)
+                << unitCase.What << ": " << name;
+        EXPECT_EQ(files.size(), 8u) << unitCase.What;
+    }
+}
+
+// Every request delay the dialog and the tool accept works, the long ones with the link's clock
+// sped up: a backup across a bank change and a restore file every preset under its own number.
+// A delay above half the time-out once put the last preset of one bank into the next.
+TEST(BackupOverJack, EveryRequestDelayFilesEachPresetUnderItsOwnNumber) {
+    const std::pair<int, int> delays[] = {{1, 1}, {1000, 2}, {5001, 10}, {10000, 20}};
+    for (const auto& [delay, speed] : delays) {
+        const Folders folders;
+        const fs::path truth = folders.Root / "truth";
+        const auto written = RetitledIntoBankB(folders.Root / "put back", 2);
+        ChildProcess sim(SimCommand({"--save", truth.string()}));
+        ASSERT_TRUE(sim.WaitForLine("ready")) << delay;
+        const std::string clock = "QUELLFARN_CLOCK_SPEED=" + std::to_string(speed);
+        const std::string paced = " --delay " + std::to_string(delay);
+
+        ToolResult run = RunTool("backup " + Quoted(folders.Root / "backup") + Ports() +
+                                     " --banks AB --last 2" + paced,
+                                 clock);
+        EXPECT_EQ(run.Status, 0) << delay << run.Errors << run.Output;
+        EXPECT_THAT(run.Output, Not(HasSubstr("timed out"))) << delay;
+        run = RunTool("restore " + Quoted(folders.Root / "put back") + Ports() + " --yes" + paced,
+                      clock);
+        EXPECT_EQ(run.Status, 0) << delay << run.Errors << run.Output;
+        EXPECT_EQ(sim.Stop(), 0);
+
+        const auto factory = [](int bank) {
+            std::map<std::string, TBytes> first;
+            for (const auto& [name, bytes] : FactoryBank(bank))
+                if (BackupPresetNumber(name).value_or(0) <= 2)
+                    first[name] = bytes;
+            return first;
+        };
+        EXPECT_EQ(FilesIn(folders.Root / "backup" / "Bank A"), factory(0)) << delay;
+        EXPECT_EQ(FilesIn(folders.Root / "backup" / "Bank B"), factory(1)) << delay;
+        auto unitBankB = FilesIn(truth / "Bank B");
+        for (const auto& [name, bytes] : written)
+            EXPECT_TRUE(unitBankB.count(name) == 1 && unitBankB.at(name) == bytes)
+                << delay << ": " << name;
+    }
+}
+
+// A unit that needs time to take a dump gets it before the store, in a restore as in the
+// editor: the slot holds the file, not what the edit buffer held before.
+TEST(RestoreOverJack, TheUnitHasTheRequestDelayToTakeEachPresetBeforeItIsStored) {
+    const Folders folders;
+    const auto files = RetitledIntoBankB(folders.Root / "backup", 3);
+    const fs::path truth = folders.Root / "truth";
+    ChildProcess sim(SimCommand({"--take-ms", "150", "--save", truth.string()}));
+    ASSERT_TRUE(sim.WaitForLine("ready"));
+
+    const ToolResult run = RunTool("restore " + Quoted(folders.Root / "backup") + Ports() +
+                                   " --yes --banks B --delay 300");
+    EXPECT_EQ(run.Status, 0) << run.Errors << run.Output;
+    EXPECT_THAT(run.Output, HasSubstr("Restore complete: 3 written, 3 verified, 0 skipped, 0 failed"));
+    EXPECT_EQ(sim.Stop(), 0);
+    const auto unit = FilesIn(truth / "Bank B");
+    for (const auto& [name, bytes] : files)
+        EXPECT_TRUE(unit.count(name) == 1 && unit.at(name) == bytes) << name;
 }

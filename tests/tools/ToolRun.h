@@ -19,11 +19,12 @@ struct ToolResult {
     std::string Errors; // standard error
 };
 
-inline ToolResult RunTool(const std::string& arguments) {
+// environment: assignments put before the command, as in "QUELLFARN_CLOCK_SPEED=20".
+inline ToolResult RunTool(const std::string& arguments, const std::string& environment = {}) {
     const std::filesystem::path output = std::filesystem::temp_directory_path() /
                                          ("quellfarn-tool-out-" + std::to_string(::getpid()));
-    const std::string command = std::string(QUELLFARN_TOOL) + " " + arguments + " 2>&1 >'" +
-                                output.string() + "' </dev/null";
+    const std::string command = environment + " " + std::string(QUELLFARN_TOOL) + " " +
+                                arguments + " 2>&1 >'" + output.string() + "' </dev/null";
     ToolResult result;
     FILE* pipe = popen(command.c_str(), "r");
     std::array<char, 4096> buffer{};

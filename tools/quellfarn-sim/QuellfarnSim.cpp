@@ -3,6 +3,7 @@
 //
 //   quellfarn-sim [--api jack|alsa] [--name NAME] [--device-id N] [--pre-plenova]
 //                 [--latency-ms N] [--no-wire-speed] [--mute] [--drop-every N]
+//                 [--late-every N --late-ms M] [--take-ms N]
 //                 [--corrupt-store] [--load DIR] [--save DIR] [--verbose]
 //
 // It prints "ready" once its ports exist, and runs until interrupted (Ctrl+C) or its
@@ -32,6 +33,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: quellfarn-sim [--api jack|alsa] [--name NAME] [--device-id N] [--pre-plenova]\n"
     "                     [--latency-ms N] [--no-wire-speed] [--mute] [--drop-every N]\n"
+    "                     [--late-every N --late-ms M] [--take-ms N]\n"
     "                     [--corrupt-store] [--load DIR] [--save DIR] [--verbose] [--until-eof]\n";
 
 constexpr const char* kHelp =
@@ -47,6 +49,10 @@ constexpr const char* kOptions =
     "  --no-wire-speed     answer as fast as the port carries (default: DIN MIDI speed)\n"
     "  --mute              never answer\n"
     "  --drop-every N      drop every Nth answer\n"
+    "  --late-every N      send every Nth answer late (what follows waits behind it)\n"
+    "  --late-ms M         by this many milliseconds (default 0)\n"
+    "  --take-ms N         a preset dump needs this long to become the edit buffer; a store\n"
+    "                      that comes sooner stores what the edit buffer held before\n"
     "  --corrupt-store     every store changes one byte of the title\n"
     "  --load DIR          fill the banks from a backup folder (Bank A .. Bank D)\n"
     "  --save DIR          write the banks to a backup folder when it ends\n"
@@ -116,6 +122,12 @@ Options Parse(int argc, char* argv[]) {
             options.Simulator.Mute = true;
         } else if (word == "--drop-every") {
             options.Simulator.DropEvery = Number(word, value(), 1000000);
+        } else if (word == "--late-every") {
+            options.Simulator.LateEvery = Number(word, value(), 1000000);
+        } else if (word == "--late-ms") {
+            options.Simulator.LateBy = std::chrono::milliseconds(Number(word, value(), 600000));
+        } else if (word == "--take-ms") {
+            options.Simulator.TakeTime = std::chrono::milliseconds(Number(word, value(), 60000));
         } else if (word == "--corrupt-store") {
             options.CorruptStores = true;
         } else if (word == "--load") {

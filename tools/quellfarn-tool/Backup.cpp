@@ -217,6 +217,11 @@ TBackup::TBackup(MidiService& service, const TBackupOptions& options, TReportSty
     : service(service), options(options), style(style) {
     SetPrePlenovaMode(options.PrePlenova);
     link = std::make_unique<TDeviceLink>(*this);
+    // For tests that run long delays: the link's waits and time-outs that many times faster.
+    bool ok = false;
+    const double speed = qEnvironmentVariable("QUELLFARN_CLOCK_SPEED").toDouble(&ok);
+    if (ok && speed > 0)
+        link->SetClockSpeed(speed);
     QObject::connect(&interruptPoll, &QTimer::timeout, [this] { CheckInterrupt(); });
 }
 
@@ -291,7 +296,7 @@ bool TBackup::Connect() {
         QElapsedTimer waited;
         waited.start();
         while (!complete() && !interrupted &&
-               waited.elapsed() < std::max(1000, 2 * options.RequestDelay))
+               waited.elapsed() < std::max(1000, link->RealMilliseconds(2.0 * options.RequestDelay)))
             Wait(10);
     }
     // An answer still on its way would be taken for the walk's bank: let it go by unheeded.
@@ -330,8 +335,9 @@ int TBackup::Run() {
     // The walk looks for a stalled preset every ten request delays; a time-out shorter than
     // that is looked for often enough to hold within a quarter.
     if (started && link->ProcedureActive)
-        link->timPresetReq->setInterval(std::min(link->timPresetReq->interval(),
-                                                 std::max(10, options.TimeoutMilliseconds / 4)));
+        link->timPresetReq->setInterval(
+            std::min(link->timPresetReq->interval(),
+                     link->RealMilliseconds(std::max(10, options.TimeoutMilliseconds / 4))));
     if (started && listingFailed && link->ProcedureActive) {
         link->StopProcedure();
         Complain(QStringLiteral("cannot print the listing into ") + options.ListingFile);
