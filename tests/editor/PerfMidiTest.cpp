@@ -2,6 +2,7 @@
 // effect and parameter chosen by clicks, the range selectors moved, controllers named and
 // learnt from the MIDI input.
 
+#include "base/PrintCommon.h"
 #include "base/qvUtility.h"
 #include "controls/qvTrackBar.h"
 #include "editor/ParameterPages.h"
@@ -12,11 +13,13 @@
 #include "support/PumpUntil.h"
 #include "support/TestPresets.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -220,4 +223,187 @@ TEST(PerformanceMidi, LearnTakesTheNextControllerFromTheMidiInput) {
     editor->edtTitle->setText("x");
     rig.dialogs.Answers.push_back(QMessageBox::No);
     editor->close();
+}
+
+namespace {
+void Assign(TPreset& preset, int i, int parameter, int low, int high, int controller = 4) {
+    preset.PerfInUse[static_cast<std::size_t>(i)] = true;
+    TPerfMIDI& assignment = *preset.PerfMIDI[static_cast<std::size_t>(i)];
+    assignment.Parameter = parameter;
+    assignment.LowValue = low;
+    assignment.HighValue = high;
+    assignment.Controller = controller;
+    assignment.RangeSet = true;
+}
+} // namespace
+
+// An entry, an effect or a parameter chosen with the arrow keys or a right click is chosen.
+TEST(PerformanceMidi, ChoicesByKeysAndRightClicksCountAsClicks) {
+    Tab tab(PresetWith({2, 3}, {}));
+    tab.Add();
+    tab.Add();
+    tab.Click(tab.window->lbxPMIdefctl, "Controller #1");
+    PressKey(tab.window->lbxPMIdefctl, Qt::Key_Down);
+    EXPECT_EQ(tab.window->CurrentAssignment, 1);
+    EXPECT_EQ(tab.window->btnPMIdel->toolTip(), "Delete Controller #2");
+    QTest::mouseClick(tab.window->btnPMIdel, Qt::LeftButton);
+    EXPECT_EQ(tab.Items(tab.window->lbxPMIdefctl), QStringList{"Controller #1"});
+    EXPECT_TRUE(tab.window->Preset->PerfInUse[0]) << "#1 stays in use";
+    EXPECT_FALSE(tab.window->Preset->PerfInUse[1]);
+
+    tab.Click(tab.window->lbxPMIdefctl, "Controller #1");
+    tab.Click(tab.window->lbxCtlParam, "Distortion");
+    PressKey(tab.window->lbxCtlParam, Qt::Key_Up); // to "Expander"
+    EXPECT_EQ(tab.Items(tab.window->lbxParamNames), (QStringList{"range", "ratio"}));
+    tab.Click(tab.window->lbxParamNames, "ratio");
+    EXPECT_EQ(tab.Current().Parameter, 13) << "the expander's ratio, slot 12";
+    PressKey(tab.window->lbxParamNames, Qt::Key_Up);
+    EXPECT_EQ(tab.Current().Parameter, 12) << "its range, chosen by key";
+
+    tab.Add();
+    QListWidget* entries = tab.window->lbxPMIdefctl;
+    const QRect second = entries->visualItemRect(entries->findItems("Controller #1", Qt::MatchExactly).first());
+    QTest::mouseClick(entries->viewport(), Qt::RightButton, Qt::NoModifier, second.center());
+    EXPECT_EQ(tab.window->CurrentAssignment, 0) << "a right click chooses the entry";
+}
+
+// Showing an assignment, choosing an effect and printing the assignments are no edits: nothing
+// is sent, recorded for undo or marked modified.
+TEST(PerformanceMidi, LookingAtOrPrintingAssignmentsChangesNothing) {
+    TPreset preset = PresetWith({1}, {"Low Pass", "Flanger"});
+    Assign(preset, 0, 11, 5, 40);
+    Assign(preset, 1, 1, 31, 0, 11);
+    Assign(preset, 2, 48, 0, 84, 7); // the flanger's speed: after Low Pass and Stereo DDL L
+    preset.PerfMIDI[0]->Flags = 0;
+    preset.K27States.fill(true); // as the editor would show them: the record stays as it came
+    IgnoreInstalledPrinters(true);
+    QTemporaryDir folder;
+    Tab tab(preset);
+    for (const char* entry : {"Controller #1", "Controller #2", "Controller #3"})
+        tab.Click(tab.window->lbxPMIdefctl, entry);
+    PressKey(tab.window->lbxPMIdefctl, Qt::Key_Up);
+    EXPECT_EQ(tab.window->lbxCtlParam->currentItem()->text(), "Mix");
+    tab.Click(tab.window->lbxCtlParam, "Compressor");
+    tab.Click(tab.window->lbxCtlParam, "Mix");
+    tab.Click(tab.window->lbxPMIdefctl, "Controller #3");
+    EXPECT_EQ(tab.window->lbxCtlParam->currentItem()->text(), "Flanger")
+        << "a digital parameter is shown on its effect's tab";
+    EXPECT_EQ(tab.window->lbxParamNames->currentItem()->text(), "speed");
+    tab.dialogs.Names.push_back(folder.filePath("assignments.pdf"));
+    QTest::mouseClick(tab.window->btnPrint, Qt::LeftButton);
+    EXPECT_TRUE(QFileInfo::exists(folder.filePath("assignments.pdf")));
+    EXPECT_EQ(tab.sends, 0);
+    EXPECT_EQ(tab.window->UndoList.Count(), 1);
+    EXPECT_FALSE(tab.window->Preset->IsModified());
+    EXPECT_TRUE(tab.window->lblStatus->text().isEmpty());
+
+    // The flanger leaving the chain takes its assignment with it.
+    tab.window->pgcPreset->setCurrentWidget(tab.window->tsDigitalEffects);
+    QListWidget* selected = tab.window->lbxDigSel;
+    selected->setCurrentItem(selected->findItems("Flanger", Qt::MatchExactly).first());
+    QTest::mouseClick(tab.window->btnDelDfx, Qt::LeftButton);
+    EXPECT_FALSE(tab.window->Preset->PerfInUse[2]);
+    EXPECT_EQ(tab.Items(tab.window->lbxPMIdefctl), (QStringList{"Controller #1", "Controller #2"}));
+}
+
+TEST(PerformanceMidi, DamagedAssignmentsAreReportedAndLeftAsTheyAre) {
+    TPreset preset = PresetWith({1}, {});
+    Assign(preset, 0, 11, 60, 40);  // low beyond the compressor output's 0..50
+    Assign(preset, 1, 11, 0, 70);   // high beyond it
+    Assign(preset, 2, 11, 0, 50);
+    Tab tab(preset);
+    tab.Click(tab.window->lbxPMIdefctl, "Controller #1");
+    tab.Click(tab.window->lbxPMIdefctl, "Controller #2");
+    tab.window->Preset->PerfMIDI[2]->Parameter = 200; // held by no effect
+    tab.Click(tab.window->lbxPMIdefctl, "Controller #3");
+    tab.window->lbxPMIdefctl->addItem("Controller");
+    tab.Click(tab.window->lbxPMIdefctl, "Controller");
+    EXPECT_EQ(tab.dialogs.Texts(),
+              (QStringList{"Invalid low range value", "Invalid high range value",
+                           "Performance MIDI controller data is invalid",
+                           "Invalid controller item"}));
+    for (const ScriptedDialogs::Shown& shown : tab.dialogs.Messages)
+        EXPECT_EQ(shown.Caption, "Preset error");
+    EXPECT_EQ(tab.window->Preset->PerfMIDI[0]->LowValue, 60) << "left as it is";
+    EXPECT_EQ(tab.window->Preset->PerfMIDI[1]->HighValue, 70);
+}
+
+// The selectors' value text for every rule: the parameter's own text, except where the rule
+// says otherwise (the exciter's tuning and a sampler's start read as plain numbers here).
+TEST(PerformanceMidi, TheRangeSelectorsReadByTheirRules) {
+    struct Case {
+        std::vector<int> Analog;
+        std::vector<std::string> Digital;
+        const char* Effect;
+        const char* Name;
+        int Position;
+        const char* Text;
+    };
+    const Case cases[] = {
+        {{}, {"Pitch-Trans"}, "Pitch Trans", "fine", 10, "-3.31"},
+        {{}, {"Tapped DDL S"}, "Tapped DDL", "fine", 10, "10 ms"},
+        {{}, {"Chorus"}, "Chorus", "delay", 10, "10 ms"},
+        {{}, {"Tapped DDL S"}, "Tapped DDL", "delay", 10, "50 ms"},
+        {{}, {"Tapped DDL S"}, "Tapped DDL", "taps", 5, "5"},
+        {{}, {"Flanger"}, "Flanger", "speed", 40, "2.16Hz"},
+        {{}, {"Pitch-Trans"}, "Pitch Trans", "pitch", 10, "-2"},
+        {{}, {"Pitch-Trans"}, "Pitch Trans", "base key", 60, "C 4"},
+        {{1}, {}, "Compressor", "drive", 10, "34%"},
+        {{1}, {}, "Compressor", "output", 10, "20%"},
+        {{1}, {}, "Compressor", "slope", 4, "10:1"},
+        {{0}, {}, "Patch Bay", "loop1", 1, "on"},
+        {{6}, {}, "Envelope Filter", "tuning", 10, "202 Hz"},
+        {{4}, {}, "Exciter", "tuning", 3, "3"},
+        {{}, {"Dual PTr"}, "Dual PTr", "pan pos 1", 10, "10"},
+        {{}, {"Flanger"}, "Flanger", "regen", 10, "17%"},
+        {{11}, {}, "Prog Level", "master", 47, "97%"},
+        {{}, {"Gate Verb 2"}, "Gate Verb", "diffusion", 2, "80%"},
+        {{}, {"Gate Verb 2"}, "Gate Verb", "decay", 2, "0.15s"},
+        {{}, {"Reverb 3"}, "Reverb", "decay", 25, "5.5s"},
+        {{}, {"Reverb 3"}, "Reverb", "damping", 5, "36%"},
+        {{}, {"Reverb 3"}, "Reverb", "position", 3, "50%"},
+        {{}, {"Sampler S"}, "Sampler", "length", 10, "0.12s"},
+        {{}, {"Sampler S"}, "Sampler", "start", 10, "10"},
+        {{}, {"Low Pass"}, "Low Pass", "frequency", 10, "2.00 KHz"},
+        {{}, {"Tuner"}, "Tuner", "detune", 10, "-1.60"},
+        {{}, {"MIDI-Pan"}, "MIDI Pan", "pos", 10, "117"},
+        {{8}, {}, "Equalizer", "40Hz", 10, "+9 db"},
+    };
+    for (const Case& row : cases) {
+        TPreset preset;
+        for (int block : row.Analog)
+            preset.AnalogOn[static_cast<std::size_t>(block)] = true;
+        DetermineDigitalGroup(preset, row.Digital);
+        Tab tab(preset);
+        tab.Add();
+        tab.Click(tab.window->lbxCtlParam, row.Effect);
+        tab.Click(tab.window->lbxParamNames, row.Name);
+        tab.window->scrLowValue->setValue(row.Position);
+        EXPECT_EQ(tab.window->lblPMILowValue->text(), row.Text) << row.Effect << " " << row.Name;
+    }
+}
+
+// Every analog page numbers its parameters after the pages before it, the last page too.
+TEST(PerformanceMidi, EveryAnalogPageNumbersItsParametersAfterThePagesBefore) {
+    TPreset preset;
+    preset.AnalogOn.fill(true);
+    DetermineDigitalGroup(preset, {});
+    Tab tab(preset);
+    tab.Add();
+    const std::vector<std::tuple<const char*, const char*, int>> firsts = {
+        {"Patch Bay", "drysource", 4},  {"Compressor", "drive", 7},
+        {"Expander", "range", 12},      {"Distortion", "type", 14},
+        {"Exciter", "range", 19},       {"Preamp", "type", 21},
+        {"Envelope Filter", "type", 22}, {"NoiseGate", "range", 26},
+        {"Equalizer", "40Hz", 27},      {"AES", "type", 34},
+        {"Effect Crossover", "output", 35}, {"Prog Level", "master", 37},
+    };
+    for (const auto& [effect, name, number] : firsts) {
+        tab.Click(tab.window->lbxCtlParam, effect);
+        tab.Click(tab.window->lbxParamNames, name);
+        EXPECT_EQ(tab.Current().Parameter, number) << effect;
+    }
+    tab.Click(tab.window->lbxCtlParam, "Effect Crossover");
+    tab.Click(tab.window->lbxParamNames, "tuning");
+    EXPECT_EQ(tab.Current().Parameter, 36);
 }

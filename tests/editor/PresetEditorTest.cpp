@@ -20,6 +20,8 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -33,6 +35,7 @@
 #include <QToolButton>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <functional>
 #include <sstream>
 
 namespace {
@@ -794,4 +797,269 @@ TEST_F(EditorTest, APresetThatDidNotGoOutIsNotReportedAsSent) {
     QTest::sendKeyEvent(QTest::Press, editor.window->edtTitle, Qt::Key_Eacute, QString(QChar(0xE9)),
                         Qt::NoModifier);
     EXPECT_EQ(editor.window->edtTitle->text(), "Dub ") << "the title takes what the unit shows";
+}
+
+// Undo, then an edit the change timer still holds, then Redo before the second is up: the
+// edit is recorded first, so there is nothing left to redo (and nothing to crash on).
+TEST_F(EditorTest, RedoAfterAnUndoAndANewEditFindsNothingToRedo) {
+    const std::vector<std::pair<const char*, std::function<void(Editor&)>>> edits = {
+        {"slider", [](Editor& editor) { editor.Nudge("trbCMPdrive", 2); }},
+        {"radio item",
+         [](Editor& editor) {
+             ClickRadio(editor.Control("ragCMPslope").Radio->findChildren<QRadioButton*>().at(6));
+         }},
+    };
+    for (const auto& [what, edit] : edits) {
+        for (const bool byKey : {true, false}) {
+            Editor editor;
+            editor.Load(PresetWith({1}, {}));
+            editor.Nudge("trbCMPdrive", 1);
+            PressKey(editor.window->edtTitle, Qt::Key_Z, Qt::ControlModifier);
+            ASSERT_EQ(editor.window->RedoList.Count(), 1) << what;
+            edit(editor);
+            const Bytes edited = editor.Record();
+            if (byKey)
+                PressKey(editor.window->edtTitle, Qt::Key_Y, Qt::ControlModifier);
+            else
+                QTest::mouseClick(editor.window->btnRedo, Qt::LeftButton);
+            EXPECT_EQ(editor.Record(), edited) << what << byKey;
+            EXPECT_EQ(editor.window->RedoList.Count(), 0) << what << byKey;
+            EXPECT_FALSE(editor.window->btnRedo->isEnabled()) << what << byKey;
+        }
+    }
+}
+
+// Which foot switch each effect alone makes usable, the state index each switch stores to, and
+// that undo and showing a preset leave the switches as the record has them.
+TEST_F(EditorTest, EachSwitchIsUsableThroughItsEffectsAndStoresItsOwnState) {
+    struct Rule {
+        const char* Box;
+        int State;
+        std::vector<int> Analog;
+        std::vector<std::string> Digital;
+    };
+    const Rule rules[] = {
+        {"chkK27exc", 6, {4}, {}},
+        {"chkK27cmp", 7, {1}, {}},
+        {"chkK27dst", 8, {3, 5}, {}},
+        {"chkK27equ", 0, {8}, {"Low Pass"}},
+        {"chkK27exp", 9, {2, 7}, {}},
+        {"chkK27rev", 1, {}, {"Reverb 1", "Reverb 2", "Reverb 3", "Gate Verb 1", "Gate Verb 2",
+                              "Gate Verb 3"}},
+        {"chkK27dly", 2, {}, {"Tapped DDL S", "Tapped DDL L", "Regen DDL S", "Regen DDL L",
+                              "Stereo DDL S", "Stereo DDL L"}},
+        {"chkK27ptr", 3, {}, {"Pitch-Trans", "Dual PTr"}},
+        {"chkK27fla", 4, {}, {"Flanger", "Phaser", "Chorus"}},
+        {"chkK27sfx", 5, {9, 6}, {"Panner", "MIDI-Pan", "Tuner", "Sampler S", "Sampler L",
+                                  "Sampler+PTr", "Tremolo"}},
+    };
+    const auto usable = [](Editor& editor) {
+        QStringList names;
+        for (QCheckBox* box : editor.window->K27Boxes)
+            if (box->isEnabled())
+                names << box->objectName();
+        return names;
+    };
+    for (const Rule& rule : rules) {
+        for (const int block : rule.Analog) {
+            Editor editor;
+            editor.Load(PresetWith({block}, {}));
+            EXPECT_EQ(usable(editor), QStringList{rule.Box}) << "analog block " << block;
+        }
+        for (const std::string& effect : rule.Digital) {
+            Editor editor;
+            editor.Load(PresetWith({}, {effect}));
+            EXPECT_EQ(usable(editor), QStringList{rule.Box}) << effect;
+        }
+        Editor editor;
+        editor.Load(rule.Analog.empty() ? PresetWith({}, {rule.Digital.front()})
+                                        : PresetWith({rule.Analog.front()}, {}));
+        auto* box = editor.window->findChild<QCheckBox*>(rule.Box);
+        const auto before = editor.window->Preset->K27States;
+        editor.window->pgcPreset->setCurrentWidget(editor.window->tsK27states);
+        ClickRadio(box);
+        auto expected = before;
+        expected[static_cast<std::size_t>(rule.State)] = false;
+        EXPECT_EQ(editor.window->Preset->K27States, expected) << rule.Box;
+    }
+}
+
+TEST_F(EditorTest, UndoAndShowingAPresetLeaveTheSwitchesAsRecorded) {
+    // A received preset whose switches of absent groups are on stays as it came.
+    TPreset received = PresetWith({1}, {"Flanger"});
+    received.K27States.fill(true);
+    Editor editor;
+    editor.Load(received);
+    EXPECT_FALSE(editor.window->Preset->IsModified()) << "showing changes nothing";
+    EXPECT_EQ(editor.window->Preset->K27States, received.K27States);
+    EXPECT_FALSE(editor.window->chkK27rev->isChecked()) << "shown off: its group is absent";
+    EXPECT_FALSE(editor.window->chkK27rev->isEnabled());
+
+    // Flanger/Chorus switched off, then a later edit undone: it stays off, on screen and at the
+    // unit.
+    editor.window->pgcPreset->setCurrentWidget(editor.window->tsK27states);
+    ClickRadio(editor.window->chkK27fla);
+    ASSERT_FALSE(editor.window->Preset->K27States[4]);
+    editor.window->pgcPreset->setCurrentWidget(editor.window->tsAnalogEffects);
+    editor.Nudge("trbCMPdrive", 3);
+    PressKey(editor.window->edtTitle, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(editor.window->Preset->K27States[4]);
+    EXPECT_FALSE(editor.window->chkK27fla->isChecked());
+    EXPECT_EQ(editor.window->Preset->ParameterValues[6], 24);
+    EXPECT_EQ(editor.Sent.back(), editor.Record());
+    EXPECT_TRUE(editor.window->Preset->K27States[1]) << "the absent group's bit is still kept";
+}
+
+TEST_F(EditorTest, ABurstIsRecordedASecondAfterItsFirstChange) {
+    Editor editor;
+    editor.Load(PresetWith({1}, {}));
+    QElapsedTimer clock;
+    editor.Nudge("trbCMPdrive", 1);
+    clock.start();
+    PumpFor(600);
+    editor.Nudge("trbCMPdrive", 1);
+    // Restarted by each change, the timer would fire 1000 ms after the second: at 1600 ms.
+    ASSERT_TRUE(PumpUntil([&] { return !editor.Sent.empty(); }, 3000));
+    EXPECT_LT(clock.elapsed(), 1450);
+    EXPECT_EQ(editor.window->Preset->ParameterValues[6], 26);
+}
+
+TEST_F(EditorTest, SaveAndStoreProposeNamesAndSlotsAsTheUserLeftThem) {
+    TfrmPresetEditor::LastPresetFolder.clear(); // nothing saved yet in this run
+    Editor editor;
+    editor.New();
+    QTemporaryDir folder;
+    editor.dialogs.Names.push_back(folder.filePath("First.tmq"));
+    QTest::mouseClick(editor.window->btnSaveAs, Qt::LeftButton);
+    EXPECT_EQ(editor.dialogs.SaveSuggested,
+              qEnvironmentVariable("QUELLFARN_TEST_DOCUMENTS") + "/Quellfarn/My new preset.tmq")
+        << "a new document: its title in the default folder";
+    EXPECT_TRUE(QFileInfo(qEnvironmentVariable("QUELLFARN_TEST_DOCUMENTS") + "/Quellfarn").isDir())
+        << "made when first written to";
+
+    const auto proposed = [](Editor& editor, int answer) {
+        int shown = 0;
+        AnswerModal<TfrmStorePrompt>([&shown, answer](TfrmStorePrompt& prompt) {
+            shown = prompt.Location();
+            if (answer > 0)
+                prompt.edtPresetNo->setText(QString::number(answer));
+            QTest::mouseClick(prompt.btnOK, Qt::LeftButton);
+        });
+        QTest::mouseClick(editor.window->btnStore, Qt::LeftButton);
+        return shown;
+    };
+    Editor other;
+    other.New();
+    other.window->SetFileName("/presets/Slap.tmqABC");
+    EXPECT_EQ(proposed(other, 33), 1) << "three characters that are no number: slot 1";
+    other.window->SetFileName("/presets/Slap.tmq017");
+    EXPECT_EQ(proposed(other, 0), 33) << "later uses keep the last number";
+}
+
+// What a user reads in the editor, word for word.
+TEST_F(EditorTest, CaptionsHintsAndNamesReadAsWritten) {
+    Editor editor;
+    editor.New();
+    const std::vector<std::tuple<const char*, const char*, const char*>> buttons = {
+        {"btnOpen", "&Open", "Open another preset..."},
+        {"btnUndo", "&Undo", "0 items in undo list   [Ctrl+Z]"},
+        {"btnRedo", "&Redo", "0 items in redo list   [Ctrl+Y]"},
+        {"btnSaveAs", "&Save...", "Save this preset to a file"},
+        {"btnSendOut", "Sen&d", "Send preset to MIDI out (F9)"},
+        {"btnStore", "Sto&re...", "Store the current preset at..."},
+        {"btnPrint", "&Print", "Print preset data"},
+        {"btnPrtSetup", "Set&up", "Printer selection/configuration"},
+        {"btnExit", "&Exit", "Just what it says"},
+        {"btnDigGrp", "Groups...", "View / select from list of valid digital groups"},
+        {"btnPMIadd", "Add", "Add new controller"},
+        {"btnK27left", "K27 &left", "This selects the default controller used by the K27's left pedal"},
+        {"btnK27right", "K27 &right",
+         "This selects the default controller used by the K27's right pedal"},
+    };
+    for (const auto& [name, caption, hint] : buttons) {
+        auto* button = editor.window->findChild<QAbstractButton*>(name);
+        ASSERT_NE(button, nullptr) << name;
+        EXPECT_EQ(button->text(), caption) << name;
+        EXPECT_EQ(button->toolTip(), hint) << name;
+    }
+    const std::vector<std::pair<const char*, const char*>> hints = {
+        {"chkAutoSend", "Check on to automatically send changes to MIDI out"},
+        {"cklAnalogSelect", "Click on to add, off to remove effects"},
+        {"lbxDigAvail", "Double-click (or use arrow) to add effect"},
+        {"lbxDigSel", "Double-click (or use arrow) to remove effect"},
+        {"lbxPMIdefctl", "Right-click for options..."},
+        {"lblPMIcurrval", "The current value of the selected parameter"},
+        {"scrLowValue", "The minimum parameter value (may be > max to specify a reversed range)"},
+        {"scrHighValue", "The maximum parameter value (may be < min to specify a reversed range)"},
+        {"grdPMctl", "The controller no. to be monitored for these parameter changes (you can key "
+                     "in your own controller names)"},
+    };
+    for (const auto& [name, hint] : hints)
+        EXPECT_EQ(editor.window->findChild<QWidget*>(name)->toolTip(), hint) << name;
+    EXPECT_EQ(editor.Items(editor.window->cklAnalogSelect),
+              (QStringList{"Patch Bay", "Compressor", "Expander", "Distortion", "Exciter", "Preamp",
+                           "Envelope Filter", "Noise Gate", "Equalizer", "A.E.S.",
+                           "Effect Crossover", "Prog. Level"}));
+    QStringList tabs;
+    for (int tab = 0; tab < editor.window->pgcAnalogParams->count(); ++tab)
+        tabs << editor.window->pgcAnalogParams->tabText(tab);
+    EXPECT_EQ(tabs, (QStringList{"Patch Bay", "Compressor", "Expander", "Distortion", "Exciter",
+                                 "Preamp", "Envelope Filter", "NoiseGate", "Equalizer", "AES",
+                                 "Effect Crossover", "Prog Level"}));
+    QStringList switches;
+    for (QCheckBox* box : editor.window->K27Boxes)
+        switches << box->text();
+    EXPECT_EQ(switches, (QStringList{"Exciter", "Compressor", "Distortion", "Equalizer",
+                                     "Expander/Noise gate", "Reverb", "Delay", "Pitch Transposer",
+                                     "Flanger/Chorus", "Special Effects"}));
+    EXPECT_EQ(editor.window->pmiAddController->text(), "&Add controller");
+    EXPECT_EQ(editor.window->pmiDeleteController->text(), "Delete Controller");
+    EXPECT_EQ(editor.window->grpAnalogFX->title(), "Analog Effects");
+    EXPECT_EQ(editor.window->grpDigFX->title(), "Digital Effects");
+}
+
+// Switching a block on sets its own parameters back to their defaults, and only those; off, the
+// first visible tab becomes the active one.
+TEST_F(EditorTest, SwitchingABlockResetsItsOwnParametersAndMovesTheTab) {
+    for (int block = 0; block < kAnalogBlockCount; ++block) {
+        TPreset preset = PresetWith({}, {});
+        for (int slot = 0; slot < kDigitalAreaStart; ++slot)
+            preset.ParameterValues[static_cast<std::size_t>(slot)] = 1; // nobody's default
+        Editor editor;
+        editor.Load(preset);
+        editor.CheckAnalog(block, true);
+        const TAnalogBlock& info = AnalogBlocks()[static_cast<std::size_t>(block)];
+        for (int slot = 0; slot < kDigitalAreaStart; ++slot) {
+            const bool own = slot >= info.FirstSlot && slot < info.FirstSlot + info.ParameterCount;
+            EXPECT_EQ(editor.window->Preset->ParameterValues[static_cast<std::size_t>(slot)],
+                      own ? DefaultParameterValue(slot) : 1)
+                << "block " << block << ", slot " << slot;
+        }
+    }
+    Editor editor;
+    editor.Load(PresetWith({1, 3, 8}, {}));
+    editor.window->pgcAnalogParams->setCurrentIndex(8);
+    editor.CheckAnalog(3, false);
+    EXPECT_EQ(editor.window->pgcAnalogParams->currentIndex(), 1) << "the first visible tab";
+}
+
+// The add and remove arrows are usable while their list holds a highlighted name and has the
+// focus (or handed it to the arrow), whether the name was chosen by click or by keys.
+TEST_F(EditorTest, TheChainArrowsFollowTheHighlightAndTheFocus) {
+    Editor editor;
+    editor.Load(PresetWith({}, {"Tuner"}));
+    editor.window->activateWindow();
+    QApplication::setActiveWindow(editor.window.get());
+    QListWidget* available = editor.window->lbxDigAvail;
+    available->setFocus();
+    PressKey(available, Qt::Key_Down);
+    EXPECT_TRUE(editor.window->btnAddDfx->isEnabled());
+    editor.window->edtTitle->setFocus();
+    EXPECT_FALSE(editor.window->btnAddDfx->isEnabled()) << "the focus went elsewhere";
+    QListWidget* selected = editor.window->lbxDigSel;
+    QTest::mouseClick(selected->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      selected->visualItemRect(selected->item(0)).center());
+    EXPECT_TRUE(editor.window->btnDelDfx->isEnabled());
+    QTest::mouseClick(editor.window->btnDelDfx, Qt::LeftButton);
+    EXPECT_EQ(selected->count(), 0);
 }

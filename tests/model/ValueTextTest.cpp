@@ -6,6 +6,7 @@
 #include "model/ParameterTable.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <numeric>
 
 namespace {
@@ -156,4 +157,219 @@ TEST(ParameterTableTest, BaseKeyNames) {
     EXPECT_EQ(names[60], "C 4");
     EXPECT_EQ(names[119], "B 8");
     EXPECT_EQ(names[127], "G 9");
+}
+
+// Every parameter as the processor and its manual describe it, written out here rather than read
+// from the table the editor is built from: kind, range, slot (D+k for digital ones), default, the
+// text one value reads as (which names the converter) and the radio items in order.
+TEST(ParameterTableTest, EveryParameterHasItsKindRangeSlotDefaultTextAndItems) {
+    struct Row {
+        int Effect; // digital effect 0..24; -1 for mix and analog parameters
+        const char* Control;
+        char Kind; // T track bar, R radio group, E equalizer band, C check box, L base-key list
+        int Min, Max, Offset, Default;
+        int Value;
+        const char* Text;
+        const char* Items; // radio groups: "|"-separated, in order
+    };
+    const Row rows[] = {
+        {-1, "trbMIXdry", 'T', 0, 31, 0, 31, 10, "34%", ""},
+        {-1, "trbMIXdigital", 'T', 0, 31, 1, 31, 10, "34%", ""},
+        {-1, "trbMIXanalog", 'T', 0, 31, 2, 31, 10, "34%", ""},
+        {-1, "ragPBYdrysource", 'R', 0, 1, 3, 0, 1, "Post CMP", "Input|Post CMP"},
+        {-1, "chkPBYloop1", 'C', 0, 1, 4, 1, 0, "off", ""},
+        {-1, "chkPBYloop2", 'C', 0, 1, 5, 1, 1, "on", ""},
+        {-1, "trbCMPdrive", 'T', 0, 31, 6, 24, 24, "78%", ""},
+        {-1, "ragCMPslope", 'R', 0, 7, 7, 3, 4, "10:1", "1:1|2:1|3:1|4:1|10:1|LIMIT|RVRS1|RVRS2"},
+        {-1, "ragCMPattack", 'R', 0, 6, 8, 1, 1, "3 ms", "2 ms|3 ms|4 ms|7 ms|14 ms|30 ms|50 ms"},
+        {-1, "ragCMPrelease", 'R', 0, 6, 9, 3, 5, "1 sec", "200 ms|300 ms|350 ms|500 ms|750 ms|1 sec|2 sec"},
+        {-1, "trbCMPoutput", 'T', 0, 50, 10, 47, 47, "94%", ""},
+        {-1, "trbEXPrange", 'T', 0, 31, 11, 23, 10, "34%", ""},
+        {-1, "ragEXPratio", 'R', 0, 7, 12, 5, 2, "1:1.8", "OFF|1:1.5|1:1.8|1:2|1:2.5|1:3|1:4|1:5"},
+        {-1, "ragDSTtype", 'R', 0, 7, 13, 5, 6, "Overdrive Tube", "OFF|Metal|Rock|Blues|Jazz|Turbo Tube|Overdrive Tube|SS Dist"},
+        {-1, "trbDSTdrive", 'T', 0, 31, 14, 15, 10, "34%", ""},
+        {-1, "trbDSTbite", 'T', 0, 31, 15, 15, 10, "34%", ""},
+        {-1, "trbDSTthrust", 'T', 0, 31, 16, 15, 10, "34%", ""},
+        {-1, "trbDSToutput", 'T', 0, 31, 17, 31, 10, "34%", ""},
+        {-1, "trbEXCrange", 'T', 0, 31, 18, 10, 10, "34%", ""},
+        {-1, "trbEXCtuning", 'T', 0, 6, 19, 0, 3, "1000 Hz", ""},
+        {-1, "ragPRAtype", 'R', 0, 3, 20, 0, 3, "2nd EQ Off", "Brite Tube|Smooth Solid|Smooth Tube|2nd EQ Off"},
+        {-1, "ragENVtype", 'R', 0, 7, 21, 0, 4, "K27 Sweep", "Ultra|Super|Medium|Narrow|K27 Sweep|Reverse Low|Reverse Hi|OFF"},
+        {-1, "trbENVthreshold", 'T', 0, 31, 22, 28, 10, "34%", ""},
+        {-1, "ragENVattack", 'R', 0, 6, 23, 5, 0, "360 ms", "360 ms|180 ms|120 ms|80 ms|50 ms|40 ms|30 ms"},
+        {-1, "trbENVtuning", 'T', 0, 63, 24, 35, 10, "202 Hz", ""},
+        {-1, "trbNGTrange", 'T', 0, 31, 25, 15, 10, "34%", ""},
+        {-1, "scrEQU40Hz", 'E', 0, 12, 26, 6, 10, "+9 db", ""},
+        {-1, "scrEQU100Hz", 'E', 0, 12, 27, 6, 10, "+9 db", ""},
+        {-1, "scrEQU250Hz", 'E', 0, 12, 28, 6, 10, "+9 db", ""},
+        {-1, "scrEQU640Hz", 'E', 0, 12, 29, 6, 10, "+9 db", ""},
+        {-1, "scrEQU1600Hz", 'E', 0, 12, 30, 6, 10, "+9 db", ""},
+        {-1, "scrEQU4KHz", 'E', 0, 12, 31, 6, 10, "+9 db", ""},
+        {-1, "scrEQU10KHz", 'E', 0, 12, 32, 6, 10, "+9 db", ""},
+        {-1, "ragAEStype", 'R', 0, 13, 33, 0, 13, "Open Ambience", "OFF|Dead Room|Heavy Carpet|Wood/Rug Mix|Drape/Carpet|Wood + Tile|Pews/People|Wood Baffles|Lt Floor Rug|Ceiling Drape|Stone Ceiling|Wall Drapes|Natural Wood|Open Ambience"},
+        {-1, "ragDGCoutput", 'R', 0, 3, 34, 3, 2, "Low To AnFX", "Hi/Lo Split|High To DigFX|Low To AnFX|Bypass"},
+        {-1, "ragDGCtuning", 'R', 0, 6, 35, 3, 2, "230 hx", "110 hz|160 hz|230 hx|350 hz|560 hz|1K hz|2K hz"},
+        {-1, "trbLVLmaster", 'T', 0, 48, 36, 45, 47, "97%", ""},
+        {0, "trbLPFfrequency", 'T', 0, 30, 0, 30, 10, "2.00 KHz", ""},
+        {1, "ragFLAtype", 'R', 3, 11, 0, 4, 11, "Pre, Inv L+R", "OFF|Post Reverb|Post, Inv L|Post, Inv R|Pos, Inv L+R|Pre-Reverb|Pre, Inv L|Pre, Inv R|Pre, Inv L+R"},
+        {1, "trbFLAwidth", 'T', 0, 31, 1, 22, 10, "34%", ""},
+        {1, "trbFLAspeed", 'T', 0, 84, 2, 20, 40, "2.16Hz", ""},
+        {1, "trbFLAregen", 'T', 0, 63, 3, 48, 10, "17%", ""},
+        {1, "trbFLAlevel", 'T', 0, 63, 4, 63, 10, "17%", ""},
+        {2, "ragCHOtype", 'R', 0, 2, 0, 1, 2, "Pre", "OFF|Post|Pre"},
+        {2, "trbCHOwidth", 'T', 0, 31, 1, 10, 10, "34%", ""},
+        {2, "trbCHOspeed", 'T', 0, 84, 2, 20, 40, "2.16Hz", ""},
+        {2, "trbCHOdelay", 'T', 0, 47, 3, 30, 10, "10 ms", ""},
+        {2, "trbCHOlevel", 'T', 0, 63, 4, 63, 10, "17%", ""},
+        {3, "ragPTRtype", 'R', 0, 3, 0, 3, 1, "Quick", "OFF|Quick|Normal|Smooth"},
+        {3, "trbPTRpitch", 'T', 0, 24, 1, 12, 10, "-2", ""},
+        {3, "trbPTRfine", 'T', 0, 127, 2, 63, 10, "-3.31", ""},
+        {3, "lstPTRbase_key", 'L', 0, 127, 3, 0, 60, "C 4", ""},
+        {3, "trbPTRregen", 'T', 0, 63, 4, 0, 10, "17%", ""},
+        {3, "trbPTRlevel", 'T', 0, 63, 5, 63, 10, "17%", ""},
+        {4, "trbPANmod", 'T', 0, 31, 0, 31, 10, "34%", ""},
+        {4, "trbPANspeed", 'T', 0, 84, 1, 40, 40, "2.16Hz", ""},
+        {5, "trbTRMmod", 'T', 0, 31, 0, 31, 10, "34%", ""},
+        {5, "trbTRMspeed", 'T', 0, 84, 1, 40, 40, "2.16Hz", ""},
+        {6, "trbMPNpos", 'T', 0, 127, 0, 64, 10, "10", ""},
+        {7, "ragREVtype", 'R', 9, 13, 0, 9, 13, "OFF", "Hall-1|Room-1|Plate-1|Vocal-1|OFF"},
+        {7, "ragREVsource", 'R', 0, 1, 1, 0, 1, "Post DDL", "Pre DDL|Post DDL"},
+        {7, "trbREVdecay", 'T', 0, 47, 2, 17, 25, "5.5s", ""},
+        {7, "trbREVdamping", 'T', 0, 7, 3, 2, 5, "36%", ""},
+        {7, "trbREVposition", 'T', 0, 6, 4, 5, 3, "50%", ""},
+        {7, "trbREVlevel", 'T', 0, 63, 5, 63, 10, "17%", ""},
+        {8, "ragREVtype", 'R', 5, 13, 0, 5, 13, "OFF", "Hall-2|Room-2|Plate-2|Vocal-2|Hall-1|Room-1|Plate-1|Vocal-1|OFF"},
+        {8, "ragREVsource", 'R', 0, 1, 1, 0, 1, "Post DDL", "Pre DDL|Post DDL"},
+        {8, "trbREVdecay", 'T', 0, 47, 2, 17, 25, "5.5s", ""},
+        {8, "trbREVdamping", 'T', 0, 7, 3, 2, 5, "36%", ""},
+        {8, "trbREVposition", 'T', 0, 6, 4, 5, 3, "50%", ""},
+        {8, "trbREVlevel", 'T', 0, 63, 5, 63, 10, "17%", ""},
+        {9, "ragREVtype", 'R', 1, 13, 0, 1, 13, "OFF", "Hall-3|Room-3|Plate-3|Vocal-3|Hall-2|Room-2|Plate-2|Vocal-2|Hall-1|Room-1|Plate-1|Vocal-1|OFF"},
+        {9, "ragREVsource", 'R', 0, 1, 1, 0, 1, "Post DDL", "Pre DDL|Post DDL"},
+        {9, "trbREVdecay", 'T', 0, 47, 2, 17, 25, "5.5s", ""},
+        {9, "trbREVdamping", 'T', 0, 7, 3, 2, 5, "36%", ""},
+        {9, "trbREVposition", 'T', 0, 6, 4, 4, 3, "50%", ""},
+        {9, "trbREVdiffusion", 'T', 0, 3, 5, 3, 2, "80%", ""},
+        {9, "trbREVlevel", 'T', 0, 63, 6, 63, 10, "17%", ""},
+        {10, "ragGATtype", 'R', 0, 4, 0, 0, 3, "Reverse B", "Slope|Flat|Reverse A|Reverse B|OFF"},
+        {10, "ragGATsource", 'R', 0, 1, 1, 0, 0, "Pre DDL", "Pre DDL|Post DDL"},
+        {10, "trbGATdecay", 'T', 0, 4, 2, 4, 2, "0.15s", ""},
+        {10, "trbGATdiffusion", 'T', 1, 3, 3, 3, 2, "80%", ""},
+        {10, "trbGATlevel", 'T', 0, 63, 4, 63, 10, "17%", ""},
+        {11, "ragGATtype", 'R', 0, 4, 0, 0, 3, "Reverse B", "Slope|Flat|Reverse A|Reverse B|OFF"},
+        {11, "ragGATsource", 'R', 0, 1, 1, 0, 0, "Pre DDL", "Pre DDL|Post DDL"},
+        {11, "trbGATdecay", 'T', 0, 7, 2, 7, 2, "0.15s", ""},
+        {11, "trbGATdiffusion", 'T', 1, 3, 3, 3, 2, "80%", ""},
+        {11, "trbGATlevel", 'T', 0, 63, 4, 63, 10, "17%", ""},
+        {12, "ragGATtype", 'R', 0, 4, 0, 0, 3, "Reverse B", "Slope|Flat|Reverse A|Reverse B|OFF"},
+        {12, "ragGATsource", 'R', 0, 1, 1, 0, 0, "Pre DDL", "Pre DDL|Post DDL"},
+        {12, "trbGATdecay", 'T', 0, 7, 2, 7, 2, "0.15s", ""},
+        {12, "trbGATdiffusion", 'T', 1, 3, 3, 3, 2, "80%", ""},
+        {12, "trbGATlevel", 'T', 0, 63, 4, 63, 10, "17%", ""},
+        {13, "ragTAPtype", 'R', 0, 17, 0, 0, 17, "Slope-3s", "Flat-1m|Flat-1s|Reverse-1m|Reverse-1s|Slope-1m|Slope-1s|Flat-2m|Flat-2s|Reverse-2m|Reverse-2s|Slope-2m|Slope-2s|Flat-3m|Flat-3s|Reverse-3m|Reverse-3s|Slope-3m|Slope-3s"},
+        {13, "trbTAPtaps", 'T', 0, 7, 1, 2, 5, "5", ""},
+        {13, "trbTAPdelay", 'T', 0, 118, 2, 20, 118, "960 ms", ""},
+        {13, "trbTAPfine", 'T', 1, 50, 3, 0, 10, "10 ms", ""},
+        {13, "trbTAPregen", 'T', 0, 63, 4, 48, 10, "17%", ""},
+        {13, "trbTAPlevel", 'T', 0, 63, 5, 63, 10, "17%", ""},
+        {14, "ragTAPtype", 'R', 0, 17, 0, 0, 17, "Slope-3s", "Flat-1m|Flat-1s|Reverse-1m|Reverse-1s|Slope-1m|Slope-1s|Flat-2m|Flat-2s|Reverse-2m|Reverse-2s|Slope-2m|Slope-2s|Flat-3m|Flat-3s|Reverse-3m|Reverse-3s|Slope-3m|Slope-3s"},
+        {14, "trbTAPtaps", 'T', 0, 7, 1, 2, 5, "5", ""},
+        {14, "trbTAPdelay", 'T', 0, 122, 2, 48, 122, "1.10 s", ""},
+        {14, "trbTAPfine", 'T', 1, 50, 3, 0, 10, "10 ms", ""},
+        {14, "trbTAPregen", 'T', 0, 63, 4, 48, 10, "17%", ""},
+        {14, "trbTAPlevel", 'T', 0, 63, 5, 63, 10, "17%", ""},
+        {15, "trbREGdelay", 'T', 0, 118, 0, 20, 118, "960 ms", ""},
+        {15, "trbREGfine", 'T', 1, 50, 1, 0, 10, "10 ms", ""},
+        {15, "trbREGregen", 'T', 0, 63, 2, 48, 10, "17%", ""},
+        {15, "trbREGlevel", 'T', 0, 63, 3, 63, 10, "17%", ""},
+        {16, "trbREGdelay", 'T', 0, 122, 0, 40, 122, "1.10 s", ""},
+        {16, "trbREGfine", 'T', 1, 50, 1, 0, 10, "10 ms", ""},
+        {16, "trbREGregen", 'T', 0, 63, 2, 31, 10, "17%", ""},
+        {16, "trbREGlevel", 'T', 0, 63, 3, 63, 10, "17%", ""},
+        {17, "trbSDDleft_delay_lgth", 'T', 0, 122, 0, 16, 122, "1.10 s", ""},
+        {17, "trbSDDleft_delay_fine", 'T', 0, 50, 1, 0, 10, "10 ms", ""},
+        {17, "trbSDDright_delay_lgth", 'T', 0, 122, 2, 22, 10, "50 ms", ""},
+        {17, "trbSDDright_delay_fine", 'T', 0, 50, 3, 0, 10, "10 ms", ""},
+        {17, "trbSDDregen", 'T', 0, 63, 4, 48, 10, "17%", ""},
+        {17, "trbSDDdamping", 'T', 0, 31, 5, 0, 10, "34%", ""},
+        {17, "trbSDDlevel", 'T', 0, 63, 6, 63, 10, "17%", ""},
+        {18, "trbSDDleft_delay_lgth", 'T', 0, 126, 0, 50, 126, "1.30 s", ""},
+        {18, "trbSDDleft_delay_fine", 'T', 0, 50, 1, 0, 10, "10 ms", ""},
+        {18, "trbSDDright_delay_lgth", 'T', 0, 126, 2, 25, 10, "50 ms", ""},
+        {18, "trbSDDright_delay_fine", 'T', 0, 50, 3, 0, 10, "10 ms", ""},
+        {18, "trbSDDregen", 'T', 0, 63, 4, 28, 10, "17%", ""},
+        {18, "trbSDDdamping", 'T', 0, 31, 5, 0, 10, "34%", ""},
+        {18, "trbSDDlevel", 'T', 0, 63, 6, 63, 10, "17%", ""},
+        {19, "ragSMPstate", 'R', 0, 0, 0, 0, 0, "Record ready", "Record ready"},
+        {19, "ragSMPrecord", 'R', 0, 2, 1, 0, 2, "MIDI", "Auto|Manual|MIDI"},
+        {19, "ragSMPplay", 'R', 0, 4, 2, 0, 4, "Audio", "Single|Punch in|MIDI|Repeat|Audio"},
+        {19, "trbSMPlength", 'T', 1, 104, 3, 104, 10, "0.12s", ""},
+        {19, "trbSMPstart", 'T', 0, 100, 4, 5, 10, "10 ms", ""},
+        {19, "trbSMPlevel", 'T', 0, 63, 5, 63, 10, "17%", ""},
+        {20, "ragSMPstate", 'R', 0, 0, 0, 0, 0, "Record ready", "Record ready"},
+        {20, "ragSMPrecord", 'R', 0, 2, 1, 0, 2, "MIDI", "Auto|Manual|MIDI"},
+        {20, "ragSMPplay", 'R', 0, 4, 2, 0, 4, "Audio", "Single|Punch in|MIDI|Repeat|Audio"},
+        {20, "trbSMPlength", 'T', 1, 127, 3, 127, 10, "0.12s", ""},
+        {20, "trbSMPstart", 'T', 0, 100, 4, 5, 10, "10 ms", ""},
+        {20, "trbSMPlevel", 'T', 0, 63, 5, 63, 10, "17%", ""},
+        {21, "ragSPTstate", 'R', 0, 0, 0, 0, 0, "Record ready", "Record ready"},
+        {21, "ragSPTrecord", 'R', 0, 2, 1, 0, 1, "Manual", "Auto|Manual|MIDI"},
+        {21, "ragSPTplay", 'R', 0, 4, 2, 0, 3, "Repeat", "Single|Punch in|MIDI|Repeat|Audio"},
+        {21, "trbSPTlength", 'T', 1, 100, 3, 100, 10, "0.12s", ""},
+        {21, "trbSPTstart", 'T', 0, 100, 4, 5, 10, "10 ms", ""},
+        {21, "trbSPTpitch", 'T', 0, 24, 5, 12, 10, "-2", ""},
+        {21, "trbSPTfine", 'T', 0, 127, 6, 63, 10, "-3.31", ""},
+        {21, "lstSPTbase_key", 'L', 0, 127, 7, 0, 21, "A 0 ", ""},
+        {21, "trbSPTlevel", 'T', 0, 63, 8, 63, 10, "17%", ""},
+        {22, "ragTNRtype", 'R', 0, 3, 0, 1, 3, "Guitar 12F", "Bass|Guitar|Bass 12F|Guitar 12F"},
+        {22, "ragTNRreference", 'R', 0, 8, 1, 0, 7, "A 440", "OFF|E 164|A 220|D 284|G 392|B 494|E 659|A 440|Auto"},
+        {22, "trbTNRdetune", 'T', 0, 100, 2, 50, 10, "-1.60", ""},
+        {22, "trbTNRlevel", 'T', 0, 63, 3, 0, 10, "17%", ""},
+        {23, "ragPSRtype", 'R', 0, 2, 0, 1, 0, "Off", "Off|Post|Pre"},
+        {23, "trbPSRwidth", 'T', 0, 31, 1, 20, 10, "34%", ""},
+        {23, "trbPSRspeed", 'T', 0, 84, 2, 20, 40, "2.16Hz", ""},
+        {23, "trbPSRregen", 'T', 0, 63, 3, 31, 10, "17%", ""},
+        {23, "trbPSRdepth", 'T', 0, 63, 4, 63, 10, "17%", ""},
+        {24, "rag2PTtype", 'R', 0, 3, 0, 3, 2, "Normal", "OFF|Quick|Normal|Smooth"},
+        {24, "trb2PTpitch_1", 'T', 0, 24, 1, 12, 10, "-2", ""},
+        {24, "trb2PTfine_1", 'T', 0, 127, 2, 63, 10, "-3.31", ""},
+        {24, "trb2PTpitch_2", 'T', 0, 24, 3, 12, 20, "+8", ""},
+        {24, "trb2PTfine_2", 'T', 0, 127, 4, 63, 127, "4.00", ""},
+        {24, "rag2PTregen_feed", 'R', 0, 1, 5, 0, 1, "Post", "Pre|Post"},
+        {24, "trb2PTlevel", 'T', 0, 63, 6, 63, 10, "17%", ""},
+        {24, "trb2PTpan_pos_1", 'T', 0, 63, 7, 31, 10, "10", ""},
+        {24, "trb2PTpan_pos_2", 'T', 0, 63, 8, 31, 10, "10", ""},
+    };
+    std::map<std::pair<int, std::string>, const TParameterInfo*> table;
+    for (const TParameterInfo& parameter : MixParameters())
+        table[{-1, std::string(parameter.Control)}] = &parameter;
+    for (const TEffectPage& page : AnalogPages())
+        for (const TParameterInfo& parameter : page.Parameters)
+            table[{-1, std::string(parameter.Control)}] = &parameter;
+    for (int effect = 0; effect < kDigitalEffectTotal; ++effect)
+        for (const TParameterInfo& parameter :
+             DigitalEffectPages()[static_cast<std::size_t>(effect)].Parameters)
+            table[{effect, std::string(parameter.Control)}] = &parameter;
+    EXPECT_EQ(table.size(), std::size(rows)) << "no parameter more, none fewer";
+    const std::map<char, TControlKind> kinds = {{'T', TControlKind::TrackBar},
+                                                {'R', TControlKind::RadioGroup},
+                                                {'E', TControlKind::EqualizerBand},
+                                                {'C', TControlKind::CheckBox},
+                                                {'L', TControlKind::BaseKeyList}};
+    for (const Row& row : rows) {
+        const auto found = table.find({row.Effect, row.Control});
+        ASSERT_NE(found, table.end()) << row.Effect << " " << row.Control;
+        const TParameterInfo& parameter = *found->second;
+        const std::string where = std::to_string(row.Effect) + " " + row.Control;
+        EXPECT_EQ(parameter.Kind, kinds.at(row.Kind)) << where;
+        EXPECT_EQ(parameter.Min, row.Min) << where;
+        EXPECT_EQ(parameter.Max, row.Max) << where;
+        EXPECT_EQ(parameter.Offset, row.Offset) << where;
+        EXPECT_EQ(parameter.Default, row.Default) << where;
+        EXPECT_EQ(ParameterValueText(parameter, row.Value), row.Text) << where;
+        std::string items;
+        for (const std::string_view item : parameter.Items)
+            items += (items.empty() ? "" : "|") + std::string(item);
+        EXPECT_EQ(items, row.Items) << where;
+    }
 }

@@ -16,6 +16,11 @@ int main(int argc, char* argv[]) {
         return 1;
     setenv("XDG_CONFIG_HOME", settingsFolder.path().toLocal8Bit().constData(), 1);
     setenv("XDG_DATA_HOME", (settingsFolder.path() + "/data").toLocal8Bit().constData(), 1);
+    // A home of its own too: the documents folder, where the program makes its "Quellfarn"
+    // folder, is the test's.
+    setenv("HOME", (settingsFolder.path() + "/home").toLocal8Bit().constData(), 1);
+    setenv("QUELLFARN_TEST_DOCUMENTS",
+           (settingsFolder.path() + "/home/Documents").toLocal8Bit().constData(), 1);
     TApplication application(argc, argv);
     testing::InitGoogleMock(&argc, argv);
     return RUN_ALL_TESTS();
