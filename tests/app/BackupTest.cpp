@@ -2,6 +2,7 @@
 // options dialog as a user does, against the in-process simulated unit.
 
 #include "app/BkupOpt.h"
+#include "editor/PresetEditor.h"
 #include "base/PrintCommon.h"
 #include "model/DeviceMode.h"
 #include "model/FileNames.h"
@@ -20,6 +21,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -442,4 +444,144 @@ TEST(Backup, StopsBeforeRequestingWithoutABankAndEndsTheListing) {
     window.miGetEachPreset->trigger();
     EXPECT_TRUE(PumpUntil([&] { return rig.Status() == "Procedure cancelled"; }, 10000));
     EXPECT_FALSE(window.Link->ProcedureActive);
+}
+
+// A request delay above half the time-out once let a time-out fire inside the wait after a
+// bank change and file the last bank's last preset in the new one.
+TEST(Backup, ALongRequestDelayFilesEveryPresetUnderItsOwnNumber) {
+    Walk walk;
+    MainRig& rig = walk.rig;
+    TfrmMain& window = walk.window;
+    walk.InFolder();
+    window.Link->SetClockSpeed(60); // 6000 ms take 100
+    Choices choices;
+    choices.Banks = QStringLiteral("AB");
+    choices.Last = QStringLiteral("2");
+    choices.Delay = QStringLiteral("6000");
+    Answer(choices);
+    window.miGetEachPreset->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return Shown(rig.dialogs, "Procedure is complete"); }, 30000));
+    for (int bank : {0, 1}) {
+        QStringList expected;
+        for (int slot : {0, 1}) {
+            const Slot unit = UnitSlot(rig, bank, slot);
+            expected << unit.Name;
+            EXPECT_EQ(FileBytes(walk.out.filePath(QString("Bank %1/").arg(QChar('A' + bank)) +
+                                                  unit.Name)),
+                      unit.Dump);
+        }
+        expected.sort();
+        EXPECT_EQ(Files(walk.out.filePath(QString("Bank %1").arg(QChar('A' + bank)))), expected);
+    }
+    EXPECT_TRUE(rig.Log().contains("4 saved, 0 untitled skipped, 0 time-outs"));
+}
+
+// While a walk runs nothing else may change the bank, start another walk or a restore, or
+// store: the commands are disabled, and opening the menu says why. What the walk says in the log
+// is as it was.
+TEST(Backup, WhileAWalkRunsNothingElseReachesTheUnitsBank) {
+    Walk walk(false, true);
+    MainRig& rig = walk.rig;
+    TfrmMain& window = walk.window;
+    walk.InFolder();
+    TfrmPresetEditor* editor = window.NewPresetEditor();
+    Choices choices;
+    choices.Banks = QStringLiteral("C");
+    choices.Last = QStringLiteral("12");
+    choices.Print = true;
+    Answer(choices);
+    bool checked = false;
+    auto* during = new QTimer(&window);
+    QObject::connect(during, &QTimer::timeout, [&] {
+        if (checked || !window.Link->ProcedureActive)
+            return;
+        checked = true;
+        for (QAction* command : {window.miSelectBank[0], window.miSelectBank[3],
+                                 window.miGetEachPreset, window.miPrintPresetList,
+                                 window.miSendPresets, window.miPrePlenova})
+            EXPECT_FALSE(command->isEnabled()) << command->text().toStdString();
+        EXPECT_FALSE(editor->btnStore->isEnabled());
+        window.miSelectBank[0]->trigger();
+        emit window.miQuellfarnRequests->aboutToShow();
+        EXPECT_EQ(rig.Status(), "A backup is running: wait for it to end or press Ctrl+C");
+    });
+    during->start(20);
+    window.miGetEachPreset->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return Shown(rig.dialogs, "Procedure is complete"); }, 30000));
+    EXPECT_TRUE(checked);
+    EXPECT_TRUE(window.miSelectBank[0]->isEnabled());
+    EXPECT_TRUE(editor->btnStore->isEnabled());
+    QStringList titled;
+    for (int slot = 0; slot < 12; ++slot)
+        if (!UnitSlot(rig, 2, slot).Name.isEmpty())
+            titled << UnitSlot(rig, 2, slot).Name;
+    titled.sort();
+    EXPECT_EQ(Files(walk.out.filePath("Bank C")), titled) << "every preset of bank C";
+    const QStringList log = rig.Log();
+    const QStringList said = {"Created subdirectory for bank C", "Begin processing of Bank C",
+                              "Backup in progress", "Preset title print in progress",
+                              "Press Ctrl-c to abort"};
+    int at = -1;
+    for (const QString& line : said) {
+        const int found = log.indexOf(line, at + 1);
+        EXPECT_GT(found, at) << line.toStdString();
+        at = found;
+    }
+    editor->edtTitle->setText("x");
+    rig.dialogs.Answers.push_back(QMessageBox::No);
+    editor->close();
+}
+
+// A listing whose print job cannot begin stops before anything is asked for, and says why;
+// lines another print kept from the page are not counted as listed.
+TEST(Backup, AListingCountsOnlyWhatItPrinted) {
+    {
+        Walk walk(false, true);
+        walk.rig.dialogs.Names.clear();
+        walk.rig.dialogs.Names.push_back(walk.out.filePath("no such folder/list.pdf"));
+        walk.InFolder();
+        Choices choices;
+        choices.Banks = QStringLiteral("A");
+        choices.Save = false;
+        choices.Print = true;
+        Answer(choices);
+        walk.window.miPrintPresetList->trigger();
+        ASSERT_TRUE(PumpUntil([&] { return !walk.rig.dialogs.Messages.empty(); }, 10000));
+        EXPECT_EQ(walk.rig.dialogs.Messages.front().Text,
+                  "Procedure aborted: the preset listing cannot be printed");
+        EXPECT_FALSE(walk.window.Link->ProcedureActive);
+        EXPECT_TRUE(walk.rig.Log().filter("Requested preset").isEmpty());
+        EXPECT_FALSE(Shown(walk.rig.dialogs, "Procedure is complete"));
+    }
+    Walk walk(false, true);
+    walk.InFolder();
+    Choices choices;
+    choices.Banks = QStringLiteral("A");
+    choices.Last = QStringLiteral("10");
+    choices.Save = false;
+    choices.Print = true;
+    Answer(choices);
+    QTemporaryDir elsewhere;
+    auto* other = new QTimer(&walk.window);
+    QObject::connect(other, &QTimer::timeout, [&] {
+        if (walk.window.Link->Counts.Listed < 3)
+            return;
+        other->stop();
+        PrintToPdf(elsewhere.filePath("other.pdf")); // another report ends the listing's job
+        ASSERT_TRUE(PrintBegin(walk.window.font()));
+        PrintEnd();
+    });
+    other->start(5);
+    walk.window.miPrintPresetList->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return Shown(walk.rig.dialogs, "Procedure is complete"); }, 20000));
+    const int listed = walk.window.Link->Counts.Listed;
+    EXPECT_LT(listed, 10);
+    int rows = 0;
+    for (const QString& line : PdfText(walk.pdf).split('\n'))
+        rows += QRegularExpression("^\\s*A\\s+\\|\\s+\\d+\\s+\\|").match(line).hasMatch() ? 1 : 0;
+    EXPECT_EQ(rows, listed);
+    EXPECT_TRUE(walk.rig.Log()
+                    .filter(QRegularExpression("^\\d+ listed, "))
+                    .value(0)
+                    .startsWith(QStringLiteral("%1 listed, 0 saved, ").arg(listed)));
 }

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
@@ -146,8 +147,25 @@ TEST(MainWindowOverJack, RestoresAFolderAndVerifiesEachPresetAtDinSpeed) {
         dialog.edtFolder->setText(folder.path());
         QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
     });
+    // Half way through, the user picks bank A from the menu: nothing may reach the unit.
+    bool tried = false;
+    auto* user = new QTimer(&window);
+    QObject::connect(user, &QTimer::timeout, [&] {
+        bool verified = false;
+        for (int line = 0; line < window.lbxLog->LineCount(); ++line)
+            verified = verified || window.lbxLog->LineText(line).endsWith("written and verified");
+        if (tried || !verified)
+            return;
+        tried = true;
+        EXPECT_FALSE(window.miSelectBank[0]->isEnabled());
+        EXPECT_FALSE(window.miGetEachPreset->isEnabled());
+        EXPECT_FALSE(window.miSendPresets->isEnabled());
+        window.miSelectBank[0]->trigger();
+    });
+    user->start(5);
     window.miSendPresets->trigger();
     ASSERT_TRUE(PumpUntil([&] { return rig.dialogs.Messages.size() >= 2; }, 60000));
+    EXPECT_TRUE(tried);
     EXPECT_EQ(rig.dialogs.Messages[0].Text,
               "This will replace 3 presets in bank B. Do you want to proceed?");
     EXPECT_EQ(rig.dialogs.Messages[1].Text, "3 written, 3 verified, 0 skipped, 0 failed");
@@ -159,5 +177,13 @@ TEST(MainWindowOverJack, RestoresAFolderAndVerifiesEachPresetAtDinSpeed) {
         ASSERT_TRUE(mine.open(QIODevice::ReadOnly) && unit.open(QIODevice::ReadOnly))
             << name.toStdString();
         EXPECT_EQ(mine.readAll(), unit.readAll()) << name.toStdString();
+    }
+    for (int slot = 1; slot <= 3; ++slot) {
+        const TBytes factory = TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova());
+        QFile unit(truth.filePath("Bank A/" + QString::fromStdString(BackupFileName(
+                                                  PresetTitleOf(factory), slot))));
+        ASSERT_TRUE(unit.open(QIODevice::ReadOnly)) << "bank A keeps its presets";
+        const QByteArray held = unit.readAll();
+        EXPECT_EQ(TBytes(held.begin() + 5, held.end()), TBytes(factory.begin() + 5, factory.end()));
     }
 }

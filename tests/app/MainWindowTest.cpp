@@ -1,6 +1,8 @@
 // The main window's device link and processor menu against the simulated processor.
 
 #include "app/Main.h"
+#include "editor/PresetEditor.h"
+#include "mpt/mpt_edit.h"
 #include "base/qvUtility.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/VirtualMidiService.h"
@@ -14,7 +16,11 @@
 #include "support/ScriptedDialogs.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -24,6 +30,7 @@
 #include <QTest>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 using Bytes = std::vector<std::uint8_t>;
@@ -451,4 +458,82 @@ TEST(MainWindow, SettingsAtSetUpAndClose) {
     window.close();
     EXPECT_EQ(rig.settings.GetInteger("TMQReqDelay", false, -1), 1000);
     EXPECT_FALSE(rig.settings.GetBool("PRE_PLENOVA", false, true));
+}
+
+// Input does not wait for the window: held up for two seconds while the unit sends a bulk
+// dump, it still logs every preset.
+TEST(MainWindow, ABulkDumpWhileTheWindowIsHeldUpLosesNothing) {
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    PumpFor(300); // the ping's replies
+    window.miGetBulkDump->trigger();
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    ASSERT_TRUE(PumpUntil([&] { return rig.Log().filter("Sysex (258)").size() == 200; }, 20000))
+        << rig.Log().filter("Sysex (258)").size() << " of 200, lost "
+        << window.MidiInput()->LostCount();
+    EXPECT_EQ(window.MidiInput()->LostCount(), 0u);
+}
+
+// With nothing stored, the folders the user works in start in "Quellfarn" in the documents
+// folder (made once something is written there), never beside the program.
+TEST(MainWindow, FoldersStartInTheDocumentsFolder) {
+    const QString folder = qEnvironmentVariable("QUELLFARN_TEST_DOCUMENTS") + "/Quellfarn/";
+    QDir(folder).removeRecursively();
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    EXPECT_EQ(window.CurrentFolder, folder);
+    EXPECT_EQ(window.cbxFolder->currentText(), folder);
+    EXPECT_FALSE(QFileInfo::exists(folder));
+    TfrmMPTEdit* table = window.NewMptEditor();
+    EXPECT_EQ(table->HintFolder, folder);
+    table->MptModified = false;
+    table->close();
+    window.SetMessageText("F0 7E 7F 06 01 F7");
+    rig.dialogs.Names.push_back(folder + "identity.syx");
+    window.SaveMessageBuffer();
+    EXPECT_TRUE(QFileInfo::exists(folder + "identity.syx"));
+}
+
+// The buffer decides what "Presets" and "MPT" offer; a preset file opened from the buffer
+// keeps its name in the editor.
+TEST(MainWindow, TheEditorMenusFollowTheBuffer) {
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    QTemporaryDir folder;
+    TPreset preset;
+    preset.Title = "Fretless Warm";
+    const Bytes dump = preset.Encode();
+    const QString path = folder.filePath("Fretless Warm.tmq003");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(dump.data()), qint64(dump.size()));
+    file.close();
+    window.LoadFileIntoBuffer(path);
+    emit window.miPresets->aboutToShow();
+    EXPECT_TRUE(window.miOpenPresetEditor->isEnabled());
+    EXPECT_EQ(rig.Status(), "Preset loaded: Fretless Warm");
+    emit window.miMPT->aboutToShow();
+    EXPECT_FALSE(window.miOpenMptEditor->isEnabled());
+    window.miOpenPresetEditor->trigger();
+    ASSERT_EQ(window.PresetEditors().size(), 1u);
+    TfrmPresetEditor* editor = window.PresetEditors().front();
+    EXPECT_EQ(editor->FileName, path);
+    EXPECT_EQ(editor->windowTitle(), "ZOL TMQ-Quellfarn Plenova Preset Editor - " + path);
+    EXPECT_EQ(editor->Preset->Title, "Fretless Warm");
+
+    QFile other(folder.filePath("identity.syx"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("\xF0\x7E\x7F\x06\x01\xF7");
+    other.close();
+    window.LoadFileIntoBuffer(other.fileName());
+    emit window.miPresets->aboutToShow();
+    EXPECT_FALSE(window.miOpenPresetEditor->isEnabled());
+    window.miNewMpt->trigger();
+    ASSERT_FALSE(window.TableEditors.empty());
+    EXPECT_TRUE(window.TableEditors.back()->isVisible());
+    EXPECT_EQ(window.TableEditors.back()->windowTitle(), "ZOL Quellfarn MPT Editor") << "a new table";
+    window.TableEditors.back()->MptModified = false;
+    window.TableEditors.back()->close();
+    rig.dialogs.Answers.push_back(QMessageBox::No);
+    editor->close();
 }

@@ -5,6 +5,8 @@
 #include "app/BkupOpt.h"
 #include "app/Restore.h"
 #include "base/StorePrompt.h"
+#include "controls/qvTrackBar.h"
+#include "editor/ParameterPages.h"
 #include "editor/PresetEditor.h"
 #include "model/DeviceMode.h"
 #include "model/FileNames.h"
@@ -348,4 +350,104 @@ TEST(Restore, TwoFilesForOneSlotAreNeitherSentAndASilentUnitIsNotWaitedOut) {
     EXPECT_TRUE(rig.Log().contains("The unit stopped answering: the restore ends here"));
     EXPECT_EQ(rig.dialogs.Messages[1].Text, "3 written, 0 verified, 2 skipped, 3 failed");
     EXPECT_EQ(Slot(rig, 2, 1), before);
+}
+
+// While the store reads the slot it replaces, the window sends nothing of its own: what is kept
+// is the slot's preset, and what is stored includes the slider move the change timer still held.
+TEST(StoreAndUndo, WhatIsKeptIsTheSlotsPresetWhateverTheEditorDoesMeanwhile) {
+    Rig rig;
+    TfrmPresetEditor& editor = *rig.editor;
+    const TBytes before = Slot(rig, 0, 17);
+    TParameterControl* dry = editor.Parameters().Find("trbMIXdry");
+    dry->TrackBar->setFocus();
+    PressKey(dry->TrackBar, Qt::Key_Left);
+    const TBytes edited = editor.Preset->Encode();
+    // Keys as a user types them while the slot is read (to keep it, and to read it back).
+    auto* typist = new QTimer(&editor);
+    QObject::connect(typist, &QTimer::timeout, [&] {
+        if (!rig.window.Link->Fetching())
+            return;
+        PressKey(editor.edtTitle, Qt::Key_X);
+        PressKey(editor.edtTitle, Qt::Key_F9);
+    });
+    typist->start(3);
+    Store(editor, 17);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return editor.lblStatus->text().startsWith("Stored in slot 17 and verified"); }, 10000))
+        << editor.lblStatus->text().toStdString();
+    typist->stop();
+    const QStringList kept = QDir(ReplacedFolder()).entryList(QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(FileBytes(ReplacedFolder() + "/" + kept[0]), before) << "the slot's, not the editor's";
+    EXPECT_EQ(Slot(rig, 0, 17), edited);
+    EXPECT_EQ(editor.Preset->Title, "Stored Here") << "no key reached the window meanwhile";
+}
+
+// A window reused for another preset has no store of the old one to undo.
+TEST(StoreAndUndo, AReusedEditorHasNothingToUndo) {
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    const Settings settingsInUse(rig.settings);
+    QDir(ReplacedFolder()).removeRecursively();
+    // F10, and the dump opened from the monitor.
+    const auto fetchAndOpen = [&](int dumps) -> TfrmPresetEditor* {
+        QTest::keyClick(&window, Qt::Key_F10);
+        if (!PumpUntil([&] { return rig.Log().filter("Sysex (258)").size() == dumps; }))
+            return nullptr;
+        window.SetLogDblClickAction(1);
+        window.pgcTab->setCurrentWidget(window.tsMonitor);
+        const int line = rig.Log().lastIndexOf(rig.Log().filter("Sysex (258)").last());
+        window.lbxLog->SetCurrentLine(line);
+        const QPoint at = window.lbxLog->LineRect(line).center();
+        QTest::mouseClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        for (TfrmPresetEditor* editor : window.PresetEditors())
+            if (editor->isVisible())
+                return editor;
+        return nullptr;
+    };
+    TfrmPresetEditor* first = fetchAndOpen(1);
+    ASSERT_NE(first, nullptr);
+    Store(*first, 17);
+    ASSERT_TRUE(PumpUntil([&] { return first->btnUndoStore->isEnabled(); }, 10000));
+    rig.dialogs.Answers.push_back(QMessageBox::No); // should it ask to save
+    first->close();
+    ASSERT_FALSE(first->isVisible());
+    TfrmPresetEditor* reused = fetchAndOpen(2);
+    ASSERT_EQ(reused, first) << "the hidden window is used again";
+    EXPECT_FALSE(reused->btnUndoStore->isEnabled());
+}
+
+// One preset is "1 preset"; a restore that writes and verifies everything ends with an
+// information, anything less with a warning.
+TEST(Restore, TheQuestionCountsInWordsAndTheEndSaysHowItWent) {
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    QTemporaryDir folder;
+    ASSERT_TRUE(QDir(folder.path()).mkdir("Bank B"));
+    const TBytes dump = TPlenovaDevice::FactoryPreset(0, 0, TDeviceMode::Plenova());
+    QFile file(folder.filePath("Bank B/Copied.tmq009"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(dump.data()), qint64(dump.size()));
+    file.close();
+    const auto restore = [&] {
+        rig.dialogs.Messages.clear();
+        AnswerModal<TfrmRestore>([&](TfrmRestore& dialog) {
+            Type(dialog.edtFolder, folder.path());
+            QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+        });
+        window.miSendPresets->trigger();
+        return PumpUntil([&] { return rig.dialogs.Messages.size() >= 2; }, 20000);
+    };
+    ASSERT_TRUE(restore());
+    EXPECT_EQ(rig.dialogs.Messages[0].Text,
+              "This will replace 1 preset in bank B. Do you want to proceed?");
+    EXPECT_EQ(rig.dialogs.Messages[1].Text, "1 written, 1 verified, 0 skipped, 0 failed");
+    EXPECT_EQ(rig.dialogs.Messages[1].Icon, QMessageBox::Information);
+    EXPECT_EQ(Slot(rig, 1, 9), dump);
+
+    rig.Unit([](TPlenovaDevice& unit) { return unit.CorruptStores = true; });
+    ASSERT_TRUE(restore());
+    EXPECT_EQ(rig.dialogs.Messages[1].Text, "1 written, 0 verified, 0 skipped, 1 failed");
+    EXPECT_EQ(rig.dialogs.Messages[1].Icon, QMessageBox::Warning);
 }

@@ -140,6 +140,8 @@ TEST(PresetPrint, ALongColumnGoesOnOverleafAndTheNextColumnsStartThereAtTheSameH
     EXPECT_NEAR(mix->Top, analog->Top, 0.5);
     EXPECT_LT(analog->Left, digital->Left);
     EXPECT_LT(digital->Left, mix->Left);
+    // The columns start 22 and 45 character widths in (the margin is a few printer dots).
+    EXPECT_NEAR((mix->Left - analog->Left) / (digital->Left - analog->Left), 45.0 / 22.0, 0.015);
     for (const PdfWord& word : words)
         EXPECT_LE(word.Page, 2) << word.Text.toStdString();
 }

@@ -11,6 +11,8 @@
 #include "support/PumpUntil.h"
 
 #include <QDate>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QHeaderView>
 #include <QPointer>
 #include <QPrintPreviewDialog>
@@ -364,4 +366,56 @@ TEST(MptHandOff, TheUnitsTableIsEditedAndSentBack) {
     window.OpenBufferInEditor();
     EXPECT_EQ(window.TableEditors.size(), 3u) << "262 bytes are no table of this model";
     window.miPrePlenova->setChecked(false);
+}
+
+// The grid's columns, the other two shifts, offsets counted from 0 in a list report, the hint
+// folder kept between windows, and Yes on closing saving the table.
+TEST(MptEditor, ColumnsShiftsOffsetsHintFolderAndYesOnClosing) {
+    QTemporaryDir folder;
+    {
+        TableWindow table;
+        EXPECT_EQ(table.window->grdMPT->columnWidth(3), 40);
+        table.window->grdMPT->setCurrentItem(table.Cell(199));
+        table.window->pmiInsertShiftAll->trigger();
+        QStringList texts = table.Texts();
+        EXPECT_EQ(texts[198], "");
+        EXPECT_EQ(texts[199], "199") << "the old 200 is dropped";
+        table.window->pmiSetToDefault->trigger();
+        table.window->grdMPT->setCurrentItem(table.Cell(13));
+        table.window->pmiDeleteShiftRow->trigger();
+        texts = table.Texts();
+        EXPECT_EQ(texts.mid(10, 10), (QStringList{"011", "012", "014", "015", "016", "017", "018",
+                                                  "019", "020", "020"}));
+        EXPECT_EQ(texts[20], "021");
+
+        table.window->pmiShowOffsets->trigger();
+        const QString pdf = folder.filePath("offsets.pdf");
+        table.dialogs.Names.push_back(pdf);
+        AnswerModal<TfrmMPTRptOpt>([](TfrmMPTRptOpt& options) {
+            options.SetStyle(1);
+            QTest::mouseClick(options.btnOK, Qt::LeftButton);
+        });
+        IgnoreInstalledPrinters(true);
+        QTest::mouseClick(table.window->btnPrint, Qt::LeftButton);
+        QList<int> numbers;
+        for (const QString& line : PdfText(pdf).split('\n')) {
+            const auto match = QRegularExpression("^\\s*(\\d+)\\s+\\|\\s+\\d{3}").match(line);
+            if (match.hasMatch())
+                numbers << match.captured(1).toInt();
+        }
+        ASSERT_EQ(numbers.size(), 200);
+        EXPECT_EQ(numbers.front(), 0);
+        EXPECT_EQ(numbers.back(), 199);
+
+        table.window->HintFolder = folder.path() + "/";
+        const QString saved = folder.filePath("closing.mpt");
+        table.dialogs.Names.push_back(saved);
+        table.dialogs.Answers.push_back(QMessageBox::Yes);
+        table.window->MptModified = true;
+        EXPECT_TRUE(table.window->close());
+        EXPECT_TRUE(QFileInfo::exists(saved)) << "Yes saves before closing";
+        EXPECT_EQ(table.settings.GetString("MPT_HINT_DIR", false), folder.path() + "/");
+    }
+    TableWindow next;
+    EXPECT_EQ(next.window->HintFolder, folder.path() + "/") << "read when the window is made";
 }

@@ -13,6 +13,7 @@ public:
     struct Shown {
         QString Text;
         QString Caption;
+        QMessageBox::Icon Icon = QMessageBox::NoIcon;
     };
 
     ScriptedDialogs() { previous = SetDialogs(this); }
@@ -20,8 +21,8 @@ public:
 
     QMessageBox::StandardButton MessageBox(QWidget*, const QString& text, const QString& caption,
                                            QMessageBox::StandardButtons buttons,
-                                           QMessageBox::Icon) override {
-        Messages.push_back({text, caption});
+                                           QMessageBox::Icon icon) override {
+        Messages.push_back({text, caption, icon});
         if (Answers.empty())
             return buttons.testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Yes;
         const QMessageBox::StandardButton answer = Answers.front();
