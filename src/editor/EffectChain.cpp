@@ -117,7 +117,7 @@ QWidget* TfrmPresetEditor::BuildChain() {
             [this](int row) { btnDelDfx->setEnabled(row >= 0); });
     connect(lbxDigAvail, &QListWidget::itemClicked, this, [this] { btnAddDfx->setEnabled(true); });
     connect(lbxDigSel, &QListWidget::itemClicked, this, [this] { btnDelDfx->setEnabled(true); });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
         if (old == lbxDigAvail && now != btnAddDfx)
             btnAddDfx->setEnabled(false);
         if (old == lbxDigSel && now != btnDelDfx)

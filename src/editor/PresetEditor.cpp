@@ -73,6 +73,8 @@ TfrmPresetEditor::TfrmPresetEditor(QWidget* parent) : QWidget(parent, Qt::Window
 }
 
 TfrmPresetEditor::~TfrmPresetEditor() {
+    // The focus leaves the window's children as they go: not this class's business by then.
+    disconnect(focusWatch);
     qApp->removeEventFilter(this);
     SharedStoreDialog().reset();
 }

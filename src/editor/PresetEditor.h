@@ -217,6 +217,7 @@ private:
     bool storing = false;
     bool unitBusy = false;
     bool restoringSnapshot = false; // undo or redo is showing a snapshot
+    QMetaObject::Connection focusWatch;
     void RefreshAvailable();
     void ShowFirstDigitalTab();
     void SwitchClicked(int box);

@@ -241,6 +241,11 @@ TEST_F(BkupOptTest, UntitledPresetsTakeTheNameTypedOrUntitled) {
     EXPECT_EQ(dialog.Results().UntitledName, "Untitled") << "an emptied name still saves them";
     QTest::keyClicks(dialog.edtUntitled, "No Name");
     EXPECT_EQ(dialog.Results().UntitledName, "No Name");
+    // Only what a title can hold: printable ASCII, sixteen characters.
+    QTest::sendKeyEvent(QTest::Press, dialog.edtUntitled, Qt::Key_Eacute, QString(QChar(0xE9)),
+                        Qt::NoModifier);
+    QTest::keyClicks(dialog.edtUntitled, " and a long tail");
+    EXPECT_EQ(dialog.Results().UntitledName, "No Name and a lo");
 
     Retype(dialog.edtUntitled, "");
     Click(dialog.chkUntitled);
