@@ -204,9 +204,8 @@ void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
         }
     };
     editor.OnGetPresetNumber = [this] { return QueryCurrentPresetNumber(); };
-    editor.OnStorePreset = [this](const TBytes& dump, int slot, bool keep, bool verify, bool send,
-                                  int bank) {
-        return Link->StorePreset(dump, slot, keep, verify, send, bank);
+    editor.OnStorePreset = [this](const TStoreRequest& request) {
+        return Link->StorePreset(request);
     };
     editor.RequestDelay = Link->RequestDelay;
     editor.SetUnitBusy(Link->Busy());

@@ -499,10 +499,13 @@ void TfrmPresetEditor::Store() {
         const std::string text = stream->str();
         const TBytes dump(text.begin(), text.end());
         const QPointer<TfrmPresetEditor> self(this);
-        const TStoreResult result = RunStore([&] {
-            return OnStorePreset(dump, slot, dialog->KeepReplaced(), dialog->VerifyAfterStoring(),
-                                 dialog->SendFirst(), -1);
-        });
+        TStoreRequest request;
+        request.Dump = dump;
+        request.Slot = slot;
+        request.Keep = dialog->KeepReplaced();
+        request.Verify = dialog->VerifyAfterStoring();
+        request.SendFirst = dialog->SendFirst();
+        const TStoreResult result = RunStore([&] { return OnStorePreset(request); });
         if (self.isNull())
             return;
         if (result.Stored && !result.Replaced.empty()) {
@@ -546,8 +549,13 @@ void TfrmPresetEditor::UndoStore() {
     const QPointer<TfrmPresetEditor> self(this);
     const TBytes replaced = lastStore.Replaced;
     const int bank = lastStore.Bank;
-    const TStoreResult result = RunStore(
-        [&] { return OnStorePreset(replaced, lastStoreSlot, false, true, true, bank); });
+    TStoreRequest request;
+    request.Dump = replaced;
+    request.Slot = lastStoreSlot;
+    request.Bank = bank;
+    request.Verify = true;
+    request.SendFirst = true;
+    const TStoreResult result = RunStore([&] { return OnStorePreset(request); });
     if (self.isNull())
         return;
     if (result.Verified)
@@ -559,11 +567,11 @@ void TfrmPresetEditor::UndoStore() {
 void TfrmPresetEditor::ReportStore(const TStoreResult& result, const QString& done) {
     if (result.Stored)
         lblStatus->setText(result.Verified ? done + QStringLiteral(" and verified")
-                                           : done + (result.Message.isEmpty()
+                                           : done + (result.Message.empty()
                                                          ? QString()
                                                          : QStringLiteral(", not verified")));
-    if (!result.Message.isEmpty())
-        ShowMessage(this, result.Message, QStringLiteral("Store"));
+    if (!result.Message.empty())
+        ShowMessage(this, QString::fromStdString(result.Message), QStringLiteral("Store"));
 }
 
 bool TfrmPresetEditor::CloseQuery() {

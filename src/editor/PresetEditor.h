@@ -6,8 +6,8 @@
 // K27Switches.cpp (the switches), ParameterPages.cpp (the parameter controls) and
 // PresetPrint.cpp (the printed listing).
 
-#include "link/ProcedureOptions.h"
 #include "model/Preset.h"
+#include "model/StoreRequest.h"
 #include "model/StreamList.h"
 
 #include <QWidget>
@@ -52,9 +52,7 @@ public:
     std::function<int()> OnGetPresetNumber;
     // Stores a dump into a slot (1-based): keep what it replaces, verify by reading it back,
     // send it first; bank 0..3 is selected first, -1 is the current one.
-    std::function<TStoreResult(const TBytes& dump, int slot, bool keep, bool verify, bool send,
-                               int bank)>
-        OnStorePreset;
+    std::function<TStoreResult(const TStoreRequest& request)> OnStorePreset;
     // How long the processor is given after a send before a store (the request delay).
     int RequestDelay = 1000;
 

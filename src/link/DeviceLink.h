@@ -150,15 +150,10 @@ public:
     bool FetchArrived(TByteView dump);
     double FetchTimeoutMilliseconds = 10000;
 
-    // Stores the dump into the slot (1-based) of the current bank. keep: the slot's preset is
-    // fetched and kept as a file first (and the dump sent again, since the fetch replaced the
-    // unit's edit buffer); send: the dump goes to the unit before the store; verify: the slot
-    // is read back and compared with what was sent, the device byte aside.
-    // bank 0..3: that bank is selected first (to put a kept preset back where it was).
-    // The unit is given the request delay between the dump and the store: how long it needs
-    // to take a dump is not known.
-    TStoreResult StorePreset(const TBytes& dump, int slot, bool keep, bool verify, bool send,
-                             int bank = -1);
+    // Stores the request's dump into its slot. A kept preset is fetched first (and the dump sent
+    // again, since the fetch replaced the unit's edit buffer). The unit is given the request
+    // delay between the dump and the store: how long it needs to take a dump is not known.
+    TStoreResult StorePreset(const TStoreRequest& request);
     // Where kept presets go: the program's data folder, "replaced".
     QString ReplacedFolder;
     // The first byte where two dumps differ, the device byte aside; -1 when none does.

@@ -1,8 +1,9 @@
 #pragma once
-// The choices of a walk through the presets, what it counted, and what a store came to:
-// plain types the windows share with the device link.
+// The choices of a walk through the presets and what it counted: plain types the windows
+// share with the device link.
 
 #include "model/Protocol.h"
+#include "model/StoreRequest.h"
 
 #include <QString>
 #include <array>
@@ -28,15 +29,4 @@ struct TProcedureCounts {
     int Untitled = 0;
     int TimeOuts = 0;
     int AlreadySaved = 0;
-};
-
-// What a store into a slot came to.
-struct TStoreResult {
-    bool Stored = false;   // the store message went out
-    bool Verified = false; // and the slot, read back, holds what was sent
-    TBytes Replaced;       // what the slot held before (kept)
-    QString KeptFile;      // where that was kept
-    bool NoAnswer = false; // the unit did not answer a fetch (to keep or to read back)
-    int Bank = -1;         // the bank stored into, as far as known
-    QString Message;       // what went wrong, for the user; empty when nothing did
 };

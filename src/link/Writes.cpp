@@ -119,21 +119,24 @@ QString TDeviceLink::KeepReplaced(const TBytes& dump, int slot, QString& error) 
     return path;
 }
 
-TStoreResult TDeviceLink::StorePreset(const TBytes& dump, int slot, bool keep, bool verify,
-                                      bool send, int bank) {
+TStoreResult TDeviceLink::StorePreset(const TStoreRequest& request) {
+    const TBytes& dump = request.Dump;
+    const int slot = request.Slot;
+    const int bank = request.Bank;
+    bool send = request.SendFirst;
     TStoreResult result;
     if (job != TLinkJob::None && job != TLinkJob::Restore) {
-        result.Message = BusyReason();
+        result.Message = BusyReason().toStdString();
         return result;
     }
     const auto store = StorePresetMessage(DeviceId, slot);
     if (!store || !IsPresetDump(dump) || !IsWellFormedSysex(dump)) {
-        result.Message = QStringLiteral("Nothing was stored: not a preset that can be sent to slot %1")
-                             .arg(slot);
+        result.Message = (QStringLiteral("Nothing was stored: not a preset that can be sent to slot %1")
+                             .arg(slot)).toStdString();
         return result;
     }
     if (host.Output() == nullptr || !host.OutputAvailable(false)) {
-        result.Message = QStringLiteral("MIDI Out device not available");
+        result.Message = (QStringLiteral("MIDI Out device not available")).toStdString();
         return result;
     }
     const QPointer<TDeviceLink> self(this);
@@ -158,24 +161,23 @@ TStoreResult TDeviceLink::StorePreset(const TBytes& dump, int slot, bool keep, b
             return result;
     }
     result.Bank = PrePlenovaMode ? -1 : CurrentBank;
-    if (keep) {
+    if (request.Keep) {
         const std::optional<TBytes> old = FetchPreset(slot - 1);
         if (self.isNull())
             return result;
         if (!old) {
             result.NoAnswer = true;
-            result.Message = QStringLiteral("The unit did not answer: the preset in slot %1 could "
+            result.Message = (QStringLiteral("The unit did not answer: the preset in slot %1 could "
                                             "not be kept, so nothing was stored")
-                                 .arg(slot);
+                                 .arg(slot)).toStdString();
             return result;
         }
         QString error;
-        result.KeptFile = KeepReplaced(*old, slot, error);
-        if (result.KeptFile.isEmpty()) {
-            result.Message =
-                QStringLiteral("The preset in slot %1 could not be kept (%2), so nothing was stored")
+        result.KeptFile = KeepReplaced(*old, slot, error).toStdString();
+        if (result.KeptFile.empty()) {
+            result.Message = (QStringLiteral("The preset in slot %1 could not be kept (%2), so nothing was stored")
                     .arg(slot)
-                    .arg(error);
+                    .arg(error)).toStdString();
             return result;
         }
         result.Replaced = *old;
@@ -189,22 +191,21 @@ TStoreResult TDeviceLink::StorePreset(const TBytes& dump, int slot, bool keep, b
     }
     SendRequest(*store);
     result.Stored = true;
-    if (!verify)
+    if (!request.Verify)
         return result;
     const std::optional<TBytes> held = FetchPreset(slot - 1);
     if (self.isNull())
         return result;
     if (!held) {
         result.NoAnswer = true;
-        result.Message = QStringLiteral("The unit did not answer when slot %1 was read back: the "
+        result.Message = (QStringLiteral("The unit did not answer when slot %1 was read back: the "
                                         "store could not be verified")
-                             .arg(slot);
+                             .arg(slot)).toStdString();
         return result;
     }
     const int at = FirstDifference(dump, *held);
     if (at >= 0) {
-        result.Message =
-            at < static_cast<int>(std::min(dump.size(), held->size()))
+        result.Message = (at < static_cast<int>(std::min(dump.size(), held->size()))
                 ? QStringLiteral("Slot %1 does not hold what was sent: byte %2 is %3 instead of %4")
                       .arg(slot)
                       .arg(at)
@@ -215,7 +216,7 @@ TStoreResult TDeviceLink::StorePreset(const TBytes& dump, int slot, bool keep, b
                 : QStringLiteral("Slot %1 does not hold what was sent: %2 bytes instead of %3")
                       .arg(slot)
                       .arg(held->size())
-                      .arg(dump.size());
+                      .arg(dump.size())).toStdString();
         return result;
     }
     result.Verified = true;
@@ -341,7 +342,12 @@ TRestoreCounts TDeviceLink::Restore(std::vector<TRestoreItem>& plan) {
         progress.MillisecondsLeft =
             done > 0 ? (Clock() - startTime) / done * (total - done) : (RequestDelay + 200.0) * total;
         host.Progress(progress);
-        const TStoreResult result = StorePreset(item.Dump, item.Slot, false, true, true, -1);
+        TStoreRequest request;
+        request.Dump = item.Dump;
+        request.Slot = item.Slot;
+        request.Verify = true;
+        request.SendFirst = true;
+        const TStoreResult result = StorePreset(request);
         if (self.isNull())
             return counts;
         ++done;
@@ -359,7 +365,7 @@ TRestoreCounts TDeviceLink::Restore(std::vector<TRestoreItem>& plan) {
                      QStringLiteral(" written and verified"));
         } else {
             ++counts.Failed;
-            host.Log(where + QStringLiteral(": ") + result.Message);
+            host.Log(where + QStringLiteral(": ") + QString::fromStdString(result.Message));
         }
         if (silent >= kSilentReadBacks) {
             host.Log(QStringLiteral("The unit stopped answering: the restore ends here"));
