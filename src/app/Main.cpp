@@ -35,10 +35,7 @@ TfrmMain::TfrmMain(MidiService& service, QWidget* parent)
 }
 
 TfrmMain::~TfrmMain() {
-    Link->timPresetReq->stop();
-    // Table windows the user left open go with the program.
-    for (const QPointer<TfrmMPTEdit>& table : TableEditors)
-        delete table.data();
+    Link.reset(); // it sends through the ports and takes their input
     // The main window's own objects first, the last made first; then the explorer's part.
     while (!OwnedObjects.empty())
         OwnedObjects.pop_back();
@@ -155,22 +152,35 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     connect(pmiEdit, &QAction::triggered, this, [this] { OpenBufferInEditor(); });
     AddBufferMenuItem(pmiEdit);
 
-    Link->RequestDelay = settings->GetInteger(QStringLiteral("TMQReqDelay"), true, 1000);
-    if (Link->RequestDelay == 0)
-        Link->RequestDelay = 1000;
+    Link->SetRequestDelay(settings->GetInteger(QStringLiteral("TMQReqDelay"), true, 1000));
     DeviceId = static_cast<std::uint8_t>(TransmitChannel());
     ApplyModeOption();
-    Link->CurrentBank = -1;
-    ChildWindows = Own(std::make_unique<TChildWindowList>());
+    Link->Attach(MidiInput());
 }
 
-TChildWindowList::~TChildWindowList() {
-    Clear();
+std::vector<TfrmPresetEditor*> TChildWindowList::PresetEditors() const {
+    std::vector<TfrmPresetEditor*> editors;
+    for (const TEntry& entry : windows)
+        if (auto* editor = qobject_cast<TfrmPresetEditor*>(entry.Window.data()))
+            editors.push_back(editor);
+    return editors;
 }
 
-void TChildWindowList::Clear() {
-    while (!Windows.empty())
-        Windows.pop_back();
+std::vector<QPointer<TfrmMPTEdit>> TChildWindowList::TableEditors() const {
+    // Only table windows free themselves: a null entry was one.
+    std::vector<QPointer<TfrmMPTEdit>> tables;
+    for (const TEntry& entry : windows)
+        if (entry.Window.isNull() || qobject_cast<TfrmMPTEdit*>(entry.Window.data()) != nullptr)
+            tables.emplace_back(qobject_cast<TfrmMPTEdit*>(entry.Window.data()));
+    return tables;
+}
+
+TfrmPresetEditor* TChildWindowList::HiddenReceivedEditor() const {
+    for (const TEntry& entry : windows)
+        if (auto* editor = qobject_cast<TfrmPresetEditor*>(entry.Window.data()))
+            if (entry.Received && !editor->isVisible())
+                return editor;
+    return nullptr;
 }
 
 void TfrmMain::MessageBufferPopupHook() {
@@ -178,17 +188,6 @@ void TfrmMain::MessageBufferPopupHook() {
     if (pmiEdit != nullptr)
         pmiEdit->setEnabled(MessageByteCount == PresetDumpLength ||
                             MessageByteCount == MptDumpLength);
-}
-
-std::vector<TfrmPresetEditor*> TfrmMain::PresetEditors() const {
-    std::vector<TfrmPresetEditor*> editors;
-    if (ChildWindows != nullptr)
-        for (const auto& window : ChildWindows->Windows)
-            editors.push_back(window.get());
-    for (const auto& owned : OwnedObjects)
-        if (auto* editor = qobject_cast<TfrmPresetEditor*>(owned.get()))
-            editors.push_back(editor);
-    return editors;
 }
 
 void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
@@ -205,9 +204,9 @@ void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
     };
     editor.OnGetPresetNumber = [this] { return QueryCurrentPresetNumber(); };
     editor.OnStorePreset = [this](const TStoreRequest& request) {
-        return Link->StorePreset(request);
+        return Link->Store().Store(request);
     };
-    editor.RequestDelay = Link->RequestDelay;
+    editor.RequestDelay = Link->RequestDelay();
     editor.SetUnitBusy(Link->Busy());
 }
 
@@ -215,16 +214,12 @@ void TfrmMain::OpenPresetEditor() {
     if (!IsPresetDump())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    TfrmPresetEditor* editor = nullptr;
-    for (const auto& window : ChildWindows->Windows)
-        if (!window->isVisible()) {
-            editor = window.get();
-            editor->SetUp();
-            break;
-        }
-    if (editor == nullptr) {
-        ChildWindows->Windows.push_back(std::make_unique<TfrmPresetEditor>());
-        editor = ChildWindows->Windows.back().get();
+    TfrmPresetEditor* editor = childWindows.HiddenReceivedEditor();
+    if (editor != nullptr) {
+        editor->SetUp();
+    } else {
+        editor = new TfrmPresetEditor(this); // a child of this window, which frees it
+        childWindows.Add(editor, true);
     }
     ConnectEditor(*editor);
     std::stringstream stream(
@@ -243,7 +238,8 @@ void TfrmMain::OpenPresetEditor() {
 
 TfrmPresetEditor* TfrmMain::NewPresetEditor() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    TfrmPresetEditor* editor = Own(std::make_unique<TfrmPresetEditor>());
+    auto* editor = new TfrmPresetEditor(this); // a child of this window, which frees it
+    childWindows.Add(editor);
     ConnectEditor(*editor);
     editor->Show();
     QApplication::restoreOverrideCursor();
@@ -278,7 +274,7 @@ bool TfrmMain::CanCloseHook() {
     for (TfrmPresetEditor* editor : PresetEditors())
         if (editor->isVisible() && !editor->close())
             return false;
-    for (const QPointer<TfrmMPTEdit>& table : TableEditors)
+    for (const QPointer<TfrmMPTEdit>& table : TableEditors())
         if (!table.isNull() && !table->close())
             return false;
     return true;
@@ -298,13 +294,13 @@ bool TfrmMain::KeyHook(int key, Qt::KeyboardModifiers modifiers) {
     }
     const Qt::KeyboardModifiers held =
         modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (key == Qt::Key_C && held == Qt::ControlModifier && Link->ProcedureActive) {
-        Link->AbortProcedure();
+    if (key == Qt::Key_C && held == Qt::ControlModifier && Link->Walk().Active()) {
+        Link->Walk().Abort();
         HideProgress();
         return true;
     }
-    if (key == Qt::Key_C && held == Qt::ControlModifier && Link->Restoring()) {
-        Link->AbortRestore(); // the preset being written is finished first
+    if (key == Qt::Key_C && held == Qt::ControlModifier && Link->Restore().Running()) {
+        Link->Restore().Abort(); // the preset being written is finished first
         ShowStatus(QStringLiteral("Stopping the restore..."));
         return true;
     }
@@ -313,7 +309,7 @@ bool TfrmMain::KeyHook(int key, Qt::KeyboardModifiers modifiers) {
 
 void TfrmMain::CloseHook() {
     if (settings != nullptr) {
-        settings->PutInteger(QStringLiteral("TMQReqDelay"), Link->RequestDelay);
+        settings->PutInteger(QStringLiteral("TMQReqDelay"), Link->RequestDelay());
         settings->PutBool(QStringLiteral("PRE_PLENOVA"),
                           miPrePlenova != nullptr && miPrePlenova->isChecked());
     }
@@ -328,7 +324,7 @@ void TfrmMain::OpenBufferInEditor() {
 }
 
 TfrmMPTEdit* TfrmMain::OpenMptEditor() {
-    auto* editor = new TfrmMPTEdit; // frees itself when closed
+    auto* editor = new TfrmMPTEdit(this); // a child of this window; frees itself when closed
     editor->OnSendMessage = [this](std::istream& stream) { return SendStreamToMidiOut(stream); };
     std::stringstream stream(std::string(reinterpret_cast<const char*>(MessageBytes.data()),
                                          static_cast<std::size_t>(MptDumpLength)));
@@ -340,42 +336,41 @@ TfrmMPTEdit* TfrmMain::OpenMptEditor() {
         ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("Sorry..."));
         return nullptr;
     }
-    TableEditors.emplace_back(editor);
+    childWindows.Add(editor);
     editor->show();
     return editor;
 }
 
 TfrmMPTEdit* TfrmMain::NewMptEditor() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    auto* editor = new TfrmMPTEdit(this); // frees itself when closed
+    auto* editor = new TfrmMPTEdit(this); // a child of this window; frees itself when closed
     editor->OnSendMessage = [this](std::istream& stream) { return SendStreamToMidiOut(stream); };
-    TableEditors.emplace_back(editor);
+    childWindows.Add(editor);
     editor->show();
     QApplication::restoreOverrideCursor();
     return editor;
 }
 
-void TfrmMain::MidiInputArrived(TMidiInput& sender) {
-    while (sender.PendingCount() > 0) {
-        std::unique_ptr<TMyMidiEvent> event = sender.ReadEvent();
-        if (!event)
-            break;
-        if (Link->ProcedureActive && event->SysexData && event->SysexSize == PresetDumpLength) {
-            // The walk's preset goes through the message buffer, as a loaded one would.
-            MessageBytes.fill(0);
-            std::copy_n(event->SysexData.get(), PresetDumpLength, MessageBytes.begin());
-            MessageByteCount = PresetDumpLength;
-        }
-        const TRouted routed = Link->Route(*event);
-        if (routed == TRouted::Taken || routed == TRouted::Dropped)
-            continue;
-        // An editor learning a controller takes the number; the monitor logs it all the same.
-        if (!event->SysexData && (event->StatusByte & 0xF0) == 0xB0)
-            for (TfrmPresetEditor* editor : PresetEditors())
-                if (editor->isVisible() && editor->Learning())
-                    editor->LearnController(event->DataByte1);
-        LogReceived(std::move(event));
-    }
+void TfrmMain::Unclaimed(std::unique_ptr<TMyMidiEvent> event) {
+    // An editor learning a controller takes the number; the monitor logs it all the same.
+    if (!event->SysexData && (event->StatusByte & 0xF0) == 0xB0)
+        for (TfrmPresetEditor* editor : PresetEditors())
+            if (editor->isVisible() && editor->Learning())
+                editor->LearnController(event->DataByte1);
+    LogReceived(std::move(event));
+}
+
+void TfrmMain::WalkPresetArriving(TByteView dump) {
+    // The walk's preset goes through the message buffer, as a loaded one would.
+    MessageBytes.fill(0);
+    std::copy_n(dump.begin(), std::min<std::size_t>(dump.size(), MessageBytes.size()),
+                MessageBytes.begin());
+    MessageByteCount = static_cast<int>(dump.size());
+}
+
+void TfrmMain::InputFailed(const QString& error) {
+    AddLogLine(error);
+    ShowStatus(error);
 }
 
 void TfrmMain::SendFailed(const QString& errorText) {

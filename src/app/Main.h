@@ -3,8 +3,12 @@
 // the device link (requests, replies, pacing, time-outs) and the processor menu.
 
 #include "base/PresetListing.h"
+#include "base/qvUtility.h"
 #include "explorer/MIDIExplorer.h"
+#include "link/BackupWalk.h"
 #include "link/DeviceLink.h"
+#include "link/RestoreWalk.h"
+#include "link/VerifiedStore.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -18,12 +22,24 @@
 class TfrmMPTEdit;
 class TfrmPresetEditor;
 
-// The preset editor windows opened from received data; each is freed with the list.
-class TChildWindowList : public QObject {
+// The windows the main window opened, in the order it opened them. Each is a Qt child of the
+// main window, which frees them with itself: a preset editor is hidden when closed and used again
+// for the next received preset, a table editor frees itself when closed (its entry reads null).
+class TChildWindowList {
 public:
-    std::vector<std::unique_ptr<TfrmPresetEditor>> Windows;
-    ~TChildWindowList() override;
-    void Clear();
+    // received: an editor of received data, which the next received preset may use again.
+    void Add(QWidget* window, bool received = false) { windows.push_back({window, received}); }
+    std::vector<TfrmPresetEditor*> PresetEditors() const;
+    std::vector<QPointer<TfrmMPTEdit>> TableEditors() const;
+    // A hidden editor of received data; null when none is.
+    TfrmPresetEditor* HiddenReceivedEditor() const;
+
+private:
+    struct TEntry {
+        QPointer<QWidget> Window;
+        bool Received = false;
+    };
+    std::vector<TEntry> windows;
 };
 
 class TfrmMain : public TfrmMIDIExplorer, public TLinkHost {
@@ -38,18 +54,16 @@ public:
     bool CanCloseHook() override;
     void CloseHook() override;
     void MessageBufferPopupHook() override;
-    void MidiInputArrived(TMidiInput& sender) override;
     void OpenBufferInEditor() override;
     void InitializeExplorer(TqvRegUtil* settings, const QString& caption) override;
 
-    // The device link; the window hands it the port, the waits and its status bar and log.
+    // The device link: it takes the window's input; the window hands it the output port, the
+    // waits, its status bar and log, and shows what the link does not take.
     std::unique_ptr<TDeviceLink> Link;
     void RequestCurrentPreset();
     void PingDevice(); // with the hourglass while it waits
     int QueryCurrentPresetNumber() { return Link->QueryCurrentPresetNumber(); }
-    void RequestPreset() { Link->RequestPreset(); }
     void SelectBank(int index) { Link->SelectBank(index); }
-    void StopProcedure() { Link->StopProcedure(); }
     void ApplyModeOption();
     bool IsPresetDump();
     bool IsMptDump();
@@ -62,11 +76,16 @@ public:
     // TLinkHost
     TMidiOutput* Output() override { return MidiOutput(); }
     bool OutputAvailable(bool switchToMonitor) override { return MidiOutAvailable(switchToMonitor); }
-    void Wait(int milliseconds) override { WaitMilliseconds(milliseconds); }
+    void Wait(int milliseconds) override { ::WaitMilliseconds(milliseconds); }
     void Status(const QString& text) override { ShowStatus(text); }
     void Log(const QString& text) override { AddLogLine(text); }
     void SendFailed(const QString& errorText) override;
     void BypassReported(bool on) override;
+    void Unclaimed(std::unique_ptr<TMyMidiEvent> event) override;
+    void WalkPresetArriving(TByteView dump) override;
+    void InputDepth(int depth) override { SetInputDepth(depth); }
+    void InputTaken() override { FinishLogBatch(); }
+    void InputFailed(const QString& error) override;
     bool ListingBegin() override;
     bool ListingLine(int bank, int number, const QString& title) override;
     void ListingEnd() override;
@@ -78,12 +97,11 @@ public:
     void OpenPresetEditor();
     TfrmPresetEditor* NewPresetEditor();
     QString SendStreamToMidiOut(std::istream& stream);
-    std::vector<TfrmPresetEditor*> PresetEditors() const;
+    std::vector<TfrmPresetEditor*> PresetEditors() const { return childWindows.PresetEditors(); }
     // The table editors.
     TfrmMPTEdit* OpenMptEditor();
     TfrmMPTEdit* NewMptEditor();
-    std::vector<QPointer<TfrmMPTEdit>> TableEditors; // each frees itself when closed
-    TChildWindowList* ChildWindows = nullptr;
+    std::vector<QPointer<TfrmMPTEdit>> TableEditors() const { return childWindows.TableEditors(); }
 
     // The processor menu.
     QMenu* miQuellfarnRequests = nullptr;
@@ -120,4 +138,5 @@ private:
     TPresetListing listing;
     template <class T> T* Own(std::unique_ptr<T> object);
     void ConnectEditor(TfrmPresetEditor& editor);
+    TChildWindowList childWindows;
 };

@@ -27,12 +27,11 @@ void TfrmMain::StartProcedure(bool save) {
     PingDevice();
     if (self.isNull())
         return;
-    Link->OutputDirectory = CurrentFolder;
 
     TProcedureOptions options;
     {
         TfrmBkupOpt dialog(this);
-        dialog.Prepare(save, Link->CurrentBank, Link->OutputDirectory, Link->RequestDelay);
+        dialog.Prepare(save, Link->CurrentBank(), CurrentFolder, Link->RequestDelay());
         if (dialog.exec() != QDialog::Accepted || self.isNull()) {
             if (!self.isNull())
                 ShowStatus(QStringLiteral("Procedure cancelled"));
@@ -42,14 +41,14 @@ void TfrmMain::StartProcedure(bool save) {
     }
     if (options.Save)
         FolderForWriting(options.OutputDirectory);
-    if (options.RequestDelay != Link->RequestDelay && settings != nullptr)
+    if (options.RequestDelay != Link->RequestDelay() && settings != nullptr)
         settings->PutInteger(QStringLiteral("TMQReqDelay"), options.RequestDelay);
     // Where the listing goes is asked now, while the user is still at the dialog's end.
     if (options.Print && !ChoosePrintTarget(this)) {
         ShowStatus(QStringLiteral("Procedure cancelled"));
         return;
     }
-    if (Link->StartProcedure(options) && Link->ProcedureActive)
+    if (Link->Walk().Start(options) && Link->Walk().Active())
         prbProcedure->show();
 }
 
@@ -65,11 +64,10 @@ void TfrmMain::StartRestore() {
     if (self.isNull())
         return;
     std::vector<TRestoreItem> plan;
-    QString question;
     {
         TfrmRestore dialog(
             [this](const QString& folder, const std::array<bool, 4>& banks, int first, int last) {
-                return Link->PlanRestore(folder, banks, first, last);
+                return Link->Restore().Plan(folder, banks, first, last);
             },
             CurrentFolder, this);
         if (dialog.exec() != QDialog::Accepted || self.isNull()) {
@@ -77,35 +75,21 @@ void TfrmMain::StartRestore() {
                 ShowStatus(QStringLiteral("Restore cancelled"));
             return;
         }
-        const QString banks = dialog.BankList();
-        question = QStringLiteral("This will replace %1 preset%2")
-                       .arg(dialog.WrittenCount())
-                       .arg(dialog.WrittenCount() == 1 ? "" : "s");
-        if (!banks.isEmpty())
-            question += (banks.contains(QLatin1Char(',')) ? QStringLiteral(" in banks ")
-                                                          : QStringLiteral(" in bank ")) +
-                        banks;
-        question += QStringLiteral(". Do you want to proceed?");
         plan = dialog.Plan();
     }
-    if (Dialogs().MessageBox(this, question, QStringLiteral("Confirm"),
+    if (Dialogs().MessageBox(this, TRestoreWalk::Question(plan), QStringLiteral("Confirm"),
                              QMessageBox::Yes | QMessageBox::No,
                              QMessageBox::Question) != QMessageBox::Yes) {
         ShowStatus(QStringLiteral("Restore cancelled"));
         return;
     }
-    const TRestoreCounts counts = Link->Restore(plan);
+    const TRestoreCounts counts = Link->Restore().Run(plan);
     if (self.isNull())
         return;
     HideProgress();
-    const QString summary = QStringLiteral("%1 written, %2 verified, %3 skipped, %4 failed")
-                                .arg(counts.Written)
-                                .arg(counts.Verified)
-                                .arg(counts.Skipped)
-                                .arg(counts.Failed);
     const bool clean = counts.Failed == 0 && counts.Skipped == 0 &&
                        counts.Verified == static_cast<int>(plan.size());
-    ShowMessage(this, summary, QStringLiteral("Restore"),
+    ShowMessage(this, TRestoreWalk::CountsText(counts), QStringLiteral("Restore"),
                 clean ? QMessageBox::Information : QMessageBox::Warning);
 }
 

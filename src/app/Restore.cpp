@@ -3,6 +3,7 @@
 #include "app/Restore.h"
 
 #include "base/Dialogs.h"
+#include "link/RestoreWalk.h"
 #include "base/qvUtility.h"
 #include "model/DeviceMode.h"
 
@@ -135,7 +136,7 @@ void TfrmRestore::Replan() {
         if (!item.Problem.isEmpty())
             row->setForeground(1, palette().brush(QPalette::Disabled, QPalette::Text));
     }
-    const int written = WrittenCount();
+    const int written = TRestoreWalk::WrittenCount(plan);
     const int skipped = static_cast<int>(plan.size()) - written;
     if (!rangeOk)
         lblSummary->setText(QStringLiteral("The slots run from 1 to 200, the first not after the last"));
@@ -149,21 +150,3 @@ void TfrmRestore::Replan() {
     btnOk->setEnabled(written > 0);
 }
 
-int TfrmRestore::WrittenCount() const {
-    int count = 0;
-    for (const TRestoreItem& item : plan)
-        if (item.Problem.isEmpty())
-            ++count;
-    return count;
-}
-
-QString TfrmRestore::BankList() const {
-    QStringList banks;
-    for (const TRestoreItem& item : plan)
-        if (item.Problem.isEmpty() && item.Bank >= 0) {
-            const QString letter = QString(QLatin1Char(BankLetters[item.Bank]));
-            if (!banks.contains(letter))
-                banks << letter;
-        }
-    return banks.join(QStringLiteral(", "));
-}

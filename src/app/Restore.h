@@ -2,9 +2,10 @@
 // "Send presets to the unit...": which backup folder, banks and slots go back into the unit,
 // and the list of what will be written before anything is.
 
-#include "link/DeviceLink.h"
+#include "link/BackupFolder.h"
 
 #include <QDialog>
+#include <array>
 #include <functional>
 
 class QCheckBox;
@@ -23,9 +24,6 @@ public:
 
     // The plan as the list shows it now.
     std::vector<TRestoreItem>& Plan() { return plan; }
-    int WrittenCount() const; // the items that will be written
-    // "A, C": the banks the written items go to.
-    QString BankList() const;
 
     QLineEdit* edtFolder;
     QPushButton* btnBrowse;

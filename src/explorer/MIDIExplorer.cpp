@@ -190,7 +190,6 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
     QApplication::setOverrideCursor(Qt::WaitCursor);
 
     midiInput = std::make_unique<TMidiInput>(service);
-    midiInput->OnMidiInput = [this](TMidiInput& sender) { TakeInput(sender); };
     midiInput->OnOverflow = [this](TMidiInput&) { ReportLostInput(); };
     const QString consult =
         QStringLiteral("Please consult your system documentation\r\n"
@@ -572,46 +571,10 @@ void TfrmMIDIExplorer::OpenHelp() {
         ShowMessage(this, failure, QStringLiteral("Unable to open help"));
 }
 
-void TfrmMIDIExplorer::TakeInput(TMidiInput& sender) {
-    // A handler busy further up (a status update let this wake-up through) takes these items
-    // itself, in order; only one suspended in a wait lets another in. So a steady stream never
-    // stacks handler upon handler, and nesting goes no deeper than the waits do.
-    if (takingInput > waitingInput)
-        return;
-    ++takingInput;
-    // What one drain takes goes into the log as one batch. Showing it lets pending work run;
-    // wake-ups meanwhile are turned away, so what they brought is the next batch here.
-    do {
-        try {
-            MidiInputArrived(sender);
-        } catch (const std::exception& error) {
-            // The device went wrong under us (a buffer it would not take back): say so, go on.
-            AddLogLine(QString::fromStdString(error.what()));
-            ShowStatus(QString::fromStdString(error.what()));
-            FinishLogBatch();
-            break;
-        }
-        FinishLogBatch();
-    } while (sender.PendingCount() > 0);
-    --takingInput;
-    ReportLostInput();
-}
-
-void TfrmMIDIExplorer::WaitMilliseconds(int count) {
-    if (takingInput <= waitingInput) { // not inside the handler: input flows as it always does
-        ::WaitMilliseconds(count);
-        return;
-    }
-    // The log shows what was taken so far before the wait begins.
-    FinishLogBatch();
-    const QPointer<TfrmMIDIExplorer> self(this);
-    ++waitingInput;
-    // Items that came while the handler was busy had their wake-ups turned away; take them now.
-    if (midiInput && midiInput->PendingCount() > 0)
-        TakeInput(*midiInput);
-    ::WaitMilliseconds(count);
-    if (!self.isNull())
-        --waitingInput;
+void TfrmMIDIExplorer::SetInputDepth(int depth) {
+    takingInput = depth;
+    if (depth == 0)
+        ReportLostInput(); // after the events that did arrive
 }
 
 void TfrmMIDIExplorer::ReportLostInput() {

@@ -72,7 +72,6 @@ public:
     virtual bool KeyHook(int key, Qt::KeyboardModifiers modifiers); // true: consumed
     virtual bool CanCloseHook() { return true; }                    // false keeps the window open
     virtual void CloseHook();
-    virtual void MidiInputArrived(TMidiInput& sender);
     virtual void LoadFileIntoBuffer(const QString& fileName);
     virtual void OpenBufferInEditor() = 0;
     virtual bool MidiOutAvailable(bool switchToMonitor);
@@ -82,10 +81,6 @@ public:
     virtual void InitializeExplorer(TqvRegUtil* settings, const QString& caption);
 
     void ShowStatus(const QString& text);
-    // Waits while the window goes on working. A wait begun by the input handler itself (a
-    // request made for a received event) still takes the input that arrives meanwhile, so the
-    // reply it waits for reaches it.
-    void WaitMilliseconds(int count);
     int TransmitChannel() const { return transmitChannel; }
     void AddMainMenu(QMenu* menu);
     void AddBufferMenuItem(QAction* item);
@@ -211,6 +206,10 @@ protected:
     void DestroyExplorer();
     // Reports input that was lost on its way in (a full queue, no free SysEx buffer).
     void ReportLostInput();
+    // Whoever handles the input says how deep its handler is (0: done): inside it, what is
+    // logged waits for the end of the batch, and losses are told once it has returned.
+    void SetInputDepth(int depth);
+    void FinishLogBatch(); // the batch's lines, then its status
     // Reports a message the output device could not send.
     void ReportSendError(const QString& errorText);
 
@@ -244,7 +243,6 @@ private:
     bool DropEvent(QWidget* target, QEvent* event); // true: the window took it
     void ShowLogPopup(const QPoint& at);
     void AppendPendingLines();
-    void FinishLogBatch(); // the batch's lines, then its status
     void LogSent(const std::uint8_t* bytes, std::size_t count);
     void ShowLineMeaning(int row);
     void ClearLog();
@@ -253,7 +251,6 @@ private:
     void FileActivated();
     void FileRenamed(QTreeWidgetItem* item, int column);
     void MoveToTopOfHistory(const QString& folder);
-    void TakeInput(TMidiInput& sender);
 
     MidiService& service;
     std::unique_ptr<TMidiInput> midiInput;
@@ -272,8 +269,7 @@ private:
     bool appendingLines = false;
     QElapsedTimer inputClock; // the time base of received events, for the sent ones
     bool refreshingFiles = false;
-    int takingInput = 0;  // depth of MidiInputArrived: losses are reported once it is done
-    int waitingInput = 0; // of those, the ones suspended in a wait that takes input
+    int takingInput = 0; // depth of the input handler: losses are reported once it is done
 };
 
 // Sizes as the file pane shows them.

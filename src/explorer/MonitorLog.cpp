@@ -117,15 +117,6 @@ void TfrmMIDIExplorer::SetLogSentMessages(bool on) {
     pmiLogSentMessages->setChecked(on);
 }
 
-void TfrmMIDIExplorer::MidiInputArrived(TMidiInput& sender) {
-    while (sender.PendingCount() > 0) {
-        std::unique_ptr<TMyMidiEvent> event = sender.ReadEvent();
-        if (!event)
-            break;
-        LogReceived(std::move(event));
-    }
-}
-
 void TfrmMIDIExplorer::LogReceived(std::unique_ptr<TMyMidiEvent> event) {
     const std::uint16_t length = EventLength(*event);
     LogEvent(std::move(event));

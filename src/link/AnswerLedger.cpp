@@ -24,7 +24,11 @@ TAnswerLedger::TVerdict TAnswerLedger::Arrived(TByteView dump, TTicket waiting) 
     while (!owed.empty()) {
         const TRequest front = owed.front();
         owed.pop_front();
-        if (front.Ticket == waiting && waiting != 0) {
+        if (front.Ticket == 0) { // the monitor's request (F10): its answer is nobody's
+            Forget();
+            return TVerdict::Unasked;
+        }
+        if (front.Ticket == waiting) {
             answers[waiting] = TBytes(dump.begin(), dump.end());
             Forget();
             return TVerdict::Take;

@@ -17,7 +17,7 @@ public:
     enum class TVerdict {
         Take,   // the answer to the wait's own request
         Late,   // the answer to an earlier request for another wait
-        Unasked // no request is waiting for an answer
+        Unasked // the answer to no wait's request (the monitor's, or none at all)
     };
 
     TTicket NewTicket() { return ++lastTicket; }

@@ -55,7 +55,7 @@ TEST(MainWindowOverJack, PingsFetchesSwitchesBanksAndGetsTheTable) {
 
     window.miSelectBank[2]->trigger();
     EXPECT_EQ(status(), "Bank C selected");
-    for (int attempt = 0; attempt < 5 && window.Link->CurrentBank != 2; ++attempt) {
+    for (int attempt = 0; attempt < 5 && window.Link->CurrentBank() != 2; ++attempt) {
         PumpFor(100);
         window.PingDevice();
     }
@@ -142,7 +142,7 @@ TEST(MainWindowOverJack, RestoresAFolderAndVerifiesEachPresetAtDinSpeed) {
         file.write(reinterpret_cast<const char*>(dump.data()), qint64(dump.size()));
         names << name;
     }
-    window.Link->RequestDelay = 30;
+    window.Link->SetRequestDelay(30);
     AnswerModal<TfrmRestore>([&](TfrmRestore& dialog) {
         dialog.edtFolder->setText(folder.path());
         QTest::mouseClick(dialog.btnOk, Qt::LeftButton);

@@ -48,21 +48,15 @@ Bytes Join(std::initializer_list<Bytes> parts) {
 class TAskingMain : public TfrmMain {
 public:
     using TfrmMain::TfrmMain;
-    void MidiInputArrived(TMidiInput& sender) override {
-        MaxDepth = std::max(MaxDepth, ++depth);
-        if (AskOnNextInput) {
+    void InputDepth(int depth) override {
+        TfrmMain::InputDepth(depth);
+        if (depth == 1 && AskOnNextInput) { // the handler starts: ask before reading
             AskOnNextInput = false;
             Answers.push_back(QueryCurrentPresetNumber());
         }
-        TfrmMain::MidiInputArrived(sender);
-        --depth;
     }
     bool AskOnNextInput = false;
     std::vector<int> Answers;
-    int MaxDepth = 0;
-
-private:
-    int depth = 0;
 };
 
 struct ModeReset {
@@ -78,9 +72,9 @@ TEST(MainWindow, PingsOnShowAndFetchesWithF10) {
     MainRig rig;
     TfrmMain& window = rig.Start();
     EXPECT_EQ(rig.Status(), "The Quellfarn is online! Your currently selected bank is: A");
-    EXPECT_EQ(window.Link->CurrentBank, 0);
+    EXPECT_EQ(window.Link->CurrentBank(), 0);
     EXPECT_FALSE(window.miBypass->isChecked());
-    EXPECT_EQ(window.Link->PendingReplies, 0);
+    EXPECT_EQ(window.Link->PendingReplies(), 0);
     EXPECT_TRUE(rig.Log().isEmpty()) << "answered replies are not logged";
 
     QTest::keyClick(window.memMsgBuf, Qt::Key_F10);
@@ -96,18 +90,18 @@ TEST(MainWindow, BanksBypassTableAndBulkDumpReachTheUnit) {
     TfrmMain& window = rig.Start();
     window.miSelectBank[2]->trigger();
     EXPECT_EQ(rig.Status(), "Bank C selected");
-    EXPECT_EQ(window.Link->CurrentBank, 0) << "selecting does not change what the unit last reported";
+    EXPECT_EQ(window.Link->CurrentBank(), 0) << "selecting does not change what the unit last reported";
     ASSERT_TRUE(PumpUntil(
         [&] { return rig.Unit([](TPlenovaDevice& unit) { return unit.CurrentBank == 2; }); }));
     window.PingDevice();
     EXPECT_EQ(rig.Status(), "The Quellfarn is online! Your currently selected bank is: C");
-    EXPECT_EQ(window.Link->CurrentBank, 2);
+    EXPECT_EQ(window.Link->CurrentBank(), 2);
     window.miSelectBank[3]->trigger();
     ASSERT_TRUE(PumpUntil(
         [&] { return rig.Unit([](TPlenovaDevice& unit) { return unit.CurrentBank == 3; }); }));
     window.PingDevice();
     EXPECT_EQ(rig.Status(), "The Quellfarn is online! Your currently selected bank is: D");
-    EXPECT_EQ(window.Link->CurrentBank, 3);
+    EXPECT_EQ(window.Link->CurrentBank(), 3);
 
     window.miBypass->trigger();
     EXPECT_TRUE(window.miBypass->isChecked());
@@ -131,117 +125,6 @@ TEST(MainWindow, BanksBypassTableAndBulkDumpReachTheUnit) {
                      << ": " << rig.Log().back().toStdString();
     EXPECT_EQ(rig.Log().filter("Sysex (258)").size(), 200);
     EXPECT_EQ(window.MidiInput()->LostCount(), 0u);
-}
-
-TEST(MainWindow, AMutedUnitIsReportedAtTheFirstTick) {
-    ModeReset reset;
-    MainRig rig;
-    rig.processor->SetMute(true);
-    TfrmMain& window = rig.Start();
-    EXPECT_EQ(window.Link->PendingReplies, 2);
-    EXPECT_TRUE(window.Link->timPresetReq->isActive());
-    // Ten request delays (30 ms here), but never less than a second to answer in.
-    EXPECT_EQ(window.Link->timPresetReq->interval(), 1000);
-    ASSERT_TRUE(PumpUntil([&] { return !window.Link->timPresetReq->isActive(); }, 3000));
-    EXPECT_EQ(rig.Status(), "No response received from Quellfarn - are you connected properly?");
-    EXPECT_EQ(window.Link->PendingReplies, 0);
-}
-
-TEST(MainWindow, PresetsAreRequestedByNumberOrByProgramChange) {
-    ModeReset reset;
-    MainRig rig;
-    TfrmMain& window = rig.Start(false);
-    rig.UseOutput("Sink");
-    window.Link->PresetIndex = 0;
-    window.Link->LoopByPresetNumber = true;
-    window.RequestPreset();
-    EXPECT_EQ(rig.Status(), "Requested preset #1");
-    ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 14; }));
-    EXPECT_EQ(rig.sink->Received(),
-              Join({{0xF0, 0x1A, 0, 0x13, 0x09, 0, 0, 0xF7}, {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}}));
-
-    rig.sink->Clear();
-    window.Link->PresetIndex = 199;
-    window.RequestPreset();
-    EXPECT_EQ(rig.Status(), "Requested preset #200");
-    ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 14; }));
-    EXPECT_EQ(rig.sink->Received(),
-              Join({{0xF0, 0x1A, 0, 0x13, 0x09, 71, 1, 0xF7}, {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}}));
-
-    rig.sink->Clear();
-    window.Link->LoopByPresetNumber = false;
-    window.RequestPreset();
-    ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 14; }));
-    EXPECT_EQ(rig.sink->Received(), Join({{0xB0, 0x00, 0x00, 0xB0, 0x20, 0x01, 0xC0, 71},
-                                          {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}}));
-
-    rig.sink->Clear();
-    window.StopProcedure();
-    ASSERT_TRUE(PumpUntil([&] { return rig.sink->Received().size() == 6; }));
-    EXPECT_EQ(rig.sink->Received(), (Bytes{0xB0, 0x00, 0x00, 0xB0, 0x20, 0x00}));
-}
-
-TEST(MainWindow, RepliesAreTakenOnlyWhileAwaited) {
-    ModeReset reset;
-    MainRig rig;
-    TfrmMain& window = rig.Start(false);
-    rig.UseInput("Loop");
-    window.Link->PendingReplies = 1;
-    const Bytes reply{0xF0, 0x1A, 0x00, 0x13, 0x03, 64, 5, 1, 0xF7};
-    rig.virtualDevices.Inject("Loop", reply.data(), reply.size());
-    ASSERT_TRUE(PumpUntil([&] { return window.Link->PresetAnswer == 134; }));
-    EXPECT_EQ(window.Link->PendingReplies, 0);
-    EXPECT_TRUE(rig.Log().isEmpty());
-
-    const Bytes unexpected{0xF0, 0x1A, 0x00, 0x13, 0x03, 0x00, 0x01, 0xF7};
-    rig.virtualDevices.Inject("Loop", unexpected.data(), unexpected.size());
-    ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 1; }));
-    EXPECT_EQ(rig.Status(), "Received 8 MIDI in bytes");
-
-    window.Link->PendingReplies = 1;
-    const Bytes badBank{0xF0, 0x1A, 0x00, 0x13, 0x03, 9, 6, 0, 0xF7};
-    window.Link->CurrentBank = 1;
-    rig.virtualDevices.Inject("Loop", badBank.data(), badBank.size());
-    ASSERT_TRUE(PumpUntil([&] { return window.Link->CurrentBank == -1; }));
-}
-
-TEST(MainWindow, AsksTheUnitForItsCurrentPresetNumber) {
-    ModeReset reset;
-    MainRig rig;
-    TfrmMain& window = rig.Start(false);
-    const Bytes select = *SelectPresetMessage(0, 149);
-    window.MidiOutput()->SendLong(select.data(), static_cast<std::uint16_t>(select.size()));
-    EXPECT_EQ(window.QueryCurrentPresetNumber(), 150);
-    rig.processor->SetMute(true);
-    EXPECT_EQ(window.QueryCurrentPresetNumber(), -1);
-    EXPECT_EQ(window.Link->PendingReplies, 1)
-        << "an unanswered query stays pending until the next ping or tick";
-}
-
-TEST(MainWindow, AQueryMadeWhileHandlingInputGetsItsAnswer) {
-    ModeReset reset;
-    MainRig rig;
-    auto& window = rig.Start<TAskingMain>(false);
-    const Bytes select = SelectPresetMessage(0, 149).value();
-    window.MidiOutput()->SendLong(select.data(), static_cast<std::uint16_t>(select.size()));
-    window.AskOnNextInput = true;
-    const Bytes note{0x90, 0x3C, 0x64};
-    rig.virtualDevices.Inject(kSimulatedDeviceName, note.data(), note.size());
-    ASSERT_TRUE(PumpUntil([&] { return !window.Answers.empty(); }));
-    EXPECT_EQ(window.Answers.front(), 150);
-    EXPECT_EQ(window.Link->PendingReplies, 0);
-    ASSERT_EQ(rig.Log().size(), 1) << "the reply is not logged";
-    EXPECT_TRUE(rig.Log().front().startsWith("Note On 90 3C 64"));
-    EXPECT_EQ(window.MaxDepth, 2) << "only the wait let a second handler in";
-
-    // A steady stream with no wait in between never nests one handler in another.
-    window.MaxDepth = 0;
-    Bytes stream;
-    for (int i = 0; i < 300; ++i)
-        stream.insert(stream.end(), {0xB0, 0x07, static_cast<std::uint8_t>(i % 128)});
-    rig.virtualDevices.Inject(kSimulatedDeviceName, stream.data(), stream.size());
-    ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 301; }));
-    EXPECT_EQ(window.MaxDepth, 1);
 }
 
 TEST(MainWindow, SentMessagesAreLoggedBetweenTheirAnswersOnlyWhenAsked) {
@@ -327,7 +210,7 @@ TEST(MainWindow, PrePlenovaModeChangesTheRequestsAndTheMenu) {
         EXPECT_FALSE(bank->isEnabled());
     window.PingDevice();
     EXPECT_EQ(rig.Status(), "The Quellfarn is online!");
-    EXPECT_EQ(window.Link->CurrentBank, -1) << "only the bypass state is asked";
+    EXPECT_EQ(window.Link->CurrentBank(), -1) << "only the bypass state is asked";
 
     window.miGetMptTable->trigger();
     ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 1; }));
@@ -401,13 +284,18 @@ TEST(MainWindow, KeysCtrlCOnlyStopsAProcedureWithCtrlAlone) {
     ModeReset reset;
     MainRig rig;
     TfrmMain& window = rig.Start(false);
-    window.Link->ProcedureActive = true;
+    QTemporaryDir folder;
+    TProcedureOptions walk;
+    walk.Save = true;
+    walk.OutputDirectory = folder.path();
+    walk.RequestDelay = 1000; // it goes on while the keys come
+    ASSERT_TRUE(window.Link->Walk().Start(walk));
     QTest::keyClick(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(window.Link->ProcedureActive);
+    EXPECT_TRUE(window.Link->Walk().Active());
     QTest::keyClick(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
-    EXPECT_TRUE(window.Link->ProcedureActive);
+    EXPECT_TRUE(window.Link->Walk().Active());
     QTest::keyClick(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_FALSE(window.Link->ProcedureActive);
+    EXPECT_FALSE(window.Link->Walk().Active());
     EXPECT_EQ(rig.Log().back(), "Procedure aborted");
     EXPECT_EQ(rig.Status(), "Procedure aborted");
     const int lines = static_cast<int>(rig.Log().size());
@@ -434,7 +322,7 @@ TEST(MainWindow, SettingsAtSetUpAndClose) {
     rig.settings.PutInteger("RECT_MAIN", 7);
     rig.settings.PutString("TMQ_REQ_DELAY", "x");
     TfrmMain& window = rig.Start(false);
-    EXPECT_EQ(window.Link->RequestDelay, 1000);
+    EXPECT_EQ(window.Link->RequestDelay(), 1000);
     EXPECT_EQ(rig.settings.GetInteger("RECT_MAIN", false, -1), -1) << "obsolete values are deleted";
     EXPECT_EQ(rig.settings.GetString("TMQ_REQ_DELAY", false), "");
     const QList<QAction*> menus = window.menuBar()->actions();
@@ -529,11 +417,11 @@ TEST(MainWindow, TheEditorMenusFollowTheBuffer) {
     emit window.miPresets->aboutToShow();
     EXPECT_FALSE(window.miOpenPresetEditor->isEnabled());
     window.miNewMpt->trigger();
-    ASSERT_FALSE(window.TableEditors.empty());
-    EXPECT_TRUE(window.TableEditors.back()->isVisible());
-    EXPECT_EQ(window.TableEditors.back()->windowTitle(), "ZOL Quellfarn MPT Editor") << "a new table";
-    window.TableEditors.back()->MptModified = false;
-    window.TableEditors.back()->close();
+    ASSERT_FALSE(window.TableEditors().empty());
+    EXPECT_TRUE(window.TableEditors().back()->isVisible());
+    EXPECT_EQ(window.TableEditors().back()->windowTitle(), "ZOL Quellfarn MPT Editor") << "a new table";
+    window.TableEditors().back()->MptModified = false;
+    window.TableEditors().back()->close();
     rig.dialogs.Answers.push_back(QMessageBox::No);
     editor->close();
 }

@@ -162,7 +162,9 @@ TEST(StoreAndUndo, AUnitThatChangesTheStoreIsReportedNotVerified) {
 
 TEST(StoreAndUndo, AUnitThatDoesNotAnswerIsToldAndNothingIsCalledVerified) {
     Rig rig;
-    rig.window.Link->FetchTimeoutMilliseconds = 300;
+    TLinkTimings timings = rig.window.Link->Timings();
+    timings.TimeoutMilliseconds = 300;
+    rig.window.Link->SetTimings(timings);
     const TBytes before = Slot(rig, 0, 17);
     rig.processor->SetMute(true);
     Store(*rig.editor, 17);
@@ -316,40 +318,7 @@ TEST(Restore, CtrlCStopsAfterThePresetBeingWritten) {
               QStringLiteral("%1 written, %1 verified, 0 skipped, 0 failed").arg(written));
     EXPECT_TRUE(rig.Log().contains(
         QStringLiteral("Restore aborted: %1 written, %1 verified, 0 skipped, 0 failed").arg(written)));
-    EXPECT_FALSE(window.Link->Restoring());
-}
-
-TEST(Restore, TwoFilesForOneSlotAreNeitherSentAndASilentUnitIsNotWaitedOut) {
-    MainRig rig;
-    TfrmMain& window = rig.Start();
-    window.Link->FetchTimeoutMilliseconds = 200;
-    QTemporaryDir folder;
-    ASSERT_TRUE(QDir(folder.path()).mkdir("Bank C"));
-    const auto write = [&](const QString& name, int slot) {
-        const TBytes dump = TPlenovaDevice::FactoryPreset(1, slot - 1, TDeviceMode::Plenova());
-        QFile file(folder.filePath("Bank C/" + name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(reinterpret_cast<const char*>(dump.data()), qint64(dump.size()));
-    };
-    write("Old name.tmq001", 1);
-    write("New name.tmq001", 1);
-    for (int slot = 2; slot <= 9; ++slot)
-        write(QStringLiteral("Other.tmq%1").arg(slot, 3, 10, QLatin1Char('0')), slot);
-    const TBytes before = Slot(rig, 2, 1);
-    rig.processor->SetMute(true);
-    AnswerModal<TfrmRestore>([&](TfrmRestore& dialog) {
-        Type(dialog.edtFolder, folder.path());
-        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
-    });
-    window.miSendPresets->trigger();
-    ASSERT_TRUE(PumpUntil([&] { return rig.dialogs.Messages.size() >= 2; }, 30000));
-    EXPECT_EQ(rig.dialogs.Messages[0].Text,
-              "This will replace 8 presets in bank C. Do you want to proceed?");
-    EXPECT_TRUE(rig.Log().contains("Skipped " + folder.filePath("Bank C/New name.tmq001") +
-                                   ": 2 files are for this slot (New name.tmq001, Old name.tmq001)"));
-    EXPECT_TRUE(rig.Log().contains("The unit stopped answering: the restore ends here"));
-    EXPECT_EQ(rig.dialogs.Messages[1].Text, "3 written, 0 verified, 2 skipped, 3 failed");
-    EXPECT_EQ(Slot(rig, 2, 1), before);
+    EXPECT_FALSE(window.Link->Restore().Running());
 }
 
 // While the store reads the slot it replaces, the window sends nothing of its own: what is kept
@@ -365,7 +334,7 @@ TEST(StoreAndUndo, WhatIsKeptIsTheSlotsPresetWhateverTheEditorDoesMeanwhile) {
     // Keys as a user types them while the slot is read (to keep it, and to read it back).
     auto* typist = new QTimer(&editor);
     QObject::connect(typist, &QTimer::timeout, [&] {
-        if (!rig.window.Link->Fetching())
+        if (!rig.window.Link->Store().Fetching())
             return;
         PressKey(editor.edtTitle, Qt::Key_X);
         PressKey(editor.edtTitle, Qt::Key_F9);

@@ -96,8 +96,9 @@ TEST(PresetEditorOverJack, WhatTheEditorShowsIsWhatTheUnitPlaysAndStores) {
     });
     QTest::mouseClick(editor.btnStore, Qt::LeftButton);
     PumpFor(300);
-    window.Link->PresetIndex = 16;
-    EXPECT_EQ(fetch([&] { window.RequestPreset(); }), edited) << "slot 17 holds it";
+    const std::optional<TBytes> held = window.Link->Store().Fetch(16);
+    ASSERT_TRUE(held.has_value());
+    EXPECT_EQ(*held, edited) << "slot 17 holds it";
     editor.hide();
     window.close();
 }

@@ -466,6 +466,7 @@ TEST_F(ExplorerTest, InputTakenInAtOnceIsLoggedAtOnceInOrderWithin500Lines) {
     Explorer explorer;
     TfrmMain& window = explorer.Start();
     explorer.ChooseOutput("Sink"); // the ping on showing goes nowhere
+    window.Link->SetRequestDelay(30);
     window.show();
     QApplication::processEvents();
     // Controllers numbered through the controller number and value: 0..16383.
@@ -544,6 +545,7 @@ TEST_F(ExplorerTest, ALineOfTheUnitsSaysWhatItMeansOthersKeepTheirText) {
     Explorer explorer;
     TfrmMain& window = explorer.Start();
     explorer.ChooseOutput("Sink"); // the ping on showing goes nowhere
+    window.Link->SetRequestDelay(30);
     window.show();
     window.pgcTab->setCurrentWidget(window.tsMonitor);
     QApplication::processEvents();
@@ -554,7 +556,8 @@ TEST_F(ExplorerTest, ALineOfTheUnitsSaysWhatItMeansOthersKeepTheirText) {
     const Bytes untitled = preset.Encode();
     const Bytes foreign{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
     const Bytes bank = ParameterReplyMessage(0, 9, 2, 0);
-    window.Link->PendingReplies = 0; // the ping on showing is not answered: the reply is logged
+    // The ping on showing is not answered: once its time is up, the reply is nobody's and logged.
+    ASSERT_TRUE(PumpUntil([&] { return !window.Link->ReplyTimer().isActive(); }, 5000));
     explorer.Inject(Join({named, foreign, untitled, bank}));
     ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->LineCount() == 4; }));
     EXPECT_TRUE(window.lbxLog->LineText(0).startsWith("Sysex (258): F0 1A 00 13 05 "))
@@ -591,6 +594,7 @@ TEST_F(ExplorerTest, SelectedSysexLinesAreSavedAsOneSyxFile) {
     Explorer explorer;
     TfrmMain& window = explorer.Start();
     explorer.ChooseOutput("Sink"); // the ping on showing goes nowhere
+    window.Link->SetRequestDelay(30);
     window.show();
     window.pgcTab->setCurrentWidget(window.tsMonitor);
     QApplication::processEvents();

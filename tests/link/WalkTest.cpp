@@ -1,38 +1,322 @@
-// The walk through the unit's presets, driven on the device link alone against the in-process
-// simulated unit: how often it asks before it gives up.
+// The walk through the unit's presets on the device link alone, against the in-process simulated
+// unit: which presets go into which files, what is listed, what it says, and how it copes with a
+// unit that drops answers, one that never answers and long request delays.
 
 #include "LinkRig.h"
-#include "support/PumpUntil.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-// A unit that never answers is asked exactly as often as the limit allows, then given up on.
-TEST(Walk, GivesUpAfterExactlyTheRequestsAllowed) {
+namespace {
+QStringList Files(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray Bytes(const TBytes& bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
+}
+
+void SetTitle(LinkRig& rig, int bank, int slot, const std::string& title) {
+    rig.Unit([&](TPlenovaDevice& unit) {
+        TBytes& dump = unit.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot)];
+        for (int i = 0; i < kTitleLength; ++i)
+            dump[static_cast<std::size_t>(kTitleOffset + 2 * i)] =
+                static_cast<std::uint8_t>(i < static_cast<int>(title.size()) ? title[i] : ' ');
+        return true;
+    });
+}
+
+TProcedureOptions Options(const QString& banks, const QString& folder, int last, int first = 1) {
+    TProcedureOptions options;
+    for (int bank = 0; bank < 4; ++bank)
+        options.Banks[static_cast<std::size_t>(bank)] = banks.contains(QLatin1Char("ABCD"[bank]));
+    options.Save = !folder.isEmpty();
+    options.OutputDirectory = folder;
+    options.First = first;
+    options.Last = last;
+    options.RequestDelay = 5;
+    return options;
+}
+
+// Starts the walk and runs it to its end.
+bool Walk(LinkRig& rig, const TProcedureOptions& options, int milliseconds = 20000) {
+    rig.Ended.clear();
+    if (!rig.Link->Walk().Start(options))
+        return false;
+    return rig.RunUntil([&] { return !rig.Ended.isEmpty(); }, milliseconds);
+}
+} // namespace
+
+// Banks A and C, presets 5 to 10: bank A gets 5 to 10, bank C 1 to 10, each file byte for byte
+// what the unit sent; the bank chosen before comes back.
+TEST(Walk, ChosenBanksAndRangeGoIntoBankFoldersAndTheStartBankComesBack) {
+    LinkRig rig;
+    rig.Unit([](TPlenovaDevice& unit) { return unit.CurrentBank = 1, true; });
+    rig.Link->PingDevice();
+    ASSERT_EQ(rig.Link->CurrentBank(), 1);
+    QTemporaryDir out;
+    ASSERT_TRUE(Walk(rig, Options("AC", out.path(), 10, 5)));
+    EXPECT_EQ(rig.Ended, "complete");
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+              QStringList({"Bank A", "Bank C"}));
+    int untitled = 0;
+    for (const auto& [bank, first] : {std::pair{0, 4}, std::pair{2, 0}}) {
+        QStringList expected;
+        for (int slot = first; slot < 10; ++slot) {
+            const auto [dump, name] = rig.Sent(bank, slot);
+            if (name.isEmpty()) {
+                ++untitled;
+                continue;
+            }
+            expected << name;
+            EXPECT_EQ(FileBytes(out.filePath(QString("Bank %1/").arg(QChar('A' + bank)) + name)),
+                      Bytes(dump))
+                << name.toStdString();
+        }
+        expected.sort();
+        EXPECT_EQ(Files(out.filePath(QString("Bank %1").arg(QChar('A' + bank)))), expected);
+    }
+    EXPECT_TRUE(rig.RunUntil([&] { return rig.Unit([](TPlenovaDevice& u) { return u.CurrentBank == 1; }); }))
+        << "the bank selected before the start is selected again";
+    EXPECT_EQ(rig.Link->CurrentBank(), 1);
+    const QString root = out.path() + "/";
+    for (const QString& line : {QStringLiteral("Originally selected Bank is: B"),
+                                QStringLiteral("Begin processing of Bank A"),
+                                QStringLiteral("Begin processing Bank C"),
+                                QStringLiteral("Created subdirectory for bank C"),
+                                QStringLiteral("Output directory: ") + root,
+                                QStringLiteral("Preset #5 received: ") + rig.Sent(0, 4).second,
+                                QStringLiteral("%1 saved, %2 untitled skipped, 0 time-outs")
+                                    .arg(16 - untitled)
+                                    .arg(untitled)})
+        EXPECT_TRUE(rig.Lines.contains(line)) << line.toStdString();
+    bool bankC = false;
+    for (const TLinkProgress& progress : rig.Progresses)
+        bankC = bankC || progress.Text().startsWith("Bank C: preset");
+    EXPECT_TRUE(bankC) << "the progress tells where the walk is";
+    EXPECT_FALSE(rig.Link->Busy());
+}
+
+// Titles are made safe for file names but listed as they are; untitled presets are skipped unless
+// named, and two presets of one title are told apart by their numbers.
+TEST(Walk, TitlesAreSanitisedForFilesListedAsTheyAreAndUntitledOnesNamedOrSkipped) {
+    LinkRig rig;
+    SetTitle(rig, 0, 0, "Slap/Pop");
+    SetTitle(rig, 0, 1, "Mid:Boost");
+    SetTitle(rig, 0, 2, "Twin");
+    SetTitle(rig, 0, 3, "Twin");
+    SetTitle(rig, 0, 4, "");
+    QTemporaryDir out;
+    TProcedureOptions options = Options("A", out.path(), 5);
+    options.Print = true;
+    options.UntitledName = "Untitled";
+    ASSERT_TRUE(Walk(rig, options));
+    EXPECT_EQ(Files(out.filePath("Bank A")),
+              QStringList({"Mid Boost.tmq002", "Slap-Pop.tmq001", "Twin.tmq003", "Twin.tmq004",
+                           "Untitled.tmq005"}));
+    EXPECT_EQ(rig.Listed, QStringList({"0 1 Slap/Pop", "0 2 Mid:Boost", "0 3 Twin", "0 4 Twin",
+                                       "0 5 Untitled"}));
+
+    SetTitle(rig, 3, 1, "");
+    QTemporaryDir skipping;
+    ASSERT_TRUE(Walk(rig, Options("D", skipping.path(), 3)));
+    EXPECT_EQ(Files(skipping.filePath("Bank D")).size(), 2);
+    EXPECT_TRUE(rig.Lines.contains("Preset #2 is untitled (not saved)"));
+    EXPECT_TRUE(rig.Lines.contains("2 saved, 1 untitled skipped, 0 time-outs"));
+}
+
+// A single-bank unit: the files go straight into the folder, the listing has no bank.
+TEST(Walk, APrePlenovaUnitHasOneBank) {
+    LinkRig rig(true);
+    QTemporaryDir out;
+    TProcedureOptions options = Options("ABCD", out.path(), 128, 125);
+    options.Print = true;
+    ASSERT_TRUE(Walk(rig, options));
+    QStringList expected;
+    for (int slot = 124; slot < 128; ++slot) {
+        expected << rig.Sent(0, slot).second;
+        EXPECT_EQ(FileBytes(out.filePath(rig.Sent(0, slot).second)), Bytes(rig.Sent(0, slot).first));
+    }
+    expected.sort();
+    EXPECT_EQ(Files(out.path()), expected) << "straight into the folder";
+    EXPECT_TRUE(rig.Lines.contains("Begin processing of Pre-Plenova presets"));
+    EXPECT_TRUE(rig.Listed.first().startsWith("-1 125 ")) << "no bank";
+}
+
+// Presets asked for by program change (the MPT's way) instead of by their number.
+TEST(Walk, PresetsAreChosenByNumberOrByProgramChange) {
+    LinkRig rig;
+    rig.UsePorts(kSimulatedDeviceName, "Sink");
+    const auto bytes = [](std::initializer_list<TBytes> parts) {
+        TBytes all;
+        for (const TBytes& part : parts)
+            all.insert(all.end(), part.begin(), part.end());
+        return all;
+    };
+    const TBytes select200 = bytes({{0xF0, 0x1A, 0, 0x13, 0x03, 0x09, 0x01, 0xF7},  // bank B
+                                    {0xF0, 0x1A, 0, 0x13, 0x09, 71, 1, 0xF7},       // preset 200
+                                    {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}});
+    const TBytes change200 = bytes({{0xF0, 0x1A, 0, 0x13, 0x03, 0x09, 0x01, 0xF7},
+                                    {0xB0, 0x00, 0x00, 0xB0, 0x20, 0x01, 0xC0, 71},
+                                    {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}});
+    for (const bool byNumber : {true, false}) {
+        rig.sink->Clear();
+        TProcedureOptions options = Options("B", QString(), 200, 200);
+        options.Print = true;
+        options.LoopByPresetNumber = byNumber;
+        ASSERT_TRUE(rig.Link->Walk().Start(options));
+        EXPECT_TRUE(rig.RunUntil([&] { return rig.sink->Received().size() >= select200.size(); }));
+        EXPECT_EQ(rig.sink->Received(), byNumber ? select200 : change200);
+        rig.sink->Clear();
+        rig.Link->Walk().Abort();
+        EXPECT_TRUE(rig.RunUntil([&] { return rig.sink->Received().size() == 6; }));
+        EXPECT_EQ(rig.sink->Received(), (TBytes{0xB0, 0x00, 0x00, 0xB0, 0x20, 0x00}))
+            << "stopping resets the bank select";
+    }
+    EXPECT_TRUE(rig.Statuses.contains("Requested preset #200"));
+}
+
+// A walk stops once, with the reason, when it cannot write, has no bank to walk, or no listing
+// to print into; nothing is asked for again afterwards.
+TEST(Walk, WhatStopsAWalkStopsItOnceAndSaysWhy) {
+    LinkRig rig;
+    rig.CountRequests();
+    QTemporaryDir out;
+    QFile blocker(out.filePath("Bank A"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the bank's folder goes
+    blocker.close();
+    EXPECT_FALSE(Walk(rig, Options("A", out.path(), 20)));
+    EXPECT_EQ(rig.Ended, "Procedure aborted: cannot create the folder " + out.filePath("Bank A/"));
+    EXPECT_FALSE(rig.Link->Busy());
+
+    // A file that cannot be written: a folder stands where the first preset's file goes.
+    QTemporaryDir full;
+    ASSERT_TRUE(QDir().mkpath(full.filePath("Bank A/") + rig.Sent(0, 0).second));
+    EXPECT_TRUE(Walk(rig, Options("A", full.path(), 20)));
+    EXPECT_TRUE(rig.Ended.startsWith("Procedure aborted: cannot write " + full.filePath("Bank A/") +
+                                     rig.Sent(0, 0).second))
+        << rig.Ended.toStdString();
+    const int asked = rig.requests;
+    rig.Wait(300); // ticks that would ask again
+    EXPECT_EQ(rig.requests, asked);
+    EXPECT_EQ(rig.Lines.filter("Procedure aborted").size(), 2) << "once each";
+
+    rig.Ended.clear();
+    EXPECT_FALSE(rig.Link->Walk().Start(Options("", out.path(), 20)));
+    EXPECT_EQ(rig.Statuses.last(), "Invalid bank selection");
+
+    rig.ListingWorks = false;
+    TProcedureOptions listing = Options("A", QString(), 20);
+    listing.Print = true;
+    EXPECT_FALSE(rig.Link->Walk().Start(listing));
+    EXPECT_EQ(rig.Ended, "Procedure aborted: the preset listing cannot be printed");
+    rig.Wait(100);
+    EXPECT_EQ(rig.requests, asked) << "nothing more was asked for";
+    EXPECT_FALSE(rig.Link->Walk().Active());
+}
+
+// A resumed backup asks only for the presets it does not have yet.
+TEST(Walk, PresetsAlreadySavedAreNotAskedForAgain) {
+    LinkRig rig;
+    QTemporaryDir out;
+    ASSERT_TRUE(QDir(out.path()).mkdir("Bank A"));
+    for (const char* name : {"Kept.tmq001", "Kept.tmq002", "Kept.tmq004", "Kept.tmq005"}) {
+        QFile file(out.filePath(QStringLiteral("Bank A/") + name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("kept");
+    }
+    TProcedureOptions options = Options("A", out.path(), 6);
+    options.SkipExisting = true;
+    ASSERT_TRUE(Walk(rig, options));
+    QStringList expected{"Kept.tmq001", "Kept.tmq002", "Kept.tmq004", "Kept.tmq005",
+                         rig.Sent(0, 2).second, rig.Sent(0, 5).second};
+    expected.sort();
+    EXPECT_EQ(Files(out.filePath("Bank A")), expected);
+    EXPECT_EQ(FileBytes(out.filePath("Bank A/Kept.tmq001")), "kept");
+    EXPECT_FALSE(rig.Statuses.contains("Requested preset #1"));
+    EXPECT_TRUE(rig.Lines.contains("2 saved, 0 untitled skipped, 0 time-outs, 4 already saved"));
+}
+
+// Time-outs and their limit, a unit that drops answers, and request delays above half the
+// time-out (a bank change waits two of them): every preset under its own number.
+TEST(Walk, TimeOutsRetriesAndLongDelaysFileEveryPresetUnderItsOwnNumber) {
     for (const int tries : {1, 2, 3}) {
         LinkRig rig;
         rig.processor->SetMute(true);
-        int requests = 0;
-        rig.processor->SetLog([&requests](const std::string& line) {
-            if (line.find("request current preset") != std::string::npos)
-                ++requests;
-        });
+        rig.CountRequests();
         rig.Link->SetClockSpeed(50);
-        rig.Link->MaxTries = tries;
-        QTemporaryDir folder;
-        TProcedureOptions options;
-        options.Banks = {true, false, false, false};
-        options.Save = true;
-        options.OutputDirectory = folder.path();
-        options.Last = 3;
-        options.RequestDelay = 5;
-        rig.Link->timPresetReq->setInterval(5);
-        ASSERT_TRUE(rig.Link->StartProcedure(options));
-        rig.Link->timPresetReq->setInterval(5);
-        ASSERT_TRUE(rig.RunUntil([&] { return !rig.Ended.isEmpty(); })) << tries;
+        TLinkTimings timings = rig.Link->Timings();
+        timings.MaxTries = tries;
+        timings.CheckInterval = 100;
+        rig.Link->SetTimings(timings);
+        QTemporaryDir out;
+        ASSERT_TRUE(Walk(rig, Options("A", out.path(), 3)));
         EXPECT_EQ(rig.Ended, QStringLiteral("The unit stopped answering: preset #1 of bank A did "
                                             "not arrive after %1 requests")
                                  .arg(tries));
-        EXPECT_EQ(requests, tries);
+        EXPECT_EQ(rig.requests, tries);
     }
+    {
+        LinkRig rig;
+        rig.Link->SetClockSpeed(40); // ten seconds pass in a quarter of one
+        rig.processor->SetDropEvery(7);
+        QTemporaryDir out;
+        ASSERT_TRUE(Walk(rig, Options("A", out.path(), 20), 30000));
+        EXPECT_GE(rig.Link->Walk().Counts().TimeOuts, 2);
+        EXPECT_TRUE(rig.Lines.contains("Last request timed out; restarting"));
+        QStringList expected;
+        for (int slot = 0; slot < 20; ++slot) {
+            const auto [dump, name] = rig.Sent(0, slot);
+            if (name.isEmpty())
+                continue;
+            expected << name;
+            EXPECT_EQ(FileBytes(out.filePath("Bank A/" + name)), Bytes(dump)) << slot;
+        }
+        expected.sort();
+        EXPECT_EQ(Files(out.filePath("Bank A")), expected);
+    }
+    for (const int delay : {1, 1000, 5001, 10000}) {
+        LinkRig rig;
+        rig.Link->SetClockSpeed(delay / 20.0 + 1);
+        QTemporaryDir out;
+        TProcedureOptions options = Options("AB", out.path(), 2);
+        options.RequestDelay = delay;
+        ASSERT_TRUE(Walk(rig, options, 30000)) << delay;
+        for (int bank : {0, 1}) {
+            QStringList expected;
+            for (int slot : {0, 1}) {
+                expected << rig.Sent(bank, slot).second;
+                EXPECT_EQ(FileBytes(out.filePath(QString("Bank %1/").arg(QChar('A' + bank)) +
+                                                 rig.Sent(bank, slot).second)),
+                          Bytes(rig.Sent(bank, slot).first))
+                    << delay;
+            }
+            expected.sort();
+            EXPECT_EQ(Files(out.filePath(QString("Bank %1").arg(QChar('A' + bank)))), expected)
+                << delay;
+        }
+        EXPECT_TRUE(rig.Lines.contains("4 saved, 0 untitled skipped, 0 time-outs")) << delay;
+    }
+}
+
+// Ctrl+C ends a listing with what it printed, and says so.
+TEST(Walk, AnAbortedListingEndsWithWhatItPrinted) {
+    LinkRig rig;
+    TProcedureOptions options = Options("B", QString(), 200);
+    options.Print = true;
+    ASSERT_TRUE(rig.Link->Walk().Start(options));
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Link->Walk().Counts().Listed >= 4; }));
+    rig.Link->Walk().Abort();
+    EXPECT_FALSE(rig.Link->Walk().Active());
+    EXPECT_FALSE(rig.Link->Walk().Printing());
+    EXPECT_TRUE(rig.Lines.contains("Procedure aborted"));
+    EXPECT_EQ(rig.Listed.size(), rig.Link->Walk().Counts().Listed);
+    EXPECT_LT(rig.Listed.size(), 200);
 }

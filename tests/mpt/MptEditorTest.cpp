@@ -319,8 +319,8 @@ TEST(MptHandOff, TheUnitsTableIsEditedAndSentBack) {
     const QPoint at = window.lbxLog->LineRect(line).center();
     QTest::mouseClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    ASSERT_EQ(window.TableEditors.size(), 1u);
-    TfrmMPTEdit& editor = *window.TableEditors.front();
+    ASSERT_EQ(window.TableEditors().size(), 1u);
+    TfrmMPTEdit& editor = *window.TableEditors().front();
     EXPECT_FALSE(editor.MptModified);
 
     QTableWidgetItem* five = editor.DataCells()[4];
@@ -350,9 +350,9 @@ TEST(MptHandOff, TheUnitsTableIsEditedAndSentBack) {
     const QPoint onFile = window.lvwFileList->visualItemRect(file).center();
     QTest::mouseClick(window.lvwFileList->viewport(), Qt::LeftButton, Qt::NoModifier, onFile);
     QTest::mouseDClick(window.lvwFileList->viewport(), Qt::LeftButton, Qt::NoModifier, onFile);
-    ASSERT_EQ(window.TableEditors.size(), 2u);
-    EXPECT_EQ(window.TableEditors.back()->DataCells()[4]->text(), "017");
-    window.TableEditors.back()->close();
+    ASSERT_EQ(window.TableEditors().size(), 2u);
+    EXPECT_EQ(window.TableEditors().back()->DataCells()[4]->text(), "017");
+    window.TableEditors().back()->close();
 
     // A 262-byte table opens only with the Pre-Plenova option, a 406-byte one only without.
     SetPrePlenovaMode(true);
@@ -361,10 +361,10 @@ TEST(MptHandOff, TheUnitsTableIsEditedAndSentBack) {
     std::copy(smallBytes.begin(), smallBytes.end(), window.MessageBytes.begin());
     window.MessageByteCount = static_cast<int>(smallBytes.size());
     window.OpenBufferInEditor();
-    EXPECT_EQ(window.TableEditors.size(), 3u);
+    EXPECT_EQ(window.TableEditors().size(), 3u);
     SetPrePlenovaMode(false);
     window.OpenBufferInEditor();
-    EXPECT_EQ(window.TableEditors.size(), 3u) << "262 bytes are no table of this model";
+    EXPECT_EQ(window.TableEditors().size(), 3u) << "262 bytes are no table of this model";
     window.miPrePlenova->setChecked(false);
 }
 

@@ -101,31 +101,6 @@ QString BankWords(const std::array<bool, 4>& banks) {
            letters.join(QStringLiteral(", "));
 }
 
-// The banks the plan writes into, and how many presets.
-std::array<bool, 4> PlannedBanks(const std::vector<TRestoreItem>& plan, int& count) {
-    std::array<bool, 4> banks{};
-    count = 0;
-    for (const TRestoreItem& item : plan)
-        if (item.Problem.isEmpty()) {
-            ++count;
-            if (item.Bank >= 0 && item.Bank <= 3)
-                banks[static_cast<std::size_t>(item.Bank)] = true;
-        }
-    return banks;
-}
-
-QString Presets(int count) {
-    return QStringLiteral("%1 preset%2").arg(count).arg(count == 1 ? "" : "s");
-}
-
-// "replace 4 presets in bank B", as the window asks it.
-QString ReplaceText(const std::vector<TRestoreItem>& plan) {
-    int count = 0;
-    const QString banks = BankWords(PlannedBanks(plan, count));
-    return QStringLiteral("replace ") + Presets(count) +
-           (banks.isEmpty() ? QString() : QStringLiteral(" in ") + banks);
-}
-
 // The line the link logs for a file it skips.
 QString SkippedLine(const TRestoreItem& item) {
     return QStringLiteral("Skipped %1: %2").arg(item.Path, item.Problem);
@@ -241,7 +216,7 @@ bool TBackup::OpenPorts() {
                                    ? QString::fromLatin1(kSimulatedDeviceName)
                                    : options.OutputName;
     input = std::make_unique<TMidiInput>(service);
-    input->OnMidiInput = [this](TMidiInput& sender) { TakeInput(sender); };
+    link->Attach(input.get());
     try {
         input->SetProductName(inputName);
     } catch (const EMidiInputError&) {
@@ -281,16 +256,21 @@ bool TBackup::OpenPorts() {
 bool TBackup::Connect() {
     if (!OpenPorts())
         return false;
-    link->RequestDelay = options.RequestDelay;
-    link->MaxTries = options.MaxTries;
-    link->TimeoutMilliseconds = options.TimeoutMilliseconds;
-    link->FetchTimeoutMilliseconds = options.TimeoutMilliseconds;
+    TLinkTimings timings;
+    timings.RequestDelay = options.RequestDelay;
+    timings.MaxTries = options.MaxTries;
+    timings.TimeoutMilliseconds = options.TimeoutMilliseconds;
+    // A walk looks for a stalled preset every ten request delays; a time-out shorter than that
+    // is looked for often enough to hold within a quarter.
+    timings.CheckInterval = std::min(options.RequestDelay * 10,
+                                     std::max(10, options.TimeoutMilliseconds / 4));
+    link->SetTimings(timings);
     interruptPoll.start(50);
 
     // A connection that is new may not carry the first message yet (JACK): ask more than once
     // before going on without knowing which bank to select again at the end. The answers may
     // take longer than the request delay.
-    const auto complete = [this] { return answered && (PrePlenovaMode || link->CurrentBank >= 0); };
+    const auto complete = [this] { return answered && (PrePlenovaMode || link->CurrentBank() >= 0); };
     for (int ping = 0; ping < 3 && !complete() && !interrupted; ++ping) {
         link->PingDevice();
         QElapsedTimer waited;
@@ -299,8 +279,6 @@ bool TBackup::Connect() {
                waited.elapsed() < std::max(1000, link->RealMilliseconds(2.0 * options.RequestDelay)))
             Wait(10);
     }
-    // An answer still on its way would be taken for the walk's bank: let it go by unheeded.
-    link->PendingReplies = 0;
     if (interrupted) {
         interruptPoll.stop();
         Complain(QStringLiteral("aborted"));
@@ -312,7 +290,7 @@ bool TBackup::Connect() {
 int TBackup::Run() {
     if (!Connect())
         return 1;
-    if (!answered || (!PrePlenovaMode && link->CurrentBank < 0))
+    if (!answered || (!PrePlenovaMode && link->CurrentBank() < 0))
         Complain(QStringLiteral("the unit does not answer; trying all the same"));
 
     TProcedureOptions procedure;
@@ -331,28 +309,22 @@ int TBackup::Run() {
     }
     QElapsedTimer walk;
     walk.start();
-    const bool started = link->StartProcedure(procedure);
-    // The walk looks for a stalled preset every ten request delays; a time-out shorter than
-    // that is looked for often enough to hold within a quarter.
-    if (started && link->ProcedureActive)
-        link->timPresetReq->setInterval(
-            std::min(link->timPresetReq->interval(),
-                     link->RealMilliseconds(std::max(10, options.TimeoutMilliseconds / 4))));
-    if (started && listingFailed && link->ProcedureActive) {
-        link->StopProcedure();
+    const bool started = link->Walk().Start(procedure);
+    if (started && listingFailed && link->Walk().Active()) {
+        link->Walk().Stop();
         Complain(QStringLiteral("cannot print the listing into ") + options.ListingFile);
         Finish(TOutcome::Failed);
     }
-    if (started && interrupted && link->ProcedureActive) {
-        link->AbortProcedure();
+    if (started && interrupted && link->Walk().Active()) {
+        link->Walk().Abort();
         Finish(TOutcome::Aborted);
     }
-    if (outcome == TOutcome::Running && link->ProcedureActive)
+    if (outcome == TOutcome::Running && link->Walk().Active())
         loop.exec();
     walkMilliseconds = static_cast<double>(walk.nsecsElapsed()) / 1e6;
     interruptPoll.stop();
     if (outcome == TOutcome::Running) {
-        link->StopProcedure();
+        link->Walk().Stop();
         if (!started)
             Complain(QStringLiteral("the backup did not start"));
         return 1;
@@ -371,7 +343,7 @@ int TBackup::Run() {
 }
 
 std::vector<TRestoreItem> TBackup::PlanRestore() const {
-    return link->PlanRestore(options.Directory, options.Banks, options.First, options.Last);
+    return link->Restore().Plan(options.Directory, options.Banks, options.First, options.Last);
 }
 
 int TBackup::Restore(std::vector<TRestoreItem>& plan) {
@@ -386,7 +358,7 @@ int TBackup::Restore(std::vector<TRestoreItem>& plan) {
     QElapsedTimer clock;
     clock.start();
     restoring = true;
-    restoreCounts = link->Restore(plan);
+    restoreCounts = link->Restore().Run(plan);
     restoring = false;
     walkMilliseconds = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     interruptPoll.stop();
@@ -416,11 +388,11 @@ void TBackup::CheckInterrupt() {
         return;
     interrupted = true;
     // The preset being written is finished first: a slot is never left half done.
-    if (link->Restoring())
-        link->AbortRestore();
+    if (link->Restore().Running())
+        link->Restore().Abort();
     // Before the walk is on, or while it starts, the run ends it once the call returns.
-    if (link->ProcedureActive) {
-        link->AbortProcedure();
+    if (link->Walk().Active()) {
+        link->Walk().Abort();
         Finish(TOutcome::Aborted);
     }
 }
@@ -429,29 +401,6 @@ void TBackup::Finish(TOutcome end) {
     if (outcome == TOutcome::Running)
         outcome = end;
     loop.quit();
-}
-
-void TBackup::TakeInput(TMidiInput& sender) {
-    // A handler busy further up takes these items itself, in order; only one suspended in a
-    // wait lets another in.
-    if (takingInput > waitingInput)
-        return;
-    ++takingInput;
-    try {
-        InputArrived(sender);
-    } catch (const std::exception& error) {
-        Complain(QString::fromStdString(error.what()));
-    }
-    --takingInput;
-}
-
-void TBackup::InputArrived(TMidiInput& sender) {
-    while (sender.PendingCount() > 0) {
-        const std::unique_ptr<TMyMidiEvent> event = sender.ReadEvent();
-        if (!event)
-            break;
-        link->Route(*event);
-    }
 }
 
 TMidiOutput* TBackup::Output() {
@@ -463,16 +412,7 @@ bool TBackup::OutputAvailable(bool) {
 }
 
 void TBackup::Wait(int milliseconds) {
-    if (takingInput <= waitingInput) {
-        WaitMilliseconds(milliseconds);
-        return;
-    }
-    ++waitingInput;
-    // Items that came while the handler was busy had their wake-ups turned away.
-    if (input && input->PendingCount() > 0)
-        TakeInput(*input);
     WaitMilliseconds(milliseconds);
-    --waitingInput;
 }
 
 void TBackup::Status(const QString&) {
@@ -596,10 +536,9 @@ int ShowPlan(const std::vector<TRestoreItem>& plan) {
             << QStringLiteral("%1  slot %2  %3").arg(bank).arg(item.Slot, 3).arg(what).toStdString()
             << "\n";
     }
-    int count = 0;
-    PlannedBanks(plan, count);
+    const int count = TRestoreWalk::WrittenCount(plan);
     const auto skipped = static_cast<int>(plan.size()) - count;
-    QString summary = QStringLiteral("Dry run: would ") + ReplaceText(plan);
+    QString summary = QStringLiteral("Dry run: would ") + TRestoreWalk::ReplaceText(plan);
     if (skipped > 0)
         summary += QStringLiteral("; %1 file%2 skipped").arg(skipped).arg(skipped == 1 ? "" : "s");
     std::cout << summary.toStdString() << "; nothing was sent to the unit" << std::endl;
@@ -621,7 +560,7 @@ bool IsYes(std::string answer) {
 // The files that will be skipped are named before the question, so the answer is given knowing
 // them.
 bool TBackup::ConfirmRestore(const std::vector<TRestoreItem>& plan) {
-    const QString replace = ReplaceText(plan);
+    const QString replace = TRestoreWalk::ReplaceText(plan);
     if (!isatty(STDIN_FILENO)) {
         std::cerr << "quellfarn-tool: this would " << replace.toStdString()
                   << "; nothing was sent: give --yes to go ahead without being asked" << std::endl;
@@ -668,9 +607,7 @@ int RestoreCommand(int argc, char* argv[], const std::vector<std::string>& words
     }
     if (options.DryRun)
         return ShowPlan(plan);
-    int count = 0;
-    PlannedBanks(plan, count);
-    if (count == 0) {
+    if (TRestoreWalk::WrittenCount(plan) == 0) {
         for (const TRestoreItem& item : plan)
             std::cerr << SkippedLine(item).toStdString() << "\n";
         std::cerr << "quellfarn-tool: nothing to restore: every file is skipped" << std::endl;

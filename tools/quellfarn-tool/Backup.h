@@ -5,7 +5,9 @@
 // the tool can open.
 
 #include "base/PresetListing.h"
+#include "link/BackupWalk.h"
 #include "link/DeviceLink.h"
+#include "link/RestoreWalk.h"
 #include "midi/MidiIn.h"
 #include "midi/MidiOut.h"
 #include "midi/MidiService.h"
@@ -65,7 +67,7 @@ public:
     // Ends the run as Ctrl+C does. Safe from a signal handler: the run looks at it shortly.
     static void RequestInterrupt();
 
-    const TProcedureCounts& Counts() const { return link->Counts; }
+    const TProcedureCounts& Counts() const { return link->Walk().Counts(); }
     const TRestoreCounts& RestoreCounts() const { return restoreCounts; }
     // From the start of the walk or the restore (after the ping) to its end.
     double WalkMilliseconds() const { return walkMilliseconds; }
@@ -92,8 +94,6 @@ private:
     // Ports opened and the unit asked for its state; false (the reason said) when the run
     // cannot go on.
     bool Connect();
-    void TakeInput(TMidiInput& sender);
-    void InputArrived(TMidiInput& sender);
     void CheckInterrupt();
     void Finish(TOutcome outcome);
     // A message for standard error; the progress line is ended first.
@@ -122,7 +122,6 @@ private:
     QSet<QString> shownLines; // already on the terminal: not repeated under the progress line
     QString lastLogLine;
     double walkMilliseconds = 0;
-    int takingInput = 0, waitingInput = 0;
 };
 
 // quellfarn-tool backup, restore and devices: each returns the exit status; the application

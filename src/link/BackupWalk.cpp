@@ -1,0 +1,384 @@
+// The walk through the presets: backup and listing.
+
+#include "link/BackupWalk.h"
+
+#include "link/DeviceLink.h"
+#include "model/DeviceMode.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+QString Letter(int bank) {
+    return bank >= 0 && bank <= 3 ? QString(QLatin1Char(BankLetters[bank])) : QString();
+}
+} // namespace
+
+TBackupWalk::TBackupWalk(TDeviceLink& link, TLinkHost& host) : link(link), host(host) {
+    checkTimer = new QTimer(&link);
+    checkTimer->setObjectName(QStringLiteral("timPresetReq"));
+    QObject::connect(checkTimer, &QTimer::timeout, &link, [this] { Tick(); });
+}
+
+TBackupWalk::~TBackupWalk() {
+    checkTimer->stop();
+}
+
+void TBackupWalk::Stop() {
+    link.SendChannelMessage(0xB0, 0x00, 0x00);
+    link.SendChannelMessage(0xB0, 0x20, 0x00);
+    active = false;
+    saving = false;
+    SetPrinting(false);
+    checkTimer->stop();
+    ticket = 0;
+    if (link.Job() == TLinkJob::Walk)
+        link.SetJob(TLinkJob::None);
+}
+
+void TBackupWalk::Abort() {
+    if (!active)
+        return;
+    Stop();
+    LogCounts();
+    host.Log(QStringLiteral("Procedure aborted"));
+    host.Status(QStringLiteral("Procedure aborted"));
+}
+
+void TBackupWalk::SetPrinting(bool value) {
+    if (printing == value)
+        return;
+    printing = value;
+    if (value) {
+        if (!host.ListingBegin())
+            printing = false; // no job: nothing to print into, nothing to end
+    } else {
+        host.ListingEnd();
+    }
+}
+
+void TBackupWalk::NextChosenBank() {
+    if (PrePlenovaMode) {
+        bank = -1;
+        return;
+    }
+    for (;;) {
+        ++bank;
+        if (bank > 3) {
+            bank = -1;
+            return;
+        }
+        if (banksChosen[static_cast<std::size_t>(bank)])
+            return;
+    }
+}
+
+bool TBackupWalk::MakeBankFolder() {
+    bool created = false;
+    const QString error = folder.MakeBankFolder(bank, created);
+    if (!error.isEmpty()) {
+        Fail(QStringLiteral("Procedure aborted: ") + error);
+        return false;
+    }
+    if (created)
+        host.Log(QStringLiteral("Created subdirectory for bank ") + Letter(bank));
+    return true;
+}
+
+bool TBackupWalk::Start(const TProcedureOptions& options) {
+    if (link.Busy()) {
+        host.Status(link.BusyReason());
+        return false;
+    }
+    banksChosen = options.Banks;
+    byPresetNumber = options.LoopByPresetNumber;
+    saving = options.Save;
+    untitledName = options.UntitledName;
+    skipExisting = options.SkipExisting;
+    if (options.RequestDelay >= 1)
+        link.SetRequestDelay(options.RequestDelay);
+    const auto stopHere = [this] {
+        // Nothing was requested: a listing begun for this walk ends with it.
+        saving = false;
+        SetPrinting(false);
+        link.SetJob(TLinkJob::None);
+        return false;
+    };
+    link.SetJob(TLinkJob::Walk);
+    SetPrinting(options.Print);
+    if (options.Print && !printing) {
+        // A listing that cannot be printed is not walked for.
+        Fail(QStringLiteral("Procedure aborted: the preset listing cannot be printed"));
+        return stopHere();
+    }
+    if (saving) {
+        if (options.OutputDirectory.isEmpty())
+            return stopHere();
+        folder = TBackupFolder(options.OutputDirectory, PrePlenovaMode);
+        if (!QFileInfo(folder.Root()).isDir() && !QDir().mkdir(folder.Root())) {
+            Fail(QStringLiteral("Procedure aborted: cannot create the folder %1").arg(folder.Root()));
+            return stopHere();
+        }
+    }
+
+    counts = {};
+    firstNumber = std::clamp(options.First, 1, 256);
+    const int last = std::clamp(options.Last, 1, 256);
+    total = 0;
+    if (PrePlenovaMode) {
+        total = std::max(0, last - firstNumber + 1);
+    } else {
+        bool first = true;
+        for (const bool chosen : banksChosen)
+            if (chosen) {
+                total += first ? std::max(0, last - firstNumber + 1) : last;
+                first = false;
+            }
+    }
+    done = 0;
+
+    // A parameter reply still on its way from the ping must not move the walk to another bank.
+    link.ForgetReplies();
+    if (!PrePlenovaMode) {
+        host.Log(QStringLiteral("Originally selected Bank is: ") + Letter(link.CurrentBank()));
+        bankAtStart = link.CurrentBank();
+        bank = -1;
+        NextChosenBank();
+        if (bank == -1) {
+            host.Status(QStringLiteral("Invalid bank selection"));
+            return stopHere();
+        }
+        link.SetCurrentBank(bank);
+        if (saving && !MakeBankFolder())
+            return stopHere();
+        link.SendBankSelect(bank);
+    } else {
+        bank = -1;
+    }
+    const QPointer<TDeviceLink> alive(&link);
+    link.PacedWait(2.0 * link.RequestDelay());
+    if (alive.isNull())
+        return false;
+    host.Log(PrePlenovaMode ? QStringLiteral("Begin processing of Pre-Plenova presets")
+                            : QStringLiteral("Begin processing of Bank ") + Letter(bank));
+    presetIndex = static_cast<std::uint8_t>(firstNumber - 1);
+    lastIndex = static_cast<std::uint8_t>(last - 1);
+    active = true;
+    requestedAt = link.Now();
+    startTime = link.Now();
+    const int every = link.Timings().CheckInterval > 0 ? link.Timings().CheckInterval
+                                                        : link.RequestDelay() * 10;
+    checkTimer->setInterval(link.RealMilliseconds(every));
+    checkTimer->start();
+    if (saving) {
+        host.Log(QStringLiteral("Backup in progress"));
+        host.Log(QStringLiteral("Output directory: ") + folder.Root());
+    }
+    if (printing)
+        host.Log(QStringLiteral("Preset title print in progress"));
+    const QString abort = QStringLiteral("Press Ctrl-c to abort");
+    host.Log(abort);
+    host.Status(abort);
+    saved = skipExisting && saving ? folder.SavedNumbers(bank) : std::set<int>();
+    if (!RequestNextWanted())
+        NextBankOrComplete();
+    return true;
+}
+
+void TBackupWalk::RequestPreset() {
+    const TPresetIndexBytes index = SplitPresetIndex(presetIndex);
+    if (byPresetNumber) {
+        const auto select = SelectPresetMessage(DeviceId, presetIndex);
+        if (!select)
+            return; // nothing else is sent either: it would fetch some other preset
+        link.SendRequest(*select);
+    } else {
+        link.SendChannelMessage(0xB0, 0x00, 0x00);
+        link.SendChannelMessage(0xB0, 0x20, index.High);
+        link.SendChannelMessage(0xC0, index.Low, 0x00);
+    }
+    const TAnswerLedger::TTicket waitingFor = ticket;
+    const QPointer<TDeviceLink> alive(&link);
+    link.PacedWait(link.RequestDelay());
+    if (alive.isNull())
+        return;
+    // The walk may have ended during the wait (Ctrl+C), or gone on to the next preset when a
+    // late answer came in: then this request is no longer wanted.
+    if (!active || waitingFor != ticket)
+        return;
+    link.SendRequest(RequestCurrentPresetMessage(DeviceId));
+    link.Ledger().Requested(ticket);
+    requestedAt = link.Now(); // the answer has the whole time-out from now
+    QString text = QStringLiteral("Requested preset #%1").arg(presetIndex + 1);
+    if (tries > 1)
+        text += QStringLiteral(" (try %1)").arg(tries);
+    host.Status(text);
+}
+
+void TBackupWalk::Tick() {
+    // The walk's own waits (a preset being chosen, a bank change) are not the unit's delay.
+    if (!active || link.Pacing())
+        return;
+    if (link.Now() - requestedAt <= link.Timings().TimeoutMilliseconds)
+        return;
+    // A preset that never arrives is asked for again on every tick until it comes — or, where a
+    // limit is set, until it has been asked for that often.
+    ++counts.TimeOuts;
+    const int maxTries = link.Timings().MaxTries;
+    if (maxTries > 0 && tries >= maxTries) {
+        Fail(QStringLiteral("The unit stopped answering: preset #%1%2 did not arrive after %3 "
+                            "requests")
+                 .arg(presetIndex + 1)
+                 .arg(PrePlenovaMode || bank < 0 ? QString()
+                                                 : QStringLiteral(" of bank ") + Letter(bank))
+                 .arg(tries));
+        return;
+    }
+    const QString text = QStringLiteral("Last request timed out; restarting");
+    host.Log(text);
+    host.Status(text);
+    host.Log(QStringLiteral("Press Ctrl-c to abort"));
+    ++tries;
+    ReportProgress();
+    // What is still owed to earlier requests comes before the answer to the next one, or not at
+    // all: the unit is asked for something else first, and its reply ends the wait for them.
+    // Should the answer come meanwhile, the walk has moved on.
+    const TAnswerLedger::TTicket waitingFor = ticket;
+    const QPointer<TDeviceLink> alive(&link);
+    link.SettleAnswers(link.Timings().TimeoutMilliseconds);
+    if (alive.isNull() || !active || waitingFor != ticket)
+        return;
+    requestedAt = link.Now();
+    RequestPreset();
+}
+
+bool TBackupWalk::RequestNextWanted() {
+    if (presetIndex > lastIndex)
+        return false;
+    // A resumed backup asks only for the slots it does not have yet.
+    while (saved.count(presetIndex + 1) > 0) {
+        ++counts.AlreadySaved;
+        ++done;
+        if (presetIndex >= lastIndex)
+            return false;
+        ++presetIndex;
+    }
+    tries = 1;
+    ticket = link.Ledger().NewTicket();
+    ReportProgress();
+    RequestPreset();
+    return true;
+}
+
+bool TBackupWalk::Arrived(TByteView dump) {
+    if (!active)
+        return false;
+    // Only the answer to a request for the preset being waited for is that preset; what is owed
+    // to an earlier request (one that timed out, or the last preset's) is let go.
+    if (link.Ledger().Arrived(dump, ticket) != TAnswerLedger::TVerdict::Take)
+        return false;
+    const bool wasSaving = saving;
+    const int number = presetIndex + 1;
+    QString title = QString::fromLatin1(PresetTitleOf(dump).c_str());
+    link.NoteTitle(PrePlenovaMode ? -1 : bank, number, title);
+    if (title.isEmpty())
+        title = untitledName;
+    if (title.isEmpty()) {
+        host.Log(QStringLiteral("Preset #%1 is untitled (not saved)").arg(number));
+        ++counts.Untitled;
+    } else {
+        if (printing && host.ListingLine(PrePlenovaMode ? -1 : bank, number, title))
+            ++counts.Listed;
+        if (saving) {
+            QString error;
+            const QString name = folder.SavePreset(bank, number, title, dump, error);
+            if (name.isEmpty()) {
+                Fail(QStringLiteral("Procedure aborted: ") + error);
+                return false;
+            }
+            ++counts.Saved;
+            host.Log(QStringLiteral("Preset #%1 received: ").arg(number) + name);
+        }
+    }
+    ++done;
+    requestedAt = link.Now();
+    if (presetIndex < lastIndex) {
+        ++presetIndex;
+        if (!RequestNextWanted())
+            NextBankOrComplete();
+    } else {
+        NextBankOrComplete();
+    }
+    return wasSaving;
+}
+
+void TBackupWalk::NextBankOrComplete() {
+    const QPointer<TDeviceLink> alive(&link);
+    for (;;) {
+        NextChosenBank();
+        if (bank == -1) {
+            // Every chosen bank is done. The single-bank unit has no bank to go back to.
+            if (!PrePlenovaMode) {
+                link.SetCurrentBank(bankAtStart);
+                link.SendBankSelect(bankAtStart);
+            }
+            Stop();
+            LogCounts();
+            host.ProcedureComplete();
+            return;
+        }
+        if (saving && !MakeBankFolder())
+            return;
+        link.SetCurrentBank(bank);
+        link.SendBankSelect(bank);
+        host.Log(QStringLiteral("Begin processing Bank ") + Letter(bank));
+        link.PacedWait(2.0 * link.RequestDelay());
+        if (alive.isNull() || !active)
+            return; // ended during the wait
+        presetIndex = 0;
+        requestedAt = link.Now();
+        saved = skipExisting && saving ? folder.SavedNumbers(bank) : std::set<int>();
+        if (RequestNextWanted())
+            return;
+    }
+}
+
+void TBackupWalk::Fail(const QString& message) {
+    const bool walking = active;
+    if (walking)
+        Stop();
+    host.Log(message);
+    if (walking)
+        LogCounts();
+    host.Status(message);
+    host.ProcedureFailed(message);
+}
+
+void TBackupWalk::ReportProgress() {
+    TLinkProgress progress;
+    progress.Bank = PrePlenovaMode ? -1 : bank;
+    progress.Number = presetIndex + 1;
+    progress.LastNumber = lastIndex + 1;
+    progress.Done = done;
+    progress.Total = total;
+    progress.Tries = tries;
+    // Each preset: chosen, the request delay, asked for and sent (about 100 ms at MIDI speed).
+    progress.MillisecondsLeft =
+        TimeLeft(link.Now() - startTime, done, total, link.RequestDelay() + 100.0);
+    host.Progress(progress);
+}
+
+void TBackupWalk::LogCounts() {
+    QString text = QStringLiteral("%1 saved, %2 untitled skipped, %3 time-outs")
+                       .arg(counts.Saved)
+                       .arg(counts.Untitled)
+                       .arg(counts.TimeOuts);
+    if (counts.Listed > 0)
+        text = QStringLiteral("%1 listed, ").arg(counts.Listed) + text;
+    if (counts.AlreadySaved > 0)
+        text += QStringLiteral(", %1 already saved").arg(counts.AlreadySaved);
+    host.Log(text);
+}

@@ -1,0 +1,83 @@
+#pragma once
+// The walk through the presets of the chosen banks: each preset selected, asked for and, when
+// it has come, saved into its bank's folder and listed; a preset that does not come is asked
+// for again. The backup and the preset listing are this walk.
+
+#include "link/AnswerLedger.h"
+#include "link/BackupFolder.h"
+#include "link/ProcedureOptions.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <set>
+
+class QTimer;
+class TDeviceLink;
+class TLinkHost;
+
+class TBackupWalk {
+public:
+    TBackupWalk(TDeviceLink& link, TLinkHost& host);
+    ~TBackupWalk();
+    TBackupWalk(const TBackupWalk&) = delete;
+    TBackupWalk& operator=(const TBackupWalk&) = delete;
+
+    // False when it stopped before asking for anything (the reason said), or when another job
+    // runs.
+    bool Start(const TProcedureOptions& options);
+    // Ctrl+C: stops and says so.
+    void Abort();
+    // Ends the walk where it is (a listing ends with what it printed).
+    void Stop();
+    bool Active() const { return active; }
+    bool Printing() const { return printing; }
+    bool Saving() const { return saving; }
+    const TProcedureCounts& Counts() const { return counts; }
+    // The timer that looks for a preset that does not come.
+    const QTimer& CheckTimer() const { return *checkTimer; }
+
+    // A 258-byte dump that arrived while the walk is on: true when it went into a file (the
+    // caller then need not keep the message).
+    bool Arrived(TByteView dump);
+
+private:
+    void Tick();
+    void SetPrinting(bool value);
+    void NextChosenBank();
+    // Selects and asks for presetIndex.
+    void RequestPreset();
+    // Asks for presetIndex, or the next slot of this bank that is wanted; false when the bank
+    // has none left.
+    bool RequestNextWanted();
+    // Moves on to the next chosen bank, or completes the walk.
+    void NextBankOrComplete();
+    bool MakeBankFolder();
+    void Fail(const QString& message);
+    void ReportProgress();
+    void LogCounts();
+
+    TDeviceLink& link;
+    TLinkHost& host;
+    QTimer* checkTimer;
+    bool active = false;
+    bool saving = false;
+    bool printing = false;
+    TBackupFolder folder;
+    std::array<bool, 4> banksChosen{};
+    bool byPresetNumber = true;
+    QString untitledName;
+    bool skipExisting = false;
+    int bank = -1;        // the bank being walked; -1 the single bank of a Pre-Plenova unit
+    int bankAtStart = -1; // chosen again at the end
+    std::uint8_t presetIndex = 0;
+    std::uint8_t lastIndex = 0;
+    int firstNumber = 1;
+    double requestedAt = 0; // when presetIndex was last asked for, on the link's clock
+    int tries = 0;          // requests of the preset being waited for
+    TAnswerLedger::TTicket ticket = 0;
+    std::set<int> saved; // preset numbers already in the bank's folder
+    TProcedureCounts counts;
+    int total = 0, done = 0;
+    double startTime = 0;
+};

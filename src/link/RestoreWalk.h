@@ -1,0 +1,50 @@
+#pragma once
+// A backup folder written back into the unit: each preset of the plan stored into its slot and
+// read back, with the question asked before and the counts told after — the same words in the
+// window and in the tool.
+
+#include "link/BackupFolder.h"
+
+#include <QString>
+#include <array>
+#include <vector>
+
+class TDeviceLink;
+class TLinkHost;
+
+struct TRestoreCounts {
+    int Written = 0;
+    int Verified = 0;
+    int Skipped = 0;
+    int Failed = 0;
+};
+
+class TRestoreWalk {
+public:
+    TRestoreWalk(TDeviceLink& link, TLinkHost& host);
+
+    // The plan for a folder as the backup writes it, the chosen banks and slots; each item
+    // knows what its slot held when last seen this session.
+    std::vector<TRestoreItem> Plan(const QString& folder, const std::array<bool, 4>& banks,
+                                   int first, int last) const;
+    // Writes every item without a problem, each verified; Abort (Ctrl+C) stops it after the
+    // preset being written. Refused, with the reason said, while another job runs.
+    TRestoreCounts Run(std::vector<TRestoreItem>& plan);
+    void Abort() { aborted = true; }
+    bool Running() const { return running; }
+
+    // "replace 4 presets in banks A, C": what the plan does to the unit.
+    static QString ReplaceText(const std::vector<TRestoreItem>& plan);
+    // "This will replace 4 presets in bank B. Do you want to proceed?"
+    static QString Question(const std::vector<TRestoreItem>& plan);
+    // "4 written, 4 verified, 0 skipped, 0 failed"
+    static QString CountsText(const TRestoreCounts& counts);
+    // The items that will be written.
+    static int WrittenCount(const std::vector<TRestoreItem>& plan);
+
+private:
+    TDeviceLink& link;
+    TLinkHost& host;
+    bool running = false;
+    bool aborted = false;
+};

@@ -1,0 +1,186 @@
+// The verified store and the fetch it is built on.
+
+#include "link/VerifiedStore.h"
+
+#include "link/BackupFolder.h"
+#include "link/DeviceLink.h"
+#include "model/DeviceMode.h"
+
+#include <QPointer>
+#include <algorithm>
+
+namespace {
+QString Hex(std::uint8_t byte) {
+    return QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+}
+} // namespace
+
+TVerifiedStore::TVerifiedStore(TDeviceLink& link, TLinkHost& host) : link(link), host(host) {}
+
+std::optional<TBytes> TVerifiedStore::Fetch(int index) {
+    const auto select = SelectPresetMessage(DeviceId, index);
+    if (!select || fetching || link.Job() == TLinkJob::Walk || host.Output() == nullptr)
+        return std::nullopt;
+    const QPointer<TDeviceLink> alive(&link);
+    fetched.reset();
+    fetching = true;
+    ticket = link.Ledger().NewTicket();
+    const double timeout = link.Timings().TimeoutMilliseconds;
+    // A second try only when the unit answers at all (a lost dump, not a silent unit); what
+    // was owed before it is settled first, so nothing late is taken for this slot.
+    for (int attempt = 0; attempt < 2 && !fetched; ++attempt) {
+        if (attempt > 0 && !link.SettleAnswers(timeout))
+            break;
+        if (alive.isNull())
+            return std::nullopt;
+        if (fetched)
+            break;
+        link.SendRequest(*select);
+        link.PacedWait(link.RequestDelay());
+        if (alive.isNull())
+            return std::nullopt;
+        if (fetched)
+            break; // the first try's answer came after all
+        link.SendRequest(RequestCurrentPresetMessage(DeviceId));
+        link.Ledger().Requested(ticket);
+        const double start = link.Now();
+        while (!fetched && link.Now() - start <= timeout) {
+            link.Wait(5);
+            if (alive.isNull())
+                return std::nullopt;
+        }
+    }
+    fetching = false;
+    ticket = 0;
+    std::optional<TBytes> result = std::move(fetched);
+    fetched.reset();
+    if (result)
+        link.NoteTitle(PrePlenovaMode ? -1 : link.CurrentBank(), index + 1,
+                       QString::fromLatin1(PresetTitleOf(*result).c_str()));
+    return result;
+}
+
+bool TVerifiedStore::Arrived(TByteView dump) {
+    if (!fetching || fetched ||
+        link.Ledger().Arrived(dump, ticket) != TAnswerLedger::TVerdict::Take)
+        return false;
+    fetched = TBytes(dump.begin(), dump.end());
+    return true;
+}
+
+int TVerifiedStore::FirstDifference(TByteView sent, TByteView held) {
+    const std::size_t count = std::min(sent.size(), held.size());
+    for (std::size_t i = 0; i < count; ++i)
+        if (i != 2 && sent[i] != held[i])
+            return static_cast<int>(i);
+    return sent.size() == held.size() ? -1 : static_cast<int>(count);
+}
+
+TStoreResult TVerifiedStore::Store(const TStoreRequest& request) {
+    TStoreResult result;
+    const TBytes& dump = request.Dump;
+    const int slot = request.Slot;
+    // A restore is one job: its stores are parts of it.
+    if (link.Job() != TLinkJob::None && link.Job() != TLinkJob::Restore) {
+        result.Message = link.BusyReason().toStdString();
+        return result;
+    }
+    const auto store = StorePresetMessage(DeviceId, slot);
+    if (!store || !IsPresetDump(dump) || !IsWellFormedSysex(dump)) {
+        result.Message = QStringLiteral("Nothing was stored: not a preset that can be sent to slot %1")
+                             .arg(slot)
+                             .toStdString();
+        return result;
+    }
+    if (host.Output() == nullptr || !host.OutputAvailable(false)) {
+        result.Message = "MIDI Out device not available";
+        return result;
+    }
+    const QPointer<TDeviceLink> alive(&link);
+    const bool ownJob = link.Job() == TLinkJob::None;
+    if (ownJob)
+        link.SetJob(TLinkJob::Store);
+    struct EndJob {
+        QPointer<TDeviceLink> link;
+        bool own;
+        ~EndJob() {
+            if (own && !link.isNull())
+                link->SetJob(TLinkJob::None);
+        }
+    } endJob{alive, ownJob};
+
+    if (request.Bank >= 0 && request.Bank <= 3 && !PrePlenovaMode) {
+        link.SendBankSelect(request.Bank);
+        link.SetCurrentBank(request.Bank);
+        link.PacedWait(2.0 * link.RequestDelay());
+        if (alive.isNull())
+            return result;
+    }
+    result.Bank = PrePlenovaMode ? -1 : link.CurrentBank();
+    bool send = request.SendFirst;
+    if (request.Keep) {
+        const std::optional<TBytes> old = Fetch(slot - 1);
+        if (alive.isNull())
+            return result;
+        if (!old) {
+            result.NoAnswer = true;
+            result.Message = QStringLiteral("The unit did not answer: the preset in slot %1 could "
+                                            "not be kept, so nothing was stored")
+                                 .arg(slot)
+                                 .toStdString();
+            return result;
+        }
+        QString error;
+        result.KeptFile =
+            KeepReplacedPreset(ReplacedFolder, *old, result.Bank, slot, error).toStdString();
+        if (result.KeptFile.empty()) {
+            result.Message =
+                QStringLiteral("The preset in slot %1 could not be kept (%2), so nothing was stored")
+                    .arg(slot)
+                    .arg(error)
+                    .toStdString();
+            return result;
+        }
+        result.Replaced = *old;
+        send = true; // fetching it replaced the unit's edit buffer
+    }
+    if (send) {
+        link.SendRequest(dump);
+        link.PacedWait(link.RequestDelay());
+        if (alive.isNull())
+            return result;
+    }
+    link.SendRequest(*store);
+    result.Stored = true;
+    if (!request.Verify)
+        return result;
+    const std::optional<TBytes> held = Fetch(slot - 1);
+    if (alive.isNull())
+        return result;
+    if (!held) {
+        result.NoAnswer = true;
+        result.Message = QStringLiteral("The unit did not answer when slot %1 was read back: the "
+                                        "store could not be verified")
+                             .arg(slot)
+                             .toStdString();
+        return result;
+    }
+    const int at = FirstDifference(dump, *held);
+    if (at < 0) {
+        result.Verified = true;
+        return result;
+    }
+    const auto byte = static_cast<std::size_t>(at);
+    result.Message =
+        (at < static_cast<int>(std::min(dump.size(), held->size()))
+             ? QStringLiteral("Slot %1 does not hold what was sent: byte %2 is %3 instead of %4")
+                   .arg(slot)
+                   .arg(at)
+                   .arg(Hex((*held)[byte]), Hex(dump[byte]))
+             : QStringLiteral("Slot %1 does not hold what was sent: %2 bytes instead of %3")
+                   .arg(slot)
+                   .arg(held->size())
+                   .arg(dump.size()))
+            .toStdString();
+    return result;
+}

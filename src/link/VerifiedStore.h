@@ -1,0 +1,44 @@
+#pragma once
+// A store into a slot that can be checked and taken back: the slot's preset fetched and kept
+// before it is replaced, the new one sent, given time, stored, and read back and compared.
+// Fetching one slot's preset is here too: the store's keep and read-back are fetches.
+
+#include "link/AnswerLedger.h"
+#include "model/StoreRequest.h"
+
+#include <QString>
+#include <optional>
+
+class TDeviceLink;
+class TLinkHost;
+
+class TVerifiedStore {
+public:
+    TVerifiedStore(TDeviceLink& link, TLinkHost& host);
+
+    // One preset of the current bank (0-based slot index): selected, asked for, and its dump
+    // once it has come; nothing when it does not come within the link's time-out (asked for a
+    // second time when the unit answers at all).
+    std::optional<TBytes> Fetch(int index);
+    bool Fetching() const { return fetching; }
+    // A dump while fetching: true when it is the fetch's answer.
+    bool Arrived(TByteView dump);
+
+    // Stores the request's dump into its slot. A kept preset is fetched first (and the dump
+    // sent again, since the fetch replaced the unit's edit buffer). The unit is given the
+    // request delay between the dump and the store: how long it needs to take a dump is not
+    // known. A store asked for while another job runs is refused with the reason.
+    TStoreResult Store(const TStoreRequest& request);
+    // Where kept presets go; empty: the program's data folder, "replaced".
+    QString ReplacedFolder;
+
+    // The first byte where two dumps differ, the device byte aside; -1 when none does.
+    static int FirstDifference(TByteView sent, TByteView held);
+
+private:
+    TDeviceLink& link;
+    TLinkHost& host;
+    bool fetching = false;
+    std::optional<TBytes> fetched;
+    TAnswerLedger::TTicket ticket = 0;
+};

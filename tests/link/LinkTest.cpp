@@ -1,0 +1,127 @@
+// The device link's own work, against the in-process simulated unit: the ping and the replies it
+// takes, the current preset number, a question asked from inside the input handler, and the
+// account of the answers the unit still owes.
+
+#include "LinkRig.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+void Inject(LinkRig& rig, const TBytes& bytes) {
+    rig.devices.Inject("Loop", bytes.data(), bytes.size());
+}
+} // namespace
+
+// Replies are taken while awaited and acted upon; one nobody waits for goes to the host; a muted
+// unit is reported when the reply window closes (never less than a second).
+TEST(Link, PingsTakesAwaitedRepliesAndReportsASilentUnit) {
+    LinkRig rig;
+    rig.Link->PingDevice();
+    EXPECT_EQ(rig.Statuses.last(), "The Quellfarn is online! Your currently selected bank is: A");
+    EXPECT_EQ(rig.Link->CurrentBank(), 0);
+    EXPECT_EQ(rig.Link->PendingReplies(), 0);
+    EXPECT_TRUE(rig.Others.empty()) << "answered replies are not passed on";
+
+    rig.UsePorts("Loop", "Sink");
+    rig.Link->QueryParameter(kPresetNumberAddress);
+    Inject(rig, {0xF0, 0x1A, 0x00, 0x13, 0x03, 9, 2, 0, 0xF7}); // the bank, while awaited
+    EXPECT_TRUE(rig.RunUntil([&] { return rig.Link->CurrentBank() == 2; }));
+    EXPECT_EQ(rig.Link->PendingReplies(), 0);
+    const TBytes unexpected{0xF0, 0x1A, 0x00, 0x13, 0x03, 0x00, 0x01, 0xF7};
+    Inject(rig, unexpected);
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Others.size() == 1; }));
+    EXPECT_EQ(rig.Others[0]->SysexSize, unexpected.size());
+    rig.Link->QueryParameter(kBankAddress);
+    Inject(rig, {0xF0, 0x1A, 0x00, 0x13, 0x03, 9, 6, 0, 0xF7}); // no such bank
+    EXPECT_TRUE(rig.RunUntil([&] { return rig.Link->CurrentBank() == -1; }));
+
+    LinkRig muted;
+    muted.processor->SetMute(true);
+    muted.Link->SetRequestDelay(30);
+    muted.Link->PingDevice();
+    EXPECT_EQ(muted.Link->PendingReplies(), 2);
+    EXPECT_TRUE(muted.Link->ReplyTimer().isActive());
+    EXPECT_EQ(muted.Link->ReplyTimer().interval(), 1000) << "ten delays, but at least a second";
+    ASSERT_TRUE(muted.RunUntil([&] { return !muted.Link->ReplyTimer().isActive(); }, 3000));
+    EXPECT_EQ(muted.Statuses.last(),
+              "No response received from Quellfarn - are you connected properly?");
+    EXPECT_EQ(muted.Link->PendingReplies(), 0);
+}
+
+// The current preset number, also when asked from inside the input handler: the wait lets its
+// reply in (and only the wait: a steady stream never nests one handler in another).
+TEST(Link, TheCurrentPresetNumberComesAlsoToAQuestionFromTheInputHandler) {
+    LinkRig rig;
+    rig.Link->SendRequest(*SelectPresetMessage(0, 149));
+    EXPECT_EQ(rig.Link->QueryCurrentPresetNumber(), 150);
+    std::vector<int> answers;
+    bool ask = true;
+    rig.OnUnclaimed = [&](const TMyMidiEvent&) {
+        if (ask) {
+            ask = false;
+            answers.push_back(rig.Link->QueryCurrentPresetNumber());
+        }
+    };
+    const TBytes note{0x90, 0x3C, 0x64};
+    rig.devices.Inject(kSimulatedDeviceName, note.data(), note.size());
+    ASSERT_TRUE(rig.RunUntil([&] { return !answers.empty(); }));
+    EXPECT_EQ(answers.front(), 150);
+    EXPECT_EQ(rig.Link->PendingReplies(), 0);
+    EXPECT_EQ(rig.Others.size(), 1u) << "the reply is the link's, the note the host's";
+    EXPECT_EQ(rig.MaxDepth, 2) << "only the wait let a second handler in";
+
+    rig.MaxDepth = 0;
+    TBytes stream;
+    for (int i = 0; i < 300; ++i)
+        stream.insert(stream.end(), {0xB0, 0x07, static_cast<std::uint8_t>(i % 128)});
+    rig.devices.Inject(kSimulatedDeviceName, stream.data(), stream.size());
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Others.size() == 301; }));
+    EXPECT_EQ(rig.MaxDepth, 1);
+
+    rig.processor->SetMute(true);
+    EXPECT_EQ(rig.Link->QueryCurrentPresetNumber(), -1);
+    EXPECT_EQ(rig.Link->PendingReplies(), 1)
+        << "an unanswered query stays pending until the next ping or reply window";
+}
+
+// Which request each arriving dump answers: the oldest still owed (the unit answers in order);
+// an older wait's answer that differs from what that wait was answered with was lost.
+TEST(Link, EachDumpIsTheAnswerToTheOldestRequestStillOwed) {
+    using V = TAnswerLedger::TVerdict;
+    const TBytes a = TPreset().Encode();
+    TPreset other;
+    other.Title = "Other";
+    const TBytes b = other.Encode();
+    struct Step {
+        char What;   // 'r' request for the wait, 'd' dump arrives while the wait waits, 's' settle
+        int Wait;    // 1 or 2 (0: nobody)
+        char Dump;   // 'a' or 'b'
+        V Expected;
+    };
+    const std::vector<std::pair<const char*, std::vector<Step>>> stories = {
+        {"answered in order", {{'r', 1, 0, V::Take}, {'d', 1, 'a', V::Take}, {'d', 1, 'a', V::Unasked}}},
+        {"a late answer to the last slot is let go",
+         {{'r', 1, 0, V::Take}, {'r', 1, 0, V::Take}, {'d', 1, 'a', V::Take},
+          {'r', 2, 0, V::Take}, {'d', 2, 'a', V::Late}, {'d', 2, 'a', V::Take}}},
+        {"a lost answer shows in a dump that differs",
+         {{'r', 1, 0, V::Take}, {'r', 1, 0, V::Take}, {'d', 1, 'a', V::Take},
+          {'r', 2, 0, V::Take}, {'d', 2, 'b', V::Take}}},
+        {"after a settle nothing earlier is owed",
+         {{'r', 1, 0, V::Take}, {'r', 1, 0, V::Take}, {'d', 1, 'a', V::Take}, {'s', 0, 0, V::Take},
+          {'r', 2, 0, V::Take}, {'d', 2, 'a', V::Take}}},
+        {"an answer nobody waits for", {{'r', 0, 0, V::Take}, {'d', 0, 'a', V::Unasked}}},
+    };
+    for (const auto& [story, steps] : stories) {
+        TAnswerLedger ledger;
+        const TAnswerLedger::TTicket tickets[] = {0, ledger.NewTicket(), ledger.NewTicket()};
+        for (const Step& step : steps) {
+            if (step.What == 'r')
+                ledger.Requested(tickets[step.Wait]);
+            else if (step.What == 's')
+                ledger.Settle(ledger.Mark());
+            else
+                EXPECT_EQ(ledger.Arrived(step.Dump == 'a' ? a : b, tickets[step.Wait]), step.Expected)
+                    << story;
+        }
+    }
+}

@@ -1,0 +1,146 @@
+// The verified store on the device link alone, against the in-process simulated unit: what it
+// keeps, what it reads back, and what it says when the unit stores something else, does not
+// answer, loses an answer or another job has the unit.
+
+#include "LinkRig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+TBytes FileBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    return {bytes.begin(), bytes.end()};
+}
+
+TBytes NewPreset(const std::string& title) {
+    TPreset preset;
+    preset.Title = title;
+    return preset.Encode();
+}
+
+TStoreRequest Request(const TBytes& dump, int slot, bool keep, bool verify) {
+    TStoreRequest request;
+    request.Dump = dump;
+    request.Slot = slot;
+    request.Keep = keep;
+    request.Verify = verify;
+    request.SendFirst = true;
+    return request;
+}
+} // namespace
+
+// Kept, stored, verified; put back into the bank it came from whatever bank the unit is in now,
+// nothing kept ever overwritten.
+TEST(Store, KeepsWhatItReplacesVerifiesAndPutsItBack) {
+    LinkRig rig;
+    rig.Link->PingDevice();
+    QTemporaryDir kept;
+    rig.Link->Store().ReplacedFolder = kept.path();
+    const TBytes before = rig.Slot(0, 17);
+    const TBytes sent = NewPreset("Stored Here");
+    const TStoreResult stored = rig.Link->Store().Store(Request(sent, 17, true, true));
+    EXPECT_TRUE(stored.Stored && stored.Verified) << stored.Message;
+    EXPECT_EQ(rig.Slot(0, 17), sent);
+    EXPECT_EQ(stored.Replaced, before);
+    EXPECT_EQ(stored.Bank, 0);
+    const QStringList files = QDir(kept.path()).entryList(QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(files[0].startsWith("Bank A ")) << files[0].toStdString();
+    EXPECT_TRUE(files[0].endsWith(".tmq017")) << files[0].toStdString();
+    EXPECT_EQ(kept.filePath(files[0]), QString::fromStdString(stored.KeptFile));
+    EXPECT_EQ(FileBytes(kept.filePath(files[0])).size(), 258u);
+
+    rig.Link->SelectBank(2);
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Unit([](TPlenovaDevice& u) { return u.CurrentBank == 2; }); }));
+    const TBytes bankC = rig.Slot(2, 17);
+    TStoreRequest undo = Request(stored.Replaced, 17, true, true);
+    undo.Bank = stored.Bank;
+    const TStoreResult back = rig.Link->Store().Store(undo);
+    EXPECT_TRUE(back.Verified) << back.Message;
+    EXPECT_EQ(rig.Slot(0, 17), before);
+    EXPECT_EQ(rig.Slot(2, 17), bankC);
+    EXPECT_EQ(QDir(kept.path()).entryList(QDir::Files).size(), 2) << "nothing kept is overwritten";
+
+    const TStoreResult plain = rig.Link->Store().Store(Request(sent, 18, false, false));
+    EXPECT_TRUE(plain.Stored);
+    EXPECT_FALSE(plain.Verified);
+    EXPECT_TRUE(plain.Replaced.empty());
+    EXPECT_TRUE(plain.Message.empty());
+    EXPECT_TRUE(rig.RunUntil([&] { return rig.Slot(0, 18) == sent; }));
+}
+
+// What goes wrong is said, and nothing is called verified that was not.
+TEST(Store, AWrongOrSilentUnitIsToldAndALostAnswerIsAskedForAgain) {
+    {
+        LinkRig rig;
+        rig.Unit([](TPlenovaDevice& unit) { return unit.CorruptStores = true; });
+        const TStoreResult result = rig.Link->Store().Store(Request(NewPreset("X"), 17, false, true));
+        EXPECT_TRUE(result.Stored);
+        EXPECT_FALSE(result.Verified);
+        EXPECT_EQ(result.Message.rfind("Slot 17 does not hold what was sent: byte 127 is", 0), 0u)
+            << result.Message;
+    }
+    {
+        LinkRig rig;
+        TLinkTimings timings = rig.Link->Timings();
+        timings.TimeoutMilliseconds = 200;
+        rig.Link->SetTimings(timings);
+        const TBytes before = rig.Slot(0, 17);
+        rig.processor->SetMute(true);
+        TStoreResult result = rig.Link->Store().Store(Request(NewPreset("X"), 17, true, true));
+        EXPECT_FALSE(result.Stored);
+        EXPECT_TRUE(result.NoAnswer);
+        EXPECT_EQ(result.Message, "The unit did not answer: the preset in slot 17 could not be "
+                                  "kept, so nothing was stored");
+        rig.Wait(100);
+        EXPECT_EQ(rig.Slot(0, 17), before) << "nothing stored without the kept copy";
+        result = rig.Link->Store().Store(Request(NewPreset("X"), 17, false, true));
+        EXPECT_TRUE(result.Stored);
+        EXPECT_FALSE(result.Verified);
+        EXPECT_EQ(result.Message, "The unit did not answer when slot 17 was read back: the store "
+                                  "could not be verified");
+    }
+    {
+        // The read-back's answer is lost: the unit still answers, so it is asked again.
+        LinkRig rig;
+        TLinkTimings timings = rig.Link->Timings();
+        timings.TimeoutMilliseconds = 300;
+        rig.Link->SetTimings(timings);
+        const TBytes sent = NewPreset("Asked Twice");
+        // Answers are dropped from the store on until the link asks its settling question: the
+        // first read-back is lost.
+        rig.processor->SetLog([&](const std::string& line) {
+            if (line.find("store preset") != std::string::npos)
+                rig.processor->SetDropEvery(1);
+            if (line.find("request parameter 0") != std::string::npos)
+                rig.processor->SetDropEvery(0);
+        });
+        const TStoreResult result = rig.Link->Store().Store(Request(sent, 9, false, true));
+        EXPECT_TRUE(result.Verified) << result.Message;
+    }
+}
+
+// While another job has the unit, a store is refused with the reason.
+TEST(Store, AnotherJobKeepsTheUnit) {
+    LinkRig rig;
+    TProcedureOptions options;
+    options.Print = true;
+    options.Banks = {true, false, false, false};
+    options.RequestDelay = 5;
+    ASSERT_TRUE(rig.Link->Walk().Start(options));
+    EXPECT_EQ(rig.Link->Job(), TLinkJob::Walk);
+    const TStoreResult result = rig.Link->Store().Store(Request(NewPreset("X"), 3, false, false));
+    EXPECT_FALSE(result.Stored);
+    EXPECT_EQ(result.Message, "A listing is running: wait for it to end or press Ctrl+C");
+    rig.Link->SelectBank(3);
+    EXPECT_EQ(rig.Statuses.last(), "A listing is running: wait for it to end or press Ctrl+C");
+    EXPECT_FALSE(rig.Link->Walk().Start(options)) << "nor a second walk";
+    rig.Link->Walk().Abort();
+    EXPECT_FALSE(rig.Link->Busy());
+}
