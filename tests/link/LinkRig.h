@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -147,5 +148,5 @@ struct LinkRig : TLinkHost {
     bool Bypass = false;
     bool ListingWorks = true;
     int MaxDepth = 0;
-    int requests = 0;
+    std::atomic<int> requests{0}; // counted on the unit's thread
 };

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <mutex>
 
 namespace {
 TBytes FileBytes(const QString& path) {
@@ -73,6 +74,26 @@ TEST(Store, KeepsWhatItReplacesVerifiesAndPutsItBack) {
     EXPECT_TRUE(plain.Replaced.empty());
     EXPECT_TRUE(plain.Message.empty());
     EXPECT_TRUE(rig.RunUntil([&] { return rig.Slot(0, 18) == sent; }));
+}
+
+// What a kept and verified store says to the unit, in order, and nothing more.
+TEST(Store, SendsTheUnitExactlyTheKeepTheStoreAndTheReadBack) {
+    LinkRig rig;
+    QTemporaryDir kept;
+    rig.Link->Store().ReplacedFolder = kept.path();
+    QStringList heard; // written on the unit's thread
+    std::mutex guard;
+    rig.processor->SetLog([&](const std::string& line) {
+        const std::lock_guard lock(guard);
+        if (line.rfind("<- ", 0) == 0)
+            heard << QString::fromStdString(line.substr(line.rfind(" - ") + 3));
+    });
+    const TStoreResult result = rig.Link->Store().Store(Request(NewPreset("Exact"), 17, true, true));
+    ASSERT_TRUE(result.Verified) << result.Message;
+    const std::lock_guard lock(guard);
+    EXPECT_EQ(heard, QStringList({"select preset 17", "request current preset",
+                                  "preset dump \"Exact\"", "store preset in slot 17",
+                                  "select preset 17", "request current preset"}));
 }
 
 // What goes wrong is said, and nothing is called verified that was not.
