@@ -1,0 +1,187 @@
+// A unit's memory: a folder of slot files.
+
+#include "link/UnitMemory.h"
+
+#include "link/BackupFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTextStream>
+#include <algorithm>
+
+namespace {
+const QString kHeader = QStringLiteral("Quellfarn slot memory 1");
+
+bool SameDump(TByteView a, TByteView b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (i != 2 && a[i] != b[i])
+            return false;
+    return true;
+}
+
+const std::map<TSeenHow, QString>& HowWords() {
+    static const std::map<TSeenHow, QString> words = {{TSeenHow::Read, QStringLiteral("read")},
+                                                     {TSeenHow::Stored, QStringLiteral("stored")},
+                                                     {TSeenHow::Restored, QStringLiteral("restored")},
+                                                     {TSeenHow::Kept, QStringLiteral("kept")}};
+    return words;
+}
+
+QString Hex(TByteView bytes) {
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))
+            .toHex());
+}
+} // namespace
+
+const char* SeenHowText(TSeenHow how) {
+    switch (how) {
+    case TSeenHow::Read:
+        return "read";
+    case TSeenHow::Stored:
+        return "stored";
+    case TSeenHow::Restored:
+        return "restored";
+    case TSeenHow::Kept:
+        return "kept before a store";
+    }
+    return "";
+}
+
+QString TUnitMemory::FolderFor(const QString& outputName, int deviceByte) {
+    QString name;
+    for (const QChar c : outputName)
+        name += c.isLetterOrNumber() || QStringLiteral(" -_.()").contains(c) ? c : QLatin1Char('_');
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/units/%1 - device %2").arg(name.trimmed()).arg(deviceByte);
+}
+
+TUnitMemory::TUnitMemory(const QString& folder) : folder(folder) {}
+
+QString TUnitMemory::PathOf(int bank, int slot) const {
+    return folder + QStringLiteral("/%1%2.slot")
+                        .arg(QLatin1Char(BankLetters[std::clamp(bank, 0, 3)]))
+                        .arg(slot, 3, 10, QLatin1Char('0'));
+}
+
+void TUnitMemory::Load() {
+    remembered.clear();
+    problems.clear();
+    const QStringList names = QDir(folder).entryList({QStringLiteral("*.slot")}, QDir::Files);
+    for (const QString& name : names) {
+        QFile file(QDir(folder).filePath(name));
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+            problems << name + QStringLiteral(": ") + file.errorString();
+            continue;
+        }
+        QTextStream in(&file);
+        TSlotMemory memory;
+        bool sound = in.readLine() == kHeader;
+        bool bankSeen = false, slotSeen = false;
+        while (sound && !in.atEnd()) {
+            const QStringList words = in.readLine().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            if (words.isEmpty())
+                continue;
+            bool ok = true;
+            if (words[0] == QLatin1String("bank") && words.size() == 2) {
+                memory.Bank = words[1].toInt(&ok);
+                bankSeen = ok && memory.Bank >= 0 && memory.Bank <= 3;
+            } else if (words[0] == QLatin1String("slot") && words.size() == 2) {
+                memory.Slot = words[1].toInt(&ok);
+                slotSeen = ok && memory.Slot >= 1 && memory.Slot <= 256;
+            } else if (words[0] == QLatin1String("current") && words.size() == 2) {
+                memory.Current = words[1].toInt(&ok);
+            } else if (words[0] == QLatin1String("version") && words.size() == 6) {
+                TSlotVersion version;
+                version.FirstSeen = QDateTime::fromString(words[1], Qt::ISODateWithMs);
+                version.LastSeen = QDateTime::fromString(words[3], Qt::ISODateWithMs);
+                const QByteArray bytes = QByteArray::fromHex(words[5].toLatin1());
+                version.Dump.assign(bytes.begin(), bytes.end());
+                bool first = false, last = false;
+                for (const auto& [how, word] : HowWords()) {
+                    if (word == words[2]) {
+                        version.FirstHow = how;
+                        first = true;
+                    }
+                    if (word == words[4]) {
+                        version.LastHow = how;
+                        last = true;
+                    }
+                }
+                ok = first && last && version.FirstSeen.isValid() && version.LastSeen.isValid() &&
+                     IsPresetDump(version.Dump);
+                memory.Versions.push_back(std::move(version));
+            } else {
+                ok = false;
+            }
+            sound = sound && ok;
+        }
+        sound = sound && bankSeen && slotSeen && memory.Current >= 0 &&
+                memory.Current < static_cast<int>(memory.Versions.size());
+        if (!sound) {
+            problems << name + QStringLiteral(": not a slot memory this program can read");
+            continue;
+        }
+        remembered[{memory.Bank, memory.Slot}] = std::move(memory);
+    }
+}
+
+QString TUnitMemory::Saw(int bank, int slot, TByteView dump, TSeenHow how, const QDateTime& when) {
+    if (folder.isEmpty())
+        return QStringLiteral("no folder for the unit's memory");
+    if (!IsPresetDump(dump))
+        return QStringLiteral("not a preset dump");
+    TSlotMemory memory;
+    const auto known = remembered.find({bank, slot});
+    if (known != remembered.end())
+        memory = known->second;
+    memory.Bank = bank;
+    memory.Slot = slot;
+    int index = -1;
+    for (std::size_t i = 0; i < memory.Versions.size(); ++i)
+        if (SameDump(memory.Versions[i].Dump, dump))
+            index = static_cast<int>(i);
+    if (index < 0) {
+        TSlotVersion version;
+        version.Dump.assign(dump.begin(), dump.end());
+        version.FirstSeen = when;
+        version.FirstHow = how;
+        memory.Versions.push_back(std::move(version));
+        index = static_cast<int>(memory.Versions.size()) - 1;
+    }
+    TSlotVersion& seen = memory.Versions[static_cast<std::size_t>(index)];
+    seen.LastSeen = when;
+    seen.LastHow = how;
+    // A preset kept before a store is what the slot held then; what it holds now is the store's.
+    memory.Current = index;
+
+    QString text = kHeader + QStringLiteral("\nbank %1\nslot %2\ncurrent %3\n")
+                                 .arg(bank)
+                                 .arg(slot)
+                                 .arg(memory.Current);
+    for (const TSlotVersion& version : memory.Versions)
+        text += QStringLiteral("version %1 %2 %3 %4 %5\n")
+                    .arg(version.FirstSeen.toString(Qt::ISODateWithMs),
+                         HowWords().at(version.FirstHow),
+                         version.LastSeen.toString(Qt::ISODateWithMs),
+                         HowWords().at(version.LastHow), Hex(version.Dump));
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("cannot create the folder %1").arg(folder);
+    const QByteArray bytes = text.toLatin1();
+    const QString error = WriteWholeFile(
+        PathOf(bank, slot),
+        TByteView(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                  static_cast<std::size_t>(bytes.size())));
+    if (!error.isEmpty())
+        return QStringLiteral("cannot write %1: %2").arg(PathOf(bank, slot), error);
+    remembered[{bank, slot}] = std::move(memory);
+    return {};
+}
+
+const TSlotMemory* TUnitMemory::Slot(int bank, int slot) const {
+    const auto found = remembered.find({bank, slot});
+    return found == remembered.end() ? nullptr : &found->second;
+}

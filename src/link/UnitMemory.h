@@ -1,0 +1,68 @@
+#pragma once
+// What a unit holds, remembered: for every slot the presets it has held, each kept once (the
+// device byte aside) with when it was first and last seen there and how, and which of them the
+// slot held when last seen. One unit's memory is a folder of its own (by the output port's name
+// and the device byte); each slot is one file in it, written whole or not at all, so a walk
+// stopped half way leaves what was known before plus each slot read since.
+
+#include "model/Protocol.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <map>
+#include <vector>
+
+// How a preset was seen in its slot.
+enum class TSeenHow { Read, Stored, Restored, Kept };
+const char* SeenHowText(TSeenHow how); // "read", "stored", "restored", "kept before a store"
+
+struct TSlotVersion {
+    TBytes Dump;
+    QDateTime FirstSeen;
+    QDateTime LastSeen;
+    TSeenHow FirstHow = TSeenHow::Read;
+    TSeenHow LastHow = TSeenHow::Read;
+};
+
+struct TSlotMemory {
+    int Bank = 0; // 0..3; 0 also for the single bank of a Pre-Plenova unit
+    int Slot = 1; // 1-based
+    std::vector<TSlotVersion> Versions; // in the order they were first seen
+    int Current = -1;                   // the version the slot held when last seen
+    const TSlotVersion* Now() const {
+        return Current >= 0 && Current < static_cast<int>(Versions.size())
+                   ? &Versions[static_cast<std::size_t>(Current)]
+                   : nullptr;
+    }
+};
+
+class TUnitMemory {
+public:
+    // The folder of the memory of the unit behind this output port with this device byte, in
+    // the program's data folder ("units").
+    static QString FolderFor(const QString& outputName, int deviceByte);
+
+    TUnitMemory() = default;
+    explicit TUnitMemory(const QString& folder);
+
+    const QString& Folder() const { return folder; }
+    // Reads what the folder holds; a damaged file is left out and named in Problems.
+    void Load();
+    const QStringList& Problems() const { return problems; }
+    // A preset seen in a slot: remembered and written at once. Empty, or what went wrong (the
+    // memory then stays as it was).
+    QString Saw(int bank, int slot, TByteView dump, TSeenHow how,
+                const QDateTime& when = QDateTime::currentDateTime());
+
+    const TSlotMemory* Slot(int bank, int slot) const;
+    // Every slot remembered, by bank and slot.
+    const std::map<std::pair<int, int>, TSlotMemory>& Slots() const { return remembered; }
+
+private:
+    QString PathOf(int bank, int slot) const;
+
+    QString folder;
+    std::map<std::pair<int, int>, TSlotMemory> remembered;
+    QStringList problems;
+};

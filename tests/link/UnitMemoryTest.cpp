@@ -1,0 +1,77 @@
+// A unit's memory with a temporary folder alone: each content a slot held kept once with when
+// and how it was seen, read back by the next start, and a damaged or unwritable file changing
+// nothing that was known.
+
+#include "link/UnitMemory.h"
+#include "model/Preset.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+TBytes Preset(const std::string& title, std::uint8_t device = 0) {
+    TPreset preset;
+    preset.Title = title;
+    TBytes dump = preset.Encode();
+    dump[2] = device;
+    return dump;
+}
+} // namespace
+
+TEST(UnitMemory, EachContentIsKeptOnceWithWhenAndHowAndReadBack) {
+    QTemporaryDir folder;
+    const QDateTime monday(QDate(2026, 12, 7), QTime(9, 0));
+    const QDateTime tuesday = monday.addDays(1);
+    {
+        TUnitMemory memory(folder.path());
+        EXPECT_TRUE(memory.Saw(1, 17, Preset("Slap Funk"), TSeenHow::Read, monday).isEmpty());
+        EXPECT_TRUE(memory.Saw(1, 17, Preset("Slap Funk", 5), TSeenHow::Read, tuesday).isEmpty())
+            << "another device byte is the same preset";
+        EXPECT_TRUE(memory.Saw(1, 17, Preset("Fretless"), TSeenHow::Stored, tuesday).isEmpty());
+        EXPECT_TRUE(memory.Saw(0, 3, Preset("Dub"), TSeenHow::Restored, monday).isEmpty());
+    }
+    TUnitMemory memory(folder.path());
+    memory.Load();
+    EXPECT_TRUE(memory.Problems().isEmpty());
+    ASSERT_EQ(memory.Slots().size(), 2u);
+    const TSlotMemory* slot = memory.Slot(1, 17);
+    ASSERT_NE(slot, nullptr);
+    ASSERT_EQ(slot->Versions.size(), 2u);
+    EXPECT_EQ(slot->Versions[0].Dump, Preset("Slap Funk")) << "as first seen";
+    EXPECT_EQ(slot->Versions[0].FirstSeen, monday);
+    EXPECT_EQ(slot->Versions[0].LastSeen, tuesday);
+    EXPECT_EQ(slot->Versions[1].FirstHow, TSeenHow::Stored);
+    ASSERT_NE(slot->Now(), nullptr);
+    EXPECT_EQ(slot->Now()->Dump, Preset("Fretless"));
+    EXPECT_STREQ(SeenHowText(TSeenHow::Kept), "kept before a store");
+
+    // Seen again, an old content is what the slot holds now, still once in its history.
+    EXPECT_TRUE(memory.Saw(1, 17, Preset("Slap Funk"), TSeenHow::Restored, tuesday.addDays(1)).isEmpty());
+    EXPECT_EQ(memory.Slot(1, 17)->Versions.size(), 2u);
+    EXPECT_EQ(memory.Slot(1, 17)->Current, 0);
+    EXPECT_EQ(memory.Slot(1, 17)->Versions[0].LastHow, TSeenHow::Restored);
+}
+
+TEST(UnitMemory, ADamagedFileIsNamedAndAFailedWriteChangesNothing) {
+    QTemporaryDir folder;
+    TUnitMemory memory(folder.path());
+    ASSERT_TRUE(memory.Saw(0, 1, Preset("Kept"), TSeenHow::Read).isEmpty());
+    QFile damaged(folder.filePath("B002.slot"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("Quellfarn slot memory 1\nbank 1\nslot 2\ncurrent 0\nversion garbage\n");
+    damaged.close();
+    TUnitMemory reread(folder.path());
+    reread.Load();
+    EXPECT_EQ(reread.Slots().size(), 1u);
+    EXPECT_EQ(reread.Problems(), QStringList{"B002.slot: not a slot memory this program can read"});
+
+    // A folder stands where slot 1's file goes: the write fails, the memory stays as it was.
+    ASSERT_TRUE(QFile::remove(folder.filePath("A001.slot")));
+    ASSERT_TRUE(QDir(folder.path()).mkdir("A001.slot"));
+    EXPECT_FALSE(memory.Saw(0, 1, Preset("New"), TSeenHow::Stored).isEmpty());
+    EXPECT_EQ(memory.Slot(0, 1)->Versions.size(), 1u);
+    EXPECT_EQ(memory.Slot(0, 1)->Now()->Dump, Preset("Kept"));
+    EXPECT_FALSE(memory.Saw(0, 2, TBytes{0xF0, 0xF7}, TSeenHow::Read).isEmpty()) << "no preset";
+}
