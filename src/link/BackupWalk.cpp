@@ -283,7 +283,7 @@ bool TBackupWalk::Arrived(TByteView dump) {
     const bool wasSaving = saving;
     const int number = presetIndex + 1;
     QString title = QString::fromLatin1(PresetTitleOf(dump).c_str());
-    link.NoteTitle(PrePlenovaMode ? -1 : bank, number, title);
+    link.NoteSeen(PrePlenovaMode ? -1 : bank, number, dump, TSeenHow::Read);
     if (title.isEmpty())
         title = untitledName;
     if (title.isEmpty()) {

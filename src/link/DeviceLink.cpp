@@ -172,6 +172,15 @@ QString TDeviceLink::BusyReason() const {
     return {};
 }
 
+void TDeviceLink::NoteSeen(int bank, int slot, TByteView dump, TSeenHow how) {
+    NoteTitle(bank, slot, QString::fromLatin1(PresetTitleOf(dump).c_str()));
+    if (unitMemory == nullptr)
+        return;
+    const QString error = unitMemory->Saw(std::max(bank, 0), slot, dump, how);
+    if (!error.isEmpty())
+        host.Log(QStringLiteral("The unit's memory could not be kept: ") + error);
+}
+
 void TDeviceLink::SetRequestDelay(int milliseconds) {
     // A stored 0 reads as the default.
     timings.RequestDelay = milliseconds > 0 ? milliseconds : 1000;

@@ -7,6 +7,7 @@
 
 #include "link/AnswerLedger.h"
 #include "link/LinkHost.h"
+#include "link/UnitMemory.h"
 #include "model/StoreRequest.h"
 
 #include <QObject>
@@ -93,6 +94,11 @@ public:
     // A span of the link's clock in real milliseconds (at least 1).
     int RealMilliseconds(double milliseconds) const;
 
+    // What the unit holds, remembered: every preset the link can tie to a slot goes there (a
+    // walk's, a store's kept and read-back ones, a restore's). None: nothing is remembered.
+    void SetMemory(TUnitMemory* memory) { unitMemory = memory; }
+    TUnitMemory* Memory() const { return unitMemory; }
+
     TBackupWalk& Walk() { return *walk; }
     const TBackupWalk& Walk() const { return *walk; }
     TVerifiedStore& Store() { return *store; }
@@ -120,6 +126,8 @@ private:
     bool SettleAnswers(double timeout);
     TAnswerLedger& Ledger() { return ledger; }
     void NoteTitle(int bank, int slot, const QString& title) { knownTitles[{bank, slot}] = title; }
+    // A preset seen in a slot (bank -1: the single bank): remembered, and its title noted.
+    void NoteSeen(int bank, int slot, TByteView dump, TSeenHow how);
     // The bank the jobs' stores and walks are in; -1 unknown.
     void SetCurrentBank(int bank) { currentBank = bank; }
     void ForgetReplies() { pendingReplies = 0; }
@@ -146,6 +154,7 @@ private:
     TLinkJob job = TLinkJob::None;
     TAnswerLedger ledger;
     std::map<std::pair<int, int>, QString> knownTitles;
+    TUnitMemory* unitMemory = nullptr;
     std::unique_ptr<TVerifiedStore> store;
     std::unique_ptr<TBackupWalk> walk;
     std::unique_ptr<TRestoreWalk> restore;

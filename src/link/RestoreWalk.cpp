@@ -115,7 +115,7 @@ TRestoreCounts TRestoreWalk::Run(std::vector<TRestoreItem>& plan) {
         request.Slot = item.Slot;
         request.Verify = true;
         request.SendFirst = true;
-        const TStoreResult result = link.Store().Store(request);
+        const TStoreResult result = link.Store().Store(request, TSeenHow::Restored);
         if (alive.isNull())
             return counts;
         ++done;
@@ -129,7 +129,6 @@ TRestoreCounts TRestoreWalk::Run(std::vector<TRestoreItem>& plan) {
         silent = result.NoAnswer ? silent + 1 : 0;
         if (result.Verified) {
             ++counts.Verified;
-            link.NoteTitle(item.Bank, item.Slot, item.FileTitle);
             host.Log(where + QStringLiteral(": ") + item.FileTitle +
                      QStringLiteral(" written and verified"));
         } else {

@@ -54,9 +54,6 @@ std::optional<TBytes> TVerifiedStore::Fetch(int index) {
     ticket = 0;
     std::optional<TBytes> result = std::move(fetched);
     fetched.reset();
-    if (result)
-        link.NoteTitle(PrePlenovaMode ? -1 : link.CurrentBank(), index + 1,
-                       QString::fromLatin1(PresetTitleOf(*result).c_str()));
     return result;
 }
 
@@ -77,6 +74,17 @@ int TVerifiedStore::FirstDifference(TByteView sent, TByteView held) {
 }
 
 TStoreResult TVerifiedStore::Store(const TStoreRequest& request) {
+    return Store(request, TSeenHow::Stored);
+}
+
+std::optional<TBytes> TVerifiedStore::Read(int index) {
+    std::optional<TBytes> held = Fetch(index);
+    if (held)
+        link.NoteSeen(PrePlenovaMode ? -1 : link.CurrentBank(), index + 1, *held, TSeenHow::Read);
+    return held;
+}
+
+TStoreResult TVerifiedStore::Store(const TStoreRequest& request, TSeenHow how) {
     TStoreResult result;
     const TBytes& dump = request.Dump;
     const int slot = request.Slot;
@@ -142,6 +150,7 @@ TStoreResult TVerifiedStore::Store(const TStoreRequest& request) {
             return result;
         }
         result.Replaced = *old;
+        link.NoteSeen(result.Bank, slot, *old, TSeenHow::Kept);
         send = true; // fetching it replaced the unit's edit buffer
     }
     if (send) {
@@ -166,6 +175,8 @@ TStoreResult TVerifiedStore::Store(const TStoreRequest& request) {
         return result;
     }
     const int at = FirstDifference(dump, *held);
+    // What the slot holds now, whatever it is.
+    link.NoteSeen(result.Bank, slot, *held, at < 0 ? how : TSeenHow::Read);
     if (at < 0) {
         result.Verified = true;
         return result;

@@ -4,6 +4,7 @@
 // Fetching one slot's preset is here too: the store's keep and read-back are fetches.
 
 #include "link/AnswerLedger.h"
+#include "link/UnitMemory.h"
 #include "model/StoreRequest.h"
 
 #include <QString>
@@ -29,6 +30,10 @@ public:
     // request delay between the dump and the store: how long it needs to take a dump is not
     // known. A store asked for while another job runs is refused with the reason.
     TStoreResult Store(const TStoreRequest& request);
+    // A store that is part of another job: a verified slot is remembered as seen that way.
+    TStoreResult Store(const TStoreRequest& request, TSeenHow how);
+    // A fetch whose preset is remembered as read from its slot.
+    std::optional<TBytes> Read(int index);
     // Where kept presets go; empty: the program's data folder, "replaced".
     QString ReplacedFolder;
 

@@ -2,8 +2,7 @@
 // and how it was seen, read back by the next start, and a damaged or unwritable file changing
 // nothing that was known.
 
-#include "link/UnitMemory.h"
-#include "model/Preset.h"
+#include "LinkRig.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,4 +73,42 @@ TEST(UnitMemory, ADamagedFileIsNamedAndAFailedWriteChangesNothing) {
     EXPECT_EQ(memory.Slot(0, 1)->Versions.size(), 1u);
     EXPECT_EQ(memory.Slot(0, 1)->Now()->Dump, Preset("Kept"));
     EXPECT_FALSE(memory.Saw(0, 2, TBytes{0xF0, 0xF7}, TSeenHow::Read).isEmpty()) << "no preset";
+}
+
+// The link remembers what it reads, what a store replaces and writes, and what a restore puts
+// back, each as seen.
+TEST(UnitMemory, TheLinksJobsFeedIt) {
+    LinkRig rig;
+    QTemporaryDir folder;
+    TUnitMemory memory(folder.filePath("unit"));
+    rig.Link->SetMemory(&memory);
+    TProcedureOptions read;
+    read.Banks = {true, false, false, false};
+    read.Last = 2;
+    read.RequestDelay = 5;
+    ASSERT_TRUE(rig.Link->Walk().Start(read));
+    ASSERT_TRUE(rig.RunUntil([&] { return !rig.Ended.isEmpty(); }));
+    ASSERT_NE(memory.Slot(0, 2), nullptr) << "a walk that saves nothing still reads";
+    EXPECT_EQ(memory.Slot(0, 2)->Now()->Dump, rig.Sent(0, 1).first);
+    EXPECT_EQ(memory.Slot(0, 2)->Now()->FirstHow, TSeenHow::Read);
+
+    TStoreRequest store;
+    store.Dump = Preset("Stored");
+    store.Slot = 1;
+    store.Keep = store.Verify = store.SendFirst = true;
+    ASSERT_TRUE(rig.Link->Store().Store(store).Verified);
+    const TSlotMemory* slot = memory.Slot(0, 1);
+    ASSERT_EQ(slot->Versions.size(), 2u);
+    EXPECT_EQ(slot->Versions[0].LastHow, TSeenHow::Kept);
+    EXPECT_EQ(slot->Now()->FirstHow, TSeenHow::Stored);
+
+    std::vector<TRestoreItem> plan(1);
+    plan[0].Bank = 0;
+    plan[0].Slot = 2;
+    plan[0].Dump = Preset("Put Back");
+    ASSERT_EQ(rig.Link->Restore().Run(plan).Verified, 1);
+    EXPECT_EQ(memory.Slot(0, 2)->Now()->FirstHow, TSeenHow::Restored);
+    TUnitMemory reread(folder.filePath("unit"));
+    reread.Load();
+    EXPECT_EQ(reread.Slots().size(), 2u) << "all of it on disk";
 }
