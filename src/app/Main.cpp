@@ -5,12 +5,16 @@
 #include "base/Dialogs.h"
 #include "base/qvUtility.h"
 #include "editor/PresetEditor.h"
+#include "library/Library.h"
 #include "model/Protocol.h"
 #include "mpt/mpt_edit.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QDateTime>
+#include <QKeySequence>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <chrono>
 #include <iterator>
@@ -121,8 +125,19 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     miOpenPresetEditor->setObjectName(QStringLiteral("miOpenPresetEditor"));
     miNewPreset = Own(std::make_unique<QAction>(QStringLiteral("New preset")));
     miNewPreset->setObjectName(QStringLiteral("miNewPreset"));
+    miLibrary = Own(std::make_unique<QAction>(QStringLiteral("&Library...")));
+    miLibrary->setObjectName(QStringLiteral("miLibrary"));
+    miLibrary->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     miPresets->addAction(miOpenPresetEditor);
     miPresets->addAction(miNewPreset);
+    miPresets->addSeparator();
+    miPresets->addAction(miLibrary);
+    addAction(miLibrary); // its key works whatever menu is open
+    connect(miLibrary, &QAction::triggered, this, [this] {
+        Library()->show();
+        Library()->raise();
+        Library()->activateWindow();
+    });
     miPresets->setEnabled(MidiInput()->DeviceCount() > 0 && MidiOutput()->DeviceCount() > 0);
     connect(miPresets, &QMenu::aboutToShow, this,
             [this] { miOpenPresetEditor->setEnabled(IsPresetDump()); });
@@ -156,6 +171,88 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     DeviceId = static_cast<std::uint8_t>(TransmitChannel());
     ApplyModeOption();
     Link->Attach(MidiInput());
+    connect(Link.get(), &TDeviceLink::BusyChanged, this, [this](bool busy) {
+        if (!busy && !library.isNull() && library->isVisible())
+            library->Refresh(); // what a job read is in the memory now
+    });
+    // Open at the very first start, and again when it was open at the end.
+    if (settings->GetBool(QStringLiteral("LIBRARY_OPEN"), false, true))
+        QTimer::singleShot(0, this, [this] { Library()->show(); });
+}
+
+TUnitMemory* TfrmMain::Memory() {
+    if (MidiOutput() == nullptr || MidiOutput()->PortState() != TMidiOutput::State::Open)
+        return nullptr;
+    const QString folder = TUnitMemory::FolderFor(MidiOutput()->ProductName(), DeviceId);
+    if (!memory || memory->Folder() != folder) {
+        memory = std::make_unique<TUnitMemory>(folder);
+        memory->Load();
+    }
+    Link->SetMemory(memory.get());
+    return memory.get();
+}
+
+TfrmLibrary* TfrmMain::Library() {
+    if (!library.isNull())
+        return library;
+    library = new TfrmLibrary(this); // a child of this window, which frees it
+    childWindows.Add(library);
+    library->OnPlaces = [this] {
+        TLibraryPlaces places;
+        places.Memory = Memory();
+        places.BackupFolder = CurrentFolder;
+        places.PresetFolder = TfrmPresetEditor::LastPresetFolder.isEmpty()
+                                  ? DefaultUserFolder()
+                                  : TfrmPresetEditor::LastPresetFolder;
+        places.KeptFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+                            QStringLiteral("/replaced");
+        places.SingleBank = PrePlenovaMode;
+        return places;
+    };
+    library->OnOpen = [this](const TLibraryRow& row) { OpenFromLibrary(row); };
+    library->OnBusyReason = [this] { return Link->BusyReason(); };
+    library->OnFetch = [this](const std::vector<std::pair<int, int>>& wanted) {
+        if (Memory() == nullptr || !MidiOutAvailable(false))
+            return;
+        const int read = Link->Store().ReadSlots(wanted);
+        ShowStatus(QStringLiteral("%1 of %2 slots read").arg(read).arg(wanted.size()));
+    };
+    library->OnReadUnit = [this](const TfrmLibrary::TReadChoice& choice) {
+        ReadUnitIntoLibrary(choice.Banks, choice.RequestDelay, choice.AlsoBackUp);
+    };
+    return library;
+}
+
+void TfrmMain::ReadUnitIntoLibrary(const std::array<bool, 4>& banks, int requestDelay,
+                                   bool alsoBackUp) {
+    if (Memory() == nullptr || !MidiOutAvailable(true))
+        return;
+    TProcedureOptions options;
+    options.Banks = banks;
+    options.RequestDelay = requestDelay;
+    options.Save = alsoBackUp;
+    if (alsoBackUp)
+        options.OutputDirectory =
+            FolderForWriting(CurrentFolder) +
+            QDateTime::currentDateTime().toString(QStringLiteral("'Backup' yyyy-MM-dd hh.mm"));
+    PingDevice(); // the bank to come back to
+    if (Link->Walk().Start(options) && Link->Walk().Active())
+        prbProcedure->show();
+}
+
+void TfrmMain::OpenFromLibrary(const TLibraryRow& row) {
+    auto* editor = new TfrmPresetEditor(this); // a child of this window, which frees it
+    childWindows.Add(editor);
+    ConnectEditor(*editor);
+    std::stringstream stream(std::string(row.Dump.begin(), row.Dump.end()));
+    editor->SetFileName(row.Source == TLibrarySource::Unit ? QString() : row.Path);
+    try {
+        editor->LoadDump(stream);
+    } catch (const std::exception& error) {
+        ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("Sorry..."));
+        return;
+    }
+    editor->Show();
 }
 
 std::vector<TfrmPresetEditor*> TChildWindowList::PresetEditors() const {
@@ -204,6 +301,7 @@ void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
     };
     editor.OnGetPresetNumber = [this] { return QueryCurrentPresetNumber(); };
     editor.OnStorePreset = [this](const TStoreRequest& request) {
+        Memory(); // what the store replaces and writes is remembered
         return Link->Store().Store(request);
     };
     editor.RequestDelay = Link->RequestDelay();
@@ -312,6 +410,7 @@ void TfrmMain::CloseHook() {
         settings->PutInteger(QStringLiteral("TMQReqDelay"), Link->RequestDelay());
         settings->PutBool(QStringLiteral("PRE_PLENOVA"),
                           miPrePlenova != nullptr && miPrePlenova->isChecked());
+        settings->PutBool(QStringLiteral("LIBRARY_OPEN"), !library.isNull() && library->isVisible());
     }
     TfrmMIDIExplorer::CloseHook();
 }

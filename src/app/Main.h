@@ -19,8 +19,10 @@
 #include <memory>
 #include <vector>
 
+class TfrmLibrary;
 class TfrmMPTEdit;
 class TfrmPresetEditor;
+struct TLibraryRow;
 
 // The windows the main window opened, in the order it opened them. Each is a Qt child of the
 // main window, which frees them with itself: a preset editor is hidden when closed and used again
@@ -98,6 +100,10 @@ public:
     TfrmPresetEditor* NewPresetEditor();
     QString SendStreamToMidiOut(std::istream& stream);
     std::vector<TfrmPresetEditor*> PresetEditors() const { return childWindows.PresetEditors(); }
+    // The library, made on first use; the unit's memory it shows and the link feeds, for the
+    // output port chosen now.
+    TfrmLibrary* Library();
+    TUnitMemory* Memory();
     // The table editors.
     TfrmMPTEdit* OpenMptEditor();
     TfrmMPTEdit* NewMptEditor();
@@ -117,6 +123,7 @@ public:
     QMenu* miPresets = nullptr;
     QAction* miOpenPresetEditor = nullptr;
     QAction* miNewPreset = nullptr;
+    QAction* miLibrary = nullptr;
     QAction* pmiEdit = nullptr;
     QMenu* miMPT = nullptr;
     QAction* miOpenMptEditor = nullptr;
@@ -139,4 +146,8 @@ private:
     template <class T> T* Own(std::unique_ptr<T> object);
     void ConnectEditor(TfrmPresetEditor& editor);
     TChildWindowList childWindows;
+    void OpenFromLibrary(const TLibraryRow& row);
+    void ReadUnitIntoLibrary(const std::array<bool, 4>& banks, int requestDelay, bool alsoBackUp);
+    QPointer<TfrmLibrary> library;
+    std::unique_ptr<TUnitMemory> memory;
 };

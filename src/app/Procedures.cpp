@@ -48,6 +48,7 @@ void TfrmMain::StartProcedure(bool save) {
         ShowStatus(QStringLiteral("Procedure cancelled"));
         return;
     }
+    Memory(); // what the walk reads is remembered
     if (Link->Walk().Start(options) && Link->Walk().Active())
         prbProcedure->show();
 }
@@ -83,6 +84,7 @@ void TfrmMain::StartRestore() {
         ShowStatus(QStringLiteral("Restore cancelled"));
         return;
     }
+    Memory(); // what the restore writes is remembered
     const TRestoreCounts counts = Link->Restore().Run(plan);
     if (self.isNull())
         return;

@@ -84,6 +84,36 @@ std::optional<TBytes> TVerifiedStore::Read(int index) {
     return held;
 }
 
+int TVerifiedStore::ReadSlots(const std::vector<std::pair<int, int>>& wanted) {
+    if (link.Busy()) {
+        host.Status(link.BusyReason());
+        return 0;
+    }
+    const QPointer<TDeviceLink> alive(&link);
+    link.SetJob(TLinkJob::Store);
+    const int startBank = link.CurrentBank();
+    int read = 0;
+    for (const auto& [bank, slot] : wanted) {
+        if (!PrePlenovaMode && bank != link.CurrentBank()) {
+            link.SendBankSelect(bank);
+            link.SetCurrentBank(bank);
+            link.PacedWait(2.0 * link.RequestDelay());
+            if (alive.isNull())
+                return read;
+        }
+        if (Read(slot - 1))
+            ++read;
+        if (alive.isNull())
+            return read;
+    }
+    if (!PrePlenovaMode && startBank >= 0 && startBank != link.CurrentBank()) {
+        link.SendBankSelect(startBank);
+        link.SetCurrentBank(startBank);
+    }
+    link.SetJob(TLinkJob::None);
+    return read;
+}
+
 TStoreResult TVerifiedStore::Store(const TStoreRequest& request, TSeenHow how) {
     TStoreResult result;
     const TBytes& dump = request.Dump;

@@ -9,6 +9,8 @@
 
 #include <QString>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class TDeviceLink;
 class TLinkHost;
@@ -34,6 +36,9 @@ public:
     TStoreResult Store(const TStoreRequest& request, TSeenHow how);
     // A fetch whose preset is remembered as read from its slot.
     std::optional<TBytes> Read(int index);
+    // Reads these slots (bank, 1-based slot) again, each bank chosen as needed and the bank
+    // the unit was in chosen again at the end; how many came. Refused while a job runs.
+    int ReadSlots(const std::vector<std::pair<int, int>>& wanted);
     // Where kept presets go; empty: the program's data folder, "replaced".
     QString ReplacedFolder;
 

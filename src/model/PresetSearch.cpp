@@ -114,11 +114,10 @@ const std::set<std::string>& EffectWords() {
     return words;
 }
 
-bool EffectIs(const TChainParameter& parameter, const std::string& effect) {
+// Whether the effect (its caption and own name, lower case) is the one a query names.
+bool EffectIs(const std::string& caption, const std::string& name, const std::string& effect) {
     if (effect.empty())
         return true;
-    const std::string caption = Lower(parameter.Effect);
-    const std::string name = Lower(parameter.EffectName);
     if (caption == effect || name == effect)
         return true;
     const auto alias = EffectAliases().find(effect);
@@ -132,10 +131,7 @@ bool ParameterExists(const std::string& effect, const std::vector<std::string>& 
         return std::find(names.begin(), names.end(), ListedName(parameter)) != names.end();
     };
     const auto inEffect = [&](std::string_view caption, std::string_view own) {
-        TChainParameter probe;
-        probe.Effect = std::string(caption);
-        probe.EffectName = std::string(own);
-        return EffectIs(probe, effect);
+        return EffectIs(Lower(caption), Lower(own), effect);
     };
     for (const TParameterInfo& parameter : MixParameters())
         if (named(parameter) && inEffect("Mix", "Mix"))
@@ -153,9 +149,6 @@ bool ParameterExists(const std::string& effect, const std::vector<std::string>& 
     return false;
 }
 
-bool Contains(const std::string& haystack, const std::string& needle) {
-    return Lower(haystack).find(needle) != std::string::npos;
-}
 } // namespace
 
 std::vector<std::string> ChainNames(const TPreset& preset) {
@@ -208,41 +201,54 @@ std::vector<TChainParameter> ChainParameters(const TPreset& preset) {
     return parameters;
 }
 
+TPresetFacts FactsOf(const TPreset& preset) {
+    TPresetFacts facts;
+    facts.Title = Lower(Trimmed(preset.Title));
+    for (const std::string& name : ChainNames(preset))
+        facts.Words.push_back(Lower(name));
+    for (const TChainParameter& parameter : ChainParameters(preset)) {
+        if (parameter.Effect != "Mix")
+            facts.Words.push_back(Lower(parameter.Effect));
+        facts.Parameters.push_back({Lower(parameter.Effect), Lower(parameter.EffectName),
+                                    ListedName(*parameter.Parameter),
+                                    ParameterValueText(*parameter.Parameter, parameter.Value)});
+    }
+    return facts;
+}
+
 struct TPresetQuery::TTerm {
     virtual ~TTerm() = default;
-    virtual bool Matches(const TPreset& preset, const TSearchPlace& place) const = 0;
+    virtual bool Matches(const TPresetFacts& facts, const TSearchPlace& place) const = 0;
 };
 
 namespace {
 struct TWordTerm : TPresetQuery::TTerm {
     std::string Word; // lower case
-    bool Matches(const TPreset& preset, const TSearchPlace&) const override {
-        if (Contains(preset.Title, Word))
+    bool Matches(const TPresetFacts& facts, const TSearchPlace&) const override {
+        if (facts.Title.find(Word) != std::string::npos)
             return true;
-        for (const std::string& name : ChainNames(preset))
-            if (Contains(name, Word))
-                return true;
-        for (const TChainParameter& parameter : ChainParameters(preset))
-            if (parameter.Effect != "Mix" && Contains(parameter.Effect, Word))
-                return true;
-        return false;
+        return std::any_of(facts.Words.begin(), facts.Words.end(), [this](const std::string& word) {
+            return word.find(Word) != std::string::npos;
+        });
     }
 };
 
 struct TBankTerm : TPresetQuery::TTerm {
     int Bank = 0;
-    bool Matches(const TPreset&, const TSearchPlace& place) const override {
+    bool Matches(const TPresetFacts&, const TSearchPlace& place) const override {
         return place.Bank == Bank;
     }
 };
 
 struct TChangedTerm : TPresetQuery::TTerm {
-    bool Matches(const TPreset&, const TSearchPlace& place) const override { return place.Changed; }
+    bool Matches(const TPresetFacts&, const TSearchPlace& place) const override {
+        return place.Changed;
+    }
 };
 
 struct TUntitledTerm : TPresetQuery::TTerm {
-    bool Matches(const TPreset& preset, const TSearchPlace&) const override {
-        return Trimmed(preset.Title).empty();
+    bool Matches(const TPresetFacts& facts, const TSearchPlace&) const override {
+        return facts.Title.empty();
     }
 };
 
@@ -281,12 +287,11 @@ struct TConditionTerm : TPresetQuery::TTerm {
             return Lower(Trimmed(text)) != Value;
         return false;
     }
-    bool Matches(const TPreset& preset, const TSearchPlace&) const override {
-        for (const TChainParameter& parameter : ChainParameters(preset))
-            if (EffectIs(parameter, Effect) &&
-                std::find(Names.begin(), Names.end(), ListedName(*parameter.Parameter)) !=
-                    Names.end() &&
-                Holds(ParameterValueText(*parameter.Parameter, parameter.Value)))
+    bool Matches(const TPresetFacts& facts, const TSearchPlace&) const override {
+        for (const TPresetFacts::TParameterFact& parameter : facts.Parameters)
+            if (EffectIs(parameter.Effect, parameter.EffectName, Effect) &&
+                std::find(Names.begin(), Names.end(), parameter.Name) != Names.end() &&
+                Holds(parameter.Text))
                 return true;
         return false;
     }
@@ -460,6 +465,10 @@ bool TPresetQuery::Empty() const {
 }
 
 bool TPresetQuery::Matches(const TPreset& preset, const TSearchPlace& place) const {
+    return terms.empty() || Matches(FactsOf(preset), place);
+}
+
+bool TPresetQuery::Matches(const TPresetFacts& facts, const TSearchPlace& place) const {
     return std::all_of(terms.begin(), terms.end(),
-                       [&](const std::unique_ptr<TTerm>& term) { return term->Matches(preset, place); });
+                       [&](const std::unique_ptr<TTerm>& term) { return term->Matches(facts, place); });
 }

@@ -28,6 +28,21 @@ std::vector<std::string> ChainNames(const TPreset& preset);
 // Every parameter of the mix, the analog blocks that are on and the digital effects selected.
 std::vector<TChainParameter> ChainParameters(const TPreset& preset);
 
+// What a query looks at in a preset, worked out once: a library filters many presets again and
+// again as the user types.
+struct TPresetFacts {
+    struct TParameterFact {
+        std::string Effect;     // lower case: the tab caption, or "mix"
+        std::string EffectName; // lower case: the effect's own name
+        std::string Name;       // lower case, as listed ("base key")
+        std::string Text;       // the value as the editor shows it
+    };
+    std::string Title;              // lower case, trimmed
+    std::vector<std::string> Words; // lower case: the chain's effect names and tab captions
+    std::vector<TParameterFact> Parameters;
+};
+TPresetFacts FactsOf(const TPreset& preset);
+
 // What a preset's place tells beyond the preset itself.
 struct TSearchPlace {
     int Bank = -1;        // 0..3 for a slot of the unit; -1 for a file or a single-bank unit
@@ -47,6 +62,7 @@ public:
     const std::vector<std::string>& Errors() const { return errors; }
     // Whether the preset meets every term (terms in error leave nothing out).
     bool Matches(const TPreset& preset, const TSearchPlace& place = {}) const;
+    bool Matches(const TPresetFacts& facts, const TSearchPlace& place = {}) const;
 
     struct TTerm;
 

@@ -38,6 +38,7 @@ struct MainRig {
         }
         settings.Path = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/Quellfarn");
         settings.PutInteger("TMQReqDelay", 30); // short pacing keeps the tests quick
+        settings.PutBool("LIBRARY_OPEN", false);
     }
     template <class Window = TfrmMain> Window& Start(bool show = true) {
         auto made = std::make_unique<Window>(service);

@@ -1,0 +1,562 @@
+// The library window, its table of presets, the history of a slot and the choice of what to read.
+
+#include "library/Library.h"
+
+#include "base/Dialogs.h"
+#include "base/qvUtility.h"
+#include "link/BackupFolder.h"
+#include "model/DeviceMode.h"
+#include "model/FileNames.h"
+
+#include <QAbstractTableModel>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QSplitter>
+#include <QTableView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <set>
+
+namespace {
+enum TColumn { kPlace, kTitle, kChain, kGroup, kSeen, kState, kColumns };
+
+QString SeenText(const QDateTime& when) {
+    return when.isValid() ? QLocale().toString(when, QLocale::ShortFormat) : QString();
+}
+} // namespace
+
+// The rows of the chosen source.
+class TLibraryModel : public QAbstractTableModel {
+public:
+    std::vector<TLibraryRow> Rows;
+
+    void Set(std::vector<TLibraryRow> rows) {
+        beginResetModel();
+        Rows = std::move(rows);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(Rows.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : kColumns;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= static_cast<int>(Rows.size()))
+            return {};
+        const TLibraryRow& row = Rows[static_cast<std::size_t>(index.row())];
+        if (role == Qt::UserRole) { // what the table sorts by
+            switch (index.column()) {
+            case kPlace:
+                return row.Path.isEmpty() || row.Source == TLibrarySource::Backup
+                           ? QVariant(row.Bank * 1000 + row.Slot)
+                           : QVariant(row.Place().toLower());
+            case kGroup:
+                return row.Group;
+            case kSeen:
+                return row.Seen;
+            default:
+                return data(index, Qt::DisplayRole).toString().toLower();
+            }
+        }
+        if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
+            return {};
+        switch (index.column()) {
+        case kPlace:
+            return role == Qt::ToolTipRole && !row.Path.isEmpty() ? row.Path : row.Place();
+        case kTitle:
+            return row.Title;
+        case kChain:
+            return row.Chain;
+        case kGroup:
+            return row.Group >= 0 ? QVariant(row.Group) : QVariant();
+        case kSeen:
+            return SeenText(row.Seen);
+        case kState:
+            return row.State;
+        default:
+            return {};
+        }
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return {};
+        static const char* const kHeaders[kColumns] = {"Slot", "Title", "Chain", "Group", "Seen",
+                                                       "State"};
+        return QString::fromLatin1(kHeaders[section]);
+    }
+};
+
+namespace {
+// Sorts by the model's sort role and leaves out what the query does not find.
+class TSearchFilter : public QSortFilterProxyModel {
+public:
+    explicit TSearchFilter(QObject* parent) : QSortFilterProxyModel(parent) {
+        setSortRole(Qt::UserRole);
+    }
+    void SetQuery(std::unique_ptr<TPresetQuery> value) {
+        query = std::move(value);
+        invalidateFilter();
+    }
+    const TLibraryModel* Rows = nullptr;
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex&) const override {
+        if (!query || query->Empty() || Rows == nullptr)
+            return true;
+        const TLibraryRow& shown = Rows->Rows[static_cast<std::size_t>(row)];
+        if (shown.Dump.empty())
+            return false; // a slot never read does nothing a query could find
+        TSearchPlace place;
+        place.Bank = shown.Bank;
+        place.Changed = shown.Changed;
+        return query->Matches(shown.Facts, place);
+    }
+
+private:
+    std::unique_ptr<TPresetQuery> query;
+};
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
+                    const QString& hint) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setToolTip(hint);
+    return button;
+}
+} // namespace
+
+TfrmLibrary::TfrmLibrary(QWidget* parent)
+    : QWidget(parent, Qt::Window), model(std::make_unique<TLibraryModel>()) {
+    setObjectName(QStringLiteral("frmLibrary"));
+    setWindowTitle(QStringLiteral("Library"));
+
+    tvwSources = new QTreeWidget(this);
+    tvwSources->setObjectName(QStringLiteral("tvwSources"));
+    tvwSources->setHeaderHidden(true);
+    tvwSources->setToolTip(QStringLiteral("Where the presets come from"));
+
+    edtSearch = new QLineEdit(this);
+    edtSearch->setObjectName(QStringLiteral("edtSearch"));
+    edtSearch->setPlaceholderText(
+        QStringLiteral("Search: words, drive>50, reverb type=Hall-1, bank:B, changed, untitled"));
+    edtSearch->setClearButtonEnabled(true);
+    edtSearch->setToolTip(QStringLiteral("Words find titles and effects; a parameter with =, !=, "
+                                         "<, <=, >, >= compares its value as shown [Ctrl+F]"));
+    lblSearch = new QLabel(this);
+    lblSearch->setObjectName(QStringLiteral("lblSearch"));
+    lblSearch->setWordWrap(true);
+    lblSearch->hide();
+
+    tblPresets = new QTableView(this);
+    tblPresets->setObjectName(QStringLiteral("tblPresets"));
+    sorted = new TSearchFilter(this);
+    static_cast<TSearchFilter*>(sorted)->Rows = model.get();
+    sorted->setSourceModel(model.get());
+    tblPresets->setModel(sorted);
+    tblPresets->setSortingEnabled(true);
+    tblPresets->sortByColumn(kPlace, Qt::AscendingOrder);
+    tblPresets->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tblPresets->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tblPresets->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblPresets->verticalHeader()->hide();
+    tblPresets->horizontalHeader()->setStretchLastSection(true);
+    tblPresets->setWordWrap(false);
+    tblPresets->installEventFilter(this);
+
+    btnOpen = Button(this, "btnOpen", QStringLiteral("&Open"),
+                     QStringLiteral("Open the preset in an editor [Enter]"));
+    btnRead = Button(this, "btnRead", QStringLiteral("&Read the unit..."),
+                     QStringLiteral("Read banks of the unit into the library [Ctrl+R]"));
+    btnFetch = Button(this, "btnFetch", QStringLiteral("&Fetch again"),
+                      QStringLiteral("Read the selected wanted of the unit again [F5]"));
+    btnHistory = Button(this, "btnHistory", QStringLiteral("&History..."),
+                        QStringLiteral("Every preset the slot has held [Ctrl+H]"));
+    btnSave = Button(this, "btnSave", QStringLiteral("&Save to folder..."),
+                     QStringLiteral("Write the selected presets as files [Ctrl+S]"));
+    lblCount = new QLabel(this);
+    lblCount->setObjectName(QStringLiteral("lblCount"));
+
+    auto* right = new QWidget(this);
+    auto* column = new QVBoxLayout(right);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(edtSearch);
+    column->addWidget(lblSearch);
+    column->addWidget(tblPresets, 1);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {btnOpen, btnHistory, btnFetch, btnRead, btnSave})
+        buttons->addWidget(button);
+    buttons->addStretch(1);
+    buttons->addWidget(lblCount);
+    column->addLayout(buttons);
+
+    auto* split = new QSplitter(this);
+    split->addWidget(tvwSources);
+    split->addWidget(right);
+    split->setStretchFactor(1, 1);
+    split->setSizes({220, 880});
+    (new QVBoxLayout(this))->addWidget(split);
+    resize(1100, 640);
+
+    connect(tvwSources, &QTreeWidget::currentItemChanged, this, [this] {
+        if (!refreshing)
+            LoadSource();
+    });
+    connect(edtSearch, &QLineEdit::textChanged, this, [this] { Search(); });
+    connect(tblPresets, &QTableView::doubleClicked, this, [this] { OpenSelected(); });
+    connect(tblPresets->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { UpdateCommands(); });
+    connect(btnOpen, &QPushButton::clicked, this, [this] { OpenSelected(); });
+    connect(btnRead, &QPushButton::clicked, this, [this] { ReadUnit(); });
+    connect(btnFetch, &QPushButton::clicked, this, [this] { FetchSelected(); });
+    connect(btnHistory, &QPushButton::clicked, this, [this] { ShowHistory(); });
+    connect(btnSave, &QPushButton::clicked, this, [this] { SaveSelected(); });
+    UpdateCommands();
+}
+
+TfrmLibrary::~TfrmLibrary() = default;
+
+void TfrmLibrary::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (tvwSources->topLevelItemCount() == 0)
+        Refresh();
+}
+
+QString TfrmLibrary::CurrentSource() const {
+    const QTreeWidgetItem* item = tvwSources->currentItem();
+    return item == nullptr ? QStringLiteral("unit") : item->data(0, Qt::UserRole).toString();
+}
+
+void TfrmLibrary::BuildSources(const TLibraryPlaces& where) {
+    const QString keep = CurrentSource();
+    tvwSources->clear();
+    const auto add = [this](QTreeWidgetItem* parent, const QString& text, const QString& key) {
+        auto* item = parent == nullptr ? new QTreeWidgetItem(tvwSources) : new QTreeWidgetItem(parent);
+        item->setText(0, text);
+        item->setData(0, Qt::UserRole, key);
+        return item;
+    };
+    QTreeWidgetItem* unit = add(nullptr, QStringLiteral("The unit"), QStringLiteral("unit"));
+    if (!where.SingleBank)
+        for (int bank = 0; bank < 4; ++bank)
+            add(unit, QStringLiteral("Bank %1").arg(QLatin1Char(BankLetters[bank])),
+                QStringLiteral("unit:%1").arg(bank));
+    QTreeWidgetItem* backupItem = add(nullptr, QStringLiteral("Backups"), QStringLiteral("backups"));
+    backupItem->setFlags(backupItem->flags() & ~Qt::ItemIsSelectable);
+    for (const TBackupInfo& backup : backups)
+        add(backupItem, backup.Name, QStringLiteral("backup:") + backup.Path);
+    add(nullptr, QStringLiteral("Preset folder"), QStringLiteral("presets"));
+    add(nullptr, QStringLiteral("Kept copies"), QStringLiteral("kept"));
+    tvwSources->expandAll();
+    QTreeWidgetItem* current = unit;
+    for (QTreeWidgetItemIterator it(tvwSources); *it != nullptr; ++it)
+        if ((*it)->data(0, Qt::UserRole).toString() == keep)
+            current = *it;
+    tvwSources->setCurrentItem(current);
+}
+
+void TfrmLibrary::Refresh() {
+    places = OnPlaces ? OnPlaces() : TLibraryPlaces{};
+    backups = places.BackupFolder.isEmpty() ? std::vector<TBackupInfo>()
+                                            : FindBackups(places.BackupFolder, places.SingleBank);
+    refreshing = true;
+    BuildSources(places);
+    refreshing = false;
+    LoadSource();
+}
+
+void TfrmLibrary::ShowSource(const QString& source) {
+    for (QTreeWidgetItemIterator it(tvwSources); *it != nullptr; ++it)
+        if ((*it)->data(0, Qt::UserRole).toString() == source)
+            tvwSources->setCurrentItem(*it);
+}
+
+void TfrmLibrary::LoadSource() {
+    // The selection survives: the same places are selected again.
+    std::set<QString> selected;
+    for (const TLibraryRow* row : SelectedRows())
+        selected.insert(row->Place() + row->Path);
+    const QString source = CurrentSource();
+    std::vector<TLibraryRow> rows;
+    if (source.startsWith(QStringLiteral("unit"))) {
+        if (places.Memory != nullptr) {
+            rows = UnitRows(*places.Memory, places.SingleBank, backups);
+            if (source.startsWith(QStringLiteral("unit:"))) {
+                const int bank = source.mid(5).toInt();
+                rows.erase(std::remove_if(rows.begin(), rows.end(),
+                                          [bank](const TLibraryRow& row) { return row.Bank != bank; }),
+                           rows.end());
+            }
+        }
+    } else if (source.startsWith(QStringLiteral("backup:"))) {
+        const QString path = source.mid(7);
+        for (const TBackupInfo& backup : backups)
+            if (backup.Path == path)
+                rows = BackupRows(backup, places.SingleBank);
+    } else if (source == QLatin1String("presets")) {
+        rows = FileRows(places.PresetFolder, TLibrarySource::PresetFolder);
+    } else if (source == QLatin1String("kept")) {
+        rows = FileRows(places.KeptFolder, TLibrarySource::Kept);
+    }
+    model->Set(std::move(rows));
+    tblPresets->resizeColumnsToContents();
+    for (int row = 0; row < sorted->rowCount(); ++row) {
+        const TLibraryRow& shown =
+            model->Rows[static_cast<std::size_t>(sorted->mapToSource(sorted->index(row, 0)).row())];
+        if (selected.count(shown.Place() + shown.Path) > 0)
+            tblPresets->selectionModel()->select(sorted->index(row, 0),
+                                                 QItemSelectionModel::Select |
+                                                     QItemSelectionModel::Rows);
+    }
+    Search();
+}
+
+void TfrmLibrary::Search() {
+    auto query = std::make_unique<TPresetQuery>(edtSearch->text().toStdString());
+    QStringList errors;
+    for (const std::string& error : query->Errors())
+        errors << QString::fromStdString(error);
+    lblSearch->setText(errors.join(QLatin1Char('\n')));
+    lblSearch->setVisible(!errors.isEmpty());
+    static_cast<TSearchFilter*>(sorted)->SetQuery(std::move(query));
+    lblCount->setText(QStringLiteral("%1 of %2").arg(sorted->rowCount()).arg(model->rowCount()));
+    UpdateCommands();
+}
+
+std::vector<const TLibraryRow*> TfrmLibrary::ShownRows() const {
+    std::vector<const TLibraryRow*> rows;
+    for (int row = 0; row < sorted->rowCount(); ++row)
+        rows.push_back(&model->Rows[static_cast<std::size_t>(
+            sorted->mapToSource(sorted->index(row, 0)).row())]);
+    return rows;
+}
+
+std::vector<const TLibraryRow*> TfrmLibrary::SelectedRows() const {
+    std::vector<const TLibraryRow*> rows;
+    if (tblPresets->selectionModel() == nullptr)
+        return rows;
+    QModelIndexList chosen = tblPresets->selectionModel()->selectedRows();
+    std::sort(chosen.begin(), chosen.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    for (const QModelIndex& index : chosen) {
+        const int row = sorted->mapToSource(index).row();
+        if (row >= 0 && row < static_cast<int>(model->Rows.size()))
+            rows.push_back(&model->Rows[static_cast<std::size_t>(row)]);
+    }
+    return rows;
+}
+
+void TfrmLibrary::UpdateCommands() {
+    const std::vector<const TLibraryRow*> chosen = SelectedRows();
+    bool anyDump = false, anySlot = false;
+    for (const TLibraryRow* row : chosen) {
+        anyDump = anyDump || !row->Dump.empty();
+        anySlot = anySlot || row->Source == TLibrarySource::Unit;
+    }
+    btnOpen->setEnabled(chosen.size() == 1 && anyDump);
+    btnSave->setEnabled(anyDump);
+    btnFetch->setEnabled(anySlot);
+    btnHistory->setEnabled(chosen.size() == 1 && chosen[0]->Source == TLibrarySource::Unit &&
+                           places.Memory != nullptr &&
+                           places.Memory->Slot(std::max(chosen[0]->Bank, 0), chosen[0]->Slot) != nullptr);
+    btnRead->setEnabled(places.Memory != nullptr);
+}
+
+void TfrmLibrary::OpenSelected() {
+    const std::vector<const TLibraryRow*> chosen = SelectedRows();
+    if (chosen.size() == 1 && !chosen[0]->Dump.empty() && OnOpen)
+        OnOpen(*chosen[0]);
+}
+
+void TfrmLibrary::FetchSelected() {
+    if (OnBusyReason && !OnBusyReason().isEmpty()) {
+        ShowMessage(this, OnBusyReason(), QStringLiteral("Library"));
+        return;
+    }
+    std::vector<std::pair<int, int>> wanted;
+    for (const TLibraryRow* row : SelectedRows())
+        if (row->Source == TLibrarySource::Unit)
+            wanted.emplace_back(std::max(row->Bank, 0), row->Slot);
+    if (!wanted.empty() && OnFetch) {
+        OnFetch(wanted);
+        Refresh();
+    }
+}
+
+void TfrmLibrary::ShowHistory() {
+    const std::vector<const TLibraryRow*> chosen = SelectedRows();
+    if (chosen.size() != 1 || places.Memory == nullptr)
+        return;
+    const TSlotMemory* slot = places.Memory->Slot(std::max(chosen[0]->Bank, 0), chosen[0]->Slot);
+    if (slot == nullptr)
+        return;
+    TfrmSlotHistory history(*slot, this);
+    if (history.exec() != QDialog::Accepted || history.Chosen < 0 || !OnOpen)
+        return;
+    TLibraryRow version = *chosen[0];
+    version.Dump = slot->Versions[static_cast<std::size_t>(history.Chosen)].Dump;
+    Describe(version);
+    OnOpen(version);
+}
+
+void TfrmLibrary::SaveSelected() {
+    QString folder = places.PresetFolder;
+    if (!SelectFolder(QStringLiteral("Save the presets into:"), folder))
+        return;
+    int written = 0;
+    QStringList failed;
+    for (const TLibraryRow* row : SelectedRows()) {
+        if (row->Dump.empty())
+            continue;
+        // Named as a backup names presets: the title, ".tmq" and the slot.
+        QString title = row->Title.trimmed().isEmpty() ? QStringLiteral("Untitled") : row->Title;
+        const QString name = row->Slot > 0 ? QString::fromLatin1(
+                                                 BackupFileName(title.toLatin1().toStdString(), row->Slot).c_str())
+                                           : QFileInfo(row->Path).fileName();
+        const QString error = WriteWholeFile(QDir(folder).filePath(name), row->Dump);
+        if (error.isEmpty())
+            ++written;
+        else
+            failed << name + QStringLiteral(": ") + error;
+    }
+    if (!failed.isEmpty())
+        ShowMessage(this, QStringLiteral("%1 written; these could not be:\n").arg(written) +
+                              failed.join(QLatin1Char('\n')),
+                    QStringLiteral("Library"));
+    Refresh();
+}
+
+void TfrmLibrary::ReadUnit() {
+    if (OnBusyReason && !OnBusyReason().isEmpty()) {
+        ShowMessage(this, OnBusyReason(), QStringLiteral("Library"));
+        return;
+    }
+    TfrmReadUnit dialog(1000, places.SingleBank, this);
+    if (dialog.exec() != QDialog::Accepted || !OnReadUnit)
+        return;
+    OnReadUnit(dialog.Choice());
+    Refresh();
+}
+
+bool TfrmLibrary::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tblPresets && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            OpenSelected();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+TfrmSlotHistory::TfrmSlotHistory(const TSlotMemory& slot, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmSlotHistory"));
+    setWindowTitle(QStringLiteral("History of %1 %2")
+                       .arg(QLatin1Char(BankLetters[std::clamp(slot.Bank, 0, 3)]))
+                       .arg(slot.Slot, 3, 10, QLatin1Char('0')));
+    lvwVersions = new QTreeWidget(this);
+    lvwVersions->setObjectName(QStringLiteral("lvwVersions"));
+    lvwVersions->setRootIsDecorated(false);
+    lvwVersions->setHeaderLabels({QStringLiteral("Title"), QStringLiteral("First seen"),
+                                  QStringLiteral("How"), QStringLiteral("Last seen"),
+                                  QStringLiteral("How"), QString()});
+    for (std::size_t i = 0; i < slot.Versions.size(); ++i) {
+        const TSlotVersion& version = slot.Versions[i];
+        auto* item = new QTreeWidgetItem(lvwVersions);
+        item->setText(0, QString::fromLatin1(PresetTitleOf(version.Dump).c_str()));
+        item->setText(1, SeenText(version.FirstSeen));
+        item->setText(2, QString::fromLatin1(SeenHowText(version.FirstHow)));
+        item->setText(3, SeenText(version.LastSeen));
+        item->setText(4, QString::fromLatin1(SeenHowText(version.LastHow)));
+        item->setText(5, static_cast<int>(i) == slot.Current ? QStringLiteral("in the slot now")
+                                                              : QString());
+        item->setData(0, Qt::UserRole, static_cast<int>(i));
+    }
+    lvwVersions->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    btnOpen = new QPushButton(QStringLiteral("&Open"), this);
+    btnOpen->setObjectName(QStringLiteral("btnOpen"));
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnOpen);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lvwVersions, 1);
+    layout->addLayout(buttons);
+    resize(760, 320);
+    const auto open = [this] {
+        if (QTreeWidgetItem* item = lvwVersions->currentItem()) {
+            Chosen = item->data(0, Qt::UserRole).toInt();
+            accept();
+        }
+    };
+    connect(btnOpen, &QPushButton::clicked, this, open);
+    connect(lvwVersions, &QTreeWidget::itemActivated, this, open);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    if (lvwVersions->topLevelItemCount() > 0)
+        lvwVersions->setCurrentItem(lvwVersions->topLevelItem(slot.Current >= 0 ? slot.Current : 0));
+}
+
+TfrmReadUnit::TfrmReadUnit(int requestDelay, bool singleBank, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmReadUnit"));
+    setWindowTitle(QStringLiteral("Read the unit"));
+    auto* layout = new QGridLayout(this);
+    auto* banks = new QHBoxLayout;
+    for (int bank = 0; bank < 4; ++bank) {
+        auto*& box = chkBanks[static_cast<std::size_t>(bank)];
+        box = new QCheckBox(QStringLiteral("Bank &") + QLatin1Char(BankLetters[bank]), this);
+        box->setObjectName(QStringLiteral("chkBank") + QLatin1Char(BankLetters[bank]));
+        box->setChecked(true);
+        box->setEnabled(!singleBank);
+        banks->addWidget(box);
+    }
+    layout->addLayout(banks, 0, 0, 1, 2);
+    auto* delayLabel = new QLabel(QStringLiteral("Request &delay (ms):"), this);
+    edtDelay = new QLineEdit(QString::number(requestDelay), this);
+    edtDelay->setObjectName(QStringLiteral("edtDelay"));
+    delayLabel->setBuddy(edtDelay);
+    layout->addWidget(delayLabel, 1, 0);
+    layout->addWidget(edtDelay, 1, 1);
+    chkBackUp = new QCheckBox(QStringLiteral("Also write a dated &backup folder"), this);
+    chkBackUp->setObjectName(QStringLiteral("chkBackUp"));
+    layout->addWidget(chkBackUp, 2, 0, 1, 2);
+    btnOk = new QPushButton(QStringLiteral("&Read"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnOk);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons, 3, 0, 1, 2);
+    connect(btnOk, &QPushButton::clicked, this, [this] {
+        bool ok = false;
+        const int delay = edtDelay->text().toInt(&ok);
+        if (!ok || delay < 1 || delay > 10000) {
+            ShowMessage(this, QStringLiteral("The request delay is 1 to 10000 ms"),
+                        QStringLiteral("Read the unit"));
+            return;
+        }
+        accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+TfrmLibrary::TReadChoice TfrmReadUnit::Choice() const {
+    TfrmLibrary::TReadChoice choice;
+    for (int bank = 0; bank < 4; ++bank)
+        choice.Banks[static_cast<std::size_t>(bank)] = chkBanks[static_cast<std::size_t>(bank)]->isChecked();
+    choice.RequestDelay = edtDelay->text().toInt();
+    choice.AlsoBackUp = chkBackUp->isChecked();
+    return choice;
+}

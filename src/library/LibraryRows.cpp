@@ -1,0 +1,207 @@
+// The library's rows.
+
+#include "library/LibraryRows.h"
+
+#include "link/BackupFolder.h"
+#include "model/DeviceMode.h"
+#include "model/EffectCatalogue.h"
+#include "model/FileNames.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <algorithm>
+#include <map>
+
+namespace {
+constexpr int kSlotsPerBank = 200;
+constexpr int kSingleBankSlots = 128;
+
+bool SameDump(TByteView a, TByteView b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (i != 2 && a[i] != b[i])
+            return false;
+    return true;
+}
+
+TBytes ReadDump(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.read(PresetDumpLength + 1);
+    TBytes dump(bytes.begin(), bytes.end());
+    if (dump.size() != PresetDumpLength || !IsPresetDump(dump))
+        return {};
+    return dump;
+}
+
+// The preset files of a bank folder by slot, with their dumps.
+std::map<int, std::pair<QString, TBytes>> BankFiles(const QString& folder) {
+    std::map<int, std::pair<QString, TBytes>> files;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name))
+        if (const auto number = BackupPresetNumber(name.toStdString()))
+            if (files.count(*number) == 0)
+                files[*number] = {dir.filePath(name), ReadDump(dir.filePath(name))};
+    return files;
+}
+
+bool IsPresetFile(const QString& name) {
+    const qsizetype at = name.lastIndexOf(QStringLiteral(".tmq"), -1, Qt::CaseInsensitive);
+    return at > 0 && name.size() - at <= 7;
+}
+} // namespace
+
+QString TLibraryRow::Place() const {
+    if (Path.isEmpty() || Source == TLibrarySource::Backup) {
+        const QString slot = QStringLiteral("%1").arg(Slot, 3, 10, QLatin1Char('0'));
+        return Bank >= 0 && Bank <= 3 ? QString(QLatin1Char(BankLetters[Bank])) + QLatin1Char(' ') + slot
+                                      : slot;
+    }
+    return QFileInfo(Path).fileName();
+}
+
+void Describe(TLibraryRow& row) {
+    if (row.Dump.empty())
+        return;
+    TPreset preset;
+    try {
+        preset.Decode(row.Dump);
+    } catch (const std::exception&) {
+        row.Title = QStringLiteral("(damaged)");
+        return;
+    }
+    row.Title = QString::fromLatin1(PresetTitleOf(row.Dump).c_str());
+    if (preset.DigitalGroup == -1) {
+        try {
+            DetermineDigitalGroup(preset, {});
+        } catch (const std::exception&) {
+        }
+    }
+    QStringList chain;
+    for (const std::string& name : ChainNames(preset))
+        chain << QString::fromStdString(name);
+    row.Chain = chain.join(QStringLiteral(", "));
+    row.Group = preset.DigitalGroup;
+    row.Facts = FactsOf(preset);
+}
+
+std::vector<TBackupInfo> FindBackups(const QString& folder, bool singleBank) {
+    std::vector<TBackupInfo> backups;
+    const auto consider = [&](const QString& path) {
+        const QDir dir(path);
+        QDateTime newest;
+        bool found = false;
+        const QStringList banks =
+            singleBank ? QStringList{QString()}
+                       : QStringList{QStringLiteral("Bank A"), QStringLiteral("Bank B"),
+                                     QStringLiteral("Bank C"), QStringLiteral("Bank D")};
+        for (const QString& bank : banks) {
+            const QDir bankDir(bank.isEmpty() ? path : dir.filePath(bank));
+            if (!bankDir.exists())
+                continue;
+            for (const QFileInfo& file : bankDir.entryInfoList(QDir::Files))
+                if (BackupPresetNumber(file.fileName().toStdString())) {
+                    found = true;
+                    newest = std::max(newest, file.lastModified());
+                }
+        }
+        if (found)
+            backups.push_back({path, QFileInfo(path).fileName(), newest});
+    };
+    consider(QDir(folder).absolutePath());
+    for (const QFileInfo& sub : QDir(folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
+        if (!sub.fileName().startsWith(QStringLiteral("Bank ")))
+            consider(sub.absoluteFilePath());
+    std::stable_sort(backups.begin(), backups.end(),
+                     [](const TBackupInfo& a, const TBackupInfo& b) { return a.Time > b.Time; });
+    return backups;
+}
+
+std::vector<TLibraryRow> BackupRows(const TBackupInfo& backup, bool singleBank) {
+    std::vector<TLibraryRow> rows;
+    const TBackupFolder folder(backup.Path, singleBank);
+    for (int bank = singleBank ? -1 : 0; bank < (singleBank ? 0 : 4); ++bank)
+        for (const auto& [slot, file] : BankFiles(folder.BankFolder(bank))) {
+            TLibraryRow row;
+            row.Source = TLibrarySource::Backup;
+            row.Bank = bank;
+            row.Slot = slot;
+            row.Path = file.first;
+            row.Dump = file.second;
+            row.Seen = QFileInfo(file.first).lastModified();
+            Describe(row);
+            rows.push_back(std::move(row));
+        }
+    return rows;
+}
+
+std::vector<TLibraryRow> FileRows(const QString& folder, TLibrarySource source) {
+    std::vector<TLibraryRow> rows;
+    const QDir dir(folder);
+    for (const QFileInfo& file : dir.entryInfoList(QDir::Files, QDir::Name)) {
+        if (!IsPresetFile(file.fileName()))
+            continue;
+        TLibraryRow row;
+        row.Source = source;
+        row.Path = file.absoluteFilePath();
+        row.Slot = BackupPresetNumber(file.fileName().toStdString()).value_or(0);
+        row.Dump = ReadDump(row.Path);
+        row.Seen = file.lastModified();
+        if (row.Dump.empty()) {
+            row.Title = QStringLiteral("(not a preset)");
+        } else {
+            Describe(row);
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::vector<TLibraryRow> UnitRows(const TUnitMemory& memory, bool singleBank,
+                                  const std::vector<TBackupInfo>& backups) {
+    // Each backup's files by bank and slot, read once.
+    std::vector<std::map<std::pair<int, int>, TBytes>> held(backups.size());
+    for (std::size_t i = 0; i < backups.size(); ++i) {
+        const TBackupFolder folder(backups[i].Path, singleBank);
+        for (int bank = singleBank ? -1 : 0; bank < (singleBank ? 0 : 4); ++bank)
+            for (const auto& [slot, file] : BankFiles(folder.BankFolder(bank)))
+                held[i][{std::max(bank, 0), slot}] = file.second;
+    }
+    std::vector<TLibraryRow> rows;
+    const int banks = singleBank ? 1 : 4;
+    const int slotsPerBank = singleBank ? kSingleBankSlots : kSlotsPerBank;
+    rows.reserve(static_cast<std::size_t>(banks * slotsPerBank));
+    for (int bank = 0; bank < banks; ++bank)
+        for (int slot = 1; slot <= slotsPerBank; ++slot) {
+            TLibraryRow row;
+            row.Source = TLibrarySource::Unit;
+            row.Bank = singleBank ? -1 : bank;
+            row.Slot = slot;
+            const TSlotMemory* remembered = memory.Slot(bank, slot);
+            if (remembered == nullptr || remembered->Now() == nullptr) {
+                row.State = QStringLiteral("never read");
+                rows.push_back(std::move(row));
+                continue;
+            }
+            row.Dump = remembered->Now()->Dump;
+            row.Seen = remembered->Now()->LastSeen;
+            Describe(row);
+            row.State = QStringLiteral("not in any backup");
+            for (std::size_t i = 0; i < backups.size(); ++i) {
+                const auto file = held[i].find({bank, slot});
+                if (file == held[i].end() || file->second.empty())
+                    continue;
+                row.Changed = !SameDump(file->second, row.Dump);
+                row.State = (row.Changed ? QStringLiteral("changed since ")
+                                         : QStringLiteral("same as ")) +
+                            backups[i].Name;
+                break;
+            }
+            rows.push_back(std::move(row));
+        }
+    return rows;
+}
