@@ -20,7 +20,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QSortFilterProxyModel>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
 #include <QTreeWidget>
@@ -35,42 +35,66 @@ QString SeenText(const QDateTime& when) {
 }
 } // namespace
 
-// The rows of the chosen source.
+// The rows of the chosen source, and those of them the table shows: the ones the query finds,
+// in the order chosen. Filtering and sorting happen here rather than in a proxy: a proxy tells
+// the view of every stretch of rows that comes or goes, which over thousands of rows costs more
+// than a keystroke may.
 class TLibraryModel : public QAbstractTableModel {
 public:
     std::vector<TLibraryRow> Rows;
+    std::vector<int> Shown; // indexes into Rows, as the table shows them
 
     void Set(std::vector<TLibraryRow> rows) {
         beginResetModel();
         Rows = std::move(rows);
+        places.clear();
+        places.reserve(Rows.size());
+        for (const TLibraryRow& row : Rows)
+            places.push_back(row.Place());
+        Order();
+        Filter();
         endResetModel();
     }
+    void SetQuery(std::unique_ptr<TPresetQuery> value) {
+        beginResetModel();
+        query = std::move(value);
+        Filter();
+        endResetModel();
+    }
+    const TLibraryRow& At(int shown) const {
+        return Rows[static_cast<std::size_t>(Shown[static_cast<std::size_t>(shown)])];
+    }
     int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : static_cast<int>(Rows.size());
+        return parent.isValid() ? 0 : static_cast<int>(Shown.size());
     }
     int columnCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : kColumns;
     }
+    void sort(int column, Qt::SortOrder order) override {
+        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        const QModelIndexList before = persistentIndexList();
+        std::vector<int> rowsBefore;
+        for (const QModelIndex& index : before)
+            rowsBefore.push_back(Shown[static_cast<std::size_t>(index.row())]);
+        sortColumn = column;
+        sortOrder = order;
+        Order();
+        Filter();
+        std::vector<int> where(Rows.size(), -1);
+        for (std::size_t i = 0; i < Shown.size(); ++i)
+            where[static_cast<std::size_t>(Shown[i])] = static_cast<int>(i);
+        QModelIndexList after;
+        for (std::size_t i = 0; i < rowsBefore.size(); ++i)
+            after << index(where[static_cast<std::size_t>(rowsBefore[i])], before[static_cast<int>(i)].column());
+        changePersistentIndexList(before, after);
+        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || index.row() >= static_cast<int>(Rows.size()))
+        if (!index.isValid() || index.row() >= rowCount())
             return {};
-        const TLibraryRow& row = Rows[static_cast<std::size_t>(index.row())];
-        if (role == Qt::UserRole) { // what the table sorts by
-            switch (index.column()) {
-            case kPlace:
-                return row.Path.isEmpty() || row.Source == TLibrarySource::Backup
-                           ? QVariant(row.Bank * 1000 + row.Slot)
-                           : QVariant(row.Place().toLower());
-            case kGroup:
-                return row.Group;
-            case kSeen:
-                return row.Seen;
-            default:
-                return data(index, Qt::DisplayRole).toString().toLower();
-            }
-        }
         if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
             return {};
+        const TLibraryRow& row = At(index.row());
         switch (index.column()) {
         case kPlace:
             return role == Qt::ToolTipRole && !row.Path.isEmpty() ? row.Path : row.Place();
@@ -95,38 +119,83 @@ public:
                                                        "State"};
         return QString::fromLatin1(kHeaders[section]);
     }
+
+private:
+    // Whether a comes before b in the column, ascending.
+    bool Before(int first, int second) const {
+        const TLibraryRow& a = Rows[static_cast<std::size_t>(first)];
+        const TLibraryRow& b = Rows[static_cast<std::size_t>(second)];
+        const auto text = [](const QString& x, const QString& y) {
+            return QString::compare(x, y, Qt::CaseInsensitive);
+        };
+        const auto numbered = [](const TLibraryRow& row) {
+            return row.Path.isEmpty() || row.Source == TLibrarySource::Backup;
+        };
+        int order = 0;
+        switch (sortColumn) {
+        case kPlace:
+            order = numbered(a) && numbered(b)
+                        ? (a.Bank * 1000 + a.Slot) - (b.Bank * 1000 + b.Slot)
+                        : text(places[static_cast<std::size_t>(first)],
+                               places[static_cast<std::size_t>(second)]);
+            break;
+        case kTitle:
+            order = text(a.Title, b.Title);
+            break;
+        case kChain:
+            order = text(a.Chain, b.Chain);
+            break;
+        case kGroup:
+            order = a.Group - b.Group;
+            break;
+        case kSeen:
+            order = a.Seen < b.Seen ? -1 : (b.Seen < a.Seen ? 1 : 0);
+            break;
+        case kState:
+            order = text(a.State, b.State);
+            break;
+        default:
+            break;
+        }
+        return order < 0;
+    }
+    // All rows in the order chosen; sorting happens only when that order changes.
+    void Order() {
+        sorted.resize(Rows.size());
+        for (std::size_t i = 0; i < sorted.size(); ++i)
+            sorted[i] = static_cast<int>(i);
+        std::stable_sort(sorted.begin(), sorted.end(), [this](int a, int b) {
+            return sortOrder == Qt::AscendingOrder ? Before(a, b) : Before(b, a);
+        });
+    }
+    // The rows the query finds, in that order.
+    void Filter() {
+        Shown.clear();
+        Shown.reserve(Rows.size());
+        const bool filtering = query && !query->Empty();
+        for (const int i : sorted) {
+            const TLibraryRow& row = Rows[static_cast<std::size_t>(i)];
+            if (filtering) {
+                if (row.Dump.empty())
+                    continue; // a slot never read does nothing a query could find
+                TSearchPlace place;
+                place.Bank = row.Bank;
+                place.Changed = row.Changed;
+                if (!query->Matches(row.Facts, place))
+                    continue;
+            }
+            Shown.push_back(i);
+        }
+    }
+
+    std::vector<QString> places; // each row's place, as shown
+    std::vector<int> sorted;
+    std::unique_ptr<TPresetQuery> query;
+    int sortColumn = kPlace;
+    Qt::SortOrder sortOrder = Qt::AscendingOrder;
 };
 
 namespace {
-// Sorts by the model's sort role and leaves out what the query does not find.
-class TSearchFilter : public QSortFilterProxyModel {
-public:
-    explicit TSearchFilter(QObject* parent) : QSortFilterProxyModel(parent) {
-        setSortRole(Qt::UserRole);
-    }
-    void SetQuery(std::unique_ptr<TPresetQuery> value) {
-        query = std::move(value);
-        invalidateFilter();
-    }
-    const TLibraryModel* Rows = nullptr;
-
-protected:
-    bool filterAcceptsRow(int row, const QModelIndex&) const override {
-        if (!query || query->Empty() || Rows == nullptr)
-            return true;
-        const TLibraryRow& shown = Rows->Rows[static_cast<std::size_t>(row)];
-        if (shown.Dump.empty())
-            return false; // a slot never read does nothing a query could find
-        TSearchPlace place;
-        place.Bank = shown.Bank;
-        place.Changed = shown.Changed;
-        return query->Matches(shown.Facts, place);
-    }
-
-private:
-    std::unique_ptr<TPresetQuery> query;
-};
-
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
                     const QString& hint) {
     auto* button = new QPushButton(caption, parent);
@@ -160,10 +229,7 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
 
     tblPresets = new QTableView(this);
     tblPresets->setObjectName(QStringLiteral("tblPresets"));
-    sorted = new TSearchFilter(this);
-    static_cast<TSearchFilter*>(sorted)->Rows = model.get();
-    sorted->setSourceModel(model.get());
-    tblPresets->setModel(sorted);
+    tblPresets->setModel(model.get());
     tblPresets->setSortingEnabled(true);
     tblPresets->sortByColumn(kPlace, Qt::AscendingOrder);
     tblPresets->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -179,7 +245,7 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     btnRead = Button(this, "btnRead", QStringLiteral("&Read the unit..."),
                      QStringLiteral("Read banks of the unit into the library [Ctrl+R]"));
     btnFetch = Button(this, "btnFetch", QStringLiteral("&Fetch again"),
-                      QStringLiteral("Read the selected wanted of the unit again [F5]"));
+                      QStringLiteral("Read the selected slots of the unit again [F5]"));
     btnHistory = Button(this, "btnHistory", QStringLiteral("&History..."),
                         QStringLiteral("Every preset the slot has held [Ctrl+H]"));
     btnSave = Button(this, "btnSave", QStringLiteral("&Save to folder..."),
@@ -221,6 +287,26 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     connect(btnFetch, &QPushButton::clicked, this, [this] { FetchSelected(); });
     connect(btnHistory, &QPushButton::clicked, this, [this] { ShowHistory(); });
     connect(btnSave, &QPushButton::clicked, this, [this] { SaveSelected(); });
+    // The keys the buttons' hints name; a disabled button's key does nothing either.
+    const auto key = [this](const QKeySequence& sequence, QPushButton* button) {
+        auto* shortcut = new QShortcut(sequence, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, button, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+    };
+    key(QKeySequence(Qt::CTRL | Qt::Key_R), btnRead);
+    key(QKeySequence(Qt::Key_F5), btnFetch);
+    key(QKeySequence(Qt::CTRL | Qt::Key_H), btnHistory);
+    key(QKeySequence(Qt::CTRL | Qt::Key_S), btnSave);
+    auto* find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    find->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(find, &QShortcut::activated, this, [this] {
+        edtSearch->setFocus(Qt::ShortcutFocusReason);
+        edtSearch->selectAll();
+    });
+    edtSearch->installEventFilter(this);
     UpdateCommands();
 }
 
@@ -309,35 +395,69 @@ void TfrmLibrary::LoadSource() {
         rows = FileRows(places.KeptFolder, TLibrarySource::Kept);
     }
     model->Set(std::move(rows));
-    tblPresets->resizeColumnsToContents();
-    for (int row = 0; row < sorted->rowCount(); ++row) {
-        const TLibraryRow& shown =
-            model->Rows[static_cast<std::size_t>(sorted->mapToSource(sorted->index(row, 0)).row())];
-        if (selected.count(shown.Place() + shown.Path) > 0)
-            tblPresets->selectionModel()->select(sorted->index(row, 0),
-                                                 QItemSelectionModel::Select |
-                                                     QItemSelectionModel::Rows);
-    }
     Search();
+    std::vector<bool> keep(model->Rows.size(), false);
+    for (std::size_t i = 0; i < model->Rows.size(); ++i)
+        keep[i] = selected.count(model->Rows[i].Place() + model->Rows[i].Path) > 0;
+    Reselect(keep);
+    tblPresets->resizeColumnsToContents();
 }
 
 void TfrmLibrary::Search() {
+    // The rows selected stay selected where the query still finds them.
+    std::vector<bool> keep(model->Rows.size(), false);
+    for (const int row : SelectedIndexes())
+        keep[static_cast<std::size_t>(row)] = true;
+    const int current = tblPresets->currentIndex().isValid()
+                            ? model->Shown[static_cast<std::size_t>(tblPresets->currentIndex().row())]
+                            : -1;
     auto query = std::make_unique<TPresetQuery>(edtSearch->text().toStdString());
     QStringList errors;
     for (const std::string& error : query->Errors())
         errors << QString::fromStdString(error);
     lblSearch->setText(errors.join(QLatin1Char('\n')));
     lblSearch->setVisible(!errors.isEmpty());
-    static_cast<TSearchFilter*>(sorted)->SetQuery(std::move(query));
-    lblCount->setText(QStringLiteral("%1 of %2").arg(sorted->rowCount()).arg(model->rowCount()));
+    model->SetQuery(std::move(query));
+    Reselect(keep, current);
+    lblCount->setText(QStringLiteral("%1 of %2").arg(model->rowCount()).arg(model->Rows.size()));
     UpdateCommands();
+}
+
+std::vector<int> TfrmLibrary::SelectedIndexes() const {
+    std::vector<int> rows;
+    if (tblPresets->selectionModel() == nullptr)
+        return rows;
+    for (const QModelIndex& index : tblPresets->selectionModel()->selectedRows())
+        if (index.row() >= 0 && index.row() < model->rowCount())
+            rows.push_back(model->Shown[static_cast<std::size_t>(index.row())]);
+    return rows;
+}
+
+void TfrmLibrary::Reselect(const std::vector<bool>& keep, int current) {
+    // One range for every stretch of kept rows: selecting thousands one by one is slow.
+    QItemSelection selection;
+    int begin = -1;
+    const int shown = model->rowCount();
+    for (int row = 0; row <= shown; ++row) {
+        const bool kept = row < shown && keep[static_cast<std::size_t>(model->Shown[static_cast<std::size_t>(row)])];
+        if (kept && begin < 0)
+            begin = row;
+        if (!kept && begin >= 0) {
+            selection.select(model->index(begin, 0), model->index(row - 1, kColumns - 1));
+            begin = -1;
+        }
+    }
+    tblPresets->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    for (int row = 0; row < shown && current >= 0; ++row)
+        if (model->Shown[static_cast<std::size_t>(row)] == current)
+            tblPresets->selectionModel()->setCurrentIndex(model->index(row, 0),
+                                                          QItemSelectionModel::NoUpdate);
 }
 
 std::vector<const TLibraryRow*> TfrmLibrary::ShownRows() const {
     std::vector<const TLibraryRow*> rows;
-    for (int row = 0; row < sorted->rowCount(); ++row)
-        rows.push_back(&model->Rows[static_cast<std::size_t>(
-            sorted->mapToSource(sorted->index(row, 0)).row())]);
+    for (int row = 0; row < model->rowCount(); ++row)
+        rows.push_back(&model->At(row));
     return rows;
 }
 
@@ -348,11 +468,9 @@ std::vector<const TLibraryRow*> TfrmLibrary::SelectedRows() const {
     QModelIndexList chosen = tblPresets->selectionModel()->selectedRows();
     std::sort(chosen.begin(), chosen.end(),
               [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-    for (const QModelIndex& index : chosen) {
-        const int row = sorted->mapToSource(index).row();
-        if (row >= 0 && row < static_cast<int>(model->Rows.size()))
-            rows.push_back(&model->Rows[static_cast<std::size_t>(row)]);
-    }
+    for (const QModelIndex& index : chosen)
+        if (index.row() >= 0 && index.row() < model->rowCount())
+            rows.push_back(&model->At(index.row()));
     return rows;
 }
 
@@ -449,6 +567,15 @@ void TfrmLibrary::ReadUnit() {
 }
 
 bool TfrmLibrary::eventFilter(QObject* watched, QEvent* event) {
+    // Down from the search box goes on to what it found.
+    if (watched == edtSearch && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down && model->rowCount() > 0) {
+        tblPresets->setFocus(Qt::TabFocusReason);
+        if (!tblPresets->currentIndex().isValid())
+            tblPresets->selectionModel()->setCurrentIndex(
+                model->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        return true;
+    }
     if (watched == tblPresets && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

@@ -17,7 +17,6 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QSortFilterProxyModel;
 class QTableView;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -87,9 +86,11 @@ private:
     void ReadUnit();
     void UpdateCommands();
     QString CurrentSource() const;
+    // The selected rows as indexes of the source's rows; selects again the kept ones that show.
+    std::vector<int> SelectedIndexes() const;
+    void Reselect(const std::vector<bool>& keep, int current = -1);
 
     std::unique_ptr<TLibraryModel> model;
-    QSortFilterProxyModel* sorted;
     std::vector<TBackupInfo> backups;
     TLibraryPlaces places;
     bool refreshing = false;

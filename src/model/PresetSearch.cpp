@@ -207,8 +207,10 @@ TPresetFacts FactsOf(const TPreset& preset) {
     for (const std::string& name : ChainNames(preset))
         facts.Words.push_back(Lower(name));
     for (const TChainParameter& parameter : ChainParameters(preset)) {
-        if (parameter.Effect != "Mix")
-            facts.Words.push_back(Lower(parameter.Effect));
+        std::string effect = Lower(parameter.Effect);
+        if (parameter.Effect != "Mix" &&
+            std::find(facts.Words.begin(), facts.Words.end(), effect) == facts.Words.end())
+            facts.Words.push_back(std::move(effect));
         facts.Parameters.push_back({Lower(parameter.Effect), Lower(parameter.EffectName),
                                     ListedName(*parameter.Parameter),
                                     ParameterValueText(*parameter.Parameter, parameter.Value)});
