@@ -4,6 +4,7 @@
 
 #include "base/Dialogs.h"
 #include "base/qvUtility.h"
+#include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
 #include "model/Protocol.h"
 #include "mpt/mpt_edit.h"
@@ -192,22 +193,13 @@ std::vector<TfrmPresetEditor*> TfrmMain::PresetEditors() const {
 }
 
 void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
-    editor.OnSendPreset = [this](std::istream& stream) { return SendStreamToMidiOut(stream); };
-    editor.OnSendSysEx = [this](const std::uint8_t* bytes, int count) {
-        if (!MidiOutAvailable(false))
-            return;
-        try {
-            MidiOutput()->SendLong(bytes, static_cast<std::uint16_t>(count));
-        } catch (const std::exception& error) {
-            ShowMessage(this, QString::fromStdString(error.what()),
-                        QStringLiteral("MIDI Out error"));
-        }
+    editor.Document().OnSendPreset = [this](std::istream& stream) {
+        return SendStreamToMidiOut(stream);
     };
     editor.OnGetPresetNumber = [this] { return QueryCurrentPresetNumber(); };
     editor.OnStorePreset = [this](const TStoreRequest& request) {
         return Link->StorePreset(request);
     };
-    editor.RequestDelay = Link->RequestDelay;
     editor.SetUnitBusy(Link->Busy());
 }
 
