@@ -5,8 +5,8 @@
 #include "base/PrintCommon.h"
 #include "base/qvUtility.h"
 #include "controls/qvTrackBar.h"
-#include "editor/ParameterPages.h"
 #include "editor/EffectChainPanel.h"
+#include "editor/ParameterPages.h"
 #include "editor/PerformancePanel.h"
 #include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
@@ -91,7 +91,8 @@ TEST(PerformanceMidi, AssignmentsAreAddedWithTheirDefaultsAndNumbersReused) {
     EXPECT_EQ(tab.Items(tab.window->Performance().lbxPMIdefctl), QStringList{"Controller #2"});
     EXPECT_FALSE(tab.window->Document().Preset.PerfInUse[0]);
     tab.Add();
-    EXPECT_EQ(tab.Items(tab.window->Performance().lbxPMIdefctl), (QStringList{"Controller #1", "Controller #2"}))
+    EXPECT_EQ(tab.Items(tab.window->Performance().lbxPMIdefctl),
+              (QStringList{"Controller #1", "Controller #2"}))
         << "the freed number is used again";
     for (int more = 0; more < 6; ++more)
         tab.Add();
@@ -171,8 +172,8 @@ TEST(PerformanceMidi, AssignmentsFollowTheChain) {
     QTest::mouseClick(tab.window->Chain().btnAddDfx, Qt::LeftButton);
     ASSERT_NE(tab.window->Document().Preset.DigitalGroup, group);
     EXPECT_TRUE(tab.window->Document().Preset.PerfInUse[1]);
-    const TParameterTarget target =
-        DescribeParameterNumber(tab.window->Document().Preset, tab.window->Document().Preset.PerfMIDI[1]->Parameter);
+    const TParameterTarget target = DescribeParameterNumber(
+        tab.window->Document().Preset, tab.window->Document().Preset.PerfMIDI[1]->Parameter);
     EXPECT_EQ(target.Effect, "Flanger");
     EXPECT_EQ(target.Name, "speed");
 
@@ -268,7 +269,8 @@ TEST(PerformanceMidi, ChoicesByKeysAndRightClicksCountAsClicks) {
     QListWidget* entries = tab.window->Performance().lbxPMIdefctl;
     const QRect second = entries->visualItemRect(entries->findItems("Controller #1", Qt::MatchExactly).first());
     QTest::mouseClick(entries->viewport(), Qt::RightButton, Qt::NoModifier, second.center());
-    EXPECT_EQ(tab.window->Performance().CurrentAssignment(), 0) << "a right click chooses the entry";
+    EXPECT_EQ(tab.window->Performance().CurrentAssignment(), 0)
+        << "a right click chooses the entry";
 }
 
 // Showing an assignment, choosing an effect and printing the assignments are no edits: nothing
@@ -307,7 +309,8 @@ TEST(PerformanceMidi, LookingAtOrPrintingAssignmentsChangesNothing) {
     selected->setCurrentItem(selected->findItems("Flanger", Qt::MatchExactly).first());
     QTest::mouseClick(tab.window->Chain().btnDelDfx, Qt::LeftButton);
     EXPECT_FALSE(tab.window->Document().Preset.PerfInUse[2]);
-    EXPECT_EQ(tab.Items(tab.window->Performance().lbxPMIdefctl), (QStringList{"Controller #1", "Controller #2"}));
+    EXPECT_EQ(tab.Items(tab.window->Performance().lbxPMIdefctl),
+              (QStringList{"Controller #1", "Controller #2"}));
 }
 
 TEST(PerformanceMidi, DamagedAssignmentsAreReportedAndLeftAsTheyAre) {
@@ -383,7 +386,8 @@ TEST(PerformanceMidi, TheRangeSelectorsReadByTheirRules) {
         tab.Click(tab.window->Performance().lbxCtlParam, row.Effect);
         tab.Click(tab.window->Performance().lbxParamNames, row.Name);
         tab.window->Performance().scrLowValue->setValue(row.Position);
-        EXPECT_EQ(tab.window->Performance().lblPMILowValue->text(), row.Text) << row.Effect << " " << row.Name;
+        EXPECT_EQ(tab.window->Performance().lblPMILowValue->text(), row.Text)
+            << row.Effect << " " << row.Name;
     }
 }
 
