@@ -25,6 +25,7 @@ QString Text(std::string_view text) {
 
 std::vector<std::string> Names(const QListWidget& list) {
     std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(list.count()));
     for (int i = 0; i < list.count(); ++i)
         names.push_back(list.item(i)->text().toStdString());
     return names;

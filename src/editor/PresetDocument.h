@@ -24,10 +24,6 @@ public:
     explicit TPresetDocument(QObject* parent = nullptr);
     ~TPresetDocument() override;
 
-    // Sends a 258-byte dump to the unit (the stream, from its start) and answers kSentText when
-    // it went out. Unassigned, nothing is sent and the preset counts as sent.
-    std::function<QString(std::istream& stream)> OnSendPreset;
-
     // Ready for another preset: empty history, new, no file, no store to undo, nothing pending.
     // The record stays as it is until a dump is loaded.
     void SetUp();
@@ -69,11 +65,14 @@ public:
     // What a store came to: one that kept the slot's former preset can be undone.
     void StoreDone(const TStoreRequest& request, const TStoreResult& result);
     bool CanUndoStore() const { return !lastStore.Replaced.empty(); }
-    // Puts back what the last store replaced, into the same slot and bank.
+    // The store that puts back what the last store replaced, into the same slot and bank.
     TStoreRequest UndoStoreRequest() const;
     void UndoStoreDone(const TStoreResult& result);
 
     TPreset Preset;
+    // Sends a 258-byte dump to the unit (the stream, from its start) and answers kSentText when
+    // it went out. Unassigned, nothing is sent and the preset counts as sent.
+    std::function<QString(std::istream& stream)> OnSendPreset;
     bool AutoSend = true;  // deferred changes are sent when they are recorded
     bool Updating = false; // the record is being shown: change notifications do nothing
 

@@ -444,7 +444,7 @@ TStoreResult TfrmPresetEditor::RunStore(const TStoreRequest& request) {
     storing = true;
     setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const TStoreResult result = OnStorePreset(request);
+    TStoreResult result = OnStorePreset(request);
     QApplication::restoreOverrideCursor();
     if (!self.isNull()) {
         storing = false;

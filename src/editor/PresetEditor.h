@@ -2,7 +2,7 @@
 // The preset editor window: shows one preset document and binds its controls to it. The window
 // is the tool bar, the title with "Auto send" and the status, the effect chain panel, and the
 // preset pages (the parameter tabs, the performance MIDI and the foot-switch panels) beside the
-// mix; it sends, stores, opens, saves and prints through the document.
+// mix; it opens, saves, sends and stores through the document and prints what it shows.
 
 #include "model/StoreRequest.h"
 
