@@ -4,6 +4,7 @@
 
 #include "base/Dialogs.h"
 #include "base/qvUtility.h"
+#include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
 #include "library/Library.h"
 #include "model/Protocol.h"
@@ -288,23 +289,14 @@ void TfrmMain::MessageBufferPopupHook() {
 }
 
 void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
-    editor.OnSendPreset = [this](std::istream& stream) { return SendStreamToMidiOut(stream); };
-    editor.OnSendSysEx = [this](const std::uint8_t* bytes, int count) {
-        if (!MidiOutAvailable(false))
-            return;
-        try {
-            MidiOutput()->SendLong(bytes, static_cast<std::uint16_t>(count));
-        } catch (const std::exception& error) {
-            ShowMessage(this, QString::fromStdString(error.what()),
-                        QStringLiteral("MIDI Out error"));
-        }
+    editor.Document().OnSendPreset = [this](std::istream& stream) {
+        return SendStreamToMidiOut(stream);
     };
     editor.OnGetPresetNumber = [this] { return QueryCurrentPresetNumber(); };
     editor.OnStorePreset = [this](const TStoreRequest& request) {
         Memory(); // what the store replaces and writes is remembered
         return Link->Store().Store(request);
     };
-    editor.RequestDelay = Link->RequestDelay();
     editor.SetUnitBusy(Link->Busy());
 }
 

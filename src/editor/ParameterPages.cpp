@@ -38,13 +38,21 @@ QString WithoutKind(std::string_view control) {
 }
 
 // A value label wide enough for the longest text the parameter can show, so values do not
-// make the layout jump.
-int ValueLabelWidth(const TParameterInfo& info, const QFontMetrics& metrics) {
+// make the layout jump. Every editor would work the same widths out again: they are kept.
+int ValueLabelWidth(const TParameterInfo& info, const QFont& font) {
+    static std::map<std::pair<const TParameterInfo*, QString>, int> widths;
+    const auto key = std::make_pair(&info, font.key());
+    const auto known = widths.find(key);
+    if (known != widths.end())
+        return known->second;
+    const QFontMetrics metrics(font);
     int widest = metrics.horizontalAdvance(QStringLiteral("0000 ms"));
     for (int value = info.Min; value <= info.Max; ++value)
         widest = std::max(widest, metrics.horizontalAdvance(
                                       QString::fromStdString(ParameterValueText(info, value))));
-    return widest + metrics.horizontalAdvance(QLatin1Char(' '));
+    widest += metrics.horizontalAdvance(QLatin1Char(' '));
+    widths.emplace(key, widest);
+    return widest;
 }
 
 // The parameters of a tab that several effects share: the longest page's order, then
@@ -106,7 +114,7 @@ TParameterPages::TParameterPages(QGroupBox* mixGroup, QTabWidget* analogPages,
     auto* mixLayout = new QGridLayout(mixGroup);
     int row = 0;
     for (const TParameterInfo& info : MixParameters()) {
-        TParameterControl& control = Make(info, mixGroup, false);
+        TParameterControl& control = Make(info, mixGroup, mixGroup, false);
         mixLayout->addWidget(control.Caption, row, 0);
         mixLayout->addWidget(control.TrackBar, row, 1);
         mixLayout->addWidget(control.ValueLabel, row, 2);
@@ -114,10 +122,15 @@ TParameterPages::TParameterPages(QGroupBox* mixGroup, QTabWidget* analogPages,
     }
     mixLayout->setColumnStretch(1, 1);
 
+    const auto sheet = [](const TEffectPage& page) {
+        auto* widget = new QWidget;
+        widget->setObjectName(Text(page.Sheet));
+        return widget;
+    };
+    analogSheets.reserve(::AnalogPages().size());
     for (const TEffectPage& page : ::AnalogPages()) {
-        QWidget* sheet = BuildPage({&page}, false);
-        analogTabs.push_back(sheet);
-        analogPages->addTab(sheet, Text(page.Caption));
+        analogSheets.push_back({sheet(page), {&page}, false, false});
+        analogPages->addTab(analogSheets.back().Widget, Text(page.Caption));
     }
 
     // Effects that share a tab (the reverbs, the delays in two lengths, ...) share its
@@ -130,22 +143,31 @@ TParameterPages::TParameterPages(QGroupBox* mixGroup, QTabWidget* analogPages,
             order.push_back(caption);
         pagesByCaption[caption].push_back(&page);
     }
+    digitalSheets.reserve(order.size());
     for (const std::string& caption : order) {
-        QWidget* sheet = BuildPage(pagesByCaption[caption], true);
-        digitalTabs[caption] = sheet;                           // found by its caption ("Reverb")
-        digitalTabs[sheet->objectName().toStdString()] = sheet; // and by its name ("tsReverb")
-        digitalPages->addTab(sheet, QString::fromStdString(caption));
+        const std::vector<const TEffectPage*>& pages = pagesByCaption[caption];
+        digitalSheets.push_back({sheet(*pages.front()), pages, true, false});
+        QWidget* widget = digitalSheets.back().Widget;
+        digitalTabs[caption] = widget;                            // found by its caption ("Reverb")
+        digitalTabs[widget->objectName().toStdString()] = widget; // and by its name ("tsReverb")
+        digitalPages->addTab(widget, QString::fromStdString(caption));
     }
+    for (std::vector<TSheet>* sheets : {&analogSheets, &digitalSheets})
+        for (TSheet& each : *sheets)
+            for (const TEffectPage* page : each.Pages)
+                for (const TParameterInfo& info : page->Parameters)
+                    sheetOfControl[std::string(info.Control)] = &each;
 }
 
 TParameterPages::~TParameterPages() = default;
 
-TParameterControl& TParameterPages::Make(const TParameterInfo& info, QWidget* tab, bool digital) {
+TParameterControl& TParameterPages::Make(const TParameterInfo& info, QWidget* sheet, QWidget* tab,
+                                         bool digital) {
     auto control = std::make_unique<TParameterControl>();
     control->Name = std::string(info.Control);
     control->Kind = info.Kind;
     control->Info = &info;
-    control->Tab = tab;
+    control->Tab = sheet;
     control->Digital = digital;
     TParameterControl* self = control.get();
     const auto deferred = [this] {
@@ -157,7 +179,7 @@ TParameterControl& TParameterPages::Make(const TParameterInfo& info, QWidget* ta
     if (info.Kind == TControlKind::TrackBar || info.Kind == TControlKind::EqualizerBand) {
         control->ValueLabel = new QLabel(tab);
         control->ValueLabel->setObjectName(QStringLiteral("txt") + WithoutKind(info.Control));
-        control->ValueLabel->setMinimumWidth(ValueLabelWidth(info, metrics));
+        control->ValueLabel->setMinimumWidth(ValueLabelWidth(info, tab->font()));
     }
     switch (info.Kind) {
     case TControlKind::TrackBar: {
@@ -222,9 +244,9 @@ TParameterControl& TParameterPages::Make(const TParameterInfo& info, QWidget* ta
     }
     case TControlKind::BaseKeyList: {
         control->List = new QListWidget(tab);
-        if (info.Control == "lstPTRbase_key")
-            for (const std::string& name : BaseKeyNames())
-                control->List->addItem(QString::fromLatin1(name.c_str()));
+        // The sampler's keys are the pitch transposer's.
+        for (const std::string& name : BaseKeyNames())
+            control->List->addItem(QString::fromLatin1(name.c_str()));
         control->List->setMinimumHeight(metrics.height() * 6);
         control->List->setMaximumWidth(metrics.horizontalAdvance(QStringLiteral("XXXXXXXXXXXX")));
         QObject::connect(control->List, &QListWidget::currentRowChanged, tab,
@@ -250,12 +272,17 @@ TParameterControl& TParameterPages::Make(const TParameterInfo& info, QWidget* ta
     return *self;
 }
 
-QWidget* TParameterPages::BuildPage(const std::vector<const TEffectPage*>& pages, bool digital) {
+void TParameterPages::Build(TSheet& sheet) {
+    if (sheet.Built)
+        return;
+    sheet.Built = true;
     // The sheet scrolls, so a large font never squeezes controls over each other.
-    auto* sheet = new QScrollArea;
-    sheet->setObjectName(Text(pages.front()->Sheet));
-    sheet->setWidgetResizable(true);
-    sheet->setFrameShape(QFrame::NoFrame);
+    auto* frame = new QVBoxLayout(sheet.Widget);
+    frame->setContentsMargins(0, 0, 0, 0);
+    auto* scroller = new QScrollArea(sheet.Widget);
+    scroller->setWidgetResizable(true);
+    scroller->setFrameShape(QFrame::NoFrame);
+    frame->addWidget(scroller);
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
     auto* radios = new QHBoxLayout;
@@ -264,8 +291,10 @@ QWidget* TParameterPages::BuildPage(const std::vector<const TEffectPage*>& pages
     auto* grid = new QGridLayout;
     grid->setColumnStretch(1, 1);
     int row = 0;
-    for (const TParameterInfo* info : TabParameters(pages)) {
-        TParameterControl& control = Make(*info, content, digital);
+    std::vector<TParameterControl*> made;
+    for (const TParameterInfo* info : TabParameters(sheet.Pages)) {
+        TParameterControl& control = Make(*info, sheet.Widget, content, sheet.Digital);
+        made.push_back(&control);
         switch (info->Kind) {
         case TControlKind::RadioGroup:
             radios->addWidget(control.Radio, 0, Qt::AlignTop);
@@ -325,13 +354,31 @@ QWidget* TParameterPages::BuildPage(const std::vector<const TEffectPage*>& pages
     place(bands, 1);
     layout->addLayout(grid);
     layout->addStretch(1);
-    sheet->setWidget(content);
-    return sheet;
+    scroller->setWidget(content);
+    for (TParameterControl* control : made)
+        BindAsBefore(*control);
+    if (sheet.Digital)
+        ApplyDiffusionRule();
+}
+
+TParameterControl* TParameterPages::Built(const std::string& name) const {
+    const auto found = byName.find(name);
+    return found == byName.end() ? nullptr : found->second;
 }
 
 TParameterControl* TParameterPages::Find(const std::string& name) {
-    const auto found = byName.find(name);
-    return found == byName.end() ? nullptr : found->second;
+    const auto sheet = sheetOfControl.find(name);
+    if (sheet != sheetOfControl.end())
+        Build(*sheet->second);
+    return Built(name);
+}
+
+std::vector<TParameterControl*> TParameterPages::ControlsOn(const QWidget* sheet) const {
+    std::vector<TParameterControl*> on;
+    for (const auto& control : controls)
+        if (control->Tab == sheet)
+            on.push_back(control.get());
+    return on;
 }
 
 QWidget* TParameterPages::DigitalTab(const std::string& caption) const {
@@ -340,9 +387,20 @@ QWidget* TParameterPages::DigitalTab(const std::string& caption) const {
 }
 
 QWidget* TParameterPages::AnalogTab(int block) const {
-    return block >= 0 && block < static_cast<int>(analogTabs.size())
-               ? analogTabs[static_cast<std::size_t>(block)]
+    return block >= 0 && block < static_cast<int>(analogSheets.size())
+               ? analogSheets[static_cast<std::size_t>(block)].Widget
                : nullptr;
+}
+
+void TParameterPages::Show(TSheet& sheet, QTabWidget* pages, bool shown) {
+    if (shown)
+        Build(sheet);
+    pages->setTabVisible(pages->indexOf(sheet.Widget), shown);
+}
+
+void TParameterPages::ShowAnalogTab(int block, bool shown) {
+    if (block >= 0 && block < static_cast<int>(analogSheets.size()))
+        Show(analogSheets[static_cast<std::size_t>(block)], analogPages, shown);
 }
 
 void TParameterPages::Bind(TParameterControl& control, const TParameterInfo& info, TPreset& preset,
@@ -387,13 +445,6 @@ void TParameterPages::Bind(TParameterControl& control, const TParameterInfo& inf
         break;
     case TControlKind::BaseKeyList: {
         binding = true;
-        if (control.Name == "lstSPTbase_key") {
-            // Its keys are those of the pitch transposer's list, copied at every binding.
-            control.List->clear();
-            if (TParameterControl* source = Find("lstPTRbase_key"))
-                for (int i = 0; i < source->List->count(); ++i)
-                    control.List->addItem(source->List->item(i)->text());
-        }
         control.List->setProperty("cell", QVariant::fromValue(static_cast<void*>(cell)));
         control.List->setProperty("Tag", slot - kDigitalAreaStart);
         control.List->setCurrentRow(*cell >= 0 && *cell < control.List->count() ? *cell : -1);
@@ -404,15 +455,29 @@ void TParameterPages::Bind(TParameterControl& control, const TParameterInfo& inf
     control.ShowValue();
 }
 
+// A control made after the last binding takes the slot its kind was given there.
+void TParameterPages::BindAsBefore(TParameterControl& control) {
+    if (boundPreset == nullptr)
+        return;
+    if (!control.Digital) {
+        Bind(control, *control.Info, *boundPreset, control.Info->Offset);
+        return;
+    }
+    const auto found = digitalBinding.find(control.Name);
+    if (found != digitalBinding.end())
+        Bind(control, *found->second.first, *boundPreset, found->second.second);
+}
+
 void TParameterPages::BindFixed(TPreset& preset) {
-    for (const TParameterInfo& info : MixParameters())
-        Bind(*Find(std::string(info.Control)), info, preset, info.Offset);
-    for (const TEffectPage& page : ::AnalogPages())
-        for (const TParameterInfo& info : page.Parameters)
-            Bind(*Find(std::string(info.Control)), info, preset, info.Offset);
+    boundPreset = &preset;
+    for (const auto& control : controls)
+        if (!control->Digital)
+            Bind(*control, *control->Info, preset, control->Info->Offset);
 }
 
 void TParameterPages::BindDigital(TPreset& preset, const std::vector<int>& selectedEffects) {
+    boundPreset = &preset;
+    selected = selectedEffects;
     // Every digital control lets go of its slot first: a control of an effect that left the
     // group must not keep writing where another effect's parameters now stand.
     for (auto& control : controls) {
@@ -428,6 +493,7 @@ void TParameterPages::BindDigital(TPreset& preset, const std::vector<int>& selec
         if (control->List != nullptr)
             control->List->setProperty("cell", QVariant());
     }
+    digitalBinding.clear();
     const int group = preset.DigitalGroup;
     int slot = kDigitalAreaStart;
     if (group >= 0 && group < kDigitalGroupTotal) {
@@ -438,27 +504,29 @@ void TParameterPages::BindDigital(TPreset& preset, const std::vector<int>& selec
                  DigitalEffectPages()[static_cast<std::size_t>(effect)].Parameters) {
                 if (slot >= kParameterCount)
                     break;
-                if (TParameterControl* control = Find(std::string(info.Control)))
+                digitalBinding[std::string(info.Control)] = {&info, slot};
+                if (TParameterControl* control = Built(std::string(info.Control)))
                     Bind(*control, info, preset, slot);
                 ++slot;
             }
         }
     }
-    for (int tab = 0; tab < digitalPages->count(); ++tab)
-        digitalPages->setTabVisible(tab, false);
-    for (const int effect : selectedEffects) {
-        if (QWidget* sheet = DigitalTab(std::string(DigitalEffectPage(effect))))
-            digitalPages->setTabVisible(digitalPages->indexOf(sheet), true);
+    for (TSheet& sheet : digitalSheets) {
+        const bool shown = std::any_of(selected.begin(), selected.end(), [&sheet](int effect) {
+            return std::find(sheet.Pages.begin(), sheet.Pages.end(),
+                             &DigitalEffectPages()[static_cast<std::size_t>(effect)]) !=
+                   sheet.Pages.end();
+        });
+        Show(sheet, digitalPages, shown);
     }
-    digitalPages->setVisible(!selectedEffects.empty());
-    ApplyDiffusionRule(selectedEffects);
+    digitalPages->setVisible(!selected.empty());
+    ApplyDiffusionRule();
 }
 
-void TParameterPages::ApplyDiffusionRule(const std::vector<int>& selectedEffects) {
+void TParameterPages::ApplyDiffusionRule() {
     constexpr int kReverb3 = 9;
-    const bool diffusion = std::find(selectedEffects.begin(), selectedEffects.end(), kReverb3) !=
-                           selectedEffects.end();
-    if (TParameterControl* control = Find("trbREVdiffusion")) {
+    const bool diffusion = std::find(selected.begin(), selected.end(), kReverb3) != selected.end();
+    if (TParameterControl* control = Built("trbREVdiffusion")) {
         control->TrackBar->setVisible(diffusion);
         control->Caption->setVisible(diffusion);
         control->ValueLabel->setVisible(diffusion);

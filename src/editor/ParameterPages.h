@@ -31,7 +31,7 @@ struct TParameterControl {
     std::string Name; // component name: "trbCMPdrive"
     TControlKind Kind = TControlKind::TrackBar;
     const TParameterInfo* Info = nullptr; // the row in force (variants differ per effect)
-    QWidget* Tab = nullptr;               // the tab sheet it stands on
+    QWidget* Tab = nullptr;               // the tab sheet it stands on (the mix group for the mix)
     QWidget* Widget = nullptr;            // the control itself
     TqvTrackBar* TrackBar = nullptr;
     TqvRadioGroup* Radio = nullptr;
@@ -52,13 +52,16 @@ struct TParameterControl {
 
 class TParameterPages {
 public:
-    // Builds every control: the mix sliders into mixGroup, the analog tabs into analogPages,
-    // the digital tabs into digitalPages.
+    // Makes the mix sliders in mixGroup and one tab per analog block in analogPages and per
+    // digital effect page in digitalPages. A tab's controls are made when it is first shown, so
+    // an editor pays only for the effects its presets use.
     TParameterPages(QGroupBox* mixGroup, QTabWidget* analogPages, QTabWidget* digitalPages);
     ~TParameterPages();
     TParameterPages(const TParameterPages&) = delete;
     TParameterPages& operator=(const TParameterPages&) = delete;
 
+    // Shows or hides the tab of an analog block.
+    void ShowAnalogTab(int block, bool shown);
     // Binds the mix and analog controls to slots 0..36; changes made by the user then call
     // deferred (sliders, radio groups, equalizer bands) or immediate (check boxes).
     void BindFixed(TPreset& preset);
@@ -66,32 +69,50 @@ public:
     // shows exactly the tabs of the selected effects.
     void BindDigital(TPreset& preset, const std::vector<int>& selectedEffects);
     // The diffusion controls are shown only with "Reverb 3" among the selected effects.
-    void ApplyDiffusionRule(const std::vector<int>& selectedEffects);
+    void ApplyDiffusionRule();
 
     std::function<void()> OnDeferredChange;
     std::function<void()> OnImmediateChange;
 
+    // The control of that name (its tab is made first if it has not been shown yet).
     TParameterControl* Find(const std::string& name);
-    const std::vector<std::unique_ptr<TParameterControl>>& Controls() const { return controls; }
+    // The controls standing on a tab sheet, in the tab's order.
+    std::vector<TParameterControl*> ControlsOn(const QWidget* sheet) const;
     // The tab sheet of a digital page by caption ("Reverb") or name ("tsReverb"); of an analog
     // block by its index.
     QWidget* DigitalTab(const std::string& caption) const;
     QWidget* AnalogTab(int block) const;
-    QTabWidget* AnalogPages() const { return analogPages; }
-    QTabWidget* DigitalPages() const { return digitalPages; }
     QPushButton* btnMPNcenter = nullptr;
 
 private:
-    TParameterControl& Make(const TParameterInfo& info, QWidget* tab, bool digital);
-    QWidget* BuildPage(const std::vector<const TEffectPage*>& pages, bool digital);
+    // A tab sheet and the pages of the effects that share it.
+    struct TSheet {
+        QWidget* Widget = nullptr;
+        std::vector<const TEffectPage*> Pages;
+        bool Digital = false;
+        bool Built = false;
+    };
+    TParameterControl& Make(const TParameterInfo& info, QWidget* sheet, QWidget* content,
+                            bool digital);
+    void Build(TSheet& sheet);
+    void Show(TSheet& sheet, QTabWidget* pages, bool shown);
+    TParameterControl* Built(const std::string& name) const;
     void Bind(TParameterControl& control, const TParameterInfo& info, TPreset& preset, int slot);
+    void BindAsBefore(TParameterControl& control);
 
     QTabWidget* analogPages;
     QTabWidget* digitalPages;
+    std::vector<TSheet> analogSheets;
+    std::vector<TSheet> digitalSheets;
     std::vector<std::unique_ptr<TParameterControl>> controls;
     std::map<std::string, TParameterControl*> byName;
     std::map<std::string, QWidget*> digitalTabs;
-    std::vector<QWidget*> analogTabs;
+    std::map<std::string, TSheet*> sheetOfControl;
+    // What a control made later is bound to: the record of the last binding, and the row and
+    // slot of every digital control the group's blocks hold.
+    TPreset* boundPreset = nullptr;
+    std::map<std::string, std::pair<const TParameterInfo*, int>> digitalBinding;
+    std::vector<int> selected;
     bool binding = false;
 };
 

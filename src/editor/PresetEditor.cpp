@@ -1,5 +1,5 @@
-// The preset editor window and its document's life: set-up, loading and showing, change
-// notifications, snapshots for undo and redo, sending, opening, saving, storing and closing.
+// The preset editor window: its layout, showing the document, the tool bar's commands, the
+// keys it takes before its controls, and closing.
 
 #include "editor/PresetEditor.h"
 
@@ -7,31 +7,29 @@
 #include "base/PrintCommon.h"
 #include "base/StorePrompt.h"
 #include "base/qvUtility.h"
+#include "editor/EffectChainPanel.h"
+#include "editor/FootSwitchPanel.h"
 #include "editor/ParameterPages.h"
-#include "model/DeviceMode.h"
-#include "model/Protocol.h"
+#include "editor/PerformancePanel.h"
+#include "editor/PresetDocument.h"
+#include "editor/PresetPrint.h"
+#include "model/EffectCatalogue.h"
 
 #include <QApplication>
-#include <QPointer>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QSaveFile>
 #include <QTabWidget>
-#include <QTimer>
 #include <QVBoxLayout>
-#include <sstream>
 
-bool TfrmPresetEditor::SuppressSnapshots = false;
 QString TfrmPresetEditor::LastPresetFolder;
 
 namespace {
@@ -55,6 +53,10 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
 QString Title(const QString& suffix) {
     return QString::fromLatin1(kEditorTitle) + suffix;
 }
+
+QString TitleOf(const TPreset& preset) {
+    return QString::fromLatin1(preset.Title.data(), static_cast<qsizetype>(preset.Title.size()));
+}
 } // namespace
 
 TfrmStorePrompt* TfrmPresetEditor::StoreDialog() {
@@ -63,18 +65,26 @@ TfrmStorePrompt* TfrmPresetEditor::StoreDialog() {
     return SharedStoreDialog().get();
 }
 
-TfrmPresetEditor::TfrmPresetEditor(QWidget* parent) : QWidget(parent, Qt::Window) {
+TfrmPresetEditor::TfrmPresetEditor(QWidget* parent)
+    : QWidget(parent, Qt::Window), document(std::make_unique<TPresetDocument>()) {
     setObjectName(QStringLiteral("frmPresetEditor"));
     BuildWindow();
-    parameters->OnDeferredChange = [this] { DeferredChange(); };
-    parameters->OnImmediateChange = [this] { ImmediateChange(); };
+    connect(document.get(), &TPresetDocument::Edited, this,
+            [this] { lblStatus->setText(QStringLiteral("Modified")); });
+    connect(document.get(), &TPresetDocument::Sent, this, [this] { ShowSent(); });
+    connect(document.get(), &TPresetDocument::HistoryChanged, this,
+            [this] { UpdateUndoButtons(); });
+    connect(document.get(), &TPresetDocument::FileNameChanged, this, [this](const QString& name) {
+        setWindowTitle(name.isEmpty() ? Title(QStringLiteral(" <not saved>"))
+                                      : Title(QStringLiteral(" - ") + name));
+    });
+    parameters->OnDeferredChange = [this] { document->DeferredChange(); };
+    parameters->OnImmediateChange = [this] { document->ImmediateChange(); };
     qApp->installEventFilter(this); // the window sees keys before its controls
     SetUp();
 }
 
 TfrmPresetEditor::~TfrmPresetEditor() {
-    // The focus leaves the window's children as they go: not this class's business by then.
-    disconnect(focusWatch);
     qApp->removeEventFilter(this);
     SharedStoreDialog().reset();
 }
@@ -106,13 +116,20 @@ void TfrmPresetEditor::BuildWindow() {
     edtTitle->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[\\x20-\\x7E]*")), edtTitle));
     connect(edtTitle, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (Updating)
+        if (document->Updating)
             return; // showing the record's title is no edit of it
-        Preset->Title = text.toLatin1().toStdString();
-        ImmediateChange();
+        document->Preset.Title = text.toLatin1().toStdString();
+        document->ImmediateChange();
     });
+    document->AutoSend = chkAutoSend->isChecked();
+    connect(chkAutoSend, &QCheckBox::toggled, this, [this](bool on) { document->AutoSend = on; });
 
-    layout->addWidget(BuildChain());
+    chain = new TEffectChainPanel(*document, this);
+    layout->addWidget(chain);
+    connect(chain, &TEffectChainPanel::AnalogSwitched, this,
+            [this](int block, bool on) { AnalogSwitched(block, on); });
+    connect(chain, &TEffectChainPanel::DigitalChanged, this,
+            [this](int added) { DigitalChanged(added); });
 
     auto* lower = new QHBoxLayout;
     pgcPreset = new QTabWidget(this);
@@ -125,8 +142,6 @@ void TfrmPresetEditor::BuildWindow() {
     };
     tsAnalogEffects = sheet("tsAnalogEffects", QStringLiteral("Analog effects"));
     tsDigitalEffects = sheet("tsDigitalEffects", QStringLiteral("Digital effects"));
-    tsPerfMIDI = sheet("tsPerfMIDI", QStringLiteral("Performance MIDI"));
-    tsK27states = sheet("tsK27states", QStringLiteral("K27 states"));
     pgcAnalogParams = new QTabWidget(tsAnalogEffects);
     pgcAnalogParams->setObjectName(QStringLiteral("pgcAnalogParams"));
     (new QVBoxLayout(tsAnalogEffects))->addWidget(pgcAnalogParams);
@@ -138,19 +153,19 @@ void TfrmPresetEditor::BuildWindow() {
     parameters = std::make_unique<TParameterPages>(grpMix, pgcAnalogParams, pgcDigitalParams);
     connect(pgcDigitalParams, &QTabWidget::currentChanged, this, [this](int) {
         if (pgcDigitalParams->currentWidget() == parameters->DigitalTab("Reverb"))
-            parameters->ApplyDiffusionRule(SelectedDigitalEffects());
+            parameters->ApplyDiffusionRule();
     });
-    BuildSwitches();
-    BuildPerformanceTab();
+    performance = new TPerformancePanel(*document, *parameters, pgcPreset);
+    tsPerfMIDI = performance;
+    pgcPreset->addTab(performance, QStringLiteral("Performance MIDI"));
+    switches = new TFootSwitchPanel(*document, pgcPreset);
+    tsK27states = switches;
+    pgcPreset->addTab(switches, QStringLiteral("K27 states"));
+    connect(pgcPreset, &QTabWidget::currentChanged, this,
+            [this] { performance->ResetTab(pgcPreset->currentWidget() == tsPerfMIDI); });
     lower->addWidget(pgcPreset, 1);
     lower->addWidget(grpMix, 0, Qt::AlignTop);
     layout->addLayout(lower, 1);
-
-    timSys = new QTimer(this);
-    timSys->setObjectName(QStringLiteral("timSys"));
-    timSys->setInterval(1000);
-    timSys->setSingleShot(true);
-    connect(timSys, &QTimer::timeout, this, [this] { TimerFired(); });
     resize(1000, 760);
 }
 
@@ -170,8 +185,9 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
                         QStringLiteral("Send preset to MIDI out (F9)"));
     btnStore = Button(bar, "btnStore", QStringLiteral("Sto&re..."),
                       QStringLiteral("Store the current preset at..."));
-    btnUndoStore = Button(bar, "btnUndoStore", QStringLiteral("Undo last store"),
-                          QStringLiteral("Put the preset the last store replaced back into its slot"));
+    btnUndoStore =
+        Button(bar, "btnUndoStore", QStringLiteral("Undo last store"),
+               QStringLiteral("Put the preset the last store replaced back into its slot"));
     btnUndoStore->setEnabled(false);
     btnPrint =
         Button(bar, "btnPrint", QStringLiteral("&Print"), QStringLiteral("Print preset data"));
@@ -186,10 +202,10 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
     row->addStretch(1);
     row->addWidget(btnExit);
     connect(btnOpen, &QPushButton::clicked, this, [this] { Open(); });
-    connect(btnUndo, &QPushButton::clicked, this, [this] { Undo(); });
-    connect(btnRedo, &QPushButton::clicked, this, [this] { Redo(); });
+    connect(btnUndo, &QPushButton::clicked, this, [this] { StepHistory(true); });
+    connect(btnRedo, &QPushButton::clicked, this, [this] { StepHistory(false); });
     connect(btnSaveAs, &QPushButton::clicked, this, [this] { SaveAs(); });
-    connect(btnSendOut, &QPushButton::clicked, this, [this] { SendPreset(); });
+    connect(btnSendOut, &QPushButton::clicked, this, [this] { document->SendPreset(); });
     connect(btnStore, &QPushButton::clicked, this, [this] { Store(); });
     connect(btnUndoStore, &QPushButton::clicked, this, [this] { UndoStore(); });
     connect(btnPrint, &QPushButton::clicked, this, [this] { PrintPreset(); });
@@ -200,22 +216,8 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
 }
 
 void TfrmPresetEditor::SetUp() {
-    setWindowTitle(Title(QStringLiteral(" <not saved>")));
-    Updating = true;
-    if (!Preset)
-        Preset = std::make_unique<TPreset>();
-    UndoList.Clear();
-    SuppressSnapshots = false;
-    RedoList.Clear();
-    IsNew = true;
-    PrepareControllers();
-    FileName.clear();
-    // What belonged to the preset the window showed before ends here: a store of it is not
-    // this document's to undo.
-    lastStore = TStoreResult();
-    lastStoreSlot = 0;
+    document->SetUp();
     UpdateStoreButtons();
-    Updating = false;
 }
 
 void TfrmPresetEditor::SetUnitBusy(bool busy) {
@@ -225,88 +227,106 @@ void TfrmPresetEditor::SetUnitBusy(bool busy) {
 
 void TfrmPresetEditor::UpdateStoreButtons() {
     btnStore->setEnabled(!unitBusy);
-    btnUndoStore->setEnabled(!unitBusy && !lastStore.Replaced.empty());
+    btnUndoStore->setEnabled(!unitBusy && document->CanUndoStore());
 }
 
 void TfrmPresetEditor::LoadDump(std::istream& stream) {
-    Preset->LoadFromStream(stream);
-    IsNew = false;
+    document->LoadDump(stream);
 }
 
 void TfrmPresetEditor::SetFileName(const QString& name) {
-    FileName = name;
-    setWindowTitle(name.isEmpty() ? Title(QStringLiteral(" <not saved>"))
-                                  : Title(QStringLiteral(" - ") + name));
+    document->SetFileName(name);
+}
+
+bool TfrmPresetEditor::Learning() const {
+    return performance->Learning();
+}
+
+void TfrmPresetEditor::LearnController(int controller) {
+    performance->LearnController(controller);
 }
 
 void TfrmPresetEditor::Show() {
-    timSys->stop(); // a change still pending belongs to the document being replaced
-    Updating = true;
-    edtTitle->setText(
-        QString::fromLatin1(Preset->Title.data(), static_cast<qsizetype>(Preset->Title.size())));
-    ShowChain();
-    EvaluateSwitches();
-    pgcPreset->setCurrentWidget(tsAnalogEffects);
-    DisarmPerformance();
-    chkAutoSend->setChecked(true);
-    AutoSendPending = false;
-    timSys->stop();
-    lblStatus->clear();
-    RebuildControllerList();
-    Updating = false;
-    PushSnapshot();
+    ShowDocument(false);
+    document->PushSnapshot();
     UpdateUndoButtons();
     if (!isVisible())
         show();
 }
 
-void TfrmPresetEditor::MarkModified(bool immediate) {
-    if (Updating)
-        return;
-    lblStatus->setText(QStringLiteral("Modified"));
-    if (chkAutoSend->isChecked() && !immediate && !AutoSendPending)
-        AutoSendPending = true;
-    if (immediate) {
-        PushSnapshot();
-        RedoList.Clear();
-        SendPreset();
-    } else if (!timSys->isActive()) {
-        // A burst of changes is recorded once, a second after its first change.
-        timSys->start();
+// Fills every control from the record. asRecorded: a snapshot brought back by undo or redo is
+// shown as it was, its switches included.
+void TfrmPresetEditor::ShowDocument(bool asRecorded) {
+    document->DiscardPending(); // a change still pending belongs to the record being replaced
+    document->Updating = true;
+    TPreset& preset = document->Preset;
+    edtTitle->setText(TitleOf(preset));
+    chain->ShowRecord();
+    bool anyOn = false;
+    int firstOn = -1;
+    for (int block = 0; block < kAnalogBlockCount; ++block) {
+        const bool on = preset.AnalogOn[static_cast<std::size_t>(block)];
+        parameters->ShowAnalogTab(block, on);
+        if (on && firstOn < 0)
+            firstOn = block;
+        anyOn = anyOn || on;
     }
-    UpdateUndoButtons();
-}
-
-void TfrmPresetEditor::TimerFired() {
-    timSys->stop();
-    PushSnapshot();
-    RedoList.Clear();
-    if (AutoSendPending) {
-        AutoSendPending = false;
-        SendPreset();
+    parameters->BindFixed(preset);
+    pgcAnalogParams->setVisible(false);
+    if (anyOn) {
+        pgcAnalogParams->setCurrentIndex(firstOn);
+        pgcAnalogParams->setVisible(true);
     }
-    UpdateUndoButtons();
+    parameters->BindDigital(preset, SelectedDigitalEffects(preset));
+    ShowFirstDigitalTab();
+    switches->Evaluate(asRecorded);
+    pgcPreset->setCurrentWidget(tsAnalogEffects);
+    performance->Disarm();
+    chkAutoSend->setChecked(true);
+    lblStatus->clear();
+    performance->RebuildAssignments();
+    document->Updating = false;
 }
 
-std::unique_ptr<TStreamList::Stream> TfrmPresetEditor::Snapshot() const {
-    auto stream = std::make_unique<TStreamList::Stream>();
-    Preset->SaveToStream(*stream);
-    return stream;
-}
-
-void TfrmPresetEditor::PushSnapshot() {
-    if (!SuppressSnapshots)
-        UndoList.Add(Snapshot());
-}
-
-void TfrmPresetEditor::SendPreset() {
-    if (OnSendPreset) {
-        auto stream = Snapshot();
-        stream->seekg(0);
-        // What did not go out (no output device, a device error) is not reported as sent.
-        if (OnSendPreset(*stream) != QLatin1String(kSentText))
+void TfrmPresetEditor::ShowFirstDigitalTab() {
+    for (int tab = 0; tab < pgcDigitalParams->count(); ++tab)
+        if (pgcDigitalParams->isTabVisible(tab)) {
+            pgcDigitalParams->setCurrentIndex(tab);
             return;
+        }
+}
+
+void TfrmPresetEditor::AnalogSwitched(int block, bool on) {
+    if (on) {
+        parameters->BindFixed(document->Preset);
+        pgcAnalogParams->setVisible(true);
     }
+    parameters->ShowAnalogTab(block, on);
+    if (on)
+        pgcAnalogParams->setCurrentIndex(block);
+    performance->RebuildAssignments();
+    // A block switched off was the active tab for a moment: the first visible one takes over.
+    if (!on || !pgcAnalogParams->isTabVisible(pgcAnalogParams->currentIndex())) {
+        for (int tab = 0; tab < pgcAnalogParams->count(); ++tab)
+            if (pgcAnalogParams->isTabVisible(tab)) {
+                pgcAnalogParams->setCurrentIndex(tab);
+                break;
+            }
+    }
+    pgcAnalogParams->setVisible(pgcAnalogParams->isTabVisible(pgcAnalogParams->currentIndex()));
+    switches->Evaluate(false);
+}
+
+void TfrmPresetEditor::DigitalChanged(int addedEffect) {
+    parameters->BindDigital(document->Preset, SelectedDigitalEffects(document->Preset));
+    switches->Evaluate(false);
+    performance->RebuildAssignments();
+    if (addedEffect >= 0)
+        if (QWidget* tab = parameters->DigitalTab(std::string(DigitalEffectPage(addedEffect))))
+            pgcDigitalParams->setCurrentWidget(tab);
+}
+
+void TfrmPresetEditor::ShowSent() {
     QString status = lblStatus->text();
     if (!status.contains(QStringLiteral("Sent"))) {
         if (!status.isEmpty())
@@ -316,223 +336,115 @@ void TfrmPresetEditor::SendPreset() {
 }
 
 void TfrmPresetEditor::UpdateUndoButtons() {
-    btnUndo->setEnabled(UndoList.Count() > 1);
+    const int undo = document->UndoList().Count();
+    const int redo = document->RedoList().Count();
+    btnUndo->setEnabled(undo > 1);
     btnUndo->setToolTip(
-        QStringLiteral("%1 items in undo list   [Ctrl+Z]").arg(std::max(UndoList.Count() - 1, 0)));
-    btnRedo->setEnabled(RedoList.Count() > 0);
-    btnRedo->setToolTip(QStringLiteral("%1 items in redo list   [Ctrl+Y]").arg(RedoList.Count()));
-}
-
-void TfrmPresetEditor::LoadSnapshot(TStreamList::Stream& snapshot) {
-    // Undo and redo change the document, not what it was loaded or saved as: closing still
-    // asks after undoing back over a save or a load.
-    const auto loaded = Preset->LoadedDump;
-    const bool hadLoaded = Preset->HasLoadedDump;
-    const bool wasNew = IsNew;
-    snapshot.clear();
-    snapshot.seekg(0);
-    LoadDump(snapshot);
-    Preset->LoadedDump = loaded;
-    Preset->HasLoadedDump = hadLoaded;
-    IsNew = wasNew;
+        QStringLiteral("%1 items in undo list   [Ctrl+Z]").arg(std::max(undo - 1, 0)));
+    btnRedo->setEnabled(redo > 0);
+    btnRedo->setToolTip(QStringLiteral("%1 items in redo list   [Ctrl+Y]").arg(redo));
 }
 
 void TfrmPresetEditor::StepHistory(bool undo) {
-    TStreamList& from = undo ? UndoList : RedoList;
-    TStreamList& to = undo ? RedoList : UndoList;
     const bool autoSend = chkAutoSend->isChecked();
     const int presetPage = pgcPreset->currentIndex();
     const int analogPage = pgcAnalogParams->currentIndex();
     const int digitalPage = pgcDigitalParams->currentIndex();
-    SuppressSnapshots = true;
-    LoadSnapshot(*from.Get(undo ? from.Count() - 2 : from.Count() - 1));
-    // The snapshot is shown as it was: its switches are not evaluated again.
-    restoringSnapshot = true;
-    Show();
-    restoringSnapshot = false;
+    if (!(undo ? document->Undo() : document->Redo()))
+        return;
+    ShowDocument(true);
     if (pgcAnalogParams->isTabVisible(analogPage))
         pgcAnalogParams->setCurrentIndex(analogPage);
     if (pgcDigitalParams->isTabVisible(digitalPage))
         pgcDigitalParams->setCurrentIndex(digitalPage);
     pgcPreset->setCurrentIndex(presetPage);
-    to.Add(from.Delete(from.Count() - 1));
-    SuppressSnapshots = false;
     UpdateUndoButtons();
     // The processor plays what the window shows: the edit just taken back goes back there too.
     if (autoSend)
-        SendPreset();
-}
-
-// A slider change still waiting for its timer is recorded first: undo takes back just it, and
-// redo finds nothing left to redo (recording it emptied the redo list).
-void TfrmPresetEditor::Undo() {
-    if (timSys->isActive())
-        TimerFired();
-    if (UndoList.Count() > 1)
-        StepHistory(true);
-    else
-        UpdateUndoButtons();
-}
-
-void TfrmPresetEditor::Redo() {
-    if (timSys->isActive())
-        TimerFired();
-    if (RedoList.Count() > 0)
-        StepHistory(false);
-    else
-        UpdateUndoButtons();
+        document->SendPreset();
 }
 
 void TfrmPresetEditor::Open() {
-    if (IsNew || Preset->IsModified()) {
+    if (document->NeedsSaving()) {
         const auto answer = Dialogs().MessageBox(
             this, kSaveQuestion, QStringLiteral("Confirm"),
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Question);
         if (answer == QMessageBox::Cancel || (answer == QMessageBox::Yes && !SaveAs()))
             return;
     }
+    const QString& fileName = document->FileName();
     const QString folder =
-        FileName.isEmpty() ? (LastPresetFolder.isEmpty() ? DefaultUserFolder() : LastPresetFolder)
-                           : QFileInfo(FileName).absolutePath() + QLatin1Char('/');
+        fileName.isEmpty() ? (LastPresetFolder.isEmpty() ? DefaultUserFolder() : LastPresetFolder)
+                           : QFileInfo(fileName).absolutePath() + QLatin1Char('/');
     const QString name = Dialogs().OpenFileName(this, QStringLiteral("Open preset"),
                                                 folder + QStringLiteral("*.tmq*"), kFilter);
     if (name.isEmpty())
         return;
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowMessage(
-            this, QStringLiteral("Cannot open ") + name + QStringLiteral(": ") + file.errorString(),
-            QStringLiteral("Sorry..."));
+    const QString failure = document->ReadFile(name);
+    if (!failure.isEmpty()) {
+        ShowMessage(this, failure, QStringLiteral("Sorry..."));
         return;
     }
-    // A failed open leaves the window as it was, its file name included.
-    if (file.size() != PresetDumpLength) {
-        ShowMessage(this, QStringLiteral("Not a valid preset file"), QStringLiteral("Sorry..."));
-        return;
-    }
-    std::stringstream stream(file.readAll().toStdString());
-    try {
-        LoadDump(stream);
-    } catch (const EPresetError& error) {
-        ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("Sorry..."));
-        return;
-    }
-    SetFileName(name);
     Show();
 }
 
 bool TfrmPresetEditor::SaveAs() {
-    const QString initial =
-        !FileName.isEmpty()
-            ? FileName
-            : FolderForWriting(LastPresetFolder.isEmpty() ? DefaultUserFolder()
-                                                          : LastPresetFolder) +
-                  SanitizeFileName(QString::fromLatin1(Preset->Title.data(),
-                                                       static_cast<qsizetype>(Preset->Title.size()))
-                                       .trimmed()) +
-                  QStringLiteral(".tmq");
+    const QString initial = !document->FileName().isEmpty()
+                                ? document->FileName()
+                                : FolderForWriting(LastPresetFolder.isEmpty() ? DefaultUserFolder()
+                                                                              : LastPresetFolder) +
+                                      SanitizeFileName(TitleOf(document->Preset).trimmed()) +
+                                      QStringLiteral(".tmq");
     const QString name =
         Dialogs().SaveFileName(this, QStringLiteral("Save preset as"), initial, kFilter);
     if (name.isEmpty())
         return false;
-    const TBytes bytes = Preset->Encode();
-    const QByteArray data(reinterpret_cast<const char*>(bytes.data()),
-                          static_cast<qsizetype>(bytes.size()));
-    // All or nothing: a failed save leaves an existing file and the window as they were.
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-        ShowMessage(this,
-                    QStringLiteral("Cannot write ") + name + QStringLiteral(": ") +
-                        file.errorString(),
-                    QStringLiteral("Sorry..."));
+    const QString failure = document->WriteFile(name);
+    if (!failure.isEmpty()) {
+        ShowMessage(this, failure, QStringLiteral("Sorry..."));
         return false;
     }
-    // What is compared from now on is what the file holds, read back.
-    QFile written(name);
-    const QByteArray back = written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
-    if (back != data) {
-        ShowMessage(this, name + QStringLiteral(" does not hold what was written"),
-                    QStringLiteral("Sorry..."));
-        return false;
-    }
-    std::copy(back.begin(), back.end(), Preset->LoadedDump.begin());
-    Preset->HasLoadedDump = true;
-    SetFileName(name);
     LastPresetFolder = QFileInfo(name).absolutePath() + QLatin1Char('/');
-    IsNew = false;
     lblStatus->setText(QStringLiteral("Saved"));
-    UndoList.Clear();
-    RedoList.Clear();
-    UpdateUndoButtons();
     return true;
 }
 
 void TfrmPresetEditor::Store() {
     // An edit still waiting for its timer is part of what is stored, and goes to the unit now,
     // not in the middle of the store.
-    if (timSys->isActive())
-        TimerFired();
+    document->RecordPending();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const int current = OnGetPresetNumber ? OnGetPresetNumber() : -1;
     QApplication::restoreOverrideCursor();
     const bool first = !SharedStoreDialog();
     TfrmStorePrompt* dialog = StoreDialog();
-    if (first && current == -1) {
-        // A file named as the backup names presets ("Title.tmq017") tells its slot.
-        int slot = 1;
-        const qsizetype at = FileName.indexOf(QStringLiteral(".tmq"));
-        if (at >= 0 && FileName.size() > at + 5) {
-            bool ok = false;
-            const int number = FileName.mid(at + 4, 3).toInt(&ok);
-            if (ok)
-                slot = number;
-        }
-        dialog->SetLocation(slot);
-    } else if (current != -1) {
+    if (first && current == -1)
+        dialog->SetLocation(document->SlotInFileName());
+    else if (current != -1)
         dialog->SetLocation(current);
-    }
-    if (dialog->exec() != QDialog::Accepted)
+    if (dialog->exec() != QDialog::Accepted || !OnStorePreset)
         return;
-    const int slot = dialog->Location();
-    if (OnStorePreset) {
-        const auto stream = Snapshot();
-        const std::string text = stream->str();
-        const TBytes dump(text.begin(), text.end());
-        const QPointer<TfrmPresetEditor> self(this);
-        TStoreRequest request;
-        request.Dump = dump;
-        request.Slot = slot;
-        request.Keep = dialog->KeepReplaced();
-        request.Verify = dialog->VerifyAfterStoring();
-        request.SendFirst = dialog->SendFirst();
-        const TStoreResult result = RunStore([&] { return OnStorePreset(request); });
-        if (self.isNull())
-            return;
-        if (result.Stored && !result.Replaced.empty()) {
-            lastStore = result;
-            lastStoreSlot = slot;
-        }
-        UpdateStoreButtons();
-        ReportStore(result, QStringLiteral("Stored in slot %1").arg(slot));
+    TStoreRequest request = document->StoreRequest(dialog->Location());
+    request.Keep = dialog->KeepReplaced();
+    request.Verify = dialog->VerifyAfterStoring();
+    request.SendFirst = dialog->SendFirst();
+    const QPointer<TfrmPresetEditor> self(this);
+    const TStoreResult result = RunStore(request);
+    if (self.isNull())
         return;
-    }
-    if (dialog->SendFirst()) {
-        SendPreset();
-        WaitMilliseconds(RequestDelay);
-    }
-    const auto message = StorePresetMessage(DeviceId, slot);
-    if (message && OnSendSysEx)
-        OnSendSysEx(message->data(), static_cast<int>(message->size()));
+    document->StoreDone(request, result);
+    UpdateStoreButtons();
+    ReportStore(result, QStringLiteral("Stored in slot %1").arg(request.Slot));
 }
 
-TStoreResult TfrmPresetEditor::RunStore(const std::function<TStoreResult()>& store) {
+TStoreResult TfrmPresetEditor::RunStore(const TStoreRequest& request) {
     // While the unit's slot and edit buffer belong to the store, the window edits and sends
     // nothing: what the store reads back or keeps must be the slot's, not this window's.
     const QPointer<TfrmPresetEditor> self(this);
     storing = true;
     setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const TStoreResult result = store();
+    TStoreResult result = OnStorePreset(request);
     QApplication::restoreOverrideCursor();
     if (!self.isNull()) {
         storing = false;
@@ -542,40 +454,50 @@ TStoreResult TfrmPresetEditor::RunStore(const std::function<TStoreResult()>& sto
 }
 
 void TfrmPresetEditor::UndoStore() {
-    if (!OnStorePreset || lastStore.Replaced.empty())
+    if (!OnStorePreset || !document->CanUndoStore())
         return;
-    if (timSys->isActive())
-        TimerFired();
+    document->RecordPending();
+    const TStoreRequest request = document->UndoStoreRequest();
     const QPointer<TfrmPresetEditor> self(this);
-    const TBytes replaced = lastStore.Replaced;
-    const int bank = lastStore.Bank;
-    TStoreRequest request;
-    request.Dump = replaced;
-    request.Slot = lastStoreSlot;
-    request.Bank = bank;
-    request.Verify = true;
-    request.SendFirst = true;
-    const TStoreResult result = RunStore([&] { return OnStorePreset(request); });
+    const TStoreResult result = RunStore(request);
     if (self.isNull())
         return;
-    if (result.Verified)
-        lastStore = TStoreResult();
+    document->UndoStoreDone(result);
     UpdateStoreButtons();
-    ReportStore(result, QStringLiteral("Slot %1 has its former preset again").arg(lastStoreSlot));
+    ReportStore(result, QStringLiteral("Slot %1 has its former preset again").arg(request.Slot));
 }
 
 void TfrmPresetEditor::ReportStore(const TStoreResult& result, const QString& done) {
     if (result.Stored)
-        lblStatus->setText(result.Verified ? done + QStringLiteral(" and verified")
-                                           : done + (result.Message.empty()
-                                                         ? QString()
-                                                         : QStringLiteral(", not verified")));
+        lblStatus->setText(
+            result.Verified
+                ? done + QStringLiteral(" and verified")
+                : done + (result.Message.empty() ? QString() : QStringLiteral(", not verified")));
     if (!result.Message.empty())
         ShowMessage(this, QString::fromStdString(result.Message), QStringLiteral("Store"));
 }
 
+void TfrmPresetEditor::PrintPreset() {
+    if (!ChoosePrintTarget(this))
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    PrintListing();
+    QApplication::restoreOverrideCursor();
+}
+
+void TfrmPresetEditor::PreviewPreset() {
+    ::PrintPreview(this, [this] { PrintListing(); });
+}
+
+void TfrmPresetEditor::PrintListing() {
+    if (pgcPreset->currentWidget() == tsPerfMIDI)
+        pgcPreset->setCurrentWidget(tsAnalogEffects);
+    TPresetPrint(*parameters, *pgcAnalogParams, *pgcDigitalParams, *performance)
+        .Print(font(), document->FileName(), edtTitle->text());
+}
+
 bool TfrmPresetEditor::CloseQuery() {
-    if (!IsNew && !Preset->IsModified())
+    if (!document->NeedsSaving())
         return true;
     const auto answer = Dialogs().MessageBox(
         this, kSaveQuestion, QStringLiteral("Confirm"),
@@ -602,20 +524,20 @@ bool TfrmPresetEditor::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (storing)
         return true; // the window waits for its store
-    if (PerformanceKey(key))
+    if (key->key() == Qt::Key_Escape && performance->StopLearning())
         return true;
     const Qt::KeyboardModifiers held = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
                                                            Qt::AltModifier | Qt::MetaModifier);
     if (key->key() == Qt::Key_F9) {
-        SendPreset();
+        document->SendPreset();
         return true;
     }
     if (held == Qt::ControlModifier && key->key() == Qt::Key_Z) {
-        Undo();
+        StepHistory(true);
         return true;
     }
     if (held == Qt::ControlModifier && key->key() == Qt::Key_Y) {
-        Redo();
+        StepHistory(false);
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -1,22 +1,18 @@
-// The printed listing of a preset: a heading, then three columns side by side (the analog
-// effects, the digital effects, the mix and the performance MIDI assignments), every value in
-// the words the window shows for it.
+// The preset listing: columns, tabs and the lines each kind of control prints.
+
+#include "editor/PresetPrint.h"
 
 #include "base/PrintCommon.h"
 #include "base/qvUtility.h"
 #include "controls/qvLCDmeter.h"
 #include "controls/qvRadioGroup.h"
 #include "editor/ParameterPages.h"
-#include "editor/PresetEditor.h"
+#include "editor/PerformancePanel.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QScrollArea>
 #include <QTabWidget>
-#include <QTableWidget>
 
 namespace {
 // Column starts, in characters of the job font.
@@ -85,50 +81,41 @@ bool Shown(const TParameterControl& control) {
 }
 } // namespace
 
-void TfrmPresetEditor::PrintPreset() {
-    if (!ChoosePrintTarget(this))
-        return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    PrintListing();
-    QApplication::restoreOverrideCursor();
+TPresetPrint::TPresetPrint(TParameterPages& pages, QTabWidget& analogPages,
+                           QTabWidget& digitalPages, TPerformancePanel& performance)
+    : pages(pages), analogPages(analogPages), digitalPages(digitalPages), performance(performance) {
 }
 
-void TfrmPresetEditor::PreviewPreset() {
-    ::PrintPreview(this, [this] { PrintListing(); });
-}
-
-void TfrmPresetEditor::PrintListing() {
-    if (pgcPreset->currentWidget() == tsPerfMIDI)
-        pgcPreset->setCurrentWidget(tsAnalogEffects);
-    if (!PrintBegin(font()))
+void TPresetPrint::Print(const QFont& font, const QString& fileName, const QString& title) {
+    if (!PrintBegin(font))
         return;
     const bool bold = FontBold(), underline = FontUnderline();
 
     SetFontStyle(false, false);
     PrintHeadingLine(GetAppTitle() + QStringLiteral(" Preset parameter listing"), LeftMargin, true);
     PrintListingLine(QString(), LeftMargin);
-    if (!FileName.isEmpty()) {
-        PrintListingLine(QStringLiteral("Filename: ") + FileName, LeftMargin);
+    if (!fileName.isEmpty()) {
+        PrintListingLine(QStringLiteral("Filename: ") + fileName, LeftMargin);
         PrintListingLine(QString(), LeftMargin);
     }
-    PrintHeadingLine(QStringLiteral("Title: ") + edtTitle->text(), LeftMargin, true);
+    PrintHeadingLine(QStringLiteral("Title: ") + title, LeftMargin, true);
     PrintListingLine(QString(), LeftMargin);
 
     // Each column starts at this height, on the page the previous column ended on.
     const int top = CurrentY;
     PrintHeadingLine(QStringLiteral("Analog effects"), LeftMargin, false);
-    PrintTabs(pgcAnalogParams, LeftMargin);
+    PrintTabs(analogPages, LeftMargin);
 
     CurrentY = top;
     const int digitalX = kDigitalColumn * CharWidth;
     PrintHeadingLine(QStringLiteral("Digital effects"), digitalX, false);
-    PrintTabs(pgcDigitalParams, digitalX);
+    PrintTabs(digitalPages, digitalX);
 
     CurrentY = top;
     const int mixX = kMixColumn * CharWidth;
     PrintHeadingLine(QStringLiteral("Mix"), mixX, false);
     for (const char* name : {"dry", "digital", "analog"}) {
-        const TParameterControl* control = parameters->Find(std::string("trbMIX") + name);
+        const TParameterControl* control = pages.Find(std::string("trbMIX") + name);
         const QString value = control != nullptr && control->ValueLabel != nullptr
                                   ? control->ValueLabel->text()
                                   : QString();
@@ -143,16 +130,14 @@ void TfrmPresetEditor::PrintListing() {
     PrintEnd();
 }
 
-void TfrmPresetEditor::PrintTabs(QTabWidget* pages, int x) {
-    for (int tab = 0; tab < pages->count(); ++tab) {
-        if (!pages->isTabVisible(tab))
+void TPresetPrint::PrintTabs(QTabWidget& tabs, int x) {
+    for (int tab = 0; tab < tabs.count(); ++tab) {
+        if (!tabs.isTabVisible(tab))
             continue; // its effect is not in the chain
-        auto* sheet = qobject_cast<QScrollArea*>(pages->widget(tab));
-        if (sheet == nullptr)
-            continue;
+        const QWidget* sheet = tabs.widget(tab);
         PrintListingLine(QStringLiteral("   ") + sheet->objectName().mid(2), x);
-        for (const auto& control : parameters->Controls()) {
-            if (control->Tab != sheet->widget() || !Shown(*control))
+        for (const TParameterControl* control : pages.ControlsOn(sheet)) {
+            if (!Shown(*control))
                 continue;
             const QString line = ControlLine(*control);
             if (!line.isEmpty())
@@ -161,26 +146,17 @@ void TfrmPresetEditor::PrintTabs(QTabWidget* pages, int x) {
     }
 }
 
-void TfrmPresetEditor::PrintPerformanceMidi(int x) {
-    // Each assignment as the tab shows it: selected in the window, then read back from it.
-    for (int entry = 0; entry < lbxPMIdefctl->count(); ++entry) {
-        lbxPMIdefctl->setCurrentRow(entry);
-        ShowAssignment();
-        PrintListingLine(lbxPMIdefctl->item(entry)->text(), x);
-        const QListWidgetItem* effect = lbxCtlParam->currentItem();
-        const QListWidgetItem* parameter = lbxParamNames->currentItem();
-        PrintListingLine(QStringLiteral("    is controlling: ") +
-                             (effect != nullptr ? effect->text() : QString()) +
-                             QStringLiteral(": ") +
-                             (parameter != nullptr ? parameter->text() : QString()),
+void TPresetPrint::PrintPerformanceMidi(int x) {
+    // Each assignment as the tab shows it.
+    for (const TPerformancePanel::TAssignmentView& view : performance.ShowEachAssignment()) {
+        PrintListingLine(view.Entry, x);
+        PrintListingLine(QStringLiteral("    is controlling: ") + view.Effect +
+                             QStringLiteral(": ") + view.Parameter,
                          x);
-        PrintListingLine(QStringLiteral("    low range value = ") + lblPMILowValue->text(), x);
-        PrintListingLine(QStringLiteral("    high range value = ") + lblPMIHighValue->text(), x);
-        const int controller =
-            Preset->PerfMIDI[static_cast<std::size_t>(CurrentAssignment)]->Controller;
-        const QTableWidgetItem* name = grdPMctl->item(controller, 1);
-        PrintListingLine(QStringLiteral("    controller = #") + QString::number(controller) +
-                             QLatin1Char(' ') + (name != nullptr ? name->text() : QString()),
+        PrintListingLine(QStringLiteral("    low range value = ") + view.Low, x);
+        PrintListingLine(QStringLiteral("    high range value = ") + view.High, x);
+        PrintListingLine(QStringLiteral("    controller = #") + QString::number(view.Controller) +
+                             QLatin1Char(' ') + view.ControllerName,
                          x);
     }
 }

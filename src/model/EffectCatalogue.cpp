@@ -239,18 +239,25 @@ std::vector<std::string> AvailableDigitalEffects(const TPreset& preset,
 
 TParameterTarget DescribeParameterNumber(const TPreset& preset, int parameterNumber,
                                          const TDeviceMode& mode) {
+    using O = TParameterOwner;
     if (parameterNumber == 0)
-        return {"MIDI Monitor", "enabled", nullptr};
+        return {"MIDI Monitor", "enabled", nullptr, {O::Monitor, -1, 0}};
     if (parameterNumber >= 1 && parameterNumber <= kFirstAnalogSlot) {
-        const TParameterInfo& mix = MixParameters()[static_cast<std::size_t>(parameterNumber - 1)];
-        return {"Mix", std::string(mix.Name), &mix};
+        const int index = parameterNumber - 1;
+        const TParameterInfo& mix = MixParameters()[static_cast<std::size_t>(index)];
+        return {"Mix", std::string(mix.Name), &mix, {O::Mix, -1, index}};
     }
     const int slot = parameterNumber - 1;
     if (slot >= kFirstAnalogSlot && slot < kDigitalAreaStart) {
-        for (const TEffectPage& page : AnalogPages())
-            for (const TParameterInfo& parameter : page.Parameters)
-                if (parameter.Offset == slot)
-                    return {std::string(page.Caption), std::string(parameter.Name), &parameter};
+        for (int block = 0; block < kAnalogBlockCount; ++block) {
+            const TEffectPage& page = AnalogPages()[static_cast<std::size_t>(block)];
+            for (std::size_t k = 0; k < page.Parameters.size(); ++k)
+                if (page.Parameters[k].Offset == slot)
+                    return {std::string(page.Caption),
+                            std::string(page.Parameters[k].Name),
+                            &page.Parameters[k],
+                            {O::Analog, block, static_cast<int>(k)}};
+        }
     }
     if (slot >= kDigitalAreaStart && slot < kParameterCount &&
         preset.DigitalGroup < mode.DigitalGroupCount) {
@@ -261,11 +268,56 @@ TParameterTarget DescribeParameterNumber(const TPreset& preset, int parameterNum
             if (slot < start + count) {
                 const TParameterInfo& parameter =
                     page.Parameters[static_cast<std::size_t>(slot - start)];
-                return {std::string(DigitalEffectName(effect)), std::string(parameter.Name),
-                        &parameter};
+                return {std::string(DigitalEffectName(effect)),
+                        std::string(parameter.Name),
+                        &parameter,
+                        {O::Digital, effect, slot - start}};
             }
             start += count;
         }
     }
     return {"", "", nullptr};
+}
+
+int ParameterNumberOf(const TPreset& preset, const TParameterPlace& place,
+                      const TDeviceMode& mode) {
+    const auto within = [&place](int count) { return place.Index >= 0 && place.Index < count; };
+    switch (place.Owner) {
+    case TParameterOwner::None:
+        return -1;
+    case TParameterOwner::Monitor:
+        return 0;
+    case TParameterOwner::Mix:
+        return within(kFirstAnalogSlot) ? place.Index + 1 : -1;
+    case TParameterOwner::Analog:
+        if (place.Effect < 0 || place.Effect >= kAnalogBlockCount)
+            return -1;
+        {
+            const TAnalogBlock& block = AnalogBlocks()[static_cast<std::size_t>(place.Effect)];
+            return within(block.ParameterCount) ? block.FirstSlot + place.Index + 1 : -1;
+        }
+    case TParameterOwner::Digital:
+        if (preset.DigitalGroup >= mode.DigitalGroupCount ||
+            !within(DigitalParameterCount(place.Effect)))
+            return -1;
+        {
+            int start = kDigitalAreaStart;
+            for (int effect : GroupRow(preset.DigitalGroup)) {
+                if (effect == place.Effect)
+                    return start + place.Index + 1;
+                start += DigitalParameterCount(effect);
+            }
+        }
+        return -1;
+    }
+    return -1;
+}
+
+std::vector<int> SelectedDigitalEffects(const TPreset& preset) {
+    std::vector<int> effects;
+    const std::vector<int>& row = GroupRow(preset.DigitalGroup);
+    for (std::size_t k = 0; k < row.size() && k < kDigitalPositions; ++k)
+        if (preset.DigitalOn[k])
+            effects.push_back(row[k]);
+    return effects;
 }

@@ -53,13 +53,31 @@ std::vector<std::string> AvailableDigitalEffects(const TPreset& preset,
 // Global numbers that no group holds (a damaged assignment maps here).
 inline constexpr int kNoGlobalParameter = 1000;
 
+// Where a parameter stands: the MIDI monitor's pseudo-parameter, the mix, an analog block or one of
+// the digital effects, and its index among that one's parameters (the order of the parameter
+// table, which is also the order of their slots).
+enum class TParameterOwner { None, Monitor, Mix, Analog, Digital };
+struct TParameterPlace {
+    TParameterOwner Owner = TParameterOwner::None;
+    int Effect = -1; // the analog block (0..11) or the digital effect (0..24)
+    int Index = -1;
+};
+
 // What a ParameterNumber (0..55) names in the record's present layout: the effect (tab
-// caption, or "MIDI Monitor" / "Mix") and the parameter; Parameter is null for number 0
-// and for a number that names nothing.
+// caption, or "MIDI Monitor" / "Mix") and the parameter, and where it stands; Parameter is null
+// for number 0 and for a number that names nothing (whose place is then TParameterOwner::None).
 struct TParameterTarget {
     std::string Effect;
     std::string Name;
     const struct TParameterInfo* Parameter = nullptr;
+    TParameterPlace Place = {};
 };
 TParameterTarget DescribeParameterNumber(const TPreset& preset, int parameterNumber,
                                          const TDeviceMode& mode = Mode);
+// The other way: the ParameterNumber of a place in the record's present layout; -1 when nothing
+// stands there (an effect outside the group, an index beyond the owner's parameters).
+int ParameterNumberOf(const TPreset& preset, const TParameterPlace& place,
+                      const TDeviceMode& mode = Mode);
+
+// The digital effects switched on, in the order of the group's row.
+std::vector<int> SelectedDigitalEffects(const TPreset& preset);

@@ -417,6 +417,72 @@ std::string ParameterValueText(const TParameterInfo& parameter, int storedValue)
     return std::to_string(value);
 }
 
+std::string RangeValueText(const TParameterInfo& parameter, int position) {
+    const int x = position;
+    switch (parameter.Kind) {
+    case K::RadioGroup: {
+        const int index = x - parameter.DataAddend;
+        return index >= 0 && static_cast<std::size_t>(index) < parameter.Items.size()
+                   ? std::string(parameter.Items[static_cast<std::size_t>(index)])
+                   : std::string();
+    }
+    case K::BaseKeyList:
+        return x >= 0 && x < 128 ? BaseKeyNames()[static_cast<std::size_t>(x)] : std::string();
+    case K::CheckBox:
+        return x == 1 ? "on" : "off";
+    case K::EqualizerBand:
+        return EqGainText(x);
+    case K::TrackBar:
+        break;
+    }
+    // "trbCMPdrive": the effect code "CMP" and the name "drive"; "trb2PTpan_pos_1": "pan pos 1".
+    const std::string_view control = parameter.Control;
+    const std::string_view code = control.size() >= 6 ? control.substr(3, 3) : std::string_view();
+    std::string name(control.size() > 6 ? control.substr(6) : std::string_view());
+    std::replace(name.begin(), name.end(), '_', ' ');
+    const auto has = [&name](std::string_view part) {
+        return name.find(part) != std::string::npos;
+    };
+    const int maximum = parameter.Max;
+    if (has("fine"))
+        return code == "PTR" || code == "SPT" || code == "2PT" ? FineTuneText(x)
+                                                               : MillisecondsText(x);
+    if (has("delay"))
+        return code == "CHO" ? MillisecondsText(x) : DelayLengthText(x);
+    if (has("speed"))
+        return ModSpeedText(x);
+    if (has("pitch"))
+        return SemitoneText(x);
+    if (maximum == 31)
+        return LevelPercentText(x);
+    if (maximum == 63) {
+        if (name == "tuning" && code == "ENV")
+            return EnvelopeTuningText(x);
+        if (has("pan pos"))
+            return std::to_string(x);
+        return RegenPercentText(x);
+    }
+    if (code == "LVL")
+        return MasterLevelText(x);
+    if (name == "diffusion")
+        return DiffusionText(x);
+    if (name == "output" && code == "CMP")
+        return DoubledPercentText(x);
+    if (name == "decay")
+        return code == "REV" ? ReverbDecayText(x) : GateDecayText(x);
+    if (name == "length" && (code == "SMP" || code == "SPT"))
+        return SampleLengthText(x);
+    if (code == "LPF")
+        return CutoffFrequencyText(x);
+    if (name == "detune" && code != "REV")
+        return DetuneText(x);
+    if (code == "REV" && name == "damping")
+        return DampingText(x);
+    if (code == "REV" && name == "position")
+        return ReverbPositionText(x);
+    return std::to_string(code == "MPN" ? maximum - x : x);
+}
+
 std::string_view DefaultControllerName(int row) {
     switch (row) {
     case 1:

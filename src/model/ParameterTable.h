@@ -72,6 +72,13 @@ const std::array<std::string, 128>& BaseKeyNames();
 // The stored value as the editor shows it (a value outside a control's range is shown as
 // the control would show it after clamping; a radio value without an item as a number).
 std::string ParameterValueText(const TParameterInfo& parameter, int storedValue);
+// What the performance MIDI range selectors show for a position of the parameter's range. These
+// texts follow rules of their own, keyed on the control's name and range rather than on the
+// parameter's value text: that is how the range has always read in the editor and its printed
+// listing, and a listing printed today must read like one printed before. Most parameters come
+// out as their own texts say; the exciter tuning and the sampler start match no rule and read as
+// plain positions there, while their own labels show Hz and ms.
+std::string RangeValueText(const TParameterInfo& parameter, int position);
 // The value of a track bar or meter after it has been bound: clamped into its range.
 int ClampToRange(const TParameterInfo& parameter, int storedValue);
 

@@ -1,6 +1,7 @@
 // The main window's device link and processor menu against the simulated processor.
 
 #include "app/Main.h"
+#include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
 #include "mpt/mpt_edit.h"
 #include "base/qvUtility.h"
@@ -405,9 +406,9 @@ TEST(MainWindow, TheEditorMenusFollowTheBuffer) {
     window.miOpenPresetEditor->trigger();
     ASSERT_EQ(window.PresetEditors().size(), 1u);
     TfrmPresetEditor* editor = window.PresetEditors().front();
-    EXPECT_EQ(editor->FileName, path);
+    EXPECT_EQ(editor->Document().FileName(), path);
     EXPECT_EQ(editor->windowTitle(), "ZOL TMQ-Quellfarn Plenova Preset Editor - " + path);
-    EXPECT_EQ(editor->Preset->Title, "Fretless Warm");
+    EXPECT_EQ(editor->Document().Preset.Title, "Fretless Warm");
 
     QFile other(folder.filePath("identity.syx"));
     ASSERT_TRUE(other.open(QIODevice::WriteOnly));

@@ -7,6 +7,7 @@
 #include "base/StorePrompt.h"
 #include "controls/qvTrackBar.h"
 #include "editor/ParameterPages.h"
+#include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
 #include "model/DeviceMode.h"
 #include "model/FileNames.h"
@@ -95,7 +96,7 @@ TEST(StoreAndUndo, KeepsTheReplacedPresetVerifiesAndPutsItBack) {
     Rig rig;
     TfrmPresetEditor& editor = *rig.editor;
     const TBytes before = Slot(rig, 0, 17);
-    const TBytes sent = editor.Preset->Encode();
+    const TBytes sent = editor.Document().Preset.Encode();
     EXPECT_FALSE(editor.btnUndoStore->isEnabled());
 
     Store(editor, 17);
@@ -138,7 +139,8 @@ TEST(StoreAndUndo, TheBoxesAreRememberedAndWithoutThemNothingIsKeptOrRead) {
     Rig rig;
     TfrmPresetEditor& editor = *rig.editor;
     Store(editor, 18, false, false);
-    ASSERT_TRUE(PumpUntil([&] { return Slot(rig, 0, 18) == editor.Preset->Encode(); }, 10000));
+    ASSERT_TRUE(
+        PumpUntil([&] { return Slot(rig, 0, 18) == editor.Document().Preset.Encode(); }, 10000));
     PumpFor(200);
     EXPECT_EQ(editor.lblStatus->text(), "Stored in slot 18");
     EXPECT_FALSE(editor.btnUndoStore->isEnabled());
@@ -330,7 +332,7 @@ TEST(StoreAndUndo, WhatIsKeptIsTheSlotsPresetWhateverTheEditorDoesMeanwhile) {
     TParameterControl* dry = editor.Parameters().Find("trbMIXdry");
     dry->TrackBar->setFocus();
     PressKey(dry->TrackBar, Qt::Key_Left);
-    const TBytes edited = editor.Preset->Encode();
+    const TBytes edited = editor.Document().Preset.Encode();
     // Keys as a user types them while the slot is read (to keep it, and to read it back).
     auto* typist = new QTimer(&editor);
     QObject::connect(typist, &QTimer::timeout, [&] {
@@ -349,7 +351,8 @@ TEST(StoreAndUndo, WhatIsKeptIsTheSlotsPresetWhateverTheEditorDoesMeanwhile) {
     ASSERT_EQ(kept.size(), 1);
     EXPECT_EQ(FileBytes(ReplacedFolder() + "/" + kept[0]), before) << "the slot's, not the editor's";
     EXPECT_EQ(Slot(rig, 0, 17), edited);
-    EXPECT_EQ(editor.Preset->Title, "Stored Here") << "no key reached the window meanwhile";
+    EXPECT_EQ(editor.Document().Preset.Title, "Stored Here")
+        << "no key reached the window meanwhile";
 }
 
 // A window reused for another preset has no store of the old one to undo.

@@ -5,7 +5,10 @@
 #include "base/PrintCommon.h"
 #include "base/qvUtility.h"
 #include "controls/qvTrackBar.h"
+#include "editor/EffectChainPanel.h"
 #include "editor/ParameterPages.h"
+#include "editor/PerformancePanel.h"
+#include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
 #include "model/EffectCatalogue.h"
 #include "support/MainRig.h"
@@ -32,7 +35,7 @@ struct Tab {
         settings.Path = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/Quellfarn");
         AppSettings = &settings;
         window = std::make_unique<TfrmPresetEditor>();
-        window->OnSendPreset = [this](std::istream&) {
+        window->Document().OnSendPreset = [this](std::istream&) {
             ++sends;
             return QStringLiteral("MIDI data sent to MIDI Out");
         };
@@ -57,9 +60,10 @@ struct Tab {
             items << list->item(i)->text();
         return items;
     }
-    void Add() { QTest::mouseClick(window->btnPMIadd, Qt::LeftButton); }
+    void Add() { QTest::mouseClick(window->Performance().btnPMIadd, Qt::LeftButton); }
     TPerfMIDI& Current() {
-        return *window->Preset->PerfMIDI[static_cast<std::size_t>(window->CurrentAssignment)];
+        return *window->Document().Preset.PerfMIDI[static_cast<std::size_t>(
+            window->Performance().CurrentAssignment())];
     }
 
     ScriptedDialogs dialogs;
@@ -72,130 +76,131 @@ struct Tab {
 TEST(PerformanceMidi, AssignmentsAreAddedWithTheirDefaultsAndNumbersReused) {
     Tab tab(PresetWith({}, {}));
     tab.Add();
-    EXPECT_EQ(tab.Items(tab.window->lbxPMIdefctl), QStringList{"Controller #1"});
+    EXPECT_EQ(tab.Items(tab.window->Performance().lbxPMIdefctl), QStringList{"Controller #1"});
     EXPECT_EQ(tab.Current().Controller, 4);
     EXPECT_EQ(tab.Current().LowValue, 0);
     EXPECT_EQ(tab.Current().HighValue, 127);
     EXPECT_EQ(tab.Current().Parameter, 0);
-    EXPECT_EQ(tab.window->lbxCtlParam->currentItem()->text(), "MIDI Monitor");
-    EXPECT_EQ(tab.window->grdPMctl->item(4, 1)->text(), "Foot controller");
+    EXPECT_EQ(tab.window->Performance().lbxCtlParam->currentItem()->text(), "MIDI Monitor");
+    EXPECT_EQ(tab.window->Performance().grdPMctl->item(4, 1)->text(), "Foot controller");
     tab.Add();
-    EXPECT_EQ(tab.window->lbxPMIdefctl->count(), 2);
-    tab.Click(tab.window->lbxPMIdefctl, "Controller #1");
-    EXPECT_EQ(tab.window->btnPMIdel->toolTip(), "Delete Controller #1");
-    QTest::mouseClick(tab.window->btnPMIdel, Qt::LeftButton);
-    EXPECT_EQ(tab.Items(tab.window->lbxPMIdefctl), QStringList{"Controller #2"});
-    EXPECT_FALSE(tab.window->Preset->PerfInUse[0]);
+    EXPECT_EQ(tab.window->Performance().lbxPMIdefctl->count(), 2);
+    tab.Click(tab.window->Performance().lbxPMIdefctl, "Controller #1");
+    EXPECT_EQ(tab.window->Performance().btnPMIdel->toolTip(), "Delete Controller #1");
+    QTest::mouseClick(tab.window->Performance().btnPMIdel, Qt::LeftButton);
+    EXPECT_EQ(tab.Items(tab.window->Performance().lbxPMIdefctl), QStringList{"Controller #2"});
+    EXPECT_FALSE(tab.window->Document().Preset.PerfInUse[0]);
     tab.Add();
-    EXPECT_EQ(tab.Items(tab.window->lbxPMIdefctl), (QStringList{"Controller #1", "Controller #2"}))
+    EXPECT_EQ(tab.Items(tab.window->Performance().lbxPMIdefctl),
+              (QStringList{"Controller #1", "Controller #2"}))
         << "the freed number is used again";
     for (int more = 0; more < 6; ++more)
         tab.Add();
-    EXPECT_EQ(tab.window->lbxPMIdefctl->count(), 8);
-    EXPECT_FALSE(tab.window->btnPMIadd->isEnabled()) << "eight at most";
+    EXPECT_EQ(tab.window->Performance().lbxPMIdefctl->count(), 8);
+    EXPECT_FALSE(tab.window->Performance().btnPMIadd->isEnabled()) << "eight at most";
 }
 
 TEST(PerformanceMidi, ParametersAreNumberedByTheirSlotAndShowTheirRange) {
     Tab tab(PresetWith({1, 3}, {"Reverb 1", "MIDI-Pan"}));
     tab.Add();
-    tab.Click(tab.window->lbxCtlParam, "Compressor");
-    tab.Click(tab.window->lbxParamNames, "output");
+    tab.Click(tab.window->Performance().lbxCtlParam, "Compressor");
+    tab.Click(tab.window->Performance().lbxParamNames, "output");
     EXPECT_EQ(tab.Current().Parameter, 11);
     EXPECT_EQ(tab.Current().LowValue, 0);
     EXPECT_EQ(tab.Current().HighValue, 50);
-    EXPECT_EQ(tab.window->lblPMILowValue->text(), "0%");
-    EXPECT_EQ(tab.window->lblPMIHighValue->text(), "100%");
-    EXPECT_EQ(tab.window->lblPMIcurrval->text(), "94%");
+    EXPECT_EQ(tab.window->Performance().lblPMILowValue->text(), "0%");
+    EXPECT_EQ(tab.window->Performance().lblPMIHighValue->text(), "100%");
+    EXPECT_EQ(tab.window->Performance().lblPMIcurrval->text(), "94%");
 
-    tab.Click(tab.window->lbxCtlParam, "Distortion");
-    EXPECT_EQ(tab.Items(tab.window->lbxParamNames),
+    tab.Click(tab.window->Performance().lbxCtlParam, "Distortion");
+    EXPECT_EQ(tab.Items(tab.window->Performance().lbxParamNames),
               (QStringList{"type", "drive", "bite", "thrust", "output"}));
-    tab.Click(tab.window->lbxParamNames, "output");
+    tab.Click(tab.window->Performance().lbxParamNames, "output");
     EXPECT_EQ(tab.Current().Parameter, 18);
 
     // A reversed range is stored as it is.
-    tab.window->scrLowValue->setValue(25);
-    tab.window->scrHighValue->setValue(5);
+    tab.window->Performance().scrLowValue->setValue(25);
+    tab.window->Performance().scrHighValue->setValue(5);
     EXPECT_EQ(tab.Current().LowValue, 25);
     EXPECT_EQ(tab.Current().HighValue, 5);
 
     {
         Tab lowPass(PresetWith({}, {"Low Pass"})); // the first effect of its group
         lowPass.Add();
-        lowPass.Click(lowPass.window->lbxCtlParam, "Low Pass");
-        lowPass.Click(lowPass.window->lbxParamNames, "frequency");
+        lowPass.Click(lowPass.window->Performance().lbxCtlParam, "Low Pass");
+        lowPass.Click(lowPass.window->Performance().lbxParamNames, "frequency");
         EXPECT_EQ(lowPass.Current().Parameter, 38)
             << "the first parameter of the group's first effect";
     }
 
-    tab.Click(tab.window->lbxCtlParam, "Reverb");
-    tab.Click(tab.window->lbxParamNames, "type");
-    EXPECT_EQ(tab.window->scrLowValue->minimum(), 9);
-    EXPECT_EQ(tab.window->scrLowValue->maximum(), 13);
-    EXPECT_EQ(tab.window->lblPMILowValue->text(), "Hall-1");
-    EXPECT_EQ(tab.window->lblPMIHighValue->text(), "OFF");
+    tab.Click(tab.window->Performance().lbxCtlParam, "Reverb");
+    tab.Click(tab.window->Performance().lbxParamNames, "type");
+    EXPECT_EQ(tab.window->Performance().scrLowValue->minimum(), 9);
+    EXPECT_EQ(tab.window->Performance().scrLowValue->maximum(), 13);
+    EXPECT_EQ(tab.window->Performance().lblPMILowValue->text(), "Hall-1");
+    EXPECT_EQ(tab.window->Performance().lblPMIHighValue->text(), "OFF");
 
-    tab.Click(tab.window->lbxCtlParam, "MIDI Pan");
-    tab.Click(tab.window->lbxParamNames, "pos");
-    tab.window->scrLowValue->setFocus();
-    PressKey(tab.window->scrLowValue, Qt::Key_Home);
+    tab.Click(tab.window->Performance().lbxCtlParam, "MIDI Pan");
+    tab.Click(tab.window->Performance().lbxParamNames, "pos");
+    tab.window->Performance().scrLowValue->setFocus();
+    PressKey(tab.window->Performance().scrLowValue, Qt::Key_Home);
     EXPECT_EQ(tab.Current().LowValue, 127) << "the mirrored pan's left end";
-    EXPECT_EQ(tab.window->lblPMILowValue->text(), "127");
+    EXPECT_EQ(tab.window->Performance().lblPMILowValue->text(), "127");
 }
 
 TEST(PerformanceMidi, AssignmentsFollowTheChain) {
     Tab tab(PresetWith({1}, {"Low Pass", "Flanger"}));
     tab.Add();
-    tab.Click(tab.window->lbxCtlParam, "Compressor");
-    tab.Click(tab.window->lbxParamNames, "drive");
+    tab.Click(tab.window->Performance().lbxCtlParam, "Compressor");
+    tab.Click(tab.window->Performance().lbxParamNames, "drive");
     tab.Add();
-    tab.Click(tab.window->lbxCtlParam, "Flanger");
-    tab.Click(tab.window->lbxParamNames, "speed");
+    tab.Click(tab.window->Performance().lbxCtlParam, "Flanger");
+    tab.Click(tab.window->Performance().lbxParamNames, "speed");
 
     // A group change moves the assignment along with its effect's block.
-    const int group = tab.window->Preset->DigitalGroup;
+    const int group = tab.window->Document().Preset.DigitalGroup;
     QListWidgetItem* other = nullptr;
-    for (int i = 0; i < tab.window->lbxDigAvail->count() && other == nullptr; ++i) {
+    for (int i = 0; i < tab.window->Chain().lbxDigAvail->count() && other == nullptr; ++i) {
         TPreset scratch;
-        const std::string name = tab.window->lbxDigAvail->item(i)->text().toStdString();
+        const std::string name = tab.window->Chain().lbxDigAvail->item(i)->text().toStdString();
         DetermineDigitalGroup(scratch, {"Low Pass", "Flanger", name});
         if (scratch.DigitalGroup != group)
-            other = tab.window->lbxDigAvail->item(i);
+            other = tab.window->Chain().lbxDigAvail->item(i);
     }
     ASSERT_NE(other, nullptr);
-    tab.window->lbxDigAvail->setCurrentItem(other);
-    QTest::mouseClick(tab.window->btnAddDfx, Qt::LeftButton);
-    ASSERT_NE(tab.window->Preset->DigitalGroup, group);
-    EXPECT_TRUE(tab.window->Preset->PerfInUse[1]);
-    const TParameterTarget target =
-        DescribeParameterNumber(*tab.window->Preset, tab.window->Preset->PerfMIDI[1]->Parameter);
+    tab.window->Chain().lbxDigAvail->setCurrentItem(other);
+    QTest::mouseClick(tab.window->Chain().btnAddDfx, Qt::LeftButton);
+    ASSERT_NE(tab.window->Document().Preset.DigitalGroup, group);
+    EXPECT_TRUE(tab.window->Document().Preset.PerfInUse[1]);
+    const TParameterTarget target = DescribeParameterNumber(
+        tab.window->Document().Preset, tab.window->Document().Preset.PerfMIDI[1]->Parameter);
     EXPECT_EQ(target.Effect, "Flanger");
     EXPECT_EQ(target.Name, "speed");
 
     // Switching the compressor off frees the assignments on its parameters.
-    tab.window->cklAnalogSelect->item(1)->setCheckState(Qt::Unchecked);
-    EXPECT_FALSE(tab.window->Preset->PerfInUse[0]);
-    EXPECT_EQ(tab.Items(tab.window->lbxPMIdefctl), QStringList{"Controller #2"});
+    tab.window->Chain().cklAnalogSelect->item(1)->setCheckState(Qt::Unchecked);
+    EXPECT_FALSE(tab.window->Document().Preset.PerfInUse[0]);
+    EXPECT_EQ(tab.Items(tab.window->Performance().lbxPMIdefctl), QStringList{"Controller #2"});
 }
 
 TEST(PerformanceMidi, ControllerNamesAreKeptForTheNextWindow) {
     {
         Tab tab(PresetWith({}, {}));
         tab.Add();
-        QTableWidgetItem* name = tab.window->grdPMctl->item(4, 1);
+        QTableWidgetItem* name = tab.window->Performance().grdPMctl->item(4, 1);
         name->setText("Left pedal");
         EXPECT_EQ(tab.settings.GetStringAt(tab.settings.Path + "\\Controllers", "4", false),
                   "Left pedal");
-        QTest::mouseClick(tab.window->btnK27right, Qt::LeftButton);
+        QTest::mouseClick(tab.window->Performance().btnK27right, Qt::LeftButton);
         EXPECT_EQ(tab.Current().Controller, 11);
     }
     {
         Tab next(PresetWith({}, {}));
-        EXPECT_EQ(next.window->grdPMctl->item(4, 1)->text(), "Left pedal");
-        next.window->grdPMctl->item(4, 1)->setText("");
+        EXPECT_EQ(next.window->Performance().grdPMctl->item(4, 1)->text(), "Left pedal");
+        next.window->Performance().grdPMctl->item(4, 1)->setText("");
     }
     Tab after(PresetWith({}, {}));
-    EXPECT_EQ(after.window->grdPMctl->item(4, 1)->text(), "Foot controller")
+    EXPECT_EQ(after.window->Performance().grdPMctl->item(4, 1)->text(), "Foot controller")
         << "the default is back";
 }
 
@@ -205,20 +210,20 @@ TEST(PerformanceMidi, LearnTakesTheNextControllerFromTheMidiInput) {
     rig.UseInput("Loop");
     TfrmPresetEditor* editor = window.NewPresetEditor();
     editor->pgcPreset->setCurrentWidget(editor->tsPerfMIDI);
-    QTest::mouseClick(editor->btnPMIadd, Qt::LeftButton);
-    QTest::mouseClick(editor->btnLearn, Qt::LeftButton);
+    QTest::mouseClick(editor->Performance().btnPMIadd, Qt::LeftButton);
+    QTest::mouseClick(editor->Performance().btnLearn, Qt::LeftButton);
     ASSERT_TRUE(editor->Learning());
     const std::uint8_t note[] = {0x90, 0x3C, 0x64};
     rig.virtualDevices.Inject("Loop", note, sizeof note);
     const std::uint8_t controller[] = {0xB0, 0x0B, 0x40};
     rig.virtualDevices.Inject("Loop", controller, sizeof controller);
     ASSERT_TRUE(PumpUntil([&] { return !editor->Learning(); }));
-    EXPECT_EQ(editor->Preset->PerfMIDI[0]->Controller, 11) << "the expression controller";
-    EXPECT_EQ(editor->grdPMctl->currentRow(), 11);
+    EXPECT_EQ(editor->Document().Preset.PerfMIDI[0]->Controller, 11) << "the expression controller";
+    EXPECT_EQ(editor->Performance().grdPMctl->currentRow(), 11);
     EXPECT_TRUE(PumpUntil([&] { return rig.Log().filter("B0 0B 40").size() == 1; }))
         << "the monitor still logs it";
-    QTest::mouseClick(editor->btnLearn, Qt::LeftButton);
-    PressKey(editor->grdPMctl, Qt::Key_Escape);
+    QTest::mouseClick(editor->Performance().btnLearn, Qt::LeftButton);
+    PressKey(editor->Performance().grdPMctl, Qt::Key_Escape);
     EXPECT_FALSE(editor->Learning()) << "Esc leaves learning";
     editor->edtTitle->setText("x");
     rig.dialogs.Answers.push_back(QMessageBox::No);
@@ -242,29 +247,30 @@ TEST(PerformanceMidi, ChoicesByKeysAndRightClicksCountAsClicks) {
     Tab tab(PresetWith({2, 3}, {}));
     tab.Add();
     tab.Add();
-    tab.Click(tab.window->lbxPMIdefctl, "Controller #1");
-    PressKey(tab.window->lbxPMIdefctl, Qt::Key_Down);
-    EXPECT_EQ(tab.window->CurrentAssignment, 1);
-    EXPECT_EQ(tab.window->btnPMIdel->toolTip(), "Delete Controller #2");
-    QTest::mouseClick(tab.window->btnPMIdel, Qt::LeftButton);
-    EXPECT_EQ(tab.Items(tab.window->lbxPMIdefctl), QStringList{"Controller #1"});
-    EXPECT_TRUE(tab.window->Preset->PerfInUse[0]) << "#1 stays in use";
-    EXPECT_FALSE(tab.window->Preset->PerfInUse[1]);
+    tab.Click(tab.window->Performance().lbxPMIdefctl, "Controller #1");
+    PressKey(tab.window->Performance().lbxPMIdefctl, Qt::Key_Down);
+    EXPECT_EQ(tab.window->Performance().CurrentAssignment(), 1);
+    EXPECT_EQ(tab.window->Performance().btnPMIdel->toolTip(), "Delete Controller #2");
+    QTest::mouseClick(tab.window->Performance().btnPMIdel, Qt::LeftButton);
+    EXPECT_EQ(tab.Items(tab.window->Performance().lbxPMIdefctl), QStringList{"Controller #1"});
+    EXPECT_TRUE(tab.window->Document().Preset.PerfInUse[0]) << "#1 stays in use";
+    EXPECT_FALSE(tab.window->Document().Preset.PerfInUse[1]);
 
-    tab.Click(tab.window->lbxPMIdefctl, "Controller #1");
-    tab.Click(tab.window->lbxCtlParam, "Distortion");
-    PressKey(tab.window->lbxCtlParam, Qt::Key_Up); // to "Expander"
-    EXPECT_EQ(tab.Items(tab.window->lbxParamNames), (QStringList{"range", "ratio"}));
-    tab.Click(tab.window->lbxParamNames, "ratio");
+    tab.Click(tab.window->Performance().lbxPMIdefctl, "Controller #1");
+    tab.Click(tab.window->Performance().lbxCtlParam, "Distortion");
+    PressKey(tab.window->Performance().lbxCtlParam, Qt::Key_Up); // to "Expander"
+    EXPECT_EQ(tab.Items(tab.window->Performance().lbxParamNames), (QStringList{"range", "ratio"}));
+    tab.Click(tab.window->Performance().lbxParamNames, "ratio");
     EXPECT_EQ(tab.Current().Parameter, 13) << "the expander's ratio, slot 12";
-    PressKey(tab.window->lbxParamNames, Qt::Key_Up);
+    PressKey(tab.window->Performance().lbxParamNames, Qt::Key_Up);
     EXPECT_EQ(tab.Current().Parameter, 12) << "its range, chosen by key";
 
     tab.Add();
-    QListWidget* entries = tab.window->lbxPMIdefctl;
+    QListWidget* entries = tab.window->Performance().lbxPMIdefctl;
     const QRect second = entries->visualItemRect(entries->findItems("Controller #1", Qt::MatchExactly).first());
     QTest::mouseClick(entries->viewport(), Qt::RightButton, Qt::NoModifier, second.center());
-    EXPECT_EQ(tab.window->CurrentAssignment, 0) << "a right click chooses the entry";
+    EXPECT_EQ(tab.window->Performance().CurrentAssignment(), 0)
+        << "a right click chooses the entry";
 }
 
 // Showing an assignment, choosing an effect and printing the assignments are no edits: nothing
@@ -280,30 +286,31 @@ TEST(PerformanceMidi, LookingAtOrPrintingAssignmentsChangesNothing) {
     QTemporaryDir folder;
     Tab tab(preset);
     for (const char* entry : {"Controller #1", "Controller #2", "Controller #3"})
-        tab.Click(tab.window->lbxPMIdefctl, entry);
-    PressKey(tab.window->lbxPMIdefctl, Qt::Key_Up);
-    EXPECT_EQ(tab.window->lbxCtlParam->currentItem()->text(), "Mix");
-    tab.Click(tab.window->lbxCtlParam, "Compressor");
-    tab.Click(tab.window->lbxCtlParam, "Mix");
-    tab.Click(tab.window->lbxPMIdefctl, "Controller #3");
-    EXPECT_EQ(tab.window->lbxCtlParam->currentItem()->text(), "Flanger")
+        tab.Click(tab.window->Performance().lbxPMIdefctl, entry);
+    PressKey(tab.window->Performance().lbxPMIdefctl, Qt::Key_Up);
+    EXPECT_EQ(tab.window->Performance().lbxCtlParam->currentItem()->text(), "Mix");
+    tab.Click(tab.window->Performance().lbxCtlParam, "Compressor");
+    tab.Click(tab.window->Performance().lbxCtlParam, "Mix");
+    tab.Click(tab.window->Performance().lbxPMIdefctl, "Controller #3");
+    EXPECT_EQ(tab.window->Performance().lbxCtlParam->currentItem()->text(), "Flanger")
         << "a digital parameter is shown on its effect's tab";
-    EXPECT_EQ(tab.window->lbxParamNames->currentItem()->text(), "speed");
+    EXPECT_EQ(tab.window->Performance().lbxParamNames->currentItem()->text(), "speed");
     tab.dialogs.Names.push_back(folder.filePath("assignments.pdf"));
     QTest::mouseClick(tab.window->btnPrint, Qt::LeftButton);
     EXPECT_TRUE(QFileInfo::exists(folder.filePath("assignments.pdf")));
     EXPECT_EQ(tab.sends, 0);
-    EXPECT_EQ(tab.window->UndoList.Count(), 1);
-    EXPECT_FALSE(tab.window->Preset->IsModified());
+    EXPECT_EQ(tab.window->Document().UndoList().Count(), 1);
+    EXPECT_FALSE(tab.window->Document().Preset.IsModified());
     EXPECT_TRUE(tab.window->lblStatus->text().isEmpty());
 
     // The flanger leaving the chain takes its assignment with it.
     tab.window->pgcPreset->setCurrentWidget(tab.window->tsDigitalEffects);
-    QListWidget* selected = tab.window->lbxDigSel;
+    QListWidget* selected = tab.window->Chain().lbxDigSel;
     selected->setCurrentItem(selected->findItems("Flanger", Qt::MatchExactly).first());
-    QTest::mouseClick(tab.window->btnDelDfx, Qt::LeftButton);
-    EXPECT_FALSE(tab.window->Preset->PerfInUse[2]);
-    EXPECT_EQ(tab.Items(tab.window->lbxPMIdefctl), (QStringList{"Controller #1", "Controller #2"}));
+    QTest::mouseClick(tab.window->Chain().btnDelDfx, Qt::LeftButton);
+    EXPECT_FALSE(tab.window->Document().Preset.PerfInUse[2]);
+    EXPECT_EQ(tab.Items(tab.window->Performance().lbxPMIdefctl),
+              (QStringList{"Controller #1", "Controller #2"}));
 }
 
 TEST(PerformanceMidi, DamagedAssignmentsAreReportedAndLeftAsTheyAre) {
@@ -312,20 +319,20 @@ TEST(PerformanceMidi, DamagedAssignmentsAreReportedAndLeftAsTheyAre) {
     Assign(preset, 1, 11, 0, 70);   // high beyond it
     Assign(preset, 2, 11, 0, 50);
     Tab tab(preset);
-    tab.Click(tab.window->lbxPMIdefctl, "Controller #1");
-    tab.Click(tab.window->lbxPMIdefctl, "Controller #2");
-    tab.window->Preset->PerfMIDI[2]->Parameter = 200; // held by no effect
-    tab.Click(tab.window->lbxPMIdefctl, "Controller #3");
-    tab.window->lbxPMIdefctl->addItem("Controller");
-    tab.Click(tab.window->lbxPMIdefctl, "Controller");
+    tab.Click(tab.window->Performance().lbxPMIdefctl, "Controller #1");
+    tab.Click(tab.window->Performance().lbxPMIdefctl, "Controller #2");
+    tab.window->Document().Preset.PerfMIDI[2]->Parameter = 200; // held by no effect
+    tab.Click(tab.window->Performance().lbxPMIdefctl, "Controller #3");
+    tab.window->Performance().lbxPMIdefctl->addItem("Controller");
+    tab.Click(tab.window->Performance().lbxPMIdefctl, "Controller");
     EXPECT_EQ(tab.dialogs.Texts(),
               (QStringList{"Invalid low range value", "Invalid high range value",
                            "Performance MIDI controller data is invalid",
                            "Invalid controller item"}));
     for (const ScriptedDialogs::Shown& shown : tab.dialogs.Messages)
         EXPECT_EQ(shown.Caption, "Preset error");
-    EXPECT_EQ(tab.window->Preset->PerfMIDI[0]->LowValue, 60) << "left as it is";
-    EXPECT_EQ(tab.window->Preset->PerfMIDI[1]->HighValue, 70);
+    EXPECT_EQ(tab.window->Document().Preset.PerfMIDI[0]->LowValue, 60) << "left as it is";
+    EXPECT_EQ(tab.window->Document().Preset.PerfMIDI[1]->HighValue, 70);
 }
 
 // The selectors' value text for every rule: the parameter's own text, except where the rule
@@ -376,10 +383,11 @@ TEST(PerformanceMidi, TheRangeSelectorsReadByTheirRules) {
         DetermineDigitalGroup(preset, row.Digital);
         Tab tab(preset);
         tab.Add();
-        tab.Click(tab.window->lbxCtlParam, row.Effect);
-        tab.Click(tab.window->lbxParamNames, row.Name);
-        tab.window->scrLowValue->setValue(row.Position);
-        EXPECT_EQ(tab.window->lblPMILowValue->text(), row.Text) << row.Effect << " " << row.Name;
+        tab.Click(tab.window->Performance().lbxCtlParam, row.Effect);
+        tab.Click(tab.window->Performance().lbxParamNames, row.Name);
+        tab.window->Performance().scrLowValue->setValue(row.Position);
+        EXPECT_EQ(tab.window->Performance().lblPMILowValue->text(), row.Text)
+            << row.Effect << " " << row.Name;
     }
 }
 
@@ -399,11 +407,11 @@ TEST(PerformanceMidi, EveryAnalogPageNumbersItsParametersAfterThePagesBefore) {
         {"Effect Crossover", "output", 35}, {"Prog Level", "master", 37},
     };
     for (const auto& [effect, name, number] : firsts) {
-        tab.Click(tab.window->lbxCtlParam, effect);
-        tab.Click(tab.window->lbxParamNames, name);
+        tab.Click(tab.window->Performance().lbxCtlParam, effect);
+        tab.Click(tab.window->Performance().lbxParamNames, name);
         EXPECT_EQ(tab.Current().Parameter, number) << effect;
     }
-    tab.Click(tab.window->lbxCtlParam, "Effect Crossover");
-    tab.Click(tab.window->lbxParamNames, "tuning");
+    tab.Click(tab.window->Performance().lbxCtlParam, "Effect Crossover");
+    tab.Click(tab.window->Performance().lbxParamNames, "tuning");
     EXPECT_EQ(tab.Current().Parameter, 36);
 }

@@ -5,7 +5,9 @@
 #include "base/StorePrompt.h"
 #include "base/qvUtility.h"
 #include "controls/qvTrackBar.h"
+#include "editor/EffectChainPanel.h"
 #include "editor/ParameterPages.h"
+#include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/RtMidiService.h"
@@ -69,22 +71,25 @@ TEST(PresetEditorOverJack, WhatTheEditorShowsIsWhatTheUnitPlaysAndStores) {
     QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     ASSERT_EQ(window.PresetEditors().size(), 1u);
     TfrmPresetEditor& editor = *window.PresetEditors().front();
-    const Bytes shown = editor.Preset->Encode();
+    const Bytes shown = editor.Document().Preset.Encode();
     EXPECT_EQ(Bytes(shown.begin() + 7, shown.end()), Bytes(current.begin() + 7, current.end()))
         << "the dump as received (its switch flags aside, which showing evaluates)";
 
     // Switch a block on (sent at once) and move a slider (sent a second later).
-    QListWidgetItem* equalizer = editor.cklAnalogSelect->item(8);
+    QListWidgetItem* equalizer = editor.Chain().cklAnalogSelect->item(8);
     equalizer->setCheckState(equalizer->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
     TqvTrackBar* dry = editor.Parameters().Find("trbMIXdry")->TrackBar;
     dry->setFocus();
     PressKey(dry, Qt::Key_Left);
     PressKey(dry, Qt::Key_Left);
     ASSERT_TRUE(PumpUntil(
-        [&] { return editor.lblStatus->text() == "Modified, Sent" && !editor.timSys->isActive(); },
+        [&] {
+            return editor.lblStatus->text() == "Modified, Sent" &&
+                   !editor.Document().ChangePending();
+        },
         3000));
     PumpFor(300);
-    const Bytes edited = editor.Preset->Encode();
+    const Bytes edited = editor.Document().Preset.Encode();
     EXPECT_EQ(fetch([&] { PressKey(window.memMsgBuf, Qt::Key_F10); }), edited)
         << "the unit's edit buffer equals the editor's record, byte for byte";
 

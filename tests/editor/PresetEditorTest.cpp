@@ -8,7 +8,11 @@
 #include "controls/qvLCDmeter.h"
 #include "controls/qvRadioGroup.h"
 #include "controls/qvTrackBar.h"
+#include "editor/EffectChainPanel.h"
+#include "editor/FootSwitchPanel.h"
 #include "editor/ParameterPages.h"
+#include "editor/PerformancePanel.h"
+#include "editor/PresetDocument.h"
 #include "model/EffectCatalogue.h"
 #include "model/ParameterTable.h"
 #include "support/MainRig.h"
@@ -20,9 +24,8 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QElapsedTimer>
-#include <QFileInfo>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -35,7 +38,6 @@
 #include <QToolButton>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <functional>
 #include <sstream>
 
 namespace {
@@ -47,20 +49,22 @@ void ClickRadio(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
 }
 
-// An editor on its own, its sends and store messages recorded.
+// An editor on its own, its sends and the stores it asks for recorded.
 struct Editor {
     Editor() {
         window = std::make_unique<TfrmPresetEditor>();
-        window->OnSendPreset = [this](std::istream& stream) {
+        window->Document().OnSendPreset = [this](std::istream& stream) {
             Sent.emplace_back(std::istreambuf_iterator<char>(stream),
                               std::istreambuf_iterator<char>());
             return QStringLiteral("MIDI data sent to MIDI Out");
         };
-        window->OnSendSysEx = [this](const std::uint8_t* bytes, int count) {
-            Messages.emplace_back(bytes, bytes + count);
-        };
         window->OnGetPresetNumber = [this] { return CurrentSlot; };
-        window->RequestDelay = 10;
+        window->OnStorePreset = [this](const TStoreRequest& request) {
+            Stores.push_back(request);
+            TStoreResult result;
+            result.Stored = true;
+            return result;
+        };
     }
     void Load(const TPreset& preset) {
         const Bytes bytes = preset.Encode();
@@ -83,20 +87,20 @@ struct Editor {
             PressKey(bar, key);
     }
     void CheckAnalog(int block, bool on) {
-        QListWidgetItem* item = window->cklAnalogSelect->item(block);
+        QListWidgetItem* item = window->Chain().cklAnalogSelect->item(block);
         item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
     }
     void Add(const QString& effect) {
-        const auto found = window->lbxDigAvail->findItems(effect, Qt::MatchExactly);
+        const auto found = window->Chain().lbxDigAvail->findItems(effect, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << effect.toStdString();
-        window->lbxDigAvail->setCurrentItem(found.first());
-        QTest::mouseClick(window->btnAddDfx, Qt::LeftButton);
+        window->Chain().lbxDigAvail->setCurrentItem(found.first());
+        QTest::mouseClick(window->Chain().btnAddDfx, Qt::LeftButton);
     }
     void Remove(const QString& effect) {
-        const auto found = window->lbxDigSel->findItems(effect, Qt::MatchExactly);
+        const auto found = window->Chain().lbxDigSel->findItems(effect, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << effect.toStdString();
-        window->lbxDigSel->setCurrentItem(found.first());
-        QTest::mouseClick(window->btnDelDfx, Qt::LeftButton);
+        window->Chain().lbxDigSel->setCurrentItem(found.first());
+        QTest::mouseClick(window->Chain().btnDelDfx, Qt::LeftButton);
     }
     QStringList Items(QListWidget* list) const {
         QStringList items;
@@ -104,12 +108,12 @@ struct Editor {
             items << list->item(i)->text();
         return items;
     }
-    Bytes Record() const { return window->Preset->Encode(); }
+    Bytes Record() const { return window->Document().Preset.Encode(); }
 
     ScriptedDialogs dialogs;
     std::unique_ptr<TfrmPresetEditor> window;
     std::vector<Bytes> Sent;
-    std::vector<Bytes> Messages;
+    std::vector<TStoreRequest> Stores;
     int CurrentSlot = -1;
 };
 
@@ -126,9 +130,9 @@ TEST_F(EditorTest, ANewPresetShowsItsDefaultsAndAnEmptyHistory) {
     editor.New();
     TfrmPresetEditor& window = *editor.window;
     EXPECT_EQ(window.windowTitle(), "ZOL TMQ-Quellfarn Plenova Preset Editor <not saved>");
-    EXPECT_EQ(window.lblDigGrp->text(), "Group #0");
-    EXPECT_EQ(window.lbxDigSel->count(), 0);
-    QStringList available = editor.Items(window.lbxDigAvail);
+    EXPECT_EQ(window.Chain().lblDigGrp->text(), "Group #0");
+    EXPECT_EQ(window.Chain().lbxDigSel->count(), 0);
+    QStringList available = editor.Items(window.Chain().lbxDigAvail);
     EXPECT_EQ(available.size(), 25);
     QStringList sorted = available;
     sorted.sort();
@@ -153,7 +157,8 @@ TEST_F(EditorTest, EveryControlStandsAsItsTableRowSays) {
         TParameterControl& control = editor.Control(std::string(info.Control));
         ASSERT_EQ(control.Widget->objectName().toStdString(), std::string(info.Control));
         EXPECT_EQ(control.Slot, slot) << info.Control;
-        int& cell = editor.window->Preset->ParameterValues[static_cast<std::size_t>(slot)];
+        int& cell =
+            editor.window->Document().Preset.ParameterValues[static_cast<std::size_t>(slot)];
         switch (info.Kind) {
         case TControlKind::TrackBar: {
             EXPECT_EQ(control.TrackBar->minimum(), info.Min) << info.Control;
@@ -247,8 +252,9 @@ TEST_F(EditorTest, EveryControlStandsAsItsTableRowSays) {
                 EXPECT_EQ(control.TrackBar->minimum(), info.Min) << name << " " << info.Control;
                 EXPECT_EQ(control.TrackBar->maximum(), info.Max) << name << " " << info.Control;
                 EXPECT_EQ(control.TrackBar->Mirrored, info.Mirrored);
-                EXPECT_EQ(one.window->Preset->ParameterValues[static_cast<std::size_t>(slot)],
-                          std::clamp(info.Default, info.Min, info.Max))
+                EXPECT_EQ(
+                    one.window->Document().Preset.ParameterValues[static_cast<std::size_t>(slot)],
+                    std::clamp(info.Default, info.Min, info.Max))
                     << name << " " << info.Control
                     << ": defaults below the range are stored as clamped";
             }
@@ -337,10 +343,11 @@ TEST_F(EditorTest, BaseKeysAndLoopsAreSentAtOnce) {
     EXPECT_EQ(keys.List->item(60)->text(), "C 4");
     EXPECT_EQ(keys.List->item(21)->text(), "A 0 ");
     keys.List->setCurrentRow(60);
-    EXPECT_EQ(editor.window->Preset->ParameterValues[static_cast<std::size_t>(keys.Slot)], 60);
+    EXPECT_EQ(editor.window->Document().Preset.ParameterValues[static_cast<std::size_t>(keys.Slot)],
+              60);
     EXPECT_EQ(editor.Sent.size(), 1u) << "a base key is sent at once";
     ClickRadio(editor.Control("chkPBYloop1").Check);
-    EXPECT_EQ(editor.window->Preset->ParameterValues[4], 0);
+    EXPECT_EQ(editor.window->Document().Preset.ParameterValues[4], 0);
     EXPECT_EQ(editor.Sent.size(), 2u);
 
     editor.Remove("Pitch-Trans");
@@ -361,16 +368,17 @@ TEST_F(EditorTest, ABurstOfSliderMovesIsOneSnapshotAndOneSend) {
     ASSERT_TRUE(PumpUntil([&] { return !editor.Sent.empty(); }, 3000));
     PumpFor(1300);
     EXPECT_EQ(editor.Sent.size(), 1u);
-    EXPECT_EQ(editor.window->UndoList.Count(), 2) << "the shown state and one snapshot";
+    EXPECT_EQ(editor.window->Document().UndoList().Count(), 2)
+        << "the shown state and one snapshot";
     EXPECT_EQ(editor.window->lblStatus->text(), "Modified, Sent");
     EXPECT_EQ(editor.Sent.back(), editor.Record());
-    EXPECT_EQ(editor.window->Preset->ParameterValues[6], 24 + 2);
+    EXPECT_EQ(editor.window->Document().Preset.ParameterValues[6], 24 + 2);
 
     editor.window->chkAutoSend->setChecked(false);
     editor.Nudge("trbCMPdrive", 4);
     PumpFor(1300);
     EXPECT_EQ(editor.Sent.size(), 1u) << "without Auto send nothing more is sent";
-    EXPECT_EQ(editor.window->UndoList.Count(), 3);
+    EXPECT_EQ(editor.window->Document().UndoList().Count(), 3);
     EXPECT_EQ(editor.window->lblStatus->text(), "Modified");
 }
 
@@ -380,21 +388,21 @@ TEST_F(EditorTest, ChainEditsAreSentAtOnceAndReshapeTheRecord) {
     editor.window->chkAutoSend->setChecked(false);
     editor.Add("Tuner");
     EXPECT_EQ(editor.Sent.size(), 1u) << "added effects are sent even without Auto send";
-    EXPECT_EQ(editor.Items(editor.window->lbxDigAvail), QStringList{"Low Pass"});
+    EXPECT_EQ(editor.Items(editor.window->Chain().lbxDigAvail), QStringList{"Low Pass"});
     EXPECT_EQ(editor.window->pgcDigitalParams->currentWidget()->objectName(), "tsTuner");
-    EXPECT_FALSE(editor.window->btnAddDfx->isEnabled());
+    EXPECT_FALSE(editor.window->Chain().btnAddDfx->isEnabled());
     editor.Remove("Tuner");
-    EXPECT_EQ(editor.window->lbxDigAvail->count(), 25);
+    EXPECT_EQ(editor.window->Chain().lbxDigAvail->count(), 25);
     EXPECT_EQ(editor.Sent.size(), 2u);
 
     editor.CheckAnalog(1, true);
-    EXPECT_TRUE(editor.window->Preset->AnalogOn[1]);
+    EXPECT_TRUE(editor.window->Document().Preset.AnalogOn[1]);
     EXPECT_EQ(editor.window->pgcAnalogParams->currentWidget()->objectName(), "tsCompressor");
     EXPECT_EQ(editor.Sent.size(), 3u);
     editor.Nudge("trbCMPdrive", 2);
     editor.CheckAnalog(1, false);
     editor.CheckAnalog(1, true);
-    const auto& values = editor.window->Preset->ParameterValues;
+    const auto& values = editor.window->Document().Preset.ParameterValues;
     EXPECT_EQ((std::vector<int>{values[6], values[7], values[8], values[9], values[10]}),
               (std::vector<int>{24, 3, 1, 3, 47}))
         << "switched on again, the compressor starts from its defaults";
@@ -406,7 +414,7 @@ TEST_F(EditorTest, FiveEffectsFillTheDigitalArea) {
     editor.Load(PresetWith({}, {}));
     for (const char* effect : {"Low Pass", "Regen DDL S", "Reverb 2", "Flanger", "Panner"})
         editor.Add(effect);
-    EXPECT_EQ(editor.window->lbxDigSel->count(), 5);
+    EXPECT_EQ(editor.window->Chain().lbxDigSel->count(), 5);
     EXPECT_EQ(editor.Control("trbPANspeed").Slot, 54) << "the last parameter of the last block";
     EXPECT_EQ(editor.Control("trbLPFfrequency").Slot, 37);
 }
@@ -425,10 +433,10 @@ TEST_F(EditorTest, TheGroupPickerRemovesThenAddsEachStepSent) {
                           list->visualItemRect(list->item(46)).center());
         QTest::mouseClick(pick->findChild<QPushButton*>("btnOk"), Qt::LeftButton);
     });
-    QTest::mouseClick(editor.window->btnDigGrp, Qt::LeftButton);
-    EXPECT_EQ(editor.window->Preset->DigitalGroup, 46);
-    EXPECT_EQ(editor.window->lblDigGrp->text(), "Group #46");
-    EXPECT_EQ(editor.Items(editor.window->lbxDigSel), (QStringList{"Low Pass", "Tuner"}));
+    QTest::mouseClick(editor.window->Chain().btnDigGrp, Qt::LeftButton);
+    EXPECT_EQ(editor.window->Document().Preset.DigitalGroup, 46);
+    EXPECT_EQ(editor.window->Chain().lblDigGrp->text(), "Group #46");
+    EXPECT_EQ(editor.Items(editor.window->Chain().lbxDigSel), (QStringList{"Low Pass", "Tuner"}));
     EXPECT_EQ(editor.Sent.size(), 2u) << "Flanger removed, Tuner added: each sent";
 }
 
@@ -443,9 +451,9 @@ TEST_F(EditorTest, AGroupTheModelCannotRunIsReportedAndShownAsGroupZero) {
     EXPECT_THAT(
         editor.dialogs.Messages[0].Text.toStdString(),
         testing::StartsWith("Digital effect configuration is invalid and will be ignored."));
-    EXPECT_EQ(editor.window->lblDigGrp->text(), "Group #0");
-    EXPECT_EQ(editor.window->lbxDigSel->count(), 0);
-    EXPECT_EQ(editor.window->lbxDigAvail->count(), 23);
+    EXPECT_EQ(editor.window->Chain().lblDigGrp->text(), "Group #0");
+    EXPECT_EQ(editor.window->Chain().lbxDigSel->count(), 0);
+    EXPECT_EQ(editor.window->Chain().lbxDigAvail->count(), 23);
 }
 
 TEST_F(EditorTest, UndoAndRedoWalkTheSnapshots) {
@@ -461,7 +469,7 @@ TEST_F(EditorTest, UndoAndRedoWalkTheSnapshots) {
     PressKey(editor.window->edtTitle, Qt::Key_Z, Qt::ControlModifier);
     PressKey(editor.window->edtTitle, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(editor.Record(), shown) << "back to the bytes first shown";
-    EXPECT_EQ(editor.window->RedoList.Count(), 2);
+    EXPECT_EQ(editor.window->Document().RedoList().Count(), 2);
     EXPECT_EQ(editor.window->btnRedo->toolTip(), "2 items in redo list   [Ctrl+Y]");
     EXPECT_EQ(editor.window->edtTitle->text(), "Test preset")
         << "Ctrl+Z is the window's, not the title's";
@@ -470,15 +478,22 @@ TEST_F(EditorTest, UndoAndRedoWalkTheSnapshots) {
     EXPECT_EQ(editor.Sent.back(), shown);
 
     PressKey(editor.window->edtTitle, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(editor.window->RedoList.Count(), 2) << "only with Ctrl alone";
+    EXPECT_EQ(editor.window->Document().RedoList().Count(), 2) << "only with Ctrl alone";
     PressKey(editor.window->edtTitle, Qt::Key_Y, Qt::ControlModifier);
-    EXPECT_TRUE(editor.window->Preset->ParameterValues[4] == 0);
-    EXPECT_EQ(editor.window->RedoList.Count(), 1);
+    EXPECT_TRUE(editor.window->Document().Preset.ParameterValues[4] == 0);
+    EXPECT_EQ(editor.window->Document().RedoList().Count(), 1);
     ClickRadio(editor.Control("chkPBYloop2").Check);
-    EXPECT_EQ(editor.window->RedoList.Count(), 0) << "a new edit empties the redo list";
+    EXPECT_EQ(editor.window->Document().RedoList().Count(), 0)
+        << "a new edit empties the redo list";
 
     PressKey(editor.window->edtTitle, Qt::Key_F9, Qt::ShiftModifier);
     EXPECT_EQ(editor.Sent.back(), editor.Record()) << "F9 with any modifier sends";
+
+    const Bytes edited = editor.Record();
+    QTest::mouseClick(editor.window->btnUndo, Qt::LeftButton);
+    EXPECT_NE(editor.Record(), edited);
+    QTest::mouseClick(editor.window->btnRedo, Qt::LeftButton);
+    EXPECT_EQ(editor.Record(), edited) << "the buttons do as the keys";
 }
 
 TEST_F(EditorTest, FilesAreOpenedSavedAndCheckedBeforeClosing) {
@@ -500,7 +515,7 @@ TEST_F(EditorTest, FilesAreOpenedSavedAndCheckedBeforeClosing) {
     EXPECT_EQ(Bytes(bytes.begin(), bytes.end()), editor.Record());
     EXPECT_EQ(window.windowTitle(), "ZOL TMQ-Quellfarn Plenova Preset Editor - " + saved);
     EXPECT_EQ(window.lblStatus->text(), "Saved");
-    EXPECT_EQ(window.UndoList.Count(), 0);
+    EXPECT_EQ(window.Document().UndoList().Count(), 0);
     editor.dialogs.Messages.clear();
     EXPECT_TRUE(window.close()) << "saved and unchanged: no question";
     EXPECT_TRUE(editor.dialogs.Messages.empty());
@@ -528,28 +543,37 @@ TEST_F(EditorTest, FilesAreOpenedSavedAndCheckedBeforeClosing) {
     editor.dialogs.Names.push_back(tooLong);
     QTest::mouseClick(window.btnOpen, Qt::LeftButton);
     EXPECT_EQ(editor.dialogs.Messages.back().Text, "Not a valid preset file");
-    EXPECT_EQ(window.FileName, saved) << "a failed open keeps the document's name";
+    EXPECT_EQ(window.Document().FileName(), saved) << "a failed open keeps the document's name";
 
     editor.dialogs.Answers.push_back(QMessageBox::No);
     editor.dialogs.Names.push_back(saved);
     QTest::mouseClick(window.btnOpen, Qt::LeftButton);
     EXPECT_EQ(window.edtTitle->text(), "My new preset");
-    EXPECT_FALSE(window.Preset->IsModified());
+    EXPECT_FALSE(window.Document().Preset.IsModified());
 
     editor.dialogs.Names.push_back(folder.filePath("no/such/folder/x.tmq"));
     window.edtTitle->setText("Other");
     QTest::mouseClick(window.btnSaveAs, Qt::LeftButton);
     EXPECT_THAT(editor.dialogs.Messages.back().Text.toStdString(),
                 testing::HasSubstr("Cannot write"));
-    EXPECT_EQ(window.FileName, saved) << "a failed save changes nothing";
+    EXPECT_EQ(window.Document().FileName(), saved) << "a failed save changes nothing";
 }
 
-TEST_F(EditorTest, StoreProposesTheSlotAndSendsItsMessage) {
-    const auto store = [](Editor& editor, int slot, bool sendFirst) {
-        AnswerModal<TfrmStorePrompt>([slot, sendFirst](TfrmStorePrompt& prompt) {
-            if (slot > 0)
-                prompt.edtPresetNo->setText(QString::number(slot));
-            prompt.chkDoSend->setChecked(sendFirst);
+// The store asked for: the slot the dialog proposes and the user chooses, and what its boxes say.
+TEST_F(EditorTest, StoreProposesTheSlotAndAsksForItsStore) {
+    struct Choice {
+        int Slot;
+        bool SendFirst;
+        bool Keep;
+        bool Verify;
+    };
+    const auto store = [](Editor& editor, const Choice& choice) {
+        AnswerModal<TfrmStorePrompt>([choice](TfrmStorePrompt& prompt) {
+            if (choice.Slot > 0)
+                prompt.edtPresetNo->setText(QString::number(choice.Slot));
+            prompt.chkDoSend->setChecked(choice.SendFirst);
+            prompt.chkKeepReplaced->setChecked(choice.Keep);
+            prompt.chkVerify->setChecked(choice.Verify);
             QTest::mouseClick(prompt.btnOK, Qt::LeftButton);
         });
         QTest::mouseClick(editor.window->btnStore, Qt::LeftButton);
@@ -565,18 +589,22 @@ TEST_F(EditorTest, StoreProposesTheSlotAndSendsItsMessage) {
     });
     QTest::mouseClick(editor.window->btnStore, Qt::LeftButton);
     EXPECT_EQ(proposed, 17) << "the slot from the backup's file name";
-    ASSERT_EQ(editor.Messages.size(), 1u);
-    EXPECT_EQ(editor.Messages[0], (Bytes{0xF0, 0x1A, 0x00, 0x13, 0x0A, 0x10, 0x00, 0xF7}));
-    EXPECT_EQ(editor.Sent.size(), 1u) << "sent first, as the box asked";
+    ASSERT_EQ(editor.Stores.size(), 1u);
+    EXPECT_EQ(editor.Stores[0].Slot, 17);
+    EXPECT_TRUE(editor.Stores[0].SendFirst) << "sent first, as the box asked";
+    EXPECT_EQ(editor.Stores[0].Bank, -1) << "into the bank the unit is in";
+    EXPECT_EQ(editor.Stores[0].Dump, editor.Record());
+    EXPECT_EQ(editor.window->lblStatus->text(), "Stored in slot 17");
 
-    const std::vector<std::pair<int, Bytes>> storeIndexes = {
-        {128, {0x7F, 0x00}}, {129, {0x00, 0x01}}, {200, {0x47, 0x01}}};
-    for (const auto& [slot, index] : storeIndexes) {
-        store(editor, slot, false);
-        ASSERT_FALSE(editor.Messages.empty());
-        EXPECT_EQ(Bytes(editor.Messages.back().begin() + 5, editor.Messages.back().begin() + 7),
-                  index)
-            << slot;
+    for (const Choice& choice : {Choice{128, false, true, false}, Choice{129, true, false, true},
+                                 Choice{200, false, true, true}}) {
+        store(editor, choice);
+        ASSERT_FALSE(editor.Stores.empty());
+        const TStoreRequest& asked = editor.Stores.back();
+        EXPECT_EQ(asked.Slot, choice.Slot);
+        EXPECT_EQ(asked.SendFirst, choice.SendFirst) << choice.Slot;
+        EXPECT_EQ(asked.Keep, choice.Keep) << choice.Slot;
+        EXPECT_EQ(asked.Verify, choice.Verify) << choice.Slot;
     }
     editor.CurrentSlot = 42; // the unit tells its current slot
     int told = 0;
@@ -586,33 +614,34 @@ TEST_F(EditorTest, StoreProposesTheSlotAndSendsItsMessage) {
     });
     QTest::mouseClick(editor.window->btnStore, Qt::LeftButton);
     EXPECT_EQ(told, 42);
-    EXPECT_EQ(editor.Messages.size(), 4u) << "Cancel stores nothing";
+    EXPECT_EQ(editor.Stores.size(), 4u) << "Cancel stores nothing";
 }
 
 TEST_F(EditorTest, SwitchesFollowTheChain) {
     Editor editor;
     editor.Load(PresetWith({1}, {"Low Pass", "Regen DDL S"}));
     TfrmPresetEditor& window = *editor.window;
-    const std::vector<QCheckBox*> on = {window.chkK27cmp, window.chkK27equ, window.chkK27dly};
-    for (QCheckBox* box : window.K27Boxes) {
+    const std::vector<QCheckBox*> on = {window.Switches().chkK27cmp, window.Switches().chkK27equ,
+                                        window.Switches().chkK27dly};
+    for (QCheckBox* box : window.Switches().K27Boxes) {
         const bool usable = std::find(on.begin(), on.end(), box) != on.end();
         EXPECT_EQ(box->isEnabled(), usable) << box->objectName().toStdString();
         EXPECT_EQ(box->isChecked(), usable) << box->objectName().toStdString();
     }
-    EXPECT_TRUE(window.Preset->K27States[7] && window.Preset->K27States[0] &&
-                window.Preset->K27States[2]);
+    EXPECT_TRUE(window.Document().Preset.K27States[7] && window.Document().Preset.K27States[0] &&
+                window.Document().Preset.K27States[2]);
     window.chkAutoSend->setChecked(false);
     window.pgcPreset->setCurrentWidget(window.tsK27states);
-    ClickRadio(window.chkK27dly);
-    EXPECT_FALSE(window.Preset->K27States[2]);
+    ClickRadio(window.Switches().chkK27dly);
+    EXPECT_FALSE(window.Document().Preset.K27States[2]);
     EXPECT_EQ(editor.Sent.size(), 1u) << "sent at once";
     editor.Add("Flanger");
-    EXPECT_TRUE(window.chkK27dly->isChecked()) << "re-evaluated: usable switches go on";
-    EXPECT_TRUE(window.Preset->K27States[2]);
-    EXPECT_TRUE(window.chkK27fla->isChecked());
+    EXPECT_TRUE(window.Switches().chkK27dly->isChecked()) << "re-evaluated: usable switches go on";
+    EXPECT_TRUE(window.Document().Preset.K27States[2]);
+    EXPECT_TRUE(window.Switches().chkK27fla->isChecked());
 
     editor.CheckAnalog(5, true); // the preamp
-    EXPECT_TRUE(window.chkK27dst->isEnabled()) << "the preamp makes Distortion usable";
+    EXPECT_TRUE(window.Switches().chkK27dst->isEnabled()) << "the preamp makes Distortion usable";
 }
 
 TEST_F(EditorTest, ARadioValueWithoutAnItemIsKept) {
@@ -623,7 +652,7 @@ TEST_F(EditorTest, ARadioValueWithoutAnItemIsKept) {
     TParameterControl& slope = editor.Control("ragCMPslope");
     for (QRadioButton* button : slope.Radio->Buttons())
         EXPECT_FALSE(button->isChecked());
-    EXPECT_EQ(editor.window->Preset->ParameterValues[7], 40);
+    EXPECT_EQ(editor.window->Document().Preset.ParameterValues[7], 40);
     EXPECT_TRUE(editor.dialogs.Messages.empty());
 }
 
@@ -646,17 +675,19 @@ TEST(PresetHandOff, ADumpFromTheUnitOpensEditsAndStoresInTheUnit) {
     ASSERT_TRUE(editor.isVisible());
     TPreset received;
     received.Decode(TByteView(window.MessageBytes.data(), 258));
-    EXPECT_EQ(editor.Preset->ParameterValues, received.ParameterValues) << "the dump as received";
-    EXPECT_EQ(editor.Preset->Title, received.Title);
+    EXPECT_EQ(editor.Document().Preset.ParameterValues, received.ParameterValues)
+        << "the dump as received";
+    EXPECT_EQ(editor.Document().Preset.Title, received.Title);
     EXPECT_EQ(editor.edtTitle->text().toStdString(), received.Title);
 
     // Switch a block on (sent at once), move a slider (sent a second later).
-    editor.cklAnalogSelect->item(8)->setCheckState(
-        editor.cklAnalogSelect->item(8)->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    editor.Chain().cklAnalogSelect->item(8)->setCheckState(
+        editor.Chain().cklAnalogSelect->item(8)->checkState() == Qt::Checked ? Qt::Unchecked
+                                                                             : Qt::Checked);
     TParameterControl* master = editor.Parameters().Find("trbMIXdry");
     master->TrackBar->setFocus();
     PressKey(master->TrackBar, Qt::Key_Left);
-    const Bytes edited = editor.Preset->Encode();
+    const Bytes edited = editor.Document().Preset.Encode();
     ASSERT_TRUE(PumpUntil(
         [&] {
             return rig.Unit([&](TPlenovaDevice& unit) {
@@ -750,14 +781,14 @@ TEST_F(EditorTest, TheSwitchesShowTheRecordAfterUndoAndRedo) {
     editor.Load(PresetWith({}, {"Low Pass", "Regen DDL S"}));
     TfrmPresetEditor& window = *editor.window;
     window.pgcPreset->setCurrentWidget(window.tsK27states);
-    ClickRadio(window.chkK27dly);
-    ASSERT_FALSE(window.Preset->K27States[2]);
+    ClickRadio(window.Switches().chkK27dly);
+    ASSERT_FALSE(window.Document().Preset.K27States[2]);
     PressKey(window.edtTitle, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_TRUE(window.chkK27dly->isChecked());
+    EXPECT_TRUE(window.Switches().chkK27dly->isChecked());
     PressKey(window.edtTitle, Qt::Key_Y, Qt::ControlModifier);
     // Showing the redone preset evaluates the switches again (a usable one goes on); whatever
     // that gives, the box shows what the record holds and what was sent.
-    EXPECT_EQ(window.chkK27dly->isChecked(), window.Preset->K27States[2]);
+    EXPECT_EQ(window.Switches().chkK27dly->isChecked(), window.Document().Preset.K27States[2]);
     EXPECT_EQ(editor.Sent.back(), editor.Record());
 }
 
@@ -768,24 +799,12 @@ TEST_F(EditorTest, SwitchingBetweenVariantsOfATabIsNoEditOfItsOwn) {
     editor.Add("Gate Verb 1"); // the decay slider's range shrinks from 0..7 to 0..4
     PumpFor(1300);
     EXPECT_EQ(editor.Sent.size(), 2u) << "the two chain edits, nothing more";
-    EXPECT_EQ(editor.window->UndoList.Count(), 3);
-}
-
-TEST_F(EditorTest, UndoRightAfterASliderMoveTakesBackJustThatMove) {
-    Editor editor;
-    editor.Load(PresetWith({1}, {}));
-    editor.window->chkAutoSend->setChecked(false);
-    ClickRadio(editor.Control("chkPBYloop1").Check); // an earlier edit, kept
-    editor.Nudge("trbCMPdrive", 3);
-    PressKey(editor.window->edtTitle, Qt::Key_Z, Qt::ControlModifier); // within the second
-    EXPECT_EQ(editor.window->Preset->ParameterValues[6], 24) << "the slider is back";
-    EXPECT_EQ(editor.window->Preset->ParameterValues[4], 0) << "the earlier edit stays";
-    EXPECT_EQ(editor.window->RedoList.Count(), 1);
+    EXPECT_EQ(editor.window->Document().UndoList().Count(), 3);
 }
 
 TEST_F(EditorTest, APresetThatDidNotGoOutIsNotReportedAsSent) {
     Editor editor;
-    editor.window->OnSendPreset = [](std::istream&) {
+    editor.window->Document().OnSendPreset = [](std::istream&) {
         return QStringLiteral("MIDI Out device not available");
     };
     editor.Load(PresetWith({}, {}));
@@ -797,36 +816,6 @@ TEST_F(EditorTest, APresetThatDidNotGoOutIsNotReportedAsSent) {
     QTest::sendKeyEvent(QTest::Press, editor.window->edtTitle, Qt::Key_Eacute, QString(QChar(0xE9)),
                         Qt::NoModifier);
     EXPECT_EQ(editor.window->edtTitle->text(), "Dub ") << "the title takes what the unit shows";
-}
-
-// Undo, then an edit the change timer still holds, then Redo before the second is up: the
-// edit is recorded first, so there is nothing left to redo (and nothing to crash on).
-TEST_F(EditorTest, RedoAfterAnUndoAndANewEditFindsNothingToRedo) {
-    const std::vector<std::pair<const char*, std::function<void(Editor&)>>> edits = {
-        {"slider", [](Editor& editor) { editor.Nudge("trbCMPdrive", 2); }},
-        {"radio item",
-         [](Editor& editor) {
-             ClickRadio(editor.Control("ragCMPslope").Radio->findChildren<QRadioButton*>().at(6));
-         }},
-    };
-    for (const auto& [what, edit] : edits) {
-        for (const bool byKey : {true, false}) {
-            Editor editor;
-            editor.Load(PresetWith({1}, {}));
-            editor.Nudge("trbCMPdrive", 1);
-            PressKey(editor.window->edtTitle, Qt::Key_Z, Qt::ControlModifier);
-            ASSERT_EQ(editor.window->RedoList.Count(), 1) << what;
-            edit(editor);
-            const Bytes edited = editor.Record();
-            if (byKey)
-                PressKey(editor.window->edtTitle, Qt::Key_Y, Qt::ControlModifier);
-            else
-                QTest::mouseClick(editor.window->btnRedo, Qt::LeftButton);
-            EXPECT_EQ(editor.Record(), edited) << what << byKey;
-            EXPECT_EQ(editor.window->RedoList.Count(), 0) << what << byKey;
-            EXPECT_FALSE(editor.window->btnRedo->isEnabled()) << what << byKey;
-        }
-    }
 }
 
 // Which foot switch each effect alone makes usable, the state index each switch stores to, and
@@ -855,7 +844,7 @@ TEST_F(EditorTest, EachSwitchIsUsableThroughItsEffectsAndStoresItsOwnState) {
     };
     const auto usable = [](Editor& editor) {
         QStringList names;
-        for (QCheckBox* box : editor.window->K27Boxes)
+        for (QCheckBox* box : editor.window->Switches().K27Boxes)
             if (box->isEnabled())
                 names << box->objectName();
         return names;
@@ -875,12 +864,12 @@ TEST_F(EditorTest, EachSwitchIsUsableThroughItsEffectsAndStoresItsOwnState) {
         editor.Load(rule.Analog.empty() ? PresetWith({}, {rule.Digital.front()})
                                         : PresetWith({rule.Analog.front()}, {}));
         auto* box = editor.window->findChild<QCheckBox*>(rule.Box);
-        const auto before = editor.window->Preset->K27States;
+        const auto before = editor.window->Document().Preset.K27States;
         editor.window->pgcPreset->setCurrentWidget(editor.window->tsK27states);
         ClickRadio(box);
         auto expected = before;
         expected[static_cast<std::size_t>(rule.State)] = false;
-        EXPECT_EQ(editor.window->Preset->K27States, expected) << rule.Box;
+        EXPECT_EQ(editor.window->Document().Preset.K27States, expected) << rule.Box;
     }
 }
 
@@ -890,38 +879,26 @@ TEST_F(EditorTest, UndoAndShowingAPresetLeaveTheSwitchesAsRecorded) {
     received.K27States.fill(true);
     Editor editor;
     editor.Load(received);
-    EXPECT_FALSE(editor.window->Preset->IsModified()) << "showing changes nothing";
-    EXPECT_EQ(editor.window->Preset->K27States, received.K27States);
-    EXPECT_FALSE(editor.window->chkK27rev->isChecked()) << "shown off: its group is absent";
-    EXPECT_FALSE(editor.window->chkK27rev->isEnabled());
+    EXPECT_FALSE(editor.window->Document().Preset.IsModified()) << "showing changes nothing";
+    EXPECT_EQ(editor.window->Document().Preset.K27States, received.K27States);
+    EXPECT_FALSE(editor.window->Switches().chkK27rev->isChecked())
+        << "shown off: its group is absent";
+    EXPECT_FALSE(editor.window->Switches().chkK27rev->isEnabled());
 
     // Flanger/Chorus switched off, then a later edit undone: it stays off, on screen and at the
     // unit.
     editor.window->pgcPreset->setCurrentWidget(editor.window->tsK27states);
-    ClickRadio(editor.window->chkK27fla);
-    ASSERT_FALSE(editor.window->Preset->K27States[4]);
+    ClickRadio(editor.window->Switches().chkK27fla);
+    ASSERT_FALSE(editor.window->Document().Preset.K27States[4]);
     editor.window->pgcPreset->setCurrentWidget(editor.window->tsAnalogEffects);
     editor.Nudge("trbCMPdrive", 3);
     PressKey(editor.window->edtTitle, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_FALSE(editor.window->Preset->K27States[4]);
-    EXPECT_FALSE(editor.window->chkK27fla->isChecked());
-    EXPECT_EQ(editor.window->Preset->ParameterValues[6], 24);
+    EXPECT_FALSE(editor.window->Document().Preset.K27States[4]);
+    EXPECT_FALSE(editor.window->Switches().chkK27fla->isChecked());
+    EXPECT_EQ(editor.window->Document().Preset.ParameterValues[6], 24);
     EXPECT_EQ(editor.Sent.back(), editor.Record());
-    EXPECT_TRUE(editor.window->Preset->K27States[1]) << "the absent group's bit is still kept";
-}
-
-TEST_F(EditorTest, ABurstIsRecordedASecondAfterItsFirstChange) {
-    Editor editor;
-    editor.Load(PresetWith({1}, {}));
-    QElapsedTimer clock;
-    editor.Nudge("trbCMPdrive", 1);
-    clock.start();
-    PumpFor(600);
-    editor.Nudge("trbCMPdrive", 1);
-    // Restarted by each change, the timer would fire 1000 ms after the second: at 1600 ms.
-    ASSERT_TRUE(PumpUntil([&] { return !editor.Sent.empty(); }, 3000));
-    EXPECT_LT(clock.elapsed(), 1450);
-    EXPECT_EQ(editor.window->Preset->ParameterValues[6], 26);
+    EXPECT_TRUE(editor.window->Document().Preset.K27States[1])
+        << "the absent group's bit is still kept";
 }
 
 TEST_F(EditorTest, SaveAndStoreProposeNamesAndSlotsAsTheUserLeftThem) {
@@ -996,7 +973,7 @@ TEST_F(EditorTest, CaptionsHintsAndNamesReadAsWritten) {
     };
     for (const auto& [name, hint] : hints)
         EXPECT_EQ(editor.window->findChild<QWidget*>(name)->toolTip(), hint) << name;
-    EXPECT_EQ(editor.Items(editor.window->cklAnalogSelect),
+    EXPECT_EQ(editor.Items(editor.window->Chain().cklAnalogSelect),
               (QStringList{"Patch Bay", "Compressor", "Expander", "Distortion", "Exciter", "Preamp",
                            "Envelope Filter", "Noise Gate", "Equalizer", "A.E.S.",
                            "Effect Crossover", "Prog. Level"}));
@@ -1007,15 +984,15 @@ TEST_F(EditorTest, CaptionsHintsAndNamesReadAsWritten) {
                                  "Preamp", "Envelope Filter", "NoiseGate", "Equalizer", "AES",
                                  "Effect Crossover", "Prog Level"}));
     QStringList switches;
-    for (QCheckBox* box : editor.window->K27Boxes)
+    for (QCheckBox* box : editor.window->Switches().K27Boxes)
         switches << box->text();
     EXPECT_EQ(switches, (QStringList{"Exciter", "Compressor", "Distortion", "Equalizer",
                                      "Expander/Noise gate", "Reverb", "Delay", "Pitch Transposer",
                                      "Flanger/Chorus", "Special Effects"}));
-    EXPECT_EQ(editor.window->pmiAddController->text(), "&Add controller");
-    EXPECT_EQ(editor.window->pmiDeleteController->text(), "Delete Controller");
-    EXPECT_EQ(editor.window->grpAnalogFX->title(), "Analog Effects");
-    EXPECT_EQ(editor.window->grpDigFX->title(), "Digital Effects");
+    EXPECT_EQ(editor.window->Performance().pmiAddController->text(), "&Add controller");
+    EXPECT_EQ(editor.window->Performance().pmiDeleteController->text(), "Delete Controller");
+    EXPECT_EQ(editor.window->Chain().grpAnalogFX->title(), "Analog Effects");
+    EXPECT_EQ(editor.window->Chain().grpDigFX->title(), "Digital Effects");
 }
 
 // Switching a block on sets its own parameters back to their defaults, and only those; off, the
@@ -1031,8 +1008,9 @@ TEST_F(EditorTest, SwitchingABlockResetsItsOwnParametersAndMovesTheTab) {
         const TAnalogBlock& info = AnalogBlocks()[static_cast<std::size_t>(block)];
         for (int slot = 0; slot < kDigitalAreaStart; ++slot) {
             const bool own = slot >= info.FirstSlot && slot < info.FirstSlot + info.ParameterCount;
-            EXPECT_EQ(editor.window->Preset->ParameterValues[static_cast<std::size_t>(slot)],
-                      own ? DefaultParameterValue(slot) : 1)
+            EXPECT_EQ(
+                editor.window->Document().Preset.ParameterValues[static_cast<std::size_t>(slot)],
+                own ? DefaultParameterValue(slot) : 1)
                 << "block " << block << ", slot " << slot;
         }
     }
@@ -1050,16 +1028,16 @@ TEST_F(EditorTest, TheChainArrowsFollowTheHighlightAndTheFocus) {
     editor.Load(PresetWith({}, {"Tuner"}));
     editor.window->activateWindow();
     QApplication::setActiveWindow(editor.window.get());
-    QListWidget* available = editor.window->lbxDigAvail;
+    QListWidget* available = editor.window->Chain().lbxDigAvail;
     available->setFocus();
     PressKey(available, Qt::Key_Down);
-    EXPECT_TRUE(editor.window->btnAddDfx->isEnabled());
+    EXPECT_TRUE(editor.window->Chain().btnAddDfx->isEnabled());
     editor.window->edtTitle->setFocus();
-    EXPECT_FALSE(editor.window->btnAddDfx->isEnabled()) << "the focus went elsewhere";
-    QListWidget* selected = editor.window->lbxDigSel;
+    EXPECT_FALSE(editor.window->Chain().btnAddDfx->isEnabled()) << "the focus went elsewhere";
+    QListWidget* selected = editor.window->Chain().lbxDigSel;
     QTest::mouseClick(selected->viewport(), Qt::LeftButton, Qt::NoModifier,
                       selected->visualItemRect(selected->item(0)).center());
-    EXPECT_TRUE(editor.window->btnDelDfx->isEnabled());
-    QTest::mouseClick(editor.window->btnDelDfx, Qt::LeftButton);
+    EXPECT_TRUE(editor.window->Chain().btnDelDfx->isEnabled());
+    QTest::mouseClick(editor.window->Chain().btnDelDfx, Qt::LeftButton);
     EXPECT_EQ(selected->count(), 0);
 }

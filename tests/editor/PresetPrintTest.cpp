@@ -5,6 +5,7 @@
 #include "base/qvUtility.h"
 #include "controls/qvTrackBar.h"
 #include "editor/ParameterPages.h"
+#include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
 #include "model/DeviceMode.h"
 #include "model/EffectCatalogue.h"
@@ -41,8 +42,7 @@ struct PrintingEditor {
         SetAppTitle("Quellfarn");
         IgnoreInstalledPrinters(true); // as on a machine with no printer: it asks for a PDF
         window = std::make_unique<TfrmPresetEditor>();
-        window->OnSendPreset = [](std::istream&) { return QStringLiteral("sent"); };
-        window->OnSendSysEx = [](const std::uint8_t*, int) {};
+        window->Document().OnSendPreset = [](std::istream&) { return QStringLiteral("sent"); };
         window->OnGetPresetNumber = [] { return -1; };
     }
     void Load(const TPreset& preset) {

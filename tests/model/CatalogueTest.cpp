@@ -3,6 +3,7 @@
 #include "model/EffectCatalogue.h"
 #include "model/ParameterTable.h"
 #include "support/ErrorOf.h"
+#include "support/TestPresets.h"
 
 #include <algorithm>
 #include <gmock/gmock.h>
@@ -228,4 +229,44 @@ TEST(Catalogue, AvailableEffectsAreThoseThatShareAGroupWithTheSelection) {
     EXPECT_EQ(AvailableDigitalEffects(preset, {"Reverb 3"}),
               (std::vector<std::string>{"Low Pass", "Regen DDL S"}));
     EXPECT_EQ(AvailableDigitalEffects(preset, {}).size(), 25u);
+}
+
+// A parameter number names a place in the record's present layout, and the place gives the number
+// back, in every group; a number that names nothing has no place, and a place that holds nothing
+// has no number.
+TEST(Catalogue, ParameterNumbersAndTheirPlacesMapOntoEachOther) {
+    using O = TParameterOwner;
+    for (int group = 0; group < kDigitalGroupTotal; ++group) {
+        TPreset preset;
+        preset.DigitalGroup = group;
+        int area = 0;
+        for (int effect : GroupRow(group))
+            area += DigitalParameterCount(effect);
+        for (int number = -1; number <= kParameterCount + 1; ++number) {
+            const TParameterTarget target = DescribeParameterNumber(preset, number);
+            const bool named = number >= 0 && number <= kDigitalAreaStart + area;
+            ASSERT_EQ(target.Place.Owner != O::None, named) << group << " " << number;
+            if (named) {
+                EXPECT_EQ(ParameterNumberOf(preset, target.Place), number)
+                    << group << " " << number;
+            }
+        }
+        EXPECT_EQ(ParameterNumberOf(preset, {O::Digital, GroupRow(group).front(), 0}),
+                  kDigitalAreaStart + 1)
+            << "the group's first effect starts the digital area";
+    }
+    TPreset preset = PresetWith({1}, {"Low Pass", "Flanger"});
+    const std::vector<std::pair<TParameterPlace, int>> places = {
+        {{O::Monitor, -1, 0}, 0}, {{O::Mix, -1, 2}, 3},
+        {{O::Analog, 1, 4}, 11},  // the compressor's output, slot 10
+        {{O::Analog, 11, 0}, 37}, // the programme level, the last analog slot
+        {{O::Digital, 1, 2}, 48}, // the flanger's speed, after Low Pass and Stereo DDL L
+        {{O::Analog, 1, 5}, -1},  // the compressor has five parameters
+        {{O::Mix, -1, 3}, -1},    {{O::Digital, 22, 0}, -1}, // the tuner is not in the group
+        {{O::None, -1, 0}, -1},
+    };
+    for (const auto& [place, number] : places)
+        EXPECT_EQ(ParameterNumberOf(preset, place), number)
+            << static_cast<int>(place.Owner) << " " << place.Effect << " " << place.Index;
+    EXPECT_EQ(SelectedDigitalEffects(preset), (std::vector<int>{0, 1})) << "in the group's order";
 }

@@ -5,6 +5,7 @@
 #include "model/EffectCatalogue.h"
 #include "model/ParameterTable.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
 #include <numeric>
@@ -372,4 +373,33 @@ TEST(ParameterTableTest, EveryParameterHasItsKindRangeSlotDefaultTextAndItems) {
             items += (items.empty() ? "" : "|") + std::string(item);
         EXPECT_EQ(items, row.Items) << where;
     }
+}
+
+// The range selectors of the performance tab read every position as the parameter's own text
+// would (a mirrored parameter at the value the position stands for), except where their rules
+// part: the exciter's tuning and a sampler's start read as plain positions there.
+TEST(ParameterTableTest, RangePositionsReadAsTheParameterSaveWhereTheRulesPart) {
+    const std::vector<std::string_view> positions = {"trbEXCtuning", "trbSMPstart", "trbSPTstart"};
+    std::vector<const TParameterInfo*> all;
+    for (const TParameterInfo& parameter : MixParameters())
+        all.push_back(&parameter);
+    for (const TEffectPage& page : AnalogPages())
+        for (const TParameterInfo& parameter : page.Parameters)
+            all.push_back(&parameter);
+    for (const TEffectPage& page : DigitalEffectPages())
+        for (const TParameterInfo& parameter : page.Parameters)
+            all.push_back(&parameter);
+    for (const TParameterInfo* parameter : all) {
+        const bool plain =
+            std::find(positions.begin(), positions.end(), parameter->Control) != positions.end();
+        for (int x = parameter->Min; x <= parameter->Max; ++x)
+            ASSERT_EQ(RangeValueText(*parameter, x),
+                      plain ? std::to_string(x)
+                            : ParameterValueText(*parameter,
+                                                 parameter->Mirrored ? parameter->Max - x : x))
+                << parameter->Control << " at " << x;
+    }
+    EXPECT_EQ(RangeValueText(Find("ragCMPslope"), 8), "") << "a position without an item";
+    EXPECT_EQ(RangeValueText(Find("trbEXCtuning"), 3), "3");
+    EXPECT_EQ(ParameterValueText(Find("trbEXCtuning"), 3), "1000 Hz");
 }

@@ -1,11 +1,10 @@
-// The preset editor's effect chain: the analog blocks switched on and off, the digital
-// effects moved between "Available" and "Selected" within the groups the processor can run,
-// and the group picker. Every change reshapes the record, rebinds the controls and is sent.
+// The effect chain panel: the lists, the arrows and the group picker.
+
+#include "editor/EffectChainPanel.h"
 
 #include "base/Dialogs.h"
 #include "base/PickList.h"
-#include "editor/ParameterPages.h"
-#include "editor/PresetEditor.h"
+#include "editor/PresetDocument.h"
 #include "model/EffectCatalogue.h"
 #include "model/ParameterTable.h"
 
@@ -16,7 +15,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -27,18 +25,19 @@ QString Text(std::string_view text) {
 
 std::vector<std::string> Names(const QListWidget& list) {
     std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(list.count()));
     for (int i = 0; i < list.count(); ++i)
         names.push_back(list.item(i)->text().toStdString());
     return names;
 }
 } // namespace
 
-QWidget* TfrmPresetEditor::BuildChain() {
-    auto* chain = new QWidget(this);
-    auto* row = new QHBoxLayout(chain);
+TEffectChainPanel::TEffectChainPanel(TPresetDocument& document, QWidget* parent)
+    : QWidget(parent), document(document) {
+    auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
 
-    grpAnalogFX = new QGroupBox(QStringLiteral("Analog Effects"), chain);
+    grpAnalogFX = new QGroupBox(QStringLiteral("Analog Effects"), this);
     grpAnalogFX->setObjectName(QStringLiteral("grpAnalogFX"));
     cklAnalogSelect = new QListWidget(grpAnalogFX);
     cklAnalogSelect->setObjectName(QStringLiteral("cklAnalogSelect"));
@@ -64,9 +63,9 @@ QWidget* TfrmPresetEditor::BuildChain() {
     cklAnalogSelect->setFixedSize(2 * columnWidth + frame, 6 * rowHeight + frame);
     (new QVBoxLayout(grpAnalogFX))->addWidget(cklAnalogSelect);
     connect(cklAnalogSelect, &QListWidget::itemChanged, this,
-            [this](QListWidgetItem* item) { AnalogSwitched(cklAnalogSelect->row(item)); });
+            [this](QListWidgetItem* item) { SwitchAnalog(cklAnalogSelect->row(item)); });
 
-    grpDigFX = new QGroupBox(QStringLiteral("Digital Effects"), chain);
+    grpDigFX = new QGroupBox(QStringLiteral("Digital Effects"), this);
     grpDigFX->setObjectName(QStringLiteral("grpDigFX"));
     auto* digital = new QGridLayout(grpDigFX);
     lbxDigAvail = new QListWidget(grpDigFX);
@@ -117,16 +116,17 @@ QWidget* TfrmPresetEditor::BuildChain() {
             [this](int row) { btnDelDfx->setEnabled(row >= 0); });
     connect(lbxDigAvail, &QListWidget::itemClicked, this, [this] { btnAddDfx->setEnabled(true); });
     connect(lbxDigSel, &QListWidget::itemClicked, this, [this] { btnDelDfx->setEnabled(true); });
-    focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        if (old == lbxDigAvail && now != btnAddDfx)
-            btnAddDfx->setEnabled(false);
-        if (old == lbxDigSel && now != btnDelDfx)
-            btnDelDfx->setEnabled(false);
-        if (now == lbxDigAvail && lbxDigAvail->currentItem() != nullptr)
-            btnAddDfx->setEnabled(true);
-        if (now == lbxDigSel && lbxDigSel->currentItem() != nullptr)
-            btnDelDfx->setEnabled(true);
-    });
+    focusWatch =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+            if (old == lbxDigAvail && now != btnAddDfx)
+                btnAddDfx->setEnabled(false);
+            if (old == lbxDigSel && now != btnDelDfx)
+                btnDelDfx->setEnabled(false);
+            if (now == lbxDigAvail && lbxDigAvail->currentItem() != nullptr)
+                btnAddDfx->setEnabled(true);
+            if (now == lbxDigSel && lbxDigSel->currentItem() != nullptr)
+                btnDelDfx->setEnabled(true);
+        });
     connect(btnAddDfx, &QToolButton::clicked, this, [this] { AddDigitalEffect(); });
     connect(btnDelDfx, &QToolButton::clicked, this, [this] { RemoveDigitalEffect(); });
     connect(lbxDigAvail, &QListWidget::itemDoubleClicked, this, [this] { AddDigitalEffect(); });
@@ -135,125 +135,69 @@ QWidget* TfrmPresetEditor::BuildChain() {
 
     row->addWidget(grpAnalogFX);
     row->addWidget(grpDigFX, 1);
-    return chain;
 }
 
-std::vector<int> TfrmPresetEditor::SelectedDigitalEffects() const {
-    std::vector<int> effects;
-    for (const std::string& name : Names(*lbxDigSel)) {
-        try {
-            effects.push_back(EffectIndexByName(name));
-        } catch (const std::exception&) {
-            // a name of the other model's list: it has no tab here
-        }
-    }
-    return effects;
+TEffectChainPanel::~TEffectChainPanel() {
+    // The focus leaves the panel's children as they go: not the arrows' business by then.
+    disconnect(focusWatch);
 }
 
-void TfrmPresetEditor::ShowChain() {
-    bool anyOn = false;
-    int firstOn = -1;
+void TEffectChainPanel::ShowRecord() {
+    TPreset& preset = document.Preset;
     {
         const QSignalBlocker quiet(cklAnalogSelect);
-        for (int block = 0; block < kAnalogBlockCount; ++block) {
-            const bool on = Preset->AnalogOn[static_cast<std::size_t>(block)];
-            cklAnalogSelect->item(block)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-            pgcAnalogParams->setTabVisible(block, on);
-            if (on && firstOn < 0)
-                firstOn = block;
-            anyOn = anyOn || on;
-        }
+        for (int block = 0; block < kAnalogBlockCount; ++block)
+            cklAnalogSelect->item(block)->setCheckState(
+                preset.AnalogOn[static_cast<std::size_t>(block)] ? Qt::Checked : Qt::Unchecked);
     }
-    parameters->BindFixed(*Preset);
-    pgcAnalogParams->setVisible(false);
-    if (anyOn) {
-        pgcAnalogParams->setCurrentIndex(firstOn);
-        pgcAnalogParams->setVisible(true);
-    }
-
     lbxDigSel->clear();
-    if (Preset->DigitalGroup == -1)
-        DetermineDigitalGroup(*Preset, {});
-    if (Preset->DigitalGroup < 0 || Preset->DigitalGroup >= DigitalGroupCount) {
+    if (preset.DigitalGroup == -1)
+        DetermineDigitalGroup(preset, {});
+    if (preset.DigitalGroup < 0 || preset.DigitalGroup >= DigitalGroupCount) {
         ShowMessage(this,
                     QStringLiteral("Digital effect configuration is invalid and will be ignored.\n"
                                    "The remaining preset data will be shown as is.\n"
                                    "Saving this preset may cause loss of data (but it appears "
                                    "corrupted already)."),
                     QStringLiteral("Preset error"));
-        Preset->DigitalGroup = 0;
-        Preset->DigitalOn.fill(false);
+        preset.DigitalGroup = 0;
+        preset.DigitalOn.fill(false);
     }
-    lblDigGrp->setText(QStringLiteral("Group #%1").arg(Preset->DigitalGroup));
-    const std::vector<int>& row = GroupRow(Preset->DigitalGroup);
-    for (std::size_t position = 0; position < row.size(); ++position)
-        if (Preset->DigitalOn[position])
-            lbxDigSel->addItem(Text(DigitalEffectName(row[position])));
+    lblDigGrp->setText(QStringLiteral("Group #%1").arg(preset.DigitalGroup));
+    for (const int effect : SelectedDigitalEffects(preset))
+        lbxDigSel->addItem(Text(DigitalEffectName(effect)));
     RefreshAvailable();
-    BindDigital();
-    ShowFirstDigitalTab();
 }
 
-void TfrmPresetEditor::RefreshAvailable() {
+void TEffectChainPanel::RefreshAvailable() {
     lbxDigAvail->clear();
-    std::vector<std::string> available = AvailableDigitalEffects(*Preset, Names(*lbxDigSel));
+    std::vector<std::string> available =
+        AvailableDigitalEffects(document.Preset, Names(*lbxDigSel));
     std::sort(available.begin(), available.end());
     for (const std::string& name : available)
         lbxDigAvail->addItem(QString::fromStdString(name));
     btnAddDfx->setEnabled(false);
 }
 
-void TfrmPresetEditor::BindDigital() {
-    parameters->BindDigital(*Preset, SelectedDigitalEffects());
-}
-
-void TfrmPresetEditor::ShowFirstDigitalTab() {
-    for (int tab = 0; tab < pgcDigitalParams->count(); ++tab)
-        if (pgcDigitalParams->isTabVisible(tab)) {
-            pgcDigitalParams->setCurrentIndex(tab);
-            return;
-        }
-}
-
-void TfrmPresetEditor::AnalogSwitched(int block) {
-    if (Updating || block < 0 || block >= kAnalogBlockCount)
+void TEffectChainPanel::SwitchAnalog(int block) {
+    if (document.Updating || block < 0 || block >= kAnalogBlockCount)
         return;
     const bool on = cklAnalogSelect->item(block)->checkState() == Qt::Checked;
-    Preset->AnalogOn[static_cast<std::size_t>(block)] = on;
+    document.Preset.AnalogOn[static_cast<std::size_t>(block)] = on;
     if (on) {
         // A block switched on starts from its defaults; switched off, it keeps its values.
         const TAnalogBlock& info = AnalogBlocks()[static_cast<std::size_t>(block)];
         for (int slot = info.FirstSlot; slot < info.FirstSlot + info.ParameterCount; ++slot)
-            Preset->ParameterValues[static_cast<std::size_t>(slot)] = DefaultParameterValue(slot);
-        parameters->BindFixed(*Preset);
-        pgcAnalogParams->setVisible(true);
+            document.Preset.ParameterValues[static_cast<std::size_t>(slot)] =
+                DefaultParameterValue(slot);
     }
-    pgcAnalogParams->setTabVisible(block, on);
-    if (on)
-        pgcAnalogParams->setCurrentIndex(block);
-    RebuildControllerList();
-    // A block switched off was the active tab for a moment: the first visible one takes over.
-    if (!on || !pgcAnalogParams->isTabVisible(pgcAnalogParams->currentIndex())) {
-        for (int tab = 0; tab < pgcAnalogParams->count(); ++tab)
-            if (pgcAnalogParams->isTabVisible(tab)) {
-                pgcAnalogParams->setCurrentIndex(tab);
-                break;
-            }
-    }
-    pgcAnalogParams->setVisible(pgcAnalogParams->isTabVisible(pgcAnalogParams->currentIndex()));
-    EvaluateSwitches();
-    ImmediateChange();
+    emit AnalogSwitched(block, on);
+    document.ImmediateChange();
 }
 
-void TfrmPresetEditor::ChainChanged() {
-    BindDigital();
-    EvaluateSwitches();
-    RebuildControllerList();
-}
-
-bool TfrmPresetEditor::Regroup(const std::function<void()>& takeBack) {
+bool TEffectChainPanel::Regroup(const std::function<void()>& takeBack) {
     try {
-        DetermineDigitalGroup(*Preset, Names(*lbxDigSel));
+        DetermineDigitalGroup(document.Preset, Names(*lbxDigSel));
     } catch (const std::exception& error) {
         // No group runs this selection: the lists go back to what they were.
         takeBack();
@@ -261,13 +205,12 @@ bool TfrmPresetEditor::Regroup(const std::function<void()>& takeBack) {
         ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("Preset error"));
         return false;
     }
-    lblDigGrp->setText(QStringLiteral("Group #%1").arg(Preset->DigitalGroup));
+    lblDigGrp->setText(QStringLiteral("Group #%1").arg(document.Preset.DigitalGroup));
     RefreshAvailable();
-    ChainChanged();
     return true;
 }
 
-void TfrmPresetEditor::AddDigitalEffect() {
+void TEffectChainPanel::AddDigitalEffect() {
     QListWidgetItem* item = lbxDigAvail->currentItem();
     if (item == nullptr)
         return;
@@ -277,13 +220,11 @@ void TfrmPresetEditor::AddDigitalEffect() {
     if (!Regroup([this] { delete lbxDigSel->takeItem(lbxDigSel->count() - 1); }))
         return;
     btnAddDfx->setEnabled(false);
-    if (QWidget* tab = parameters->DigitalTab(
-            std::string(DigitalEffectPage(EffectIndexByName(name.toStdString())))))
-        pgcDigitalParams->setCurrentWidget(tab);
-    ImmediateChange();
+    emit DigitalChanged(EffectIndexByName(name.toStdString()));
+    document.ImmediateChange();
 }
 
-void TfrmPresetEditor::RemoveDigitalEffect() {
+void TEffectChainPanel::RemoveDigitalEffect() {
     QListWidgetItem* item = lbxDigSel->currentItem();
     if (item == nullptr)
         return;
@@ -295,10 +236,11 @@ void TfrmPresetEditor::RemoveDigitalEffect() {
         return;
     lbxDigSel->setCurrentRow(-1);
     btnDelDfx->setEnabled(false);
-    ImmediateChange();
+    emit DigitalChanged(-1);
+    document.ImmediateChange();
 }
 
-void TfrmPresetEditor::PickDigitalGroup() {
+void TEffectChainPanel::PickDigitalGroup() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     TfrmPickList pick(this);
     pick.setObjectName(QStringLiteral("frmPickList"));

@@ -1,13 +1,14 @@
-// The preset editor's foot-controller switches: one box per effect group of the K27, usable
-// when the chain holds an effect of its group and switched on whenever the chain changes.
+// The foot-controller switch panel and the rule that makes a switch usable.
 
-#include "editor/PresetEditor.h"
+#include "editor/FootSwitchPanel.h"
+
+#include "editor/PresetDocument.h"
+#include "model/EffectCatalogue.h"
+#include "model/ParameterTable.h"
 
 #include <QCheckBox>
-#include <QListWidget>
-#include <QTabWidget>
 #include <QVBoxLayout>
-#include <array>
+#include <algorithm>
 
 namespace {
 // Analog blocks by their place in the chain list.
@@ -28,7 +29,7 @@ struct TSwitch {
     const char* Caption;
     int StateIndex;
     std::vector<int> Blocks;          // any of these analog blocks on makes it usable
-    std::vector<const char*> Digital; // or any of these digital tabs visible
+    std::vector<const char*> Digital; // or any of these digital tabs (a selected effect's)
 };
 
 const std::array<TSwitch, kK27StateCount>& Switches() {
@@ -52,10 +53,12 @@ const std::array<TSwitch, kK27StateCount>& Switches() {
 }
 } // namespace
 
-void TfrmPresetEditor::BuildSwitches() {
-    auto* column = new QVBoxLayout(tsK27states);
+TFootSwitchPanel::TFootSwitchPanel(TPresetDocument& document, QWidget* parent)
+    : QWidget(parent), document(document) {
+    setObjectName(QStringLiteral("tsK27states"));
+    auto* column = new QVBoxLayout(this);
     for (std::size_t box = 0; box < Switches().size(); ++box) {
-        auto* check = new QCheckBox(QString::fromLatin1(Switches()[box].Caption), tsK27states);
+        auto* check = new QCheckBox(QString::fromLatin1(Switches()[box].Caption), this);
         check->setObjectName(QString::fromLatin1(Switches()[box].Name));
         column->addWidget(check);
         K27Boxes[box] = check;
@@ -75,55 +78,47 @@ void TfrmPresetEditor::BuildSwitches() {
     chkK27sfx = K27Boxes[9];
 }
 
-bool TfrmPresetEditor::DigitalTabVisible(const char* caption) const {
-    for (int tab = 0; tab < pgcDigitalParams->count(); ++tab)
-        if (pgcDigitalParams->tabText(tab) == QLatin1String(caption))
-            return pgcDigitalParams->isTabVisible(tab);
-    return false;
-}
-
-bool TfrmPresetEditor::SwitchUsable(int box) const {
+bool TFootSwitchPanel::SwitchUsable(int box) const {
     const TSwitch& rule = Switches()[static_cast<std::size_t>(box)];
     for (const int block : rule.Blocks)
-        if (cklAnalogSelect->item(block)->checkState() == Qt::Checked)
+        if (document.Preset.AnalogOn[static_cast<std::size_t>(block)])
             return true;
-    for (const char* tab : rule.Digital)
-        if (DigitalTabVisible(tab))
+    for (const int effect : SelectedDigitalEffects(document.Preset)) {
+        const std::string_view tab = DigitalEffectPages()[static_cast<std::size_t>(effect)].Caption;
+        if (std::any_of(rule.Digital.begin(), rule.Digital.end(),
+                        [tab](const char* caption) { return tab == caption; }))
             return true;
+    }
     return false;
 }
 
-void TfrmPresetEditor::SwitchClicked(int box) {
+void TFootSwitchPanel::SwitchClicked(int box) {
     const TSwitch& rule = Switches()[static_cast<std::size_t>(box)];
-    Preset->K27States[static_cast<std::size_t>(rule.StateIndex)] =
+    document.Preset.K27States[static_cast<std::size_t>(rule.StateIndex)] =
         K27Boxes[static_cast<std::size_t>(box)]->isChecked();
     // Adjusted by an evaluation, the state goes out with the chain edit that caused it: one
     // send for the edit, not one more for every switch it turned on.
-    if (!evaluatingSwitches)
-        ImmediateChange();
+    if (!evaluating)
+        document.ImmediateChange();
 }
 
-void TfrmPresetEditor::EvaluateSwitches() {
+void TFootSwitchPanel::Evaluate(bool asRecorded) {
     // Every usable switch is turned on whenever the chain is evaluated; the user may then
     // turn single ones off. A switch whose group the chain does not hold is shown off but keeps
     // the bit the record has. Undo and redo show their snapshot as it was: only which switches
-    // can be used follows the chain. The adjustments themselves leave no snapshots; the chain
-    // edit that runs an evaluation records and sends them.
-    const bool suppressed = SuppressSnapshots;
-    SuppressSnapshots = true;
-    evaluatingSwitches = true;
+    // can be used follows the chain.
+    evaluating = true;
     for (int box = 0; box < kK27StateCount; ++box) {
         QCheckBox* check = K27Boxes[static_cast<std::size_t>(box)];
         const bool usable = SwitchUsable(box);
-        const bool recorded = Preset->K27States[static_cast<std::size_t>(
+        const bool recorded = document.Preset.K27States[static_cast<std::size_t>(
             Switches()[static_cast<std::size_t>(box)].StateIndex)];
         check->setEnabled(usable);
         check->setChecked(usable && recorded);
-        if (usable && !recorded && !restoringSnapshot) {
+        if (usable && !recorded && !asRecorded) {
             check->setChecked(true);
             SwitchClicked(box);
         }
     }
-    evaluatingSwitches = false;
-    SuppressSnapshots = suppressed;
+    evaluating = false;
 }

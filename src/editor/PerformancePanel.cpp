@@ -1,6 +1,7 @@
-// The preset editor's "Performance MIDI" tab: up to eight assignments of a MIDI controller to an
-// effect parameter with a low and a high value, the named controller list, and learning a
-// controller from the MIDI input.
+// The performance MIDI panel: the assignments, the parameter each one moves and its range, the
+// controller list with its names, and learning a controller.
+
+#include "editor/PerformancePanel.h"
 
 #include "base/Dialogs.h"
 #include "base/qvUtility.h"
@@ -8,29 +9,31 @@
 #include "controls/qvRadioGroup.h"
 #include "controls/qvTrackBar.h"
 #include "editor/ParameterPages.h"
-#include "editor/PresetEditor.h"
+#include "editor/PresetDocument.h"
 #include "model/EffectCatalogue.h"
 #include "model/ParameterTable.h"
-#include "model/ValueText.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 constexpr int kControllerRows = 129;
 constexpr int kLeftPedal = 4;
 constexpr int kRightPedal = 11;
 const QString kPresetError = QStringLiteral("Preset error");
+// What an entry of the effect list stands for: its TParameterOwner and its block or effect.
+constexpr int kOwnerRole = Qt::UserRole;
+constexpr int kEffectRole = Qt::UserRole + 1;
 
 QString Text(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -45,61 +48,24 @@ QString ControllersKey() {
     return AppSettings != nullptr ? AppSettings->Path + QStringLiteral("\\Controllers") : QString();
 }
 
-int AnalogCountBefore(int page) {
-    int count = 0;
-    for (int t = 0; t < page && t < kAnalogBlockCount; ++t)
-        count += AnalogBlocks()[static_cast<std::size_t>(t)].ParameterCount;
-    return count;
-}
-
-// Where an analog or digital ParameterNumber (4 and up) stands in the present layout: the
-// analog block or the group's digital effect that holds it, and its index among that
-// effect's parameters. Nothing holds it: both -1.
-struct TPlace {
-    int Block = -1;
-    int Effect = -1;
-    int Name = -1;
-};
-
-TPlace PlaceOf(const TPreset& preset, int number) {
-    TPlace place;
-    if (number >= 4 && number <= kDigitalAreaStart) {
-        const int position = number - kFirstAnalogSlot;
-        for (int t = 0; t < kAnalogBlockCount; ++t) {
-            const int before = AnalogCountBefore(t);
-            if (position <= before + AnalogBlocks()[static_cast<std::size_t>(t)].ParameterCount) {
-                place.Block = t;
-                place.Name = position - before - 1;
-                break;
-            }
-        }
-    } else if (number > kDigitalAreaStart && preset.DigitalGroup >= 0 &&
-               preset.DigitalGroup < kDigitalGroupTotal) {
-        const int position = number - kDigitalAreaStart;
-        int sum = 0;
-        for (const int effect : GroupRow(preset.DigitalGroup)) {
-            const int count = DigitalParameterCount(effect);
-            if (position <= sum + count) {
-                place.Effect = effect;
-                place.Name = position - sum - 1;
-                break;
-            }
-            sum += count;
-        }
-    }
-    return place;
+TParameterPlace PlaceOf(const QListWidgetItem& entry, int index) {
+    return {static_cast<TParameterOwner>(entry.data(kOwnerRole).toInt()),
+            entry.data(kEffectRole).toInt(), index};
 }
 } // namespace
 
-void TfrmPresetEditor::BuildPerformanceTab() {
-    auto* grid = new QGridLayout(tsPerfMIDI);
+TPerformancePanel::TPerformancePanel(TPresetDocument& document, TParameterPages& pages,
+                                     QWidget* parent)
+    : QWidget(parent), document(document), pages(pages) {
+    setObjectName(QStringLiteral("tsPerfMIDI"));
+    auto* grid = new QGridLayout(this);
     const auto button = [this](const char* name, const QString& caption, const QString& hint) {
-        auto* made = new QPushButton(caption, tsPerfMIDI);
+        auto* made = new QPushButton(caption, this);
         made->setObjectName(QString::fromLatin1(name));
         made->setToolTip(hint);
         return made;
     };
-    lbxPMIdefctl = new QListWidget(tsPerfMIDI);
+    lbxPMIdefctl = new QListWidget(this);
     lbxPMIdefctl->setObjectName(QStringLiteral("lbxPMIdefctl"));
     lbxPMIdefctl->setToolTip(QStringLiteral("Right-click for options..."));
     lbxPMIdefctl->setSortingEnabled(true);
@@ -116,26 +82,26 @@ void TfrmPresetEditor::BuildPerformanceTab() {
     });
     btnPMIadd = button("btnPMIadd", QStringLiteral("Add"), QStringLiteral("Add new controller"));
     btnPMIdel = button("btnPMIdel", QStringLiteral("Delete"), QStringLiteral("Delete controller"));
-    lbxCtlParam = new QListWidget(tsPerfMIDI);
+    lbxCtlParam = new QListWidget(this);
     lbxCtlParam->setObjectName(QStringLiteral("lbxCtlParam"));
-    lbxParamNames = new QListWidget(tsPerfMIDI);
+    lbxParamNames = new QListWidget(this);
     lbxParamNames->setObjectName(QStringLiteral("lbxParamNames"));
-    lblPMIcurrval = new QLabel(tsPerfMIDI);
+    lblPMIcurrval = new QLabel(this);
     lblPMIcurrval->setObjectName(QStringLiteral("lblPMIcurrval"));
     lblPMIcurrval->setToolTip(QStringLiteral("The current value of the selected parameter"));
-    scrLowValue = new QScrollBar(Qt::Horizontal, tsPerfMIDI);
+    scrLowValue = new QScrollBar(Qt::Horizontal, this);
     scrLowValue->setObjectName(QStringLiteral("scrLowValue"));
     scrLowValue->setToolTip(
         QStringLiteral("The minimum parameter value (may be > max to specify a reversed range)"));
-    lblPMILowValue = new QLabel(tsPerfMIDI);
+    lblPMILowValue = new QLabel(this);
     lblPMILowValue->setObjectName(QStringLiteral("lblPMILowValue"));
-    scrHighValue = new QScrollBar(Qt::Horizontal, tsPerfMIDI);
+    scrHighValue = new QScrollBar(Qt::Horizontal, this);
     scrHighValue->setObjectName(QStringLiteral("scrHighValue"));
     scrHighValue->setToolTip(
         QStringLiteral("The maximum parameter value (may be < min to specify a reversed range)"));
-    lblPMIHighValue = new QLabel(tsPerfMIDI);
+    lblPMIHighValue = new QLabel(this);
     lblPMIHighValue->setObjectName(QStringLiteral("lblPMIHighValue"));
-    grdPMctl = new QTableWidget(kControllerRows, 2, tsPerfMIDI);
+    grdPMctl = new QTableWidget(kControllerRows, 2, this);
     grdPMctl->setObjectName(QStringLiteral("grdPMctl"));
     grdPMctl->setToolTip(QStringLiteral("The controller no. to be monitored for these parameter "
                                         "changes (you can key in your own controller names)"));
@@ -156,31 +122,31 @@ void TfrmPresetEditor::BuildPerformanceTab() {
     btnLearn->setCheckable(true);
 
     auto* assignments = new QVBoxLayout;
-    assignments->addWidget(new QLabel(QStringLiteral("Assignments"), tsPerfMIDI));
+    assignments->addWidget(new QLabel(QStringLiteral("Assignments"), this));
     assignments->addWidget(lbxPMIdefctl, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnPMIadd);
     buttons->addWidget(btnPMIdel);
     assignments->addLayout(buttons);
     auto* parameter = new QVBoxLayout;
-    parameter->addWidget(new QLabel(QStringLiteral("Effect"), tsPerfMIDI));
+    parameter->addWidget(new QLabel(QStringLiteral("Effect"), this));
     parameter->addWidget(lbxCtlParam, 1);
-    parameter->addWidget(new QLabel(QStringLiteral("Parameter"), tsPerfMIDI));
+    parameter->addWidget(new QLabel(QStringLiteral("Parameter"), this));
     parameter->addWidget(lbxParamNames, 1);
     // Each selector gets the column's whole width; its value text stands above it.
     auto* range = new QGridLayout;
-    range->addWidget(new QLabel(QStringLiteral("Current value:"), tsPerfMIDI), 0, 0);
+    range->addWidget(new QLabel(QStringLiteral("Current value:"), this), 0, 0);
     range->addWidget(lblPMIcurrval, 0, 1);
-    range->addWidget(new QLabel(QStringLiteral("Low:"), tsPerfMIDI), 1, 0);
+    range->addWidget(new QLabel(QStringLiteral("Low:"), this), 1, 0);
     range->addWidget(lblPMILowValue, 1, 1);
     range->addWidget(scrLowValue, 2, 0, 1, 2);
-    range->addWidget(new QLabel(QStringLiteral("High:"), tsPerfMIDI), 3, 0);
+    range->addWidget(new QLabel(QStringLiteral("High:"), this), 3, 0);
     range->addWidget(lblPMIHighValue, 3, 1);
     range->addWidget(scrHighValue, 4, 0, 1, 2);
     range->setColumnStretch(1, 1);
     parameter->addLayout(range);
     auto* controllers = new QVBoxLayout;
-    controllers->addWidget(new QLabel(QStringLiteral("Controller"), tsPerfMIDI));
+    controllers->addWidget(new QLabel(QStringLiteral("Controller"), this));
     controllers->addWidget(grdPMctl, 1);
     auto* pedals = new QHBoxLayout;
     pedals->addWidget(btnK27left);
@@ -231,14 +197,11 @@ void TfrmPresetEditor::BuildPerformanceTab() {
     connect(btnLearn, &QPushButton::toggled, this, [this](bool down) {
         lblPMIcurrval->setText(down ? QStringLiteral("Move a controller...") : QString());
     });
-    connect(pgcPreset, &QTabWidget::currentChanged, this, [this] { ResetTab(); });
+    ReadControllerNames();
 }
 
-void TfrmPresetEditor::PrepareControllers() {
+void TPerformancePanel::ReadControllerNames() {
     // The names are read once per window; an empty stored name brings the default back.
-    if (controllersRead)
-        return;
-    controllersRead = true;
     fillingControllers = true;
     const QString key = ControllersKey();
     for (int row = 0; row < kControllerRows; ++row) {
@@ -254,24 +217,25 @@ void TfrmPresetEditor::PrepareControllers() {
     fillingControllers = false;
 }
 
-void TfrmPresetEditor::RenameController(int row) {
+void TPerformancePanel::RenameController(int row) {
     const QString key = ControllersKey();
     if (key.isEmpty() || row < 0 || row >= kControllerRows)
         return;
     AppSettings->PutStringAt(key, QString::number(row), grdPMctl->item(row, 1)->text());
 }
 
-TPerfMIDI& TfrmPresetEditor::Assignment() {
-    return *Preset->PerfMIDI[static_cast<std::size_t>(CurrentAssignment)];
+TPerfMIDI& TPerformancePanel::Assignment() {
+    return *document.Preset.PerfMIDI[static_cast<std::size_t>(currentAssignment)];
 }
 
-void TfrmPresetEditor::ResetTab() {
+void TPerformancePanel::ResetTab(bool nowActive) {
+    active = nowActive;
     {
         const QSignalBlocker quiet(lbxPMIdefctl);
         lbxPMIdefctl->clearSelection();
         lbxPMIdefctl->setCurrentRow(-1, QItemSelectionModel::Clear);
     }
-    if (pgcPreset->currentWidget() != tsPerfMIDI)
+    if (!active)
         return;
     ClearParameter(true);
     for (QWidget* control :
@@ -280,106 +244,89 @@ void TfrmPresetEditor::ResetTab() {
         control->setEnabled(false);
 }
 
-void TfrmPresetEditor::ClearParameter(bool rebuild) {
+void TPerformancePanel::Disarm() {
+    armed = false;
+}
+
+void TPerformancePanel::ClearParameter(bool rebuild) {
     const QSignalBlocker quietNames(lbxParamNames);
     const QSignalBlocker quietEffects(lbxCtlParam);
     lbxParamNames->clear();
-    ListedControls.clear();
+    listedControls.clear();
     armed = false;
     lblPMIcurrval->clear();
     lblPMILowValue->clear();
     lblPMIHighValue->clear();
     if (rebuild) {
+        // The effects in the chain, as their tabs stand: the analog blocks switched on, then the
+        // tabs of the selected digital effects.
+        using O = TParameterOwner;
+        const auto add = [this](const QString& text, O owner, int effect) {
+            auto* entry = new QListWidgetItem(text, lbxCtlParam);
+            entry->setData(kOwnerRole, static_cast<int>(owner));
+            entry->setData(kEffectRole, effect);
+        };
         lbxCtlParam->clear();
-        lbxCtlParam->addItem(QStringLiteral("MIDI Monitor"));
-        lbxCtlParam->addItem(QStringLiteral("Mix"));
-        for (int tab = 0; tab < pgcAnalogParams->count(); ++tab)
-            if (pgcAnalogParams->isTabVisible(tab))
-                lbxCtlParam->addItem(pgcAnalogParams->tabText(tab));
-        for (int tab = 0; tab < pgcDigitalParams->count(); ++tab)
-            if (pgcDigitalParams->isTabVisible(tab))
-                lbxCtlParam->addItem(pgcDigitalParams->tabText(tab));
+        add(QStringLiteral("MIDI Monitor"), O::Monitor, -1);
+        add(QStringLiteral("Mix"), O::Mix, -1);
+        const TPreset& preset = document.Preset;
+        for (int block = 0; block < kAnalogBlockCount; ++block)
+            if (preset.AnalogOn[static_cast<std::size_t>(block)])
+                add(Text(AnalogPages()[static_cast<std::size_t>(block)].Caption), O::Analog, block);
+        std::vector<int> selected = SelectedDigitalEffects(preset);
+        // Effects that share a tab stand next to each other in the catalogue: in their order,
+        // the tabs come in the pages' order.
+        std::sort(selected.begin(), selected.end());
+        for (const int effect : selected) {
+            const QString tab =
+                Text(DigitalEffectPages()[static_cast<std::size_t>(effect)].Caption);
+            if (lbxCtlParam->findItems(tab, Qt::MatchExactly).isEmpty())
+                add(tab, O::Digital, effect);
+        }
     }
     UpdateCommands();
 }
 
-int TfrmPresetEditor::GroupEffectOnTab(const QString& caption) const {
-    const int group = Preset->DigitalGroup;
-    if (group < 0 || group >= kDigitalGroupTotal)
-        return -1;
-    for (const int effect : GroupRow(group))
-        if (Text(DigitalEffectPages()[static_cast<std::size_t>(effect)].Caption) == caption)
-            return effect;
-    return -1;
-}
-
-void TfrmPresetEditor::ChooseEffect() {
+void TPerformancePanel::ChooseEffect() {
     ClearParameter(false);
     scrLowValue->setEnabled(false);
     scrHighValue->setEnabled(false);
     QListWidgetItem* chosen = lbxCtlParam->currentItem();
     if (chosen == nullptr)
         return;
-    const QString effect = chosen->text();
+    const TParameterPlace place = PlaceOf(*chosen, -1);
     const QSignalBlocker quiet(lbxParamNames);
-    if (effect == QLatin1String("MIDI Monitor")) {
+    if (place.Owner == TParameterOwner::Monitor) {
         lbxParamNames->addItem(QStringLiteral("enabled"));
-        ListedControls.push_back(nullptr);
+        listedControls.push_back(nullptr);
         lbxParamNames->setCurrentRow(0);
         return;
     }
-    const auto list = [this](const std::vector<TParameterInfo>& parameters) {
-        for (const TParameterInfo& info : parameters) {
-            TParameterControl* control = Parameters().Find(std::string(info.Control));
+    const std::vector<TParameterInfo>* parameters = nullptr;
+    if (place.Owner == TParameterOwner::Mix)
+        parameters = &MixParameters();
+    else if (place.Owner == TParameterOwner::Analog)
+        parameters = &AnalogPages()[static_cast<std::size_t>(place.Effect)].Parameters;
+    else if (place.Owner == TParameterOwner::Digital)
+        parameters = &DigitalEffectPages()[static_cast<std::size_t>(place.Effect)].Parameters;
+    if (parameters != nullptr)
+        for (const TParameterInfo& info : *parameters) {
+            TParameterControl* control = pages.Find(std::string(info.Control));
             if (control == nullptr || control->Widget->isHidden())
                 continue;
             lbxParamNames->addItem(ListedName(control->Name));
-            ListedControls.push_back(control);
+            listedControls.push_back(control);
         }
-    };
-    if (effect == QLatin1String("Mix")) {
-        list(MixParameters());
-    } else {
-        bool found = false;
-        for (int t = 0; t < pgcAnalogParams->count() && !found; ++t)
-            if (pgcAnalogParams->isTabVisible(t) && pgcAnalogParams->tabText(t) == effect) {
-                list(::AnalogPages()[static_cast<std::size_t>(t)].Parameters);
-                found = true;
-            }
-        const int digital = found ? -1 : GroupEffectOnTab(effect);
-        if (digital >= 0)
-            list(DigitalEffectPages()[static_cast<std::size_t>(digital)].Parameters);
-    }
     // Choosing an effect only lists its parameters: the record is not changed.
     lbxParamNames->setCurrentRow(-1);
 }
 
-void TfrmPresetEditor::ChooseParameter() {
+void TPerformancePanel::ChooseParameter() {
     const int k = lbxParamNames->currentRow();
-    QListWidgetItem* effectItem = lbxCtlParam->currentItem();
-    if (k < 0 || effectItem == nullptr)
+    QListWidgetItem* effect = lbxCtlParam->currentItem();
+    if (k < 0 || effect == nullptr)
         return;
-    const QString effect = effectItem->text();
-    int number = -1;
-    if (effect == QLatin1String("MIDI Monitor")) {
-        number = 0;
-    } else if (effect == QLatin1String("Mix")) {
-        number = k + 1;
-    } else {
-        for (int t = 0; t < pgcAnalogParams->count() && number < 0; ++t)
-            if (pgcAnalogParams->tabText(t) == effect)
-                number = kFirstAnalogSlot + AnalogCountBefore(t) + k + 1;
-        if (number < 0) {
-            int before = 0;
-            for (const int e : GroupRow(Preset->DigitalGroup)) {
-                if (Text(DigitalEffectPages()[static_cast<std::size_t>(e)].Caption) == effect) {
-                    number = kDigitalAreaStart + before + k + 1;
-                    break;
-                }
-                before += DigitalParameterCount(e);
-            }
-        }
-    }
+    const int number = ParameterNumberOf(document.Preset, PlaceOf(*effect, k));
     if (number < 0)
         return;
     TPerfMIDI& assignment = Assignment();
@@ -393,12 +340,19 @@ void TfrmPresetEditor::ChooseParameter() {
     if (row >= 0)
         assignment.Controller = row;
     if (!(assignment == before))
-        ImmediateChange();
+        document.ImmediateChange();
 }
 
-void TfrmPresetEditor::ShowRange(bool choosing) {
-    QListWidgetItem* effectItem = lbxCtlParam->currentItem();
-    if (effectItem != nullptr && effectItem->text() == QLatin1String("MIDI Monitor")) {
+const TParameterControl* TPerformancePanel::ListedControl() const {
+    const int k = lbxParamNames->currentRow();
+    return k >= 0 && k < static_cast<int>(listedControls.size())
+               ? listedControls[static_cast<std::size_t>(k)]
+               : nullptr;
+}
+
+void TPerformancePanel::ShowRange(bool choosing) {
+    QListWidgetItem* effect = lbxCtlParam->currentItem();
+    if (effect != nullptr && PlaceOf(*effect, -1).Owner == TParameterOwner::Monitor) {
         scrLowValue->setEnabled(false);
         scrHighValue->setEnabled(false);
         lblPMIcurrval->clear();
@@ -409,11 +363,10 @@ void TfrmPresetEditor::ShowRange(bool choosing) {
         btnK27right->setEnabled(true);
         return;
     }
-    const int k = lbxParamNames->currentRow();
-    if (k < 0 || k >= static_cast<int>(ListedControls.size()) ||
-        ListedControls[static_cast<std::size_t>(k)] == nullptr)
+    const TParameterControl* listed = ListedControl();
+    if (listed == nullptr)
         return;
-    const TParameterControl& control = *ListedControls[static_cast<std::size_t>(k)];
+    const TParameterControl& control = *listed;
     int minimum = 0;
     int maximum = 0;
     int current = 0;
@@ -449,7 +402,7 @@ void TfrmPresetEditor::ShowRange(bool choosing) {
     scrLowValue->setRange(minimum, maximum);
     scrHighValue->setRange(minimum, maximum);
     scrLowValue->setValue(current);
-    lblPMIcurrval->setText(SelectorText(current, *scrLowValue));
+    lblPMIcurrval->setText(SelectorText(current));
     TPerfMIDI& assignment = Assignment();
     // A parameter just chosen gets its whole range; showing an assignment changes nothing.
     if (choosing) {
@@ -463,97 +416,35 @@ void TfrmPresetEditor::ShowRange(bool choosing) {
     const bool mirrored = control.TrackBar != nullptr && control.TrackBar->Mirrored;
     scrLowValue->setValue(mirrored ? maximum - assignment.LowValue : assignment.LowValue);
     scrHighValue->setValue(mirrored ? maximum - assignment.HighValue : assignment.HighValue);
-    lblPMILowValue->setText(SelectorText(scrLowValue->value(), *scrLowValue));
-    lblPMIHighValue->setText(SelectorText(scrHighValue->value(), *scrHighValue));
+    lblPMILowValue->setText(SelectorText(scrLowValue->value()));
+    lblPMIHighValue->setText(SelectorText(scrHighValue->value()));
     settingRange = false;
     armed = true;
 }
 
-void TfrmPresetEditor::RangeChanged(bool low) {
+void TPerformancePanel::RangeChanged(bool low) {
     if (settingRange)
         return;
     QScrollBar* selector = low ? scrLowValue : scrHighValue;
     if (armed) {
-        const int k = lbxParamNames->currentRow();
-        const TParameterControl* control = k >= 0 && k < static_cast<int>(ListedControls.size())
-                                               ? ListedControls[static_cast<std::size_t>(k)]
-                                               : nullptr;
+        const TParameterControl* control = ListedControl();
         const bool mirrored =
             control != nullptr && control->TrackBar != nullptr && control->TrackBar->Mirrored;
         const int value = mirrored ? selector->maximum() - selector->value() : selector->value();
         (low ? Assignment().LowValue : Assignment().HighValue) = value;
-        (low ? lblPMILowValue : lblPMIHighValue)
-            ->setText(SelectorText(selector->value(), *selector));
+        (low ? lblPMILowValue : lblPMIHighValue)->setText(SelectorText(selector->value()));
     }
-    DeferredChange();
+    document.DeferredChange();
 }
 
-QString TfrmPresetEditor::SelectorText(int x, const QScrollBar& selector) const {
-    const int k = lbxParamNames->currentRow();
-    if (k < 0 || k >= static_cast<int>(ListedControls.size()) ||
-        ListedControls[static_cast<std::size_t>(k)] == nullptr)
+QString TPerformancePanel::SelectorText(int position) const {
+    const TParameterControl* control = ListedControl();
+    if (control == nullptr || control->Info == nullptr)
         return {};
-    const TParameterControl& control = *ListedControls[static_cast<std::size_t>(k)];
-    const QString code = QString::fromStdString(control.Name.substr(3, 3));
-    const QString name = ListedName(control.Name);
-    const int index = x - selector.minimum();
-    const auto s = [](const std::string& text) { return QString::fromStdString(text); };
-    switch (control.Kind) {
-    case TControlKind::RadioGroup:
-        return control.Radio->Items().value(index);
-    case TControlKind::BaseKeyList:
-        return control.List->item(index) != nullptr ? control.List->item(index)->text() : QString();
-    case TControlKind::CheckBox:
-        return x == 1 ? QStringLiteral("on") : QStringLiteral("off");
-    case TControlKind::EqualizerBand:
-        return s(EqGainText(x));
-    case TControlKind::TrackBar:
-        break;
-    }
-    const int maximum = control.TrackBar->maximum();
-    if (name.contains(QLatin1String("fine")))
-        return code == QLatin1String("PTR") || code == QLatin1String("SPT") ||
-                       code == QLatin1String("2PT")
-                   ? s(FineTuneText(x))
-                   : s(MillisecondsText(x));
-    if (name.contains(QLatin1String("delay")))
-        return code == QLatin1String("CHO") ? s(MillisecondsText(x)) : s(DelayLengthText(x));
-    if (name.contains(QLatin1String("speed")))
-        return s(ModSpeedText(x));
-    if (name.contains(QLatin1String("pitch")))
-        return s(SemitoneText(x));
-    if (maximum == 31)
-        return s(LevelPercentText(x));
-    if (maximum == 63) {
-        if (name == QLatin1String("tuning") && code == QLatin1String("ENV"))
-            return s(EnvelopeTuningText(x));
-        if (name.contains(QLatin1String("pan pos")))
-            return QString::number(x);
-        return s(RegenPercentText(x));
-    }
-    if (code == QLatin1String("LVL"))
-        return s(MasterLevelText(x));
-    if (name == QLatin1String("diffusion"))
-        return s(DiffusionText(x));
-    if (name == QLatin1String("output") && code == QLatin1String("CMP"))
-        return s(DoubledPercentText(x));
-    if (name == QLatin1String("decay"))
-        return code == QLatin1String("REV") ? s(ReverbDecayText(x)) : s(GateDecayText(x));
-    if (name == QLatin1String("length") &&
-        (code == QLatin1String("SMP") || code == QLatin1String("SPT")))
-        return s(SampleLengthText(x));
-    if (code == QLatin1String("LPF"))
-        return s(CutoffFrequencyText(x));
-    if (name == QLatin1String("detune") && code != QLatin1String("REV"))
-        return s(DetuneText(x));
-    if (code == QLatin1String("REV") && name == QLatin1String("damping"))
-        return s(DampingText(x));
-    if (code == QLatin1String("REV") && name == QLatin1String("position"))
-        return s(ReverbPositionText(x));
-    return QString::number(code == QLatin1String("MPN") ? maximum - x : x);
+    return QString::fromStdString(RangeValueText(*control->Info, position));
 }
 
-void TfrmPresetEditor::ChooseController(int row) {
+void TPerformancePanel::ChooseController(int row) {
     if (row < 0 || row >= kControllerRows)
         return;
     {
@@ -563,21 +454,28 @@ void TfrmPresetEditor::ChooseController(int row) {
     if (!grdPMctl->isEnabled() || Assignment().Controller == row)
         return; // no assignment is shown, or it has this controller already
     Assignment().Controller = row;
-    ImmediateChange();
+    document.ImmediateChange();
 }
 
-void TfrmPresetEditor::LearnController(int controller) {
+void TPerformancePanel::LearnController(int controller) {
     if (!btnLearn->isChecked() || !grdPMctl->isEnabled())
         return;
     btnLearn->setChecked(false);
     ChooseController(controller);
 }
 
-bool TfrmPresetEditor::Learning() const {
+bool TPerformancePanel::Learning() const {
     return btnLearn->isChecked();
 }
 
-void TfrmPresetEditor::ShowAssignment() {
+bool TPerformancePanel::StopLearning() {
+    if (!btnLearn->isChecked())
+        return false;
+    btnLearn->setChecked(false);
+    return true;
+}
+
+void TPerformancePanel::ShowAssignment() {
     QListWidgetItem* entry = lbxPMIdefctl->currentItem();
     if (entry == nullptr)
         return;
@@ -591,47 +489,40 @@ void TfrmPresetEditor::ShowAssignment() {
         ShowMessage(this, QStringLiteral("Invalid controller item"), kPresetError);
         return;
     }
-    CurrentAssignment = number - 1;
+    currentAssignment = number - 1;
     for (QWidget* control : std::initializer_list<QWidget*>{lbxCtlParam, lbxParamNames, grdPMctl,
                                                             btnK27left, btnK27right})
         control->setEnabled(true);
     TPerfMIDI& assignment = Assignment();
-    const int p = assignment.Parameter;
-    const auto choose = [this](const QString& effect, int name) {
-        const auto found = lbxCtlParam->findItems(effect, Qt::MatchExactly);
-        if (found.isEmpty())
-            return false;
+    const TParameterPlace place =
+        DescribeParameterNumber(document.Preset, assignment.Parameter).Place;
+    if (place.Owner == TParameterOwner::None) {
+        ShowMessage(this, QStringLiteral("Performance MIDI controller data is invalid"),
+                    kPresetError);
+        return;
+    }
+    // The entry of the place's effect; none when its effect is not in the chain.
+    QListWidgetItem* effect = nullptr;
+    for (int row = 0; row < lbxCtlParam->count() && effect == nullptr; ++row) {
+        const TParameterPlace listed = PlaceOf(*lbxCtlParam->item(row), place.Index);
+        if (listed.Owner == place.Owner &&
+            (listed.Effect == place.Effect || place.Owner == TParameterOwner::Monitor ||
+             place.Owner == TParameterOwner::Mix))
+            effect = lbxCtlParam->item(row);
+    }
+    if (effect != nullptr) {
         {
             const QSignalBlocker quiet(lbxCtlParam);
-            lbxCtlParam->setCurrentItem(found.first());
+            lbxCtlParam->setCurrentItem(effect);
         }
         ChooseEffect();
         {
             const QSignalBlocker quiet(lbxParamNames);
-            lbxParamNames->setCurrentRow(name);
+            lbxParamNames->setCurrentRow(place.Index);
         }
         ShowRange(false);
-        return true;
-    };
-    if (p == 0) {
-        choose(QStringLiteral("MIDI Monitor"), 0);
-    } else if (p >= 1 && p <= 3) {
-        choose(QStringLiteral("Mix"), p - 1);
-    } else {
-        const TPlace place = PlaceOf(*Preset, p);
-        QString tab;
-        if (place.Block >= 0)
-            tab = pgcAnalogParams->tabText(place.Block);
-        else if (place.Effect >= 0)
-            tab = Text(DigitalEffectPages()[static_cast<std::size_t>(place.Effect)].Caption);
-        const int name = place.Name;
-        if (tab.isEmpty()) {
-            ShowMessage(this, QStringLiteral("Performance MIDI controller data is invalid"),
-                        kPresetError);
-            return;
-        }
-        if (choose(tab, name)) {
-            // The stored range must lie within what the parameter can take.
+        // The stored range must lie within what the parameter can take.
+        if (place.Owner == TParameterOwner::Analog || place.Owner == TParameterOwner::Digital) {
             if (assignment.LowValue < scrLowValue->minimum() ||
                 assignment.LowValue > scrLowValue->maximum())
                 ShowMessage(this, QStringLiteral("Invalid low range value"), kPresetError);
@@ -644,17 +535,17 @@ void TfrmPresetEditor::ShowAssignment() {
     grdPMctl->setCurrentCell(assignment.Controller, 1);
 }
 
-void TfrmPresetEditor::AddAssignment() {
+void TPerformancePanel::AddAssignment() {
     int free = -1;
     for (int i = 0; i < kPerfMidiCount && free < 0; ++i)
-        if (!Preset->PerfInUse[static_cast<std::size_t>(i)])
+        if (!document.Preset.PerfInUse[static_cast<std::size_t>(i)])
             free = i;
     if (free >= 0) {
         auto* entry = new QListWidgetItem(QStringLiteral("Controller #%1").arg(free + 1));
         lbxPMIdefctl->addItem(entry);
-        CurrentAssignment = free;
+        currentAssignment = free;
         Assignment().Reset();
-        Preset->PerfInUse[static_cast<std::size_t>(free)] = true;
+        document.Preset.PerfInUse[static_cast<std::size_t>(free)] = true;
         {
             const QSignalBlocker quietGrid(grdPMctl);
             const QSignalBlocker quietList(lbxPMIdefctl);
@@ -664,10 +555,10 @@ void TfrmPresetEditor::AddAssignment() {
         ShowAssignment();
     }
     UpdateCommands();
-    ImmediateChange();
+    document.ImmediateChange();
 }
 
-void TfrmPresetEditor::DeleteAssignment() {
+void TPerformancePanel::DeleteAssignment() {
     QListWidgetItem* entry = lbxPMIdefctl->currentItem();
     if (entry == nullptr)
         return;
@@ -675,19 +566,19 @@ void TfrmPresetEditor::DeleteAssignment() {
     const qsizetype hash = entry->text().indexOf(QLatin1Char('#'));
     const int number = hash < 0 ? 0 : entry->text().mid(hash + 1, 1).toInt();
     if (number >= 1 && number <= kPerfMidiCount)
-        CurrentAssignment = number - 1;
+        currentAssignment = number - 1;
     {
         const QSignalBlocker quiet(lbxPMIdefctl);
         delete lbxPMIdefctl->takeItem(lbxPMIdefctl->row(entry));
     }
-    Preset->PerfInUse[static_cast<std::size_t>(CurrentAssignment)] = false;
+    document.Preset.PerfInUse[static_cast<std::size_t>(currentAssignment)] = false;
     Assignment().Reset();
-    ResetTab();
+    ResetTab(active);
     UpdateCommands();
-    ImmediateChange();
+    document.ImmediateChange();
 }
 
-void TfrmPresetEditor::UpdateCommands() {
+void TPerformancePanel::UpdateCommands() {
     pmiAddController->setEnabled(lbxPMIdefctl->count() < kPerfMidiCount);
     QListWidgetItem* selected = lbxPMIdefctl->currentItem();
     const bool chosen = selected != nullptr && selected->isSelected();
@@ -699,35 +590,50 @@ void TfrmPresetEditor::UpdateCommands() {
     btnPMIdel->setEnabled(chosen);
 }
 
-void TfrmPresetEditor::RebuildAssignments() {
+void TPerformancePanel::RebuildAssignments() {
     const QSignalBlocker quiet(lbxPMIdefctl);
     lbxPMIdefctl->clear();
-    const std::vector<int> selected = SelectedDigitalEffects();
+    TPreset& preset = document.Preset;
+    const std::vector<int> selected = SelectedDigitalEffects(preset);
     for (int i = 0; i < kPerfMidiCount; ++i) {
-        if (!Preset->PerfInUse[static_cast<std::size_t>(i)])
+        if (!preset.PerfInUse[static_cast<std::size_t>(i)])
             continue;
-        const int p = Preset->PerfMIDI[static_cast<std::size_t>(i)]->Parameter;
-        const TPlace place = PlaceOf(*Preset, p);
+        const int p = preset.PerfMIDI[static_cast<std::size_t>(i)]->Parameter;
+        const TParameterPlace place = DescribeParameterNumber(preset, p).Place;
         const bool exists =
             p < 4 ||
-            (place.Block >= 0 && cklAnalogSelect->item(place.Block)->checkState() == Qt::Checked) ||
-            (place.Effect >= 0 &&
+            (place.Owner == TParameterOwner::Analog &&
+             preset.AnalogOn[static_cast<std::size_t>(place.Effect)]) ||
+            (place.Owner == TParameterOwner::Digital &&
              std::find(selected.begin(), selected.end(), place.Effect) != selected.end());
         if (exists) {
             lbxPMIdefctl->addItem(QStringLiteral("Controller #%1").arg(i + 1));
         } else {
             // Its effect left the preset: the assignment goes with it.
-            Preset->PerfInUse[static_cast<std::size_t>(i)] = false;
-            Preset->PerfMIDI[static_cast<std::size_t>(i)]->Reset();
+            preset.PerfInUse[static_cast<std::size_t>(i)] = false;
+            preset.PerfMIDI[static_cast<std::size_t>(i)]->Reset();
         }
     }
     ClearParameter(true);
 }
 
-bool TfrmPresetEditor::PerformanceKey(QKeyEvent* key) {
-    if (key->key() == Qt::Key_Escape && btnLearn->isChecked()) {
-        btnLearn->setChecked(false);
-        return true;
+std::vector<TPerformancePanel::TAssignmentView> TPerformancePanel::ShowEachAssignment() {
+    std::vector<TAssignmentView> views;
+    for (int entry = 0; entry < lbxPMIdefctl->count(); ++entry) {
+        lbxPMIdefctl->setCurrentRow(entry);
+        ShowAssignment();
+        const QListWidgetItem* effect = lbxCtlParam->currentItem();
+        const QListWidgetItem* parameter = lbxParamNames->currentItem();
+        TAssignmentView view;
+        view.Entry = lbxPMIdefctl->item(entry)->text();
+        view.Effect = effect != nullptr ? effect->text() : QString();
+        view.Parameter = parameter != nullptr ? parameter->text() : QString();
+        view.Low = lblPMILowValue->text();
+        view.High = lblPMIHighValue->text();
+        view.Controller = Assignment().Controller;
+        const QTableWidgetItem* name = grdPMctl->item(view.Controller, 1);
+        view.ControllerName = name != nullptr ? name->text() : QString();
+        views.push_back(view);
     }
-    return false;
+    return views;
 }

@@ -1,0 +1,240 @@
+// The preset document: record, history, file, sending and store requests.
+
+#include "editor/PresetDocument.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QTimer>
+#include <algorithm>
+#include <sstream>
+
+namespace {
+constexpr int kBurstMilliseconds = 1000;
+}
+
+TPresetDocument::TPresetDocument(QObject* parent) : QObject(parent), timSys(new QTimer(this)) {
+    timSys->setObjectName(QStringLiteral("timSys"));
+    timSys->setInterval(kBurstMilliseconds);
+    timSys->setSingleShot(true);
+    connect(timSys, &QTimer::timeout, this, [this] { TimerFired(); });
+}
+
+TPresetDocument::~TPresetDocument() = default;
+
+void TPresetDocument::SetUp() {
+    DiscardPending();
+    undoList.Clear();
+    redoList.Clear();
+    isNew = true;
+    SetFileName(QString());
+    // What belonged to the preset shown before ends here: a store of it is not this
+    // document's to undo.
+    lastStore = TStoreResult();
+    lastStoreSlot = 0;
+    emit HistoryChanged();
+}
+
+void TPresetDocument::LoadDump(std::istream& stream) {
+    Preset.LoadFromStream(stream);
+    isNew = false;
+}
+
+void TPresetDocument::SetFileName(const QString& name) {
+    fileName = name;
+    emit FileNameChanged(name);
+}
+
+bool TPresetDocument::NeedsSaving() const {
+    return isNew || Preset.IsModified();
+}
+
+void TPresetDocument::ImmediateChange() {
+    if (Updating)
+        return;
+    emit Edited();
+    PushSnapshot();
+    redoList.Clear();
+    SendPreset();
+    emit HistoryChanged();
+}
+
+void TPresetDocument::DeferredChange() {
+    if (Updating)
+        return;
+    emit Edited();
+    if (AutoSend)
+        autoSendPending = true;
+    // A burst of changes is recorded once, a second after its first change: a change within it
+    // does not put the recording off.
+    if (!timSys->isActive())
+        timSys->start();
+    emit HistoryChanged();
+}
+
+bool TPresetDocument::ChangePending() const {
+    return timSys->isActive();
+}
+
+void TPresetDocument::RecordPending() {
+    if (timSys->isActive())
+        TimerFired();
+}
+
+void TPresetDocument::DiscardPending() {
+    timSys->stop();
+    autoSendPending = false;
+}
+
+void TPresetDocument::TimerFired() {
+    timSys->stop();
+    PushSnapshot();
+    redoList.Clear();
+    if (autoSendPending) {
+        autoSendPending = false;
+        SendPreset();
+    }
+    emit HistoryChanged();
+}
+
+std::unique_ptr<TStreamList::Stream> TPresetDocument::Snapshot() const {
+    auto stream = std::make_unique<TStreamList::Stream>();
+    Preset.SaveToStream(*stream);
+    return stream;
+}
+
+void TPresetDocument::PushSnapshot() {
+    undoList.Add(Snapshot());
+}
+
+bool TPresetDocument::SendPreset() {
+    if (OnSendPreset) {
+        auto stream = Snapshot();
+        stream->seekg(0);
+        // What did not go out (no output device, a device error) is not reported as sent.
+        if (OnSendPreset(*stream) != QLatin1String(kSentText))
+            return false;
+    }
+    emit Sent();
+    return true;
+}
+
+void TPresetDocument::LoadSnapshot(TStreamList::Stream& snapshot) {
+    // Undo and redo change the record, not what it was loaded or saved as: after undoing back
+    // over a save or a load the document still needs saving.
+    const auto loaded = Preset.LoadedDump;
+    const bool hadLoaded = Preset.HasLoadedDump;
+    snapshot.clear();
+    snapshot.seekg(0);
+    Preset.LoadFromStream(snapshot);
+    Preset.LoadedDump = loaded;
+    Preset.HasLoadedDump = hadLoaded;
+}
+
+// A change still waiting for its timer is recorded first: undo takes back just it, and redo
+// finds nothing left to redo (recording it emptied the redo list).
+bool TPresetDocument::Step(bool undo) {
+    RecordPending();
+    TStreamList& from = undo ? undoList : redoList;
+    TStreamList& to = undo ? redoList : undoList;
+    // The last snapshot of the undo list is the present state: undo needs one before it.
+    if (from.Count() < (undo ? 2 : 1)) {
+        emit HistoryChanged();
+        return false;
+    }
+    LoadSnapshot(*from.Get(undo ? from.Count() - 2 : from.Count() - 1));
+    to.Add(from.Delete(from.Count() - 1));
+    emit HistoryChanged();
+    return true;
+}
+
+bool TPresetDocument::Undo() {
+    return Step(true);
+}
+
+bool TPresetDocument::Redo() {
+    return Step(false);
+}
+
+QString TPresetDocument::ReadFile(const QString& name) {
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("Cannot open ") + name + QStringLiteral(": ") + file.errorString();
+    // A failed read leaves the document as it was, its file name included.
+    if (file.size() != PresetDumpLength)
+        return QStringLiteral("Not a valid preset file");
+    std::stringstream stream(file.readAll().toStdString());
+    try {
+        LoadDump(stream);
+    } catch (const EPresetError& error) {
+        return QString::fromStdString(error.what());
+    }
+    SetFileName(name);
+    return {};
+}
+
+QString TPresetDocument::WriteFile(const QString& name) {
+    const TBytes bytes = Preset.Encode();
+    const QByteArray data(reinterpret_cast<const char*>(bytes.data()),
+                          static_cast<qsizetype>(bytes.size()));
+    // All or nothing: a failed save leaves an existing file and the document as they were.
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+        return QStringLiteral("Cannot write ") + name + QStringLiteral(": ") + file.errorString();
+    // What is compared from now on is what the file holds, read back.
+    QFile written(name);
+    const QByteArray back = written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+    if (back != data)
+        return name + QStringLiteral(" does not hold what was written");
+    std::copy(back.begin(), back.end(), Preset.LoadedDump.begin());
+    Preset.HasLoadedDump = true;
+    SetFileName(name);
+    isNew = false;
+    // The next recorded change is the first snapshot: undo comes back from the second change.
+    undoList.Clear();
+    redoList.Clear();
+    emit HistoryChanged();
+    return {};
+}
+
+int TPresetDocument::SlotInFileName() const {
+    int slot = 1;
+    const qsizetype at = fileName.indexOf(QStringLiteral(".tmq"));
+    if (at >= 0 && fileName.size() > at + 5) {
+        bool ok = false;
+        const int number = fileName.mid(at + 4, 3).toInt(&ok);
+        if (ok)
+            slot = number;
+    }
+    return slot;
+}
+
+TStoreRequest TPresetDocument::StoreRequest(int slot) {
+    // An edit still waiting for its timer is part of what is stored.
+    RecordPending();
+    TStoreRequest request;
+    request.Dump = Preset.Encode();
+    request.Slot = slot;
+    return request;
+}
+
+void TPresetDocument::StoreDone(const TStoreRequest& request, const TStoreResult& result) {
+    if (result.Stored && !result.Replaced.empty()) {
+        lastStore = result;
+        lastStoreSlot = request.Slot;
+    }
+}
+
+TStoreRequest TPresetDocument::UndoStoreRequest() const {
+    TStoreRequest request;
+    request.Dump = lastStore.Replaced;
+    request.Slot = lastStoreSlot;
+    request.Bank = lastStore.Bank;
+    request.Verify = true;
+    request.SendFirst = true;
+    return request;
+}
+
+void TPresetDocument::UndoStoreDone(const TStoreResult& result) {
+    if (result.Verified)
+        lastStore = TStoreResult();
+}
