@@ -1,0 +1,46 @@
+// The options backup and restore share, read into the backup host's options.
+
+#include "UnitCommand.h"
+
+#include "ToolErrors.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+std::vector<const TOption*> With(std::vector<const TOption*> shared,
+                                 const std::vector<const TOption*>& own) {
+    shared.insert(shared.end(), own.begin(), own.end());
+    return shared;
+}
+} // namespace
+
+TUnitCommand::TUnitCommand(QString name, QString description, std::vector<const TOption*> options,
+                           int argc, char* argv[])
+    : TCommand(name, name + QStringLiteral(" DIR"), std::move(description),
+               With({&ToolOptions::In, &ToolOptions::Out, &ToolOptions::Banks, &ToolOptions::First,
+                     &ToolOptions::Last, &ToolOptions::Delay, &ToolOptions::Timeout,
+                     &ToolOptions::PrePlenova},
+                    options)),
+      argc(argc), argv(argv) {}
+
+TBackupOptions TUnitCommand::UnitOptions(const QCommandLineParser& parser) const {
+    const QStringList folders = parser.positionalArguments();
+    if (folders.size() != 1 || folders[0].isEmpty())
+        throw UsageError{Bytes(Name) + " needs one DIR"};
+    TBackupOptions options;
+    options.InputName = Text(parser.value(ToolOptions::In.Option));
+    options.OutputName = Text(parser.value(ToolOptions::Out.Option));
+    if (parser.isSet(ToolOptions::Banks.Option))
+        options.Banks = *BankChoice(parser.value(ToolOptions::Banks.Option));
+    options.First = Number(parser, ToolOptions::First, options.First);
+    options.Last = Number(parser, ToolOptions::Last, options.Last);
+    options.RequestDelay = Number(parser, ToolOptions::Delay, options.RequestDelay);
+    options.TimeoutMilliseconds = Number(parser, ToolOptions::Timeout, options.TimeoutMilliseconds);
+    options.PrePlenova = parser.isSet(ToolOptions::PrePlenova.Option);
+    if (options.First > options.Last)
+        throw UsageError{"--first " + std::to_string(options.First) + " is after --last " +
+                         std::to_string(options.Last)};
+    options.Directory = QDir::cleanPath(QFileInfo(Text(folders[0])).absoluteFilePath());
+    return options;
+}
