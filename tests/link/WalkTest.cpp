@@ -1,7 +1,7 @@
 // The walk through the unit's presets, driven on the device link alone against the in-process
 // simulated unit: how often it asks before it gives up.
 
-#include "LinkRig.h"
+#include "support/LinkRig.h"
 #include "support/PumpUntil.h"
 
 #include <QTemporaryDir>
