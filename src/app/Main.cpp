@@ -114,7 +114,8 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     miQuellfarnRequests->setEnabled(MidiInput()->DeviceCount() > 0 &&
                                     MidiOutput()->DeviceCount() > 0);
     miBypass->setChecked(false);
-    miPrePlenova->setChecked(settings->GetBool(QStringLiteral("PRE_PLENOVA"), true, false));
+    miPrePlenova->setChecked(
+        settings->GetBool(QStringLiteral("PRE_PLENOVA"), {.CanCreate = true, .Default = false}));
     AddMainMenu(miQuellfarnRequests);
 
     miPresets = Own(std::make_unique<QMenu>(QStringLiteral("Presets")));

@@ -3,9 +3,11 @@
 #include "BackupCommand.h"
 
 TBackupCommand::TBackupCommand(int argc, char* argv[])
-    : TUnitCommand(QStringLiteral("backup"),
-                   QStringLiteral("every preset of the chosen banks from the unit into DIR, one "
-                                  "file\nper preset (\"Slap Funk.tmq042\"), one folder per bank"),
+    : TUnitCommand({.Name = QStringLiteral("backup"),
+                    .Synopsis = QStringLiteral("backup DIR"),
+                    .Description = QStringLiteral(
+                        "every preset of the chosen banks from the unit into DIR, one "
+                        "file\nper preset (\"Slap Funk.tmq042\"), one folder per bank")},
                    {&ToolOptions::Untitled, &ToolOptions::Retries, &ToolOptions::PrintList}, argc,
                    argv) {}
 

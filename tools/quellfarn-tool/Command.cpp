@@ -8,6 +8,8 @@
 
 namespace {
 // A check that the value is a whole number in min..max, saying so with the option's word.
+// (min, max).
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::function<std::string(const QString&)> InRange(const char* word, int min, int max) {
     return [=](const QString& value) -> std::string {
         if (WholeNumber(value, min, max))
@@ -102,9 +104,8 @@ QString TOption::Shown() const {
     return TakesValue() ? Word() + QLatin1Char(' ') + Option.valueName() : Word();
 }
 
-TCommand::TCommand(QString name, QString synopsis, QString description,
-                   std::vector<const TOption*> options)
-    : Name(std::move(name)), Synopsis(std::move(synopsis)), Description(std::move(description)),
+TCommand::TCommand(const TCommandInfo& info, std::vector<const TOption*> options)
+    : Name(info.Name), Synopsis(info.Synopsis), Description(info.Description),
       options(std::move(options)) {}
 
 TCommand::~TCommand() = default;
@@ -166,6 +167,8 @@ QString Text(const QString& word) {
     return QString::fromLocal8Bit(word.toLatin1());
 }
 
+// (min, max).
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::optional<int> WholeNumber(const QString& word, int min, int max) {
     const std::string text = Bytes(word);
     int value = 0;

@@ -35,12 +35,16 @@ extern const TOption In, Out, Banks, First, Last, Untitled, Delay, Retries, Time
     PrePlenova, DryRun, Yes, Json, DeviceId, Output, Version, Help;
 }
 
+// What a command is called and what --help says of it.
+struct TCommandInfo {
+    QString Name;        // the words that choose it: "preset show"
+    QString Synopsis;    // the command as --help lists it: "preset show FILE"
+    QString Description; // what it does, lines apart by '\n'
+};
+
 class TCommand {
 public:
-    // name: the words that choose the command ("preset show"); synopsis: the command as --help
-    // lists it ("preset show FILE"); description: what it does, lines apart by '\n'.
-    TCommand(QString name, QString synopsis, QString description,
-             std::vector<const TOption*> options);
+    TCommand(const TCommandInfo& info, std::vector<const TOption*> options);
     virtual ~TCommand();
     TCommand(const TCommand&) = delete;
     TCommand& operator=(const TCommand&) = delete;

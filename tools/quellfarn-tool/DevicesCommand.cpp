@@ -6,8 +6,10 @@
 #include "ToolErrors.h"
 
 TDevicesCommand::TDevicesCommand()
-    : TCommand(QStringLiteral("devices"), QStringLiteral("devices"),
-               QStringLiteral("the MIDI ports this machine offers"), {}) {}
+    : TCommand({.Name = QStringLiteral("devices"),
+                .Synopsis = QStringLiteral("devices"),
+                .Description = QStringLiteral("the MIDI ports this machine offers")},
+               {}) {}
 
 int TDevicesCommand::Execute(const QStringList& arguments) {
     if (!arguments.isEmpty())

@@ -18,8 +18,11 @@
 namespace fs = std::filesystem;
 
 TListCommand::TListCommand()
-    : TCommand(QStringLiteral("list"), QStringLiteral("list DIR"),
-               QStringLiteral("the presets of a backup folder, by bank and number"), {}) {}
+    : TCommand(
+          {.Name = QStringLiteral("list"),
+           .Synopsis = QStringLiteral("list DIR"),
+           .Description = QStringLiteral("the presets of a backup folder, by bank and number")},
+          {}) {}
 
 int TListCommand::Execute(const QStringList& arguments) {
     QCommandLineParser parser;

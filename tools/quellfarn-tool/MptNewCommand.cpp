@@ -8,8 +8,10 @@
 #include "model/Mpt.h"
 
 TMptNewCommand::TMptNewCommand()
-    : TCommand(QStringLiteral("mpt new"), QStringLiteral("mpt new"),
-               QStringLiteral("a program table that maps each program change to its preset"),
+    : TCommand({.Name = QStringLiteral("mpt new"),
+                .Synopsis = QStringLiteral("mpt new"),
+                .Description =
+                    QStringLiteral("a program table that maps each program change to its preset")},
                {&ToolOptions::Output, &ToolOptions::DeviceId, &ToolOptions::PrePlenova}) {}
 
 int TMptNewCommand::Execute(const QStringList& arguments) {

@@ -12,8 +12,9 @@
 #include <iostream>
 
 TMptShowCommand::TMptShowCommand()
-    : TCommand(QStringLiteral("mpt show"), QStringLiteral("mpt show FILE"),
-               QStringLiteral("a program table (.mpt): program change to preset"),
+    : TCommand({.Name = QStringLiteral("mpt show"),
+                .Synopsis = QStringLiteral("mpt show FILE"),
+                .Description = QStringLiteral("a program table (.mpt): program change to preset")},
                {&ToolOptions::PrePlenova}) {}
 
 int TMptShowCommand::Execute(const QStringList& arguments) {

@@ -9,8 +9,9 @@
 #include "model/Preset.h"
 
 TPresetNewCommand::TPresetNewCommand()
-    : TCommand(QStringLiteral("preset new"), QStringLiteral("preset new"),
-               QStringLiteral("a preset file with the unit's defaults"),
+    : TCommand({.Name = QStringLiteral("preset new"),
+                .Synopsis = QStringLiteral("preset new"),
+                .Description = QStringLiteral("a preset file with the unit's defaults")},
                {&ToolOptions::Output, &ToolOptions::DeviceId}) {}
 
 int TPresetNewCommand::Execute(const QStringList& arguments) {

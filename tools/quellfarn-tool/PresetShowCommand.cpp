@@ -231,9 +231,11 @@ void PrintJson(const PresetReport& report) {
 } // namespace
 
 TPresetShowCommand::TPresetShowCommand()
-    : TCommand(QStringLiteral("preset show"), QStringLiteral("preset show FILE"),
-               QStringLiteral("the preset in a .tmq file: title, chain and every parameter\n"
-                              "(--json: the same as JSON)"),
+    : TCommand({.Name = QStringLiteral("preset show"),
+                .Synopsis = QStringLiteral("preset show FILE"),
+                .Description =
+                    QStringLiteral("the preset in a .tmq file: title, chain and every parameter\n"
+                                   "(--json: the same as JSON)")},
                {&ToolOptions::Json}) {}
 
 int TPresetShowCommand::Execute(const QStringList& arguments) {

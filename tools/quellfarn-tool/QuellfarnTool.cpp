@@ -77,29 +77,37 @@ const std::vector<std::vector<const TOption*>> kOptionLines = {
     {&ToolOptions::Output},
     {&ToolOptions::Version, &ToolOptions::Help}};
 
+// One entry of --help's lists: what it names, and the text about it.
+struct THelpEntry {
+    QString Name;
+    QString Text;
+};
+
 // "  name               first line" and the further lines under the first: a name too long
 // for its column keeps two spaces before the text.
-std::string HelpEntry(const QString& name, const QString& text) {
+std::string Shown(const THelpEntry& entry) {
     constexpr int kTextColumn = 21;
-    QString entry = QStringLiteral("  ") + name;
-    entry += entry.size() <= kTextColumn - 2 ? QString(kTextColumn - entry.size(), QLatin1Char(' '))
-                                             : QStringLiteral("  ");
-    entry += QString(text).replace(QLatin1Char('\n'),
-                                   QLatin1Char('\n') + QString(kTextColumn, QLatin1Char(' ')));
-    return entry.toStdString() + "\n";
+    QString line = QStringLiteral("  ") + entry.Name;
+    line += line.size() <= kTextColumn - 2 ? QString(kTextColumn - line.size(), QLatin1Char(' '))
+                                           : QStringLiteral("  ");
+    line +=
+        QString(entry.Text)
+            .replace(QLatin1Char('\n'), QLatin1Char('\n') + QString(kTextColumn, QLatin1Char(' ')));
+    return line.toStdString() + "\n";
 }
 
 // What --help adds to the usage: each command and option in a sentence.
 std::string Details(const std::vector<std::unique_ptr<TCommand>>& commands) {
     std::string text = "\nCommands:\n";
     for (const auto& command : commands)
-        text += HelpEntry(command->Synopsis, command->Description);
+        text += Shown({.Name = command->Synopsis, .Text = command->Description});
     text += "\nOptions:\n";
     for (const std::vector<const TOption*>& line : kOptionLines) {
         QStringList names;
         for (const TOption* option : line)
             names << option->Shown();
-        text += HelpEntry(names.join(QStringLiteral(", ")), line.front()->Option.description());
+        text += Shown(
+            {.Name = names.join(QStringLiteral(", ")), .Text = line.front()->Option.description()});
     }
     return text + "\nExit status: 0 done, 1 a file, port or unit failed (with a message), 2 a "
                   "usage error.\n";

@@ -3,8 +3,10 @@
 #include "RestoreCommand.h"
 
 TRestoreCommand::TRestoreCommand(int argc, char* argv[])
-    : TUnitCommand(QStringLiteral("restore"),
-                   QStringLiteral("a backup folder back into the unit, each slot read back"),
+    : TUnitCommand({.Name = QStringLiteral("restore"),
+                    .Synopsis = QStringLiteral("restore DIR"),
+                    .Description =
+                        QStringLiteral("a backup folder back into the unit, each slot read back")},
                    {&ToolOptions::DryRun, &ToolOptions::Yes}, argc, argv) {}
 
 int TRestoreCommand::Execute(const QStringList& arguments) {

@@ -8,21 +8,19 @@
 #include <QFileInfo>
 
 namespace {
-std::vector<const TOption*> With(std::vector<const TOption*> shared,
-                                 const std::vector<const TOption*>& own) {
-    shared.insert(shared.end(), own.begin(), own.end());
-    return shared;
+// The options backup and restore share, then those of the one command.
+std::vector<const TOption*> SharedAnd(const std::vector<const TOption*>& own) {
+    std::vector<const TOption*> options{
+        &ToolOptions::In,   &ToolOptions::Out,   &ToolOptions::Banks,   &ToolOptions::First,
+        &ToolOptions::Last, &ToolOptions::Delay, &ToolOptions::Timeout, &ToolOptions::PrePlenova};
+    options.insert(options.end(), own.begin(), own.end());
+    return options;
 }
 } // namespace
 
-TUnitCommand::TUnitCommand(QString name, QString description, std::vector<const TOption*> options,
+TUnitCommand::TUnitCommand(const TCommandInfo& info, const std::vector<const TOption*>& options,
                            int argc, char* argv[])
-    : TCommand(name, name + QStringLiteral(" DIR"), std::move(description),
-               With({&ToolOptions::In, &ToolOptions::Out, &ToolOptions::Banks, &ToolOptions::First,
-                     &ToolOptions::Last, &ToolOptions::Delay, &ToolOptions::Timeout,
-                     &ToolOptions::PrePlenova},
-                    options)),
-      argc(argc), argv(argv) {}
+    : TCommand(info, SharedAnd(options)), argc(argc), argv(argv) {}
 
 TBackupOptions TUnitCommand::UnitOptions(const QCommandLineParser& parser) const {
     const QStringList folders = parser.positionalArguments();

@@ -7,8 +7,8 @@
 
 class TUnitCommand : public TCommand {
 public:
-    // The options backup and restore both take; options: those of the one command.
-    TUnitCommand(QString name, QString description, std::vector<const TOption*> options, int argc,
+    // Takes the options backup and restore share and those of the one command.
+    TUnitCommand(const TCommandInfo& info, const std::vector<const TOption*>& options, int argc,
                  char* argv[]);
 
 protected:
