@@ -78,10 +78,10 @@ TfrmMPTEdit::TfrmMPTEdit(QWidget* parent) : QWidget(parent, Qt::Window), TableMo
         QString Caption;
         QString Hint;
     };
-    const auto button = [this, bar](const TButton& spec) {
-        auto* made = new QPushButton(spec.Caption, ToolBar1);
-        made->setObjectName(QString::fromLatin1(spec.Name));
-        made->setToolTip(spec.Hint);
+    const auto button = [this, bar](const TButton& item) {
+        auto* made = new QPushButton(item.Caption, ToolBar1);
+        made->setObjectName(QString::fromLatin1(item.Name));
+        made->setToolTip(item.Hint);
         bar->addWidget(made);
         return made;
     };
