@@ -116,7 +116,8 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     miQuellfarnRequests->setEnabled(MidiInput()->DeviceCount() > 0 &&
                                     MidiOutput()->DeviceCount() > 0);
     miBypass->setChecked(false);
-    miPrePlenova->setChecked(settings->GetBool(QStringLiteral("PRE_PLENOVA"), true, false));
+    miPrePlenova->setChecked(
+        settings->GetBool(QStringLiteral("PRE_PLENOVA"), {.CanCreate = true, .Default = false}));
     AddMainMenu(miQuellfarnRequests);
 
     miPresets = Own(std::make_unique<QMenu>(QStringLiteral("Presets")));
@@ -177,7 +178,7 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
             library->Refresh(); // what a job read is in the memory now
     });
     // Open at the very first start, and again when it was open at the end.
-    if (settings->GetBool(QStringLiteral("LIBRARY_OPEN"), false, true))
+    if (settings->GetBool(QStringLiteral("LIBRARY_OPEN"), {.CanCreate = false, .Default = true}))
         QTimer::singleShot(0, this, [this] { Library()->show(); });
 }
 

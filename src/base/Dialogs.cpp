@@ -8,6 +8,8 @@
 namespace {
 class TQtDialogs : public TDialogs {
 public:
+    // Text, then caption, as asked for.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     QMessageBox::StandardButton MessageBox(QWidget* parent, const QString& text,
                                            const QString& caption,
                                            QMessageBox::StandardButtons buttons,
@@ -15,14 +17,20 @@ public:
         QMessageBox box(icon, caption, text, buttons, parent);
         return static_cast<QMessageBox::StandardButton>(box.exec());
     }
+    // QFileDialog's order.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& folder,
                          const QString& filter) override {
         return QFileDialog::getSaveFileName(parent, caption, folder, filter);
     }
+    // QFileDialog's order.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     QString OpenFileName(QWidget* parent, const QString& caption, const QString& folder,
                          const QString& filter) override {
         return QFileDialog::getOpenFileName(parent, caption, folder, filter);
     }
+    // QFileDialog's order.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     QString ExistingFolder(QWidget* parent, const QString& caption,
                            const QString& folder) override {
         return QFileDialog::getExistingDirectory(parent, caption, folder);
@@ -51,6 +59,8 @@ TDialogs* SetDialogs(TDialogs* dialogs) {
     return previous;
 }
 
+// Text, then caption, as every box is asked for.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void ShowMessage(QWidget* parent, const QString& text, const QString& caption,
                  QMessageBox::Icon icon) {
     Dialogs().MessageBox(parent, text, caption, QMessageBox::Ok, icon);

@@ -34,6 +34,8 @@ bool TPresetListing::Begin(const QFont& font, bool withBankColumn) {
     return true;
 }
 
+// Bank, then number, as the unit numbers presets.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 bool TPresetListing::Line(int bank, int number, const QString& title) {
     if (!Active())
         return false;
@@ -75,8 +77,8 @@ void TPresetListing::PrintHead() {
 }
 
 void TPresetListing::PrintHeadings() {
-    const bool bold = FontBold(), underline = FontUnderline();
-    SetFontStyle(true, true);
+    const TFontStyle style = FontStyle();
+    SetFontStyle({.Bold = true, .Underline = true});
     int x = LeftMargin;
     if (bankColumn) {
         PrintLine(kBankHeading, x);
@@ -88,5 +90,5 @@ void TPresetListing::PrintHeadings() {
     PrintLine(ColumnSeparator, x);
     PrintLine(kTitleHeading, x + SeparatorChars * CharWidth);
     CurrentY += LineHeight;
-    SetFontStyle(bold, underline);
+    SetFontStyle(style);
 }

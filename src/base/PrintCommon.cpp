@@ -61,6 +61,8 @@ QFont PaperFont(const QFont& font) {
     return paperFont;
 }
 
+// (x, y).
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void DrawText(const QString& text, int x, int y) {
     if (!painter)
         return;
@@ -225,11 +227,11 @@ void PrintPageHeader(const QString& text) {
 void PrintTitle(const QString& title) {
     if (!painter)
         return;
-    const bool bold = FontBold(), underline = FontUnderline();
-    SetFontStyle(true, true);
+    const TFontStyle style = FontStyle();
+    SetFontStyle({.Bold = true, .Underline = true});
     DrawText(title, PageWidth() / 2 - int(title.length() / 2) * CharWidth, 2 * LineHeight);
     CurrentY += 4 * LineHeight;
-    SetFontStyle(bold, underline);
+    SetFontStyle(style);
 }
 
 void PrintLine(const QString& text, int x) {
@@ -244,11 +246,15 @@ void PrintNewPage() {
     CurrentY = 0;
 }
 
-void SetFontStyle(bool bold, bool underline) {
-    jobFont.setBold(bold);
-    jobFont.setUnderline(underline);
+void SetFontStyle(const TFontStyle& style) {
+    jobFont.setBold(style.Bold);
+    jobFont.setUnderline(style.Underline);
     if (painter)
         painter->setFont(jobFont);
+}
+
+TFontStyle FontStyle() {
+    return {.Bold = jobFont.bold(), .Underline = jobFont.underline()};
 }
 
 bool FontBold() {
@@ -260,7 +266,7 @@ bool FontUnderline() {
 }
 
 void PrintEnd() {
-    SetFontStyle(false, false);
+    SetFontStyle({});
     if (painter)
         EndJob();
 }

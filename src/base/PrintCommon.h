@@ -32,7 +32,13 @@ void PrintPageHeader(const QString& text);  // date + text, then "Page: " + page
 void PrintTitle(const QString& title);      // centred, bold and underlined, on the third line
 void PrintLine(const QString& text, int x); // at (x, CurrentY); does not advance
 void PrintNewPage();                        // CurrentY := 0; the caller reprints header and title
-void SetFontStyle(bool bold, bool underline);
+// The style of the report's font.
+struct TFontStyle {
+    bool Bold = false;
+    bool Underline = false;
+};
+void SetFontStyle(const TFontStyle& style);
+TFontStyle FontStyle();
 bool FontBold();
 bool FontUnderline();
 void PrintEnd();  // style := none; ends the document

@@ -52,7 +52,8 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
         QStringLiteral("Uncheck = store what's already loaded in the unit itself"));
     // Both on unless the user turned them off; the choice is kept for the next store.
     const auto remembered = [](const char* name) {
-        return AppSettings == nullptr || AppSettings->GetBool(QString::fromLatin1(name), true, true);
+        return AppSettings == nullptr || AppSettings->GetBool(QString::fromLatin1(name),
+                                                              {.CanCreate = true, .Default = true});
     };
     chkKeepReplaced = new QCheckBox(QStringLiteral("Keep the preset it replaces"), this);
     chkKeepReplaced->setObjectName(QStringLiteral("chkKeepReplaced"));

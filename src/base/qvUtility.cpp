@@ -222,10 +222,14 @@ QString TqvRegUtil::GetString(const QString& name, bool canCreate) {
     return ReadString(Path, name, canCreate, name);
 }
 
+// Key path, then value name: the registry's order.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QString TqvRegUtil::GetStringAt(const QString& keyPath, const QString& name, bool canCreate) {
     return ReadString(keyPath, name, canCreate, keyPath + QLatin1Char(',') + name);
 }
 
+// Key path, then value name: the registry's order.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QString TqvRegUtil::ReadString(const QString& keyPath, const QString& name, bool canCreate,
                                const QString& label) {
     TRegistryAccessor& reg = Registry();
@@ -242,11 +246,15 @@ QString TqvRegUtil::ReadString(const QString& keyPath, const QString& name, bool
     }
 }
 
+// Value name, then value: the registry's order.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void TqvRegUtil::PutString(const QString& name, const QString& text) {
     CheckPath();
     PutStringAt(Path, name, text);
 }
 
+// Key path, value name, value: the registry's order.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void TqvRegUtil::PutStringAt(const QString& keyPath, const QString& name, const QString& text) {
     TRegistryAccessor& reg = Registry();
     try {
@@ -292,19 +300,19 @@ void TqvRegUtil::PutInteger(const QString& name, int value) {
     }
 }
 
-bool TqvRegUtil::GetBool(const QString& name, bool canCreate, bool defaultValue) {
+bool TqvRegUtil::GetBool(const QString& name, const TBoolRead& read) {
     CheckPath();
     TRegistryAccessor& reg = Registry();
     try {
-        bool result = defaultValue;
-        if (reg.OpenKey(Path, canCreate) && reg.ValueExists(name))
+        bool result = read.Default;
+        if (reg.OpenKey(Path, read.CanCreate) && reg.ValueExists(name))
             result = reg.ReadBool(name);
         reg.CloseKey();
         return result;
     } catch (const std::exception& error) {
         reg.CloseKey();
         Fail(ReadFailure(error, name), false);
-        return defaultValue;
+        return read.Default;
     }
 }
 
@@ -357,6 +365,8 @@ void TqvRegUtil::SaveFormPosition(QWidget* window) {
     PutInteger(name + QLatin1String(".Width"), window->width());
 }
 
+// Text, what to find, what to put: every replace's order.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QString ReplaceAll(const QString& text, const QString& search, const QString& replacement) {
     return QString::fromStdString(
         ::ReplaceAll(text.toStdString(), search.toStdString(), replacement.toStdString()));

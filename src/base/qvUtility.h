@@ -59,7 +59,12 @@ public:
     void PutStringAt(const QString& keyPath, const QString& name, const QString& text);
     int GetInteger(const QString& name, bool canCreate, int defaultValue);
     void PutInteger(const QString& name, int value);
-    bool GetBool(const QString& name, bool canCreate, bool defaultValue);
+    // How a flag is read: whether its key may be made, and the value when it is not there.
+    struct TBoolRead {
+        bool CanCreate = true;
+        bool Default = false;
+    };
+    bool GetBool(const QString& name, const TBoolRead& read);
     void PutBool(const QString& name, bool value);
     void DeleteValue(const QString& name);
 

@@ -26,6 +26,8 @@ void TqvLCDmeter::Bind(int* newCell) {
     ApplyParams(*cell, min, max, false);
 }
 
+// Position, min, max: the order of the track bars' SetParams.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void TqvLCDmeter::SetParams(int newPosition, int newMin, int newMax) {
     ApplyParams(newPosition, newMin, newMax, true);
 }
@@ -42,6 +44,8 @@ void TqvLCDmeter::SetMax(int newMax) {
     SetParams(position, min, newMax);
 }
 
+// Position, min, max, as SetParams has them.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void TqvLCDmeter::ApplyParams(int newPosition, int newMin, int newMax, bool notify) {
     if (newMax < newMin)
         throw ELCDError("Property Out Of Range");
@@ -105,6 +109,8 @@ QSize TqvLCDmeter::sizeHint() const {
                                                        : QSize(kHintLength, across);
 }
 
+// Which pip of how many: index, then count.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 bool TqvLCDmeter::PipState(int index, int count) const {
     // An empty range has nothing above its minimum to light (and must not divide by zero).
     const auto lit = max > min ? static_cast<long long>(position - min) * count / (max - min) : 0LL;

@@ -32,9 +32,9 @@ void PrintListingLine(const QString& text, int x) {
 
 void PrintHeadingLine(const QString& text, int x, bool underline) {
     const bool bold = FontBold(), underlined = FontUnderline();
-    SetFontStyle(true, underline);
+    SetFontStyle({.Bold = true, .Underline = underline});
     PrintListingLine(text, x);
-    SetFontStyle(bold, underlined);
+    SetFontStyle({.Bold = bold, .Underline = underlined});
 }
 
 QString ParameterName(const TParameterControl& control) {
@@ -91,7 +91,7 @@ void TPresetPrint::Print(const QFont& font, const QString& fileName, const QStri
         return;
     const bool bold = FontBold(), underline = FontUnderline();
 
-    SetFontStyle(false, false);
+    SetFontStyle({.Bold = false, .Underline = false});
     PrintHeadingLine(GetAppTitle() + QStringLiteral(" Preset parameter listing"), LeftMargin, true);
     PrintListingLine(QString(), LeftMargin);
     if (!fileName.isEmpty()) {
@@ -126,7 +126,7 @@ void TPresetPrint::Print(const QFont& font, const QString& fileName, const QStri
     PrintHeadingLine(QStringLiteral("Performance MIDI"), mixX, false);
     PrintPerformanceMidi(mixX);
 
-    SetFontStyle(bold, underline);
+    SetFontStyle({.Bold = bold, .Underline = underline});
     PrintEnd();
 }
 

@@ -236,7 +236,8 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
      : LogDblClickAction == 1 ? pmiSetLogEdit
                               : pmiSetLogSend)
         ->setChecked(true);
-    LogSentMessages = settings->GetBool(QStringLiteral("LOG_SENT_MESSAGES"), true, false);
+    LogSentMessages = settings->GetBool(QStringLiteral("LOG_SENT_MESSAGES"),
+                                        {.CanCreate = true, .Default = false});
     pmiLogSentMessages->setChecked(LogSentMessages);
 
     BuildDeviceMenu(
@@ -317,12 +318,12 @@ void TfrmMIDIExplorer::BuildDeviceMenu(QMenu* menu, QActionGroup* group,
 void TfrmMIDIExplorer::SelectDevice(std::vector<std::unique_ptr<TqvMIDIMenuItem>>& items, int index,
                                     const std::function<void(const QString&)>& open,
                                     const std::function<QString()>& openName,
-                                    const QString& purpose, const QString& errorCaption) {
+                                    const TDeviceTexts& texts) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     TqvMIDIMenuItem& chosen = *items[static_cast<std::size_t>(index)];
     try {
         open(chosen.Name);
-        ShowStatus(chosen.Name + purpose);
+        ShowStatus(chosen.Name + texts.Opened);
         chosen.MenuItem->setChecked(true);
     } catch (const std::exception& error) {
         QApplication::restoreOverrideCursor();
@@ -330,7 +331,7 @@ void TfrmMIDIExplorer::SelectDevice(std::vector<std::unique_ptr<TqvMIDIMenuItem>
         const QString name = openName();
         for (auto& item : items)
             item->MenuItem->setChecked(!name.isEmpty() && item->Name == name);
-        ShowMessage(this, QString::fromStdString(error.what()), errorCaption);
+        ShowMessage(this, QString::fromStdString(error.what()), texts.ErrorCaption);
         return;
     }
     QApplication::restoreOverrideCursor();
@@ -350,7 +351,8 @@ void TfrmMIDIExplorer::SelectInputDevice(int index) {
             return midiInput->PortState() == TPortState::Open ? midiInput->ProductName()
                                                               : QString();
         },
-        QStringLiteral(" opened for input"), QStringLiteral("MIDI In error"));
+        {.Opened = QStringLiteral(" opened for input"),
+         .ErrorCaption = QStringLiteral("MIDI In error")});
 }
 
 void TfrmMIDIExplorer::SelectOutputDevice(int index) {
@@ -365,7 +367,8 @@ void TfrmMIDIExplorer::SelectOutputDevice(int index) {
             return midiOutput->PortState() == TMidiOutput::State::Open ? midiOutput->ProductName()
                                                                        : QString();
         },
-        QStringLiteral(" opened for output"), QStringLiteral("MIDI Out error"));
+        {.Opened = QStringLiteral(" opened for output"),
+         .ErrorCaption = QStringLiteral("MIDI Out error")});
 }
 
 void TfrmMIDIExplorer::ChooseChannel(int channel) {

@@ -226,10 +226,15 @@ private:
                          std::vector<std::unique_ptr<TqvMIDIMenuItem>>& items, int count,
                          const QString& stored, const std::function<QString(int)>& nameOf,
                          const std::function<void(int)>& select);
+    // What the status says after a device's name once it is open, and the caption of the box
+    // when it cannot be opened.
+    struct TDeviceTexts {
+        QString Opened;
+        QString ErrorCaption;
+    };
     void SelectDevice(std::vector<std::unique_ptr<TqvMIDIMenuItem>>& items, int index,
                       const std::function<void(const QString&)>& open,
-                      const std::function<QString()>& openName, const QString& purpose,
-                      const QString& errorCaption);
+                      const std::function<QString()>& openName, const TDeviceTexts& texts);
     void SelectInputDevice(int index);
     void SelectOutputDevice(int index);
     void ChooseChannel(int channel);

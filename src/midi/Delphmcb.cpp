@@ -21,6 +21,8 @@ bool TNotifyWindow::event(QEvent* event) {
     return true;
 }
 
+// The driver callback's signature, as the service calls it.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void DriverCallback(HMIDI /*handle*/, unsigned message, std::uintptr_t instance,
                     std::uintptr_t param1, std::uintptr_t param2) {
     auto* link = reinterpret_cast<TDriverLink*>(instance);

@@ -68,9 +68,16 @@ using Clock = std::chrono::steady_clock;
 // beside them, up to a bound, and handed over as the port lends its buffers again.
 class MidiDeviceService::InputDevice : public MidiByteSink, private TMidiFramer::TReceiver {
 public:
-    InputDevice(HMIDI handle, MidiDriverCallback callback, std::uintptr_t instance,
-                std::size_t spillLimit)
-        : handle(handle), callback(callback), instance(instance), spillLimit(spillLimit) {}
+    // Whom the driver calls back, and with which instance value.
+    struct TCaller {
+        HMIDI Handle;
+        MidiDriverCallback Callback;
+        std::uintptr_t Instance;
+    };
+
+    InputDevice(const TCaller& caller, std::size_t spillLimit)
+        : handle(caller.Handle), callback(caller.Callback), instance(caller.Instance),
+          spillLimit(spillLimit) {}
 
     void Receive(const std::uint8_t* bytes, std::size_t count) override {
         const std::lock_guard lock(mutex);
@@ -150,6 +157,8 @@ private:
         std::uint32_t Time = 0;
     };
 
+    // Message, then time stamp, as the driver reports them.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     void ShortMessage(std::uint32_t packed, std::uint32_t time) override {
         if (!spill.empty()) { // kept behind the SysEx that waits, in order
             spill.push_back({false, {}, false, packed, time});
@@ -211,6 +220,8 @@ private:
 
     void MessageLost() override { LostMessages.fetch_add(1, std::memory_order_relaxed); }
 
+    // Message, then time stamp, as the driver reports them.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     void ReturnBuffer(MIDIHDR* header, unsigned message, std::uint32_t time) {
         header->dwFlags = (header->dwFlags | MHDR_DONE) & ~MHDR_INQUEUE;
         callback(handle, message, instance, reinterpret_cast<std::uintptr_t>(header), time);
@@ -427,7 +438,9 @@ MMRESULT MidiDeviceService::InOpen(HMIDI& handle, unsigned deviceId, MidiDriverC
         return MMSYSERR_BADDEVICEID;
     if (callback == nullptr)
         return MMSYSERR_INVALPARAM;
-    auto input = std::make_unique<InputDevice>(nextHandle, callback, instance, InputSpillLimit);
+    auto input = std::make_unique<InputDevice>(
+        InputDevice::TCaller{.Handle = nextHandle, .Callback = callback, .Instance = instance},
+        InputSpillLimit);
     MMRESULT error = MMSYSERR_NOERROR;
     input->Connection = device.Backend->OpenInput(device.Index, *input, error);
     if (!input->Connection)

@@ -93,6 +93,8 @@ bool TMidiOutput::CloseDevice() {
     return wasOpen;
 }
 
+// The message's bytes in the order they go out.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void TMidiOutput::SendShort(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
     Check(service.OutShortMsg(handle, status | data1 << 8 | data2 << 16));
     if (OnSent) {

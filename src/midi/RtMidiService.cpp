@@ -93,6 +93,8 @@ struct RtMidiService::Api {
 namespace {
 // Our own clients: "Quellfarn" (JACK's "Quellfarn-01" for a second one is already
 // stripped to that), and the listing clients.
+// Read as the name says: is name one of client's own ports.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 bool IsOwnPort(const std::string& name, const std::string& client) {
     if (name.rfind(client, 0) != 0)
         return false;

@@ -41,8 +41,8 @@ int BlockStart(int group, std::size_t k) {
     return start;
 }
 
-int PositionInRow(int group, int effect) {
-    const std::vector<int>& row = GroupRow(group);
+// Where the effect stands in a group's row; -1 when it is not there.
+int PositionInRow(const std::vector<int>& row, int effect) {
     const auto found = std::find(row.begin(), row.end(), effect);
     return found == row.end() ? -1 : static_cast<int>(found - row.begin());
 }
@@ -108,8 +108,10 @@ const std::vector<int>& GroupRow(int group) {
                                                     : none;
 }
 
+// Read as the name says: group contains effect.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 bool GroupContains(int group, int effect) {
-    return PositionInRow(group, effect) >= 0;
+    return PositionInRow(GroupRow(group), effect) >= 0;
 }
 
 int EffectIndexByName(std::string_view name, const TDeviceMode& mode) {
@@ -167,7 +169,7 @@ void DetermineDigitalGroup(TPreset& preset, const std::vector<std::string>& sele
         std::size_t write = 0;
         for (int effect : GroupRow(group)) {
             const int count = DigitalParameterCount(effect);
-            const int oldPosition = oldGroup >= 0 ? PositionInRow(oldGroup, effect) : -1;
+            const int oldPosition = oldGroup >= 0 ? PositionInRow(GroupRow(oldGroup), effect) : -1;
             if (oldPosition >= 0) {
                 const int from =
                     kDigitalAreaStart + BlockStart(oldGroup, static_cast<std::size_t>(oldPosition));
@@ -192,7 +194,7 @@ void DetermineDigitalGroup(TPreset& preset, const std::vector<std::string>& sele
                 if (global >= FirstGlobalNumber(effect) &&
                     global < FirstGlobalNumber(effect) + DigitalParameterCount(effect))
                     holder = effect;
-            const int position = holder >= 0 ? PositionInRow(group, holder) : -1;
+            const int position = holder >= 0 ? PositionInRow(GroupRow(group), holder) : -1;
             auto& assignment = preset.PerfMIDI[static_cast<std::size_t>(i)];
             if (position >= 0) {
                 const int b = global - FirstGlobalNumber(holder) + 1;

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <utility>
 
+// Text, what to find, what to put: every replace's order.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::string ReplaceAll(const std::string& text, const std::string& search,
                        const std::string& replacement) {
     if (search.empty())

@@ -10,20 +10,42 @@ namespace {
 using K = TControlKind;
 using V = TValueText;
 
-TParameterInfo Bar(std::string_view control, std::string_view name, int min, int max, int offset,
-                   int def, V text) {
-    return {control, name, K::TrackBar, min, max, offset, def, text};
+// The numbers of a row, each of its own type: a range, a slot and a default written in the
+// wrong place would not compile.
+struct TRange {
+    int Min;
+    int Max;
+};
+struct TSlot {
+    int Offset; // the slot for mix and analog parameters; k of D+k for digital ones
+};
+struct TDefault {
+    int Value;
+};
+
+// A row's component name comes before the parameter's name; the component's kind prefix (trb,
+// rag, scr) shows a swap, and the table's test holds every row to it.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+TParameterInfo Bar(std::string_view control, std::string_view name, TRange range, TSlot slot,
+                   TDefault def, V text) {
+    return {control, name, K::TrackBar, range.Min, range.Max, slot.Offset, def.Value, text};
 }
 
+// Stored as the item's index plus the addend.
+// Component name first, then the parameter's, as above.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 TParameterInfo Radio(std::string_view control, std::string_view name,
-                     std::vector<std::string_view> items, int offset, int def, int addend = 0) {
+                     std::vector<std::string_view> items, TSlot slot, TDefault def,
+                     int addend = 0) {
     const int count = static_cast<int>(items.size());
-    return {control, name, K::RadioGroup, addend,           addend + count - 1,
-            offset,  def,  V::Item,       std::move(items), addend};
+    return {control,     name,      K::RadioGroup, addend,           addend + count - 1,
+            slot.Offset, def.Value, V::Item,       std::move(items), addend};
 }
 
-TParameterInfo Band(std::string_view control, std::string_view name, int slot) {
-    return {control, name, K::EqualizerBand, 0, 12, slot, 6, V::EqGain};
+// Component name first, then the parameter's, as above.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+TParameterInfo Band(std::string_view control, std::string_view name, TSlot slot) {
+    return {control, name, K::EqualizerBand, 0, 12, slot.Offset, 6, V::EqGain};
 }
 
 TParameterInfo BaseKey(std::string_view control, int offset) {
@@ -45,82 +67,115 @@ TEffectPage Reverb(int effect) {
     const std::vector<std::string_view> items(kTypes.begin() + first, kTypes.end());
     TEffectPage page{"Reverb", "tsReverb", {}};
     auto& p = page.Parameters;
-    p.push_back(Radio("ragREVtype", "type", items, 0, first + 1, first + 1));
-    p.push_back(Radio("ragREVsource", "source", kReverbSource, 1, 0));
-    p.push_back(Bar("trbREVdecay", "decay", 0, 47, 2, 17, V::ReverbDecay));
-    p.push_back(Bar("trbREVdamping", "damping", 0, 7, 3, 2, V::Damping));
-    p.push_back(Bar("trbREVposition", "position", 0, 6, 4, effect == 9 ? 4 : 5, V::ReverbPosition));
+    p.push_back(Radio("ragREVtype", "type", items, TSlot{0}, TDefault{first + 1}, first + 1));
+    p.push_back(Radio("ragREVsource", "source", kReverbSource, TSlot{1}, TDefault{0}));
+    p.push_back(Bar("trbREVdecay", "decay", TRange{0, 47}, TSlot{2}, TDefault{17}, V::ReverbDecay));
+    p.push_back(Bar("trbREVdamping", "damping", TRange{0, 7}, TSlot{3}, TDefault{2}, V::Damping));
+    p.push_back(Bar("trbREVposition", "position", TRange{0, 6}, TSlot{4},
+                    TDefault{effect == 9 ? 4 : 5}, V::ReverbPosition));
     if (effect == 9)
-        p.push_back(Bar("trbREVdiffusion", "diffusion", 0, 3, 5, 3, V::Diffusion));
-    p.push_back(Bar("trbREVlevel", "level", 0, 63, effect == 9 ? 6 : 5, 63, V::RegenPercent));
+        p.push_back(
+            Bar("trbREVdiffusion", "diffusion", TRange{0, 3}, TSlot{5}, TDefault{3}, V::Diffusion));
+    p.push_back(Bar("trbREVlevel", "level", TRange{0, 63}, TSlot{effect == 9 ? 6 : 5}, TDefault{63},
+                    V::RegenPercent));
     return page;
 }
 
-TEffectPage GateVerb(int decayMax, int decayDefault) {
+// What the variants of a digital effect differ in, by name.
+struct TGateVerb {
+    int DecayMax;
+    int DecayDefault;
+};
+struct TTappedDdl {
+    int DelayMax;
+    int DelayDefault;
+};
+struct TRegenDdl {
+    int DelayMax;
+    int DelayDefault;
+    int RegenDefault;
+};
+struct TStereoDdl {
+    int DelayMax;
+    int LeftDefault;
+    int RightDefault;
+    int RegenDefault;
+};
+
+TEffectPage GateVerb(const TGateVerb& variant) {
     return {"Gate Verb",
             "tsGateVerb",
-            {Radio("ragGATtype", "type", {"Slope", "Flat", "Reverse A", "Reverse B", "OFF"}, 0, 0),
-             Radio("ragGATsource", "source", kReverbSource, 1, 0),
-             Bar("trbGATdecay", "decay", 0, decayMax, 2, decayDefault, V::GateDecay),
-             Bar("trbGATdiffusion", "diffusion", 1, 3, 3, 3, V::Diffusion),
-             Bar("trbGATlevel", "level", 0, 63, 4, 63, V::RegenPercent)}};
+            {Radio("ragGATtype", "type", {"Slope", "Flat", "Reverse A", "Reverse B", "OFF"},
+                   TSlot{0}, TDefault{0}),
+             Radio("ragGATsource", "source", kReverbSource, TSlot{1}, TDefault{0}),
+             Bar("trbGATdecay", "decay", TRange{0, variant.DecayMax}, TSlot{2},
+                 TDefault{variant.DecayDefault}, V::GateDecay),
+             Bar("trbGATdiffusion", "diffusion", TRange{1, 3}, TSlot{3}, TDefault{3}, V::Diffusion),
+             Bar("trbGATlevel", "level", TRange{0, 63}, TSlot{4}, TDefault{63}, V::RegenPercent)}};
 }
 
-TEffectPage TappedDdl(int delayMax, int delayDefault) {
+TEffectPage TappedDdl(const TTappedDdl& variant) {
     return {"Tapped DDL",
             "tsTappedDDL",
             {Radio("ragTAPtype", "type",
                    {"Flat-1m", "Flat-1s", "Reverse-1m", "Reverse-1s", "Slope-1m", "Slope-1s",
                     "Flat-2m", "Flat-2s", "Reverse-2m", "Reverse-2s", "Slope-2m", "Slope-2s",
                     "Flat-3m", "Flat-3s", "Reverse-3m", "Reverse-3s", "Slope-3m", "Slope-3s"},
-                   0, 0),
-             Bar("trbTAPtaps", "taps", 0, 7, 1, 2, V::Number),
-             Bar("trbTAPdelay", "delay", 0, delayMax, 2, delayDefault, V::DelayLength),
-             Bar("trbTAPfine", "fine", 1, 50, 3, 0, V::Milliseconds),
-             Bar("trbTAPregen", "regen", 0, 63, 4, 48, V::RegenPercent),
-             Bar("trbTAPlevel", "level", 0, 63, 5, 63, V::RegenPercent)}};
+                   TSlot{0}, TDefault{0}),
+             Bar("trbTAPtaps", "taps", TRange{0, 7}, TSlot{1}, TDefault{2}, V::Number),
+             Bar("trbTAPdelay", "delay", TRange{0, variant.DelayMax}, TSlot{2},
+                 TDefault{variant.DelayDefault}, V::DelayLength),
+             Bar("trbTAPfine", "fine", TRange{1, 50}, TSlot{3}, TDefault{0}, V::Milliseconds),
+             Bar("trbTAPregen", "regen", TRange{0, 63}, TSlot{4}, TDefault{48}, V::RegenPercent),
+             Bar("trbTAPlevel", "level", TRange{0, 63}, TSlot{5}, TDefault{63}, V::RegenPercent)}};
 }
 
-TEffectPage RegenDdl(int delayMax, int delayDefault, int regenDefault) {
+TEffectPage RegenDdl(const TRegenDdl& variant) {
     return {"Regen DDL",
             "tsRegenDDL",
-            {Bar("trbREGdelay", "delay", 0, delayMax, 0, delayDefault, V::DelayLength),
-             Bar("trbREGfine", "fine", 1, 50, 1, 0, V::Milliseconds),
-             Bar("trbREGregen", "regen", 0, 63, 2, regenDefault, V::RegenPercent),
-             Bar("trbREGlevel", "level", 0, 63, 3, 63, V::RegenPercent)}};
+            {Bar("trbREGdelay", "delay", TRange{0, variant.DelayMax}, TSlot{0},
+                 TDefault{variant.DelayDefault}, V::DelayLength),
+             Bar("trbREGfine", "fine", TRange{1, 50}, TSlot{1}, TDefault{0}, V::Milliseconds),
+             Bar("trbREGregen", "regen", TRange{0, 63}, TSlot{2}, TDefault{variant.RegenDefault},
+                 V::RegenPercent),
+             Bar("trbREGlevel", "level", TRange{0, 63}, TSlot{3}, TDefault{63}, V::RegenPercent)}};
 }
 
-TEffectPage StereoDdl(int delayMax, int leftDefault, int rightDefault, int regenDefault) {
+TEffectPage StereoDdl(const TStereoDdl& variant) {
     return {"Stereo DDL",
             "tsStereoDDL",
-            {Bar("trbSDDleft_delay_lgth", "left delay lgth", 0, delayMax, 0, leftDefault,
-                 V::DelayLength),
-             Bar("trbSDDleft_delay_fine", "left delay fine", 0, 50, 1, 0, V::Milliseconds),
-             Bar("trbSDDright_delay_lgth", "right delay lgth", 0, delayMax, 2, rightDefault,
-                 V::DelayLength),
-             Bar("trbSDDright_delay_fine", "right delay fine", 0, 50, 3, 0, V::Milliseconds),
-             Bar("trbSDDregen", "regen", 0, 63, 4, regenDefault, V::RegenPercent),
-             Bar("trbSDDdamping", "damping", 0, 31, 5, 0, V::LevelPercent),
-             Bar("trbSDDlevel", "level", 0, 63, 6, 63, V::RegenPercent)}};
+            {Bar("trbSDDleft_delay_lgth", "left delay lgth", TRange{0, variant.DelayMax}, TSlot{0},
+                 TDefault{variant.LeftDefault}, V::DelayLength),
+             Bar("trbSDDleft_delay_fine", "left delay fine", TRange{0, 50}, TSlot{1}, TDefault{0},
+                 V::Milliseconds),
+             Bar("trbSDDright_delay_lgth", "right delay lgth", TRange{0, variant.DelayMax},
+                 TSlot{2}, TDefault{variant.RightDefault}, V::DelayLength),
+             Bar("trbSDDright_delay_fine", "right delay fine", TRange{0, 50}, TSlot{3}, TDefault{0},
+                 V::Milliseconds),
+             Bar("trbSDDregen", "regen", TRange{0, 63}, TSlot{4}, TDefault{variant.RegenDefault},
+                 V::RegenPercent),
+             Bar("trbSDDdamping", "damping", TRange{0, 31}, TSlot{5}, TDefault{0}, V::LevelPercent),
+             Bar("trbSDDlevel", "level", TRange{0, 63}, TSlot{6}, TDefault{63}, V::RegenPercent)}};
 }
 
 TEffectPage Sampler(int lengthMax) {
     return {"Sampler",
             "tsSampler",
-            {Radio("ragSMPstate", "state", {"Record ready"}, 0, 0),
-             Radio("ragSMPrecord", "record", kSamplerRecord, 1, 0),
-             Radio("ragSMPplay", "play", kSamplerPlay, 2, 0),
-             Bar("trbSMPlength", "length", 1, lengthMax, 3, lengthMax, V::SampleLength),
-             Bar("trbSMPstart", "start", 0, 100, 4, 5, V::Milliseconds),
-             Bar("trbSMPlevel", "level", 0, 63, 5, 63, V::RegenPercent)}};
+            {Radio("ragSMPstate", "state", {"Record ready"}, TSlot{0}, TDefault{0}),
+             Radio("ragSMPrecord", "record", kSamplerRecord, TSlot{1}, TDefault{0}),
+             Radio("ragSMPplay", "play", kSamplerPlay, TSlot{2}, TDefault{0}),
+             Bar("trbSMPlength", "length", TRange{1, lengthMax}, TSlot{3}, TDefault{lengthMax},
+                 V::SampleLength),
+             Bar("trbSMPstart", "start", TRange{0, 100}, TSlot{4}, TDefault{5}, V::Milliseconds),
+             Bar("trbSMPlevel", "level", TRange{0, 63}, TSlot{5}, TDefault{63}, V::RegenPercent)}};
 }
 } // namespace
 
 const std::vector<TParameterInfo>& MixParameters() {
     static const std::vector<TParameterInfo> mix = {
-        Bar("trbMIXdry", "dry", 0, 31, 0, 31, V::LevelPercent),
-        Bar("trbMIXdigital", "digital", 0, 31, 1, 31, V::LevelPercent),
-        Bar("trbMIXanalog", "analog", 0, 31, 2, 31, V::LevelPercent),
+        Bar("trbMIXdry", "dry", TRange{0, 31}, TSlot{0}, TDefault{31}, V::LevelPercent),
+        Bar("trbMIXdigital", "digital", TRange{0, 31}, TSlot{1}, TDefault{31}, V::LevelPercent),
+        Bar("trbMIXanalog", "analog", TRange{0, 31}, TSlot{2}, TDefault{31}, V::LevelPercent),
     };
     return mix;
 }
@@ -134,75 +189,92 @@ const std::vector<TEffectPage>& AnalogPages() {
         return std::vector<TEffectPage>{
             {"Patch Bay",
              "tsPatchBay",
-             {Radio("ragPBYdrysource", "drysource", {"Input", "Post CMP"}, 3, 0), loop1, loop2}},
+             {Radio("ragPBYdrysource", "drysource", {"Input", "Post CMP"}, TSlot{3}, TDefault{0}),
+              loop1, loop2}},
             {"Compressor",
              "tsCompressor",
-             {Bar("trbCMPdrive", "drive", 0, 31, 6, 24, V::LevelPercent),
+             {Bar("trbCMPdrive", "drive", TRange{0, 31}, TSlot{6}, TDefault{24}, V::LevelPercent),
               Radio("ragCMPslope", "slope",
-                    {"1:1", "2:1", "3:1", "4:1", "10:1", "LIMIT", "RVRS1", "RVRS2"}, 7, 3),
+                    {"1:1", "2:1", "3:1", "4:1", "10:1", "LIMIT", "RVRS1", "RVRS2"}, TSlot{7},
+                    TDefault{3}),
               Radio("ragCMPattack", "attack",
-                    {"2 ms", "3 ms", "4 ms", "7 ms", "14 ms", "30 ms", "50 ms"}, 8, 1),
+                    {"2 ms", "3 ms", "4 ms", "7 ms", "14 ms", "30 ms", "50 ms"}, TSlot{8},
+                    TDefault{1}),
               Radio("ragCMPrelease", "release",
-                    {"200 ms", "300 ms", "350 ms", "500 ms", "750 ms", "1 sec", "2 sec"}, 9, 3),
-              Bar("trbCMPoutput", "output", 0, 50, 10, 47, V::DoubledPercent)}},
+                    {"200 ms", "300 ms", "350 ms", "500 ms", "750 ms", "1 sec", "2 sec"}, TSlot{9},
+                    TDefault{3}),
+              Bar("trbCMPoutput", "output", TRange{0, 50}, TSlot{10}, TDefault{47},
+                  V::DoubledPercent)}},
             {"Expander",
              "tsExpander",
-             {Bar("trbEXPrange", "range", 0, 31, 11, 23, V::LevelPercent),
+             {Bar("trbEXPrange", "range", TRange{0, 31}, TSlot{11}, TDefault{23}, V::LevelPercent),
               Radio("ragEXPratio", "ratio",
-                    {"OFF", "1:1.5", "1:1.8", "1:2", "1:2.5", "1:3", "1:4", "1:5"}, 12, 5)}},
+                    {"OFF", "1:1.5", "1:1.8", "1:2", "1:2.5", "1:3", "1:4", "1:5"}, TSlot{12},
+                    TDefault{5})}},
             {"Distortion",
              "tsDistortion",
              {Radio("ragDSTtype", "type",
                     {"OFF", "Metal", "Rock", "Blues", "Jazz", "Turbo Tube", "Overdrive Tube",
                      "SS Dist"},
-                    13, 5),
-              Bar("trbDSTdrive", "drive", 0, 31, 14, 15, V::LevelPercent),
-              Bar("trbDSTbite", "bite", 0, 31, 15, 15, V::LevelPercent),
-              Bar("trbDSTthrust", "thrust", 0, 31, 16, 15, V::LevelPercent),
-              Bar("trbDSToutput", "output", 0, 31, 17, 31, V::LevelPercent)}},
+                    TSlot{13}, TDefault{5}),
+              Bar("trbDSTdrive", "drive", TRange{0, 31}, TSlot{14}, TDefault{15}, V::LevelPercent),
+              Bar("trbDSTbite", "bite", TRange{0, 31}, TSlot{15}, TDefault{15}, V::LevelPercent),
+              Bar("trbDSTthrust", "thrust", TRange{0, 31}, TSlot{16}, TDefault{15},
+                  V::LevelPercent),
+              Bar("trbDSToutput", "output", TRange{0, 31}, TSlot{17}, TDefault{31},
+                  V::LevelPercent)}},
             {"Exciter",
              "tsExciter",
-             {Bar("trbEXCrange", "range", 0, 31, 18, 10, V::LevelPercent),
-              Bar("trbEXCtuning", "tuning", 0, 6, 19, 0, V::ExciterTuning)}},
+             {Bar("trbEXCrange", "range", TRange{0, 31}, TSlot{18}, TDefault{10}, V::LevelPercent),
+              Bar("trbEXCtuning", "tuning", TRange{0, 6}, TSlot{19}, TDefault{0},
+                  V::ExciterTuning)}},
             {"Preamp",
              "tsPreamp",
              {Radio("ragPRAtype", "type",
-                    {"Brite Tube", "Smooth Solid", "Smooth Tube", "2nd EQ Off"}, 20, 0)}},
+                    {"Brite Tube", "Smooth Solid", "Smooth Tube", "2nd EQ Off"}, TSlot{20},
+                    TDefault{0})}},
             {"Envelope Filter",
              "tsEnvelopeFilter",
              {Radio("ragENVtype", "type",
                     {"Ultra", "Super", "Medium", "Narrow", "K27 Sweep", "Reverse Low", "Reverse Hi",
                      "OFF"},
-                    21, 0),
-              Bar("trbENVthreshold", "threshold", 0, 31, 22, 28, V::LevelPercent),
+                    TSlot{21}, TDefault{0}),
+              Bar("trbENVthreshold", "threshold", TRange{0, 31}, TSlot{22}, TDefault{28},
+                  V::LevelPercent),
               Radio("ragENVattack", "attack",
-                    {"360 ms", "180 ms", "120 ms", "80 ms", "50 ms", "40 ms", "30 ms"}, 23, 5),
-              Bar("trbENVtuning", "tuning", 0, 63, 24, 35, V::EnvelopeTuning)}},
+                    {"360 ms", "180 ms", "120 ms", "80 ms", "50 ms", "40 ms", "30 ms"}, TSlot{23},
+                    TDefault{5}),
+              Bar("trbENVtuning", "tuning", TRange{0, 63}, TSlot{24}, TDefault{35},
+                  V::EnvelopeTuning)}},
             {"NoiseGate",
              "tsNoiseGate",
-             {Bar("trbNGTrange", "range", 0, 31, 25, 15, V::LevelPercent)}},
+             {Bar("trbNGTrange", "range", TRange{0, 31}, TSlot{25}, TDefault{15},
+                  V::LevelPercent)}},
             {"Equalizer",
              "tsEqualizer",
-             {Band("scrEQU40Hz", "40Hz", 26), Band("scrEQU100Hz", "100Hz", 27),
-              Band("scrEQU250Hz", "250Hz", 28), Band("scrEQU640Hz", "640Hz", 29),
-              Band("scrEQU1600Hz", "1600Hz", 30), Band("scrEQU4KHz", "4KHz", 31),
-              Band("scrEQU10KHz", "10KHz", 32)}},
+             {Band("scrEQU40Hz", "40Hz", TSlot{26}), Band("scrEQU100Hz", "100Hz", TSlot{27}),
+              Band("scrEQU250Hz", "250Hz", TSlot{28}), Band("scrEQU640Hz", "640Hz", TSlot{29}),
+              Band("scrEQU1600Hz", "1600Hz", TSlot{30}), Band("scrEQU4KHz", "4KHz", TSlot{31}),
+              Band("scrEQU10KHz", "10KHz", TSlot{32})}},
             {"AES",
              "tsAES",
              {Radio("ragAEStype", "type",
                     {"OFF", "Dead Room", "Heavy Carpet", "Wood/Rug Mix", "Drape/Carpet",
                      "Wood + Tile", "Pews/People", "Wood Baffles", "Lt Floor Rug", "Ceiling Drape",
                      "Stone Ceiling", "Wall Drapes", "Natural Wood", "Open Ambience"},
-                    33, 0)}},
+                    TSlot{33}, TDefault{0})}},
             {"Effect Crossover",
              "tsContour",
              {Radio("ragDGCoutput", "output",
-                    {"Hi/Lo Split", "High To DigFX", "Low To AnFX", "Bypass"}, 34, 3),
+                    {"Hi/Lo Split", "High To DigFX", "Low To AnFX", "Bypass"}, TSlot{34},
+                    TDefault{3}),
               Radio("ragDGCtuning", "tuning",
-                    {"110 hz", "160 hz", "230 hx", "350 hz", "560 hz", "1K hz", "2K hz"}, 35, 3)}},
+                    {"110 hz", "160 hz", "230 hx", "350 hz", "560 hz", "1K hz", "2K hz"}, TSlot{35},
+                    TDefault{3})}},
             {"Prog Level",
              "tsLevel",
-             {Bar("trbLVLmaster", "master", 0, 48, 36, 45, V::MasterLevel)}},
+             {Bar("trbLVLmaster", "master", TRange{0, 48}, TSlot{36}, TDefault{45},
+                  V::MasterLevel)}},
         };
     }();
     return pages;
@@ -216,79 +288,91 @@ const std::vector<TEffectPage>& DigitalEffectPages() {
             {Radio("ragFLAtype", "type",
                    {"OFF", "Post Reverb", "Post, Inv L", "Post, Inv R", "Pos, Inv L+R",
                     "Pre-Reverb", "Pre, Inv L", "Pre, Inv R", "Pre, Inv L+R"},
-                   0, 4, 3),
-             Bar("trbFLAwidth", "width", 0, 31, 1, 22, V::LevelPercent),
-             Bar("trbFLAspeed", "speed", 0, 84, 2, 20, V::ModSpeed),
-             Bar("trbFLAregen", "regen", 0, 63, 3, 48, V::RegenPercent),
-             Bar("trbFLAlevel", "level", 0, 63, 4, 63, V::RegenPercent)}};
-        const TEffectPage chorus{"Chorus",
-                                 "tsChorus",
-                                 {Radio("ragCHOtype", "type", {"OFF", "Post", "Pre"}, 0, 1),
-                                  Bar("trbCHOwidth", "width", 0, 31, 1, 10, V::LevelPercent),
-                                  Bar("trbCHOspeed", "speed", 0, 84, 2, 20, V::ModSpeed),
-                                  Bar("trbCHOdelay", "delay", 0, 47, 3, 30, V::Milliseconds),
-                                  Bar("trbCHOlevel", "level", 0, 63, 4, 63, V::RegenPercent)}};
-        const TEffectPage pitch{"Pitch Trans",
-                                "tsPitchTrans",
-                                {Radio("ragPTRtype", "type", kPitchType, 0, 3),
-                                 Bar("trbPTRpitch", "pitch", 0, 24, 1, 12, V::Semitone),
-                                 Bar("trbPTRfine", "fine", 0, 127, 2, 63, V::FineTune),
-                                 BaseKey("lstPTRbase_key", 3),
-                                 Bar("trbPTRregen", "regen", 0, 63, 4, 0, V::RegenPercent),
-                                 Bar("trbPTRlevel", "level", 0, 63, 5, 63, V::RegenPercent)}};
-        const TEffectPage panner{"Panner",
-                                 "tsPanner",
-                                 {Bar("trbPANmod", "mod", 0, 31, 0, 31, V::LevelPercent),
-                                  Bar("trbPANspeed", "speed", 0, 84, 1, 40, V::ModSpeed)}};
-        const TEffectPage tremolo{"Tremolo",
-                                  "tsTremolo",
-                                  {Bar("trbTRMmod", "mod", 0, 31, 0, 31, V::LevelPercent),
-                                   Bar("trbTRMspeed", "speed", 0, 84, 1, 40, V::ModSpeed)}};
-        TParameterInfo position = Bar("trbMPNpos", "pos", 0, 127, 0, 64, V::Number);
+                   TSlot{0}, TDefault{4}, 3),
+             Bar("trbFLAwidth", "width", TRange{0, 31}, TSlot{1}, TDefault{22}, V::LevelPercent),
+             Bar("trbFLAspeed", "speed", TRange{0, 84}, TSlot{2}, TDefault{20}, V::ModSpeed),
+             Bar("trbFLAregen", "regen", TRange{0, 63}, TSlot{3}, TDefault{48}, V::RegenPercent),
+             Bar("trbFLAlevel", "level", TRange{0, 63}, TSlot{4}, TDefault{63}, V::RegenPercent)}};
+        const TEffectPage chorus{
+            "Chorus",
+            "tsChorus",
+            {Radio("ragCHOtype", "type", {"OFF", "Post", "Pre"}, TSlot{0}, TDefault{1}),
+             Bar("trbCHOwidth", "width", TRange{0, 31}, TSlot{1}, TDefault{10}, V::LevelPercent),
+             Bar("trbCHOspeed", "speed", TRange{0, 84}, TSlot{2}, TDefault{20}, V::ModSpeed),
+             Bar("trbCHOdelay", "delay", TRange{0, 47}, TSlot{3}, TDefault{30}, V::Milliseconds),
+             Bar("trbCHOlevel", "level", TRange{0, 63}, TSlot{4}, TDefault{63}, V::RegenPercent)}};
+        const TEffectPage pitch{
+            "Pitch Trans",
+            "tsPitchTrans",
+            {Radio("ragPTRtype", "type", kPitchType, TSlot{0}, TDefault{3}),
+             Bar("trbPTRpitch", "pitch", TRange{0, 24}, TSlot{1}, TDefault{12}, V::Semitone),
+             Bar("trbPTRfine", "fine", TRange{0, 127}, TSlot{2}, TDefault{63}, V::FineTune),
+             BaseKey("lstPTRbase_key", 3),
+             Bar("trbPTRregen", "regen", TRange{0, 63}, TSlot{4}, TDefault{0}, V::RegenPercent),
+             Bar("trbPTRlevel", "level", TRange{0, 63}, TSlot{5}, TDefault{63}, V::RegenPercent)}};
+        const TEffectPage panner{
+            "Panner",
+            "tsPanner",
+            {Bar("trbPANmod", "mod", TRange{0, 31}, TSlot{0}, TDefault{31}, V::LevelPercent),
+             Bar("trbPANspeed", "speed", TRange{0, 84}, TSlot{1}, TDefault{40}, V::ModSpeed)}};
+        const TEffectPage tremolo{
+            "Tremolo",
+            "tsTremolo",
+            {Bar("trbTRMmod", "mod", TRange{0, 31}, TSlot{0}, TDefault{31}, V::LevelPercent),
+             Bar("trbTRMspeed", "speed", TRange{0, 84}, TSlot{1}, TDefault{40}, V::ModSpeed)}};
+        TParameterInfo position =
+            Bar("trbMPNpos", "pos", TRange{0, 127}, TSlot{0}, TDefault{64}, V::Number);
         position.Mirrored = true;
         const TEffectPage midiPan{"MIDI Pan", "tsMIDIPan", {position}};
         const TEffectPage samplerPitch{
             "Sampler+PTr",
             "tsSamplerPTr",
-            {Radio("ragSPTstate", "state", {"Record ready"}, 0, 0),
-             Radio("ragSPTrecord", "record", kSamplerRecord, 1, 0),
-             Radio("ragSPTplay", "play", kSamplerPlay, 2, 0),
-             Bar("trbSPTlength", "length", 1, 100, 3, 100, V::SampleLength),
-             Bar("trbSPTstart", "start", 0, 100, 4, 5, V::Milliseconds),
-             Bar("trbSPTpitch", "pitch", 0, 24, 5, 12, V::Semitone),
-             Bar("trbSPTfine", "fine", 0, 127, 6, 63, V::FineTune), BaseKey("lstSPTbase_key", 7),
-             Bar("trbSPTlevel", "level", 0, 63, 8, 63, V::RegenPercent)}};
+            {Radio("ragSPTstate", "state", {"Record ready"}, TSlot{0}, TDefault{0}),
+             Radio("ragSPTrecord", "record", kSamplerRecord, TSlot{1}, TDefault{0}),
+             Radio("ragSPTplay", "play", kSamplerPlay, TSlot{2}, TDefault{0}),
+             Bar("trbSPTlength", "length", TRange{1, 100}, TSlot{3}, TDefault{100},
+                 V::SampleLength),
+             Bar("trbSPTstart", "start", TRange{0, 100}, TSlot{4}, TDefault{5}, V::Milliseconds),
+             Bar("trbSPTpitch", "pitch", TRange{0, 24}, TSlot{5}, TDefault{12}, V::Semitone),
+             Bar("trbSPTfine", "fine", TRange{0, 127}, TSlot{6}, TDefault{63}, V::FineTune),
+             BaseKey("lstSPTbase_key", 7),
+             Bar("trbSPTlevel", "level", TRange{0, 63}, TSlot{8}, TDefault{63}, V::RegenPercent)}};
         const TEffectPage tuner{
             "Tuner",
             "tsTuner",
-            {Radio("ragTNRtype", "type", {"Bass", "Guitar", "Bass 12F", "Guitar 12F"}, 0, 1),
+            {Radio("ragTNRtype", "type", {"Bass", "Guitar", "Bass 12F", "Guitar 12F"}, TSlot{0},
+                   TDefault{1}),
              Radio("ragTNRreference", "reference",
                    {"OFF", "E 164", "A 220", "D 284", "G 392", "B 494", "E 659", "A 440", "Auto"},
-                   1, 0),
-             Bar("trbTNRdetune", "detune", 0, 100, 2, 50, V::Detune),
-             Bar("trbTNRlevel", "level", 0, 63, 3, 0, V::RegenPercent)}};
-        const TEffectPage phaser{"Phaser",
-                                 "tsPhaser",
-                                 {Radio("ragPSRtype", "type", {"Off", "Post", "Pre"}, 0, 1),
-                                  Bar("trbPSRwidth", "width", 0, 31, 1, 20, V::LevelPercent),
-                                  Bar("trbPSRspeed", "speed", 0, 84, 2, 20, V::ModSpeed),
-                                  Bar("trbPSRregen", "regen", 0, 63, 3, 31, V::RegenPercent),
-                                  Bar("trbPSRdepth", "depth", 0, 63, 4, 63, V::RegenPercent)}};
-        const TEffectPage dualPitch{"Dual PTr",
-                                    "tsDualPTr",
-                                    {Radio("rag2PTtype", "type", kPitchType, 0, 3),
-                                     Bar("trb2PTpitch_1", "pitch 1", 0, 24, 1, 12, V::Semitone),
-                                     Bar("trb2PTfine_1", "fine 1", 0, 127, 2, 63, V::FineTune),
-                                     Bar("trb2PTpitch_2", "pitch 2", 0, 24, 3, 12, V::Semitone),
-                                     Bar("trb2PTfine_2", "fine 2", 0, 127, 4, 63, V::FineTune),
-                                     Radio("rag2PTregen_feed", "regen feed", {"Pre", "Post"}, 5, 0),
-                                     Bar("trb2PTlevel", "level", 0, 63, 6, 63, V::RegenPercent),
-                                     Bar("trb2PTpan_pos_1", "pan pos 1", 0, 63, 7, 31, V::Number),
-                                     Bar("trb2PTpan_pos_2", "pan pos 2", 0, 63, 8, 31, V::Number)}};
+                   TSlot{1}, TDefault{0}),
+             Bar("trbTNRdetune", "detune", TRange{0, 100}, TSlot{2}, TDefault{50}, V::Detune),
+             Bar("trbTNRlevel", "level", TRange{0, 63}, TSlot{3}, TDefault{0}, V::RegenPercent)}};
+        const TEffectPage phaser{
+            "Phaser",
+            "tsPhaser",
+            {Radio("ragPSRtype", "type", {"Off", "Post", "Pre"}, TSlot{0}, TDefault{1}),
+             Bar("trbPSRwidth", "width", TRange{0, 31}, TSlot{1}, TDefault{20}, V::LevelPercent),
+             Bar("trbPSRspeed", "speed", TRange{0, 84}, TSlot{2}, TDefault{20}, V::ModSpeed),
+             Bar("trbPSRregen", "regen", TRange{0, 63}, TSlot{3}, TDefault{31}, V::RegenPercent),
+             Bar("trbPSRdepth", "depth", TRange{0, 63}, TSlot{4}, TDefault{63}, V::RegenPercent)}};
+        const TEffectPage dualPitch{
+            "Dual PTr",
+            "tsDualPTr",
+            {Radio("rag2PTtype", "type", kPitchType, TSlot{0}, TDefault{3}),
+             Bar("trb2PTpitch_1", "pitch 1", TRange{0, 24}, TSlot{1}, TDefault{12}, V::Semitone),
+             Bar("trb2PTfine_1", "fine 1", TRange{0, 127}, TSlot{2}, TDefault{63}, V::FineTune),
+             Bar("trb2PTpitch_2", "pitch 2", TRange{0, 24}, TSlot{3}, TDefault{12}, V::Semitone),
+             Bar("trb2PTfine_2", "fine 2", TRange{0, 127}, TSlot{4}, TDefault{63}, V::FineTune),
+             Radio("rag2PTregen_feed", "regen feed", {"Pre", "Post"}, TSlot{5}, TDefault{0}),
+             Bar("trb2PTlevel", "level", TRange{0, 63}, TSlot{6}, TDefault{63}, V::RegenPercent),
+             Bar("trb2PTpan_pos_1", "pan pos 1", TRange{0, 63}, TSlot{7}, TDefault{31}, V::Number),
+             Bar("trb2PTpan_pos_2", "pan pos 2", TRange{0, 63}, TSlot{8}, TDefault{31},
+                 V::Number)}};
         return std::vector<TEffectPage>{
             {"Low Pass",
              "tsLowPass",
-             {Bar("trbLPFfrequency", "frequency", 0, 30, 0, 30, V::CutoffFrequency)}},
+             {Bar("trbLPFfrequency", "frequency", TRange{0, 30}, TSlot{0}, TDefault{30},
+                  V::CutoffFrequency)}},
             flanger,
             chorus,
             pitch,
@@ -298,15 +382,15 @@ const std::vector<TEffectPage>& DigitalEffectPages() {
             Reverb(7),
             Reverb(8),
             Reverb(9),
-            GateVerb(4, 4),
-            GateVerb(7, 7),
-            GateVerb(7, 7),
-            TappedDdl(118, 20),
-            TappedDdl(122, 48),
-            RegenDdl(118, 20, 48),
-            RegenDdl(122, 40, 31),
-            StereoDdl(122, 16, 22, 48),
-            StereoDdl(126, 50, 25, 28),
+            GateVerb({.DecayMax = 4, .DecayDefault = 4}),
+            GateVerb({.DecayMax = 7, .DecayDefault = 7}),
+            GateVerb({.DecayMax = 7, .DecayDefault = 7}),
+            TappedDdl({.DelayMax = 118, .DelayDefault = 20}),
+            TappedDdl({.DelayMax = 122, .DelayDefault = 48}),
+            RegenDdl({.DelayMax = 118, .DelayDefault = 20, .RegenDefault = 48}),
+            RegenDdl({.DelayMax = 122, .DelayDefault = 40, .RegenDefault = 31}),
+            StereoDdl({.DelayMax = 122, .LeftDefault = 16, .RightDefault = 22, .RegenDefault = 48}),
+            StereoDdl({.DelayMax = 126, .LeftDefault = 50, .RightDefault = 25, .RegenDefault = 28}),
             Sampler(104),
             Sampler(127),
             samplerPitch,

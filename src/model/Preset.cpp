@@ -48,11 +48,16 @@ int ValueAt(TByteView dump, int offset) {
                      dump[static_cast<std::size_t>(offset) + 1]);
 }
 
+// The value pair at an offset of the dump.
+TByteView PairAt(TByteView dump, int offset) {
+    return dump.subspan(static_cast<std::size_t>(offset), 2);
+}
+
 // Flag k of a pair: bits 0..6 of the first byte, an eighth in bit 0 of the second.
-bool FlagAt(TByteView dump, int offset, int k) {
+bool FlagAt(TByteView pair, int k) {
     if (k < 7)
-        return BitIsSet(dump[static_cast<std::size_t>(offset)], k);
-    return BitIsSet(dump[static_cast<std::size_t>(offset) + 1], k - 7);
+        return BitIsSet(pair[0], k);
+    return BitIsSet(pair[1], k - 7);
 }
 
 // A title byte above 0x7F would put a byte with its top bit inside the SysEx message.
@@ -172,21 +177,21 @@ void TPreset::Decode(TByteView dump) {
     HasLoadedDump = true;
     std::copy_n(dump.begin(), Header.size(), Header.begin());
     for (int k = 0; k < 8; ++k)
-        K27States[static_cast<std::size_t>(k)] = FlagAt(dump, kK27Pair, k);
+        K27States[static_cast<std::size_t>(k)] = FlagAt(PairAt(dump, kK27Pair), k);
     for (int k = 0; k < 2; ++k)
-        K27States[static_cast<std::size_t>(8 + k)] = FlagAt(dump, kK27HighPair, k);
+        K27States[static_cast<std::size_t>(8 + k)] = FlagAt(PairAt(dump, kK27HighPair), k);
     for (int k = 0; k < 8; ++k)
-        AnalogOn[static_cast<std::size_t>(k)] = FlagAt(dump, kAnalogPair, k);
+        AnalogOn[static_cast<std::size_t>(k)] = FlagAt(PairAt(dump, kAnalogPair), k);
     for (int k = 0; k < 4; ++k)
-        AnalogOn[static_cast<std::size_t>(8 + k)] = FlagAt(dump, kAnalogHighPair, k);
+        AnalogOn[static_cast<std::size_t>(8 + k)] = FlagAt(PairAt(dump, kAnalogHighPair), k);
     DigitalGroup = ValueAt(dump, kGroupPair);
     for (int k = 0; k < kDigitalPositions; ++k)
-        DigitalOn[static_cast<std::size_t>(k)] = FlagAt(dump, kDigitalOnPair, k);
+        DigitalOn[static_cast<std::size_t>(k)] = FlagAt(PairAt(dump, kDigitalOnPair), k);
     for (int slot = 0; slot < kParameterCount; ++slot)
         ParameterValues[static_cast<std::size_t>(slot)] = ValueAt(dump, kParameterPairs + 2 * slot);
     Title = PresetTitleOf(dump);
     for (int k = 0; k < kPerfMidiCount; ++k)
-        PerfInUse[static_cast<std::size_t>(k)] = FlagAt(dump, kPerfInUsePair, k);
+        PerfInUse[static_cast<std::size_t>(k)] = FlagAt(PairAt(dump, kPerfInUsePair), k);
     for (int i = 0; i < kPerfMidiCount; ++i) {
         auto& assignment = PerfMIDI[static_cast<std::size_t>(i)];
         if (!assignment)

@@ -20,6 +20,8 @@ TBytes Message(std::uint8_t device, std::initializer_list<std::uint8_t> body) {
     return bytes;
 }
 
+// Device byte, then command: the message's order.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::optional<TBytes> PresetIndexMessage(std::uint8_t device, std::uint8_t command, int index) {
     if (index < 0 || index > kMaxPresetIndex || device > 0x7F)
         return std::nullopt;
@@ -36,6 +38,8 @@ std::optional<TBytes> SelectPresetMessage(std::uint8_t device, int presetIndex) 
     return PresetIndexMessage(device, kSelectPresetCode, presetIndex);
 }
 
+// Device byte, then address: the message's order.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 TBytes RequestParameterMessage(std::uint8_t device, std::uint8_t address) {
     return Message(device, {kRequestParameterCode, Seven(address)});
 }
@@ -60,6 +64,8 @@ std::optional<TBytes> StorePresetMessage(std::uint8_t device, int presetNumber) 
     return PresetIndexMessage(device, kStorePresetCode, presetNumber - 1);
 }
 
+// The bytes in the message's order.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 TBytes ParameterReplyMessage(std::uint8_t device, std::uint8_t address, std::uint8_t value,
                              std::uint8_t high) {
     return Message(device, {kParameterCode, Seven(address), Seven(value), Seven(high)});

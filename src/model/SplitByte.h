@@ -24,6 +24,8 @@ public:
         }
     }
     int GetValue() const { return Hi * 128 + Lo; }
+    // The pair in dump order.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     int Join(std::uint8_t lo, std::uint8_t hi) {
         Lo = lo;
         Hi = hi;

@@ -72,25 +72,40 @@ TfrmMPTEdit::TfrmMPTEdit(QWidget* parent) : QWidget(parent, Qt::Window), TableMo
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     auto* bar = new QHBoxLayout(ToolBar1);
     bar->setContentsMargins(0, 0, 0, 0);
-    const auto button = [this, bar](const char* name, const QString& caption, const QString& hint) {
-        auto* made = new QPushButton(caption, ToolBar1);
-        made->setObjectName(QString::fromLatin1(name));
-        made->setToolTip(hint);
+    // A tool button: its component name, its caption and the hint shown over it.
+    struct TButton {
+        const char* Name;
+        QString Caption;
+        QString Hint;
+    };
+    const auto button = [this, bar](const TButton& item) {
+        auto* made = new QPushButton(item.Caption, ToolBar1);
+        made->setObjectName(QString::fromLatin1(item.Name));
+        made->setToolTip(item.Hint);
         bar->addWidget(made);
         return made;
     };
-    btnSaveAs =
-        button("btnSaveAs", QStringLiteral("&Save..."), QStringLiteral("Save this MPT to a file"));
-    btnSendOut =
-        button("btnSendOut", QStringLiteral("Sen&d"), QStringLiteral("Send MPT to MIDI out (F9)"));
-    btnPrint = button("btnPrint", QStringLiteral("&Print"), QStringLiteral("Print the MPT"));
-    btnPreview = button("btnPreview", QStringLiteral("Print pre&view"),
-                        QStringLiteral("Show the pages the printer would get"));
-    btnPrtSetup = button("btnPrtSetup", QStringLiteral("Set&up"),
-                         QStringLiteral("Printer selection/configuration"));
-    btnFont = button("btnFont", QStringLiteral("&Font"), QStringLiteral("Font selection"));
+    btnSaveAs = button({.Name = "btnSaveAs",
+                        .Caption = QStringLiteral("&Save..."),
+                        .Hint = QStringLiteral("Save this MPT to a file")});
+    btnSendOut = button({.Name = "btnSendOut",
+                         .Caption = QStringLiteral("Sen&d"),
+                         .Hint = QStringLiteral("Send MPT to MIDI out (F9)")});
+    btnPrint = button({.Name = "btnPrint",
+                       .Caption = QStringLiteral("&Print"),
+                       .Hint = QStringLiteral("Print the MPT")});
+    btnPreview = button({.Name = "btnPreview",
+                         .Caption = QStringLiteral("Print pre&view"),
+                         .Hint = QStringLiteral("Show the pages the printer would get")});
+    btnPrtSetup = button({.Name = "btnPrtSetup",
+                          .Caption = QStringLiteral("Set&up"),
+                          .Hint = QStringLiteral("Printer selection/configuration")});
+    btnFont = button({.Name = "btnFont",
+                      .Caption = QStringLiteral("&Font"),
+                      .Hint = QStringLiteral("Font selection")});
     bar->addStretch(1);
-    btnExit = button("btnExit", QStringLiteral("&Exit"), QStringLiteral("Close"));
+    btnExit = button(
+        {.Name = "btnExit", .Caption = QStringLiteral("&Exit"), .Hint = QStringLiteral("Close")});
     layout->addWidget(ToolBar1);
     connect(btnSaveAs, &QPushButton::clicked, this, [this] {
         if (Validate()) {
@@ -160,6 +175,8 @@ void TfrmMPTEdit::BuildGrid() {
             grdMPT->setItem(row, column, item);
         }
 
+    // The signal's own parameters.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     connect(grdMPT, &QTableWidget::currentCellChanged, this, [this](int row, int column, int, int) {
         if (validating || filling || row < 0 || column < 0)
             return;
@@ -218,6 +235,8 @@ void TfrmMPTEdit::BuildGrid() {
             [this](const QPoint& at) { popMPTgrid->exec(grdMPT->viewport()->mapToGlobal(at)); });
 }
 
+// Row, then column.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 bool TfrmMPTEdit::IsSpare(int row, int column) const {
     return row * kColumns + column >= TableMode.MptEntryCount;
 }
@@ -411,6 +430,8 @@ void TfrmMPTEdit::DeleteCell(bool allToEnd) {
     MptModified = true;
 }
 
+// Row, then column.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QString TfrmMPTEdit::HintFor(int row, int column) const {
     const int logicalRow = grdMPT->verticalHeader()->logicalIndex(row - 1);
     const int logicalColumn = grdMPT->horizontalHeader()->logicalIndex(column - 1);
@@ -429,9 +450,8 @@ void TfrmMPTEdit::ChooseFont() {
 }
 
 void TfrmMPTEdit::Headings(bool listStyle) {
-    const bool bold = FontBold();
-    const bool underline = FontUnderline();
-    SetFontStyle(true, true);
+    const TFontStyle style = FontStyle();
+    SetFontStyle({.Bold = true, .Underline = true});
     PrintLine(QStringLiteral("Prog Chg #"), LeftMargin);
     if (listStyle) {
         PrintLine(ColumnSeparator, LeftMargin + 10 * CharWidth);
@@ -447,7 +467,7 @@ void TfrmMPTEdit::Headings(bool listStyle) {
             x += 8 * CharWidth;
         }
     }
-    SetFontStyle(bold, underline);
+    SetFontStyle(style);
     CurrentY += LineHeight;
 }
 
@@ -472,7 +492,7 @@ void TfrmMPTEdit::PrintAll(bool listStyle) {
     top();
     const std::vector<QTableWidgetItem*> cells = DataCells();
     if (!listStyle) {
-        SetFontStyle(false, true);
+        SetFontStyle({.Bold = false, .Underline = true});
         for (int row = 1; row <= rows; ++row) {
             pageCheck();
             int x = LeftMargin;

@@ -18,6 +18,8 @@ public:
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
     }
+    // Low, then high.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     int Between(int low, int high) {
         return low + static_cast<int>(Next() % static_cast<std::uint64_t>(high - low + 1));
     }
@@ -42,6 +44,8 @@ int ValueFor(const TParameterInfo& parameter, Random& random) {
 
 // Titles that a backup must be able to name files after: plain ones, duplicates within a
 // bank, untitled slots, and "/", ":", "?" and surrounding blanks.
+// Bank, then slot, as the unit numbers presets.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::string TitleFor(int bank, int slot, Random& random) {
     switch (slot % 50) {
     case 7:
@@ -68,6 +72,8 @@ std::string TitleFor(int bank, int slot, Random& random) {
 }
 } // namespace
 
+// Bank, then slot, as the unit numbers presets.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 TBytes TPlenovaDevice::FactoryPreset(int bank, int slot, const TDeviceMode& variant) {
     Random random(static_cast<std::uint64_t>(bank * 1000 + slot + (variant.PrePlenova ? 7919 : 0)));
     TPreset preset;

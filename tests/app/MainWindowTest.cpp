@@ -144,7 +144,8 @@ TEST(MainWindow, SentMessagesAreLoggedBetweenTheirAnswersOnlyWhenAsked) {
     window.miClearIn->trigger();
     ASSERT_TRUE(ChoosePopupItem(window.lbxLog->viewport(), QPoint(20, 20), "pmiLogSentMessages"));
     EXPECT_TRUE(window.pmiLogSentMessages->isChecked());
-    EXPECT_TRUE(rig.settings.GetBool("LOG_SENT_MESSAGES", false, false)) << "kept at once";
+    EXPECT_TRUE(rig.settings.GetBool("LOG_SENT_MESSAGES", {.CanCreate = false, .Default = false}))
+        << "kept at once";
     QTest::keyClick(window.memMsgBuf, Qt::Key_F10);
     ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 2; }));
     window.miGetMptTable->trigger();
@@ -175,7 +176,7 @@ TEST(MainWindow, SentMessagesAreLoggedBetweenTheirAnswersOnlyWhenAsked) {
     EXPECT_TRUE(next.pmiLogSentMessages->isChecked());
     next.pgcTab->setCurrentWidget(next.tsMonitor);
     ASSERT_TRUE(ChoosePopupItem(next.lbxLog->viewport(), QPoint(20, 20), "pmiLogSentMessages"));
-    EXPECT_FALSE(rig.settings.GetBool("LOG_SENT_MESSAGES", false, true));
+    EXPECT_FALSE(rig.settings.GetBool("LOG_SENT_MESSAGES", {.CanCreate = false, .Default = true}));
     next.miClearIn->trigger();
     QTest::keyClick(next.memMsgBuf, Qt::Key_F10);
     ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 1; }));
@@ -231,7 +232,7 @@ TEST(MainWindow, PrePlenovaModeChangesTheRequestsAndTheMenu) {
     EXPECT_EQ(rig.sink->Received(), (Bytes{0xF0, 0x1A, 0, 0x13, 0x4C, 0xF7}));
 
     window.close();
-    EXPECT_TRUE(rig.settings.GetBool("PRE_PLENOVA", false, false));
+    EXPECT_TRUE(rig.settings.GetBool("PRE_PLENOVA", {.CanCreate = false, .Default = false}));
 }
 
 TEST(MainWindow, TheDeviceByteIsTheChannelAtStartUp) {
@@ -346,7 +347,7 @@ TEST(MainWindow, SettingsAtSetUpAndClose) {
                            "Select Bank &D", "-", "Use Pre-Plenova options"}));
     window.close();
     EXPECT_EQ(rig.settings.GetInteger("TMQReqDelay", false, -1), 1000);
-    EXPECT_FALSE(rig.settings.GetBool("PRE_PLENOVA", false, true));
+    EXPECT_FALSE(rig.settings.GetBool("PRE_PLENOVA", {.CanCreate = false, .Default = true}));
 }
 
 // Input does not wait for the window: held up for two seconds while the unit sends a bulk

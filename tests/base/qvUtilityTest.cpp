@@ -64,8 +64,8 @@ protected:
 TEST_F(SettingsTest, EveryReadGivesItsDefaultWhenNothingIsStored) {
     EXPECT_EQ(store.GetString("MIDI_IN", false), QString());
     EXPECT_EQ(store.GetInteger("TMQReqDelay", false, 1000), 1000);
-    EXPECT_FALSE(store.GetBool("PRE_PLENOVA", false, false));
-    EXPECT_TRUE(store.GetBool("PRE_PLENOVA", false, true));
+    EXPECT_FALSE(store.GetBool("PRE_PLENOVA", {.CanCreate = false, .Default = false}));
+    EXPECT_TRUE(store.GetBool("PRE_PLENOVA", {.CanCreate = false, .Default = true}));
     EXPECT_EQ(store.GetStringAt(kPath + "\\Folders", "1", false), QString());
     EXPECT_FALSE(QFile::exists(SettingsFile()))
         << "reads without can-create must not create the key";
@@ -85,7 +85,7 @@ TEST_F(SettingsTest, ValuesRoundTripUnderTheirNamesAndSubKeys) {
     other.Path = kPath;
     EXPECT_EQ(other.GetString("MIDI_OUT", false), "Quellfarn Plenova (simulated)");
     EXPECT_EQ(other.GetInteger("MIDI_OUT_CH", false, 0), 9);
-    EXPECT_TRUE(other.GetBool("PRE_PLENOVA", false, false));
+    EXPECT_TRUE(other.GetBool("PRE_PLENOVA", {.CanCreate = false, .Default = false}));
     EXPECT_EQ(other.GetStringAt(kPath + "\\Folders", "1", false), "/home/bass/presets");
     EXPECT_EQ(other.GetStringAt(kPath + "\\Controllers", "4", false), "Left pedal");
 
@@ -114,7 +114,8 @@ TEST_F(SettingsTest, OperationsOnAnEmptyPathAreRefused) {
     EXPECT_EQ(ErrorOf([&] { unset.PutString("MIDI_IN", "x"); }), expected);
     EXPECT_EQ(ErrorOf([&] { unset.GetInteger("LPW", true, 1); }), expected);
     EXPECT_EQ(ErrorOf([&] { unset.PutInteger("LPW", 1); }), expected);
-    EXPECT_EQ(ErrorOf([&] { unset.GetBool("PRE_PLENOVA", true, false); }), expected);
+    EXPECT_EQ(ErrorOf([&] { unset.GetBool("PRE_PLENOVA", {.CanCreate = true, .Default = false}); }),
+              expected);
     EXPECT_EQ(ErrorOf([&] { unset.PutBool("PRE_PLENOVA", true); }), expected);
     EXPECT_EQ(ErrorOf([&] { unset.DeleteValue("LPW"); }), expected);
     QWidget window;
@@ -134,7 +135,7 @@ TEST_F(SettingsTest, AValueOfTheWrongTypeNamesTheValueThatFailed) {
         ErrorOf([&] { store.GetInteger("TMQReqDelay", true, 1000); }),
         "Invalid data type for 'TMQReqDelay' Registry parameter \"TMQReqDelay\" read failed!");
     EXPECT_EQ(
-        ErrorOf([&] { store.GetBool("PRE_PLENOVA", true, false); }),
+        ErrorOf([&] { store.GetBool("PRE_PLENOVA", {.CanCreate = true, .Default = false}); }),
         "Invalid data type for 'PRE_PLENOVA' Registry parameter \"PRE_PLENOVA\" read failed!");
     EXPECT_EQ(store.GetInteger("LPW", true, 0), 460) << "the other values stay readable";
 }

@@ -1,7 +1,6 @@
 // The preset editor end to end: the main window and quellfarn-sim as a process of its own,
 // talking over JACK. What the editor shows is what the unit then plays and stores.
 
-#include "app/Main.h"
 #include "base/StorePrompt.h"
 #include "base/qvUtility.h"
 #include "controls/qvTrackBar.h"
@@ -9,8 +8,6 @@
 #include "editor/ParameterPages.h"
 #include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
-#include "midi/MidiDeviceService.h"
-#include "midi/RtMidiService.h"
 #include "support/JackRig.h"
 #include "support/ModalAnswer.h"
 #include "support/PlatformEvents.h"

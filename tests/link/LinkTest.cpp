@@ -2,7 +2,7 @@
 // takes, the current preset number, a question asked from inside the input handler, and the
 // account of the answers the unit still owes.
 
-#include "LinkRig.h"
+#include "support/LinkRig.h"
 
 #include <gtest/gtest.h>
 

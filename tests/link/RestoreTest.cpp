@@ -3,7 +3,7 @@
 // finishes the preset being written, a silent unit is not waited out, and the words it is asked
 // and told in.
 
-#include "LinkRig.h"
+#include "support/LinkRig.h"
 
 #include <QDir>
 #include <QFile>

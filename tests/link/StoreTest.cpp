@@ -2,7 +2,7 @@
 // keeps, what it reads back, and what it says when the unit stores something else, does not
 // answer, loses an answer or another job has the unit.
 
-#include "LinkRig.h"
+#include "support/LinkRig.h"
 
 #include <QDir>
 #include <QFile>

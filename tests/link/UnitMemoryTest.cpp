@@ -2,7 +2,7 @@
 // and how it was seen, read back by the next start, and a damaged or unwritable file changing
 // nothing that was known.
 
-#include "LinkRig.h"
+#include "support/LinkRig.h"
 
 #include <QDir>
 #include <QFile>

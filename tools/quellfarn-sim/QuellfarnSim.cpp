@@ -80,6 +80,8 @@ struct Options {
 };
 
 // Digits only, 0..max; anything else, however long, is a usage error.
+// The option, then its value, as typed.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 int Number(const std::string& option, const std::string& text, int max) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -146,15 +148,15 @@ Options Parse(int argc, char* argv[]) {
 }
 
 // Where a bank's files are: a folder per bank, or the folder itself for a single-bank unit.
-fs::path BankFolder(const fs::path& root, int bank, int bankCount) {
-    return bankCount == 1 ? root : root / BankFolderName(bank);
+fs::path BankFolder(const fs::path& root, const TPlenovaDevice& device, int bank) {
+    return device.BankCount() == 1 ? root : root / BankFolderName(bank);
 }
 
 int LoadBackup(TPlenovaDevice& device, const fs::path& root) {
     int loaded = 0;
     for (int bank = 0; bank < device.BankCount(); ++bank) {
         std::error_code error;
-        const fs::path folder = BankFolder(root, bank, device.BankCount());
+        const fs::path folder = BankFolder(root, device, bank);
         if (!fs::is_directory(folder, error))
             continue;
         for (const auto& entry : fs::directory_iterator(folder, error)) {
@@ -178,7 +180,7 @@ int LoadBackup(TPlenovaDevice& device, const fs::path& root) {
 
 bool SaveBackup(const TPlenovaDevice& device, const fs::path& root) {
     for (int bank = 0; bank < device.BankCount(); ++bank) {
-        const fs::path folder = BankFolder(root, bank, device.BankCount());
+        const fs::path folder = BankFolder(root, device, bank);
         std::error_code error;
         fs::create_directories(folder, error);
         for (int slot = 0; slot < kSlotsPerBank; ++slot) {

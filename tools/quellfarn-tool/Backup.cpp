@@ -18,7 +18,6 @@
 #include <QFont>
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <cmath>
 #include <csignal>
 #include <iostream>
@@ -30,31 +29,6 @@ std::atomic<bool> interruptRequested{false};
 
 void Interrupted(int) {
     TBackup::RequestInterrupt();
-}
-
-// Digits only, min..max; anything else is a usage error naming the option.
-int Number(const std::string& option, const std::string& text, int min, int max) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || text[0] == '-' || error != std::errc() ||
-        end != text.data() + text.size() || value < min || value > max)
-        throw UsageError{option + " takes a number from " + std::to_string(min) + " to " +
-                         std::to_string(max)};
-    return value;
-}
-
-std::array<bool, 4> Banks(const std::string& letters) {
-    std::array<bool, 4> banks{};
-    for (const char letter : letters) {
-        const char upper =
-            letter >= 'a' && letter <= 'd' ? static_cast<char>(letter - 'a' + 'A') : letter;
-        if (upper < 'A' || upper > 'D')
-            throw UsageError{"--banks takes letters from A to D, as in --banks ACD"};
-        banks[static_cast<std::size_t>(upper - 'A')] = true;
-    }
-    if (letters.empty())
-        throw UsageError{"--banks takes letters from A to D, as in --banks ACD"};
-    return banks;
 }
 
 QString Text(const std::string& text) {
@@ -106,87 +80,6 @@ QString SkippedLine(const TRestoreItem& item) {
     return QStringLiteral("Skipped %1: %2").arg(item.Path, item.Problem);
 }
 } // namespace
-
-namespace {
-// The options both commands share, and those of one command only; a word another command takes
-// is as unknown here as any other.
-TBackupOptions ParseOptions(const std::vector<std::string>& words, const std::string& command) {
-    const bool restore = command == "restore";
-    TBackupOptions options;
-    std::vector<std::string> positional;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string& word = words[i];
-        if (word.size() < 2 || word[0] != '-') {
-            positional.push_back(word);
-            continue;
-        }
-        if (word == "--pre-plenova") {
-            options.PrePlenova = true;
-            continue;
-        }
-        if (restore && word == "--dry-run") {
-            options.DryRun = true;
-            continue;
-        }
-        if (restore && word == "--yes") {
-            options.AssumeYes = true;
-            continue;
-        }
-        static const std::vector<std::string> kShared = {"--in",   "--out",   "--banks",  "--first",
-                                                         "--last", "--delay", "--timeout"};
-        static const std::vector<std::string> kBackupOnly = {"--untitled", "--retries",
-                                                             "--print-list"};
-        const bool known = std::find(kShared.begin(), kShared.end(), word) != kShared.end() ||
-                           (!restore && std::find(kBackupOnly.begin(), kBackupOnly.end(), word) !=
-                                            kBackupOnly.end());
-        if (!known)
-            throw UsageError{"unknown option " + word};
-        if (i + 1 >= words.size())
-            throw UsageError{word + " needs a value"};
-        const std::string& value = words[++i];
-        if (word == "--in") {
-            options.InputName = Text(value);
-        } else if (word == "--out") {
-            options.OutputName = Text(value);
-        } else if (word == "--banks") {
-            options.Banks = Banks(value);
-        } else if (word == "--first") {
-            options.First = Number(word, value, 1, 200);
-        } else if (word == "--last") {
-            options.Last = Number(word, value, 1, 200);
-        } else if (word == "--untitled") {
-            // As in the options dialog: saving untitled presets under no name saves them as
-            // "Untitled".
-            options.UntitledName = value.empty() ? QStringLiteral("Untitled") : Text(value);
-        } else if (word == "--delay") {
-            options.RequestDelay = Number(word, value, 1, 10000);
-        } else if (word == "--retries") {
-            options.MaxTries = Number(word, value, 1, 1000);
-        } else if (word == "--timeout") {
-            options.TimeoutMilliseconds = Number(word, value, 1, 3600000);
-        } else if (word == "--print-list") {
-            if (value.empty())
-                throw UsageError{"--print-list needs a file name"};
-            options.ListingFile = Text(value);
-        }
-    }
-    if (positional.size() != 1 || positional[0].empty())
-        throw UsageError{command + " needs one DIR"};
-    if (options.First > options.Last)
-        throw UsageError{"--first " + std::to_string(options.First) + " is after --last " +
-                         std::to_string(options.Last)};
-    options.Directory = QDir::cleanPath(QFileInfo(Text(positional[0])).absoluteFilePath());
-    return options;
-}
-} // namespace
-
-TBackupOptions ParseBackupOptions(const std::vector<std::string>& words) {
-    return ParseOptions(words, "backup");
-}
-
-TBackupOptions ParseRestoreOptions(const std::vector<std::string>& words) {
-    return ParseOptions(words, "restore");
-}
 
 TBackup::TBackup(MidiService& service, const TBackupOptions& options, TReportStyle style)
     : service(service), options(options), style(style) {
@@ -492,8 +385,7 @@ void TBackup::EndProgressLine() {
     progressShown = false;
 }
 
-int BackupCommand(int argc, char* argv[], const std::vector<std::string>& words) {
-    const TBackupOptions options = ParseBackupOptions(words);
+int BackupCommand(int argc, char* argv[], const TBackupOptions& options) {
     // Qt is given no arguments of the user's: they are the tool's.
     static int applicationArgc = 1;
     static char* applicationArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
@@ -581,8 +473,7 @@ bool TBackup::ConfirmRestore(const std::vector<TRestoreItem>& plan) {
     return false;
 }
 
-int RestoreCommand(int argc, char* argv[], const std::vector<std::string>& words) {
-    const TBackupOptions options = ParseRestoreOptions(words);
+int RestoreCommand(int argc, char* argv[], const TBackupOptions& options) {
     if (!QFileInfo(options.Directory).isDir())
         throw FileError{"Invalid folder: " + options.Directory.toStdString()};
     static int applicationArgc = 1;
@@ -623,9 +514,7 @@ int RestoreCommand(int argc, char* argv[], const std::vector<std::string>& words
     return status;
 }
 
-int DevicesCommand(const std::vector<std::string>& words) {
-    if (!words.empty())
-        throw UsageError{"devices takes no arguments"};
+int DevicesCommand() {
     MidiDeviceService midi;
     std::shared_ptr<TSimulatedProcessor> processor;
     AddBackends(midi, false, processor);

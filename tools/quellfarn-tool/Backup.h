@@ -39,10 +39,6 @@ struct TBackupOptions {
     bool AssumeYes = false; // restore: replace the presets without asking
 };
 
-// The words after "backup" or "restore"; throw a UsageError for anything they cannot take.
-TBackupOptions ParseBackupOptions(const std::vector<std::string>& words);
-TBackupOptions ParseRestoreOptions(const std::vector<std::string>& words);
-
 // How a run tells what it does: not at all, the link's log lines, or one line rewritten in place.
 enum class TReportStyle { Quiet, Lines, ProgressLine };
 
@@ -124,8 +120,8 @@ private:
     double walkMilliseconds = 0;
 };
 
-// quellfarn-tool backup, restore and devices: each returns the exit status; the application
-// object and the MIDI service are their own.
-int BackupCommand(int argc, char* argv[], const std::vector<std::string>& words);
-int RestoreCommand(int argc, char* argv[], const std::vector<std::string>& words);
-int DevicesCommand(const std::vector<std::string>& words);
+// quellfarn-tool backup, restore and devices, their command lines read: each returns the exit
+// status; the application object and the MIDI service are their own.
+int BackupCommand(int argc, char* argv[], const TBackupOptions& options);
+int RestoreCommand(int argc, char* argv[], const TBackupOptions& options);
+int DevicesCommand();

@@ -1,0 +1,83 @@
+// quellfarn-tool's command line as users and their scripts know it: the first mistake in a line
+// is the one named, in the tool's words; file names reach their files whatever bytes they are
+// made of.
+
+#include "ToolRun.h"
+#include "model/Preset.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+using testing::HasSubstr;
+
+namespace {
+class CommandLineTest : public testing::Test {
+protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() /
+                 ("quellfarn-command-line-test-" + std::to_string(::getpid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    fs::path folder;
+};
+} // namespace
+
+TEST_F(CommandLineTest, TheFirstMistakeOfALineIsNamedAndNothingRuns) {
+    const std::string target = Quoted(folder / "new");
+    const std::string file = Quoted(folder / "new.tmq");
+    const std::pair<std::string, std::string> mistakes[] = {
+        // In the order typed, whatever kinds of mistake follow.
+        {"backup " + target + " --first 0 --loud", "--first takes a number from 1 to 200"},
+        {"backup " + target + " --loud --first 0", "unknown option --loud"},
+        {"restore " + target + " --banks E --timeout", "--banks takes letters from A to D, as in "
+                                                       "--banks ACD"},
+        // Every value given is checked, not only the one that counts.
+        {"backup " + target + " --delay 0 --delay 5", "--delay takes a number from 1 to 10000"},
+        // Options are spelt one way: no value after "=", no single dash for a long name, no
+        // end of options.
+        {"backup " + target + " --delay=5", "unknown option --delay=5"},
+        {"preset show -json " + file, "unknown option -json"},
+        {"preset new --o " + file, "unknown option --o"},
+        {"backup " + target + " -- " + target, "unknown option --"},
+        // Help is the whole tool's, not a command's.
+        {"preset show --help " + file, "unknown option --help"},
+        {"devices --json", "devices takes no arguments"},
+        {"mpt", "mpt needs show or new"},
+        {"mpt edit " + file, "unknown mpt command edit"},
+    };
+    for (const auto& [arguments, message] : mistakes) {
+        const ToolResult run = RunTool(arguments);
+        EXPECT_EQ(run.Status, 2) << arguments;
+        EXPECT_THAT(run.Errors, testing::StartsWith("quellfarn-tool: " + message + "\nusage: "))
+            << arguments;
+        EXPECT_EQ(run.Output, "") << arguments;
+    }
+    EXPECT_TRUE(fs::is_empty(folder)) << "nothing written, no backup made";
+}
+
+TEST_F(CommandLineTest, FileNamesReachTheirFilesWhateverTheirBytes) {
+    // Latin-1 bytes are no UTF-8: a name taken for text would lose them.
+    const fs::path bank = folder / "Sets \xE9t\xE9" / "Bank B";
+    fs::create_directories(bank);
+    const fs::path preset = bank / "Caf\xE9.tmq003";
+    ToolResult run = RunTool("preset new -o " + Quoted(preset) + " --device-id 3");
+    ASSERT_EQ(run.Status, 0) << run.Errors;
+    EXPECT_TRUE(fs::exists(preset));
+
+    run = RunTool("preset show --json " + Quoted(preset));
+    EXPECT_EQ(run.Status, 0) << run.Errors;
+    EXPECT_THAT(run.Output, HasSubstr("\"device\": 3"));
+
+    run = RunTool("list " + Quoted(bank.parent_path()));
+    EXPECT_EQ(run.Status, 0) << run.Errors;
+    EXPECT_EQ(run.Output, "B    3  " + TPreset().Title + "\n");
+
+    // A value may look like an option: it is the value.
+    run = RunTool("preset new -o -dash.tmq", "cd " + Quoted(folder) + " &&");
+    EXPECT_EQ(run.Status, 0) << run.Errors;
+    EXPECT_TRUE(fs::exists(folder / "-dash.tmq"));
+}

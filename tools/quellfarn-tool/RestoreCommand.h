@@ -1,0 +1,10 @@
+#pragma once
+// restore DIR [options]: a backup folder written back into the unit, each slot read back.
+
+#include "UnitCommand.h"
+
+class TRestoreCommand : public TUnitCommand {
+public:
+    TRestoreCommand(int argc, char* argv[]);
+    int Execute(const QStringList& arguments) override;
+};
