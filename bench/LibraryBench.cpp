@@ -71,19 +71,19 @@ void Write(DataSet& data) {
             bool created = false;
             folder.MakeBankFolder(bank, created);
             for (int slot = 1; slot <= 200; ++slot) {
-                const TBytes dump =
-                    slot % 10 == backup ? Preset(bank + 10 * (backup + 1), slot) : Preset(bank, slot);
+                const TBytes dump = slot % 10 == backup ? Preset(bank + 10 * (backup + 1), slot)
+                                                        : Preset(bank, slot);
                 QString error;
-                folder.SavePreset(bank, slot,
-                                  QString::fromStdString(PresetTitleOf(dump)), dump, error);
+                folder.SavePreset(bank, slot, QString::fromStdString(PresetTitleOf(dump)), dump,
+                                  error);
             }
         }
     }
     QDir().mkpath(data.Presets());
     for (int file = 0; file < 10000; ++file) {
         const TBytes dump = Preset(100 + file / 200, file % 200 + 1);
-        WriteWholeFile(data.Presets() + QStringLiteral("/P%1.tmq").arg(file, 5, 10, QLatin1Char('0')),
-                       dump);
+        WriteWholeFile(
+            data.Presets() + QStringLiteral("/P%1.tmq").arg(file, 5, 10, QLatin1Char('0')), dump);
     }
 }
 
@@ -154,8 +154,8 @@ void MeasureSearch(const DataSet& data) {
         Settle();
         std::vector<double> times;
         Type(*library.edtSearch, QString::fromLatin1(search.Text), times);
-        const double mean = std::accumulate(times.begin(), times.end(), 0.0) /
-                            static_cast<double>(times.size());
+        const double mean =
+            std::accumulate(times.begin(), times.end(), 0.0) / static_cast<double>(times.size());
         const double worst = *std::max_element(times.begin(), times.end());
         std::printf("type \"%s\" over %zu presets: %5.1f ms a key, worst %5.1f (target %.0f); "
                     "%zu found\n",

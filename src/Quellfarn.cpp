@@ -10,7 +10,6 @@
 #include "sim/SimulatedProcessor.h"
 
 #include <Version.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>

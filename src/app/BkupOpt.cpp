@@ -30,6 +30,8 @@ constexpr int kMaxRequestDelay = 10000;
 const QString kUntitled = QStringLiteral("Untitled");
 const QString kBankLetters = QStringLiteral("ABCD");
 
+// (object name, text), as every widget helper of this form takes them.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QLineEdit* NumberBox(const QString& name, const QString& text, QWidget* parent) {
     auto* edit = new QLineEdit(text, parent);
     edit->setObjectName(name);
@@ -54,18 +56,24 @@ TUpDown* UpDown(const QString& name, QLineEdit* edit, int position, QWidget* par
     return upDown;
 }
 
+// (object name, caption), as every widget helper of this form takes them.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QCheckBox* CheckBox(const QString& name, const QString& caption, QWidget* parent) {
     auto* box = new QCheckBox(caption, parent);
     box->setObjectName(name);
     return box;
 }
 
+// (object name, caption), as every widget helper of this form takes them.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QLabel* Label(const QString& name, const QString& caption, QWidget* parent) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
     return label;
 }
 
+// (object name, caption, hint), as every widget helper takes them.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QPushButton* Button(const QString& name, const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);

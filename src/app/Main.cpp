@@ -12,10 +12,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMenu>
 #include <QDateTime>
 #include <QKeySequence>
-#include <QStandardPaths>
+#include <QMenu>
 #include <QStatusBar>
 #include <chrono>
 #include <iterator>
@@ -206,8 +205,7 @@ TfrmLibrary* TfrmMain::Library() {
         places.PresetFolder = TfrmPresetEditor::LastPresetFolder.isEmpty()
                                   ? DefaultUserFolder()
                                   : TfrmPresetEditor::LastPresetFolder;
-        places.KeptFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-                            QStringLiteral("/replaced");
+        places.KeptFolder = KeptCopiesFolder();
         places.SingleBank = PrePlenovaMode;
         return places;
     };
@@ -403,7 +401,8 @@ void TfrmMain::CloseHook() {
         settings->PutInteger(QStringLiteral("TMQReqDelay"), Link->RequestDelay());
         settings->PutBool(QStringLiteral("PRE_PLENOVA"),
                           miPrePlenova != nullptr && miPrePlenova->isChecked());
-        settings->PutBool(QStringLiteral("LIBRARY_OPEN"), !library.isNull() && library->isVisible());
+        settings->PutBool(QStringLiteral("LIBRARY_OPEN"),
+                          !library.isNull() && library->isVisible());
     }
     TfrmMIDIExplorer::CloseHook();
 }

@@ -77,7 +77,9 @@ public:
 
     // TLinkHost
     TMidiOutput* Output() override { return MidiOutput(); }
-    bool OutputAvailable(bool switchToMonitor) override { return MidiOutAvailable(switchToMonitor); }
+    bool OutputAvailable(bool switchToMonitor) override {
+        return MidiOutAvailable(switchToMonitor);
+    }
     void Wait(int milliseconds) override { ::WaitMilliseconds(milliseconds); }
     void Status(const QString& text) override { ShowStatus(text); }
     void Log(const QString& text) override { AddLogLine(text); }

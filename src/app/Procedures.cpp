@@ -5,7 +5,6 @@
 #include "app/BkupOpt.h"
 #include "app/Main.h"
 #include "app/Restore.h"
-
 #include "base/Dialogs.h"
 #include "base/PrintCommon.h"
 #include "base/qvUtility.h"
@@ -99,6 +98,8 @@ bool TfrmMain::ListingBegin() {
     return listing.Begin(font(), !PrePlenovaMode);
 }
 
+// (bank, number): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 bool TfrmMain::ListingLine(int bank, int number, const QString& title) {
     return listing.Line(bank, number, title);
 }

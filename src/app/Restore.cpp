@@ -3,8 +3,8 @@
 #include "app/Restore.h"
 
 #include "base/Dialogs.h"
-#include "link/RestoreWalk.h"
 #include "base/qvUtility.h"
+#include "link/RestoreWalk.h"
 #include "model/DeviceMode.h"
 
 #include <QCheckBox>
@@ -25,10 +25,10 @@ TfrmRestore::TfrmRestore(Planner plan, const QString& folder, QWidget* parent)
     setObjectName(QStringLiteral("frmRestore"));
     setWindowTitle(QStringLiteral("Send presets to the unit"));
 
-    auto* folderLabel = new QLabel(
-        PrePlenovaMode ? QStringLiteral("Backup folder (preset files in it):")
-                       : QStringLiteral("Backup folder (with its bank sub-folders):"),
-        this);
+    auto* folderLabel =
+        new QLabel(PrePlenovaMode ? QStringLiteral("Backup folder (preset files in it):")
+                                  : QStringLiteral("Backup folder (with its bank sub-folders):"),
+                   this);
     edtFolder = new QLineEdit(folder, this);
     edtFolder->setObjectName(QStringLiteral("edtFolder"));
     btnBrowse = new QPushButton(QStringLiteral("B&rowse"), this);
@@ -124,9 +124,11 @@ void TfrmRestore::Replan() {
                         chkBankD->isChecked()},
                        first, last);
     for (const TRestoreItem& item : plan) {
-        const QString slot =
-            item.Bank >= 0 ? QStringLiteral("%1 %2").arg(QLatin1Char(BankLetters[item.Bank])).arg(item.Slot, 3, 10, QLatin1Char('0'))
-                           : QStringLiteral("%1").arg(item.Slot, 3, 10, QLatin1Char('0'));
+        const QString slot = item.Bank >= 0
+                                 ? QStringLiteral("%1 %2")
+                                       .arg(QLatin1Char(BankLetters[item.Bank]))
+                                       .arg(item.Slot, 3, 10, QLatin1Char('0'))
+                                 : QStringLiteral("%1").arg(item.Slot, 3, 10, QLatin1Char('0'));
         auto* row = new QTreeWidgetItem(lvwPlan);
         row->setText(0, slot);
         row->setText(1, item.Problem.isEmpty() ? item.FileTitle
@@ -139,14 +141,14 @@ void TfrmRestore::Replan() {
     const int written = TRestoreWalk::WrittenCount(plan);
     const int skipped = static_cast<int>(plan.size()) - written;
     if (!rangeOk)
-        lblSummary->setText(QStringLiteral("The slots run from 1 to 200, the first not after the last"));
+        lblSummary->setText(
+            QStringLiteral("The slots run from 1 to 200, the first not after the last"));
     else if (plan.empty())
         lblSummary->setText(QStringLiteral("No preset files for these banks and slots"));
     else
-        lblSummary->setText(QStringLiteral("%1 presets will be written%2")
-                                .arg(written)
-                                .arg(skipped > 0 ? QStringLiteral(", %1 files skipped").arg(skipped)
-                                                 : QString()));
+        lblSummary->setText(
+            QStringLiteral("%1 presets will be written%2")
+                .arg(written)
+                .arg(skipped > 0 ? QStringLiteral(", %1 files skipped").arg(skipped) : QString()));
     btnOk->setEnabled(written > 0);
 }
-

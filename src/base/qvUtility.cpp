@@ -455,7 +455,8 @@ QString DefaultUserFolder() {
 
 QString FolderForWriting(const QString& folder) {
     const QString wanted = QDir::cleanPath(folder);
-    if (!folder.isEmpty() && wanted == QDir::cleanPath(DefaultUserFolder()) && !DirectoryExists(wanted))
+    if (!folder.isEmpty() && wanted == QDir::cleanPath(DefaultUserFolder()) &&
+        !DirectoryExists(wanted))
         QDir().mkpath(wanted);
     return folder;
 }

@@ -108,6 +108,8 @@ void TParameterControl::ShowValue() {
         ValueLabel->setText(QString::fromStdString(ParameterValueText(*Info, StoredValue())));
 }
 
+// (mix, analog pages, digital pages): the editor's order, top to bottom.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 TParameterPages::TParameterPages(QGroupBox* mixGroup, QTabWidget* analogPages,
                                  QTabWidget* digitalPages)
     : analogPages(analogPages), digitalPages(digitalPages) {
@@ -161,6 +163,8 @@ TParameterPages::TParameterPages(QGroupBox* mixGroup, QTabWidget* analogPages,
 
 TParameterPages::~TParameterPages() = default;
 
+// (sheet, tab): the control's own page, then the tab that shows it.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 TParameterControl& TParameterPages::Make(const TParameterInfo& info, QWidget* sheet, QWidget* tab,
                                          bool digital) {
     auto control = std::make_unique<TParameterControl>();

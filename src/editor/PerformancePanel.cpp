@@ -59,6 +59,8 @@ TPerformancePanel::TPerformancePanel(TPresetDocument& document, TParameterPages&
     : QWidget(parent), document(document), pages(pages) {
     setObjectName(QStringLiteral("tsPerfMIDI"));
     auto* grid = new QGridLayout(this);
+    // (object name, caption, hint), as every widget helper takes them.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     const auto button = [this](const char* name, const QString& caption, const QString& hint) {
         auto* made = new QPushButton(caption, this);
         made->setObjectName(QString::fromLatin1(name));

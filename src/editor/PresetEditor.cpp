@@ -41,6 +41,8 @@ std::unique_ptr<TfrmStorePrompt>& SharedStoreDialog() {
     return dialog;
 }
 
+// (object name, caption, hint), as every widget helper takes them.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
                     const QString& hint) {
     auto* button = new QPushButton(caption, parent);

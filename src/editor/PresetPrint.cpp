@@ -81,11 +81,15 @@ bool Shown(const TParameterControl& control) {
 }
 } // namespace
 
+// (analog pages, digital pages): the editor's order.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 TPresetPrint::TPresetPrint(TParameterPages& pages, QTabWidget& analogPages,
                            QTabWidget& digitalPages, TPerformancePanel& performance)
     : pages(pages), analogPages(analogPages), digitalPages(digitalPages), performance(performance) {
 }
 
+// (file name, title): where it goes, then what it says.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void TPresetPrint::Print(const QFont& font, const QString& fileName, const QString& title) {
     if (!PrintBegin(font))
         return;

@@ -271,9 +271,9 @@ void TfrmMIDIExplorer::SaveSelectedSysex() {
         ShowStatus(QStringLiteral("No SysEx message among the selected lines: nothing saved"));
         return;
     }
-    QString fileName =
-        Dialogs().SaveFileName(this, QStringLiteral("Save selected as .syx"),
-                               FolderForWriting(CurrentFolder), QStringLiteral("SysEx files (*.syx)"));
+    QString fileName = Dialogs().SaveFileName(this, QStringLiteral("Save selected as .syx"),
+                                              FolderForWriting(CurrentFolder),
+                                              QStringLiteral("SysEx files (*.syx)"));
     if (fileName.isEmpty())
         return;
     if (QFileInfo(fileName).suffix().isEmpty())

@@ -85,7 +85,8 @@ public:
             where[static_cast<std::size_t>(Shown[i])] = static_cast<int>(i);
         QModelIndexList after;
         for (std::size_t i = 0; i < rowsBefore.size(); ++i)
-            after << index(where[static_cast<std::size_t>(rowsBefore[i])], before[static_cast<int>(i)].column());
+            after << index(where[static_cast<std::size_t>(rowsBefore[i])],
+                           before[static_cast<int>(i)].column());
         changePersistentIndexList(before, after);
         emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     }
@@ -115,8 +116,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
-        static const char* const kHeaders[kColumns] = {"Slot", "Title", "Chain", "Group", "Seen",
-                                                       "State"};
+        static const char* const kHeaders[kColumns] = {"Slot",  "Title", "Chain",
+                                                       "Group", "Seen",  "State"};
         return QString::fromLatin1(kHeaders[section]);
     }
 
@@ -134,10 +135,9 @@ private:
         int order = 0;
         switch (sortColumn) {
         case kPlace:
-            order = numbered(a) && numbered(b)
-                        ? (a.Bank * 1000 + a.Slot) - (b.Bank * 1000 + b.Slot)
-                        : text(places[static_cast<std::size_t>(first)],
-                               places[static_cast<std::size_t>(second)]);
+            order = numbered(a) && numbered(b) ? (a.Bank * 1000 + a.Slot) - (b.Bank * 1000 + b.Slot)
+                                               : text(places[static_cast<std::size_t>(first)],
+                                                      places[static_cast<std::size_t>(second)]);
             break;
         case kTitle:
             order = text(a.Title, b.Title);
@@ -196,6 +196,8 @@ private:
 };
 
 namespace {
+// (object name, caption, hint), as every widget helper takes them.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
                     const QString& hint) {
     auto* button = new QPushButton(caption, parent);
@@ -326,8 +328,11 @@ QString TfrmLibrary::CurrentSource() const {
 void TfrmLibrary::BuildSources(const TLibraryPlaces& where) {
     const QString keep = CurrentSource();
     tvwSources->clear();
+    // (text, key): what the item shows, then what it stands for.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     const auto add = [this](QTreeWidgetItem* parent, const QString& text, const QString& key) {
-        auto* item = parent == nullptr ? new QTreeWidgetItem(tvwSources) : new QTreeWidgetItem(parent);
+        auto* item =
+            parent == nullptr ? new QTreeWidgetItem(tvwSources) : new QTreeWidgetItem(parent);
         item->setText(0, text);
         item->setData(0, Qt::UserRole, key);
         return item;
@@ -337,7 +342,8 @@ void TfrmLibrary::BuildSources(const TLibraryPlaces& where) {
         for (int bank = 0; bank < 4; ++bank)
             add(unit, QStringLiteral("Bank %1").arg(QLatin1Char(BankLetters[bank])),
                 QStringLiteral("unit:%1").arg(bank));
-    QTreeWidgetItem* backupItem = add(nullptr, QStringLiteral("Backups"), QStringLiteral("backups"));
+    QTreeWidgetItem* backupItem =
+        add(nullptr, QStringLiteral("Backups"), QStringLiteral("backups"));
     backupItem->setFlags(backupItem->flags() & ~Qt::ItemIsSelectable);
     for (const TBackupInfo& backup : backups)
         add(backupItem, backup.Name, QStringLiteral("backup:") + backup.Path);
@@ -379,9 +385,10 @@ void TfrmLibrary::LoadSource() {
             rows = UnitRows(*places.Memory, places.SingleBank, backups);
             if (source.startsWith(QStringLiteral("unit:"))) {
                 const int bank = source.mid(5).toInt();
-                rows.erase(std::remove_if(rows.begin(), rows.end(),
-                                          [bank](const TLibraryRow& row) { return row.Bank != bank; }),
-                           rows.end());
+                rows.erase(
+                    std::remove_if(rows.begin(), rows.end(),
+                                   [bank](const TLibraryRow& row) { return row.Bank != bank; }),
+                    rows.end());
             }
         }
     } else if (source.startsWith(QStringLiteral("backup:"))) {
@@ -408,9 +415,10 @@ void TfrmLibrary::Search() {
     std::vector<bool> keep(model->Rows.size(), false);
     for (const int row : SelectedIndexes())
         keep[static_cast<std::size_t>(row)] = true;
-    const int current = tblPresets->currentIndex().isValid()
-                            ? model->Shown[static_cast<std::size_t>(tblPresets->currentIndex().row())]
-                            : -1;
+    const int current =
+        tblPresets->currentIndex().isValid()
+            ? model->Shown[static_cast<std::size_t>(tblPresets->currentIndex().row())]
+            : -1;
     auto query = std::make_unique<TPresetQuery>(edtSearch->text().toStdString());
     QStringList errors;
     for (const std::string& error : query->Errors())
@@ -439,7 +447,9 @@ void TfrmLibrary::Reselect(const std::vector<bool>& keep, int current) {
     int begin = -1;
     const int shown = model->rowCount();
     for (int row = 0; row <= shown; ++row) {
-        const bool kept = row < shown && keep[static_cast<std::size_t>(model->Shown[static_cast<std::size_t>(row)])];
+        const bool kept =
+            row < shown &&
+            keep[static_cast<std::size_t>(model->Shown[static_cast<std::size_t>(row)])];
         if (kept && begin < 0)
             begin = row;
         if (!kept && begin >= 0) {
@@ -486,7 +496,8 @@ void TfrmLibrary::UpdateCommands() {
     btnFetch->setEnabled(anySlot);
     btnHistory->setEnabled(chosen.size() == 1 && chosen[0]->Source == TLibrarySource::Unit &&
                            places.Memory != nullptr &&
-                           places.Memory->Slot(std::max(chosen[0]->Bank, 0), chosen[0]->Slot) != nullptr);
+                           places.Memory->Slot(std::max(chosen[0]->Bank, 0), chosen[0]->Slot) !=
+                               nullptr);
     btnRead->setEnabled(places.Memory != nullptr);
 }
 
@@ -538,9 +549,10 @@ void TfrmLibrary::SaveSelected() {
             continue;
         // Named as a backup names presets: the title, ".tmq" and the slot.
         QString title = row->Title.trimmed().isEmpty() ? QStringLiteral("Untitled") : row->Title;
-        const QString name = row->Slot > 0 ? QString::fromLatin1(
-                                                 BackupFileName(title.toLatin1().toStdString(), row->Slot).c_str())
-                                           : QFileInfo(row->Path).fileName();
+        const QString name =
+            row->Slot > 0 ? QString::fromLatin1(
+                                BackupFileName(title.toLatin1().toStdString(), row->Slot).c_str())
+                          : QFileInfo(row->Path).fileName();
         const QString error = WriteWholeFile(QDir(folder).filePath(name), row->Dump);
         if (error.isEmpty())
             ++written;
@@ -548,8 +560,9 @@ void TfrmLibrary::SaveSelected() {
             failed << name + QStringLiteral(": ") + error;
     }
     if (!failed.isEmpty())
-        ShowMessage(this, QStringLiteral("%1 written; these could not be:\n").arg(written) +
-                              failed.join(QLatin1Char('\n')),
+        ShowMessage(this,
+                    QStringLiteral("%1 written; these could not be:\n").arg(written) +
+                        failed.join(QLatin1Char('\n')),
                     QStringLiteral("Library"));
     Refresh();
 }
@@ -572,8 +585,9 @@ bool TfrmLibrary::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down && model->rowCount() > 0) {
         tblPresets->setFocus(Qt::TabFocusReason);
         if (!tblPresets->currentIndex().isValid())
-            tblPresets->selectionModel()->setCurrentIndex(
-                model->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            tblPresets->selectionModel()->setCurrentIndex(model->index(0, 0),
+                                                          QItemSelectionModel::ClearAndSelect |
+                                                              QItemSelectionModel::Rows);
         return true;
     }
     if (watched == tblPresets && event->type() == QEvent::KeyPress) {
@@ -606,7 +620,7 @@ TfrmSlotHistory::TfrmSlotHistory(const TSlotMemory& slot, QWidget* parent) : QDi
         item->setText(3, SeenText(version.LastSeen));
         item->setText(4, QString::fromLatin1(SeenHowText(version.LastHow)));
         item->setText(5, static_cast<int>(i) == slot.Current ? QStringLiteral("in the slot now")
-                                                              : QString());
+                                                             : QString());
         item->setData(0, Qt::UserRole, static_cast<int>(i));
     }
     lvwVersions->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -631,7 +645,8 @@ TfrmSlotHistory::TfrmSlotHistory(const TSlotMemory& slot, QWidget* parent) : QDi
     connect(lvwVersions, &QTreeWidget::itemActivated, this, open);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     if (lvwVersions->topLevelItemCount() > 0)
-        lvwVersions->setCurrentItem(lvwVersions->topLevelItem(slot.Current >= 0 ? slot.Current : 0));
+        lvwVersions->setCurrentItem(
+            lvwVersions->topLevelItem(slot.Current >= 0 ? slot.Current : 0));
 }
 
 TfrmReadUnit::TfrmReadUnit(int requestDelay, bool singleBank, QWidget* parent) : QDialog(parent) {
@@ -682,7 +697,8 @@ TfrmReadUnit::TfrmReadUnit(int requestDelay, bool singleBank, QWidget* parent) :
 TfrmLibrary::TReadChoice TfrmReadUnit::Choice() const {
     TfrmLibrary::TReadChoice choice;
     for (int bank = 0; bank < 4; ++bank)
-        choice.Banks[static_cast<std::size_t>(bank)] = chkBanks[static_cast<std::size_t>(bank)]->isChecked();
+        choice.Banks[static_cast<std::size_t>(bank)] =
+            chkBanks[static_cast<std::size_t>(bank)]->isChecked();
     choice.RequestDelay = edtDelay->text().toInt();
     choice.AlsoBackUp = chkBackUp->isChecked();
     return choice;

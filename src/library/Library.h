@@ -4,7 +4,7 @@
 // does, with each slot's history. What it cannot do itself (open an editor, talk to the unit) it
 // asks of the main window.
 
-#include "library/LibraryRows.h"
+#include "link/LibraryRows.h"
 
 #include <QDialog>
 #include <QWidget>

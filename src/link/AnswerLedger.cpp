@@ -4,18 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-// The same preset, whichever device byte the unit put into the header.
-bool SamePreset(TByteView a, TByteView b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (i != 2 && a[i] != b[i])
-            return false;
-    return true;
-}
-} // namespace
-
 void TAnswerLedger::Requested(TTicket ticket) {
     owed.push_back({ticket, nextSerial++});
 }
@@ -37,7 +25,7 @@ TAnswerLedger::TVerdict TAnswerLedger::Arrived(TByteView dump, TTicket waiting) 
         // unless its answer was lost. Lost it must be when this dump differs from what that wait
         // was answered with; otherwise this is its late answer.
         const auto known = answers.find(front.Ticket);
-        if (known != answers.end() && !SamePreset(known->second, dump))
+        if (known != answers.end() && !SameDumpAnyDevice(known->second, dump))
             continue;
         Forget();
         return TVerdict::Late;
@@ -59,9 +47,8 @@ void TAnswerLedger::Clear() {
 }
 
 int TAnswerLedger::OwedTo(TTicket ticket) const {
-    return static_cast<int>(std::count_if(owed.begin(), owed.end(), [ticket](const TRequest& r) {
-        return r.Ticket == ticket;
-    }));
+    return static_cast<int>(std::count_if(
+        owed.begin(), owed.end(), [ticket](const TRequest& r) { return r.Ticket == ticket; }));
 }
 
 void TAnswerLedger::Forget() {

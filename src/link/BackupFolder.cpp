@@ -2,6 +2,7 @@
 
 #include "link/BackupFolder.h"
 
+#include "link/UnitMemory.h"
 #include "model/FileNames.h"
 
 #include <QDateTime>
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <algorithm>
 
 namespace {
@@ -62,6 +62,8 @@ std::set<int> TBackupFolder::SavedNumbers(int bank) const {
     return numbers;
 }
 
+// (bank, number): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QString TBackupFolder::SavePreset(int bank, int number, const QString& title, TByteView dump,
                                   QString& error) const {
     const QString name =
@@ -142,19 +144,22 @@ std::vector<TRestoreItem> TBackupFolder::PlanRestore(const std::array<bool, 4>& 
     return plan;
 }
 
+QString KeptCopiesFolder() {
+    return ProgramDataFolder() + QStringLiteral("/replaced");
+}
+
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QString KeepReplacedPreset(const QString& folder, TByteView dump, int bank, int slot,
                            QString& error) {
-    const QString where =
-        folder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-                               QStringLiteral("/replaced")
-                         : folder;
+    const QString where = folder.isEmpty() ? KeptCopiesFolder() : folder;
     if (!QDir().mkpath(where)) {
         error = QStringLiteral("cannot create the folder %1").arg(where);
         return {};
     }
-    QString prefix = bank >= 0 && bank <= 3 ? QString::fromStdString(BankFolderName(bank)) +
-                                                  QLatin1Char(' ')
-                                            : QString();
+    QString prefix = bank >= 0 && bank <= 3
+                         ? QString::fromStdString(BankFolderName(bank)) + QLatin1Char(' ')
+                         : QString();
     prefix += QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss.zzz "));
     QString title = Title(dump);
     if (title.isEmpty())

@@ -52,8 +52,12 @@ private:
     bool singleBank = false;
 };
 
+// Where the presets stores replaced are kept unless a folder is given: the program's data
+// folder, "replaced".
+QString KeptCopiesFolder();
+
 // Keeps a preset a store replaces, named as a backup names it after the bank and the moment so
-// that nothing kept earlier is overwritten, in the folder (empty: the program's data folder,
-// "replaced"). The file's path, or empty and the error.
+// that nothing kept earlier is overwritten, in the folder (empty: KeptCopiesFolder()). The
+// file's path, or empty and the error.
 QString KeepReplacedPreset(const QString& folder, TByteView dump, int bank, int slot,
                            QString& error);

@@ -119,7 +119,8 @@ bool TBackupWalk::Start(const TProcedureOptions& options) {
             return stopHere();
         folder = TBackupFolder(options.OutputDirectory, PrePlenovaMode);
         if (!QFileInfo(folder.Root()).isDir() && !QDir().mkdir(folder.Root())) {
-            Fail(QStringLiteral("Procedure aborted: cannot create the folder %1").arg(folder.Root()));
+            Fail(QStringLiteral("Procedure aborted: cannot create the folder %1")
+                     .arg(folder.Root()));
             return stopHere();
         }
     }
@@ -169,8 +170,8 @@ bool TBackupWalk::Start(const TProcedureOptions& options) {
     active = true;
     requestedAt = link.Now();
     startTime = link.Now();
-    const int every = link.Timings().CheckInterval > 0 ? link.Timings().CheckInterval
-                                                        : link.RequestDelay() * 10;
+    const int every =
+        link.Timings().CheckInterval > 0 ? link.Timings().CheckInterval : link.RequestDelay() * 10;
     checkTimer->setInterval(link.RealMilliseconds(every));
     checkTimer->start();
     if (saving) {

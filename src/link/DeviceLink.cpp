@@ -20,6 +20,8 @@ double TickCount() {
         .count();
 }
 
+// (done, total), as a count reads: 37 of 200.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 double TimeLeft(double elapsed, int done, int total, double guessPerPreset) {
     if (done > 0)
         return elapsed / done * std::max(0, total - done);
@@ -143,9 +145,17 @@ TRouted TDeviceLink::Route(const TMyMidiEvent& event) {
     // Then the replies it awaits.
     if (HandleReply(event))
         return TRouted::Taken;
-    // A preset nobody waits for (F10's answer, a late one) settles what it answers.
-    if (sysex && ::IsPresetDump(bytes))
-        ledger.Arrived(bytes, 0);
+    // A preset nobody waits for (F10's answer, a late one) settles what it answers; F10's own
+    // answer goes into the slot the unit just named.
+    if (sysex && ::IsPresetDump(bytes) &&
+        ledger.Arrived(bytes, currentAsked.Ticket) == TAnswerLedger::TVerdict::Take &&
+        currentAsked.Ticket != 0) {
+        const int bank = PrePlenovaMode ? 0 : bankAnswer;
+        const int last = PrePlenovaMode ? 128 : 200;
+        if (bank >= 0 && bank <= 3 && presetAnswer >= 1 && presetAnswer <= last)
+            NoteSeen(bank, presetAnswer, bytes, TSeenHow::Read);
+        currentAsked = {};
+    }
     return TRouted::Unclaimed;
 }
 
@@ -172,6 +182,8 @@ QString TDeviceLink::BusyReason() const {
     return {};
 }
 
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void TDeviceLink::NoteSeen(int bank, int slot, TByteView dump, TSeenHow how) {
     NoteTitle(bank, slot, QString::fromLatin1(PresetTitleOf(dump).c_str()));
     if (unitMemory == nullptr)
@@ -233,6 +245,8 @@ void TDeviceLink::SendRequest(const TBytes& message) {
     }
 }
 
+// The message's bytes in the order they go out.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void TDeviceLink::SendChannelMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
     TMidiOutput* output = host.Output();
     if (output == nullptr)
@@ -245,8 +259,21 @@ void TDeviceLink::SendChannelMessage(std::uint8_t status, std::uint8_t data1, st
 }
 
 void TDeviceLink::RequestCurrentPreset() {
+    currentAsked = {};
+    if (unitMemory != nullptr && !Busy()) {
+        // The unit answers in order: the replies come before the dump, which the ticket knows.
+        currentAsked = {ledger.NewTicket()};
+        bankAnswer = -1;
+        presetAnswer = -1;
+        if (!PrePlenovaMode) {
+            ++pendingReplies;
+            SendRequest(RequestParameterMessage(DeviceId, kBankAddress));
+        }
+        ++pendingReplies;
+        SendRequest(RequestParameterMessage(DeviceId, kPresetNumberAddress));
+    }
     SendRequest(RequestCurrentPresetMessage(DeviceId));
-    ledger.Requested(0);
+    ledger.Requested(currentAsked.Ticket);
 }
 
 void TDeviceLink::QueryParameter(std::uint8_t address) {
@@ -306,6 +333,7 @@ bool TDeviceLink::HandleReply(const TMyMidiEvent& event) {
         host.BypassReported(reply->Value == 1);
         break;
     case kBankAddress:
+        bankAnswer = reply->Value;
         currentBank = reply->Value;
         if (currentBank >= 0 && currentBank <= 3)
             host.Status(

@@ -68,7 +68,8 @@ public:
     // Requests.
     void SendRequest(const TBytes& message);
     void SendChannelMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
-    // F10: the unit's current preset, for the monitor.
+    // F10: the unit's current preset, for the monitor. With the unit's memory kept, the bank and
+    // the number are asked for first: the dump then is remembered in its slot.
     void RequestCurrentPreset();
     void QueryParameter(std::uint8_t address);
     void PingDevice();
@@ -125,6 +126,8 @@ private:
     // reply came within the time.
     bool SettleAnswers(double timeout);
     TAnswerLedger& Ledger() { return ledger; }
+    // (bank, slot): a place of the unit, bank first, as everywhere.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     void NoteTitle(int bank, int slot, const QString& title) { knownTitles[{bank, slot}] = title; }
     // A preset seen in a slot (bank -1: the single bank): remembered, and its title noted.
     void NoteSeen(int bank, int slot, TByteView dump, TSeenHow how);
@@ -149,6 +152,12 @@ private:
     int pendingReplies = 0;
     int currentBank = -1;
     int presetAnswer = -1;
+    int bankAnswer = -1; // the bank the unit last reported
+    // F10 asked with the unit's memory kept: the bank and number asked for just before it tell
+    // the slot its answer came from.
+    struct TCurrentAsked {
+        TAnswerLedger::TTicket Ticket = 0;
+    } currentAsked;
     bool markerPending = false; // SettleAnswers waits for its reply
     int pacing = 0;             // the link's own waits under way
     TLinkJob job = TLinkJob::None;

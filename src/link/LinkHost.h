@@ -58,6 +58,8 @@ public:
     // returns false when no print job could start; Line false when the line was not printed
     // (another print ended the job). bank is -1 on a single-bank unit.
     virtual bool ListingBegin() { return true; }
+    // (bank, number): a place of the unit, bank first, as everywhere.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     virtual bool ListingLine(int bank, int number, const QString& title) {
         (void)bank, (void)number, (void)title;
         return true;

@@ -107,8 +107,8 @@ TRestoreCounts TRestoreWalk::Run(std::vector<TRestoreItem>& plan) {
         progress.Done = done;
         progress.Total = total;
         // Each preset: sent, given the request delay, stored, chosen and read back.
-        progress.MillisecondsLeft = TimeLeft(link.Now() - startTime, done, total,
-                                             2.0 * link.RequestDelay() + 200);
+        progress.MillisecondsLeft =
+            TimeLeft(link.Now() - startTime, done, total, 2.0 * link.RequestDelay() + 200);
         host.Progress(progress);
         TStoreRequest request;
         request.Dump = item.Dump;
@@ -119,10 +119,10 @@ TRestoreCounts TRestoreWalk::Run(std::vector<TRestoreItem>& plan) {
         if (alive.isNull())
             return counts;
         ++done;
-        const QString where =
-            item.Bank >= 0
-                ? QStringLiteral("Slot %1 of bank %2").arg(item.Slot).arg(QLatin1Char(BankLetters[item.Bank]))
-                : QStringLiteral("Slot %1").arg(item.Slot);
+        const QString where = item.Bank >= 0 ? QStringLiteral("Slot %1 of bank %2")
+                                                   .arg(item.Slot)
+                                                   .arg(QLatin1Char(BankLetters[item.Bank]))
+                                             : QStringLiteral("Slot %1").arg(item.Slot);
         if (result.Stored)
             ++counts.Written;
         // A unit that has gone silent is not waited out slot after slot.
@@ -148,9 +148,10 @@ TRestoreCounts TRestoreWalk::Run(std::vector<TRestoreItem>& plan) {
         link.SetCurrentBank(startBank);
     }
     link.SetJob(TLinkJob::None);
-    const QString summary = QStringLiteral("Restore %1: ")
-                                .arg(aborted ? QStringLiteral("aborted") : QStringLiteral("complete")) +
-                            CountsText(counts);
+    const QString summary =
+        QStringLiteral("Restore %1: ")
+            .arg(aborted ? QStringLiteral("aborted") : QStringLiteral("complete")) +
+        CountsText(counts);
     aborted = false;
     host.Log(summary);
     host.Status(summary);

@@ -13,27 +13,19 @@
 namespace {
 const QString kHeader = QStringLiteral("Quellfarn slot memory 1");
 
-bool SameDump(TByteView a, TByteView b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (i != 2 && a[i] != b[i])
-            return false;
-    return true;
-}
-
 const std::map<TSeenHow, QString>& HowWords() {
-    static const std::map<TSeenHow, QString> words = {{TSeenHow::Read, QStringLiteral("read")},
-                                                     {TSeenHow::Stored, QStringLiteral("stored")},
-                                                     {TSeenHow::Restored, QStringLiteral("restored")},
-                                                     {TSeenHow::Kept, QStringLiteral("kept")}};
+    static const std::map<TSeenHow, QString> words = {
+        {TSeenHow::Read, QStringLiteral("read")},
+        {TSeenHow::Stored, QStringLiteral("stored")},
+        {TSeenHow::Restored, QStringLiteral("restored")},
+        {TSeenHow::Kept, QStringLiteral("kept")}};
     return words;
 }
 
 QString Hex(TByteView bytes) {
-    return QString::fromLatin1(
-        QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))
-            .toHex());
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                          static_cast<qsizetype>(bytes.size()))
+                                   .toHex());
 }
 } // namespace
 
@@ -51,16 +43,23 @@ const char* SeenHowText(TSeenHow how) {
     return "";
 }
 
+QString ProgramDataFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Quellfarn");
+}
+
 QString TUnitMemory::FolderFor(const QString& outputName, int deviceByte) {
     QString name;
     for (const QChar c : outputName)
         name += c.isLetterOrNumber() || QStringLiteral(" -_.()").contains(c) ? c : QLatin1Char('_');
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+    return ProgramDataFolder() +
            QStringLiteral("/units/%1 - device %2").arg(name.trimmed()).arg(deviceByte);
 }
 
 TUnitMemory::TUnitMemory(const QString& folder) : folder(folder) {}
 
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QString TUnitMemory::PathOf(int bank, int slot) const {
     return folder + QStringLiteral("/%1%2.slot")
                         .arg(QLatin1Char(BankLetters[std::clamp(bank, 0, 3)]))
@@ -129,6 +128,8 @@ void TUnitMemory::Load() {
     }
 }
 
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QString TUnitMemory::Saw(int bank, int slot, TByteView dump, TSeenHow how, const QDateTime& when) {
     if (folder.isEmpty())
         return QStringLiteral("no folder for the unit's memory");
@@ -142,7 +143,7 @@ QString TUnitMemory::Saw(int bank, int slot, TByteView dump, TSeenHow how, const
     memory.Slot = slot;
     int index = -1;
     for (std::size_t i = 0; i < memory.Versions.size(); ++i)
-        if (SameDump(memory.Versions[i].Dump, dump))
+        if (SameDumpAnyDevice(memory.Versions[i].Dump, dump))
             index = static_cast<int>(i);
     if (index < 0) {
         TSlotVersion version;
@@ -158,29 +159,29 @@ QString TUnitMemory::Saw(int bank, int slot, TByteView dump, TSeenHow how, const
     // A preset kept before a store is what the slot held then; what it holds now is the store's.
     memory.Current = index;
 
-    QString text = kHeader + QStringLiteral("\nbank %1\nslot %2\ncurrent %3\n")
-                                 .arg(bank)
-                                 .arg(slot)
-                                 .arg(memory.Current);
+    QString text =
+        kHeader +
+        QStringLiteral("\nbank %1\nslot %2\ncurrent %3\n").arg(bank).arg(slot).arg(memory.Current);
     for (const TSlotVersion& version : memory.Versions)
-        text += QStringLiteral("version %1 %2 %3 %4 %5\n")
-                    .arg(version.FirstSeen.toString(Qt::ISODateWithMs),
-                         HowWords().at(version.FirstHow),
-                         version.LastSeen.toString(Qt::ISODateWithMs),
-                         HowWords().at(version.LastHow), Hex(version.Dump));
+        text +=
+            QStringLiteral("version %1 %2 %3 %4 %5\n")
+                .arg(version.FirstSeen.toString(Qt::ISODateWithMs), HowWords().at(version.FirstHow),
+                     version.LastSeen.toString(Qt::ISODateWithMs), HowWords().at(version.LastHow),
+                     Hex(version.Dump));
     if (!QDir().mkpath(folder))
         return QStringLiteral("cannot create the folder %1").arg(folder);
     const QByteArray bytes = text.toLatin1();
     const QString error = WriteWholeFile(
-        PathOf(bank, slot),
-        TByteView(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                  static_cast<std::size_t>(bytes.size())));
+        PathOf(bank, slot), TByteView(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                      static_cast<std::size_t>(bytes.size())));
     if (!error.isEmpty())
         return QStringLiteral("cannot write %1: %2").arg(PathOf(bank, slot), error);
     remembered[{bank, slot}] = std::move(memory);
     return {};
 }
 
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 const TSlotMemory* TUnitMemory::Slot(int bank, int slot) const {
     const auto found = remembered.find({bank, slot});
     return found == remembered.end() ? nullptr : &found->second;

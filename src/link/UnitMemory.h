@@ -13,6 +13,9 @@
 #include <map>
 #include <vector>
 
+// The program's own data folder (the window's and the tool's): "~/.local/share/Quellfarn".
+QString ProgramDataFolder();
+
 // How a preset was seen in its slot.
 enum class TSeenHow { Read, Stored, Restored, Kept };
 const char* SeenHowText(TSeenHow how); // "read", "stored", "restored", "kept before a store"
@@ -26,8 +29,8 @@ struct TSlotVersion {
 };
 
 struct TSlotMemory {
-    int Bank = 0; // 0..3; 0 also for the single bank of a Pre-Plenova unit
-    int Slot = 1; // 1-based
+    int Bank = 0;                       // 0..3; 0 also for the single bank of a Pre-Plenova unit
+    int Slot = 1;                       // 1-based
     std::vector<TSlotVersion> Versions; // in the order they were first seen
     int Current = -1;                   // the version the slot held when last seen
     const TSlotVersion* Now() const {

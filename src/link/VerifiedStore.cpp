@@ -65,6 +65,8 @@ bool TVerifiedStore::Arrived(TByteView dump) {
     return true;
 }
 
+// Either order gives the same answer.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 int TVerifiedStore::FirstDifference(TByteView sent, TByteView held) {
     const std::size_t count = std::min(sent.size(), held.size());
     for (std::size_t i = 0; i < count; ++i)
@@ -125,9 +127,10 @@ TStoreResult TVerifiedStore::Store(const TStoreRequest& request, TSeenHow how) {
     }
     const auto store = StorePresetMessage(DeviceId, slot);
     if (!store || !IsPresetDump(dump) || !IsWellFormedSysex(dump)) {
-        result.Message = QStringLiteral("Nothing was stored: not a preset that can be sent to slot %1")
-                             .arg(slot)
-                             .toStdString();
+        result.Message =
+            QStringLiteral("Nothing was stored: not a preset that can be sent to slot %1")
+                .arg(slot)
+                .toStdString();
         return result;
     }
     if (host.Output() == nullptr || !host.OutputAvailable(false)) {
@@ -173,7 +176,8 @@ TStoreResult TVerifiedStore::Store(const TStoreRequest& request, TSeenHow how) {
             KeepReplacedPreset(ReplacedFolder, *old, result.Bank, slot, error).toStdString();
         if (result.KeptFile.empty()) {
             result.Message =
-                QStringLiteral("The preset in slot %1 could not be kept (%2), so nothing was stored")
+                QStringLiteral(
+                    "The preset in slot %1 could not be kept (%2), so nothing was stored")
                     .arg(slot)
                     .arg(error)
                     .toStdString();

@@ -184,9 +184,10 @@ private:
     void BufferDone(std::uint32_t recorded, bool cut, std::uint32_t time) override {
         if (spilling) {
             spilling = false;
-            spill.push_back({true, std::vector<std::uint8_t>(spillBuffer.begin(),
-                                                             spillBuffer.begin() + recorded),
-                             cut, 0, time});
+            spill.push_back(
+                {true,
+                 std::vector<std::uint8_t>(spillBuffer.begin(), spillBuffer.begin() + recorded),
+                 cut, 0, time});
             spillBytes += recorded;
             return;
         }

@@ -54,7 +54,8 @@ std::optional<TQuantity> Quantity(std::string_view text) {
     if (lower[at] == '+' || lower[at] == '-')
         ++at;
     const std::size_t digits = at;
-    while (at < lower.size() && (std::isdigit(static_cast<unsigned char>(lower[at])) || lower[at] == '.'))
+    while (at < lower.size() &&
+           (std::isdigit(static_cast<unsigned char>(lower[at])) || lower[at] == '.'))
         ++at;
     if (at == digits)
         return std::nullopt;
@@ -66,9 +67,8 @@ std::optional<TQuantity> Quantity(std::string_view text) {
     }
     const std::string unit = Trimmed(lower.substr(at));
     static const std::map<std::string, std::pair<std::string, double>> kUnits = {
-        {"", {"", 1}},       {"%", {"%", 1}},         {"db", {"db", 1}},
-        {"hz", {"hz", 1}},   {"khz", {"hz", 1000}},   {"ms", {"ms", 1}},
-        {"s", {"ms", 1000}}, {"sec", {"ms", 1000}},
+        {"", {"", 1}},         {"%", {"%", 1}},   {"db", {"db", 1}},   {"hz", {"hz", 1}},
+        {"khz", {"hz", 1000}}, {"ms", {"ms", 1}}, {"s", {"ms", 1000}}, {"sec", {"ms", 1000}},
     };
     const auto known = kUnits.find(unit);
     if (known == kUnits.end())
@@ -115,6 +115,8 @@ const std::set<std::string>& EffectWords() {
 }
 
 // Whether the effect (its caption and own name, lower case) is the one a query names.
+// (caption, name) as a parameter's facts hold them, then the word looked for.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 bool EffectIs(const std::string& caption, const std::string& name, const std::string& effect) {
     if (effect.empty())
         return true;
@@ -138,7 +140,8 @@ bool ParameterExists(const std::string& effect, const std::vector<std::string>& 
             return true;
     for (std::size_t page = 0; page < AnalogPages().size(); ++page)
         for (const TParameterInfo& parameter : AnalogPages()[page].Parameters)
-            if (named(parameter) && inEffect(AnalogPages()[page].Caption, AnalogBlocks()[page].Name))
+            if (named(parameter) &&
+                inEffect(AnalogPages()[page].Caption, AnalogBlocks()[page].Name))
                 return true;
     for (int digital = 0; digital < kDigitalEffectTotal; ++digital) {
         const TEffectPage& page = DigitalEffectPages()[static_cast<std::size_t>(digital)];
@@ -168,6 +171,8 @@ std::vector<std::string> ChainNames(const TPreset& preset) {
 
 std::vector<TChainParameter> ChainParameters(const TPreset& preset) {
     std::vector<TChainParameter> parameters;
+    // (caption, name): the tab caption, then the effect's own name.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     const auto add = [&](std::string_view caption, std::string_view name,
                          const TParameterInfo& parameter, int slot) {
         if (slot < 0 || slot >= kParameterCount)
@@ -315,7 +320,8 @@ std::vector<TToken> Tokens(std::string_view text) {
         } else if (c == '"') {
             const std::size_t end = text.find('"', at + 1);
             const std::size_t stop = end == std::string_view::npos ? text.size() : end;
-            tokens.push_back({TToken::TKind::Quoted, std::string(text.substr(at + 1, stop - at - 1))});
+            tokens.push_back(
+                {TToken::TKind::Quoted, std::string(text.substr(at + 1, stop - at - 1))});
             at = stop == text.size() ? stop : stop + 1;
         } else if (isOperator(c)) {
             std::size_t end = at + 1;
@@ -337,8 +343,8 @@ std::vector<TToken> Tokens(std::string_view text) {
 
 std::optional<TOperator> OperatorOf(const std::string& text) {
     static const std::map<std::string, TOperator> kOperators = {
-        {"=", TOperator::Equal},         {"==", TOperator::Equal},      {"!=", TOperator::NotEqual},
-        {"<", TOperator::Less},          {"<=", TOperator::LessEqual},  {">", TOperator::Greater},
+        {"=", TOperator::Equal},         {"==", TOperator::Equal},     {"!=", TOperator::NotEqual},
+        {"<", TOperator::Less},          {"<=", TOperator::LessEqual}, {">", TOperator::Greater},
         {">=", TOperator::GreaterEqual},
     };
     const auto found = kOperators.find(text);
@@ -398,9 +404,10 @@ TPresetQuery::TPresetQuery(std::string_view text) {
              --count) {
             const std::size_t from = pending.size() - count;
             for (std::size_t split = 0; split < count && used == 0; ++split) {
-                const std::string effect = Join(std::vector(pending.begin() + static_cast<long>(from),
-                                                            pending.begin() + static_cast<long>(from + split)),
-                                                0);
+                const std::string effect =
+                    Join(std::vector(pending.begin() + static_cast<long>(from),
+                                     pending.begin() + static_cast<long>(from + split)),
+                         0);
                 const std::string name = Join(pending, from + split);
                 if (!effect.empty() && EffectWords().count(effect) == 0)
                     continue;
@@ -413,7 +420,8 @@ TPresetQuery::TPresetQuery(std::string_view text) {
             }
         }
         std::string value;
-        const bool hasValue = i + 1 < tokens.size() && tokens[i + 1].Kind != TToken::TKind::Operator;
+        const bool hasValue =
+            i + 1 < tokens.size() && tokens[i + 1].Kind != TToken::TKind::Operator;
         if (hasValue) {
             value = tokens[++i].Text;
             // A number may have its unit apart: "300 ms".
@@ -427,7 +435,8 @@ TPresetQuery::TPresetQuery(std::string_view text) {
         } else if (pending.empty()) {
             errors.push_back("'" + token.Text + "' needs a parameter before it");
         } else if (used == 0) {
-            const bool effectFirst = pending.size() >= 2 && EffectWords().count(pending[pending.size() - 2]) > 0;
+            const bool effectFirst =
+                pending.size() >= 2 && EffectWords().count(pending[pending.size() - 2]) > 0;
             const std::size_t from = pending.size() - (effectFirst ? 2 : 1);
             std::string name;
             for (std::size_t k = from; k < shown.size(); ++k)
@@ -436,7 +445,8 @@ TPresetQuery::TPresetQuery(std::string_view text) {
             pending.resize(from);
             shown.resize(from);
         } else if (!hasValue || value.empty()) {
-            errors.push_back("'" + Join(pending, pending.size() - used) + token.Text + "' needs a value");
+            errors.push_back("'" + Join(pending, pending.size() - used) + token.Text +
+                             "' needs a value");
             pending.resize(pending.size() - used);
             shown.resize(shown.size() - used);
         } else {
@@ -471,6 +481,7 @@ bool TPresetQuery::Matches(const TPreset& preset, const TSearchPlace& place) con
 }
 
 bool TPresetQuery::Matches(const TPresetFacts& facts, const TSearchPlace& place) const {
-    return std::all_of(terms.begin(), terms.end(),
-                       [&](const std::unique_ptr<TTerm>& term) { return term->Matches(facts, place); });
+    return std::all_of(terms.begin(), terms.end(), [&](const std::unique_ptr<TTerm>& term) {
+        return term->Matches(facts, place);
+    });
 }

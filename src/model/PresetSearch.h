@@ -16,7 +16,7 @@ struct TParameterInfo;
 
 // One parameter of a preset's chain as the editor shows it.
 struct TChainParameter {
-    std::string Effect; // the tab caption ("Compressor", "Reverb") or "Mix"
+    std::string Effect;     // the tab caption ("Compressor", "Reverb") or "Mix"
     std::string EffectName; // the effect's own name ("Reverb 2"); the caption for analog ones
     const TParameterInfo* Parameter = nullptr;
     int Value = 0; // as stored

@@ -87,6 +87,17 @@ bool IsPresetDump(TByteView bytes) {
            bytes.back() == kSysexEnd;
 }
 
+// The two are alike: either order gives the same answer.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+bool SameDumpAnyDevice(TByteView a, TByteView b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (i != 2 && a[i] != b[i])
+            return false;
+    return true;
+}
+
 bool IsMptDump(TByteView bytes, const TDeviceMode& mode) {
     return bytes.size() == static_cast<std::size_t>(mode.MptDumpLength) &&
            HasProcessorHeader(bytes, mode.MptReplyCode) && bytes.back() == kSysexEnd;

@@ -77,6 +77,8 @@ bool HasProcessorHeader(TByteView bytes, std::uint8_t command);
 // Recognised by length, header and the closing F7: a damaged file is not sent back as it is.
 bool IsPresetDump(TByteView bytes);
 bool IsMptDump(TByteView bytes, const TDeviceMode& mode = Mode);
+// The same bytes but for the device byte of the header, which each unit puts in its own.
+bool SameDumpAnyDevice(TByteView a, TByteView b);
 // F0, data bytes only, F7: a message that can be sent as one SysEx as it stands.
 bool IsWellFormedSysex(TByteView bytes);
 // The dump's 16 title characters without leading and trailing blanks and control characters.

@@ -337,11 +337,13 @@ void TfrmMPTEdit::GridToTable() {
 
 bool TfrmMPTEdit::SaveToFile() {
     const QString initial =
-        !MptFileName.isEmpty() ? MptFileName
-                               : (LastSaveFolder.isEmpty() ? FolderForWriting(QDir::cleanPath(DefaultUserFolder())) : LastSaveFolder) +
-                                     QLatin1Char('/') + GetAppTitle() + QLatin1Char('_') +
-                                     QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
-                                     QStringLiteral(".mpt");
+        !MptFileName.isEmpty()
+            ? MptFileName
+            : (LastSaveFolder.isEmpty() ? FolderForWriting(QDir::cleanPath(DefaultUserFolder()))
+                                        : LastSaveFolder) +
+                  QLatin1Char('/') + GetAppTitle() + QLatin1Char('_') +
+                  QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
+                  QStringLiteral(".mpt");
     const QString name =
         Dialogs().SaveFileName(this, QStringLiteral("Save MPT table as"), initial, kFilter);
     if (name.isEmpty())

@@ -219,8 +219,8 @@ std::vector<TBytes> TPlenovaDevice::Handle(TByteView message) {
     }
     case TRequestKind::StorePreset:
         if (request.Index < kSlotsPerBank) {
-            TBytes& slot =
-                Banks[static_cast<std::size_t>(CurrentBank)][static_cast<std::size_t>(request.Index)];
+            TBytes& slot = Banks[static_cast<std::size_t>(CurrentBank)]
+                                [static_cast<std::size_t>(request.Index)];
             slot = EditBuffer;
             if (CorruptStores && slot.size() > static_cast<std::size_t>(kTitleOffset))
                 slot[kTitleOffset] ^= 0x01;

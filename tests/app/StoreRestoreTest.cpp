@@ -57,7 +57,9 @@ TBytes FileBytes(const QString& path) {
 }
 
 QString ReplacedFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/replaced";
+    // The window's and the tool's data folder, whatever the test program is called.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           "/Quellfarn/replaced";
 }
 
 // Stores the editor's preset through its "Sto&re..." button into the slot, with the boxes set.

@@ -112,3 +112,62 @@ TEST(UnitMemory, TheLinksJobsFeedIt) {
     reread.Load();
     EXPECT_EQ(reread.Slots().size(), 2u) << "all of it on disk";
 }
+
+// F10 files the unit's current preset under the bank and number the unit names just before it;
+// when either answer is missing it files nothing, and without a memory it only asks for the dump.
+TEST(UnitMemory, TheCurrentPresetGoesIntoTheSlotTheUnitNames) {
+    struct Case {
+        const char* Name;
+        bool PrePlenova;
+        int DropEvery; // the unit's answers: bank, number, dump (no bank on a single-bank unit)
+        bool PingFirst; // while the unit is at bank A: two answers, bypass and bank
+        bool Memory;
+        int Bank, Slot;    // the unit's current place (slot 0-based)
+        int FiledSlot;     // 1-based; 0: nothing filed
+        int Requests;      // requests for the current preset
+    };
+    const Case cases[] = {
+        {"bank C, slot 37", false, 0, false, true, 2, 36, 37, 1},
+        {"slot 129: the high bit", false, 0, false, true, 1, 128, 129, 1},
+        {"single bank, slot 100", true, 0, false, true, 0, 99, 100, 1},
+        {"the number's reply lost", false, 2, false, true, 3, 4, 0, 1},
+        {"the bank's reply lost: not the bank a ping saw", false, 3, true, true, 3, 4, 0, 1},
+        {"no memory: the dump alone", false, 0, false, false, 2, 36, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TSimulatorOptions unit = LinkRig::Fast();
+        unit.DropEvery = c.DropEvery;
+        LinkRig rig(c.PrePlenova, unit);
+        if (c.PingFirst) {
+            rig.Link->PingDevice();
+            ASSERT_TRUE(rig.RunUntil([&] { return rig.Link->CurrentBank() == 0; }));
+        }
+        rig.Unit([&](TPlenovaDevice& device) {
+            device.CurrentBank = c.Bank;
+            device.CurrentSlot = c.Slot;
+            device.EditBuffer = device.Banks[static_cast<std::size_t>(c.Bank)]
+                                            [static_cast<std::size_t>(c.Slot)];
+            return true;
+        });
+        rig.CountRequests();
+        QTemporaryDir folder;
+        TUnitMemory memory(folder.filePath("unit"));
+        if (c.Memory)
+            rig.Link->SetMemory(&memory);
+        rig.Link->RequestCurrentPreset();
+        ASSERT_TRUE(rig.RunUntil([&] { return !rig.Others.empty(); }))
+            << "the dump reaches the monitor";
+        rig.Wait(20);
+        EXPECT_EQ(rig.requests, c.Requests);
+        EXPECT_EQ(rig.Others.size(), 1u) << "the replies are the link's";
+        if (c.FiledSlot == 0) {
+            EXPECT_TRUE(memory.Slots().empty());
+            continue;
+        }
+        ASSERT_EQ(memory.Slots().size(), 1u);
+        const TSlotMemory* filed = memory.Slot(c.Bank, c.FiledSlot);
+        ASSERT_NE(filed, nullptr);
+        EXPECT_EQ(filed->Now()->Dump, rig.Sent(c.Bank, c.Slot).first);
+    }
+}

@@ -13,6 +13,7 @@
 #include "model/Preset.h"
 #include "sim/SimulatedProcessor.h"
 
+#include <Version.h>
 #include <atomic>
 #include <charconv>
 #include <csignal>
@@ -22,7 +23,6 @@
 #include <iostream>
 #include <mutex>
 #include <optional>
-#include <Version.h>
 #include <rtmidi/RtMidi.h>
 #include <string>
 #include <thread>

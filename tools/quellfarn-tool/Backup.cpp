@@ -143,6 +143,10 @@ bool TBackup::OpenPorts() {
                      .arg(outputName, QString::fromStdString(error.what())));
         return false;
     }
+    // What the walk reads and the restore writes is remembered, as the window remembers it.
+    memory = std::make_unique<TUnitMemory>(TUnitMemory::FolderFor(outputName, DeviceId));
+    memory->Load();
+    link->SetMemory(memory.get());
     return true;
 }
 
@@ -155,21 +159,24 @@ bool TBackup::Connect() {
     timings.TimeoutMilliseconds = options.TimeoutMilliseconds;
     // A walk looks for a stalled preset every ten request delays; a time-out shorter than that
     // is looked for often enough to hold within a quarter.
-    timings.CheckInterval = std::min(options.RequestDelay * 10,
-                                     std::max(10, options.TimeoutMilliseconds / 4));
+    timings.CheckInterval =
+        std::min(options.RequestDelay * 10, std::max(10, options.TimeoutMilliseconds / 4));
     link->SetTimings(timings);
     interruptPoll.start(50);
 
     // A connection that is new may not carry the first message yet (JACK): ask more than once
     // before going on without knowing which bank to select again at the end. The answers may
     // take longer than the request delay.
-    const auto complete = [this] { return answered && (PrePlenovaMode || link->CurrentBank() >= 0); };
+    const auto complete = [this] {
+        return answered && (PrePlenovaMode || link->CurrentBank() >= 0);
+    };
     for (int ping = 0; ping < 3 && !complete() && !interrupted; ++ping) {
         link->PingDevice();
         QElapsedTimer waited;
         waited.start();
         while (!complete() && !interrupted &&
-               waited.elapsed() < std::max(1000, link->RealMilliseconds(2.0 * options.RequestDelay)))
+               waited.elapsed() <
+                   std::max(1000, link->RealMilliseconds(2.0 * options.RequestDelay)))
             Wait(10);
     }
     if (interrupted) {
@@ -342,6 +349,8 @@ bool TBackup::ListingBegin() {
     return listingBegun;
 }
 
+// (bank, number): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 bool TBackup::ListingLine(int bank, int number, const QString& title) {
     return listing.Line(bank, number, title);
 }

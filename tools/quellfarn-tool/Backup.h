@@ -8,6 +8,7 @@
 #include "link/BackupWalk.h"
 #include "link/DeviceLink.h"
 #include "link/RestoreWalk.h"
+#include "link/UnitMemory.h"
 #include "midi/MidiIn.h"
 #include "midi/MidiOut.h"
 #include "midi/MidiService.h"
@@ -101,6 +102,7 @@ private:
     TReportStyle style;
     std::unique_ptr<TMidiInput> input;
     std::unique_ptr<TMidiOutput> output;
+    std::unique_ptr<TUnitMemory> memory; // the link writes into it: it goes after the link
     std::unique_ptr<TDeviceLink> link;
     TPresetListing listing;
     QEventLoop loop;

@@ -77,11 +77,27 @@ const TOption Yes{{QStringLiteral("yes"), QStringLiteral("restore: do not ask")}
 const TOption Json{{QStringLiteral("json"), QStringLiteral("the same as JSON")}, {}};
 // The device ID is the MIDI channel the program transmits on.
 const TOption DeviceId{{QStringLiteral("device-id"),
-                        QStringLiteral("the device byte of a new preset or table (0..15)"),
+                        QStringLiteral("the device byte of a new preset or table, or of the\n"
+                                       "remembered unit (0..15)"),
                         QStringLiteral("N")},
                        InRange("--device-id", 0, 15)};
 const TOption Output{
     {QStringLiteral("o"), QStringLiteral("where a new file goes"), QStringLiteral("FILE")}, {}};
+const TOption Bank{
+    {QStringLiteral("bank"), QStringLiteral("library: only this bank"), QStringLiteral("A")},
+    [](const QString& value) -> std::string {
+        if (value.size() == 1 && BankChoice(value))
+            return {};
+        return "--bank takes one letter from A to D";
+    }};
+const TOption Search{{QStringLiteral("search"),
+                      QStringLiteral("library: only the presets the search finds (see search)"),
+                      QStringLiteral("EXPR")},
+                     {}};
+const TOption Backups{{QStringLiteral("backups"),
+                       QStringLiteral("library: tell each slot against the newest backup here"),
+                       QStringLiteral("DIR")},
+                      {}};
 const TOption Version{{QStringLiteral("version"), QStringLiteral("print the version or this text")},
                       {}};
 const TOption Help{

@@ -12,17 +12,21 @@
 //   quellfarn-tool restore DIR [--in NAME] [--out NAME] [--banks ACD] [--first N] [--last N]
 //                  [--delay MS] [--timeout MS] [--pre-plenova] [--dry-run] [--yes]
 //   quellfarn-tool devices
+//   quellfarn-tool library [--out NAME] [--device-id N] [--bank A] [--search EXPR]
+//                  [--backups DIR] [--pre-plenova] [--json]
+//   quellfarn-tool search EXPR DIR... [--pre-plenova] [--json]
 //
 // A bad file prints its message and exits with 1; a usage error exits with 2. A backup exits
 // with 0 when every chosen preset arrived and with 1 when it stopped (a silent unit, a file it
 // could not write, a port it could not open, Ctrl+C). A restore exits with 0 only when every
 // file it found was written and read back unchanged: a file it had to skip, a slot that does
 // not hold what was sent, a silent unit, a port it could not open, a question not answered yes
-// and Ctrl+C give 1.
+// and Ctrl+C give 1. library and search exit with 0 when they list a preset, 1 when none.
 
 #include "BackupCommand.h"
 #include "Command.h"
 #include "DevicesCommand.h"
+#include "LibraryCommand.h"
 #include "ListCommand.h"
 #include "MptNewCommand.h"
 #include "MptShowCommand.h"
@@ -52,12 +56,20 @@ constexpr const char* kUsage =
     "                      [--last N] [--delay MS] [--timeout MS] [--pre-plenova]\n"
     "                      [--dry-run] [--yes]\n"
     "       quellfarn-tool devices\n"
+    "       quellfarn-tool library [--out NAME] [--device-id N] [--bank A] [--search EXPR]\n"
+    "                      [--backups DIR] [--pre-plenova] [--json]\n"
+    "       quellfarn-tool search EXPR DIR... [--pre-plenova] [--json]\n"
     "\n"
     "restore writes the DIR/Bank A..D files a backup made (DIR's own with --pre-plenova) into\n"
     "their slots, --first..--last of each chosen bank, and reads each one back. It asks first;\n"
     "without a terminal only --yes goes ahead. --dry-run shows the plan and sends nothing.\n"
     "It exits with 0 when every file was written and verified, and with 1 when any was not:\n"
-    "a damaged file skipped, a slot that reads back different, a silent unit, no answer yes.\n";
+    "a damaged file skipped, a slot that reads back different, a silent unit, no answer yes.\n"
+    "\n"
+    "EXPR is what the library's search box takes: words found in titles and effects\n"
+    "(octaver \"slap funk\"), parameters compared with =, !=, <, <=, >, >= as the editor\n"
+    "shows them (drive>50, \"reverb type=Hall-1\", \"delay time>=300 ms\"), bank:B, changed\n"
+    "and untitled; every term has to hold.\n";
 
 // Where --help lists each entry of its options: the options of one line, the first one's
 // description.
@@ -75,6 +87,10 @@ const std::vector<std::vector<const TOption*>> kOptionLines = {
     {&ToolOptions::Yes},
     {&ToolOptions::DeviceId},
     {&ToolOptions::Output},
+    {&ToolOptions::Bank},
+    {&ToolOptions::Search},
+    {&ToolOptions::Backups},
+    {&ToolOptions::Json},
     {&ToolOptions::Version, &ToolOptions::Help}};
 
 // One entry of --help's lists: what it names, and the text about it.
@@ -109,8 +125,8 @@ std::string Details(const std::vector<std::unique_ptr<TCommand>>& commands) {
         text += Shown(
             {.Name = names.join(QStringLiteral(", ")), .Text = line.front()->Option.description()});
     }
-    return text + "\nExit status: 0 done, 1 a file, port or unit failed (with a message), 2 a "
-                  "usage error.\n";
+    return text + "\nExit status: 0 done, 1 a file, port or unit failed (with a message) or\n"
+                  "nothing found, 2 a usage error.\n";
 }
 
 // The command the words name and the words after its name; "preset show" and "mpt new" are
@@ -148,6 +164,8 @@ int main(int argc, char* argv[]) {
     commands.push_back(std::make_unique<TBackupCommand>(argc, argv));
     commands.push_back(std::make_unique<TRestoreCommand>(argc, argv));
     commands.push_back(std::make_unique<TDevicesCommand>());
+    commands.push_back(std::make_unique<TLibraryCommand>());
+    commands.push_back(std::make_unique<TSearchCommand>());
 
     QStringList words = ArgumentWords(argc, argv);
     try {

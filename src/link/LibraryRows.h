@@ -1,7 +1,8 @@
 #pragma once
-// The presets the library lists, one row each, from wherever they are: the unit as remembered,
-// the backup folders found under the backup folder, the preset folder, and the kept copies of
-// what stores replaced. A slot of the unit is told against the newest backup that has it.
+// The presets the library lists, in the window and from the command line, one row each, from
+// wherever they are: the unit as remembered, the backup folders found under the backup folder,
+// the preset folder, and the kept copies of what stores replaced. A slot of the unit is told
+// against the newest backup that has it.
 
 #include "link/UnitMemory.h"
 #include "model/PresetSearch.h"

@@ -1,6 +1,6 @@
 // The library's rows.
 
-#include "library/LibraryRows.h"
+#include "link/LibraryRows.h"
 
 #include "link/BackupFolder.h"
 #include "model/DeviceMode.h"
@@ -17,15 +17,6 @@
 namespace {
 constexpr int kSlotsPerBank = 200;
 constexpr int kSingleBankSlots = 128;
-
-bool SameDump(TByteView a, TByteView b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (i != 2 && a[i] != b[i])
-            return false;
-    return true;
-}
 
 TBytes ReadDump(const QString& path) {
     QFile file(path);
@@ -58,8 +49,9 @@ bool IsPresetFile(const QString& name) {
 QString TLibraryRow::Place() const {
     if (Path.isEmpty() || Source == TLibrarySource::Backup) {
         const QString slot = QStringLiteral("%1").arg(Slot, 3, 10, QLatin1Char('0'));
-        return Bank >= 0 && Bank <= 3 ? QString(QLatin1Char(BankLetters[Bank])) + QLatin1Char(' ') + slot
-                                      : slot;
+        return Bank >= 0 && Bank <= 3
+                   ? QString(QLatin1Char(BankLetters[Bank])) + QLatin1Char(' ') + slot
+                   : slot;
     }
     return QFileInfo(Path).fileName();
 }
@@ -195,10 +187,10 @@ std::vector<TLibraryRow> UnitRows(const TUnitMemory& memory, bool singleBank,
                 const auto file = held[i].find({bank, slot});
                 if (file == held[i].end() || file->second.empty())
                     continue;
-                row.Changed = !SameDump(file->second, row.Dump);
-                row.State = (row.Changed ? QStringLiteral("changed since ")
-                                         : QStringLiteral("same as ")) +
-                            backups[i].Name;
+                row.Changed = !SameDumpAnyDevice(file->second, row.Dump);
+                row.State =
+                    (row.Changed ? QStringLiteral("changed since ") : QStringLiteral("same as ")) +
+                    backups[i].Name;
                 break;
             }
             rows.push_back(std::move(row));
