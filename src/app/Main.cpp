@@ -210,6 +210,8 @@ TfrmLibrary* TfrmMain::Library() {
         return places;
     };
     library->OnOpen = [this](const TLibraryRow& row) { OpenFromLibrary(row); };
+    // What the unit's memory learns shows at once.
+    connect(Link.get(), &TDeviceLink::SlotRemembered, library, &TfrmLibrary::SlotChanged);
     library->OnBusyReason = [this] { return Link->BusyReason(); };
     library->OnFetch = [this](const std::vector<std::pair<int, int>>& wanted) {
         if (Memory() == nullptr || !MidiOutAvailable(false))
@@ -231,6 +233,8 @@ void TfrmMain::ReadUnitIntoLibrary(const std::array<bool, 4>& banks, int request
     options.Banks = banks;
     options.RequestDelay = requestDelay;
     options.Save = alsoBackUp;
+    // The library's backup is the whole unit: untitled presets too, under a name of their own.
+    options.UntitledName = QStringLiteral("Untitled");
     if (alsoBackUp)
         options.OutputDirectory =
             FolderForWriting(CurrentFolder) +
@@ -252,6 +256,8 @@ void TfrmMain::OpenFromLibrary(const TLibraryRow& row) {
         ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("Sorry..."));
         return;
     }
+    if (row.Source == TLibrarySource::Unit) // its store proposes the slot it came from
+        editor->Document().SetHomeSlot({row.Bank, row.Slot});
     editor->Show();
 }
 

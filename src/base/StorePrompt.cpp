@@ -72,6 +72,9 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
     edtPresetNo->installEventFilter(this);
     updPresetNo = new TUpDown(this);
     updPresetNo->setObjectName(QStringLiteral("updPresetNo"));
+    lblBank = new QLabel(this);
+    lblBank->setObjectName(QStringLiteral("lblBank"));
+    lblBank->hide();
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
@@ -85,6 +88,7 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
     layout->addWidget(Label1, 3, 0, 1, 2);
     layout->addWidget(edtPresetNo, 3, 2);
     layout->addWidget(updPresetNo, 3, 3);
+    layout->addWidget(lblBank, 3, 4);
     layout->addWidget(btnOK, 4, 1);
     layout->addWidget(btnCancel, 4, 2, 1, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -101,6 +105,12 @@ bool TfrmStorePrompt::eventFilter(QObject* watched, QEvent* event) {
         return DropsNonDigit(*static_cast<QKeyEvent*>(event));
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void TfrmStorePrompt::SetBank(int value) {
+    bank = value >= 0 && value <= 3 ? value : -1;
+    lblBank->setText(bank >= 0 ? QStringLiteral("in bank %1").arg(QChar(u'A' + bank)) : QString());
+    lblBank->setVisible(bank >= 0);
 }
 
 void TfrmStorePrompt::SetLocation(int location) {

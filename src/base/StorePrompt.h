@@ -39,11 +39,16 @@ public:
     bool SendFirst() const;
     bool KeepReplaced() const;
     bool VerifyAfterStoring() const;
+    // The bank the store goes into, shown beside the location: 0..3, or -1 for the one the unit
+    // is in (nothing shown).
+    void SetBank(int bank);
+    int Bank() const { return bank; }
 
     QCheckBox* chkDoSend;
     QCheckBox* chkKeepReplaced;
     QCheckBox* chkVerify;
     QLabel* Label1;
+    QLabel* lblBank;
     QLineEdit* edtPresetNo;
     TUpDown* updPresetNo;
     QPushButton* btnOK;
@@ -53,4 +58,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int bank = -1;
 };

@@ -31,6 +31,7 @@ void TPresetDocument::SetUp() {
     // document's to undo.
     lastStore = TStoreResult();
     lastStoreSlot = 0;
+    homeSlot = {};
     emit HistoryChanged();
 }
 
@@ -169,6 +170,7 @@ QString TPresetDocument::ReadFile(const QString& name) {
         return QString::fromStdString(error.what());
     }
     SetFileName(name);
+    homeSlot = {};
     return {};
 }
 
@@ -218,6 +220,8 @@ TStoreRequest TPresetDocument::StoreRequest(int slot) {
 }
 
 void TPresetDocument::StoreDone(const TStoreRequest& request, const TStoreResult& result) {
+    if (result.Stored && homeSlot.Slot > 0)
+        homeSlot = {request.Bank, request.Slot};
     if (result.Stored && !result.Replaced.empty()) {
         lastStore = result;
         lastStoreSlot = request.Slot;

@@ -59,6 +59,14 @@ public:
 
     // The slot a file named as the backup names presets ("Title.tmq017") tells; 1 otherwise.
     int SlotInFileName() const;
+    // The slot of the unit the preset was read from (the library's), which a store proposes;
+    // Slot 0: none. A store into another slot moves it there; another preset forgets it.
+    struct THomeSlot {
+        int Bank = -1; // 0..3, or -1: the bank the unit is in
+        int Slot = 0;
+    };
+    void SetHomeSlot(const THomeSlot& home) { homeSlot = home; }
+    const THomeSlot& HomeSlot() const { return homeSlot; }
     // The record, with a pending change recorded first, for the slot; the caller chooses what
     // else the store does.
     TStoreRequest StoreRequest(int slot);
@@ -96,4 +104,5 @@ private:
     bool autoSendPending = false;
     TStoreResult lastStore; // the last store that kept what it replaced
     int lastStoreSlot = 0;
+    THomeSlot homeSlot;
 };

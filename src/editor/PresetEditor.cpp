@@ -420,13 +420,18 @@ void TfrmPresetEditor::Store() {
     QApplication::restoreOverrideCursor();
     const bool first = !SharedStoreDialog();
     TfrmStorePrompt* dialog = StoreDialog();
-    if (first && current == -1)
+    const TPresetDocument::THomeSlot home = document->HomeSlot();
+    if (home.Slot > 0) // the slot it was read from, in its own bank
+        dialog->SetLocation(home.Slot);
+    else if (first && current == -1)
         dialog->SetLocation(document->SlotInFileName());
     else if (current != -1)
         dialog->SetLocation(current);
+    dialog->SetBank(home.Slot > 0 ? home.Bank : -1);
     if (dialog->exec() != QDialog::Accepted || !OnStorePreset)
         return;
     TStoreRequest request = document->StoreRequest(dialog->Location());
+    request.Bank = dialog->Bank();
     request.Keep = dialog->KeepReplaced();
     request.Verify = dialog->VerifyAfterStoring();
     request.SendFirst = dialog->SendFirst();

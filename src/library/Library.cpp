@@ -345,7 +345,7 @@ void TfrmLibrary::BuildSources(const TLibraryPlaces& where) {
     QTreeWidgetItem* backupItem =
         add(nullptr, QStringLiteral("Backups"), QStringLiteral("backups"));
     backupItem->setFlags(backupItem->flags() & ~Qt::ItemIsSelectable);
-    for (const TBackupInfo& backup : backups)
+    for (const TBackupInfo& backup : index.backups)
         add(backupItem, backup.Name, QStringLiteral("backup:") + backup.Path);
     add(nullptr, QStringLiteral("Preset folder"), QStringLiteral("presets"));
     add(nullptr, QStringLiteral("Kept copies"), QStringLiteral("kept"));
@@ -359,12 +359,26 @@ void TfrmLibrary::BuildSources(const TLibraryPlaces& where) {
 
 void TfrmLibrary::Refresh() {
     places = OnPlaces ? OnPlaces() : TLibraryPlaces{};
-    backups = places.BackupFolder.isEmpty() ? std::vector<TBackupInfo>()
-                                            : FindBackups(places.BackupFolder, places.SingleBank);
+    index = TBackupIndex(places.BackupFolder.isEmpty()
+                             ? std::vector<TBackupInfo>()
+                             : FindBackups(places.BackupFolder, places.SingleBank),
+                         places.SingleBank);
     refreshing = true;
     BuildSources(places);
     refreshing = false;
     LoadSource();
+}
+
+void TfrmLibrary::SlotChanged(int bank, int slot) {
+    if (places.Memory == nullptr || !CurrentSource().startsWith(QStringLiteral("unit")))
+        return;
+    const int shownBank = places.SingleBank ? -1 : bank;
+    for (TLibraryRow& row : model->Rows)
+        if (row.Bank == shownBank && row.Slot == slot) {
+            row = UnitRow(*places.Memory, bank, slot, places.SingleBank, index);
+            Search(); // it may be found now, or no longer
+            return;
+        }
 }
 
 void TfrmLibrary::ShowSource(const QString& source) {
@@ -382,7 +396,7 @@ void TfrmLibrary::LoadSource() {
     std::vector<TLibraryRow> rows;
     if (source.startsWith(QStringLiteral("unit"))) {
         if (places.Memory != nullptr) {
-            rows = UnitRows(*places.Memory, places.SingleBank, backups);
+            rows = UnitRows(*places.Memory, places.SingleBank, index);
             if (source.startsWith(QStringLiteral("unit:"))) {
                 const int bank = source.mid(5).toInt();
                 rows.erase(
@@ -393,7 +407,7 @@ void TfrmLibrary::LoadSource() {
         }
     } else if (source.startsWith(QStringLiteral("backup:"))) {
         const QString path = source.mid(7);
-        for (const TBackupInfo& backup : backups)
+        for (const TBackupInfo& backup : index.backups)
             if (backup.Path == path)
                 rows = BackupRows(backup, places.SingleBank);
     } else if (source == QLatin1String("presets")) {

@@ -54,6 +54,10 @@ public:
 
     // Reads the sources again; the selection and the search stay.
     void Refresh();
+    // What the unit's memory learnt about a slot, shown without reading everything again.
+    // (bank, slot): a place of the unit, bank first, as everywhere.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+    void SlotChanged(int bank, int slot);
     // The rows the table shows now, in its order.
     std::vector<const TLibraryRow*> ShownRows() const;
     std::vector<const TLibraryRow*> SelectedRows() const;
@@ -91,7 +95,7 @@ private:
     void Reselect(const std::vector<bool>& keep, int current = -1);
 
     std::unique_ptr<TLibraryModel> model;
-    std::vector<TBackupInfo> backups;
+    TBackupIndex index; // the backups found by the last Refresh
     TLibraryPlaces places;
     bool refreshing = false;
 };

@@ -191,6 +191,8 @@ void TDeviceLink::NoteSeen(int bank, int slot, TByteView dump, TSeenHow how) {
     const QString error = unitMemory->Saw(std::max(bank, 0), slot, dump, how);
     if (!error.isEmpty())
         host.Log(QStringLiteral("The unit's memory could not be kept: ") + error);
+    else
+        emit SlotRemembered(std::max(bank, 0), slot);
 }
 
 void TDeviceLink::SetRequestDelay(int milliseconds) {

@@ -108,6 +108,8 @@ public:
 signals:
     // The link started or ended a job.
     void BusyChanged(bool busy);
+    // The unit's memory learnt what a slot holds.
+    void SlotRemembered(int bank, int slot);
 
 private:
     friend class TBackupWalk;

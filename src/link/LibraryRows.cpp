@@ -153,47 +153,53 @@ std::vector<TLibraryRow> FileRows(const QString& folder, TLibrarySource source) 
     return rows;
 }
 
-std::vector<TLibraryRow> UnitRows(const TUnitMemory& memory, bool singleBank,
-                                  const std::vector<TBackupInfo>& backups) {
-    // Each backup's files by bank and slot, read once.
-    std::vector<std::map<std::pair<int, int>, TBytes>> held(backups.size());
+TBackupIndex::TBackupIndex(const std::vector<TBackupInfo>& found, bool singleBank)
+    : backups(found), held(found.size()) {
     for (std::size_t i = 0; i < backups.size(); ++i) {
         const TBackupFolder folder(backups[i].Path, singleBank);
         for (int bank = singleBank ? -1 : 0; bank < (singleBank ? 0 : 4); ++bank)
             for (const auto& [slot, file] : BankFiles(folder.BankFolder(bank)))
                 held[i][{std::max(bank, 0), slot}] = file.second;
     }
+}
+
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+TLibraryRow UnitRow(const TUnitMemory& memory, int bank, int slot, bool singleBank,
+                    const TBackupIndex& index) {
+    TLibraryRow row;
+    row.Source = TLibrarySource::Unit;
+    row.Bank = singleBank ? -1 : bank;
+    row.Slot = slot;
+    const TSlotMemory* remembered = memory.Slot(bank, slot);
+    if (remembered == nullptr || remembered->Now() == nullptr) {
+        row.State = QStringLiteral("never read");
+        return row;
+    }
+    row.Dump = remembered->Now()->Dump;
+    row.Seen = remembered->Now()->LastSeen;
+    Describe(row);
+    row.State = QStringLiteral("not in any backup");
+    for (std::size_t i = 0; i < index.backups.size(); ++i) {
+        const auto file = index.held[i].find({bank, slot});
+        if (file == index.held[i].end() || file->second.empty())
+            continue;
+        row.Changed = !SameDumpAnyDevice(file->second, row.Dump);
+        row.State = (row.Changed ? QStringLiteral("changed since ") : QStringLiteral("same as ")) +
+                    index.backups[i].Name;
+        break;
+    }
+    return row;
+}
+
+std::vector<TLibraryRow> UnitRows(const TUnitMemory& memory, bool singleBank,
+                                  const TBackupIndex& index) {
     std::vector<TLibraryRow> rows;
     const int banks = singleBank ? 1 : 4;
     const int slotsPerBank = singleBank ? kSingleBankSlots : kSlotsPerBank;
     rows.reserve(static_cast<std::size_t>(banks * slotsPerBank));
     for (int bank = 0; bank < banks; ++bank)
-        for (int slot = 1; slot <= slotsPerBank; ++slot) {
-            TLibraryRow row;
-            row.Source = TLibrarySource::Unit;
-            row.Bank = singleBank ? -1 : bank;
-            row.Slot = slot;
-            const TSlotMemory* remembered = memory.Slot(bank, slot);
-            if (remembered == nullptr || remembered->Now() == nullptr) {
-                row.State = QStringLiteral("never read");
-                rows.push_back(std::move(row));
-                continue;
-            }
-            row.Dump = remembered->Now()->Dump;
-            row.Seen = remembered->Now()->LastSeen;
-            Describe(row);
-            row.State = QStringLiteral("not in any backup");
-            for (std::size_t i = 0; i < backups.size(); ++i) {
-                const auto file = held[i].find({bank, slot});
-                if (file == held[i].end() || file->second.empty())
-                    continue;
-                row.Changed = !SameDumpAnyDevice(file->second, row.Dump);
-                row.State =
-                    (row.Changed ? QStringLiteral("changed since ") : QStringLiteral("same as ")) +
-                    backups[i].Name;
-                break;
-            }
-            rows.push_back(std::move(row));
-        }
+        for (int slot = 1; slot <= slotsPerBank; ++slot)
+            rows.push_back(UnitRow(memory, bank, slot, singleBank, index));
     return rows;
 }

@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <map>
 #include <vector>
 
 enum class TLibrarySource { Unit, Backup, PresetFolder, Kept };
@@ -41,10 +42,21 @@ struct TBackupInfo {
 // The backup folders at and one level under the folder, newest first.
 std::vector<TBackupInfo> FindBackups(const QString& folder, bool singleBank);
 
-// Every slot of the unit's banks (a single bank of 128 on a Pre-Plenova unit), as remembered,
-// told against the backups (newest first).
+// What the backups hold by bank and slot, read once: each slot of the unit is told against the
+// newest backup that has it.
+struct TBackupIndex {
+    TBackupIndex() = default;
+    TBackupIndex(const std::vector<TBackupInfo>& backups, bool singleBank); // newest first
+    std::vector<TBackupInfo> backups;
+    std::vector<std::map<std::pair<int, int>, TBytes>> held; // (bank 0..3, slot): the dump
+};
+
+// One slot of the unit (bank 0 and slot 1..128 on a Pre-Plenova unit), as remembered.
+TLibraryRow UnitRow(const TUnitMemory& memory, int bank, int slot, bool singleBank,
+                    const TBackupIndex& index);
+// Every slot of the unit's banks (a single bank of 128 on a Pre-Plenova unit).
 std::vector<TLibraryRow> UnitRows(const TUnitMemory& memory, bool singleBank,
-                                  const std::vector<TBackupInfo>& backups);
+                                  const TBackupIndex& index);
 // The presets of a backup folder, by bank and slot.
 std::vector<TLibraryRow> BackupRows(const TBackupInfo& backup, bool singleBank);
 // The preset files (".tmq" and ".tmqNNN") straight in a folder.

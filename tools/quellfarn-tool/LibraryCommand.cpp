@@ -129,7 +129,7 @@ int TLibraryCommand::Execute(const QStringList& arguments) {
     std::vector<TBackupInfo> backups;
     if (parser.isSet(ToolOptions::Backups.Option))
         backups = FindBackups(Text(parser.value(ToolOptions::Backups.Option)), singleBank);
-    const std::vector<TLibraryRow> rows = UnitRows(memory, singleBank, backups);
+    const std::vector<TLibraryRow> rows = UnitRows(memory, singleBank, {backups, singleBank});
     const int bank = parser.isSet(ToolOptions::Bank.Option)
                          ? parser.value(ToolOptions::Bank.Option).toUpper().at(0).unicode() - 'A'
                          : -1;
