@@ -228,6 +228,34 @@ TSeeds HexTexts(const TBytes& preset, const TBytes& request) {
     };
 }
 
+// Searches as users type them, and the mistakes they make on the way.
+TSeeds Searches() {
+    const std::vector<std::pair<std::string, std::string>> typed = {
+        {"word", "fretless"},
+        {"phrase", "\"slap funk\""},
+        {"unclosed-phrase", "\"slap funk"},
+        {"number", "drive>50"},
+        {"value-text", "reverb type=Hall-1"},
+        {"ratio", "compressor slope=4:1"},
+        {"unit-apart", "delay time>=300 ms"},
+        {"seconds", "time<1.5s"},
+        {"kilohertz", "frequency!=2 kHz"},
+        {"filters", "bank:B changed untitled"},
+        {"bad-bank", "bank:E"},
+        {"misspelt", "driev>5"},
+        {"no-value", "drive>"},
+        {"no-name", ">=5"},
+        {"operators-only", "<=>=!="},
+        {"signs", "level>-12 db gain<+3.5"},
+        {"latin-1", "Fr\xe9tless \xff"},
+        {"control-bytes", std::string("a\0b\x01>", 5)},
+    };
+    TSeeds seeds;
+    for (const auto& [name, text] : typed)
+        seeds[name] = Text(text);
+    return seeds;
+}
+
 bool Write(const fs::path& folder, const TSeeds& seeds) {
     std::error_code error;
     fs::remove_all(folder, error);
@@ -268,6 +296,7 @@ int main(int argc, char** argv) {
         Write(corpus / "PresetFuzz", presets) && Write(corpus / "TableFuzz", tables) &&
         Write(corpus / "MessageFuzz", messages) &&
         Write(corpus / "FramerFuzz", FramerStreams(preset, table, messages)) &&
-        Write(corpus / "HexTextFuzz", HexTexts(preset, RequestCurrentPresetMessage(0)));
+        Write(corpus / "HexTextFuzz", HexTexts(preset, RequestCurrentPresetMessage(0))) &&
+        Write(corpus / "SearchFuzz", Searches());
     return written ? 0 : 1;
 }
