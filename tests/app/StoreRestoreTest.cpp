@@ -1,8 +1,8 @@
-// Writes to the unit that can be checked and taken back: the editor's store keeps what it
-// replaces and reads the slot back, "Undo last store" puts it back, and a backup folder goes
-// back into the unit — against the in-process simulated unit, driven as a user does.
+// Writes to the unit, driven as a user does against the in-process simulated unit: what the
+// window adds to the device link's store and restore (the editor's buttons and status, the kept
+// copies' folder, the restore dialog, its question, Ctrl+C and the message at the end). What
+// the store keeps and verifies and what a restore writes and skips are proven in tests/link.
 
-#include "app/BkupOpt.h"
 #include "app/Restore.h"
 #include "base/StorePrompt.h"
 #include "controls/qvTrackBar.h"
@@ -10,13 +10,11 @@
 #include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
 #include "model/DeviceMode.h"
-#include "model/FileNames.h"
+#include "sim/PlenovaDevice.h"
 #include "support/MainRig.h"
 #include "support/ModalAnswer.h"
 #include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
-#include "sim/PlenovaDevice.h"
-#include <QTimer>
 
 #include <QCheckBox>
 #include <QFile>
@@ -25,6 +23,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -102,39 +101,25 @@ TEST(StoreAndUndo, KeepsTheReplacedPresetVerifiesAndPutsItBack) {
     EXPECT_FALSE(editor.btnUndoStore->isEnabled());
 
     Store(editor, 17);
-    ASSERT_TRUE(PumpUntil([&] { return editor.lblStatus->text() == "Stored in slot 17 and verified"; },
-                          10000))
+    ASSERT_TRUE(PumpUntil(
+        [&] { return editor.lblStatus->text() == "Stored in slot 17 and verified"; }, 10000))
         << editor.lblStatus->text().toStdString();
     EXPECT_EQ(Slot(rig, 0, 17), sent);
     const QStringList kept = QDir(ReplacedFolder()).entryList(QDir::Files);
     ASSERT_EQ(kept.size(), 1);
-    EXPECT_TRUE(kept[0].startsWith("Bank A ")) << kept[0].toStdString();
-    EXPECT_TRUE(kept[0].endsWith(".tmq017")) << kept[0].toStdString();
     EXPECT_EQ(FileBytes(ReplacedFolder() + "/" + kept[0]), before);
     EXPECT_TRUE(rig.dialogs.Messages.empty());
 
     ASSERT_TRUE(editor.btnUndoStore->isEnabled());
     QTest::mouseClick(editor.btnUndoStore, Qt::LeftButton);
     ASSERT_TRUE(PumpUntil(
-        [&] { return editor.lblStatus->text() == "Slot 17 has its former preset again and verified"; },
+        [&] {
+            return editor.lblStatus->text() == "Slot 17 has its former preset again and verified";
+        },
         10000))
         << editor.lblStatus->text().toStdString();
     EXPECT_EQ(Slot(rig, 0, 17), before);
     EXPECT_FALSE(editor.btnUndoStore->isEnabled());
-
-    // Undo goes back into the bank the store went to, whatever bank is chosen now.
-    Store(editor, 17);
-    ASSERT_TRUE(PumpUntil([&] { return editor.lblStatus->text() == "Stored in slot 17 and verified"; },
-                          10000));
-    rig.window.miSelectBank[2]->trigger();
-    ASSERT_TRUE(PumpUntil([&] { return rig.Unit([](TPlenovaDevice& u) { return u.CurrentBank == 2; }); }));
-    const TBytes bankC = Slot(rig, 2, 17);
-    QTest::mouseClick(editor.btnUndoStore, Qt::LeftButton);
-    ASSERT_TRUE(PumpUntil(
-        [&] { return editor.lblStatus->text().endsWith("again and verified"); }, 10000));
-    EXPECT_EQ(Slot(rig, 0, 17), before);
-    EXPECT_EQ(Slot(rig, 2, 17), bankC);
-    EXPECT_EQ(QDir(ReplacedFolder()).entryList(QDir::Files).size(), 2) << "nothing kept is overwritten";
 }
 
 TEST(StoreAndUndo, TheBoxesAreRememberedAndWithoutThemNothingIsKeptOrRead) {
@@ -153,176 +138,40 @@ TEST(StoreAndUndo, TheBoxesAreRememberedAndWithoutThemNothingIsKeptOrRead) {
     EXPECT_FALSE(fresh.chkVerify->isChecked());
 }
 
-TEST(StoreAndUndo, AUnitThatChangesTheStoreIsReportedNotVerified) {
-    Rig rig;
-    rig.Unit([](TPlenovaDevice& unit) { return unit.CorruptStores = true; });
-    Store(*rig.editor, 17);
-    ASSERT_TRUE(PumpUntil([&] { return !rig.dialogs.Messages.empty(); }, 10000));
-    EXPECT_TRUE(rig.dialogs.Messages[0].Text.startsWith(
-        "Slot 17 does not hold what was sent: byte 127 is"))
-        << rig.dialogs.Messages[0].Text.toStdString();
-    EXPECT_EQ(rig.editor->lblStatus->text(), "Stored in slot 17, not verified");
-}
-
-TEST(StoreAndUndo, AUnitThatDoesNotAnswerIsToldAndNothingIsCalledVerified) {
-    Rig rig;
-    TLinkTimings timings = rig.window.Link->Timings();
-    timings.TimeoutMilliseconds = 300;
-    rig.window.Link->SetTimings(timings);
-    const TBytes before = Slot(rig, 0, 17);
-    rig.processor->SetMute(true);
-    Store(*rig.editor, 17);
-    ASSERT_TRUE(PumpUntil([&] { return !rig.dialogs.Messages.empty(); }, 10000));
-    EXPECT_EQ(rig.dialogs.Messages[0].Text,
-              "The unit did not answer: the preset in slot 17 could not be kept, so nothing was "
-              "stored");
-    PumpFor(200);
-    EXPECT_EQ(Slot(rig, 0, 17), before) << "nothing stored without the kept copy";
-
-    Store(*rig.editor, 17, false, true);
-    ASSERT_TRUE(PumpUntil([&] { return rig.dialogs.Messages.size() == 2; }, 10000));
-    EXPECT_EQ(rig.dialogs.Messages[1].Text,
-              "The unit did not answer when slot 17 was read back: the store could not be verified");
-    EXPECT_FALSE(rig.editor->lblStatus->text().contains("verified") &&
-                 !rig.editor->lblStatus->text().contains("not verified"));
-}
-
-namespace {
-// A backup of banks A and C, slots 1..5, written by the backup command.
-void BackUp(MainRig& rig, TfrmMain& window, const QString& folder) {
-    window.GoToFolder(folder);
-    AnswerModal<TfrmBkupOpt>([](TfrmBkupOpt& dialog) {
-        Click(dialog.chkBankB);
-        Click(dialog.chkBankD);
-        Type(dialog.edtLastNo, "5");
-        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
-    });
-    window.miGetEachPreset->trigger();
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            return !rig.dialogs.Messages.empty() &&
-                   rig.dialogs.Messages.back().Text == "Procedure is complete";
-        },
-        20000));
-}
-
-void Spoil(MainRig& rig, int bank, int slot) {
-    rig.Unit([&](TPlenovaDevice& unit) {
-        TBytes& dump = unit.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot - 1)];
-        dump[kTitleOffset] = 'Z';
-        dump[140] ^= 0x01;
-        return true;
-    });
-}
-} // namespace
-
-TEST(Restore, ABackupGoesBackByteForByteAfterTheQuestionAndADamagedFileIsSkipped) {
-    MainRig rig;
-    TfrmMain& window = rig.Start();
-    QTemporaryDir folder;
-    BackUp(rig, window, folder.path());
-    rig.dialogs.Messages.clear();
-    QStringList files;
-    for (const char* bank : {"Bank A", "Bank C"})
-        for (const QString& name : QDir(folder.filePath(bank)).entryList(QDir::Files))
-            files << folder.filePath(QString(bank) + "/" + name);
-    for (int slot = 1; slot <= 5; ++slot) {
-        Spoil(rig, 0, slot);
-        Spoil(rig, 2, slot);
-    }
-    {
-        QFile broken(folder.filePath("Bank C/Broken.tmq004"));
-        ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-        broken.write(QByteArray(100, '\x11'));
-    }
-    const TBytes bankB = Slot(rig, 1, 1);
-
-    QString question;
-    int listed = 0;
-    AnswerModal<TfrmRestore>([&](TfrmRestore& dialog) {
-        Type(dialog.edtFolder, folder.path());
-        Click(dialog.chkBankB);
-        Click(dialog.chkBankD);
-        Type(dialog.edtLastNo, "5");
-        listed = dialog.lvwPlan->topLevelItemCount();
-        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
-    });
-    window.miSendPresets->trigger();
-    ASSERT_TRUE(PumpUntil([&] { return rig.dialogs.Messages.size() >= 2; }, 30000));
-    EXPECT_EQ(listed, files.size() + 1) << "every file, the damaged one too";
-    EXPECT_EQ(rig.dialogs.Messages[0].Text,
-              QStringLiteral("This will replace %1 presets in banks A, C. Do you want to proceed?")
-                  .arg(files.size()));
-    EXPECT_EQ(rig.dialogs.Messages[1].Text,
-              QStringLiteral("%1 written, %1 verified, 1 skipped, 0 failed").arg(files.size()));
-    EXPECT_TRUE(rig.Log().contains("Skipped " + folder.filePath("Bank C/Broken.tmq004") +
-                                   ": not a 258-byte preset dump"));
-    for (const QString& path : files) {
-        const int bank = path.contains("/Bank A/") ? 0 : 2;
-        const int slot = *BackupPresetNumber(QFileInfo(path).fileName().toStdString());
-        EXPECT_EQ(Slot(rig, bank, slot), FileBytes(path)) << path.toStdString();
-    }
-    EXPECT_EQ(Slot(rig, 1, 1), bankB) << "bank B was not chosen";
-}
-
-TEST(Restore, NoMeansNothingIsSent) {
-    MainRig rig;
-    TfrmMain& window = rig.Start();
-    QTemporaryDir folder;
-    BackUp(rig, window, folder.path());
-    Spoil(rig, 0, 2);
-    const TBytes spoiled = Slot(rig, 0, 2);
-    rig.dialogs.Answers.push_back(QMessageBox::No);
-    AnswerModal<TfrmRestore>([&](TfrmRestore& dialog) {
-        Type(dialog.edtFolder, folder.path());
-        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
-    });
-    window.miSendPresets->trigger();
-    ASSERT_TRUE(PumpUntil([&] { return rig.Status() == "Restore cancelled"; }, 10000));
-    PumpFor(300);
-    EXPECT_EQ(Slot(rig, 0, 2), spoiled);
-}
-
-TEST(Restore, CtrlCStopsAfterThePresetBeingWritten) {
-    MainRig rig;
-    TfrmMain& window = rig.Start();
-    QTemporaryDir folder;
-    ASSERT_TRUE(QDir(folder.path()).mkdir("Bank D"));
-    for (int slot = 1; slot <= 60; ++slot) {
-        const TBytes dump = TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova());
-        QFile file(folder.filePath(QStringLiteral("Bank D/Copy.tmq%1").arg(slot, 3, 10, QLatin1Char('0'))));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(reinterpret_cast<const char*>(dump.data()), qint64(dump.size()));
-    }
-    const auto verified = [&] {
-        int count = 0;
-        for (const QString& line : rig.Log())
-            count += line.endsWith(" written and verified") ? 1 : 0;
-        return count;
+// What went wrong is shown in a message, and the status calls nothing verified that was not.
+TEST(StoreAndUndo, AUnitThatChangesTheStoreOrDoesNotAnswerIsTold) {
+    struct Case {
+        const char* What;
+        std::function<void(Rig&)> Unit;
+        QString Message; // its beginning
+        QString Status;  // empty: as it was
     };
-    AnswerModal<TfrmRestore>([&](TfrmRestore& dialog) {
-        Type(dialog.edtFolder, folder.path());
-        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
-    });
-    // The walk runs inside the menu command; the key comes while it does.
-    auto* stopper = new QTimer(&window);
-    QObject::connect(stopper, &QTimer::timeout, [&] {
-        if (verified() >= 3) {
-            stopper->stop();
-            PressKey(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier);
-        }
-    });
-    stopper->start(10);
-    window.miSendPresets->trigger();
-    ASSERT_TRUE(PumpUntil([&] { return rig.dialogs.Messages.size() >= 2; }, 30000));
-    const int written = verified();
-    EXPECT_GE(written, 3);
-    EXPECT_LT(written, 60);
-    EXPECT_EQ(rig.dialogs.Messages[1].Text,
-              QStringLiteral("%1 written, %1 verified, 0 skipped, 0 failed").arg(written));
-    EXPECT_TRUE(rig.Log().contains(
-        QStringLiteral("Restore aborted: %1 written, %1 verified, 0 skipped, 0 failed").arg(written)));
-    EXPECT_FALSE(window.Link->Restore().Running());
+    const Case cases[] = {
+        {"stores something else",
+         [](Rig& rig) { rig.Unit([](TPlenovaDevice& unit) { return unit.CorruptStores = true; }); },
+         "Slot 17 does not hold what was sent: byte 127 is", "Stored in slot 17, not verified"},
+        {"does not answer",
+         [](Rig& rig) {
+             TLinkTimings timings = rig.window.Link->Timings();
+             timings.TimeoutMilliseconds = 300;
+             rig.window.Link->SetTimings(timings);
+             rig.processor->SetMute(true);
+         },
+         "The unit did not answer: the preset in slot 17 could not be kept, so nothing was "
+         "stored",
+         ""},
+    };
+    for (const Case& unit : cases) {
+        SCOPED_TRACE(unit.What);
+        Rig rig;
+        unit.Unit(rig);
+        const QString before = rig.editor->lblStatus->text();
+        Store(*rig.editor, 17);
+        ASSERT_TRUE(PumpUntil([&] { return !rig.dialogs.Messages.empty(); }, 10000));
+        EXPECT_TRUE(rig.dialogs.Messages[0].Text.startsWith(unit.Message))
+            << rig.dialogs.Messages[0].Text.toStdString();
+        EXPECT_EQ(rig.editor->lblStatus->text(), unit.Status.isEmpty() ? before : unit.Status);
+    }
 }
 
 // While the store reads the slot it replaces, the window sends nothing of its own: what is kept
@@ -346,12 +195,14 @@ TEST(StoreAndUndo, WhatIsKeptIsTheSlotsPresetWhateverTheEditorDoesMeanwhile) {
     typist->start(3);
     Store(editor, 17);
     ASSERT_TRUE(PumpUntil(
-        [&] { return editor.lblStatus->text().startsWith("Stored in slot 17 and verified"); }, 10000))
+        [&] { return editor.lblStatus->text().startsWith("Stored in slot 17 and verified"); },
+        10000))
         << editor.lblStatus->text().toStdString();
     typist->stop();
     const QStringList kept = QDir(ReplacedFolder()).entryList(QDir::Files);
     ASSERT_EQ(kept.size(), 1);
-    EXPECT_EQ(FileBytes(ReplacedFolder() + "/" + kept[0]), before) << "the slot's, not the editor's";
+    EXPECT_EQ(FileBytes(ReplacedFolder() + "/" + kept[0]), before)
+        << "the slot's, not the editor's";
     EXPECT_EQ(Slot(rig, 0, 17), edited);
     EXPECT_EQ(editor.Document().Preset.Title, "Stored Here")
         << "no key reached the window meanwhile";
@@ -392,36 +243,121 @@ TEST(StoreAndUndo, AReusedEditorHasNothingToUndo) {
     EXPECT_FALSE(reused->btnUndoStore->isEnabled());
 }
 
-// One preset is "1 preset"; a restore that writes and verifies everything ends with an
-// information, anything less with a warning.
-TEST(Restore, TheQuestionCountsInWordsAndTheEndSaysHowItWent) {
+namespace {
+void WriteFile(const QString& path, const TBytes& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+}
+} // namespace
+
+// The dialog's folder, banks and last slot make the plan it lists; the question is asked, No
+// sends nothing, and the end says how it went: an information when everything was written and
+// verified, a warning otherwise.
+TEST(Restore, TheDialogsChoicesAreAskedAboutAndTheEndIsShown) {
     MainRig rig;
     TfrmMain& window = rig.Start();
     QTemporaryDir folder;
-    ASSERT_TRUE(QDir(folder.path()).mkdir("Bank B"));
-    const TBytes dump = TPlenovaDevice::FactoryPreset(0, 0, TDeviceMode::Plenova());
-    QFile file(folder.filePath("Bank B/Copied.tmq009"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(dump.data()), qint64(dump.size()));
-    file.close();
-    const auto restore = [&] {
+    for (int slot : {1, 2, 9})
+        WriteFile(
+            folder.filePath(QStringLiteral("Bank A/Other.tmq%1").arg(slot, 3, 10, QChar('0'))),
+            TPlenovaDevice::FactoryPreset(1, slot - 1, TDeviceMode::Plenova()));
+    WriteFile(folder.filePath("Bank C/Broken.tmq004"), TBytes(100, 0x11));
+    const TBytes copied = TPlenovaDevice::FactoryPreset(0, 0, TDeviceMode::Plenova());
+    WriteFile(folder.filePath("Bank B/Copied.tmq009"), copied);
+    const TBytes bankA9 = Slot(rig, 0, 9), bankB9 = Slot(rig, 1, 9);
+    ASSERT_NE(Slot(rig, 0, 1), TPlenovaDevice::FactoryPreset(1, 0, TDeviceMode::Plenova()));
+
+    struct Case {
+        QString Banks, Last;
+        bool Yes, CorruptStores;
+        int Listed;
+        QString Question, End;
+        QMessageBox::Icon Icon;
+        const TBytes* BankB9; // what slot 9 of bank B holds after it; nullptr: not looked at
+    };
+    const Case cases[] = {
+        {"AC", "5", true, false, 3,
+         "This will replace 2 presets in bank A. Do you want to proceed?",
+         "2 written, 2 verified, 1 skipped, 0 failed", QMessageBox::Warning, &bankB9},
+        {"B", "", false, false, 1, "This will replace 1 preset in bank B. Do you want to proceed?",
+         "", QMessageBox::NoIcon, &bankB9},
+        {"B", "", true, false, 1, "This will replace 1 preset in bank B. Do you want to proceed?",
+         "1 written, 1 verified, 0 skipped, 0 failed", QMessageBox::Information, &copied},
+        {"B", "", true, true, 1, "This will replace 1 preset in bank B. Do you want to proceed?",
+         "1 written, 0 verified, 0 skipped, 1 failed", QMessageBox::Warning, nullptr},
+    };
+    for (const Case& run : cases) {
+        SCOPED_TRACE(run.End.toStdString());
+        rig.Unit([&](TPlenovaDevice& unit) { return unit.CorruptStores = run.CorruptStores; });
         rig.dialogs.Messages.clear();
+        if (!run.Yes)
+            rig.dialogs.Answers.push_back(QMessageBox::No);
+        int listed = 0;
         AnswerModal<TfrmRestore>([&](TfrmRestore& dialog) {
             Type(dialog.edtFolder, folder.path());
+            QCheckBox* boxes[] = {dialog.chkBankA, dialog.chkBankB, dialog.chkBankC,
+                                  dialog.chkBankD};
+            for (int bank = 0; bank < 4; ++bank)
+                if (boxes[bank]->isChecked() != run.Banks.contains(QChar('A' + bank)))
+                    Click(boxes[bank]);
+            if (!run.Last.isEmpty())
+                Type(dialog.edtLastNo, run.Last);
+            listed = dialog.lvwPlan->topLevelItemCount();
             QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
         });
         window.miSendPresets->trigger();
-        return PumpUntil([&] { return rig.dialogs.Messages.size() >= 2; }, 20000);
-    };
-    ASSERT_TRUE(restore());
-    EXPECT_EQ(rig.dialogs.Messages[0].Text,
-              "This will replace 1 preset in bank B. Do you want to proceed?");
-    EXPECT_EQ(rig.dialogs.Messages[1].Text, "1 written, 1 verified, 0 skipped, 0 failed");
-    EXPECT_EQ(rig.dialogs.Messages[1].Icon, QMessageBox::Information);
-    EXPECT_EQ(Slot(rig, 1, 9), dump);
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                return run.Yes ? rig.dialogs.Messages.size() >= 2
+                               : rig.Status() == "Restore cancelled";
+            },
+            20000));
+        EXPECT_EQ(listed, run.Listed);
+        EXPECT_EQ(rig.dialogs.Messages[0].Text, run.Question);
+        if (run.Yes) {
+            EXPECT_EQ(rig.dialogs.Messages[1].Text, run.End);
+            EXPECT_EQ(rig.dialogs.Messages[1].Icon, run.Icon);
+        }
+        PumpFor(100);
+        if (run.BankB9 != nullptr) {
+            EXPECT_EQ(Slot(rig, 1, 9), *run.BankB9);
+        }
+    }
+    for (int slot : {1, 2})
+        EXPECT_EQ(Slot(rig, 0, slot),
+                  TPlenovaDevice::FactoryPreset(1, slot - 1, TDeviceMode::Plenova()));
+    EXPECT_EQ(Slot(rig, 0, 9), bankA9) << "beyond the last slot chosen";
+}
 
-    rig.Unit([](TPlenovaDevice& unit) { return unit.CorruptStores = true; });
-    ASSERT_TRUE(restore());
-    EXPECT_EQ(rig.dialogs.Messages[1].Text, "1 written, 0 verified, 0 skipped, 1 failed");
-    EXPECT_EQ(rig.dialogs.Messages[1].Icon, QMessageBox::Warning);
+TEST(Restore, CtrlCStopsAfterThePresetBeingWritten) {
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    QTemporaryDir folder;
+    for (int slot = 1; slot <= 30; ++slot)
+        WriteFile(folder.filePath(QStringLiteral("Bank D/Copy.tmq%1").arg(slot, 3, 10, QChar('0'))),
+                  TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova()));
+    const auto verified = [&] { return rig.Log().filter(" written and verified").size(); };
+    AnswerModal<TfrmRestore>([&](TfrmRestore& dialog) {
+        Type(dialog.edtFolder, folder.path());
+        QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+    });
+    // The walk runs inside the menu command; the key comes while it does.
+    auto* stopper = new QTimer(&window);
+    QObject::connect(stopper, &QTimer::timeout, [&] {
+        if (verified() >= 3) {
+            stopper->stop();
+            PressKey(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier);
+        }
+    });
+    stopper->start(10);
+    window.miSendPresets->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return rig.dialogs.Messages.size() >= 2; }, 30000));
+    const auto written = verified();
+    EXPECT_GE(written, 3);
+    EXPECT_LT(written, 30);
+    EXPECT_EQ(rig.dialogs.Messages[1].Text,
+              QStringLiteral("%1 written, %1 verified, 0 skipped, 0 failed").arg(written));
+    EXPECT_FALSE(window.Link->Restore().Running());
 }

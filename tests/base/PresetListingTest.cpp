@@ -212,7 +212,7 @@ TEST_F(PresetListingTest, AnotherPrintDuringTheWalkGetsNoneOfTheListingsLines) {
     const QString other = folder.filePath(QStringLiteral("other.pdf"));
     PrintToPdf(other);
     ASSERT_TRUE(PrintBegin(ListingFont()));
-    listing.Line(0, 2, QStringLiteral("Intruder"));
+    EXPECT_FALSE(listing.Line(0, 2, QStringLiteral("Intruder"))) << "not printed, not counted";
     EXPECT_FALSE(listing.Active());
     PrintLine(QStringLiteral("Editor page"), LeftMargin);
     CurrentY += LineHeight;

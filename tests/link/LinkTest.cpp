@@ -52,6 +52,7 @@ TEST(Link, PingsTakesAwaitedRepliesAndReportsASilentUnit) {
 // reply in (and only the wait: a steady stream never nests one handler in another).
 TEST(Link, TheCurrentPresetNumberComesAlsoToAQuestionFromTheInputHandler) {
     LinkRig rig;
+    rig.Link->SetRequestDelay(30); // the answer has one delay to come, on a busy machine too
     rig.Link->SendRequest(*SelectPresetMessage(0, 149));
     EXPECT_EQ(rig.Link->QueryCurrentPresetNumber(), 150);
     std::vector<int> answers;
@@ -93,22 +94,34 @@ TEST(Link, EachDumpIsTheAnswerToTheOldestRequestStillOwed) {
     other.Title = "Other";
     const TBytes b = other.Encode();
     struct Step {
-        char What;   // 'r' request for the wait, 'd' dump arrives while the wait waits, 's' settle
-        int Wait;    // 1 or 2 (0: nobody)
-        char Dump;   // 'a' or 'b'
+        char What; // 'r' request for the wait, 'd' dump arrives while the wait waits, 's' settle
+        int Wait;  // 1 or 2 (0: nobody)
+        char Dump; // 'a' or 'b'
         V Expected;
     };
     const std::vector<std::pair<const char*, std::vector<Step>>> stories = {
-        {"answered in order", {{'r', 1, 0, V::Take}, {'d', 1, 'a', V::Take}, {'d', 1, 'a', V::Unasked}}},
+        {"answered in order",
+         {{'r', 1, 0, V::Take}, {'d', 1, 'a', V::Take}, {'d', 1, 'a', V::Unasked}}},
         {"a late answer to the last slot is let go",
-         {{'r', 1, 0, V::Take}, {'r', 1, 0, V::Take}, {'d', 1, 'a', V::Take},
-          {'r', 2, 0, V::Take}, {'d', 2, 'a', V::Late}, {'d', 2, 'a', V::Take}}},
+         {{'r', 1, 0, V::Take},
+          {'r', 1, 0, V::Take},
+          {'d', 1, 'a', V::Take},
+          {'r', 2, 0, V::Take},
+          {'d', 2, 'a', V::Late},
+          {'d', 2, 'a', V::Take}}},
         {"a lost answer shows in a dump that differs",
-         {{'r', 1, 0, V::Take}, {'r', 1, 0, V::Take}, {'d', 1, 'a', V::Take},
-          {'r', 2, 0, V::Take}, {'d', 2, 'b', V::Take}}},
+         {{'r', 1, 0, V::Take},
+          {'r', 1, 0, V::Take},
+          {'d', 1, 'a', V::Take},
+          {'r', 2, 0, V::Take},
+          {'d', 2, 'b', V::Take}}},
         {"after a settle nothing earlier is owed",
-         {{'r', 1, 0, V::Take}, {'r', 1, 0, V::Take}, {'d', 1, 'a', V::Take}, {'s', 0, 0, V::Take},
-          {'r', 2, 0, V::Take}, {'d', 2, 'a', V::Take}}},
+         {{'r', 1, 0, V::Take},
+          {'r', 1, 0, V::Take},
+          {'d', 1, 'a', V::Take},
+          {'s', 0, 0, V::Take},
+          {'r', 2, 0, V::Take},
+          {'d', 2, 'a', V::Take}}},
         {"an answer nobody waits for", {{'r', 0, 0, V::Take}, {'d', 0, 'a', V::Unasked}}},
     };
     for (const auto& [story, steps] : stories) {
@@ -120,7 +133,8 @@ TEST(Link, EachDumpIsTheAnswerToTheOldestRequestStillOwed) {
             else if (step.What == 's')
                 ledger.Settle(ledger.Mark());
             else
-                EXPECT_EQ(ledger.Arrived(step.Dump == 'a' ? a : b, tickets[step.Wait]), step.Expected)
+                EXPECT_EQ(ledger.Arrived(step.Dump == 'a' ? a : b, tickets[step.Wait]),
+                          step.Expected)
                     << story;
         }
     }

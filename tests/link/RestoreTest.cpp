@@ -34,9 +34,12 @@ const std::array<bool, 4> kAll{true, true, true, true};
 } // namespace
 
 // Banks A and C go back byte for byte after the question; a damaged file is named and skipped,
-// bank B (not chosen) keeps what it had, and the bank chosen before comes back.
+// bank B (not chosen) keeps what it had, and the bank chosen before comes back. The unit takes
+// its time over each dump: it has the request delay before the store.
 TEST(Restore, ABackupGoesBackByteForByteAndADamagedFileIsSkipped) {
     LinkRig rig;
+    rig.processor->SetTakeTime(std::chrono::milliseconds(20));
+    rig.Link->SetRequestDelay(40);
     rig.Link->PingDevice();
     QTemporaryDir folder;
     for (int slot = 1; slot <= 3; ++slot) {
@@ -52,7 +55,8 @@ TEST(Restore, ABackupGoesBackByteForByteAndADamagedFileIsSkipped) {
     WriteFile(folder.filePath("Bank B/" + Name("Not Chosen", 1)), Retitled(1, 1, "Not Chosen"));
     const TBytes bankB = rig.Slot(1, 1);
 
-    std::vector<TRestoreItem> plan = rig.Link->Restore().Plan(folder.path(), {true, false, true, false}, 1, 5);
+    std::vector<TRestoreItem> plan =
+        rig.Link->Restore().Plan(folder.path(), {true, false, true, false}, 1, 5);
     ASSERT_EQ(plan.size(), 7u) << "every file of the chosen banks, the damaged one too";
     EXPECT_EQ(TRestoreWalk::Question(plan),
               "This will replace 6 presets in banks A, C. Do you want to proceed?");
@@ -67,7 +71,8 @@ TEST(Restore, ABackupGoesBackByteForByteAndADamagedFileIsSkipped) {
         EXPECT_EQ(rig.Slot(2, slot), Retitled(2, slot, "Back C" + std::to_string(slot)));
     }
     EXPECT_EQ(rig.Slot(1, 1), bankB) << "bank B was not chosen";
-    EXPECT_TRUE(rig.RunUntil([&] { return rig.Unit([](TPlenovaDevice& u) { return u.CurrentBank == 0; }); }));
+    EXPECT_TRUE(rig.RunUntil(
+        [&] { return rig.Unit([](TPlenovaDevice& u) { return u.CurrentBank == 0; }); }));
     const auto known = rig.Link->KnownTitles().find({2, 1});
     ASSERT_NE(known, rig.Link->KnownTitles().end());
     EXPECT_EQ(known->second, "Back C1") << "what the slot holds now";
@@ -80,7 +85,8 @@ TEST(Restore, AbortsTwoFilesForASlotAndASilentUnit) {
         LinkRig rig;
         QTemporaryDir folder;
         for (int slot = 1; slot <= 30; ++slot)
-            WriteFile(folder.filePath(QStringLiteral("Bank D/Copy.tmq%1").arg(slot, 3, 10, QLatin1Char('0'))),
+            WriteFile(folder.filePath(
+                          QStringLiteral("Bank D/Copy.tmq%1").arg(slot, 3, 10, QLatin1Char('0'))),
                       TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova()));
         rig.OnUnclaimed = nullptr;
         std::vector<TRestoreItem> plan = rig.Link->Restore().Plan(folder.path(), kAll, 1, 200);
@@ -98,7 +104,8 @@ TEST(Restore, AbortsTwoFilesForASlotAndASilentUnit) {
         EXPECT_GE(counts.Verified, 3);
         EXPECT_LT(counts.Verified, 30);
         EXPECT_EQ(counts.Written, counts.Verified) << "the preset being written was finished";
-        EXPECT_EQ(rig.Lines.last(), QStringLiteral("Restore aborted: ") + TRestoreWalk::CountsText(counts));
+        EXPECT_EQ(rig.Lines.last(),
+                  QStringLiteral("Restore aborted: ") + TRestoreWalk::CountsText(counts));
         EXPECT_FALSE(rig.Link->Restore().Running());
         EXPECT_FALSE(rig.Link->Busy());
     }
@@ -110,7 +117,8 @@ TEST(Restore, AbortsTwoFilesForASlotAndASilentUnit) {
     WriteFile(folder.filePath("Bank C/Old name.tmq001"), Retitled(2, 1, "Old name"));
     WriteFile(folder.filePath("Bank C/New name.tmq001"), Retitled(2, 1, "New name"));
     for (int slot = 2; slot <= 9; ++slot)
-        WriteFile(folder.filePath(QStringLiteral("Bank C/Other.tmq%1").arg(slot, 3, 10, QLatin1Char('0'))),
+        WriteFile(folder.filePath(
+                      QStringLiteral("Bank C/Other.tmq%1").arg(slot, 3, 10, QLatin1Char('0'))),
                   Retitled(2, slot, "Other"));
     const TBytes before = rig.Slot(2, 1);
     rig.processor->SetMute(true);
@@ -118,8 +126,9 @@ TEST(Restore, AbortsTwoFilesForASlotAndASilentUnit) {
     EXPECT_EQ(TRestoreWalk::Question(plan),
               "This will replace 8 presets in bank C. Do you want to proceed?");
     const TRestoreCounts counts = rig.Link->Restore().Run(plan);
-    EXPECT_TRUE(rig.Lines.contains("Skipped " + folder.filePath("Bank C/New name.tmq001") +
-                                   ": 2 files are for this slot (New name.tmq001, Old name.tmq001)"));
+    EXPECT_TRUE(
+        rig.Lines.contains("Skipped " + folder.filePath("Bank C/New name.tmq001") +
+                           ": 2 files are for this slot (New name.tmq001, Old name.tmq001)"));
     EXPECT_TRUE(rig.Lines.contains("The unit stopped answering: the restore ends here"));
     EXPECT_EQ(TRestoreWalk::CountsText(counts), "3 written, 0 verified, 2 skipped, 3 failed");
     EXPECT_EQ(rig.Slot(2, 1), before);

@@ -83,19 +83,20 @@ TEST(Walk, ChosenBanksAndRangeGoIntoBankFoldersAndTheStartBankComesBack) {
         expected.sort();
         EXPECT_EQ(Files(out.filePath(QString("Bank %1").arg(QChar('A' + bank)))), expected);
     }
-    EXPECT_TRUE(rig.RunUntil([&] { return rig.Unit([](TPlenovaDevice& u) { return u.CurrentBank == 1; }); }))
-        << "the bank selected before the start is selected again";
+    EXPECT_TRUE(rig.RunUntil([&] {
+        return rig.Unit([](TPlenovaDevice& u) { return u.CurrentBank == 1; });
+    })) << "the bank selected before the start is selected again";
     EXPECT_EQ(rig.Link->CurrentBank(), 1);
     const QString root = out.path() + "/";
-    for (const QString& line : {QStringLiteral("Originally selected Bank is: B"),
-                                QStringLiteral("Begin processing of Bank A"),
-                                QStringLiteral("Begin processing Bank C"),
-                                QStringLiteral("Created subdirectory for bank C"),
-                                QStringLiteral("Output directory: ") + root,
-                                QStringLiteral("Preset #5 received: ") + rig.Sent(0, 4).second,
-                                QStringLiteral("%1 saved, %2 untitled skipped, 0 time-outs")
-                                    .arg(16 - untitled)
-                                    .arg(untitled)})
+    for (const QString& line :
+         {QStringLiteral("Originally selected Bank is: B"),
+          QStringLiteral("Begin processing of Bank A"), QStringLiteral("Begin processing Bank C"),
+          QStringLiteral("Created subdirectory for bank C"),
+          QStringLiteral("Output directory: ") + root,
+          QStringLiteral("Preset #5 received: ") + rig.Sent(0, 4).second,
+          QStringLiteral("%1 saved, %2 untitled skipped, 0 time-outs")
+              .arg(16 - untitled)
+              .arg(untitled)})
         EXPECT_TRUE(rig.Lines.contains(line)) << line.toStdString();
     bool bankC = false;
     for (const TLinkProgress& progress : rig.Progresses)
@@ -123,6 +124,14 @@ TEST(Walk, TitlesAreSanitisedForFilesListedAsTheyAreAndUntitledOnesNamedOrSkippe
                            "Untitled.tmq005"}));
     EXPECT_EQ(rig.Listed, QStringList({"0 1 Slap/Pop", "0 2 Mid:Boost", "0 3 Twin", "0 4 Twin",
                                        "0 5 Untitled"}));
+    int at = -1; // what a saving, printing walk says as it begins, in order
+    for (const char* line :
+         {"Created subdirectory for bank A", "Begin processing of Bank A", "Backup in progress",
+          "Preset title print in progress", "Press Ctrl-c to abort"}) {
+        const int found = static_cast<int>(rig.Lines.indexOf(line, at + 1));
+        EXPECT_GT(found, at) << line;
+        at = found;
+    }
 
     SetTitle(rig, 3, 1, "");
     QTemporaryDir skipping;
@@ -142,7 +151,8 @@ TEST(Walk, APrePlenovaUnitHasOneBank) {
     QStringList expected;
     for (int slot = 124; slot < 128; ++slot) {
         expected << rig.Sent(0, slot).second;
-        EXPECT_EQ(FileBytes(out.filePath(rig.Sent(0, slot).second)), Bytes(rig.Sent(0, slot).first));
+        EXPECT_EQ(FileBytes(out.filePath(rig.Sent(0, slot).second)),
+                  Bytes(rig.Sent(0, slot).first));
     }
     expected.sort();
     EXPECT_EQ(Files(out.path()), expected) << "straight into the folder";
@@ -160,8 +170,8 @@ TEST(Walk, PresetsAreChosenByNumberOrByProgramChange) {
             all.insert(all.end(), part.begin(), part.end());
         return all;
     };
-    const TBytes select200 = bytes({{0xF0, 0x1A, 0, 0x13, 0x03, 0x09, 0x01, 0xF7},  // bank B
-                                    {0xF0, 0x1A, 0, 0x13, 0x09, 71, 1, 0xF7},       // preset 200
+    const TBytes select200 = bytes({{0xF0, 0x1A, 0, 0x13, 0x03, 0x09, 0x01, 0xF7}, // bank B
+                                    {0xF0, 0x1A, 0, 0x13, 0x09, 71, 1, 0xF7},      // preset 200
                                     {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}});
     const TBytes change200 = bytes({{0xF0, 0x1A, 0, 0x13, 0x03, 0x09, 0x01, 0xF7},
                                     {0xB0, 0x00, 0x00, 0xB0, 0x20, 0x01, 0xC0, 71},
@@ -195,6 +205,9 @@ TEST(Walk, WhatStopsAWalkStopsItOnceAndSaysWhy) {
     EXPECT_FALSE(Walk(rig, Options("A", out.path(), 20)));
     EXPECT_EQ(rig.Ended, "Procedure aborted: cannot create the folder " + out.filePath("Bank A/"));
     EXPECT_FALSE(rig.Link->Busy());
+    EXPECT_FALSE(Walk(rig, Options("A", out.filePath("a/b"), 20))); // one level is made, not two
+    EXPECT_EQ(rig.Ended, "Procedure aborted: cannot create the folder " + out.filePath("a/b/"));
+    EXPECT_FALSE(QFileInfo::exists(out.filePath("a")));
 
     // A file that cannot be written: a folder stands where the first preset's file goes.
     QTemporaryDir full;
@@ -206,7 +219,7 @@ TEST(Walk, WhatStopsAWalkStopsItOnceAndSaysWhy) {
     const int asked = rig.requests;
     rig.Wait(300); // ticks that would ask again
     EXPECT_EQ(rig.requests, asked);
-    EXPECT_EQ(rig.Lines.filter("Procedure aborted").size(), 2) << "once each";
+    EXPECT_EQ(rig.Lines.filter("Procedure aborted").size(), 3) << "once each";
 
     rig.Ended.clear();
     EXPECT_FALSE(rig.Link->Walk().Start(Options("", out.path(), 20)));
@@ -235,8 +248,8 @@ TEST(Walk, PresetsAlreadySavedAreNotAskedForAgain) {
     TProcedureOptions options = Options("A", out.path(), 6);
     options.SkipExisting = true;
     ASSERT_TRUE(Walk(rig, options));
-    QStringList expected{"Kept.tmq001", "Kept.tmq002", "Kept.tmq004", "Kept.tmq005",
-                         rig.Sent(0, 2).second, rig.Sent(0, 5).second};
+    QStringList expected{"Kept.tmq001", "Kept.tmq002",         "Kept.tmq004",
+                         "Kept.tmq005", rig.Sent(0, 2).second, rig.Sent(0, 5).second};
     expected.sort();
     EXPECT_EQ(Files(out.filePath("Bank A")), expected);
     EXPECT_EQ(FileBytes(out.filePath("Bank A/Kept.tmq001")), "kept");
@@ -244,8 +257,9 @@ TEST(Walk, PresetsAlreadySavedAreNotAskedForAgain) {
     EXPECT_TRUE(rig.Lines.contains("2 saved, 0 untitled skipped, 0 time-outs, 4 already saved"));
 }
 
-// Time-outs and their limit, a unit that drops answers, and request delays above half the
-// time-out (a bank change waits two of them): every preset under its own number.
+// Time-outs and their limit; a unit that drops answers or sends some late, also among presets
+// byte for byte alike; request delays above half the time-out (a bank change waits two of them),
+// for a walk and a restore: every preset under its own number, none taken twice.
 TEST(Walk, TimeOutsRetriesAndLongDelaysFileEveryPresetUnderItsOwnNumber) {
     for (const int tries : {1, 2, 3}) {
         LinkRig rig;
@@ -263,24 +277,39 @@ TEST(Walk, TimeOutsRetriesAndLongDelaysFileEveryPresetUnderItsOwnNumber) {
                                  .arg(tries));
         EXPECT_EQ(rig.requests, tries);
     }
-    {
+    struct Unit {
+        const char* What;
+        int DropEvery, LateEvery, Last;
+        bool Alike; // slots 1 to 6 hold one preset
+    };
+    for (const Unit& unit : {Unit{"every 7th answer lost", 7, 0, 20, false},
+                             Unit{"every 3rd answer lost among alike", 3, 0, 8, true},
+                             Unit{"every 4th answer late among alike", 0, 4, 8, true}}) {
         LinkRig rig;
         rig.Link->SetClockSpeed(40); // ten seconds pass in a quarter of one
-        rig.processor->SetDropEvery(7);
+        rig.processor->SetDropEvery(unit.DropEvery);
+        rig.processor->SetLate(unit.LateEvery, std::chrono::milliseconds(400)); // after time-out
+        if (unit.Alike)
+            rig.Unit([](TPlenovaDevice& held) {
+                for (std::size_t slot = 1; slot < 6; ++slot)
+                    held.Banks[0][slot] = held.Banks[0][0];
+                return true;
+            });
         QTemporaryDir out;
-        ASSERT_TRUE(Walk(rig, Options("A", out.path(), 20), 30000));
-        EXPECT_GE(rig.Link->Walk().Counts().TimeOuts, 2);
-        EXPECT_TRUE(rig.Lines.contains("Last request timed out; restarting"));
+        ASSERT_TRUE(Walk(rig, Options("A", out.path(), unit.Last), 30000)) << unit.What;
+        EXPECT_EQ(rig.Ended, "complete") << unit.What;
+        EXPECT_TRUE(rig.Lines.contains("Last request timed out; restarting")) << unit.What;
         QStringList expected;
-        for (int slot = 0; slot < 20; ++slot) {
+        for (int slot = 0; slot < unit.Last; ++slot) {
             const auto [dump, name] = rig.Sent(0, slot);
             if (name.isEmpty())
                 continue;
             expected << name;
-            EXPECT_EQ(FileBytes(out.filePath("Bank A/" + name)), Bytes(dump)) << slot;
+            EXPECT_EQ(FileBytes(out.filePath("Bank A/" + name)), Bytes(dump)) << unit.What << slot;
         }
         expected.sort();
-        EXPECT_EQ(Files(out.filePath("Bank A")), expected);
+        EXPECT_EQ(Files(out.filePath("Bank A")), expected) << unit.What;
+        EXPECT_EQ(rig.Link->Walk().Counts().Saved, expected.size()) << unit.What;
     }
     for (const int delay : {1, 1000, 5001, 10000}) {
         LinkRig rig;
@@ -303,11 +332,25 @@ TEST(Walk, TimeOutsRetriesAndLongDelaysFileEveryPresetUnderItsOwnNumber) {
                 << delay;
         }
         EXPECT_TRUE(rig.Lines.contains("4 saved, 0 untitled skipped, 0 time-outs")) << delay;
+
+        // Bank A's two presets go back into bank B at the same pace.
+        std::vector<TRestoreItem> plan(2);
+        for (std::size_t slot : {0u, 1u}) {
+            plan[slot].Bank = 1;
+            plan[slot].Slot = static_cast<int>(slot) + 1;
+            plan[slot].Dump = rig.Slot(0, plan[slot].Slot);
+        }
+        EXPECT_EQ(TRestoreWalk::CountsText(rig.Link->Restore().Run(plan)),
+                  "2 written, 2 verified, 0 skipped, 0 failed")
+            << delay;
+        for (int slot : {1, 2})
+            EXPECT_EQ(rig.Slot(1, slot), rig.Slot(0, slot)) << delay;
     }
 }
 
-// Ctrl+C ends a listing with what it printed, and says so.
-TEST(Walk, AnAbortedListingEndsWithWhatItPrinted) {
+// Ctrl+C ends a listing with what it printed, and says so; lines another print kept from the
+// page are not counted as listed, and the walk goes on to its end.
+TEST(Walk, AListingCountsOnlyWhatItPrinted) {
     LinkRig rig;
     TProcedureOptions options = Options("B", QString(), 200);
     options.Print = true;
@@ -319,4 +362,18 @@ TEST(Walk, AnAbortedListingEndsWithWhatItPrinted) {
     EXPECT_TRUE(rig.Lines.contains("Procedure aborted"));
     EXPECT_EQ(rig.Listed.size(), rig.Link->Walk().Counts().Listed);
     EXPECT_LT(rig.Listed.size(), 200);
+
+    rig.Listed.clear();
+    options.Last = 10;
+    rig.Ended.clear();
+    ASSERT_TRUE(rig.Link->Walk().Start(options));
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Listed.size() >= 3; }));
+    rig.ListingWorks = false; // the next line does not reach the page
+    ASSERT_TRUE(rig.RunUntil([&] { return !rig.Ended.isEmpty(); }));
+    EXPECT_EQ(rig.Ended, "complete");
+    const int listed = rig.Link->Walk().Counts().Listed;
+    EXPECT_GE(listed, 3);
+    EXPECT_LT(listed, 10);
+    EXPECT_EQ(rig.Lines.last(),
+              QStringLiteral("%1 listed, 0 saved, 1 untitled skipped, 0 time-outs").arg(listed));
 }

@@ -1,5 +1,7 @@
-// quellfarn-tool backup and devices against the simulated unit inside the tool: the folders and
-// files a backup leaves, its listing, its exit status and what it says when it cannot go on.
+// quellfarn-tool backup and devices against the simulated unit inside the tool: what the command
+// line adds to the device link's walk (its options, the folders and files as the user finds them,
+// the listing file, the exit status, what it prints and Ctrl+C). What the walk saves and says is
+// proven in tests/link.
 
 #include "ToolRun.h"
 #include "model/FileNames.h"
@@ -7,13 +9,14 @@
 #include "sim/SimulatedProcessor.h"
 #include "support/ChildProcess.h"
 #include "support/PdfText.h"
-#include "support/ReadOnlyFile.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
+using testing::Not;
 
 namespace {
 // The files a backup of these slots must give: the unit's own bytes under the names the
@@ -53,101 +56,70 @@ protected:
 };
 } // namespace
 
-TEST_F(BackupTest, ChosenBanksGetTheirRangeAndEveryFileHoldsTheUnitsBytes) {
-    const fs::path target = folder / "backup"; // made by the tool
-    const ToolResult run =
-        RunTool("backup " + Quoted(target) +
-                " --delay 5 --banks AC --first 5 --last 10 --untitled 'No Name'");
-    ASSERT_EQ(run.Status, 0) << run.Errors << run.Output;
-    EXPECT_EQ(run.Errors, "");
-    // The first bank starts at --first, every further one at preset 1.
-    EXPECT_EQ(FilesIn(target / "Bank A"), Expected(0, 5, 10, TDeviceMode::Plenova(), "No Name"));
-    EXPECT_EQ(FilesIn(target / "Bank C"), Expected(2, 1, 10, TDeviceMode::Plenova(), "No Name"));
-    EXPECT_FALSE(fs::exists(target / "Bank B") || fs::exists(target / "Bank D"));
-    EXPECT_THAT(run.Output, HasSubstr("16 saved, 0 untitled skipped, 0 time-outs\n"));
-    EXPECT_THAT(run.Output, HasSubstr("Procedure is complete\n"));
-}
-
-TEST_F(BackupTest, APrePlenovaUnitsPresetsGoStraightIntoTheFolderWithoutTheUntitled) {
-    const ToolResult run =
-        RunTool("backup " + Quoted(folder) + " --pre-plenova --delay 5 --first 3 --last 9");
-    ASSERT_EQ(run.Status, 0) << run.Errors << run.Output;
-    const auto expected = Expected(0, 3, 9, TDeviceMode::PrePlenovaModel());
-    EXPECT_EQ(expected.size(), 6u) << "preset 8 has no title";
-    EXPECT_EQ(FilesIn(folder), expected);
-    EXPECT_FALSE(fs::exists(folder / "Bank A"));
-    EXPECT_THAT(run.Output, HasSubstr("Preset #8 is untitled (not saved)\n"));
-}
-
-TEST_F(BackupTest, TheListingNamesEveryTitleAsItIsWhileFileNamesAreMadeSafe) {
+// The options reach the walk: banks, range, untitled name, a single-bank unit, the listing, and
+// the longest request delay (with the link's clock sped up).
+TEST_F(BackupTest, TheOptionsGiveTheFoldersAndFilesTheyName) {
     const fs::path pdf = folder / "list.pdf";
-    const ToolResult run = RunTool("backup " + Quoted(folder / "b") + " --delay 5 --banks B " +
-                                   "--first 10 --last 15 --print-list " + Quoted(pdf));
-    ASSERT_EQ(run.Status, 0) << run.Errors << run.Output;
-    const QString text = PdfText(QString::fromStdString(pdf.string()));
-    const auto files = Expected(1, 10, 15, TDeviceMode::Plenova());
-    EXPECT_EQ(FilesIn(folder / "b" / "Bank B"), files);
-    EXPECT_EQ(files.count("AC-DC Drive.tmq014"), 1u);
-    for (const auto& [name, dump] : files)
-        EXPECT_TRUE(text.contains(QString::fromStdString(PresetTitleOf(dump))))
-            << name << "\n"
-            << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("AC/DC Drive")));
-}
-
-TEST_F(BackupTest, UsageErrorsGiveStatusTwoAndTouchNothing) {
-    const std::string target = Quoted(folder / "new");
-    for (const std::string& arguments : std::vector<std::string>{
-             "backup", "backup " + target + " --first 0", "backup " + target + " --last 201",
-             "backup " + target + " --first 7x", "backup " + target + " --first -3",
-             "backup " + target + " --first 11 --last 10", "backup " + target + " --banks AE",
-             "backup " + target + " --banks ''", "backup " + target + " --delay 0",
-             "backup " + target + " --delay 10001", "backup " + target + " --retries 0",
-             "backup " + target + " --timeout", "backup " + target + " --loud",
-             "backup " + target + " " + target, "devices now"}) {
-        const ToolResult run = RunTool(arguments);
-        EXPECT_EQ(run.Status, 2) << arguments << "\n" << run.Errors;
-        EXPECT_THAT(run.Errors, testing::StartsWith("quellfarn-tool: ")) << arguments;
-        EXPECT_THAT(run.Errors, HasSubstr("\nusage:")) << arguments;
+    struct Case {
+        std::string Arguments, Environment;
+        std::map<std::string, std::map<std::string, TBytes>> Folders; // "": the folder itself
+    };
+    const TDeviceMode plenova = TDeviceMode::Plenova();
+    const Case cases[] = {
+        {"--delay 5 --banks AC --first 5 --last 10 --untitled 'No Name'",
+         "",
+         {{"Bank A", Expected(0, 5, 10, plenova, "No Name")},
+          {"Bank C", Expected(2, 1, 10, plenova, "No Name")}}},
+        {"--delay 5 --pre-plenova --first 3 --last 9",
+         "",
+         {{"", Expected(0, 3, 9, TDeviceMode::PrePlenovaModel())}}},
+        {"--delay 5 --banks B --first 10 --last 15 --print-list " + Quoted(pdf),
+         "",
+         {{"Bank B", Expected(1, 10, 15, plenova)}}},
+        {"--delay 10000 --banks AB --last 2",
+         "QUELLFARN_CLOCK_SPEED=20",
+         {{"Bank A", Expected(0, 1, 2, plenova)}, {"Bank B", Expected(1, 1, 2, plenova)}}},
+    };
+    for (const Case& backup : cases) {
+        const fs::path target = folder / "backup"; // made by the tool
+        fs::remove_all(target);
+        const ToolResult run =
+            RunTool("backup " + Quoted(target) + " " + backup.Arguments, backup.Environment);
+        ASSERT_EQ(run.Status, 0) << backup.Arguments << run.Errors << run.Output;
+        EXPECT_THAT(run.Errors, Not(HasSubstr("quellfarn-tool:"))) << backup.Arguments;
+        EXPECT_THAT(run.Output, HasSubstr("Procedure is complete\n")) << backup.Arguments;
+        std::set<std::string> folders;
+        for (const auto& entry : fs::directory_iterator(target))
+            if (entry.is_directory())
+                folders.insert(entry.path().filename().string());
+        std::set<std::string> expected;
+        for (const auto& [name, files] : backup.Folders) {
+            EXPECT_EQ(FilesIn(target / name), files) << backup.Arguments << " " << name;
+            if (!name.empty())
+                expected.insert(name);
+        }
+        EXPECT_EQ(folders, expected) << backup.Arguments;
     }
-    EXPECT_FALSE(fs::exists(folder / "new"));
-    const ToolResult reversed = RunTool("backup " + target + " --first 11 --last 10");
-    EXPECT_THAT(reversed.Errors, HasSubstr("--first 11 is after --last 10"));
+    EXPECT_EQ(Expected(0, 3, 9, TDeviceMode::PrePlenovaModel()).size(), 6u) << "8 is untitled";
+    EXPECT_TRUE(PdfText(QString::fromStdString(pdf.string())).contains("AC/DC Drive"))
+        << "the title as it is, its file AC-DC Drive.tmq014";
 }
 
+// A folder that cannot be made, or a port the tool does not know (with the names it does know),
+// ends the backup with status 1 and one line on standard error.
 TEST_F(BackupTest, WhatCannotBeWrittenOrOpenedEndsItWithStatusOneAndOneMessage) {
-    // A folder nothing can be created in, even by root: neither a bank folder nor a file.
-    const fs::path locked = folder / "locked";
-    fs::create_directories(locked);
-    {
-        const ReadOnlyFile readOnly(QString::fromStdString(locked.string()));
-        if (!readOnly.Holds())
-            GTEST_SKIP() << "no way to make a folder read-only here";
-        ToolResult run = RunTool("backup " + Quoted(locked) + " --delay 5 --first 1 --last 3");
-        EXPECT_EQ(run.Status, 1);
-        EXPECT_THAT(OnlyLine(run.Errors),
-                    HasSubstr("cannot create the folder " + (locked / "Bank A").string()));
-        run = RunTool("backup " + Quoted(locked) + " --pre-plenova --delay 5 --first 1 --last 3");
-        EXPECT_EQ(run.Status, 1);
-        EXPECT_THAT(OnlyLine(run.Errors), HasSubstr("cannot write " + locked.string()));
+    const std::pair<std::string, std::string> cases[] = {
+        {Quoted(folder / "a" / "b"), "cannot create the folder " + (folder / "a" / "b").string()},
+        {Quoted(folder) + " --in 'Nowhere In'",
+         "no MIDI input \"Nowhere In\"; the MIDI inputs are \"" +
+             std::string(kSimulatedDeviceName) + "\""},
+        {Quoted(folder) + " --out 'Nowhere Out'", "no MIDI output \"Nowhere Out\""},
+    };
+    for (const auto& [arguments, message] : cases) {
+        const ToolResult run = RunTool("backup " + arguments + " --delay 5 --last 2");
+        EXPECT_EQ(run.Status, 1) << arguments;
+        EXPECT_THAT(OnlyLine(run.Errors), HasSubstr(message)) << arguments;
     }
-    EXPECT_TRUE(fs::is_empty(locked));
-
-    // One level is made, not two.
-    ToolResult run = RunTool("backup " + Quoted(folder / "a" / "b") + " --delay 5 --last 2");
-    EXPECT_EQ(run.Status, 1);
-    EXPECT_THAT(OnlyLine(run.Errors),
-                HasSubstr("cannot create the folder " + (folder / "a" / "b").string()));
-
-    // A port the tool does not know: the names it does know.
-    run = RunTool("backup " + Quoted(folder) + " --in 'Nowhere In' --delay 5");
-    EXPECT_EQ(run.Status, 1);
-    EXPECT_THAT(OnlyLine(run.Errors),
-                HasSubstr("no MIDI input \"Nowhere In\"; the MIDI inputs are \"" +
-                          std::string(kSimulatedDeviceName) + "\""));
-    run = RunTool("backup " + Quoted(folder) + " --out 'Nowhere Out' --delay 5");
-    EXPECT_EQ(run.Status, 1);
-    EXPECT_THAT(OnlyLine(run.Errors), HasSubstr("no MIDI output \"Nowhere Out\""));
     EXPECT_FALSE(fs::exists(folder / "a") || fs::exists(folder / "Bank A"));
 }
 

@@ -48,8 +48,14 @@ TEST_F(CommandLineTest, TheFirstMistakeOfALineIsNamedAndNothingRuns) {
         {"devices --json", "devices takes no arguments"},
         {"mpt", "mpt needs show or new"},
         {"mpt edit " + file, "unknown mpt command edit"},
+        {"backup " + target + " --first 11 --last 10", "--first 11 is after --last 10"},
     };
-    for (const auto& [arguments, message] : mistakes) {
+    std::vector<std::pair<std::string, std::string>> lines(std::begin(mistakes),
+                                                           std::end(mistakes));
+    for (const char* id : {"300", "16", "99999999999", "-1", "7x"})
+        lines.emplace_back("preset new -o " + file + " --device-id " + id,
+                           "--device-id takes a number from 0 to 15");
+    for (const auto& [arguments, message] : lines) {
         const ToolResult run = RunTool(arguments);
         EXPECT_EQ(run.Status, 2) << arguments;
         EXPECT_THAT(run.Errors, testing::StartsWith("quellfarn-tool: " + message + "\nusage: "))
@@ -57,6 +63,55 @@ TEST_F(CommandLineTest, TheFirstMistakeOfALineIsNamedAndNothingRuns) {
         EXPECT_EQ(run.Output, "") << arguments;
     }
     EXPECT_TRUE(fs::is_empty(folder)) << "nothing written, no backup made";
+}
+
+// Whatever the mistake, the status is 2, the usage follows and nothing is touched; only help
+// is a success.
+TEST_F(CommandLineTest, EveryMistakeGivesStatusTwoAndTheUsage) {
+    const std::string target = Quoted(folder / "new");
+    const std::string file = Quoted(folder / "x.tmq");
+    const std::string backup = "backup " + target, restore = "restore " + target;
+    for (const std::string& arguments : std::vector<std::string>{
+             "dance",
+             "preset",
+             "preset new",
+             "preset new -o",
+             "preset show a b",
+             "preset show --loud a",
+             "mpt new -o " + Quoted(folder / "x.mpt") + " --device-id 99999999999",
+             "devices now",
+             "backup",
+             backup + " --last 201",
+             backup + " --first 7x",
+             backup + " --first -3",
+             backup + " --banks AE",
+             backup + " --banks ''",
+             backup + " --delay 10001",
+             backup + " --retries 0",
+             backup + " --timeout",
+             backup + " " + target,
+             backup + " --dry-run",
+             backup + " --yes",
+             "restore",
+             restore + " " + target,
+             restore + " --first 0",
+             restore + " --first 9 --last 8",
+             restore + " --banks X",
+             restore + " --delay",
+             restore + " --untitled Name",
+             restore + " --retries 2",
+             restore + " --print-list a.pdf",
+             restore + " --force"}) {
+        const ToolResult run = RunTool(arguments);
+        EXPECT_EQ(run.Status, 2) << arguments << "\n" << run.Errors;
+        EXPECT_THAT(run.Errors, testing::StartsWith("quellfarn-tool: ")) << arguments;
+        EXPECT_THAT(run.Errors, HasSubstr("\nusage:")) << arguments;
+    }
+    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_EQ(RunTool("").Status, 2);
+    const ToolResult help = RunTool("--help");
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_THAT(help.Output, HasSubstr("quellfarn-tool list DIR"));
 }
 
 TEST_F(CommandLineTest, FileNamesReachTheirFilesWhateverTheirBytes) {

@@ -173,21 +173,12 @@ TEST_F(RestoreTest, InterruptedItFinishesThePresetItIsWritingAndStops) {
     EXPECT_EQ(skipped + failed, 0);
 }
 
-TEST(RestoreUsage, MistakesGiveStatusTwoAndAFolderThatIsNotThereOne) {
-    const std::string target = Quoted(fs::temp_directory_path() /
-                                      ("quellfarn-restore-none-" + std::to_string(::getpid())));
-    for (const std::string& arguments : std::vector<std::string>{
-             "restore", "restore " + target + " " + target, "restore " + target + " --first 0",
-             "restore " + target + " --first 9 --last 8", "restore " + target + " --banks X",
-             "restore " + target + " --delay", "restore " + target + " --untitled Name",
-             "restore " + target + " --retries 2", "restore " + target + " --print-list a.pdf",
-             "restore " + target + " --force", "backup " + target + " --dry-run",
-             "backup " + target + " --yes"}) {
-        const ToolResult run = RunTool(arguments);
-        EXPECT_EQ(run.Status, 2) << arguments << "\n" << run.Errors;
-        EXPECT_THAT(run.Errors, HasSubstr("\nusage:")) << arguments;
-    }
-    const ToolResult run = RunTool("restore " + target + " --yes");
+TEST(RestoreUsage, AFolderThatIsNotThereGivesStatusOne) {
+    const ToolResult run =
+        RunTool("restore " +
+                Quoted(fs::temp_directory_path() /
+                       ("quellfarn-restore-none-" + std::to_string(::getpid()))) +
+                " --yes");
     EXPECT_EQ(run.Status, 1);
     EXPECT_THAT(run.Errors, HasSubstr("Invalid folder: "));
 }
