@@ -310,9 +310,12 @@ int TDeviceLink::QueryCurrentPresetNumber() {
     QueryParameter(kPresetNumberAddress);
     if (alive.isNull())
         return -1;
-    QCoreApplication::processEvents();
-    if (!alive.isNull() && presetAnswer == -1)
-        PacedWait(timings.RequestDelay);
+    // A short request delay is no time for an answer: it has two delays, and never less than
+    // the second a ping has, but no longer than it takes to come.
+    const double start = Now();
+    const double window = std::max(2.0 * timings.RequestDelay, kLeastReplyWindow);
+    while (!alive.isNull() && presetAnswer == -1 && Now() - start < window)
+        PacedWait(std::min(10.0, 1.0 * timings.RequestDelay));
     return alive.isNull() ? -1 : presetAnswer;
 }
 

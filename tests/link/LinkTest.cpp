@@ -51,8 +51,13 @@ TEST(Link, PingsTakesAwaitedRepliesAndReportsASilentUnit) {
 // The current preset number, also when asked from inside the input handler: the wait lets its
 // reply in (and only the wait: a steady stream never nests one handler in another).
 TEST(Link, TheCurrentPresetNumberComesAlsoToAQuestionFromTheInputHandler) {
-    LinkRig rig;
-    rig.Link->SetRequestDelay(30); // the answer has one delay to come, on a busy machine too
+    // A unit slower to answer than the request delay: the answer has a second (here a tenth of
+    // one, the clock running ten times fast) to come, and is taken as soon as it does.
+    TSimulatorOptions slow = LinkRig::Fast();
+    slow.Latency = std::chrono::milliseconds(40);
+    LinkRig rig(false, slow);
+    rig.Link->SetRequestDelay(1);
+    rig.Link->SetClockSpeed(10);
     rig.Link->SendRequest(*SelectPresetMessage(0, 149));
     EXPECT_EQ(rig.Link->QueryCurrentPresetNumber(), 150);
     std::vector<int> answers;
@@ -80,7 +85,10 @@ TEST(Link, TheCurrentPresetNumberComesAlsoToAQuestionFromTheInputHandler) {
     EXPECT_EQ(rig.MaxDepth, 1);
 
     rig.processor->SetMute(true);
+    QElapsedTimer waited;
+    waited.start();
     EXPECT_EQ(rig.Link->QueryCurrentPresetNumber(), -1);
+    EXPECT_GE(waited.elapsed(), 95) << "a silent unit has the whole second";
     EXPECT_EQ(rig.Link->PendingReplies(), 1)
         << "an unanswered query stays pending until the next ping or reply window";
 }
