@@ -28,7 +28,8 @@
 #include <set>
 
 namespace {
-enum TColumn { kPlace, kTitle, kChain, kGroup, kSeen, kState, kColumns };
+// The chain, the widest, last: it takes what room is left.
+enum TColumn { kPlace, kTitle, kState, kSeen, kGroup, kChain, kColumns };
 
 QString SeenText(const QDateTime& when) {
     return when.isValid() ? QLocale().toString(when, QLocale::ShortFormat) : QString();
@@ -116,8 +117,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
-        static const char* const kHeaders[kColumns] = {"Slot",  "Title", "Chain",
-                                                       "Group", "Seen",  "State"};
+        static const char* const kHeaders[kColumns] = {"Slot", "Title", "State",
+                                                       "Seen", "Group", "Chain"};
         return QString::fromLatin1(kHeaders[section]);
     }
 
@@ -240,6 +241,8 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     tblPresets->verticalHeader()->hide();
     tblPresets->horizontalHeader()->setStretchLastSection(true);
     tblPresets->setWordWrap(false);
+    // One line of text a row: a bank of 200 fits in fewer screens.
+    tblPresets->verticalHeader()->setDefaultSectionSize(tblPresets->fontMetrics().height() + 6);
     tblPresets->installEventFilter(this);
 
     btnOpen = Button(this, "btnOpen", QStringLiteral("&Open"),
@@ -292,7 +295,7 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     // The keys the buttons' hints name; a disabled button's key does nothing either.
     const auto key = [this](const QKeySequence& sequence, QPushButton* button) {
         auto* shortcut = new QShortcut(sequence, this);
-        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, button, [button] {
             if (button->isEnabled())
                 button->click();
@@ -303,7 +306,7 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     key(QKeySequence(Qt::CTRL | Qt::Key_H), btnHistory);
     key(QKeySequence(Qt::CTRL | Qt::Key_S), btnSave);
     auto* find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
-    find->setContext(Qt::WidgetWithChildrenShortcut);
+    find->setContext(Qt::WindowShortcut);
     connect(find, &QShortcut::activated, this, [this] {
         edtSearch->setFocus(Qt::ShortcutFocusReason);
         edtSearch->selectAll();
