@@ -94,15 +94,6 @@ TEST(Layers, EveryTargetLinksWhatItIncludesAndNothingMore) {
     EXPECT_THAT(violations, IsEmpty()) << Lines(violations);
 }
 
-TEST(Layers, TheTableKnowsTheLibraryThatIsComing) {
-    const TLayerTable table = ProjectTable();
-    const std::set<std::string> sourceFolders = TProjectTree(QUELLFARN_SOURCE_DIR).SourceFolders();
-    const auto library = table.RuleOf("library", sourceFolders);
-    ASSERT_TRUE(library.has_value());
-    EXPECT_EQ(library->MayInclude.count("app"), 0u);
-    EXPECT_EQ(library->MayInclude.count("editor"), 1u);
-}
-
 TEST_F(MadeUpTree, WrongIncludesAreNamedWithFileAndLineAllAtOnce) {
     Write("src/model/Preset.h", "#pragma once\n#include <vector>\n#include <QString>\n");
     Write("src/midi/Port.h", "#include \"model/Preset.h\"\n#include <QString>\n"
