@@ -38,10 +38,10 @@
 #include <QThread>
 #include <QToolTip>
 #include <QTreeWidget>
+#include <chrono>
 #include <fcntl.h>
 #include <fstream>
 #include <gmock/gmock.h>
-#include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
 #include <unistd.h>

@@ -267,7 +267,8 @@ TEST(PerformanceMidi, ChoicesByKeysAndRightClicksCountAsClicks) {
 
     tab.Add();
     QListWidget* entries = tab.window->Performance().lbxPMIdefctl;
-    const QRect second = entries->visualItemRect(entries->findItems("Controller #1", Qt::MatchExactly).first());
+    const QRect second =
+        entries->visualItemRect(entries->findItems("Controller #1", Qt::MatchExactly).first());
     QTest::mouseClick(entries->viewport(), Qt::RightButton, Qt::NoModifier, second.center());
     EXPECT_EQ(tab.window->Performance().CurrentAssignment(), 0)
         << "a right click chooses the entry";
@@ -315,8 +316,8 @@ TEST(PerformanceMidi, LookingAtOrPrintingAssignmentsChangesNothing) {
 
 TEST(PerformanceMidi, DamagedAssignmentsAreReportedAndLeftAsTheyAre) {
     TPreset preset = PresetWith({1}, {});
-    Assign(preset, 0, 11, 60, 40);  // low beyond the compressor output's 0..50
-    Assign(preset, 1, 11, 0, 70);   // high beyond it
+    Assign(preset, 0, 11, 60, 40); // low beyond the compressor output's 0..50
+    Assign(preset, 1, 11, 0, 70);  // high beyond it
     Assign(preset, 2, 11, 0, 50);
     Tab tab(preset);
     tab.Click(tab.window->Performance().lbxPMIdefctl, "Controller #1");
@@ -325,10 +326,10 @@ TEST(PerformanceMidi, DamagedAssignmentsAreReportedAndLeftAsTheyAre) {
     tab.Click(tab.window->Performance().lbxPMIdefctl, "Controller #3");
     tab.window->Performance().lbxPMIdefctl->addItem("Controller");
     tab.Click(tab.window->Performance().lbxPMIdefctl, "Controller");
-    EXPECT_EQ(tab.dialogs.Texts(),
-              (QStringList{"Invalid low range value", "Invalid high range value",
-                           "Performance MIDI controller data is invalid",
-                           "Invalid controller item"}));
+    EXPECT_EQ(
+        tab.dialogs.Texts(),
+        (QStringList{"Invalid low range value", "Invalid high range value",
+                     "Performance MIDI controller data is invalid", "Invalid controller item"}));
     for (const ScriptedDialogs::Shown& shown : tab.dialogs.Messages)
         EXPECT_EQ(shown.Caption, "Preset error");
     EXPECT_EQ(tab.window->Document().Preset.PerfMIDI[0]->LowValue, 60) << "left as it is";
@@ -399,11 +400,11 @@ TEST(PerformanceMidi, EveryAnalogPageNumbersItsParametersAfterThePagesBefore) {
     Tab tab(preset);
     tab.Add();
     const std::vector<std::tuple<const char*, const char*, int>> firsts = {
-        {"Patch Bay", "drysource", 4},  {"Compressor", "drive", 7},
-        {"Expander", "range", 12},      {"Distortion", "type", 14},
-        {"Exciter", "range", 19},       {"Preamp", "type", 21},
-        {"Envelope Filter", "type", 22}, {"NoiseGate", "range", 26},
-        {"Equalizer", "40Hz", 27},      {"AES", "type", 34},
+        {"Patch Bay", "drysource", 4},      {"Compressor", "drive", 7},
+        {"Expander", "range", 12},          {"Distortion", "type", 14},
+        {"Exciter", "range", 19},           {"Preamp", "type", 21},
+        {"Envelope Filter", "type", 22},    {"NoiseGate", "range", 26},
+        {"Equalizer", "40Hz", 27},          {"AES", "type", 34},
         {"Effect Crossover", "output", 35}, {"Prog Level", "master", 37},
     };
     for (const auto& [effect, name, number] : firsts) {

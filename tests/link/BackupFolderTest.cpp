@@ -2,6 +2,7 @@
 // them, the numbers a bank already holds, the plan a restore reads from it, and the kept copies.
 
 #include "link/BackupFolder.h"
+
 #include "model/DeviceMode.h"
 #include "model/Preset.h"
 

@@ -58,7 +58,8 @@ TEST(Store, KeepsWhatItReplacesVerifiesAndPutsItBack) {
     EXPECT_EQ(FileBytes(kept.filePath(files[0])).size(), 258u);
 
     rig.Link->SelectBank(2);
-    ASSERT_TRUE(rig.RunUntil([&] { return rig.Unit([](TPlenovaDevice& u) { return u.CurrentBank == 2; }); }));
+    ASSERT_TRUE(rig.RunUntil(
+        [&] { return rig.Unit([](TPlenovaDevice& u) { return u.CurrentBank == 2; }); }));
     const TBytes bankC = rig.Slot(2, 17);
     TStoreRequest undo = Request(stored.Replaced, 17, true, true);
     undo.Bank = stored.Bank;
@@ -88,7 +89,8 @@ TEST(Store, SendsTheUnitExactlyTheKeepTheStoreAndTheReadBack) {
         if (line.rfind("<- ", 0) == 0)
             heard << QString::fromStdString(line.substr(line.rfind(" - ") + 3));
     });
-    const TStoreResult result = rig.Link->Store().Store(Request(NewPreset("Exact"), 17, true, true));
+    const TStoreResult result =
+        rig.Link->Store().Store(Request(NewPreset("Exact"), 17, true, true));
     ASSERT_TRUE(result.Verified) << result.Message;
     const std::lock_guard lock(guard);
     EXPECT_EQ(heard, QStringList({"select preset 17", "request current preset",
@@ -101,7 +103,8 @@ TEST(Store, AWrongOrSilentUnitIsToldAndALostAnswerIsAskedForAgain) {
     {
         LinkRig rig;
         rig.Unit([](TPlenovaDevice& unit) { return unit.CorruptStores = true; });
-        const TStoreResult result = rig.Link->Store().Store(Request(NewPreset("X"), 17, false, true));
+        const TStoreResult result =
+            rig.Link->Store().Store(Request(NewPreset("X"), 17, false, true));
         EXPECT_TRUE(result.Stored);
         EXPECT_FALSE(result.Verified);
         EXPECT_EQ(result.Message.rfind("Slot 17 does not hold what was sent: byte 127 is", 0), 0u)

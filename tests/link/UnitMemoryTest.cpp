@@ -47,7 +47,8 @@ TEST(UnitMemory, EachContentIsKeptOnceWithWhenAndHowAndReadBack) {
     EXPECT_STREQ(SeenHowText(TSeenHow::Kept), "kept before a store");
 
     // Seen again, an old content is what the slot holds now, still once in its history.
-    EXPECT_TRUE(memory.Saw(1, 17, Preset("Slap Funk"), TSeenHow::Restored, tuesday.addDays(1)).isEmpty());
+    EXPECT_TRUE(
+        memory.Saw(1, 17, Preset("Slap Funk"), TSeenHow::Restored, tuesday.addDays(1)).isEmpty());
     EXPECT_EQ(memory.Slot(1, 17)->Versions.size(), 2u);
     EXPECT_EQ(memory.Slot(1, 17)->Current, 0);
     EXPECT_EQ(memory.Slot(1, 17)->Versions[0].LastHow, TSeenHow::Restored);
@@ -119,12 +120,12 @@ TEST(UnitMemory, TheCurrentPresetGoesIntoTheSlotTheUnitNames) {
     struct Case {
         const char* Name;
         bool PrePlenova;
-        int DropEvery; // the unit's answers: bank, number, dump (no bank on a single-bank unit)
+        int DropEvery;  // the unit's answers: bank, number, dump (no bank on a single-bank unit)
         bool PingFirst; // while the unit is at bank A: two answers, bypass and bank
         bool Memory;
-        int Bank, Slot;    // the unit's current place (slot 0-based)
-        int FiledSlot;     // 1-based; 0: nothing filed
-        int Requests;      // requests for the current preset
+        int Bank, Slot; // the unit's current place (slot 0-based)
+        int FiledSlot;  // 1-based; 0: nothing filed
+        int Requests;   // requests for the current preset
     };
     const Case cases[] = {
         {"bank C, slot 37", false, 0, false, true, 2, 36, 37, 1},
@@ -146,8 +147,8 @@ TEST(UnitMemory, TheCurrentPresetGoesIntoTheSlotTheUnitNames) {
         rig.Unit([&](TPlenovaDevice& device) {
             device.CurrentBank = c.Bank;
             device.CurrentSlot = c.Slot;
-            device.EditBuffer = device.Banks[static_cast<std::size_t>(c.Bank)]
-                                            [static_cast<std::size_t>(c.Slot)];
+            device.EditBuffer =
+                device.Banks[static_cast<std::size_t>(c.Bank)][static_cast<std::size_t>(c.Slot)];
             return true;
         });
         rig.CountRequests();

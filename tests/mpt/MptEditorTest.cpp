@@ -12,13 +12,13 @@
 
 #include <QDate>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QHeaderView>
 #include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>

@@ -51,8 +51,8 @@ struct JackRig {
 
     static std::vector<std::string> Command(const char* simulator, const std::string& name,
                                             const std::vector<std::string>& extra) {
-        std::vector<std::string> command{simulator, "--api", "jack", "--name", name,
-                                         "--latency-ms", "1"};
+        std::vector<std::string> command{simulator, "--api",        "jack", "--name",
+                                         name,      "--latency-ms", "1"};
         bool wireSpeed = false;
         for (const std::string& option : extra)
             if (option == "--wire-speed")

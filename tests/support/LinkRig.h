@@ -100,7 +100,8 @@ struct LinkRig : TLinkHost {
     // Counts the requests for the current preset the unit receives.
     void CountRequests() {
         processor->SetLog([this](const std::string& line) {
-            if (line.rfind("<- ", 0) == 0 && line.find("request current preset") != std::string::npos)
+            if (line.rfind("<- ", 0) == 0 &&
+                line.find("request current preset") != std::string::npos)
                 ++requests;
         });
     }

@@ -23,8 +23,8 @@ struct ToolResult {
 inline ToolResult RunTool(const std::string& arguments, const std::string& environment = {}) {
     const std::filesystem::path output = std::filesystem::temp_directory_path() /
                                          ("quellfarn-tool-out-" + std::to_string(::getpid()));
-    const std::string command = environment + " " + std::string(QUELLFARN_TOOL) + " " +
-                                arguments + " 2>&1 >'" + output.string() + "' </dev/null";
+    const std::string command = environment + " " + std::string(QUELLFARN_TOOL) + " " + arguments +
+                                " 2>&1 >'" + output.string() + "' </dev/null";
     ToolResult result;
     FILE* pipe = popen(command.c_str(), "r");
     std::array<char, 4096> buffer{};
