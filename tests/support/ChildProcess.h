@@ -80,6 +80,16 @@ public:
         return exitStatus;
     }
 
+    // Ends the process at once, as a crash or a power cut would: nothing of it runs any more.
+    void Kill() {
+        if (pid <= 0)
+            return;
+        kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        pid = -1;
+    }
+
     std::vector<std::string> Lines;
 
 private:
