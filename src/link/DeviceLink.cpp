@@ -4,6 +4,7 @@
 
 #include "link/BackupWalk.h"
 #include "link/RestoreWalk.h"
+#include "link/WritePlan.h"
 #include "link/VerifiedStore.h"
 #include "midi/MidiIn.h"
 #include "model/DeviceMode.h"
@@ -62,6 +63,7 @@ TDeviceLink::TDeviceLink(TLinkHost& host, QObject* parent) : QObject(parent), ho
     store = std::make_unique<TVerifiedStore>(*this, host);
     walk = std::make_unique<TBackupWalk>(*this, host);
     restore = std::make_unique<TRestoreWalk>(*this, host);
+    plans = std::make_unique<TPlanWalk>(*this, host);
 }
 
 TDeviceLink::~TDeviceLink() {
@@ -178,6 +180,8 @@ QString TDeviceLink::BusyReason() const {
         return QStringLiteral("A preset is being stored: wait for it to end");
     case TLinkJob::Restore:
         return QStringLiteral("A restore is running: wait for it to end or press Ctrl+C");
+    case TLinkJob::Plan:
+        return QStringLiteral("Presets are being written: wait for it to end or press Ctrl+C");
     }
     return {};
 }

@@ -20,13 +20,14 @@ class TMidiInput;
 class TBackupWalk;
 class TVerifiedStore;
 class TRestoreWalk;
+class TPlanWalk;
 
 // Milliseconds of a steadily running clock, as the system tick count gives them.
 double TickCount();
 
 // What the link is busy with. While one of these runs, nothing else may change the unit's bank,
 // its edit buffer or start another of them.
-enum class TLinkJob { None, Walk, Store, Restore };
+enum class TLinkJob { None, Walk, Store, Restore, Plan };
 
 // What became of a received event.
 enum class TRouted {
@@ -104,6 +105,8 @@ public:
     const TBackupWalk& Walk() const { return *walk; }
     TVerifiedStore& Store() { return *store; }
     TRestoreWalk& Restore() { return *restore; }
+    // The library's writes: planned, verified, journalled.
+    TPlanWalk& Plans() { return *plans; }
 
 signals:
     // The link started or ended a job.
@@ -115,6 +118,7 @@ private:
     friend class TBackupWalk;
     friend class TVerifiedStore;
     friend class TRestoreWalk;
+    friend class TPlanWalk;
 
     // For the jobs.
     void SetJob(TLinkJob value);
@@ -169,4 +173,5 @@ private:
     std::unique_ptr<TVerifiedStore> store;
     std::unique_ptr<TBackupWalk> walk;
     std::unique_ptr<TRestoreWalk> restore;
+    std::unique_ptr<TPlanWalk> plans;
 };

@@ -120,8 +120,9 @@ TStoreResult TVerifiedStore::Store(const TStoreRequest& request, TSeenHow how) {
     TStoreResult result;
     const TBytes& dump = request.Dump;
     const int slot = request.Slot;
-    // A restore is one job: its stores are parts of it.
-    if (link.Job() != TLinkJob::None && link.Job() != TLinkJob::Restore) {
+    // A restore and a plan are one job each: their stores are parts of it.
+    if (link.Job() != TLinkJob::None && link.Job() != TLinkJob::Restore &&
+        link.Job() != TLinkJob::Plan) {
         result.Message = link.BusyReason().toStdString();
         return result;
     }

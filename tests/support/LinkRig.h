@@ -130,7 +130,11 @@ struct LinkRig : TLinkHost {
         Listed << QStringLiteral("%1 %2 %3").arg(bank).arg(number).arg(title);
         return ListingWorks;
     }
-    void Progress(const TProgress& progress) override { Progresses.push_back(progress); }
+    void Progress(const TProgress& progress) override {
+        Progresses.push_back(progress);
+        if (OnProgress)
+            OnProgress(progress);
+    }
     void ProcedureComplete() override { Ended = QStringLiteral("complete"); }
     void ProcedureFailed(const QString& message) override { Ended = message; }
 
@@ -145,6 +149,7 @@ struct LinkRig : TLinkHost {
     std::vector<TProgress> Progresses;
     std::vector<std::unique_ptr<TMyMidiEvent>> Others;
     std::function<void(const TMyMidiEvent&)> OnUnclaimed;
+    std::function<void(const TProgress&)> OnProgress;
     QString Ended;
     bool Bypass = false;
     bool ListingWorks = true;

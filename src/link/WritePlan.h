@@ -1,0 +1,80 @@
+#pragma once
+// Writes into the unit's changes as the library makes them: a plan of what each slot will hold,
+// told to the user before anything is sent, then carried out slot by slot — what the slot holds
+// kept first, the preset sent, given time, stored, read back and compared — and recorded in the
+// journal as one step that Undo puts back and Redo does again.
+
+#include "link/WriteJournal.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+class TDeviceLink;
+class TLinkHost;
+
+struct TPlannedWrite {
+    int Bank = 0;     // 0..3; 0 also for the single bank of a Pre-Plenova unit
+    int Slot = 1;     // 1-based
+    TBytes Dump;      // what goes in (the unit's device byte is put in)
+    QString NowTitle; // what the slot holds as far as remembered; empty: not known
+    bool NowKnown = false;
+};
+
+struct TWritePlan {
+    QString Label; // "swap of A 012 and A 013": the step's name in the journal and in Undo
+    std::vector<TPlannedWrite> Writes;
+};
+
+struct TPlanCounts {
+    int Written = 0;
+    int Verified = 0;
+    int Failed = 0;
+    bool Aborted = false;
+    QStringList FailedSlots; // "B 017: Slot 17 does not hold what was sent: ..."
+    int EntryId = 0;         // the journal's step; 0: nothing was written
+};
+
+// "A 017", or "017" on a unit of one bank.
+QString SlotPlace(int bank, int slot, bool singleBank);
+// "B 017: Slap Funk → Fretless Lead"; "(not read yet)" for a slot never read.
+QString PlanLine(const TPlannedWrite& write, bool singleBank);
+// "6 written, 6 verified, 0 failed"
+QString PlanCountsText(const TPlanCounts& counts);
+// A preset dump with this title in its 16 characters (printable ASCII; longer is cut): what
+// "Rename..." stores. Everything else stays as it was.
+TBytes RetitledDump(TByteView dump, const QString& title);
+
+class TPlanWalk {
+public:
+    TPlanWalk(TDeviceLink& link, TLinkHost& host);
+
+    // Carries the plan out, each slot kept, written and verified; a step in the journal (when
+    // given) for what was written. Abort (Ctrl+C) stops after the slot being written. Refused,
+    // with the reason said, while another job runs.
+    TPlanCounts Run(const TWritePlan& plan, TWriteJournal* journal);
+
+    // Undo (or redo) of a journal step: each slot it changed is read first; the ones that no
+    // longer hold what the step left (changed on the unit meanwhile, or not answering) are
+    // handed to ask, and only when it agrees is anything written. The step is marked undone
+    // (or done) once every slot holds what it held before (or after) again.
+    using TAsk = std::function<bool(const QStringList& changedSlots)>;
+    TPlanCounts Undo(TWriteJournal& journal, int entryId, const TAsk& ask);
+    TPlanCounts Redo(TWriteJournal& journal, int entryId, const TAsk& ask);
+
+    void Abort() { aborted = true; }
+    bool Running() const { return running; }
+
+private:
+    TPlanCounts Replay(TWriteJournal& journal, int entryId, bool undo, const TAsk& ask);
+    // Reads each slot; the places of those that do not hold what expected says.
+    QStringList Changed(const std::vector<TJournalSlot>& changes, bool undo, bool& silent);
+    TPlanCounts Write(const TWritePlan& plan, std::vector<TJournalSlot>* done);
+    void SelectBank(int bank, int& current);
+
+    TDeviceLink& link;
+    TLinkHost& host;
+    bool running = false;
+    bool aborted = false;
+};

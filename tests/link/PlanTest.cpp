@@ -1,0 +1,197 @@
+// The library's writes on the device link alone, against the in-process simulated unit: a plan
+// carried out slot by slot and journalled, undone after a restart and redone; an undo that finds
+// a slot changed asks first; a slot that fails to verify in the middle of a plan.
+
+#include "link/WritePlan.h"
+#include "support/LinkRig.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+TBytes Titled(const QString& title, int seed) {
+    TBytes dump = TPlenovaDevice::FactoryPreset(3, seed, TDeviceMode::Plenova());
+    return RetitledDump(dump, title);
+}
+
+struct PlanRig : LinkRig {
+    PlanRig() {
+        Link->PingDevice();
+        Link->Store().ReplacedFolder = kept.path();
+    }
+    QString JournalFile() const { return folder.filePath("journal.json"); }
+    QTemporaryDir folder, kept;
+};
+
+TWritePlan Plan(const QString& label, std::vector<std::tuple<int, int, TBytes>> writes) {
+    TWritePlan plan;
+    plan.Label = label;
+    for (auto& [bank, slot, dump] : writes)
+        plan.Writes.push_back({bank, slot, dump, {}, false});
+    return plan;
+}
+} // namespace
+
+// Three slots over two banks: written and verified, one step in the journal's file; a new
+// journal read from that file (the program started again) undoes the step — every slot byte for
+// byte as before, untouched slots too — and redoes it.
+TEST(Plan, AStepIsUndoneAfterARestartAndRedone) {
+    PlanRig rig;
+    const TBytes a12 = rig.Slot(0, 12), a13 = rig.Slot(0, 13), b17 = rig.Slot(1, 17);
+    const TBytes b18 = rig.Slot(1, 18);
+    const TBytes x = Titled("Fretless Lead", 1), y = Titled("Slap Funk", 2), z = Titled("Dub", 3);
+    {
+        TWriteJournal journal(rig.JournalFile());
+        const TPlanCounts counts = rig.Link->Plans().Run(
+            Plan("drop of 3 presets", {{0, 12, x}, {0, 13, y}, {1, 17, z}}), &journal);
+        EXPECT_EQ(PlanCountsText(counts), "3 written, 3 verified, 0 failed");
+        EXPECT_EQ(counts.EntryId, 1);
+        EXPECT_TRUE(rig.Lines.contains("Drop of 3 presets: 3 written, 3 verified, 0 failed"));
+    }
+    EXPECT_EQ(rig.Slot(0, 12), x);
+    EXPECT_EQ(rig.Slot(1, 17), z);
+    EXPECT_EQ(rig.Link->CurrentBank(), 0) << "the bank the unit was in is chosen again";
+
+    TWriteJournal restarted(rig.JournalFile());
+    ASSERT_EQ(restarted.Load(), "");
+    EXPECT_EQ(restarted.UndoText(), "Undo drop of 3 presets");
+    EXPECT_EQ(restarted.RedoText(), "Redo");
+    int asked = 0;
+    const auto ask = [&](const QStringList&) { return ++asked, true; };
+    const TPlanCounts undone = rig.Link->Plans().Undo(restarted, restarted.ToUndo()->Id, ask);
+    EXPECT_EQ(PlanCountsText(undone), "3 written, 3 verified, 0 failed");
+    EXPECT_EQ(asked, 0) << "every slot held what the step left";
+    EXPECT_EQ(rig.Slot(0, 12), a12);
+    EXPECT_EQ(rig.Slot(0, 13), a13);
+    EXPECT_EQ(rig.Slot(1, 17), b17);
+    EXPECT_EQ(rig.Slot(1, 18), b18);
+    EXPECT_EQ(restarted.UndoText(), "Undo");
+    EXPECT_EQ(restarted.RedoText(), "Redo drop of 3 presets");
+
+    TWriteJournal again(rig.JournalFile());
+    ASSERT_EQ(again.Load(), "");
+    ASSERT_NE(again.ToRedo(), nullptr) << "the undo was written to the file";
+    const TPlanCounts redone = rig.Link->Plans().Redo(again, again.ToRedo()->Id, ask);
+    EXPECT_EQ(redone.Verified, 3);
+    EXPECT_EQ(rig.Slot(0, 13), y);
+    EXPECT_EQ(rig.Slot(1, 17), z);
+    EXPECT_EQ(again.UndoText(), "Undo drop of 3 presets");
+}
+
+// A slot changed on the unit after the step: undo reads every slot, names the changed one and
+// asks; No writes nothing and keeps the step; Yes puts everything back.
+TEST(Plan, UndoOfAChangedSlotAsksAndNoChangesNothing) {
+    PlanRig rig;
+    const TBytes a1 = rig.Slot(0, 1), a2 = rig.Slot(0, 2);
+    TWriteJournal journal(rig.JournalFile());
+    rig.Link->Plans().Run(Plan("swap of A 001 and A 002", {{0, 1, a2}, {0, 2, a1}}), &journal);
+    const TBytes other = Titled("Changed", 5);
+    rig.Unit([&](TPlenovaDevice& unit) { return unit.Banks[0][1] = other, true; });
+
+    QStringList named;
+    const int id = journal.ToUndo()->Id;
+    const TPlanCounts no = rig.Link->Plans().Undo(journal, id, [&](const QStringList& changed) {
+        named = changed;
+        return false;
+    });
+    EXPECT_EQ(named, QStringList({"A 002: now holds Changed, not " +
+                                  QString::fromStdString(PresetTitleOf(a1))}));
+    EXPECT_EQ(no.Written, 0);
+    EXPECT_EQ(rig.Slot(0, 1), a2);
+    EXPECT_EQ(rig.Slot(0, 2), other);
+    EXPECT_FALSE(journal.Find(id)->Undone);
+    EXPECT_TRUE(rig.Statuses.back().endsWith("cancelled: nothing was written"));
+
+    rig.Link->Plans().Undo(journal, id, [](const QStringList&) { return true; });
+    EXPECT_EQ(rig.Slot(0, 1), a1);
+    EXPECT_EQ(rig.Slot(0, 2), a2);
+    EXPECT_TRUE(journal.Find(id)->Undone);
+}
+
+// The second of three slots does not verify (the unit changes what it stores): the first and
+// third stay written, the failing one is named, and undo still puts all three back.
+TEST(Plan, ASlotFailingToVerifyIsNamedAndUndoStillRestoresAll) {
+    PlanRig rig;
+    const TBytes a5 = rig.Slot(0, 5), a6 = rig.Slot(0, 6), a7 = rig.Slot(0, 7);
+    rig.OnProgress = [&](const TLinkProgress& progress) {
+        rig.Unit([&](TPlenovaDevice& unit) { return unit.CorruptStores = progress.Done == 1; });
+    };
+    TWriteJournal journal(rig.JournalFile());
+    const TBytes x = Titled("One", 1), y = Titled("Two", 2), z = Titled("Three", 3);
+    const TPlanCounts counts =
+        rig.Link->Plans().Run(Plan("drop", {{0, 5, x}, {0, 6, y}, {0, 7, z}}), &journal);
+    rig.OnProgress = nullptr;
+    rig.Unit([](TPlenovaDevice& unit) { return unit.CorruptStores = false, true; });
+    EXPECT_EQ(PlanCountsText(counts), "3 written, 2 verified, 1 failed");
+    ASSERT_EQ(counts.FailedSlots.size(), 1);
+    EXPECT_TRUE(counts.FailedSlots[0].startsWith("A 006: Slot 6 does not hold what was sent"))
+        << counts.FailedSlots[0].toStdString();
+    EXPECT_EQ(rig.Slot(0, 5), x);
+    EXPECT_NE(rig.Slot(0, 6), y);
+    EXPECT_EQ(rig.Slot(0, 7), z);
+
+    QStringList named;
+    rig.Link->Plans().Undo(journal, counts.EntryId, [&](const QStringList& changed) {
+        named = changed;
+        return true;
+    });
+    ASSERT_EQ(named.size(), 1);
+    EXPECT_TRUE(named[0].startsWith("A 006: now holds")) << named[0].toStdString();
+    EXPECT_EQ(rig.Slot(0, 5), a5);
+    EXPECT_EQ(rig.Slot(0, 6), a6);
+    EXPECT_EQ(rig.Slot(0, 7), a7);
+}
+
+// The journal's file: steps undone are dropped by a new one, 50 are kept, a damaged file
+// leaves an empty journal and says so.
+TEST(Plan, TheJournalKeepsFiftyStepsAndRefusesADamagedFile) {
+    QTemporaryDir folder;
+    const QString file = folder.filePath("journal.json");
+    TWriteJournal journal(file);
+    const TBytes before = Titled("Before", 1), after = Titled("After", 2);
+    for (int step = 1; step <= 52; ++step)
+        journal.Add({0, QStringLiteral("step %1").arg(step), {}, {{1, step, before, after}}});
+    ASSERT_EQ(journal.Entries().size(), 50u);
+    EXPECT_EQ(journal.Entries().front().Label, "step 3");
+    journal.SetUndone(52, true);
+    journal.SetUndone(51, true);
+    EXPECT_EQ(journal.RedoText(), "Redo step 51");
+    journal.Add({0, "new", {}, {{0, 1, before, after}}});
+    EXPECT_EQ(journal.Entries().size(), 49u) << "what was undone can no longer be redone";
+    EXPECT_EQ(journal.RedoText(), "Redo");
+    ASSERT_EQ(journal.Save(), "");
+    TWriteJournal read(file);
+    ASSERT_EQ(read.Load(), "");
+    EXPECT_EQ(read.Entries().back().Slots[0].After, after);
+    EXPECT_EQ(read.Add({0, "next", {}, {{0, 2, before, after}}}), 54);
+
+    for (const QByteArray& damage :
+         {QByteArray("{\"entries\": [{\"id\": 1, \"label\": \"x\", \"slots\": [{\"bank\": 0, "
+                     "\"slot\": 1, \"before\": \"f0\", \"after\": \"f0\"}]}]}"),
+          QByteArray("{\"entries\": [{\"id\": 1, \"label\": \"x\", \"slots\": []}]}"),
+          QByteArray("not json")}) {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(damage);
+        out.close();
+        TWriteJournal damaged(file);
+        EXPECT_TRUE(damaged.Load().endsWith("is damaged: its steps cannot be undone"));
+        EXPECT_TRUE(damaged.Entries().empty());
+    }
+}
+
+// The plan's lines and a rename's dump.
+TEST(Plan, LinesNameEachSlotAndARenameChangesOnlyTheTitle) {
+    const TBytes dump = Titled("Slap Funk", 4);
+    EXPECT_EQ(PlanLine({1, 17, Titled("Fretless Lead", 1), "Slap Funk", true}, false),
+              "B 017: Slap Funk \u2192 Fretless Lead");
+    EXPECT_EQ(PlanLine({0, 5, dump, {}, false}, true), "005: (not read yet) \u2192 Slap Funk");
+    EXPECT_EQ(PlanLine({3, 200, dump, "", true}, false), "D 200: (untitled) \u2192 Slap Funk");
+    const TBytes renamed = RetitledDump(dump, QStringLiteral("A name too long\u00e9xx"));
+    EXPECT_EQ(PresetTitleOf(renamed), "A name too long");
+    for (std::size_t i = 0; i < dump.size(); ++i) {
+        if (i < 127 || i >= 159)
+            EXPECT_EQ(renamed[i], dump[i]) << "byte " << i;
+    }
+}
