@@ -3,6 +3,7 @@
 #include "Backup.h"
 
 #include "ToolErrors.h"
+#include "ToolRun.h"
 #include "base/PrintCommon.h"
 #include "base/qvUtility.h"
 #include "midi/MidiDeviceService.h"
@@ -50,17 +51,6 @@ QString KnownNames(MidiService& service, bool inputs) {
     if (names.isEmpty())
         return QStringLiteral("there are no MIDI ") + side;
     return QStringLiteral("the MIDI %1 are %2").arg(side, names.join(QStringLiteral(", ")));
-}
-
-// Real devices first, then the simulated unit at DIN MIDI speed, as the program offers them.
-void AddBackends(MidiDeviceService& midi, bool prePlenova,
-                 std::shared_ptr<TSimulatedProcessor>& processor) {
-    midi.AddBackend(std::make_unique<RtMidiService>("Quellfarn Tool"));
-    auto& virtualDevices = midi.AddBackend(std::make_unique<VirtualMidiService>());
-    TSimulatorOptions simulator;
-    simulator.ByteTime = kDinByteTime;
-    simulator.PrePlenova = prePlenova;
-    processor = AttachSimulatedProcessor(virtualDevices, simulator);
 }
 
 // "bank B", "banks A, C"; empty for a single-bank unit.
@@ -144,13 +134,17 @@ bool TBackup::OpenPorts() {
         return false;
     }
     // What the walk reads and the restore writes is remembered, as the window remembers it.
-    memory = std::make_unique<TUnitMemory>(TUnitMemory::FolderFor(outputName, DeviceId));
-    memory->Load();
+    Memory();
     link->SetMemory(memory.get());
     return true;
 }
 
 bool TBackup::Connect() {
+    // A second step of one run (a swap reads, then writes) goes on with the ports it has.
+    if (output) {
+        interruptPoll.start(50);
+        return true;
+    }
     if (!OpenPorts())
         return false;
     TLinkTimings timings;
@@ -290,6 +284,8 @@ void TBackup::CheckInterrupt() {
     // The preset being written is finished first: a slot is never left half done.
     if (link->Restore().Running())
         link->Restore().Abort();
+    if (link->Plans().Running())
+        link->Plans().Abort();
     // Before the walk is on, or while it starts, the run ends it once the call returns.
     if (link->Walk().Active()) {
         link->Walk().Abort();
@@ -409,14 +405,12 @@ int BackupCommand(int argc, char* argv[], const TBackupOptions& options) {
     }
     MidiDeviceService midi;
     std::shared_ptr<TSimulatedProcessor> processor;
-    AddBackends(midi, options.PrePlenova, processor);
+    ToolRun::AddBackends(midi, options.PrePlenova, processor);
     TBackup backup(midi, options,
                    isatty(STDOUT_FILENO) ? TReportStyle::ProgressLine : TReportStyle::Lines);
-    std::signal(SIGINT, Interrupted);
-    std::signal(SIGTERM, Interrupted);
+    ToolRun::CatchInterrupts(true);
     const int status = backup.Run();
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    ToolRun::CatchInterrupts(false);
     return status;
 }
 
@@ -446,16 +440,6 @@ int ShowPlan(const std::vector<TRestoreItem>& plan) {
     return count > 0 && skipped == 0 ? 0 : 1;
 }
 
-bool IsYes(std::string answer) {
-    std::transform(answer.begin(), answer.end(), answer.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const auto first = answer.find_first_not_of(" \t\r");
-    const auto last = answer.find_last_not_of(" \t\r");
-    if (first == std::string::npos)
-        return false;
-    answer = answer.substr(first, last - first + 1);
-    return answer == "y" || answer == "yes";
-}
 } // namespace
 
 // The files that will be skipped are named before the question, so the answer is given knowing
@@ -476,7 +460,7 @@ bool TBackup::ConfirmRestore(const std::vector<TRestoreItem>& plan) {
     out << "This will " << replace.toStdString() << ". Do you want to proceed? [y/N] "
         << std::flush;
     std::string answer;
-    if (std::getline(std::cin, answer) && IsYes(answer))
+    if (std::getline(std::cin, answer) && ToolRun::IsYes(answer))
         return true;
     std::cerr << "quellfarn-tool: restore cancelled; nothing was sent" << std::endl;
     return false;
@@ -492,7 +476,7 @@ int RestoreCommand(int argc, char* argv[], const TBackupOptions& options) {
     std::shared_ptr<TSimulatedProcessor> processor;
     // A dry run has nothing to say to any port.
     if (!options.DryRun)
-        AddBackends(midi, options.PrePlenova, processor);
+        ToolRun::AddBackends(midi, options.PrePlenova, processor);
     TBackup restore(midi, options,
                     isatty(STDOUT_FILENO) ? TReportStyle::ProgressLine : TReportStyle::Lines);
     std::vector<TRestoreItem> plan = restore.PlanRestore();
@@ -515,18 +499,16 @@ int RestoreCommand(int argc, char* argv[], const TBackupOptions& options) {
     }
     if (!options.AssumeYes && !restore.ConfirmRestore(plan))
         return 1;
-    std::signal(SIGINT, Interrupted);
-    std::signal(SIGTERM, Interrupted);
+    ToolRun::CatchInterrupts(true);
     const int status = restore.Restore(plan);
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    ToolRun::CatchInterrupts(false);
     return status;
 }
 
 int DevicesCommand() {
     MidiDeviceService midi;
     std::shared_ptr<TSimulatedProcessor> processor;
-    AddBackends(midi, false, processor);
+    ToolRun::AddBackends(midi, false, processor);
     std::cout << "MIDI inputs:\n";
     for (unsigned index = 0; index < midi.InGetNumDevs(); ++index) {
         std::string name;
@@ -545,4 +527,31 @@ int DevicesCommand() {
                   << (i + 1 == unavailable.size() ? "\n" : "");
     std::cout << std::flush;
     return 0;
+}
+
+// Real devices first, then the simulated unit at DIN MIDI speed, as the program offers them.
+void ToolRun::AddBackends(MidiDeviceService& midi, bool prePlenova,
+                          std::shared_ptr<TSimulatedProcessor>& processor) {
+    midi.AddBackend(std::make_unique<RtMidiService>("Quellfarn Tool"));
+    auto& virtualDevices = midi.AddBackend(std::make_unique<VirtualMidiService>());
+    TSimulatorOptions simulator;
+    simulator.ByteTime = kDinByteTime;
+    simulator.PrePlenova = prePlenova;
+    processor = AttachSimulatedProcessor(virtualDevices, simulator);
+}
+
+bool ToolRun::IsYes(std::string answer) {
+    std::transform(answer.begin(), answer.end(), answer.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const auto first = answer.find_first_not_of(" \t\r");
+    const auto last = answer.find_last_not_of(" \t\r");
+    if (first == std::string::npos)
+        return false;
+    answer = answer.substr(first, last - first + 1);
+    return answer == "y" || answer == "yes";
+}
+
+void ToolRun::CatchInterrupts(bool on) {
+    std::signal(SIGINT, on ? Interrupted : SIG_DFL);
+    std::signal(SIGTERM, on ? Interrupted : SIG_DFL);
 }

@@ -9,6 +9,7 @@
 #include "link/DeviceLink.h"
 #include "link/RestoreWalk.h"
 #include "link/UnitMemory.h"
+#include "link/WritePlan.h"
 #include "midi/MidiIn.h"
 #include "midi/MidiOut.h"
 #include "midi/MidiService.h"
@@ -61,6 +62,20 @@ public:
     // Writes the plan into the unit, each preset read back: 0 when every item of the plan was
     // written and verified; 1 otherwise (a skipped file too), the reason on standard error.
     int Restore(std::vector<TRestoreItem>& plan);
+    // The library's writes: the plan carried out (each slot kept, written, verified) as one
+    // step of the unit's journal; 0 when every slot was written and verified.
+    int Write(const TWritePlan& plan);
+    // The journal's newest step undone (or the step after it redone), each slot read first;
+    // changed slots are asked about (ask: the question's lines; true to go on).
+    int Replay(bool undo, const TPlanWalk::TAsk& ask);
+    // Reads these (bank, slot) of the unit into its memory; false (said why) when one did not
+    // come. Connects first.
+    bool ReadSlots(const std::vector<std::pair<int, int>>& wanted);
+    // The memory of the unit on the options' output port, read without opening any port.
+    const TUnitMemory& Memory();
+    TWriteJournal& Journal();
+    // A yes/no question on a terminal; without one the answer is no and refusal says why.
+    bool Confirm(const QString& question, const QStringList& lines, const QString& refusal);
     // Ends the run as Ctrl+C does. Safe from a signal handler: the run looks at it shortly.
     static void RequestInterrupt();
 
@@ -104,6 +119,7 @@ private:
     std::unique_ptr<TMidiOutput> output;
     std::unique_ptr<TUnitMemory> memory; // the link writes into it: it goes after the link
     std::unique_ptr<TDeviceLink> link;
+    std::unique_ptr<TWriteJournal> journal;
     TPresetListing listing;
     QEventLoop loop;
     QTimer interruptPoll;
@@ -127,3 +143,10 @@ private:
 int BackupCommand(int argc, char* argv[], const TBackupOptions& options);
 int RestoreCommand(int argc, char* argv[], const TBackupOptions& options);
 int DevicesCommand();
+// place, swap, undo, redo and journal: the places are (bank, 1-based slot).
+int PlaceCommand(int argc, char* argv[], const TBackupOptions& options, const QString& file,
+                 std::pair<int, int> place);
+int SwapCommand(int argc, char* argv[], const TBackupOptions& options,
+                const std::array<std::pair<int, int>, 2>& places);
+int ReplayCommand(int argc, char* argv[], const TBackupOptions& options, bool undo);
+int JournalCommand(int argc, char* argv[], const TBackupOptions& options);

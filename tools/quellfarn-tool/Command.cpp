@@ -70,10 +70,12 @@ const TOption PrintList{{QStringLiteral("print-list"),
                         }};
 const TOption PrePlenova{
     {QStringLiteral("pre-plenova"), QStringLiteral("the older single-bank unit")}, {}};
-const TOption DryRun{{QStringLiteral("dry-run"),
-                      QStringLiteral("restore: show what would be written, send nothing")},
-                     {}};
-const TOption Yes{{QStringLiteral("yes"), QStringLiteral("restore: do not ask")}, {}};
+const TOption DryRun{
+    {QStringLiteral("dry-run"),
+     QStringLiteral("restore, place, swap, undo, redo: show what would be written,\nsend nothing")},
+    {}};
+const TOption Yes{
+    {QStringLiteral("yes"), QStringLiteral("restore, place, swap, undo, redo: do not ask")}, {}};
 const TOption Json{{QStringLiteral("json"), QStringLiteral("the same as JSON")}, {}};
 // The device ID is the MIDI channel the program transmits on.
 const TOption DeviceId{{QStringLiteral("device-id"),
@@ -83,13 +85,17 @@ const TOption DeviceId{{QStringLiteral("device-id"),
                        InRange("--device-id", 0, 15)};
 const TOption Output{
     {QStringLiteral("o"), QStringLiteral("where a new file goes"), QStringLiteral("FILE")}, {}};
-const TOption Bank{
-    {QStringLiteral("bank"), QStringLiteral("library: only this bank"), QStringLiteral("A")},
-    [](const QString& value) -> std::string {
-        if (value.size() == 1 && BankChoice(value))
-            return {};
-        return "--bank takes one letter from A to D";
-    }};
+const TOption Bank{{QStringLiteral("bank"),
+                    QStringLiteral("library: only this bank; place: the bank to write into"),
+                    QStringLiteral("A")},
+                   [](const QString& value) -> std::string {
+                       if (value.size() == 1 && BankChoice(value))
+                           return {};
+                       return "--bank takes one letter from A to D";
+                   }};
+const TOption Slot{{QStringLiteral("slot"), QStringLiteral("place: the slot 1..200 to write"),
+                    QStringLiteral("N")},
+                   InRange("--slot", 1, 200)};
 const TOption Search{{QStringLiteral("search"),
                       QStringLiteral("library: only the presets the search finds (see search)"),
                       QStringLiteral("EXPR")},

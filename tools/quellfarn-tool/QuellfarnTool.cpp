@@ -34,6 +34,7 @@
 #include "PresetShowCommand.h"
 #include "RestoreCommand.h"
 #include "ToolErrors.h"
+#include "WriteCommands.h"
 
 #include <Version.h>
 #include <exception>
@@ -59,6 +60,13 @@ constexpr const char* kUsage =
     "       quellfarn-tool library [--out NAME] [--device-id N] [--bank A] [--search EXPR]\n"
     "                      [--backups DIR] [--pre-plenova] [--json]\n"
     "       quellfarn-tool search EXPR DIR... [--pre-plenova] [--json]\n"
+    "       quellfarn-tool place FILE --bank B --slot N [--in NAME] [--out NAME] [--delay MS]\n"
+    "                      [--timeout MS] [--pre-plenova] [--dry-run] [--yes]\n"
+    "       quellfarn-tool swap A012 A013 [--in NAME] [--out NAME] [--delay MS]\n"
+    "                      [--timeout MS] [--pre-plenova] [--dry-run] [--yes]\n"
+    "       quellfarn-tool undo|redo [--in NAME] [--out NAME] [--delay MS] [--timeout MS]\n"
+    "                      [--pre-plenova] [--dry-run] [--yes]\n"
+    "       quellfarn-tool journal [--in NAME] [--out NAME] [--pre-plenova]\n"
     "\n"
     "restore writes the DIR/Bank A..D files a backup made (DIR's own with --pre-plenova) into\n"
     "their slots, --first..--last of each chosen bank, and reads each one back. It asks first;\n"
@@ -69,7 +77,13 @@ constexpr const char* kUsage =
     "EXPR is what the library's search box takes: words found in titles and effects\n"
     "(octaver \"slap funk\"), parameters compared with =, !=, <, <=, >, >= as the editor\n"
     "shows them (drive>50, \"reverb type=Hall-1\", \"delay time>=300 ms\"), bank:B, changed\n"
-    "and untitled; every term has to hold.\n";
+    "and untitled; every term has to hold.\n"
+    "\n"
+    "place, swap, undo and redo write as the library does: each slot is read and kept\n"
+    "first, written, and read back; each run is one step of the unit's journal, which undo\n"
+    "and redo act on, also in the window. They ask first; without a terminal only --yes goes\n"
+    "ahead. Undo reads every slot first and asks again when one no longer holds what the\n"
+    "step left. They exit with 0 when every slot was written and verified.\n";
 
 // Where --help lists each entry of its options: the options of one line, the first one's
 // description.
@@ -88,6 +102,7 @@ const std::vector<std::vector<const TOption*>> kOptionLines = {
     {&ToolOptions::DeviceId},
     {&ToolOptions::Output},
     {&ToolOptions::Bank},
+    {&ToolOptions::Slot},
     {&ToolOptions::Search},
     {&ToolOptions::Backups},
     {&ToolOptions::Json},
@@ -166,6 +181,10 @@ int main(int argc, char* argv[]) {
     commands.push_back(std::make_unique<TDevicesCommand>());
     commands.push_back(std::make_unique<TLibraryCommand>());
     commands.push_back(std::make_unique<TSearchCommand>());
+    for (const auto kind :
+         {TWriteCommand::TKind::Place, TWriteCommand::TKind::Swap, TWriteCommand::TKind::Undo,
+          TWriteCommand::TKind::Redo, TWriteCommand::TKind::Journal})
+        commands.push_back(std::make_unique<TWriteCommand>(kind, argc, argv));
 
     QStringList words = ArgumentWords(argc, argv);
     try {
