@@ -193,6 +193,134 @@ TUnitMemory* TfrmMain::Memory() {
     return memory.get();
 }
 
+TWriteJournal* TfrmMain::Journal() {
+    TUnitMemory* unit = Memory();
+    if (unit == nullptr)
+        return nullptr;
+    const QString file = TWriteJournal::FileIn(unit->Folder());
+    if (!journal || journal->File() != file) {
+        journal = std::make_unique<TWriteJournal>(file);
+        const QString problem = journal->Load();
+        if (!problem.isEmpty())
+            ShowMessage(this, problem, QStringLiteral("Library"));
+    }
+    return journal.get();
+}
+
+TPlanCounts TfrmMain::Replay(bool undo, int entryId) {
+    TWriteJournal* steps = Journal();
+    if (steps == nullptr || !MidiOutAvailable(true))
+        return {};
+    const TJournalEntry* entry = entryId != 0 ? steps->Find(entryId)
+                                 : undo       ? steps->ToUndo()
+                                              : steps->ToRedo();
+    if (entry == nullptr) {
+        ShowStatus(undo ? QStringLiteral("Nothing to undo") : QStringLiteral("Nothing to redo"));
+        return {};
+    }
+    const QPointer<TfrmMain> self(this);
+    const auto ask = [this](const QStringList& changed) {
+        return Dialogs().MessageBox(
+                   this,
+                   QStringLiteral("These slots no longer hold what the step left:\n\n") +
+                       changed.join(QLatin1Char('\n')) +
+                       QStringLiteral("\n\nWhat they hold now is kept first. Go on?"),
+                   QStringLiteral("Confirm"), QMessageBox::Yes | QMessageBox::No,
+                   QMessageBox::Question) == QMessageBox::Yes;
+    };
+    const int id = entry->Id;
+    const TPlanCounts counts =
+        undo ? Link->Plans().Undo(*steps, id, ask) : Link->Plans().Redo(*steps, id, ask);
+    if (self.isNull())
+        return counts;
+    HideProgress();
+    if (counts.Written > 0 || counts.Failed > 0)
+        ShowMessage(this,
+                    PlanCountsText(counts) +
+                        (counts.FailedSlots.isEmpty()
+                             ? QString()
+                             : QStringLiteral("\n\n") + counts.FailedSlots.join(QLatin1Char('\n'))),
+                    undo ? QStringLiteral("Undo") : QStringLiteral("Redo"),
+                    counts.Failed > 0 || counts.Aborted ? QMessageBox::Warning
+                                                        : QMessageBox::Information);
+    return counts;
+}
+
+namespace {
+// "just now", "5 minutes ago", "3 hours ago", "2 days ago".
+QString Ago(const QDateTime& when) {
+    const qint64 seconds = std::max<qint64>(0, when.secsTo(QDateTime::currentDateTime()));
+    const auto count = [](qint64 n, const char* unit) {
+        return QStringLiteral("%1 %2%3 ago").arg(n).arg(QLatin1String(unit)).arg(n == 1 ? "" : "s");
+    };
+    if (seconds < 60)
+        return QStringLiteral("just now");
+    if (seconds < 3600)
+        return count(seconds / 60, "minute");
+    if (seconds < 86400)
+        return count(seconds / 3600, "hour");
+    return count(seconds / 86400, "day");
+}
+} // namespace
+
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+QString TfrmMain::SlotHoldsText(int bank, int slot) {
+    const TUnitMemory* unit = Memory();
+    const int shown = PrePlenovaMode ? 0 : (bank >= 0 ? bank : Link->CurrentBank());
+    if (unit == nullptr || shown < 0)
+        return {};
+    const QString place = SlotPlace(shown, slot, PrePlenovaMode);
+    const TSlotMemory* known = unit->Slot(shown, slot);
+    if (known == nullptr || known->Now() == nullptr)
+        return place + QStringLiteral(": not read yet");
+    const QString title = QString::fromLatin1(::PresetTitleOf(known->Now()->Dump).c_str());
+    return place + QStringLiteral(" now holds: ") +
+           (title.isEmpty() ? QStringLiteral("(untitled)") : title) + QStringLiteral(", ") +
+           QString::fromLatin1(SeenHowText(known->Now()->LastHow)) + QLatin1Char(' ') +
+           Ago(known->Now()->LastSeen);
+}
+
+TStoreResult TfrmMain::StoreFromEditor(const TStoreRequest& request) {
+    Memory(); // what the store replaces and writes is remembered
+    TWriteJournal* steps = Journal();
+    if (request.UndoesStep != 0 && steps != nullptr) {
+        TStoreResult result;
+        const TJournalEntry* entry = steps->Find(request.UndoesStep);
+        if (entry == nullptr || entry->Undone) {
+            result.JournalStep = -1;
+            result.Message = "That store has been undone already";
+            return result;
+        }
+        const int total = static_cast<int>(entry->Slots.size());
+        result.Bank = entry->Slots.front().Bank;
+        const TPlanCounts counts = Replay(true, request.UndoesStep);
+        result.Stored = counts.Written > 0;
+        result.Verified = counts.Verified == total;
+        result.JournalStep = request.UndoesStep;
+        if (!result.Verified)
+            result.Message = counts.FailedSlots.isEmpty()
+                                 ? std::string("The store was not undone")
+                                 : counts.FailedSlots.join(QLatin1Char('\n')).toStdString();
+        return result;
+    }
+    TStoreResult result = Link->Store().Store(request);
+    if (result.Stored && !result.Replaced.empty() && steps != nullptr) {
+        TJournalEntry entry;
+        const int bank = std::max(result.Bank, 0);
+        const QString title = QString::fromLatin1(::PresetTitleOf(request.Dump).c_str());
+        entry.Label = QStringLiteral("store of %1 into %2")
+                          .arg(title.isEmpty() ? QStringLiteral("(untitled)") : title,
+                               SlotPlace(bank, request.Slot, PrePlenovaMode));
+        entry.Slots.push_back({bank, request.Slot, result.Replaced, request.Dump});
+        result.JournalStep = steps->Add(std::move(entry));
+        const QString problem = steps->Save();
+        if (!problem.isEmpty())
+            Log(problem);
+    }
+    return result;
+}
+
 TfrmLibrary* TfrmMain::Library() {
     if (!library.isNull())
         return library;
@@ -222,6 +350,19 @@ TfrmLibrary* TfrmMain::Library() {
     library->OnReadUnit = [this](const TfrmLibrary::TReadChoice& choice) {
         ReadUnitIntoLibrary(choice.Banks, choice.RequestDelay, choice.AlsoBackUp);
     };
+    library->OnWrite = [this](const TWritePlan& plan) {
+        TWriteJournal* steps = Journal();
+        if (steps == nullptr || !MidiOutAvailable(true))
+            return TPlanCounts();
+        const QPointer<TfrmMain> self(this);
+        const TPlanCounts counts = Link->Plans().Run(plan, steps);
+        if (!self.isNull())
+            HideProgress();
+        return counts;
+    };
+    library->OnReplay = [this](bool undo) { Replay(undo); };
+    library->OnJournal = [this]() -> const TWriteJournal* { return Journal(); };
+    library->OnOpenTable = [this](const TBytes& table) { OpenMptEditor(table); };
     return library;
 }
 
@@ -299,9 +440,9 @@ void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
     };
     editor.OnGetPresetNumber = [this] { return QueryCurrentPresetNumber(); };
     editor.OnStorePreset = [this](const TStoreRequest& request) {
-        Memory(); // what the store replaces and writes is remembered
-        return Link->Store().Store(request);
+        return StoreFromEditor(request);
     };
+    editor.OnSlotHolds = [this](int bank, int slot) { return SlotHoldsText(bank, slot); };
     editor.SetUnitBusy(Link->Busy());
 }
 
@@ -394,6 +535,11 @@ bool TfrmMain::KeyHook(int key, Qt::KeyboardModifiers modifiers) {
         HideProgress();
         return true;
     }
+    if (key == Qt::Key_C && held == Qt::ControlModifier && Link->Plans().Running()) {
+        Link->Plans().Abort(); // the slot being written is finished first
+        ShowStatus(QStringLiteral("Stopping the writes..."));
+        return true;
+    }
     if (key == Qt::Key_C && held == Qt::ControlModifier && Link->Restore().Running()) {
         Link->Restore().Abort(); // the preset being written is finished first
         ShowStatus(QStringLiteral("Stopping the restore..."));
@@ -421,10 +567,13 @@ void TfrmMain::OpenBufferInEditor() {
 }
 
 TfrmMPTEdit* TfrmMain::OpenMptEditor() {
+    return OpenMptEditor(TByteView(MessageBytes.data(), static_cast<std::size_t>(MptDumpLength)));
+}
+
+TfrmMPTEdit* TfrmMain::OpenMptEditor(TByteView table) {
     auto* editor = new TfrmMPTEdit(this); // a child of this window; frees itself when closed
     editor->OnSendMessage = [this](std::istream& stream) { return SendStreamToMidiOut(stream); };
-    std::stringstream stream(std::string(reinterpret_cast<const char*>(MessageBytes.data()),
-                                         static_cast<std::size_t>(MptDumpLength)));
+    std::stringstream stream(std::string(table.begin(), table.end()));
     try {
         editor->LoadTable(stream);
     } catch (const std::exception& error) {

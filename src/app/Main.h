@@ -9,6 +9,7 @@
 #include "link/DeviceLink.h"
 #include "link/RestoreWalk.h"
 #include "link/VerifiedStore.h"
+#include "link/WritePlan.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -106,8 +107,18 @@ public:
     // output port chosen now.
     TfrmLibrary* Library();
     TUnitMemory* Memory();
+    // The journal of the writes into that unit, beside its memory; null without a unit.
+    TWriteJournal* Journal();
+    // Undo (true) or redo of the journal's step, asking about slots changed meanwhile.
+    TPlanCounts Replay(bool undo, int entryId = 0);
+    // An editor's store, a step of the journal; or its "Undo last store", the step undone.
+    TStoreResult StoreFromEditor(const TStoreRequest& request);
+    // "A 017 now holds: Slap Funk, read 2 days ago" (bank -1: the unit's current one).
+    QString SlotHoldsText(int bank, int slot);
     // The table editors.
     TfrmMPTEdit* OpenMptEditor();
+    // A table message from elsewhere (an imported file) in an editor of its own.
+    TfrmMPTEdit* OpenMptEditor(TByteView table);
     TfrmMPTEdit* NewMptEditor();
     std::vector<QPointer<TfrmMPTEdit>> TableEditors() const { return childWindows.TableEditors(); }
 
@@ -152,4 +163,5 @@ private:
     void ReadUnitIntoLibrary(const std::array<bool, 4>& banks, int requestDelay, bool alsoBackUp);
     QPointer<TfrmLibrary> library;
     std::unique_ptr<TUnitMemory> memory;
+    std::unique_ptr<TWriteJournal> journal;
 };

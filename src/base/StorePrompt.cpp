@@ -75,6 +75,9 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
     lblBank = new QLabel(this);
     lblBank->setObjectName(QStringLiteral("lblBank"));
     lblBank->hide();
+    lblHolds = new QLabel(this);
+    lblHolds->setObjectName(QStringLiteral("lblHolds"));
+    lblHolds->hide();
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
@@ -89,14 +92,24 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
     layout->addWidget(edtPresetNo, 3, 2);
     layout->addWidget(updPresetNo, 3, 3);
     layout->addWidget(lblBank, 3, 4);
-    layout->addWidget(btnOK, 4, 1);
-    layout->addWidget(btnCancel, 4, 2, 1, 2);
+    layout->addWidget(lblHolds, 4, 0, 1, 5);
+    layout->addWidget(btnOK, 5, 1);
+    layout->addWidget(btnCancel, 5, 2, 1, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(updPresetNo, &TUpDown::Clicked, this,
             [this](int position) { edtPresetNo->setText(QString::number(position)); });
+    connect(edtPresetNo, &QLineEdit::textChanged, this, [this] { ShowWhatItHolds(); });
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TfrmStorePrompt::ShowWhatItHolds() {
+    const int slot = Location();
+    const QString text =
+        OnSlotHolds && slot >= 1 && slot <= updPresetNo->Max ? OnSlotHolds(bank, slot) : QString();
+    lblHolds->setText(text);
+    lblHolds->setVisible(!text.isEmpty());
 }
 
 bool TfrmStorePrompt::eventFilter(QObject* watched, QEvent* event) {
@@ -111,6 +124,7 @@ void TfrmStorePrompt::SetBank(int value) {
     bank = value >= 0 && value <= 3 ? value : -1;
     lblBank->setText(bank >= 0 ? QStringLiteral("in bank %1").arg(QChar(u'A' + bank)) : QString());
     lblBank->setVisible(bank >= 0);
+    ShowWhatItHolds();
 }
 
 void TfrmStorePrompt::SetLocation(int location) {

@@ -3,6 +3,7 @@
 // send the preset first.
 
 #include <QDialog>
+#include <functional>
 
 class QCheckBox;
 class QLabel;
@@ -43,12 +44,17 @@ public:
     // is in (nothing shown).
     void SetBank(int bank);
     int Bank() const { return bank; }
+    // What a slot of a bank (-1: the one the unit is in) holds as far as known: "A 017 now
+    // holds: Slap Funk, read 2 days ago". Shown under the location as it changes.
+    std::function<QString(int bank, int slot)> OnSlotHolds;
+    void ShowWhatItHolds();
 
     QCheckBox* chkDoSend;
     QCheckBox* chkKeepReplaced;
     QCheckBox* chkVerify;
     QLabel* Label1;
     QLabel* lblBank;
+    QLabel* lblHolds;
     QLineEdit* edtPresetNo;
     TUpDown* updPresetNo;
     QPushButton* btnOK;

@@ -235,10 +235,11 @@ TStoreRequest TPresetDocument::UndoStoreRequest() const {
     request.Bank = lastStore.Bank;
     request.Verify = true;
     request.SendFirst = true;
+    request.UndoesStep = lastStore.JournalStep;
     return request;
 }
 
 void TPresetDocument::UndoStoreDone(const TStoreResult& result) {
-    if (result.Verified)
+    if (result.Verified || result.JournalStep < 0)
         lastStore = TStoreResult();
 }

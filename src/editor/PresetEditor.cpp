@@ -420,6 +420,7 @@ void TfrmPresetEditor::Store() {
     QApplication::restoreOverrideCursor();
     const bool first = !SharedStoreDialog();
     TfrmStorePrompt* dialog = StoreDialog();
+    dialog->OnSlotHolds = OnSlotHolds;
     const TPresetDocument::THomeSlot home = document->HomeSlot();
     if (home.Slot > 0) // the slot it was read from, in its own bank
         dialog->SetLocation(home.Slot);

@@ -37,6 +37,8 @@ public:
     // verifying, sending it first, as the request says).
     std::function<int()> OnGetPresetNumber;
     std::function<TStoreResult(const TStoreRequest& request)> OnStorePreset;
+    // What a slot (bank -1: the unit's current one) holds as far as known, for the store prompt.
+    std::function<QString(int bank, int slot)> OnSlotHolds;
 
     void SetUp();
     void LoadDump(std::istream& stream);

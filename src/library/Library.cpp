@@ -7,22 +7,35 @@
 #include "link/BackupFolder.h"
 #include "model/DeviceMode.h"
 #include "model/FileNames.h"
+#include "model/SyxFile.h"
 
 #include <QAbstractTableModel>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDataStream>
 #include <QDir>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QTableView>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <set>
@@ -33,6 +46,65 @@ enum TColumn { kPlace, kTitle, kState, kSeen, kGroup, kChain, kColumns };
 
 QString SeenText(const QDateTime& when) {
     return when.isValid() ? QLocale().toString(when, QLocale::ShortFormat) : QString();
+}
+
+// Presets dragged out of the table: where each came from and its dump.
+const QString kPresetsMime = QStringLiteral("application/x-quellfarn-presets");
+
+struct TDragged {
+    TLibrarySource Source = TLibrarySource::Unit;
+    int Bank = -1;
+    int Slot = 0;
+    TBytes Dump;
+};
+
+QByteArray Encode(const std::vector<const TLibraryRow*>& rows) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << static_cast<qint32>(rows.size());
+    for (const TLibraryRow* row : rows)
+        out << static_cast<qint32>(row->Source) << static_cast<qint32>(row->Bank)
+            << static_cast<qint32>(row->Slot)
+            << QByteArray(reinterpret_cast<const char*>(row->Dump.data()),
+                          static_cast<qsizetype>(row->Dump.size()));
+    return bytes;
+}
+
+// What a drop brings: the table's own presets, or preset files from elsewhere. Anything that
+// is not a preset dump is left out.
+std::vector<TDragged> Decode(const QMimeData& data) {
+    std::vector<TDragged> dragged;
+    if (data.hasFormat(kPresetsMime)) {
+        QDataStream in(data.data(kPresetsMime));
+        qint32 count = 0;
+        in >> count;
+        for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+            qint32 source = 0, bank = 0, slot = 0;
+            QByteArray dump;
+            in >> source >> bank >> slot >> dump;
+            TDragged item{static_cast<TLibrarySource>(std::clamp(source, 0, 3)), bank, slot,
+                          TBytes(dump.begin(), dump.end())};
+            if (in.status() == QDataStream::Ok && IsPresetDump(item.Dump) &&
+                IsWellFormedSysex(item.Dump))
+                dragged.push_back(std::move(item));
+        }
+        return dragged;
+    }
+    for (const QUrl& url : data.urls()) {
+        QFile file(url.toLocalFile());
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray bytes = file.read(PresetDumpLength + 1);
+        TDragged item{TLibrarySource::PresetFolder, -1, 0, TBytes(bytes.begin(), bytes.end())};
+        if (IsPresetDump(item.Dump) && IsWellFormedSysex(item.Dump))
+            dragged.push_back(std::move(item));
+    }
+    return dragged;
+}
+
+QString TitleText(TByteView dump) {
+    const QString title = QString::fromLatin1(PresetTitleOf(dump).c_str());
+    return title.isEmpty() ? QStringLiteral("(untitled)") : title;
 }
 } // namespace
 
@@ -114,6 +186,26 @@ public:
             return {};
         }
     }
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+        if (index.isValid() && !At(index.row()).Dump.empty())
+            flags |= Qt::ItemIsDragEnabled;
+        return flags;
+    }
+    QStringList mimeTypes() const override { return {kPresetsMime}; }
+    QMimeData* mimeData(const QModelIndexList& indexes) const override {
+        std::set<int> rows;
+        for (const QModelIndex& index : indexes)
+            rows.insert(index.row());
+        std::vector<const TLibraryRow*> dragged;
+        for (const int row : rows)
+            if (row >= 0 && row < rowCount() && !At(row).Dump.empty())
+                dragged.push_back(&At(row));
+        auto* data = new QMimeData;
+        data->setData(kPresetsMime, Encode(dragged));
+        return data;
+    }
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
@@ -244,6 +336,11 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     // One line of text a row: a bank of 200 fits in fewer screens.
     tblPresets->verticalHeader()->setDefaultSectionSize(tblPresets->fontMetrics().height() + 6);
     tblPresets->installEventFilter(this);
+    // Presets are dragged out of the table and dropped on a slot of the unit: the window plans
+    // what a drop writes, so it takes the drop events itself.
+    tblPresets->setDragDropMode(QAbstractItemView::DragDrop);
+    tblPresets->setDefaultDropAction(Qt::CopyAction);
+    tblPresets->viewport()->installEventFilter(this);
 
     btnOpen = Button(this, "btnOpen", QStringLiteral("&Open"),
                      QStringLiteral("Open the preset in an editor [Enter]"));
@@ -276,8 +373,66 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     split->addWidget(right);
     split->setStretchFactor(1, 1);
     split->setSizes({220, 880});
-    (new QVBoxLayout(this))->addWidget(split);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(split);
     resize(1100, 640);
+
+    mnuLibrary = new QMenuBar(this);
+    mnuLibrary->setObjectName(QStringLiteral("mnuLibrary"));
+    layout->setMenuBar(mnuLibrary);
+    // (object name, caption, key): an action of the window's menus.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+    const auto action = [this](const char* name, const QString& caption, const QKeySequence& key) {
+        auto* made = new QAction(caption, this);
+        made->setObjectName(QString::fromLatin1(name));
+        made->setShortcut(key);
+        made->setShortcutContext(Qt::WindowShortcut);
+        addAction(made);
+        return made;
+    };
+    miImport = action("miImport", QStringLiteral("&Import .syx..."), Qt::CTRL | Qt::Key_I);
+    miExport = action("miExport", QStringLiteral("&Export as .syx..."), Qt::CTRL | Qt::Key_E);
+    miUndo = action("miUndo", QStringLiteral("Undo"), Qt::CTRL | Qt::Key_Z);
+    miRedo = action("miRedo", QStringLiteral("Redo"), Qt::CTRL | Qt::Key_Y);
+    miRename = action("miRename", QStringLiteral("Re&name..."), Qt::Key_F2);
+    miSend = action("miSend", QStringLiteral("&Send to the unit..."), Qt::CTRL | Qt::Key_U);
+    miCopyBank = action("miCopyBank", QStringLiteral("&Copy bank..."), {});
+    QMenu* file = mnuLibrary->addMenu(QStringLiteral("&Library"));
+    for (QPushButton* button : {btnRead, btnFetch, btnSave})
+        connect(file->addAction(button->text()), &QAction::triggered, button, &QPushButton::click);
+    file->addSeparator();
+    file->addAction(miImport);
+    file->addAction(miExport);
+    file->addSeparator();
+    connect(file->addAction(QStringLiteral("&Close")), &QAction::triggered, this, &QWidget::close);
+    QMenu* edit = mnuLibrary->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(miUndo);
+    edit->addAction(miRedo);
+    edit->addSeparator();
+    edit->addAction(miRename);
+    edit->addAction(miSend);
+    edit->addAction(miCopyBank);
+    connect(edit->addAction(btnHistory->text()), &QAction::triggered, btnHistory,
+            &QPushButton::click);
+    // What Undo and Redo name may have changed in another window.
+    connect(edit, &QMenu::aboutToShow, this, [this] { UpdateCommands(); });
+    tblPresets->setContextMenuPolicy(Qt::ActionsContextMenu);
+    tblPresets->addActions({miRename, miSend, miExport});
+    connect(miUndo, &QAction::triggered, this, [this] {
+        if (OnReplay)
+            OnReplay(true);
+        Refresh();
+    });
+    connect(miRedo, &QAction::triggered, this, [this] {
+        if (OnReplay)
+            OnReplay(false);
+        Refresh();
+    });
+    connect(miRename, &QAction::triggered, this, [this] { Rename(); });
+    connect(miSend, &QAction::triggered, this, [this] { SendToUnit(); });
+    connect(miCopyBank, &QAction::triggered, this, [this] { CopyBank(); });
+    connect(miImport, &QAction::triggered, this, [this] { ImportSyx(); });
+    connect(miExport, &QAction::triggered, this, [this] { ExportSyx(); });
 
     connect(tvwSources, &QTreeWidget::currentItemChanged, this, [this] {
         if (!refreshing)
@@ -516,6 +671,224 @@ void TfrmLibrary::UpdateCommands() {
                            places.Memory->Slot(std::max(chosen[0]->Bank, 0), chosen[0]->Slot) !=
                                nullptr);
     btnRead->setEnabled(places.Memory != nullptr);
+    const bool oneKnownSlot =
+        chosen.size() == 1 && chosen[0]->Source == TLibrarySource::Unit && !chosen[0]->Dump.empty();
+    miRename->setEnabled(oneKnownSlot);
+    miSend->setEnabled(anyDump && places.Memory != nullptr);
+    miCopyBank->setEnabled(places.Memory != nullptr && !places.SingleBank);
+    miExport->setEnabled(model->rowCount() > 0);
+    const TWriteJournal* journal = OnJournal ? OnJournal() : nullptr;
+    miUndo->setText(journal != nullptr ? journal->UndoText() : QStringLiteral("Undo"));
+    miRedo->setText(journal != nullptr ? journal->RedoText() : QStringLiteral("Redo"));
+    miUndo->setEnabled(journal != nullptr && journal->ToUndo() != nullptr);
+    miRedo->setEnabled(journal != nullptr && journal->ToRedo() != nullptr);
+}
+
+TPlannedWrite TfrmLibrary::Planned(int bank, int slot, const TBytes& dump) const {
+    TPlannedWrite write{bank, slot, dump, {}, false};
+    const TSlotMemory* known = places.Memory != nullptr ? places.Memory->Slot(bank, slot) : nullptr;
+    if (known != nullptr && known->Now() != nullptr) {
+        write.NowKnown = true;
+        write.NowTitle = QString::fromLatin1(PresetTitleOf(known->Now()->Dump).c_str());
+    }
+    return write;
+}
+
+bool TfrmLibrary::Carry(const TWritePlan& plan) {
+    if (plan.Writes.empty() || !OnWrite)
+        return false;
+    if (OnBusyReason && !OnBusyReason().isEmpty()) {
+        ShowMessage(this, OnBusyReason(), QStringLiteral("Library"));
+        return false;
+    }
+    TfrmWritePlan dialog(plan, places.SingleBank, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const TPlanCounts counts = OnWrite(plan);
+    QString text = PlanCountsText(counts);
+    if (counts.Aborted)
+        text = QStringLiteral("Stopped by Ctrl+C: ") + text;
+    if (!counts.FailedSlots.isEmpty())
+        text += QStringLiteral("\n\n") + counts.FailedSlots.join(QLatin1Char('\n'));
+    if (counts.Written > 0)
+        text += QStringLiteral("\n\nWhat the slots held was kept: Undo puts it back.");
+    ShowMessage(this, text, QStringLiteral("Library"),
+                counts.Failed > 0 || counts.Aborted ? QMessageBox::Warning
+                                                    : QMessageBox::Information);
+    Refresh();
+    return counts.Written > 0;
+}
+
+bool TfrmLibrary::PlaceFrom(int bank, int slot, const std::vector<TBytes>& dumps,
+                            const QString& what) {
+    const int last = places.SingleBank ? 128 : 200;
+    const auto count = static_cast<int>(dumps.size());
+    if (slot + count - 1 > last) {
+        ShowMessage(this,
+                    QStringLiteral("%1 presets do not fit from %2: the bank ends at %3")
+                        .arg(count)
+                        .arg(SlotPlace(bank, slot, places.SingleBank))
+                        .arg(last),
+                    QStringLiteral("Library"));
+        return false;
+    }
+    TWritePlan plan;
+    plan.Label = count == 1
+                     ? QStringLiteral("%1 of %2 into %3")
+                           .arg(what, TitleText(dumps[0]), SlotPlace(bank, slot, places.SingleBank))
+                     : QStringLiteral("%1 of %2 presets into %3..%4")
+                           .arg(what)
+                           .arg(count)
+                           .arg(SlotPlace(bank, slot, places.SingleBank),
+                                SlotPlace(bank, slot + count - 1, places.SingleBank));
+    for (int i = 0; i < count; ++i)
+        plan.Writes.push_back(Planned(bank, slot + i, dumps[static_cast<std::size_t>(i)]));
+    return Carry(plan);
+}
+
+bool TfrmLibrary::DropOn(int shownRow, const QMimeData& data, bool swap) {
+    if (shownRow < 0 || shownRow >= model->rowCount() || places.Memory == nullptr)
+        return false;
+    const TLibraryRow& target = model->At(shownRow);
+    if (target.Source != TLibrarySource::Unit)
+        return false;
+    const int bank = std::max(target.Bank, 0);
+    const int slot = target.Slot;
+    const std::vector<TDragged> dragged = Decode(data);
+    if (dragged.empty())
+        return false;
+    if (swap) {
+        const TDragged& other = dragged[0];
+        const int otherBank = std::max(other.Bank, 0);
+        if (dragged.size() != 1 || other.Source != TLibrarySource::Unit) {
+            ShowMessage(this, QStringLiteral("A swap takes one slot of the unit onto another"),
+                        QStringLiteral("Library"));
+            return false;
+        }
+        if (otherBank == bank && other.Slot == slot)
+            return false;
+        if (target.Dump.empty()) {
+            ShowMessage(this,
+                        SlotPlace(bank, slot, places.SingleBank) +
+                            QStringLiteral(" was never read: fetch it first [F5]"),
+                        QStringLiteral("Library"));
+            return false;
+        }
+        TWritePlan plan;
+        plan.Label = QStringLiteral("swap of %1 and %2")
+                         .arg(SlotPlace(otherBank, other.Slot, places.SingleBank),
+                              SlotPlace(bank, slot, places.SingleBank));
+        plan.Writes.push_back(Planned(otherBank, other.Slot, target.Dump));
+        plan.Writes.push_back(Planned(bank, slot, other.Dump));
+        return Carry(plan);
+    }
+    if (dragged.size() == 1 && dragged[0].Source == TLibrarySource::Unit &&
+        std::max(dragged[0].Bank, 0) == bank && dragged[0].Slot == slot)
+        return false; // onto itself
+    std::vector<TBytes> dumps;
+    for (const TDragged& item : dragged)
+        dumps.push_back(item.Dump);
+    return PlaceFrom(bank, slot, dumps, QStringLiteral("drop"));
+}
+
+void TfrmLibrary::Rename() {
+    const std::vector<const TLibraryRow*> chosen = SelectedRows();
+    if (chosen.size() != 1 || chosen[0]->Source != TLibrarySource::Unit || chosen[0]->Dump.empty())
+        return;
+    const TLibraryRow row = *chosen[0];
+    bool ok = false;
+    const QString title =
+        QInputDialog::getText(
+            this, QStringLiteral("Rename"),
+            QStringLiteral("New title for %1 (up to 16 characters):")
+                .arg(SlotPlace(std::max(row.Bank, 0), row.Slot, places.SingleBank)),
+            QLineEdit::Normal, row.Title, &ok)
+            .left(kTitleLength);
+    if (!ok || title == row.Title)
+        return;
+    TWritePlan plan;
+    const int bank = std::max(row.Bank, 0);
+    plan.Label = QStringLiteral("rename of %1 to %2")
+                     .arg(SlotPlace(bank, row.Slot, places.SingleBank), title.trimmed());
+    plan.Writes.push_back(Planned(bank, row.Slot, RetitledDump(row.Dump, title)));
+    Carry(plan);
+}
+
+void TfrmLibrary::SendToUnit() {
+    std::vector<TBytes> dumps;
+    for (const TLibraryRow* row : SelectedRows())
+        if (!row->Dump.empty())
+            dumps.push_back(row->Dump);
+    if (dumps.empty() || places.Memory == nullptr)
+        return;
+    TfrmChooseSlot where(QStringLiteral("Send to the unit"),
+                         QStringLiteral("%1 preset%2 into consecutive slots from:")
+                             .arg(dumps.size())
+                             .arg(dumps.size() == 1 ? "" : "s"),
+                         places.SingleBank, this);
+    if (where.exec() != QDialog::Accepted)
+        return;
+    PlaceFrom(places.SingleBank ? 0 : where.cbxBank->currentIndex(), where.spnSlot->value(), dumps,
+              QStringLiteral("sending"));
+}
+
+void TfrmLibrary::CopyBank() {
+    if (places.Memory == nullptr || places.SingleBank)
+        return;
+    TfrmChooseSlot which(QStringLiteral("Copy bank"), QStringLiteral("Copy every slot of bank:"),
+                         false, this);
+    if (which.exec() != QDialog::Accepted)
+        return;
+    const int from = which.cbxFrom->currentIndex();
+    const int to = which.cbxBank->currentIndex();
+    if (from == to)
+        return;
+    TWritePlan plan;
+    plan.Label = QStringLiteral("copy of bank %1 onto bank %2")
+                     .arg(QLatin1Char(BankLetters[from]))
+                     .arg(QLatin1Char(BankLetters[to]));
+    int unread = 0;
+    for (int slot = 1; slot <= 200; ++slot) {
+        const TSlotMemory* source = places.Memory->Slot(from, slot);
+        if (source == nullptr || source->Now() == nullptr) {
+            ++unread;
+            continue;
+        }
+        const TSlotMemory* target = places.Memory->Slot(to, slot);
+        // A slot that already holds the same preset does not change.
+        if (target != nullptr && target->Now() != nullptr &&
+            SameDumpAnyDevice(target->Now()->Dump, source->Now()->Dump))
+            continue;
+        plan.Writes.push_back(Planned(to, slot, source->Now()->Dump));
+    }
+    if (unread > 0) {
+        ShowMessage(this,
+                    QStringLiteral("%1 slots of bank %2 were never read: read the bank first "
+                                   "[Ctrl+R]")
+                        .arg(unread)
+                        .arg(QLatin1Char(BankLetters[from])),
+                    QStringLiteral("Library"));
+        return;
+    }
+    if (plan.Writes.empty()) {
+        ShowMessage(this,
+                    QStringLiteral("Bank %1 already holds what bank %2 holds")
+                        .arg(QLatin1Char(BankLetters[to]))
+                        .arg(QLatin1Char(BankLetters[from])),
+                    QStringLiteral("Library"), QMessageBox::Information);
+        return;
+    }
+    Carry(plan);
+}
+
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+void TfrmLibrary::PutBack(int bank, int slot, const TBytes& dump) {
+    TWritePlan plan;
+    plan.Label = QStringLiteral("putting %1 back into %2")
+                     .arg(TitleText(dump), SlotPlace(bank, slot, places.SingleBank));
+    plan.Writes.push_back(Planned(bank, slot, dump));
+    Carry(plan);
 }
 
 void TfrmLibrary::OpenSelected() {
@@ -547,10 +920,17 @@ void TfrmLibrary::ShowHistory() {
     if (slot == nullptr)
         return;
     TfrmSlotHistory history(*slot, this);
-    if (history.exec() != QDialog::Accepted || history.Chosen < 0 || !OnOpen)
+    if (history.exec() != QDialog::Accepted || history.Chosen < 0)
+        return;
+    const TBytes chosenDump = slot->Versions[static_cast<std::size_t>(history.Chosen)].Dump;
+    if (history.PutBack) {
+        PutBack(slot->Bank, slot->Slot, chosenDump);
+        return;
+    }
+    if (!OnOpen)
         return;
     TLibraryRow version = *chosen[0];
-    version.Dump = slot->Versions[static_cast<std::size_t>(history.Chosen)].Dump;
+    version.Dump = chosenDump;
     Describe(version);
     OnOpen(version);
 }
@@ -584,6 +964,135 @@ void TfrmLibrary::SaveSelected() {
     Refresh();
 }
 
+void TfrmLibrary::ImportSyx() {
+    const QString path =
+        Dialogs().OpenFileName(this, QStringLiteral("Import .syx"), places.PresetFolder,
+                               QStringLiteral("SysEx files (*.syx);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    // A .syx of every preset and table of four units is some hundred kilobytes: more is not one.
+    constexpr qint64 kLargest = 16 * 1024 * 1024;
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kLargest) {
+        ShowMessage(this,
+                    file.size() > kLargest
+                        ? QStringLiteral("%1 is too large for a file of SysEx messages").arg(path)
+                        : QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString()),
+                    QStringLiteral("Import .syx"));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    const std::vector<TSyxItem> items =
+        SplitSyx(TByteView(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                           static_cast<std::size_t>(bytes.size())));
+    std::vector<TBytes> presets;
+    QStringList skipped;
+    int tables = 0;
+    for (const TSyxItem& item : items) {
+        if (item.Kind == TSyxKind::Preset) {
+            presets.push_back(item.Bytes);
+        } else if (item.Kind == TSyxKind::ProgramTable) {
+            ++tables;
+            if (OnOpenTable)
+                OnOpenTable(item.Bytes);
+        } else {
+            skipped << QString::fromStdString(DescribeSkipped(item));
+        }
+    }
+    QString text = QStringLiteral("%1 preset%2, %3 program table%4, %5 skipped")
+                       .arg(presets.size())
+                       .arg(presets.size() == 1 ? "" : "s")
+                       .arg(tables)
+                       .arg(tables == 1 ? "" : "s")
+                       .arg(skipped.size());
+    if (!skipped.isEmpty())
+        text += QStringLiteral("\n\n") + skipped.join(QLatin1Char('\n'));
+    if (presets.empty()) {
+        ShowMessage(this, text, QStringLiteral("Import .syx"), QMessageBox::Information);
+        return;
+    }
+    // Yes: into the unit through a plan; No: as files into a folder.
+    const QMessageBox::StandardButton answer = Dialogs().MessageBox(
+        this,
+        text + QStringLiteral("\n\nPlace the presets into slots of the unit (Yes), or save them "
+                              "as preset files into a folder (No)?"),
+        QStringLiteral("Import .syx"), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+        QMessageBox::Question);
+    if (answer == QMessageBox::Yes) {
+        TfrmChooseSlot where(
+            QStringLiteral("Send to the unit"),
+            QStringLiteral("%1 presets into consecutive slots from:").arg(presets.size()),
+            places.SingleBank, this);
+        if (where.exec() == QDialog::Accepted)
+            PlaceFrom(places.SingleBank ? 0 : where.cbxBank->currentIndex(), where.spnSlot->value(),
+                      presets, QStringLiteral("import"));
+        return;
+    }
+    if (answer != QMessageBox::No)
+        return;
+    QString folder = places.PresetFolder;
+    if (!SelectFolder(QStringLiteral("Save the presets into:"), folder))
+        return;
+    QStringList failed;
+    int written = 0;
+    for (std::size_t i = 0; i < presets.size(); ++i) {
+        TSyxItem item;
+        item.Kind = TSyxKind::Preset;
+        item.Bytes = presets[i];
+        const QString name = QString::fromStdString(SyxItemFileName(item, static_cast<int>(i) + 1));
+        const QString target = QDir(folder).filePath(name);
+        // What is there already stays: an import never overwrites a file.
+        const QString error = QFileInfo::exists(target)
+                                  ? QStringLiteral("there is a file of that name")
+                                  : WriteWholeFile(target, presets[i]);
+        if (error.isEmpty())
+            ++written;
+        else
+            failed << name + QStringLiteral(": ") + error;
+    }
+    ShowMessage(this,
+                QStringLiteral("%1 preset files written into %2").arg(written).arg(folder) +
+                    (failed.isEmpty()
+                         ? QString()
+                         : QStringLiteral("; these were not:\n") + failed.join(QLatin1Char('\n'))),
+                QStringLiteral("Import .syx"),
+                failed.isEmpty() ? QMessageBox::Information : QMessageBox::Warning);
+    Refresh();
+}
+
+void TfrmLibrary::ExportSyx() {
+    // The selected presets; without a selection, every one the table shows (a bank, the whole
+    // unit as remembered, a folder).
+    std::vector<const TLibraryRow*> rows = SelectedRows();
+    if (rows.size() <= 1 && !rows.empty() && rows[0]->Dump.empty())
+        rows.clear();
+    if (rows.empty())
+        rows = ShownRows();
+    std::vector<TBytes> dumps;
+    for (const TLibraryRow* row : rows)
+        if (!row->Dump.empty())
+            dumps.push_back(row->Dump);
+    if (dumps.empty()) {
+        ShowMessage(this, QStringLiteral("None of these presets has been read"),
+                    QStringLiteral("Export as .syx"));
+        return;
+    }
+    QString path =
+        Dialogs().SaveFileName(this, QStringLiteral("Export as .syx"), places.PresetFolder,
+                               QStringLiteral("SysEx files (*.syx)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".syx");
+    const QString error = WriteWholeFile(path, JoinSyx(dumps));
+    if (!error.isEmpty())
+        ShowMessage(this, QStringLiteral("%1 cannot be written: %2").arg(path, error),
+                    QStringLiteral("Export as .syx"));
+    else
+        ShowMessage(this, QStringLiteral("%1 presets written into %2").arg(dumps.size()).arg(path),
+                    QStringLiteral("Export as .syx"), QMessageBox::Information);
+}
+
 void TfrmLibrary::ReadUnit() {
     if (OnBusyReason && !OnBusyReason().isEmpty()) {
         ShowMessage(this, OnBusyReason(), QStringLiteral("Library"));
@@ -597,6 +1106,42 @@ void TfrmLibrary::ReadUnit() {
 }
 
 bool TfrmLibrary::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tblPresets->viewport() &&
+        (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+         event->type() == QEvent::Drop)) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QModelIndex under = tblPresets->indexAt(drop->position().toPoint());
+        const bool onSlot =
+            under.isValid() && places.Memory != nullptr &&
+            model->At(under.row()).Source == TLibrarySource::Unit &&
+            (drop->mimeData()->hasFormat(kPresetsMime) || drop->mimeData()->hasUrls());
+        if (event->type() == QEvent::DragEnter) {
+            // Entered anywhere: the move over the rows says where it may land.
+            drop->acceptProposedAction();
+            return true;
+        }
+        if (event->type() == QEvent::DragMove) {
+            if (onSlot)
+                drop->acceptProposedAction();
+            else
+                drop->ignore();
+            return true;
+        }
+        if (onSlot) {
+            drop->acceptProposedAction();
+            // The plan runs its own dialog: not inside the platform's drop handling.
+            const auto data = std::make_shared<QMimeData>();
+            for (const QString& format : drop->mimeData()->formats())
+                data->setData(format, drop->mimeData()->data(format));
+            data->setUrls(drop->mimeData()->urls());
+            const int row = under.row();
+            const bool swap = drop->modifiers().testFlag(Qt::ShiftModifier);
+            QTimer::singleShot(0, this, [this, data, row, swap] { DropOn(row, *data, swap); });
+        } else {
+            drop->ignore();
+        }
+        return true;
+    }
     // Down from the search box goes on to what it found.
     if (watched == edtSearch && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down && model->rowCount() > 0) {
@@ -643,9 +1188,14 @@ TfrmSlotHistory::TfrmSlotHistory(const TSlotMemory& slot, QWidget* parent) : QDi
     lvwVersions->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     btnOpen = new QPushButton(QStringLiteral("&Open"), this);
     btnOpen->setObjectName(QStringLiteral("btnOpen"));
+    btnPutBack = new QPushButton(QStringLiteral("&Put this version back"), this);
+    btnPutBack->setObjectName(QStringLiteral("btnPutBack"));
+    btnPutBack->setToolTip(QStringLiteral("Write this version into the slot again, what it holds "
+                                          "now kept first"));
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
+    buttons->addWidget(btnPutBack);
     buttons->addWidget(btnOpen);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
@@ -659,11 +1209,119 @@ TfrmSlotHistory::TfrmSlotHistory(const TSlotMemory& slot, QWidget* parent) : QDi
         }
     };
     connect(btnOpen, &QPushButton::clicked, this, open);
+    connect(btnPutBack, &QPushButton::clicked, this, [this, open] {
+        PutBack = true;
+        open();
+    });
+    // The version the slot holds now is there already.
+    const auto follow = [this, current = slot.Current] {
+        const QTreeWidgetItem* item = lvwVersions->currentItem();
+        btnPutBack->setEnabled(item != nullptr && item->data(0, Qt::UserRole).toInt() != current);
+    };
+    connect(lvwVersions, &QTreeWidget::currentItemChanged, this, follow);
     connect(lvwVersions, &QTreeWidget::itemActivated, this, open);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     if (lvwVersions->topLevelItemCount() > 0)
         lvwVersions->setCurrentItem(
             lvwVersions->topLevelItem(slot.Current >= 0 ? slot.Current : 0));
+    follow();
+}
+
+TfrmWritePlan::TfrmWritePlan(const TWritePlan& plan, bool singleBank, QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("frmWritePlan"));
+    QString title = plan.Label;
+    if (!title.isEmpty())
+        title[0] = title[0].toUpper();
+    setWindowTitle(title);
+    const auto count = static_cast<int>(plan.Writes.size());
+    lblPlan = new QLabel(
+        QStringLiteral("%1 slot%2 of the unit will change. What each holds now is read and kept "
+                       "first; each is read back after it is written. Undo [Ctrl+Z] puts "
+                       "everything back.")
+            .arg(count)
+            .arg(count == 1 ? QStringLiteral("") : QStringLiteral("s")),
+        this);
+    lblPlan->setObjectName(QStringLiteral("lblPlan"));
+    lblPlan->setWordWrap(true);
+    lstPlan = new QListWidget(this);
+    lstPlan->setObjectName(QStringLiteral("lstPlan"));
+    lblPlan->setBuddy(lstPlan);
+    for (const TPlannedWrite& write : plan.Writes)
+        lstPlan->addItem(PlanLine(write, singleBank) +
+                         (write.NowKnown ? QStringLiteral("  (kept)") : QString()));
+    lstPlan->setCurrentRow(0);
+    btnWrite = new QPushButton(QStringLiteral("&Write"), this);
+    btnWrite->setObjectName(QStringLiteral("btnWrite"));
+    btnWrite->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnWrite);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblPlan);
+    layout->addWidget(lstPlan, 1);
+    layout->addLayout(buttons);
+    resize(560, 360);
+    connect(btnWrite, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+TfrmChooseSlot::TfrmChooseSlot(const QString& caption, const QString& what, bool singleBank,
+                               QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("frmChooseSlot"));
+    setWindowTitle(caption);
+    const bool copying = caption == QLatin1String("Copy bank");
+    auto* layout = new QGridLayout(this);
+    auto* label = new QLabel(what, this);
+    layout->addWidget(label, 0, 0, 1, 2);
+    const auto banks = [this] {
+        auto* box = new QComboBox(this);
+        for (int bank = 0; bank < 4; ++bank)
+            box->addItem(QStringLiteral("Bank %1").arg(QLatin1Char(BankLetters[bank])));
+        return box;
+    };
+    cbxFrom = banks();
+    cbxFrom->setObjectName(QStringLiteral("cbxFrom"));
+    cbxFrom->setVisible(copying);
+    cbxBank = banks();
+    cbxBank->setObjectName(QStringLiteral("cbxBank"));
+    cbxBank->setEnabled(!singleBank);
+    spnSlot = new QSpinBox(this);
+    spnSlot->setObjectName(QStringLiteral("spnSlot"));
+    spnSlot->setRange(1, singleBank ? 128 : 200);
+    auto* onto =
+        new QLabel(copying ? QStringLiteral("&onto bank:") : QStringLiteral("&Bank:"), this);
+    onto->setBuddy(cbxBank);
+    auto* at = new QLabel(QStringLiteral("&Slot:"), this);
+    at->setBuddy(spnSlot);
+    label->setBuddy(copying ? static_cast<QWidget*>(cbxFrom) : cbxBank);
+    int row = 1;
+    if (copying)
+        layout->addWidget(cbxFrom, row++, 0, 1, 2);
+    layout->addWidget(onto, row, 0);
+    layout->addWidget(cbxBank, row++, 1);
+    if (!copying) {
+        layout->addWidget(at, row, 0);
+        layout->addWidget(spnSlot, row++, 1);
+    } else {
+        at->hide();
+        spnSlot->hide();
+        cbxBank->setCurrentIndex(1);
+    }
+    btnOk = new QPushButton(QStringLiteral("&Next..."), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnOk);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons, row, 0, 1, 2);
+    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TfrmReadUnit::TfrmReadUnit(int requestDelay, bool singleBank, QWidget* parent) : QDialog(parent) {

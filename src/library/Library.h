@@ -5,6 +5,7 @@
 // asks of the main window.
 
 #include "link/LibraryRows.h"
+#include "link/WritePlan.h"
 
 #include <QDialog>
 #include <QWidget>
@@ -13,6 +14,12 @@
 #include <vector>
 
 class QAbstractItemModel;
+class QAction;
+class QComboBox;
+class QListWidget;
+class QMenuBar;
+class QMimeData;
+class QSpinBox;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -51,6 +58,20 @@ public:
     std::function<void(const TReadChoice& choice)> OnReadUnit;
     // Whether the unit can be asked now (no job runs), and why not.
     std::function<QString()> OnBusyReason;
+    // Carries out a plan the user confirmed: each slot kept, written, verified, one journal step.
+    std::function<TPlanCounts(const TWritePlan& plan)> OnWrite;
+    // Undo (true) or redo of the journal's step; the host asks about slots changed meanwhile.
+    std::function<void(bool undo)> OnReplay;
+    // The unit's journal, for what Undo and Redo name; null: none.
+    std::function<const TWriteJournal*()> OnJournal;
+    // A program table read from a .syx file, for the table editor.
+    std::function<void(const TBytes& table)> OnOpenTable;
+
+    // The plan told and, once confirmed, carried out; false when cancelled or refused.
+    bool Carry(const TWritePlan& plan);
+    // Presets dropped on the shown row's slot (and the slots after it); with swap, the one slot
+    // dragged and that slot trade places.
+    bool DropOn(int shownRow, const QMimeData& data, bool swap);
 
     // Reads the sources again; the selection and the search stay.
     void Refresh();
@@ -74,6 +95,14 @@ public:
     QPushButton* btnHistory;
     QPushButton* btnSave;
     QLabel* lblCount;
+    QMenuBar* mnuLibrary;
+    QAction* miUndo;
+    QAction* miRedo;
+    QAction* miRename;
+    QAction* miSend;
+    QAction* miCopyBank;
+    QAction* miImport;
+    QAction* miExport;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -88,7 +117,17 @@ private:
     void ShowHistory();
     void SaveSelected();
     void ReadUnit();
+    void Rename();
+    void SendToUnit();
+    void CopyBank();
+    void PutBack(int bank, int slot, const TBytes& dump);
+    void ImportSyx();
+    void ExportSyx();
     void UpdateCommands();
+    // What the unit's memory says a slot holds now, for a plan's line.
+    TPlannedWrite Planned(int bank, int slot, const TBytes& dump) const;
+    // Dumps into consecutive slots from (bank, slot); false (said why) when they do not fit.
+    bool PlaceFrom(int bank, int slot, const std::vector<TBytes>& dumps, const QString& what);
     QString CurrentSource() const;
     // The selected rows as indexes of the source's rows; selects again the kept ones that show.
     std::vector<int> SelectedIndexes() const;
@@ -107,8 +146,32 @@ public:
     TfrmSlotHistory(const TSlotMemory& slot, QWidget* parent = nullptr);
     QTreeWidget* lvwVersions;
     QPushButton* btnOpen;
-    // The version chosen to open, when the dialog was accepted with Open.
+    QPushButton* btnPutBack;
+    // The version chosen, when the dialog was accepted with Open or Put back.
     int Chosen = -1;
+    bool PutBack = false;
+};
+
+// A plan told before anything is written: each slot that will change, from what to what.
+class TfrmWritePlan : public QDialog {
+    Q_OBJECT
+public:
+    TfrmWritePlan(const TWritePlan& plan, bool singleBank, QWidget* parent = nullptr);
+    QLabel* lblPlan;
+    QListWidget* lstPlan;
+    QPushButton* btnWrite;
+};
+
+// Where presets go into the unit: a bank and the first slot.
+class TfrmChooseSlot : public QDialog {
+    Q_OBJECT
+public:
+    TfrmChooseSlot(const QString& caption, const QString& what, bool singleBank,
+                   QWidget* parent = nullptr);
+    QComboBox* cbxBank;
+    QSpinBox* spnSlot;
+    QComboBox* cbxFrom; // Copy bank: the bank copied; hidden otherwise
+    QPushButton* btnOk;
 };
 
 // "Read the unit...": the banks to read, the request delay, and whether to keep a backup too.

@@ -13,6 +13,7 @@ struct TStoreRequest {
     bool Keep = false;      // the slot's preset is fetched and kept as a file first
     bool Verify = false;    // the slot is read back and compared, the device byte aside
     bool SendFirst = false; // the dump goes to the unit before the store
+    int UndoesStep = 0;     // an undo of this step of the unit's journal; 0: a store of its own
 };
 
 struct TStoreResult {
@@ -23,4 +24,5 @@ struct TStoreResult {
     bool NoAnswer = false; // the unit did not answer a fetch (to keep or to read back)
     int Bank = -1;         // the bank stored into, as far as known
     std::string Message;   // what went wrong, for the user; empty when nothing did
+    int JournalStep = 0;   // the step of the unit's journal it is; -1: the step it undoes is gone
 };
