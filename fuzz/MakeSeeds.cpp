@@ -145,6 +145,23 @@ TSeeds Messages(const TBytes& preset, const TBytes& table, const TBytes& smallTa
     return seeds;
 }
 
+// .syx files: dumps of any device byte with other traffic between them, and damaged ones.
+TSeeds SyxFiles(const TBytes& preset, const TBytes& table, const TBytes& smallTable) {
+    const TBytes noteOn{0x90, 0x3C, 0x64};
+    const TBytes reply = ParameterReplyMessage(0, kBankAddress, 1, 0);
+    return {
+        {"mixed.syx", Joined({preset,
+                              noteOn,
+                              WithByte(preset, 2, 5),
+                              table,
+                              {0x12, 0xF7, 0x00},
+                              TPreset().Encode()})},
+        {"cut-and-restart.syx", Joined({Truncated(preset, 58), preset, Truncated(table, 1)})},
+        {"older-table.syx", Joined({smallTable, reply, {kSysexStart}})},
+        {"high-byte.syx", Joined({WithByte(preset, kTitleOffset, 0xE9), {kSysexEnd}, reply})},
+    };
+}
+
 // Framer input: buffer length, buffer count and lending (see FramerProperties.h), piece size.
 TBytes Stream(int length, int buffers, bool once, int pieceMax, const TBytes& stream) {
     TBytes input{static_cast<std::uint8_t>((length - 1) >> 8),
@@ -297,6 +314,7 @@ int main(int argc, char** argv) {
         Write(corpus / "MessageFuzz", messages) &&
         Write(corpus / "FramerFuzz", FramerStreams(preset, table, messages)) &&
         Write(corpus / "HexTextFuzz", HexTexts(preset, RequestCurrentPresetMessage(0))) &&
-        Write(corpus / "SearchFuzz", Searches());
+        Write(corpus / "SearchFuzz", Searches()) &&
+        Write(corpus / "SyxFuzz", SyxFiles(preset, table, smallTable));
     return written ? 0 : 1;
 }

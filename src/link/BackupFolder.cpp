@@ -27,8 +27,11 @@ QString WithSeparator(QString folder) {
 QString WriteWholeFile(const QString& path, TByteView bytes) {
     QSaveFile file(path);
     const auto size = static_cast<qint64>(bytes.size());
+    // Qt 6.4's commit() reports success when the buffered bytes cannot be written out (a full
+    // disk) and puts an empty file in place; flushing first finds it, and the file is left alone.
     if (file.open(QIODevice::WriteOnly) &&
-        file.write(reinterpret_cast<const char*>(bytes.data()), size) == size && file.commit())
+        file.write(reinterpret_cast<const char*>(bytes.data()), size) == size && file.flush() &&
+        file.commit())
         return {};
     return file.errorString();
 }

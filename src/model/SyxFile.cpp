@@ -53,6 +53,8 @@ bool AboveSeven(TByteView bytes) {
 
 std::vector<TSyxItem> SplitSyx(TByteView file, const TDeviceMode& mode) {
     std::vector<TSyxItem> items;
+    // (from, to), the order of the file.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     const auto add = [&](std::size_t from, std::size_t to, std::string why) {
         TSyxItem item;
         item.Offset = from;

@@ -15,13 +15,18 @@
 //   quellfarn-tool library [--out NAME] [--device-id N] [--bank A] [--search EXPR]
 //                  [--backups DIR] [--pre-plenova] [--json]
 //   quellfarn-tool search EXPR DIR... [--pre-plenova] [--json]
+//   quellfarn-tool syx split FILE.syx DIR [--pre-plenova]
+//   quellfarn-tool syx join DIR FILE.syx [--pre-plenova]
 //
 // A bad file prints its message and exits with 1; a usage error exits with 2. A backup exits
 // with 0 when every chosen preset arrived and with 1 when it stopped (a silent unit, a file it
 // could not write, a port it could not open, Ctrl+C). A restore exits with 0 only when every
 // file it found was written and read back unchanged: a file it had to skip, a slot that does
 // not hold what was sent, a silent unit, a port it could not open, a question not answered yes
-// and Ctrl+C give 1. library and search exit with 0 when they list a preset, 1 when none.
+// and Ctrl+C give 1. library and search exit with 0 when they list a preset, 1 when none. syx
+// split and syx join exit with 0 when every preset and table they found was written, the
+// messages and files they skip only named; with 1 when they found none or a file could not be
+// read or written (a split then writes nothing).
 
 #include "BackupCommand.h"
 #include "Command.h"
@@ -33,6 +38,7 @@
 #include "PresetNewCommand.h"
 #include "PresetShowCommand.h"
 #include "RestoreCommand.h"
+#include "SyxCommand.h"
 #include "ToolErrors.h"
 #include "WriteCommands.h"
 
@@ -60,6 +66,8 @@ constexpr const char* kUsage =
     "       quellfarn-tool library [--out NAME] [--device-id N] [--bank A] [--search EXPR]\n"
     "                      [--backups DIR] [--pre-plenova] [--json]\n"
     "       quellfarn-tool search EXPR DIR... [--pre-plenova] [--json]\n"
+    "       quellfarn-tool syx split FILE.syx DIR [--pre-plenova]\n"
+    "       quellfarn-tool syx join DIR FILE.syx [--pre-plenova]\n"
     "       quellfarn-tool place FILE --bank B --slot N [--in NAME] [--out NAME] [--delay MS]\n"
     "                      [--timeout MS] [--pre-plenova] [--dry-run] [--yes]\n"
     "       quellfarn-tool swap A012 A013 [--in NAME] [--out NAME] [--delay MS]\n"
@@ -181,6 +189,8 @@ int main(int argc, char* argv[]) {
     commands.push_back(std::make_unique<TDevicesCommand>());
     commands.push_back(std::make_unique<TLibraryCommand>());
     commands.push_back(std::make_unique<TSearchCommand>());
+    commands.push_back(std::make_unique<TSyxSplitCommand>());
+    commands.push_back(std::make_unique<TSyxJoinCommand>());
     for (const auto kind :
          {TWriteCommand::TKind::Place, TWriteCommand::TKind::Swap, TWriteCommand::TKind::Undo,
           TWriteCommand::TKind::Redo, TWriteCommand::TKind::Journal})
