@@ -82,7 +82,7 @@ bool CopyScratchIntoPdf() {
     if (!scratch.open(QIODevice::ReadOnly))
         return false;
     const QByteArray pages = scratch.readAll();
-    return pdfFile->write(pages) == pages.size() && pdfFile->commit();
+    return pdfFile->write(pages) == pages.size() && pdfFile->flush() && pdfFile->commit();
 }
 
 void EndJob() {

@@ -180,7 +180,8 @@ QString TPresetDocument::WriteFile(const QString& name) {
                           static_cast<qsizetype>(bytes.size()));
     // All or nothing: a failed save leaves an existing file and the document as they were.
     QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.flush() ||
+        !file.commit())
         return QStringLiteral("Cannot write ") + name + QStringLiteral(": ") + file.errorString();
     // What is compared from now on is what the file holds, read back.
     QFile written(name);

@@ -158,7 +158,7 @@ void TfrmMIDIExplorer::SaveMessageBuffer() {
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(reinterpret_cast<const char*>(MessageBytes.data()), MessageByteCount) !=
             MessageByteCount ||
-        !file.commit()) {
+        !file.flush() || !file.commit()) {
         ShowMessage(this,
                     QStringLiteral("Cannot write ") + fileName + QStringLiteral(": ") +
                         file.errorString(),

@@ -280,7 +280,8 @@ void TfrmMIDIExplorer::SaveSelectedSysex() {
         fileName += QStringLiteral(".syx");
     // Written completely or not at all: a failed save leaves an existing file as it was.
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+        !file.commit()) {
         ShowMessage(this,
                     QStringLiteral("Cannot write ") + fileName + QStringLiteral(": ") +
                         file.errorString(),

@@ -4,8 +4,8 @@
 
 #include "link/BackupWalk.h"
 #include "link/RestoreWalk.h"
-#include "link/WritePlan.h"
 #include "link/VerifiedStore.h"
+#include "link/WritePlan.h"
 #include "midi/MidiIn.h"
 #include "model/DeviceMode.h"
 

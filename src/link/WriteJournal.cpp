@@ -97,7 +97,7 @@ QString TWriteJournal::Save() const {
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) ||
         out.write(QJsonDocument(QJsonObject{{QStringLiteral("entries"), list}}).toJson()) < 0 ||
-        !out.commit())
+        !out.flush() || !out.commit())
         return QStringLiteral("The journal %1 cannot be written: %2").arg(file, out.errorString());
     return {};
 }

@@ -354,7 +354,7 @@ bool TfrmMPTEdit::SaveToFile() {
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
-        !file.commit()) {
+        !file.flush() || !file.commit()) {
         ShowMessage(this,
                     QStringLiteral("Cannot write ") + name + QStringLiteral(": ") +
                         file.errorString(),
