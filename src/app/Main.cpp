@@ -207,7 +207,7 @@ TWriteJournal* TfrmMain::Journal() {
     return journal.get();
 }
 
-TPlanCounts TfrmMain::Replay(bool undo, int entryId) {
+TPlanCounts TfrmMain::Replay(bool undo, int entryId, bool tell) {
     TWriteJournal* steps = Journal();
     if (steps == nullptr || !MidiOutAvailable(true))
         return {};
@@ -234,7 +234,9 @@ TPlanCounts TfrmMain::Replay(bool undo, int entryId) {
     if (self.isNull())
         return counts;
     HideProgress();
-    if (counts.Written > 0 || counts.Failed > 0)
+    if (!library.isNull())
+        library->UpdateCommands();
+    if (tell && (counts.Written > 0 || counts.Failed > 0))
         ShowMessage(this,
                     PlanCountsText(counts) +
                         (counts.FailedSlots.isEmpty()
@@ -294,7 +296,7 @@ TStoreResult TfrmMain::StoreFromEditor(const TStoreRequest& request) {
         }
         const int total = static_cast<int>(entry->Slots.size());
         result.Bank = entry->Slots.front().Bank;
-        const TPlanCounts counts = Replay(true, request.UndoesStep);
+        const TPlanCounts counts = Replay(true, request.UndoesStep, false);
         result.Stored = counts.Written > 0;
         result.Verified = counts.Verified == total;
         result.JournalStep = request.UndoesStep;
@@ -317,6 +319,8 @@ TStoreResult TfrmMain::StoreFromEditor(const TStoreRequest& request) {
         const QString problem = steps->Save();
         if (!problem.isEmpty())
             Log(problem);
+        if (!library.isNull())
+            library->UpdateCommands(); // Undo there names this store now
     }
     return result;
 }

@@ -110,7 +110,8 @@ public:
     // The journal of the writes into that unit, beside its memory; null without a unit.
     TWriteJournal* Journal();
     // Undo (true) or redo of the journal's step, asking about slots changed meanwhile.
-    TPlanCounts Replay(bool undo, int entryId = 0);
+    // The counts are shown in a box unless tell is false (the editor says them itself).
+    TPlanCounts Replay(bool undo, int entryId = 0, bool tell = true);
     // An editor's store, a step of the journal; or its "Undo last store", the step undone.
     TStoreResult StoreFromEditor(const TStoreRequest& request);
     // "A 017 now holds: Slap Funk, read 2 days ago" (bank -1: the unit's current one).

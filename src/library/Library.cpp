@@ -340,6 +340,7 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     // what a drop writes, so it takes the drop events itself.
     tblPresets->setDragDropMode(QAbstractItemView::DragDrop);
     tblPresets->setDefaultDropAction(Qt::CopyAction);
+    tblPresets->viewport()->setAcceptDrops(true);
     tblPresets->viewport()->installEventFilter(this);
 
     btnOpen = Button(this, "btnOpen", QStringLiteral("&Open"),

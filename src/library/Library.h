@@ -79,6 +79,8 @@ public:
     // (bank, slot): a place of the unit, bank first, as everywhere.
     // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     void SlotChanged(int bank, int slot);
+    // The commands as the selection and the unit's journal allow them (Undo names its step).
+    void UpdateCommands();
     // The rows the table shows now, in its order.
     std::vector<const TLibraryRow*> ShownRows() const;
     std::vector<const TLibraryRow*> SelectedRows() const;
@@ -123,7 +125,6 @@ private:
     void PutBack(int bank, int slot, const TBytes& dump);
     void ImportSyx();
     void ExportSyx();
-    void UpdateCommands();
     // What the unit's memory says a slot holds now, for a plan's line.
     TPlannedWrite Planned(int bank, int slot, const TBytes& dump) const;
     // Dumps into consecutive slots from (bank, slot); false (said why) when they do not fit.

@@ -17,7 +17,9 @@
 #include "support/PumpUntil.h"
 
 #include <QCheckBox>
+#include <QInputDialog>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -60,6 +62,14 @@ struct LibraryRig : MainRig {
             return true;
         });
         return title;
+    }
+    TBytes Slot(int bank, int slot) { // 1-based slot
+        TBytes bytes;
+        Unit([&](TPlenovaDevice& unit) {
+            bytes = unit.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot - 1)];
+            return true;
+        });
+        return bytes;
     }
     // The library's window becomes the one the keys go to, its table focused.
     static void Activate(TfrmLibrary& library) {
@@ -191,4 +201,148 @@ TEST(Library, ReadsBanksToldAgainstABackupAndShowsWhatStoresAndRestoresDo) {
     ASSERT_EQ(history.size(), 2) << history.join(" | ").toStdString();
     EXPECT_EQ(history[0], before + " read kept before a store ");
     EXPECT_EQ(history[1], "Moved On stored stored in the slot now");
+}
+
+namespace {
+// The mime data a drag of these rows out of the table carries, as the view starts the drag.
+std::unique_ptr<QMimeData> Dragged(TfrmLibrary& library, const std::vector<int>& shownRows) {
+    QModelIndexList indexes;
+    for (const int row : shownRows)
+        indexes << library.tblPresets->model()->index(row, 0);
+    return std::unique_ptr<QMimeData>(library.tblPresets->model()->mimeData(indexes));
+}
+
+int ShownRow(TfrmLibrary& library, const QString& place) {
+    const std::vector<const TLibraryRow*> shown = library.ShownRows();
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        if (shown[i]->Place() == place)
+            return static_cast<int>(i);
+    return -1;
+}
+
+// Drops on the middle of the slot's row, in the library window's coordinates.
+bool DropOnRow(TfrmLibrary& library, const QString& place, const QMimeData& data,
+               Qt::KeyboardModifiers held = Qt::NoModifier) {
+    const QModelIndex index = library.tblPresets->model()->index(ShownRow(library, place), 1);
+    library.tblPresets->scrollTo(index);
+    const QPoint at = library.tblPresets->viewport()->mapTo(
+        &library, library.tblPresets->visualRect(index).center());
+    return DropOn(library, at, data, held);
+}
+
+// The plan's lines as the dialog lists them, then Write (or Cancel).
+void AnswerPlan(QStringList& lines, bool write) {
+    AnswerModal<TfrmWritePlan>([&lines, write](TfrmWritePlan& plan) {
+        for (int i = 0; i < plan.lstPlan->count(); ++i)
+            lines << plan.lstPlan->item(i)->text();
+        if (write)
+            QTest::mouseClick(plan.btnWrite, Qt::LeftButton);
+    });
+}
+} // namespace
+
+// Bank A read; a drop of A 005 on A 002 is planned, confirmed and written; a drop cancelled writes
+// nothing; Shift swaps two slots; F2 renames; Ctrl+Z undoes each step back and Ctrl+Y redoes one,
+// the menu naming the step; an editor's store is a step too, which its "Undo last store" takes
+// back, and its prompt says what the slot holds.
+TEST(Library, WritesArePlannedVerifiedAndUndoneStepByStep) {
+    LibraryRig rig;
+    PressKey(&rig.window, Qt::Key_L, Qt::ControlModifier);
+    ASSERT_TRUE(PumpUntil([&] { return rig.window.Library()->isVisible(); }));
+    TfrmLibrary& library = *rig.window.Library();
+    rig.Read(library, "A", false);
+    std::array<TBytes, 11> start;
+    for (int slot = 1; slot <= 10; ++slot)
+        start[slot] = rig.Slot(0, slot);
+    const auto title = [&](int slot) { return QString::fromStdString(PresetTitleOf(start[slot])); };
+    const auto holds = [&](int slot) { return rig.Slot(0, slot); };
+
+    QStringList lines;
+    AnswerPlan(lines, true);
+    ASSERT_TRUE(DropOnRow(library, "A 002", *Dragged(library, {ShownRow(library, "A 005")})));
+    ASSERT_TRUE(PumpUntil([&] { return !lines.isEmpty() && !rig.window.Link->Busy(); }));
+    PumpFor(50);
+    EXPECT_EQ(lines, QStringList({"A 002: " + title(2) + " \u2192 " + title(5) + "  (kept)"}));
+    EXPECT_TRUE(SameDumpAnyDevice(holds(2), start[5]));
+    EXPECT_EQ(rig.dialogs.Messages.back().Text.left(32), "1 written, 1 verified, 0 failed\n");
+
+    lines.clear();
+    AnswerPlan(lines, false);
+    ASSERT_TRUE(DropOnRow(library, "A 003", *Dragged(library, {ShownRow(library, "A 006")})));
+    ASSERT_TRUE(PumpUntil([&] { return !lines.isEmpty(); }));
+    PumpFor(50);
+    EXPECT_EQ(holds(3), start[3]) << "cancelled: nothing written";
+
+    lines.clear();
+    AnswerPlan(lines, true);
+    ASSERT_TRUE(DropOnRow(library, "A 010", *Dragged(library, {ShownRow(library, "A 001")}),
+                          Qt::ShiftModifier));
+    ASSERT_TRUE(PumpUntil([&] { return !lines.isEmpty() && !rig.window.Link->Busy(); }));
+    PumpFor(50);
+    EXPECT_EQ(lines.size(), 2) << lines.join(" | ").toStdString();
+    EXPECT_TRUE(SameDumpAnyDevice(holds(1), start[10]));
+    EXPECT_TRUE(SameDumpAnyDevice(holds(10), start[1]));
+
+    rig.Select(library, "A 004");
+    AnswerModal<QInputDialog>([](QInputDialog& dialog) {
+        auto* edit = dialog.findChild<QLineEdit*>();
+        edit->selectAll();
+        QTest::keyClicks(edit, "Renamed Here");
+        PressKey(edit, Qt::Key_Return);
+    });
+    lines.clear();
+    AnswerPlan(lines, true);
+    PressKey(library.tblPresets, Qt::Key_F2);
+    ASSERT_TRUE(PumpUntil([&] { return !lines.isEmpty() && !rig.window.Link->Busy(); }));
+    PumpFor(50);
+    EXPECT_EQ(PresetTitleOf(holds(4)), "Renamed Here");
+    const TBytes renamed = holds(4);
+    EXPECT_EQ(TBytes(renamed.begin() + 159, renamed.end()),
+              TBytes(start[4].begin() + 159, start[4].end()));
+
+    // The editor's store of A 007, from the library, with what the slot holds said.
+    rig.Select(library, "A 007");
+    PressKey(library.tblPresets, Qt::Key_Return);
+    TfrmPresetEditor* editor = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* found = qobject_cast<TfrmPresetEditor*>(widget); found && found->isVisible())
+                editor = found;
+        return editor != nullptr;
+    }));
+    editor->edtTitle->setFocus();
+    editor->edtTitle->selectAll();
+    QTest::keyClicks(editor->edtTitle, "Edited");
+    QString said;
+    AnswerModal<TfrmStorePrompt>([&](TfrmStorePrompt& prompt) {
+        said = prompt.lblHolds->text();
+        QTest::mouseClick(prompt.btnOK, Qt::LeftButton);
+    });
+    QTest::mouseClick(editor->btnStore, Qt::LeftButton);
+    ASSERT_TRUE(PumpUntil([&] { return PresetTitleOf(holds(7)) == "Edited"; }));
+    PumpFor(50);
+    EXPECT_EQ(said, "A 007 now holds: " + title(7) + ", read just now");
+
+    // Undo, newest first: the store, the rename, the swap; then redo the swap.
+    const QStringList steps = {"Undo store of Edited into A 007",
+                               "Undo rename of A 004 to Renamed Here",
+                               "Undo swap of A 001 and A 010"};
+    EXPECT_EQ(library.miUndo->text(), steps[0]);
+    QTest::mouseClick(editor->btnUndoStore, Qt::LeftButton);
+    ASSERT_TRUE(PumpUntil([&] { return holds(7) == start[7] && !rig.window.Link->Busy(); }));
+    EXPECT_EQ(library.miUndo->text(), steps[1]) << "the editor's undo is the journal's";
+    for (int step = 1; step <= 2; ++step) {
+        LibraryRig::Activate(library);
+        PressKey(library.tblPresets, Qt::Key_Z, Qt::ControlModifier);
+        ASSERT_TRUE(PumpUntil([&] { return !rig.window.Link->Busy(); }));
+        PumpFor(50);
+    }
+    EXPECT_EQ(holds(4), start[4]);
+    EXPECT_EQ(holds(1), start[1]);
+    EXPECT_EQ(holds(10), start[10]);
+    EXPECT_EQ(library.miRedo->text(), "Redo swap of A 001 and A 010");
+    PressKey(library.tblPresets, Qt::Key_Y, Qt::ControlModifier);
+    ASSERT_TRUE(PumpUntil([&] { return !rig.window.Link->Busy() && holds(1) != start[1]; }));
+    EXPECT_TRUE(SameDumpAnyDevice(holds(1), start[10]));
+    EXPECT_TRUE(SameDumpAnyDevice(holds(2), start[5])) << "the drop stays: it was not undone";
 }

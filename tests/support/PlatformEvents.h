@@ -54,8 +54,10 @@ inline void PressKey(QWidget* widget, Qt::Key key,
 
 // Drags the data over the point of the window (its own coordinates) and drops it on the
 // control found there, as a drag from a file manager does. False when the control under
-// the cursor refused the drag, so there was nothing to drop on.
-inline bool DropOn(QWidget& window, const QPoint& at, const QMimeData& data) {
+// the cursor refused the drag, so there was nothing to drop on. The keys held (Shift) come
+// with every event of the drag.
+inline bool DropOn(QWidget& window, const QPoint& at, const QMimeData& data,
+                   Qt::KeyboardModifiers held = Qt::NoModifier) {
     QWidget* target = window.childAt(at);
     if (target == nullptr)
         target = &window;
@@ -64,16 +66,16 @@ inline bool DropOn(QWidget& window, const QPoint& at, const QMimeData& data) {
         target = target->parentWidget();
     const QPointF local = target->mapFrom(&window, at);
     QDragEnterEvent enter(local.toPoint(), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
-                          Qt::NoModifier);
+                          held);
     QApplication::sendEvent(target, &enter);
     if (!enter.isAccepted())
         return false;
     QDragMoveEvent move(local.toPoint(), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
-                        Qt::NoModifier);
+                        held);
     QApplication::sendEvent(target, &move);
     if (!move.isAccepted())
         return false;
-    QDropEvent drop(local, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(local, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, held);
     QApplication::sendEvent(target, &drop);
     return drop.isAccepted();
 }
