@@ -1,8 +1,8 @@
 // quellfarn-tool backup and restore against quellfarn-sim running as a process of its own on
 // JACK: one backup and one restore end to end, the files against what the unit itself saves;
 // and what the tool ends with when the unit never answers or stores something else than it was
-// sent. Lost and late answers, request delays and a unit slow to take a dump are the device
-// link's, proven in tests/link.
+// sent; a swap and its undo by two runs of the tool. Lost and late answers, request delays and a
+// unit slow to take a dump are the device link's, proven in tests/link.
 
 #include "ToolRun.h"
 #include "model/FileNames.h"
@@ -166,4 +166,28 @@ TEST(RestoreOverJack, AUnitThatStoresSomethingElseIsReportedAsFailing) {
                 HasSubstr("Restore complete: 3 written, 0 verified, 0 skipped, 3 failed"));
     EXPECT_THAT(run.Errors, HasSubstr("quellfarn-tool: not everything was restored: 0 of 3 presets "
                                       "verified, 3 failed, 0 files skipped\n"));
+}
+
+// A swap over the wire, then an undo by a second run of the tool (the journal read from its
+// file): each write verified, and the unit ends as it began, byte for byte.
+TEST(WritesOverJack, ASwapUndoneLeavesTheUnitAsItBegan) {
+    const Folders folders;
+    const fs::path truth = folders.Root / "truth";
+    ChildProcess sim(SimCommand({"--save", truth.string()}));
+    ASSERT_TRUE(sim.WaitForLine("ready"));
+
+    const ToolResult swap = RunTool("swap A003 B005" + Ports() + " --yes --delay 20");
+    EXPECT_EQ(swap.Status, 0) << swap.Errors << swap.Output;
+    EXPECT_THAT(swap.Output, HasSubstr("Swap of A 003 and B 005: 2 written, 2 verified, 0 failed"));
+    const ToolResult journal = RunTool("journal" + Ports());
+    EXPECT_THAT(journal.Output, HasSubstr("swap of A 003 and B 005: A 003, B 005\n"));
+    const ToolResult undo = RunTool("undo" + Ports() + " --yes --delay 20");
+    EXPECT_EQ(undo.Status, 0) << undo.Errors << undo.Output;
+    EXPECT_THAT(undo.Output,
+                HasSubstr("Undo swap of A 003 and B 005: 2 written, 2 verified, 0 failed"));
+    EXPECT_EQ(RunTool("undo" + Ports() + " --yes --delay 20").Status, 1) << "nothing left";
+
+    EXPECT_EQ(sim.Stop(), 0);
+    for (int bank = 0; bank < 4; ++bank)
+        EXPECT_EQ(FilesIn(truth / BankFolderName(bank)), FactoryBank(bank)) << bank;
 }

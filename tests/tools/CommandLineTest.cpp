@@ -49,6 +49,16 @@ TEST_F(CommandLineTest, TheFirstMistakeOfALineIsNamedAndNothingRuns) {
         {"mpt", "mpt needs show or new"},
         {"mpt edit " + file, "unknown mpt command edit"},
         {"backup " + target + " --first 11 --last 10", "--first 11 is after --last 10"},
+        // The writes name their slots one way.
+        {"swap A012 E013", "\"E013\" is not a slot: a bank A to D and 1 to 200, as in A012"},
+        {"swap A000 A013", "\"A000\" is not a slot: a bank A to D and 1 to 200, as in A012"},
+        {"swap A012 A201", "\"A201\" is not a slot: a bank A to D and 1 to 200, as in A012"},
+        {"swap A012 A12", "swap needs two different slots"},
+        {"swap A012", "swap needs two slots, as in swap A012 A013"},
+        {"place " + file + " --slot 17", "place needs --bank B and --slot N"},
+        {"place " + file + " --bank B --slot 201", "--slot takes a number from 1 to 200"},
+        {"undo A012", "undo needs no more words"},
+        {"journal --yes", "unknown option --yes"},
     };
     std::vector<std::pair<std::string, std::string>> lines(std::begin(mistakes),
                                                            std::end(mistakes));

@@ -182,3 +182,31 @@ TEST(RestoreUsage, AFolderThatIsNotThereGivesStatusOne) {
     EXPECT_EQ(run.Status, 1);
     EXPECT_THAT(run.Errors, HasSubstr("Invalid folder: "));
 }
+
+// The writes ask as the restore does: a dry run says the plan and sends nothing, no terminal
+// and no --yes refuses, --yes writes one journal step that undo then finds.
+TEST_F(RestoreTest, PlaceAndUndoShowTheirPlanAndAskFirst) {
+    const std::string data = "XDG_DATA_HOME=" + Quoted(folder / "data");
+    const std::string preset = Quoted(folder / "new.tmq");
+    ASSERT_EQ(RunTool("preset new -o " + preset).Status, 0);
+    const std::string place = "place " + preset + " --bank B --slot 17 --delay 5";
+
+    const ToolResult dry = RunTool(place + " --dry-run", data);
+    EXPECT_EQ(dry.Status, 0) << dry.Errors;
+    EXPECT_EQ(dry.Output, "B 017: (not read yet) \u2192 My new preset\nDry run: would write 1 "
+                          "slot, each kept first; nothing was sent to the unit\n");
+    const ToolResult refused = RunTool(place, data);
+    EXPECT_EQ(refused.Status, 1);
+    EXPECT_THAT(refused.Errors, HasSubstr("this would write place of My new preset into B 017; "
+                                          "nothing was sent: give --yes"));
+    EXPECT_THAT(RunTool("journal", data).Output, HasSubstr("is empty"));
+
+    const ToolResult placed = RunTool(place + " --yes", data);
+    EXPECT_EQ(placed.Status, 0) << placed.Errors;
+    EXPECT_THAT(placed.Output, HasSubstr("B 017: My new preset written and verified\n"));
+    const ToolResult undoDry = RunTool("undo --dry-run", data);
+    EXPECT_EQ(undoDry.Status, 0);
+    EXPECT_THAT(undoDry.Output, HasSubstr("Dry run: would undo place of My new preset into B 017"));
+    EXPECT_EQ(RunTool("undo", data).Status, 1) << "no terminal, no --yes";
+    EXPECT_EQ(RunTool("redo --yes", data).Status, 1) << "nothing undone to redo";
+}
