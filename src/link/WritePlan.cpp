@@ -74,13 +74,15 @@ void TPlanWalk::SelectBank(int bank, int& current) {
     current = bank;
 }
 
-TPlanCounts TPlanWalk::Write(const TWritePlan& plan, std::vector<TJournalSlot>* done) {
+TPlanCounts TPlanWalk::Write(const TWritePlan& plan,
+                             const std::function<void(const TJournalSlot&)>& stored) {
     TPlanCounts counts;
     const QPointer<TDeviceLink> alive(&link);
     const int total = static_cast<int>(plan.Writes.size());
     const double startTime = link.Now();
     int bank = -2;
     int silent = 0;
+    int handled = 0;
     for (const TPlannedWrite& write : plan.Writes) {
         if (aborted)
             break;
@@ -92,7 +94,7 @@ TPlanCounts TPlanWalk::Write(const TWritePlan& plan, std::vector<TJournalSlot>* 
         progress.Bank = PrePlenovaMode ? -1 : write.Bank;
         progress.Number = write.Slot;
         progress.Restoring = true;
-        progress.Done = counts.Written + counts.Failed;
+        progress.Done = handled++;
         progress.Total = total;
         // Each slot: chosen and read to keep it, sent, given the request delay, stored, chosen
         // and read back.
@@ -110,8 +112,8 @@ TPlanCounts TPlanWalk::Write(const TWritePlan& plan, std::vector<TJournalSlot>* 
             break;
         if (result.Stored) {
             ++counts.Written;
-            if (done != nullptr)
-                done->push_back({write.Bank, write.Slot, result.Replaced, request.Dump});
+            if (stored)
+                stored({write.Bank, write.Slot, result.Replaced, request.Dump});
         }
         if (result.Verified) {
             ++counts.Verified;
@@ -144,19 +146,30 @@ TPlanCounts TPlanWalk::Run(const TWritePlan& plan, TWriteJournal* journal) {
     const int startBank = link.CurrentBank();
     running = true;
     link.SetJob(TLinkJob::Plan);
-    std::vector<TJournalSlot> done;
-    counts = Write(plan, &done);
+    // The step is in the journal's file from its first slot on, and grows slot by slot: the
+    // program stopped half way leaves a step that undoes what was written.
+    int entryId = 0;
+    QString journalError;
+    counts = Write(plan, [&](const TJournalSlot& slot) {
+        if (journal == nullptr)
+            return;
+        if (TJournalEntry* entry = journal->Find(entryId)) {
+            entry->Slots.push_back(slot);
+        } else {
+            TJournalEntry first;
+            first.Label = plan.Label;
+            first.Slots.push_back(slot);
+            entryId = journal->Add(std::move(first));
+        }
+        const QString error = journal->Save();
+        if (!error.isEmpty() && journalError.isEmpty()) {
+            journalError = error;
+            host.Log(error);
+        }
+    });
     if (alive.isNull())
         return counts;
-    if (!done.empty() && journal != nullptr) {
-        TJournalEntry entry;
-        entry.Label = plan.Label;
-        entry.Slots = std::move(done);
-        counts.EntryId = journal->Add(std::move(entry));
-        const QString error = journal->Save();
-        if (!error.isEmpty())
-            host.Log(error);
-    }
+    counts.EntryId = entryId;
     if (!PrePlenovaMode && startBank >= 0 && link.CurrentBank() != startBank) {
         link.SendBankSelect(startBank);
         link.SetCurrentBank(startBank);
@@ -264,7 +277,7 @@ TPlanCounts TPlanWalk::Replay(TWriteJournal& journal, int entryId, bool undo, co
     else
         for (const TJournalSlot& slot : changes)
             plan.Writes.push_back({slot.Bank, slot.Slot, slot.After, {}, false});
-    counts = Write(plan, nullptr);
+    counts = Write(plan, {});
     if (alive.isNull())
         return counts;
     counts.EntryId = entryId;

@@ -70,7 +70,9 @@ private:
     TPlanCounts Replay(TWriteJournal& journal, int entryId, bool undo, const TAsk& ask);
     // Reads each slot; the places of those that do not hold what expected says.
     QStringList Changed(const std::vector<TJournalSlot>& changes, bool undo, bool& silent);
-    TPlanCounts Write(const TWritePlan& plan, std::vector<TJournalSlot>* done);
+    // Each slot stored is handed to stored as soon as it is (the journal keeps it at once).
+    TPlanCounts Write(const TWritePlan& plan,
+                      const std::function<void(const TJournalSlot&)>& stored);
     void SelectBank(int bank, int& current);
 
     TDeviceLink& link;

@@ -110,12 +110,18 @@ TEST(Plan, UndoOfAChangedSlotAsksAndNoChangesNothing) {
 }
 
 // The second of three slots does not verify (the unit changes what it stores): the first and
-// third stay written, the failing one is named, and undo still puts all three back.
+// third stay written, the failing one is named, and undo still puts all three back. The step is
+// on file slot by slot, before the plan ends.
 TEST(Plan, ASlotFailingToVerifyIsNamedAndUndoStillRestoresAll) {
     PlanRig rig;
     const TBytes a5 = rig.Slot(0, 5), a6 = rig.Slot(0, 6), a7 = rig.Slot(0, 7);
+    // What a program stopped before the third slot would leave: the step with two slots.
+    std::size_t onFileBeforeThird = 0;
     rig.OnProgress = [&](const TLinkProgress& progress) {
         rig.Unit([&](TPlenovaDevice& unit) { return unit.CorruptStores = progress.Done == 1; });
+        TWriteJournal onFile(rig.JournalFile());
+        if (progress.Done == 2 && onFile.Load().isEmpty() && onFile.Entries().size() == 1)
+            onFileBeforeThird = onFile.Entries()[0].Slots.size();
     };
     TWriteJournal journal(rig.JournalFile());
     const TBytes x = Titled("One", 1), y = Titled("Two", 2), z = Titled("Three", 3);
@@ -124,6 +130,7 @@ TEST(Plan, ASlotFailingToVerifyIsNamedAndUndoStillRestoresAll) {
     rig.OnProgress = nullptr;
     rig.Unit([](TPlenovaDevice& unit) { return unit.CorruptStores = false, true; });
     EXPECT_EQ(PlanCountsText(counts), "3 written, 2 verified, 1 failed");
+    EXPECT_EQ(onFileBeforeThird, 2u);
     ASSERT_EQ(counts.FailedSlots.size(), 1);
     EXPECT_TRUE(counts.FailedSlots[0].startsWith("A 006: Slot 6 does not hold what was sent"))
         << counts.FailedSlots[0].toStdString();
