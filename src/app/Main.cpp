@@ -229,6 +229,7 @@ TPlanCounts TfrmMain::Replay(bool undo, int entryId, bool tell) {
                    QMessageBox::Question) == QMessageBox::Yes;
     };
     const int id = entry->Id;
+    const QString label = entry->Label;
     const TPlanCounts counts =
         undo ? Link->Plans().Undo(*steps, id, ask) : Link->Plans().Redo(*steps, id, ask);
     if (self.isNull())
@@ -238,7 +239,8 @@ TPlanCounts TfrmMain::Replay(bool undo, int entryId, bool tell) {
         library->UpdateCommands();
     if (tell && (counts.Written > 0 || counts.Failed > 0))
         ShowMessage(this,
-                    PlanCountsText(counts) +
+                    (undo ? QStringLiteral("Undo ") : QStringLiteral("Redo ")) + label +
+                        QStringLiteral(": ") + PlanCountsText(counts) +
                         (counts.FailedSlots.isEmpty()
                              ? QString()
                              : QStringLiteral("\n\n") + counts.FailedSlots.join(QLatin1Char('\n'))),
@@ -365,6 +367,15 @@ TfrmLibrary* TfrmMain::Library() {
         return counts;
     };
     library->OnReplay = [this](bool undo) { Replay(undo); };
+    library->OnStop = [this] {
+        if (Link->Plans().Running())
+            Link->Plans().Abort(); // after the slot being written
+        else if (Link->Walk().Active())
+            Link->Walk().Abort();
+        else
+            return;
+        ShowStatus(QStringLiteral("Stopping..."));
+    };
     library->OnJournal = [this]() -> const TWriteJournal* { return Journal(); };
     library->OnOpenTable = [this](const TBytes& table) { OpenMptEditor(table); };
     return library;

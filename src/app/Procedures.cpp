@@ -4,6 +4,7 @@
 
 #include "app/BkupOpt.h"
 #include "app/Main.h"
+#include "library/Library.h"
 #include "app/Restore.h"
 #include "base/Dialogs.h"
 #include "base/PrintCommon.h"
@@ -114,11 +115,16 @@ void TfrmMain::Progress(const TProgress& progress) {
     prbProcedure->setRange(0, std::max(1, progress.Total));
     prbProcedure->setValue(std::min(progress.Done, progress.Total));
     prbProcedure->show();
+    // The library's writes and reads are watched there.
+    if (!library.isNull() && library->isVisible())
+        library->ShowProgress(progress);
 }
 
 void TfrmMain::HideProgress() {
     prbProcedure->hide();
     lblProgress->hide();
+    if (!library.isNull())
+        library->ShowProgress(std::nullopt);
 }
 
 void TfrmMain::ProcedureComplete() {

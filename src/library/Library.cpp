@@ -30,6 +30,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSpinBox>
@@ -355,6 +356,13 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
                      QStringLiteral("Write the selected presets as files [Ctrl+S]"));
     lblCount = new QLabel(this);
     lblCount->setObjectName(QStringLiteral("lblCount"));
+    prbJob = new QProgressBar(this);
+    prbJob->setObjectName(QStringLiteral("prbJob"));
+    prbJob->setMaximumWidth(200);
+    prbJob->hide();
+    lblJob = new QLabel(this);
+    lblJob->setObjectName(QStringLiteral("lblJob"));
+    lblJob->hide();
 
     auto* right = new QWidget(this);
     auto* column = new QVBoxLayout(right);
@@ -366,6 +374,8 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     for (QPushButton* button : {btnOpen, btnHistory, btnFetch, btnRead, btnSave})
         buttons->addWidget(button);
     buttons->addStretch(1);
+    buttons->addWidget(lblJob);
+    buttons->addWidget(prbJob);
     buttons->addWidget(lblCount);
     column->addLayout(buttons);
 
@@ -461,6 +471,12 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     key(QKeySequence(Qt::Key_F5), btnFetch);
     key(QKeySequence(Qt::CTRL | Qt::Key_H), btnHistory);
     key(QKeySequence(Qt::CTRL | Qt::Key_S), btnSave);
+    auto* stop = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_C), this);
+    stop->setContext(Qt::WindowShortcut);
+    connect(stop, &QShortcut::activated, this, [this] {
+        if (OnStop)
+            OnStop();
+    });
     auto* find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
     find->setContext(Qt::WindowShortcut);
     connect(find, &QShortcut::activated, this, [this] {
@@ -683,6 +699,16 @@ void TfrmLibrary::UpdateCommands() {
     miRedo->setText(journal != nullptr ? journal->RedoText() : QStringLiteral("Redo"));
     miUndo->setEnabled(journal != nullptr && journal->ToUndo() != nullptr);
     miRedo->setEnabled(journal != nullptr && journal->ToRedo() != nullptr);
+}
+
+void TfrmLibrary::ShowProgress(const std::optional<TLinkProgress>& progress) {
+    prbJob->setVisible(progress.has_value());
+    lblJob->setVisible(progress.has_value());
+    if (!progress)
+        return;
+    prbJob->setRange(0, std::max(1, progress->Total));
+    prbJob->setValue(std::min(progress->Done, progress->Total));
+    lblJob->setText(progress->Text() + QStringLiteral(" [Ctrl+C stops]"));
 }
 
 TPlannedWrite TfrmLibrary::Planned(int bank, int slot, const TBytes& dump) const {

@@ -5,12 +5,14 @@
 // asks of the main window.
 
 #include "link/LibraryRows.h"
+#include "link/LinkHost.h"
 #include "link/WritePlan.h"
 
 #include <QDialog>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAbstractItemModel;
@@ -19,6 +21,7 @@ class QComboBox;
 class QListWidget;
 class QMenuBar;
 class QMimeData;
+class QProgressBar;
 class QSpinBox;
 class QCheckBox;
 class QLabel;
@@ -79,6 +82,10 @@ public:
     // (bank, slot): a place of the unit, bank first, as everywhere.
     // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     void SlotChanged(int bank, int slot);
+    // How a job of the unit goes, under the table; nothing: it ended.
+    void ShowProgress(const std::optional<TLinkProgress>& progress);
+    // Ctrl+C in the window: the running job stops (a write after the slot being written).
+    std::function<void()> OnStop;
     // The commands as the selection and the unit's journal allow them (Undo names its step).
     void UpdateCommands();
     // The rows the table shows now, in its order.
@@ -97,6 +104,8 @@ public:
     QPushButton* btnHistory;
     QPushButton* btnSave;
     QLabel* lblCount;
+    QProgressBar* prbJob;
+    QLabel* lblJob;
     QMenuBar* mnuLibrary;
     QAction* miUndo;
     QAction* miRedo;

@@ -24,6 +24,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -345,4 +346,37 @@ TEST(Library, WritesArePlannedVerifiedAndUndoneStepByStep) {
     ASSERT_TRUE(PumpUntil([&] { return !rig.window.Link->Busy() && holds(1) != start[1]; }));
     EXPECT_TRUE(SameDumpAnyDevice(holds(1), start[10]));
     EXPECT_TRUE(SameDumpAnyDevice(holds(2), start[5])) << "the drop stays: it was not undone";
+
+    // Four presets dropped on A 020; Ctrl+C in the library while the second is written stops
+    // the plan after it, and the step holds what was written.
+    const TBytes a22 = rig.Slot(0, 22), a23 = rig.Slot(0, 23);
+    lines.clear();
+    AnswerPlan(lines, true);
+    auto* stopper = new QTimer(&library);
+    QObject::connect(stopper, &QTimer::timeout, [&, stopper] {
+        if (library.lblJob->isVisible() && library.lblJob->text().contains("preset 2 of 4")) {
+            stopper->stop();
+            // The window manager gives the library back the keys once the plan's box closed.
+            library.activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&library));
+            PressKey(library.tblPresets, Qt::Key_C, Qt::ControlModifier);
+        }
+    });
+    stopper->start(5);
+    ASSERT_TRUE(
+        DropOnRow(library, "A 020",
+                  *Dragged(library, {ShownRow(library, "A 011"), ShownRow(library, "A 012"),
+                                     ShownRow(library, "A 013"), ShownRow(library, "A 014")})));
+    ASSERT_TRUE(PumpUntil([&] {
+        return !lines.isEmpty() && !rig.window.Link->Busy() &&
+               rig.dialogs.Messages.back().Text.contains("written");
+    }));
+    EXPECT_EQ(lines.size(), 4);
+    EXPECT_TRUE(rig.dialogs.Messages.back().Text.startsWith(
+        "Stopped by Ctrl+C: 2 written, 2 verified, 0 failed"))
+        << rig.dialogs.Messages.back().Text.toStdString();
+    EXPECT_EQ(rig.Slot(0, 22), a22);
+    EXPECT_EQ(rig.Slot(0, 23), a23);
+    EXPECT_FALSE(library.prbJob->isVisible());
+    EXPECT_EQ(library.miUndo->text(), "Undo drop of 4 presets into A 020..A 023");
 }
