@@ -7,9 +7,11 @@
 #include "base/StorePrompt.h"
 #include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
+#include "link/BackupFolder.h"
 #include "link/DeviceLink.h"
 #include "link/RestoreWalk.h"
 #include "link/UnitMemory.h"
+#include "model/Mpt.h"
 #include "model/Preset.h"
 #include "support/MainRig.h"
 #include "support/ModalAnswer.h"
@@ -205,6 +207,14 @@ TEST(Library, ReadsBanksToldAgainstABackupAndShowsWhatStoresAndRestoresDo) {
 }
 
 namespace {
+TBytes FileBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    return TBytes(bytes.begin(), bytes.end());
+}
+
 // The mime data a drag of these rows out of the table carries, as the view starts the drag.
 std::unique_ptr<QMimeData> Dragged(TfrmLibrary& library, const std::vector<int>& shownRows) {
     QModelIndexList indexes;
@@ -379,4 +389,60 @@ TEST(Library, WritesArePlannedVerifiedAndUndoneStepByStep) {
     EXPECT_EQ(rig.Slot(0, 23), a23);
     EXPECT_FALSE(library.prbJob->isVisible());
     EXPECT_EQ(library.miUndo->text(), "Undo drop of 4 presets into A 020..A 023");
+}
+
+// A .syx file from elsewhere: its presets saved as files (none overwritten), its table opened in
+// the table editor, the rest named; the selected slots exported as one file of their dumps.
+TEST(Library, SyxFilesComeInAndGoOut) {
+    LibraryRig rig;
+    PressKey(&rig.window, Qt::Key_L, Qt::ControlModifier);
+    ASSERT_TRUE(PumpUntil([&] { return rig.window.Library()->isVisible(); }));
+    TfrmLibrary& library = *rig.window.Library();
+    rig.Read(library, "A", false);
+
+    const TBytes one = rig.Slot(0, 1), two = rig.Slot(0, 2);
+    TBytes file = one;
+    for (const std::uint8_t junk : {0x90, 0x3C, 0x64})
+        file.push_back(junk);
+    file.insert(file.end(), two.begin(), two.end());
+    const TBytes table = Tmpt().Encode();
+    file.insert(file.end(), table.begin(), table.end());
+    const QString syx = rig.folder.filePath("in.syx");
+    ASSERT_EQ(WriteWholeFile(syx, file), "");
+    const QString into = rig.folder.filePath("imported");
+    QDir().mkpath(into);
+    const QString taken = into + "/002 " + QString::fromStdString(PresetTitleOf(two)) + ".tmq";
+    ASSERT_EQ(WriteWholeFile(taken, TBytes{1, 2, 3}), "");
+    rig.dialogs.Names = {syx, into};
+    rig.dialogs.Answers = {QMessageBox::No};
+    rig.dialogs.Messages.clear();
+    LibraryRig::Activate(library);
+    PressKey(library.tblPresets, Qt::Key_I, Qt::ControlModifier);
+    ASSERT_TRUE(PumpUntil([&] { return rig.dialogs.Messages.size() >= 2; }));
+    EXPECT_TRUE(rig.dialogs.Messages[0].Text.startsWith(
+        "2 presets, 1 program table, 1 skipped\n\n3 bytes at offset 258 (90 3C 64): "))
+        << rig.dialogs.Messages[0].Text.toStdString();
+    EXPECT_TRUE(rig.dialogs.Messages[1].Text.startsWith("1 preset files written into " + into +
+                                                        "; these were not:\n002 "))
+        << rig.dialogs.Messages[1].Text.toStdString();
+    EXPECT_EQ(FileBytes(into + "/001 " + QString::fromStdString(PresetTitleOf(one)) + ".tmq"), one);
+    EXPECT_EQ(FileBytes(taken), (TBytes{1, 2, 3})) << "an existing file is never overwritten";
+    QWidget* tableEditor = nullptr;
+    EXPECT_TRUE(PumpUntil([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->isVisible() && widget->windowTitle().startsWith("ZOL Quellfarn MPT Editor"))
+                tableEditor = widget;
+        return tableEditor != nullptr;
+    }));
+    if (tableEditor != nullptr)
+        tableEditor->close();
+
+    rig.Select(library, "A 001");
+    PressKey(library.tblPresets, Qt::Key_Down, Qt::ShiftModifier);
+    const QString out = rig.folder.filePath("out");
+    rig.dialogs.Names = {out};
+    PressKey(library.tblPresets, Qt::Key_E, Qt::ControlModifier);
+    TBytes both = one;
+    both.insert(both.end(), two.begin(), two.end());
+    EXPECT_EQ(FileBytes(out + ".syx"), both);
 }
