@@ -201,6 +201,7 @@ TEST(PresetDocument, StoreRequestsCarryTheRecordTheSlotAndWhatTheLastStoreReplac
         {"/presets/Slap.tmq200", 200},
         {"/presets/Slap.tmq17", 17},
         {"/presets/Slap.tmq0", 1}, // a single character after it is not taken
+        {"/presets/Slap.tmqABC", 1},
     };
     Document one;
     one.Load(PresetWith({1}, {}));
