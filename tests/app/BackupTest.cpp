@@ -8,6 +8,7 @@
 #include "editor/PresetEditor.h"
 #include "model/DeviceMode.h"
 #include "model/FileNames.h"
+#include "support/FileBytes.h"
 #include "support/MainRig.h"
 #include "support/ModalAnswer.h"
 #include "support/PdfText.h"
@@ -67,10 +68,6 @@ void Answer(const Choices& choices) {
             Type(dialog.edtReqDelay, choices.Delay);
         QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
     });
-}
-
-QStringList Files(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files, QDir::Name);
 }
 
 // The file name a backup gives the preset in a slot of the unit.
@@ -142,7 +139,8 @@ TEST(Backup, TheDialogsChoicesWalkWithProgressAndEndWithAMessage) {
     EXPECT_EQ(rig.settings.GetInteger("TMQReqDelay", true, 0), 20);
     EXPECT_EQ(QDir(walk.out.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
               QStringList({"Bank A", "Bank C"}));
-    EXPECT_EQ(Files(walk.out.filePath("Bank A")).size(), 5) << "presets 5 to 10 but the untitled";
+    EXPECT_EQ(FileNames(walk.out.filePath("Bank A")).size(), 5)
+        << "presets 5 to 10 but the untitled";
 }
 
 // Ctrl+C in the window ends a listing; the print-out holds the lines the walk counted, with a
@@ -177,7 +175,8 @@ TEST(Backup, CtrlCEndsTheListingWithWhatWasPrinted) {
             rows += row.match(line).hasMatch() ? 1 : 0;
         EXPECT_EQ(rows, listed) << text.toStdString();
         EXPECT_EQ(text.contains("Bank"), !prePlenova);
-        EXPECT_EQ(Files(walk.out.path()), QStringList({"list.pdf"})) << "a listing saves nothing";
+        EXPECT_EQ(FileNames(walk.out.path()), QStringList({"list.pdf"}))
+            << "a listing saves nothing";
     }
 }
 
@@ -278,7 +277,7 @@ TEST(Backup, WhileAWalkRunsNothingElseReachesTheUnitsBank) {
     EXPECT_TRUE(checked);
     EXPECT_TRUE(window.miSelectBank[0]->isEnabled());
     EXPECT_TRUE(editor->btnStore->isEnabled());
-    EXPECT_FALSE(Files(walk.out.filePath("Bank C")).isEmpty()) << "bank C, not A";
+    EXPECT_FALSE(FileNames(walk.out.filePath("Bank C")).isEmpty()) << "bank C, not A";
     EXPECT_FALSE(QDir(walk.out.filePath("Bank A")).exists());
     editor->edtTitle->setText("x");
     rig.dialogs.Answers.push_back(QMessageBox::No);

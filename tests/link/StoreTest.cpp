@@ -2,23 +2,15 @@
 // keeps, what it reads back, and what it says when the unit stores something else, does not
 // answer, loses an answer or another job has the unit.
 
+#include "support/FileBytes.h"
 #include "support/LinkRig.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <mutex>
 
 namespace {
-TBytes FileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    return {bytes.begin(), bytes.end()};
-}
-
 TBytes NewPreset(const std::string& title) {
     TPreset preset;
     preset.Title = title;

@@ -1,9 +1,10 @@
 #pragma once
 // Preset records made for a test: the chosen analog blocks on and the named digital effects
-// selected, in the group the catalogue finds for them.
+// selected, in the group the catalogue finds for them; and a dump given another title.
 
 #include "model/EffectCatalogue.h"
 #include "model/Preset.h"
+#include "model/Protocol.h"
 
 #include <initializer_list>
 #include <string>
@@ -17,4 +18,12 @@ inline TPreset PresetWith(std::initializer_list<int> analogOn,
     DetermineDigitalGroup(preset, digital); // also switches the selected effects on
     preset.Title = "Test preset";
     return preset;
+}
+
+// The dump with its title bytes (every other byte from the title's place) set to the title.
+inline TBytes Retitled(TBytes dump, const std::string& title) {
+    for (std::size_t i = 0; i < static_cast<std::size_t>(kTitleLength); ++i)
+        dump[static_cast<std::size_t>(kTitleOffset) + 2 * i] =
+            static_cast<std::uint8_t>(i < title.size() ? title[i] : ' ');
+    return dump;
 }

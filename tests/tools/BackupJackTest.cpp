@@ -8,6 +8,7 @@
 #include "model/FileNames.h"
 #include "sim/PlenovaDevice.h"
 #include "support/ChildProcess.h"
+#include "support/TestPresets.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -66,11 +67,9 @@ std::map<std::string, TBytes> RetitledIntoBankB(const fs::path& root, int count)
     fs::create_directories(root / "Bank B");
     std::map<std::string, TBytes> files;
     for (int slot = 1; slot <= count; ++slot) {
-        TBytes dump = TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova());
         const std::string title = "Put Back " + std::to_string(slot);
-        for (int i = 0; i < kTitleLength; ++i)
-            dump[static_cast<std::size_t>(kTitleOffset + 2 * i)] = static_cast<std::uint8_t>(
-                i < static_cast<int>(title.size()) ? title[static_cast<std::size_t>(i)] : ' ');
+        const TBytes dump =
+            Retitled(TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova()), title);
         const std::string name = BackupFileName(title, slot);
         std::ofstream(root / "Bank B" / name, std::ios::binary)
             .write(reinterpret_cast<const char*>(dump.data()),
