@@ -219,7 +219,8 @@ TEST(MptEditor, SendAsksFirstAndSendsTheWholeTable) {
     EXPECT_TRUE(table.window->MptModified) << "sending is no save";
 }
 
-TEST(MptEditor, HintsNameThePresetFileOfACell) {
+// A cell's hint names the preset file it selects; the print-out lists it.
+TEST(MptEditor, HintsNameThePresetFilesAndTheTablePrintsInBothStylesIntoAPdf) {
     QTemporaryDir folder;
     QFile(folder.filePath("Slap Funk.tmq017")).open(QIODevice::WriteOnly);
     TableWindow table;
@@ -228,18 +229,6 @@ TEST(MptEditor, HintsNameThePresetFileOfACell) {
     table.GoTo(6); // leaving the cell writes it as three digits
     EXPECT_EQ(table.window->HintFor(1, 5), "Slap Funk.tmq017");
     EXPECT_EQ(table.window->HintFor(1, 6), folder.path() + "/*.tmq006") << "no file: the pattern";
-    // Columns dragged to another place: still read in the order the grid shows.
-    table.window->grdMPT->horizontalHeader()->moveSection(0, 9);
-    EXPECT_EQ(table.Cell(1)->text(), "002");
-}
-
-TEST(MptEditor, PrintsTheTableInBothStylesIntoAPdf) {
-    QTemporaryDir folder;
-    QFile(folder.filePath("Slap Funk.tmq017")).open(QIODevice::WriteOnly);
-    TableWindow table;
-    table.window->HintFolder = folder.path() + "/";
-    table.Type(5, "17");
-    table.GoTo(6);
     for (const int style : {0, 1}) {
         const QString pdf = folder.filePath(QStringLiteral("table%1.pdf").arg(style));
         table.dialogs.Names.push_back(pdf); // no printer here: it asks for a PDF file
@@ -282,6 +271,9 @@ TEST(MptEditor, PrintsTheTableInBothStylesIntoAPdf) {
                 EXPECT_EQ(line.indexOf('|'), column) << line.toStdString();
         }
     }
+    // Columns dragged to another place: still read in the order the grid shows.
+    table.window->grdMPT->horizontalHeader()->moveSection(0, 9);
+    EXPECT_EQ(table.Cell(1)->text(), "002");
 }
 
 TEST(MptEditor, TheFontButtonOffersFixedPitchFontsForGridAndReport) {
