@@ -29,10 +29,6 @@ struct ModeReset {
     ~ModeReset() { SetPrePlenovaMode(false); }
 };
 
-void Click(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
-
 void Type(QLineEdit* edit, const QString& text) {
     edit->setFocus();
     edit->selectAll();
@@ -55,11 +51,11 @@ void Answer(const Choices& choices) {
         for (int bank = 0; bank < 4; ++bank)
             if (banks[bank]->isEnabled() &&
                 banks[bank]->isChecked() != choices.Banks.contains(QLatin1Char("ABCD"[bank])))
-                Click(banks[bank]);
+                ClickBox(banks[bank]);
         if (choices.Save != dialog.chkSave->isChecked())
-            Click(dialog.chkSave);
+            ClickBox(dialog.chkSave);
         if (choices.Print != dialog.chkPrint->isChecked())
-            Click(dialog.chkPrint);
+            ClickBox(dialog.chkPrint);
         if (!choices.First.isEmpty())
             Type(dialog.edtFirstNo, choices.First);
         if (!choices.Last.isEmpty())

@@ -29,10 +29,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-void Click(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
-
 void Type(QLineEdit* edit, const QString& text) {
     edit->setFocus();
     edit->selectAll();
@@ -59,9 +55,9 @@ void Store(TfrmPresetEditor& editor, int slot, bool keep = true, bool verify = t
     AnswerModal<TfrmStorePrompt>([=](TfrmStorePrompt& prompt) {
         Type(prompt.edtPresetNo, QString::number(slot));
         if (prompt.chkKeepReplaced->isChecked() != keep)
-            Click(prompt.chkKeepReplaced);
+            ClickBox(prompt.chkKeepReplaced);
         if (prompt.chkVerify->isChecked() != verify)
-            Click(prompt.chkVerify);
+            ClickBox(prompt.chkVerify);
         QTest::mouseClick(prompt.btnOK, Qt::LeftButton);
     });
     QTest::mouseClick(editor.btnStore, Qt::LeftButton);
@@ -274,7 +270,7 @@ TEST(Restore, TheDialogsChoicesAreAskedAboutAndTheEndIsShown) {
                                   dialog.chkBankD};
             for (int bank = 0; bank < 4; ++bank)
                 if (boxes[bank]->isChecked() != run.Banks.contains(QChar('A' + bank)))
-                    Click(boxes[bank]);
+                    ClickBox(boxes[bank]);
             if (!run.Last.isEmpty())
                 Type(dialog.edtLastNo, run.Last);
             listed = dialog.lvwPlan->topLevelItemCount();

@@ -4,6 +4,7 @@
 #include "controls/qvRadioGroup.h"
 #include "controls/qvTrackBar.h"
 #include "support/ErrorOf.h"
+#include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
 
 #include <QImage>
@@ -15,7 +16,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
 void ShowAndFocus(QWidget& widget) {
     widget.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
@@ -32,18 +32,12 @@ int CheckedButton(const TqvRadioGroup& group) {
     return -1;
 }
 
-// Where a user clicks a radio button: on its indicator, not in the empty space the layout gives it.
-void ClickButton(QRadioButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
-
 int LitCount(const TqvLCDmeter& meter) {
     int lit = 0;
     for (int i = 0; i < meter.PipCount(); ++i)
         lit += meter.PipLit(i) ? 1 : 0;
     return lit;
 }
-
 } // namespace
 
 TEST(TrackBarTest, MirroredShowsMaximumMinusTheCellAndStoresItBack) {
@@ -141,7 +135,7 @@ TEST(RadioGroupTest, TheAddendShiftsWhatIsShownAndStored) {
     EXPECT_EQ(calls, 0);
 
     ShowAndFocus(group);
-    ClickButton(group.Buttons()[0]);
+    ClickBox(group.Buttons()[0]);
     EXPECT_EQ(cell, 9);
     EXPECT_EQ(CheckedButton(group), 0);
     EXPECT_EQ(calls, 1);
@@ -177,7 +171,7 @@ TEST(RadioGroupTest, AValueOutsideTheItemsIsKeptAndChecksNothing) {
     EXPECT_EQ(calls, 0);
 
     ShowAndFocus(group);
-    ClickButton(group.Buttons()[1]);
+    ClickBox(group.Buttons()[1]);
     EXPECT_EQ(cell, 6);
     EXPECT_EQ(calls, 1);
 }

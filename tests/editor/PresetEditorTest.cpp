@@ -42,12 +42,6 @@
 namespace {
 using Bytes = std::vector<std::uint8_t>;
 
-// A click on a radio button's circle or a check box's square, where a user clicks (the middle
-// of a wide button whose text is short is no part of it).
-void ClickRadio(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
-}
-
 // An editor on its own, its sends and the stores it asks for recorded.
 struct Editor {
     Editor() {
@@ -182,10 +176,10 @@ TEST_F(EditorTest, EveryControlStandsAsItsTableRowSays) {
             EXPECT_EQ(cell, info.Default) << info.Control;
             const QList<QRadioButton*> buttons = control.Radio->Buttons();
             if (!buttons.isEmpty() && control.Radio->isEnabled()) {
-                ClickRadio(buttons.last());
+                ClickBox(buttons.last());
                 EXPECT_EQ(cell, static_cast<int>(info.Items.size()) - 1 + info.DataAddend)
                     << info.Control;
-                ClickRadio(buttons.first());
+                ClickBox(buttons.first());
                 EXPECT_EQ(cell, info.DataAddend) << info.Control;
             }
             break;
@@ -205,7 +199,7 @@ TEST_F(EditorTest, EveryControlStandsAsItsTableRowSays) {
         case TControlKind::CheckBox:
             EXPECT_EQ(control.Check->text().toStdString(), std::string(info.Caption));
             EXPECT_EQ(control.Check->isChecked(), info.Default != 0);
-            ClickRadio(control.Check);
+            ClickBox(control.Check);
             EXPECT_EQ(cell, info.Default != 0 ? 0 : 1);
             break;
         case TControlKind::BaseKeyList:
@@ -273,16 +267,16 @@ TEST_F(EditorTest, SharedTabsTakeEachEffectsVariant) {
     TParameterControl& type = editor.Control("ragREVtype");
     EXPECT_EQ(type.Radio->Items().first(), "Hall-1");
     EXPECT_EQ(type.Radio->DataAddend, 9);
-    ClickRadio(type.Radio->Buttons().first());
+    ClickBox(type.Radio->Buttons().first());
     EXPECT_EQ(*type.Radio->Cell(), 9) << "Hall-1 is 9 for every reverb";
-    ClickRadio(type.Radio->Buttons().last());
+    ClickBox(type.Radio->Buttons().last());
     EXPECT_EQ(*type.Radio->Cell(), 13) << "OFF is 13";
     EXPECT_TRUE(editor.Control("trbREVdiffusion").TrackBar->isHidden());
 
     editor.Remove("Reverb 1");
     editor.Add("Reverb 3");
     EXPECT_EQ(type.Radio->Items().size(), 13);
-    ClickRadio(type.Radio->Buttons().first());
+    ClickBox(type.Radio->Buttons().first());
     EXPECT_EQ(*type.Radio->Cell(), 1) << "Hall-3 is 1";
     EXPECT_FALSE(editor.Control("trbREVdiffusion").TrackBar->isHidden())
         << "diffusion only with Reverb 3";
@@ -326,9 +320,9 @@ TEST_F(EditorTest, SharedTabsTakeEachEffectsVariant) {
     editor.Remove("MIDI-Pan");
     editor.Add("Flanger");
     TParameterControl& flanger = editor.Control("ragFLAtype");
-    ClickRadio(flanger.Radio->Buttons().first());
+    ClickBox(flanger.Radio->Buttons().first());
     EXPECT_EQ(*flanger.Radio->Cell(), 3);
-    ClickRadio(flanger.Radio->Buttons().last());
+    ClickBox(flanger.Radio->Buttons().last());
     EXPECT_EQ(*flanger.Radio->Cell(), 11);
 }
 
@@ -345,7 +339,7 @@ TEST_F(EditorTest, BaseKeysAndLoopsAreSentAtOnce) {
     EXPECT_EQ(editor.window->Document().Preset.ParameterValues[static_cast<std::size_t>(keys.Slot)],
               60);
     EXPECT_EQ(editor.Sent.size(), 1u) << "a base key is sent at once";
-    ClickRadio(editor.Control("chkPBYloop1").Check);
+    ClickBox(editor.Control("chkPBYloop1").Check);
     EXPECT_EQ(editor.window->Document().Preset.ParameterValues[4], 0);
     EXPECT_EQ(editor.Sent.size(), 2u);
 
@@ -460,7 +454,7 @@ TEST_F(EditorTest, UndoAndRedoWalkTheSnapshots) {
     editor.Load(PresetWith({1}, {}));
     const Bytes shown = editor.Record(); // as shown: the compressor's switch is on
     editor.window->chkAutoSend->setChecked(false);
-    ClickRadio(editor.Control("chkPBYloop1").Check);
+    ClickBox(editor.Control("chkPBYloop1").Check);
     editor.CheckAnalog(3, true);
     EXPECT_EQ(editor.window->btnUndo->toolTip(), "2 items in undo list   [Ctrl+Z]");
     const std::size_t sends = editor.Sent.size();
@@ -481,7 +475,7 @@ TEST_F(EditorTest, UndoAndRedoWalkTheSnapshots) {
     PressKey(editor.window->edtTitle, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_TRUE(editor.window->Document().Preset.ParameterValues[4] == 0);
     EXPECT_EQ(editor.window->Document().RedoList().Count(), 1);
-    ClickRadio(editor.Control("chkPBYloop2").Check);
+    ClickBox(editor.Control("chkPBYloop2").Check);
     EXPECT_EQ(editor.window->Document().RedoList().Count(), 0)
         << "a new edit empties the redo list";
 
@@ -641,7 +635,7 @@ TEST_F(EditorTest, SwitchesFollowTheChain) {
                 window.Document().Preset.K27States[2]);
     window.chkAutoSend->setChecked(false);
     window.pgcPreset->setCurrentWidget(window.tsK27states);
-    ClickRadio(window.Switches().chkK27dly);
+    ClickBox(window.Switches().chkK27dly);
     EXPECT_FALSE(window.Document().Preset.K27States[2]);
     EXPECT_EQ(editor.Sent.size(), 1u) << "sent at once";
     editor.Add("Flanger");
@@ -860,7 +854,7 @@ TEST_F(EditorTest, EachSwitchIsUsableThroughItsEffectsAndStoresItsOwnState) {
         auto* box = editor.window->findChild<QCheckBox*>(rule.Box);
         const auto before = editor.window->Document().Preset.K27States;
         editor.window->pgcPreset->setCurrentWidget(editor.window->tsK27states);
-        ClickRadio(box);
+        ClickBox(box);
         auto expected = before;
         expected[static_cast<std::size_t>(rule.State)] = false;
         EXPECT_EQ(editor.window->Document().Preset.K27States, expected) << rule.Box;
@@ -882,7 +876,7 @@ TEST_F(EditorTest, UndoAndShowingAPresetLeaveTheSwitchesAsRecorded) {
     // Flanger/Chorus switched off, then a later edit undone: it stays off, on screen and at the
     // unit.
     editor.window->pgcPreset->setCurrentWidget(editor.window->tsK27states);
-    ClickRadio(editor.window->Switches().chkK27fla);
+    ClickBox(editor.window->Switches().chkK27fla);
     ASSERT_FALSE(editor.window->Document().Preset.K27States[4]);
     editor.window->pgcPreset->setCurrentWidget(editor.window->tsAnalogEffects);
     editor.Nudge("trbCMPdrive", 3);

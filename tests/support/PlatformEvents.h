@@ -1,11 +1,12 @@
 #pragma once
 // Input as the window system delivers it, sent to the widget a user would reach: keys with
 // the text X11 and Wayland give them (Delete comes with U+007F, Ctrl+letter with its control
-// character), drag and drop to the control under the cursor, and pop-up menus opened by the
-// right mouse button.
+// character), clicks on a check box's box, drag and drop to the control under the cursor, and
+// pop-up menus opened by the right mouse button.
 
 #include "support/PumpUntil.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QMenu>
@@ -50,6 +51,12 @@ inline void PressKey(QWidget* widget, Qt::Key key,
     const QString text = PlatformKeyText(key, modifiers);
     QTest::sendKeyEvent(QTest::Press, widget, key, text, modifiers);
     QTest::sendKeyEvent(QTest::Release, widget, key, text, modifiers);
+}
+
+// Clicks a check box or radio button where a user does: on its box, not in the space a wide
+// button leaves beside its short text.
+inline void ClickBox(QAbstractButton* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
 }
 
 // Drags the data over the point of the window (its own coordinates) and drops it on the
