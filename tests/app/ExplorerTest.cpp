@@ -283,11 +283,17 @@ TEST_F(ExplorerTest, FilesLoadUpTo10000BytesAndSaveExactly) {
     EXPECT_EQ(window.MessageByteCount, 0);
 }
 
-TEST_F(ExplorerTest, AFileDroppedAnywhereOnTheWindowLoadsTheFirstOne) {
+TEST_F(ExplorerTest, DroppedTextIsTypedAndAFileDroppedAnywhereLoadsTheFirstOne) {
     Explorer explorer;
     TfrmMain& window = explorer.Start();
     window.show();
     QApplication::processEvents();
+    QMimeData text;
+    text.setText("f0 zz 7e\nq7");
+    ASSERT_TRUE(DropOn(window, window.memMsgBuf->mapTo(&window, QPoint(30, 30)), text));
+    EXPECT_EQ(explorer.Text(), "F0 7E") << "letters beyond F, line breaks and stray blanks go";
+    EXPECT_TRUE(window.LoadedFileName.isEmpty());
+
     QTemporaryDir folder;
     WriteFile(folder.filePath("first.syx"), 3, 0x7F);
     WriteFile(folder.filePath("second.syx"), 5);
@@ -309,18 +315,6 @@ TEST_F(ExplorerTest, AFileDroppedAnywhereOnTheWindowLoadsTheFirstOne) {
     third.setUrls({QUrl::fromLocalFile(folder.filePath("third.syx"))});
     ASSERT_TRUE(DropOn(window, window.lbxLog->mapTo(&window, QPoint(20, 20)), third));
     EXPECT_EQ(explorer.Text(), "33 33 ");
-}
-
-TEST_F(ExplorerTest, DroppedTextIsTypedByTheHexRules) {
-    Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    window.show();
-    QApplication::processEvents();
-    QMimeData data;
-    data.setText("f0 zz 7e\nq7");
-    ASSERT_TRUE(DropOn(window, window.memMsgBuf->mapTo(&window, QPoint(30, 30)), data));
-    EXPECT_EQ(explorer.Text(), "F0 7E") << "letters beyond F, line breaks and stray blanks go";
-    EXPECT_TRUE(window.LoadedFileName.isEmpty());
 }
 
 TEST_F(ExplorerTest, EditingKeysEditAndInsertWithAModifierPastesOrCopies) {
@@ -974,20 +968,6 @@ TEST_F(ExplorerTest, DevicesThatVanishOrFailNeverBringTheWindowDown) {
     EXPECT_EQ(dialogs.Messages.back().Caption, "MIDI In error");
 }
 
-TEST_F(ExplorerTest, TheWindowCanBeMadeNarrowWhateverTheStatusSays) {
-    Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    window.show();
-    QApplication::processEvents();
-    window.resize(1400, 700);
-    QApplication::processEvents();
-    window.ShowStatus(QString("A long status text that says a great deal. ").repeated(8));
-    window.resize(700, 600);
-    QApplication::processEvents();
-    EXPECT_EQ(window.width(), 700);
-    EXPECT_LE(window.statusPanel0->width(), 700);
-}
-
 TEST_F(ExplorerTest, ThePaneIsShownAsWideAsItWasSaved) {
     {
         Explorer explorer;
@@ -1014,7 +994,7 @@ TEST_F(ExplorerTest, ThePaneIsShownAsWideAsItWasSaved) {
     }
 }
 
-TEST_F(ExplorerTest, AnUnreadableSettingIsToldAndItsDefaultTaken) {
+TEST_F(ExplorerTest, AnUnreadableSettingIsToldItsDefaultTakenAndTheWindowCanBeMadeNarrow) {
     WriteSettings("[General]\nLPW=wide\nMIDI_OUT_CH=3\n");
     Explorer explorer;
     TfrmMain& window = explorer.Start();
@@ -1027,6 +1007,15 @@ TEST_F(ExplorerTest, AnUnreadableSettingIsToldAndItsDefaultTaken) {
     QApplication::processEvents();
     QApplication::processEvents();
     EXPECT_EQ(window.pgcTab->width(), 460) << "the pane's designed width";
+
+    // The window can be made narrow whatever the status says.
+    window.resize(1400, 700);
+    QApplication::processEvents();
+    window.ShowStatus(QString("A long status text that says a great deal. ").repeated(8));
+    window.resize(700, 600);
+    QApplication::processEvents();
+    EXPECT_EQ(window.width(), 700);
+    EXPECT_LE(window.statusPanel0->width(), 700);
 }
 
 TEST_F(ExplorerTest, AReadOnlySettingsFileIsToldOnceAndTheCloseCompletes) {
