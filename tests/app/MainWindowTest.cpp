@@ -236,34 +236,6 @@ TEST(MainWindow, TheDeviceByteIsTheChannelAtStartUp) {
     EXPECT_EQ(rig.sink->Received()[2], 3);
 }
 
-TEST(MainWindow, ADamagedDumpInTheBufferIsNotTakenForAPresetOrATable) {
-    ModeReset reset;
-    MainRig rig(false, false);
-    TfrmMain& window = rig.Start(false);
-    struct Case {
-        const char* What;
-        std::uint8_t Type; // 0x05 a preset, 0x13 a table
-        std::size_t At;    // a byte changed (0: none)
-        std::uint8_t Byte;
-        bool Taken;
-    };
-    for (const Case& buffer :
-         {Case{"a preset", 0x05, 0, 0, true}, Case{"no F7 at the end", 0x05, 257, 0x00, false},
-          Case{"a status byte as the device byte", 0x05, 2, 0x85, false},
-          Case{"a table", 0x13, 0, 0, true}, Case{"a table without F7", 0x13, 405, 0x00, false}}) {
-        Bytes bytes(buffer.Type == 0x05 ? 258 : 406, 0x20);
-        const Bytes head{0xF0, 0x1A, 0x00, 0x13, buffer.Type};
-        std::copy(head.begin(), head.end(), bytes.begin());
-        bytes.back() = 0xF7;
-        if (buffer.At != 0)
-            bytes[buffer.At] = buffer.Byte;
-        std::copy(bytes.begin(), bytes.end(), window.MessageBytes.begin());
-        window.MessageByteCount = static_cast<int>(bytes.size());
-        EXPECT_EQ(buffer.Type == 0x05 ? window.IsPresetDump() : window.IsMptDump(), buffer.Taken)
-            << buffer.What;
-    }
-}
-
 TEST(MainWindow, KeysCtrlCOnlyStopsAProcedureWithCtrlAlone) {
     ModeReset reset;
     MainRig rig;

@@ -102,13 +102,6 @@ TEST_F(ToolTest, BadFilesGiveTheirMessageAndStatusOne) {
     const std::tuple<const char*, const char*, TBytes, const char*> cases[] = {
         {"preset show", "short.tmq", changed(PresetBytes("x"), 999, 0),
          "Not a valid preset file\n"},
-        {"preset show", "other.tmq", changed(PresetBytes("x"), 4, 0x06),
-         "Not a valid preset file\n"},
-        // Damaged: a status byte for the device byte, or no F7 at the end.
-        {"preset show", "device.tmq", changed(PresetBytes("x"), 2, 0x85),
-         "Not a valid preset file\n"},
-        {"preset show", "end.tmq", changed(PresetBytes("x"), 257, 0x00),
-         "Not a valid preset file\n"},
         {"mpt show", "damaged.mpt", changed(Tmpt().Encode(), 405, 0x00), "Not a valid MPT file"},
         {"mpt show", "preset.mpt", PresetBytes("x"), "Not a valid MPT file"},
     };
