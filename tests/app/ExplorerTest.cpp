@@ -168,32 +168,6 @@ TEST_F(ExplorerTest, TypingKeepsTheHexColumns) {
     EXPECT_EQ(explorer.window->statusPanel1->text(), "Insert");
 }
 
-TEST_F(ExplorerTest, PastingTakesOnlyHexText) {
-    Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    QApplication::clipboard()->setText("f0 f7");
-    explorer.Key(Qt::Key_V, Qt::ControlModifier);
-    ASSERT_TRUE(window.ParseMessageBuffer());
-    EXPECT_EQ(window.MessageByteCount, 2);
-    EXPECT_EQ(window.MessageBytes[0], 0xF0);
-    EXPECT_EQ(window.MessageBytes[1], 0xF7);
-
-    window.memMsgBuf->clear();
-    QApplication::clipboard()->setText("F0F7");
-    explorer.Key(Qt::Key_V, Qt::ControlModifier);
-    ASSERT_TRUE(window.ParseMessageBuffer());
-    EXPECT_EQ(window.MessageBytes[1], 0xF7);
-
-    window.memMsgBuf->clear();
-    QApplication::clipboard()->setText("hello");
-    EXPECT_FALSE(window.ClipboardHoldsHex());
-    explorer.Key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(explorer.Text(), "");
-    window.MessageBufferPopupHook();
-    EXPECT_FALSE(window.pmiPaste->isEnabled());
-    EXPECT_FALSE(window.pmiSave->isEnabled()) << "nothing to save";
-}
-
 TEST_F(ExplorerTest, F9SendsTheBufferAsItStandsUpTo10000Bytes) {
     Explorer explorer;
     TfrmMain& window = explorer.Start();
@@ -317,9 +291,28 @@ TEST_F(ExplorerTest, DroppedTextIsTypedAndAFileDroppedAnywhereLoadsTheFirstOne) 
     EXPECT_EQ(explorer.Text(), "33 33 ");
 }
 
-TEST_F(ExplorerTest, EditingKeysEditAndInsertWithAModifierPastesOrCopies) {
+TEST_F(ExplorerTest,
+       PastingTakesOnlyHexTextAndEditingKeysEditAndInsertWithAModifierPastesOrCopies) {
     Explorer explorer;
     TfrmMain& window = explorer.Start();
+    for (const char* hex : {"f0 f7", "F0F7"}) {
+        window.memMsgBuf->clear();
+        QApplication::clipboard()->setText(hex);
+        explorer.Key(Qt::Key_V, Qt::ControlModifier);
+        ASSERT_TRUE(window.ParseMessageBuffer()) << hex;
+        EXPECT_EQ(window.MessageByteCount, 2) << hex;
+        EXPECT_EQ(window.MessageBytes[0], 0xF0) << hex;
+        EXPECT_EQ(window.MessageBytes[1], 0xF7) << hex;
+    }
+    window.memMsgBuf->clear();
+    QApplication::clipboard()->setText("hello");
+    EXPECT_FALSE(window.ClipboardHoldsHex());
+    explorer.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(explorer.Text(), "");
+    window.MessageBufferPopupHook();
+    EXPECT_FALSE(window.pmiPaste->isEnabled());
+    EXPECT_FALSE(window.pmiSave->isEnabled()) << "nothing to save";
+
     explorer.Type("F0 7E F7");
     QTextCursor cursor = window.memMsgBuf->textCursor();
     cursor.setPosition(0);

@@ -642,9 +642,6 @@ TEST_F(EditorTest, SwitchesFollowTheChain) {
     EXPECT_TRUE(window.Switches().chkK27dly->isChecked()) << "re-evaluated: usable switches go on";
     EXPECT_TRUE(window.Document().Preset.K27States[2]);
     EXPECT_TRUE(window.Switches().chkK27fla->isChecked());
-
-    editor.CheckAnalog(5, true); // the preamp
-    EXPECT_TRUE(window.Switches().chkK27dst->isEnabled()) << "the preamp makes Distortion usable";
 }
 
 TEST_F(EditorTest, ARadioValueWithoutAnItemIsKept) {

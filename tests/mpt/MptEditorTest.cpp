@@ -276,7 +276,7 @@ TEST(MptEditor, HintsNameThePresetFilesAndTheTablePrintsInBothStylesIntoAPdf) {
     EXPECT_EQ(table.Cell(1)->text(), "002");
 }
 
-TEST(MptEditor, TheFontButtonOffersFixedPitchFontsForGridAndReport) {
+TEST(MptEditor, TheFontButtonSetsTheGridsFontAndThePreviewShowsThePagesThePrinterWouldGet) {
     TableWindow table;
     QFont chosen(QStringLiteral("DejaVu Sans Mono"));
     chosen.setPointSize(9);
@@ -285,10 +285,7 @@ TEST(MptEditor, TheFontButtonOffersFixedPitchFontsForGridAndReport) {
     EXPECT_EQ(table.window->grdMPT->font().pointSize(), 9);
     QTest::mouseClick(table.window->btnFont, Qt::LeftButton); // cancelled: it stays
     EXPECT_EQ(table.window->grdMPT->font().pointSize(), 9);
-}
 
-TEST(MptEditor, ThePreviewShowsThePagesThePrinterWouldGet) {
-    TableWindow table;
     table.settings.PutInteger("MPT_REPT_STYLE", 1);
     int pages = 0;
     AnswerModal<QPrintPreviewDialog>([&pages](QPrintPreviewDialog& preview) {
