@@ -698,9 +698,10 @@ TEST(PresetHandOff, ADumpFromTheUnitOpensEditsAndStoresInTheUnit) {
         4000))
         << "the unit's edit buffer holds what the editor shows";
 
+    // Stored as the unit holds it: the edits went out as they were made.
     AnswerModal<TfrmStorePrompt>([](TfrmStorePrompt& prompt) {
         prompt.edtPresetNo->setText("17");
-        prompt.chkDoSend->setChecked(true);
+        prompt.chkDoSend->setChecked(false);
         QTest::mouseClick(prompt.btnOK, Qt::LeftButton);
     });
     QTest::mouseClick(editor.btnStore, Qt::LeftButton);
