@@ -78,7 +78,7 @@ TEST(Catalogue, ANewRecordGetsGroupZeroWithItsDefaults) {
     EXPECT_THAT(preset.DigitalOn, testing::Each(false));
 }
 
-TEST(Catalogue, TheLowestGroupHoldingTheSelectionIsChosen) {
+TEST(Catalogue, TheLowestGroupHoldingTheSelectionIsChosenAndOffersWhatSharesIt) {
     TPreset preset;
     DetermineDigitalGroup(preset, {"Chorus"});
     EXPECT_EQ(preset.DigitalGroup, 2);
@@ -87,16 +87,19 @@ TEST(Catalogue, TheLowestGroupHoldingTheSelectionIsChosen) {
     DetermineDigitalGroup(preset, {"Tuner"});
     EXPECT_EQ(AvailableDigitalEffects(preset, {"Tuner"}), (std::vector<std::string>{"Low Pass"}));
 
-    const TPreset before = [&] {
-        TPreset copy;
-        copy.DigitalGroup = preset.DigitalGroup;
-        copy.ParameterValues = preset.ParameterValues;
-        return copy;
-    }();
+    const int group = preset.DigitalGroup;
+    const auto values = preset.ParameterValues;
     EXPECT_THROW(DetermineDigitalGroup(preset, {"Tuner", "Chorus"}), EPresetError);
-    EXPECT_EQ(preset.DigitalGroup, before.DigitalGroup) << "the record is left as it was";
-    EXPECT_EQ(preset.ParameterValues, before.ParameterValues);
+    EXPECT_EQ(preset.DigitalGroup, group) << "the record is left as it was";
+    EXPECT_EQ(preset.ParameterValues, values);
     EXPECT_EQ(ErrorOf([&] { DetermineDigitalGroup(preset, {"Wah"}); }), "Unknown effect Wah");
+
+    DetermineDigitalGroup(preset, {"Reverb 3"});
+    EXPECT_EQ(preset.DigitalGroup, 27);
+    EXPECT_EQ(AvailableDigitalEffects(preset, {"Reverb 3"}),
+              (std::vector<std::string>{"Low Pass", "Regen DDL S"}))
+        << "those that share a group with the selection";
+    EXPECT_EQ(AvailableDigitalEffects(preset, {}).size(), 25u);
 }
 
 TEST(Catalogue, MovingFromGroup13To16KeepsTheSurvivorsValues) {
@@ -220,15 +223,6 @@ TEST(Catalogue, PrePlenovaKnowsNeitherPhaserNorDualPitch) {
             EXPECT_LT(two.DigitalGroup, 47) << name << " + " << other;
         }
     }
-}
-
-TEST(Catalogue, AvailableEffectsAreThoseThatShareAGroupWithTheSelection) {
-    TPreset preset;
-    DetermineDigitalGroup(preset, {"Reverb 3"});
-    EXPECT_EQ(preset.DigitalGroup, 27);
-    EXPECT_EQ(AvailableDigitalEffects(preset, {"Reverb 3"}),
-              (std::vector<std::string>{"Low Pass", "Regen DDL S"}));
-    EXPECT_EQ(AvailableDigitalEffects(preset, {}).size(), 25u);
 }
 
 // A parameter number names a place in the record's present layout, and the place gives the number

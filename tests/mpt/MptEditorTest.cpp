@@ -320,11 +320,6 @@ TEST(MptHandOff, TheUnitsTableIsEditedAndSentBack) {
     ASSERT_TRUE(PumpUntil([&] {
         return rig.Unit([](TPlenovaDevice& unit) { return unit.Table.MptEntries[4] == 16; });
     })) << "the unit's table maps 5 to 17";
-    // A program change 5 now selects the unit's slot 17.
-    const std::uint8_t change[] = {0xC0, 0x04};
-    window.MidiOutput()->SendShort(change[0], change[1], 0);
-    EXPECT_TRUE(PumpUntil(
-        [&] { return rig.Unit([](TPlenovaDevice& unit) { return unit.CurrentSlot == 16; }); }));
 
     // Saved and opened again through the file pane, as a user does with a double-click.
     QTemporaryDir folder;
