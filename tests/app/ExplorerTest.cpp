@@ -94,6 +94,18 @@ struct Explorer {
         window->InitializeExplorer(settings.get(), QStringLiteral("Quellfarn"));
         return *window;
     }
+    // Started and shown at the monitor; the ping on showing goes to the sink.
+    TfrmMain& StartAtTheMonitor() {
+        Start();
+        ChooseOutput("Sink");
+        window->Link->SetRequestDelay(30);
+        window->show();
+        window->pgcTab->setCurrentWidget(window->tsMonitor);
+        QApplication::processEvents();
+        return *window;
+    }
+    // Near the line's start: a SysEx line runs far past the right edge.
+    QPoint LineAt(int row) const { return {20, window->lbxLog->LineRect(row).center().y()}; }
     QString Status() const { return window->statusPanel0->text(); }
     void Type(const QString& text) {
         window->memMsgBuf->setFocus();
@@ -440,11 +452,7 @@ TEST_F(ExplorerTest, DeletingAndCopyingSelectedLines) {
 
 TEST_F(ExplorerTest, InputTakenInAtOnceIsLoggedAtOnceInOrderWithin500Lines) {
     Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    explorer.ChooseOutput("Sink"); // the ping on showing goes nowhere
-    window.Link->SetRequestDelay(30);
-    window.show();
-    QApplication::processEvents();
+    TfrmMain& window = explorer.StartAtTheMonitor();
     // Controllers numbered through the controller number and value: 0..16383.
     const auto controllers = [](int first, int count) {
         Bytes bytes;
@@ -472,7 +480,6 @@ TEST_F(ExplorerTest, InputTakenInAtOnceIsLoggedAtOnceInOrderWithin500Lines) {
         }
     } statusPaints;
     window.stbStatBar->installEventFilter(&statusPaints);
-    window.pgcTab->setCurrentWidget(window.tsMonitor);
     QSignalSpy appended(&window.lbxLog->Lines(), &QAbstractItemModel::rowsInserted);
 
     // The device's thread queues what one chunk brings before the window looks: one wake-up
@@ -519,12 +526,7 @@ TEST_F(ExplorerTest, InputTakenInAtOnceIsLoggedAtOnceInOrderWithin500Lines) {
 
 TEST_F(ExplorerTest, ALineOfTheUnitsSaysWhatItMeansOthersKeepTheirText) {
     Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    explorer.ChooseOutput("Sink"); // the ping on showing goes nowhere
-    window.Link->SetRequestDelay(30);
-    window.show();
-    window.pgcTab->setCurrentWidget(window.tsMonitor);
-    QApplication::processEvents();
+    TfrmMain& window = explorer.StartAtTheMonitor();
     TPreset preset;
     preset.Title = "Slap Bass";
     const Bytes named = preset.Encode();
@@ -540,21 +542,18 @@ TEST_F(ExplorerTest, ALineOfTheUnitsSaysWhatItMeansOthersKeepTheirText) {
         << "the line itself as always";
 
     QWidget* lines = window.lbxLog->viewport();
-    const auto lineAt = [&](int row) {
-        return QPoint(20, window.lbxLog->LineRect(row).center().y());
-    };
     const auto tooltipAt = [&](int row) {
-        const QPoint at = lineAt(row);
+        const QPoint at = explorer.LineAt(row);
         QHelpEvent hover(QEvent::ToolTip, at, lines->mapToGlobal(at));
         QApplication::sendEvent(lines, &hover);
         const QString text = QToolTip::text();
         QToolTip::hideText();
         return text;
     };
-    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(0));
+    QTest::mouseClick(lines, Qt::LeftButton, {}, explorer.LineAt(0));
     EXPECT_EQ(explorer.Status(), "Preset dump: Slap Bass");
     EXPECT_EQ(tooltipAt(0), "Preset dump: Slap Bass");
-    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(1));
+    QTest::mouseClick(lines, Qt::LeftButton, {}, explorer.LineAt(1));
     EXPECT_EQ(explorer.Status(), "Preset dump: Slap Bass") << "nothing to tell of another's";
     EXPECT_EQ(tooltipAt(1), "Sysex (6): F0 7E 7F 06 01 F7 ");
     PressKey(window.lbxLog, Qt::Key_Down);
@@ -568,12 +567,7 @@ TEST_F(ExplorerTest, ALineOfTheUnitsSaysWhatItMeansOthersKeepTheirText) {
 
 TEST_F(ExplorerTest, SelectedSysexLinesAreSavedAsOneSyxFile) {
     Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    explorer.ChooseOutput("Sink"); // the ping on showing goes nowhere
-    window.Link->SetRequestDelay(30);
-    window.show();
-    window.pgcTab->setCurrentWidget(window.tsMonitor);
-    QApplication::processEvents();
+    TfrmMain& window = explorer.StartAtTheMonitor();
     std::vector<Bytes> dumps;
     for (const char* title : {"One", "Two", "Three"}) {
         TPreset preset;
@@ -584,17 +578,14 @@ TEST_F(ExplorerTest, SelectedSysexLinesAreSavedAsOneSyxFile) {
     ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->LineCount() == 4; }));
     QWidget* lines = window.lbxLog->viewport();
     // Near the line's start: a SysEx line runs far past the right edge.
-    const auto lineAt = [&](int row) {
-        return QPoint(20, window.lbxLog->LineRect(row).center().y());
-    };
-    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(0));
-    QTest::mouseClick(lines, Qt::LeftButton, Qt::ShiftModifier, lineAt(3));
+    QTest::mouseClick(lines, Qt::LeftButton, {}, explorer.LineAt(0));
+    QTest::mouseClick(lines, Qt::LeftButton, Qt::ShiftModifier, explorer.LineAt(3));
     ASSERT_EQ(window.lbxLog->SelectedLines(), (std::vector<int>{0, 1, 2, 3}));
 
     QTemporaryDir folder;
     const QString all = folder.filePath("three.syx");
     explorer.dialogs.Names.push_back(all);
-    ASSERT_TRUE(ChoosePopupItem(lines, lineAt(2), "pmiSaveSelectedSysex"));
+    ASSERT_TRUE(ChoosePopupItem(lines, explorer.LineAt(2), "pmiSaveSelectedSysex"));
     EXPECT_EQ(explorer.Status(), "3 messages saved to " + all + ", 1 line skipped (not SysEx)");
     QFile file(all);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -610,17 +601,17 @@ TEST_F(ExplorerTest, SelectedSysexLinesAreSavedAsOneSyxFile) {
             dumps[i]);
 
     // One dump, named without the extension: the file opens as the dump it holds.
-    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(2));
+    QTest::mouseClick(lines, Qt::LeftButton, {}, explorer.LineAt(2));
     explorer.dialogs.Names.push_back(folder.filePath("two"));
-    ASSERT_TRUE(ChoosePopupItem(lines, lineAt(2), "pmiSaveSelectedSysex"));
+    ASSERT_TRUE(ChoosePopupItem(lines, explorer.LineAt(2), "pmiSaveSelectedSysex"));
     EXPECT_EQ(explorer.Status(), "1 message saved to " + folder.filePath("two.syx"));
     window.LoadFileIntoBuffer(folder.filePath("two.syx"));
     EXPECT_TRUE(window.IsPresetDump());
     EXPECT_EQ(window.PresetTitleOf(), "Two");
 
     // Nothing to save: no file is asked for.
-    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(1));
-    ASSERT_TRUE(ChoosePopupItem(lines, lineAt(1), "pmiSaveSelectedSysex"));
+    QTest::mouseClick(lines, Qt::LeftButton, {}, explorer.LineAt(1));
+    ASSERT_TRUE(ChoosePopupItem(lines, explorer.LineAt(1), "pmiSaveSelectedSysex"));
     EXPECT_EQ(explorer.Status(), "No SysEx message among the selected lines: nothing saved");
     const QPoint below(20, lines->height() - 5);
     ASSERT_EQ(window.lbxLog->LineAt(below), -1);
@@ -628,8 +619,8 @@ TEST_F(ExplorerTest, SelectedSysexLinesAreSavedAsOneSyxFile) {
     EXPECT_FALSE(ChoosePopupItem(lines, below, "pmiSaveSelectedSysex")) << "no line selected";
 
     explorer.dialogs.Names.push_back(folder.filePath("no-such-folder/x.syx"));
-    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(0));
-    ASSERT_TRUE(ChoosePopupItem(lines, lineAt(0), "pmiSaveSelectedSysex"));
+    QTest::mouseClick(lines, Qt::LeftButton, {}, explorer.LineAt(0));
+    ASSERT_TRUE(ChoosePopupItem(lines, explorer.LineAt(0), "pmiSaveSelectedSysex"));
     EXPECT_THAT(explorer.dialogs.Messages.back().Text.toStdString(), HasSubstr("Cannot write"));
 }
 
