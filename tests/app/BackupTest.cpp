@@ -29,14 +29,6 @@ struct ModeReset {
     ~ModeReset() { SetPrePlenovaMode(false); }
 };
 
-void Type(QLineEdit* edit, const QString& text) {
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier); // select what stands there
-    for (const QChar c : text)
-        QTest::keyClick(edit, c.toLatin1());
-}
-
 // The choices a test makes in the dialog; what it leaves alone keeps the dialog's default.
 struct Choices {
     QString Banks = QStringLiteral("ABCD"); // checked bank boxes
@@ -57,11 +49,11 @@ void Answer(const Choices& choices) {
         if (choices.Print != dialog.chkPrint->isChecked())
             ClickBox(dialog.chkPrint);
         if (!choices.First.isEmpty())
-            Type(dialog.edtFirstNo, choices.First);
+            TypeOver(dialog.edtFirstNo, choices.First);
         if (!choices.Last.isEmpty())
-            Type(dialog.edtLastNo, choices.Last);
+            TypeOver(dialog.edtLastNo, choices.Last);
         if (!choices.Delay.isEmpty())
-            Type(dialog.edtReqDelay, choices.Delay);
+            TypeOver(dialog.edtReqDelay, choices.Delay);
         QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
     });
 }

@@ -42,9 +42,7 @@ struct LibraryRig : MainRig {
                     QTest::mouseClick(dialog.chkBanks[bank], Qt::LeftButton);
             if (backUp)
                 QTest::mouseClick(dialog.chkBackUp, Qt::LeftButton);
-            dialog.edtDelay->setFocus();
-            dialog.edtDelay->selectAll();
-            QTest::keyClicks(dialog.edtDelay, "1");
+            TypeOver(dialog.edtDelay, "1");
             PressKey(dialog.edtDelay, Qt::Key_Return);
         });
         Activate(library);
@@ -151,9 +149,7 @@ TEST(Library, ReadsBanksToldAgainstABackupAndShowsWhatStoresAndRestoresDo) {
                 editor = found;
         return editor != nullptr;
     }));
-    editor->edtTitle->setFocus();
-    editor->edtTitle->selectAll();
-    QTest::keyClicks(editor->edtTitle, "Moved On");
+    TypeOver(editor->edtTitle, "Moved On");
     QString proposed, bank;
     AnswerModal<TfrmStorePrompt>([&](TfrmStorePrompt& prompt) {
         proposed = prompt.edtPresetNo->text();

@@ -29,12 +29,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-void Type(QLineEdit* edit, const QString& text) {
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-}
-
 TBytes Slot(MainRig& rig, int bank, int slot) {
     TBytes bytes;
     rig.Unit([&](TPlenovaDevice& unit) {
@@ -53,7 +47,7 @@ QString ReplacedFolder() {
 // Stores the editor's preset through its "Sto&re..." button into the slot, with the boxes set.
 void Store(TfrmPresetEditor& editor, int slot, bool keep = true, bool verify = true) {
     AnswerModal<TfrmStorePrompt>([=](TfrmStorePrompt& prompt) {
-        Type(prompt.edtPresetNo, QString::number(slot));
+        TypeOver(prompt.edtPresetNo, QString::number(slot));
         if (prompt.chkKeepReplaced->isChecked() != keep)
             ClickBox(prompt.chkKeepReplaced);
         if (prompt.chkVerify->isChecked() != verify)
@@ -72,9 +66,7 @@ struct Rig : MainRig {
     Rig() : window(Start()), settingsInUse(settings) {
         QDir(ReplacedFolder()).removeRecursively();
         editor = window.NewPresetEditor();
-        editor->edtTitle->setFocus();
-        editor->edtTitle->selectAll();
-        QTest::keyClicks(editor->edtTitle, "Stored Here");
+        TypeOver(editor->edtTitle, "Stored Here");
     }
     TfrmMain& window;
     Settings settingsInUse;
@@ -265,14 +257,14 @@ TEST(Restore, TheDialogsChoicesAreAskedAboutAndTheEndIsShown) {
             rig.dialogs.Answers.push_back(QMessageBox::No);
         int listed = 0;
         AnswerModal<TfrmRestore>([&](TfrmRestore& dialog) {
-            Type(dialog.edtFolder, folder.path());
+            TypeOver(dialog.edtFolder, folder.path());
             QCheckBox* boxes[] = {dialog.chkBankA, dialog.chkBankB, dialog.chkBankC,
                                   dialog.chkBankD};
             for (int bank = 0; bank < 4; ++bank)
                 if (boxes[bank]->isChecked() != run.Banks.contains(QChar('A' + bank)))
                     ClickBox(boxes[bank]);
             if (!run.Last.isEmpty())
-                Type(dialog.edtLastNo, run.Last);
+                TypeOver(dialog.edtLastNo, run.Last);
             listed = dialog.lvwPlan->topLevelItemCount();
             QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
         });
@@ -310,7 +302,7 @@ TEST(Restore, CtrlCStopsAfterThePresetBeingWritten) {
             TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova()));
     const auto verified = [&] { return rig.Log().filter(" written and verified").size(); };
     AnswerModal<TfrmRestore>([&](TfrmRestore& dialog) {
-        Type(dialog.edtFolder, folder.path());
+        TypeOver(dialog.edtFolder, folder.path());
         QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
     });
     // The walk runs inside the menu command; the key comes while it does.
