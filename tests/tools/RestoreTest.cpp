@@ -163,12 +163,8 @@ TEST_F(RestoreTest, InterruptedItFinishesThePresetItIsWritingAndStops) {
     EXPECT_EQ(skipped + failed, 0);
 }
 
-TEST(RestoreUsage, AFolderThatIsNotThereGivesStatusOne) {
-    const ToolResult run =
-        RunTool("restore " +
-                Quoted(fs::temp_directory_path() /
-                       ("quellfarn-restore-none-" + std::to_string(::getpid()))) +
-                " --yes");
+TEST_F(RestoreTest, AFolderThatIsNotThereGivesStatusOne) {
+    const ToolResult run = RunTool("restore " + Quoted(folder / "none") + " --yes");
     EXPECT_EQ(run.Status, 1);
     EXPECT_THAT(run.Errors, HasSubstr("Invalid folder: "));
 }
