@@ -8,12 +8,14 @@
 #include "editor/PresetEditor.h"
 #include "model/DeviceMode.h"
 #include "model/FileNames.h"
+#include "sim/PlenovaDevice.h"
 #include "support/FileBytes.h"
 #include "support/MainRig.h"
 #include "support/ModalAnswer.h"
 #include "support/PdfText.h"
 #include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
+#include "support/TestPresets.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -25,10 +27,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-struct ModeReset {
-    ~ModeReset() { SetPrePlenovaMode(false); }
-};
-
 // The choices a test makes in the dialog; what it leaves alone keeps the dialog's default.
 struct Choices {
     QString Banks = QStringLiteral("ABCD"); // checked bank boxes
@@ -58,18 +56,6 @@ void Answer(const Choices& choices) {
     });
 }
 
-// The file name a backup gives the preset in a slot of the unit.
-QString FileNameOf(MainRig& rig, int bank, int slot) {
-    QString name;
-    rig.Unit([&](TPlenovaDevice& unit) {
-        const TBytes dump = unit.Outgoing(
-            unit.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot)]);
-        name = QString::fromLatin1(BackupFileName(PresetTitleOf(dump), slot + 1).c_str());
-        return true;
-    });
-    return name;
-}
-
 // The main window against the simulated unit, its file pane in a folder of its own; with a
 // listing, the printout goes into "list.pdf" there, as on a machine without a printer.
 struct Walk {
@@ -83,7 +69,7 @@ struct Walk {
     ~Walk() { IgnoreInstalledPrinters(false); }
     void InFolder() { window.GoToFolder(out.path()); }
 
-    ModeReset reset;
+    ModeGuard mode{false};
     MainRig rig;
     TfrmMain& window;
     QTemporaryDir out;
@@ -178,7 +164,10 @@ TEST(Backup, WhatStopsAWalkIsShownInOneMessage) {
     const Case cases[] = {
         {"a folder where the first preset's file goes", true,
          [](Walk& walk) {
-             EXPECT_TRUE(QDir(walk.out.path()).mkpath("Bank A/" + FileNameOf(walk.rig, 0, 0)));
+             const std::string first = PresetTitleOf(
+                 TPlenovaDevice::FactoryPreset(0, 0, TDeviceMode::Plenova())); // the unit's A 001
+             EXPECT_TRUE(QDir(walk.out.path())
+                             .mkpath("Bank A/" + QString::fromStdString(BackupFileName(first, 1))));
              return "Procedure aborted: cannot write " + walk.out.filePath("Bank A/");
          }},
         {"a listing whose print job cannot begin", false,

@@ -15,6 +15,7 @@
 #include "support/QtPrinters.h"
 #include "support/RecordingDevice.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestPresets.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -53,16 +54,13 @@ public:
     std::vector<int> Answers;
 };
 
-struct ModeReset {
-    ~ModeReset() {
-        SetPrePlenovaMode(false);
-        DeviceId = 0;
-    }
+// Each test starts and ends with the Plenova and device byte 0.
+class MainWindow : public testing::Test {
+    ModeGuard mode{false};
 };
 } // namespace
 
-TEST(MainWindow, PingsOnShowAndFetchesWithF10) {
-    ModeReset reset;
+TEST_F(MainWindow, PingsOnShowAndFetchesWithF10) {
     MainRig rig;
     TfrmMain& window = rig.Start();
     EXPECT_EQ(rig.Status(), "The Quellfarn is online! Your currently selected bank is: A");
@@ -76,8 +74,7 @@ TEST(MainWindow, PingsOnShowAndFetchesWithF10) {
     EXPECT_EQ(window.pgcTab->currentWidget(), window.tsMonitor) << "F10 shows the monitor";
 }
 
-TEST(MainWindow, BanksBypassTableAndBulkDumpReachTheUnit) {
-    ModeReset reset;
+TEST_F(MainWindow, BanksBypassTableAndBulkDumpReachTheUnit) {
     MainRig rig;
     TfrmMain& window = rig.Start();
     window.miSelectBank[2]->trigger();
@@ -115,8 +112,7 @@ TEST(MainWindow, BanksBypassTableAndBulkDumpReachTheUnit) {
     EXPECT_EQ(window.MidiInput()->LostCount(), 0u);
 }
 
-TEST(MainWindow, SentMessagesAreLoggedBetweenTheirAnswersOnlyWhenAsked) {
-    ModeReset reset;
+TEST_F(MainWindow, SentMessagesAreLoggedBetweenTheirAnswersOnlyWhenAsked) {
     MainRig rig;
     TfrmMain& window = rig.Start();
     window.pgcTab->setCurrentWidget(window.tsMonitor);
@@ -171,8 +167,7 @@ TEST(MainWindow, SentMessagesAreLoggedBetweenTheirAnswersOnlyWhenAsked) {
     EXPECT_TRUE(sentLines().isEmpty());
 }
 
-TEST(MainWindow, ARequestSentFromTheInputHandlerIsLoggedInItsPlace) {
-    ModeReset reset;
+TEST_F(MainWindow, ARequestSentFromTheInputHandlerIsLoggedInItsPlace) {
     MainRig rig;
     auto& window = rig.Start<TAskingMain>(false);
     window.SetLogSentMessages(true);
@@ -189,8 +184,7 @@ TEST(MainWindow, ARequestSentFromTheInputHandlerIsLoggedInItsPlace) {
     EXPECT_EQ(window.Answers.size(), 1u);
 }
 
-TEST(MainWindow, PrePlenovaModeChangesTheRequestsAndTheMenu) {
-    ModeReset reset;
+TEST_F(MainWindow, PrePlenovaModeChangesTheRequestsAndTheMenu) {
     MainRig rig(true);
     TfrmMain& window = rig.Start(false);
     window.miPrePlenova->trigger();
@@ -222,8 +216,7 @@ TEST(MainWindow, PrePlenovaModeChangesTheRequestsAndTheMenu) {
     EXPECT_TRUE(rig.settings.GetBool("PRE_PLENOVA", {.CanCreate = false, .Default = false}));
 }
 
-TEST(MainWindow, TheDeviceByteIsTheChannelAtStartUp) {
-    ModeReset reset;
+TEST_F(MainWindow, TheDeviceByteIsTheChannelAtStartUp) {
     MainRig rig;
     rig.settings.PutInteger("MIDI_OUT_CH", 3);
     TfrmMain& window = rig.Start(false);
@@ -236,8 +229,7 @@ TEST(MainWindow, TheDeviceByteIsTheChannelAtStartUp) {
     EXPECT_EQ(rig.sink->Received()[2], 3);
 }
 
-TEST(MainWindow, KeysCtrlCOnlyStopsAProcedureWithCtrlAlone) {
-    ModeReset reset;
+TEST_F(MainWindow, KeysCtrlCOnlyStopsAProcedureWithCtrlAlone) {
     MainRig rig;
     TfrmMain& window = rig.Start(false);
     QTemporaryDir folder;
@@ -259,8 +251,7 @@ TEST(MainWindow, KeysCtrlCOnlyStopsAProcedureWithCtrlAlone) {
     EXPECT_EQ(rig.Log().size(), lines) << "outside a procedure nothing of the main window's";
 }
 
-TEST(MainWindow, WithoutAnOutputF10TellsTheUser) {
-    ModeReset reset;
+TEST_F(MainWindow, WithoutAnOutputF10TellsTheUser) {
     MainRig rig(false, false);
     TfrmMain& window = rig.Start(false);
     EXPECT_FALSE(window.miQuellfarnRequests->isEnabled());
@@ -271,8 +262,7 @@ TEST(MainWindow, WithoutAnOutputF10TellsTheUser) {
     EXPECT_TRUE(window.miBypass->isChecked()) << "the check stays toggled";
 }
 
-TEST(MainWindow, SettingsAtSetUpAndClose) {
-    ModeReset reset;
+TEST_F(MainWindow, SettingsAtSetUpAndClose) {
     MainRig rig;
     rig.settings.PutInteger("TMQReqDelay", 0);
     rig.settings.PutInteger("RECT_MAIN", 7);
@@ -306,7 +296,7 @@ TEST(MainWindow, SettingsAtSetUpAndClose) {
 
 // With nothing stored, the folders the user works in start in "Quellfarn" in the documents
 // folder (made once something is written there), never beside the program.
-TEST(MainWindow, FoldersStartInTheDocumentsFolder) {
+TEST_F(MainWindow, FoldersStartInTheDocumentsFolder) {
     const QString folder = qEnvironmentVariable("QUELLFARN_TEST_DOCUMENTS") + "/Quellfarn/";
     QDir(folder).removeRecursively();
     MainRig rig;
@@ -326,7 +316,7 @@ TEST(MainWindow, FoldersStartInTheDocumentsFolder) {
 
 // The buffer decides what "Presets" and "MPT" offer; a preset file opened from the buffer
 // keeps its name in the editor.
-TEST(MainWindow, TheEditorMenusFollowTheBuffer) {
+TEST_F(MainWindow, TheEditorMenusFollowTheBuffer) {
     MainRig rig;
     TfrmMain& window = rig.Start();
     QTemporaryDir folder;

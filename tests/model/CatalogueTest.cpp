@@ -30,10 +30,6 @@ TPreset InGroup(int group) {
     return preset;
 }
 
-struct ModeGuard {
-    explicit ModeGuard(bool pre) { SetPrePlenovaMode(pre); }
-    ~ModeGuard() { SetPrePlenovaMode(false); }
-};
 } // namespace
 
 TEST(Catalogue, CountsGlobalNumbersAndDefaultsAgreeWithTheProcessor) {

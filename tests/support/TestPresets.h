@@ -1,7 +1,9 @@
 #pragma once
 // Preset records made for a test: the chosen analog blocks on and the named digital effects
-// selected, in the group the catalogue finds for them; and a dump given another title.
+// selected, in the group the catalogue finds for them; a dump given another title; and the
+// processor model a test works with.
 
+#include "model/DeviceMode.h"
 #include "model/EffectCatalogue.h"
 #include "model/Preset.h"
 #include "model/Protocol.h"
@@ -27,3 +29,14 @@ inline TBytes Retitled(TBytes dump, const std::string& title) {
             static_cast<std::uint8_t>(i < title.size() ? title[i] : ' ');
     return dump;
 }
+
+// The processor model while the guard lives; the Plenova and device byte 0 again after it.
+struct ModeGuard {
+    explicit ModeGuard(bool prePlenova) { SetPrePlenovaMode(prePlenova); }
+    ~ModeGuard() {
+        SetPrePlenovaMode(false);
+        DeviceId = 0;
+    }
+    ModeGuard(const ModeGuard&) = delete;
+    ModeGuard& operator=(const ModeGuard&) = delete;
+};
