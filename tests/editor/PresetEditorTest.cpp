@@ -147,40 +147,38 @@ TEST_F(EditorTest, EveryControlStandsAsItsTableRowSays) {
     TPreset preset = PresetWith({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, {});
     editor.Load(preset);
     const auto check = [&](const TParameterInfo& info, int slot) {
+        SCOPED_TRACE(std::string(info.Control));
         TParameterControl& control = editor.Control(std::string(info.Control));
         ASSERT_EQ(control.Widget->objectName().toStdString(), std::string(info.Control));
-        EXPECT_EQ(control.Slot, slot) << info.Control;
+        EXPECT_EQ(control.Slot, slot);
         int& cell =
             editor.window->Document().Preset.ParameterValues[static_cast<std::size_t>(slot)];
         switch (info.Kind) {
         case TControlKind::TrackBar: {
-            EXPECT_EQ(control.TrackBar->minimum(), info.Min) << info.Control;
-            EXPECT_EQ(control.TrackBar->maximum(), info.Max) << info.Control;
-            EXPECT_EQ(control.TrackBar->Cell(), &cell) << info.Control;
-            EXPECT_EQ(cell, std::clamp(info.Default, info.Min, info.Max)) << info.Control;
+            EXPECT_EQ(control.TrackBar->minimum(), info.Min);
+            EXPECT_EQ(control.TrackBar->maximum(), info.Max);
+            EXPECT_EQ(control.TrackBar->Cell(), &cell);
+            EXPECT_EQ(cell, std::clamp(info.Default, info.Min, info.Max));
             const std::string name = std::string(info.Control).substr(3);
             EXPECT_EQ(control.ValueLabel->objectName().toStdString(), "txt" + name);
             control.TrackBar->setValue(control.TrackBar->minimum());
             EXPECT_EQ(control.ValueLabel->text().toStdString(),
-                      ParameterValueText(info, info.Mirrored ? info.Max : info.Min))
-                << info.Control;
+                      ParameterValueText(info, info.Mirrored ? info.Max : info.Min));
             control.TrackBar->setValue(control.TrackBar->maximum());
             EXPECT_EQ(control.ValueLabel->text().toStdString(),
-                      ParameterValueText(info, info.Mirrored ? info.Min : info.Max))
-                << info.Control;
+                      ParameterValueText(info, info.Mirrored ? info.Min : info.Max));
             break;
         }
         case TControlKind::RadioGroup: {
             EXPECT_EQ(control.Radio->Items().size(), static_cast<int>(info.Items.size()));
-            EXPECT_EQ(control.Radio->DataAddend, info.DataAddend) << info.Control;
-            EXPECT_EQ(cell, info.Default) << info.Control;
+            EXPECT_EQ(control.Radio->DataAddend, info.DataAddend);
+            EXPECT_EQ(cell, info.Default);
             const QList<QRadioButton*> buttons = control.Radio->Buttons();
             if (!buttons.isEmpty() && control.Radio->isEnabled()) {
                 ClickBox(buttons.last());
-                EXPECT_EQ(cell, static_cast<int>(info.Items.size()) - 1 + info.DataAddend)
-                    << info.Control;
+                EXPECT_EQ(cell, static_cast<int>(info.Items.size()) - 1 + info.DataAddend);
                 ClickBox(buttons.first());
-                EXPECT_EQ(cell, info.DataAddend) << info.Control;
+                EXPECT_EQ(cell, info.DataAddend);
             }
             break;
         }
@@ -219,6 +217,7 @@ TEST_F(EditorTest, EveryControlStandsAsItsTableRowSays) {
     // Each digital effect in a group of its own: its block from slot 37 on.
     for (int effect = 0; effect < kDigitalEffectTotal; ++effect) {
         const std::string name(DigitalEffectName(effect));
+        SCOPED_TRACE(name);
         TPreset digital = PresetWith({}, {name.c_str()});
         Editor one;
         one.Load(digital);
@@ -229,32 +228,30 @@ TEST_F(EditorTest, EveryControlStandsAsItsTableRowSays) {
                 break;
             slot += DigitalParameterCount(before);
         }
-        EXPECT_FALSE(one.window->pgcDigitalParams->isHidden()) << name;
+        EXPECT_FALSE(one.window->pgcDigitalParams->isHidden());
         const QString sheet = QString::fromLatin1(
             DigitalEffectPage(effect).data(), static_cast<int>(DigitalEffectPage(effect).size()));
         for (int tab = 0; tab < one.window->pgcDigitalParams->count(); ++tab)
             EXPECT_EQ(one.window->pgcDigitalParams->isTabVisible(tab),
                       one.window->pgcDigitalParams->widget(tab)->objectName() == sheet)
-                << name << ": only its own tab";
+                << "only its own tab";
         EXPECT_EQ(one.window->pgcDigitalParams->currentWidget()->objectName(), sheet);
         for (const TParameterInfo& info :
              DigitalEffectPages()[static_cast<std::size_t>(effect)].Parameters) {
             TParameterControl& control = one.Control(std::string(info.Control));
-            EXPECT_EQ(control.Slot, slot) << name << " " << info.Control;
+            EXPECT_EQ(control.Slot, slot) << name << " ";
             if (control.TrackBar != nullptr) {
-                EXPECT_EQ(control.TrackBar->minimum(), info.Min) << name << " " << info.Control;
-                EXPECT_EQ(control.TrackBar->maximum(), info.Max) << name << " " << info.Control;
+                EXPECT_EQ(control.TrackBar->minimum(), info.Min) << name << " ";
+                EXPECT_EQ(control.TrackBar->maximum(), info.Max) << name << " ";
                 EXPECT_EQ(control.TrackBar->Mirrored, info.Mirrored);
                 EXPECT_EQ(
                     one.window->Document().Preset.ParameterValues[static_cast<std::size_t>(slot)],
                     std::clamp(info.Default, info.Min, info.Max))
-                    << name << " " << info.Control
-                    << ": defaults below the range are stored as clamped";
+                    << "defaults below the range are stored as clamped";
             }
             if (control.Radio != nullptr) {
-                EXPECT_EQ(control.Radio->DataAddend, info.DataAddend) << name;
-                EXPECT_EQ(control.Radio->Items().size(), static_cast<int>(info.Items.size()))
-                    << name;
+                EXPECT_EQ(control.Radio->DataAddend, info.DataAddend);
+                EXPECT_EQ(control.Radio->Items().size(), static_cast<int>(info.Items.size()));
             }
             ++slot;
         }
