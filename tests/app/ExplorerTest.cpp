@@ -16,6 +16,7 @@
 #include "support/ReadOnlyFile.h"
 #include "support/RecordingDevice.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestPresets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -527,11 +528,8 @@ TEST_F(ExplorerTest, InputTakenInAtOnceIsLoggedAtOnceInOrderWithin500Lines) {
 TEST_F(ExplorerTest, ALineOfTheUnitsSaysWhatItMeansOthersKeepTheirText) {
     Explorer explorer;
     TfrmMain& window = explorer.StartAtTheMonitor();
-    TPreset preset;
-    preset.Title = "Slap Bass";
-    const Bytes named = preset.Encode();
-    preset.Title = "";
-    const Bytes untitled = preset.Encode();
+    const Bytes named = TitledDump("Slap Bass");
+    const Bytes untitled = TitledDump("");
     const Bytes foreign{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
     const Bytes bank = ParameterReplyMessage(0, 9, 2, 0);
     // The ping on showing is not answered: once its time is up, the reply is nobody's and logged.
@@ -568,12 +566,7 @@ TEST_F(ExplorerTest, ALineOfTheUnitsSaysWhatItMeansOthersKeepTheirText) {
 TEST_F(ExplorerTest, SelectedSysexLinesAreSavedAsOneSyxFile) {
     Explorer explorer;
     TfrmMain& window = explorer.StartAtTheMonitor();
-    std::vector<Bytes> dumps;
-    for (const char* title : {"One", "Two", "Three"}) {
-        TPreset preset;
-        preset.Title = title;
-        dumps.push_back(preset.Encode());
-    }
+    const std::vector<Bytes> dumps{TitledDump("One"), TitledDump("Two"), TitledDump("Three")};
     explorer.Inject(Join({dumps[0], {0x90, 0x3C, 0x64}, dumps[1], dumps[2]}));
     ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->LineCount() == 4; }));
     QWidget* lines = window.lbxLog->viewport();

@@ -15,6 +15,7 @@
 #include "support/ModalAnswer.h"
 #include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
+#include "support/TestPresets.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -168,9 +169,7 @@ TEST(Library, ReadsBanksToldAgainstABackupAndShowsWhatStoresAndRestoresDo) {
     std::vector<TRestoreItem> plan(1);
     plan[0].Bank = 0;
     plan[0].Slot = 3;
-    TPreset restored;
-    restored.Title = "Put Back";
-    plan[0].Dump = restored.Encode();
+    plan[0].Dump = TitledDump("Put Back");
     ASSERT_EQ(rig.window.Link->Restore().Run(plan).Verified, 1);
     ASSERT_TRUE(PumpUntil([&] { return rig.Row(library, "A 003")->Title == "Put Back"; }));
     EXPECT_EQ(rig.Row(library, "A 003")->State, "changed since " + backup);

@@ -9,6 +9,7 @@
 #include "model/Protocol.h"
 #include "mpt/mpt_edit.h"
 #include "sim/SimulatedProcessor.h"
+#include "support/FileBytes.h"
 #include "support/MainRig.h"
 #include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
@@ -320,14 +321,8 @@ TEST_F(MainWindow, TheEditorMenusFollowTheBuffer) {
     MainRig rig;
     TfrmMain& window = rig.Start();
     QTemporaryDir folder;
-    TPreset preset;
-    preset.Title = "Fretless Warm";
-    const Bytes dump = preset.Encode();
     const QString path = folder.filePath("Fretless Warm.tmq003");
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(dump.data()), qint64(dump.size()));
-    file.close();
+    WriteBytes(path, TitledDump("Fretless Warm"));
     window.LoadFileIntoBuffer(path);
     emit window.miPresets->aboutToShow();
     EXPECT_TRUE(window.miOpenPresetEditor->isEnabled());

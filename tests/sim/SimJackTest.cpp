@@ -11,6 +11,7 @@
 #include "sim/PlenovaDevice.h"
 #include "support/ChildProcess.h"
 #include "support/PumpUntil.h"
+#include "support/TestPresets.h"
 
 #include <filesystem>
 #include <fstream>
@@ -85,9 +86,7 @@ TEST(SimOverJack, SavesItsPresetsOnExitAndLoadsThemAgain) {
     const fs::path folder =
         fs::temp_directory_path() / ("quellfarn-sim-test-" + std::to_string(::getpid()));
     fs::remove_all(folder);
-    TPreset preset;
-    preset.Title = "Kept/Across?";
-    const TBytes dump = preset.Encode();
+    const TBytes dump = TitledDump("Kept/Across?");
     {
         ChildProcess sim(SimCommand({"--save", folder.string()}));
         ASSERT_TRUE(sim.WaitForLine("ready"));

@@ -1,7 +1,7 @@
 #pragma once
 // Preset records made for a test: the chosen analog blocks on and the named digital effects
-// selected, in the group the catalogue finds for them; a dump given another title; and the
-// processor model a test works with.
+// selected, in the group the catalogue finds for them; a new record's dump under a title, a dump
+// given another title; and the processor model a test works with.
 
 #include "model/DeviceMode.h"
 #include "model/EffectCatalogue.h"
@@ -20,6 +20,13 @@ inline TPreset PresetWith(std::initializer_list<int> analogOn,
     DetermineDigitalGroup(preset, digital); // also switches the selected effects on
     preset.Title = "Test preset";
     return preset;
+}
+
+// A new record's dump under this title.
+inline TBytes TitledDump(const std::string& title) {
+    TPreset preset;
+    preset.Title = title;
+    return preset.Encode();
 }
 
 // The dump with its title bytes (every other byte from the title's place) set to the title.
