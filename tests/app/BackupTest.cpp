@@ -8,11 +8,14 @@
 #include "editor/PresetEditor.h"
 #include "model/DeviceMode.h"
 #include "model/FileNames.h"
+#include "sim/PlenovaDevice.h"
+#include "support/FileBytes.h"
 #include "support/MainRig.h"
 #include "support/ModalAnswer.h"
 #include "support/PdfText.h"
 #include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
+#include "support/TestPresets.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -24,22 +27,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-struct ModeReset {
-    ~ModeReset() { SetPrePlenovaMode(false); }
-};
-
-void Click(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
-
-void Type(QLineEdit* edit, const QString& text) {
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier); // select what stands there
-    for (const QChar c : text)
-        QTest::keyClick(edit, c.toLatin1());
-}
-
 // The choices a test makes in the dialog; what it leaves alone keeps the dialog's default.
 struct Choices {
     QString Banks = QStringLiteral("ABCD"); // checked bank boxes
@@ -54,35 +41,19 @@ void Answer(const Choices& choices) {
         for (int bank = 0; bank < 4; ++bank)
             if (banks[bank]->isEnabled() &&
                 banks[bank]->isChecked() != choices.Banks.contains(QLatin1Char("ABCD"[bank])))
-                Click(banks[bank]);
+                ClickBox(banks[bank]);
         if (choices.Save != dialog.chkSave->isChecked())
-            Click(dialog.chkSave);
+            ClickBox(dialog.chkSave);
         if (choices.Print != dialog.chkPrint->isChecked())
-            Click(dialog.chkPrint);
+            ClickBox(dialog.chkPrint);
         if (!choices.First.isEmpty())
-            Type(dialog.edtFirstNo, choices.First);
+            TypeOver(dialog.edtFirstNo, choices.First);
         if (!choices.Last.isEmpty())
-            Type(dialog.edtLastNo, choices.Last);
+            TypeOver(dialog.edtLastNo, choices.Last);
         if (!choices.Delay.isEmpty())
-            Type(dialog.edtReqDelay, choices.Delay);
+            TypeOver(dialog.edtReqDelay, choices.Delay);
         QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
     });
-}
-
-QStringList Files(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files, QDir::Name);
-}
-
-// The file name a backup gives the preset in a slot of the unit.
-QString FileNameOf(MainRig& rig, int bank, int slot) {
-    QString name;
-    rig.Unit([&](TPlenovaDevice& unit) {
-        const TBytes dump = unit.Outgoing(
-            unit.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot)]);
-        name = QString::fromLatin1(BackupFileName(PresetTitleOf(dump), slot + 1).c_str());
-        return true;
-    });
-    return name;
 }
 
 // The main window against the simulated unit, its file pane in a folder of its own; with a
@@ -98,7 +69,7 @@ struct Walk {
     ~Walk() { IgnoreInstalledPrinters(false); }
     void InFolder() { window.GoToFolder(out.path()); }
 
-    ModeReset reset;
+    ModeGuard mode{false};
     MainRig rig;
     TfrmMain& window;
     QTemporaryDir out;
@@ -142,7 +113,8 @@ TEST(Backup, TheDialogsChoicesWalkWithProgressAndEndWithAMessage) {
     EXPECT_EQ(rig.settings.GetInteger("TMQReqDelay", true, 0), 20);
     EXPECT_EQ(QDir(walk.out.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
               QStringList({"Bank A", "Bank C"}));
-    EXPECT_EQ(Files(walk.out.filePath("Bank A")).size(), 5) << "presets 5 to 10 but the untitled";
+    EXPECT_EQ(FileNames(walk.out.filePath("Bank A")).size(), 5)
+        << "presets 5 to 10 but the untitled";
 }
 
 // Ctrl+C in the window ends a listing; the print-out holds the lines the walk counted, with a
@@ -177,7 +149,8 @@ TEST(Backup, CtrlCEndsTheListingWithWhatWasPrinted) {
             rows += row.match(line).hasMatch() ? 1 : 0;
         EXPECT_EQ(rows, listed) << text.toStdString();
         EXPECT_EQ(text.contains("Bank"), !prePlenova);
-        EXPECT_EQ(Files(walk.out.path()), QStringList({"list.pdf"})) << "a listing saves nothing";
+        EXPECT_EQ(FileNames(walk.out.path()), QStringList({"list.pdf"}))
+            << "a listing saves nothing";
     }
 }
 
@@ -191,7 +164,10 @@ TEST(Backup, WhatStopsAWalkIsShownInOneMessage) {
     const Case cases[] = {
         {"a folder where the first preset's file goes", true,
          [](Walk& walk) {
-             EXPECT_TRUE(QDir(walk.out.path()).mkpath("Bank A/" + FileNameOf(walk.rig, 0, 0)));
+             const std::string first = PresetTitleOf(
+                 TPlenovaDevice::FactoryPreset(0, 0, TDeviceMode::Plenova())); // the unit's A 001
+             EXPECT_TRUE(QDir(walk.out.path())
+                             .mkpath("Bank A/" + QString::fromStdString(BackupFileName(first, 1))));
              return "Procedure aborted: cannot write " + walk.out.filePath("Bank A/");
          }},
         {"a listing whose print job cannot begin", false,
@@ -278,7 +254,7 @@ TEST(Backup, WhileAWalkRunsNothingElseReachesTheUnitsBank) {
     EXPECT_TRUE(checked);
     EXPECT_TRUE(window.miSelectBank[0]->isEnabled());
     EXPECT_TRUE(editor->btnStore->isEnabled());
-    EXPECT_FALSE(Files(walk.out.filePath("Bank C")).isEmpty()) << "bank C, not A";
+    EXPECT_FALSE(FileNames(walk.out.filePath("Bank C")).isEmpty()) << "bank C, not A";
     EXPECT_FALSE(QDir(walk.out.filePath("Bank A")).exists());
     editor->edtTitle->setText("x");
     rig.dialogs.Answers.push_back(QMessageBox::No);

@@ -21,11 +21,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-// Where a user clicks a check box or radio button: on its box, not in the space beside it.
-void Click(QAbstractButton* box) {
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-}
-
 // Clicks into the box, takes out what it holds and types the text, as a user does.
 void Retype(QLineEdit* edit, const QString& text) {
     QTest::mouseClick(edit, Qt::LeftButton);
@@ -138,7 +133,7 @@ TEST_F(BkupOptTest, LeavingANumberBoxWithANumberOutsideThePresetsTakesTheFocusBa
 
     Retype(dialog.edtFirstNo, "12");
     Retype(dialog.edtLastNo, "201");
-    Click(dialog.chkUntitled);
+    ClickBox(dialog.chkUntitled);
     EXPECT_EQ(Messages().size(), 2);
     EXPECT_EQ(Messages().back(), "Invalid preset number");
     EXPECT_TRUE(dialog.edtLastNo->hasFocus());
@@ -200,19 +195,19 @@ TEST_F(BkupOptTest, ReversedRangeOrBadDelayKeepsTheDialogOpen) {
 TEST_F(BkupOptTest, OkNeedsSavingOrPrintingAndTheFolderFollowsSaving) {
     TfrmBkupOpt dialog;
     Open(dialog, true);
-    Click(dialog.chkSkipExisting);
+    ClickBox(dialog.chkSkipExisting);
     EXPECT_TRUE(dialog.Results().SkipExisting);
-    Click(dialog.chkSave);
+    ClickBox(dialog.chkSave);
     EXPECT_FALSE(dialog.btnOk->isEnabled()) << "neither saving nor printing";
     EXPECT_FALSE(dialog.edtPath->isEnabled());
     EXPECT_FALSE(dialog.btnBrowse->isEnabled());
     EXPECT_FALSE(dialog.chkSkipExisting->isEnabled());
     EXPECT_FALSE(dialog.Results().SkipExisting) << "nothing is saved, so nothing is skipped";
-    Click(dialog.chkPrint);
+    ClickBox(dialog.chkPrint);
     EXPECT_TRUE(dialog.btnOk->isEnabled());
-    Click(dialog.chkSave);
+    ClickBox(dialog.chkSave);
     EXPECT_TRUE(dialog.edtPath->isEnabled());
-    Click(dialog.chkPrint);
+    ClickBox(dialog.chkPrint);
     EXPECT_TRUE(dialog.btnOk->isEnabled()) << "saving alone";
 
     dialogs.Names = {"/home/bass/backup", "/", QString()};
@@ -233,7 +228,7 @@ TEST_F(BkupOptTest, OkNeedsSavingOrPrintingAndTheFolderFollowsSaving) {
 TEST_F(BkupOptTest, UntitledPresetsTakeTheNameTypedOrUntitled) {
     TfrmBkupOpt dialog;
     Open(dialog, false);
-    Click(dialog.chkUntitled);
+    ClickBox(dialog.chkUntitled);
     ASSERT_TRUE(dialog.edtUntitled->isEnabled());
     EXPECT_EQ(dialog.Results().UntitledName, "Untitled");
     Retype(dialog.edtUntitled, "");
@@ -248,10 +243,10 @@ TEST_F(BkupOptTest, UntitledPresetsTakeTheNameTypedOrUntitled) {
     EXPECT_EQ(dialog.Results().UntitledName, "No Name and a lo");
 
     Retype(dialog.edtUntitled, "");
-    Click(dialog.chkUntitled);
+    ClickBox(dialog.chkUntitled);
     EXPECT_FALSE(dialog.edtUntitled->isEnabled());
     EXPECT_EQ(dialog.Results().UntitledName, "") << "unchecked: skipped again";
-    Click(dialog.chkUntitled);
+    ClickBox(dialog.chkUntitled);
     EXPECT_EQ(dialog.edtUntitled->text(), "Untitled") << "an empty box fills in again";
 }
 
@@ -265,7 +260,7 @@ TEST_F(BkupOptTest, PrePlenovaUnitHasOneBankAndProgramChangesReach128) {
         EXPECT_FALSE(bank->isEnabled());
     EXPECT_EQ(dialog.Results().Banks, (std::array<bool, 4>{true, false, false, false}));
 
-    Click(dialog.ragLoopMethod->Buttons()[1]);
+    ClickBox(dialog.ragLoopMethod->Buttons()[1]);
     EXPECT_EQ(dialog.edtLastNo->text(), "128");
     EXPECT_FALSE(dialog.Results().LoopByPresetNumber);
     QTest::mouseClick(dialog.updLastNo->Up, Qt::LeftButton);
@@ -276,7 +271,7 @@ TEST_F(BkupOptTest, PrePlenovaUnitHasOneBankAndProgramChangesReach128) {
     EXPECT_EQ(Messages(), QStringList{"Invalid preset number"});
     EXPECT_TRUE(dialog.edtLastNo->hasFocus());
 
-    Click(dialog.ragLoopMethod->Buttons()[0]);
+    ClickBox(dialog.ragLoopMethod->Buttons()[0]);
     EXPECT_EQ(dialog.edtLastNo->text(), "200");
     Retype(dialog.edtFirstNo, "150");
     QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
@@ -288,7 +283,7 @@ TEST_F(BkupOptTest, PrePlenovaUnitHasOneBankAndProgramChangesReach128) {
     SetPrePlenovaMode(false);
     TfrmBkupOpt plenova;
     Open(plenova, true);
-    Click(plenova.ragLoopMethod->Buttons()[1]);
+    ClickBox(plenova.ragLoopMethod->Buttons()[1]);
     EXPECT_EQ(plenova.edtLastNo->text(), "200");
 }
 

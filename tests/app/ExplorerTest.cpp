@@ -16,6 +16,7 @@
 #include "support/ReadOnlyFile.h"
 #include "support/RecordingDevice.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestPresets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -44,6 +45,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 using testing::HasSubstr;
@@ -93,6 +95,18 @@ struct Explorer {
         window->InitializeExplorer(settings.get(), QStringLiteral("Quellfarn"));
         return *window;
     }
+    // Started and shown at the monitor; the ping on showing goes to the sink.
+    TfrmMain& StartAtTheMonitor() {
+        Start();
+        ChooseOutput("Sink");
+        window->Link->SetRequestDelay(30);
+        window->show();
+        window->pgcTab->setCurrentWidget(window->tsMonitor);
+        QApplication::processEvents();
+        return *window;
+    }
+    // Near the line's start: a SysEx line runs far past the right edge.
+    QPoint LineAt(int row) const { return {20, window->lbxLog->LineRect(row).center().y()}; }
     QString Status() const { return window->statusPanel0->text(); }
     void Type(const QString& text) {
         window->memMsgBuf->setFocus();
@@ -167,33 +181,7 @@ TEST_F(ExplorerTest, TypingKeepsTheHexColumns) {
     EXPECT_EQ(explorer.window->statusPanel1->text(), "Insert");
 }
 
-TEST_F(ExplorerTest, PastingTakesOnlyHexText) {
-    Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    QApplication::clipboard()->setText("f0 f7");
-    explorer.Key(Qt::Key_V, Qt::ControlModifier);
-    ASSERT_TRUE(window.ParseMessageBuffer());
-    EXPECT_EQ(window.MessageByteCount, 2);
-    EXPECT_EQ(window.MessageBytes[0], 0xF0);
-    EXPECT_EQ(window.MessageBytes[1], 0xF7);
-
-    window.memMsgBuf->clear();
-    QApplication::clipboard()->setText("F0F7");
-    explorer.Key(Qt::Key_V, Qt::ControlModifier);
-    ASSERT_TRUE(window.ParseMessageBuffer());
-    EXPECT_EQ(window.MessageBytes[1], 0xF7);
-
-    window.memMsgBuf->clear();
-    QApplication::clipboard()->setText("hello");
-    EXPECT_FALSE(window.ClipboardHoldsHex());
-    explorer.Key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(explorer.Text(), "");
-    window.MessageBufferPopupHook();
-    EXPECT_FALSE(window.pmiPaste->isEnabled());
-    EXPECT_FALSE(window.pmiSave->isEnabled()) << "nothing to save";
-}
-
-TEST_F(ExplorerTest, F9SendsTheBufferAsItStands) {
+TEST_F(ExplorerTest, F9SendsTheBufferAsItStandsUpTo10000Bytes) {
     Explorer explorer;
     TfrmMain& window = explorer.Start();
     explorer.ChooseOutput("Sink");
@@ -213,30 +201,28 @@ TEST_F(ExplorerTest, F9SendsTheBufferAsItStands) {
               (Bytes{0x90, 0x3C, 0x64, 0x80, 0x3C, 0x00}))
         << "no channel applied, nothing changed";
 
-    window.SetMessageText("F0 7");
+    window.SetMessageText(QString("7F ").repeated(10000));
     window.miSend->trigger();
-    EXPECT_EQ(explorer.dialogs.Messages.back().Text,
-              "Invalid hex message data (2 chars required to represent each byte)");
-    EXPECT_EQ(explorer.dialogs.Messages.back().Caption, "Sorry...");
-    EXPECT_EQ(window.MessageByteCount, 6) << "the buffer keeps what it had";
+    EXPECT_EQ(window.MessageByteCount, 10000);
+    ASSERT_TRUE(PumpUntil([&] { return explorer.sink->Received().size() == 10012; }));
 
-    window.SetMessageText(QString("00 ").repeated(10001));
-    window.miSend->trigger();
-    EXPECT_THAT(explorer.dialogs.Messages.back().Text.toStdString(),
-                HasSubstr("at most 10000 bytes"));
+    // What cannot be sent is said, and the buffer keeps what it had.
+    const std::tuple<QString, QString, bool> refused[] = {
+        {"F0 7", "Invalid hex message data (2 chars required to represent each byte)", true},
+        {"F0 +1 F7", "'+1' is not a valid integer value", false},
+        {"F0 -1 F7", "'-1' is not a valid integer value", false},
+        {QString("00 ").repeated(10001),
+         "The message data holds 10001 bytes; the message buffer takes at most 10000 bytes", true}};
+    for (const auto& [text, message, sorry] : refused) {
+        window.SetMessageText(text);
+        window.miSend->trigger();
+        EXPECT_EQ(explorer.dialogs.Messages.back().Text, message);
+        EXPECT_EQ(explorer.dialogs.Messages.back().Caption == "Sorry...", sorry)
+            << message.toStdString();
+        EXPECT_EQ(window.MessageByteCount, 10000);
+    }
     PumpFor(50);
-    EXPECT_EQ(explorer.sink->Received().size(), 12u) << "nothing more was sent";
-}
-
-TEST_F(ExplorerTest, SendingThroughALoopbackComesBackIntoTheMonitor) {
-    Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    explorer.ChooseOutput("Loop A");
-    window.SetMessageText("F0 7E 7F 06 01 F7");
-    window.miSend->trigger();
-    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->LineCount() == 1; }));
-    EXPECT_EQ(explorer.LogLines().front(), "Sysex (6): F0 7E 7F 06 01 F7 ");
-    EXPECT_EQ(explorer.Status(), "Received 6 MIDI in bytes");
+    EXPECT_EQ(explorer.sink->Received().size(), 10012u) << "nothing more was sent";
 }
 
 TEST_F(ExplorerTest, FilesLoadUpTo10000BytesAndSaveExactly) {
@@ -284,11 +270,17 @@ TEST_F(ExplorerTest, FilesLoadUpTo10000BytesAndSaveExactly) {
     EXPECT_EQ(window.MessageByteCount, 0);
 }
 
-TEST_F(ExplorerTest, AFileDroppedAnywhereOnTheWindowLoadsTheFirstOne) {
+TEST_F(ExplorerTest, DroppedTextIsTypedAndAFileDroppedAnywhereLoadsTheFirstOne) {
     Explorer explorer;
     TfrmMain& window = explorer.Start();
     window.show();
     QApplication::processEvents();
+    QMimeData text;
+    text.setText("f0 zz 7e\nq7");
+    ASSERT_TRUE(DropOn(window, window.memMsgBuf->mapTo(&window, QPoint(30, 30)), text));
+    EXPECT_EQ(explorer.Text(), "F0 7E") << "letters beyond F, line breaks and stray blanks go";
+    EXPECT_TRUE(window.LoadedFileName.isEmpty());
+
     QTemporaryDir folder;
     WriteFile(folder.filePath("first.syx"), 3, 0x7F);
     WriteFile(folder.filePath("second.syx"), 5);
@@ -312,21 +304,28 @@ TEST_F(ExplorerTest, AFileDroppedAnywhereOnTheWindowLoadsTheFirstOne) {
     EXPECT_EQ(explorer.Text(), "33 33 ");
 }
 
-TEST_F(ExplorerTest, DroppedTextIsTypedByTheHexRules) {
+TEST_F(ExplorerTest,
+       PastingTakesOnlyHexTextAndEditingKeysEditAndInsertWithAModifierPastesOrCopies) {
     Explorer explorer;
     TfrmMain& window = explorer.Start();
-    window.show();
-    QApplication::processEvents();
-    QMimeData data;
-    data.setText("f0 zz 7e\nq7");
-    ASSERT_TRUE(DropOn(window, window.memMsgBuf->mapTo(&window, QPoint(30, 30)), data));
-    EXPECT_EQ(explorer.Text(), "F0 7E") << "letters beyond F, line breaks and stray blanks go";
-    EXPECT_TRUE(window.LoadedFileName.isEmpty());
-}
+    for (const char* hex : {"f0 f7", "F0F7"}) {
+        window.memMsgBuf->clear();
+        QApplication::clipboard()->setText(hex);
+        explorer.Key(Qt::Key_V, Qt::ControlModifier);
+        ASSERT_TRUE(window.ParseMessageBuffer()) << hex;
+        EXPECT_EQ(window.MessageByteCount, 2) << hex;
+        EXPECT_EQ(window.MessageBytes[0], 0xF0) << hex;
+        EXPECT_EQ(window.MessageBytes[1], 0xF7) << hex;
+    }
+    window.memMsgBuf->clear();
+    QApplication::clipboard()->setText("hello");
+    EXPECT_FALSE(window.ClipboardHoldsHex());
+    explorer.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(explorer.Text(), "");
+    window.MessageBufferPopupHook();
+    EXPECT_FALSE(window.pmiPaste->isEnabled());
+    EXPECT_FALSE(window.pmiSave->isEnabled()) << "nothing to save";
 
-TEST_F(ExplorerTest, EditingKeysEditAndInsertWithAModifierPastesOrCopies) {
-    Explorer explorer;
-    TfrmMain& window = explorer.Start();
     explorer.Type("F0 7E F7");
     QTextCursor cursor = window.memMsgBuf->textCursor();
     cursor.setPosition(0);
@@ -352,10 +351,6 @@ TEST_F(ExplorerTest, EditingKeysEditAndInsertWithAModifierPastesOrCopies) {
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "F0 7E 7F F7") << "Ctrl+Insert copies";
     EXPECT_TRUE(window.InsertMode);
     EXPECT_EQ(window.statusPanel1->text(), "Insert");
-
-    PressKey(window.memMsgBuf, Qt::Key_Insert);
-    EXPECT_FALSE(window.InsertMode) << "Insert alone switches to overwriting";
-    EXPECT_EQ(window.statusPanel1->text(), "Overwrite");
 }
 
 TEST_F(ExplorerTest, TheMonitorKeeps500EventLinesAndItsCaptionTellsOfNewOnes) {
@@ -396,7 +391,7 @@ TEST_F(ExplorerTest, TheMonitorKeeps500EventLinesAndItsCaptionTellsOfNewOnes) {
     EXPECT_EQ(window.lbxLog->LineText(0), "progress 100");
 }
 
-TEST_F(ExplorerTest, DoubleClickActionsOnLogLines) {
+TEST_F(ExplorerTest, DoubleClickActionsOnLogLinesAndBelowThem) {
     Explorer explorer;
     TfrmMain& window = explorer.Start();
     explorer.ChooseOutput("Sink");
@@ -425,6 +420,22 @@ TEST_F(ExplorerTest, DoubleClickActionsOnLogLines) {
     window.LogDoubleClick();
     ASSERT_TRUE(PumpUntil([&] { return explorer.sink->Received().size() == 3; }));
     EXPECT_EQ(explorer.sink->Received(), (Bytes{0x90, 0x3C, 0x64}));
+
+    // A double click below the last line, a line above current.
+    window.show();
+    window.pgcTab->setCurrentWidget(window.tsMonitor);
+    QApplication::processEvents();
+    const QPoint below(20, window.lbxLog->viewport()->height() - 5);
+    ASSERT_EQ(window.lbxLog->LineAt(below), -1);
+    window.SetLogDblClickAction(0);
+    window.lbxLog->SetCurrentLine(2);
+    const QString buffer = explorer.Text();
+    QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, below);
+    EXPECT_EQ(explorer.Status(), "MIDI data is unavailable for the selected item");
+    EXPECT_EQ(explorer.Text(), buffer) << "the line above was not loaded";
+    window.SetLogDblClickAction(1);
+    QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, below);
+    EXPECT_EQ(explorer.Status(), "The selected item cannot be edited");
 }
 
 TEST_F(ExplorerTest, DeletingAndCopyingSelectedLines) {
@@ -440,35 +451,9 @@ TEST_F(ExplorerTest, DeletingAndCopyingSelectedLines) {
     EXPECT_EQ(explorer.LogLines(), (QStringList{"line 1", "line 3", "line 4", "line 6"}));
 }
 
-TEST_F(ExplorerTest, LostInputIsReportedNotHidden) {
-    Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    Bytes flood;
-    for (int i = 0; i < 1500; ++i)
-        flood.insert(flood.end(), {0xB0, 0x07, 0x10});
-    QSignalSpy appended(&window.lbxLog->Lines(), &QAbstractItemModel::rowsInserted);
-    explorer.Inject(flood); // more than the input queue holds, before the window can take any
-    ASSERT_TRUE(PumpUntil([&] {
-        const QStringList lines = explorer.LogLines();
-        return std::any_of(lines.begin(), lines.end(),
-                           [](const QString& line) { return line.contains("lost"); });
-    }));
-    EXPECT_THAT(explorer.LogLines().filter("lost").front().toStdString(),
-                testing::MatchesRegex("[0-9]+ MIDI in message\\(s\\) lost: .*"));
-    EXPECT_GT(window.MidiInput()->LostCount(), 0u);
-    PumpFor(50);
-    EXPECT_EQ(appended.size(), 2) << "the events that came in as one step, then the report";
-    EXPECT_EQ(explorer.LogLines().filter("lost").size(), 1);
-    EXPECT_TRUE(explorer.LogLines().back().contains("lost")) << "told after what did arrive";
-}
-
 TEST_F(ExplorerTest, InputTakenInAtOnceIsLoggedAtOnceInOrderWithin500Lines) {
     Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    explorer.ChooseOutput("Sink"); // the ping on showing goes nowhere
-    window.Link->SetRequestDelay(30);
-    window.show();
-    QApplication::processEvents();
+    TfrmMain& window = explorer.StartAtTheMonitor();
     // Controllers numbered through the controller number and value: 0..16383.
     const auto controllers = [](int first, int count) {
         Bytes bytes;
@@ -496,7 +481,6 @@ TEST_F(ExplorerTest, InputTakenInAtOnceIsLoggedAtOnceInOrderWithin500Lines) {
         }
     } statusPaints;
     window.stbStatBar->installEventFilter(&statusPaints);
-    window.pgcTab->setCurrentWidget(window.tsMonitor);
     QSignalSpy appended(&window.lbxLog->Lines(), &QAbstractItemModel::rowsInserted);
 
     // The device's thread queues what one chunk brings before the window looks: one wake-up
@@ -543,17 +527,9 @@ TEST_F(ExplorerTest, InputTakenInAtOnceIsLoggedAtOnceInOrderWithin500Lines) {
 
 TEST_F(ExplorerTest, ALineOfTheUnitsSaysWhatItMeansOthersKeepTheirText) {
     Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    explorer.ChooseOutput("Sink"); // the ping on showing goes nowhere
-    window.Link->SetRequestDelay(30);
-    window.show();
-    window.pgcTab->setCurrentWidget(window.tsMonitor);
-    QApplication::processEvents();
-    TPreset preset;
-    preset.Title = "Slap Bass";
-    const Bytes named = preset.Encode();
-    preset.Title = "";
-    const Bytes untitled = preset.Encode();
+    TfrmMain& window = explorer.StartAtTheMonitor();
+    const Bytes named = TitledDump("Slap Bass");
+    const Bytes untitled = TitledDump("");
     const Bytes foreign{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
     const Bytes bank = ParameterReplyMessage(0, 9, 2, 0);
     // The ping on showing is not answered: once its time is up, the reply is nobody's and logged.
@@ -564,21 +540,18 @@ TEST_F(ExplorerTest, ALineOfTheUnitsSaysWhatItMeansOthersKeepTheirText) {
         << "the line itself as always";
 
     QWidget* lines = window.lbxLog->viewport();
-    const auto lineAt = [&](int row) {
-        return QPoint(20, window.lbxLog->LineRect(row).center().y());
-    };
     const auto tooltipAt = [&](int row) {
-        const QPoint at = lineAt(row);
+        const QPoint at = explorer.LineAt(row);
         QHelpEvent hover(QEvent::ToolTip, at, lines->mapToGlobal(at));
         QApplication::sendEvent(lines, &hover);
         const QString text = QToolTip::text();
         QToolTip::hideText();
         return text;
     };
-    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(0));
+    QTest::mouseClick(lines, Qt::LeftButton, {}, explorer.LineAt(0));
     EXPECT_EQ(explorer.Status(), "Preset dump: Slap Bass");
     EXPECT_EQ(tooltipAt(0), "Preset dump: Slap Bass");
-    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(1));
+    QTest::mouseClick(lines, Qt::LeftButton, {}, explorer.LineAt(1));
     EXPECT_EQ(explorer.Status(), "Preset dump: Slap Bass") << "nothing to tell of another's";
     EXPECT_EQ(tooltipAt(1), "Sysex (6): F0 7E 7F 06 01 F7 ");
     PressKey(window.lbxLog, Qt::Key_Down);
@@ -592,33 +565,20 @@ TEST_F(ExplorerTest, ALineOfTheUnitsSaysWhatItMeansOthersKeepTheirText) {
 
 TEST_F(ExplorerTest, SelectedSysexLinesAreSavedAsOneSyxFile) {
     Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    explorer.ChooseOutput("Sink"); // the ping on showing goes nowhere
-    window.Link->SetRequestDelay(30);
-    window.show();
-    window.pgcTab->setCurrentWidget(window.tsMonitor);
-    QApplication::processEvents();
-    std::vector<Bytes> dumps;
-    for (const char* title : {"One", "Two", "Three"}) {
-        TPreset preset;
-        preset.Title = title;
-        dumps.push_back(preset.Encode());
-    }
+    TfrmMain& window = explorer.StartAtTheMonitor();
+    const std::vector<Bytes> dumps{TitledDump("One"), TitledDump("Two"), TitledDump("Three")};
     explorer.Inject(Join({dumps[0], {0x90, 0x3C, 0x64}, dumps[1], dumps[2]}));
     ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->LineCount() == 4; }));
     QWidget* lines = window.lbxLog->viewport();
     // Near the line's start: a SysEx line runs far past the right edge.
-    const auto lineAt = [&](int row) {
-        return QPoint(20, window.lbxLog->LineRect(row).center().y());
-    };
-    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(0));
-    QTest::mouseClick(lines, Qt::LeftButton, Qt::ShiftModifier, lineAt(3));
+    QTest::mouseClick(lines, Qt::LeftButton, {}, explorer.LineAt(0));
+    QTest::mouseClick(lines, Qt::LeftButton, Qt::ShiftModifier, explorer.LineAt(3));
     ASSERT_EQ(window.lbxLog->SelectedLines(), (std::vector<int>{0, 1, 2, 3}));
 
     QTemporaryDir folder;
     const QString all = folder.filePath("three.syx");
     explorer.dialogs.Names.push_back(all);
-    ASSERT_TRUE(ChoosePopupItem(lines, lineAt(2), "pmiSaveSelectedSysex"));
+    ASSERT_TRUE(ChoosePopupItem(lines, explorer.LineAt(2), "pmiSaveSelectedSysex"));
     EXPECT_EQ(explorer.Status(), "3 messages saved to " + all + ", 1 line skipped (not SysEx)");
     QFile file(all);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -634,17 +594,17 @@ TEST_F(ExplorerTest, SelectedSysexLinesAreSavedAsOneSyxFile) {
             dumps[i]);
 
     // One dump, named without the extension: the file opens as the dump it holds.
-    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(2));
+    QTest::mouseClick(lines, Qt::LeftButton, {}, explorer.LineAt(2));
     explorer.dialogs.Names.push_back(folder.filePath("two"));
-    ASSERT_TRUE(ChoosePopupItem(lines, lineAt(2), "pmiSaveSelectedSysex"));
+    ASSERT_TRUE(ChoosePopupItem(lines, explorer.LineAt(2), "pmiSaveSelectedSysex"));
     EXPECT_EQ(explorer.Status(), "1 message saved to " + folder.filePath("two.syx"));
     window.LoadFileIntoBuffer(folder.filePath("two.syx"));
     EXPECT_TRUE(window.IsPresetDump());
     EXPECT_EQ(window.PresetTitleOf(), "Two");
 
     // Nothing to save: no file is asked for.
-    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(1));
-    ASSERT_TRUE(ChoosePopupItem(lines, lineAt(1), "pmiSaveSelectedSysex"));
+    QTest::mouseClick(lines, Qt::LeftButton, {}, explorer.LineAt(1));
+    ASSERT_TRUE(ChoosePopupItem(lines, explorer.LineAt(1), "pmiSaveSelectedSysex"));
     EXPECT_EQ(explorer.Status(), "No SysEx message among the selected lines: nothing saved");
     const QPoint below(20, lines->height() - 5);
     ASSERT_EQ(window.lbxLog->LineAt(below), -1);
@@ -652,12 +612,12 @@ TEST_F(ExplorerTest, SelectedSysexLinesAreSavedAsOneSyxFile) {
     EXPECT_FALSE(ChoosePopupItem(lines, below, "pmiSaveSelectedSysex")) << "no line selected";
 
     explorer.dialogs.Names.push_back(folder.filePath("no-such-folder/x.syx"));
-    QTest::mouseClick(lines, Qt::LeftButton, {}, lineAt(0));
-    ASSERT_TRUE(ChoosePopupItem(lines, lineAt(0), "pmiSaveSelectedSysex"));
+    QTest::mouseClick(lines, Qt::LeftButton, {}, explorer.LineAt(0));
+    ASSERT_TRUE(ChoosePopupItem(lines, explorer.LineAt(0), "pmiSaveSelectedSysex"));
     EXPECT_THAT(explorer.dialogs.Messages.back().Text.toStdString(), HasSubstr("Cannot write"));
 }
 
-TEST_F(ExplorerTest, SysexStillArrivesAfterOverloadAndLossesKeepOneLine) {
+TEST_F(ExplorerTest, LostInputIsToldInOneLineAfterWhatArrivedAndSysexStillArrives) {
     Explorer explorer;
     explorer.service.InputSpillLimit = 0; // SysEx beyond the lent buffers is lost, and counted
     TfrmMain& window = explorer.Start();
@@ -674,9 +634,12 @@ TEST_F(ExplorerTest, SysexStillArrivesAfterOverloadAndLossesKeepOneLine) {
     };
     const auto newest = [&] { return explorer.LogLines().value(window.lbxLog->LineCount() - 1); };
 
+    QSignalSpy appended(&window.lbxLog->Lines(), &QAbstractItemModel::rowsInserted);
     explorer.Inject(flood);
     ASSERT_TRUE(arrivesUntaken(96)) << "76 controllers and 20 SysEx";
     ASSERT_TRUE(PumpUntil([&] { return newest().startsWith("96 MIDI in message(s) lost"); }));
+    PumpFor(50);
+    EXPECT_EQ(appended.size(), 2) << "the events that came in as one step, then the report";
     explorer.Inject(flood);
     ASSERT_TRUE(arrivesUntaken(192));
     ASSERT_TRUE(PumpUntil([&] { return newest().startsWith("192 MIDI in message(s) lost"); }));
@@ -780,6 +743,7 @@ TEST(FilePaneText, SizesAndTotals) {
     EXPECT_EQ(FileSizeText(4096), "4 KB");
     EXPECT_EQ(TotalSizeText(1100), "1.07 KByte");
     EXPECT_EQ(TotalSizeText(1023), "1023 Byte(s)");
+    EXPECT_EQ(TotalSizeText(1024), "1 KByte");
     EXPECT_EQ(TotalSizeText(1536), "1.5 KByte");
     EXPECT_EQ(TotalSizeText(10 * 1024), "10 KByte");
     EXPECT_EQ(TotalSizeText(121 * 1048576), "121 MByte");
@@ -815,6 +779,11 @@ TEST_F(ExplorerTest, TheFilePaneListsSortsAndNavigates) {
     EXPECT_EQ(names().mid(0, 2), (QStringList{"A.syx", "b.syx"})) << "by size, still descending";
     EXPECT_EQ(window.lvwFileList->topLevelItem(0)->text(1), "1 KB");
     EXPECT_EQ(window.cbxFolder->itemText(0), root.path() + "/") << "the folder heads the history";
+    window.GoToFolder(root.path());
+    int found = 0;
+    for (int i = 0; i < window.cbxFolder->count(); ++i)
+        found += window.cbxFolder->itemText(i) == root.path() + "/" ? 1 : 0;
+    EXPECT_EQ(found, 1) << "a folder already at the top stays there once";
 
     window.GoToFolder(root.filePath("inner/deeper"));
     window.UpOneFolder();
@@ -854,7 +823,9 @@ TEST_F(ExplorerTest, FilesAreRenamedDeletedAndSentFromThePane) {
     EXPECT_EQ(explorer.dialogs.Messages.back().Caption, "Error renaming file");
     EXPECT_NE(item("uno.syx"), nullptr);
 
-    window.SetFileDblClickAction(1);
+    window.pmiSetFileSend->trigger();
+    EXPECT_EQ(explorer.settings->GetInteger("DBL_CLICK_FILE_ACTION", false, -1), 1)
+        << "written at once";
     window.lvwFileList->clearSelection();
     item("two.syx")->setSelected(true);
     item("three.syx")->setSelected(true);
@@ -864,6 +835,14 @@ TEST_F(ExplorerTest, FilesAreRenamedDeletedAndSentFromThePane) {
     Bytes both = explorer.sink->Received();
     std::sort(both.begin(), both.end());
     EXPECT_EQ(both, (Bytes{0x22, 0x22, 0x33, 0x33})) << "each selected file loaded and sent";
+
+    window.show();
+    for (int column = 1; column < 4; ++column) {
+        window.lvwFileList->editItem(item("uno.syx"), column);
+        EXPECT_EQ(window.lvwFileList->findChild<QLineEdit*>(), nullptr) << "column " << column;
+    }
+    window.lvwFileList->editItem(item("uno.syx"), 0);
+    EXPECT_NE(window.lvwFileList->findChild<QLineEdit*>(), nullptr) << "only the name is edited";
 
     window.lvwFileList->selectAll();
     explorer.dialogs.Answers.push_back(QMessageBox::YesToAll);
@@ -966,96 +945,6 @@ TEST_F(ExplorerTest, DevicesThatVanishOrFailNeverBringTheWindowDown) {
     EXPECT_EQ(dialogs.Messages.back().Caption, "MIDI In error");
 }
 
-TEST_F(ExplorerTest, TheBufferTakesExactly10000BytesAndNoSignedNumbers) {
-    Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    explorer.ChooseOutput("Sink");
-    window.SetMessageText(QString("7F ").repeated(10000));
-    window.miSend->trigger();
-    EXPECT_EQ(window.MessageByteCount, 10000);
-    EXPECT_EQ(explorer.Status(), "Message buffer sent to MIDI Out");
-    ASSERT_TRUE(PumpUntil([&] { return explorer.sink->Received().size() == 10000; }));
-
-    explorer.dialogs.Messages.clear();
-    for (const QString& sign : {QStringLiteral("+1"), QStringLiteral("-1")}) {
-        window.SetMessageText("F0 " + sign + " F7");
-        window.miSend->trigger();
-        ASSERT_FALSE(explorer.dialogs.Messages.empty());
-        EXPECT_EQ(explorer.dialogs.Messages.back().Text,
-                  "'" + sign + "' is not a valid integer value");
-    }
-    EXPECT_EQ(explorer.sink->Received().size(), 10000u) << "nothing more was sent";
-}
-
-TEST_F(ExplorerTest, ADoubleClickOnEmptyLogSpaceIsAnswered) {
-    Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    explorer.ChooseOutput("Sink");
-    window.show();
-    window.pgcTab->setCurrentWidget(window.tsMonitor);
-    QApplication::processEvents();
-    explorer.Inject({0x90, 0x3C, 0x64});
-    ASSERT_TRUE(PumpUntil([&] { return window.lbxLog->LineCount() == 1; }));
-    window.lbxLog->SetCurrentLine(0);
-    const QPoint below(20, window.lbxLog->viewport()->height() - 5);
-    ASSERT_EQ(window.lbxLog->LineAt(below), -1);
-    QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, below);
-    EXPECT_EQ(explorer.Status(), "MIDI data is unavailable for the selected item");
-    EXPECT_EQ(window.MessageByteCount, 0) << "the line above was not loaded";
-    window.SetLogDblClickAction(1);
-    QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, below);
-    EXPECT_EQ(explorer.Status(), "The selected item cannot be edited");
-}
-
-TEST_F(ExplorerTest, OnlyTheFileNameColumnCanBeEdited) {
-    Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    window.show();
-    QApplication::processEvents();
-    QTemporaryDir root;
-    WriteFile(root.filePath("one.syx"), 2);
-    window.GoToFolder(root.path());
-    QTreeWidgetItem* item = window.lvwFileList->topLevelItem(0);
-    ASSERT_NE(item, nullptr);
-    for (int column = 1; column < 4; ++column) {
-        window.lvwFileList->editItem(item, column);
-        EXPECT_EQ(window.lvwFileList->findChild<QLineEdit*>(), nullptr) << "column " << column;
-    }
-    window.lvwFileList->editItem(item, 0);
-    EXPECT_NE(window.lvwFileList->findChild<QLineEdit*>(), nullptr) << "the name is edited";
-}
-
-TEST_F(ExplorerTest, FilePaneChoicesAndHistoryAreKept) {
-    EXPECT_EQ(TotalSizeText(1024), "1 KByte") << "1 024 bytes are a kilobyte";
-    Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    window.pmiSetFileSend->trigger();
-    EXPECT_EQ(explorer.settings->GetInteger("DBL_CLICK_FILE_ACTION", false, -1), 1)
-        << "written at once";
-    QTemporaryDir root;
-    window.GoToFolder(root.path());
-    window.GoToFolder(root.path());
-    int found = 0;
-    for (int i = 0; i < window.cbxFolder->count(); ++i)
-        found += window.cbxFolder->itemText(i) == root.path() + "/" ? 1 : 0;
-    EXPECT_EQ(found, 1) << "a folder already at the top stays there once";
-    EXPECT_EQ(window.cbxFolder->itemText(0), root.path() + "/");
-}
-
-TEST_F(ExplorerTest, TheWindowCanBeMadeNarrowWhateverTheStatusSays) {
-    Explorer explorer;
-    TfrmMain& window = explorer.Start();
-    window.show();
-    QApplication::processEvents();
-    window.resize(1400, 700);
-    QApplication::processEvents();
-    window.ShowStatus(QString("A long status text that says a great deal. ").repeated(8));
-    window.resize(700, 600);
-    QApplication::processEvents();
-    EXPECT_EQ(window.width(), 700);
-    EXPECT_LE(window.statusPanel0->width(), 700);
-}
-
 TEST_F(ExplorerTest, ThePaneIsShownAsWideAsItWasSaved) {
     {
         Explorer explorer;
@@ -1082,7 +971,7 @@ TEST_F(ExplorerTest, ThePaneIsShownAsWideAsItWasSaved) {
     }
 }
 
-TEST_F(ExplorerTest, AnUnreadableSettingIsToldAndItsDefaultTaken) {
+TEST_F(ExplorerTest, AnUnreadableSettingIsToldItsDefaultTakenAndTheWindowCanBeMadeNarrow) {
     WriteSettings("[General]\nLPW=wide\nMIDI_OUT_CH=3\n");
     Explorer explorer;
     TfrmMain& window = explorer.Start();
@@ -1095,6 +984,15 @@ TEST_F(ExplorerTest, AnUnreadableSettingIsToldAndItsDefaultTaken) {
     QApplication::processEvents();
     QApplication::processEvents();
     EXPECT_EQ(window.pgcTab->width(), 460) << "the pane's designed width";
+
+    // The window can be made narrow whatever the status says.
+    window.resize(1400, 700);
+    QApplication::processEvents();
+    window.ShowStatus(QString("A long status text that says a great deal. ").repeated(8));
+    window.resize(700, 600);
+    QApplication::processEvents();
+    EXPECT_EQ(window.width(), 700);
+    EXPECT_LE(window.statusPanel0->width(), 700);
 }
 
 TEST_F(ExplorerTest, AReadOnlySettingsFileIsToldOnceAndTheCloseCompletes) {

@@ -7,6 +7,7 @@
 #include "model/FileNames.h"
 #include "support/JackRig.h"
 #include "support/ModalAnswer.h"
+#include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
 
 #include <QCheckBox>
@@ -27,9 +28,7 @@ TEST(LibraryOverJack, ReadingTheWholeUnitRemembersEverySlotByteForByte) {
     TfrmLibrary& library = *window.Library();
     library.show();
     AnswerModal<TfrmReadUnit>([](TfrmReadUnit& dialog) {
-        dialog.edtDelay->setFocus();
-        dialog.edtDelay->selectAll();
-        QTest::keyClicks(dialog.edtDelay, "2");
+        TypeOver(dialog.edtDelay, "2");
         QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
     });
     QTest::mouseClick(library.btnRead, Qt::LeftButton);

@@ -17,6 +17,7 @@
 #include "support/ModalAnswer.h"
 #include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
+#include "support/TestPresets.h"
 
 #include <QCheckBox>
 #include <QInputDialog>
@@ -47,9 +48,7 @@ struct LibraryRig : MainRig {
                     QTest::mouseClick(dialog.chkBanks[bank], Qt::LeftButton);
             if (backUp)
                 QTest::mouseClick(dialog.chkBackUp, Qt::LeftButton);
-            dialog.edtDelay->setFocus();
-            dialog.edtDelay->selectAll();
-            QTest::keyClicks(dialog.edtDelay, "1");
+            TypeOver(dialog.edtDelay, "1");
             PressKey(dialog.edtDelay, Qt::Key_Return);
         });
         Activate(library);
@@ -164,9 +163,7 @@ TEST(Library, ReadsBanksToldAgainstABackupAndShowsWhatStoresAndRestoresDo) {
                 editor = found;
         return editor != nullptr;
     }));
-    editor->edtTitle->setFocus();
-    editor->edtTitle->selectAll();
-    QTest::keyClicks(editor->edtTitle, "Moved On");
+    TypeOver(editor->edtTitle, "Moved On");
     QString proposed, bank;
     AnswerModal<TfrmStorePrompt>([&](TfrmStorePrompt& prompt) {
         proposed = prompt.edtPresetNo->text();
@@ -185,9 +182,7 @@ TEST(Library, ReadsBanksToldAgainstABackupAndShowsWhatStoresAndRestoresDo) {
     std::vector<TRestoreItem> plan(1);
     plan[0].Bank = 0;
     plan[0].Slot = 3;
-    TPreset restored;
-    restored.Title = "Put Back";
-    plan[0].Dump = restored.Encode();
+    plan[0].Dump = TitledDump("Put Back");
     ASSERT_EQ(rig.window.Link->Restore().Run(plan).Verified, 1);
     ASSERT_TRUE(PumpUntil([&] { return rig.Row(library, "A 003")->Title == "Put Back"; }));
     EXPECT_EQ(rig.Row(library, "A 003")->State, "changed since " + backup);

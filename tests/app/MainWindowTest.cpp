@@ -9,12 +9,14 @@
 #include "model/Protocol.h"
 #include "mpt/mpt_edit.h"
 #include "sim/SimulatedProcessor.h"
+#include "support/FileBytes.h"
 #include "support/MainRig.h"
 #include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingDevice.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestPresets.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -53,16 +55,13 @@ public:
     std::vector<int> Answers;
 };
 
-struct ModeReset {
-    ~ModeReset() {
-        SetPrePlenovaMode(false);
-        DeviceId = 0;
-    }
+// Each test starts and ends with the Plenova and device byte 0.
+class MainWindow : public testing::Test {
+    ModeGuard mode{false};
 };
 } // namespace
 
-TEST(MainWindow, PingsOnShowAndFetchesWithF10) {
-    ModeReset reset;
+TEST_F(MainWindow, PingsOnShowAndFetchesWithF10) {
     MainRig rig;
     TfrmMain& window = rig.Start();
     EXPECT_EQ(rig.Status(), "The Quellfarn is online! Your currently selected bank is: A");
@@ -76,8 +75,7 @@ TEST(MainWindow, PingsOnShowAndFetchesWithF10) {
     EXPECT_EQ(window.pgcTab->currentWidget(), window.tsMonitor) << "F10 shows the monitor";
 }
 
-TEST(MainWindow, BanksBypassTableAndBulkDumpReachTheUnit) {
-    ModeReset reset;
+TEST_F(MainWindow, BanksBypassTableAndBulkDumpReachTheUnit) {
     MainRig rig;
     TfrmMain& window = rig.Start();
     window.miSelectBank[2]->trigger();
@@ -103,9 +101,11 @@ TEST(MainWindow, BanksBypassTableAndBulkDumpReachTheUnit) {
     ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 1; }));
     EXPECT_TRUE(rig.Log().front().startsWith("Sysex (406): F0 1A 00 13 13 00 00 01 00"));
 
-    // 16 SysEx buffers hold 16 dumps: at a quarter of DIN speed a busy machine keeps up too.
+    // 16 SysEx buffers hold 16 dumps: at a quarter of DIN speed a busy machine keeps up too, and
+    // input does not wait for the window: held up for two seconds, it still logs every preset.
     rig.processor->SetByteTime(std::chrono::microseconds(80));
     window.miGetBulkDump->trigger();
+    std::this_thread::sleep_for(std::chrono::seconds(2));
     const bool all = PumpUntil([&] { return rig.Log().size() == 201; }, 20000);
     ASSERT_TRUE(all) << rig.Log().size() << " lines, lost " << window.MidiInput()->LostCount()
                      << ": " << rig.Log().back().toStdString();
@@ -113,8 +113,7 @@ TEST(MainWindow, BanksBypassTableAndBulkDumpReachTheUnit) {
     EXPECT_EQ(window.MidiInput()->LostCount(), 0u);
 }
 
-TEST(MainWindow, SentMessagesAreLoggedBetweenTheirAnswersOnlyWhenAsked) {
-    ModeReset reset;
+TEST_F(MainWindow, SentMessagesAreLoggedBetweenTheirAnswersOnlyWhenAsked) {
     MainRig rig;
     TfrmMain& window = rig.Start();
     window.pgcTab->setCurrentWidget(window.tsMonitor);
@@ -169,8 +168,7 @@ TEST(MainWindow, SentMessagesAreLoggedBetweenTheirAnswersOnlyWhenAsked) {
     EXPECT_TRUE(sentLines().isEmpty());
 }
 
-TEST(MainWindow, ARequestSentFromTheInputHandlerIsLoggedInItsPlace) {
-    ModeReset reset;
+TEST_F(MainWindow, ARequestSentFromTheInputHandlerIsLoggedInItsPlace) {
     MainRig rig;
     auto& window = rig.Start<TAskingMain>(false);
     window.SetLogSentMessages(true);
@@ -187,8 +185,7 @@ TEST(MainWindow, ARequestSentFromTheInputHandlerIsLoggedInItsPlace) {
     EXPECT_EQ(window.Answers.size(), 1u);
 }
 
-TEST(MainWindow, PrePlenovaModeChangesTheRequestsAndTheMenu) {
-    ModeReset reset;
+TEST_F(MainWindow, PrePlenovaModeChangesTheRequestsAndTheMenu) {
     MainRig rig(true);
     TfrmMain& window = rig.Start(false);
     window.miPrePlenova->trigger();
@@ -220,8 +217,7 @@ TEST(MainWindow, PrePlenovaModeChangesTheRequestsAndTheMenu) {
     EXPECT_TRUE(rig.settings.GetBool("PRE_PLENOVA", {.CanCreate = false, .Default = false}));
 }
 
-TEST(MainWindow, TheDeviceByteIsTheChannelAtStartUp) {
-    ModeReset reset;
+TEST_F(MainWindow, TheDeviceByteIsTheChannelAtStartUp) {
     MainRig rig;
     rig.settings.PutInteger("MIDI_OUT_CH", 3);
     TfrmMain& window = rig.Start(false);
@@ -234,36 +230,7 @@ TEST(MainWindow, TheDeviceByteIsTheChannelAtStartUp) {
     EXPECT_EQ(rig.sink->Received()[2], 3);
 }
 
-TEST(MainWindow, ADamagedDumpInTheBufferIsNotTakenForAPresetOrATable) {
-    ModeReset reset;
-    MainRig rig(false, false);
-    TfrmMain& window = rig.Start(false);
-    struct Case {
-        const char* What;
-        std::uint8_t Type; // 0x05 a preset, 0x13 a table
-        std::size_t At;    // a byte changed (0: none)
-        std::uint8_t Byte;
-        bool Taken;
-    };
-    for (const Case& buffer :
-         {Case{"a preset", 0x05, 0, 0, true}, Case{"no F7 at the end", 0x05, 257, 0x00, false},
-          Case{"a status byte as the device byte", 0x05, 2, 0x85, false},
-          Case{"a table", 0x13, 0, 0, true}, Case{"a table without F7", 0x13, 405, 0x00, false}}) {
-        Bytes bytes(buffer.Type == 0x05 ? 258 : 406, 0x20);
-        const Bytes head{0xF0, 0x1A, 0x00, 0x13, buffer.Type};
-        std::copy(head.begin(), head.end(), bytes.begin());
-        bytes.back() = 0xF7;
-        if (buffer.At != 0)
-            bytes[buffer.At] = buffer.Byte;
-        std::copy(bytes.begin(), bytes.end(), window.MessageBytes.begin());
-        window.MessageByteCount = static_cast<int>(bytes.size());
-        EXPECT_EQ(buffer.Type == 0x05 ? window.IsPresetDump() : window.IsMptDump(), buffer.Taken)
-            << buffer.What;
-    }
-}
-
-TEST(MainWindow, KeysCtrlCOnlyStopsAProcedureWithCtrlAlone) {
-    ModeReset reset;
+TEST_F(MainWindow, KeysCtrlCOnlyStopsAProcedureWithCtrlAlone) {
     MainRig rig;
     TfrmMain& window = rig.Start(false);
     QTemporaryDir folder;
@@ -285,8 +252,7 @@ TEST(MainWindow, KeysCtrlCOnlyStopsAProcedureWithCtrlAlone) {
     EXPECT_EQ(rig.Log().size(), lines) << "outside a procedure nothing of the main window's";
 }
 
-TEST(MainWindow, WithoutAnOutputF10TellsTheUser) {
-    ModeReset reset;
+TEST_F(MainWindow, WithoutAnOutputF10TellsTheUser) {
     MainRig rig(false, false);
     TfrmMain& window = rig.Start(false);
     EXPECT_FALSE(window.miQuellfarnRequests->isEnabled());
@@ -297,8 +263,7 @@ TEST(MainWindow, WithoutAnOutputF10TellsTheUser) {
     EXPECT_TRUE(window.miBypass->isChecked()) << "the check stays toggled";
 }
 
-TEST(MainWindow, SettingsAtSetUpAndClose) {
-    ModeReset reset;
+TEST_F(MainWindow, SettingsAtSetUpAndClose) {
     MainRig rig;
     rig.settings.PutInteger("TMQReqDelay", 0);
     rig.settings.PutInteger("RECT_MAIN", 7);
@@ -330,23 +295,9 @@ TEST(MainWindow, SettingsAtSetUpAndClose) {
     EXPECT_FALSE(rig.settings.GetBool("PRE_PLENOVA", {.CanCreate = false, .Default = true}));
 }
 
-// Input does not wait for the window: held up for two seconds while the unit sends a bulk
-// dump, it still logs every preset.
-TEST(MainWindow, ABulkDumpWhileTheWindowIsHeldUpLosesNothing) {
-    MainRig rig;
-    TfrmMain& window = rig.Start();
-    PumpFor(300); // the ping's replies
-    window.miGetBulkDump->trigger();
-    std::this_thread::sleep_for(std::chrono::seconds(2));
-    ASSERT_TRUE(PumpUntil([&] { return rig.Log().filter("Sysex (258)").size() == 200; }, 20000))
-        << rig.Log().filter("Sysex (258)").size() << " of 200, lost "
-        << window.MidiInput()->LostCount();
-    EXPECT_EQ(window.MidiInput()->LostCount(), 0u);
-}
-
 // With nothing stored, the folders the user works in start in "Quellfarn" in the documents
 // folder (made once something is written there), never beside the program.
-TEST(MainWindow, FoldersStartInTheDocumentsFolder) {
+TEST_F(MainWindow, FoldersStartInTheDocumentsFolder) {
     const QString folder = qEnvironmentVariable("QUELLFARN_TEST_DOCUMENTS") + "/Quellfarn/";
     QDir(folder).removeRecursively();
     MainRig rig;
@@ -366,18 +317,12 @@ TEST(MainWindow, FoldersStartInTheDocumentsFolder) {
 
 // The buffer decides what "Presets" and "MPT" offer; a preset file opened from the buffer
 // keeps its name in the editor.
-TEST(MainWindow, TheEditorMenusFollowTheBuffer) {
+TEST_F(MainWindow, TheEditorMenusFollowTheBuffer) {
     MainRig rig;
     TfrmMain& window = rig.Start();
     QTemporaryDir folder;
-    TPreset preset;
-    preset.Title = "Fretless Warm";
-    const Bytes dump = preset.Encode();
     const QString path = folder.filePath("Fretless Warm.tmq003");
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(dump.data()), qint64(dump.size()));
-    file.close();
+    WriteBytes(path, TitledDump("Fretless Warm"));
     window.LoadFileIntoBuffer(path);
     emit window.miPresets->aboutToShow();
     EXPECT_TRUE(window.miOpenPresetEditor->isEnabled());

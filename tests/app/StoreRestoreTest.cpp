@@ -11,6 +11,7 @@
 #include "editor/PresetEditor.h"
 #include "model/DeviceMode.h"
 #include "sim/PlenovaDevice.h"
+#include "support/FileBytes.h"
 #include "support/MainRig.h"
 #include "support/ModalAnswer.h"
 #include "support/PlatformEvents.h"
@@ -28,16 +29,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-void Click(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
-
-void Type(QLineEdit* edit, const QString& text) {
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-}
-
 TBytes Slot(MainRig& rig, int bank, int slot) {
     TBytes bytes;
     rig.Unit([&](TPlenovaDevice& unit) {
@@ -45,14 +36,6 @@ TBytes Slot(MainRig& rig, int bank, int slot) {
         return true;
     });
     return bytes;
-}
-
-TBytes FileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    return TBytes(bytes.begin(), bytes.end());
 }
 
 QString ReplacedFolder() {
@@ -64,11 +47,11 @@ QString ReplacedFolder() {
 // Stores the editor's preset through its "Sto&re..." button into the slot, with the boxes set.
 void Store(TfrmPresetEditor& editor, int slot, bool keep = true, bool verify = true) {
     AnswerModal<TfrmStorePrompt>([=](TfrmStorePrompt& prompt) {
-        Type(prompt.edtPresetNo, QString::number(slot));
+        TypeOver(prompt.edtPresetNo, QString::number(slot));
         if (prompt.chkKeepReplaced->isChecked() != keep)
-            Click(prompt.chkKeepReplaced);
+            ClickBox(prompt.chkKeepReplaced);
         if (prompt.chkVerify->isChecked() != verify)
-            Click(prompt.chkVerify);
+            ClickBox(prompt.chkVerify);
         QTest::mouseClick(prompt.btnOK, Qt::LeftButton);
     });
     QTest::mouseClick(editor.btnStore, Qt::LeftButton);
@@ -83,9 +66,7 @@ struct Rig : MainRig {
     Rig() : window(Start()), settingsInUse(settings) {
         QDir(ReplacedFolder()).removeRecursively();
         editor = window.NewPresetEditor();
-        editor->edtTitle->setFocus();
-        editor->edtTitle->selectAll();
-        QTest::keyClicks(editor->edtTitle, "Stored Here");
+        TypeOver(editor->edtTitle, "Stored Here");
     }
     TfrmMain& window;
     Settings settingsInUse;
@@ -208,49 +189,29 @@ TEST(StoreAndUndo, WhatIsKeptIsTheSlotsPresetWhateverTheEditorDoesMeanwhile) {
         << "no key reached the window meanwhile";
 }
 
-// A window reused for another preset has no store of the old one to undo.
+// A window reused for another received preset has no store of the old one to undo.
 TEST(StoreAndUndo, AReusedEditorHasNothingToUndo) {
     MainRig rig;
     TfrmMain& window = rig.Start();
     const Settings settingsInUse(rig.settings);
     QDir(ReplacedFolder()).removeRecursively();
-    // F10, and the dump opened from the monitor.
-    const auto fetchAndOpen = [&](int dumps) -> TfrmPresetEditor* {
-        QTest::keyClick(&window, Qt::Key_F10);
-        if (!PumpUntil([&] { return rig.Log().filter("Sysex (258)").size() == dumps; }))
-            return nullptr;
-        window.SetLogDblClickAction(1);
-        window.pgcTab->setCurrentWidget(window.tsMonitor);
-        const int line = rig.Log().lastIndexOf(rig.Log().filter("Sysex (258)").last());
-        window.lbxLog->SetCurrentLine(line);
-        const QPoint at = window.lbxLog->LineRect(line).center();
-        QTest::mouseClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        for (TfrmPresetEditor* editor : window.PresetEditors())
-            if (editor->isVisible())
-                return editor;
-        return nullptr;
+    const auto open = [&] { // a preset in the buffer, opened as a received one
+        const TBytes dump = TPreset().Encode();
+        std::copy(dump.begin(), dump.end(), window.MessageBytes.begin());
+        window.MessageByteCount = static_cast<int>(dump.size());
+        window.OpenBufferInEditor();
+        return window.PresetEditors().back();
     };
-    TfrmPresetEditor* first = fetchAndOpen(1);
-    ASSERT_NE(first, nullptr);
+    TfrmPresetEditor* first = open();
     Store(*first, 17);
     ASSERT_TRUE(PumpUntil([&] { return first->btnUndoStore->isEnabled(); }, 10000));
     rig.dialogs.Answers.push_back(QMessageBox::No); // should it ask to save
     first->close();
     ASSERT_FALSE(first->isVisible());
-    TfrmPresetEditor* reused = fetchAndOpen(2);
+    TfrmPresetEditor* reused = open();
     ASSERT_EQ(reused, first) << "the hidden window is used again";
     EXPECT_FALSE(reused->btnUndoStore->isEnabled());
 }
-
-namespace {
-void WriteFile(const QString& path, const TBytes& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-}
-} // namespace
 
 // The dialog's folder, banks and last slot make the plan it lists; the question is asked, No
 // sends nothing, and the end says how it went: an information when everything was written and
@@ -260,12 +221,12 @@ TEST(Restore, TheDialogsChoicesAreAskedAboutAndTheEndIsShown) {
     TfrmMain& window = rig.Start();
     QTemporaryDir folder;
     for (int slot : {1, 2, 9})
-        WriteFile(
+        WriteBytes(
             folder.filePath(QStringLiteral("Bank A/Other.tmq%1").arg(slot, 3, 10, QChar('0'))),
             TPlenovaDevice::FactoryPreset(1, slot - 1, TDeviceMode::Plenova()));
-    WriteFile(folder.filePath("Bank C/Broken.tmq004"), TBytes(100, 0x11));
+    WriteBytes(folder.filePath("Bank C/Broken.tmq004"), TBytes(100, 0x11));
     const TBytes copied = TPlenovaDevice::FactoryPreset(0, 0, TDeviceMode::Plenova());
-    WriteFile(folder.filePath("Bank B/Copied.tmq009"), copied);
+    WriteBytes(folder.filePath("Bank B/Copied.tmq009"), copied);
     const TBytes bankA9 = Slot(rig, 0, 9), bankB9 = Slot(rig, 1, 9);
     ASSERT_NE(Slot(rig, 0, 1), TPlenovaDevice::FactoryPreset(1, 0, TDeviceMode::Plenova()));
 
@@ -296,14 +257,14 @@ TEST(Restore, TheDialogsChoicesAreAskedAboutAndTheEndIsShown) {
             rig.dialogs.Answers.push_back(QMessageBox::No);
         int listed = 0;
         AnswerModal<TfrmRestore>([&](TfrmRestore& dialog) {
-            Type(dialog.edtFolder, folder.path());
+            TypeOver(dialog.edtFolder, folder.path());
             QCheckBox* boxes[] = {dialog.chkBankA, dialog.chkBankB, dialog.chkBankC,
                                   dialog.chkBankD};
             for (int bank = 0; bank < 4; ++bank)
                 if (boxes[bank]->isChecked() != run.Banks.contains(QChar('A' + bank)))
-                    Click(boxes[bank]);
+                    ClickBox(boxes[bank]);
             if (!run.Last.isEmpty())
-                Type(dialog.edtLastNo, run.Last);
+                TypeOver(dialog.edtLastNo, run.Last);
             listed = dialog.lvwPlan->topLevelItemCount();
             QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
         });
@@ -336,11 +297,12 @@ TEST(Restore, CtrlCStopsAfterThePresetBeingWritten) {
     TfrmMain& window = rig.Start();
     QTemporaryDir folder;
     for (int slot = 1; slot <= 30; ++slot)
-        WriteFile(folder.filePath(QStringLiteral("Bank D/Copy.tmq%1").arg(slot, 3, 10, QChar('0'))),
-                  TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova()));
+        WriteBytes(
+            folder.filePath(QStringLiteral("Bank D/Copy.tmq%1").arg(slot, 3, 10, QChar('0'))),
+            TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova()));
     const auto verified = [&] { return rig.Log().filter(" written and verified").size(); };
     AnswerModal<TfrmRestore>([&](TfrmRestore& dialog) {
-        Type(dialog.edtFolder, folder.path());
+        TypeOver(dialog.edtFolder, folder.path());
         QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
     });
     // The walk runs inside the menu command; the key comes while it does.

@@ -3,6 +3,7 @@
 
 #include "editor/PresetDocument.h"
 
+#include "support/FileBytes.h"
 #include "support/PumpUntil.h"
 #include "support/ReadOnlyFile.h"
 #include "support/TestPresets.h"
@@ -48,12 +49,6 @@ struct Document {
     std::vector<Bytes> Sent;
     const char* answer = kSentText;
 };
-
-Bytes FileBytes(const QString& path) {
-    QFile file(path);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    return {bytes.begin(), bytes.end()};
-}
 } // namespace
 
 TEST(PresetDocument, DiscreteEditsGoOutAtOnceSliderBurstsOnceTheyAreRecorded) {
@@ -169,11 +164,8 @@ TEST(PresetDocument, AFileIsWrittenWholeReadBackAndReadOnlyWhenItIsAPreset) {
     EXPECT_TRUE(one.document.NeedsSaving()) << "edited after the save";
 
     // What is not a preset leaves the document as it was, its name included.
-    QFile bad(folder.filePath("bad.tmq"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write(QByteArray(258, 0x11)); // the length of a dump, not its frame
-    bad.close();
-    EXPECT_EQ(one.document.ReadFile(bad.fileName()), "Not a valid preset file");
+    WriteBytes(folder.filePath("bad.tmq"), Bytes(258, 0x11)); // a dump's length, not its frame
+    EXPECT_EQ(one.document.ReadFile(folder.filePath("bad.tmq")), "Not a valid preset file");
     EXPECT_THAT(one.document.ReadFile(folder.filePath("none.tmq")).toStdString(),
                 testing::StartsWith("Cannot open"));
     EXPECT_EQ(one.document.FileName(), saved);
@@ -201,6 +193,7 @@ TEST(PresetDocument, StoreRequestsCarryTheRecordTheSlotAndWhatTheLastStoreReplac
         {"/presets/Slap.tmq200", 200},
         {"/presets/Slap.tmq17", 17},
         {"/presets/Slap.tmq0", 1}, // a single character after it is not taken
+        {"/presets/Slap.tmqABC", 1},
     };
     Document one;
     one.Load(PresetWith({1}, {}));

@@ -5,19 +5,12 @@
 
 #include "model/DeviceMode.h"
 #include "model/Preset.h"
+#include "support/TestPresets.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-namespace {
-TBytes Preset(const std::string& title) {
-    TPreset preset;
-    preset.Title = title;
-    return preset.Encode();
-}
-} // namespace
 
 TEST(BackupFolder, WritesReadsAndPlansTheLayoutBothWays) {
     QTemporaryDir root;
@@ -29,10 +22,11 @@ TEST(BackupFolder, WritesReadsAndPlansTheLayoutBothWays) {
     EXPECT_TRUE(folder.MakeBankFolder(2, created).isEmpty());
     EXPECT_FALSE(created) << "already there";
     QString error;
-    EXPECT_EQ(folder.SavePreset(2, 7, "Slap/Pop", Preset("Slap/Pop"), error), "Slap-Pop.tmq007");
-    EXPECT_EQ(folder.SavePreset(2, 9, "Dub", Preset("Dub"), error), "Dub.tmq009");
+    EXPECT_EQ(folder.SavePreset(2, 7, "Slap/Pop", TitledDump("Slap/Pop"), error),
+              "Slap-Pop.tmq007");
+    EXPECT_EQ(folder.SavePreset(2, 9, "Dub", TitledDump("Dub"), error), "Dub.tmq009");
     EXPECT_EQ(folder.SavedNumbers(2), (std::set<int>{7, 9}));
-    EXPECT_TRUE(folder.SavePreset(3, 1, "No Folder", Preset("No Folder"), error).isEmpty());
+    EXPECT_TRUE(folder.SavePreset(3, 1, "No Folder", TitledDump("No Folder"), error).isEmpty());
     EXPECT_TRUE(error.startsWith("cannot write " + root.path() + "/Bank D/No Folder.tmq001"));
 
     QFile(root.filePath("Bank C/Dub again.tmq009")).open(QIODevice::WriteOnly); // empty: damaged
@@ -52,7 +46,7 @@ TEST(BackupFolder, WritesReadsAndPlansTheLayoutBothWays) {
 
     QFile second(root.filePath("Bank C/Dub copy.tmq009"));
     ASSERT_TRUE(second.open(QIODevice::WriteOnly));
-    const TBytes dub = Preset("Dub copy");
+    const TBytes dub = TitledDump("Dub copy");
     second.write(reinterpret_cast<const char*>(dub.data()), qint64(dub.size()));
     second.close();
     plan = folder.PlanRestore({false, false, true, false}, 9, 9);
@@ -67,9 +61,9 @@ TEST(BackupFolder, WritesReadsAndPlansTheLayoutBothWays) {
 TEST(BackupFolder, KeptPresetsAreNamedByBankMomentAndSlotAndNeverOverwritten) {
     QTemporaryDir root;
     QString error;
-    const QString first = KeepReplacedPreset(root.path(), Preset("Slap Funk"), 0, 17, error);
-    const QString second = KeepReplacedPreset(root.path(), Preset("Slap Funk"), 0, 17, error);
-    const QString untitled = KeepReplacedPreset(root.path(), Preset(""), -1, 3, error);
+    const QString first = KeepReplacedPreset(root.path(), TitledDump("Slap Funk"), 0, 17, error);
+    const QString second = KeepReplacedPreset(root.path(), TitledDump("Slap Funk"), 0, 17, error);
+    const QString untitled = KeepReplacedPreset(root.path(), TitledDump(""), -1, 3, error);
     EXPECT_TRUE(QFileInfo(first).fileName().startsWith("Bank A 20")) << first.toStdString();
     EXPECT_TRUE(first.endsWith(" Slap Funk.tmq017")) << first.toStdString();
     EXPECT_NE(first, second);

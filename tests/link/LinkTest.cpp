@@ -3,6 +3,7 @@
 // account of the answers the unit still owes.
 
 #include "support/LinkRig.h"
+#include "support/TestPresets.h"
 
 #include <gtest/gtest.h>
 
@@ -98,9 +99,7 @@ TEST(Link, TheCurrentPresetNumberComesAlsoToAQuestionFromTheInputHandler) {
 TEST(Link, EachDumpIsTheAnswerToTheOldestRequestStillOwed) {
     using V = TAnswerLedger::TVerdict;
     const TBytes a = TPreset().Encode();
-    TPreset other;
-    other.Title = "Other";
-    const TBytes b = other.Encode();
+    const TBytes b = TitledDump("Other");
     struct Step {
         char What; // 'r' request for the wait, 'd' dump arrives while the wait waits, 's' settle
         int Wait;  // 1 or 2 (0: nobody)

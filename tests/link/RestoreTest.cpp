@@ -3,27 +3,17 @@
 // finishes the preset being written, a silent unit is not waited out, and the words it is asked
 // and told in.
 
+#include "support/FileBytes.h"
 #include "support/LinkRig.h"
+#include "support/TestPresets.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-void WriteFile(const QString& path, const TBytes& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-}
-
-TBytes Retitled(int bank, int slot, const std::string& title) {
-    TBytes dump = TPlenovaDevice::FactoryPreset(bank, slot - 1, TDeviceMode::Plenova());
-    for (int i = 0; i < kTitleLength; ++i)
-        dump[static_cast<std::size_t>(kTitleOffset + 2 * i)] =
-            static_cast<std::uint8_t>(i < static_cast<int>(title.size()) ? title[i] : ' ');
-    return dump;
+// The unit's factory preset of that place (slot 1-based) under another title.
+TBytes Factory(int bank, int slot, const std::string& title) {
+    return Retitled(TPlenovaDevice::FactoryPreset(bank, slot - 1, TDeviceMode::Plenova()), title);
 }
 
 QString Name(const std::string& title, int slot) {
@@ -43,16 +33,13 @@ TEST(Restore, ABackupGoesBackByteForByteAndADamagedFileIsSkipped) {
     rig.Link->PingDevice();
     QTemporaryDir folder;
     for (int slot = 1; slot <= 3; ++slot) {
-        WriteFile(folder.filePath("Bank A/" + Name("Back A" + std::to_string(slot), slot)),
-                  Retitled(0, slot, "Back A" + std::to_string(slot)));
-        WriteFile(folder.filePath("Bank C/" + Name("Back C" + std::to_string(slot), slot)),
-                  Retitled(2, slot, "Back C" + std::to_string(slot)));
+        WriteBytes(folder.filePath("Bank A/" + Name("Back A" + std::to_string(slot), slot)),
+                   Factory(0, slot, "Back A" + std::to_string(slot)));
+        WriteBytes(folder.filePath("Bank C/" + Name("Back C" + std::to_string(slot), slot)),
+                   Factory(2, slot, "Back C" + std::to_string(slot)));
     }
-    QFile broken(folder.filePath("Bank C/Broken.tmq004"));
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    broken.write(QByteArray(100, '\x11'));
-    broken.close();
-    WriteFile(folder.filePath("Bank B/" + Name("Not Chosen", 1)), Retitled(1, 1, "Not Chosen"));
+    WriteBytes(folder.filePath("Bank C/Broken.tmq004"), TBytes(100, 0x11));
+    WriteBytes(folder.filePath("Bank B/" + Name("Not Chosen", 1)), Factory(1, 1, "Not Chosen"));
     const TBytes bankB = rig.Slot(1, 1);
 
     std::vector<TRestoreItem> plan =
@@ -67,8 +54,8 @@ TEST(Restore, ABackupGoesBackByteForByteAndADamagedFileIsSkipped) {
     EXPECT_TRUE(rig.Lines.contains("Slot 2 of bank C: Back C2 written and verified"));
     EXPECT_EQ(rig.Lines.last(), "Restore complete: 6 written, 6 verified, 1 skipped, 0 failed");
     for (int slot = 1; slot <= 3; ++slot) {
-        EXPECT_EQ(rig.Slot(0, slot), Retitled(0, slot, "Back A" + std::to_string(slot)));
-        EXPECT_EQ(rig.Slot(2, slot), Retitled(2, slot, "Back C" + std::to_string(slot)));
+        EXPECT_EQ(rig.Slot(0, slot), Factory(0, slot, "Back A" + std::to_string(slot)));
+        EXPECT_EQ(rig.Slot(2, slot), Factory(2, slot, "Back C" + std::to_string(slot)));
     }
     EXPECT_EQ(rig.Slot(1, 1), bankB) << "bank B was not chosen";
     EXPECT_TRUE(rig.RunUntil(
@@ -85,9 +72,9 @@ TEST(Restore, AbortsTwoFilesForASlotAndASilentUnit) {
         LinkRig rig;
         QTemporaryDir folder;
         for (int slot = 1; slot <= 30; ++slot)
-            WriteFile(folder.filePath(
-                          QStringLiteral("Bank D/Copy.tmq%1").arg(slot, 3, 10, QLatin1Char('0'))),
-                      TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova()));
+            WriteBytes(folder.filePath(
+                           QStringLiteral("Bank D/Copy.tmq%1").arg(slot, 3, 10, QLatin1Char('0'))),
+                       TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova()));
         rig.OnUnclaimed = nullptr;
         std::vector<TRestoreItem> plan = rig.Link->Restore().Plan(folder.path(), kAll, 1, 200);
         int verified = 0;
@@ -114,12 +101,12 @@ TEST(Restore, AbortsTwoFilesForASlotAndASilentUnit) {
     timings.TimeoutMilliseconds = 150;
     rig.Link->SetTimings(timings);
     QTemporaryDir folder;
-    WriteFile(folder.filePath("Bank C/Old name.tmq001"), Retitled(2, 1, "Old name"));
-    WriteFile(folder.filePath("Bank C/New name.tmq001"), Retitled(2, 1, "New name"));
+    WriteBytes(folder.filePath("Bank C/Old name.tmq001"), Factory(2, 1, "Old name"));
+    WriteBytes(folder.filePath("Bank C/New name.tmq001"), Factory(2, 1, "New name"));
     for (int slot = 2; slot <= 9; ++slot)
-        WriteFile(folder.filePath(
-                      QStringLiteral("Bank C/Other.tmq%1").arg(slot, 3, 10, QLatin1Char('0'))),
-                  Retitled(2, slot, "Other"));
+        WriteBytes(folder.filePath(
+                       QStringLiteral("Bank C/Other.tmq%1").arg(slot, 3, 10, QLatin1Char('0'))),
+                   Factory(2, slot, "Other"));
     const TBytes before = rig.Slot(2, 1);
     rig.processor->SetMute(true);
     std::vector<TRestoreItem> plan = rig.Link->Restore().Plan(folder.path(), kAll, 1, 200);

@@ -2,29 +2,16 @@
 // keeps, what it reads back, and what it says when the unit stores something else, does not
 // answer, loses an answer or another job has the unit.
 
+#include "support/FileBytes.h"
 #include "support/LinkRig.h"
+#include "support/TestPresets.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <mutex>
 
 namespace {
-TBytes FileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    return {bytes.begin(), bytes.end()};
-}
-
-TBytes NewPreset(const std::string& title) {
-    TPreset preset;
-    preset.Title = title;
-    return preset.Encode();
-}
-
 TStoreRequest Request(const TBytes& dump, int slot, bool keep, bool verify) {
     TStoreRequest request;
     request.Dump = dump;
@@ -44,7 +31,7 @@ TEST(Store, KeepsWhatItReplacesVerifiesAndPutsItBack) {
     QTemporaryDir kept;
     rig.Link->Store().ReplacedFolder = kept.path();
     const TBytes before = rig.Slot(0, 17);
-    const TBytes sent = NewPreset("Stored Here");
+    const TBytes sent = TitledDump("Stored Here");
     const TStoreResult stored = rig.Link->Store().Store(Request(sent, 17, true, true));
     EXPECT_TRUE(stored.Stored && stored.Verified) << stored.Message;
     EXPECT_EQ(rig.Slot(0, 17), sent);
@@ -90,7 +77,7 @@ TEST(Store, SendsTheUnitExactlyTheKeepTheStoreAndTheReadBack) {
             heard << QString::fromStdString(line.substr(line.rfind(" - ") + 3));
     });
     const TStoreResult result =
-        rig.Link->Store().Store(Request(NewPreset("Exact"), 17, true, true));
+        rig.Link->Store().Store(Request(TitledDump("Exact"), 17, true, true));
     ASSERT_TRUE(result.Verified) << result.Message;
     const std::lock_guard lock(guard);
     EXPECT_EQ(heard, QStringList({"select preset 17", "request current preset",
@@ -104,7 +91,7 @@ TEST(Store, AWrongOrSilentUnitIsToldAndALostAnswerIsAskedForAgain) {
         LinkRig rig;
         rig.Unit([](TPlenovaDevice& unit) { return unit.CorruptStores = true; });
         const TStoreResult result =
-            rig.Link->Store().Store(Request(NewPreset("X"), 17, false, true));
+            rig.Link->Store().Store(Request(TitledDump("X"), 17, false, true));
         EXPECT_TRUE(result.Stored);
         EXPECT_FALSE(result.Verified);
         EXPECT_EQ(result.Message.rfind("Slot 17 does not hold what was sent: byte 127 is", 0), 0u)
@@ -117,14 +104,14 @@ TEST(Store, AWrongOrSilentUnitIsToldAndALostAnswerIsAskedForAgain) {
         rig.Link->SetTimings(timings);
         const TBytes before = rig.Slot(0, 17);
         rig.processor->SetMute(true);
-        TStoreResult result = rig.Link->Store().Store(Request(NewPreset("X"), 17, true, true));
+        TStoreResult result = rig.Link->Store().Store(Request(TitledDump("X"), 17, true, true));
         EXPECT_FALSE(result.Stored);
         EXPECT_TRUE(result.NoAnswer);
         EXPECT_EQ(result.Message, "The unit did not answer: the preset in slot 17 could not be "
                                   "kept, so nothing was stored");
         rig.Wait(100);
         EXPECT_EQ(rig.Slot(0, 17), before) << "nothing stored without the kept copy";
-        result = rig.Link->Store().Store(Request(NewPreset("X"), 17, false, true));
+        result = rig.Link->Store().Store(Request(TitledDump("X"), 17, false, true));
         EXPECT_TRUE(result.Stored);
         EXPECT_FALSE(result.Verified);
         EXPECT_EQ(result.Message, "The unit did not answer when slot 17 was read back: the store "
@@ -136,7 +123,7 @@ TEST(Store, AWrongOrSilentUnitIsToldAndALostAnswerIsAskedForAgain) {
         TLinkTimings timings = rig.Link->Timings();
         timings.TimeoutMilliseconds = 300;
         rig.Link->SetTimings(timings);
-        const TBytes sent = NewPreset("Asked Twice");
+        const TBytes sent = TitledDump("Asked Twice");
         // Answers are dropped from the store on until the link asks its settling question: the
         // first read-back is lost.
         rig.processor->SetLog([&](const std::string& line) {
@@ -159,7 +146,7 @@ TEST(Store, AnotherJobKeepsTheUnit) {
     options.RequestDelay = 5;
     ASSERT_TRUE(rig.Link->Walk().Start(options));
     EXPECT_EQ(rig.Link->Job(), TLinkJob::Walk);
-    const TStoreResult result = rig.Link->Store().Store(Request(NewPreset("X"), 3, false, false));
+    const TStoreResult result = rig.Link->Store().Store(Request(TitledDump("X"), 3, false, false));
     EXPECT_FALSE(result.Stored);
     EXPECT_EQ(result.Message, "A listing is running: wait for it to end or press Ctrl+C");
     rig.Link->SelectBank(3);

@@ -2,7 +2,9 @@
 // unit: which presets go into which files, what is listed, what it says, and how it copes with a
 // unit that drops answers, one that never answers and long request delays.
 
+#include "support/FileBytes.h"
 #include "support/LinkRig.h"
+#include "support/TestPresets.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,25 +12,10 @@
 #include <gtest/gtest.h>
 
 namespace {
-QStringList Files(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files, QDir::Name);
-}
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray Bytes(const TBytes& bytes) {
-    return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
-}
-
 void SetTitle(LinkRig& rig, int bank, int slot, const std::string& title) {
     rig.Unit([&](TPlenovaDevice& unit) {
         TBytes& dump = unit.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot)];
-        for (int i = 0; i < kTitleLength; ++i)
-            dump[static_cast<std::size_t>(kTitleOffset + 2 * i)] =
-                static_cast<std::uint8_t>(i < static_cast<int>(title.size()) ? title[i] : ' ');
+        dump = Retitled(dump, title);
         return true;
     });
 }
@@ -77,11 +64,11 @@ TEST(Walk, ChosenBanksAndRangeGoIntoBankFoldersAndTheStartBankComesBack) {
             }
             expected << name;
             EXPECT_EQ(FileBytes(out.filePath(QString("Bank %1/").arg(QChar('A' + bank)) + name)),
-                      Bytes(dump))
+                      dump)
                 << name.toStdString();
         }
         expected.sort();
-        EXPECT_EQ(Files(out.filePath(QString("Bank %1").arg(QChar('A' + bank)))), expected);
+        EXPECT_EQ(FileNames(out.filePath(QString("Bank %1").arg(QChar('A' + bank)))), expected);
     }
     EXPECT_TRUE(rig.RunUntil([&] {
         return rig.Unit([](TPlenovaDevice& u) { return u.CurrentBank == 1; });
@@ -119,7 +106,7 @@ TEST(Walk, TitlesAreSanitisedForFilesListedAsTheyAreAndUntitledOnesNamedOrSkippe
     options.Print = true;
     options.UntitledName = "Untitled";
     ASSERT_TRUE(Walk(rig, options));
-    EXPECT_EQ(Files(out.filePath("Bank A")),
+    EXPECT_EQ(FileNames(out.filePath("Bank A")),
               QStringList({"Mid Boost.tmq002", "Slap-Pop.tmq001", "Twin.tmq003", "Twin.tmq004",
                            "Untitled.tmq005"}));
     EXPECT_EQ(rig.Listed, QStringList({"0 1 Slap/Pop", "0 2 Mid:Boost", "0 3 Twin", "0 4 Twin",
@@ -136,7 +123,7 @@ TEST(Walk, TitlesAreSanitisedForFilesListedAsTheyAreAndUntitledOnesNamedOrSkippe
     SetTitle(rig, 3, 1, "");
     QTemporaryDir skipping;
     ASSERT_TRUE(Walk(rig, Options("D", skipping.path(), 3)));
-    EXPECT_EQ(Files(skipping.filePath("Bank D")).size(), 2);
+    EXPECT_EQ(FileNames(skipping.filePath("Bank D")).size(), 2);
     EXPECT_TRUE(rig.Lines.contains("Preset #2 is untitled (not saved)"));
     EXPECT_TRUE(rig.Lines.contains("2 saved, 1 untitled skipped, 0 time-outs"));
 }
@@ -151,11 +138,10 @@ TEST(Walk, APrePlenovaUnitHasOneBank) {
     QStringList expected;
     for (int slot = 124; slot < 128; ++slot) {
         expected << rig.Sent(0, slot).second;
-        EXPECT_EQ(FileBytes(out.filePath(rig.Sent(0, slot).second)),
-                  Bytes(rig.Sent(0, slot).first));
+        EXPECT_EQ(FileBytes(out.filePath(rig.Sent(0, slot).second)), rig.Sent(0, slot).first);
     }
     expected.sort();
-    EXPECT_EQ(Files(out.path()), expected) << "straight into the folder";
+    EXPECT_EQ(FileNames(out.path()), expected) << "straight into the folder";
     EXPECT_TRUE(rig.Lines.contains("Begin processing of Pre-Plenova presets"));
     EXPECT_TRUE(rig.Listed.first().startsWith("-1 125 ")) << "no bank";
 }
@@ -239,20 +225,16 @@ TEST(Walk, WhatStopsAWalkStopsItOnceAndSaysWhy) {
 TEST(Walk, PresetsAlreadySavedAreNotAskedForAgain) {
     LinkRig rig;
     QTemporaryDir out;
-    ASSERT_TRUE(QDir(out.path()).mkdir("Bank A"));
-    for (const char* name : {"Kept.tmq001", "Kept.tmq002", "Kept.tmq004", "Kept.tmq005"}) {
-        QFile file(out.filePath(QStringLiteral("Bank A/") + name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("kept");
-    }
+    for (const char* name : {"Kept.tmq001", "Kept.tmq002", "Kept.tmq004", "Kept.tmq005"})
+        WriteBytes(out.filePath(QStringLiteral("Bank A/") + name), {'k', 'e', 'p', 't'});
     TProcedureOptions options = Options("A", out.path(), 6);
     options.SkipExisting = true;
     ASSERT_TRUE(Walk(rig, options));
     QStringList expected{"Kept.tmq001", "Kept.tmq002",         "Kept.tmq004",
                          "Kept.tmq005", rig.Sent(0, 2).second, rig.Sent(0, 5).second};
     expected.sort();
-    EXPECT_EQ(Files(out.filePath("Bank A")), expected);
-    EXPECT_EQ(FileBytes(out.filePath("Bank A/Kept.tmq001")), "kept");
+    EXPECT_EQ(FileNames(out.filePath("Bank A")), expected);
+    EXPECT_EQ(FileBytes(out.filePath("Bank A/Kept.tmq001")), (TBytes{'k', 'e', 'p', 't'}));
     EXPECT_FALSE(rig.Statuses.contains("Requested preset #1"));
     EXPECT_TRUE(rig.Lines.contains("2 saved, 0 untitled skipped, 0 time-outs, 4 already saved"));
 }
@@ -305,10 +287,10 @@ TEST(Walk, TimeOutsRetriesAndLongDelaysFileEveryPresetUnderItsOwnNumber) {
             if (name.isEmpty())
                 continue;
             expected << name;
-            EXPECT_EQ(FileBytes(out.filePath("Bank A/" + name)), Bytes(dump)) << unit.What << slot;
+            EXPECT_EQ(FileBytes(out.filePath("Bank A/" + name)), dump) << unit.What << slot;
         }
         expected.sort();
-        EXPECT_EQ(Files(out.filePath("Bank A")), expected) << unit.What;
+        EXPECT_EQ(FileNames(out.filePath("Bank A")), expected) << unit.What;
         EXPECT_EQ(rig.Link->Walk().Counts().Saved, expected.size()) << unit.What;
     }
     for (const int delay : {1, 1000, 5001, 10000}) {
@@ -324,11 +306,11 @@ TEST(Walk, TimeOutsRetriesAndLongDelaysFileEveryPresetUnderItsOwnNumber) {
                 expected << rig.Sent(bank, slot).second;
                 EXPECT_EQ(FileBytes(out.filePath(QString("Bank %1/").arg(QChar('A' + bank)) +
                                                  rig.Sent(bank, slot).second)),
-                          Bytes(rig.Sent(bank, slot).first))
+                          rig.Sent(bank, slot).first)
                     << delay;
             }
             expected.sort();
-            EXPECT_EQ(Files(out.filePath(QString("Bank %1").arg(QChar('A' + bank)))), expected)
+            EXPECT_EQ(FileNames(out.filePath(QString("Bank %1").arg(QChar('A' + bank)))), expected)
                 << delay;
         }
         EXPECT_TRUE(rig.Lines.contains("4 saved, 0 untitled skipped, 0 time-outs")) << delay;

@@ -271,35 +271,27 @@ TEST(InputPort, AnEmptyReturnedBufferIsAnEmptySysexAndIsLentAgain) {
     EXPECT_EQ(service.Lent.size(), 16u) << "the buffer went back to the driver";
 }
 
-TEST(InputPort, ReopeningGivesAFreshQueueAndFreshBuffers) {
-    FakeMidiService service;
-    TMidiInput port(service);
-    port.OpenDevice();
-    const std::vector<MIDIHDR*> first = service.Lent;
-    service.ReturnBuffer({0xF0, 0xF7});
-    PumpFor(10);
-    EXPECT_EQ(port.PendingCount(), 1);
-    port.CloseDevice();
-    EXPECT_TRUE(service.Closed);
-    EXPECT_TRUE(service.Lent.empty()) << "the reset took every buffer back";
-
-    port.OpenDevice();
-    EXPECT_EQ(port.PendingCount(), 0);
-    EXPECT_EQ(service.Lent.size(), 16u);
-    EXPECT_EQ(service.Prepared, 32);
-    EXPECT_EQ(port.PortState(), TPortState::Open);
-}
-
-TEST(InputPort, DestroyingAnOpenPortClosesTheDeviceAndTakesItsBuffersBack) {
+TEST(InputPort, ReopeningGivesAFreshQueueAndFreshBuffersAndDestroyingClosesIt) {
     FakeMidiService service;
     {
         TMidiInput port(service);
         port.OpenDevice();
+        service.ReturnBuffer({0xF0, 0xF7});
+        PumpFor(10);
+        EXPECT_EQ(port.PendingCount(), 1);
+        port.CloseDevice();
+        EXPECT_TRUE(service.Closed);
+        EXPECT_TRUE(service.Lent.empty()) << "the reset took every buffer back";
+
+        port.OpenDevice();
         port.StartInput();
-        ASSERT_EQ(service.Lent.size(), 16u);
+        EXPECT_EQ(port.PendingCount(), 0);
+        EXPECT_EQ(service.Lent.size(), 16u);
+        EXPECT_EQ(service.Prepared, 32);
+        EXPECT_EQ(port.PortState(), TPortState::Open);
     }
-    EXPECT_TRUE(service.Closed);
-    EXPECT_TRUE(service.Lent.empty());
+    EXPECT_TRUE(service.Closed) << "destroyed open, it closes the device";
+    EXPECT_TRUE(service.Lent.empty()) << "and takes its buffers back";
 }
 
 TEST(InputPort, FailuresLeaveThePortClosedWithTheServiceText) {

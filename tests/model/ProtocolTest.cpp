@@ -4,19 +4,10 @@
 
 #include "model/Mpt.h"
 #include "model/Preset.h"
+#include "support/TestPresets.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
-
-namespace {
-struct ModeGuard {
-    explicit ModeGuard(bool pre) { SetPrePlenovaMode(pre); }
-    ~ModeGuard() {
-        SetPrePlenovaMode(false);
-        DeviceId = 0;
-    }
-};
-} // namespace
 
 TEST(Messages, RequestsCarryTheDeviceByteAndThePresetNumberInSevenBits) {
     EXPECT_EQ(RequestCurrentPresetMessage(3), (TBytes{0xF0, 0x1A, 0x03, 0x13, 0x45, 0xF7}));

@@ -219,7 +219,8 @@ TEST(MptEditor, SendAsksFirstAndSendsTheWholeTable) {
     EXPECT_TRUE(table.window->MptModified) << "sending is no save";
 }
 
-TEST(MptEditor, HintsNameThePresetFileOfACell) {
+// A cell's hint names the preset file it selects; the print-out lists it.
+TEST(MptEditor, HintsNameThePresetFilesAndTheTablePrintsInBothStylesIntoAPdf) {
     QTemporaryDir folder;
     QFile(folder.filePath("Slap Funk.tmq017")).open(QIODevice::WriteOnly);
     TableWindow table;
@@ -228,18 +229,6 @@ TEST(MptEditor, HintsNameThePresetFileOfACell) {
     table.GoTo(6); // leaving the cell writes it as three digits
     EXPECT_EQ(table.window->HintFor(1, 5), "Slap Funk.tmq017");
     EXPECT_EQ(table.window->HintFor(1, 6), folder.path() + "/*.tmq006") << "no file: the pattern";
-    // Columns dragged to another place: still read in the order the grid shows.
-    table.window->grdMPT->horizontalHeader()->moveSection(0, 9);
-    EXPECT_EQ(table.Cell(1)->text(), "002");
-}
-
-TEST(MptEditor, PrintsTheTableInBothStylesIntoAPdf) {
-    QTemporaryDir folder;
-    QFile(folder.filePath("Slap Funk.tmq017")).open(QIODevice::WriteOnly);
-    TableWindow table;
-    table.window->HintFolder = folder.path() + "/";
-    table.Type(5, "17");
-    table.GoTo(6);
     for (const int style : {0, 1}) {
         const QString pdf = folder.filePath(QStringLiteral("table%1.pdf").arg(style));
         table.dialogs.Names.push_back(pdf); // no printer here: it asks for a PDF file
@@ -282,9 +271,12 @@ TEST(MptEditor, PrintsTheTableInBothStylesIntoAPdf) {
                 EXPECT_EQ(line.indexOf('|'), column) << line.toStdString();
         }
     }
+    // Columns dragged to another place: still read in the order the grid shows.
+    table.window->grdMPT->horizontalHeader()->moveSection(0, 9);
+    EXPECT_EQ(table.Cell(1)->text(), "002");
 }
 
-TEST(MptEditor, TheFontButtonOffersFixedPitchFontsForGridAndReport) {
+TEST(MptEditor, TheFontButtonSetsTheGridsFontAndThePreviewShowsThePagesThePrinterWouldGet) {
     TableWindow table;
     QFont chosen(QStringLiteral("DejaVu Sans Mono"));
     chosen.setPointSize(9);
@@ -293,10 +285,7 @@ TEST(MptEditor, TheFontButtonOffersFixedPitchFontsForGridAndReport) {
     EXPECT_EQ(table.window->grdMPT->font().pointSize(), 9);
     QTest::mouseClick(table.window->btnFont, Qt::LeftButton); // cancelled: it stays
     EXPECT_EQ(table.window->grdMPT->font().pointSize(), 9);
-}
 
-TEST(MptEditor, ThePreviewShowsThePagesThePrinterWouldGet) {
-    TableWindow table;
     table.settings.PutInteger("MPT_REPT_STYLE", 1);
     int pages = 0;
     AnswerModal<QPrintPreviewDialog>([&pages](QPrintPreviewDialog& preview) {
@@ -331,11 +320,6 @@ TEST(MptHandOff, TheUnitsTableIsEditedAndSentBack) {
     ASSERT_TRUE(PumpUntil([&] {
         return rig.Unit([](TPlenovaDevice& unit) { return unit.Table.MptEntries[4] == 16; });
     })) << "the unit's table maps 5 to 17";
-    // A program change 5 now selects the unit's slot 17.
-    const std::uint8_t change[] = {0xC0, 0x04};
-    window.MidiOutput()->SendShort(change[0], change[1], 0);
-    EXPECT_TRUE(PumpUntil(
-        [&] { return rig.Unit([](TPlenovaDevice& unit) { return unit.CurrentSlot == 16; }); }));
 
     // Saved and opened again through the file pane, as a user does with a double-click.
     QTemporaryDir folder;

@@ -1,16 +1,17 @@
 // quellfarn-sim as its own process on a JACK server, fetched from through the program's
-// own MIDI layer.
+// own MIDI layer: what it saves and loads, and the arguments it refuses. What it answers over
+// JACK is checked by the tool's and the window's JACK tests against what it saves.
 
 #include "midi/MidiDeviceService.h"
 #include "midi/MidiIn.h"
 #include "midi/MidiOut.h"
 #include "midi/RtMidiService.h"
 #include "model/FileNames.h"
-#include "model/Mpt.h"
 #include "model/Preset.h"
 #include "sim/PlenovaDevice.h"
 #include "support/ChildProcess.h"
 #include "support/PumpUntil.h"
+#include "support/TestPresets.h"
 
 #include <filesystem>
 #include <fstream>
@@ -81,33 +82,11 @@ struct Program {
 };
 } // namespace
 
-TEST(SimOverJack, FetchesThePresetEveryPresetOfABankAndTheTable) {
-    ChildProcess sim(SimCommand({}));
-    ASSERT_TRUE(sim.WaitForLine("ready")) << (sim.Lines.empty() ? "" : sim.Lines.back());
-    Program program;
-
-    EXPECT_EQ(program.Ask(RequestCurrentPresetMessage(0)),
-              TPlenovaDevice::FactoryPreset(0, 0, TDeviceMode::Plenova()));
-    for (int slot = 0; slot < kSlotsPerBank; ++slot) {
-        const Bytes expected = TPlenovaDevice::FactoryPreset(0, slot, TDeviceMode::Plenova());
-        Bytes answer;
-        for (int attempt = 0; attempt < 3 && answer != expected; ++attempt) {
-            program.Send(*SelectPresetMessage(0, slot));
-            answer = program.Ask(RequestCurrentPresetMessage(0));
-        }
-        ASSERT_EQ(answer, expected) << "preset " << slot + 1;
-    }
-    EXPECT_EQ(program.Ask(RequestProgramTableMessage(0)), Tmpt().Encode());
-    EXPECT_EQ(program.input.LostCount(), 0u);
-}
-
 TEST(SimOverJack, SavesItsPresetsOnExitAndLoadsThemAgain) {
     const fs::path folder =
         fs::temp_directory_path() / ("quellfarn-sim-test-" + std::to_string(::getpid()));
     fs::remove_all(folder);
-    TPreset preset;
-    preset.Title = "Kept/Across?";
-    const TBytes dump = preset.Encode();
+    const TBytes dump = TitledDump("Kept/Across?");
     {
         ChildProcess sim(SimCommand({"--save", folder.string()}));
         ASSERT_TRUE(sim.WaitForLine("ready"));

@@ -1,13 +1,15 @@
 #pragma once
 // Input as the window system delivers it, sent to the widget a user would reach: keys with
 // the text X11 and Wayland give them (Delete comes with U+007F, Ctrl+letter with its control
-// character), drag and drop to the control under the cursor, and pop-up menus opened by the
-// right mouse button.
+// character), text typed over a box's text, clicks on a check box's box, drag and drop to the
+// control under the cursor, and pop-up menus opened by the right mouse button.
 
 #include "support/PumpUntil.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
@@ -50,6 +52,19 @@ inline void PressKey(QWidget* widget, Qt::Key key,
     const QString text = PlatformKeyText(key, modifiers);
     QTest::sendKeyEvent(QTest::Press, widget, key, text, modifiers);
     QTest::sendKeyEvent(QTest::Release, widget, key, text, modifiers);
+}
+
+// Types the text over what the box holds, as a user does who has selected it all.
+inline void TypeOver(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+// Clicks a check box or radio button where a user does: on its box, not in the space a wide
+// button leaves beside its short text.
+inline void ClickBox(QAbstractButton* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
 }
 
 // Drags the data over the point of the window (its own coordinates) and drops it on the

@@ -8,6 +8,7 @@
 #include "model/FileNames.h"
 #include "sim/PlenovaDevice.h"
 #include "support/ChildProcess.h"
+#include "support/TestPresets.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -29,22 +30,13 @@ std::string Ports() {
     return " --in '" + kName + ":MIDI out' --out '" + kName + ":MIDI in'";
 }
 
-struct Folders {
-    Folders()
-        : Root(fs::temp_directory_path() /
-               ("quellfarn-backup-jack-" + std::to_string(::getpid()))) {
-        fs::remove_all(Root);
-        fs::create_directories(Root);
-    }
-    ~Folders() { fs::remove_all(Root); }
-    fs::path Root;
-};
+using BackupOverJack = ToolFolderTest;
+using RestoreOverJack = ToolFolderTest;
 } // namespace
 
-TEST(BackupOverJack, EveryFileIsByteForByteWhatTheUnitHolds) {
-    const Folders folders;
-    const fs::path backup = folders.Root / "backup";
-    const fs::path truth = folders.Root / "truth";
+TEST_F(BackupOverJack, EveryFileIsByteForByteWhatTheUnitHolds) {
+    const fs::path backup = folder / "backup";
+    const fs::path truth = folder / "truth";
     ChildProcess sim(SimCommand({"--save", truth.string()}));
     ASSERT_TRUE(sim.WaitForLine("ready")) << (sim.Lines.empty() ? "" : sim.Lines.back());
 
@@ -75,11 +67,9 @@ std::map<std::string, TBytes> RetitledIntoBankB(const fs::path& root, int count)
     fs::create_directories(root / "Bank B");
     std::map<std::string, TBytes> files;
     for (int slot = 1; slot <= count; ++slot) {
-        TBytes dump = TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova());
         const std::string title = "Put Back " + std::to_string(slot);
-        for (int i = 0; i < kTitleLength; ++i)
-            dump[static_cast<std::size_t>(kTitleOffset + 2 * i)] = static_cast<std::uint8_t>(
-                i < static_cast<int>(title.size()) ? title[static_cast<std::size_t>(i)] : ' ');
+        const TBytes dump =
+            Retitled(TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova()), title);
         const std::string name = BackupFileName(title, slot);
         std::ofstream(root / "Bank B" / name, std::ios::binary)
             .write(reinterpret_cast<const char*>(dump.data()),
@@ -101,10 +91,9 @@ std::map<std::string, TBytes> FactoryBank(int bank) {
 }
 } // namespace
 
-TEST(RestoreOverJack, TheUnitHoldsExactlyTheFilesAndNothingElseChanges) {
-    const Folders folders;
-    const fs::path backup = folders.Root / "backup";
-    const fs::path truth = folders.Root / "truth";
+TEST_F(RestoreOverJack, TheUnitHoldsExactlyTheFilesAndNothingElseChanges) {
+    const fs::path backup = folder / "backup";
+    const fs::path truth = folder / "truth";
     const auto files = RetitledIntoBankB(backup, 4);
     ChildProcess sim(SimCommand({"--save", truth.string()}));
     ASSERT_TRUE(sim.WaitForLine("ready"));
@@ -132,35 +121,33 @@ TEST(RestoreOverJack, TheUnitHoldsExactlyTheFilesAndNothingElseChanges) {
 }
 
 // A unit that never answers ends a backup after the requests given, and is sent no preset.
-TEST(BackupOverJack, AUnitThatNeverAnswersEndsABackupAndGetsNoPreset) {
-    const Folders folders;
-    const fs::path truth = folders.Root / "truth";
-    RetitledIntoBankB(folders.Root / "backup", 2);
+TEST_F(BackupOverJack, AUnitThatNeverAnswersEndsABackupAndGetsNoPreset) {
+    const fs::path truth = folder / "truth";
+    RetitledIntoBankB(folder / "backup", 2);
     ChildProcess sim(SimCommand({"--mute", "--save", truth.string()}));
     ASSERT_TRUE(sim.WaitForLine("ready"));
 
-    ToolResult run = RunTool("backup " + Quoted(folders.Root / "new") + Ports() +
+    ToolResult run = RunTool("backup " + Quoted(folder / "new") + Ports() +
                              " --retries 1 --timeout 500 --delay 20 --last 3");
     EXPECT_EQ(run.Status, 1) << run.Output;
     EXPECT_THAT(run.Errors, HasSubstr("quellfarn-tool: The unit stopped answering: preset #1 of "
                                       "bank A did not arrive after 1 requests\n"));
-    EXPECT_TRUE(FilesIn(folders.Root / "new" / "Bank A").empty());
+    EXPECT_TRUE(FilesIn(folder / "new" / "Bank A").empty());
 
-    run = RunTool("restore " + Quoted(folders.Root / "backup") + Ports() + " --yes --delay 20");
+    run = RunTool("restore " + Quoted(folder / "backup") + Ports() + " --yes --delay 20");
     EXPECT_EQ(run.Status, 1) << run.Output;
     EXPECT_EQ(run.Errors, "quellfarn-tool: the unit does not answer; nothing was restored\n");
     EXPECT_EQ(sim.Stop(), 0);
     EXPECT_EQ(FilesIn(truth / "Bank B"), FactoryBank(1));
 }
 
-TEST(RestoreOverJack, AUnitThatStoresSomethingElseIsReportedAsFailing) {
-    const Folders folders;
-    RetitledIntoBankB(folders.Root, 3);
+TEST_F(RestoreOverJack, AUnitThatStoresSomethingElseIsReportedAsFailing) {
+    RetitledIntoBankB(folder, 3);
     ChildProcess sim(SimCommand({"--corrupt-store"}));
     ASSERT_TRUE(sim.WaitForLine("ready"));
 
     const ToolResult run =
-        RunTool("restore " + Quoted(folders.Root) + Ports() + " --yes --delay 20 --timeout 2000");
+        RunTool("restore " + Quoted(folder) + Ports() + " --yes --delay 20 --timeout 2000");
     EXPECT_EQ(run.Status, 1) << run.Output;
     EXPECT_THAT(run.Output,
                 HasSubstr("Restore complete: 3 written, 0 verified, 0 skipped, 3 failed"));

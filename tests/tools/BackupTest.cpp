@@ -42,18 +42,7 @@ std::string OnlyLine(const std::string& errors) {
     return errors;
 }
 
-class BackupTest : public testing::Test {
-protected:
-    void SetUp() override {
-        folder =
-            fs::temp_directory_path() / ("quellfarn-backup-test-" + std::to_string(::getpid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
-    fs::path folder;
-};
+using BackupTest = ToolFolderTest;
 } // namespace
 
 // The options reach the walk: banks, range, untitled name, a single-bank unit, the listing, and

@@ -11,20 +11,7 @@
 namespace fs = std::filesystem;
 using testing::HasSubstr;
 
-namespace {
-class CommandLineTest : public testing::Test {
-protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("quellfarn-command-line-test-" + std::to_string(::getpid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
-    fs::path folder;
-};
-} // namespace
+using CommandLineTest = ToolFolderTest;
 
 TEST_F(CommandLineTest, TheFirstMistakeOfALineIsNamedAndNothingRuns) {
     const std::string target = Quoted(folder / "new");

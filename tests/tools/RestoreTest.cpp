@@ -12,16 +12,8 @@ using testing::HasSubstr;
 using testing::Not;
 
 namespace {
-class RestoreTest : public testing::Test {
+class RestoreTest : public ToolFolderTest {
 protected:
-    void SetUp() override {
-        folder =
-            fs::temp_directory_path() / ("quellfarn-restore-test-" + std::to_string(::getpid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
     // A backup of these slots, made by the tool itself.
     void Backup(const std::string& arguments) {
         const ToolResult run = RunTool("backup " + Quoted(folder) + " --delay 5 " + arguments);
@@ -32,8 +24,6 @@ protected:
         std::ofstream file(path, std::ios::binary);
         file << std::string(size, '\x10');
     }
-
-    fs::path folder;
 };
 
 // The tool run with a terminal on its input and output (script(1)), the answer typed in.
@@ -173,12 +163,8 @@ TEST_F(RestoreTest, InterruptedItFinishesThePresetItIsWritingAndStops) {
     EXPECT_EQ(skipped + failed, 0);
 }
 
-TEST(RestoreUsage, AFolderThatIsNotThereGivesStatusOne) {
-    const ToolResult run =
-        RunTool("restore " +
-                Quoted(fs::temp_directory_path() /
-                       ("quellfarn-restore-none-" + std::to_string(::getpid()))) +
-                " --yes");
+TEST_F(RestoreTest, AFolderThatIsNotThereGivesStatusOne) {
+    const ToolResult run = RunTool("restore " + Quoted(folder / "none") + " --yes");
     EXPECT_EQ(run.Status, 1);
     EXPECT_THAT(run.Errors, HasSubstr("Invalid folder: "));
 }

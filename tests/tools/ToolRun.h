@@ -1,6 +1,6 @@
 #pragma once
 // quellfarn-tool run as a user runs it from a shell, with what it prints on standard output and
-// on standard error kept apart; and the preset files of a folder, by name.
+// on standard error kept apart; the preset files of a folder, by name; and a scratch folder.
 
 #include "model/Protocol.h"
 
@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <map>
 #include <string>
 #include <sys/wait.h>
@@ -55,3 +56,16 @@ inline std::map<std::string, TBytes> FilesIn(const std::filesystem::path& folder
     }
     return files;
 }
+
+// A scratch folder of the test's own, empty when it starts and gone when it ends.
+class ToolFolderTest : public testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("quellfarn-tool-test-" + std::to_string(::getpid()));
+};
