@@ -32,6 +32,7 @@ std::string Ports() {
 
 using BackupOverJack = ToolFolderTest;
 using RestoreOverJack = ToolFolderTest;
+using WritesOverJack = ToolFolderTest;
 } // namespace
 
 TEST_F(BackupOverJack, EveryFileIsByteForByteWhatTheUnitHolds) {
@@ -157,9 +158,8 @@ TEST_F(RestoreOverJack, AUnitThatStoresSomethingElseIsReportedAsFailing) {
 
 // A swap over the wire, then an undo by a second run of the tool (the journal read from its
 // file): each write verified, and the unit ends as it began, byte for byte.
-TEST(WritesOverJack, ASwapUndoneLeavesTheUnitAsItBegan) {
-    const Folders folders;
-    const fs::path truth = folders.Root / "truth";
+TEST_F(WritesOverJack, ASwapUndoneLeavesTheUnitAsItBegan) {
+    const fs::path truth = folder / "truth";
     ChildProcess sim(SimCommand({"--save", truth.string()}));
     ASSERT_TRUE(sim.WaitForLine("ready"));
 
