@@ -4,11 +4,11 @@
 
 #include "app/BkupOpt.h"
 #include "app/Main.h"
-#include "library/Library.h"
 #include "app/Restore.h"
 #include "base/Dialogs.h"
 #include "base/PrintCommon.h"
 #include "base/qvUtility.h"
+#include "library/Library.h"
 
 #include <QLabel>
 #include <QPointer>
