@@ -544,6 +544,8 @@ void TfrmLibrary::Refresh() {
     LoadSource();
 }
 
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void TfrmLibrary::SlotChanged(int bank, int slot) {
     if (places.Memory == nullptr || !CurrentSource().startsWith(QStringLiteral("unit")))
         return;
@@ -711,6 +713,8 @@ void TfrmLibrary::ShowProgress(const std::optional<TLinkProgress>& progress) {
     lblJob->setText(progress->Text() + QStringLiteral(" [Ctrl+C stops]"));
 }
 
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 TPlannedWrite TfrmLibrary::Planned(int bank, int slot, const TBytes& dump) const {
     TPlannedWrite write{bank, slot, dump, {}, false};
     const TSlotMemory* known = places.Memory != nullptr ? places.Memory->Slot(bank, slot) : nullptr;
@@ -746,6 +750,8 @@ bool TfrmLibrary::Carry(const TWritePlan& plan) {
     return counts.Written > 0;
 }
 
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 bool TfrmLibrary::PlaceFrom(int bank, int slot, const std::vector<TBytes>& dumps,
                             const QString& what) {
     const int last = places.SingleBank ? 128 : 200;
@@ -1295,6 +1301,8 @@ TfrmWritePlan::TfrmWritePlan(const TWritePlan& plan, bool singleBank, QWidget* p
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+// (caption, what): the window's title, then the sentence above the choice.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 TfrmChooseSlot::TfrmChooseSlot(const QString& caption, const QString& what, bool singleBank,
                                QWidget* parent)
     : QDialog(parent) {
