@@ -292,6 +292,31 @@ bool Write(const fs::path& folder, const TSeeds& seeds) {
     }
     return true;
 }
+// A preset's data bytes, then (place, value) pairs that change a copy; an odd last byte gives the
+// copy another device byte.
+TSeeds PresetPairs(const TBytes& preset, const TBytes& busy) {
+    TSeeds seeds;
+    const auto data = [](const TBytes& dump) { return TBytes(dump.begin() + 5, dump.end() - 1); };
+    const auto changed = [&](const TBytes& dump, const std::vector<std::pair<int, int>>& changes,
+                             int device) {
+        TBytes seed = data(dump);
+        for (const auto& [place, value] : changes) {
+            seed.push_back(static_cast<std::uint8_t>(place));
+            seed.push_back(static_cast<std::uint8_t>(value));
+        }
+        if (device >= 0)
+            seed.push_back(static_cast<std::uint8_t>(device));
+        return seed;
+    };
+    seeds["same.bin"] = data(preset);
+    seeds["device-byte.bin"] = changed(preset, {}, 5);
+    // The title's first letter, the compressor's drive, the group, a switch, an assignment.
+    seeds["title-drive-group.bin"] = changed(busy, {{122, 'Q'}, {13, 9}, {8, 3}, {0, 0x7F}}, -1);
+    seeds["assignment.bin"] = changed(busy, {{154, 0}, {156, 40}, {162, 99}}, -1);
+    // Bytes nothing names: the title's second bytes.
+    seeds["other-bytes.bin"] = changed(preset, {{123, 1}, {125, 2}}, -1);
+    return seeds;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -315,6 +340,7 @@ int main(int argc, char** argv) {
         Write(corpus / "FramerFuzz", FramerStreams(preset, table, messages)) &&
         Write(corpus / "HexTextFuzz", HexTexts(preset, RequestCurrentPresetMessage(0))) &&
         Write(corpus / "SearchFuzz", Searches()) &&
-        Write(corpus / "SyxFuzz", SyxFiles(preset, table, smallTable));
+        Write(corpus / "SyxFuzz", SyxFiles(preset, table, smallTable)) &&
+        Write(corpus / "PresetDiffFuzz", PresetPairs(TPreset().Encode(), preset));
     return written ? 0 : 1;
 }

@@ -178,7 +178,7 @@ std::vector<TChainParameter> ChainParameters(const TPreset& preset) {
         if (slot < 0 || slot >= kParameterCount)
             return;
         parameters.push_back({std::string(caption), std::string(name), &parameter,
-                              preset.ParameterValues[static_cast<std::size_t>(slot)]});
+                              preset.ParameterValues[static_cast<std::size_t>(slot)], slot});
     };
     for (const TParameterInfo& parameter : MixParameters())
         add("Mix", "Mix", parameter, parameter.Offset);

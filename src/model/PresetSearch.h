@@ -20,6 +20,7 @@ struct TChainParameter {
     std::string EffectName; // the effect's own name ("Reverb 2"); the caption for analog ones
     const TParameterInfo* Parameter = nullptr;
     int Value = 0; // as stored
+    int Slot = -1; // where it stands in the record's present layout
 };
 
 // The effects a preset uses, in words: the analog blocks that are on, then the digital effects

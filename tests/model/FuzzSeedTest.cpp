@@ -2,6 +2,7 @@
 
 #include "FramerProperties.h"
 #include "HexTextProperties.h"
+#include "PresetDiffProperties.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -42,4 +43,11 @@ TEST(FuzzSeeds, HexTextReadsBackAndIgnoresBlanksForEverySeed) {
     ASSERT_GE(seeds.size(), 10U);
     for (const TSeed& seed : seeds)
         EXPECT_EQ(CheckHexTextProperties(seed.Bytes.data(), seed.Bytes.size()), "") << seed.Path;
+}
+
+TEST(FuzzSeeds, ThePresetDifferenceHoldsBothWaysForEverySeed) {
+    const std::vector<TSeed> seeds = SeedsOf("PresetDiffFuzz");
+    ASSERT_GE(seeds.size(), 5U);
+    for (const TSeed& seed : seeds)
+        EXPECT_EQ(CheckPresetDiffProperties(seed.Bytes.data(), seed.Bytes.size()), "") << seed.Path;
 }
