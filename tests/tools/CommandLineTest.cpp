@@ -46,6 +46,9 @@ TEST_F(CommandLineTest, TheFirstMistakeOfALineIsNamedAndNothingRuns) {
         {"place " + file + " --bank B --slot 201", "--slot takes a number from 1 to 200"},
         {"undo A012", "undo needs no more words"},
         {"journal --yes", "unknown option --yes"},
+        {"preset diff " + file, "preset diff needs two presets, A and B"},
+        {"preset diff " + file + " unit:E001",
+         "\"unit:E001\" is not a slot of the unit: unit:A001 to unit:D200"},
     };
     std::vector<std::pair<std::string, std::string>> lines(std::begin(mistakes),
                                                            std::end(mistakes));

@@ -150,3 +150,29 @@ TEST_F(ToolTest, ListShowsTheBackupFoldersPresetsByBankAndNumber) {
                           "C    5  (Not a valid preset file: Damaged.tmq005)\n"
                           "C  200  Q: ?\n");
 }
+
+// preset diff: nothing and status 0 for the same preset under another device byte, the lines and
+// status 1 for two that differ, as JSON too; a slot of the unit read for one side.
+TEST_F(ToolTest, DiffSaysWhatDiffersAndExitsByIt) {
+    TBytes other = PresetBytes("Fretless Lead 1");
+    const std::string a = Write("a.tmq", PresetBytes("Slap Funk"));
+    other[2] = 5;
+    const std::string b = Write("b.tmq", other);
+    other = PresetBytes("Slap Funk");
+    other[2] = 5;
+    const std::string same = Write("same.tmq", other);
+
+    const ToolResult nothing = RunTool("preset diff " + a + " " + same);
+    EXPECT_EQ(nothing.Status, 0) << nothing.Errors;
+    EXPECT_EQ(nothing.Output, "");
+    const ToolResult lines = RunTool("preset diff " + a + " " + b);
+    EXPECT_EQ(lines.Status, 1);
+    EXPECT_EQ(lines.Output, "Title: Slap Funk \u2192 Fretless Lead 1\n");
+    const ToolResult json = RunTool("preset diff " + a + " " + b + " --json");
+    EXPECT_EQ(json.Status, 1);
+    EXPECT_THAT(json.Output, HasSubstr("\"text\": \"Title: Slap Funk \u2192 Fretless Lead 1\""));
+    const ToolResult unit =
+        RunTool("preset diff " + a + " unit:B017 --delay 5", "XDG_DATA_HOME=" + Quoted(folder));
+    EXPECT_EQ(unit.Status, 1) << unit.Errors;
+    EXPECT_THAT(unit.Output, HasSubstr("Title: Slap Funk \u2192 "));
+}

@@ -31,6 +31,7 @@
 #include "BackupCommand.h"
 #include "Command.h"
 #include "DevicesCommand.h"
+#include "DiffCommand.h"
 #include "LibraryCommand.h"
 #include "ListCommand.h"
 #include "MptNewCommand.h"
@@ -53,6 +54,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: quellfarn-tool preset show FILE [--json]\n"
     "       quellfarn-tool preset new -o FILE [--device-id N]\n"
+    "       quellfarn-tool preset diff A B [--json] [--in NAME] [--out NAME] [--delay MS]\n"
+    "                      [--timeout MS] [--pre-plenova]\n"
     "       quellfarn-tool mpt show FILE [--pre-plenova]\n"
     "       quellfarn-tool mpt new -o FILE [--device-id N] [--pre-plenova]\n"
     "       quellfarn-tool list DIR\n"
@@ -181,6 +184,7 @@ int main(int argc, char* argv[]) {
     std::vector<std::unique_ptr<TCommand>> commands;
     commands.push_back(std::make_unique<TPresetShowCommand>());
     commands.push_back(std::make_unique<TPresetNewCommand>());
+    commands.push_back(std::make_unique<TPresetDiffCommand>(argc, argv));
     commands.push_back(std::make_unique<TMptShowCommand>());
     commands.push_back(std::make_unique<TMptNewCommand>());
     commands.push_back(std::make_unique<TListCommand>());
