@@ -352,18 +352,26 @@ TEST(Library, WritesArePlannedVerifiedAndUndoneStepByStep) {
     EXPECT_TRUE(SameDumpAnyDevice(holds(1), start[10]));
     EXPECT_TRUE(SameDumpAnyDevice(holds(2), start[5])) << "the drop stays: it was not undone";
 
-    // Four presets dropped on A 020; Ctrl+C in the library while the second is written stops
-    // the plan after it, and the step holds what was written.
-    const TBytes a22 = rig.Slot(0, 22), a23 = rig.Slot(0, 23);
+    // Four presets dropped on A 020; Ctrl+C in the library while the second (or, on a slow
+    // machine, the third) is written stops the plan after that one, and the rest stay as they
+    // were.
+    std::array<TBytes, 4> before;
+    for (int i = 0; i < 4; ++i)
+        before[static_cast<std::size_t>(i)] = rig.Slot(0, 20 + i);
     lines.clear();
     AnswerPlan(lines, true);
     auto* stopper = new QTimer(&library);
     QObject::connect(stopper, &QTimer::timeout, [&, stopper] {
-        if (library.lblJob->isVisible() && library.lblJob->text().contains("preset 2 of 4")) {
+        const QString job = library.lblJob->text();
+        if (library.lblJob->isVisible() &&
+            (job.contains("preset 2 of 4") || job.contains("preset 3 of 4"))) {
+            // The window manager gives the library back the keys once the plan's box closed;
+            // the keys are pressed once it has them.
+            if (QApplication::activeWindow() != &library) {
+                library.activateWindow();
+                return;
+            }
             stopper->stop();
-            // The window manager gives the library back the keys once the plan's box closed.
-            library.activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(&library));
             PressKey(library.tblPresets, Qt::Key_C, Qt::ControlModifier);
         }
     });
@@ -377,11 +385,14 @@ TEST(Library, WritesArePlannedVerifiedAndUndoneStepByStep) {
                rig.dialogs.Messages.back().Text.contains("written");
     }));
     EXPECT_EQ(lines.size(), 4);
-    EXPECT_TRUE(rig.dialogs.Messages.back().Text.startsWith(
-        "Stopped by Ctrl+C: 2 written, 2 verified, 0 failed"))
-        << rig.dialogs.Messages.back().Text.toStdString();
-    EXPECT_EQ(rig.Slot(0, 22), a22);
-    EXPECT_EQ(rig.Slot(0, 23), a23);
+    const QString stopped = rig.dialogs.Messages.back().Text;
+    const int written = stopped.startsWith("Stopped by Ctrl+C: 2 written, 2 verified, 0 failed") ? 2
+                        : stopped.startsWith("Stopped by Ctrl+C: 3 written, 3 verified, 0 failed")
+                            ? 3
+                            : 0;
+    ASSERT_NE(written, 0) << stopped.toStdString();
+    for (int i = written; i < 4; ++i)
+        EXPECT_EQ(rig.Slot(0, 20 + i), before[static_cast<std::size_t>(i)]) << "A 02" << i;
     EXPECT_FALSE(library.prbJob->isVisible());
     EXPECT_EQ(library.miUndo->text(), "Undo drop of 4 presets into A 020..A 023");
 }
