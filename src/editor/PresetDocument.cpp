@@ -32,12 +32,30 @@ void TPresetDocument::SetUp() {
     lastStore = TStoreResult();
     lastStoreSlot = 0;
     homeSlot = {};
+    reference.clear();
+    referenceKind = TReference::None;
     emit HistoryChanged();
 }
 
 void TPresetDocument::LoadDump(std::istream& stream) {
     Preset.LoadFromStream(stream);
     isNew = false;
+    reference.assign(Preset.LoadedDump.begin(), Preset.LoadedDump.end());
+    referenceKind = TReference::Loaded;
+}
+
+QString TPresetDocument::ReferenceWord() const {
+    switch (referenceKind) {
+    case TReference::Loaded:
+        return QStringLiteral("loaded");
+    case TReference::Saved:
+        return QStringLiteral("saved");
+    case TReference::Stored:
+        return QStringLiteral("stored");
+    case TReference::None:
+        break;
+    }
+    return {};
 }
 
 void TPresetDocument::SetFileName(const QString& name) {
@@ -46,6 +64,10 @@ void TPresetDocument::SetFileName(const QString& name) {
 }
 
 bool TPresetDocument::NeedsSaving() const {
+    if (!comparedEdit.empty())
+        return isNew || !Preset.HasLoadedDump ||
+               !std::equal(comparedEdit.begin(), comparedEdit.end(), Preset.LoadedDump.begin(),
+                           Preset.LoadedDump.end());
     return isNew || Preset.IsModified();
 }
 
@@ -190,6 +212,8 @@ QString TPresetDocument::WriteFile(const QString& name) {
         return name + QStringLiteral(" does not hold what was written");
     std::copy(back.begin(), back.end(), Preset.LoadedDump.begin());
     Preset.HasLoadedDump = true;
+    reference = bytes;
+    referenceKind = TReference::Saved;
     SetFileName(name);
     isNew = false;
     // The next recorded change is the first snapshot: undo comes back from the second change.
@@ -223,6 +247,10 @@ TStoreRequest TPresetDocument::StoreRequest(int slot) {
 void TPresetDocument::StoreDone(const TStoreRequest& request, const TStoreResult& result) {
     if (result.Stored && homeSlot.Slot > 0)
         homeSlot = {request.Bank, request.Slot};
+    if (result.Stored) {
+        reference = request.Dump;
+        referenceKind = TReference::Stored;
+    }
     if (result.Stored && !result.Replaced.empty()) {
         lastStore = result;
         lastStoreSlot = request.Slot;

@@ -77,6 +77,16 @@ public:
     TStoreRequest UndoStoreRequest() const;
     void UndoStoreDone(const TStoreResult& result);
 
+    // What the record is compared with: the preset as it was loaded, last saved or last stored.
+    enum class TReference { None, Loaded, Saved, Stored };
+    TReference ReferenceKind() const { return referenceKind; }
+    const TBytes& Reference() const { return reference; }
+    // "loaded", "saved", "stored".
+    QString ReferenceWord() const;
+    // While the window shows the reference, the edited preset it will come back to: what needs
+    // saving is told by it. Empty: not comparing.
+    void SetComparedEdit(const TBytes& edited) { comparedEdit = edited; }
+
     TPreset Preset;
     // Sends a 258-byte dump to the unit (the stream, from its start) and answers kSentText when
     // it went out. Unassigned, nothing is sent and the preset counts as sent.
@@ -105,4 +115,7 @@ private:
     TStoreResult lastStore; // the last store that kept what it replaced
     int lastStoreSlot = 0;
     THomeSlot homeSlot;
+    TBytes reference;
+    TReference referenceKind = TReference::None;
+    TBytes comparedEdit;
 };

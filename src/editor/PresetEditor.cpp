@@ -14,6 +14,7 @@
 #include "editor/PresetDocument.h"
 #include "editor/PresetPrint.h"
 #include "model/EffectCatalogue.h"
+#include "model/PresetDiff.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,10 +25,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 QString TfrmPresetEditor::LastPresetFolder;
@@ -71,11 +75,18 @@ TfrmPresetEditor::TfrmPresetEditor(QWidget* parent)
     : QWidget(parent, Qt::Window), document(std::make_unique<TPresetDocument>()) {
     setObjectName(QStringLiteral("frmPresetEditor"));
     BuildWindow();
-    connect(document.get(), &TPresetDocument::Edited, this,
-            [this] { lblStatus->setText(QStringLiteral("Modified")); });
+    changesTimer = new QTimer(this);
+    changesTimer->setSingleShot(true);
+    connect(changesTimer, &QTimer::timeout, this, [this] { UpdateChanges(); });
+    connect(document.get(), &TPresetDocument::Edited, this, [this] {
+        lblStatus->setText(QStringLiteral("Modified"));
+        changesTimer->start(0); // a slider's moves are listed once they rest
+    });
     connect(document.get(), &TPresetDocument::Sent, this, [this] { ShowSent(); });
-    connect(document.get(), &TPresetDocument::HistoryChanged, this,
-            [this] { UpdateUndoButtons(); });
+    connect(document.get(), &TPresetDocument::HistoryChanged, this, [this] {
+        UpdateUndoButtons();
+        changesTimer->start(0);
+    });
     connect(document.get(), &TPresetDocument::FileNameChanged, this, [this](const QString& name) {
         setWindowTitle(name.isEmpty() ? Title(QStringLiteral(" <not saved>"))
                                       : Title(QStringLiteral(" - ") + name));
@@ -166,8 +177,24 @@ void TfrmPresetEditor::BuildWindow() {
     connect(pgcPreset, &QTabWidget::currentChanged, this,
             [this] { performance->ResetTab(pgcPreset->currentWidget() == tsPerfMIDI); });
     lower->addWidget(pgcPreset, 1);
-    lower->addWidget(grpMix, 0, Qt::AlignTop);
+    auto* right = new QVBoxLayout;
+    right->addWidget(grpMix);
+    auto* changesLabel = new QLabel(QStringLiteral("C&hanges:"), this);
+    lstChanges = new QListWidget(this);
+    lstChanges->setObjectName(QStringLiteral("lstChanges"));
+    lstChanges->setToolTip(QStringLiteral("What differs from the preset as it was loaded, saved or "
+                                          "stored; a click shows the control"));
+    lstChanges->setWordWrap(true);
+    lstChanges->setMinimumWidth(grpMix->sizeHint().width());
+    changesLabel->setBuddy(lstChanges);
+    right->addWidget(changesLabel);
+    right->addWidget(lstChanges, 1);
+    lower->addLayout(right);
     layout->addLayout(lower, 1);
+    connect(lstChanges, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { ShowControl(lstChanges->row(item)); });
+    connect(lstChanges, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { ShowControl(lstChanges->row(item)); });
     resize(1000, 760);
 }
 
@@ -187,6 +214,10 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
                         QStringLiteral("Send preset to MIDI out (F9)"));
     btnStore = Button(bar, "btnStore", QStringLiteral("Sto&re..."),
                       QStringLiteral("Store the current preset at..."));
+    btnCompare = Button(bar, "btnCompare", QStringLiteral("Com&pare"),
+                        QStringLiteral("Hear and see the preset as it was loaded, saved or stored, "
+                                       "and back [F5]"));
+    btnCompare->setCheckable(true);
     btnUndoStore =
         Button(bar, "btnUndoStore", QStringLiteral("Undo last store"),
                QStringLiteral("Put the preset the last store replaced back into its slot"));
@@ -198,8 +229,8 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
     btnPrtSetup = Button(bar, "btnPrtSetup", QStringLiteral("Set&up"),
                          QStringLiteral("Printer selection/configuration"));
     btnExit = Button(bar, "btnExit", QStringLiteral("&Exit"), QStringLiteral("Just what it says"));
-    for (QPushButton* button : {btnOpen, btnUndo, btnRedo, btnSaveAs, btnSendOut, btnStore,
-                                btnUndoStore, btnPrint, btnPreview, btnPrtSetup})
+    for (QPushButton* button : {btnOpen, btnUndo, btnRedo, btnCompare, btnSaveAs, btnSendOut,
+                                btnStore, btnUndoStore, btnPrint, btnPreview, btnPrtSetup})
         row->addWidget(button);
     row->addStretch(1);
     row->addWidget(btnExit);
@@ -210,6 +241,14 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
     connect(btnSendOut, &QPushButton::clicked, this, [this] { document->SendPreset(); });
     connect(btnStore, &QPushButton::clicked, this, [this] { Store(); });
     connect(btnUndoStore, &QPushButton::clicked, this, [this] { UndoStore(); });
+    // Whatever else the tool bar does is done to the edited preset: it comes back first.
+    for (QPushButton* button : {btnOpen, btnUndo, btnRedo, btnSaveAs, btnSendOut, btnStore,
+                                btnUndoStore, btnPrint, btnPreview, btnExit})
+        connect(button, &QPushButton::pressed, this, [this] { EndCompare(); });
+    connect(btnCompare, &QPushButton::clicked, this, [this] {
+        Compare();
+        btnCompare->setChecked(comparing);
+    });
     connect(btnPrint, &QPushButton::clicked, this, [this] { PrintPreset(); });
     connect(btnPreview, &QPushButton::clicked, this, [this] { PreviewPreset(); });
     connect(btnPrtSetup, &QPushButton::clicked, this, [this] { PrinterSetup(this); });
@@ -249,6 +288,9 @@ void TfrmPresetEditor::LearnController(int controller) {
 }
 
 void TfrmPresetEditor::Show() {
+    comparing = false;
+    document->SetComparedEdit({});
+    btnCompare->setChecked(false);
     ShowDocument(false);
     document->PushSnapshot();
     UpdateUndoButtons();
@@ -288,6 +330,106 @@ void TfrmPresetEditor::ShowDocument(bool asRecorded) {
     lblStatus->clear();
     performance->RebuildAssignments();
     document->Updating = false;
+    UpdateChanges();
+}
+
+void TfrmPresetEditor::Compare() {
+    if (comparing) {
+        EndCompare();
+        return;
+    }
+    if (document->ReferenceKind() == TPresetDocument::TReference::None) {
+        lblStatus->setText(QStringLiteral("Nothing to compare with: the preset is new"));
+        return;
+    }
+    document->RecordPending(); // the edit under way is part of what comes back
+    edited = document->Preset.Encode();
+    document->SetComparedEdit(edited);
+    comparing = true;
+    ShowRecordOf(document->Reference(), chkAutoSend->isChecked());
+    lblStatus->setText(
+        QStringLiteral("Comparing with the %1 preset").arg(document->ReferenceWord()));
+}
+
+void TfrmPresetEditor::EndCompare() {
+    if (!comparing)
+        return;
+    comparing = false;
+    document->SetComparedEdit({});
+    btnCompare->setChecked(false);
+    ShowRecordOf(edited, chkAutoSend->isChecked());
+    lblStatus->setText(QStringLiteral("Back to the edited preset"));
+}
+
+// Shows (and with Auto send sends) a dump without making it an edit: the record the preset was
+// loaded or saved as stays what the modified state is told against.
+void TfrmPresetEditor::ShowRecordOf(const TBytes& dump, bool autoSend) {
+    TPreset& preset = document->Preset;
+    const auto loaded = preset.LoadedDump;
+    const bool hadLoaded = preset.HasLoadedDump;
+    preset.Decode(dump);
+    preset.LoadedDump = loaded;
+    preset.HasLoadedDump = hadLoaded;
+    const int page = pgcPreset->currentIndex();
+    ShowDocument(true);
+    pgcPreset->setCurrentIndex(page);
+    chkAutoSend->setChecked(autoSend);
+    if (autoSend)
+        document->SendPreset();
+}
+
+void TfrmPresetEditor::UpdateChanges() {
+    lstChanges->clear();
+    changeControls.clear();
+    if (document->ReferenceKind() == TPresetDocument::TReference::None)
+        return;
+    const TBytes now = comparing ? edited : document->Preset.Encode();
+    for (const TPresetChange& change : DiffPresets(document->Reference(), now)) {
+        lstChanges->addItem(QString::fromStdString(change.Text()));
+        changeControls.push_back(change.Control);
+    }
+}
+
+QStringList TfrmPresetEditor::ChangeLines() const {
+    QStringList lines;
+    for (int row = 0; row < lstChanges->count(); ++row)
+        lines << lstChanges->item(row)->text();
+    return lines;
+}
+
+void TfrmPresetEditor::ShowControl(int row) {
+    if (row < 0 || row >= static_cast<int>(changeControls.size()))
+        return;
+    EndCompare();
+    const QString name = QString::fromStdString(changeControls[static_cast<std::size_t>(row)]);
+    if (name.isEmpty())
+        return;
+    // A parameter's page is built when first shown: its tab comes first, by the line's caption.
+    const QString line = lstChanges->item(row)->text();
+    const QString caption = line.section(QStringLiteral(" \u00b7 "), 0, 0);
+    QWidget* control = findChild<QWidget*>(name);
+    if (control == nullptr || !control->isVisibleTo(this)) {
+        if (QWidget* tab = parameters->DigitalTab(caption.toStdString())) {
+            pgcPreset->setCurrentWidget(tsDigitalEffects);
+            pgcDigitalParams->setCurrentWidget(tab);
+        }
+        for (int tab = 0; tab < pgcAnalogParams->count(); ++tab)
+            if (pgcAnalogParams->tabText(tab).remove(QLatin1Char('&')) == caption &&
+                pgcAnalogParams->isTabVisible(tab)) {
+                pgcPreset->setCurrentWidget(tsAnalogEffects);
+                pgcAnalogParams->setCurrentIndex(tab);
+            }
+        control = findChild<QWidget*>(name);
+    }
+    if (control == nullptr)
+        return;
+    // Every page on the way to it comes to the front.
+    for (QWidget* child = control; child != nullptr && child != this; child = child->parentWidget())
+        if (auto* pages = qobject_cast<QTabWidget*>(
+                child->parentWidget() != nullptr ? child->parentWidget()->parentWidget() : nullptr))
+            if (pages->indexOf(child) >= 0)
+                pages->setCurrentWidget(child);
+    control->setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmPresetEditor::ShowFirstDigitalTab() {
@@ -516,6 +658,7 @@ bool TfrmPresetEditor::CloseQuery() {
 }
 
 void TfrmPresetEditor::closeEvent(QCloseEvent* event) {
+    EndCompare(); // what is kept or asked about is the edited preset
     // A closed editor is hidden, not destroyed: the main window reuses it. Not while it stores.
     if (!storing && CloseQuery())
         event->accept();
@@ -524,6 +667,17 @@ void TfrmPresetEditor::closeEvent(QCloseEvent* event) {
 }
 
 bool TfrmPresetEditor::eventFilter(QObject* watched, QEvent* event) {
+    // While the reference is shown its controls only show: a click on one returns to the edited
+    // preset first, and does nothing else.
+    if (comparing && event->type() == QEvent::MouseButtonPress && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if ((pgcPreset->isAncestorOf(widget) || grpMix->isAncestorOf(widget) ||
+             chain->isAncestorOf(widget) || widget == edtTitle) &&
+            !qobject_cast<QTabBar*>(widget)) {
+            EndCompare();
+            return true;
+        }
+    }
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return QWidget::eventFilter(watched, event);
     auto* widget = static_cast<QWidget*>(watched);
@@ -532,6 +686,20 @@ bool TfrmPresetEditor::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (storing)
         return true; // the window waits for its store
+    if (key->key() == Qt::Key_F5) {
+        Compare();
+        btnCompare->setChecked(comparing);
+        return true;
+    }
+    if (comparing) {
+        // Moving about and leaving stay; Esc or any key that would edit goes back first.
+        static const int kMoving[] = {Qt::Key_Tab,     Qt::Key_Backtab, Qt::Key_Shift,
+                                      Qt::Key_Control, Qt::Key_Alt,     Qt::Key_Meta};
+        if (std::find(std::begin(kMoving), std::end(kMoving), key->key()) != std::end(kMoving))
+            return QWidget::eventFilter(watched, event);
+        EndCompare();
+        return true;
+    }
     if (key->key() == Qt::Key_Escape && performance->StopLearning())
         return true;
     const Qt::KeyboardModifiers held = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |

@@ -17,6 +17,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class QListWidget;
+class QTimer;
 class TEffectChainPanel;
 class TFootSwitchPanel;
 class TfrmStorePrompt;
@@ -67,6 +69,7 @@ public:
     QPushButton* btnSendOut;
     QPushButton* btnStore;
     QPushButton* btnUndoStore;
+    QPushButton* btnCompare;
     QPushButton* btnPrint;
     QPushButton* btnPreview;
     QPushButton* btnPrtSetup;
@@ -82,6 +85,15 @@ public:
     QWidget* tsK27states;
     QTabWidget* pgcAnalogParams;
     QTabWidget* pgcDigitalParams;
+    QListWidget* lstChanges;
+
+    // A/B: the unit and the window show the preset's reference (as loaded, saved or stored)
+    // instead of the edited preset, or the edited one again. No edit: no undo step, the modified
+    // state unchanged.
+    void Compare();
+    bool Comparing() const { return comparing; }
+    // What differs from the reference, as the list shows it.
+    QStringList ChangeLines() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -110,6 +122,11 @@ private:
     void PreviewPreset();
     void PrintListing();
     static TfrmStorePrompt* StoreDialog(); // made on first use, kept with its last number
+    void EndCompare();
+    void ShowRecordOf(const TBytes& dump, bool autoSend);
+    void UpdateChanges();
+    // The control a change names, on its tab, with the focus.
+    void ShowControl(int row);
 
     std::unique_ptr<TPresetDocument> document;
     std::unique_ptr<TParameterPages> parameters;
@@ -118,4 +135,8 @@ private:
     TPerformancePanel* performance;
     bool storing = false;
     bool unitBusy = false;
+    bool comparing = false;
+    TBytes edited;                           // the edited preset while the reference is shown
+    std::vector<std::string> changeControls; // the control of each line of the changes list
+    QTimer* changesTimer;
 };

@@ -28,6 +28,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -994,4 +995,100 @@ TEST_F(EditorTest, TheChainArrowsFollowTheHighlightAndTheFocus) {
     EXPECT_TRUE(editor.window->Chain().btnDelDfx->isEnabled());
     QTest::mouseClick(editor.window->Chain().btnDelDfx, Qt::LeftButton);
     EXPECT_EQ(selected->count(), 0);
+}
+
+// A/B against the unit: F5 and the button show and send the preset as it was received and the
+// edited one again, with no undo step and the modified state kept; a key that would edit goes
+// back first. The changes list follows a slider, a block switched on and the title, and a click
+// on a line shows its control.
+TEST(PresetHandOff, CompareSwitchesTheUnitAndTheWindowAndTheChangesSayWhat) {
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    QTest::keyClick(&window, Qt::Key_F10);
+    ASSERT_TRUE(PumpUntil([&] { return rig.Log().filter("Sysex (258)").size() == 1; }));
+    window.SetLogDblClickAction(1);
+    window.pgcTab->setCurrentWidget(window.tsMonitor);
+    const int logged = rig.Log().indexOf(rig.Log().filter("Sysex (258)").first());
+    window.lbxLog->SetCurrentLine(logged);
+    const QPoint at = window.lbxLog->LineRect(logged).center();
+    QTest::mouseClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    ASSERT_EQ(window.PresetEditors().size(), 1u);
+    TfrmPresetEditor& editor = *window.PresetEditors()[0];
+    const TBytes received = editor.Document().Reference();
+    ASSERT_TRUE(IsPresetDump(received));
+    const std::string title = PresetTitleOf(received);
+    const auto unitHolds = [&](const TBytes& dump) {
+        return PumpUntil([&] {
+            return rig.Unit([&](TPlenovaDevice& unit) {
+                return Bytes(unit.EditBuffer.begin() + 5, unit.EditBuffer.end()) ==
+                       Bytes(dump.begin() + 5, dump.end());
+            });
+        });
+    };
+
+    TParameterControl* dry = editor.Parameters().Find("trbMIXdry");
+    dry->TrackBar->setFocus();
+    PressKey(dry->TrackBar, Qt::Key_Left);
+    QListWidgetItem* block = editor.Chain().cklAnalogSelect->item(8);
+    const bool wasOn = block->checkState() == Qt::Checked;
+    block->setCheckState(wasOn ? Qt::Unchecked : Qt::Checked);
+    editor.edtTitle->setFocus();
+    editor.edtTitle->end(false);
+    QTest::keyClicks(editor.edtTitle, "X");
+    const std::string blockName(AnalogBlocks()[8].Name);
+    // Besides the switches the show turns on and the block's own parameters reset.
+    const QStringList wanted = {
+        QString::fromStdString("Title: " + title + " \u2192 " + title + "X"),
+        QString::fromStdString(blockName + (wasOn ? " switched off" : " switched on")),
+        "Mix \u00b7 Dry: 100% \u2192 96%"};
+    ASSERT_TRUE(PumpUntil([&] {
+        return std::all_of(wanted.begin(), wanted.end(), [&](const QString& line) {
+            return editor.ChangeLines().contains(line);
+        });
+    })) << editor.ChangeLines().join(" | ").toStdString();
+    EXPECT_EQ(editor.ChangeLines().indexOf(wanted[0]), 0) << "the title first, the chain next";
+    EXPECT_EQ(editor.ChangeLines().indexOf(wanted[1]), 1);
+    const QStringList listed = editor.ChangeLines();
+    editor.Document().RecordPending();
+    const TBytes edited = editor.Document().Preset.Encode();
+    const std::size_t steps = editor.Document().UndoList().Count();
+    ASSERT_TRUE(unitHolds(edited));
+
+    // F5: the received preset, in the window and the unit; nothing recorded.
+    PressKey(editor.edtTitle, Qt::Key_F5);
+    EXPECT_TRUE(editor.Comparing());
+    EXPECT_EQ(editor.lblStatus->text(), "Comparing with the loaded preset");
+    EXPECT_EQ(editor.edtTitle->text().toStdString(), title);
+    EXPECT_TRUE(unitHolds(received));
+    EXPECT_EQ(editor.Document().UndoList().Count(), steps);
+    EXPECT_TRUE(editor.Document().NeedsSaving());
+    EXPECT_EQ(editor.ChangeLines(), listed) << "the list still tells the edited preset";
+    // A key that would edit: back to the edited preset first, and the key does nothing else.
+    PressKey(editor.edtTitle, Qt::Key_A);
+    EXPECT_FALSE(editor.Comparing());
+    EXPECT_EQ(editor.lblStatus->text(), "Back to the edited preset");
+    EXPECT_EQ(editor.Document().Preset.Encode(), edited);
+    EXPECT_TRUE(unitHolds(edited));
+
+    // The button, twice.
+    QTest::mouseClick(editor.btnCompare, Qt::LeftButton);
+    EXPECT_TRUE(editor.Comparing() && editor.btnCompare->isChecked());
+    EXPECT_TRUE(unitHolds(received));
+    QTest::mouseClick(editor.btnCompare, Qt::LeftButton);
+    EXPECT_FALSE(editor.Comparing() || editor.btnCompare->isChecked());
+    EXPECT_EQ(editor.Document().Preset.Encode(), edited);
+    EXPECT_EQ(editor.Document().UndoList().Count(), steps);
+
+    // A click on a line shows its control.
+    for (const auto& [text, control] :
+         {std::pair{wanted[2], (QWidget*)dry->TrackBar},
+          std::pair{wanted[1], (QWidget*)editor.Chain().cklAnalogSelect},
+          std::pair{wanted[0], (QWidget*)editor.edtTitle}}) {
+        QListWidgetItem* line = editor.lstChanges->item(listed.indexOf(text));
+        editor.lstChanges->scrollToItem(line);
+        QTest::mouseClick(editor.lstChanges->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          editor.lstChanges->visualItemRect(line).center());
+        EXPECT_TRUE(control->hasFocus()) << line->text().toStdString();
+    }
 }
