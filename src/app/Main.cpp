@@ -458,6 +458,19 @@ void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
         return StoreFromEditor(request);
     };
     editor.OnSlotHolds = [this](int bank, int slot) { return SlotHoldsText(bank, slot); };
+    // (bank, slot): a place of the unit, bank first, as everywhere.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+    editor.OnReadSlot = [this](int bank, int slot) -> std::optional<TfrmPresetEditor::TReadSlot> {
+        const TUnitMemory* unit = Memory();
+        const int read = PrePlenovaMode ? 0 : (bank >= 0 ? bank : Link->CurrentBank());
+        if (unit == nullptr || read < 0 || !MidiOutAvailable(true) ||
+            Link->Store().ReadSlots({{read, slot}}) != 1)
+            return std::nullopt;
+        const TSlotMemory* held = Memory()->Slot(read, slot);
+        if (held == nullptr || held->Now() == nullptr)
+            return std::nullopt;
+        return TfrmPresetEditor::TReadSlot{SlotPlace(read, slot, PrePlenovaMode), held->Now()->Dump};
+    };
     editor.SetUnitBusy(Link->Busy());
 }
 

@@ -3,6 +3,7 @@
 
 #include "editor/PresetEditor.h"
 
+#include "base/CompareDialog.h"
 #include "base/Dialogs.h"
 #include "base/PrintCommon.h"
 #include "base/StorePrompt.h"
@@ -189,6 +190,12 @@ void TfrmPresetEditor::BuildWindow() {
     changesLabel->setBuddy(lstChanges);
     right->addWidget(changesLabel);
     right->addWidget(lstChanges, 1);
+    btnCompareUnit = new QPushButton(QStringLiteral("Compare with the u&nit..."), this);
+    btnCompareUnit->setObjectName(QStringLiteral("btnCompareUnit"));
+    btnCompareUnit->setToolTip(QStringLiteral("Read the slot the preset came from (else the "
+                                              "unit's current one) and list how this differs"));
+    right->addWidget(btnCompareUnit);
+    connect(btnCompareUnit, &QPushButton::clicked, this, [this] { CompareWithUnit(); });
     lower->addLayout(right);
     layout->addLayout(lower, 1);
     connect(lstChanges, &QListWidget::itemActivated, this,
@@ -395,6 +402,37 @@ QStringList TfrmPresetEditor::ChangeLines() const {
     for (int row = 0; row < lstChanges->count(); ++row)
         lines << lstChanges->item(row)->text();
     return lines;
+}
+
+void TfrmPresetEditor::CompareWithUnit() {
+    if (!OnReadSlot)
+        return;
+    EndCompare();
+    document->RecordPending();
+    const TPresetDocument::THomeSlot home = document->HomeSlot();
+    int slot = home.Slot;
+    if (slot <= 0) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        slot = OnGetPresetNumber ? OnGetPresetNumber() : -1;
+        QApplication::restoreOverrideCursor();
+    }
+    if (slot <= 0) {
+        lblStatus->setText(QStringLiteral("The unit did not say which preset it is on"));
+        return;
+    }
+    const QPointer<TfrmPresetEditor> self(this);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::optional<TReadSlot> read = OnReadSlot(home.Slot > 0 ? home.Bank : -1, slot);
+    QApplication::restoreOverrideCursor();
+    if (self.isNull())
+        return;
+    if (!read) {
+        lblStatus->setText(QStringLiteral("The unit did not send slot %1").arg(slot));
+        return;
+    }
+    TfrmCompare compare(read->Place + QStringLiteral(" in the unit"), read->Dump,
+                        QStringLiteral("this editor"), document->Preset.Encode(), this);
+    compare.exec();
 }
 
 void TfrmPresetEditor::ShowControl(int row) {

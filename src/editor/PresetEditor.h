@@ -8,6 +8,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <istream>
 #include <memory>
 
@@ -39,6 +40,13 @@ public:
     // verifying, sending it first, as the request says).
     std::function<int()> OnGetPresetNumber;
     std::function<TStoreResult(const TStoreRequest& request)> OnStorePreset;
+    // Reads a slot of the unit (bank -1: the bank it is in) for "Compare with the unit": its
+    // place as the library names it ("A 017") and its dump; nothing when it did not come.
+    struct TReadSlot {
+        QString Place;
+        TBytes Dump;
+    };
+    std::function<std::optional<TReadSlot>(int bank, int slot)> OnReadSlot;
     // What a slot (bank -1: the unit's current one) holds as far as known, for the store prompt.
     std::function<QString(int bank, int slot)> OnSlotHolds;
 
@@ -70,6 +78,7 @@ public:
     QPushButton* btnStore;
     QPushButton* btnUndoStore;
     QPushButton* btnCompare;
+    QPushButton* btnCompareUnit;
     QPushButton* btnPrint;
     QPushButton* btnPreview;
     QPushButton* btnPrtSetup;
@@ -125,6 +134,7 @@ private:
     void EndCompare();
     void ShowRecordOf(const TBytes& dump, bool autoSend);
     void UpdateChanges();
+    void CompareWithUnit();
     // The control a change names, on its tab, with the focus.
     void ShowControl(int row);
 

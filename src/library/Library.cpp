@@ -2,6 +2,7 @@
 
 #include "library/Library.h"
 
+#include "base/CompareDialog.h"
 #include "base/Dialogs.h"
 #include "base/qvUtility.h"
 #include "link/BackupFolder.h"
@@ -408,6 +409,7 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     miRename = action("miRename", QStringLiteral("Re&name..."), Qt::Key_F2);
     miSend = action("miSend", QStringLiteral("&Send to the unit..."), Qt::CTRL | Qt::Key_U);
     miCopyBank = action("miCopyBank", QStringLiteral("&Copy bank..."), {});
+    miCompare = action("miCompare", QStringLiteral("Co&mpare..."), Qt::CTRL | Qt::Key_D);
     QMenu* file = mnuLibrary->addMenu(QStringLiteral("&Library"));
     for (QPushButton* button : {btnRead, btnFetch, btnSave})
         connect(file->addAction(button->text()), &QAction::triggered, button, &QPushButton::click);
@@ -423,12 +425,13 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     edit->addAction(miRename);
     edit->addAction(miSend);
     edit->addAction(miCopyBank);
+    edit->addAction(miCompare);
     connect(edit->addAction(btnHistory->text()), &QAction::triggered, btnHistory,
             &QPushButton::click);
     // What Undo and Redo name may have changed in another window.
     connect(edit, &QMenu::aboutToShow, this, [this] { UpdateCommands(); });
     tblPresets->setContextMenuPolicy(Qt::ActionsContextMenu);
-    tblPresets->addActions({miRename, miSend, miExport});
+    tblPresets->addActions({miRename, miSend, miCompare, miExport});
     connect(miUndo, &QAction::triggered, this, [this] {
         if (OnReplay)
             OnReplay(true);
@@ -442,6 +445,7 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     connect(miRename, &QAction::triggered, this, [this] { Rename(); });
     connect(miSend, &QAction::triggered, this, [this] { SendToUnit(); });
     connect(miCopyBank, &QAction::triggered, this, [this] { CopyBank(); });
+    connect(miCompare, &QAction::triggered, this, [this] { CompareSelected(); });
     connect(miImport, &QAction::triggered, this, [this] { ImportSyx(); });
     connect(miExport, &QAction::triggered, this, [this] { ExportSyx(); });
 
@@ -696,6 +700,12 @@ void TfrmLibrary::UpdateCommands() {
     miSend->setEnabled(anyDump && places.Memory != nullptr);
     miCopyBank->setEnabled(places.Memory != nullptr && !places.SingleBank);
     miExport->setEnabled(model->rowCount() > 0);
+    // Two presets with each other, or one with a preset file.
+    int withDump = 0;
+    for (const TLibraryRow* row : chosen)
+        withDump += row->Dump.empty() ? 0 : 1;
+    miCompare->setEnabled(withDump == static_cast<int>(chosen.size()) &&
+                          (chosen.size() == 1 || chosen.size() == 2));
     const TWriteJournal* journal = OnJournal ? OnJournal() : nullptr;
     miUndo->setText(journal != nullptr ? journal->UndoText() : QStringLiteral("Undo"));
     miRedo->setText(journal != nullptr ? journal->RedoText() : QStringLiteral("Redo"));
@@ -865,6 +875,35 @@ void TfrmLibrary::SendToUnit() {
               QStringLiteral("sending"));
 }
 
+void TfrmLibrary::CompareSelected() {
+    const std::vector<const TLibraryRow*> chosen = SelectedRows();
+    if (chosen.size() == 2 && !chosen[0]->Dump.empty() && !chosen[1]->Dump.empty()) {
+        TfrmCompare compare(chosen[0]->Place(), chosen[0]->Dump, chosen[1]->Place(),
+                            chosen[1]->Dump, this);
+        compare.exec();
+        return;
+    }
+    if (chosen.size() != 1 || chosen[0]->Dump.empty())
+        return;
+    const QString path = Dialogs().OpenFileName(
+        this, QStringLiteral("Compare %1 with").arg(chosen[0]->Place()), places.PresetFolder,
+        QStringLiteral("TMQ-Quellfarn presets (*.tmq*);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.read(PresetDumpLength + 1)
+                                                            : QByteArray();
+    const TBytes dump(bytes.begin(), bytes.end());
+    if (!IsPresetDump(dump)) {
+        ShowMessage(this, QStringLiteral("%1 is not a preset file").arg(path),
+                    QStringLiteral("Compare"));
+        return;
+    }
+    TfrmCompare compare(chosen[0]->Place(), chosen[0]->Dump, QFileInfo(path).fileName(), dump,
+                        this);
+    compare.exec();
+}
+
 void TfrmLibrary::CopyBank() {
     if (places.Memory == nullptr || places.SingleBank)
         return;
@@ -958,6 +997,14 @@ void TfrmLibrary::ShowHistory() {
     const TBytes chosenDump = slot->Versions[static_cast<std::size_t>(history.Chosen)].Dump;
     if (history.PutBack) {
         PutBack(slot->Bank, slot->Slot, chosenDump);
+        return;
+    }
+    if (history.CompareNow && slot->Now() != nullptr) {
+        const TSlotVersion& version = slot->Versions[static_cast<std::size_t>(history.Chosen)];
+        const QString place = SlotPlace(slot->Bank, slot->Slot, places.SingleBank);
+        TfrmCompare compare(place + QStringLiteral(" as first seen ") + SeenText(version.FirstSeen),
+                            version.Dump, place + QStringLiteral(" now"), slot->Now()->Dump, this);
+        compare.exec();
         return;
     }
     if (!OnOpen)
@@ -1225,9 +1272,14 @@ TfrmSlotHistory::TfrmSlotHistory(const TSlotMemory& slot, QWidget* parent) : QDi
     btnPutBack->setObjectName(QStringLiteral("btnPutBack"));
     btnPutBack->setToolTip(QStringLiteral("Write this version into the slot again, what it holds "
                                           "now kept first"));
+    btnCompareNow = new QPushButton(QStringLiteral("Co&mpare with now"), this);
+    btnCompareNow->setObjectName(QStringLiteral("btnCompareNow"));
+    btnCompareNow->setToolTip(QStringLiteral("What differs between this version and what the "
+                                             "slot holds now"));
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
+    buttons->addWidget(btnCompareNow);
     buttons->addWidget(btnPutBack);
     buttons->addWidget(btnOpen);
     buttons->addWidget(close);
@@ -1244,6 +1296,10 @@ TfrmSlotHistory::TfrmSlotHistory(const TSlotMemory& slot, QWidget* parent) : QDi
     connect(btnOpen, &QPushButton::clicked, this, open);
     connect(btnPutBack, &QPushButton::clicked, this, [this, open] {
         PutBack = true;
+        open();
+    });
+    connect(btnCompareNow, &QPushButton::clicked, this, [this, open] {
+        CompareNow = true;
         open();
     });
     // The version the slot holds now is there already.

@@ -112,6 +112,7 @@ public:
     QAction* miRename;
     QAction* miSend;
     QAction* miCopyBank;
+    QAction* miCompare;
     QAction* miImport;
     QAction* miExport;
 
@@ -132,6 +133,7 @@ private:
     void SendToUnit();
     void CopyBank();
     void PutBack(int bank, int slot, const TBytes& dump);
+    void CompareSelected();
     void ImportSyx();
     void ExportSyx();
     // What the unit's memory says a slot holds now, for a plan's line.
@@ -157,9 +159,11 @@ public:
     QTreeWidget* lvwVersions;
     QPushButton* btnOpen;
     QPushButton* btnPutBack;
+    QPushButton* btnCompareNow;
     // The version chosen, when the dialog was accepted with Open or Put back.
     int Chosen = -1;
     bool PutBack = false;
+    bool CompareNow = false; // the version chosen against what the slot holds now
 };
 
 // A plan told before anything is written: each slot that will change, from what to what.

@@ -4,6 +4,7 @@
 
 #include "library/Library.h"
 
+#include "base/CompareDialog.h"
 #include "base/StorePrompt.h"
 #include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
@@ -451,4 +452,12 @@ TEST(Library, SyxFilesComeInAndGoOut) {
     TBytes both = one;
     both.insert(both.end(), two.begin(), two.end());
     EXPECT_EQ(FileBytes(out + ".syx"), both);
+
+    // The two selected, compared.
+    QStringList compared;
+    AnswerModal<TfrmCompare>([&](TfrmCompare& compare) { compared = compare.Lines(); });
+    PressKey(library.tblPresets, Qt::Key_D, Qt::ControlModifier);
+    ASSERT_TRUE(PumpUntil([&] { return !compared.isEmpty(); }));
+    EXPECT_EQ(compared.first().toStdString(),
+              "Title: " + PresetTitleOf(one) + " \u2192 " + PresetTitleOf(two));
 }

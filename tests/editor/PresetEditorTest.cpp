@@ -3,6 +3,7 @@
 
 #include "editor/PresetEditor.h"
 
+#include "base/CompareDialog.h"
 #include "base/PickList.h"
 #include "base/StorePrompt.h"
 #include "controls/qvLCDmeter.h"
@@ -1091,4 +1092,16 @@ TEST(PresetHandOff, CompareSwitchesTheUnitAndTheWindowAndTheChangesSayWhat) {
                           editor.lstChanges->visualItemRect(line).center());
         EXPECT_TRUE(control->hasFocus()) << line->text().toStdString();
     }
+
+    // The slot it came from, read again: the unit's slot differs from the editor as the list says.
+    QStringList fromUnit;
+    QString said;
+    AnswerModal<TfrmCompare>([&](TfrmCompare& compare) {
+        fromUnit = compare.Lines();
+        said = compare.lblWhat->text();
+    });
+    QTest::mouseClick(editor.btnCompareUnit, Qt::LeftButton);
+    ASSERT_TRUE(PumpUntil([&] { return !said.isEmpty(); }));
+    EXPECT_TRUE(said.contains(" in the unit to this editor, ")) << said.toStdString();
+    EXPECT_EQ(fromUnit, listed);
 }
