@@ -469,7 +469,8 @@ void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
         const TSlotMemory* held = Memory()->Slot(read, slot);
         if (held == nullptr || held->Now() == nullptr)
             return std::nullopt;
-        return TfrmPresetEditor::TReadSlot{SlotPlace(read, slot, PrePlenovaMode), held->Now()->Dump};
+        return TfrmPresetEditor::TReadSlot{SlotPlace(read, slot, PrePlenovaMode),
+                                           held->Now()->Dump};
     };
     editor.SetUnitBusy(Link->Busy());
 }

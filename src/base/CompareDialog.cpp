@@ -12,20 +12,20 @@
 
 // (firstName, first, secondName, second): each preset after its name.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-TfrmCompare::TfrmCompare(const QString& firstName, TByteView first, const QString& secondName,
-                         TByteView second, QWidget* parent)
+TfrmCompare::TfrmCompare(const QString& firstName, std::span<const std::uint8_t> first,
+                         const QString& secondName, std::span<const std::uint8_t> second,
+                         QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmCompare"));
     setWindowTitle(QStringLiteral("Compare %1 with %2").arg(firstName, secondName));
     const std::vector<TPresetChange> changes = DiffPresets(first, second);
     lblWhat = new QLabel(
-        changes.empty()
-            ? QStringLiteral("%1 and %2 are the same preset (the device byte aside).")
-                  .arg(firstName, secondName)
-            : QStringLiteral("From %1 to %2, %3 difference%4:")
-                  .arg(firstName, secondName)
-                  .arg(changes.size())
-                  .arg(changes.size() == 1 ? "" : "s"),
+        changes.empty() ? QStringLiteral("%1 and %2 are the same preset (the device byte aside).")
+                              .arg(firstName, secondName)
+                        : QStringLiteral("From %1 to %2, %3 difference%4:")
+                              .arg(firstName, secondName)
+                              .arg(changes.size())
+                              .arg(changes.size() == 1 ? "" : "s"),
         this);
     lblWhat->setObjectName(QStringLiteral("lblWhat"));
     lblWhat->setWordWrap(true);

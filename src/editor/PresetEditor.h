@@ -8,9 +8,9 @@
 
 #include <QWidget>
 #include <functional>
-#include <optional>
 #include <istream>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QGroupBox;

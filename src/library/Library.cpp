@@ -891,8 +891,8 @@ void TfrmLibrary::CompareSelected() {
     if (path.isEmpty())
         return;
     QFile file(path);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.read(PresetDumpLength + 1)
-                                                            : QByteArray();
+    const QByteArray bytes =
+        file.open(QIODevice::ReadOnly) ? file.read(PresetDumpLength + 1) : QByteArray();
     const TBytes dump(bytes.begin(), bytes.end());
     if (!IsPresetDump(dump)) {
         ShowMessage(this, QStringLiteral("%1 is not a preset file").arg(path),
