@@ -621,6 +621,7 @@ void TfrmPresetEditor::Store() {
     if (self.isNull())
         return;
     document->StoreDone(request, result);
+    UpdateChanges(); // what was stored is what is compared with now
     UpdateStoreButtons();
     ReportStore(result, QStringLiteral("Stored in slot %1").arg(request.Slot));
 }
