@@ -51,7 +51,9 @@ void ExplainPair(TExplained& explained, int offset) {
     explained[static_cast<std::size_t>(offset) + 1] = 0xFF;
 }
 
-// Flag k of a flag pair: bits 0..6 of the first byte, then bit 0.. of the second.
+// Flag k of a flag pair: bits 0..6 of the first byte, then bit 0.. of the second. (pair, k): the
+// pair's offset, then the flag within it.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void ExplainFlag(TExplained& explained, int pair, int k) {
     const int offset = pair + (k < 7 ? 0 : 1);
     explained[static_cast<std::size_t>(offset)] |=
@@ -101,6 +103,8 @@ struct TSide {
     int Value(int slot) const { return Record.ParameterValues[static_cast<std::size_t>(slot)]; }
 };
 
+// (subject, from, to, control) in the order the change reads.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 TPresetChange Change(TPresetChange::TKind kind, std::string subject, std::string from,
                      std::string to, std::string control = {}) {
     return {kind, std::move(subject), std::move(from), std::move(to), std::move(control)};
@@ -280,6 +284,8 @@ std::vector<TPresetChange> DiffPresets(TByteView aDump, TByteView bDump) {
         const TPerfMIDI& x = *a.Record.PerfMIDI[n];
         const TPerfMIDI& y = *b.Record.PerfMIDI[n];
         const int at = kAssignments + kAssignmentSize * i;
+        // (from, to): the value in the first preset, then in the second.
+        // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
         const auto field = [&](const char* what, int offset, const std::string& from,
                                const std::string& to) {
             ExplainPair(explained, at + offset);
