@@ -170,6 +170,17 @@ TPlanCounts TPlanWalk::Run(const TWritePlan& plan, TWriteJournal* journal) {
     if (alive.isNull())
         return counts;
     counts.EntryId = entryId;
+    QString summary = plan.Label;
+    if (!summary.isEmpty())
+        summary[0] = summary[0].toUpper();
+    End(startBank, summary +
+                       (counts.Aborted ? QStringLiteral(" aborted: ") : QStringLiteral(": ")) +
+                       PlanCountsText(counts));
+    return counts;
+}
+
+void TPlanWalk::End(int startBank, const QString& summary) {
+    // The bank the user had chosen is chosen again.
     if (!PrePlenovaMode && startBank >= 0 && link.CurrentBank() != startBank) {
         link.SendBankSelect(startBank);
         link.SetCurrentBank(startBank);
@@ -177,14 +188,8 @@ TPlanCounts TPlanWalk::Run(const TWritePlan& plan, TWriteJournal* journal) {
     running = false;
     aborted = false;
     link.SetJob(TLinkJob::None);
-    QString summary = plan.Label;
-    if (!summary.isEmpty())
-        summary[0] = summary[0].toUpper();
-    summary += (counts.Aborted ? QStringLiteral(" aborted: ") : QStringLiteral(": ")) +
-               PlanCountsText(counts);
     host.Log(summary);
     host.Status(summary);
-    return counts;
 }
 
 QStringList TPlanWalk::Changed(const std::vector<TJournalSlot>& changes, bool undo, bool& silent) {
@@ -243,17 +248,8 @@ TPlanCounts TPlanWalk::Replay(TWriteJournal& journal, int entryId, bool undo, co
     running = true;
     link.SetJob(TLinkJob::Plan);
     const auto end = [&](const QString& summary) {
-        if (alive.isNull())
-            return;
-        if (!PrePlenovaMode && startBank >= 0 && link.CurrentBank() != startBank) {
-            link.SendBankSelect(startBank);
-            link.SetCurrentBank(startBank);
-        }
-        running = false;
-        aborted = false;
-        link.SetJob(TLinkJob::None);
-        host.Log(summary);
-        host.Status(summary);
+        if (!alive.isNull())
+            End(startBank, summary);
     };
     bool silent = false;
     const QStringList changed = Changed(changes, undo, silent);

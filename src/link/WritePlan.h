@@ -74,6 +74,8 @@ private:
     TPlanCounts Write(const TWritePlan& plan,
                       const std::function<void(const TJournalSlot&)>& stored);
     void SelectBank(int bank, int& current);
+    // The job ends: the start bank chosen again, the summary said.
+    void End(int startBank, const QString& summary);
 
     TDeviceLink& link;
     TLinkHost& host;

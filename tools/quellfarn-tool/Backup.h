@@ -106,6 +106,8 @@ private:
     // Ports opened and the unit asked for its state; false (the reason said) when the run
     // cannot go on.
     bool Connect();
+    // Connected to a unit that answers; false (said why) when it does not.
+    bool ConnectForWriting();
     void CheckInterrupt();
     void Finish(TOutcome outcome);
     // A message for standard error; the progress line is ended first.

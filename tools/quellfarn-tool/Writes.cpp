@@ -116,14 +116,20 @@ bool TBackup::Confirm(const QString& question, const QStringList& lines, const Q
     return false;
 }
 
-bool TBackup::ReadSlots(const std::vector<std::pair<int, int>>& wanted) {
+bool TBackup::ConnectForWriting() {
     if (!Connect())
         return false;
-    if (!answered) {
-        interruptPoll.stop();
-        Complain(QStringLiteral("the unit does not answer; nothing was written"));
+    if (answered)
+        return true;
+    // What cannot be read back cannot be verified: a unit that does not answer gets nothing.
+    interruptPoll.stop();
+    Complain(QStringLiteral("the unit does not answer; nothing was written"));
+    return false;
+}
+
+bool TBackup::ReadSlots(const std::vector<std::pair<int, int>>& wanted) {
+    if (!ConnectForWriting())
         return false;
-    }
     const int read = link->Store().ReadSlots(wanted);
     if (read == static_cast<int>(wanted.size()))
         return true;
@@ -133,13 +139,8 @@ bool TBackup::ReadSlots(const std::vector<std::pair<int, int>>& wanted) {
 }
 
 int TBackup::Write(const TWritePlan& plan) {
-    if (!Connect())
+    if (!ConnectForWriting())
         return 1;
-    if (!answered) {
-        interruptPoll.stop();
-        Complain(QStringLiteral("the unit does not answer; nothing was written"));
-        return 1;
-    }
     restoring = true;
     const TPlanCounts counts = link->Plans().Run(plan, &Journal());
     restoring = false;
@@ -163,13 +164,8 @@ int TBackup::Replay(bool undo, const TPlanWalk::TAsk& ask) {
     }
     const int id = entry->Id;
     const auto total = static_cast<int>(entry->Slots.size());
-    if (!Connect())
+    if (!ConnectForWriting())
         return 1;
-    if (!answered) {
-        interruptPoll.stop();
-        Complain(QStringLiteral("the unit does not answer; nothing was written"));
-        return 1;
-    }
     restoring = true;
     const TPlanCounts counts =
         undo ? link->Plans().Undo(Journal(), id, ask) : link->Plans().Redo(Journal(), id, ask);
