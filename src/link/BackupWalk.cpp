@@ -210,6 +210,7 @@ void TBackupWalk::RequestPreset() {
     // late answer came in: then this request is no longer wanted.
     if (!active || waitingFor != ticket)
         return;
+    link.AskPlace();
     link.SendRequest(RequestCurrentPresetMessage(DeviceId));
     link.Ledger().Requested(ticket);
     requestedAt = link.Now(); // the answer has the whole time-out from now
@@ -268,6 +269,8 @@ bool TBackupWalk::RequestNextWanted() {
         ++presetIndex;
     }
     tries = 1;
+    strayAnswers = 0;
+    unplaced = 0;
     ticket = link.Ledger().NewTicket();
     ReportProgress();
     RequestPreset();
@@ -281,8 +284,32 @@ bool TBackupWalk::Arrived(TByteView dump) {
     // to an earlier request (one that timed out, or the last preset's) is let go.
     if (link.Ledger().Arrived(dump, ticket) != TAnswerLedger::TVerdict::Take)
         return false;
-    const bool wasSaving = saving;
     const int number = presetIndex + 1;
+    // A program change goes through the unit's program table: only the bank can be compared.
+    const TDeviceLink::TPlace place =
+        link.PlaceOf(PrePlenovaMode ? -1 : bank, byPresetNumber ? number : 0);
+    // The message choosing this preset was lost: the dump is another slot's. Where the unit's
+    // reply was lost, it is asked once more; a second such dump is taken, lest a unit losing
+    // every so many replies keep the walk from ever ending.
+    if (place == TDeviceLink::TPlace::Elsewhere ||
+        (place == TDeviceLink::TPlace::Unknown && ++unplaced < 2)) {
+        if (place == TDeviceLink::TPlace::Elsewhere && ++strayAnswers >= 3) {
+            Fail(QStringLiteral("Procedure aborted: the unit would not move to preset #%1%2")
+                     .arg(number)
+                     .arg(PrePlenovaMode ? QString() : QStringLiteral(" of bank ") + Letter(bank)));
+            return false;
+        }
+        host.Log((place == TDeviceLink::TPlace::Elsewhere
+                      ? QStringLiteral("Preset #%1: the unit answered from another slot; asking "
+                                       "again")
+                      : QStringLiteral("Preset #%1: the unit did not say where it was; asking "
+                                       "again"))
+                     .arg(number));
+        ++tries;
+        RequestPreset();
+        return false;
+    }
+    const bool wasSaving = saving;
     QString title = QString::fromLatin1(PresetTitleOf(dump).c_str());
     link.NoteSeen(PrePlenovaMode ? -1 : bank, number, dump, TSeenHow::Read);
     if (title.isEmpty())

@@ -75,6 +75,8 @@ private:
     int firstNumber = 1;
     double requestedAt = 0; // when presetIndex was last asked for, on the link's clock
     int tries = 0;          // requests of the preset being waited for
+    int strayAnswers = 0;   // of its dumps, those the unit sent from another slot
+    int unplaced = 0;       // and those that came without the unit saying where it was
     TAnswerLedger::TTicket ticket = 0;
     std::set<int> saved; // preset numbers already in the bank's folder
     TProcedureCounts counts;

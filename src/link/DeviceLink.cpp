@@ -240,6 +240,31 @@ bool TDeviceLink::SettleAnswers(double timeout) {
     return replied;
 }
 
+void TDeviceLink::AskPlace() {
+    bankAnswer = -1;
+    presetAnswer = -1;
+    // Replies to an earlier question are in or lost by now: the jobs settle before asking again.
+    placeReplies = 0;
+    if (!PrePlenovaMode) {
+        ++placeReplies;
+        SendRequest(RequestParameterMessage(DeviceId, kBankAddress));
+    }
+    ++placeReplies;
+    SendRequest(RequestParameterMessage(DeviceId, kPresetNumberAddress));
+}
+
+// (bank, number): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+TDeviceLink::TPlace TDeviceLink::PlaceOf(int bank, int number) const {
+    const bool checkBank = !PrePlenovaMode && bank >= 0;
+    const bool checkNumber = number >= 1;
+    if ((checkBank && bankAnswer >= 0 && bankAnswer != bank) ||
+        (checkNumber && presetAnswer >= 0 && presetAnswer != number))
+        return TPlace::Elsewhere;
+    const bool told = (!checkBank || bankAnswer >= 0) && (!checkNumber || presetAnswer >= 0);
+    return told || !placesTold ? TPlace::Here : TPlace::Unknown;
+}
+
 void TDeviceLink::SendRequest(const TBytes& message) {
     TMidiOutput* output = host.Output();
     if (output == nullptr)
@@ -324,13 +349,24 @@ int TDeviceLink::QueryCurrentPresetNumber() {
 }
 
 bool TDeviceLink::HandleReply(const TMyMidiEvent& event) {
-    if ((pendingReplies < 1 && !markerPending) || event.StatusByte != 0xF0 || !event.SysexData)
+    if ((pendingReplies < 1 && placeReplies < 1 && !markerPending) || event.StatusByte != 0xF0 ||
+        !event.SysexData)
         return false;
     const auto reply = ParseParameterReply(TByteView(event.SysexData.get(), event.SysexSize));
     if (!reply)
         return false;
     if (markerPending && reply->Address == kBypassAddress) {
         markerPending = false; // SettleAnswers' own question: nothing to show
+        return true;
+    }
+    if (placeReplies > 0 &&
+        (reply->Address == kBankAddress || reply->Address == kPresetNumberAddress)) {
+        --placeReplies; // a job's own question: nothing to show
+        placesTold = true;
+        if (reply->Address == kBankAddress)
+            bankAnswer = reply->Value;
+        else
+            presetAnswer = reply->Value + 1 + (reply->High == 1 ? 128 : 0);
         return true;
     }
     if (pendingReplies < 1)

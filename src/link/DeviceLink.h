@@ -132,6 +132,17 @@ private:
     // reply came within the time.
     bool SettleAnswers(double timeout);
     TAnswerLedger& Ledger() { return ledger; }
+    // A dump names no slot, and a message choosing one can be lost on the way. So between
+    // choosing a preset and asking for it, the jobs ask the unit where it is; it answers in
+    // order, so the replies are in before the dump.
+    void AskPlace();
+    // What the replies to the last AskPlace said of (bank, number). A bank below 0 or a number
+    // below 1 is not compared. A unit that has never told its place (it does not answer such
+    // questions) is taken at its word; for one that has, a lost reply leaves it Unknown.
+    enum class TPlace { Here, Unknown, Elsewhere };
+    TPlace PlaceOf(int bank, int number) const;
+    // The preset number the unit last reported; -1 unknown.
+    int PresetAnswer() const { return presetAnswer; }
     // (bank, slot): a place of the unit, bank first, as everywhere.
     // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     void NoteTitle(int bank, int slot, const QString& title) { knownTitles[{bank, slot}] = title; }
@@ -139,7 +150,10 @@ private:
     void NoteSeen(int bank, int slot, TByteView dump, TSeenHow how);
     // The bank the jobs' stores and walks are in; -1 unknown.
     void SetCurrentBank(int bank) { currentBank = bank; }
-    void ForgetReplies() { pendingReplies = 0; }
+    void ForgetReplies() {
+        pendingReplies = 0;
+        placeReplies = 0;
+    }
     TLinkHost& Host() { return host; }
 
     void TakeInput(TMidiInput& sender);
@@ -159,6 +173,8 @@ private:
     int currentBank = -1;
     int presetAnswer = -1;
     int bankAnswer = -1; // the bank the unit last reported
+    int placeReplies = 0;       // owed to AskPlace
+    bool placesTold = false;    // the unit has answered AskPlace
     // F10 asked with the unit's memory kept: the bank and number asked for just before it tell
     // the slot its answer came from.
     struct TCurrentAsked {

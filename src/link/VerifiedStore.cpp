@@ -24,11 +24,15 @@ std::optional<TBytes> TVerifiedStore::Fetch(int index) {
     const QPointer<TDeviceLink> alive(&link);
     fetched.reset();
     fetching = true;
+    fetchingSlot = index + 1;
+    unplaced = 0;
     ticket = link.Ledger().NewTicket();
     const double timeout = link.Timings().TimeoutMilliseconds;
-    // A second try only when the unit answers at all (a lost dump, not a silent unit); what
-    // was owed before it is settled first, so nothing late is taken for this slot.
-    for (int attempt = 0; attempt < 2 && !fetched; ++attempt) {
+    // Another try when the unit answers at all: once after a lost dump (not a silent unit), and
+    // up to twice more after a dump from another slot (the choice was lost). What was owed
+    // before it is settled first, so nothing late is taken for this slot.
+    int silences = 0;
+    for (int attempt = 0; attempt < 4 && silences < 2 && !fetched; ++attempt) {
         if (attempt > 0 && !link.SettleAnswers(timeout))
             break;
         if (alive.isNull())
@@ -41,14 +45,18 @@ std::optional<TBytes> TVerifiedStore::Fetch(int index) {
             return std::nullopt;
         if (fetched)
             break; // the first try's answer came after all
+        strayAnswer = false;
+        link.AskPlace();
         link.SendRequest(RequestCurrentPresetMessage(DeviceId));
         link.Ledger().Requested(ticket);
         const double start = link.Now();
-        while (!fetched && link.Now() - start <= timeout) {
+        while (!fetched && !strayAnswer && link.Now() - start <= timeout) {
             link.Wait(5);
             if (alive.isNull())
                 return std::nullopt;
         }
+        if (!fetched && !strayAnswer)
+            ++silences;
     }
     fetching = false;
     ticket = 0;
@@ -61,6 +69,15 @@ bool TVerifiedStore::Arrived(TByteView dump) {
     if (!fetching || fetched ||
         link.Ledger().Arrived(dump, ticket) != TAnswerLedger::TVerdict::Take)
         return false;
+    // Its own request's answer, but maybe not this slot's: chosen again (once only where the
+    // unit's reply was lost, as the walk does).
+    const TDeviceLink::TPlace place =
+        link.PlaceOf(PrePlenovaMode ? -1 : link.CurrentBank(), fetchingSlot);
+    if (place == TDeviceLink::TPlace::Elsewhere ||
+        (place == TDeviceLink::TPlace::Unknown && ++unplaced < 2)) {
+        strayAnswer = true;
+        return true;
+    }
     fetched = TBytes(dump.begin(), dump.end());
     return true;
 }

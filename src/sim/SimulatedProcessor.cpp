@@ -53,7 +53,7 @@ std::vector<TBytes> TMessageAssembler::Feed(const std::uint8_t* bytes, std::size
 
 TSimulatedProcessor::TSimulatedProcessor(const TSimulatorOptions& options)
     : device(options.PrePlenova, options.DeviceByte), muted(options.Mute),
-      dropEvery(options.DropEvery), lateEvery(options.LateEvery), lateBy(options.LateBy),
+      dropEvery(options.DropEvery), lateEvery(options.LateEvery), loseSelectEvery(options.LoseSelectEvery), lateBy(options.LateBy),
       takeTime(options.TakeTime), latency(options.Latency), byteTime(options.ByteTime),
       worker([this] { Run(); }) {}
 
@@ -137,6 +137,11 @@ void TSimulatedProcessor::Run() {
             events.push(std::move(event));
             continue;
         }
+        const int lose = loseSelectEvery;
+        if (lose > 0 &&
+            ClassifyRequest(event.Bytes, device.Variant()).Kind == TRequestKind::SelectPreset &&
+            ++selects % static_cast<std::uint64_t>(lose) == 0)
+            continue;
         Log logger = log;
         lock.unlock();
         if (logger)

@@ -33,6 +33,9 @@ struct TSimulatorOptions {
     // A preset dump becomes the edit buffer only this long after it arrived; what comes
     // meanwhile (a store) finds the edit buffer as it was.
     std::chrono::milliseconds TakeTime{0};
+    // Every Nth message choosing a preset never arrives (a cable or a busy MIDI system lost
+    // it): the unit stays where it was. 0: never.
+    int LoseSelectEvery = 0;
 };
 
 // Splits a byte stream into complete messages (real-time bytes are dropped: the unit
@@ -64,6 +67,7 @@ public:
         lateEvery = every;
     }
     void SetTakeTime(std::chrono::milliseconds time) { takeTime = time; }
+    void SetLoseSelectEvery(int n) { loseSelectEvery = n; }
     void SetLatency(std::chrono::microseconds latency) { this->latency = latency; }
     void SetByteTime(std::chrono::microseconds time) { byteTime = time; }
     // One line for each message received and each answer sent.
@@ -100,6 +104,8 @@ private:
     std::atomic<bool> muted;
     std::atomic<int> dropEvery;
     std::atomic<int> lateEvery;
+    std::atomic<int> loseSelectEvery;
+    std::uint64_t selects = 0; // of the worker's
     std::atomic<std::chrono::milliseconds> lateBy;
     std::atomic<std::chrono::milliseconds> takeTime;
     std::atomic<std::chrono::microseconds> latency;

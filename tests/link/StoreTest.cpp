@@ -80,9 +80,11 @@ TEST(Store, SendsTheUnitExactlyTheKeepTheStoreAndTheReadBack) {
         rig.Link->Store().Store(Request(TitledDump("Exact"), 17, true, true));
     ASSERT_TRUE(result.Verified) << result.Message;
     const std::lock_guard lock(guard);
-    EXPECT_EQ(heard, QStringList({"select preset 17", "request current preset",
+    EXPECT_EQ(heard, QStringList({"select preset 17", "request parameter 9",
+                                  "request parameter 64", "request current preset",
                                   "preset dump \"Exact\"", "store preset in slot 17",
-                                  "select preset 17", "request current preset"}));
+                                  "select preset 17", "request parameter 9",
+                                  "request parameter 64", "request current preset"}));
 }
 
 // What goes wrong is said, and nothing is called verified that was not.
@@ -134,6 +136,27 @@ TEST(Store, AWrongOrSilentUnitIsToldAndALostAnswerIsAskedForAgain) {
         });
         const TStoreResult result = rig.Link->Store().Store(Request(sent, 9, false, true));
         EXPECT_TRUE(result.Verified) << result.Message;
+    }
+    {
+        // The message choosing the slot never arrives: what the unit then sends is another
+        // preset, kept for this slot by no store.
+        LinkRig rig;
+        QTemporaryDir kept;
+        rig.Link->Store().ReplacedFolder = kept.path();
+        const TBytes before = rig.Slot(0, 17);
+        rig.processor->SetLoseSelectEvery(1);
+        TStoreResult result = rig.Link->Store().Store(Request(TitledDump("X"), 17, true, true));
+        EXPECT_FALSE(result.Stored);
+        EXPECT_TRUE(QDir(kept.path()).isEmpty());
+        // Only the first choice is lost: asked again, the slot's own preset is kept.
+        rig.processor->SetLog([&](const std::string& line) {
+            if (line.find("request current preset") != std::string::npos)
+                rig.processor->SetLoseSelectEvery(0);
+        });
+        result = rig.Link->Store().Store(Request(TitledDump("X"), 17, true, true));
+        EXPECT_TRUE(result.Verified) << result.Message;
+        EXPECT_EQ(result.Replaced, before);
+        EXPECT_EQ(rig.Slot(0, 17), TitledDump("X"));
     }
 }
 

@@ -156,11 +156,15 @@ TEST(Walk, PresetsAreChosenByNumberOrByProgramChange) {
             all.insert(all.end(), part.begin(), part.end());
         return all;
     };
+    // Between choosing and asking: where is the unit (bank, preset number)?
+    const TBytes where = {0xF0, 0x1A, 0, 0x13, 0x43, 0x09, 0xF7, 0xF0, 0x1A, 0, 0x13, 0x43, 0x40, 0xF7};
     const TBytes select200 = bytes({{0xF0, 0x1A, 0, 0x13, 0x03, 0x09, 0x01, 0xF7}, // bank B
                                     {0xF0, 0x1A, 0, 0x13, 0x09, 71, 1, 0xF7},      // preset 200
+                                    where,
                                     {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}});
     const TBytes change200 = bytes({{0xF0, 0x1A, 0, 0x13, 0x03, 0x09, 0x01, 0xF7},
                                     {0xB0, 0x00, 0x00, 0xB0, 0x20, 0x01, 0xC0, 71},
+                                    where,
                                     {0xF0, 0x1A, 0, 0x13, 0x45, 0xF7}});
     for (const bool byNumber : {true, false}) {
         rig.sink->Clear();
@@ -239,8 +243,8 @@ TEST(Walk, PresetsAlreadySavedAreNotAskedForAgain) {
     EXPECT_TRUE(rig.Lines.contains("2 saved, 0 untitled skipped, 0 time-outs, 4 already saved"));
 }
 
-// Time-outs and their limit; a unit that drops answers or sends some late, also among presets
-// byte for byte alike; request delays above half the time-out (a bank change waits two of them),
+// Time-outs and their limit; a unit that drops answers or sends some late, or never hears every
+// third choice of a preset, also among presets byte for byte alike; request delays above half the time-out (a bank change waits two of them),
 // for a walk and a restore: every preset under its own number, none taken twice.
 TEST(Walk, TimeOutsRetriesAndLongDelaysFileEveryPresetUnderItsOwnNumber) {
     for (const int tries : {1, 2, 3}) {
@@ -261,15 +265,18 @@ TEST(Walk, TimeOutsRetriesAndLongDelaysFileEveryPresetUnderItsOwnNumber) {
     }
     struct Unit {
         const char* What;
-        int DropEvery, LateEvery, Last;
+        int DropEvery, LateEvery, LoseSelectEvery, Last;
         bool Alike; // slots 1 to 6 hold one preset
     };
-    for (const Unit& unit : {Unit{"every 7th answer lost", 7, 0, 20, false},
-                             Unit{"every 3rd answer lost among alike", 3, 0, 8, true},
-                             Unit{"every 4th answer late among alike", 0, 4, 8, true}}) {
+    for (const Unit& unit : {Unit{"every 7th answer lost", 7, 0, 0, 20, false},
+                             Unit{"every 3rd answer lost among alike", 3, 0, 0, 8, true},
+                             Unit{"every 4th answer late among alike", 0, 4, 0, 8, true},
+                             Unit{"every 3rd choice lost", 0, 0, 3, 12, false},
+                             Unit{"every 2nd choice lost, answers too", 5, 0, 2, 12, false}}) {
         LinkRig rig;
         rig.Link->SetClockSpeed(40); // ten seconds pass in a quarter of one
         rig.processor->SetDropEvery(unit.DropEvery);
+        rig.processor->SetLoseSelectEvery(unit.LoseSelectEvery);
         rig.processor->SetLate(unit.LateEvery, std::chrono::milliseconds(400)); // after time-out
         if (unit.Alike)
             rig.Unit([](TPlenovaDevice& held) {
@@ -280,7 +287,12 @@ TEST(Walk, TimeOutsRetriesAndLongDelaysFileEveryPresetUnderItsOwnNumber) {
         QTemporaryDir out;
         ASSERT_TRUE(Walk(rig, Options("A", out.path(), unit.Last), 30000)) << unit.What;
         EXPECT_EQ(rig.Ended, "complete") << unit.What;
-        EXPECT_TRUE(rig.Lines.contains("Last request timed out; restarting")) << unit.What;
+        EXPECT_EQ(rig.Lines.contains("Last request timed out; restarting"),
+                  unit.DropEvery + unit.LateEvery > 0)
+            << unit.What;
+        EXPECT_EQ(rig.Lines.filter("the unit answered from another slot").isEmpty(),
+                  unit.LoseSelectEvery == 0)
+            << unit.What;
         QStringList expected;
         for (int slot = 0; slot < unit.Last; ++slot) {
             const auto [dump, name] = rig.Sent(0, slot);
