@@ -228,6 +228,7 @@ void TBackupWalk::Tick() {
         return;
     // A preset that never arrives is asked for again on every tick until it comes — or, where a
     // limit is set, until it has been asked for that often.
+    const TAnswerLedger::TTicket waitingFor = ticket;
     ++counts.TimeOuts;
     const int maxTries = link.Timings().MaxTries;
     if (maxTries > 0 && tries >= maxTries) {
@@ -243,13 +244,15 @@ void TBackupWalk::Tick() {
     host.Log(text);
     host.Status(text);
     host.Log(QStringLiteral("Press Ctrl-c to abort"));
+    // Showing that lets input through: the answer may have come after all.
+    const QPointer<TDeviceLink> alive(&link);
+    if (alive.isNull() || !active || waitingFor != ticket)
+        return;
     ++tries;
     ReportProgress();
     // What is still owed to earlier requests comes before the answer to the next one, or not at
     // all: the unit is asked for something else first, and its reply ends the wait for them.
     // Should the answer come meanwhile, the walk has moved on.
-    const TAnswerLedger::TTicket waitingFor = ticket;
-    const QPointer<TDeviceLink> alive(&link);
     link.SettleAnswers(link.Timings().TimeoutMilliseconds);
     if (alive.isNull() || !active || waitingFor != ticket)
         return;
