@@ -5,8 +5,8 @@
 //   build/bench/bench/restore_bench --quick   a few presets of each (~17 s)
 //
 // The floor: per preset the request delay (between choosing the slot to read back and asking for
-// it) plus select (8 bytes), dump (258), store (8), select (8), request (6) and the dump read back
-// (258) at 320 µs a byte; and twice the delay for the bank selection. The ping before the restore
+// it) plus select (8 bytes), dump (258), store (8), select (8), where the unit is (two questions
+// of 7 bytes, their replies of 9), request (6) and the dump read back (258) at 320 µs a byte; and twice the delay for the bank selection. The ping before the restore
 // is not part of it.
 //
 // Where the time goes, as the link paces a preset: the dump is sent and the link waits one delay
@@ -32,7 +32,8 @@
 
 namespace {
 constexpr double kByteMilliseconds = 0.320;
-constexpr double kPresetWireMilliseconds = (8 + 258 + 8 + 8 + 6 + 258) * kByteMilliseconds;
+constexpr double kPresetWireMilliseconds =
+    (8 + 258 + 8 + 8 + 7 + 7 + 9 + 9 + 6 + 258) * kByteMilliseconds;
 constexpr double kLatencyMilliseconds = 3.0; // the simulated unit's answer latency
 
 struct Case {
