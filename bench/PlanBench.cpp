@@ -9,7 +9,8 @@
 // before an answer can be asked for (the slot read to keep it, the slot read back) plus the wire
 // time of everything it sends and receives — select (8 bytes), where the unit is (two questions
 // of 7 and their replies of 9), request (6) and the dump (258) to keep it, the dump sent (258),
-// store (8), and the read-back as the keep — at 320 µs a byte; and twice the delay for the bank selection.
+// store (8), and the read-back as the keep — at 320 µs a byte; and twice the delay for the bank
+// selection.
 //
 // Where the time goes beyond it: the unit is also given one delay between the dump and the store
 // (how long it needs to take a dump is not known), and the kept dump is written to a file.
@@ -30,7 +31,8 @@
 namespace {
 constexpr double kByteMilliseconds = 0.320;
 constexpr double kReadWireBytes = 8 + 7 + 7 + 9 + 9 + 6 + 258;
-constexpr double kSlotWireMilliseconds = (kReadWireBytes + 258 + 8 + kReadWireBytes) * kByteMilliseconds;
+constexpr double kSlotWireMilliseconds =
+    (kReadWireBytes + 258 + 8 + kReadWireBytes) * kByteMilliseconds;
 
 double Floor(int count, int delay) {
     return count * (2.0 * delay + kSlotWireMilliseconds) + 2.0 * delay;

@@ -6,8 +6,8 @@
 //
 // The floor: per preset the request delay (between choosing the slot to read back and asking for
 // it) plus select (8 bytes), dump (258), store (8), select (8), where the unit is (two questions
-// of 7 bytes, their replies of 9), request (6) and the dump read back (258) at 320 µs a byte; and twice the delay for the bank selection. The ping before the restore
-// is not part of it.
+// of 7 bytes, their replies of 9), request (6) and the dump read back (258) at 320 µs a byte; and
+// twice the delay for the bank selection. The ping before the restore is not part of it.
 //
 // Where the time goes, as the link paces a preset: the dump is sent and the link waits one delay
 // before the store; then it selects the slot, waits one delay and asks; the answer comes once the

@@ -24,9 +24,8 @@ enum Block {
     kAes = 9
 };
 
+// In the order of the boxes; their names and captions are the record's (kFootSwitchNames).
 struct TSwitch {
-    const char* Name;
-    const char* Caption;
     int StateIndex;
     std::vector<int> Blocks;          // any of these analog blocks on makes it usable
     std::vector<const char*> Digital; // or any of these digital tabs (a selected effect's)
@@ -34,18 +33,16 @@ struct TSwitch {
 
 const std::array<TSwitch, kK27StateCount>& Switches() {
     static const std::array<TSwitch, kK27StateCount> switches{{
-        {"chkK27exc", "Exciter", 6, {kExciter}, {}},
-        {"chkK27cmp", "Compressor", 7, {kCompressor}, {}},
-        {"chkK27dst", "Distortion", 8, {kDistortion, kPreamp}, {}},
-        {"chkK27equ", "Equalizer", 0, {kEqualizer}, {"Low Pass"}},
-        {"chkK27exp", "Expander/Noise gate", 9, {kExpander, kNoiseGate}, {}},
-        {"chkK27rev", "Reverb", 1, {}, {"Reverb", "Gate Verb"}},
-        {"chkK27dly", "Delay", 2, {}, {"Tapped DDL", "Regen DDL", "Stereo DDL"}},
-        {"chkK27ptr", "Pitch Transposer", 3, {}, {"Pitch Trans", "Dual PTr"}},
-        {"chkK27fla", "Flanger/Chorus", 4, {}, {"Flanger", "Phaser", "Chorus"}},
-        {"chkK27sfx",
-         "Special Effects",
-         5,
+        {6, {kExciter}, {}},
+        {7, {kCompressor}, {}},
+        {8, {kDistortion, kPreamp}, {}},
+        {0, {kEqualizer}, {"Low Pass"}},
+        {9, {kExpander, kNoiseGate}, {}},
+        {1, {}, {"Reverb", "Gate Verb"}},
+        {2, {}, {"Tapped DDL", "Regen DDL", "Stereo DDL"}},
+        {3, {}, {"Pitch Trans", "Dual PTr"}},
+        {4, {}, {"Flanger", "Phaser", "Chorus"}},
+        {5,
          {kAes, kEnvelopeFilter},
          {"Panner", "MIDI Pan", "Tuner", "Sampler", "Sampler+PTr", "Tremolo"}},
     }};
@@ -58,8 +55,10 @@ TFootSwitchPanel::TFootSwitchPanel(TPresetDocument& document, QWidget* parent)
     setObjectName(QStringLiteral("tsK27states"));
     auto* column = new QVBoxLayout(this);
     for (std::size_t box = 0; box < Switches().size(); ++box) {
-        auto* check = new QCheckBox(QString::fromLatin1(Switches()[box].Caption), this);
-        check->setObjectName(QString::fromLatin1(Switches()[box].Name));
+        const TFootSwitchName& name =
+            kFootSwitchNames[static_cast<std::size_t>(Switches()[box].StateIndex)];
+        auto* check = new QCheckBox(QString::fromLatin1(name.Caption), this);
+        check->setObjectName(QString::fromLatin1(name.Control));
         column->addWidget(check);
         K27Boxes[box] = check;
         connect(check, &QCheckBox::clicked, this,

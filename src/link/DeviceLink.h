@@ -172,9 +172,9 @@ private:
     int pendingReplies = 0;
     int currentBank = -1;
     int presetAnswer = -1;
-    int bankAnswer = -1; // the bank the unit last reported
-    int placeReplies = 0;       // owed to AskPlace
-    bool placesTold = false;    // the unit has answered AskPlace
+    int bankAnswer = -1;     // the bank the unit last reported
+    int placeReplies = 0;    // owed to AskPlace
+    bool placesTold = false; // the unit has answered AskPlace
     // F10 asked with the unit's memory kept: the bank and number asked for just before it tell
     // the slot its answer came from.
     struct TCurrentAsked {

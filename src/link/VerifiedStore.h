@@ -51,7 +51,7 @@ private:
     bool fetching = false;
     std::optional<TBytes> fetched;
     TAnswerLedger::TTicket ticket = 0;
-    int fetchingSlot = 0; // 1-based
+    int fetchingSlot = 0;     // 1-based
     bool strayAnswer = false; // the last dump may have come from another slot
     int unplaced = 0;         // dumps that came without the unit saying where it was
 };

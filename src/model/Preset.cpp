@@ -8,17 +8,7 @@
 #include <algorithm>
 
 namespace {
-// Offsets of the dump.
-constexpr int kK27Pair = 5;
-constexpr int kK27HighPair = 7;
-constexpr int kAnalogPair = 9;
-constexpr int kAnalogHighPair = 11;
-constexpr int kGroupPair = 13;
-constexpr int kDigitalOnPair = 15;
-constexpr int kParameterPairs = 17;
-constexpr int kPerfInUsePair = 159;
-constexpr int kAssignments = 161;
-constexpr int kAssignmentSize = 12;
+using namespace DumpLayout;
 
 class Writer {
 public:

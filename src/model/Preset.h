@@ -25,6 +25,39 @@ inline constexpr int kFirstAnalogSlot = 3;
 inline constexpr int kDigitalAreaStart = 37;
 inline constexpr int kDigitalAreaSize = 18;
 
+// Where the record's fields stand in its dump (byte offsets; a pair is two bytes of 7 bits).
+namespace DumpLayout {
+inline constexpr int kDeviceByte = 2;
+inline constexpr int kK27Pair = 5;
+inline constexpr int kK27HighPair = 7;
+inline constexpr int kAnalogPair = 9;
+inline constexpr int kAnalogHighPair = 11;
+inline constexpr int kGroupPair = 13;
+inline constexpr int kDigitalOnPair = 15;
+inline constexpr int kParameterPairs = 17;
+inline constexpr int kPerfInUsePair = 159;
+inline constexpr int kAssignments = 161;
+inline constexpr int kAssignmentSize = 12;
+} // namespace DumpLayout
+
+// The foot switches in the record's order: what the editor calls each and its box's name.
+struct TFootSwitchName {
+    const char* Caption;
+    const char* Control;
+};
+inline constexpr std::array<TFootSwitchName, kK27StateCount> kFootSwitchNames = {{
+    {"Equalizer", "chkK27equ"},
+    {"Reverb", "chkK27rev"},
+    {"Delay", "chkK27dly"},
+    {"Pitch Transposer", "chkK27ptr"},
+    {"Flanger/Chorus", "chkK27fla"},
+    {"Special Effects", "chkK27sfx"},
+    {"Exciter", "chkK27exc"},
+    {"Compressor", "chkK27cmp"},
+    {"Distortion", "chkK27dst"},
+    {"Expander/Noise gate", "chkK27exp"},
+}};
+
 // One performance MIDI assignment.
 class TPerfMIDI {
 public:

@@ -12,36 +12,9 @@
 #include <optional>
 
 namespace {
-// Where the record's fields stand in the dump.
-constexpr int kDeviceByte = 2;
-constexpr int kK27Pair = 5;
-constexpr int kAnalogPair = 9;
-constexpr int kGroupPair = 13;
-constexpr int kDigitalOnPair = 15;
-constexpr int kParameterPairs = 17;
-constexpr int kPerfInUsePair = 159;
-constexpr int kAssignments = 161;
-constexpr int kAssignmentSize = 12;
+using namespace DumpLayout;
 const std::string kArrow = "\u2192";
 const std::string kDot = " \u00b7 ";
-
-// The foot switches by their place in the record, as the foot switch tab names them.
-struct TSwitchName {
-    const char* Caption;
-    const char* Control;
-};
-constexpr std::array<TSwitchName, kK27StateCount> kSwitches = {{
-    {"Equalizer", "chkK27equ"},
-    {"Reverb", "chkK27rev"},
-    {"Delay", "chkK27dly"},
-    {"Pitch Transposer", "chkK27ptr"},
-    {"Flanger/Chorus", "chkK27fla"},
-    {"Special Effects", "chkK27sfx"},
-    {"Exciter", "chkK27exc"},
-    {"Compressor", "chkK27cmp"},
-    {"Distortion", "chkK27dst"},
-    {"Expander/Noise gate", "chkK27exp"},
-}};
 
 // Which bits of each byte the changes found so far account for.
 using TExplained = std::array<std::uint8_t, PresetDumpLength>;
@@ -264,10 +237,11 @@ std::vector<TPresetChange> DiffPresets(TByteView aDump, TByteView bDump) {
         const bool from = a.Record.K27States[static_cast<std::size_t>(k)];
         const bool to = b.Record.K27States[static_cast<std::size_t>(k)];
         if (from != to)
-            changes.push_back(Change(
-                K::Value,
-                std::string("Foot switch") + kDot + kSwitches[static_cast<std::size_t>(k)].Caption,
-                OnOff(from), OnOff(to), kSwitches[static_cast<std::size_t>(k)].Control));
+            changes.push_back(Change(K::Value,
+                                     std::string("Foot switch") + kDot +
+                                         kFootSwitchNames[static_cast<std::size_t>(k)].Caption,
+                                     OnOff(from), OnOff(to),
+                                     kFootSwitchNames[static_cast<std::size_t>(k)].Control));
         ExplainFlag(explained, kK27Pair + (k < 8 ? 0 : 2), k % 8);
     }
 

@@ -53,9 +53,9 @@ std::vector<TBytes> TMessageAssembler::Feed(const std::uint8_t* bytes, std::size
 
 TSimulatedProcessor::TSimulatedProcessor(const TSimulatorOptions& options)
     : device(options.PrePlenova, options.DeviceByte), muted(options.Mute),
-      dropEvery(options.DropEvery), lateEvery(options.LateEvery), loseSelectEvery(options.LoseSelectEvery), lateBy(options.LateBy),
-      takeTime(options.TakeTime), latency(options.Latency), byteTime(options.ByteTime),
-      worker([this] { Run(); }) {}
+      dropEvery(options.DropEvery), lateEvery(options.LateEvery),
+      loseSelectEvery(options.LoseSelectEvery), lateBy(options.LateBy), takeTime(options.TakeTime),
+      latency(options.Latency), byteTime(options.ByteTime), worker([this] { Run(); }) {}
 
 TSimulatedProcessor::~TSimulatedProcessor() {
     {

@@ -80,11 +80,11 @@ TEST(Store, SendsTheUnitExactlyTheKeepTheStoreAndTheReadBack) {
         rig.Link->Store().Store(Request(TitledDump("Exact"), 17, true, true));
     ASSERT_TRUE(result.Verified) << result.Message;
     const std::lock_guard lock(guard);
-    EXPECT_EQ(heard, QStringList({"select preset 17", "request parameter 9",
-                                  "request parameter 64", "request current preset",
-                                  "preset dump \"Exact\"", "store preset in slot 17",
-                                  "select preset 17", "request parameter 9",
-                                  "request parameter 64", "request current preset"}));
+    EXPECT_EQ(heard,
+              QStringList({"select preset 17", "request parameter 9", "request parameter 64",
+                           "request current preset", "preset dump \"Exact\"",
+                           "store preset in slot 17", "select preset 17", "request parameter 9",
+                           "request parameter 64", "request current preset"}));
 }
 
 // What goes wrong is said, and nothing is called verified that was not.

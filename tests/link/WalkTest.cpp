@@ -157,7 +157,8 @@ TEST(Walk, PresetsAreChosenByNumberOrByProgramChange) {
         return all;
     };
     // Between choosing and asking: where is the unit (bank, preset number)?
-    const TBytes where = {0xF0, 0x1A, 0, 0x13, 0x43, 0x09, 0xF7, 0xF0, 0x1A, 0, 0x13, 0x43, 0x40, 0xF7};
+    const TBytes where = {0xF0, 0x1A, 0, 0x13, 0x43, 0x09, 0xF7,
+                          0xF0, 0x1A, 0, 0x13, 0x43, 0x40, 0xF7};
     const TBytes select200 = bytes({{0xF0, 0x1A, 0, 0x13, 0x03, 0x09, 0x01, 0xF7}, // bank B
                                     {0xF0, 0x1A, 0, 0x13, 0x09, 71, 1, 0xF7},      // preset 200
                                     where,
@@ -244,8 +245,9 @@ TEST(Walk, PresetsAlreadySavedAreNotAskedForAgain) {
 }
 
 // Time-outs and their limit; a unit that drops answers or sends some late, or never hears every
-// third choice of a preset, also among presets byte for byte alike; request delays above half the time-out (a bank change waits two of them),
-// for a walk and a restore: every preset under its own number, none taken twice.
+// third choice of a preset, also among presets byte for byte alike; request delays above half the
+// time-out (a bank change waits two of them), for a walk and a restore: every preset under its own
+// number, none taken twice.
 TEST(Walk, TimeOutsRetriesAndLongDelaysFileEveryPresetUnderItsOwnNumber) {
     for (const int tries : {1, 2, 3}) {
         LinkRig rig;
