@@ -1059,7 +1059,8 @@ TEST_F(ExplorerTest, MidiSystemsThatCannotBeReachedAreNamedOnceNotShoutedOnTheTe
         for (const std::string& system : unavailable)
             EXPECT_TRUE(lines.filter("Not available")[0].contains(QString::fromStdString(system)));
     }
-    if (!QFileInfo::exists("/dev/snd"))
+    if (!QFileInfo::exists("/dev/snd")) {
         EXPECT_NE(std::find(unavailable.begin(), unavailable.end(), "ALSA sequencer"),
                   unavailable.end());
+    }
 }

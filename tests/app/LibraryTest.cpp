@@ -38,7 +38,14 @@ struct LibraryRig : MainRig {
         QDir(ProgramDataFolder()).removeRecursively();
         window.CurrentFolder = folder.path() + QLatin1Char('/');
         window.activateWindow();
-        QTest::qWaitForWindowActive(&window);
+        // Where the platform cannot activate windows, the keys still reach the focused widget.
+        static_cast<void>(QTest::qWaitForWindowActive(&window));
+    }
+    // Ctrl+L in the main window: the library, shown.
+    TfrmLibrary& Open() {
+        PressKey(&window, Qt::Key_L, Qt::ControlModifier);
+        EXPECT_TRUE(PumpUntil([&] { return window.Library()->isVisible(); }));
+        return *window.Library();
     }
     // "Read the unit..." of these banks ("AB") at 1 ms, with a dated backup or without.
     void Read(TfrmLibrary& library, const char* banks, bool backUp) {
@@ -77,7 +84,7 @@ struct LibraryRig : MainRig {
     // The library's window becomes the one the keys go to, its table focused.
     static void Activate(TfrmLibrary& library) {
         library.activateWindow();
-        QTest::qWaitForWindowActive(&library);
+        static_cast<void>(QTest::qWaitForWindowActive(&library));
         library.tblPresets->setFocus();
     }
     // Selects the shown row of the slot with the arrow keys, from the top of the table.
@@ -105,9 +112,7 @@ struct LibraryRig : MainRig {
 
 TEST(Library, ReadsBanksToldAgainstABackupAndShowsWhatStoresAndRestoresDo) {
     LibraryRig rig;
-    PressKey(&rig.window, Qt::Key_L, Qt::ControlModifier);
-    ASSERT_TRUE(PumpUntil([&] { return rig.window.Library()->isVisible(); }));
-    TfrmLibrary& library = *rig.window.Library();
+    TfrmLibrary& library = rig.Open();
 
     // Bank A with a dated backup, bank B alone: exactly the unit's titles, told apart by state.
     rig.Read(library, "A", true);
@@ -254,9 +259,7 @@ void AnswerPlan(QStringList& lines, bool write) {
 // back, and its prompt says what the slot holds.
 TEST(Library, WritesArePlannedVerifiedAndUndoneStepByStep) {
     LibraryRig rig;
-    PressKey(&rig.window, Qt::Key_L, Qt::ControlModifier);
-    ASSERT_TRUE(PumpUntil([&] { return rig.window.Library()->isVisible(); }));
-    TfrmLibrary& library = *rig.window.Library();
+    TfrmLibrary& library = rig.Open();
     rig.Read(library, "A", false);
     std::array<TBytes, 11> start;
     for (int slot = 1; slot <= 10; ++slot)
@@ -402,9 +405,7 @@ TEST(Library, WritesArePlannedVerifiedAndUndoneStepByStep) {
 // the table editor, the rest named; the selected slots exported as one file of their dumps.
 TEST(Library, SyxFilesComeInAndGoOut) {
     LibraryRig rig;
-    PressKey(&rig.window, Qt::Key_L, Qt::ControlModifier);
-    ASSERT_TRUE(PumpUntil([&] { return rig.window.Library()->isVisible(); }));
-    TfrmLibrary& library = *rig.window.Library();
+    TfrmLibrary& library = rig.Open();
     rig.Read(library, "A", false);
 
     const TBytes one = rig.Slot(0, 1), two = rig.Slot(0, 2);
@@ -452,6 +453,34 @@ TEST(Library, SyxFilesComeInAndGoOut) {
     TBytes both = one;
     both.insert(both.end(), two.begin(), two.end());
     EXPECT_EQ(FileBytes(out + ".syx"), both);
+
+    // Saved into a folder: a slot named as a backup names it, a file of the preset folder (no
+    // number) under its own name.
+    const QString saved = rig.folder.filePath("saved");
+    QDir().mkpath(saved);
+    rig.dialogs.Names = {saved};
+    QTest::mouseClick(library.btnSave, Qt::LeftButton);
+    EXPECT_EQ(FileBytes(saved + "/" + QString::fromStdString(PresetTitleOf(one)) + ".tmq001"), one);
+    EXPECT_EQ(FileBytes(saved + "/" + QString::fromStdString(PresetTitleOf(two)) + ".tmq002"), two);
+    ASSERT_EQ(WriteWholeFile(rig.folder.filePath("Bare.tmq"), two), "");
+    TfrmPresetEditor::LastPresetFolder = rig.folder.path(); // the editors' folder
+    PressKey(library.tblPresets, Qt::Key_F5);
+    library.tvwSources->setFocus();
+    PressKey(library.tvwSources, Qt::Key_End); // the kept copies
+    PressKey(library.tvwSources, Qt::Key_Up);  // the preset folder
+    ASSERT_TRUE(PumpUntil([&] { return library.ShownRows().size() == 1; }));
+    LibraryRig::Activate(library);
+    PressKey(library.tblPresets, Qt::Key_A, Qt::ControlModifier);
+    const QString again = rig.folder.filePath("again");
+    QDir().mkpath(again);
+    rig.dialogs.Names = {again};
+    QTest::mouseClick(library.btnSave, Qt::LeftButton);
+    EXPECT_EQ(QDir(again).entryList(QDir::Files), QStringList{"Bare.tmq"});
+    library.tvwSources->setFocus();
+    PressKey(library.tvwSources, Qt::Key_Home); // the unit again
+    ASSERT_TRUE(PumpUntil([&] { return library.ShownRows().size() >= 2; }));
+    rig.Select(library, "A 001");
+    PressKey(library.tblPresets, Qt::Key_Down, Qt::ShiftModifier);
 
     // The two selected, compared.
     QStringList compared;

@@ -649,12 +649,13 @@ TEST_F(EditorTest, ARadioValueWithoutAnItemIsKept) {
     EXPECT_TRUE(editor.dialogs.Messages.empty());
 }
 
-// The main window hands received presets to editors and gives them the processor.
-TEST(PresetHandOff, ADumpFromTheUnitOpensEditsAndStoresInTheUnit) {
-    MainRig rig;
-    TfrmMain& window = rig.Start();
+namespace {
+// F10 in the main window, then a double click on the dump in the monitor's log, as a user opens
+// the unit's current preset: the editor that opens, or null.
+TfrmPresetEditor* OpenTheUnitsPreset(MainRig& rig, TfrmMain& window) {
     QTest::keyClick(&window, Qt::Key_F10);
-    ASSERT_TRUE(PumpUntil([&] { return rig.Log().filter("Sysex (258)").size() == 1; }));
+    if (!PumpUntil([&] { return rig.Log().filter("Sysex (258)").size() == 1; }))
+        return nullptr;
     window.SetLogDblClickAction(1);
     window.pgcTab->setCurrentWidget(window.tsMonitor);
     const int line = rig.Log().indexOf(rig.Log().filter("Sysex (258)").first());
@@ -662,9 +663,18 @@ TEST(PresetHandOff, ADumpFromTheUnitOpensEditsAndStoresInTheUnit) {
     const QPoint at = window.lbxLog->LineRect(line).center();
     QTest::mouseClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    std::vector<TfrmPresetEditor*> editors = window.PresetEditors();
-    ASSERT_EQ(editors.size(), 1u);
-    TfrmPresetEditor& editor = *editors[0];
+    const std::vector<TfrmPresetEditor*> editors = window.PresetEditors();
+    return editors.size() == 1 ? editors[0] : nullptr;
+}
+} // namespace
+
+// The main window hands received presets to editors and gives them the processor.
+TEST(PresetHandOff, ADumpFromTheUnitOpensEditsAndStoresInTheUnit) {
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    TfrmPresetEditor* opened = OpenTheUnitsPreset(rig, window);
+    ASSERT_NE(opened, nullptr);
+    TfrmPresetEditor& editor = *opened;
     ASSERT_TRUE(editor.isVisible());
     TPreset received;
     received.Decode(TByteView(window.MessageBytes.data(), 258));
@@ -1005,17 +1015,9 @@ TEST_F(EditorTest, TheChainArrowsFollowTheHighlightAndTheFocus) {
 TEST(PresetHandOff, CompareSwitchesTheUnitAndTheWindowAndTheChangesSayWhat) {
     MainRig rig;
     TfrmMain& window = rig.Start();
-    QTest::keyClick(&window, Qt::Key_F10);
-    ASSERT_TRUE(PumpUntil([&] { return rig.Log().filter("Sysex (258)").size() == 1; }));
-    window.SetLogDblClickAction(1);
-    window.pgcTab->setCurrentWidget(window.tsMonitor);
-    const int logged = rig.Log().indexOf(rig.Log().filter("Sysex (258)").first());
-    window.lbxLog->SetCurrentLine(logged);
-    const QPoint at = window.lbxLog->LineRect(logged).center();
-    QTest::mouseClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseDClick(window.lbxLog->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    ASSERT_EQ(window.PresetEditors().size(), 1u);
-    TfrmPresetEditor& editor = *window.PresetEditors()[0];
+    TfrmPresetEditor* opened = OpenTheUnitsPreset(rig, window);
+    ASSERT_NE(opened, nullptr);
+    TfrmPresetEditor& editor = *opened;
     const TBytes received = editor.Document().Reference();
     ASSERT_TRUE(IsPresetDump(received));
     const std::string title = PresetTitleOf(received);
