@@ -164,6 +164,10 @@ TRouted TDeviceLink::Route(const TMyMidiEvent& event) {
 void TDeviceLink::SetJob(TLinkJob value) {
     const bool was = Busy();
     job = value;
+    // A job's questions of where the unit is end with it: a reply lost to one of them must not
+    // swallow the bank the next ping reports.
+    if (value == TLinkJob::None)
+        placeReplies = 0;
     if (was != Busy())
         emit BusyChanged(Busy());
 }
