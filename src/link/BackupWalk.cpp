@@ -302,6 +302,7 @@ bool TBackupWalk::Arrived(TByteView dump) {
                      .arg(PrePlenovaMode ? QString() : QStringLiteral(" of bank ") + Letter(bank)));
             return false;
         }
+        requestedAt = link.Now(); // a time-out must not cut in while this is said
         host.Log((place == TDeviceLink::TPlace::Elsewhere
                       ? QStringLiteral("Preset #%1: the unit answered from another slot; asking "
                                        "again")

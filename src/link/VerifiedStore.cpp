@@ -29,7 +29,7 @@ std::optional<TBytes> TVerifiedStore::Fetch(int index) {
     ticket = link.Ledger().NewTicket();
     const double timeout = link.Timings().TimeoutMilliseconds;
     // Another try when the unit answers at all: once after a lost dump (not a silent unit), and
-    // up to twice more after a dump from another slot (the choice was lost). What was owed
+    // up to three times more after a dump from another slot (the choice was lost). What was owed
     // before it is settled first, so nothing late is taken for this slot.
     int silences = 0;
     for (int attempt = 0; attempt < 4 && silences < 2 && !fetched; ++attempt) {
