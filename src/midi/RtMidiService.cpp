@@ -4,6 +4,7 @@
 #include "midi/RtMidiService.h"
 
 #include <atomic>
+#include <mutex>
 #include <regex>
 #include <rtmidi/RtMidi.h>
 
@@ -68,7 +69,7 @@ public:
         midi->setErrorCallback(&RecordError, &errors);
         midi->openPort(port, client + " output");
     }
-    ~RtOutput() override { midi->closePort(); }
+    ~RtOutput() override { RetireRtMidiOutput(std::move(midi)); }
     bool Opened() const { return !errors.Failed && midi->isPortOpen(); }
 
     MMRESULT Send(const std::uint8_t* bytes, std::size_t count) override {
@@ -190,7 +191,24 @@ RtMidiService::RtMidiService(std::string clientName) : clientName(std::move(clie
     }
 }
 
-RtMidiService::~RtMidiService() = default;
+RtMidiService::~RtMidiService() {
+    for (auto& api : apis)
+        RetireRtMidiOutput(std::move(api->Outputs));
+}
+
+void RetireRtMidiOutput(std::unique_ptr<RtMidiOut> output) {
+    if (output == nullptr)
+        return;
+    output->closePort();
+    output->setErrorCallback(&IgnoreError, nullptr); // its owner's record goes with the owner
+    if (output->getCurrentApi() != RtMidi::UNIX_JACK)
+        return;
+    static std::mutex keeping;
+    // Never freed, and reachable to the end: not a leak to a leak checker either.
+    static auto* kept = new std::vector<std::unique_ptr<RtMidiOut>>;
+    const std::lock_guard lock(keeping);
+    kept->push_back(std::move(output));
+}
 
 std::vector<RtMidiService::Port> RtMidiService::ListInputs() {
     std::vector<Port> ports;

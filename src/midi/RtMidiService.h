@@ -42,6 +42,12 @@ private:
     std::vector<std::string> unavailable;
 };
 
+// Ends an RtMidi output. RtMidi's JACK output frees its message buffer before it leaves the JACK
+// graph, so JACK's thread can read freed memory while the output is destroyed (a crash now and
+// then on a busy machine). A JACK output is therefore closed and kept, portless, until the
+// program ends; any other is destroyed here.
+void RetireRtMidiOutput(std::unique_ptr<RtMidiOut> output);
+
 // A port name without the parts that change from run to run: ALSA's client:port numbers,
 // and the "-01" JACK gives a client whose name is taken (every RtMidi connection is a
 // client of its own, so a program's input and output ports often differ only by it).

@@ -60,7 +60,8 @@ public:
         return exitStatus;
     }
 
-    // Asks the process to end, as Ctrl+C would, and waits for it; its exit status.
+    // Asks the process to end, as Ctrl+C would, and waits for it; its exit status, or minus the
+    // signal that ended it (-9: it did not end within 20 s of being asked, and was killed).
     int Stop() {
         if (pid <= 0)
             return exitStatus;
@@ -68,7 +69,7 @@ public:
         pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == 0) {
             kill(pid, SIGTERM);
-            for (int i = 0; i < 100 && (done = waitpid(pid, &status, WNOHANG)) == 0; ++i)
+            for (int i = 0; i < 400 && (done = waitpid(pid, &status, WNOHANG)) == 0; ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         if (done == 0) {
@@ -76,7 +77,7 @@ public:
             waitpid(pid, &status, 0);
         }
         pid = -1;
-        exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
         return exitStatus;
     }
 

@@ -9,6 +9,7 @@
 // It prints "ready" once its ports exist, and runs until interrupted (Ctrl+C) or its
 // standard input closes when started with --until-eof.
 
+#include "midi/RtMidiService.h"
 #include "model/FileNames.h"
 #include "model/Preset.h"
 #include "sim/SimulatedProcessor.h"
@@ -242,8 +243,10 @@ std::optional<Ports> OpenPorts(const Options& options, TSimulatedProcessor& proc
                 &processor);
             ports.In->openVirtualPort("MIDI in");
             ports.Out->openVirtualPort("MIDI out");
-            if (failed)
+            if (failed) {
+                RetireRtMidiOutput(std::move(ports.Out));
                 continue;
+            }
             ports.ApiName = RtMidi::getApiDisplayName(api);
             return ports;
         } catch (const RtMidiError& error) {
@@ -323,8 +326,9 @@ int main(int argc, char* argv[]) {
     while (!stopRequested)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
 
+    // The presets are saved before the ports close: closing a JACK client can take a while on
+    // a busy server, and what the unit holds must not wait on it.
     processor.Connect({});
-    ports.reset();
     if (options.Save) {
         const bool saved = processor.WithDevice(
             [&](TPlenovaDevice& device) { return SaveBackup(device, *options.Save); });
@@ -332,5 +336,7 @@ int main(int argc, char* argv[]) {
             return 1;
         std::cout << "quellfarn-sim: saved the presets to " << options.Save->string() << std::endl;
     }
+    RetireRtMidiOutput(std::move(ports->Out));
+    ports.reset();
     return 0;
 }
