@@ -4,8 +4,10 @@
 #include "midi/RtMidiService.h"
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <regex>
+#include <thread>
 #include <rtmidi/RtMidi.h>
 
 #if defined(__linux__)
@@ -196,6 +198,43 @@ RtMidiService::~RtMidiService() {
         RetireRtMidiOutput(std::move(api->Outputs));
 }
 
+namespace {
+// RtMidi's JACK output checks in JACK's thread that its port is open before it reads its message
+// buffer, and its destructor frees that buffer right after closing the port: a cycle that began
+// just before the port closed can read freed memory. So the port is closed first, and the output
+// destroyed only once any such cycle has long ended.
+class TRetiredOutputs {
+public:
+    TRetiredOutputs() = default;
+    TRetiredOutputs(const TRetiredOutputs&) = delete;
+    TRetiredOutputs& operator=(const TRetiredOutputs&) = delete;
+    ~TRetiredOutputs() {
+        const std::lock_guard lock(guard);
+        for (Kept& one : kept) {
+            std::this_thread::sleep_until(one.Closed + kSettle);
+            one.Output.reset();
+        }
+    }
+    void Add(std::unique_ptr<RtMidiOut> output) {
+        const std::lock_guard lock(guard);
+        const Clock::time_point now = Clock::now();
+        std::erase_if(kept, [&](const Kept& one) { return now - one.Closed > kSettle; });
+        kept.push_back({now, std::move(output)});
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    // Many JACK cycles, even on a machine too busy to keep time.
+    static constexpr std::chrono::milliseconds kSettle{200};
+    struct Kept {
+        Clock::time_point Closed;
+        std::unique_ptr<RtMidiOut> Output;
+    };
+    std::mutex guard;
+    std::vector<Kept> kept;
+};
+} // namespace
+
 void RetireRtMidiOutput(std::unique_ptr<RtMidiOut> output) {
     if (output == nullptr)
         return;
@@ -203,11 +242,8 @@ void RetireRtMidiOutput(std::unique_ptr<RtMidiOut> output) {
     output->setErrorCallback(&IgnoreError, nullptr); // its owner's record goes with the owner
     if (output->getCurrentApi() != RtMidi::UNIX_JACK)
         return;
-    static std::mutex keeping;
-    // Never freed, and reachable to the end: not a leak to a leak checker either.
-    static auto* kept = new std::vector<std::unique_ptr<RtMidiOut>>;
-    const std::lock_guard lock(keeping);
-    kept->push_back(std::move(output));
+    static TRetiredOutputs retired;
+    retired.Add(std::move(output));
 }
 
 std::vector<RtMidiService::Port> RtMidiService::ListInputs() {

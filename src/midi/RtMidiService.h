@@ -42,10 +42,9 @@ private:
     std::vector<std::string> unavailable;
 };
 
-// Ends an RtMidi output. RtMidi's JACK output frees its message buffer before it leaves the JACK
-// graph, so JACK's thread can read freed memory while the output is destroyed (a crash now and
-// then on a busy machine). A JACK output is therefore closed and kept, portless, until the
-// program ends; any other is destroyed here.
+// Ends an RtMidi output. Destroying RtMidi's JACK output right after its port closes lets JACK's
+// thread read freed memory now and then (a crash on a busy machine): a JACK output is closed here
+// and destroyed a while later (at the latest when the program ends); any other is destroyed here.
 void RetireRtMidiOutput(std::unique_ptr<RtMidiOut> output);
 
 // A port name without the parts that change from run to run: ALSA's client:port numbers,

@@ -50,9 +50,11 @@ TEST(BackupFolder, WritesReadsAndPlansTheLayoutBothWays) {
     second.write(reinterpret_cast<const char*>(dub.data()), qint64(dub.size()));
     second.close();
     plan = folder.PlanRestore({false, false, true, false}, 9, 9);
-    for (const TRestoreItem& item : plan)
-        if (item.Path.contains("Dub"))
+    for (const TRestoreItem& item : plan) {
+        if (item.Path.contains("Dub")) {
             EXPECT_FALSE(item.Problem.isEmpty()) << "two good files for one slot: neither is sent";
+        }
+    }
 
     const TBackupFolder single(root.path(), true);
     EXPECT_EQ(single.BankFolder(2), root.path() + "/") << "a single bank: straight into it";
