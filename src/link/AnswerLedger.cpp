@@ -34,6 +34,16 @@ TAnswerLedger::TVerdict TAnswerLedger::Arrived(TByteView dump, TTicket waiting) 
     return TVerdict::Unasked;
 }
 
+TAnswerLedger::TVerdict TAnswerLedger::ArrivedEarly(TTicket waiting) {
+    const auto latest = std::find_if(owed.rbegin(), owed.rend(),
+                                     [waiting](const TRequest& r) { return r.Ticket == waiting; });
+    if (owed.empty() || (latest != owed.rend() && latest.base() - 1 == owed.begin()))
+        return TVerdict::Unasked; // nothing older is owed: the unit sent something twice
+    owed.pop_front();
+    Forget();
+    return TVerdict::Late;
+}
+
 void TAnswerLedger::Settle(std::uint64_t mark) {
     owed.erase(std::remove_if(owed.begin(), owed.end(),
                               [mark](const TRequest& request) { return request.Serial < mark; }),

@@ -25,6 +25,10 @@ public:
     void Requested(TTicket ticket);
     // A dump arrived while `waiting` waits for its answer (0: nobody waits).
     TVerdict Arrived(TByteView dump, TTicket waiting);
+    // A dump that came before the unit could have answered the wait's latest request (it had
+    // not yet replied to what was asked just before it): the answer to an older request, which
+    // it settles (Late), or a second copy of one already answered (Unasked); never Take.
+    TVerdict ArrivedEarly(TTicket waiting);
     // Everything requested so far: a later marker's reply settles it (see Settle).
     std::uint64_t Mark() const { return nextSerial; }
     // The unit has answered something sent after every request before `mark`: their answers

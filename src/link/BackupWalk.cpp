@@ -166,6 +166,7 @@ bool TBackupWalk::Start(const TProcedureOptions& options) {
     host.Log(PrePlenovaMode ? QStringLiteral("Begin processing of Pre-Plenova presets")
                             : QStringLiteral("Begin processing of Bank ") + Letter(bank));
     presetIndex = static_cast<std::uint8_t>(firstNumber - 1);
+    previousSlot = -1;
     lastIndex = static_cast<std::uint8_t>(last - 1);
     active = true;
     requestedAt = link.Now();
@@ -274,6 +275,7 @@ bool TBackupWalk::RequestNextWanted() {
     tries = 1;
     strayAnswers = 0;
     unplaced = 0;
+    sameSlotAskedAgain = false;
     ticket = link.Ledger().NewTicket();
     ReportProgress();
     RequestPreset();
@@ -284,38 +286,67 @@ bool TBackupWalk::Arrived(TByteView dump) {
     if (!active)
         return false;
     // Only the answer to a request for the preset being waited for is that preset; what is owed
-    // to an earlier request (one that timed out, or the last preset's) is let go.
+    // to an earlier request (one that timed out, or the last preset's) is let go, and so is what
+    // comes before the unit has said where it is.
+    if (link.PlaceStillOwed()) {
+        link.Ledger().ArrivedEarly(ticket);
+        return false;
+    }
     if (link.Ledger().Arrived(dump, ticket) != TAnswerLedger::TVerdict::Take)
         return false;
     const int number = presetIndex + 1;
+    using TPlace = TDeviceLink::TPlace;
     // A program change goes through the unit's program table: only the bank can be compared.
-    const TDeviceLink::TPlace place =
-        link.PlaceOf(PrePlenovaMode ? -1 : bank, byPresetNumber ? number : 0);
+    const TPlace place = link.PlaceOf(PrePlenovaMode ? -1 : bank, byPresetNumber ? number : 0);
+    // A lost program change leaves the unit where it was, in the slot it reported before: asked
+    // once more, and the same slot again is taken (the table may give two programs one slot).
+    const int slotReported = link.PresetAnswer();
+    const bool sameSlot = !byPresetNumber && place == TPlace::Here && slotReported >= 1 &&
+                          slotReported == previousSlot && !sameSlotAskedAgain;
     // The message choosing this preset was lost: the dump is another slot's. Where the unit's
-    // reply was lost, it is asked once more; a second such dump is taken, lest a unit losing
-    // every so many replies keep the walk from ever ending.
-    if (place == TDeviceLink::TPlace::Elsewhere ||
-        (place == TDeviceLink::TPlace::Unknown && ++unplaced < 2)) {
-        if (place == TDeviceLink::TPlace::Elsewhere && ++strayAnswers >= 3) {
+    // reply was lost, it is asked once more, and a second such dump is taken, lest a unit losing
+    // every so many replies keep the walk from ever ending; not so once it has answered from
+    // elsewhere for this preset.
+    const bool stray = place == TPlace::OtherSlot || place == TPlace::OtherBank ||
+                       (place == TPlace::Unknown && strayAnswers > 0);
+    if (stray || sameSlot || (place == TPlace::Unknown && ++unplaced < 2)) {
+        if (stray && ++strayAnswers >= 3) {
             Fail(QStringLiteral("Procedure aborted: the unit would not move to preset #%1%2")
                      .arg(number)
                      .arg(PrePlenovaMode ? QString() : QStringLiteral(" of bank ") + Letter(bank)));
             return false;
         }
         requestedAt = link.Now(); // a time-out must not cut in while this is said
-        host.Log((place == TDeviceLink::TPlace::Elsewhere
-                      ? QStringLiteral("Preset #%1: the unit answered from another slot; asking "
-                                       "again")
-                      : QStringLiteral("Preset #%1: the unit did not say where it was; asking "
-                                       "again"))
-                     .arg(number));
+        sameSlotAskedAgain = sameSlotAskedAgain || sameSlot;
+        QString why = QStringLiteral("the unit did not say where it was; asking again");
+        if (place == TPlace::OtherBank)
+            why = QStringLiteral("the unit answered from another bank; choosing bank %1 again")
+                      .arg(Letter(bank));
+        else if (place == TPlace::OtherSlot)
+            why = QStringLiteral("the unit answered from another slot; asking again");
+        else if (sameSlot)
+            why = QStringLiteral("the unit is still in slot %1; asking again").arg(slotReported);
+        host.Log(QStringLiteral("Preset #%1: ").arg(number) + why);
+        if (place == TPlace::OtherBank) {
+            // The message choosing the bank was lost.
+            const TAnswerLedger::TTicket waitingFor = ticket;
+            const QPointer<TDeviceLink> alive(&link);
+            link.SendBankSelect(bank);
+            link.PacedWait(2.0 * link.RequestDelay());
+            if (alive.isNull() || !active || waitingFor != ticket)
+                return false;
+        }
         ++tries;
         RequestPreset();
         return false;
     }
+    previousSlot = byPresetNumber ? number : slotReported;
     const bool wasSaving = saving;
     QString title = QString::fromLatin1(PresetTitleOf(dump).c_str());
-    link.NoteSeen(PrePlenovaMode ? -1 : bank, number, dump, TSeenHow::Read);
+    // By program change, the unit's memory learns the slot the unit named, not the program.
+    if (byPresetNumber || slotReported >= 1)
+        link.NoteSeen(PrePlenovaMode ? -1 : bank, byPresetNumber ? number : slotReported, dump,
+                      TSeenHow::Read);
     if (title.isEmpty())
         title = untitledName;
     if (title.isEmpty()) {
@@ -371,6 +402,7 @@ void TBackupWalk::NextBankOrComplete() {
         if (alive.isNull() || !active)
             return; // ended during the wait
         presetIndex = 0;
+        previousSlot = -1;
         requestedAt = link.Now();
         saved = skipExisting && saving ? folder.SavedNumbers(bank) : std::set<int>();
         if (RequestNextWanted())

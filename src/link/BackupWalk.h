@@ -77,6 +77,8 @@ private:
     int tries = 0;          // requests of the preset being waited for
     int strayAnswers = 0;   // of its dumps, those the unit sent from another slot
     int unplaced = 0;       // and those that came without the unit saying where it was
+    int previousSlot = -1;  // the slot the unit named for the preset before; -1 unknown
+    bool sameSlotAskedAgain = false;
     TAnswerLedger::TTicket ticket = 0;
     std::set<int> saved; // preset numbers already in the bank's folder
     TProcedureCounts counts;

@@ -167,7 +167,7 @@ void TDeviceLink::SetJob(TLinkJob value) {
     // A job's questions of where the unit is end with it: a reply lost to one of them must not
     // swallow the bank the next ping reports.
     if (value == TLinkJob::None)
-        placeReplies = 0;
+        bankOwed = numberOwed = false;
     if (was != Busy())
         emit BusyChanged(Busy());
 }
@@ -248,13 +248,46 @@ void TDeviceLink::AskPlace() {
     bankAnswer = -1;
     presetAnswer = -1;
     // Replies to an earlier question are in or lost by now: the jobs settle before asking again.
-    placeReplies = 0;
-    if (!PrePlenovaMode) {
-        ++placeReplies;
+    bankOwed = !PrePlenovaMode;
+    if (bankOwed)
         SendRequest(RequestParameterMessage(DeviceId, kBankAddress));
-    }
-    ++placeReplies;
+    numberOwed = true;
     SendRequest(RequestParameterMessage(DeviceId, kPresetNumberAddress));
+}
+
+TDeviceLink::TPlace TDeviceLink::ConfirmBank(int bank, bool& chosenAgain) {
+    chosenAgain = false;
+    if (PrePlenovaMode || bank < 0 || bank > 3)
+        return TPlace::Here;
+    const QPointer<TDeviceLink> alive(this);
+    for (int ask = 1;; ++ask) {
+        bankAnswer = -1;
+        bankOwed = true;
+        SendRequest(RequestParameterMessage(DeviceId, kBankAddress));
+        const double start = Now();
+        while (bankOwed && Now() - start <= timings.TimeoutMilliseconds) {
+            Wait(5);
+            if (alive.isNull())
+                return TPlace::Unknown;
+        }
+        const bool replied = !bankOwed;
+        bankOwed = false;
+        if (!replied && !placesTold)
+            return TPlace::Here; // a unit that does not tell is taken at its word, as ever
+        if (replied && bankAnswer == bank)
+            return TPlace::Here;
+        if (ask >= 3)
+            return replied ? TPlace::OtherBank : TPlace::Unknown;
+        if (!replied)
+            continue;
+        host.Log(QStringLiteral("The unit is in bank %1: choosing bank %2 again")
+                     .arg(Letter(bankAnswer), Letter(bank)));
+        SendBankSelect(bank);
+        chosenAgain = true;
+        PacedWait(2.0 * timings.RequestDelay);
+        if (alive.isNull())
+            return TPlace::Unknown;
+    }
 }
 
 // (bank, number): a place of the unit, bank first, as everywhere.
@@ -262,9 +295,10 @@ void TDeviceLink::AskPlace() {
 TDeviceLink::TPlace TDeviceLink::PlaceOf(int bank, int number) const {
     const bool checkBank = !PrePlenovaMode && bank >= 0;
     const bool checkNumber = number >= 1;
-    if ((checkBank && bankAnswer >= 0 && bankAnswer != bank) ||
-        (checkNumber && presetAnswer >= 0 && presetAnswer != number))
-        return TPlace::Elsewhere;
+    if (checkBank && bankAnswer >= 0 && bankAnswer != bank)
+        return TPlace::OtherBank;
+    if (checkNumber && presetAnswer >= 0 && presetAnswer != number)
+        return TPlace::OtherSlot;
     const bool told = (!checkBank || bankAnswer >= 0) && (!checkNumber || presetAnswer >= 0);
     return told || !placesTold ? TPlace::Here : TPlace::Unknown;
 }
@@ -353,8 +387,8 @@ int TDeviceLink::QueryCurrentPresetNumber() {
 }
 
 bool TDeviceLink::HandleReply(const TMyMidiEvent& event) {
-    if ((pendingReplies < 1 && placeReplies < 1 && !markerPending) || event.StatusByte != 0xF0 ||
-        !event.SysexData)
+    if ((pendingReplies < 1 && !bankOwed && !numberOwed && !markerPending) ||
+        event.StatusByte != 0xF0 || !event.SysexData)
         return false;
     const auto reply = ParseParameterReply(TByteView(event.SysexData.get(), event.SysexSize));
     if (!reply)
@@ -363,14 +397,17 @@ bool TDeviceLink::HandleReply(const TMyMidiEvent& event) {
         markerPending = false; // SettleAnswers' own question: nothing to show
         return true;
     }
-    if (placeReplies > 0 &&
-        (reply->Address == kBankAddress || reply->Address == kPresetNumberAddress)) {
-        --placeReplies; // a job's own question: nothing to show
+    // A job's own questions: nothing to show.
+    if (bankOwed && reply->Address == kBankAddress) {
+        bankOwed = false;
         placesTold = true;
-        if (reply->Address == kBankAddress)
-            bankAnswer = reply->Value;
-        else
-            presetAnswer = reply->Value + 1 + (reply->High == 1 ? 128 : 0);
+        bankAnswer = reply->Value;
+        return true;
+    }
+    if (numberOwed && reply->Address == kPresetNumberAddress) {
+        numberOwed = false;
+        placesTold = true;
+        presetAnswer = reply->Value + 1 + (reply->High == 1 ? 128 : 0);
         return true;
     }
     if (pendingReplies < 1)

@@ -139,8 +139,18 @@ private:
     // What the replies to the last AskPlace said of (bank, number). A bank below 0 or a number
     // below 1 is not compared. A unit that has never told its place (it does not answer such
     // questions) is taken at its word; for one that has, a lost reply leaves it Unknown.
-    enum class TPlace { Here, Unknown, Elsewhere };
+    enum class TPlace { Here, Unknown, OtherSlot, OtherBank };
     TPlace PlaceOf(int bank, int number) const;
+    // No reply to the last AskPlace has come yet from a unit that answers it: a dump arriving
+    // now was sent before them, so it answers something asked earlier, or came twice.
+    bool PlaceStillOwed() const { return placesTold && numberOwed && (bankOwed || PrePlenovaMode); }
+    // A store goes into a slot of whatever bank the unit is in, and the message choosing the bank
+    // can be lost too. So before storing, the jobs ask the unit its bank and, while it reports
+    // another, choose the bank again (twice at most, each given two request delays): Here once
+    // it says the bank (or when it has never told its place), OtherBank when it would not
+    // change, Unknown when its replies stayed away. chosenAgain: the bank was chosen again,
+    // which loads the unit's edit buffer anew.
+    TPlace ConfirmBank(int bank, bool& chosenAgain);
     // The preset number the unit last reported; -1 unknown.
     int PresetAnswer() const { return presetAnswer; }
     // (bank, slot): a place of the unit, bank first, as everywhere.
@@ -152,7 +162,7 @@ private:
     void SetCurrentBank(int bank) { currentBank = bank; }
     void ForgetReplies() {
         pendingReplies = 0;
-        placeReplies = 0;
+        bankOwed = numberOwed = false;
     }
     TLinkHost& Host() { return host; }
 
@@ -172,9 +182,12 @@ private:
     int pendingReplies = 0;
     int currentBank = -1;
     int presetAnswer = -1;
-    int bankAnswer = -1;     // the bank the unit last reported
-    int placeReplies = 0;    // owed to AskPlace
-    bool placesTold = false; // the unit has answered AskPlace
+    int bankAnswer = -1; // the bank the unit last reported
+    // A reply owed to a job's question of where the unit is, one flag a question: a reply that
+    // comes twice cannot stand in for the other question's.
+    bool bankOwed = false;
+    bool numberOwed = false;
+    bool placesTold = false; // the unit has answered such a question
     // F10 asked with the unit's memory kept: the bank and number asked for just before it tell
     // the slot its answer came from.
     struct TCurrentAsked {

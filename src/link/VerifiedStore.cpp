@@ -26,6 +26,9 @@ std::optional<TBytes> TVerifiedStore::Fetch(int index) {
     fetching = true;
     fetchingSlot = index + 1;
     unplaced = 0;
+    strays = 0;
+    strayBank = false;
+    answeredElsewhere = false;
     ticket = link.Ledger().NewTicket();
     const double timeout = link.Timings().TimeoutMilliseconds;
     // Another try when the unit answers at all: once after a lost dump (not a silent unit), and
@@ -39,6 +42,13 @@ std::optional<TBytes> TVerifiedStore::Fetch(int index) {
             return std::nullopt;
         if (fetched)
             break;
+        if (strayBank && link.CurrentBank() >= 0) {
+            // The message choosing the bank was lost.
+            link.SendBankSelect(link.CurrentBank());
+            link.PacedWait(2.0 * link.RequestDelay());
+            if (alive.isNull())
+                return std::nullopt;
+        }
         link.SendRequest(*select);
         link.PacedWait(link.RequestDelay());
         if (alive.isNull())
@@ -46,6 +56,7 @@ std::optional<TBytes> TVerifiedStore::Fetch(int index) {
         if (fetched)
             break; // the first try's answer came after all
         strayAnswer = false;
+        strayBank = false;
         link.AskPlace();
         link.SendRequest(RequestCurrentPresetMessage(DeviceId));
         link.Ledger().Requested(ticket);
@@ -60,22 +71,33 @@ std::optional<TBytes> TVerifiedStore::Fetch(int index) {
     }
     fetching = false;
     ticket = 0;
+    answeredElsewhere = !fetched && strays > 0;
     std::optional<TBytes> result = std::move(fetched);
     fetched.reset();
     return result;
 }
 
 bool TVerifiedStore::Arrived(TByteView dump) {
-    if (!fetching || fetched ||
-        link.Ledger().Arrived(dump, ticket) != TAnswerLedger::TVerdict::Take)
+    if (!fetching || fetched)
+        return false;
+    // Sent before the unit said where it is: an earlier answer, or one sent twice.
+    if (link.PlaceStillOwed()) {
+        link.Ledger().ArrivedEarly(ticket);
+        return false;
+    }
+    if (link.Ledger().Arrived(dump, ticket) != TAnswerLedger::TVerdict::Take)
         return false;
     // Its own request's answer, but maybe not this slot's: chosen again (once only where the
-    // unit's reply was lost, as the walk does).
-    const TDeviceLink::TPlace place =
-        link.PlaceOf(PrePlenovaMode ? -1 : link.CurrentBank(), fetchingSlot);
-    if (place == TDeviceLink::TPlace::Elsewhere ||
-        (place == TDeviceLink::TPlace::Unknown && ++unplaced < 2)) {
+    // unit's reply was lost, as the walk does, and never once the unit has answered from
+    // elsewhere).
+    using TPlace = TDeviceLink::TPlace;
+    const TPlace place = link.PlaceOf(PrePlenovaMode ? -1 : link.CurrentBank(), fetchingSlot);
+    if (place == TPlace::OtherSlot || place == TPlace::OtherBank ||
+        (place == TPlace::Unknown && (strays > 0 || ++unplaced < 2))) {
         strayAnswer = true;
+        strayBank = place == TPlace::OtherBank;
+        if (place != TPlace::Unknown)
+            ++strays;
         return true;
     }
     fetched = TBytes(dump.begin(), dump.end());
@@ -182,11 +204,14 @@ TStoreResult TVerifiedStore::Store(const TStoreRequest& request, TSeenHow how) {
         if (alive.isNull())
             return result;
         if (!old) {
-            result.NoAnswer = true;
-            result.Message = QStringLiteral("The unit did not answer: the preset in slot %1 could "
-                                            "not be kept, so nothing was stored")
-                                 .arg(slot)
-                                 .toStdString();
+            result.NoAnswer = !AnsweredElsewhere();
+            result.Message =
+                (result.NoAnswer ? QStringLiteral("The unit did not answer: the preset in slot %1 "
+                                                  "could not be kept, so nothing was stored")
+                                 : QStringLiteral("The unit would not move to slot %1: the preset "
+                                                  "there could not be kept, so nothing was stored"))
+                    .arg(slot)
+                    .toStdString();
             return result;
         }
         QString error;
@@ -204,6 +229,26 @@ TStoreResult TVerifiedStore::Store(const TStoreRequest& request, TSeenHow how) {
         result.Replaced = *old;
         link.NoteSeen(result.Bank, slot, *old, TSeenHow::Kept);
         send = true; // fetching it replaced the unit's edit buffer
+    } else if (result.Bank >= 0) {
+        // The keep's fetch has made sure of the bank; without it the unit is asked.
+        bool chosenAgain = false;
+        const TDeviceLink::TPlace place = link.ConfirmBank(result.Bank, chosenAgain);
+        if (alive.isNull())
+            return result;
+        if (place != TDeviceLink::TPlace::Here) {
+            result.NoAnswer = place == TDeviceLink::TPlace::Unknown;
+            result.Message =
+                (result.NoAnswer ? QStringLiteral("The unit did not say which bank it is in: "
+                                                  "nothing was stored in slot %1")
+                                       .arg(slot)
+                                 : QStringLiteral("The unit would not change to bank %1: nothing "
+                                                  "was stored in slot %2")
+                                       .arg(QLatin1Char(BankLetters[result.Bank]))
+                                       .arg(slot))
+                    .toStdString();
+            return result;
+        }
+        send = send || chosenAgain; // choosing the bank loaded the edit buffer anew
     }
     if (send) {
         link.SendRequest(dump);
@@ -219,11 +264,14 @@ TStoreResult TVerifiedStore::Store(const TStoreRequest& request, TSeenHow how) {
     if (alive.isNull())
         return result;
     if (!held) {
-        result.NoAnswer = true;
-        result.Message = QStringLiteral("The unit did not answer when slot %1 was read back: the "
-                                        "store could not be verified")
-                             .arg(slot)
-                             .toStdString();
+        result.NoAnswer = !AnsweredElsewhere();
+        result.Message =
+            (result.NoAnswer ? QStringLiteral("The unit did not answer when slot %1 was read back: "
+                                              "the store could not be verified")
+                             : QStringLiteral("The unit would not move to slot %1 to read it back: "
+                                              "the store could not be verified"))
+                .arg(slot)
+                .toStdString();
         return result;
     }
     const int at = FirstDifference(dump, *held);

@@ -24,6 +24,9 @@ public:
     // second time when the unit answers at all).
     std::optional<TBytes> Fetch(int index);
     bool Fetching() const { return fetching; }
+    // The last fetch got nothing because the unit answered from another slot or bank, not
+    // because it was silent.
+    bool AnsweredElsewhere() const { return answeredElsewhere; }
     // A dump while fetching: true when it is the fetch's answer.
     bool Arrived(TByteView dump);
 
@@ -53,5 +56,8 @@ private:
     TAnswerLedger::TTicket ticket = 0;
     int fetchingSlot = 0;     // 1-based
     bool strayAnswer = false; // the last dump may have come from another slot
+    bool strayBank = false;   // it came from another bank: the bank is chosen again
+    int strays = 0;           // dumps the unit said came from elsewhere
     int unplaced = 0;         // dumps that came without the unit saying where it was
+    bool answeredElsewhere = false;
 };

@@ -7,8 +7,8 @@
 #include <chrono>
 #include <mutex>
 #include <regex>
-#include <thread>
 #include <rtmidi/RtMidi.h>
+#include <thread>
 
 #if defined(__linux__)
 #include <alsa/asoundlib.h>

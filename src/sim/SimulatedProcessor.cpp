@@ -6,6 +6,17 @@
 
 #include <cstdio>
 
+namespace {
+// A message that moves the unit to another preset or bank.
+bool ChoosesAPlace(TByteView message, const TDeviceMode& variant) {
+    if (!message.empty() && (message[0] & 0xF0) == 0xC0)
+        return true;
+    const TRequest request = ClassifyRequest(message, variant);
+    return request.Kind == TRequestKind::SelectPreset ||
+           (request.Kind == TRequestKind::SetParameter && request.Address == kBankAddress);
+}
+} // namespace
+
 std::vector<TBytes> TMessageAssembler::Feed(const std::uint8_t* bytes, std::size_t count) {
     std::vector<TBytes> messages;
     for (std::size_t i = 0; i < count; ++i) {
@@ -54,8 +65,9 @@ std::vector<TBytes> TMessageAssembler::Feed(const std::uint8_t* bytes, std::size
 TSimulatedProcessor::TSimulatedProcessor(const TSimulatorOptions& options)
     : device(options.PrePlenova, options.DeviceByte), muted(options.Mute),
       dropEvery(options.DropEvery), lateEvery(options.LateEvery),
-      loseSelectEvery(options.LoseSelectEvery), lateBy(options.LateBy), takeTime(options.TakeTime),
-      latency(options.Latency), byteTime(options.ByteTime), worker([this] { Run(); }) {}
+      loseSelectEvery(options.LoseSelectEvery), duplicateEvery(options.DuplicateEvery),
+      lateBy(options.LateBy), takeTime(options.TakeTime), latency(options.Latency),
+      byteTime(options.ByteTime), worker([this] { Run(); }) {}
 
 TSimulatedProcessor::~TSimulatedProcessor() {
     {
@@ -138,8 +150,7 @@ void TSimulatedProcessor::Run() {
             continue;
         }
         const int lose = loseSelectEvery;
-        if (lose > 0 &&
-            ClassifyRequest(event.Bytes, device.Variant()).Kind == TRequestKind::SelectPreset &&
+        if (lose > 0 && ChoosesAPlace(event.Bytes, device.Variant()) &&
             ++selects % static_cast<std::uint64_t>(lose) == 0)
             continue;
         Log logger = log;
@@ -163,6 +174,11 @@ void TSimulatedProcessor::Run() {
                 start += lateBy.load();
             const Clock::time_point done = start + WireTime(reply.size());
             outputWireFree = done;
+            const int twice = duplicateEvery;
+            if (twice > 0 && answers % static_cast<std::uint64_t>(twice) == 0) {
+                outputWireFree = done + WireTime(reply.size());
+                Schedule(outputWireFree, false, reply);
+            }
             Schedule(done, false, std::move(reply));
         }
     }

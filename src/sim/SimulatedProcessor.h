@@ -33,9 +33,12 @@ struct TSimulatorOptions {
     // A preset dump becomes the edit buffer only this long after it arrived; what comes
     // meanwhile (a store) finds the edit buffer as it was.
     std::chrono::milliseconds TakeTime{0};
-    // Every Nth message choosing a preset never arrives (a cable or a busy MIDI system lost
-    // it): the unit stays where it was. 0: never.
+    // Every Nth message choosing a preset or a bank (select preset, set bank, program change)
+    // never arrives (a cable or a busy MIDI system lost it): the unit stays where it was.
+    // 0: never.
     int LoseSelectEvery = 0;
+    // Every Nth answer goes out twice (a MIDI merger or a loop doubled it). 0: never.
+    int DuplicateEvery = 0;
 };
 
 // Splits a byte stream into complete messages (real-time bytes are dropped: the unit
@@ -68,6 +71,7 @@ public:
     }
     void SetTakeTime(std::chrono::milliseconds time) { takeTime = time; }
     void SetLoseSelectEvery(int n) { loseSelectEvery = n; }
+    void SetDuplicateEvery(int n) { duplicateEvery = n; }
     void SetLatency(std::chrono::microseconds latency) { this->latency = latency; }
     void SetByteTime(std::chrono::microseconds time) { byteTime = time; }
     // One line for each message received and each answer sent.
@@ -105,6 +109,7 @@ private:
     std::atomic<int> dropEvery;
     std::atomic<int> lateEvery;
     std::atomic<int> loseSelectEvery;
+    std::atomic<int> duplicateEvery;
     std::uint64_t selects = 0; // of the worker's
     std::atomic<std::chrono::milliseconds> lateBy;
     std::atomic<std::chrono::milliseconds> takeTime;

@@ -160,6 +160,47 @@ TEST(Store, AWrongOrSilentUnitIsToldAndALostAnswerIsAskedForAgain) {
     }
 }
 
+// The message choosing the bank never arrives: the store would go into that slot of another bank.
+// The keep's fetch sees the unit in the wrong bank; without a keep the unit is asked its bank
+// before anything is sent. Either way the bank is chosen again, and a unit that will not change
+// gets nothing.
+TEST(Store, ALostBankChoiceIsMadeAgainAndNeverStoresIntoAnotherBank) {
+    struct Case {
+        const char* What;
+        bool Keep, AlwaysLost;
+        std::string Message;
+    };
+    for (const Case& c :
+         {Case{"lost once, no keep", false, false, ""}, Case{"lost once, kept", true, false, ""},
+          Case{"always lost, no keep", false, true,
+               "The unit would not change to bank B: nothing was stored in slot 17"},
+          Case{"always lost, kept", true, true,
+               "The unit would not move to slot 17: the preset there could not be kept, so "
+               "nothing was stored"}}) {
+        LinkRig rig;
+        QTemporaryDir kept;
+        rig.Link->Store().ReplacedFolder = kept.path();
+        const TBytes inA = rig.Slot(0, 17);
+        const TBytes inB = rig.Slot(1, 17);
+        rig.processor->SetLoseSelectEvery(1);
+        if (!c.AlwaysLost) // lost until the unit is first asked where it is
+            rig.processor->SetLog([&](const std::string& line) {
+                if (line.find("request parameter 9") != std::string::npos)
+                    rig.processor->SetLoseSelectEvery(0);
+            });
+        TStoreRequest request = Request(TitledDump("Into B"), 17, c.Keep, true);
+        request.Bank = 1;
+        const TStoreResult result = rig.Link->Store().Store(request);
+        EXPECT_EQ(result.Message, c.Message) << c.What;
+        EXPECT_EQ(result.Verified, !c.AlwaysLost) << c.What;
+        EXPECT_FALSE(result.NoAnswer) << c.What << ": the unit did answer";
+        rig.Wait(50);
+        EXPECT_EQ(rig.Slot(0, 17), inA) << c.What << ": bank A is not touched";
+        EXPECT_EQ(rig.Slot(1, 17), c.AlwaysLost ? inB : TitledDump("Into B")) << c.What;
+        EXPECT_EQ(result.Replaced, c.Keep && !c.AlwaysLost ? inB : TBytes()) << c.What;
+    }
+}
+
 // While another job has the unit, a store is refused with the reason.
 TEST(Store, AnotherJobKeepsTheUnit) {
     LinkRig rig;

@@ -2,12 +2,14 @@
 // unit: which presets go into which files, what is listed, what it says, and how it copes with a
 // unit that drops answers, one that never answers and long request delays.
 
+#include "link/UnitMemory.h"
 #include "support/FileBytes.h"
 #include "support/LinkRig.h"
 #include "support/TestPresets.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -265,47 +267,98 @@ TEST(Walk, TimeOutsRetriesAndLongDelaysFileEveryPresetUnderItsOwnNumber) {
                                  .arg(tries));
         EXPECT_EQ(rig.requests, tries);
     }
+    // Every preset of every bank walked lands in its own file, byte for byte; a unit that loses
+    // choices is seen to have done so. By program change, programs go through a table
+    // that turns them round (program 1 is slot 12), and the unit's memory learns each slot.
     struct Unit {
         const char* What;
-        int DropEvery, LateEvery, LoseSelectEvery, Last;
-        bool Alike; // slots 1 to 6 hold one preset
+        int DropEvery = 0, LateEvery = 0, LoseSelectEvery = 0, DuplicateEvery = 0;
+        int Last = 12;
+        const char* Banks = "A";
+        bool ByNumber = true;
+        bool Alike = false;         // slots 1 to 6 hold one preset
+        const char* Said = nullptr; // a log line that shows a choice was lost
     };
-    for (const Unit& unit : {Unit{"every 7th answer lost", 7, 0, 0, 20, false},
-                             Unit{"every 3rd answer lost among alike", 3, 0, 0, 8, true},
-                             Unit{"every 4th answer late among alike", 0, 4, 0, 8, true},
-                             Unit{"every 3rd choice lost", 0, 0, 3, 12, false},
-                             Unit{"every 2nd choice lost, answers too", 5, 0, 2, 12, false}}) {
+    for (const Unit& unit : {Unit{.What = "every 7th answer lost", .DropEvery = 7, .Last = 20},
+                             Unit{.What = "every 3rd answer lost among alike",
+                             .DropEvery = 3,
+                             .Last = 8,
+                             .Alike = true},
+                             Unit{.What = "every 4th answer late among alike",
+                             .LateEvery = 4,
+                             .Last = 8,
+                             .Alike = true},
+                             Unit{.What = "every 3rd answer twice among alike",
+                             .DuplicateEvery = 3,
+                             .Last = 8,
+                             .Alike = true},
+                             Unit{.What = "every 3rd choice lost",
+                             .LoseSelectEvery = 3,
+                             .Said = "the unit answered from another slot; asking again"},
+                             Unit{.What = "every 2nd choice lost, answers too",
+                             .DropEvery = 5,
+                             .LoseSelectEvery = 2,
+                             .Said = "the unit answered from another"},
+                             Unit{.What = "a bank's choice lost",
+                             .LoseSelectEvery = 5,
+                             .Last = 3,
+                             .Banks = "ABC",
+                             .Said = "the unit answered from another bank; choosing bank B again"},
+                             Unit{.What = "every 3rd program change lost",
+                             .LoseSelectEvery = 3,
+                             .Banks = "B",
+                             .ByNumber = false,
+                             .Said = "the unit is still in slot"}}) {
         LinkRig rig;
         rig.Link->SetClockSpeed(40); // ten seconds pass in a quarter of one
         rig.processor->SetDropEvery(unit.DropEvery);
         rig.processor->SetLoseSelectEvery(unit.LoseSelectEvery);
+        rig.processor->SetDuplicateEvery(unit.DuplicateEvery);
         rig.processor->SetLate(unit.LateEvery, std::chrono::milliseconds(400)); // after time-out
-        if (unit.Alike)
-            rig.Unit([](TPlenovaDevice& held) {
-                for (std::size_t slot = 1; slot < 6; ++slot)
-                    held.Banks[0][slot] = held.Banks[0][0];
-                return true;
-            });
-        QTemporaryDir out;
-        ASSERT_TRUE(Walk(rig, Options("A", out.path(), unit.Last), 30000)) << unit.What;
+        rig.Unit([&](TPlenovaDevice& held) {
+            for (std::size_t slot = 1; slot < 6 && unit.Alike; ++slot)
+                held.Banks[0][slot] = held.Banks[0][0];
+            for (int program = 0; program < unit.Last; ++program)
+                held.Table.MptEntries[static_cast<std::size_t>(program)] = unit.Last - 1 - program;
+            return true;
+        });
+        QTemporaryDir out, remembered;
+        TUnitMemory memory(remembered.path());
+        rig.Link->SetMemory(&memory);
+        TProcedureOptions options = Options(unit.Banks, out.path(), unit.Last);
+        options.LoopByPresetNumber = unit.ByNumber;
+        ASSERT_TRUE(Walk(rig, options, 30000)) << unit.What;
         EXPECT_EQ(rig.Ended, "complete") << unit.What;
         EXPECT_EQ(rig.Lines.contains("Last request timed out; restarting"),
                   unit.DropEvery + unit.LateEvery > 0)
             << unit.What;
-        EXPECT_EQ(rig.Lines.filter("the unit answered from another slot").isEmpty(),
-                  unit.LoseSelectEvery == 0)
+        EXPECT_EQ(rig.Lines.filter(QRegularExpression(unit.Said ? unit.Said : "another|still in"))
+                      .isEmpty(),
+                  unit.Said == nullptr)
             << unit.What;
-        QStringList expected;
-        for (int slot = 0; slot < unit.Last; ++slot) {
-            const auto [dump, name] = rig.Sent(0, slot);
-            if (name.isEmpty())
-                continue;
-            expected << name;
-            EXPECT_EQ(FileBytes(out.filePath("Bank A/" + name)), dump) << unit.What << slot;
+        qsizetype files = 0;
+        for (const char* letter = unit.Banks; *letter != 0; ++letter) {
+            const int bank = *letter - 'A';
+            const QString folder = out.filePath(QStringLiteral("Bank ") + *letter);
+            QStringList expected;
+            for (int number = 1; number <= unit.Last; ++number) {
+                const int slot = unit.ByNumber ? number : unit.Last + 1 - number;
+                const TBytes dump = rig.Sent(bank, slot - 1).first;
+                const TSlotMemory* known = memory.Slot(bank, slot);
+                ASSERT_TRUE(known != nullptr && known->Now() != nullptr) << unit.What << slot;
+                EXPECT_EQ(known->Now()->Dump, dump) << unit.What << slot;
+                if (PresetTitleOf(dump).empty())
+                    continue; // untitled: not saved
+                const QString name = QString::fromStdString(
+                    BackupFileName(PresetTitleOf(dump), number)); // named by the program
+                expected << name;
+                EXPECT_EQ(FileBytes(folder + "/" + name), dump) << unit.What << number;
+            }
+            expected.sort();
+            EXPECT_EQ(FileNames(folder), expected) << unit.What;
+            files += expected.size();
         }
-        expected.sort();
-        EXPECT_EQ(FileNames(out.filePath("Bank A")), expected) << unit.What;
-        EXPECT_EQ(rig.Link->Walk().Counts().Saved, expected.size()) << unit.What;
+        EXPECT_EQ(rig.Link->Walk().Counts().Saved, files) << unit.What;
     }
     for (const int delay : {1, 1000, 5001, 10000}) {
         LinkRig rig;

@@ -4,6 +4,7 @@
 //   quellfarn-sim [--api jack|alsa] [--name NAME] [--device-id N] [--pre-plenova]
 //                 [--latency-ms N] [--no-wire-speed] [--mute] [--drop-every N]
 //                 [--late-every N --late-ms M] [--take-ms N] [--lose-selects N]
+//                 [--duplicate-every N]
 //                 [--corrupt-store] [--load DIR] [--save DIR] [--verbose]
 //
 // It prints "ready" once its ports exist, and runs until interrupted (Ctrl+C) or its
@@ -35,6 +36,7 @@ constexpr const char* kUsage =
     "usage: quellfarn-sim [--api jack|alsa] [--name NAME] [--device-id N] [--pre-plenova]\n"
     "                     [--latency-ms N] [--no-wire-speed] [--mute] [--drop-every N]\n"
     "                     [--late-every N --late-ms M] [--take-ms N] [--lose-selects N]\n"
+    "                     [--duplicate-every N]\n"
     "                     [--corrupt-store] [--load DIR] [--save DIR] [--verbose] [--until-eof]\n";
 
 constexpr const char* kHelp =
@@ -54,7 +56,9 @@ constexpr const char* kOptions =
     "  --late-ms M         by this many milliseconds (default 0)\n"
     "  --take-ms N         a preset dump needs this long to become the edit buffer; a store\n"
     "                      that comes sooner stores what the edit buffer held before\n"
-    "  --lose-selects N    never hear every Nth message choosing a preset (it stays where it was)\n"
+    "  --lose-selects N    never hear every Nth message choosing a preset or a bank (it stays\n"
+    "                      where it was)\n"
+    "  --duplicate-every N send every Nth answer twice\n"
     "  --corrupt-store     every store changes one byte of the title\n"
     "  --load DIR          fill the banks from a backup folder (Bank A .. Bank D)\n"
     "  --save DIR          write the banks to a backup folder when it ends\n"
@@ -134,6 +138,8 @@ Options Parse(int argc, char* argv[]) {
             options.Simulator.TakeTime = std::chrono::milliseconds(Number(word, value(), 60000));
         } else if (word == "--lose-selects") {
             options.Simulator.LoseSelectEvery = Number(word, value(), 1000000);
+        } else if (word == "--duplicate-every") {
+            options.Simulator.DuplicateEvery = Number(word, value(), 1000000);
         } else if (word == "--corrupt-store") {
             options.CorruptStores = true;
         } else if (word == "--load") {
