@@ -5,15 +5,17 @@
 //   build/bench/bench/restore_bench --quick   a few presets of each (~17 s)
 //
 // The floor: per preset the request delay (between choosing the slot to read back and asking for
-// it) plus select (8 bytes), dump (258), store (8), select (8), where the unit is (two questions
-// of 7 bytes, their replies of 9), request (6) and the dump read back (258) at 320 µs a byte; and
-// twice the delay for the bank selection. The ping before the restore is not part of it.
+// it) plus select (8 bytes), dump (258), the bank asked for before the store (a question of 7
+// bytes, its reply of 9), store (8), select (8), where the unit is (two questions, two replies),
+// request (6) and the dump read back (258) at 320 µs a byte; and twice the delay for the bank
+// selection. The ping before the restore is not part of it.
 //
 // Where the time goes, as the link paces a preset: the dump is sent and the link waits one delay
 // before the store; then it selects the slot, waits one delay and asks; the answer comes once the
-// request and 258 bytes have crossed the cable. The dump's, store's and select's wire time runs
-// inside the first wait, so a preset takes two delays plus the request and the answer on the wire
-// (plus the unit's latency): the second line of each case shows that model beside the floor.
+// request and 258 bytes have crossed the cable. The dump's, the bank question's, store's and
+// select's wire time runs inside the first wait, so a preset takes two delays plus the request and
+// the answer on the wire (plus the unit's latency): the second line of each case shows that model
+// beside the floor.
 
 #include "Backup.h"
 #include "midi/MidiDeviceService.h"
@@ -33,7 +35,7 @@
 namespace {
 constexpr double kByteMilliseconds = 0.320;
 constexpr double kPresetWireMilliseconds =
-    (8 + 258 + 8 + 8 + 7 + 7 + 9 + 9 + 6 + 258) * kByteMilliseconds;
+    (8 + 258 + 7 + 9 + 8 + 8 + 7 + 7 + 9 + 9 + 6 + 258) * kByteMilliseconds;
 constexpr double kLatencyMilliseconds = 3.0; // the simulated unit's answer latency
 
 struct Case {

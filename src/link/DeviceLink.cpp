@@ -255,15 +255,20 @@ void TDeviceLink::AskPlace() {
     SendRequest(RequestParameterMessage(DeviceId, kPresetNumberAddress));
 }
 
-TDeviceLink::TPlace TDeviceLink::ConfirmBank(int bank, bool& chosenAgain) {
+void TDeviceLink::AskBank() {
+    bankAnswer = -1;
+    bankOwed = true;
+    SendRequest(RequestParameterMessage(DeviceId, kBankAddress));
+}
+
+TDeviceLink::TPlace TDeviceLink::ConfirmBank(int bank, bool asked, bool& chosenAgain) {
     chosenAgain = false;
     if (PrePlenovaMode || bank < 0 || bank > 3)
         return TPlace::Here;
     const QPointer<TDeviceLink> alive(this);
     for (int ask = 1;; ++ask) {
-        bankAnswer = -1;
-        bankOwed = true;
-        SendRequest(RequestParameterMessage(DeviceId, kBankAddress));
+        if (ask > 1 || !asked)
+            AskBank();
         const double start = Now();
         while (bankOwed && Now() - start <= timings.TimeoutMilliseconds) {
             Wait(5);

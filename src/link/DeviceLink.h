@@ -145,12 +145,13 @@ private:
     // now was sent before them, so it answers something asked earlier, or came twice.
     bool PlaceStillOwed() const { return placesTold && numberOwed && (bankOwed || PrePlenovaMode); }
     // A store goes into a slot of whatever bank the unit is in, and the message choosing the bank
-    // can be lost too. So before storing, the jobs ask the unit its bank and, while it reports
-    // another, choose the bank again (twice at most, each given two request delays): Here once
-    // it says the bank (or when it has never told its place), OtherBank when it would not
-    // change, Unknown when its replies stayed away. chosenAgain: the bank was chosen again,
-    // which loads the unit's edit buffer anew.
-    TPlace ConfirmBank(int bank, bool& chosenAgain);
+    // can be lost too. So before storing, the jobs ask the unit its bank (AskBank, sent while the
+    // unit takes the dump, or ConfirmBank itself) and, while it reports another, choose the bank
+    // again (twice at most, each given two request delays): Here once it says the bank (or when
+    // it has never told its place), OtherBank when it would not change, Unknown when its replies
+    // stayed away. chosenAgain: the bank was chosen again, which loads the edit buffer anew.
+    void AskBank();
+    TPlace ConfirmBank(int bank, bool asked, bool& chosenAgain);
     // The preset number the unit last reported; -1 unknown.
     int PresetAnswer() const { return presetAnswer; }
     // (bank, slot): a place of the unit, bank first, as everywhere.

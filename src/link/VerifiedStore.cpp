@@ -229,10 +229,21 @@ TStoreResult TVerifiedStore::Store(const TStoreRequest& request, TSeenHow how) {
         result.Replaced = *old;
         link.NoteSeen(result.Bank, slot, *old, TSeenHow::Kept);
         send = true; // fetching it replaced the unit's edit buffer
-    } else if (result.Bank >= 0) {
-        // The keep's fetch has made sure of the bank; without it the unit is asked.
+    }
+    // The keep's fetch has made sure of the bank; without it the unit is asked, while it takes
+    // the dump.
+    const bool checkBank = !request.Keep && result.Bank >= 0;
+    if (send) {
+        link.SendRequest(dump);
+        if (checkBank)
+            link.AskBank();
+        link.PacedWait(link.RequestDelay());
+        if (alive.isNull())
+            return result;
+    }
+    if (checkBank) {
         bool chosenAgain = false;
-        const TDeviceLink::TPlace place = link.ConfirmBank(result.Bank, chosenAgain);
+        const TDeviceLink::TPlace place = link.ConfirmBank(result.Bank, send, chosenAgain);
         if (alive.isNull())
             return result;
         if (place != TDeviceLink::TPlace::Here) {
@@ -248,13 +259,12 @@ TStoreResult TVerifiedStore::Store(const TStoreRequest& request, TSeenHow how) {
                     .toStdString();
             return result;
         }
-        send = send || chosenAgain; // choosing the bank loaded the edit buffer anew
-    }
-    if (send) {
-        link.SendRequest(dump);
-        link.PacedWait(link.RequestDelay());
-        if (alive.isNull())
-            return result;
+        if (chosenAgain) { // choosing the bank loaded the edit buffer anew
+            link.SendRequest(dump);
+            link.PacedWait(link.RequestDelay());
+            if (alive.isNull())
+                return result;
+        }
     }
     link.SendRequest(*store);
     result.Stored = true;
