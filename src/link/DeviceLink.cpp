@@ -95,6 +95,8 @@ void TDeviceLink::TakeInput(TMidiInput& sender) {
                 std::unique_ptr<TMyMidiEvent> event = sender.ReadEvent();
                 if (!event)
                     break;
+                if (observe)
+                    observe(*event);
                 const TRouted routed = Route(*event);
                 if (alive.isNull())
                     return;

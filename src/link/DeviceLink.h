@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -56,6 +57,12 @@ public:
 
     // The link takes what arrives at this port from now on; nullptr: nothing.
     void Attach(TMidiInput* input);
+    TMidiInput* Input() const { return input; }
+    // Sees every event that arrives before the link takes it (the connection check); empty: none.
+    void SetObserver(std::function<void(const TMyMidiEvent&)> observer) {
+        observe = std::move(observer);
+    }
+    TLinkHost& Host() { return host; }
     // Waits while everything goes on. A wait begun by the input handler itself (a request made
     // for a received event) still takes the input that arrives meanwhile, so the reply it waits
     // for reaches it. Real milliseconds.
@@ -165,7 +172,6 @@ private:
         pendingReplies = 0;
         bankOwed = numberOwed = false;
     }
-    TLinkHost& Host() { return host; }
 
     void TakeInput(TMidiInput& sender);
     TRouted Route(const TMyMidiEvent& event);
@@ -175,6 +181,7 @@ private:
 
     TLinkHost& host;
     TMidiInput* input = nullptr;
+    std::function<void(const TMyMidiEvent&)> observe;
     int takingInput = 0;  // depth of the input handler
     int waitingInput = 0; // of those, the ones suspended in a wait that takes input
     QTimer* replyTimer;

@@ -164,6 +164,23 @@ void TPlenovaDevice::Load(int slot) {
     EditBuffer = Banks[static_cast<std::size_t>(CurrentBank)][static_cast<std::size_t>(slot)];
 }
 
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+std::optional<std::vector<TBytes>> TPlenovaDevice::TurnTo(int bank, int slot) {
+    if (bank < 0 || bank >= variant.BankCount || slot < 0 || slot >= kSlotsPerBank)
+        return std::nullopt;
+    std::vector<TBytes> sent;
+    CurrentBank = bank;
+    Load(slot);
+    for (int program = 0; program < variant.MptEntryCount; ++program)
+        if (Table.MptEntries[static_cast<std::size_t>(program)] == slot) {
+            sent.push_back({0xB0, 0x20, static_cast<std::uint8_t>(program / 128)});
+            sent.push_back({0xC0, static_cast<std::uint8_t>(program % 128)});
+            break;
+        }
+    return sent;
+}
+
 std::vector<TBytes> TPlenovaDevice::Handle(TByteView message) {
     std::vector<TBytes> answers;
     if (message.empty())

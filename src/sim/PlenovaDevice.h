@@ -8,6 +8,7 @@
 #include "model/Protocol.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,12 @@ public:
     Tmpt Table;
     // A faulty unit, for trying out verification: every store changes one byte of the title.
     bool CorruptStores = false;
+
+    // The unit's own knob turned to this slot (0-based) of this bank: the preset is loaded, and
+    // what a unit set to send program changes then sends: the bank select LSB and the program
+    // change of the first program the table gives this slot (nothing when none does). Nothing
+    // at all for a place the unit does not have.
+    std::optional<std::vector<TBytes>> TurnTo(int bank, int slot);
 
     // The dump the unit sends for a stored preset: its own device byte in the header.
     TBytes Outgoing(const TBytes& dump) const;

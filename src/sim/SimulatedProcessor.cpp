@@ -89,6 +89,28 @@ void TSimulatedProcessor::SetLog(Log logger) {
     log = std::move(logger);
 }
 
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+bool TSimulatedProcessor::TurnTo(int bank, int slot) {
+    std::optional<std::vector<TBytes>> sent;
+    {
+        const std::lock_guard deviceLock(deviceMutex);
+        sent = device.TurnTo(bank, slot);
+    }
+    if (!sent)
+        return false;
+    {
+        const std::lock_guard lock(mutex);
+        for (TBytes& message : *sent) {
+            const Clock::time_point start = std::max(Clock::now(), outputWireFree);
+            outputWireFree = start + WireTime(message.size());
+            Schedule(outputWireFree, false, std::move(message));
+        }
+    }
+    wake.notify_one();
+    return true;
+}
+
 TSimulatedProcessor::Clock::duration TSimulatedProcessor::WireTime(std::size_t bytes) const {
     return byteTime.load() * static_cast<long>(bytes);
 }

@@ -76,6 +76,9 @@ public:
     void SetByteTime(std::chrono::microseconds time) { byteTime = time; }
     // One line for each message received and each answer sent.
     void SetLog(Log log);
+    // The unit's own knob turned to a slot (0-based) of a bank: it loads the preset and sends its
+    // program change (TPlenovaDevice::TurnTo), a muted unit too. False for a place it lacks.
+    bool TurnTo(int bank, int slot);
 
     // Runs the action on the unit's state while nothing else touches it.
     template <class Action> auto WithDevice(Action action) {

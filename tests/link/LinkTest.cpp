@@ -1,10 +1,13 @@
 // The device link's own work, against the in-process simulated unit: the ping and the replies it
-// takes, the current preset number, a question asked from inside the input handler, and the
-// account of the answers the unit still owes.
+// takes, the current preset number, a question asked from inside the input handler, the account
+// of the answers the unit still owes, and the connection check.
 
+#include "link/ConnectionCheck.h"
 #include "support/LinkRig.h"
 #include "support/TestPresets.h"
 
+#include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -144,5 +147,58 @@ TEST(Link, EachDumpIsTheAnswerToTheOldestRequestStillOwed) {
                           step.Expected)
                     << story;
         }
+    }
+}
+
+// The connection check, step by step, with the verdict for each way the unit can be out of
+// reach. What arrives on the loop port stands in for a unit that is not there.
+TEST(Link, TheConnectionCheckNamesWhatIsWrong) {
+    struct Case {
+        const char* What;
+        std::function<void(LinkRig&)> Setup;
+        int Steps; // those passed
+        const char* Verdict;
+        int Found = -1;
+    };
+    const Case cases[] = {
+        {"a unit that answers", [](LinkRig&) {}, 7, "The unit answers: the connection works"},
+        {"a silent unit", [](LinkRig& rig) { rig.processor->SetMute(true); }, 3,
+         "Nothing comes back: check the cable from the unit's MIDI Out to the interface's MIDI "
+         "In, and that the unit is on"},
+        {"a unit set to device 3", [](LinkRig&) {}, 6,
+         "The unit answers as device 3; Quellfarn is set to 0", 3},
+        {"MIDI Out into MIDI In", [](LinkRig& rig) { rig.UsePorts("Loop", "Loop"); }, 4,
+         "Quellfarn hears its own messages: MIDI Out is connected to MIDI In"},
+        {"no SysEx comes through",
+         [](LinkRig& rig) {
+             rig.UsePorts("Loop", "Sink");
+             Inject(rig, {0xB0, 0x07, 0x64});
+         },
+         4, "Answers arrive but SysEx is lost: the interface or driver drops SysEx"},
+        {"another maker's device",
+         [](LinkRig& rig) {
+             rig.UsePorts("Loop", "Sink");
+             Inject(rig, {0xF0, 0x41, 0x10, 0x42, 0x12, 0x00, 0xF7});
+         },
+         5,
+         "Something answers, but not a Quellfarn processor: check which device is on these "
+         "ports"},
+        {"no MIDI Out", [](LinkRig& rig) { rig.output->CloseDevice(); }, 0,
+         "MIDI Out is not open: choose the port that goes to the unit's MIDI In"},
+    };
+    for (const Case& c : cases) {
+        TSimulatorOptions unit = LinkRig::Fast();
+        unit.DeviceByte = static_cast<std::uint8_t>(std::max(c.Found, 0));
+        LinkRig rig(false, unit);
+        rig.Link->SetClockSpeed(20);
+        c.Setup(rig);
+        const TCheckResult result = CheckConnection(*rig.Link, 1000);
+        EXPECT_EQ(result.Verdict, c.Verdict) << c.What;
+        EXPECT_EQ(std::count_if(result.Steps.begin(), result.Steps.end(),
+                                [](const TCheckStep& step) { return step.Passed; }),
+                  c.Steps)
+            << c.What;
+        EXPECT_EQ(result.Answers, c.Steps == 7) << c.What;
+        EXPECT_EQ(result.FoundDevice, c.Found) << c.What;
     }
 }

@@ -2,6 +2,7 @@
 // keeps, what it reads back, and what it says when the unit stores something else, does not
 // answer, loses an answer or another job has the unit.
 
+#include "link/UnitMemory.h"
 #include "support/FileBytes.h"
 #include "support/LinkRig.h"
 #include "support/TestPresets.h"
@@ -199,6 +200,26 @@ TEST(Store, ALostBankChoiceIsMadeAgainAndNeverStoresIntoAnotherBank) {
         EXPECT_EQ(rig.Slot(1, 17), c.AlwaysLost ? inB : TitledDump("Into B")) << c.What;
         EXPECT_EQ(result.Replaced, c.Keep && !c.AlwaysLost ? inB : TBytes()) << c.What;
     }
+}
+
+// Slots of other banks are read with each bank chosen, remembered under their own places, and the
+// bank the unit was in (A) is chosen again at the end.
+TEST(Store, ReadingSlotsOfOtherBanksEndsInTheBankItBeganIn) {
+    LinkRig rig;
+    rig.Link->PingDevice();
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Link->CurrentBank() == 0; }));
+    QTemporaryDir remembered;
+    TUnitMemory memory(remembered.path());
+    rig.Link->SetMemory(&memory);
+    EXPECT_EQ(rig.Link->Store().ReadSlots({{1, 5}, {2, 7}}), 2);
+    for (const auto& [bank, slot] : {std::pair{1, 5}, std::pair{2, 7}}) {
+        const TSlotMemory* known = memory.Slot(bank, slot);
+        ASSERT_TRUE(known != nullptr && known->Now() != nullptr) << bank << slot;
+        EXPECT_EQ(known->Now()->Dump, rig.Sent(bank, slot - 1).first) << bank << slot;
+    }
+    EXPECT_EQ(rig.Link->CurrentBank(), 0);
+    EXPECT_TRUE(rig.RunUntil(
+        [&] { return rig.Unit([](TPlenovaDevice& unit) { return unit.CurrentBank == 0; }); }));
 }
 
 // While another job has the unit, a store is refused with the reason.

@@ -367,6 +367,7 @@ TEST(Walk, TimeOutsRetriesAndLongDelaysFileEveryPresetUnderItsOwnNumber) {
         TProcedureOptions options = Options("AB", out.path(), 2);
         options.RequestDelay = delay;
         ASSERT_TRUE(Walk(rig, options, 30000)) << delay;
+        EXPECT_EQ(rig.Link->RequestDelay(), delay) << "the walk's delay is the link's";
         for (int bank : {0, 1}) {
             QStringList expected;
             for (int slot : {0, 1}) {

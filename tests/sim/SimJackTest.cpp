@@ -39,6 +39,11 @@ struct Program {
                 if (event->SysexData)
                     received.emplace_back(event->SysexData.get(),
                                           event->SysexData.get() + event->SysexSize);
+                else if (event->StatusByte >= 0x80 && event->StatusByte < 0xF0)
+                    channel.push_back(
+                        (event->StatusByte & 0xE0) == 0xC0
+                            ? Bytes{event->StatusByte, event->DataByte1}
+                            : Bytes{event->StatusByte, event->DataByte1, event->DataByte2});
             }
         };
         input.SetProductName(QString::fromStdString(kName + ":MIDI out"));
@@ -79,7 +84,19 @@ struct Program {
     TMidiInput input{Service(service)}; // the backend is added before either port counts devices
     TMidiOutput output;
     std::vector<Bytes> received;
+    std::vector<Bytes> channel; // channel messages, as sent
 };
+
+// The simulator's ports a MIDI system lists now.
+int SimulatorPorts() {
+    RtMidiService listing("QF Listing");
+    int count = 0;
+    for (const auto& names : {listing.InputNames(), listing.OutputNames()})
+        count += static_cast<int>(std::count_if(names.begin(), names.end(), [](const auto& name) {
+            return name.find(kName) != std::string::npos;
+        }));
+    return count;
+}
 } // namespace
 
 TEST(SimOverJack, SavesItsPresetsOnExitAndLoadsThemAgain) {
@@ -137,4 +154,42 @@ TEST(SimOverJack, RefusesBadArgumentsAndMissingFolders) {
     ChildProcess folder({QUELLFARN_SIM, "--api", "jack", "--load", "/no/such/folder"});
     EXPECT_TRUE(folder.WaitForLine("Invalid folder: /no/such/folder"));
     EXPECT_EQ(folder.Wait(), 1);
+}
+
+// The unit's part played on the simulator's standard input: its own knob moves it and sends the
+// program change the table gives the slot (bank select LSB first); unplugged, its ports are gone,
+// and replugged they are back under the same name and answer.
+TEST(SimOverJack, StandardInputTurnsTheKnobAndPullsTheCable) {
+    ChildProcess sim(SimCommand({}));
+    ASSERT_TRUE(sim.WaitForLine("ready"));
+    {
+        Program program;
+        for (const auto& [command, expected] :
+             std::vector<std::pair<std::string, std::vector<Bytes>>>{
+                 {"select B 17", {{0xB0, 0x20, 0x00}, {0xC0, 16}}},
+                 {"select d 150", {{0xB0, 0x20, 0x01}, {0xC0, 21}}}}) {
+            program.channel.clear();
+            ASSERT_TRUE(sim.Say(command));
+            ASSERT_TRUE(sim.WaitForLine("selected")) << command;
+            EXPECT_TRUE(PumpUntil([&] { return program.channel.size() >= 2; }, 3000)) << command;
+            EXPECT_EQ(program.channel, expected) << command;
+        }
+        EXPECT_EQ(program.Ask(RequestParameterMessage(0, kBankAddress))[6], 3);
+        const Bytes number = program.Ask(RequestParameterMessage(0, kPresetNumberAddress));
+        EXPECT_EQ(number[6] + 128 * number[7], 149);
+        for (const char* wrong : {"select E 1", "select A 201", "select A 1 2", "jump"}) {
+            ASSERT_TRUE(sim.Say(wrong));
+            EXPECT_TRUE(sim.WaitForLine(std::string("not understood: ") + wrong));
+        }
+    }
+    EXPECT_EQ(SimulatorPorts(), 2);
+    ASSERT_TRUE(sim.Say("unplug"));
+    ASSERT_TRUE(sim.WaitForLine("unplugged"));
+    EXPECT_EQ(SimulatorPorts(), 0);
+    ASSERT_TRUE(sim.Say("replug"));
+    ASSERT_TRUE(sim.WaitForLine("ready"));
+    EXPECT_EQ(SimulatorPorts(), 2);
+    Program again;
+    EXPECT_EQ(again.Ask(RequestParameterMessage(0, kBankAddress))[6], 3) << "the same unit";
+    EXPECT_EQ(sim.Stop(), 0);
 }

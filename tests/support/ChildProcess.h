@@ -2,6 +2,7 @@
 // Runs a program of ours as a separate process, reads its output line by line, and stops it.
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <signal.h>
 #include <string>
@@ -14,14 +15,23 @@ class ChildProcess {
 public:
     explicit ChildProcess(const std::vector<std::string>& command) {
         int fds[2];
+        int in[2];
         if (pipe(fds) != 0)
             return;
+        if (pipe(in) != 0) {
+            close(fds[0]);
+            close(fds[1]);
+            return;
+        }
         pid = fork();
         if (pid == 0) {
             dup2(fds[1], STDOUT_FILENO);
             dup2(fds[1], STDERR_FILENO);
+            dup2(in[0], STDIN_FILENO);
             close(fds[0]);
             close(fds[1]);
+            close(in[0]);
+            close(in[1]);
             std::vector<char*> arguments;
             for (const std::string& word : command)
                 arguments.push_back(const_cast<char*>(word.c_str()));
@@ -30,12 +40,24 @@ public:
             _exit(127);
         }
         close(fds[1]);
+        close(in[0]);
         output = fdopen(fds[0], "r");
+        input = in[1];
     }
     ~ChildProcess() {
         Stop();
         if (output != nullptr)
             fclose(output);
+        if (input >= 0)
+            close(input);
+    }
+
+    // A line on the process's standard input.
+    bool Say(const std::string& line) {
+        std::signal(SIGPIPE, SIG_IGN); // a process gone is a false return, not the test's end
+        const std::string text = line + "\n";
+        return input >= 0 &&
+               write(input, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     }
 
     // Reads lines until one contains the text; false at the end of the output.
@@ -96,5 +118,6 @@ public:
 private:
     pid_t pid = -1;
     FILE* output = nullptr;
+    int input = -1; // the process's standard input
     int exitStatus = -1;
 };

@@ -142,6 +142,25 @@ TEST_F(BackupOverJack, AUnitThatNeverAnswersEndsABackupAndGetsNoPreset) {
     EXPECT_EQ(FilesIn(truth / "Bank B"), FactoryBank(1));
 }
 
+// The check from the command line: every step and exit 0 when the unit answers; the verdict and
+// exit 1 when no unit is on the ports.
+TEST_F(BackupOverJack, CheckSaysWhetherTheUnitAnswers) {
+    {
+        ChildProcess sim(SimCommand({}));
+        ASSERT_TRUE(sim.WaitForLine("ready"));
+        const ToolResult run = RunTool("check" + Ports());
+        EXPECT_EQ(run.Status, 0) << run.Output << run.Errors;
+        EXPECT_THAT(run.Output, HasSubstr("ok      MIDI Out open\n"));
+        EXPECT_THAT(run.Output, HasSubstr("ok      With this device byte\n"
+                                          "The unit answers: the connection works\n"));
+    }
+    const ToolResult run = RunTool("check" + Ports() + " --timeout 300");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_THAT(run.Output, HasSubstr("failed  MIDI Out open\n"
+                                      "MIDI Out is not open: choose the port that goes to the "
+                                      "unit's MIDI In\n"));
+}
+
 TEST_F(RestoreOverJack, AUnitThatStoresSomethingElseIsReportedAsFailing) {
     RetitledIntoBankB(folder, 3);
     ChildProcess sim(SimCommand({"--corrupt-store"}));

@@ -17,6 +17,7 @@
 
 #include <Version.h>
 #include <atomic>
+#include <cctype>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
@@ -26,8 +27,10 @@
 #include <mutex>
 #include <optional>
 #include <rtmidi/RtMidi.h>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -67,11 +70,25 @@ constexpr const char* kOptions =
     "  --version, --help   print the version or this text and exit\n"
     "\n"
     "It prints \"ready\" once its ports \"MIDI in\" and \"MIDI out\" exist, and runs until\n"
-    "interrupted (Ctrl+C).\n";
+    "interrupted (Ctrl+C). Lines on standard input play the unit's part:\n"
+    "  select B 17         the unit's own knob: bank B, preset 17 (it sends the program change)\n"
+    "  unplug, replug      its ports go away, and come back under the same name\n";
 
 std::atomic<bool> stopRequested{false};
 void RequestStop(int) {
     stopRequested = true;
+}
+
+// Lines read from standard input, for the main loop.
+std::mutex commandGuard;
+std::vector<std::string> commandLines;
+void TakeCommand(const std::string& line) {
+    const std::lock_guard lock(commandGuard);
+    commandLines.push_back(line);
+}
+std::vector<std::string> Commands() {
+    const std::lock_guard lock(commandGuard);
+    return std::exchange(commandLines, {});
 }
 
 struct Options {
@@ -309,28 +326,67 @@ int main(int argc, char* argv[]) {
                      "running?)\n";
         return 1;
     }
-    RtMidiOut* out = ports->Out.get();
-    processor.Connect([out, &outputMutex](const std::uint8_t* bytes, std::size_t count) {
-        const std::lock_guard lock(outputMutex);
-        out->sendMessage(bytes, count);
-    });
-    std::signal(SIGINT, RequestStop);
-    std::signal(SIGTERM, RequestStop);
-    {
+    const auto plugIn = [&] {
+        RtMidiOut* out = ports->Out.get();
+        processor.Connect([out, &outputMutex](const std::uint8_t* bytes, std::size_t count) {
+            const std::lock_guard lock(outputMutex);
+            out->sendMessage(bytes, count);
+        });
         const std::lock_guard lock(outputMutex);
         std::cout << "quellfarn-sim: ready on " << ports->ApiName << " as \"" << options.Name
                   << "\" (ports \"MIDI in\", \"MIDI out\")" << std::endl;
-    }
-    if (options.UntilEof) {
-        std::thread([] {
-            std::string line;
-            while (std::getline(std::cin, line)) {
-            }
+    };
+    const auto unplug = [&] {
+        processor.Connect({});
+        RetireRtMidiOutput(std::move(ports->Out));
+        ports.reset();
+    };
+    const auto say = [&](const std::string& text) {
+        const std::lock_guard lock(outputMutex);
+        std::cout << "quellfarn-sim: " << text << std::endl;
+    };
+    // The unit's part, played from standard input.
+    const auto obey = [&](const std::string& line) {
+        std::istringstream words(line);
+        std::string command;
+        words >> command;
+        if (command.empty())
+            return;
+        if (command == "unplug") {
+            if (!ports)
+                return say("already unplugged");
+            unplug();
+            return say("unplugged");
+        }
+        if (command == "replug") {
+            if (ports)
+                return say("already plugged in");
+            ports = OpenPorts(options, processor);
+            if (!ports)
+                return say("cannot open the ports again");
+            return plugIn();
+        }
+        std::string bank;
+        int slot = 0;
+        if (command == "select" && words >> bank >> slot && (words >> std::ws).eof() &&
+            bank.size() == 1 && processor.TurnTo(std::toupper(bank[0]) - 'A', slot - 1))
+            return say("selected " + bank + " " + std::to_string(slot));
+        say("not understood: " + line + " (select B 17, unplug, replug)");
+    };
+    plugIn();
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+    std::thread([untilEof = options.UntilEof] {
+        for (std::string line; std::getline(std::cin, line);)
+            TakeCommand(line);
+        if (untilEof)
             stopRequested = true;
-        }).detach();
-    }
-    while (!stopRequested)
+    }).detach();
+    while (!stopRequested) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        for (const std::string& line : Commands())
+            obey(line);
+    }
 
     // The presets are saved before the ports close: closing a JACK client can take a while on
     // a busy server, and what the unit holds must not wait on it.
@@ -342,7 +398,7 @@ int main(int argc, char* argv[]) {
             return 1;
         std::cout << "quellfarn-sim: saved the presets to " << options.Save->string() << std::endl;
     }
-    RetireRtMidiOutput(std::move(ports->Out));
-    ports.reset();
+    if (ports)
+        unplug();
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "ToolRun.h"
 #include "base/PrintCommon.h"
 #include "base/qvUtility.h"
+#include "link/ConnectionCheck.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/RtMidiService.h"
 #include "midi/VirtualMidiService.h"
@@ -98,23 +99,7 @@ bool TBackup::OpenPorts() {
     const QString outputName = options.OutputName.isEmpty()
                                    ? QString::fromLatin1(kSimulatedDeviceName)
                                    : options.OutputName;
-    input = std::make_unique<TMidiInput>(service);
-    link->Attach(input.get());
-    try {
-        input->SetProductName(inputName);
-    } catch (const EMidiInputError&) {
-        Complain(
-            QStringLiteral("no MIDI input \"%1\"; %2").arg(inputName, KnownNames(service, true)));
-        return false;
-    }
-    try {
-        input->OpenDevice();
-        input->StartInput();
-    } catch (const EMidiInputError& error) {
-        Complain(QStringLiteral("cannot open the MIDI input \"%1\": %2")
-                     .arg(inputName, QString::fromStdString(error.what())));
-        return false;
-    }
+    // The output first: a check then names the first of them that is missing.
     output = std::make_unique<TMidiOutput>(service);
     output->OnSendError = [this](TMidiOutput& sender, MMRESULT result) {
         SendFailed(sender.DriverErrorText(result));
@@ -133,10 +118,37 @@ bool TBackup::OpenPorts() {
                      .arg(outputName, QString::fromStdString(error.what())));
         return false;
     }
+    input = std::make_unique<TMidiInput>(service);
+    link->Attach(input.get());
+    try {
+        input->SetProductName(inputName);
+    } catch (const EMidiInputError&) {
+        Complain(
+            QStringLiteral("no MIDI input \"%1\"; %2").arg(inputName, KnownNames(service, true)));
+        return false;
+    }
+    try {
+        input->OpenDevice();
+        input->StartInput();
+    } catch (const EMidiInputError& error) {
+        Complain(QStringLiteral("cannot open the MIDI input \"%1\": %2")
+                     .arg(inputName, QString::fromStdString(error.what())));
+        return false;
+    }
     // What the walk reads and the restore writes is remembered, as the window remembers it.
     Memory();
     link->SetMemory(memory.get());
     return true;
+}
+
+int TBackup::Check() {
+    // A port that cannot be opened is said on standard error; the check names it as a step.
+    OpenPorts();
+    const TCheckResult result = CheckConnection(*link, options.TimeoutMilliseconds);
+    for (const QString& line : CheckLines(result))
+        std::cout << line.toStdString() << "\n";
+    std::cout.flush();
+    return result.Answers ? 0 : 1;
 }
 
 bool TBackup::Connect() {

@@ -71,6 +71,9 @@ public:
     // Reads these (bank, slot) of the unit into its memory; false (said why) when one did not
     // come. Connects first.
     bool ReadSlots(const std::vector<std::pair<int, int>>& wanted);
+    // The connection check (ports, question, answer) on standard output, one step a line, and
+    // its verdict: 0 when the unit answers as Quellfarn is set.
+    int Check();
     // The memory of the unit on the options' output port, read without opening any port.
     const TUnitMemory& Memory();
     TWriteJournal& Journal();

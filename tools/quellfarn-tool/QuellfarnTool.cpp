@@ -29,6 +29,7 @@
 // read or written (a split then writes nothing).
 
 #include "BackupCommand.h"
+#include "CheckCommand.h"
 #include "Command.h"
 #include "DevicesCommand.h"
 #include "DiffCommand.h"
@@ -66,6 +67,8 @@ constexpr const char* kUsage =
     "                      [--last N] [--delay MS] [--timeout MS] [--pre-plenova]\n"
     "                      [--dry-run] [--yes]\n"
     "       quellfarn-tool devices\n"
+    "       quellfarn-tool check [--in NAME] [--out NAME] [--device-id N] [--timeout MS]\n"
+    "                      [--pre-plenova]\n"
     "       quellfarn-tool library [--out NAME] [--device-id N] [--bank A] [--search EXPR]\n"
     "                      [--backups DIR] [--pre-plenova] [--json]\n"
     "       quellfarn-tool search EXPR DIR... [--pre-plenova] [--json]\n"
@@ -191,6 +194,7 @@ int main(int argc, char* argv[]) {
     commands.push_back(std::make_unique<TBackupCommand>(argc, argv));
     commands.push_back(std::make_unique<TRestoreCommand>(argc, argv));
     commands.push_back(std::make_unique<TDevicesCommand>());
+    commands.push_back(std::make_unique<TCheckCommand>(argc, argv));
     commands.push_back(std::make_unique<TLibraryCommand>());
     commands.push_back(std::make_unique<TSearchCommand>());
     commands.push_back(std::make_unique<TSyxSplitCommand>());
