@@ -7,6 +7,7 @@
 #include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
 #include "library/Library.h"
+#include "link/ConnectionCheck.h"
 #include "model/Protocol.h"
 #include "mpt/mpt_edit.h"
 
@@ -15,7 +16,10 @@
 #include <QDateTime>
 #include <QKeySequence>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStatusBar>
+#include <algorithm>
 #include <chrono>
 #include <iterator>
 #include <sstream>
@@ -88,6 +92,8 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     miQuellfarnRequests->addSeparator();
     miPrePlenova = item("miPrePlenova", QStringLiteral("Use Pre-Plenova options"));
     miPrePlenova->setCheckable(true);
+    miQuellfarnRequests->addSeparator();
+    miCheckConnection = item("miCheckConnection", QStringLiteral("Check the connection..."));
     connect(miGetEachPreset, &QAction::triggered, this, [this] { StartProcedure(true); });
     connect(miPrintPresetList, &QAction::triggered, this, [this] { StartProcedure(false); });
     connect(miSendPresets, &QAction::triggered, this, [this] { StartRestore(); });
@@ -104,6 +110,7 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
         Link->SendRequest(RequestProgramTableMessage(DeviceId));
         ShowStatus(QStringLiteral("MPT Request issued"));
     });
+    connect(miCheckConnection, &QAction::triggered, this, [this] { CheckTheConnection(); });
     connect(miBypass, &QAction::triggered, this, [this] { ToggleBypass(); });
     connect(miPrePlenova, &QAction::triggered, this, [this] { ApplyModeOption(); });
     // Tried while a job runs, the disabled commands are explained.
@@ -179,6 +186,38 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     // Open at the very first start, and again when it was open at the end.
     if (settings->GetBool(QStringLiteral("LIBRARY_OPEN"), {.CanCreate = false, .Default = true}))
         QTimer::singleShot(0, this, [this] { Library()->show(); });
+}
+
+void TfrmMain::CheckTheConnection() {
+    if (Link->Busy()) {
+        ShowStatus(Link->BusyReason());
+        return;
+    }
+    ShowStatus(QStringLiteral("Checking the connection..."));
+    // Ten request delays to answer, as a ping has, but never less than a second.
+    const TCheckResult result =
+        CheckConnection(*Link, std::max(1000.0, 10.0 * Link->RequestDelay()));
+    ShowStatus(result.Verdict);
+    QStringList steps;
+    for (const TCheckStep& step : result.Steps)
+        steps << step.What + (step.Passed ? QStringLiteral(": ok") : QStringLiteral(": failed"));
+    QMessageBox box(this);
+    box.setObjectName(QStringLiteral("CheckConnectionBox"));
+    box.setWindowTitle(QStringLiteral("Check the connection"));
+    box.setIcon(result.Answers ? QMessageBox::Information : QMessageBox::Warning);
+    box.setText(result.Verdict);
+    box.setInformativeText(steps.join(QLatin1Char('\n')));
+    QPushButton* use = nullptr;
+    if (result.FoundDevice >= 0)
+        use = box.addButton(QStringLiteral("Use device %1").arg(result.FoundDevice),
+                            QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Close);
+    box.exec();
+    if (use != nullptr && box.clickedButton() == use) {
+        ChooseChannel(result.FoundDevice); // stored as the device byte from now on
+        DeviceId = static_cast<std::uint8_t>(result.FoundDevice);
+        ShowStatus(QStringLiteral("Quellfarn now talks to device %1").arg(result.FoundDevice));
+    }
 }
 
 TUnitMemory* TfrmMain::Memory() {

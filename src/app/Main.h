@@ -67,6 +67,9 @@ public:
     void PingDevice(); // with the hourglass while it waits
     int QueryCurrentPresetNumber() { return Link->QueryCurrentPresetNumber(); }
     void SelectBank(int index) { Link->SelectBank(index); }
+    // "Check the connection...": the check's steps and verdict in a box; a unit found under
+    // another device byte is talked to under it from then on when the user says so.
+    void CheckTheConnection();
     void ApplyModeOption();
     bool IsPresetDump();
     bool IsMptDump();
@@ -131,6 +134,7 @@ public:
     QAction* miSendPresets = nullptr;
     QAction* miGetBulkDump = nullptr;
     QAction* miGetMptTable = nullptr;
+    QAction* miCheckConnection = nullptr;
     QAction* miBypass = nullptr;
     std::array<QAction*, 4> miSelectBank{};
     QAction* miPrePlenova = nullptr;

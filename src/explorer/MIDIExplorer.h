@@ -196,6 +196,8 @@ public:
     QAction* pmiSetFileSend;
 
 protected:
+    // The channel the menu shows and the settings keep (the unit's device byte).
+    void ChooseChannel(int channel);
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -237,7 +239,6 @@ private:
                       const std::function<QString()>& openName, const TDeviceTexts& texts);
     void SelectInputDevice(int index);
     void SelectOutputDevice(int index);
-    void ChooseChannel(int channel);
     void OpenHelp();
     void LayOutPanes();
     void SetPaneWidth(int paneWidth);

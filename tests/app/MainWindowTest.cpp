@@ -11,6 +11,7 @@
 #include "sim/SimulatedProcessor.h"
 #include "support/FileBytes.h"
 #include "support/MainRig.h"
+#include "support/ModalAnswer.h"
 #include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
 #include "support/QtPrinters.h"
@@ -18,6 +19,7 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestPresets.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -27,6 +29,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -291,7 +294,7 @@ TEST_F(MainWindow, SettingsAtSetUpAndClose) {
                            "Print list of presets...", "Send presets to the unit...",
                            "Get preset bulk dump", "-", "Get MPT Table", "Bypass", "-",
                            "Select Bank &A", "Select Bank &B", "Select Bank &C", "Select Bank &D",
-                           "-", "Use Pre-Plenova options"}));
+                           "-", "Use Pre-Plenova options", "-", "Check the connection..."}));
     window.close();
     EXPECT_EQ(rig.settings.GetInteger("TMQReqDelay", false, -1), 1000);
     EXPECT_FALSE(rig.settings.GetBool("PRE_PLENOVA", {.CanCreate = false, .Default = true}));
@@ -354,4 +357,39 @@ TEST_F(MainWindow, TheEditorMenusFollowTheBuffer) {
     window.TableEditors().back()->close();
     rig.dialogs.Answers.push_back(QMessageBox::No);
     editor->close();
+}
+
+// "Check the connection..." with Quellfarn set to device 3 and the unit answering as 0: the steps
+// and the verdict in a box, and its "Use device 0", clicked, makes Quellfarn talk to the unit
+// and keeps the choice; asked again, the unit answers.
+TEST_F(MainWindow, CheckTheConnectionFindsTheUnitUnderAnotherDeviceByte) {
+    struct Reset {
+        ~Reset() { DeviceId = 0; } // whatever happens, the next test talks to device 0
+    } reset;
+    MainRig rig;
+    rig.settings.PutInteger("MIDI_OUT_CH", 3);
+    TfrmMain& window = rig.Start();
+    QString verdict, steps;
+    AnswerModal<QMessageBox>([&](QMessageBox& box) {
+        verdict = box.text();
+        steps = box.informativeText();
+        for (QAbstractButton* button : box.buttons())
+            if (button->text() == "Use device 0")
+                QTest::mouseClick(button, Qt::LeftButton);
+    });
+    window.miCheckConnection->trigger();
+    EXPECT_EQ(verdict, "The unit answers as device 0; Quellfarn is set to 3");
+    EXPECT_TRUE(steps.endsWith("From this processor: ok\nWith this device byte: failed"))
+        << steps.toStdString();
+    EXPECT_EQ(DeviceId, 0);
+    EXPECT_EQ(rig.settings.GetInteger("MIDI_OUT_CH", false, -1), 0);
+    EXPECT_EQ(rig.Status(), "Quellfarn now talks to device 0");
+
+    AnswerModal<QMessageBox>([&](QMessageBox& box) {
+        verdict = box.text();
+        QTest::keyClick(&box, Qt::Key_Escape);
+    });
+    window.miCheckConnection->trigger();
+    EXPECT_EQ(verdict, "The unit answers: the connection works");
+    EXPECT_EQ(rig.Status(), verdict);
 }
