@@ -28,8 +28,6 @@ TBackupWalk::~TBackupWalk() {
 }
 
 void TBackupWalk::Stop() {
-    link.SendChannelMessage(0xB0, 0x00, 0x00);
-    link.SendChannelMessage(0xB0, 0x20, 0x00);
     active = false;
     saving = false;
     SetPrinting(false);
@@ -37,6 +35,10 @@ void TBackupWalk::Stop() {
     ticket = 0;
     if (link.Job() == TLinkJob::Walk)
         link.SetJob(TLinkJob::None);
+    if (link.PortMissing().isEmpty()) {
+        link.SendChannelMessage(0xB0, 0x00, 0x00);
+        link.SendChannelMessage(0xB0, 0x20, 0x00);
+    }
 }
 
 void TBackupWalk::Abort() {
@@ -222,6 +224,10 @@ void TBackupWalk::RequestPreset() {
 }
 
 void TBackupWalk::Tick() {
+    if (active && !link.Stranded().isEmpty()) {
+        Fail(QStringLiteral("Procedure aborted: ") + link.Stranded());
+        return;
+    }
     // The walk's own waits (a preset being chosen, a bank change) are not the unit's delay.
     if (!active || link.Pacing())
         return;

@@ -163,9 +163,66 @@ TRouted TDeviceLink::Route(const TMyMidiEvent& event) {
     return TRouted::Unclaimed;
 }
 
+double TDeviceLink::Now() const {
+    const double now = TickCount();
+    return (now - stillBefore - (still ? now - stillSince : 0)) * clockSpeed;
+}
+
+void TDeviceLink::UpdateClock() {
+    const bool stop = !missing.isEmpty() && Busy() && stranded.isEmpty();
+    if (stop == still)
+        return;
+    const double now = TickCount();
+    if (still)
+        stillBefore += now - stillSince;
+    else
+        stillSince = now;
+    still = stop;
+}
+
+void TDeviceLink::SetPortMissing(const QString& what) {
+    if (what.isEmpty())
+        stranded.clear();
+    missing = what;
+    UpdateClock();
+}
+
+void TDeviceLink::StopWaiting() {
+    if (missing.isEmpty() || !Busy() || !stranded.isEmpty())
+        return;
+    stranded = QStringLiteral("Stopped while waiting for %1").arg(missing);
+    UpdateClock();
+}
+
+bool TDeviceLink::AwaitPort() {
+    if (missing.isEmpty() || !Busy())
+        return stranded.isEmpty();
+    const QPointer<TDeviceLink> alive(this);
+    ++pacing;
+    while (!missing.isEmpty() && stranded.isEmpty() && Busy()) {
+        if ((TickCount() - stillSince) * clockSpeed >= kPortPatience) {
+            stranded = QStringLiteral("%1 did not come back within %2 minutes")
+                           .arg(missing)
+                           .arg(kPortPatience / 60000);
+            UpdateClock();
+            host.Log(stranded);
+            break;
+        }
+        Wait(20);
+        if (alive.isNull())
+            return false;
+    }
+    --pacing;
+    return stranded.isEmpty() && missing.isEmpty();
+}
+
 void TDeviceLink::SetJob(TLinkJob value) {
     const bool was = Busy();
     job = value;
+    // A job begins with the whole patience for a port that is missing.
+    if (value != TLinkJob::None && !was)
+        stranded.clear();
+    UpdateClock();
     // A job's questions of where the unit is end with it: a reply lost to one of them must not
     // swallow the bank the next ping reports.
     if (value == TLinkJob::None)
@@ -222,6 +279,9 @@ void TDeviceLink::PacedWait(double milliseconds) {
     ++pacing;
     const QPointer<TDeviceLink> alive(this);
     Wait(RealMilliseconds(milliseconds));
+    // A port that went meanwhile is waited for: the job goes on where it was once it is back.
+    if (!alive.isNull())
+        AwaitPort();
     if (!alive.isNull())
         --pacing;
 }
@@ -310,28 +370,32 @@ TDeviceLink::TPlace TDeviceLink::PlaceOf(int bank, int number) const {
     return told || !placesTold ? TPlace::Here : TPlace::Unknown;
 }
 
-void TDeviceLink::SendRequest(const TBytes& message) {
+bool TDeviceLink::SendRequest(const TBytes& message) {
     TMidiOutput* output = host.Output();
-    if (output == nullptr)
-        return;
+    if (output == nullptr || !AwaitPort())
+        return false;
     try {
         output->SendLong(message.data(), static_cast<std::uint16_t>(message.size()));
     } catch (const std::exception& error) {
         host.SendFailed(QString::fromStdString(error.what()));
+        return false;
     }
+    return true;
 }
 
 // The message's bytes in the order they go out.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-void TDeviceLink::SendChannelMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
+bool TDeviceLink::SendChannelMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
     TMidiOutput* output = host.Output();
-    if (output == nullptr)
-        return;
+    if (output == nullptr || !AwaitPort())
+        return false;
     try {
         output->SendShort(status, data1, data2);
     } catch (const std::exception& error) {
         host.SendFailed(QString::fromStdString(error.what()));
+        return false;
     }
+    return true;
 }
 
 void TDeviceLink::RequestCurrentPreset() {
@@ -453,7 +517,7 @@ void TDeviceLink::SelectBank(int index) {
 }
 
 void TDeviceLink::SendBankSelect(int index) {
-    if (!host.OutputAvailable(false) || index < 0 || index > 3)
+    if (index < 0 || index > 3 || !AwaitPort() || !host.OutputAvailable(false))
         return;
     SendRequest(SetBankMessage(DeviceId, index));
     host.Status(QStringLiteral("Bank ") + Letter(index) + QStringLiteral(" selected"));

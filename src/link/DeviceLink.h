@@ -74,8 +74,10 @@ public:
     QString BusyReason() const;
 
     // Requests.
-    void SendRequest(const TBytes& message);
-    void SendChannelMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
+    // False when the message did not go out (no port, a send refused, a port that did not come
+    // back).
+    bool SendRequest(const TBytes& message);
+    bool SendChannelMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
     // F10: the unit's current preset, for the monitor. With the unit's memory kept, the bank and
     // the number are asked for first: the dump then is remembered in its slot.
     void RequestCurrentPreset();
@@ -97,11 +99,23 @@ public:
     void SetTimings(const TLinkTimings& value) { timings = value; }
     int RequestDelay() const { return timings.RequestDelay; }
     void SetRequestDelay(int milliseconds);
-    // The link's clock (milliseconds); tests make it, the waits and the timers run faster.
-    double Now() const { return TickCount() * clockSpeed; }
+    // The link's clock (milliseconds); tests make it, the waits and the timers run faster. It
+    // stands still while a port is missing, so no time-out counts the wait for it.
+    double Now() const;
     void SetClockSpeed(double speed);
     // A span of the link's clock in real milliseconds (at least 1).
     int RealMilliseconds(double milliseconds) const;
+
+    // A port of the link has gone ("MIDI Out 'USB MIDI Interface 1'"), or is back (empty). While
+    // it is missing, a job's messages and paced waits wait for it to come back; after
+    // kPortPatience of the link's clock without it, the link gives up: Stranded() says why and
+    // the jobs stop with that reason. A port back, or the next job, begins afresh.
+    void SetPortMissing(const QString& what);
+    const QString& PortMissing() const { return missing; }
+    const QString& Stranded() const { return stranded; }
+    // Ctrl+C while a job waits for a port: the wait ends, and the job with it.
+    void StopWaiting();
+    static constexpr double kPortPatience = 120000;
 
     // What the unit holds, remembered: every preset the link can tie to a slot goes there (a
     // walk's, a store's kept and read-back ones, a restore's). None: nothing is remembered.
@@ -173,6 +187,8 @@ private:
         bankOwed = numberOwed = false;
     }
 
+    // While a job runs and a port is missing: waits for it (false when the link gave up).
+    bool AwaitPort();
     void TakeInput(TMidiInput& sender);
     TRouted Route(const TMyMidiEvent& event);
     // A parameter reply while one is awaited: taken (true) and acted upon.
@@ -187,6 +203,14 @@ private:
     QTimer* replyTimer;
     TLinkTimings timings;
     double clockSpeed = 1;
+    QString missing;  // the port that is gone; empty: none
+    QString stranded; // why the jobs stop: a port that did not come back
+    // The clock stands still while a job waits for a missing port: since when, and how long it
+    // stood still before (real milliseconds).
+    bool still = false;
+    double stillSince = 0;
+    double stillBefore = 0;
+    void UpdateClock();
     int pendingReplies = 0;
     int currentBank = -1;
     int presetAnswer = -1;

@@ -67,6 +67,11 @@ QString TRestoreWalk::CountsText(const TRestoreCounts& counts) {
         .arg(counts.Failed);
 }
 
+void TRestoreWalk::Abort() {
+    aborted = true;
+    link.StopWaiting();
+}
+
 TRestoreCounts TRestoreWalk::Run(std::vector<TRestoreItem>& plan) {
     TRestoreCounts counts;
     if (link.Busy()) {
@@ -134,6 +139,11 @@ TRestoreCounts TRestoreWalk::Run(std::vector<TRestoreItem>& plan) {
         } else {
             ++counts.Failed;
             host.Log(where + QStringLiteral(": ") + QString::fromStdString(result.Message));
+        }
+        if (!link.Stranded().isEmpty()) {
+            host.Log(link.Stranded() + QStringLiteral(": the restore ends here"));
+            aborted = true;
+            break;
         }
         if (silent >= kSilentReadBacks) {
             host.Log(QStringLiteral("The unit stopped answering: the restore ends here"));

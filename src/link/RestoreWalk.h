@@ -30,7 +30,7 @@ public:
     // Writes every item without a problem, each verified; Abort (Ctrl+C) stops it after the
     // preset being written. Refused, with the reason said, while another job runs.
     TRestoreCounts Run(std::vector<TRestoreItem>& plan);
-    void Abort() { aborted = true; }
+    void Abort();
     bool Running() const { return running; }
 
     // "replace 4 presets in banks A, C": what the plan does to the unit.

@@ -135,6 +135,8 @@ int TVerifiedStore::ReadSlots(const std::vector<std::pair<int, int>>& wanted) {
     const int startBank = link.CurrentBank();
     int read = 0;
     for (const auto& [bank, slot] : wanted) {
+        if (!link.Stranded().isEmpty())
+            break;
         if (!PrePlenovaMode && bank != link.CurrentBank()) {
             link.SendBankSelect(bank);
             link.SetCurrentBank(bank);
@@ -156,6 +158,20 @@ int TVerifiedStore::ReadSlots(const std::vector<std::pair<int, int>>& wanted) {
 }
 
 TStoreResult TVerifiedStore::Store(const TStoreRequest& request, TSeenHow how) {
+    const QPointer<TDeviceLink> alive(&link);
+    TStoreResult result = StoreHere(request, how);
+    // A port that did not come back is the reason, whatever the store ran into without it.
+    if (!alive.isNull() && !link.Stranded().isEmpty() && !result.Verified &&
+        (!result.Stored || request.Verify))
+        result.Message =
+            (link.Stranded() + QStringLiteral(": ") +
+             (result.Stored ? QStringLiteral("the store could not be verified")
+                            : QStringLiteral("nothing was stored in slot %1").arg(request.Slot)))
+                .toStdString();
+    return result;
+}
+
+TStoreResult TVerifiedStore::StoreHere(const TStoreRequest& request, TSeenHow how) {
     TStoreResult result;
     const TBytes& dump = request.Dump;
     const int slot = request.Slot;
@@ -266,8 +282,14 @@ TStoreResult TVerifiedStore::Store(const TStoreRequest& request, TSeenHow how) {
                 return result;
         }
     }
-    link.SendRequest(*store);
-    result.Stored = true;
+    result.Stored = link.SendRequest(*store);
+    if (!result.Stored) {
+        result.Message =
+            QStringLiteral("The store message could not be sent: nothing was stored in slot %1")
+                .arg(slot)
+                .toStdString();
+        return result;
+    }
     if (!request.Verify)
         return result;
     const std::optional<TBytes> held = Fetch(slot - 1);

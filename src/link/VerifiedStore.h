@@ -49,6 +49,8 @@ public:
     static int FirstDifference(TByteView sent, TByteView held);
 
 private:
+    TStoreResult StoreHere(const TStoreRequest& request, TSeenHow how);
+
     TDeviceLink& link;
     TLinkHost& host;
     bool fetching = false;

@@ -65,6 +65,11 @@ TBytes RetitledDump(TByteView dump, const QString& title) {
 
 TPlanWalk::TPlanWalk(TDeviceLink& link, TLinkHost& host) : link(link), host(host) {}
 
+void TPlanWalk::Abort() {
+    aborted = true;
+    link.StopWaiting();
+}
+
 void TPlanWalk::SelectBank(int bank, int& current) {
     if (PrePlenovaMode || bank == current)
         return;
@@ -127,7 +132,10 @@ TPlanCounts TPlanWalk::Write(const TWritePlan& plan,
             host.Log(failure);
         }
         silent = result.NoAnswer ? silent + 1 : 0;
-        if (silent >= kSilentSlots) {
+        if (!link.Stranded().isEmpty()) {
+            host.Log(link.Stranded() + QStringLiteral(": the writes end here"));
+            aborted = true;
+        } else if (silent >= kSilentSlots) {
             host.Log(QStringLiteral("The unit stopped answering: the writes end here"));
             aborted = true;
         }

@@ -63,7 +63,7 @@ public:
     TPlanCounts Undo(TWriteJournal& journal, int entryId, const TAsk& ask);
     TPlanCounts Redo(TWriteJournal& journal, int entryId, const TAsk& ask);
 
-    void Abort() { aborted = true; }
+    void Abort();
     bool Running() const { return running; }
 
 private:

@@ -8,9 +8,11 @@
 #include "support/TestPresets.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -395,6 +397,62 @@ TEST(Walk, TimeOutsRetriesAndLongDelaysFileEveryPresetUnderItsOwnNumber) {
             << delay;
         for (int slot : {1, 2})
             EXPECT_EQ(rig.Slot(1, slot), rig.Slot(0, slot)) << delay;
+    }
+}
+
+// The output's port goes while preset 3 is about to be chosen. Back after 50 s of the link's
+// clock, the walk goes on where it was: nothing went out meanwhile, no time-out was counted, every
+// file is there. Away for good, it stops after two minutes with the reason, and so does a store.
+TEST(Walk, AMissingPortPausesTheJobAndOneThatStaysAwayEndsIt) {
+    for (const bool back : {true, false}) {
+        LinkRig rig;
+        rig.Link->SetClockSpeed(50); // the two minutes pass in 2.4 s
+        QElapsedTimer gone;
+        const auto pull = [&] {
+            rig.devices.SetUnplugged(kSimulatedDeviceName, true);
+            rig.Link->SetPortMissing("MIDI Out 'Plenova'");
+            gone.start();
+            if (back)
+                QTimer::singleShot(1000, [&] {
+                    rig.devices.SetUnplugged(kSimulatedDeviceName, false);
+                    rig.Link->SetPortMissing({});
+                });
+        };
+        rig.OnProgress = [&](const TLinkProgress& progress) {
+            if (progress.Number == 3 && !gone.isValid())
+                pull();
+        };
+        QTemporaryDir out;
+        ASSERT_TRUE(Walk(rig, Options("A", out.path(), 5), 20000)) << back;
+        EXPECT_GE(gone.elapsed(), back ? 1000 : 2400) << back;
+        EXPECT_TRUE(rig.Lines.filter("send failed").isEmpty()) << back;
+        if (back) {
+            EXPECT_EQ(rig.Ended, "complete");
+            EXPECT_TRUE(rig.Lines.contains("5 saved, 0 untitled skipped, 0 time-outs"));
+            for (int slot = 0; slot < 5; ++slot)
+                EXPECT_EQ(FileBytes(out.filePath("Bank A/" + rig.Sent(0, slot).second)),
+                          rig.Sent(0, slot).first)
+                    << slot;
+            continue;
+        }
+        const QString reason = "MIDI Out 'Plenova' did not come back within 2 minutes";
+        EXPECT_EQ(rig.Ended, "Procedure aborted: " + reason);
+        EXPECT_EQ(FileNames(out.filePath("Bank A")).size(), 2);
+
+        // A store begun while the port is away waits for it, then gives up with the reason.
+        const TBytes before = rig.Slot(0, 7);
+        gone.invalidate();
+        pull();
+        TStoreRequest request;
+        request.Dump = rig.Slot(0, 1);
+        request.Slot = 7;
+        request.Verify = true;
+        request.SendFirst = true;
+        EXPECT_EQ(rig.Link->Store().Store(request).Message,
+                  (reason + ": nothing was stored in slot 7").toStdString());
+        EXPECT_GE(gone.elapsed(), 2400);
+        rig.devices.SetUnplugged(kSimulatedDeviceName, false);
+        EXPECT_EQ(rig.Slot(0, 7), before);
     }
 }
 
