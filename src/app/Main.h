@@ -160,6 +160,10 @@ private:
     void SendHeldPreset();
     TBytes heldPreset; // sent by an editor while the link was busy
     void HideProgress();
+    // The job's progress, after what it waits for when a port has gone.
+    void ShowProgressText();
+    void MissingPortChanged() override;
+    QString progressText;
     TPresetListing listing;
     template <class T> T* Own(std::unique_ptr<T> object);
     void ConnectEditor(TfrmPresetEditor& editor);

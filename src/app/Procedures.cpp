@@ -110,7 +110,8 @@ void TfrmMain::ListingEnd() {
 }
 
 void TfrmMain::Progress(const TProgress& progress) {
-    lblProgress->setText(progress.Text());
+    progressText = progress.Text();
+    ShowProgressText();
     lblProgress->show();
     prbProcedure->setRange(0, std::max(1, progress.Total));
     prbProcedure->setValue(std::min(progress.Done, progress.Total));
@@ -118,6 +119,19 @@ void TfrmMain::Progress(const TProgress& progress) {
     // The library's writes and reads are watched there.
     if (!library.isNull() && library->isVisible())
         library->ShowProgress(progress);
+}
+
+void TfrmMain::ShowProgressText() {
+    const QString missing = MissingPort();
+    lblProgress->setText(missing.isEmpty() || !Link->Busy()
+                             ? progressText
+                             : QStringLiteral("Waiting for %1 - ").arg(missing) + progressText);
+}
+
+void TfrmMain::MissingPortChanged() {
+    Link->SetPortMissing(MissingPort());
+    if (lblProgress->isVisible())
+        ShowProgressText();
 }
 
 void TfrmMain::HideProgress() {

@@ -6,6 +6,7 @@
 #include "base/Dialogs.h"
 #include "base/qvSplashAbout.h"
 #include "base/qvUtility.h"
+#include "midi/PortWatch.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -25,9 +26,12 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QUrl>
+#include <tuple>
 
 namespace {
 constexpr int kDesignedPaneWidth = 460;
+// How often the ports are listed again: a port plugged in shows in the menus within two seconds.
+constexpr int kPortWatchInterval = 1000;
 constexpr int kMinimumEditorWidth = 50;
 
 QAction* NamedAction(QObject* parent, const char* name, const QString& text) {
@@ -240,20 +244,27 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
                                         {.CanCreate = true, .Default = false});
     pmiLogSentMessages->setChecked(LogSentMessages);
 
-    BuildDeviceMenu(
-        miMIDIIn, inputGroup, inputItems, midiInput->DeviceCount(), storedIn,
-        [this](int index) {
-            midiInput->SetDeviceID(static_cast<std::uint16_t>(index));
-            return midiInput->ProductName();
-        },
-        [this](int index) { SelectInputDevice(index); });
-    BuildDeviceMenu(
-        miMIDIOut, outputGroup, outputItems, midiOutput->DeviceCount(), storedOut,
-        [this](int index) {
-            midiOutput->SetDeviceID(index);
-            return midiOutput->ProductName();
-        },
-        [this](int index) { SelectOutputDevice(index); });
+    portWatch = new TPortWatch(service, this);
+    FillDeviceMenu(miMIDIIn, inputGroup, inputItems, portWatch->Inputs(), {},
+                   [this](int index) { SelectInputDevice(index); });
+    FillDeviceMenu(miMIDIOut, outputGroup, outputItems, portWatch->Outputs(), {},
+                   [this](int index) { SelectOutputDevice(index); });
+    // The first port is opened, then the stored one where it is another: should that fail, the
+    // first stays open.
+    for (const auto& [names, stored, select] :
+         {std::tuple{portWatch->Inputs(), storedIn,
+                     std::function<void(int)>([this](int index) { SelectInputDevice(index); })},
+          std::tuple{portWatch->Outputs(), storedOut,
+                     std::function<void(int)>([this](int index) { SelectOutputDevice(index); })}}) {
+        if (names.isEmpty())
+            continue;
+        select(0);
+        const int at = stored.isEmpty() ? -1 : static_cast<int>(names.indexOf(stored));
+        if (at > 0)
+            select(at);
+    }
+    connect(portWatch, &TPortWatch::Changed, this, [this] { PortsChanged(); });
+    portWatch->Start(kPortWatchInterval);
 
     QStringList unavailable;
     for (const std::string& system : service.UnavailableSystems())
@@ -286,33 +297,53 @@ void TfrmMIDIExplorer::SetPaneWidth(int paneWidth) {
     splVertical->setSizes({std::max(width() - pane, kMinimumEditorWidth), pane});
 }
 
-void TfrmMIDIExplorer::BuildDeviceMenu(QMenu* menu, QActionGroup* group,
-                                       std::vector<std::unique_ptr<TqvMIDIMenuItem>>& items,
-                                       int count, const QString& stored,
-                                       const std::function<QString(int)>& nameOf,
-                                       const std::function<void(int)>& select) {
-    for (int index = 0; index < count; ++index) {
-        QString name;
-        try {
-            name = nameOf(index);
-        } catch (const std::exception&) {
-            // The device went away since it was counted: its item stays, and opening it says why.
-        }
-        auto* item = new QAction(name, this);
+void TfrmMIDIExplorer::FillDeviceMenu(QMenu* menu, QActionGroup* group,
+                                      std::vector<std::unique_ptr<TqvMIDIMenuItem>>& items,
+                                      const QStringList& names, const QString& open,
+                                      const std::function<void(int)>& select) {
+    items.clear(); // each item takes its action with it
+    for (int index = 0; index < names.size(); ++index) {
+        auto* item = new QAction(names[index], this);
         item->setCheckable(true);
         item->setData(index);
+        item->setChecked(!open.isEmpty() && names[index] == open);
         group->addAction(item);
         menu->addAction(item);
         connect(item, &QAction::triggered, this, [select, index] { select(index); });
-        items.push_back(std::make_unique<TqvMIDIMenuItem>(item, name));
-    }
-    if (!items.empty()) {
-        select(0);
-        for (std::size_t index = 1; index < items.size(); ++index)
-            if (!stored.isEmpty() && items[index]->Name == stored)
-                select(static_cast<int>(index));
+        items.push_back(std::make_unique<TqvMIDIMenuItem>(item, names[index]));
     }
     menu->setEnabled(!items.empty());
+}
+
+QString TfrmMIDIExplorer::MissingPort() const {
+    return TPortWatch::Missing(chosenIn, chosenOut);
+}
+
+void TfrmMIDIExplorer::PortsChanged() {
+    const QStringList& inputs = portWatch->Inputs();
+    const QStringList& outputs = portWatch->Outputs();
+    const QString wasMissing = MissingPort();
+    for (const QString& text : {TPortWatch::Follow(
+                                    chosenIn, inputs, [this] { midiInput->CloseDevice(); },
+                                    [this] { OpenInputPort(chosenIn.Name); }),
+                                TPortWatch::Follow(
+                                    chosenOut, outputs, [this] { midiOutput->CloseDevice(); },
+                                    [this] { OpenOutputPort(chosenOut.Name); })}) {
+        if (text.isEmpty())
+            continue;
+        AddLogLine(text);
+        ShowStatus(text);
+    }
+    const auto openName = [](bool open, const QString& name) { return open ? name : QString(); };
+    FillDeviceMenu(miMIDIIn, inputGroup, inputItems, inputs,
+                   openName(midiInput->PortState() == TPortState::Open, midiInput->ProductName()),
+                   [this](int index) { SelectInputDevice(index); });
+    FillDeviceMenu(
+        miMIDIOut, outputGroup, outputItems, outputs,
+        openName(midiOutput->PortState() == TMidiOutput::State::Open, midiOutput->ProductName()),
+        [this](int index) { SelectOutputDevice(index); });
+    if (MissingPort() != wasMissing)
+        MissingPortChanged();
 }
 
 void TfrmMIDIExplorer::SelectDevice(std::vector<std::unique_ptr<TqvMIDIMenuItem>>& items, int index,
@@ -337,16 +368,37 @@ void TfrmMIDIExplorer::SelectDevice(std::vector<std::unique_ptr<TqvMIDIMenuItem>
     QApplication::restoreOverrideCursor();
 }
 
+void TfrmMIDIExplorer::OpenInputPort(const QString& name) {
+    midiInput->CloseDevice();
+    midiInput->SetProductName(name);
+    midiInput->OpenDevice();
+    midiInput->StartInput();
+    inputClock.restart(); // received events are timed from here on
+    const QString wasMissing = MissingPort();
+    chosenIn.Name = name;
+    chosenIn.Gone = false;
+    if (settings != nullptr)
+        settings->PutString(QStringLiteral("MIDI_IN"), name);
+    if (MissingPort() != wasMissing)
+        MissingPortChanged();
+}
+
+void TfrmMIDIExplorer::OpenOutputPort(const QString& name) {
+    midiOutput->CloseDevice();
+    midiOutput->SetProductName(name);
+    midiOutput->OpenDevice();
+    const QString wasMissing = MissingPort();
+    chosenOut.Name = name;
+    chosenOut.Gone = false;
+    if (settings != nullptr)
+        settings->PutString(QStringLiteral("MIDI_OUT"), name);
+    if (MissingPort() != wasMissing)
+        MissingPortChanged();
+}
+
 void TfrmMIDIExplorer::SelectInputDevice(int index) {
     SelectDevice(
-        inputItems, index,
-        [this](const QString& name) {
-            midiInput->CloseDevice();
-            midiInput->SetProductName(name);
-            midiInput->OpenDevice();
-            midiInput->StartInput();
-            inputClock.restart(); // received events are timed from here on
-        },
+        inputItems, index, [this](const QString& name) { OpenInputPort(name); },
         [this] {
             return midiInput->PortState() == TPortState::Open ? midiInput->ProductName()
                                                               : QString();
@@ -357,12 +409,7 @@ void TfrmMIDIExplorer::SelectInputDevice(int index) {
 
 void TfrmMIDIExplorer::SelectOutputDevice(int index) {
     SelectDevice(
-        outputItems, index,
-        [this](const QString& name) {
-            midiOutput->CloseDevice();
-            midiOutput->SetProductName(name);
-            midiOutput->OpenDevice();
-        },
+        outputItems, index, [this](const QString& name) { OpenOutputPort(name); },
         [this] {
             return midiOutput->PortState() == TMidiOutput::State::Open ? midiOutput->ProductName()
                                                                        : QString();
@@ -404,10 +451,10 @@ bool TfrmMIDIExplorer::KeyHook(int key, Qt::KeyboardModifiers) {
 }
 
 void TfrmMIDIExplorer::CloseHook() {
+    // The chosen ports are kept by name, even while they are gone.
     if (midiInput) {
-        if (midiInput->DeviceCount() > 0 && midiInput->PortState() == TPortState::Open &&
-            settings != nullptr)
-            settings->PutString(QStringLiteral("MIDI_IN"), midiInput->ProductName());
+        if (!chosenIn.Name.isEmpty() && settings != nullptr)
+            settings->PutString(QStringLiteral("MIDI_IN"), chosenIn.Name);
         try {
             midiInput->CloseDevice();
         } catch (const std::exception& error) {
@@ -416,9 +463,8 @@ void TfrmMIDIExplorer::CloseHook() {
         }
     }
     if (midiOutput) {
-        if (midiOutput->DeviceCount() > 0 && midiOutput->PortState() == TMidiOutput::State::Open &&
-            settings != nullptr)
-            settings->PutString(QStringLiteral("MIDI_OUT"), midiOutput->ProductName());
+        if (!chosenOut.Name.isEmpty() && settings != nullptr)
+            settings->PutString(QStringLiteral("MIDI_OUT"), chosenOut.Name);
         try {
             midiOutput->CloseDevice();
         } catch (const std::exception& error) {

@@ -7,6 +7,7 @@
 #include "explorer/LogView.h"
 #include "midi/MidiIn.h"
 #include "midi/MidiOut.h"
+#include "midi/PortWatch.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -85,6 +86,12 @@ public:
     void AddMainMenu(QMenu* menu);
     void AddBufferMenuItem(QAction* item);
     TMidiInput* MidiInput() const { return midiInput.get(); }
+    // The chosen port that has gone, as the user reads it ("MIDI Out 'USB MIDI Interface 1'"),
+    // the output first; empty while both are there.
+    QString MissingPort() const;
+    // Watches the ports: the menus follow them, a chosen port that goes is waited for and
+    // opened again when it is back.
+    TPortWatch* PortWatch() const { return portWatch; }
     TMidiOutput* MidiOutput() const { return midiOutput.get(); }
     bool Initialized() const { return initialized; }
 
@@ -214,6 +221,8 @@ protected:
     void FinishLogBatch(); // the batch's lines, then its status
     // Reports a message the output device could not send.
     void ReportSendError(const QString& errorText);
+    // A chosen port went, or came back: MissingPort() tells what is missing now.
+    virtual void MissingPortChanged() {}
 
     TqvRegUtil* settings = nullptr;
 
@@ -224,10 +233,16 @@ private:
     void BuildMonitor();
     void BuildFilePane();
     void SetupFilePane();
-    void BuildDeviceMenu(QMenu* menu, QActionGroup* group,
-                         std::vector<std::unique_ptr<TqvMIDIMenuItem>>& items, int count,
-                         const QString& stored, const std::function<QString(int)>& nameOf,
-                         const std::function<void(int)>& select);
+    // The menu's items, one for each name, the open port's checked.
+    void FillDeviceMenu(QMenu* menu, QActionGroup* group,
+                        std::vector<std::unique_ptr<TqvMIDIMenuItem>>& items,
+                        const QStringList& names, const QString& open,
+                        const std::function<void(int)>& select);
+    // The ports listed changed: the menus follow, a chosen port gone is closed and waited for,
+    // one back is opened again.
+    void PortsChanged();
+    void OpenInputPort(const QString& name);  // throws what the port says
+    void OpenOutputPort(const QString& name); // throws what the port says
     // What the status says after a device's name once it is open, and the caption of the box
     // when it cannot be opened.
     struct TDeviceTexts {
@@ -265,6 +280,10 @@ private:
     std::vector<std::unique_ptr<TqvMIDIMenuItem>> outputItems;
     QActionGroup* inputGroup;
     QActionGroup* outputGroup;
+    TPortWatch* portWatch = nullptr;
+    // The ports the user chose, kept by name.
+    TChosenPort chosenIn{QStringLiteral("MIDI In")};
+    TChosenPort chosenOut{QStringLiteral("MIDI Out")};
     int transmitChannel = 0;
     bool initialized = false;
     bool destroyed = false;

@@ -11,6 +11,28 @@
 #include <mutex>
 #include <thread>
 
+std::vector<std::string> MidiService::InNames() {
+    std::vector<std::string> names;
+    const unsigned count = InGetNumDevs();
+    for (unsigned index = 0; index < count; ++index) {
+        std::string name;
+        if (InGetDevName(index, name) == MMSYSERR_NOERROR)
+            names.push_back(name);
+    }
+    return names;
+}
+
+std::vector<std::string> MidiService::OutNames() {
+    std::vector<std::string> names;
+    const unsigned count = OutGetNumDevs();
+    for (unsigned index = 0; index < count; ++index) {
+        std::string name;
+        if (OutGetDevName(static_cast<int>(index), name) == MMSYSERR_NOERROR)
+            names.push_back(name);
+    }
+    return names;
+}
+
 MMRESULT MidiService::GetErrorText(MMRESULT result, std::string& text) {
     switch (result) {
     case MMSYSERR_NOERROR:
@@ -385,6 +407,22 @@ MidiDeviceService::Located MidiDeviceService::Locate(unsigned deviceId, bool inp
         index -= count;
     }
     return {};
+}
+
+std::vector<std::string> MidiDeviceService::InNames() {
+    std::vector<std::string> names;
+    for (auto& backend : backends)
+        for (std::string& name : backend->InputNames())
+            names.push_back(std::move(name));
+    return names;
+}
+
+std::vector<std::string> MidiDeviceService::OutNames() {
+    std::vector<std::string> names;
+    for (auto& backend : backends)
+        for (std::string& name : backend->OutputNames())
+            names.push_back(std::move(name));
+    return names;
 }
 
 unsigned MidiDeviceService::CountDevices(bool input) {

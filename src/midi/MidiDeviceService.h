@@ -40,6 +40,9 @@ public:
     MMRESULT InClose(HMIDI handle) override;
     std::uint32_t InLostMessages(HMIDI handle) override;
 
+    std::vector<std::string> InNames() override;
+    std::vector<std::string> OutNames() override;
+
     unsigned OutGetNumDevs() override;
     MMRESULT OutGetDevName(int deviceId, std::string& name) override;
     MMRESULT OutOpen(HMIDI& handle, int deviceId, MidiDriverCallback callback,

@@ -60,6 +60,8 @@ void TMidiInput::SetProductName(const QString& name) {
     if (portState == TPortState::Open)
         throw EMidiInputError(QStringLiteral("Change to ProductName while device was open"));
     int found = -1;
+    // Ports come and go: the service is asked what it has now.
+    deviceCount = static_cast<std::uint16_t>(service.InGetNumDevs());
     for (unsigned index = 0; index == 0 || index < deviceCount; ++index) {
         std::string deviceName;
         Check(service.InGetDevName(index, deviceName));

@@ -52,6 +52,8 @@ void TMidiOutput::SetProductName(const QString& name) {
     if (portState == State::Open)
         throw EmidioutputError(QStringLiteral("Change to ProductName while device was open"));
     int found = -2;
+    // Ports come and go: the service is asked what it has now.
+    deviceCount = static_cast<std::uint16_t>(service.OutGetNumDevs());
     for (int index = -1; index < static_cast<int>(deviceCount); ++index) {
         std::string deviceName;
         Check(service.OutGetDevName(index, deviceName));

@@ -40,6 +40,11 @@ public:
     virtual MMRESULT OutUnprepareHeader(HMIDI handle, MIDIHDR* header) = 0;
     virtual MMRESULT OutClose(HMIDI handle) = 0;
 
+    // Every device's name at once, in device order (the mapper aside); the same as asking one
+    // by one, cheaper where listing is dear.
+    virtual std::vector<std::string> InNames();
+    virtual std::vector<std::string> OutNames();
+
     // The text of a result code; MMSYSERR_BADERRNUM for a code it does not know.
     virtual MMRESULT GetErrorText(MMRESULT result, std::string& text);
 

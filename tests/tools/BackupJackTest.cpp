@@ -12,6 +12,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
@@ -59,6 +60,38 @@ TEST_F(BackupOverJack, EveryFileIsByteForByteWhatTheUnitHolds) {
             ASSERT_EQ(unit.count(name), 1u) << bank << "/" << name;
             EXPECT_EQ(bytes, unit.at(name)) << bank << "/" << name;
         }
+    }
+}
+
+// The unit's cable pulled a second into a backup and plugged in again four seconds later: the
+// tool says it waits, opens the ports again by name, and the backup ends with every file byte
+// for byte what the unit holds.
+TEST_F(BackupOverJack, ACablePulledMidWayIsWaitedForAndTheBackupCompletes) {
+    const fs::path backup = folder / "backup";
+    const fs::path truth = folder / "truth";
+    ChildProcess sim(SimCommand({"--save", truth.string()}));
+    ASSERT_TRUE(sim.WaitForLine("ready"));
+    std::thread cable([&] {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        sim.Say("unplug");
+        std::this_thread::sleep_for(std::chrono::seconds(4));
+        sim.Say("replug");
+    });
+    const ToolResult run =
+        RunTool("backup " + Quoted(backup) + Ports() +
+                " --banks A --delay 50 --last 40 --timeout 2000 --untitled Untitled");
+    cable.join();
+    EXPECT_EQ(run.Status, 0) << run.Errors << run.Output;
+    EXPECT_THAT(run.Errors, HasSubstr("MIDI Out '" + kName +
+                                      ":MIDI in' is gone - waiting for it to come back\n"));
+    EXPECT_THAT(run.Errors, HasSubstr("MIDI Out '" + kName + ":MIDI in' is back and open again\n"));
+    EXPECT_EQ(sim.Stop(), 0);
+    const auto files = FilesIn(backup / "Bank A");
+    EXPECT_EQ(files.size(), 40u);
+    const auto unit = FilesIn(truth / "Bank A");
+    for (const auto& [name, bytes] : files) {
+        ASSERT_EQ(unit.count(name), 1u) << name;
+        EXPECT_EQ(bytes, unit.at(name)) << name;
     }
 }
 

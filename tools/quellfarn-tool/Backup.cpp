@@ -28,6 +28,8 @@
 
 namespace {
 std::atomic<bool> interruptRequested{false};
+// How often the ports are listed again while the tool runs.
+constexpr int kPortWatchInterval = 500;
 
 void Interrupted(int) {
     TBackup::RequestInterrupt();
@@ -138,7 +140,32 @@ bool TBackup::OpenPorts() {
     // What the walk reads and the restore writes is remembered, as the window remembers it.
     Memory();
     link->SetMemory(memory.get());
+    chosenIn.Name = inputName;
+    chosenOut.Name = outputName;
+    portWatch = std::make_unique<TPortWatch>(service);
+    QObject::connect(portWatch.get(), &TPortWatch::Changed, [this] { PortsChanged(); });
+    portWatch->Start(kPortWatchInterval);
     return true;
+}
+
+void TBackup::PortsChanged() {
+    for (const QString& text :
+         {TPortWatch::Follow(
+              chosenIn, portWatch->Inputs(), [this] { input->CloseDevice(); },
+              [this] {
+                  input->SetProductName(chosenIn.Name);
+                  input->OpenDevice();
+                  input->StartInput();
+              }),
+          TPortWatch::Follow(
+              chosenOut, portWatch->Outputs(), [this] { output->CloseDevice(); },
+              [this] {
+                  output->SetProductName(chosenOut.Name);
+                  output->OpenDevice();
+              })})
+        if (!text.isEmpty())
+            Complain(text); // on standard error, whatever the style
+    link->SetPortMissing(TPortWatch::Missing(chosenIn, chosenOut));
 }
 
 int TBackup::Check() {

@@ -13,6 +13,7 @@
 #include "midi/MidiIn.h"
 #include "midi/MidiOut.h"
 #include "midi/MidiService.h"
+#include "midi/PortWatch.h"
 
 #include <QEventLoop>
 #include <QSet>
@@ -106,6 +107,9 @@ private:
     enum class TOutcome { Running, Complete, Failed, Aborted };
 
     bool OpenPorts();
+    // A port that goes is closed and waited for (the link's jobs pause), and opened again when
+    // it is back.
+    void PortsChanged();
     // Ports opened and the unit asked for its state; false (the reason said) when the run
     // cannot go on.
     bool Connect();
@@ -122,6 +126,9 @@ private:
     TReportStyle style;
     std::unique_ptr<TMidiInput> input;
     std::unique_ptr<TMidiOutput> output;
+    std::unique_ptr<TPortWatch> portWatch;
+    TChosenPort chosenIn{QStringLiteral("MIDI In")};
+    TChosenPort chosenOut{QStringLiteral("MIDI Out")};
     std::unique_ptr<TUnitMemory> memory; // the link writes into it: it goes after the link
     std::unique_ptr<TDeviceLink> link;
     std::unique_ptr<TWriteJournal> journal;
