@@ -5,8 +5,8 @@
 #include <QTimer>
 
 TPortWatch::TPortWatch(MidiService& service, QObject* parent)
-    : QObject(parent), service(service), timer(new QTimer(this)),
-      inputs(InputNames(service)), outputs(OutputNames(service)) {
+    : QObject(parent), service(service), timer(new QTimer(this)), inputs(InputNames(service)),
+      outputs(OutputNames(service)) {
     connect(timer, &QTimer::timeout, this, [this] { Poll(); });
 }
 
@@ -30,7 +30,7 @@ bool TPortWatch::Poll() {
 }
 
 QString TPortWatch::Follow(TChosenPort& port, const QStringList& names,
-                          const std::function<void()>& close, const std::function<void()>& open) {
+                           const std::function<void()>& close, const std::function<void()>& open) {
     if (port.Name.isEmpty())
         return {};
     const bool listed = names.contains(port.Name);
