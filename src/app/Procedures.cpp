@@ -130,8 +130,7 @@ void TfrmMain::ShowProgressText() {
 
 void TfrmMain::MissingPortChanged() {
     Link->SetPortMissing(MissingPort());
-    if (lblProgress->isVisible())
-        ShowProgressText();
+    ShowProgressText();
 }
 
 void TfrmMain::HideProgress() {

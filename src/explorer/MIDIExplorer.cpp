@@ -264,6 +264,7 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
             select(at);
     }
     connect(portWatch, &TPortWatch::Changed, this, [this] { PortsChanged(); });
+    portWatch->Retry = [this] { return chosenIn.Refused || chosenOut.Refused; };
     portWatch->Start(kPortWatchInterval);
 
     QStringList unavailable;
@@ -323,17 +324,15 @@ void TfrmMIDIExplorer::PortsChanged() {
     const QStringList& inputs = portWatch->Inputs();
     const QStringList& outputs = portWatch->Outputs();
     const QString wasMissing = MissingPort();
-    for (const QString& text : {TPortWatch::Follow(
-                                    chosenIn, inputs, [this] { midiInput->CloseDevice(); },
-                                    [this] { OpenInputPort(chosenIn.Name); }),
-                                TPortWatch::Follow(
-                                    chosenOut, outputs, [this] { midiOutput->CloseDevice(); },
-                                    [this] { OpenOutputPort(chosenOut.Name); })}) {
-        if (text.isEmpty())
-            continue;
-        AddLogLine(text);
-        ShowStatus(text);
-    }
+    const QStringList said{TPortWatch::Follow(
+                               chosenIn, inputs, [this] { midiInput->CloseDevice(); },
+                               [this] { OpenInputPort(chosenIn.Name); }),
+                           TPortWatch::Follow(
+                               chosenOut, outputs, [this] { midiOutput->CloseDevice(); },
+                               [this] { OpenOutputPort(chosenOut.Name); })};
+    // The link knows before anything is shown: showing lets the jobs run.
+    if (MissingPort() != wasMissing)
+        MissingPortChanged();
     const auto openName = [](bool open, const QString& name) { return open ? name : QString(); };
     FillDeviceMenu(miMIDIIn, inputGroup, inputItems, inputs,
                    openName(midiInput->PortState() == TPortState::Open, midiInput->ProductName()),
@@ -342,8 +341,12 @@ void TfrmMIDIExplorer::PortsChanged() {
         miMIDIOut, outputGroup, outputItems, outputs,
         openName(midiOutput->PortState() == TMidiOutput::State::Open, midiOutput->ProductName()),
         [this](int index) { SelectOutputDevice(index); });
-    if (MissingPort() != wasMissing)
-        MissingPortChanged();
+    for (const QString& text : said) {
+        if (text.isEmpty())
+            continue;
+        AddLogLine(text);
+        ShowStatus(text);
+    }
 }
 
 void TfrmMIDIExplorer::SelectDevice(std::vector<std::unique_ptr<TqvMIDIMenuItem>>& items, int index,

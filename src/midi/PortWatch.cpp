@@ -3,25 +3,35 @@
 #include "midi/PortWatch.h"
 
 #include <QTimer>
+#include <algorithm>
+#include <utility>
 
 TPortWatch::TPortWatch(MidiService& service, QObject* parent)
-    : QObject(parent), service(service), timer(new QTimer(this)), inputs(InputNames(service)),
-      outputs(OutputNames(service)) {
-    connect(timer, &QTimer::timeout, this, [this] { Poll(); });
-}
+    : QObject(parent), service(service), inputs(InputNames(service)),
+      outputs(OutputNames(service)) {}
 
 void TPortWatch::Start(int milliseconds) {
-    if (milliseconds <= 0) {
-        timer->stop();
-        return;
-    }
-    timer->start(milliseconds);
+    interval = std::max(0, milliseconds);
+    ++round; // a round scheduled before ends there
+    if (interval > 0)
+        Schedule(round);
+}
+
+void TPortWatch::Schedule(int which) {
+    // A timer of its own each time: what Changed does may wait a long time (a job waiting for
+    // the port), and a timer is not fired again while its last firing has not returned.
+    QTimer::singleShot(interval, this, [this, which] {
+        if (which != round || interval <= 0)
+            return;
+        Schedule(which);
+        Poll();
+    });
 }
 
 bool TPortWatch::Poll() {
     QStringList nowIn = InputNames(service);
     QStringList nowOut = OutputNames(service);
-    if (nowIn == inputs && nowOut == outputs)
+    if (nowIn == inputs && nowOut == outputs && !(Retry && Retry()))
         return false;
     inputs = std::move(nowIn);
     outputs = std::move(nowOut);
@@ -48,11 +58,13 @@ QString TPortWatch::Follow(TChosenPort& port, const QStringList& names,
     try {
         open();
     } catch (const std::exception& error) {
-        // Tried again when the ports change next.
+        if (std::exchange(port.Refused, true))
+            return {};
         return port.Text() + QStringLiteral(" is back but could not be opened: ") +
                QString::fromStdString(error.what());
     }
     port.Gone = false;
+    port.Refused = false;
     return port.Text() + QStringLiteral(" is back and open again");
 }
 

@@ -9,14 +9,13 @@
 #include <QStringList>
 #include <functional>
 
-class QTimer;
-
 // A port the user chose, kept by name: "MIDI In" or "MIDI Out", its name, and whether it has gone.
 struct TChosenPort {
     explicit TChosenPort(QString what) : What(std::move(what)) {}
     QString What;
     QString Name;
     bool Gone = false;
+    bool Refused = false; // back, but it would not open: tried again, said once
     // "MIDI Out 'USB MIDI Interface 1'"
     QString Text() const { return QStringLiteral("%1 '%2'").arg(What, Name); }
 };
@@ -28,8 +27,10 @@ public:
 
     // Lists the ports again every so many real milliseconds; 0 stops.
     void Start(int milliseconds);
-    // Lists the ports now; true (and Changed) when either list differs from the last one.
+    // Lists the ports now; true (and Changed) when either list differs from the last one, or
+    // while Retry says a port that is back could not be opened yet.
     bool Poll();
+    std::function<bool()> Retry;
     const QStringList& Inputs() const { return inputs; }
     const QStringList& Outputs() const { return outputs; }
 
@@ -39,7 +40,8 @@ public:
 
     // Follows a chosen port against the ports listed now: one that has gone is closed and said
     // to be waited for; one that is back is opened again (open throws what the port says) and
-    // said so. Returns the line to tell, or empty when nothing changed.
+    // said so. Returns the line to tell, or empty when nothing changed. A port that is back but
+    // would not open stays gone, and the caller's Retry has it tried again.
     // The port that is missing as the user reads it, the output first; empty when neither is.
     static QString Missing(const TChosenPort& input, const TChosenPort& output) {
         return output.Gone ? output.Text() : input.Gone ? input.Text() : QString();
@@ -51,8 +53,11 @@ signals:
     void Changed();
 
 private:
+    void Schedule(int which);
+
     MidiService& service;
-    QTimer* timer;
+    int interval = 0;
+    int round = 0;
     QStringList inputs;
     QStringList outputs;
 };

@@ -123,3 +123,61 @@ TEST(MainWindowOverJack, TalksToTheUnitAndRestoresThroughTheMenus) {
         EXPECT_EQ(TBytes(held.begin() + 5, held.end()), TBytes(factory.begin() + 5, factory.end()));
     }
 }
+
+// The simulator's cable pulled during a backup and plugged in again: within two seconds its ports
+// leave the menus, the status says what is awaited and so does the backup's progress; then they
+// are back, opened again by name, and the backup ends with every preset.
+TEST(MainWindowOverJack, PortsThatGoAreWaitedForAndOpenedAgain) {
+    QTemporaryDir folder;
+    JackRig rig(QUELLFARN_SIM, "QF Cable Test", "QuellfarnCableTest");
+    ASSERT_TRUE(rig.Ready);
+    TfrmMain& window = *rig.window;
+    rig.Connect();
+    const auto listed = [&](QMenu* menu, const QString& name) {
+        const QList<QAction*> items = menu->actions();
+        return std::any_of(items.begin(), items.end(),
+                           [&](const QAction* item) { return item->text() == name; });
+    };
+    const auto both = [&] {
+        return listed(window.miMIDIIn, "QF Cable Test:MIDI out") &&
+               listed(window.miMIDIOut, "QF Cable Test:MIDI in");
+    };
+    TLinkTimings timings = window.Link->Timings();
+    timings.TimeoutMilliseconds = 2000; // a request lost with the cable is asked again soon
+    window.Link->SetTimings(timings);
+    TProcedureOptions options;
+    options.Banks = {true, false, false, false};
+    options.Save = true;
+    options.OutputDirectory = folder.path();
+    options.Last = 20;
+    options.RequestDelay = 100;
+    options.UntitledName = "Untitled";
+    ASSERT_TRUE(window.Link->Walk().Start(options));
+    ASSERT_TRUE(PumpUntil([&] { return window.Link->Walk().Counts().Saved >= 2; }, 10000));
+
+    ASSERT_TRUE(rig.sim.Say("unplug"));
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            return !listed(window.miMIDIIn, "QF Cable Test:MIDI out") &&
+                   !listed(window.miMIDIOut, "QF Cable Test:MIDI in");
+        },
+        2000));
+    EXPECT_EQ(window.statusPanel0->text(),
+              "MIDI Out 'QF Cable Test:MIDI in' is gone - waiting for it to come back");
+    PumpFor(300);
+    EXPECT_TRUE(window.lblProgress->text().startsWith(
+        "Waiting for MIDI Out 'QF Cable Test:MIDI in' - Bank A: preset "))
+        << window.lblProgress->text().toStdString();
+    const int savedBefore = window.Link->Walk().Counts().Saved;
+    PumpFor(1000);
+    EXPECT_EQ(window.Link->Walk().Counts().Saved, savedBefore) << "nothing comes while away";
+
+    ASSERT_TRUE(rig.sim.Say("replug"));
+    EXPECT_TRUE(PumpUntil(both, 2000));
+    EXPECT_EQ(window.MidiInput()->PortState(), TPortState::Open);
+    EXPECT_EQ(window.MidiOutput()->PortState(), TMidiOutput::State::Open);
+    EXPECT_TRUE(PumpUntil([&] { return !window.Link->Walk().Active(); }, 30000));
+    EXPECT_EQ(window.Link->Walk().Counts().Saved, 20);
+    EXPECT_EQ(QDir(folder.filePath("Bank A")).entryList(QDir::Files).size(), 20);
+    EXPECT_EQ(rig.settings.GetString("MIDI_OUT", true), "QF Cable Test:MIDI in");
+}

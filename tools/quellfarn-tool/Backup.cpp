@@ -144,6 +144,7 @@ bool TBackup::OpenPorts() {
     chosenOut.Name = outputName;
     portWatch = std::make_unique<TPortWatch>(service);
     QObject::connect(portWatch.get(), &TPortWatch::Changed, [this] { PortsChanged(); });
+    portWatch->Retry = [this] { return chosenIn.Refused || chosenOut.Refused; };
     portWatch->Start(kPortWatchInterval);
     return true;
 }
