@@ -94,6 +94,7 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     miPrePlenova->setCheckable(true);
     miQuellfarnRequests->addSeparator();
     miCheckConnection = item("miCheckConnection", QStringLiteral("Check the connection..."));
+    miFindUnit = item("miFindUnit", QStringLiteral("Find the unit..."));
     connect(miGetEachPreset, &QAction::triggered, this, [this] { StartProcedure(true); });
     connect(miPrintPresetList, &QAction::triggered, this, [this] { StartProcedure(false); });
     connect(miSendPresets, &QAction::triggered, this, [this] { StartRestore(); });
@@ -111,6 +112,7 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
         ShowStatus(QStringLiteral("MPT Request issued"));
     });
     connect(miCheckConnection, &QAction::triggered, this, [this] { CheckTheConnection(); });
+    connect(miFindUnit, &QAction::triggered, this, [this] { FindTheUnit(); });
     connect(miBypass, &QAction::triggered, this, [this] { ToggleBypass(); });
     connect(miPrePlenova, &QAction::triggered, this, [this] { ApplyModeOption(); });
     // Tried while a job runs, the disabled commands are explained.
@@ -207,17 +209,55 @@ void TfrmMain::CheckTheConnection() {
     box.setIcon(result.Answers ? QMessageBox::Information : QMessageBox::Warning);
     box.setText(result.Verdict);
     box.setInformativeText(steps.join(QLatin1Char('\n')));
+    OfferDevice(box, result.FoundDevice);
+}
+
+void TfrmMain::OfferDevice(QMessageBox& box, int device) {
     QPushButton* use = nullptr;
-    if (result.FoundDevice >= 0)
-        use = box.addButton(QStringLiteral("Use device %1").arg(result.FoundDevice),
-                            QMessageBox::AcceptRole);
+    if (device >= 0 && device != DeviceId)
+        use = box.addButton(QStringLiteral("Use device %1").arg(device), QMessageBox::AcceptRole);
     box.addButton(QMessageBox::Close);
     box.exec();
     if (use != nullptr && box.clickedButton() == use) {
-        ChooseChannel(result.FoundDevice); // stored as the device byte from now on
-        DeviceId = static_cast<std::uint8_t>(result.FoundDevice);
-        ShowStatus(QStringLiteral("Quellfarn now talks to device %1").arg(result.FoundDevice));
+        ChooseChannel(device); // stored as the device byte from now on
+        DeviceId = static_cast<std::uint8_t>(device);
+        ShowStatus(QStringLiteral("Quellfarn now talks to device %1").arg(device));
     }
+}
+
+void TfrmMain::FindTheUnit() {
+    if (Link->Busy()) {
+        ShowStatus(Link->BusyReason());
+        return;
+    }
+    ShowStatus(QStringLiteral("Looking for the unit on every pair of ports..."));
+    const QString wasIn =
+        MidiInput()->PortState() == TPortState::Open ? MidiInput()->ProductName() : QString();
+    const QString wasOut = MidiOutput()->PortState() == TMidiOutput::State::Open
+                               ? MidiOutput()->ProductName()
+                               : QString();
+    // A port may not be open twice: ours are closed while every port is tried.
+    try {
+        MidiInput()->CloseDevice();
+        MidiOutput()->CloseDevice();
+    } catch (const std::exception& error) {
+        ShowStatus(QString::fromStdString(error.what()));
+        return;
+    }
+    const TFoundUnit found =
+        FindUnit(Service(), *this, static_cast<int>(std::max(1000.0, 2.0 * Link->RequestDelay())));
+    if (found.Found())
+        ChoosePorts(found.Input, found.Output);
+    else
+        ChoosePorts(wasIn, wasOut); // what was chosen stays chosen
+    const QString text = FoundText(found);
+    ShowStatus(text);
+    QMessageBox box(this);
+    box.setObjectName(QStringLiteral("FindUnitBox"));
+    box.setWindowTitle(QStringLiteral("Find the unit"));
+    box.setIcon(found.Found() ? QMessageBox::Information : QMessageBox::Warning);
+    box.setText(text);
+    OfferDevice(box, found.Device);
 }
 
 TUnitMemory* TfrmMain::Memory() {

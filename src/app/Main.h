@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+class QMessageBox;
 class TfrmLibrary;
 class TfrmMPTEdit;
 class TfrmPresetEditor;
@@ -70,6 +71,11 @@ public:
     // "Check the connection...": the check's steps and verdict in a box; a unit found under
     // another device byte is talked to under it from then on when the user says so.
     void CheckTheConnection();
+    // Tries every pair of ports for the unit and chooses the pair that answers.
+    void FindTheUnit();
+    // The box of the check or the search, shown, with "Use device N" where the unit answers
+    // under another device byte (-1: none found); the button makes Quellfarn talk to it.
+    void OfferDevice(QMessageBox& box, int device);
     void ApplyModeOption();
     bool IsPresetDump();
     bool IsMptDump();
@@ -135,6 +141,7 @@ public:
     QAction* miGetBulkDump = nullptr;
     QAction* miGetMptTable = nullptr;
     QAction* miCheckConnection = nullptr;
+    QAction* miFindUnit = nullptr;
     QAction* miBypass = nullptr;
     std::array<QAction*, 4> miSelectBank{};
     QAction* miPrePlenova = nullptr;

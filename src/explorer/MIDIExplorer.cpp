@@ -349,6 +349,31 @@ void TfrmMIDIExplorer::PortsChanged() {
     }
 }
 
+bool TfrmMIDIExplorer::ChoosePorts(const QString& input, const QString& output) {
+    const auto choose = [](std::vector<std::unique_ptr<TqvMIDIMenuItem>>& items,
+                           const QString& name, const std::function<void(int)>& select,
+                           const std::function<bool()>& open) {
+        for (std::size_t index = 0; index < items.size(); ++index)
+            if (items[index]->Name == name) {
+                select(static_cast<int>(index));
+                return open();
+            }
+        return false;
+    };
+    const bool in = choose(
+        inputItems, input, [this](int index) { SelectInputDevice(index); },
+        [this, input] {
+            return midiInput->PortState() == TPortState::Open && midiInput->ProductName() == input;
+        });
+    const bool out = choose(
+        outputItems, output, [this](int index) { SelectOutputDevice(index); },
+        [this, output] {
+            return midiOutput->PortState() == TMidiOutput::State::Open &&
+                   midiOutput->ProductName() == output;
+        });
+    return in && out;
+}
+
 void TfrmMIDIExplorer::SelectDevice(std::vector<std::unique_ptr<TqvMIDIMenuItem>>& items, int index,
                                     const std::function<void(const QString&)>& open,
                                     const std::function<QString()>& openName,

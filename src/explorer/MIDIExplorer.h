@@ -223,6 +223,10 @@ protected:
     void ReportSendError(const QString& errorText);
     // A chosen port went, or came back: MissingPort() tells what is missing now.
     virtual void MissingPortChanged() {}
+    MidiService& Service() { return service; }
+    // Chooses these ports as the menus do (opened, checked, stored); false when one is not
+    // listed or would not open (said why).
+    bool ChoosePorts(const QString& input, const QString& output);
 
     TqvRegUtil* settings = nullptr;
 

@@ -4,12 +4,15 @@
 
 #include "link/DeviceLink.h"
 #include "midi/MidiIn.h"
+#include "midi/PortWatch.h"
 #include "model/DeviceMode.h"
 #include "model/Protocol.h"
 
 #include <QPointer>
 #include <functional>
+#include <memory>
 #include <set>
+#include <vector>
 
 namespace {
 // What came in while the check listened.
@@ -127,4 +130,109 @@ QStringList CheckLines(const TCheckResult& result) {
                      step.What;
     lines << result.Verdict;
     return lines;
+}
+
+TFoundUnit FindUnit(MidiService& service, TLinkHost& host, int milliseconds) {
+    TFoundUnit found;
+    // Every input listens; what a processor says is noted with where it came in.
+    struct TListener {
+        QString Name;
+        std::unique_ptr<TMidiInput> Port;
+    };
+    std::vector<TListener> listeners;
+    int replyDevice = -1;
+    QString replyInput;
+    int tableLength = 0;
+    for (const QString& name : TPortWatch::InputNames(service)) {
+        auto input = std::make_unique<TMidiInput>(service);
+        try {
+            input->SetProductName(name);
+            input->OpenDevice();
+            input->StartInput();
+        } catch (const std::exception&) {
+            continue; // a port that will not open is not the unit's
+        }
+        input->OnMidiInput = [&, name](TMidiInput& sender) {
+            while (auto event = sender.ReadEvent()) {
+                if (event->StatusByte != 0xF0 || event->SysexData == nullptr)
+                    continue;
+                const TByteView bytes(event->SysexData.get(), event->SysexSize);
+                if (IsProcessorReply(bytes) && replyInput.isEmpty()) {
+                    replyInput = name;
+                    replyDevice = bytes[2];
+                } else if (name == replyInput &&
+                           (IsMptDump(bytes, TDeviceMode::Plenova()) ||
+                            IsMptDump(bytes, TDeviceMode::PrePlenovaModel()))) {
+                    tableLength = static_cast<int>(bytes.size());
+                }
+            }
+        };
+        listeners.push_back({name, std::move(input)});
+    }
+    const auto listen = [&](const std::function<bool()>& enough) {
+        for (int waited = 0; waited < milliseconds && !enough(); waited += 10)
+            host.Wait(10);
+    };
+    for (const QString& name : TPortWatch::OutputNames(service)) {
+        TMidiOutput output(service);
+        try {
+            output.SetProductName(name);
+            output.OpenDevice();
+            // The device byte set first: a unit answering under several is taken at that one.
+            const TBytes first = RequestParameterMessage(DeviceId, kBypassAddress);
+            output.SendLong(first.data(), static_cast<std::uint16_t>(first.size()));
+            for (int device = 0; device < 16; ++device) {
+                if (device == DeviceId)
+                    continue;
+                const TBytes question =
+                    RequestParameterMessage(static_cast<std::uint8_t>(device), kBypassAddress);
+                output.SendLong(question.data(), static_cast<std::uint16_t>(question.size()));
+            }
+            listen([&] { return !replyInput.isEmpty(); });
+            if (replyInput.isEmpty())
+                continue;
+            found.Input = replyInput;
+            found.Output = name;
+            found.Device = replyDevice;
+            for (const bool prePlenova : {false, true}) {
+                const TBytes ask = RequestProgramTableMessage(
+                    static_cast<std::uint8_t>(replyDevice), TDeviceMode::For(prePlenova));
+                output.SendLong(ask.data(), static_cast<std::uint16_t>(ask.size()));
+            }
+            listen([&] { return tableLength > 0; });
+            found.ModeKnown = tableLength > 0;
+            found.PrePlenova = tableLength == TDeviceMode::PrePlenovaModel().MptDumpLength;
+            break;
+        } catch (const std::exception&) {
+            continue; // a port that will not open or send is not the unit's
+        }
+    }
+    for (TListener& listener : listeners) {
+        listener.Port->OnMidiInput = nullptr;
+        try {
+            listener.Port->CloseDevice();
+        } catch (const std::exception&) {
+            // nothing more can be done for a port that will not close
+        }
+    }
+    return found;
+}
+
+QString FoundText(const TFoundUnit& found) {
+    if (!found.Found())
+        return QStringLiteral("No unit answered on any pair of ports: check that the unit is on "
+                              "and its cables go to the interface");
+    QString text = QStringLiteral("The unit answers on MIDI In '%1' and MIDI Out '%2'")
+                       .arg(found.Input, found.Output);
+    if (found.ModeKnown)
+        text += found.PrePlenova ? QStringLiteral("; it is a Pre-Plenova unit")
+                                 : QStringLiteral("; it is a Plenova unit");
+    if (found.ModeKnown && found.PrePlenova != PrePlenovaMode)
+        text += found.PrePlenova ? QStringLiteral(" (\"Use Pre-Plenova options\" is off)")
+                                 : QStringLiteral(" (\"Use Pre-Plenova options\" is on)");
+    if (found.Device != DeviceId)
+        text += QStringLiteral("; it answers as device %1, Quellfarn is set to %2")
+                    .arg(found.Device)
+                    .arg(DeviceId);
+    return text;
 }

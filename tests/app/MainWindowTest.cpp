@@ -362,6 +362,45 @@ TEST_F(MainWindow, TheEditorMenusFollowTheBuffer) {
 // "Check the connection..." with Quellfarn set to device 3 and the unit answering as 0: the steps
 // and the verdict in a box, and its "Use device 0", clicked, makes Quellfarn talk to the unit
 // and keeps the choice; asked again, the unit answers.
+namespace {
+// Opens the processor menu and chooses the item so many from its end by the arrow keys.
+void ChooseFromTheEnd(TfrmMain& window, int fromEnd) {
+    window.miQuellfarnRequests->popup(window.mapToGlobal(QPoint(40, 20)));
+    for (int up = 0; up < fromEnd; ++up)
+        QTest::keyClick(window.miQuellfarnRequests, Qt::Key_Up);
+    QTest::keyClick(window.miQuellfarnRequests, Qt::Key_Return);
+}
+} // namespace
+
+// "Find the unit..." by keys, with the loopback chosen: the unit's pair is found, opened, checked
+// in the menus and stored, and the box says so; only the unit was asked.
+TEST_F(MainWindow, FindTheUnitChoosesThePairThatAnswers) {
+    MainRig rig;
+    rig.settings.PutString("MIDI_IN", "Loop");
+    rig.settings.PutString("MIDI_OUT", "Loop");
+    TfrmMain& window = rig.Start();
+    ASSERT_EQ(window.MidiOutput()->ProductName(), "Loop");
+    QString said;
+    AnswerModal<QMessageBox>([&](QMessageBox& box) {
+        said = box.text();
+        QTest::keyClick(&box, Qt::Key_Escape);
+    });
+    ChooseFromTheEnd(window, 1);
+    EXPECT_TRUE(PumpUntil([&] { return !said.isEmpty(); }, 5000));
+    const QString unit = kSimulatedDeviceName;
+    EXPECT_EQ(said, "The unit answers on MIDI In '" + unit + "' and MIDI Out '" + unit +
+                        "'; it is a Plenova unit");
+    EXPECT_EQ(rig.Status(), said);
+    EXPECT_EQ(window.MidiInput()->ProductName(), unit);
+    EXPECT_EQ(window.MidiOutput()->ProductName(), unit);
+    EXPECT_EQ(window.MidiOutput()->PortState(), TMidiOutput::State::Open);
+    for (QMenu* menu : {window.miMIDIIn, window.miMIDIOut})
+        for (QAction* item : menu->actions())
+            EXPECT_EQ(item->isChecked(), item->text() == unit) << item->text().toStdString();
+    EXPECT_EQ(rig.settings.GetString("MIDI_OUT", false), unit);
+    EXPECT_TRUE(rig.sink->Chunks().empty());
+}
+
 TEST_F(MainWindow, CheckTheConnectionFindsTheUnitUnderAnotherDeviceByte) {
     struct Reset {
         ~Reset() { DeviceId = 0; } // whatever happens, the next test talks to device 0
@@ -377,7 +416,8 @@ TEST_F(MainWindow, CheckTheConnectionFindsTheUnitUnderAnotherDeviceByte) {
             if (button->text() == "Use device 0")
                 QTest::mouseClick(button, Qt::LeftButton);
     });
-    window.miCheckConnection->trigger();
+    ChooseFromTheEnd(window, 2);
+    EXPECT_TRUE(PumpUntil([&] { return !verdict.isEmpty(); }, 5000));
     EXPECT_EQ(verdict, "The unit answers as device 0; Quellfarn is set to 3");
     EXPECT_TRUE(steps.endsWith("From this processor: ok\nWith this device byte: failed"))
         << steps.toStdString();

@@ -202,3 +202,46 @@ TEST(Link, TheConnectionCheckNamesWhatIsWrong) {
         EXPECT_EQ(result.FoundDevice, c.Found) << c.What;
     }
 }
+
+// Finding the unit among every pair of ports: the pair it answers on, its device byte and its
+// model; another port hears the harmless question and nothing else.
+TEST(Link, FindingTheUnitTellsItsPortsItsModelAndItsDeviceByte) {
+    struct Case {
+        const char* What;
+        bool PrePlenova = false;
+        int Device = 0;
+        bool Mute = false;
+        const char* Text;
+    };
+    const QString ports = QStringLiteral("The unit answers on MIDI In '%1' and MIDI Out '%1'")
+                              .arg(kSimulatedDeviceName);
+    for (const Case& c : {Case{.What = "a Plenova unit", .Text = "; it is a Plenova unit"},
+                          Case{.What = "set to device 3",
+                          .Device = 3,
+                          .Text = "; it is a Plenova unit; it answers as device 3, "
+                                  "Quellfarn is set to 0"},
+                          Case{.What = "a Pre-Plenova unit",
+                          .PrePlenova = true,
+                          .Text = "; it is a Pre-Plenova unit (\"Use Pre-Plenova options\" "
+                                  "is off)"},
+                          Case{.What = "a silent unit",
+                          .Mute = true,
+                          .Text = "No unit answered on any pair of ports: check that the "
+                                  "unit is on and its cables go to the interface"}}) {
+        TSimulatorOptions unit = LinkRig::Fast();
+        unit.DeviceByte = static_cast<std::uint8_t>(c.Device);
+        LinkRig rig(c.PrePlenova, unit);
+        SetPrePlenovaMode(false); // Quellfarn as set; the unit is what it is
+        rig.processor->SetMute(c.Mute);
+        rig.input->CloseDevice();
+        rig.output->CloseDevice();
+        const TFoundUnit found = FindUnit(rig.service, rig, 1000);
+        EXPECT_EQ(FoundText(found), c.Mute ? QString(c.Text) : ports + c.Text) << c.What;
+        EXPECT_EQ(found.Found(), !c.Mute) << c.What;
+        std::vector<RecordingDevice::Bytes> questions; // the bypass state, under every device byte
+        for (std::uint8_t device = 0; device < 16; ++device)
+            questions.push_back({0xF0, 0x1A, device, 0x13, 0x43, 0x00, 0xF7});
+        EXPECT_EQ(rig.sink->Chunks(), c.Mute ? questions : std::vector<RecordingDevice::Bytes>())
+            << c.What;
+    }
+}
