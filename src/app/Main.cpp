@@ -186,6 +186,8 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
             library->Refresh(); // what a job read is in the memory now
     });
     // Open at the very first start, and again when it was open at the end.
+    followUnit =
+        settings->GetBool(QStringLiteral("FOLLOW_UNIT"), {.CanCreate = true, .Default = false});
     if (settings->GetBool(QStringLiteral("LIBRARY_OPEN"), {.CanCreate = false, .Default = true}))
         QTimer::singleShot(0, this, [this] { Library()->show(); });
 }
@@ -258,6 +260,50 @@ void TfrmMain::FindTheUnit() {
     box.setIcon(found.Found() ? QMessageBox::Information : QMessageBox::Warning);
     box.setText(text);
     OfferDevice(box, found.Device);
+}
+
+void TfrmMain::FollowTheUnit() {
+    followPending = false;
+    const std::vector<TfrmPresetEditor*> shown = childWindows.ShownReceivedEditors();
+    if (shown.empty() || Link->Busy() || !MidiOutAvailable(false))
+        return;
+    int bank = 0;
+    int slot = 0;
+    if (!Link->WhereIsTheUnit(bank, slot)) {
+        ShowStatus(QStringLiteral("The unit changed its preset but did not say which one"));
+        return;
+    }
+    const QString place = SlotPlace(bank, slot, PrePlenovaMode);
+    const TSlotMemory* held = nullptr;
+    if (Memory() != nullptr && Link->Store().ReadSlots({{bank, slot}}) == 1 && Memory() != nullptr)
+        held = Memory()->Slot(bank, slot);
+    if (held == nullptr || held->Now() == nullptr) {
+        ShowStatus(QStringLiteral("The unit turned to %1, but its preset did not come").arg(place));
+        return;
+    }
+    // The newest editor without unsaved changes takes it; unsaved changes are never dropped.
+    TfrmPresetEditor* editor = nullptr;
+    for (TfrmPresetEditor* candidate : shown)
+        if (!candidate->Document().HasEdits())
+            editor = candidate;
+    QString why;
+    if (editor == nullptr) {
+        editor = new TfrmPresetEditor(this); // a child of this window, which frees it
+        childWindows.Add(editor, true);
+        ConnectEditor(*editor);
+        why = QStringLiteral(" in a window of its own: the editor's unsaved changes stay");
+    }
+    std::stringstream stream(std::string(held->Now()->Dump.begin(), held->Now()->Dump.end()));
+    editor->SetFileName(QString());
+    try {
+        editor->LoadDump(stream);
+    } catch (const std::exception& error) {
+        ShowStatus(QString::fromStdString(error.what()));
+        return;
+    }
+    editor->Document().SetHomeSlot({PrePlenovaMode ? -1 : bank, slot});
+    editor->Show();
+    ShowStatus(QStringLiteral("Following the unit: %1 opened").arg(place) + why);
 }
 
 TUnitMemory* TfrmMain::Memory() {
@@ -521,6 +567,15 @@ TfrmPresetEditor* TChildWindowList::HiddenReceivedEditor() const {
     return nullptr;
 }
 
+std::vector<TfrmPresetEditor*> TChildWindowList::ShownReceivedEditors() const {
+    std::vector<TfrmPresetEditor*> editors;
+    for (const TEntry& entry : windows)
+        if (auto* editor = qobject_cast<TfrmPresetEditor*>(entry.Window.data()))
+            if (entry.Received && editor->isVisible())
+                editors.push_back(editor);
+    return editors;
+}
+
 void TfrmMain::MessageBufferPopupHook() {
     TfrmMIDIExplorer::MessageBufferPopupHook();
     if (pmiEdit != nullptr)
@@ -552,6 +607,14 @@ void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
                                            held->Now()->Dump};
     };
     editor.SetUnitBusy(Link->Busy());
+    editor.SetFollowUnit(followUnit);
+    editor.OnFollowUnit = [this](bool on) {
+        followUnit = on;
+        if (settings != nullptr)
+            settings->PutBool(QStringLiteral("FOLLOW_UNIT"), on);
+        for (TfrmPresetEditor* other : PresetEditors())
+            other->SetFollowUnit(on);
+    };
 }
 
 void TfrmMain::OpenPresetEditor() {
@@ -711,6 +774,12 @@ void TfrmMain::Unclaimed(std::unique_ptr<TMyMidiEvent> event) {
         for (TfrmPresetEditor* editor : PresetEditors())
             if (editor->isVisible() && editor->Learning())
                 editor->LearnController(event->DataByte1);
+    // The unit's own program change: it is asked where it is once this input is handled.
+    if (!event->SysexData && (event->StatusByte & 0xF0) == 0xC0 && followUnit && !followPending &&
+        !Link->Busy() && !childWindows.ShownReceivedEditors().empty()) {
+        followPending = true;
+        QTimer::singleShot(0, this, [this] { FollowTheUnit(); });
+    }
     LogReceived(std::move(event));
 }
 

@@ -37,6 +37,8 @@ public:
     std::vector<QPointer<TfrmMPTEdit>> TableEditors() const;
     // A hidden editor of received data; null when none is.
     TfrmPresetEditor* HiddenReceivedEditor() const;
+    // The editors of received data on the screen, the newest last.
+    std::vector<TfrmPresetEditor*> ShownReceivedEditors() const;
 
 private:
     struct TEntry {
@@ -73,6 +75,10 @@ public:
     void CheckTheConnection();
     // Tries every pair of ports for the unit and chooses the pair that answers.
     void FindTheUnit();
+    // "Follow the unit": a preset chosen on the unit itself (its program change) is fetched
+    // into the editor that came from the unit, or into a window of its own where that editor
+    // has unsaved changes.
+    void FollowTheUnit();
     // The box of the check or the search, shown, with "Use device N" where the unit answers
     // under another device byte (-1: none found); the button makes Quellfarn talk to it.
     void OfferDevice(QMessageBox& box, int device);
@@ -171,6 +177,8 @@ private:
     void ShowProgressText();
     void MissingPortChanged() override;
     QString progressText;
+    bool followUnit = false;    // the editors' "Follow the unit", kept in the settings
+    bool followPending = false; // a program change came: the unit is asked once it is handled
     TPresetListing listing;
     template <class T> T* Own(std::unique_ptr<T> object);
     void ConnectEditor(TfrmPresetEditor& editor);

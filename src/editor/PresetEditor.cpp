@@ -30,6 +30,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -239,8 +240,18 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
     for (QPushButton* button : {btnOpen, btnUndo, btnRedo, btnCompare, btnSaveAs, btnSendOut,
                                 btnStore, btnUndoStore, btnPrint, btnPreview, btnPrtSetup})
         row->addWidget(button);
+    chkFollowUnit = new QCheckBox(QStringLiteral("&Follow the unit"), bar);
+    chkFollowUnit->setObjectName(QStringLiteral("chkFollowUnit"));
+    chkFollowUnit->setToolTip(QStringLiteral("When a preset is chosen on the unit itself, load it "
+                                             "here (unsaved changes stay: it opens in a window of "
+                                             "its own)"));
+    row->addWidget(chkFollowUnit);
     row->addStretch(1);
     row->addWidget(btnExit);
+    connect(chkFollowUnit, &QCheckBox::toggled, this, [this](bool on) {
+        if (OnFollowUnit)
+            OnFollowUnit(on);
+    });
     connect(btnOpen, &QPushButton::clicked, this, [this] { Open(); });
     connect(btnUndo, &QPushButton::clicked, this, [this] { StepHistory(true); });
     connect(btnRedo, &QPushButton::clicked, this, [this] { StepHistory(false); });
@@ -284,6 +295,15 @@ void TfrmPresetEditor::LoadDump(std::istream& stream) {
 
 void TfrmPresetEditor::SetFileName(const QString& name) {
     document->SetFileName(name);
+}
+
+void TfrmPresetEditor::SetFollowUnit(bool on) {
+    const QSignalBlocker quiet(chkFollowUnit);
+    chkFollowUnit->setChecked(on);
+}
+
+bool TfrmPresetEditor::FollowsUnit() const {
+    return chkFollowUnit->isChecked();
 }
 
 bool TfrmPresetEditor::Learning() const {

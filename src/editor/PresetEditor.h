@@ -49,6 +49,10 @@ public:
     std::function<std::optional<TReadSlot>(int bank, int slot)> OnReadSlot;
     // What a slot (bank -1: the unit's current one) holds as far as known, for the store prompt.
     std::function<QString(int bank, int slot)> OnSlotHolds;
+    // "Follow the unit" turned on or off by the user; SetFollowUnit shows the setting.
+    std::function<void(bool on)> OnFollowUnit;
+    void SetFollowUnit(bool on);
+    bool FollowsUnit() const;
 
     void SetUp();
     void LoadDump(std::istream& stream);
@@ -85,6 +89,7 @@ public:
     QPushButton* btnExit;
     QLineEdit* edtTitle;
     QCheckBox* chkAutoSend;
+    QCheckBox* chkFollowUnit;
     QLabel* lblStatus;
     QGroupBox* grpMix;
     QTabWidget* pgcPreset;

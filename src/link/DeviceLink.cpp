@@ -442,6 +442,27 @@ void TDeviceLink::PingDevice() {
     QCoreApplication::processEvents();
 }
 
+bool TDeviceLink::WhereIsTheUnit(int& bank, int& slot) {
+    if (Busy())
+        return false;
+    const QPointer<TDeviceLink> alive(this);
+    AskPlace();
+    const double start = Now();
+    const double window = std::max(2.0 * timings.RequestDelay, kLeastReplyWindow);
+    while (!alive.isNull() && (bankOwed || numberOwed) && Now() - start < window)
+        Wait(5);
+    if (alive.isNull())
+        return false;
+    bankOwed = numberOwed = false;
+    if (presetAnswer < 1 || (!PrePlenovaMode && (bankAnswer < 0 || bankAnswer > 3)))
+        return false;
+    bank = PrePlenovaMode ? 0 : bankAnswer;
+    slot = presetAnswer;
+    if (!PrePlenovaMode)
+        currentBank = bankAnswer;
+    return true;
+}
+
 int TDeviceLink::QueryCurrentPresetNumber() {
     presetAnswer = -1;
     const QPointer<TDeviceLink> alive(this);

@@ -84,6 +84,10 @@ public:
     void QueryParameter(std::uint8_t address);
     void PingDevice();
     int QueryCurrentPresetNumber();
+    // Asks the unit its bank and slot (1-based; bank 0 on a single-bank unit) and waits for both
+    // replies; the link's bank is the unit's from then on. False when a reply did not come or a
+    // job runs.
+    bool WhereIsTheUnit(int& bank, int& slot);
     // The menu's bank selection: refused (and said why) while a job runs.
     void SelectBank(int index);
 

@@ -21,11 +21,13 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -432,4 +434,53 @@ TEST_F(MainWindow, CheckTheConnectionFindsTheUnitUnderAnotherDeviceByte) {
     window.miCheckConnection->trigger();
     EXPECT_EQ(verdict, "The unit answers: the connection works");
     EXPECT_EQ(rig.Status(), verdict);
+}
+
+// "Follow the unit" ticked by a click in the editor that came from the unit: the unit's knob
+// turned to B 017 loads that preset there; with an unsaved edit, the next turn opens a window
+// of its own and the edit stays. The setting is kept.
+TEST_F(MainWindow, FollowingTheUnitLoadsWhatItsKnobChooses) {
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    QTest::keyClick(window.memMsgBuf, Qt::Key_F10);
+    ASSERT_TRUE(PumpUntil([&] { return rig.Log().size() == 1; }));
+    window.lbxLog->SetCurrentLine(0);
+    window.LogDoubleClick(); // the received preset into the buffer, then into an editor
+    window.miOpenPresetEditor->trigger();
+    ASSERT_EQ(window.PresetEditors().size(), 1u);
+    TfrmPresetEditor& first = *window.PresetEditors().front();
+    ASSERT_TRUE(first.isVisible());
+    QTest::mouseClick(first.chkFollowUnit, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(8, first.chkFollowUnit->height() / 2));
+    ASSERT_TRUE(first.chkFollowUnit->isChecked());
+    EXPECT_TRUE(rig.settings.GetBool("FOLLOW_UNIT", {.CanCreate = false, .Default = false}));
+
+    const auto title = [&](int bank, int slot) {
+        std::string held;
+        rig.Unit([&](TPlenovaDevice& unit) {
+            held = PresetTitleOf(
+                unit.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot - 1)]);
+            return true;
+        });
+        return QString::fromStdString(held);
+    };
+    ASSERT_TRUE(rig.processor->TurnTo(1, 16));
+    EXPECT_TRUE(PumpUntil([&] { return first.edtTitle->text() == title(1, 17); }));
+    EXPECT_EQ(rig.Status(), "Following the unit: B 017 opened");
+    EXPECT_EQ(first.Document().HomeSlot().Bank, 1);
+    EXPECT_EQ(first.Document().HomeSlot().Slot, 17);
+
+    first.edtTitle->setFocus();
+    QTest::keyClick(first.edtTitle, Qt::Key_End);
+    QTest::keyClicks(first.edtTitle, "!");
+    ASSERT_TRUE(first.Document().HasEdits());
+    const QString edited = first.edtTitle->text();
+    ASSERT_TRUE(rig.processor->TurnTo(2, 4));
+    EXPECT_TRUE(PumpUntil([&] { return window.PresetEditors().size() == 2; }));
+    EXPECT_EQ(window.PresetEditors().back()->edtTitle->text(), title(2, 5));
+    EXPECT_TRUE(window.PresetEditors().back()->chkFollowUnit->isChecked());
+    EXPECT_EQ(first.edtTitle->text(), edited);
+    EXPECT_TRUE(first.Document().HasEdits());
+    EXPECT_EQ(rig.Status(), "Following the unit: C 005 opened in a window of its own: the "
+                            "editor's unsaved changes stay");
 }
