@@ -9,6 +9,8 @@
 #include "midi/VirtualMidiService.h"
 #include "sim/SimulatedProcessor.h"
 
+#include <QLabel>
+#include <QTimer>
 #include <Version.h>
 #include <cstdio>
 #include <cstring>
@@ -69,6 +71,21 @@ int main(int argc, char* argv[]) {
 
     mainWindow->InitializeExplorer(AppSettings, GetAppTitle());
     mainWindow->show();
+    // The start benchmark's probe: "window" once the main window is shown, "answer" once the
+    // unit's first answer is shown in it; then the program ends.
+    if (qEnvironmentVariableIsSet("QUELLFARN_START_REPORT")) {
+        std::puts("window");
+        std::fflush(stdout);
+        auto* probe = new QTimer(mainWindow.get());
+        QObject::connect(probe, &QTimer::timeout, probe, [&window = *mainWindow] {
+            if (!window.statusPanel0->text().startsWith(QStringLiteral("The Quellfarn is online!")))
+                return;
+            std::puts("answer");
+            std::fflush(stdout);
+            QCoreApplication::exit(0);
+        });
+        probe->start(1);
+    }
     const int result = QApplication::exec();
 
     mainWindow.reset();

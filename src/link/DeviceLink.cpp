@@ -417,9 +417,14 @@ void TDeviceLink::RequestCurrentPreset() {
 }
 
 void TDeviceLink::QueryParameter(std::uint8_t address) {
-    ++pendingReplies;
+    const int owed = ++pendingReplies;
     SendRequest(RequestParameterMessage(DeviceId, address));
-    PacedWait(timings.RequestDelay); // the reply is normally taken during the wait
+    // The reply is normally taken during the request delay; once it is in (the unit answers in
+    // order), the unit is ready for the next question and the rest of the delay is not waited.
+    const QPointer<TDeviceLink> alive(this);
+    const double start = Now();
+    while (!alive.isNull() && pendingReplies >= owed && Now() - start < timings.RequestDelay)
+        PacedWait(std::min(10.0, timings.RequestDelay - (Now() - start)));
 }
 
 void TDeviceLink::PingDevice() {

@@ -296,7 +296,8 @@ TEST_F(MainWindow, SettingsAtSetUpAndClose) {
                            "Print list of presets...", "Send presets to the unit...",
                            "Get preset bulk dump", "-", "Get MPT Table", "Bypass", "-",
                            "Select Bank &A", "Select Bank &B", "Select Bank &C", "Select Bank &D",
-                           "-", "Use Pre-Plenova options", "-", "Check the connection..."}));
+                           "-", "Use Pre-Plenova options", "-", "Check the connection...",
+                           "Find the unit..."}));
     window.close();
     EXPECT_EQ(rig.settings.GetInteger("TMQReqDelay", false, -1), 1000);
     EXPECT_FALSE(rig.settings.GetBool("PRE_PLENOVA", {.CanCreate = false, .Default = true}));
