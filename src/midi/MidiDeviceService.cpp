@@ -409,18 +409,10 @@ MidiDeviceService::Located MidiDeviceService::Locate(unsigned deviceId, bool inp
     return {};
 }
 
-std::vector<std::string> MidiDeviceService::InNames() {
+std::vector<std::string> MidiDeviceService::Names(bool input) {
     std::vector<std::string> names;
     for (auto& backend : backends)
-        for (std::string& name : backend->InputNames())
-            names.push_back(std::move(name));
-    return names;
-}
-
-std::vector<std::string> MidiDeviceService::OutNames() {
-    std::vector<std::string> names;
-    for (auto& backend : backends)
-        for (std::string& name : backend->OutputNames())
+        for (std::string& name : input ? backend->InputNames() : backend->OutputNames())
             names.push_back(std::move(name));
     return names;
 }

@@ -40,8 +40,8 @@ public:
     MMRESULT InClose(HMIDI handle) override;
     std::uint32_t InLostMessages(HMIDI handle) override;
 
-    std::vector<std::string> InNames() override;
-    std::vector<std::string> OutNames() override;
+    std::vector<std::string> InNames() override { return Names(true); }
+    std::vector<std::string> OutNames() override { return Names(false); }
 
     unsigned OutGetNumDevs() override;
     MMRESULT OutGetDevName(int deviceId, std::string& name) override;
@@ -63,6 +63,7 @@ private:
     };
     Located Locate(unsigned deviceId, bool input);
     unsigned CountDevices(bool input);
+    std::vector<std::string> Names(bool input);
     MMRESULT DeviceName(unsigned deviceId, bool input, std::string& name);
     InputDevice* FindInput(HMIDI handle);
     OutputDevice* FindOutput(HMIDI handle);

@@ -6,6 +6,8 @@
 #include "app/Main.h"
 #include "app/Restore.h"
 #include "base/qvUtility.h"
+#include "editor/PresetDocument.h"
+#include "editor/PresetEditor.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/RtMidiService.h"
 #include "model/FileNames.h"
@@ -19,10 +21,12 @@
 #include "support/TestPresets.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -180,4 +184,65 @@ TEST(MainWindowOverJack, PortsThatGoAreWaitedForAndOpenedAgain) {
     EXPECT_EQ(window.Link->Walk().Counts().Saved, 20);
     EXPECT_EQ(QDir(folder.filePath("Bank A")).entryList(QDir::Files).size(), 20);
     EXPECT_EQ(rig.settings.GetString("MIDI_OUT", true), "QF Cable Test:MIDI in");
+}
+
+// With a silent unit's ports chosen, "Find the unit..." finds the simulator's pair; then "select
+// B 17" on the simulator, as its knob, is followed by the editor that came from the unit, and
+// with an edit there "select C 5" opens a window of its own.
+TEST(MainWindowOverJack, FindsTheUnitAndFollowsItsKnob) {
+    ChildProcess silent(JackRig::Command(QUELLFARN_SIM, "QF Silent Unit", {"--mute"}));
+    ASSERT_TRUE(silent.WaitForLine("ready"));
+    JackRig rig(QUELLFARN_SIM, "QF Knob Test", "QuellfarnKnobTest");
+    ASSERT_TRUE(rig.Ready);
+    TfrmMain& window = *rig.window;
+    for (const auto& [menu, port] : {std::pair{window.miMIDIIn, "QF Silent Unit:MIDI out"},
+                                     std::pair{window.miMIDIOut, "QF Silent Unit:MIDI in"}})
+        for (QAction* item : menu->actions())
+            if (item->text() == port)
+                item->trigger();
+    ASSERT_EQ(window.MidiOutput()->ProductName(), "QF Silent Unit:MIDI in");
+    QString found;
+    AnswerModal<QMessageBox>([&](QMessageBox& box) {
+        found = box.text();
+        box.reject();
+    });
+    window.miFindUnit->trigger();
+    EXPECT_TRUE(PumpUntil([&] { return !found.isEmpty(); }, 10000));
+    EXPECT_EQ(found, "The unit answers on MIDI In 'QF Knob Test:MIDI out' and MIDI Out 'QF Knob "
+                     "Test:MIDI in'; it is a Plenova unit");
+    EXPECT_EQ(window.MidiOutput()->ProductName(), "QF Knob Test:MIDI in");
+    rig.Connect();
+
+    const auto presetLine = [&] {
+        for (int i = 0; i < window.lbxLog->LineCount(); ++i)
+            if (window.lbxLog->LineText(i).startsWith("Sysex (258)"))
+                return i;
+        return -1;
+    };
+    for (int attempt = 0; attempt < 3 && presetLine() < 0; ++attempt) {
+        QTest::keyClick(window.memMsgBuf, Qt::Key_F10);
+        PumpUntil([&] { return presetLine() >= 0; }, 2000);
+    }
+    ASSERT_GE(presetLine(), 0);
+    window.lbxLog->SetCurrentLine(presetLine());
+    window.LogDoubleClick(); // the received preset into the buffer, then into an editor
+    window.miOpenPresetEditor->trigger();
+    ASSERT_EQ(window.PresetEditors().size(), 1u);
+    TfrmPresetEditor& first = *window.PresetEditors().front();
+    first.chkFollowUnit->click();
+    const auto title = [](int bank, int slot) {
+        return QString::fromStdString(
+            PresetTitleOf(TPlenovaDevice::FactoryPreset(bank, slot - 1, TDeviceMode::Plenova())));
+    };
+    ASSERT_TRUE(rig.sim.Say("select B 17"));
+    EXPECT_TRUE(PumpUntil([&] { return first.edtTitle->text() == title(1, 17); }, 10000));
+    EXPECT_EQ(first.Document().HomeSlot().Slot, 17);
+
+    first.edtTitle->setFocus();
+    QTest::keyClicks(first.edtTitle, "!");
+    ASSERT_TRUE(first.Document().HasEdits());
+    ASSERT_TRUE(rig.sim.Say("select C 5"));
+    EXPECT_TRUE(PumpUntil([&] { return window.PresetEditors().size() == 2; }, 10000));
+    EXPECT_EQ(window.PresetEditors().back()->edtTitle->text(), title(2, 5));
+    EXPECT_EQ(first.edtTitle->text(), title(1, 17) + "!");
 }

@@ -175,9 +175,10 @@ TEST(Link, TheConnectionCheckNamesWhatIsWrong) {
              Inject(rig, {0xB0, 0x07, 0x64});
          },
          4, "Answers arrive but SysEx is lost: the interface or driver drops SysEx"},
-        {"another maker's device",
+        {"another maker's device, and a SysEx cut short",
          [](LinkRig& rig) {
              rig.UsePorts("Loop", "Sink");
+             Inject(rig, {0xF0, 0x1A, 0xF7});
              Inject(rig, {0xF0, 0x41, 0x10, 0x42, 0x12, 0x00, 0xF7});
          },
          5,

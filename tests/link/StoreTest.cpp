@@ -68,6 +68,7 @@ TEST(Store, KeepsWhatItReplacesVerifiesAndPutsItBack) {
 // What a kept and verified store says to the unit, in order, and nothing more.
 TEST(Store, SendsTheUnitExactlyTheKeepTheStoreAndTheReadBack) {
     LinkRig rig;
+    rig.Link->PingDevice(); // the unit's bank is known: a store without a kept copy asks it
     QTemporaryDir kept;
     rig.Link->Store().ReplacedFolder = kept.path();
     QStringList heard; // written on the unit's thread
@@ -80,12 +81,26 @@ TEST(Store, SendsTheUnitExactlyTheKeepTheStoreAndTheReadBack) {
     const TStoreResult result =
         rig.Link->Store().Store(Request(TitledDump("Exact"), 17, true, true));
     ASSERT_TRUE(result.Verified) << result.Message;
+    {
+        const std::lock_guard lock(guard);
+        EXPECT_EQ(heard,
+                  QStringList({"select preset 17", "request parameter 9", "request parameter 64",
+                               "request current preset", "preset dump \"Exact\"",
+                               "store preset in slot 17", "select preset 17", "request parameter 9",
+                               "request parameter 64", "request current preset"}));
+        heard.clear();
+    }
+    // Neither kept nor verified: the bank is asked once, while the unit takes the dump.
+    ASSERT_TRUE(rig.Link->Store().Store(Request(TitledDump("Plain"), 18, false, false)).Stored);
+    rig.RunUntil(
+        [&] {
+            const std::lock_guard lock(guard);
+            return heard.size() >= 4;
+        },
+        300); // time for a message too many to arrive
     const std::lock_guard lock(guard);
-    EXPECT_EQ(heard,
-              QStringList({"select preset 17", "request parameter 9", "request parameter 64",
-                           "request current preset", "preset dump \"Exact\"",
-                           "store preset in slot 17", "select preset 17", "request parameter 9",
-                           "request parameter 64", "request current preset"}));
+    EXPECT_EQ(heard, QStringList({"preset dump \"Plain\"", "request parameter 9",
+                                  "store preset in slot 18"}));
 }
 
 // What goes wrong is said, and nothing is called verified that was not.
