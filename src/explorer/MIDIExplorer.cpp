@@ -349,6 +349,8 @@ void TfrmMIDIExplorer::PortsChanged() {
     }
 }
 
+// (input, output): as the menus stand, input first.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 bool TfrmMIDIExplorer::ChoosePorts(const QString& input, const QString& output) {
     const auto choose = [](std::vector<std::unique_ptr<TqvMIDIMenuItem>>& items,
                            const QString& name, const std::function<void(int)>& select,

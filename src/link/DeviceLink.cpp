@@ -447,6 +447,8 @@ void TDeviceLink::PingDevice() {
     QCoreApplication::processEvents();
 }
 
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 bool TDeviceLink::WhereIsTheUnit(int& bank, int& slot) {
     if (Busy())
         return false;

@@ -39,8 +39,11 @@ bool TPortWatch::Poll() {
     return true;
 }
 
+// (close, open): in the order a port goes and comes back.
+// NOLINTBEGIN(bugprone-easily-swappable-parameters)
 QString TPortWatch::Follow(TChosenPort& port, const QStringList& names,
                            const std::function<void()>& close, const std::function<void()>& open) {
+    // NOLINTEND(bugprone-easily-swappable-parameters)
     if (port.Name.isEmpty())
         return {};
     const bool listed = names.contains(port.Name);

@@ -43,6 +43,7 @@ public:
     // said so. Returns the line to tell, or empty when nothing changed. A port that is back but
     // would not open stays gone, and the caller's Retry has it tried again.
     // The port that is missing as the user reads it, the output first; empty when neither is.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters): input first, as the menus stand
     static QString Missing(const TChosenPort& input, const TChosenPort& output) {
         return output.Gone ? output.Text() : input.Gone ? input.Text() : QString();
     }
