@@ -311,8 +311,14 @@ TUnitMemory* TfrmMain::Memory() {
         return nullptr;
     const QString folder = TUnitMemory::FolderFor(MidiOutput()->ProductName(), DeviceId);
     if (!memory || memory->Folder() != folder) {
+        // Another port or device byte, another unit. The memory of the one before is kept: the
+        // library still shows it until it has taken this one.
+        if (memory)
+            formerMemories.push_back(std::move(memory));
         memory = std::make_unique<TUnitMemory>(folder);
         memory->Load();
+        if (!library.isNull())
+            QTimer::singleShot(0, library, [library = library] { library->Refresh(); });
     }
     Link->SetMemory(memory.get());
     return memory.get();

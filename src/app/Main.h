@@ -187,5 +187,7 @@ private:
     void ReadUnitIntoLibrary(const std::array<bool, 4>& banks, int requestDelay, bool alsoBackUp);
     QPointer<TfrmLibrary> library;
     std::unique_ptr<TUnitMemory> memory;
+    std::vector<std::unique_ptr<TUnitMemory>>
+        formerMemories; // of other ports, shown until replaced
     std::unique_ptr<TWriteJournal> journal;
 };

@@ -173,40 +173,44 @@ TFoundUnit FindUnit(MidiService& service, TLinkHost& host, int milliseconds) {
         for (int waited = 0; waited < milliseconds && !enough(); waited += 10)
             host.Wait(10);
     };
-    for (const QString& name : TPortWatch::OutputNames(service)) {
-        TMidiOutput output(service);
-        try {
-            output.SetProductName(name);
-            output.OpenDevice();
-            // The device byte set first: a unit answering under several is taken at that one.
-            const TBytes first = RequestParameterMessage(DeviceId, kBypassAddress);
-            output.SendLong(first.data(), static_cast<std::uint16_t>(first.size()));
-            for (int device = 0; device < 16; ++device) {
-                if (device == DeviceId)
+    // Two rounds: a connection just made may not carry its first message (JACK).
+    const QStringList outputs = TPortWatch::OutputNames(service);
+    for (int round = 0; round < 2 && !found.Found(); ++round)
+        for (const QString& name : outputs) {
+            if (found.Found())
+                break;
+            TMidiOutput output(service);
+            try {
+                output.SetProductName(name);
+                output.OpenDevice();
+                // The device byte set first: a unit answering under several is taken at that one.
+                const TBytes first = RequestParameterMessage(DeviceId, kBypassAddress);
+                output.SendLong(first.data(), static_cast<std::uint16_t>(first.size()));
+                for (int device = 0; device < 16; ++device) {
+                    if (device == DeviceId)
+                        continue;
+                    const TBytes question =
+                        RequestParameterMessage(static_cast<std::uint8_t>(device), kBypassAddress);
+                    output.SendLong(question.data(), static_cast<std::uint16_t>(question.size()));
+                }
+                listen([&] { return !replyInput.isEmpty(); });
+                if (replyInput.isEmpty())
                     continue;
-                const TBytes question =
-                    RequestParameterMessage(static_cast<std::uint8_t>(device), kBypassAddress);
-                output.SendLong(question.data(), static_cast<std::uint16_t>(question.size()));
+                found.Input = replyInput;
+                found.Output = name;
+                found.Device = replyDevice;
+                for (const bool prePlenova : {false, true}) {
+                    const TBytes ask = RequestProgramTableMessage(
+                        static_cast<std::uint8_t>(replyDevice), TDeviceMode::For(prePlenova));
+                    output.SendLong(ask.data(), static_cast<std::uint16_t>(ask.size()));
+                }
+                listen([&] { return tableLength > 0; });
+                found.ModeKnown = tableLength > 0;
+                found.PrePlenova = tableLength == TDeviceMode::PrePlenovaModel().MptDumpLength;
+            } catch (const std::exception&) {
+                continue; // a port that will not open or send is not the unit's
             }
-            listen([&] { return !replyInput.isEmpty(); });
-            if (replyInput.isEmpty())
-                continue;
-            found.Input = replyInput;
-            found.Output = name;
-            found.Device = replyDevice;
-            for (const bool prePlenova : {false, true}) {
-                const TBytes ask = RequestProgramTableMessage(
-                    static_cast<std::uint8_t>(replyDevice), TDeviceMode::For(prePlenova));
-                output.SendLong(ask.data(), static_cast<std::uint16_t>(ask.size()));
-            }
-            listen([&] { return tableLength > 0; });
-            found.ModeKnown = tableLength > 0;
-            found.PrePlenova = tableLength == TDeviceMode::PrePlenovaModel().MptDumpLength;
-            break;
-        } catch (const std::exception&) {
-            continue; // a port that will not open or send is not the unit's
         }
-    }
     for (TListener& listener : listeners) {
         listener.Port->OnMidiInput = nullptr;
         try {

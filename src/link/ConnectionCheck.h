@@ -42,9 +42,10 @@ struct TFoundUnit {
 };
 
 // Finds the unit among the service's ports: listens on every input at once and asks, output by
-// output, the harmless question of the bypass state under every device byte (the one set first);
-// the first output whose question is answered, and the input the answer came in at, are the
-// unit's. Only that question goes to the other ports; the unit itself is then asked for its
+// output, the harmless question of the bypass state under every device byte (the one set first),
+// in two rounds where the first found nothing (a connection just made may lose its first
+// message); the first output whose question is answered, and the input the answer came in at,
+// are the unit's. Only that question goes to the other ports; the unit itself is then asked for its
 // program table in each model's words, and the answer's length tells the model. milliseconds
 // (real): how long each output's answer may take. The ports the host has open should be closed
 // first: a port may not be open twice.

@@ -239,9 +239,11 @@ TEST(Link, FindingTheUnitTellsItsPortsItsModelAndItsDeviceByte) {
         const TFoundUnit found = FindUnit(rig.service, rig, 1000);
         EXPECT_EQ(FoundText(found), c.Mute ? QString(c.Text) : ports + c.Text) << c.What;
         EXPECT_EQ(found.Found(), !c.Mute) << c.What;
-        std::vector<RecordingDevice::Bytes> questions; // the bypass state, under every device byte
-        for (std::uint8_t device = 0; device < 16; ++device)
-            questions.push_back({0xF0, 0x1A, device, 0x13, 0x43, 0x00, 0xF7});
+        // The bypass state, under every device byte, in each of two rounds.
+        std::vector<RecordingDevice::Bytes> questions;
+        for (int round = 0; round < 2; ++round)
+            for (std::uint8_t device = 0; device < 16; ++device)
+                questions.push_back({0xF0, 0x1A, device, 0x13, 0x43, 0x00, 0xF7});
         EXPECT_EQ(rig.sink->Chunks(), c.Mute ? questions : std::vector<RecordingDevice::Bytes>())
             << c.What;
     }
