@@ -404,24 +404,24 @@ void TfrmMIDIExplorer::OpenInputPort(const QString& name) {
     midiInput->OpenDevice();
     midiInput->StartInput();
     inputClock.restart(); // received events are timed from here on
-    const QString wasMissing = MissingPort();
-    chosenIn.Name = name;
-    chosenIn.Gone = false;
-    if (settings != nullptr)
-        settings->PutString(QStringLiteral("MIDI_IN"), name);
-    if (MissingPort() != wasMissing)
-        MissingPortChanged();
+    Chosen(chosenIn, name, QStringLiteral("MIDI_IN"));
 }
 
 void TfrmMIDIExplorer::OpenOutputPort(const QString& name) {
     midiOutput->CloseDevice();
     midiOutput->SetProductName(name);
     midiOutput->OpenDevice();
+    Chosen(chosenOut, name, QStringLiteral("MIDI_OUT"));
+}
+
+// (name, key): the port, then where the settings keep it.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+void TfrmMIDIExplorer::Chosen(TChosenPort& port, const QString& name, const QString& key) {
     const QString wasMissing = MissingPort();
-    chosenOut.Name = name;
-    chosenOut.Gone = false;
+    port.Name = name;
+    port.Gone = false;
     if (settings != nullptr)
-        settings->PutString(QStringLiteral("MIDI_OUT"), name);
+        settings->PutString(key, name);
     if (MissingPort() != wasMissing)
         MissingPortChanged();
 }

@@ -247,6 +247,8 @@ private:
     void PortsChanged();
     void OpenInputPort(const QString& name);  // throws what the port says
     void OpenOutputPort(const QString& name); // throws what the port says
+    // A port opened: chosen, kept under the settings key, no longer missing.
+    void Chosen(TChosenPort& port, const QString& name, const QString& key);
     // What the status says after a device's name once it is open, and the caption of the box
     // when it cannot be opened.
     struct TDeviceTexts {

@@ -229,7 +229,9 @@ TEST(MainWindowOverJack, FindsTheUnitAndFollowsItsKnob) {
     window.miOpenPresetEditor->trigger();
     ASSERT_EQ(window.PresetEditors().size(), 1u);
     TfrmPresetEditor& first = *window.PresetEditors().front();
-    first.chkFollowUnit->click();
+    QTest::mouseClick(first.chkFollowUnit, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(8, first.chkFollowUnit->height() / 2));
+    ASSERT_TRUE(first.chkFollowUnit->isChecked());
     const auto title = [](int bank, int slot) {
         return QString::fromStdString(
             PresetTitleOf(TPlenovaDevice::FactoryPreset(bank, slot - 1, TDeviceMode::Plenova())));

@@ -27,10 +27,8 @@ int TCheckCommand::Execute(const QStringList& arguments) {
     if (!parser.positionalArguments().isEmpty())
         throw UsageError{"check takes no arguments"};
     TBackupOptions options;
-    options.InputName = Text(parser.value(ToolOptions::In.Option));
-    options.OutputName = Text(parser.value(ToolOptions::Out.Option));
-    options.TimeoutMilliseconds = Number(parser, ToolOptions::Timeout, 2000);
-    options.PrePlenova = parser.isSet(ToolOptions::PrePlenova.Option);
+    options.TimeoutMilliseconds = 2000;
+    ReadConnection(parser, options);
     SetPrePlenovaMode(options.PrePlenova);
     DeviceId = static_cast<std::uint8_t>(Number(parser, ToolOptions::DeviceId, 0));
     static int applicationArgc = 1;

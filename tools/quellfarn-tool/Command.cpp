@@ -2,6 +2,7 @@
 
 #include "Command.h"
 
+#include "Backup.h"
 #include "ToolErrors.h"
 
 #include <charconv>
@@ -172,6 +173,13 @@ int TCommand::Number(const QCommandLineParser& parser, const TOption& option, in
     if (!parser.isSet(option.Option))
         return fallback;
     return parser.value(option.Option).toInt();
+}
+
+void TCommand::ReadConnection(const QCommandLineParser& parser, TBackupOptions& options) {
+    options.InputName = Text(parser.value(ToolOptions::In.Option));
+    options.OutputName = Text(parser.value(ToolOptions::Out.Option));
+    options.TimeoutMilliseconds = Number(parser, ToolOptions::Timeout, options.TimeoutMilliseconds);
+    options.PrePlenova = parser.isSet(ToolOptions::PrePlenova.Option);
 }
 
 QStringList ArgumentWords(int argc, char* argv[]) {

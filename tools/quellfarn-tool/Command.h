@@ -14,6 +14,8 @@
 #include <vector>
 
 // One option and what its value may be.
+struct TBackupOptions;
+
 struct TOption {
     QCommandLineOption Option;
     // The usage error a value gives, empty when the value will do; flags and options that take
@@ -63,6 +65,9 @@ protected:
     void Parse(QCommandLineParser& parser, const QStringList& arguments) const;
     // Every value the option was given on the line, as a number; the last one counts.
     static int Number(const QCommandLineParser& parser, const TOption& option, int fallback);
+    // --in, --out, --timeout and --pre-plenova of a command that talks to the unit, into options
+    // (a time-out not given keeps the one there).
+    static void ReadConnection(const QCommandLineParser& parser, TBackupOptions& options);
 
 private:
     const TOption* Find(const QString& word) const;

@@ -70,11 +70,8 @@ int TPresetDiffCommand::Execute(const QStringList& arguments) {
     if (sides.size() != 2)
         throw UsageError{"preset diff needs two presets, A and B"};
     TBackupOptions options;
-    options.InputName = Text(parser.value(ToolOptions::In.Option));
-    options.OutputName = Text(parser.value(ToolOptions::Out.Option));
+    ReadConnection(parser, options);
     options.RequestDelay = Number(parser, ToolOptions::Delay, options.RequestDelay);
-    options.TimeoutMilliseconds = Number(parser, ToolOptions::Timeout, options.TimeoutMilliseconds);
-    options.PrePlenova = parser.isSet(ToolOptions::PrePlenova.Option);
     SetPrePlenovaMode(options.PrePlenova);
     const std::array<std::optional<std::pair<int, int>>, 2> places = {UnitSlot(sides[0]),
                                                                       UnitSlot(sides[1])};

@@ -27,15 +27,12 @@ TBackupOptions TUnitCommand::UnitOptions(const QCommandLineParser& parser) const
     if (folders.size() != 1 || folders[0].isEmpty())
         throw UsageError{Bytes(Name) + " needs one DIR"};
     TBackupOptions options;
-    options.InputName = Text(parser.value(ToolOptions::In.Option));
-    options.OutputName = Text(parser.value(ToolOptions::Out.Option));
+    ReadConnection(parser, options);
     if (parser.isSet(ToolOptions::Banks.Option))
         options.Banks = *BankChoice(parser.value(ToolOptions::Banks.Option));
     options.First = Number(parser, ToolOptions::First, options.First);
     options.Last = Number(parser, ToolOptions::Last, options.Last);
     options.RequestDelay = Number(parser, ToolOptions::Delay, options.RequestDelay);
-    options.TimeoutMilliseconds = Number(parser, ToolOptions::Timeout, options.TimeoutMilliseconds);
-    options.PrePlenova = parser.isSet(ToolOptions::PrePlenova.Option);
     if (options.First > options.Last)
         throw UsageError{"--first " + std::to_string(options.First) + " is after --last " +
                          std::to_string(options.Last)};
