@@ -19,10 +19,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <iterator>
 #include <sstream>
+#include <utility>
 
 TfrmMain::TfrmMain(MidiService& service, QWidget* parent)
     : TfrmMIDIExplorer(service, parent), Link(std::make_unique<TDeviceLink>(*this)) {
@@ -39,6 +41,11 @@ TfrmMain::TfrmMain(MidiService& service, QWidget* parent)
         UpdateJobCommands();
         if (!busy)
             SendHeldPreset();
+    });
+    // The first start, with no ports stored: a silent first ping has the unit looked for.
+    connect(Link.get(), &TDeviceLink::PingEnded, this, [this](bool answered) {
+        if (std::exchange(findOnSilence, false) && !answered && PortsToFind())
+            FindTheUnit(true);
     });
 }
 
@@ -227,7 +234,8 @@ void TfrmMain::OfferDevice(QMessageBox& box, int device) {
     }
 }
 
-void TfrmMain::FindTheUnit() {
+void TfrmMain::FindTheUnit(bool quiet) {
+    findOnSilence = false;
     if (Link->Busy()) {
         ShowStatus(Link->BusyReason());
         return;
@@ -254,6 +262,10 @@ void TfrmMain::FindTheUnit() {
         ChoosePorts(wasIn, wasOut); // what was chosen stays chosen
     const QString text = FoundText(found);
     ShowStatus(text);
+    if (quiet) {
+        AddLogLine(text);
+        return;
+    }
     QMessageBox box(this);
     box.setObjectName(QStringLiteral("FindUnitBox"));
     box.setWindowTitle(QStringLiteral("Find the unit"));
@@ -694,7 +706,16 @@ bool TfrmMain::CanCloseHook() {
 }
 
 void TfrmMain::ShowHook() {
-    PingDevice();
+    if (PortsToFind() && !MissingPort().isEmpty()) {
+        // The stored port is not there: the unit is looked for once the window is up.
+        QTimer::singleShot(0, this, [this] {
+            if (PortsToFind())
+                FindTheUnit(true);
+        });
+    } else {
+        findOnSilence = PortsToFind();
+        PingDevice();
+    }
     TfrmMIDIExplorer::ShowHook();
 }
 

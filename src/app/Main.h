@@ -73,8 +73,9 @@ public:
     // "Check the connection...": the check's steps and verdict in a box; a unit found under
     // another device byte is talked to under it from then on when the user says so.
     void CheckTheConnection();
-    // Tries every pair of ports for the unit and chooses the pair that answers.
-    void FindTheUnit();
+    // Tries every pair of ports for the unit and chooses the pair that answers; quiet, as at
+    // the first start, tells the status bar and the log instead of a box.
+    void FindTheUnit(bool quiet = false);
     // "Follow the unit": a preset chosen on the unit itself (its program change) is fetched
     // into the editor that came from the unit, or into a window of its own where that editor
     // has unsaved changes.
@@ -178,6 +179,7 @@ private:
     void MissingPortChanged() override;
     QString progressText;
     bool followUnit = false;    // the editors' "Follow the unit", kept in the settings
+    bool findOnSilence = false; // the start's ping: no answer has the unit looked for
     bool followPending = false; // a program change came: the unit is asked once it is handled
     TPresetListing listing;
     template <class T> T* Own(std::unique_ptr<T> object);

@@ -249,20 +249,27 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
                    [this](int index) { SelectInputDevice(index); });
     FillDeviceMenu(miMIDIOut, outputGroup, outputItems, portWatch->Outputs(), {},
                    [this](int index) { SelectOutputDevice(index); });
-    // The first port is opened, then the stored one where it is another: should that fail, the
-    // first stays open.
-    for (const auto& [names, stored, select] :
-         {std::tuple{portWatch->Inputs(), storedIn,
+    // The stored port is opened, the first one where none is stored. A stored port that is
+    // not there now stays the choice: nothing is opened in its place, and it is opened as soon
+    // as it comes (the start looks for the unit meanwhile).
+    QStringList gone;
+    for (const auto& [names, stored, port, select] :
+         {std::tuple{portWatch->Inputs(), storedIn, &chosenIn,
                      std::function<void(int)>([this](int index) { SelectInputDevice(index); })},
-          std::tuple{portWatch->Outputs(), storedOut,
+          std::tuple{portWatch->Outputs(), storedOut, &chosenOut,
                      std::function<void(int)>([this](int index) { SelectOutputDevice(index); })}}) {
-        if (names.isEmpty())
+        if (!stored.isEmpty() && !names.contains(stored)) {
+            port->Name = stored;
+            port->Gone = true;
+            gone << port->Text() + QStringLiteral(" is gone - waiting for it to come back");
             continue;
-        select(0);
-        const int at = stored.isEmpty() ? -1 : static_cast<int>(names.indexOf(stored));
-        if (at > 0)
-            select(at);
+        }
+        if (!names.isEmpty())
+            select(stored.isEmpty() ? 0 : static_cast<int>(names.indexOf(stored)));
     }
+    portsToFind = storedIn.isEmpty() || storedOut.isEmpty() || !gone.isEmpty();
+    if (!gone.isEmpty())
+        MissingPortChanged();
     connect(portWatch, &TPortWatch::Changed, this, [this] { PortsChanged(); });
     portWatch->Retry = [this] { return chosenIn.Refused || chosenOut.Refused; };
     portWatch->Start(kPortWatchInterval);
@@ -278,6 +285,10 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
         ShowStatus(QStringLiteral("MIDI devices opened"));
     else
         ShowStatus(QStringLiteral("No MIDI devices found - check installation"));
+    for (const QString& line : gone) {
+        AddLogLine(line);
+        ShowStatus(line);
+    }
 
     SetupFilePane();
     LoadedFileName.clear();
@@ -420,6 +431,8 @@ void TfrmMIDIExplorer::Chosen(TChosenPort& port, const QString& name, const QStr
     const QString wasMissing = MissingPort();
     port.Name = name;
     port.Gone = false;
+    if (initialized)
+        portsToFind = false; // the user's own choice is not second-guessed
     if (settings != nullptr)
         settings->PutString(key, name);
     if (MissingPort() != wasMissing)

@@ -94,6 +94,8 @@ public:
     TPortWatch* PortWatch() const { return portWatch; }
     TMidiOutput* MidiOutput() const { return midiOutput.get(); }
     bool Initialized() const { return initialized; }
+    // Nothing was stored at start, or a stored port is missing, and nothing was chosen since.
+    bool PortsToFind() const { return portsToFind; }
 
     // Message buffer.
     std::array<std::uint8_t, kMessageBufferSize> MessageBytes{};
@@ -292,6 +294,7 @@ private:
     TChosenPort chosenOut{QStringLiteral("MIDI Out")};
     int transmitChannel = 0;
     bool initialized = false;
+    bool portsToFind = false; // at start none was stored, or a stored one is not there
     bool destroyed = false;
     std::uint32_t lostReported = 0;
     std::uint64_t lossLine = 0;         // serial of the one log line that counts lost input

@@ -552,10 +552,12 @@ void TDeviceLink::SendBankSelect(int index) {
 }
 
 void TDeviceLink::ReplyTimerTick() {
-    if (pendingReplies > 0) {
+    const bool answered = pendingReplies < 1;
+    if (!answered) {
         pendingReplies = 0;
         host.Status(
             QStringLiteral("No response received from Quellfarn - are you connected properly?"));
     }
     replyTimer->stop();
+    emit PingEnded(answered);
 }

@@ -138,6 +138,8 @@ signals:
     void BusyChanged(bool busy);
     // The unit's memory learnt what a slot holds.
     void SlotRemembered(int bank, int slot);
+    // A ping's time is up: were all its questions answered?
+    void PingEnded(bool answered);
 
 private:
     friend class TBackupWalk;

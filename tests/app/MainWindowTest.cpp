@@ -404,6 +404,79 @@ TEST_F(MainWindow, FindTheUnitChoosesThePairThatAnswers) {
     EXPECT_TRUE(rig.sink->Chunks().empty());
 }
 
+// The start looks for the unit only where no port is stored, or a stored one is missing, and
+// then without a box. A missing stored port stays the choice until the unit is found elsewhere,
+// and is opened when it comes.
+TEST_F(MainWindow, TheStartLooksForTheUnitWhereNoPortIsKnown) {
+    const QString unit = kSimulatedDeviceName;
+    const QString found = "The unit answers on MIDI In '" + unit + "' and MIDI Out '" + unit +
+                          "'; it is a Plenova unit";
+    struct Case {
+        const char* name;
+        bool devices;
+        QString storedIn, storedOut;
+        QString lateLoop; // a port that comes once the window is up
+        QString in, out;  // open at the end
+        QString said;     // in the log, or nothing of the search
+    };
+    const QString usb = "USB MIDI Interface 1";
+    const std::vector<Case> cases{
+        {"nothing stored, the unit first: its answer is enough", true, "", "", "", unit, unit, ""},
+        {"stored and there, silent: the choice stands", true, "Loop", "Loop", "", "Loop", "Loop",
+         ""},
+        {"only the output stored, silent: looked for", true, "", "Sink", "", unit, unit, found},
+        {"stored and missing: looked for and found", true, usb, usb, "", unit, unit, found},
+        {"stored and missing, no unit: opened when it comes", false, usb, usb, usb, usb, usb,
+         "No unit answered on any pair of ports: check that the unit is on and its cables go to "
+         "the interface"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MainRig rig(false, c.devices);
+        if (!c.storedIn.isEmpty())
+            rig.settings.PutString("MIDI_IN", c.storedIn);
+        if (!c.storedOut.isEmpty())
+            rig.settings.PutString("MIDI_OUT", c.storedOut);
+        auto boxes = std::make_shared<int>(0);
+        AnswerModal<QMessageBox>(
+            [boxes](QMessageBox& box) {
+                ++*boxes;
+                box.reject();
+            },
+            6000);
+        TfrmMain& window = rig.Start();
+        // The ping's window is a second; the search asks each output twice where it finds nothing.
+        QTest::qWait(1200);
+        if (!c.said.isEmpty()) {
+            EXPECT_TRUE(PumpUntil([&] { return rig.Log().contains(c.said); }, 8000));
+        }
+        if (!c.lateLoop.isEmpty()) {
+            EXPECT_EQ(window.MidiOutput()->PortState(), TMidiOutput::State::Closed);
+            EXPECT_EQ(rig.settings.GetString("MIDI_OUT", false), c.storedOut) << "still the choice";
+            rig.virtualDevices.AddLoopback(c.lateLoop.toStdString());
+        }
+        EXPECT_TRUE(PumpUntil(
+            [&] {
+                return window.MidiOutput()->PortState() == TMidiOutput::State::Open &&
+                       window.MidiOutput()->ProductName() == c.out &&
+                       window.MidiInput()->PortState() == TPortState::Open &&
+                       window.MidiInput()->ProductName() == c.in;
+            },
+            3000))
+            << window.MidiOutput()->ProductName().toStdString();
+        EXPECT_EQ(rig.settings.GetString("MIDI_IN", false), c.in);
+        EXPECT_EQ(rig.settings.GetString("MIDI_OUT", false), c.out);
+        EXPECT_EQ(*boxes, 0);
+        if (c.said.isEmpty()) {
+            for (const QString& line : rig.Log())
+                EXPECT_FALSE(line.contains("answer")) << line.toStdString();
+        }
+        if (c.devices && c.storedOut != "Sink") {
+            EXPECT_TRUE(rig.sink->Chunks().empty()) << "nothing but the search asks other ports";
+        }
+    }
+}
+
 TEST_F(MainWindow, CheckTheConnectionFindsTheUnitUnderAnotherDeviceByte) {
     struct Reset {
         ~Reset() { DeviceId = 0; } // whatever happens, the next test talks to device 0
