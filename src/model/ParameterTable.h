@@ -4,6 +4,7 @@
 // catalogue takes its defaults and block sizes from them, and the tool prints with them.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,6 +73,13 @@ const std::array<std::string, 128>& BaseKeyNames();
 // The stored value as the editor shows it (a value outside a control's range is shown as
 // the control would show it after clamping; a radio value without an item as a number).
 std::string ParameterValueText(const TParameterInfo& parameter, int storedValue);
+// The stored value a typed text stands for: the exact inverse of ParameterValueText for every
+// value of the row's range (case and spaces aside), else the nearest value to a number — with
+// its unit ("82%", "1.2 s", "2 KHz") or plain, read as the value texts' own numbers ("1.2" is
+// the delay's "1.20 s"). Nothing for a text that fits no value.
+std::optional<int> ReadParameterValue(const TParameterInfo& parameter, std::string_view text);
+// What a control takes, for a typed text that was refused: "Takes 0% to 100%".
+std::string ParameterValueHint(const TParameterInfo& parameter);
 // What the performance MIDI range selectors show for a position of the parameter's range. These
 // texts follow rules of their own, keyed on the control's name and range rather than on the
 // parameter's value text: that is how the range has always read in the editor and its printed

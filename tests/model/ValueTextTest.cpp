@@ -6,6 +6,7 @@
 #include "model/ParameterTable.h"
 
 #include <algorithm>
+#include <cctype>
 #include <gtest/gtest.h>
 #include <map>
 #include <numeric>
@@ -374,4 +375,78 @@ TEST(ParameterTableTest, RangePositionsReadAsTheParameterSaveWhereTheRulesPart) 
     EXPECT_EQ(RangeValueText(Find("ragCMPslope"), 8), "") << "a position without an item";
     EXPECT_EQ(RangeValueText(Find("trbEXCtuning"), 3), "3");
     EXPECT_EQ(ParameterValueText(Find("trbEXCtuning"), 3), "1000 Hz");
+}
+
+// Reading a value's own text gives the value back, for every row of every table and every value
+// of its range; so does the text typed in another case or spacing.
+TEST(ParameterTableTest, EveryValueTextReadsBackAsItsValue) {
+    std::vector<const TParameterInfo*> rows;
+    for (const TParameterInfo& row : MixParameters())
+        rows.push_back(&row);
+    for (const auto* pages : {&AnalogPages(), &DigitalEffectPages()})
+        for (const TEffectPage& page : *pages)
+            for (const TParameterInfo& row : page.Parameters)
+                rows.push_back(&row);
+    int checked = 0;
+    for (const TParameterInfo* row : rows)
+        for (int value = row->Min; value <= row->Max; ++value) {
+            const std::string text = ParameterValueText(*row, value);
+            ASSERT_EQ(ReadParameterValue(*row, text), value) << row->Control << " " << text;
+            std::string shouted;
+            for (const char c : text)
+                shouted += c == ' ' ? std::string("  ")
+                                    : std::string(1, static_cast<char>(std::toupper(c)));
+            ASSERT_EQ(ReadParameterValue(*row, " " + shouted), value)
+                << row->Control << " " << shouted;
+            ++checked;
+        }
+    EXPECT_GT(checked, 3000);
+}
+
+// Typed texts that are not a value's own: the nearest value, or nothing.
+TEST(ParameterTableTest, TypedNumbersTakeTheNearestValueAndOtherTextIsRefused) {
+    struct Case {
+        const char* control;
+        int effect;
+        const char* typed;
+        std::optional<int> value;
+    };
+    const std::vector<Case> cases{
+        {"trbCMPdrive", -1, "82%", 25},   // 81% and 84% are the values either side
+        {"trbCMPdrive", -1, "82", 25},    // a plain number in the shown unit
+        {"trbCMPdrive", -1, "100 %", 31}, //
+        {"trbCMPdrive", -1, "140%", 31},  // beyond the range: its end
+        {"trbCMPdrive", -1, "-5%", 0},
+        {"trbCMPdrive", -1, "82 ms", std::nullopt}, // a unit the control does not show
+        {"trbCMPdrive", -1, "loud", std::nullopt},
+        {"trbCMPdrive", -1, "", std::nullopt},
+        {"trbCMPdrive", -1, "8.2.1%", std::nullopt},
+        {"trbCMPdrive", -1, "-", std::nullopt},
+        {"trbCMPdrive", -1, ".%", std::nullopt},
+        {"scrEQU40Hz", -1, "-12", 1},   // "-12 db"
+        {"scrEQU40Hz", -1, "+3 dB", 7}, // between +2 and +4: the first of the two
+        {"ragCMPslope", -1, "4:1", 3},
+        {"ragCMPslope", -1, "4", std::nullopt}, // items are taken by their text
+        {"ragREVtype", 8, "hall-1", 9},
+        {"chkPBYloop1", -1, "ON", 1},
+        {"chkPBYloop1", -1, "1", std::nullopt},
+        {"trbSDDleft_delay_lgth", 18, "1.2", 124},    // read as the "1.20 s" shown
+        {"trbSDDleft_delay_lgth", 18, "1.2 s", 124},  //
+        {"trbSDDleft_delay_lgth", 18, "1200ms", 124}, // the same time in ms
+        {"trbSDDleft_delay_lgth", 18, "3 ms", 1},     // 0 and 5 ms either side: 5 is nearer
+        {"trbSDDleft_delay_lgth", 18, "2 s", 126},
+        {"trbFLAspeed", 1, "1.36Hz", 32},
+        {"trbFLAspeed", 1, "0.05 hz", 0},
+        {"trbLPFfrequency", 0, "2 KHz", 10},
+        {"trbLPFfrequency", 0, "750 Hz", 1}, // 708 Hz
+        {"trbLPFfrequency", 0, "thru", 30},
+    };
+    for (const Case& c : cases) {
+        const TParameterInfo& row = Find(c.control, c.effect);
+        EXPECT_EQ(ReadParameterValue(row, c.typed), c.value)
+            << c.control << " \"" << c.typed << '"';
+    }
+    EXPECT_EQ(ParameterValueHint(Find("trbCMPdrive")), "Takes 0% to 100%");
+    EXPECT_EQ(ParameterValueHint(Find("ragCMPslope")),
+              "Takes one of 1:1, 2:1, 3:1, 4:1, 10:1, LIMIT, RVRS1, RVRS2");
 }
