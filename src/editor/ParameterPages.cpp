@@ -6,6 +6,7 @@
 #include "controls/qvLCDmeter.h"
 #include "controls/qvRadioGroup.h"
 #include "controls/qvTrackBar.h"
+#include "editor/ValueEntry.h"
 #include "model/EffectCatalogue.h"
 #include "model/Preset.h"
 
@@ -15,6 +16,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
@@ -108,11 +110,33 @@ void TParameterControl::ShowValue() {
         ValueLabel->setText(QString::fromStdString(ParameterValueText(*Info, StoredValue())));
 }
 
+void TParameterControl::Take(int storedValue) {
+    switch (Kind) {
+    case TControlKind::TrackBar:
+        TrackBar->setValue(TrackBar->Mirrored ? TrackBar->maximum() - storedValue : storedValue);
+        break;
+    case TControlKind::RadioGroup:
+        Radio->SetItemIndex(storedValue - Radio->DataAddend);
+        break;
+    case TControlKind::EqualizerBand:
+        ScrollBar->setValue(kBandTop - storedValue);
+        break;
+    case TControlKind::CheckBox:
+        if (Check->isChecked() != (storedValue != 0))
+            Check->click();
+        break;
+    case TControlKind::BaseKeyList:
+        List->setCurrentRow(storedValue);
+        break;
+    }
+}
+
 // (mix, analog pages, digital pages): the editor's order, top to bottom.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 TParameterPages::TParameterPages(QGroupBox* mixGroup, QTabWidget* analogPages,
                                  QTabWidget* digitalPages)
-    : analogPages(analogPages), digitalPages(digitalPages) {
+    : analogPages(analogPages), digitalPages(digitalPages),
+      valueEntry(std::make_unique<TValueEntry>()) {
     auto* mixLayout = new QGridLayout(mixGroup);
     int row = 0;
     for (const TParameterInfo& info : MixParameters()) {
@@ -271,6 +295,7 @@ TParameterControl& TParameterPages::Make(const TParameterInfo& info, QWidget* sh
     }
     }
     control->Widget->setObjectName(Text(info.Control));
+    valueEntry->Watch(*control);
     byName[control->Name] = control.get();
     controls.push_back(std::move(control));
     return *self;
@@ -363,6 +388,10 @@ void TParameterPages::Build(TSheet& sheet) {
         BindAsBefore(*control);
     if (sheet.Digital)
         ApplyDiffusionRule();
+}
+
+QWidget* TParameterPages::TypedValueField() const {
+    return valueEntry->Field();
 }
 
 TParameterControl* TParameterPages::Built(const std::string& name) const {

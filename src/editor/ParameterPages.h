@@ -25,6 +25,7 @@ class TPreset;
 class TqvLCDmeter;
 class TqvRadioGroup;
 class TqvTrackBar;
+class TValueEntry;
 
 // One parameter's control with everything around it.
 struct TParameterControl {
@@ -48,6 +49,8 @@ struct TParameterControl {
     int StoredValue() const;
     // Refreshes the value label from the control ("...Change" display handler).
     void ShowValue();
+    // Moves the control to a stored value as the user would: the change counts as an edit.
+    void Take(int storedValue);
 };
 
 class TParameterPages {
@@ -83,6 +86,8 @@ public:
     QWidget* DigitalTab(const std::string& caption) const;
     QWidget* AnalogTab(int block) const;
     QPushButton* btnMPNcenter = nullptr;
+    // The field a value is typed into while it is open, else nullptr.
+    QWidget* TypedValueField() const;
 
 private:
     // A tab sheet and the pages of the effects that share it.
@@ -114,6 +119,7 @@ private:
     std::map<std::string, std::pair<const TParameterInfo*, int>> digitalBinding;
     std::vector<int> selected;
     bool binding = false;
+    std::unique_ptr<TValueEntry> valueEntry; // the typed-value field, shared by every control
 };
 
 // The caption a parameter's name is shown with: "base key" reads "Base key".

@@ -1107,3 +1107,77 @@ TEST(PresetHandOff, CompareSwitchesTheUnitAndTheWindowAndTheChangesSayWhat) {
     EXPECT_TRUE(said.contains(" in the unit to this editor, ")) << said.toStdString();
     EXPECT_EQ(fromUnit, listed);
 }
+
+// Values typed into the field that Enter on a control (or a double-click on its value text)
+// opens: each kind of control takes its own texts and plain numbers; a refusal says what the
+// control takes and changes nothing; Escape leaves the value as it was.
+TEST_F(EditorTest, TypedValuesMoveTheControlAsTheUserWould) {
+    struct Case {
+        const char* control;
+        const char* typed;
+        std::optional<int> stored; // nothing: refused
+        bool byDoubleClick = false;
+    };
+    const std::vector<Case> cases{
+        {"trbCMPdrive", "82%", 25},
+        {"trbCMPdrive", "100", 31, true},
+        {"trbCMPdrive", "loud", std::nullopt, true},
+        {"ragCMPslope", "limit", 5},
+        {"ragCMPslope", "4", std::nullopt},
+        {"scrEQU40Hz", "-12", 1},
+        {"chkPBYloop1", "off", 0},
+        {"lstPTRbase_key", "c 4", 60},
+        {"trbPTRpitch", "+5", 17},
+        {"trbPTRfine", "-4", 0},
+        {"trbPTRpitch", "3 ms", std::nullopt},
+    };
+    Editor editor;
+    editor.Load(PresetWith({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, {"Pitch-Trans"}));
+    editor.window->chkAutoSend->setChecked(false);
+    TPreset& preset = editor.window->Document().Preset;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.control) + " \"" + c.typed + '"');
+        TParameterControl& control = editor.Control(c.control);
+        QTabWidget* tabs = qobject_cast<QTabWidget*>(control.Tab->parentWidget()->parentWidget());
+        if (tabs != nullptr)
+            tabs->setCurrentWidget(control.Tab);
+        const std::size_t slot = static_cast<std::size_t>(control.Slot);
+        const int before = preset.ParameterValues[slot];
+        if (c.byDoubleClick) {
+            ASSERT_NE(control.ValueLabel, nullptr);
+            QTest::mouseDClick(control.ValueLabel, Qt::LeftButton);
+        } else {
+            // A radio group has the focus on its buttons; the key reaches the group from there.
+            QWidget* focus =
+                control.Radio != nullptr
+                    ? static_cast<QWidget*>(control.Radio->findChildren<QRadioButton*>().first())
+                    : control.Widget;
+            focus->setFocus();
+            PressKey(focus, Qt::Key_Return);
+        }
+        auto* field = qobject_cast<QLineEdit*>(editor.window->Parameters().TypedValueField());
+        ASSERT_NE(field, nullptr) << "the field opened";
+        EXPECT_EQ(field->text().toStdString(), ParameterValueText(*control.Info, before))
+            << "it begins with the value shown";
+        field->selectAll();
+        QTest::keyClicks(field, QString::fromLatin1(c.typed));
+        PressKey(field, Qt::Key_Return);
+        if (!c.stored) {
+            EXPECT_EQ(editor.window->Parameters().TypedValueField(), field) << "still open";
+            EXPECT_EQ(field->toolTip().toStdString(), ParameterValueHint(*control.Info));
+            EXPECT_EQ(preset.ParameterValues[slot], before);
+            PressKey(field, Qt::Key_Escape);
+            EXPECT_EQ(editor.window->Parameters().TypedValueField(), nullptr);
+            EXPECT_EQ(preset.ParameterValues[slot], before);
+            continue;
+        }
+        EXPECT_EQ(editor.window->Parameters().TypedValueField(), nullptr) << "closed";
+        EXPECT_EQ(preset.ParameterValues[slot], *c.stored);
+        if (control.ValueLabel != nullptr) {
+            EXPECT_EQ(control.ValueLabel->text().toStdString(),
+                      ParameterValueText(*control.Info, *c.stored));
+        }
+        EXPECT_TRUE(editor.window->lblStatus->text().startsWith("Modified")); // switches: and sent
+    }
+    EXPECT_EQ(editor.Control("scrEQU40Hz").Meter->Position(), 1);
+}
