@@ -298,24 +298,68 @@ void TfrmMain::FollowTheUnit() {
     for (TfrmPresetEditor* candidate : shown)
         if (!candidate->Document().HasEdits())
             editor = candidate;
+    const QString text = OpenSlotIn(editor, held->Now()->Dump, bank, slot);
+    if (!text.isEmpty())
+        ShowStatus(QStringLiteral("Following the unit: %1").arg(text));
+}
+
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+QString TfrmMain::OpenSlotIn(TfrmPresetEditor* editor, const TBytes& dump, int bank, int slot) {
+    const QString place = SlotPlace(bank, slot, PrePlenovaMode);
     QString why;
-    if (editor == nullptr) {
+    if (editor == nullptr || editor->Document().HasEdits()) {
         editor = new TfrmPresetEditor(this); // a child of this window, which frees it
         childWindows.Add(editor, true);
         ConnectEditor(*editor);
         why = QStringLiteral(" in a window of its own: the editor's unsaved changes stay");
     }
-    std::stringstream stream(std::string(held->Now()->Dump.begin(), held->Now()->Dump.end()));
-    editor->SetFileName(QString());
+    std::stringstream stream(std::string(dump.begin(), dump.end()));
+    editor->SetUp(); // the preset before leaves its history, its file name and its home with it
     try {
         editor->LoadDump(stream);
     } catch (const std::exception& error) {
         ShowStatus(QString::fromStdString(error.what()));
-        return;
+        return {};
     }
     editor->Document().SetHomeSlot({PrePlenovaMode ? -1 : bank, slot});
     editor->Show();
-    ShowStatus(QStringLiteral("Following the unit: %1 opened").arg(place) + why);
+    return place + QStringLiteral(" opened") + why;
+}
+
+void TfrmMain::StepSlot(TfrmPresetEditor& editor, int step) {
+    const auto say = [this, &editor](const QString& text) {
+        editor.Say(text);
+        ShowStatus(text);
+    };
+    const TPresetDocument::THomeSlot home = editor.Document().HomeSlot();
+    if (home.Slot < 1) {
+        say(QStringLiteral("Ctrl+PgDn and Ctrl+PgUp step through the unit's slots from a preset "
+                           "that came from one"));
+        return;
+    }
+    if (Link->Busy()) {
+        say(Link->BusyReason());
+        return;
+    }
+    const int bank = PrePlenovaMode ? -1 : (home.Bank >= 0 ? home.Bank : Link->CurrentBank());
+    const auto next = StepPlace(bank, home.Slot, step, PrePlenovaMode);
+    if (!next) {
+        say(QStringLiteral("%1 is the unit's %2 slot")
+                .arg(SlotPlace(bank, home.Slot, PrePlenovaMode),
+                     step > 0 ? QStringLiteral("last") : QStringLiteral("first")));
+        return;
+    }
+    const std::optional<TfrmPresetEditor::TReadSlot> read =
+        editor.OnReadSlot ? editor.OnReadSlot(next->first, next->second) : std::nullopt;
+    if (!read) {
+        say(QStringLiteral("The unit did not send %1")
+                .arg(SlotPlace(next->first, next->second, PrePlenovaMode)));
+        return;
+    }
+    const QString text = OpenSlotIn(&editor, read->Dump, next->first, next->second);
+    if (!text.isEmpty())
+        say(text);
 }
 
 TUnitMemory* TfrmMain::Memory() {
@@ -626,6 +670,7 @@ void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
     };
     editor.SetUnitBusy(Link->Busy());
     editor.SetFollowUnit(followUnit);
+    editor.OnStepSlot = [this, at = &editor](int step) { StepSlot(*at, step); };
     editor.OnFollowUnit = [this](bool on) {
         followUnit = on;
         if (settings != nullptr)

@@ -165,6 +165,9 @@ public:
     QProgressBar* prbProcedure = nullptr;
     QLabel* lblProgress = nullptr;
 
+    // A row of the library in an editor of its own; a slot of the unit is its home slot.
+    void OpenFromLibrary(const TLibraryRow& row);
+
     // What the window frees at its end, the last first.
     std::vector<std::unique_ptr<QObject>> OwnedObjects;
 
@@ -178,14 +181,18 @@ private:
     void ShowProgressText();
     void MissingPortChanged() override;
     QString progressText;
-    bool followUnit = false;    // the editors' "Follow the unit", kept in the settings
+    bool followUnit = false; // the editors' "Follow the unit", kept in the settings
+    // Loads a slot's dump into the editor, or into a window of its own where the editor holds
+    // unsaved changes (or there is none): "B 017 opened[ in a window of its own: ...]".
+    QString OpenSlotIn(TfrmPresetEditor* editor, const TBytes& dump, int bank, int slot);
+    // Ctrl+PgDn, Ctrl+PgUp in an editor: the next or the previous slot of the unit.
+    void StepSlot(TfrmPresetEditor& editor, int step);
     bool findOnSilence = false; // the start's ping: no answer has the unit looked for
     bool followPending = false; // a program change came: the unit is asked once it is handled
     TPresetListing listing;
     template <class T> T* Own(std::unique_ptr<T> object);
     void ConnectEditor(TfrmPresetEditor& editor);
     TChildWindowList childWindows;
-    void OpenFromLibrary(const TLibraryRow& row);
     void ReadUnitIntoLibrary(const std::array<bool, 4>& banks, int requestDelay, bool alsoBackUp);
     QPointer<TfrmLibrary> library;
     std::unique_ptr<TUnitMemory> memory;

@@ -771,9 +771,19 @@ bool TfrmPresetEditor::eventFilter(QObject* watched, QEvent* event) {
         StepHistory(true);
         return true;
     }
+    if (held == Qt::ControlModifier &&
+        (key->key() == Qt::Key_PageDown || key->key() == Qt::Key_PageUp)) {
+        if (OnStepSlot)
+            OnStepSlot(key->key() == Qt::Key_PageDown ? 1 : -1);
+        return true;
+    }
     if (held == Qt::ControlModifier && key->key() == Qt::Key_Y) {
         StepHistory(false);
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TfrmPresetEditor::Say(const QString& text) {
+    lblStatus->setText(text);
 }

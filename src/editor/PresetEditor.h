@@ -51,6 +51,11 @@ public:
     std::function<QString(int bank, int slot)> OnSlotHolds;
     // "Follow the unit" turned on or off by the user; SetFollowUnit shows the setting.
     std::function<void(bool on)> OnFollowUnit;
+    // Ctrl+PgDn (step 1) and Ctrl+PgUp (-1): the next or the previous slot of the unit, from
+    // the slot this preset came from.
+    std::function<void(int step)> OnStepSlot;
+    // A line for the user in the window's status text.
+    void Say(const QString& text);
     void SetFollowUnit(bool on);
     bool FollowsUnit() const;
 

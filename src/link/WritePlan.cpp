@@ -35,6 +35,20 @@ QString SlotPlace(int bank, int slot, bool singleBank) {
     return QString(QLatin1Char(BankLetters[bank])) + QLatin1Char(' ') + number;
 }
 
+// (bank, slot, step): a place and the way to go from it.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+std::optional<std::pair<int, int>> StepPlace(int bank, int slot, int step, bool singleBank) {
+    const int perBank = singleBank ? 128 : 200;
+    const int banks = singleBank || bank < 0 ? 1 : 4;
+    // The unit's slots in one row, bank by bank.
+    const int at = (banks == 1 ? 0 : bank) * perBank + slot - 1 + step;
+    if (slot < 1 || slot > perBank || at < 0 || at >= banks * perBank)
+        return std::nullopt;
+    if (banks == 1)
+        return std::pair{singleBank ? -1 : bank, at + 1};
+    return std::pair{at / perBank, at % perBank + 1};
+}
+
 QString PlanLine(const TPlannedWrite& write, bool singleBank) {
     const QString now = !write.NowKnown            ? QStringLiteral("(not read yet)")
                         : write.NowTitle.isEmpty() ? QStringLiteral("(untitled)")

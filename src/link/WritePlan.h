@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class TDeviceLink;
@@ -38,6 +40,10 @@ struct TPlanCounts {
 
 // "A 017", or "017" on a unit of one bank.
 QString SlotPlace(int bank, int slot, bool singleBank);
+// The place next to a slot (step 1) or before it (-1): on from the bank's last slot into the
+// next bank's first. Nothing past the unit's first or last slot; a bank of -1 (the one the unit
+// is in) stays within that bank.
+std::optional<std::pair<int, int>> StepPlace(int bank, int slot, int step, bool singleBank);
 // "B 017: Slap Funk → Fretless Lead"; "(not read yet)" for a slot never read.
 QString PlanLine(const TPlannedWrite& write, bool singleBank);
 // "6 written, 6 verified, 0 failed"

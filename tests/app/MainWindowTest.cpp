@@ -6,6 +6,7 @@
 #include "editor/PresetEditor.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/VirtualMidiService.h"
+#include "link/LibraryRows.h"
 #include "model/Protocol.h"
 #include "mpt/mpt_edit.h"
 #include "sim/SimulatedProcessor.h"
@@ -557,4 +558,86 @@ TEST_F(MainWindow, FollowingTheUnitLoadsWhatItsKnobChooses) {
     EXPECT_TRUE(first.Document().HasEdits());
     EXPECT_EQ(rig.Status(), "Following the unit: C 005 opened in a window of its own: the "
                             "editor's unsaved changes stay");
+}
+
+// Ctrl+PgDn and Ctrl+PgUp in an editor from a slot fetch the next and the previous slot, across
+// banks, into that editor; one holding unsaved changes keeps them and the slot opens in a window
+// of its own; past the unit's ends nothing is fetched.
+TEST_F(MainWindow, ControlPageKeysStepThroughTheUnitsSlots) {
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    const auto dump = [&](int bank, int slot) {
+        TBytes held;
+        rig.Unit([&](TPlenovaDevice& unit) {
+            held = unit.Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot - 1)];
+            return true;
+        });
+        return held;
+    };
+    const auto open = [&](int bank, int slot) {
+        TLibraryRow row;
+        row.Bank = bank;
+        row.Slot = slot;
+        row.Dump = dump(bank, slot);
+        window.OpenFromLibrary(row);
+        return window.PresetEditors().back();
+    };
+    const auto press = [](TfrmPresetEditor* editor, Qt::Key key) {
+        editor->edtTitle->setFocus();
+        PressKey(editor->edtTitle, key, Qt::ControlModifier);
+    };
+    TfrmPresetEditor* editor = open(0, 200);
+    ASSERT_FALSE(editor->Document().HasEdits());
+    struct Step {
+        Qt::Key key;
+        int bank, slot;      // where the editor's preset is then from
+        bool edited = false; // the editor holds an edit before the key
+    };
+    const std::vector<Step> steps{{Qt::Key_PageDown, 1, 1},
+                                  {Qt::Key_PageUp, 0, 200},
+                                  {Qt::Key_PageUp, 0, 199},
+                                  {Qt::Key_PageDown, 0, 200, true}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::to_string(step.bank) + " " + std::to_string(step.slot));
+        const std::size_t windows = window.PresetEditors().size();
+        QString kept;
+        if (step.edited) {
+            editor->edtTitle->setFocus();
+            QTest::keyClicks(editor->edtTitle, "!");
+            kept = editor->edtTitle->text();
+        }
+        press(editor, step.key);
+        TfrmPresetEditor* shown = editor;
+        if (step.edited) {
+            ASSERT_TRUE(PumpUntil([&] { return window.PresetEditors().size() == windows + 1; }));
+            shown = window.PresetEditors().back();
+            EXPECT_EQ(editor->edtTitle->text(), kept);
+            EXPECT_TRUE(editor->Document().HasEdits());
+            EXPECT_EQ(shown->lblStatus->text().toStdString(), "");
+        } else {
+            EXPECT_EQ(window.PresetEditors().size(), windows);
+        }
+        const TBytes wanted = dump(step.bank, step.slot);
+        const auto loaded = [&] {
+            const auto& copy = shown->Document().Preset.LoadedDump;
+            return TBytes(copy.begin(), copy.end());
+        };
+        EXPECT_TRUE(PumpUntil([&] { return loaded() == wanted; }));
+        EXPECT_FALSE(shown->Document().HasEdits()) << "the preset before took its history along";
+        EXPECT_EQ(shown->Document().HomeSlot().Bank, step.bank);
+        EXPECT_EQ(shown->Document().HomeSlot().Slot, step.slot);
+    }
+    EXPECT_EQ(rig.Status(),
+              "A 200 opened in a window of its own: the editor's unsaved changes stay");
+
+    for (const auto& [bank, slot, key, said] :
+         {std::tuple{3, 200, Qt::Key_PageDown, "D 200 is the unit's last slot"},
+          std::tuple{0, 1, Qt::Key_PageUp, "A 001 is the unit's first slot"}}) {
+        TfrmPresetEditor* end = open(bank, slot);
+        const std::size_t windows = window.PresetEditors().size();
+        press(end, key);
+        EXPECT_EQ(end->lblStatus->text().toStdString(), said);
+        EXPECT_EQ(end->Document().HomeSlot().Slot, slot);
+        EXPECT_EQ(window.PresetEditors().size(), windows);
+    }
 }

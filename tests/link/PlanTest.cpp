@@ -202,3 +202,25 @@ TEST(Plan, LinesNameEachSlotAndARenameChangesOnlyTheTitle) {
     EXPECT_EQ(outside[0], TBytes(dump.begin(), dump.begin() + 127));
     EXPECT_EQ(outside[1], TBytes(dump.begin() + 159, dump.end()));
 }
+
+// Stepping from slot to slot: across banks on a unit of four, never past either end, and within
+// its one bank on a unit of one or where the bank is not known.
+TEST(SlotSteps, CrossBanksAndStopAtTheEnds) {
+    using Place = std::optional<std::pair<int, int>>;
+    struct Case {
+        int bank, slot, step;
+        bool singleBank;
+        Place to;
+    };
+    const std::vector<Case> cases{
+        {0, 1, 1, false, std::pair{0, 2}},      {0, 200, 1, false, std::pair{1, 1}},
+        {1, 1, -1, false, std::pair{0, 200}},   {3, 200, 1, false, std::nullopt},
+        {0, 1, -1, false, std::nullopt},        {-1, 200, 1, false, std::nullopt},
+        {-1, 7, -1, false, std::pair{-1, 6}},   {-1, 128, 1, true, std::nullopt},
+        {-1, 127, 1, true, std::pair{-1, 128}}, {0, 0, 1, false, std::nullopt},
+        {0, 201, -1, false, std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(StepPlace(c.bank, c.slot, c.step, c.singleBank), c.to)
+            << c.bank << " " << c.slot << " " << c.step << " " << c.singleBank;
+}
