@@ -41,6 +41,7 @@ TEffectChainPanel::TEffectChainPanel(TPresetDocument& document, QWidget* parent)
     grpAnalogFX->setObjectName(QStringLiteral("grpAnalogFX"));
     cklAnalogSelect = new QListWidget(grpAnalogFX);
     cklAnalogSelect->setObjectName(QStringLiteral("cklAnalogSelect"));
+    cklAnalogSelect->setAccessibleName(QStringLiteral("Analog effects in the chain"));
     cklAnalogSelect->setToolTip(QStringLiteral("Click on to add, off to remove effects"));
     // Two columns of six, as the blocks stand in the signal path.
     cklAnalogSelect->setFlow(QListView::TopToBottom);
@@ -70,9 +71,11 @@ TEffectChainPanel::TEffectChainPanel(TPresetDocument& document, QWidget* parent)
     auto* digital = new QGridLayout(grpDigFX);
     lbxDigAvail = new QListWidget(grpDigFX);
     lbxDigAvail->setObjectName(QStringLiteral("lbxDigAvail"));
+    lbxDigAvail->setAccessibleName(QStringLiteral("Digital effects available"));
     lbxDigAvail->setToolTip(QStringLiteral("Double-click (or use arrow) to add effect"));
     lbxDigSel = new QListWidget(grpDigFX);
     lbxDigSel->setObjectName(QStringLiteral("lbxDigSel"));
+    lbxDigSel->setAccessibleName(QStringLiteral("Digital effects selected"));
     lbxDigSel->setToolTip(QStringLiteral("Double-click (or use arrow) to remove effect"));
     for (QListWidget* list : {lbxDigAvail, lbxDigSel}) {
         list->setFixedHeight(rowHeight * 6 + 2 * list->frameWidth() + 6);

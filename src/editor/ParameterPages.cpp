@@ -3,6 +3,7 @@
 
 #include "editor/ParameterPages.h"
 
+#include "controls/AccessibleValue.h"
 #include "controls/qvLCDmeter.h"
 #include "controls/qvRadioGroup.h"
 #include "controls/qvTrackBar.h"
@@ -76,6 +77,37 @@ std::vector<const TParameterInfo*> TabParameters(const std::vector<const TEffect
         take(page);
     return parameters;
 }
+// What a screen reader calls a parameter: its effect and its name, "Reverb 1 type".
+QString AccessibleName(const TParameterInfo& info) {
+    static const std::map<const TParameterInfo*, QString> names = [] {
+        std::map<const TParameterInfo*, QString> made;
+        const auto name = [](std::string_view effect, const TParameterInfo& row) {
+            return Text(effect) + QLatin1Char(' ') + Text(row.Name);
+        };
+        for (const TParameterInfo& row : MixParameters())
+            made[&row] = name("Mix", row);
+        for (const TEffectPage& page : AnalogPages())
+            for (const TParameterInfo& row : page.Parameters)
+                made[&row] = name(page.Caption, row);
+        for (std::size_t effect = 0; effect < DigitalEffectPages().size(); ++effect)
+            for (const TParameterInfo& row : DigitalEffectPages()[effect].Parameters)
+                made[&row] = name(DigitalEffectName(static_cast<int>(effect)), row);
+        return made;
+    }();
+    const auto found = names.find(&info);
+    return found != names.end() ? found->second : ParameterCaption(info);
+}
+
+// The name and description a screen reader gives the control of a row.
+void TellScreenReaders(TParameterControl& control, const TParameterInfo& info) {
+    const QString name = AccessibleName(info);
+    control.Widget->setAccessibleName(name);
+    QString description = QString::fromStdString(ParameterValueHint(info));
+    if (control.ValueLabel != nullptr || control.Kind == TControlKind::RadioGroup ||
+        control.Kind == TControlKind::BaseKeyList)
+        description += QStringLiteral("; Enter types a value");
+    control.Widget->setAccessibleDescription(description);
+}
 } // namespace
 
 QString ParameterCaption(const TParameterInfo& info) {
@@ -106,8 +138,12 @@ int TParameterControl::StoredValue() const {
 }
 
 void TParameterControl::ShowValue() {
-    if (ValueLabel != nullptr && Info != nullptr)
-        ValueLabel->setText(QString::fromStdString(ParameterValueText(*Info, StoredValue())));
+    if (ValueLabel == nullptr || Info == nullptr)
+        return;
+    const QString text = QString::fromStdString(ParameterValueText(*Info, StoredValue()));
+    ValueLabel->setText(text);
+    if (auto* slider = qobject_cast<QAbstractSlider*>(Widget))
+        SetValueText(slider, text);
 }
 
 void TParameterControl::Take(int storedValue) {
@@ -137,6 +173,7 @@ TParameterPages::TParameterPages(QGroupBox* mixGroup, QTabWidget* analogPages,
                                  QTabWidget* digitalPages)
     : analogPages(analogPages), digitalPages(digitalPages),
       valueEntry(std::make_unique<TValueEntry>()) {
+    InstallValueTextAccessibility();
     auto* mixLayout = new QGridLayout(mixGroup);
     int row = 0;
     for (const TParameterInfo& info : MixParameters()) {
@@ -295,6 +332,9 @@ TParameterControl& TParameterPages::Make(const TParameterInfo& info, QWidget* sh
     }
     }
     control->Widget->setObjectName(Text(info.Control));
+    if (auto* slider = qobject_cast<QAbstractSlider*>(control->Widget))
+        SetValueText(slider, {}); // before a screen reader first asks about it
+    TellScreenReaders(*control, info);
     valueEntry->Watch(*control);
     byName[control->Name] = control.get();
     controls.push_back(std::move(control));
@@ -311,6 +351,7 @@ void TParameterPages::Build(TSheet& sheet) {
     auto* scroller = new QScrollArea(sheet.Widget);
     scroller->setWidgetResizable(true);
     scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setFocusPolicy(Qt::NoFocus); // the keys belong to the controls it holds
     frame->addWidget(scroller);
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
@@ -438,6 +479,8 @@ void TParameterPages::ShowAnalogTab(int block, bool shown) {
 
 void TParameterPages::Bind(TParameterControl& control, const TParameterInfo& info, TPreset& preset,
                            int slot) {
+    if (control.Info != &info)
+        TellScreenReaders(control, info); // the tab's effect is another one now
     control.Info = &info;
     control.Slot = slot;
     int* cell = &preset.ParameterValues[static_cast<std::size_t>(slot)];

@@ -69,6 +69,7 @@ TPerformancePanel::TPerformancePanel(TPresetDocument& document, TParameterPages&
     };
     lbxPMIdefctl = new QListWidget(this);
     lbxPMIdefctl->setObjectName(QStringLiteral("lbxPMIdefctl"));
+    lbxPMIdefctl->setAccessibleName(QStringLiteral("Controllers"));
     lbxPMIdefctl->setToolTip(QStringLiteral("Right-click for options..."));
     lbxPMIdefctl->setSortingEnabled(true);
     popPMIctldef = new QMenu(this);
@@ -117,7 +118,7 @@ TPerformancePanel::TPerformancePanel(TPresetDocument& document, TParameterPages&
         button("btnK27left", QStringLiteral("K27 &left"),
                QStringLiteral("This selects the default controller used by the K27's left pedal"));
     btnK27right =
-        button("btnK27right", QStringLiteral("K27 &right"),
+        button("btnK27right", QStringLiteral("K27 ri&ght"),
                QStringLiteral("This selects the default controller used by the K27's right pedal"));
     btnLearn = button("btnLearn", QStringLiteral("Lear&n"),
                       QStringLiteral("Move a controller on your MIDI input to choose it"));

@@ -149,6 +149,7 @@ void TfrmPresetEditor::BuildWindow() {
     auto* lower = new QHBoxLayout;
     pgcPreset = new QTabWidget(this);
     pgcPreset->setObjectName(QStringLiteral("pgcPreset"));
+    pgcPreset->setAccessibleName(QStringLiteral("Preset pages"));
     const auto sheet = [this](const char* name, const QString& caption) {
         auto* page = new QWidget;
         page->setObjectName(QString::fromLatin1(name));
@@ -159,9 +160,11 @@ void TfrmPresetEditor::BuildWindow() {
     tsDigitalEffects = sheet("tsDigitalEffects", QStringLiteral("Digital effects"));
     pgcAnalogParams = new QTabWidget(tsAnalogEffects);
     pgcAnalogParams->setObjectName(QStringLiteral("pgcAnalogParams"));
+    pgcAnalogParams->setAccessibleName(QStringLiteral("Analog effect parameters"));
     (new QVBoxLayout(tsAnalogEffects))->addWidget(pgcAnalogParams);
     pgcDigitalParams = new QTabWidget(tsDigitalEffects);
     pgcDigitalParams->setObjectName(QStringLiteral("pgcDigitalParams"));
+    pgcDigitalParams->setAccessibleName(QStringLiteral("Digital effect parameters"));
     (new QVBoxLayout(tsDigitalEffects))->addWidget(pgcDigitalParams);
     grpMix = new QGroupBox(QStringLiteral("Mix"), this);
     grpMix->setObjectName(QStringLiteral("grpMix"));
@@ -184,6 +187,7 @@ void TfrmPresetEditor::BuildWindow() {
     auto* changesLabel = new QLabel(QStringLiteral("C&hanges:"), this);
     lstChanges = new QListWidget(this);
     lstChanges->setObjectName(QStringLiteral("lstChanges"));
+    lstChanges->setAccessibleName(QStringLiteral("Changes"));
     lstChanges->setToolTip(QStringLiteral("What differs from the preset as it was loaded, saved or "
                                           "stored; a click shows the control"));
     lstChanges->setWordWrap(true);
@@ -191,7 +195,7 @@ void TfrmPresetEditor::BuildWindow() {
     changesLabel->setBuddy(lstChanges);
     right->addWidget(changesLabel);
     right->addWidget(lstChanges, 1);
-    btnCompareUnit = new QPushButton(QStringLiteral("Compare with the u&nit..."), this);
+    btnCompareUnit = new QPushButton(QStringLiteral("Compare &with the unit..."), this);
     btnCompareUnit->setObjectName(QStringLiteral("btnCompareUnit"));
     btnCompareUnit->setToolTip(QStringLiteral("Read the slot the preset came from (else the "
                                               "unit's current one) and list how this differs"));
@@ -220,9 +224,9 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
                        QStringLiteral("Save this preset to a file"));
     btnSendOut = Button(bar, "btnSendOut", QStringLiteral("Sen&d"),
                         QStringLiteral("Send preset to MIDI out (F9)"));
-    btnStore = Button(bar, "btnStore", QStringLiteral("Sto&re..."),
+    btnStore = Button(bar, "btnStore", QStringLiteral("S&tore..."),
                       QStringLiteral("Store the current preset at..."));
-    btnCompare = Button(bar, "btnCompare", QStringLiteral("Com&pare"),
+    btnCompare = Button(bar, "btnCompare", QStringLiteral("Co&mpare"),
                         QStringLiteral("Hear and see the preset as it was loaded, saved or stored, "
                                        "and back [F5]"));
     btnCompare->setCheckable(true);
@@ -234,9 +238,9 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
         Button(bar, "btnPrint", QStringLiteral("&Print"), QStringLiteral("Print preset data"));
     btnPreview = Button(bar, "btnPreview", QStringLiteral("Print pre&view"),
                         QStringLiteral("Show the pages the printer would get"));
-    btnPrtSetup = Button(bar, "btnPrtSetup", QStringLiteral("Set&up"),
+    btnPrtSetup = Button(bar, "btnPrtSetup", QStringLiteral("S&etup"),
                          QStringLiteral("Printer selection/configuration"));
-    btnExit = Button(bar, "btnExit", QStringLiteral("&Exit"), QStringLiteral("Just what it says"));
+    btnExit = Button(bar, "btnExit", QStringLiteral("E&xit"), QStringLiteral("Just what it says"));
     for (QPushButton* button : {btnOpen, btnUndo, btnRedo, btnCompare, btnSaveAs, btnSendOut,
                                 btnStore, btnUndoStore, btnPrint, btnPreview, btnPrtSetup})
         row->addWidget(button);

@@ -166,11 +166,15 @@ void TfrmMIDIExplorer::BuildFilePane() {
         GoToFolder(folder);
     });
     cbxFolder->setObjectName(QStringLiteral("cbxFolder"));
+    cbxFolder->setAccessibleName(QStringLiteral("Folder"));
+    if (cbxFolder->lineEdit() != nullptr)
+        cbxFolder->lineEdit()->setAccessibleName(QStringLiteral("Folder"));
     bar->addWidget(cbxFolder, 1);
     layout->addLayout(bar);
 
     lvwFileList = new QTreeWidget(tsExplorer);
     lvwFileList->setObjectName(QStringLiteral("lvwFileList"));
+    lvwFileList->setAccessibleName(QStringLiteral("Files"));
     lvwFileList->setRootIsDecorated(false);
     lvwFileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     for (int column = kSize; column <= kModified; ++column)

@@ -58,6 +58,7 @@ TfrmMIDIExplorer::TfrmMIDIExplorer(MidiService& service, QWidget* parent)
     BuildMessageBuffer();
     pgcTab = new QTabWidget(splVertical);
     pgcTab->setObjectName(QStringLiteral("pgcTab"));
+    pgcTab->setAccessibleName(QStringLiteral("Explorer pages"));
     BuildFilePane();
     BuildMonitor();
     memMsgBuf->setMinimumWidth(

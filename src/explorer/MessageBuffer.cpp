@@ -21,6 +21,7 @@
 
 TMessageEditor::TMessageEditor(TfrmMIDIExplorer& window) : QPlainTextEdit(&window), window(window) {
     setObjectName(QStringLiteral("memMsgBuf"));
+    setAccessibleName(QStringLiteral("Message buffer"));
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::Monospace);
     setFont(font);

@@ -27,6 +27,7 @@ void TfrmMIDIExplorer::BuildMonitor() {
     layout->setContentsMargins(0, 0, 0, 0);
     lbxLog = new TLogView(kLogLineLimit, tsMonitor);
     lbxLog->setObjectName(QStringLiteral("lbxLog"));
+    lbxLog->setAccessibleName(QStringLiteral("MIDI monitor log"));
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::Monospace);
     lbxLog->setFont(font);

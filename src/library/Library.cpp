@@ -309,11 +309,13 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
 
     tvwSources = new QTreeWidget(this);
     tvwSources->setObjectName(QStringLiteral("tvwSources"));
+    tvwSources->setAccessibleName(QStringLiteral("Sources"));
     tvwSources->setHeaderHidden(true);
     tvwSources->setToolTip(QStringLiteral("Where the presets come from"));
 
     edtSearch = new QLineEdit(this);
     edtSearch->setObjectName(QStringLiteral("edtSearch"));
+    edtSearch->setAccessibleName(QStringLiteral("Search"));
     edtSearch->setPlaceholderText(
         QStringLiteral("Search: words, drive>50, reverb type=Hall-1, bank:B, changed, untitled"));
     edtSearch->setClearButtonEnabled(true);
@@ -326,6 +328,7 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
 
     tblPresets = new QTableView(this);
     tblPresets->setObjectName(QStringLiteral("tblPresets"));
+    tblPresets->setAccessibleName(QStringLiteral("Presets"));
     tblPresets->setModel(model.get());
     tblPresets->setSortingEnabled(true);
     tblPresets->sortByColumn(kPlace, Qt::AscendingOrder);

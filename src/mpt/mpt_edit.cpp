@@ -142,6 +142,7 @@ TfrmMPTEdit::~TfrmMPTEdit() {
 void TfrmMPTEdit::BuildGrid() {
     grdMPT = new QTableWidget(rows, kColumns, this);
     grdMPT->setObjectName(QStringLiteral("grdMPT"));
+    grdMPT->setAccessibleName(QStringLiteral("Program table"));
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::Monospace);
     font.setPixelSize(17);

@@ -44,7 +44,7 @@ QString ReplacedFolder() {
            "/Quellfarn/replaced";
 }
 
-// Stores the editor's preset through its "Sto&re..." button into the slot, with the boxes set.
+// Stores the editor's preset through its "S&tore..." button into the slot, with the boxes set.
 void Store(TfrmPresetEditor& editor, int slot, bool keep = true, bool verify = true) {
     AnswerModal<TfrmStorePrompt>([=](TfrmStorePrompt& prompt) {
         TypeOver(prompt.edtPresetNo, QString::number(slot));

@@ -1,0 +1,170 @@
+// Every window as a keyboard and screen-reader user meets it: each control that takes the focus
+// has a name a listener understands, and the underlined letters of what is shown at once are
+// unique. Every tab of every tab widget is visited, as a user would turn to it.
+
+#include "app/Main.h"
+#include "editor/ParameterPages.h"
+#include "editor/PresetEditor.h"
+#include "library/Library.h"
+#include "mpt/mpt_edit.h"
+#include "support/MainRig.h"
+#include "support/PlatformEvents.h"
+#include "support/PumpUntil.h"
+#include "support/TestPresets.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace {
+// The letter after a single '&' ("&Open" → 'O'), or nothing.
+QChar AccessKey(const QString& text) {
+    for (qsizetype at = 0; at + 1 < text.size(); ++at) {
+        if (text[at] != QLatin1Char('&'))
+            continue;
+        if (text[at + 1] == QLatin1Char('&')) {
+            ++at;
+            continue;
+        }
+        return text[at + 1].toUpper();
+    }
+    return {};
+}
+
+// What a widget shows with an access key: a button's text, a label's, a group box's title.
+QString KeyedText(const QWidget* widget) {
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+        return button->text();
+    if (const auto* label = qobject_cast<const QLabel*>(widget))
+        return label->buddy() != nullptr ? label->text() : QString();
+    if (const auto* group = qobject_cast<const QGroupBox*>(widget))
+        return group->isCheckable() ? group->title() : QString();
+    return {};
+}
+
+QString Describe(const QWidget* widget) {
+    return QStringLiteral("%1 '%2'").arg(QString::fromLatin1(widget->metaObject()->className()),
+                                         widget->objectName());
+}
+
+// Within each menu, as within a window, the letters are unique.
+void InspectMenu(const QString& window, QMenu* menu, std::set<QString>& faults) {
+    std::map<QChar, QString> keys;
+    for (QAction* item : menu->actions()) {
+        const QChar key = AccessKey(item->text());
+        if (!key.isNull() && item->isVisible()) {
+            const auto [at, added] = keys.emplace(key, item->text());
+            if (!added)
+                faults.insert(
+                    QStringLiteral("%1: &%2 twice in the menu %3: %4 and %5")
+                        .arg(window, QString(key), menu->title(), at->second, item->text()));
+        }
+        if (item->menu() != nullptr)
+            InspectMenu(window, item->menu(), faults);
+    }
+}
+
+// The faults of the window as it shows now.
+void Inspect(QWidget* window, std::set<QString>& faults) {
+    std::map<QChar, QString> keys;
+    const auto take = [&](QChar key, const QString& what) {
+        if (key.isNull())
+            return;
+        const auto [at, added] = keys.emplace(key, what);
+        if (!added && at->second != what)
+            faults.insert(QStringLiteral("%1: &%2 twice, %3 and %4")
+                              .arg(window->objectName(), QString(key), at->second, what));
+    };
+    if (auto* bar = window->findChild<QMenuBar*>())
+        for (QAction* menu : bar->actions()) {
+            take(AccessKey(menu->text()), QStringLiteral("menu ") + menu->text());
+            if (menu->menu() != nullptr)
+                InspectMenu(window->objectName(), menu->menu(), faults);
+        }
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(window) || widget->window() != window)
+            continue;
+        take(AccessKey(KeyedText(widget)),
+             Describe(widget) + QStringLiteral(" ") + KeyedText(widget));
+        if (auto* tabs = qobject_cast<QTabWidget*>(widget))
+            for (int tab = 0; tab < tabs->count(); ++tab)
+                if (tabs->isTabVisible(tab))
+                    take(AccessKey(tabs->tabText(tab)),
+                         QStringLiteral("tab ") + tabs->tabText(tab));
+        if (widget->focusPolicy() == Qt::NoFocus || !widget->isEnabled())
+            continue;
+        QAccessibleInterface* told = QAccessible::queryAccessibleInterface(widget);
+        if (told == nullptr || told->text(QAccessible::Name).trimmed().isEmpty())
+            faults.insert(window->objectName() + QStringLiteral(": no name for ") +
+                          Describe(widget));
+    }
+}
+
+// Every combination a user can reach by turning tabs, one tab widget at a time.
+std::set<QString> Faults(QWidget* window) {
+    std::set<QString> faults;
+    Inspect(window, faults);
+    for (QTabWidget* tabs : window->findChildren<QTabWidget*>()) {
+        if (!tabs->isVisibleTo(window))
+            continue;
+        const int was = tabs->currentIndex();
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            if (!tabs->isTabVisible(tab))
+                continue;
+            tabs->setCurrentIndex(tab);
+            Inspect(window, faults);
+            // Tabs inside this tab are visited too.
+            for (QTabWidget* inner : tabs->widget(tab)->findChildren<QTabWidget*>())
+                for (int page = 0; page < inner->count(); ++page)
+                    if (inner->isTabVisible(page)) {
+                        inner->setCurrentIndex(page);
+                        Inspect(window, faults);
+                    }
+        }
+        tabs->setCurrentIndex(was);
+    }
+    return faults;
+}
+
+std::string Lines(const std::set<QString>& faults) {
+    std::ostringstream text;
+    for (const QString& fault : faults)
+        text << fault.toStdString() << '\n';
+    return text.str();
+}
+} // namespace
+
+TEST(KeyboardAccess, EveryWindowNamesItsControlsAndKeepsItsAccessKeysApart) {
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    PumpFor(100);
+    std::set<QString> faults = Faults(&window);
+
+    TfrmPresetEditor* editor = window.NewPresetEditor();
+    ASSERT_NE(editor, nullptr);
+    TPreset preset = PresetWith({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, {"Pitch-Trans"});
+    const TBytes bytes = preset.Encode();
+    std::stringstream stream(std::string(bytes.begin(), bytes.end()));
+    editor->SetUp();
+    editor->LoadDump(stream);
+    editor->Show();
+    faults.merge(Faults(editor));
+
+    TfrmMPTEdit* table = window.NewMptEditor();
+    ASSERT_NE(table, nullptr);
+    faults.merge(Faults(table));
+
+    PressKey(&window, Qt::Key_L, Qt::ControlModifier);
+    ASSERT_TRUE(
+        PumpUntil([&] { return window.Library() != nullptr && window.Library()->isVisible(); }));
+    faults.merge(Faults(window.Library()));
+    EXPECT_TRUE(faults.empty()) << faults.size() << " faults:\n" << Lines(faults);
+}
