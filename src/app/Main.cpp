@@ -2,6 +2,7 @@
 
 #include "app/Main.h"
 
+#include "app/KeyboardHelp.h"
 #include "base/Dialogs.h"
 #include "base/qvUtility.h"
 #include "editor/PresetDocument.h"
@@ -120,6 +121,10 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     });
     connect(miCheckConnection, &QAction::triggered, this, [this] { CheckTheConnection(); });
     connect(miFindUnit, &QAction::triggered, this, [this] { FindTheUnit(); });
+    connect(miKeyboard, &QAction::triggered, this, [this] {
+        TfrmKeyboardHelp help(this);
+        help.exec();
+    });
     connect(miBypass, &QAction::triggered, this, [this] { ToggleBypass(); });
     connect(miPrePlenova, &QAction::triggered, this, [this] { ApplyModeOption(); });
     // Tried while a job runs, the disabled commands are explained.

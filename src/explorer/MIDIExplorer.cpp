@@ -151,7 +151,9 @@ void TfrmMIDIExplorer::BuildMenus() {
     miContents = NamedAction(this, "miContents", QStringLiteral("&Contents"));
     miAbout = NamedAction(this, "miAbout", QStringLiteral("&About"));
     miAbout->setToolTip(QStringLiteral("Hey... click me!"));
+    miKeyboard = NamedAction(this, "miKeyboard", QStringLiteral("&Keyboard shortcuts"));
     miHelp->addAction(miContents);
+    miHelp->addAction(miKeyboard);
     miHelp->addAction(miAbout);
     connect(miContents, &QAction::triggered, this, [this] { OpenHelp(); });
     connect(miAbout, &QAction::triggered, this, [this] { ShowSplash(this, true); });

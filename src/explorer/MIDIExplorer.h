@@ -158,6 +158,7 @@ public:
     std::array<QAction*, 16> miChannel{};
     QMenu* miHelp;
     QAction* miContents;
+    QAction* miKeyboard; // the program's window shows the keys
     QAction* miAbout;
     TMessageEditor* memMsgBuf;
     QMenu* popMsgBuf;

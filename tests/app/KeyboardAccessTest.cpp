@@ -2,12 +2,14 @@
 // has a name a listener understands, and the underlined letters of what is shown at once are
 // unique. Every tab of every tab widget is visited, as a user would turn to it.
 
+#include "app/KeyboardHelp.h"
 #include "app/Main.h"
 #include "editor/ParameterPages.h"
 #include "editor/PresetEditor.h"
 #include "library/Library.h"
 #include "mpt/mpt_edit.h"
 #include "support/MainRig.h"
+#include "support/ModalAnswer.h"
 #include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
 #include "support/TestPresets.h"
@@ -18,7 +20,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QTabWidget>
+#include <QTextBrowser>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
@@ -134,6 +139,28 @@ std::set<QString> Faults(QWidget* window) {
     return faults;
 }
 
+// The keys a window's actions and shortcuts carry that the help does not list for it.
+void Unlisted(QWidget* window, const char* helpName, std::set<QString>& faults) {
+    std::set<QString> listed;
+    for (const TShortcut& key : KeyboardShortcuts())
+        if (QString::fromLatin1(key.Window) == QString::fromLatin1(helpName))
+            listed.insert(QString::fromLatin1(key.Keys));
+    const auto own = [window](const QObject* object) {
+        const auto* owner = qobject_cast<const QWidget*>(object->parent());
+        return owner != nullptr && owner->window() == window; // not a child window's
+    };
+    QStringList carried;
+    for (const QAction* action : window->findChildren<QAction*>())
+        if (!action->shortcut().isEmpty() && own(action))
+            carried << action->shortcut().toString(QKeySequence::PortableText);
+    for (const QShortcut* shortcut : window->findChildren<QShortcut*>())
+        if (own(shortcut))
+            carried << shortcut->key().toString(QKeySequence::PortableText);
+    for (const QString& key : carried)
+        if (listed.count(key) == 0)
+            faults.insert(QStringLiteral("%1: %2 is not in the keyboard help").arg(helpName, key));
+}
+
 std::string Lines(const std::set<QString>& faults) {
     std::ostringstream text;
     for (const QString& fault : faults)
@@ -166,5 +193,20 @@ TEST(KeyboardAccess, EveryWindowNamesItsControlsAndKeepsItsAccessKeysApart) {
     ASSERT_TRUE(
         PumpUntil([&] { return window.Library() != nullptr && window.Library()->isVisible(); }));
     faults.merge(Faults(window.Library()));
+    Unlisted(&window, "Main window", faults);
+    Unlisted(editor, "Preset editor", faults);
+    Unlisted(table, "Program table editor", faults);
+    Unlisted(window.Library(), "Library", faults);
     EXPECT_TRUE(faults.empty()) << faults.size() << " faults:\n" << Lines(faults);
+
+    QString shown;
+    AnswerModal<TfrmKeyboardHelp>([&](TfrmKeyboardHelp& help) {
+        shown = help.txtKeys->toPlainText();
+        PressKey(help.txtKeys, Qt::Key_Escape);
+    });
+    window.activateWindow();
+    window.miKeyboard->trigger();
+    EXPECT_THAT(shown.toStdString(), testing::HasSubstr("Ctrl+PgDown"));
+    EXPECT_THAT(shown.toStdString(), testing::HasSubstr("Program table editor"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "Esc closed it";
 }
