@@ -4,11 +4,15 @@
 #include "base/Application.h"
 #include "base/qvSplashAbout.h"
 #include "base/qvUtility.h"
+#include "editor/PresetDocument.h"
+#include "editor/PresetEditor.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/RtMidiService.h"
 #include "midi/VirtualMidiService.h"
 #include "sim/SimulatedProcessor.h"
 
+#include <QAbstractSlider>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTimer>
 #include <Version.h>
@@ -86,6 +90,22 @@ int main(int argc, char* argv[]) {
         });
         probe->start(1);
     }
+    // The crash test's probe: a new preset edited as a user edits it (the mix's dry level a step
+    // down by its key) and its dump printed; the program then runs on until it is ended.
+    if (qEnvironmentVariableIsSet("QUELLFARN_EDIT_REPORT"))
+        QTimer::singleShot(0, mainWindow.get(), [&window = *mainWindow] {
+            TfrmPresetEditor* editor = window.NewPresetEditor();
+            if (auto* dry = editor->findChild<QAbstractSlider*>(QStringLiteral("trbMIXdry"))) {
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
+                QCoreApplication::sendEvent(dry, &press);
+            }
+            const TBytes dump = editor->Document().Preset.Encode();
+            std::printf("edited %s\n", QByteArray(reinterpret_cast<const char*>(dump.data()),
+                                                  static_cast<qsizetype>(dump.size()))
+                                           .toHex()
+                                           .constData());
+            std::fflush(stdout);
+        });
     const int result = QApplication::exec();
 
     mainWindow.reset();

@@ -5,6 +5,7 @@
 #include "app/KeyboardHelp.h"
 #include "base/Dialogs.h"
 #include "base/qvUtility.h"
+#include "editor/DraftStore.h"
 #include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
 #include "library/Library.h"
@@ -28,7 +29,8 @@
 #include <utility>
 
 TfrmMain::TfrmMain(MidiService& service, QWidget* parent)
-    : TfrmMIDIExplorer(service, parent), Link(std::make_unique<TDeviceLink>(*this)) {
+    : TfrmMIDIExplorer(service, parent), Link(std::make_unique<TDeviceLink>(*this)),
+      drafts(std::make_shared<TDraftStore>(DraftFolder())) {
     prbProcedure = new QProgressBar(this);
     prbProcedure->setObjectName(QStringLiteral("prbProcedure"));
     prbProcedure->setTextVisible(false);
@@ -674,6 +676,7 @@ void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
                                            held->Now()->Dump};
     };
     editor.SetUnitBusy(Link->Busy());
+    editor.KeepDraftsIn(drafts);
     editor.SetFollowUnit(followUnit);
     editor.OnStepSlot = [this, at = &editor](int step) { StepSlot(*at, step); };
     editor.OnFollowUnit = [this](bool on) {
@@ -756,6 +759,9 @@ bool TfrmMain::CanCloseHook() {
 }
 
 void TfrmMain::ShowHook() {
+    // Once the window is up, so the question stands in front of it.
+    if (!std::exchange(recoveryOffered, true))
+        QTimer::singleShot(0, this, [this] { OfferRecovery(); });
     if (PortsToFind() && !MissingPort().isEmpty()) {
         // The stored port is not there: the unit is looked for once the window is up.
         QTimer::singleShot(0, this, [this] {

@@ -21,6 +21,7 @@
 #include <vector>
 
 class QMessageBox;
+class TDraftStore;
 class TfrmLibrary;
 class TfrmMPTEdit;
 class TfrmPresetEditor;
@@ -132,6 +133,12 @@ public:
     TStoreResult StoreFromEditor(const TStoreRequest& request);
     // "A 017 now holds: Slap Funk, read 2 days ago" (bank -1: the unit's current one).
     QString SlotHoldsText(int bank, int slot);
+    // Where editors keep their unsaved edits: "drafts" in the program's data folder.
+    static QString DraftFolder();
+    // Unsaved edits left by a run that ended without closing its editors (a crash, a kill, a
+    // power cut), offered back; declined ones are moved aside, never deleted.
+    void OfferRecovery();
+
     // The table editors.
     TfrmMPTEdit* OpenMptEditor();
     // A table message from elsewhere (an imported file) in an editor of its own.
@@ -199,4 +206,6 @@ private:
     std::vector<std::unique_ptr<TUnitMemory>>
         formerMemories; // of other ports, shown until replaced
     std::unique_ptr<TWriteJournal> journal;
+    std::shared_ptr<TDraftStore> drafts; // shared with every preset editor, which may outlive it
+    bool recoveryOffered = false;
 };

@@ -2,6 +2,9 @@
 
 #include "editor/PresetDocument.h"
 
+#include "editor/DraftStore.h"
+
+#include <QDateTime>
 #include <QFile>
 #include <QSaveFile>
 #include <QTimer>
@@ -271,4 +274,51 @@ TStoreRequest TPresetDocument::UndoStoreRequest() const {
 void TPresetDocument::UndoStoreDone(const TStoreResult& result) {
     if (result.Verified || result.JournalStep < 0)
         lastStore = TStoreResult();
+}
+
+TDraft TPresetDocument::Draft() const {
+    TDraft draft;
+    // While the window compares, the record holds the reference: the edit is kept aside.
+    draft.Dump = comparedEdit.empty() ? Preset.Encode() : comparedEdit;
+    if (Preset.HasLoadedDump)
+        draft.Loaded.assign(Preset.LoadedDump.begin(), Preset.LoadedDump.end());
+    draft.Reference = reference;
+    draft.ReferenceKind = referenceKind;
+    draft.IsNew = isNew;
+    draft.FileName = fileName;
+    draft.Home = homeSlot;
+    draft.StoreReplaced = lastStore.Replaced;
+    draft.StoreSlot = lastStoreSlot;
+    draft.StoreBank = lastStore.Bank;
+    draft.StoreJournalStep = lastStore.JournalStep;
+    draft.StoreKeptFile = QString::fromStdString(lastStore.KeptFile);
+    draft.Written = QDateTime::currentDateTime();
+    return draft;
+}
+
+void TPresetDocument::RestoreDraft(const TDraft& draft) {
+    SetUp();
+    // The first step of the history is what the preset is compared with (the defaults of a new
+    // one), so the recovered preset counts as edited and undo leads back there.
+    if (!draft.Reference.empty())
+        Preset.Decode(draft.Reference);
+    else
+        Preset = TPreset();
+    PushSnapshot();
+    Preset.Decode(draft.Dump);
+    Preset.HasLoadedDump = !draft.Loaded.empty();
+    if (Preset.HasLoadedDump)
+        std::copy(draft.Loaded.begin(), draft.Loaded.end(), Preset.LoadedDump.begin());
+    isNew = draft.IsNew;
+    reference = draft.Reference;
+    referenceKind = draft.ReferenceKind;
+    homeSlot = draft.Home;
+    lastStore.Stored = !draft.StoreReplaced.empty();
+    lastStore.Replaced = draft.StoreReplaced;
+    lastStore.Bank = draft.StoreBank;
+    lastStore.JournalStep = draft.StoreJournalStep;
+    lastStore.KeptFile = draft.StoreKeptFile.toStdString();
+    lastStoreSlot = draft.StoreSlot;
+    SetFileName(draft.FileName);
+    emit HistoryChanged();
 }

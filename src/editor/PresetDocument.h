@@ -14,6 +14,7 @@
 #include <memory>
 
 class QTimer;
+struct TDraft;
 
 // What the main window answers when a preset went out.
 inline const char* const kSentText = "MIDI data sent to MIDI Out";
@@ -89,6 +90,12 @@ public:
     // While the window shows the reference, the edited preset it will come back to: what needs
     // saving is told by it. Empty: not comparing.
     void SetComparedEdit(const TBytes& edited) { comparedEdit = edited; }
+
+    // Everything that makes the document what it is now, for a draft (the window title aside),
+    // and the document made so again: the draft's preset, with edits to undo back to what it
+    // is compared with.
+    TDraft Draft() const;
+    void RestoreDraft(const TDraft& draft);
 
     TPreset Preset;
     // Sends a 258-byte dump to the unit (the stream, from its start) and answers kSentText when

@@ -8,6 +8,7 @@
 #include "base/PrintCommon.h"
 #include "base/StorePrompt.h"
 #include "base/qvUtility.h"
+#include "editor/DraftStore.h"
 #include "editor/EffectChainPanel.h"
 #include "editor/FootSwitchPanel.h"
 #include "editor/ParameterPages.h"
@@ -41,6 +42,8 @@ QString TfrmPresetEditor::LastPresetFolder;
 namespace {
 const QString kFilter = QStringLiteral("TMQ-Quellfarn presets (*.tmq*)");
 const QString kSaveQuestion = QStringLiteral("Do you want to save your changes?");
+// An edit is on disk at most this long after it was made; a burst of edits is written once.
+constexpr int kDraftDelay = 1500;
 
 std::unique_ptr<TfrmStorePrompt>& SharedStoreDialog() {
     static std::unique_ptr<TfrmStorePrompt> dialog;
@@ -80,9 +83,14 @@ TfrmPresetEditor::TfrmPresetEditor(QWidget* parent)
     changesTimer = new QTimer(this);
     changesTimer->setSingleShot(true);
     connect(changesTimer, &QTimer::timeout, this, [this] { UpdateChanges(); });
+    draftTimer = new QTimer(this);
+    draftTimer->setSingleShot(true);
+    draftTimer->setInterval(kDraftDelay);
+    connect(draftTimer, &QTimer::timeout, this, [this] { WriteDraft(); });
     connect(document.get(), &TPresetDocument::Edited, this, [this] {
         lblStatus->setText(QStringLiteral("Modified"));
         changesTimer->start(0); // a slider's moves are listed once they rest
+        DraftDue();
     });
     connect(document.get(), &TPresetDocument::Sent, this, [this] { ShowSent(); });
     connect(document.get(), &TPresetDocument::HistoryChanged, this, [this] {
@@ -278,7 +286,66 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
     return bar;
 }
 
+void TfrmPresetEditor::KeepDraftsIn(std::shared_ptr<TDraftStore> store) {
+    drafts = std::move(store);
+}
+
+void TfrmPresetEditor::DraftDue() {
+    if (!drafts)
+        return;
+    draftDue = true;
+    // Not put off by the edits after it: a long burst is written while it goes on.
+    if (!draftTimer->isActive())
+        draftTimer->start();
+}
+
+bool TfrmPresetEditor::WriteDraft() {
+    draftTimer->stop();
+    if (!drafts || !draftDue)
+        return false;
+    if (!document->NeedsSaving()) { // undone back to what was saved
+        DropDraft();
+        return false;
+    }
+    if (draftPath.isEmpty())
+        draftPath = drafts->NewPath();
+    TDraft draft = document->Draft();
+    draft.WindowTitle = windowTitle();
+    const QString failure = drafts->Write(draftPath, draft);
+    if (!failure.isEmpty()) {
+        lblStatus->setText(failure); // and the next edit tries again
+        return false;
+    }
+    draftDue = false;
+    return true;
+}
+
+void TfrmPresetEditor::DropDraft() {
+    draftTimer->stop();
+    draftDue = false;
+    if (!draftPath.isEmpty())
+        TDraftStore::Remove(draftPath);
+}
+
+bool TfrmPresetEditor::Recover(const TDraft& draft) {
+    DropDraft();
+    comparing = false;
+    btnCompare->setChecked(false);
+    document->SetComparedEdit({});
+    document->RestoreDraft(draft);
+    ShowDocument(true); // the switches as the draft has them
+    document->PushSnapshot();
+    UpdateUndoButtons();
+    UpdateStoreButtons();
+    lblStatus->setText(QStringLiteral("Modified"));
+    if (!isVisible())
+        show();
+    draftDue = drafts != nullptr;
+    return WriteDraft();
+}
+
 void TfrmPresetEditor::SetUp() {
+    DropDraft(); // what the window held before was saved or let go
     document->SetUp();
     UpdateStoreButtons();
 }
@@ -294,6 +361,7 @@ void TfrmPresetEditor::UpdateStoreButtons() {
 }
 
 void TfrmPresetEditor::LoadDump(std::istream& stream) {
+    DropDraft(); // the window holds no unsaved edits where another preset is put in
     document->LoadDump(stream);
 }
 
@@ -568,6 +636,7 @@ void TfrmPresetEditor::StepHistory(bool undo) {
     // The processor plays what the window shows: the edit just taken back goes back there too.
     if (autoSend)
         document->SendPreset();
+    DraftDue();
 }
 
 void TfrmPresetEditor::Open() {
@@ -591,6 +660,7 @@ void TfrmPresetEditor::Open() {
         ShowMessage(this, failure, QStringLiteral("Sorry..."));
         return;
     }
+    DropDraft(); // the edits before were saved or let go at the question
     Show();
 }
 
@@ -612,6 +682,7 @@ bool TfrmPresetEditor::SaveAs() {
     }
     LastPresetFolder = QFileInfo(name).absolutePath() + QLatin1Char('/');
     lblStatus->setText(QStringLiteral("Saved"));
+    DropDraft();
     return true;
 }
 
@@ -645,6 +716,8 @@ void TfrmPresetEditor::Store() {
     if (self.isNull())
         return;
     document->StoreDone(request, result);
+    if (result.Stored)
+        DropDraft(); // the unit holds the edits now
     UpdateChanges(); // what was stored is what is compared with now
     UpdateStoreButtons();
     ReportStore(result, QStringLiteral("Stored in slot %1").arg(request.Slot));
@@ -676,6 +749,8 @@ void TfrmPresetEditor::UndoStore() {
     if (self.isNull())
         return;
     document->UndoStoreDone(result);
+    if (!draftPath.isEmpty() && QFileInfo::exists(draftPath))
+        DraftDue(); // the draft keeps no store that is undone
     UpdateStoreButtons();
     ReportStore(result, QStringLiteral("Slot %1 has its former preset again").arg(request.Slot));
 }
@@ -723,10 +798,12 @@ bool TfrmPresetEditor::CloseQuery() {
 void TfrmPresetEditor::closeEvent(QCloseEvent* event) {
     EndCompare(); // what is kept or asked about is the edited preset
     // A closed editor is hidden, not destroyed: the main window reuses it. Not while it stores.
-    if (!storing && CloseQuery())
+    if (!storing && CloseQuery()) {
+        DropDraft(); // saved, or let go by the user
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 bool TfrmPresetEditor::eventFilter(QObject* watched, QEvent* event) {

@@ -20,12 +20,14 @@ class QPushButton;
 class QTabWidget;
 class QListWidget;
 class QTimer;
+class TDraftStore;
 class TEffectChainPanel;
 class TFootSwitchPanel;
 class TfrmStorePrompt;
 class TParameterPages;
 class TPerformancePanel;
 class TPresetDocument;
+struct TDraft;
 
 inline const char* const kEditorTitle = "ZOL TMQ-Quellfarn Plenova Preset Editor";
 
@@ -58,6 +60,14 @@ public:
     void Say(const QString& text);
     void SetFollowUnit(bool on);
     bool FollowsUnit() const;
+
+    // Where the window keeps its unsaved edits until they are saved, stored or let go; without
+    // it nothing is kept.
+    void KeepDraftsIn(std::shared_ptr<TDraftStore> store);
+    // A draft of another run brought back: shown as it stood, modified, with what it compares
+    // with and the store it can undo; it is this window's draft from now on. False when that
+    // draft could not be written (the status says why).
+    bool Recover(const TDraft& draft);
 
     void SetUp();
     void LoadDump(std::istream& stream);
@@ -148,6 +158,10 @@ private:
     // The control a change names, on its tab, with the focus.
     void ShowControl(int row);
 
+    void DraftDue(); // an edit: the draft is written within the draft delay
+    bool WriteDraft();
+    void DropDraft(); // the edits are saved, stored or let go by the user
+
     std::unique_ptr<TPresetDocument> document;
     std::unique_ptr<TParameterPages> parameters;
     TEffectChainPanel* chain;
@@ -159,4 +173,8 @@ private:
     TBytes edited;                           // the edited preset while the reference is shown
     std::vector<std::string> changeControls; // the control of each line of the changes list
     QTimer* changesTimer;
+    std::shared_ptr<TDraftStore> drafts;
+    QString draftPath; // empty until the window first keeps a draft
+    QTimer* draftTimer;
+    bool draftDue = false;
 };

@@ -27,6 +27,8 @@ struct JackRig {
         : sim(Command(simulator, name, extra)) {
         QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
             .removeRecursively();
+        // Unsaved edits an earlier test's windows left behind are not offered to this one.
+        QDir(TfrmMain::DraftFolder()).removeRecursively();
         Ready = sim.WaitForLine("ready");
         service.AddBackend(std::make_unique<RtMidiService>(client));
         settings.Path = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/Quellfarn");

@@ -26,6 +26,8 @@ struct MainRig {
         : virtualDevices(service.AddBackend(std::make_unique<VirtualMidiService>())) {
         QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
             .removeRecursively();
+        // Unsaved edits an earlier test's windows left behind are not offered to this one.
+        QDir(TfrmMain::DraftFolder()).removeRecursively();
         if (devices) {
             TSimulatorOptions options;
             options.PrePlenova = prePlenovaUnit;
