@@ -27,6 +27,7 @@ TPresetDocument::~TPresetDocument() = default;
 void TPresetDocument::SetUp() {
     DiscardPending();
     undoList.Clear();
+    edited = false;
     redoList.Clear();
     isNew = true;
     SetFileName(QString());
@@ -43,6 +44,7 @@ void TPresetDocument::SetUp() {
 void TPresetDocument::LoadDump(std::istream& stream) {
     Preset.LoadFromStream(stream);
     isNew = false;
+    edited = false;
     reference.assign(Preset.LoadedDump.begin(), Preset.LoadedDump.end());
     referenceKind = TReference::Loaded;
 }
@@ -77,6 +79,7 @@ bool TPresetDocument::NeedsSaving() const {
 void TPresetDocument::ImmediateChange() {
     if (Updating)
         return;
+    edited = true;
     emit Edited();
     PushSnapshot();
     redoList.Clear();
@@ -87,6 +90,7 @@ void TPresetDocument::ImmediateChange() {
 void TPresetDocument::DeferredChange() {
     if (Updating)
         return;
+    edited = true;
     emit Edited();
     if (AutoSend)
         autoSendPending = true;
@@ -221,6 +225,7 @@ QString TPresetDocument::WriteFile(const QString& name) {
     isNew = false;
     // The next recorded change is the first snapshot: undo comes back from the second change.
     undoList.Clear();
+    edited = false;
     redoList.Clear();
     emit HistoryChanged();
     return {};
@@ -253,6 +258,7 @@ void TPresetDocument::StoreDone(const TStoreRequest& request, const TStoreResult
     if (result.Stored) {
         reference = request.Dump;
         referenceKind = TReference::Stored;
+        edited = false; // the unit holds it now
     }
     if (result.Stored && !result.Replaced.empty()) {
         lastStore = result;
@@ -320,5 +326,6 @@ void TPresetDocument::RestoreDraft(const TDraft& draft) {
     lastStore.KeptFile = draft.StoreKeptFile.toStdString();
     lastStoreSlot = draft.StoreSlot;
     SetFileName(draft.FileName);
+    edited = true;
     emit HistoryChanged();
 }

@@ -36,9 +36,9 @@ public:
     bool IsNew() const { return isNew; }
     // A new document, or a record that differs from what it was loaded or saved as.
     bool NeedsSaving() const;
-    // Edited since it was loaded (a change recorded or pending; the undo list begins with the
-    // preset as loaded), whatever was saved since.
-    bool HasEdits() const { return ChangePending() || undoList.Count() > 1; }
+    // Edited since it was loaded, saved or stored: a change recorded or pending, kept through
+    // undo (an edit undone is still counted: what it could lose is never taken for nothing).
+    bool HasEdits() const { return ChangePending() || edited; }
 
     // Discrete edits are recorded and sent at once. A slider's changes are recorded (and sent,
     // with AutoSend) once, 1000 ms after the first change of their burst.
@@ -118,6 +118,7 @@ private:
 
     QTimer* timSys;
     TStreamList undoList;
+    bool edited = false;
     TStreamList redoList;
     QString fileName;
     bool isNew = true;

@@ -508,6 +508,12 @@ TEST_F(EditorTest, FilesAreOpenedSavedAndCheckedBeforeClosing) {
     EXPECT_EQ(window.windowTitle(), "ZOL TMQ-Quellfarn Plenova Preset Editor - " + saved);
     EXPECT_EQ(window.lblStatus->text(), "Saved");
     EXPECT_EQ(window.Document().UndoList().Count(), 0);
+    EXPECT_FALSE(window.Document().HasEdits());
+    editor.Nudge("trbMIXdry", 1, Qt::Key_Left);
+    window.Document().RecordPending();
+    EXPECT_TRUE(window.Document().HasEdits()) << "the first edit after a save is an edit";
+    editor.Nudge("trbMIXdry", 1, Qt::Key_Right); // and back to what the file holds
+    window.Document().RecordPending();
     editor.dialogs.Messages.clear();
     EXPECT_TRUE(window.close()) << "saved and unchanged: no question";
     EXPECT_TRUE(editor.dialogs.Messages.empty());
