@@ -62,7 +62,8 @@ void InstallValueTextAccessibility() {
 }
 
 void SetValueText(QAbstractSlider* control, const QString& text) {
-    if (control->property(kValueText).toString() == text)
+    const QVariant was = control->property(kValueText);
+    if (was.isValid() && was.toString() == text)
         return;
     control->setProperty(kValueText, text);
     if (!QAccessible::isActive())

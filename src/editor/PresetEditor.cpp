@@ -158,6 +158,7 @@ void TfrmPresetEditor::BuildWindow() {
     pgcPreset = new QTabWidget(this);
     pgcPreset->setObjectName(QStringLiteral("pgcPreset"));
     pgcPreset->setAccessibleName(QStringLiteral("Preset pages"));
+    pgcPreset->setFocusPolicy(Qt::NoFocus); // its tab bar takes the focus
     const auto sheet = [this](const char* name, const QString& caption) {
         auto* page = new QWidget;
         page->setObjectName(QString::fromLatin1(name));
@@ -169,10 +170,12 @@ void TfrmPresetEditor::BuildWindow() {
     pgcAnalogParams = new QTabWidget(tsAnalogEffects);
     pgcAnalogParams->setObjectName(QStringLiteral("pgcAnalogParams"));
     pgcAnalogParams->setAccessibleName(QStringLiteral("Analog effect parameters"));
+    pgcAnalogParams->setFocusPolicy(Qt::NoFocus); // its tab bar takes the focus
     (new QVBoxLayout(tsAnalogEffects))->addWidget(pgcAnalogParams);
     pgcDigitalParams = new QTabWidget(tsDigitalEffects);
     pgcDigitalParams->setObjectName(QStringLiteral("pgcDigitalParams"));
     pgcDigitalParams->setAccessibleName(QStringLiteral("Digital effect parameters"));
+    pgcDigitalParams->setFocusPolicy(Qt::NoFocus); // its tab bar takes the focus
     (new QVBoxLayout(tsDigitalEffects))->addWidget(pgcDigitalParams);
     grpMix = new QGroupBox(QStringLiteral("Mix"), this);
     grpMix->setObjectName(QStringLiteral("grpMix"));

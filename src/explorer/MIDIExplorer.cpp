@@ -59,6 +59,7 @@ TfrmMIDIExplorer::TfrmMIDIExplorer(MidiService& service, QWidget* parent)
     pgcTab = new QTabWidget(splVertical);
     pgcTab->setObjectName(QStringLiteral("pgcTab"));
     pgcTab->setAccessibleName(QStringLiteral("Explorer pages"));
+    pgcTab->setFocusPolicy(Qt::NoFocus); // its tab bar takes the focus
     BuildFilePane();
     BuildMonitor();
     memMsgBuf->setMinimumWidth(
