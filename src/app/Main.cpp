@@ -3,6 +3,7 @@
 #include "app/Main.h"
 
 #include "app/KeyboardHelp.h"
+#include "base/Application.h"
 #include "base/Dialogs.h"
 #include "base/qvUtility.h"
 #include "editor/DraftStore.h"
@@ -14,6 +15,7 @@
 #include "mpt/mpt_edit.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QDateTime>
 #include <QKeySequence>
@@ -199,6 +201,32 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
         if (!busy && !library.isNull() && library->isVisible())
             library->Refresh(); // what a job read is in the memory now
     });
+    miView = Own(std::make_unique<QMenu>(QStringLiteral("&View")));
+    miView->setObjectName(QStringLiteral("miView"));
+    QMenu* appearance = miView->addMenu(QStringLiteral("&Appearance"));
+    auto* looks = new QActionGroup(this);
+    const int stored = settings->GetInteger(QStringLiteral("APPEARANCE"), true, 0);
+    const int look = stored >= 0 && stored <= 2 ? stored : 0; // a damaged value: the desktop's
+    for (const auto& [name, text, chosen] :
+         {std::tuple{"miLookDesktop", "As the &desktop", TAppearance::Desktop},
+          std::tuple{"miLookLight", "&Light", TAppearance::Light},
+          std::tuple{"miLookDark", "Dar&k", TAppearance::Dark}}) {
+        auto* item = new QAction(QString::fromLatin1(text), this);
+        appearance->addAction(item);
+        item->setObjectName(QString::fromLatin1(name));
+        item->setCheckable(true);
+        item->setChecked(static_cast<int>(chosen) == look);
+        looks->addAction(item);
+        connect(item, &QAction::triggered, this, [this, chosen = chosen] {
+            ApplyAppearance(chosen);
+            if (settings != nullptr)
+                settings->PutInteger(QStringLiteral("APPEARANCE"), static_cast<int>(chosen));
+        });
+    }
+    if (look != 0)
+        ApplyAppearance(static_cast<TAppearance>(look));
+    AddMainMenu(miView);
+
     // Open at the very first start, and again when it was open at the end.
     followUnit =
         settings->GetBool(QStringLiteral("FOLLOW_UNIT"), {.CanCreate = true, .Default = false});

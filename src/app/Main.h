@@ -164,6 +164,7 @@ public:
     QAction* miNewPreset = nullptr;
     QAction* miLibrary = nullptr;
     QAction* pmiEdit = nullptr;
+    QMenu* miView = nullptr; // Appearance
     QMenu* miMPT = nullptr;
     QAction* miOpenMptEditor = nullptr;
     QAction* miNewMpt = nullptr;

@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleFactory>
 #include <cmath>
 #include <exception>
 
@@ -67,4 +69,52 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
                     QMessageBox::Critical);
     }
     return false;
+}
+
+void ApplyAppearance(TAppearance appearance) {
+    // What the desktop gave the program before it chose anything itself.
+    static const QPalette desktop = QApplication::palette();
+    static const QString desktopStyle = QApplication::style()->name();
+    if (appearance == TAppearance::Desktop) {
+        QApplication::setStyle(desktopStyle);
+        QApplication::setPalette(desktop);
+        return;
+    }
+    // Fusion draws every control from the palette alone, so both looks hold on any desktop.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QPalette palette = QApplication::style()->standardPalette();
+    if (appearance == TAppearance::Dark) {
+        const QColor window(0x2b, 0x2d, 0x31);
+        const QColor base(0x1e, 0x1f, 0x22);
+        const QColor text(0xe6, 0xe8, 0xeb);
+        const QColor muted(0x80, 0x84, 0x8a);
+        for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+            palette.setColor(group, QPalette::Window, window);
+            palette.setColor(group, QPalette::WindowText, text);
+            palette.setColor(group, QPalette::Base, base);
+            palette.setColor(group, QPalette::AlternateBase, window);
+            palette.setColor(group, QPalette::Text, text);
+            palette.setColor(group, QPalette::Button, window);
+            palette.setColor(group, QPalette::ButtonText, text);
+            palette.setColor(group, QPalette::ToolTipBase, base);
+            palette.setColor(group, QPalette::ToolTipText, text);
+            palette.setColor(group, QPalette::PlaceholderText, muted);
+            palette.setColor(group, QPalette::Highlight, QColor(0x3d, 0x8b, 0xd8));
+            palette.setColor(group, QPalette::HighlightedText, Qt::white);
+            palette.setColor(group, QPalette::Link, QColor(0x6c, 0xb4, 0xff));
+            palette.setColor(group, QPalette::BrightText, QColor(0xff, 0x6b, 0x6b));
+            palette.setColor(group, QPalette::Light, QColor(0x45, 0x48, 0x4e));
+            palette.setColor(group, QPalette::Midlight, QColor(0x3a, 0x3c, 0x41));
+            palette.setColor(group, QPalette::Mid, QColor(0x24, 0x25, 0x28));
+            palette.setColor(group, QPalette::Dark, QColor(0x18, 0x19, 0x1b));
+            palette.setColor(group, QPalette::Shadow, Qt::black);
+        }
+        for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            palette.setColor(QPalette::Disabled, role, muted);
+        palette.setColor(QPalette::Disabled, QPalette::Window, window);
+        palette.setColor(QPalette::Disabled, QPalette::Base, window);
+        palette.setColor(QPalette::Disabled, QPalette::Button, window);
+        palette.setColor(QPalette::Disabled, QPalette::Highlight, QColor(0x44, 0x4a, 0x55));
+    }
+    QApplication::setPalette(palette);
 }

@@ -14,3 +14,8 @@ public:
 
 // The program's icon, drawn at the sizes desktops ask for.
 QIcon ApplicationIcon();
+
+// "Appearance": the desktop's own palette, or a light or a dark one of the program's.
+enum class TAppearance { Desktop = 0, Light = 1, Dark = 2 };
+// Every window takes the palette at once; the desktop's is the one the program started with.
+void ApplyAppearance(TAppearance appearance);

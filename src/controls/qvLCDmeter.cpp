@@ -12,10 +12,22 @@ constexpr int kHintLength = 100;
 }
 
 TqvLCDmeter::TqvLCDmeter(QWidget* parent) : QWidget(parent) {
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, Qt::black);
-    setPalette(colours);
     ComputeWanted();
+}
+
+QColor TqvLCDmeter::BrightColor() const {
+    return brightColor.isValid() ? brightColor : palette().color(QPalette::Highlight);
+}
+
+QColor TqvLCDmeter::DimColor() const {
+    if (dimColor.isValid())
+        return dimColor;
+    // A quarter of the way from the base to the highlight: seen, but plainly unlit.
+    const QColor base = palette().color(QPalette::Base);
+    const QColor lit = palette().color(QPalette::Highlight);
+    const auto mix = [](int from, int to) { return from + (to - from) / 4; };
+    return QColor(mix(base.red(), lit.red()), mix(base.green(), lit.green()),
+                  mix(base.blue(), lit.blue()));
 }
 
 void TqvLCDmeter::Bind(int* newCell) {
@@ -160,12 +172,14 @@ void TqvLCDmeter::paintEvent(QPaintEvent* event) {
         colourChanged = false;
     }
     QPainter painter(this);
-    painter.fillRect(event->rect(), palette().color(QPalette::Window));
+    painter.fillRect(event->rect(), palette().color(QPalette::Base));
+    const QColor bright = BrightColor();
+    const QColor dim = DimColor();
     const int side = pipSize - 1;
     for (int i = 0; i < pipCount; ++i) {
         if (!event->rect().intersects(PipRect(i)))
             continue;
-        const QColor& colour = drawn[i] ? brightColor : dimColor;
+        const QColor& colour = drawn[i] ? bright : dim;
         for (int j = 0; j < kCellsAcross; ++j) {
             const int along = i * pipSize;
             const int across = j * pipSize;
@@ -179,6 +193,10 @@ void TqvLCDmeter::paintEvent(QPaintEvent* event) {
 
 void TqvLCDmeter::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        repaintAll = true;
+        update();
+    }
     if (event->type() == QEvent::EnabledChange && isEnabled()) {
         repaintAll = true;
         UpdateDisplay();

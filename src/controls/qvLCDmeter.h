@@ -40,10 +40,13 @@ public:
 
     void SetPipSize(int size); // below 2 becomes 2: single pixels two pixels apart
     int PipSize() const { return pipSize; }
+    // The lit and the unlit pips. Unless set, they follow the palette: the highlight, and the
+    // highlight faded into the base, on the base colour; so the meter reads in a dark desktop
+    // as in a light one.
     void SetBrightColor(const QColor& color);
-    QColor BrightColor() const { return brightColor; }
+    QColor BrightColor() const;
     void SetDimColor(const QColor& color);
-    QColor DimColor() const { return dimColor; }
+    QColor DimColor() const;
     void SetOrientation(TLCDOrientation orientation);
     TLCDOrientation Orientation() const { return orientation; }
 
@@ -71,8 +74,8 @@ private:
     int min = 0;
     int max = 10;
     int pipSize = 3;
-    QColor brightColor{0, 255, 255};
-    QColor dimColor{0, 0, 128};
+    QColor brightColor; // invalid: the palette's
+    QColor dimColor;
     TLCDOrientation orientation = TLCDOrientation::lcdVertical;
     int pipCount = 0;
     std::array<bool, kMaxPips> wanted{};

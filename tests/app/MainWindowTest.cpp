@@ -1,7 +1,10 @@
 // The main window's device link and processor menu against the simulated processor.
 
 #include "app/Main.h"
+#include "base/Application.h"
 #include "base/qvUtility.h"
+#include "controls/qvLCDmeter.h"
+#include "editor/ParameterPages.h"
 #include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
 #include "link/LibraryRows.h"
@@ -281,10 +284,11 @@ TEST_F(MainWindow, SettingsAtSetUpAndClose) {
     EXPECT_EQ(rig.settings.GetInteger("RECT_MAIN", false, -1), -1) << "obsolete values are deleted";
     EXPECT_EQ(rig.settings.GetString("TMQ_REQ_DELAY", false), "");
     const QList<QAction*> menus = window.menuBar()->actions();
-    ASSERT_GE(menus.size(), 4);
-    EXPECT_EQ(menus[menus.size() - 4]->text(), "Quellfarn Requests");
-    EXPECT_EQ(menus[menus.size() - 3]->text(), "Presets") << "the editors' menus follow";
-    EXPECT_EQ(menus[menus.size() - 2]->text(), "MPT");
+    ASSERT_GE(menus.size(), 5);
+    EXPECT_EQ(menus[menus.size() - 5]->text(), "Quellfarn Requests");
+    EXPECT_EQ(menus[menus.size() - 4]->text(), "Presets") << "the editors' menus follow";
+    EXPECT_EQ(menus[menus.size() - 3]->text(), "MPT");
+    EXPECT_EQ(menus[menus.size() - 2]->text(), "&View");
     EXPECT_EQ(menus.back()->text(), "&Help");
     const QStringList items = [&] {
         QStringList texts;
@@ -639,5 +643,45 @@ TEST_F(MainWindow, ControlPageKeysStepThroughTheUnitsSlots) {
         EXPECT_EQ(end->lblStatus->text().toStdString(), said);
         EXPECT_EQ(end->Document().HomeSlot().Slot, slot);
         EXPECT_EQ(window.PresetEditors().size(), windows);
+    }
+}
+
+// "View > Appearance": dark and light are the program's own palettes, kept in the settings and
+// taken at the next start; the LCD meters follow the palette; a damaged value is the desktop's.
+TEST_F(MainWindow, TheAppearanceIsChosenKeptAndFollowedByTheMeters) {
+    const QPalette desktop = QApplication::palette();
+    struct Restore {
+        ~Restore() { ApplyAppearance(TAppearance::Desktop); }
+    } restore;
+    {
+        MainRig rig;
+        TfrmMain& window = rig.Start();
+        auto* dark = window.findChild<QAction*>("miLookDark");
+        ASSERT_NE(dark, nullptr);
+        dark->trigger();
+        EXPECT_LT(QApplication::palette().color(QPalette::Window).lightness(), 80);
+        EXPECT_GT(QApplication::palette().color(QPalette::WindowText).lightness(), 180);
+        EXPECT_EQ(rig.settings.GetInteger("APPEARANCE", false, -1), 2);
+        TfrmPresetEditor* editor = window.NewPresetEditor();
+        const TqvLCDmeter* meter = editor->Parameters().Find("scrEQU40Hz")->Meter;
+        ASSERT_NE(meter, nullptr);
+        EXPECT_EQ(meter->BrightColor(), QApplication::palette().color(QPalette::Highlight));
+        EXPECT_LT(meter->DimColor().lightness(), meter->BrightColor().lightness());
+        window.findChild<QAction*>("miLookLight")->trigger();
+        EXPECT_GT(QApplication::palette().color(QPalette::Window).lightness(), 180);
+        window.findChild<QAction*>("miLookDesktop")->trigger();
+        EXPECT_EQ(QApplication::palette().color(QPalette::Window), desktop.color(QPalette::Window));
+        EXPECT_EQ(rig.settings.GetInteger("APPEARANCE", false, -1), 0);
+    }
+    for (const auto& [stored, dark] : {std::pair{"2", true}, std::pair{"dark", false}}) {
+        MainRig rig;
+        rig.settings.PutString("APPEARANCE", stored);
+        QStringList told;
+        rig.settings.OnError = [&told](const QString& text) { told << text; };
+        TfrmMain& window = rig.Start();
+        EXPECT_EQ(told.size(), dark ? 0 : 1) << "a damaged value is told";
+        EXPECT_EQ(QApplication::palette().color(QPalette::Window).lightness() < 80, dark) << stored;
+        EXPECT_EQ(window.findChild<QAction*>("miLookDark")->isChecked(), dark) << stored;
+        ApplyAppearance(TAppearance::Desktop);
     }
 }

@@ -283,8 +283,14 @@ TEST(LCDmeterTest, BindingClampsSilentlyAndMovesAreStoredAndTold) {
     EXPECT_EQ(low, 5);
 }
 
+// The pips take the palette's colours: the highlight lit, a quarter of the way from the base to
+// the highlight unlit, on the base.
 TEST(LCDmeterTest, PipSizeOneDrawsSinglePixelsTwoApart) {
     TqvLCDmeter meter;
+    QPalette colours = meter.palette();
+    colours.setColor(QPalette::Highlight, QColor(0, 255, 255));
+    colours.setColor(QPalette::Base, QColor(Qt::black));
+    meter.setPalette(colours);
     meter.SetPipSize(1);
     EXPECT_EQ(meter.PipSize(), 2);
     meter.resize(20, 100);
@@ -297,6 +303,11 @@ TEST(LCDmeterTest, PipSizeOneDrawsSinglePixelsTwoApart) {
     EXPECT_EQ(image.pixelColor(19, 99), QColor(Qt::black));
 
     meter.SetPosition(0);
+    EXPECT_EQ(meter.grab().toImage().pixelColor(18, 98), QColor(0, 63, 63));
+    colours.setColor(QPalette::Highlight, QColor(200, 100, 40));
+    meter.setPalette(colours); // another look: the meter follows at once
+    EXPECT_EQ(meter.grab().toImage().pixelColor(18, 98), QColor(50, 25, 10));
+    meter.SetDimColor(QColor(0, 0, 128)); // a colour set is kept whatever the palette
     EXPECT_EQ(meter.grab().toImage().pixelColor(18, 98), QColor(0, 0, 128));
 }
 
