@@ -44,6 +44,9 @@ const std::vector<TShortcut>& KeyboardShortcuts() {
         {"Library", "Ctrl+Y", "redo them"},
         {"Library", "Ctrl+C", "stop what runs"},
         {"Program table editor", "F9", "send the table to MIDI Out"},
+        {"Program table editor", "Tab, Shift+Tab", "the next or the previous cell of the table"},
+        {"Program table editor", "Ctrl+Tab, Ctrl+Shift+Tab",
+         "out of the table: the next or the previous control"},
     };
     return keys;
 }

@@ -106,6 +106,7 @@ TPerformancePanel::TPerformancePanel(TPresetDocument& document, TParameterPages&
     lblPMIHighValue->setObjectName(QStringLiteral("lblPMIHighValue"));
     grdPMctl = new QTableWidget(kControllerRows, 2, this);
     grdPMctl->setObjectName(QStringLiteral("grdPMctl"));
+    grdPMctl->setTabKeyNavigation(false); // Tab goes on to the next control, arrows within
     grdPMctl->setToolTip(QStringLiteral("The controller no. to be monitored for these parameter "
                                         "changes (you can key in your own controller names)"));
     grdPMctl->horizontalHeader()->hide();

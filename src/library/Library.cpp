@@ -328,6 +328,7 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
 
     tblPresets = new QTableView(this);
     tblPresets->setObjectName(QStringLiteral("tblPresets"));
+    tblPresets->setTabKeyNavigation(false); // Tab goes on to the next control, arrows within
     tblPresets->setAccessibleName(QStringLiteral("Presets"));
     tblPresets->setModel(model.get());
     tblPresets->setSortingEnabled(true);

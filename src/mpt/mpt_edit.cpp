@@ -581,6 +581,16 @@ void TfrmMPTEdit::closeEvent(QCloseEvent* event) {
 }
 
 bool TfrmMPTEdit::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched == grdMPT) {
+        // Tab goes from cell to cell; Ctrl+Tab leaves the table, as it leaves any grid.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            (key->modifiers() & Qt::ControlModifier) != 0) {
+            focusNextPrevChild(key->key() == Qt::Key_Tab &&
+                               (key->modifiers() & Qt::ShiftModifier) == 0);
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         if ((widget == this || isAncestorOf(widget)) &&

@@ -15,11 +15,13 @@
 #include "support/TestPresets.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRadioButton>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -161,6 +163,42 @@ void Unlisted(QWidget* window, const char* helpName, std::set<QString>& faults) 
             faults.insert(QStringLiteral("%1: %2 is not in the keyboard help").arg(helpName, key));
 }
 
+// Tab from control to control round the window: every control that takes the focus by Tab and
+// is shown now is reached (of a group of radio buttons, the one chosen, as Tab goes).
+void ReachedByTab(QWidget* window, std::set<QString>& faults) {
+    QApplication::setActiveWindow(window); // the offscreen platform activates nothing itself
+    std::set<QWidget*> due;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(window) || !widget->isEnabled() ||
+            (widget->focusPolicy() & Qt::TabFocus) == 0 || widget->focusProxy() != nullptr ||
+            widget->window() != window)
+            continue;
+        if (auto* radio = qobject_cast<QRadioButton*>(widget);
+            radio != nullptr && !radio->isChecked())
+            continue;
+        due.insert(widget);
+    }
+    QWidget* first = *due.begin();
+    first->setFocus(Qt::TabFocusReason);
+    std::set<QWidget*> reached;
+    for (std::size_t step = 0; step < 3 * due.size() + 10 && reached.size() < due.size(); ++step) {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus == nullptr)
+            break;
+        if (due.count(focus) != 0)
+            reached.insert(focus);
+        // A grid that takes Tab from cell to cell is left by Ctrl+Tab.
+        const auto* grid = qobject_cast<QAbstractItemView*>(focus);
+        PressKey(focus, Qt::Key_Tab,
+                 grid != nullptr && grid->tabKeyNavigation() ? Qt::ControlModifier
+                                                             : Qt::NoModifier);
+    }
+    for (QWidget* widget : due)
+        if (reached.count(widget) == 0)
+            faults.insert(window->objectName() + QStringLiteral(": Tab never reaches ") +
+                          Describe(widget));
+}
+
 std::string Lines(const std::set<QString>& faults) {
     std::ostringstream text;
     for (const QString& fault : faults)
@@ -193,6 +231,9 @@ TEST(KeyboardAccess, EveryWindowNamesItsControlsAndKeepsItsAccessKeysApart) {
     ASSERT_TRUE(
         PumpUntil([&] { return window.Library() != nullptr && window.Library()->isVisible(); }));
     faults.merge(Faults(window.Library()));
+    ReachedByTab(editor, faults);
+    ReachedByTab(window.Library(), faults);
+    ReachedByTab(table, faults);
     Unlisted(&window, "Main window", faults);
     Unlisted(editor, "Preset editor", faults);
     Unlisted(table, "Program table editor", faults);
