@@ -26,6 +26,7 @@ TMessageEditor::TMessageEditor(TfrmMIDIExplorer& window) : QPlainTextEdit(&windo
     font.setStyleHint(QFont::Monospace);
     setFont(font);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTabChangesFocus(true);
     setToolTip(QStringLiteral("Dbl-click to send to MIDI out"));
 }
 
@@ -242,6 +243,8 @@ bool TfrmMIDIExplorer::ClipboardHoldsHex() const {
 bool TfrmMIDIExplorer::EditorKey(QKeyEvent* event) {
     const int key = event->key();
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+        return false; // on to the next control: a tab has no place among hex bytes
     if (key == Qt::Key_Insert) {
         // Shift+Insert pastes and Ctrl+Insert copies; only Insert alone switches the mode.
         if (modifiers == Qt::ShiftModifier) {

@@ -164,7 +164,7 @@ void Unlisted(QWidget* window, const char* helpName, std::set<QString>& faults) 
 }
 
 // Tab from control to control round the window: every control that takes the focus by Tab and
-// is shown now is reached (of a group of radio buttons, the one chosen, as Tab goes).
+// is shown now is reached.
 void ReachedByTab(QWidget* window, std::set<QString>& faults) {
     QApplication::setActiveWindow(window); // the offscreen platform activates nothing itself
     std::set<QWidget*> due;
@@ -173,8 +173,10 @@ void ReachedByTab(QWidget* window, std::set<QString>& faults) {
             (widget->focusPolicy() & Qt::TabFocus) == 0 || widget->focusProxy() != nullptr ||
             widget->window() != window)
             continue;
-        if (auto* radio = qobject_cast<QRadioButton*>(widget);
-            radio != nullptr && !radio->isChecked())
+        // Of buttons that exclude each other, Tab goes to the one chosen; arrows to the others.
+        if (auto* button = qobject_cast<QAbstractButton*>(widget);
+            button != nullptr && (button->autoExclusive() || button->group() != nullptr) &&
+            !button->isChecked())
             continue;
         due.insert(widget);
     }
@@ -231,6 +233,7 @@ TEST(KeyboardAccess, EveryWindowNamesItsControlsAndKeepsItsAccessKeysApart) {
     ASSERT_TRUE(
         PumpUntil([&] { return window.Library() != nullptr && window.Library()->isVisible(); }));
     faults.merge(Faults(window.Library()));
+    ReachedByTab(&window, faults);
     ReachedByTab(editor, faults);
     ReachedByTab(window.Library(), faults);
     ReachedByTab(table, faults);
