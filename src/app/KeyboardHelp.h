@@ -8,7 +8,7 @@ class QTextBrowser;
 
 struct TShortcut {
     const char* Window; // "Preset editor"
-    const char* Keys;   // "Ctrl+PgDn", as QKeySequence writes it where it is one
+    const char* Keys;   // "Ctrl+PgDown", as QKeySequence writes it where it is one
     const char* Does;
 };
 

@@ -275,6 +275,26 @@ void TfrmMain::FindTheUnit(bool quiet) {
         ShowStatus(Link->BusyReason());
         return;
     }
+    if (finding) {
+        ShowStatus(QStringLiteral("Already looking for the unit..."));
+        return;
+    }
+    // While every port is tried, no other port may be chosen nor another search begun: the
+    // search listens on all inputs and chooses the pair at its end.
+    finding = true;
+    HoldPorts(true);
+    miFindUnit->setEnabled(false);
+    const QPointer<TfrmMain> self(this);
+    struct Done {
+        std::function<void()> Run;
+        ~Done() { Run(); }
+    } done{[this, self] {
+        if (self.isNull())
+            return;
+        finding = false;
+        miFindUnit->setEnabled(true);
+        HoldPorts(false);
+    }};
     ShowStatus(QStringLiteral("Looking for the unit on every pair of ports..."));
     const QString wasIn =
         MidiInput()->PortState() == TPortState::Open ? MidiInput()->ProductName() : QString();
@@ -342,6 +362,14 @@ void TfrmMain::FollowTheUnit() {
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QString TfrmMain::OpenSlotIn(TfrmPresetEditor* editor, const TBytes& dump, int bank, int slot) {
     const QString place = SlotPlace(bank, slot, PrePlenovaMode);
+    // Read once aside first: a dump that cannot be read leaves the editor as it was.
+    try {
+        std::stringstream trial(std::string(dump.begin(), dump.end()));
+        TPreset().LoadFromStream(trial);
+    } catch (const std::exception& error) {
+        ShowStatus(place + QStringLiteral(": ") + QString::fromStdString(error.what()));
+        return {};
+    }
     QString why;
     if (editor == nullptr || editor->Document().HasEdits()) {
         editor = new TfrmPresetEditor(this); // a child of this window, which frees it
@@ -369,8 +397,8 @@ void TfrmMain::StepSlot(TfrmPresetEditor& editor, int step) {
     };
     const TPresetDocument::THomeSlot home = editor.Document().HomeSlot();
     if (home.Slot < 1) {
-        say(QStringLiteral("Ctrl+PgDn and Ctrl+PgUp step through the unit's slots from a preset "
-                           "that came from one"));
+        say(QStringLiteral("Ctrl+PgDown and Ctrl+PgUp step through the unit's slots from a "
+                           "preset that came from one"));
         return;
     }
     if (Link->Busy()) {
@@ -380,9 +408,13 @@ void TfrmMain::StepSlot(TfrmPresetEditor& editor, int step) {
     const int bank = PrePlenovaMode ? -1 : (home.Bank >= 0 ? home.Bank : Link->CurrentBank());
     const auto next = StepPlace(bank, home.Slot, step, PrePlenovaMode);
     if (!next) {
-        say(QStringLiteral("%1 is the unit's %2 slot")
-                .arg(SlotPlace(bank, home.Slot, PrePlenovaMode),
-                     step > 0 ? QStringLiteral("last") : QStringLiteral("first")));
+        const QString end = step > 0 ? QStringLiteral("last") : QStringLiteral("first");
+        say(bank < 0 && !PrePlenovaMode
+                ? QStringLiteral("%1 is the %2 slot of the bank the unit is in (its bank is not "
+                                 "known)")
+                      .arg(SlotPlace(bank, home.Slot, PrePlenovaMode), end)
+                : QStringLiteral("%1 is the unit's %2 slot")
+                      .arg(SlotPlace(bank, home.Slot, PrePlenovaMode), end));
         return;
     }
     const std::optional<TfrmPresetEditor::TReadSlot> read =
@@ -797,7 +829,9 @@ void TfrmMain::ShowHook() {
                 FindTheUnit(true);
         });
     } else {
-        findOnSilence = PortsToFind();
+        // Only a ping that goes out can go unanswered.
+        findOnSilence = PortsToFind() && MidiOutput() != nullptr &&
+                        MidiOutput()->PortState() == TMidiOutput::State::Open;
         PingDevice();
     }
     TfrmMIDIExplorer::ShowHook();

@@ -195,6 +195,7 @@ private:
     QString OpenSlotIn(TfrmPresetEditor* editor, const TBytes& dump, int bank, int slot);
     // Ctrl+PgDn, Ctrl+PgUp in an editor: the next or the previous slot of the unit.
     void StepSlot(TfrmPresetEditor& editor, int step);
+    bool finding = false;       // every port is being tried
     bool findOnSilence = false; // the start's ping: no answer has the unit looked for
     bool followPending = false; // a program change came: the unit is asked once it is handled
     TPresetListing listing;

@@ -72,12 +72,13 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void ApplyAppearance(TAppearance appearance) {
-    // What the desktop gave the program before it chose anything itself.
-    static const QPalette desktop = QApplication::palette();
+    // The style the desktop gave the program before it chose one itself.
     static const QString desktopStyle = QApplication::style()->name();
     if (appearance == TAppearance::Desktop) {
         QApplication::setStyle(desktopStyle);
-        QApplication::setPalette(desktop);
+        // A palette that sets nothing: every colour is the desktop's, and follows it when the
+        // desktop turns light or dark.
+        QApplication::setPalette(QPalette());
         return;
     }
     // Fusion draws every control from the palette alone, so both looks hold on any desktop.

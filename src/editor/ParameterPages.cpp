@@ -435,6 +435,10 @@ QWidget* TParameterPages::TypedValueField() const {
     return valueEntry->Field();
 }
 
+void TParameterPages::CloseTypedValue() {
+    valueEntry->Close();
+}
+
 TParameterControl* TParameterPages::Built(const std::string& name) const {
     const auto found = byName.find(name);
     return found == byName.end() ? nullptr : found->second;

@@ -88,6 +88,8 @@ public:
     QPushButton* btnMPNcenter = nullptr;
     // The field a value is typed into while it is open, else nullptr.
     QWidget* TypedValueField() const;
+    // Closes that field, taking nothing: the record it was opened on is being replaced.
+    void CloseTypedValue();
 
 private:
     // A tab sheet and the pages of the effects that share it.

@@ -258,8 +258,9 @@ void TPresetDocument::StoreDone(const TStoreRequest& request, const TStoreResult
     if (result.Stored) {
         reference = request.Dump;
         referenceKind = TReference::Stored;
-        edited = false; // the unit holds it now
     }
+    if (result.Verified)
+        edited = false; // the unit holds it now, read back
     if (result.Stored && !result.Replaced.empty()) {
         lastStore = result;
         lastStoreSlot = request.Slot;
@@ -280,6 +281,8 @@ TStoreRequest TPresetDocument::UndoStoreRequest() const {
 void TPresetDocument::UndoStoreDone(const TStoreResult& result) {
     if (result.Verified || result.JournalStep < 0)
         lastStore = TStoreResult();
+    if (result.Stored)
+        edited = true; // the unit has its former preset again: the window alone holds these
 }
 
 TDraft TPresetDocument::Draft() const {

@@ -403,7 +403,8 @@ void TfrmPresetEditor::Show() {
 // Fills every control from the record. asRecorded: a snapshot brought back by undo or redo is
 // shown as it was, its switches included.
 void TfrmPresetEditor::ShowDocument(bool asRecorded) {
-    document->DiscardPending(); // a change still pending belongs to the record being replaced
+    parameters->CloseTypedValue(); // a value typed for the record before is not this one's
+    document->DiscardPending();    // a change still pending belongs to the record being replaced
     document->Updating = true;
     TPreset& preset = document->Preset;
     edtTitle->setText(TitleOf(preset));
@@ -719,8 +720,8 @@ void TfrmPresetEditor::Store() {
     if (self.isNull())
         return;
     document->StoreDone(request, result);
-    if (result.Stored)
-        DropDraft(); // the unit holds the edits now
+    if (result.Verified)
+        DropDraft(); // the unit holds the edits now, read back; unchecked, the draft stays
     UpdateChanges(); // what was stored is what is compared with now
     UpdateStoreButtons();
     ReportStore(result, QStringLiteral("Stored in slot %1").arg(request.Slot));
@@ -752,8 +753,8 @@ void TfrmPresetEditor::UndoStore() {
     if (self.isNull())
         return;
     document->UndoStoreDone(result);
-    if (!draftPath.isEmpty() && QFileInfo::exists(draftPath))
-        DraftDue(); // the draft keeps no store that is undone
+    if (result.Stored || (!draftPath.isEmpty() && QFileInfo::exists(draftPath)))
+        DraftDue(); // the edits are the window's alone again; the draft keeps no undone store
     UpdateStoreButtons();
     ReportStore(result, QStringLiteral("Slot %1 has its former preset again").arg(request.Slot));
 }
@@ -829,6 +830,8 @@ bool TfrmPresetEditor::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (storing)
         return true; // the window waits for its store
+    if (widget == parameters->TypedValueField())
+        return QWidget::eventFilter(watched, event); // the keys of a value being typed are its own
     if (key->key() == Qt::Key_F5) {
         Compare();
         btnCompare->setChecked(comparing);

@@ -21,6 +21,8 @@ public:
     void Watch(TParameterControl& control);
     // The field while it is open, else nullptr.
     QLineEdit* Field() const { return field; }
+    // Closes the field, if open, taking nothing.
+    void Close();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -28,7 +30,6 @@ protected:
 private:
     void Open(TParameterControl& control);
     void Take();
-    void Close();
 
     std::map<QObject*, TParameterControl*> watched;
     QPointer<QLineEdit> field;

@@ -328,7 +328,15 @@ void TfrmMIDIExplorer::FillDeviceMenu(QMenu* menu, QActionGroup* group,
         connect(item, &QAction::triggered, this, [select, index] { select(index); });
         items.push_back(std::make_unique<TqvMIDIMenuItem>(item, names[index]));
     }
-    menu->setEnabled(!items.empty());
+    menu->setEnabled(!items.empty() && !portsHeld);
+}
+
+void TfrmMIDIExplorer::HoldPorts(bool held) {
+    portsHeld = held;
+    miMIDIIn->setEnabled(!held && !inputItems.empty());
+    miMIDIOut->setEnabled(!held && !outputItems.empty());
+    if (!held && portWatch != nullptr)
+        PortsChanged(); // what came or went meanwhile
 }
 
 QString TfrmMIDIExplorer::MissingPort() const {
@@ -336,6 +344,8 @@ QString TfrmMIDIExplorer::MissingPort() const {
 }
 
 void TfrmMIDIExplorer::PortsChanged() {
+    if (portsHeld)
+        return; // followed when the hold ends
     const QStringList& inputs = portWatch->Inputs();
     const QStringList& outputs = portWatch->Outputs();
     const QString wasMissing = MissingPort();

@@ -94,6 +94,9 @@ public:
     TPortWatch* PortWatch() const { return portWatch; }
     TMidiOutput* MidiOutput() const { return midiOutput.get(); }
     bool Initialized() const { return initialized; }
+    // While held, the port menus take no choice and ports that come and go wait to be followed
+    // until the hold ends (a search of every port holds them all open).
+    void HoldPorts(bool held);
     // Nothing was stored at start, or a stored port is missing, and nothing was chosen since.
     bool PortsToFind() const { return portsToFind; }
 
@@ -295,7 +298,8 @@ private:
     TChosenPort chosenOut{QStringLiteral("MIDI Out")};
     int transmitChannel = 0;
     bool initialized = false;
-    bool portsToFind = false; // at start none was stored, or a stored one is not there
+    bool portsToFind = false;
+    bool portsHeld = false; // at start none was stored, or a stored one is not there
     bool destroyed = false;
     std::uint32_t lostReported = 0;
     std::uint64_t lossLine = 0;         // serial of the one log line that counts lost input

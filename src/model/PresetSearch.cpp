@@ -5,6 +5,7 @@
 #include "model/DeviceMode.h"
 #include "model/EffectCatalogue.h"
 #include "model/ParameterTable.h"
+#include "model/ValueText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -37,45 +38,6 @@ std::string ListedName(const TParameterInfo& parameter) {
 
 bool ValidGroup(const TPreset& preset) {
     return preset.DigitalGroup >= 0 && preset.DigitalGroup < DigitalGroupCount;
-}
-
-// A number with its unit as the unit reads it, in one unit per kind: milliseconds for times,
-// hertz for frequencies.
-struct TQuantity {
-    double Value = 0;
-    std::string Unit; // "", "%", "db", "hz", "ms"
-};
-
-std::optional<TQuantity> Quantity(std::string_view text) {
-    const std::string lower = Lower(Trimmed(text));
-    if (lower.empty())
-        return std::nullopt;
-    std::size_t at = 0;
-    if (lower[at] == '+' || lower[at] == '-')
-        ++at;
-    const std::size_t digits = at;
-    while (at < lower.size() &&
-           (std::isdigit(static_cast<unsigned char>(lower[at])) || lower[at] == '.'))
-        ++at;
-    if (at == digits)
-        return std::nullopt;
-    TQuantity quantity;
-    try {
-        quantity.Value = std::stod(lower.substr(0, at));
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-    const std::string unit = Trimmed(lower.substr(at));
-    static const std::map<std::string, std::pair<std::string, double>> kUnits = {
-        {"", {"", 1}},         {"%", {"%", 1}},   {"db", {"db", 1}},   {"hz", {"hz", 1}},
-        {"khz", {"hz", 1000}}, {"ms", {"ms", 1}}, {"s", {"ms", 1000}}, {"sec", {"ms", 1000}},
-    };
-    const auto known = kUnits.find(unit);
-    if (known == kUnits.end())
-        return std::nullopt;
-    quantity.Unit = known->second.first;
-    quantity.Value *= known->second.second;
-    return quantity;
 }
 
 // The effects a word in a query may name beyond their own names: the foot switches' groups.
@@ -269,7 +231,7 @@ struct TConditionTerm : TPresetQuery::TTerm {
     std::optional<TQuantity> Number;
 
     bool Holds(const std::string& text) const {
-        const std::optional<TQuantity> shown = Quantity(text);
+        const std::optional<TQuantity> shown = ReadQuantity(text);
         if (Number && shown && (Number->Unit.empty() || Number->Unit == shown->Unit)) {
             const double a = shown->Value, b = Number->Value;
             const bool equal = std::fabs(a - b) < 1e-9;
@@ -425,9 +387,9 @@ TPresetQuery::TPresetQuery(std::string_view text) {
         if (hasValue) {
             value = tokens[++i].Text;
             // A number may have its unit apart: "300 ms".
-            if (Quantity(value) && i + 1 < tokens.size() &&
-                tokens[i + 1].Kind == TToken::TKind::Word && Quantity(value + tokens[i + 1].Text) &&
-                !Quantity(tokens[i + 1].Text))
+            if (ReadQuantity(value) && i + 1 < tokens.size() &&
+                tokens[i + 1].Kind == TToken::TKind::Word &&
+                ReadQuantity(value + tokens[i + 1].Text) && !ReadQuantity(tokens[i + 1].Text))
                 value += tokens[++i].Text;
         }
         if (!op) {
@@ -452,7 +414,7 @@ TPresetQuery::TPresetQuery(std::string_view text) {
         } else {
             condition->Operator = *op;
             condition->Value = Lower(Trimmed(value));
-            condition->Number = Quantity(value);
+            condition->Number = ReadQuantity(value);
             const bool ordering = *op != TOperator::Equal && *op != TOperator::NotEqual;
             flushWords(pending.size() - used);
             if (ordering && !condition->Number)

@@ -1,10 +1,11 @@
 // Typed values read back into stored values: the exact texts first, then the nearest number.
 
 #include "model/ParameterTable.h"
+#include "model/ValueText.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 namespace {
@@ -16,46 +17,6 @@ std::string Plain(std::string_view text) {
             plain += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return plain;
 }
-
-// A number and what follows it, in one unit of each kind: ms for times, Hz for frequencies.
-struct TNumber {
-    double Shown = 0; // as written: "1.20 s" → 1.2
-    double Base = 0;  // in the kind's unit: "1.20 s" → 1200
-    enum class TKind { Plain, Percent, Decibel, Hertz, Time } Kind = TKind::Plain;
-};
-
-std::optional<TNumber> ReadNumber(const std::string& plain) {
-    std::size_t at = 0;
-    if (at < plain.size() && (plain[at] == '+' || plain[at] == '-'))
-        ++at;
-    const std::size_t digits = at;
-    while (at < plain.size() &&
-           (std::isdigit(static_cast<unsigned char>(plain[at])) != 0 || plain[at] == '.'))
-        ++at;
-    const std::string number = plain.substr(0, at);
-    if (at == digits || number.find('.') != number.rfind('.') || number.back() == '.' ||
-        number.find_first_of("0123456789") == std::string::npos)
-        return std::nullopt;
-    TNumber read;
-    read.Shown = std::strtod(number.c_str(), nullptr);
-    const std::string unit = plain.substr(at);
-    using K = TNumber::TKind;
-    struct TUnit {
-        const char* Text;
-        K Kind;
-        double Scale;
-    };
-    static const TUnit kUnits[] = {
-        {"", K::Plain, 1},       {"%", K::Percent, 1}, {"db", K::Decibel, 1}, {"hz", K::Hertz, 1},
-        {"khz", K::Hertz, 1000}, {"ms", K::Time, 1},   {"s", K::Time, 1000}};
-    for (const TUnit& known : kUnits)
-        if (unit == known.Text) {
-            read.Kind = known.Kind;
-            read.Base = read.Shown * known.Scale;
-            return read;
-        }
-    return std::nullopt;
-}
 } // namespace
 
 std::optional<int> ReadParameterValue(const TParameterInfo& parameter, std::string_view text) {
@@ -65,23 +26,24 @@ std::optional<int> ReadParameterValue(const TParameterInfo& parameter, std::stri
     for (int value = parameter.Min; value <= parameter.Max; ++value)
         if (Plain(ParameterValueText(parameter, value)) == typed)
             return value;
-    const std::optional<TNumber> wanted = ReadNumber(typed);
+    const std::optional<TQuantity> wanted = ReadQuantity(typed);
     if (!wanted)
         return std::nullopt;
-    // The nearest of the values that read as numbers of the same kind; a plain number is
-    // compared with the numbers as they are shown.
+    // The nearest of the values that read as numbers of the same kind. A plain number is taken
+    // as shown ("1.2" is the delay's "1.20 s") or in the kind's unit ("2000" is "2.00 KHz"),
+    // whichever lies nearer.
     std::optional<int> nearest;
     double distance = std::numeric_limits<double>::infinity();
     for (int value = parameter.Min; value <= parameter.Max; ++value) {
-        const std::optional<TNumber> shown =
-            ReadNumber(Plain(ParameterValueText(parameter, value)));
+        const std::optional<TQuantity> shown = ReadQuantity(ParameterValueText(parameter, value));
         if (!shown)
             continue;
-        const bool plain = wanted->Kind == TNumber::TKind::Plain;
-        if (!plain && shown->Kind != wanted->Kind)
+        const bool plain = wanted->Unit.empty();
+        if (!plain && shown->Unit != wanted->Unit)
             continue;
-        const double apart =
-            plain ? std::fabs(shown->Shown - wanted->Shown) : std::fabs(shown->Base - wanted->Base);
+        const double apart = plain ? std::min(std::fabs(shown->Shown - wanted->Shown),
+                                              std::fabs(shown->Value - wanted->Shown))
+                                   : std::fabs(shown->Value - wanted->Value);
         if (apart < distance) {
             distance = apart;
             nearest = value;

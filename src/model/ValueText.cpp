@@ -3,15 +3,21 @@
 
 #include "model/ValueText.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <map>
 
 namespace {
+// With a point before the decimals whatever the user's locale, as the processor shows them.
 std::string Fixed(double value, int decimals) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
+    std::array<char, 32> text{};
+    const auto written = std::to_chars(text.data(), text.data() + text.size(), value,
+                                       std::chars_format::fixed, decimals);
+    return std::string(text.data(), written.ptr);
 }
 
 template <std::size_t N> bool InTable(const std::array<int, N>&, int value) {
@@ -186,4 +192,37 @@ std::string DoubledPercentText(int value) {
 std::string ReverbPositionText(int value) {
     static const char* const kPositions[] = {"Front", "17%", "33%", "50%", "67%", "83%", "Rear"};
     return value >= 0 && value <= 6 ? kPositions[value] : "";
+}
+
+std::optional<TQuantity> ReadQuantity(std::string_view text) {
+    std::string lower;
+    for (const char c : text)
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const auto space = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    lower.erase(lower.begin(), std::find_if_not(lower.begin(), lower.end(), space));
+    lower.erase(std::find_if_not(lower.rbegin(), lower.rend(), space).base(), lower.end());
+    std::size_t at = 0;
+    if (at < lower.size() && (lower[at] == '+' || lower[at] == '-'))
+        ++at;
+    while (at < lower.size() &&
+           (std::isdigit(static_cast<unsigned char>(lower[at])) != 0 || lower[at] == '.'))
+        ++at;
+    const std::size_t start = !lower.empty() && lower[0] == '+' ? 1 : 0;
+    TQuantity quantity;
+    const auto [end, fault] =
+        std::from_chars(lower.data() + start, lower.data() + at, quantity.Shown);
+    if (at == start || fault != std::errc() || end != lower.data() + at)
+        return std::nullopt; // no number, or "8.2.1", "1.", "+-1"
+    std::string unit = lower.substr(at);
+    unit.erase(unit.begin(), std::find_if_not(unit.begin(), unit.end(), space));
+    static const std::map<std::string, std::pair<std::string, double>> kUnits = {
+        {"", {"", 1}},         {"%", {"%", 1}},   {"db", {"db", 1}},   {"hz", {"hz", 1}},
+        {"khz", {"hz", 1000}}, {"ms", {"ms", 1}}, {"s", {"ms", 1000}}, {"sec", {"ms", 1000}},
+    };
+    const auto known = kUnits.find(unit);
+    if (known == kUnits.end())
+        return std::nullopt;
+    quantity.Unit = known->second.first;
+    quantity.Value = quantity.Shown * known->second.second;
+    return quantity;
 }

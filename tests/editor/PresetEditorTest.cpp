@@ -56,9 +56,7 @@ struct Editor {
         window->OnGetPresetNumber = [this] { return CurrentSlot; };
         window->OnStorePreset = [this](const TStoreRequest& request) {
             Stores.push_back(request);
-            TStoreResult result;
-            result.Stored = true;
-            return result;
+            return Outcome;
         };
     }
     void Load(const TPreset& preset) {
@@ -109,6 +107,11 @@ struct Editor {
     std::unique_ptr<TfrmPresetEditor> window;
     std::vector<Bytes> Sent;
     std::vector<TStoreRequest> Stores;
+    TStoreResult Outcome = [] {
+        TStoreResult stored;
+        stored.Stored = true;
+        return stored;
+    }();
     int CurrentSlot = -1;
 };
 
@@ -1186,4 +1189,37 @@ TEST_F(EditorTest, TypedValuesMoveTheControlAsTheUserWould) {
         EXPECT_TRUE(editor.window->lblStatus->text().startsWith("Modified")); // switches: and sent
     }
     EXPECT_EQ(editor.Control("scrEQU40Hz").Meter->Position(), 1);
+}
+
+// Only a store the unit was seen to hold takes the edits off the editor's hands; a store that
+// could not be checked, or failed its check, leaves them unsaved, and so does undoing a store.
+TEST_F(EditorTest, EditsCountAsUnsavedUntilTheUnitIsSeenToHoldThem) {
+    struct Case {
+        bool stored, verified;
+        bool editsAfter;
+    };
+    for (const Case& c :
+         {Case{true, true, false}, Case{true, false, true}, Case{false, false, true}}) {
+        SCOPED_TRACE(std::to_string(c.stored) + std::to_string(c.verified));
+        Editor editor;
+        editor.Load(PresetWith({1}, {}));
+        editor.window->chkAutoSend->setChecked(false);
+        editor.window->edtTitle->setText("Edited");
+        ASSERT_TRUE(editor.window->Document().HasEdits());
+        editor.Outcome.Stored = c.stored;
+        editor.Outcome.Verified = c.verified;
+        editor.Outcome.Replaced = PresetWith({}, {}).Encode(); // kept: the store can be undone
+        AnswerModal<TfrmStorePrompt>([](TfrmStorePrompt& prompt) {
+            prompt.edtPresetNo->setText("5");
+            QTest::mouseClick(prompt.btnOK, Qt::LeftButton);
+        });
+        QTest::mouseClick(editor.window->btnStore, Qt::LeftButton);
+        ASSERT_EQ(editor.Stores.size(), 1u);
+        EXPECT_EQ(editor.window->Document().HasEdits(), c.editsAfter);
+        if (!c.stored)
+            continue;
+        ASSERT_TRUE(editor.window->btnUndoStore->isEnabled());
+        QTest::mouseClick(editor.window->btnUndoStore, Qt::LeftButton);
+        EXPECT_TRUE(editor.window->Document().HasEdits()) << "the unit has its former preset back";
+    }
 }

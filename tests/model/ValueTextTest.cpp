@@ -440,6 +440,12 @@ TEST(ParameterTableTest, TypedNumbersTakeTheNearestValueAndOtherTextIsRefused) {
         {"trbLPFfrequency", 0, "2 KHz", 10},
         {"trbLPFfrequency", 0, "750 Hz", 1}, // 708 Hz
         {"trbLPFfrequency", 0, "thru", 30},
+        {"trbLPFfrequency", 0, "2000", 10},         // in the unit's Hz: "2.00 KHz"
+        {"trbSDDleft_delay_lgth", 18, "1200", 124}, // in ms: "1.20 s"
+        {"trbCMPdrive", -1, "1e2%", std::nullopt},
+        {"trbCMPdrive", -1, "+", std::nullopt},
+        {"trbCMPdrive", -1, "-.5", 0},
+        {"trbCMPdrive", -1, "++5", std::nullopt},
     };
     for (const Case& c : cases) {
         const TParameterInfo& row = Find(c.control, c.effect);
