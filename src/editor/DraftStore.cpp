@@ -53,7 +53,9 @@ public:
     }
     QString Text(const char* key) {
         const QByteArray* value = Find(key);
-        return value != nullptr ? QString::fromUtf8(*value) : QString();
+        // Written percent-encoded: a name with a line break in it stays on its line.
+        return value != nullptr ? QString::fromUtf8(QByteArray::fromPercentEncoding(*value))
+                                : QString();
     }
     // (low, high): the range, low first.
     // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
@@ -149,8 +151,8 @@ QString TDraftStore::Write(const QString& path, const TDraft& draft) {
         text += key + QByteArray("=") + value + '\n';
     };
     line("written", draft.Written.toString(Qt::ISODateWithMs).toLatin1());
-    line("window", draft.WindowTitle.toUtf8());
-    line("file", draft.FileName.toUtf8());
+    line("window", draft.WindowTitle.toUtf8().toPercentEncoding());
+    line("file", draft.FileName.toUtf8().toPercentEncoding());
     line("new", draft.IsNew ? "1" : "0");
     line("homeBank", QByteArray::number(draft.Home.Bank));
     line("homeSlot", QByteArray::number(draft.Home.Slot));
@@ -162,7 +164,7 @@ QString TDraftStore::Write(const QString& path, const TDraft& draft) {
     line("storeSlot", QByteArray::number(draft.StoreSlot));
     line("storeBank", QByteArray::number(draft.StoreBank));
     line("storeJournalStep", QByteArray::number(draft.StoreJournalStep));
-    line("storeKeptFile", draft.StoreKeptFile.toUtf8());
+    line("storeKeptFile", draft.StoreKeptFile.toUtf8().toPercentEncoding());
     text += kEnd + '\n';
     QSaveFile file(path);
     if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly) ||

@@ -9,6 +9,7 @@
 #include "editor/ParameterPages.h"
 #include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
+#include "model/Preset.h"
 #include "model/Protocol.h"
 #include "support/ChildProcess.h"
 #include "support/FileBytes.h"
@@ -219,4 +220,25 @@ TEST(Drafts, TheProgramStartsNormallyBesideADamagedDraft) {
     EXPECT_EQ(program.Wait(), 0);
     EXPECT_FALSE(QFile::exists(damaged));
     EXPECT_EQ(FileBytes(damaged + ".damaged"), TBytes({'Q', 'u', 'e', 'l'}));
+}
+
+// Names with a line break, a percent sign or letters beyond ASCII come back as they were: a
+// draft of a file named so is not taken for a damaged one.
+TEST(Drafts, TextsComeBackAsTheyWereWritten) {
+    QTemporaryDir folder;
+    TDraftStore store(folder.path());
+    TDraft draft;
+    draft.Dump = TPreset().Encode();
+    draft.FileName = "/presets/Slap\nFunk 100%.tmq";
+    draft.WindowTitle = "Bassläufe — 50%25";
+    draft.StoreKeptFile = "/kept/a=b.tmq";
+    draft.Written = QDateTime::currentDateTime();
+    const QString path = store.NewPath();
+    ASSERT_EQ(store.Write(path, draft), "");
+    TDraft read;
+    ASSERT_EQ(TDraftStore::Read(path, read), "");
+    EXPECT_EQ(read.FileName, draft.FileName);
+    EXPECT_EQ(read.WindowTitle, draft.WindowTitle);
+    EXPECT_EQ(read.StoreKeptFile, draft.StoreKeptFile);
+    EXPECT_EQ(read.Dump, draft.Dump);
 }
