@@ -335,3 +335,17 @@ TEST(LCDmeterTest, AMoveRepaintsOnlyThePipsThatChanged) {
     ASSERT_TRUE(PumpUntil([&] { return !meter.Painted.isEmpty(); }));
     EXPECT_EQ(meter.Painted.boundingRect(), QRect(0, 14 * 3, 30, 3 * 3));
 }
+
+// A meter as tall as its most pips: a move repaints up to the last pip and no further.
+TEST(LCDmeterTest, AMeterWithItsMostPipsMovesWithinThem) {
+    TqvLCDmeter meter;
+    meter.SetPipSize(2);
+    meter.resize(20, 2 * TqvLCDmeter::kMaxPips + 40);
+    meter.SetParams(0, 0, 10);
+    meter.show();
+    ASSERT_EQ(meter.PipCount(), TqvLCDmeter::kMaxPips);
+    for (const int position : {10, 3, 0})
+        meter.SetPosition(position);
+    EXPECT_FALSE(meter.PipLit(0));
+    EXPECT_FALSE(meter.PipLit(TqvLCDmeter::kMaxPips - 1));
+}
