@@ -140,6 +140,11 @@ TEST(ParameterTableTest, BaseKeyNames) {
     EXPECT_EQ(names[60], "C 4");
     EXPECT_EQ(names[119], "B 8");
     EXPECT_EQ(names[127], "G 9");
+    // A stored key past either end of the list reads as its number.
+    const TParameterInfo& key = Find("lstPTRbase_key", 3);
+    EXPECT_EQ(ParameterValueText(key, 127), "G 9");
+    EXPECT_EQ(ParameterValueText(key, 128), "128");
+    EXPECT_EQ(ParameterValueText(key, -1), "-1");
 }
 
 // Every parameter as the processor and its manual describe it, written out here rather than read
