@@ -210,18 +210,6 @@ TEST(Drafts, AProgramKilledMidEditHasItsEditOfferedBackByteForByte) {
     EXPECT_EQ(rig.dialogs.Messages.size(), 1u) << "the damaged draft is not asked about again";
 }
 
-TEST(Drafts, TheProgramStartsNormallyBesideADamagedDraft) {
-    MainRig rig; // its data folder, without drafts
-    QTemporaryDir config;
-    const QString damaged = TfrmMain::DraftFolder() + "/1-2-3-4.draft";
-    WriteBytes(damaged, {'Q', 'u', 'e', 'l'});
-    ChildProcess program(Program(config, "QUELLFARN_START_REPORT"));
-    EXPECT_TRUE(program.WaitForLine("answer"));
-    EXPECT_EQ(program.Wait(), 0);
-    EXPECT_FALSE(QFile::exists(damaged));
-    EXPECT_EQ(FileBytes(damaged + ".damaged"), TBytes({'Q', 'u', 'e', 'l'}));
-}
-
 // Names with a line break, a percent sign or letters beyond ASCII come back as they were: a
 // draft of a file named so is not taken for a damaged one.
 TEST(Drafts, TextsComeBackAsTheyWereWritten) {

@@ -32,19 +32,20 @@
 #include <sstream>
 
 namespace {
-// The letter after a single '&' ("&Open" → 'O'), or nothing.
-QChar AccessKey(const QString& text) {
-    for (qsizetype at = 0; at + 1 < text.size(); ++at) {
-        if (text[at] != QLatin1Char('&'))
-            continue;
-        if (text[at + 1] == QLatin1Char('&')) {
-            ++at;
-            continue;
-        }
-        return text[at + 1].toUpper();
+// The letters taken in one scope (a window as it shows, a menu): one used twice is a fault.
+struct TKeys {
+    QString Scope;
+    std::map<QString, QString> Taken;
+    void Take(const QString& text, const QString& what, std::set<QString>& faults) {
+        const QString key = QKeySequence::mnemonic(text).toString(); // "Alt+O" for "&Open"
+        if (key.isEmpty())
+            return;
+        const auto [at, added] = Taken.emplace(key, what);
+        if (!added && at->second != what)
+            faults.insert(
+                QStringLiteral("%1: %2 twice, %3 and %4").arg(Scope, key, at->second, what));
     }
-    return {};
-}
+};
 
 // What a widget shows with an access key: a button's text, a label's, a group box's title.
 QString KeyedText(const QWidget* widget) {
@@ -64,16 +65,10 @@ QString Describe(const QWidget* widget) {
 
 // Within each menu, as within a window, the letters are unique.
 void InspectMenu(const QString& window, QMenu* menu, std::set<QString>& faults) {
-    std::map<QChar, QString> keys;
+    TKeys keys{window + QStringLiteral(" menu ") + menu->title(), {}};
     for (QAction* item : menu->actions()) {
-        const QChar key = AccessKey(item->text());
-        if (!key.isNull() && item->isVisible()) {
-            const auto [at, added] = keys.emplace(key, item->text());
-            if (!added)
-                faults.insert(
-                    QStringLiteral("%1: &%2 twice in the menu %3: %4 and %5")
-                        .arg(window, QString(key), menu->title(), at->second, item->text()));
-        }
+        if (item->isVisible())
+            keys.Take(item->text(), item->text(), faults);
         if (item->menu() != nullptr)
             InspectMenu(window, item->menu(), faults);
     }
@@ -81,31 +76,23 @@ void InspectMenu(const QString& window, QMenu* menu, std::set<QString>& faults) 
 
 // The faults of the window as it shows now.
 void Inspect(QWidget* window, std::set<QString>& faults) {
-    std::map<QChar, QString> keys;
-    const auto take = [&](QChar key, const QString& what) {
-        if (key.isNull())
-            return;
-        const auto [at, added] = keys.emplace(key, what);
-        if (!added && at->second != what)
-            faults.insert(QStringLiteral("%1: &%2 twice, %3 and %4")
-                              .arg(window->objectName(), QString(key), at->second, what));
-    };
+    TKeys keys{window->objectName(), {}};
     if (auto* bar = window->findChild<QMenuBar*>())
         for (QAction* menu : bar->actions()) {
-            take(AccessKey(menu->text()), QStringLiteral("menu ") + menu->text());
+            keys.Take(menu->text(), QStringLiteral("menu ") + menu->text(), faults);
             if (menu->menu() != nullptr)
                 InspectMenu(window->objectName(), menu->menu(), faults);
         }
     for (QWidget* widget : window->findChildren<QWidget*>()) {
         if (!widget->isVisibleTo(window) || widget->window() != window)
             continue;
-        take(AccessKey(KeyedText(widget)),
-             Describe(widget) + QStringLiteral(" ") + KeyedText(widget));
+        keys.Take(KeyedText(widget), Describe(widget) + QStringLiteral(" ") + KeyedText(widget),
+                  faults);
         if (auto* tabs = qobject_cast<QTabWidget*>(widget))
             for (int tab = 0; tab < tabs->count(); ++tab)
                 if (tabs->isTabVisible(tab))
-                    take(AccessKey(tabs->tabText(tab)),
-                         QStringLiteral("tab ") + tabs->tabText(tab));
+                    keys.Take(tabs->tabText(tab), QStringLiteral("tab ") + tabs->tabText(tab),
+                              faults);
         if (widget->focusPolicy() == Qt::NoFocus || !widget->isEnabled())
             continue;
         QAccessibleInterface* told = QAccessible::queryAccessibleInterface(widget);

@@ -1132,13 +1132,11 @@ TEST_F(EditorTest, TypedValuesMoveTheControlAsTheUserWould) {
         {"trbCMPdrive", "100", 31, true},
         {"trbCMPdrive", "loud", std::nullopt, true},
         {"ragCMPslope", "limit", 5},
-        {"ragCMPslope", "4", std::nullopt},
         {"scrEQU40Hz", "-12", 1},
         {"chkPBYloop1", "off", 0},
         {"lstPTRbase_key", "c 4", 60},
         {"trbPTRpitch", "+5", 17},
         {"trbPTRfine", "-4", 0},
-        {"trbPTRpitch", "3 ms", std::nullopt},
     };
     Editor editor;
     editor.Load(PresetWith({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, {"Pitch-Trans"}));
