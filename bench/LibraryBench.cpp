@@ -24,6 +24,7 @@
 #include "model/Preset.h"
 #include "sim/PlenovaDevice.h"
 #include "sim/SimulatedProcessor.h"
+#include "store/WholeFile.h"
 
 #include <QApplication>
 #include <QDir>

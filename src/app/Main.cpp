@@ -544,10 +544,17 @@ TStoreResult TfrmMain::StoreFromEditor(const TStoreRequest& request) {
     TWriteJournal* steps = Journal();
     if (request.UndoesStep != 0 && steps != nullptr) {
         TStoreResult result;
+        // The id alone may name another step by now (another program's, or a journal begun
+        // afresh): the step must be this store's, into this slot, of what it replaced.
         const TJournalEntry* entry = steps->Find(request.UndoesStep);
-        if (entry == nullptr || entry->Undone) {
+        const bool same = entry != nullptr && entry->Slots.size() == 1 &&
+                          entry->Slots.front().Slot == request.Slot &&
+                          (PrePlenovaMode || entry->Slots.front().Bank == request.Bank) &&
+                          SameDumpAnyDevice(entry->Slots.front().Before, request.Dump);
+        if (!same || entry->Undone) {
             result.JournalStep = -1;
-            result.Message = "That store has been undone already";
+            result.Message = !same ? "That store is no longer in the unit's journal"
+                                   : "That store has been undone already";
             return result;
         }
         const int total = static_cast<int>(entry->Slots.size());
@@ -557,27 +564,54 @@ TStoreResult TfrmMain::StoreFromEditor(const TStoreRequest& request) {
         result.Verified = counts.Verified == total;
         result.JournalStep = request.UndoesStep;
         if (!result.Verified)
-            result.Message = counts.FailedSlots.isEmpty()
+            result.Message = !counts.Refused.isEmpty() ? counts.Refused.toStdString()
+                             : counts.FailedSlots.isEmpty()
                                  ? std::string("The store was not undone")
                                  : counts.FailedSlots.join(QLatin1Char('\n')).toStdString();
         return result;
     }
-    TStoreResult result = Link->Store().Store(request);
-    if (result.Stored && !result.Replaced.empty() && steps != nullptr) {
-        TJournalEntry entry;
-        const int bank = std::max(result.Bank, 0);
-        const QString title = QString::fromLatin1(::PresetTitleOf(request.Dump).c_str());
-        entry.Label = QStringLiteral("store of %1 into %2")
-                          .arg(title.isEmpty() ? QStringLiteral("(untitled)") : title,
-                               SlotPlace(bank, request.Slot, PrePlenovaMode));
-        entry.Slots.push_back({bank, request.Slot, result.Replaced, request.Dump});
-        result.JournalStep = steps->Add(std::move(entry));
-        const QString problem = steps->Save();
-        if (!problem.isEmpty())
-            Log(problem);
-        if (!library.isNull())
-            library->UpdateCommands(); // Undo there names this store now
+    // A store from the editor is a plan of one slot, written as every other write is. The store
+    // message names no bank: where none was chosen, the unit says which one it is in.
+    TStoreResult result;
+    int bank = PrePlenovaMode ? 0 : request.Bank;
+    if (bank < 0 || bank > 3) {
+        int slot = 0;
+        if (Link->CurrentBank() >= 0 && Link->CurrentBank() <= 3)
+            bank = Link->CurrentBank();
+        else if (!Link->WhereIsTheUnit(bank, slot)) {
+            result.NoAnswer = !Link->Busy();
+            result.Message = Link->Busy() ? Link->BusyReason().toStdString()
+                                          : QStringLiteral("The unit did not say which bank it is "
+                                                           "in: nothing was stored in slot %1")
+                                                .arg(request.Slot)
+                                                .toStdString();
+            return result;
+        }
     }
+    const QString title = QString::fromLatin1(::PresetTitleOf(request.Dump).c_str());
+    TWritePlan plan;
+    plan.Label = QStringLiteral("store of %1 into %2")
+                     .arg(title.isEmpty() ? QStringLiteral("(untitled)") : title,
+                          SlotPlace(bank, request.Slot, PrePlenovaMode));
+    plan.Writes.push_back({bank, request.Slot, request.Dump, {}, false});
+    TPlanRun how;
+    how.Journal = steps;
+    how.Keep = request.Keep;
+    how.Verify = request.Verify;
+    how.SendFirst = request.SendFirst;
+    const QPointer<TfrmMain> self(this);
+    const TPlanCounts counts = Link->Plans().Run(plan, how);
+    if (self.isNull())
+        return result;
+    HideProgress();
+    if (!counts.Results.empty())
+        result = counts.Results.front();
+    else
+        result.Message = counts.Refused.isEmpty() ? std::string("Nothing was stored")
+                                                  : counts.Refused.toStdString();
+    result.JournalStep = counts.EntryId;
+    if (!library.isNull())
+        library->UpdateCommands(); // Undo there names this store now
     return result;
 }
 

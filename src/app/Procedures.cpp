@@ -85,7 +85,7 @@ void TfrmMain::StartRestore() {
         return;
     }
     Memory(); // what the restore writes is remembered
-    const TRestoreCounts counts = Link->Restore().Run(plan);
+    const TRestoreCounts counts = Link->Restore().Run(plan, Journal());
     if (self.isNull())
         return;
     HideProgress();

@@ -9,6 +9,7 @@
 #include "model/DeviceMode.h"
 #include "model/FileNames.h"
 #include "model/SyxFile.h"
+#include "store/WholeFile.h"
 
 #include <QAbstractTableModel>
 #include <QCheckBox>

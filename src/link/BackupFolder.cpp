@@ -4,12 +4,12 @@
 
 #include "link/UnitMemory.h"
 #include "model/FileNames.h"
+#include "store/WholeFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 
 namespace {
@@ -23,18 +23,6 @@ QString WithSeparator(QString folder) {
     return folder;
 }
 } // namespace
-
-QString WriteWholeFile(const QString& path, TByteView bytes) {
-    QSaveFile file(path);
-    const auto size = static_cast<qint64>(bytes.size());
-    // Qt 6.4's commit() reports success when the buffered bytes cannot be written out (a full
-    // disk) and puts an empty file in place; flushing first finds it, and the file is left alone.
-    if (file.open(QIODevice::WriteOnly) &&
-        file.write(reinterpret_cast<const char*>(bytes.data()), size) == size && file.flush() &&
-        file.commit())
-        return {};
-    return file.errorString();
-}
 
 TBackupFolder::TBackupFolder(const QString& root, bool singleBank)
     : root(WithSeparator(root)), singleBank(singleBank) {}

@@ -22,9 +22,6 @@ struct TRestoreItem {
     QString Problem;   // why it is skipped; empty when it is sent
 };
 
-// Writes the bytes into the file whole or not at all; empty, or what went wrong.
-QString WriteWholeFile(const QString& path, TByteView bytes);
-
 class TBackupFolder {
 public:
     TBackupFolder() = default;

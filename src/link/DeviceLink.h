@@ -26,9 +26,6 @@ class TPlanWalk;
 // Milliseconds of a steadily running clock, as the system tick count gives them.
 double TickCount();
 
-// What the link is busy with. While one of these runs, nothing else may change the unit's bank,
-// its edit buffer or start another of them.
-enum class TLinkJob { None, Walk, Store, Restore, Plan };
 
 // What became of a received event.
 enum class TRouted {

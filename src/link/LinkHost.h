@@ -5,9 +5,14 @@
 
 #include "midi/MidiOut.h"
 #include "midi/Miditype.h"
+#include "model/Protocol.h"
 
 #include <QString>
 #include <memory>
+
+// What the link is busy with. While one of these runs, nothing else may change the unit's bank,
+// its edit buffer or start another of them.
+enum class TLinkJob { None, Walk, Store, Restore, Plan };
 
 // Where a job is: the bank (-1 single bank), the preset number being asked for or written, the
 // last number of the bank, the presets handled and the total, an estimate of the milliseconds

@@ -4,15 +4,12 @@
 
 #include "link/DeviceLink.h"
 #include "link/VerifiedStore.h"
+#include "link/WritePlan.h"
 #include "model/DeviceMode.h"
 
 #include <QPointer>
 #include <QStringList>
-
-namespace {
-// Read-backs in a row without an answer after which a restore stops.
-constexpr int kSilentReadBacks = 3;
-} // namespace
+#include <algorithm>
 
 TRestoreWalk::TRestoreWalk(TDeviceLink& link, TLinkHost& host) : link(link), host(host) {}
 
@@ -68,102 +65,66 @@ QString TRestoreWalk::CountsText(const TRestoreCounts& counts) {
 }
 
 void TRestoreWalk::Abort() {
-    aborted = true;
-    link.StopWaiting();
+    link.Plans().Abort();
 }
 
-TRestoreCounts TRestoreWalk::Run(std::vector<TRestoreItem>& plan) {
+bool TRestoreWalk::Running() const {
+    return running && link.Plans().Running();
+}
+
+TRestoreCounts TRestoreWalk::Run(std::vector<TRestoreItem>& plan, TWriteJournal* journal) {
     TRestoreCounts counts;
     if (link.Busy()) {
         host.Status(link.BusyReason());
         return counts;
     }
-    const QPointer<TDeviceLink> alive(&link);
-    running = true;
-    link.SetJob(TLinkJob::Restore);
+    // A restore is a plan like any other write: each slot kept first, then written and read
+    // back, and the whole a step of the journal that Undo puts back.
+    TWritePlan writes;
     const int total = WrittenCount(plan);
-    int done = 0;
-    const double startTime = link.Now();
-    const int startBank = link.CurrentBank();
-    int bank = -2;
-    int silent = 0; // read-backs in a row the unit did not answer
-    for (TRestoreItem& item : plan) {
+    writes.Label = QStringLiteral("restore of %1 preset%2").arg(total).arg(total == 1 ? "" : "s");
+    std::vector<const TRestoreItem*> items;
+    for (const TRestoreItem& item : plan) {
         if (!item.Problem.isEmpty()) {
             ++counts.Skipped;
             host.Log(QStringLiteral("Skipped %1: %2").arg(item.Path, item.Problem));
             continue;
         }
-        if (aborted)
-            break;
-        if (item.Bank >= 0 && item.Bank != bank) {
-            link.SendBankSelect(item.Bank);
-            link.SetCurrentBank(item.Bank);
-            link.PacedWait(2.0 * link.RequestDelay());
-            if (alive.isNull())
-                return counts;
-            if (aborted)
-                break;
-        }
-        bank = item.Bank;
-        TLinkProgress progress;
-        progress.Bank = item.Bank;
-        progress.Number = item.Slot;
-        progress.Restoring = true;
-        progress.Done = done;
-        progress.Total = total;
-        // Each preset: sent, given the request delay, stored, chosen and read back.
-        progress.MillisecondsLeft =
-            TimeLeft(link.Now() - startTime, done, total, 2.0 * link.RequestDelay() + 200);
-        host.Progress(progress);
-        TStoreRequest request;
-        request.Dump = item.Dump;
-        request.Slot = item.Slot;
-        request.Verify = true;
-        request.SendFirst = true;
-        const TStoreResult result = link.Store().Store(request, TSeenHow::Restored);
-        if (alive.isNull())
-            return counts;
-        ++done;
-        const QString where = item.Bank >= 0 ? QStringLiteral("Slot %1 of bank %2")
-                                                   .arg(item.Slot)
-                                                   .arg(QLatin1Char(BankLetters[item.Bank]))
-                                             : QStringLiteral("Slot %1").arg(item.Slot);
-        if (result.Stored)
-            ++counts.Written;
-        // A unit that has gone silent is not waited out slot after slot.
-        silent = result.NoAnswer ? silent + 1 : 0;
-        if (result.Verified) {
-            ++counts.Verified;
-            host.Log(where + QStringLiteral(": ") + item.FileTitle +
-                     QStringLiteral(" written and verified"));
-        } else {
-            ++counts.Failed;
-            host.Log(where + QStringLiteral(": ") + QString::fromStdString(result.Message));
-        }
-        if (!link.Stranded().isEmpty()) {
-            host.Log(link.Stranded() + QStringLiteral(": the restore ends here"));
-            aborted = true;
-            break;
-        }
-        if (silent >= kSilentReadBacks) {
-            host.Log(QStringLiteral("The unit stopped answering: the restore ends here"));
-            aborted = true;
-            break;
-        }
+        writes.Writes.push_back({std::max(item.Bank, 0), item.Slot, item.Dump, item.UnitTitle,
+                                 !item.UnitTitle.isEmpty()});
+        items.push_back(&item);
     }
+    TPlanRun how;
+    how.Journal = journal;
+    how.How = TSeenHow::Restored;
+    how.Job = TLinkJob::Restore;
+    std::size_t next = 0;
+    how.Told = [&](const TPlannedWrite& write, const TStoreResult& result) {
+        const TRestoreItem& item = *items[std::min(next++, items.size() - 1)];
+        const QString where = !PrePlenovaMode ? QStringLiteral("Slot %1 of bank %2")
+                                                    .arg(write.Slot)
+                                                    .arg(QLatin1Char(BankLetters[write.Bank]))
+                                              : QStringLiteral("Slot %1").arg(write.Slot);
+        host.Log(where + QStringLiteral(": ") +
+                 (result.Verified ? item.FileTitle + QStringLiteral(" written and verified")
+                                  : QString::fromStdString(result.Message)));
+    };
+    how.Summary = [&](const TPlanCounts& written) {
+        counts.Written = written.Written;
+        counts.Verified = written.Verified;
+        counts.Failed = written.Failed;
+        return QStringLiteral("Restore %1: ")
+                   .arg(written.Aborted ? QStringLiteral("aborted") : QStringLiteral("complete")) +
+               CountsText(counts);
+    };
+    running = true;
+    const QPointer<TDeviceLink> alive(&link);
+    const TPlanCounts written = link.Plans().Run(writes, how);
+    if (alive.isNull())
+        return counts;
     running = false;
-    // The bank the user had chosen is chosen again.
-    if (!PrePlenovaMode && startBank >= 0 && bank >= 0 && bank != startBank) {
-        link.SendBankSelect(startBank);
-        link.SetCurrentBank(startBank);
-    }
-    link.SetJob(TLinkJob::None);
-    const QString summary =
-        QStringLiteral("Restore %1: ")
-            .arg(aborted ? QStringLiteral("aborted") : QStringLiteral("complete")) +
-        CountsText(counts);
-    aborted = false;
-    host.Log(summary);
-    host.Status(summary);
+    if (!written.Refused.isEmpty())
+        host.Log(written.Refused);
+    counts.EntryId = written.EntryId;
     return counts;
 }

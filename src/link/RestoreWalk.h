@@ -11,12 +11,14 @@
 
 class TDeviceLink;
 class TLinkHost;
+class TWriteJournal;
 
 struct TRestoreCounts {
     int Written = 0;
     int Verified = 0;
     int Skipped = 0;
     int Failed = 0;
+    int EntryId = 0; // the journal's step; 0: none
 };
 
 class TRestoreWalk {
@@ -27,11 +29,12 @@ public:
     // knows what its slot held when last seen this session.
     std::vector<TRestoreItem> Plan(const QString& folder, const std::array<bool, 4>& banks,
                                    int first, int last) const;
-    // Writes every item without a problem, each verified; Abort (Ctrl+C) stops it after the
-    // preset being written. Refused, with the reason said, while another job runs.
-    TRestoreCounts Run(std::vector<TRestoreItem>& plan);
+    // Writes every item without a problem, each kept first and verified, as one step of the
+    // journal (when given); Abort (Ctrl+C) stops it after the preset being written. Refused,
+    // with the reason said, while another job runs.
+    TRestoreCounts Run(std::vector<TRestoreItem>& plan, TWriteJournal* journal = nullptr);
     void Abort();
-    bool Running() const { return running; }
+    bool Running() const;
 
     // "replace 4 presets in banks A, C": what the plan does to the unit.
     static QString ReplaceText(const std::vector<TRestoreItem>& plan);
@@ -46,5 +49,4 @@ private:
     TDeviceLink& link;
     TLinkHost& host;
     bool running = false;
-    bool aborted = false;
 };

@@ -3,9 +3,11 @@
 #include "link/UnitMemory.h"
 
 #include "link/BackupFolder.h"
+#include "store/WholeFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <algorithm>
@@ -66,62 +68,83 @@ QString TUnitMemory::PathOf(int bank, int slot) const {
                         .arg(slot, 3, 10, QLatin1Char('0'));
 }
 
+// A slot file read whole; empty, or why it cannot be read.
+QString TUnitMemory::ReadSlotFile(const QString& path, TSlotMemory& memory) const {
+    const TFileRead read = ReadWholeFile(path, kLargestSlotFile);
+    if (!read.Error.isEmpty())
+        return read.Error;
+    QTextStream in(read.Bytes);
+    bool sound = in.readLine() == kHeader;
+    bool bankSeen = false, slotSeen = false;
+    while (sound && !in.atEnd()) {
+        const QStringList words = in.readLine().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (words.isEmpty())
+            continue;
+        bool ok = true;
+        if (words[0] == QLatin1String("bank") && words.size() == 2) {
+            memory.Bank = words[1].toInt(&ok);
+            bankSeen = ok && memory.Bank >= 0 && memory.Bank <= 3;
+        } else if (words[0] == QLatin1String("slot") && words.size() == 2) {
+            memory.Slot = words[1].toInt(&ok);
+            slotSeen = ok && memory.Slot >= 1 && memory.Slot <= 200;
+        } else if (words[0] == QLatin1String("current") && words.size() == 2) {
+            memory.Current = words[1].toInt(&ok);
+        } else if (words[0] == QLatin1String("version") && words.size() == 6) {
+            TSlotVersion version;
+            version.FirstSeen = QDateTime::fromString(words[1], Qt::ISODateWithMs);
+            version.LastSeen = QDateTime::fromString(words[3], Qt::ISODateWithMs);
+            const QByteArray bytes = QByteArray::fromHex(words[5].toLatin1());
+            version.Dump.assign(bytes.begin(), bytes.end());
+            bool first = false, last = false;
+            for (const auto& [how, word] : HowWords()) {
+                if (word == words[2]) {
+                    version.FirstHow = how;
+                    first = true;
+                }
+                if (word == words[4]) {
+                    version.LastHow = how;
+                    last = true;
+                }
+            }
+            ok = first && last && version.FirstSeen.isValid() && version.LastSeen.isValid() &&
+                 IsPresetDump(version.Dump) && IsWellFormedSysex(version.Dump);
+            memory.Versions.push_back(std::move(version));
+        } else {
+            ok = false;
+        }
+        sound = sound && ok;
+    }
+    // The file's name must say the slot its lines say: a file copied under another name would
+    // file its presets under a slot they did not come from.
+    sound = sound && bankSeen && slotSeen && memory.Current >= 0 &&
+            memory.Current < static_cast<int>(memory.Versions.size()) &&
+            QFileInfo(path).fileName() == QFileInfo(PathOf(memory.Bank, memory.Slot)).fileName();
+    return sound ? QString() : QStringLiteral("not a slot memory this program can read");
+}
+
+QString TUnitMemory::SetAside(const QString& path, const QString& why) {
+    // A folder, a device or a pipe in a slot file's place is named and left alone: writes refuse
+    // it.
+    if (!QFileInfo(path).isFile())
+        return QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), why);
+    const QString moved = MoveAside(path);
+    return QStringLiteral("%1: %2; %3")
+        .arg(QFileInfo(path).fileName(), why,
+             moved.isEmpty() ? QStringLiteral("it could not be moved aside")
+                             : QStringLiteral("moved to %1").arg(QFileInfo(moved).fileName()));
+}
+
 void TUnitMemory::Load() {
     remembered.clear();
     problems.clear();
-    const QStringList names = QDir(folder).entryList({QStringLiteral("*.slot")}, QDir::Files);
+    const QStringList names = QDir(folder).entryList({QStringLiteral("*.slot")},
+                                                     QDir::Files | QDir::System | QDir::Hidden);
     for (const QString& name : names) {
-        QFile file(QDir(folder).filePath(name));
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            problems << name + QStringLiteral(": ") + file.errorString();
-            continue;
-        }
-        QTextStream in(&file);
+        const QString path = QDir(folder).filePath(name);
         TSlotMemory memory;
-        bool sound = in.readLine() == kHeader;
-        bool bankSeen = false, slotSeen = false;
-        while (sound && !in.atEnd()) {
-            const QStringList words = in.readLine().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            if (words.isEmpty())
-                continue;
-            bool ok = true;
-            if (words[0] == QLatin1String("bank") && words.size() == 2) {
-                memory.Bank = words[1].toInt(&ok);
-                bankSeen = ok && memory.Bank >= 0 && memory.Bank <= 3;
-            } else if (words[0] == QLatin1String("slot") && words.size() == 2) {
-                memory.Slot = words[1].toInt(&ok);
-                slotSeen = ok && memory.Slot >= 1 && memory.Slot <= 256;
-            } else if (words[0] == QLatin1String("current") && words.size() == 2) {
-                memory.Current = words[1].toInt(&ok);
-            } else if (words[0] == QLatin1String("version") && words.size() == 6) {
-                TSlotVersion version;
-                version.FirstSeen = QDateTime::fromString(words[1], Qt::ISODateWithMs);
-                version.LastSeen = QDateTime::fromString(words[3], Qt::ISODateWithMs);
-                const QByteArray bytes = QByteArray::fromHex(words[5].toLatin1());
-                version.Dump.assign(bytes.begin(), bytes.end());
-                bool first = false, last = false;
-                for (const auto& [how, word] : HowWords()) {
-                    if (word == words[2]) {
-                        version.FirstHow = how;
-                        first = true;
-                    }
-                    if (word == words[4]) {
-                        version.LastHow = how;
-                        last = true;
-                    }
-                }
-                ok = first && last && version.FirstSeen.isValid() && version.LastSeen.isValid() &&
-                     IsPresetDump(version.Dump);
-                memory.Versions.push_back(std::move(version));
-            } else {
-                ok = false;
-            }
-            sound = sound && ok;
-        }
-        sound = sound && bankSeen && slotSeen && memory.Current >= 0 &&
-                memory.Current < static_cast<int>(memory.Versions.size());
-        if (!sound) {
-            problems << name + QStringLiteral(": not a slot memory this program can read");
+        const QString problem = ReadSlotFile(path, memory);
+        if (!problem.isEmpty()) {
+            problems << SetAside(path, problem);
             continue;
         }
         remembered[{memory.Bank, memory.Slot}] = std::move(memory);
@@ -135,10 +158,23 @@ QString TUnitMemory::Saw(int bank, int slot, TByteView dump, TSeenHow how, const
         return QStringLiteral("no folder for the unit's memory");
     if (!IsPresetDump(dump))
         return QStringLiteral("not a preset dump");
+    if (bank < 0 || bank > 3 || slot < 1 || slot > 200)
+        return QStringLiteral("no such slot");
+    // Another program may have written the slot's file since: what it holds is read again, and
+    // a file that cannot be read is moved aside, never written over.
     TSlotMemory memory;
     const auto known = remembered.find({bank, slot});
     if (known != remembered.end())
         memory = known->second;
+    const QString path = PathOf(bank, slot);
+    if (QFileInfo(path).isFile()) {
+        TSlotMemory onDisk;
+        const QString problem = ReadSlotFile(path, onDisk);
+        if (problem.isEmpty())
+            memory = std::move(onDisk);
+        else
+            problems << SetAside(path, problem);
+    }
     memory.Bank = bank;
     memory.Slot = slot;
     int index = -1;
@@ -170,12 +206,9 @@ QString TUnitMemory::Saw(int bank, int slot, TByteView dump, TSeenHow how, const
                      Hex(version.Dump));
     if (!QDir().mkpath(folder))
         return QStringLiteral("cannot create the folder %1").arg(folder);
-    const QByteArray bytes = text.toLatin1();
-    const QString error = WriteWholeFile(
-        PathOf(bank, slot), TByteView(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                      static_cast<std::size_t>(bytes.size())));
+    const QString error = WriteWholeFile(path, text.toLatin1());
     if (!error.isEmpty())
-        return QStringLiteral("cannot write %1: %2").arg(PathOf(bank, slot), error);
+        return QStringLiteral("cannot write %1: %2").arg(path, error);
     remembered[{bank, slot}] = std::move(memory);
     return {};
 }

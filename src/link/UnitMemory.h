@@ -50,7 +50,8 @@ public:
     explicit TUnitMemory(const QString& folder);
 
     const QString& Folder() const { return folder; }
-    // Reads what the folder holds; a damaged file is left out and named in Problems.
+    // Reads what the folder holds; a file that cannot be read (damaged, too large, not a plain
+    // file) is moved aside and named in Problems.
     void Load();
     const QStringList& Problems() const { return problems; }
     // A preset seen in a slot: remembered and written at once. Empty, or what went wrong (the
@@ -64,6 +65,9 @@ public:
 
 private:
     QString PathOf(int bank, int slot) const;
+    QString ReadSlotFile(const QString& path, TSlotMemory& memory) const;
+    // Moves a file that cannot be read aside; what to tell of it.
+    static QString SetAside(const QString& path, const QString& why);
 
     QString folder;
     std::map<std::pair<int, int>, TSlotMemory> remembered;

@@ -4,6 +4,7 @@
 
 #include "link/BackupFolder.h"
 #include "link/DeviceLink.h"
+#include "link/WritePlan.h"
 #include "model/DeviceMode.h"
 
 #include <QPointer>
@@ -12,6 +13,16 @@
 namespace {
 QString Hex(std::uint8_t byte) {
     return QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+QString Title(TByteView dump) {
+    const QString title = QString::fromLatin1(PresetTitleOf(dump).c_str());
+    return title.isEmpty() ? QStringLiteral("(untitled)") : title;
+}
+
+// Slots a bank holds.
+int SlotsPerBank() {
+    return PrePlenovaMode ? 128 : 200;
 }
 } // namespace
 
@@ -22,6 +33,17 @@ std::optional<TBytes> TVerifiedStore::Fetch(int index) {
     if (!select || fetching || link.Job() == TLinkJob::Walk || host.Output() == nullptr)
         return std::nullopt;
     const QPointer<TDeviceLink> alive(&link);
+    // A unit on the slot already may not load it again when it is chosen, and its edit buffer
+    // may hold what was sent or edited since: it is sent elsewhere first. Where it is not known,
+    // it may be there.
+    const int bank = PrePlenovaMode ? -1 : link.CurrentBank();
+    const bool onIt = link.presetAnswer < 1 || (link.presetAnswer == index + 1 &&
+                                                 (bank < 0 || link.bankAnswer == bank));
+    if (onIt) {
+        MoveAway(index, bank);
+        if (alive.isNull())
+            return std::nullopt;
+    }
     fetched.reset();
     fetching = true;
     fetchingSlot = index + 1;
@@ -87,6 +109,10 @@ bool TVerifiedStore::Arrived(TByteView dump) {
     }
     if (link.Ledger().Arrived(dump, ticket) != TAnswerLedger::TVerdict::Take)
         return false;
+    if (readingEditBuffer) { // whatever slot the unit is on: the replies before it say which
+        fetched = TBytes(dump.begin(), dump.end());
+        return true;
+    }
     // Its own request's answer, but maybe not this slot's: chosen again (once only where the
     // unit's reply was lost, as the walk does, and never once the unit has answered from
     // elsewhere).
@@ -123,6 +149,120 @@ std::optional<TBytes> TVerifiedStore::Read(int index) {
     if (held)
         link.NoteSeen(PrePlenovaMode ? -1 : link.CurrentBank(), index + 1, *held, TSeenHow::Read);
     return held;
+}
+
+std::optional<TBytes> TVerifiedStore::ReadEditBuffer() {
+    if (fetching || link.Job() == TLinkJob::Walk || host.Output() == nullptr)
+        return std::nullopt;
+    const QPointer<TDeviceLink> alive(&link);
+    fetched.reset();
+    fetching = true;
+    readingEditBuffer = true;
+    ticket = link.Ledger().NewTicket();
+    link.AskPlace();
+    link.SendRequest(RequestCurrentPresetMessage(DeviceId));
+    link.Ledger().Requested(ticket);
+    const double start = link.Now();
+    while (!fetched && link.Now() - start <= link.Timings().TimeoutMilliseconds) {
+        link.Wait(5);
+        if (alive.isNull())
+            return std::nullopt;
+    }
+    fetching = false;
+    readingEditBuffer = false;
+    ticket = 0;
+    std::optional<TBytes> result = std::move(fetched);
+    fetched.reset();
+    return result;
+}
+
+bool TVerifiedStore::AwaitPlace() {
+    const QPointer<TDeviceLink> alive(&link);
+    const double start = link.Now();
+    // As long as a question of where the unit is may take, and never less than a second.
+    const double window = std::max(2.0 * link.RequestDelay(), 1000.0);
+    while ((link.bankOwed || link.numberOwed) && link.Now() - start <= window) {
+        link.Wait(5);
+        if (alive.isNull())
+            return false;
+    }
+    const bool replied = !link.bankOwed && !link.numberOwed;
+    link.bankOwed = link.numberOwed = false;
+    return replied;
+}
+
+TVerifiedStore::TMove TVerifiedStore::MoveAway(int index, int bank) {
+    const int away = index + 1 < SlotsPerBank() ? index + 1 : index - 1;
+    const auto select = SelectPresetMessage(DeviceId, away);
+    if (!select)
+        return TMove::Silent;
+    const QPointer<TDeviceLink> alive(&link);
+    // The message choosing the slot can be lost: chosen again while the unit says it stayed.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        link.SendRequest(*select);
+        link.AskPlace();
+        const bool replied = AwaitPlace();
+        if (alive.isNull())
+            return TMove::Silent;
+        if (!replied && !link.placesTold) // a unit that never tells is taken at its word
+            return TMove::There;
+        // Replies lost on the way: once the unit answers at all, it is asked again.
+        if (!replied) {
+            if (!link.SettleAnswers(link.Timings().TimeoutMilliseconds))
+                return TMove::Silent;
+            if (alive.isNull())
+                return TMove::Silent;
+            continue;
+        }
+        if (!PrePlenovaMode && bank >= 0 && link.bankAnswer != bank)
+            return TMove::OtherBank;
+        if (link.presetAnswer == away + 1)
+            return TMove::There;
+    }
+    return TMove::Silent;
+}
+
+TVerifiedStore::THold TVerifiedStore::AwaitTaken(const TBytes& dump, int bank) {
+    const QPointer<TDeviceLink> alive(&link);
+    const double timeout = link.Timings().TimeoutMilliseconds;
+    double since = link.Now();
+    bool sentAgain = false;
+    int bankChoices = 0;
+    for (;;) {
+        const std::optional<TBytes> held = ReadEditBuffer();
+        if (alive.isNull() || !held)
+            return THold::Silent;
+        if (!PrePlenovaMode && bank >= 0 && link.bankAnswer >= 0 && link.bankAnswer != bank) {
+            // The message choosing the bank was lost, or the unit was moved meanwhile: the bank
+            // is chosen again, which loads the edit buffer anew, so the dump goes again too.
+            if (++bankChoices > 2)
+                return THold::OtherBank;
+            host.Log(QStringLiteral("The unit is in bank %1: choosing bank %2 again")
+                         .arg(QChar::fromLatin1(BankLetters[std::clamp(link.bankAnswer, 0, 3)]))
+                         .arg(QChar::fromLatin1(BankLetters[bank])));
+            link.SendBankSelect(bank);
+            link.PacedWait(2.0 * link.RequestDelay());
+            if (alive.isNull())
+                return THold::Silent;
+            link.SendRequest(dump);
+            since = link.Now();
+            continue;
+        }
+        if (SameDumpAnyDevice(*held, dump))
+            return THold::Held;
+        if (link.Now() - since > timeout) {
+            // Lost on the way, or the unit is slower than it is given: sent once more.
+            if (sentAgain)
+                return THold::NotTaken;
+            link.SendRequest(dump);
+            sentAgain = true;
+            since = link.Now();
+        }
+        // A unit still taking the dump answers with what it held before: asked again shortly.
+        link.PacedWait(std::clamp(link.RequestDelay() / 4.0, 5.0, 100.0));
+        if (alive.isNull())
+            return THold::Silent;
+    }
 }
 
 int TVerifiedStore::ReadSlots(const std::vector<std::pair<int, int>>& wanted) {
@@ -173,7 +313,6 @@ TStoreResult TVerifiedStore::Store(const TStoreRequest& request, TSeenHow how) {
 
 TStoreResult TVerifiedStore::StoreHere(const TStoreRequest& request, TSeenHow how) {
     TStoreResult result;
-    const TBytes& dump = request.Dump;
     const int slot = request.Slot;
     // A restore and a plan are one job each: their stores are parts of it.
     if (link.Job() != TLinkJob::None && link.Job() != TLinkJob::Restore &&
@@ -182,7 +321,8 @@ TStoreResult TVerifiedStore::StoreHere(const TStoreRequest& request, TSeenHow ho
         return result;
     }
     const auto store = StorePresetMessage(DeviceId, slot);
-    if (!store || !IsPresetDump(dump) || !IsWellFormedSysex(dump)) {
+    if (!store ||
+        (request.SendFirst && (!IsPresetDump(request.Dump) || !IsWellFormedSysex(request.Dump)))) {
         result.Message =
             QStringLiteral("Nothing was stored: not a preset that can be sent to slot %1")
                 .arg(slot)
@@ -206,15 +346,51 @@ TStoreResult TVerifiedStore::StoreHere(const TStoreRequest& request, TSeenHow ho
         }
     } endJob{alive, ownJob};
 
+    // What the user asked to store without sending: the unit's edit buffer, read before anything
+    // else (choosing a bank or reading the slot to keep it replaces it), and sent back later.
+    TBytes dump = request.Dump;
+    if (!request.SendFirst) {
+        const std::optional<TBytes> held = ReadEditBuffer();
+        if (alive.isNull())
+            return result;
+        if (!held) {
+            result.NoAnswer = true;
+            result.Message =
+                QStringLiteral("The unit did not send the preset it holds: nothing was stored in "
+                               "slot %1")
+                    .arg(slot)
+                    .toStdString();
+            return result;
+        }
+        dump = *held;
+        dump[2] = static_cast<std::uint8_t>(DeviceId & 0x7F);
+    }
+    bool send = request.SendFirst;
     if (request.Bank >= 0 && request.Bank <= 3 && !PrePlenovaMode) {
         link.SendBankSelect(request.Bank);
         link.SetCurrentBank(request.Bank);
         link.PacedWait(2.0 * link.RequestDelay());
         if (alive.isNull())
             return result;
+        send = true; // choosing the bank loaded the edit buffer anew
+    } else if (!PrePlenovaMode && link.CurrentBank() < 0) {
+        // The store names no bank: the unit is asked which one it is in, never assumed.
+        link.AskBank();
+        const bool told = AwaitPlace();
+        if (alive.isNull())
+            return result;
+        if (told && link.bankAnswer >= 0 && link.bankAnswer <= 3)
+            link.SetCurrentBank(link.bankAnswer);
+        if (link.CurrentBank() < 0) {
+            result.NoAnswer = !told;
+            result.Message = QStringLiteral("The unit did not say which bank it is in: nothing "
+                                            "was stored in slot %1")
+                                 .arg(slot)
+                                 .toStdString();
+            return result;
+        }
     }
     result.Bank = PrePlenovaMode ? -1 : link.CurrentBank();
-    bool send = request.SendFirst;
     if (request.Keep) {
         const std::optional<TBytes> old = Fetch(slot - 1);
         if (alive.isNull())
@@ -246,41 +422,49 @@ TStoreResult TVerifiedStore::StoreHere(const TStoreRequest& request, TSeenHow ho
         link.NoteSeen(result.Bank, slot, *old, TSeenHow::Kept);
         send = true; // fetching it replaced the unit's edit buffer
     }
-    // The keep's fetch has made sure of the bank; without it the unit is asked, while it takes
-    // the dump.
-    const bool checkBank = !request.Keep && result.Bank >= 0;
+    THold hold = THold::Held;
     if (send) {
+        // The store is sent only once the unit holds the dump: a unit still taking it would
+        // store what it held before.
         link.SendRequest(dump);
-        if (checkBank)
-            link.AskBank();
-        link.PacedWait(link.RequestDelay());
-        if (alive.isNull())
-            return result;
-    }
-    if (checkBank) {
+        hold = AwaitTaken(dump, result.Bank);
+    } else if (result.Bank >= 0) {
         bool chosenAgain = false;
-        const TDeviceLink::TPlace place = link.ConfirmBank(result.Bank, send, chosenAgain);
+        const TDeviceLink::TPlace place = link.ConfirmBank(result.Bank, false, chosenAgain);
         if (alive.isNull())
             return result;
-        if (place != TDeviceLink::TPlace::Here) {
-            result.NoAnswer = place == TDeviceLink::TPlace::Unknown;
-            result.Message =
-                (result.NoAnswer ? QStringLiteral("The unit did not say which bank it is in: "
-                                                  "nothing was stored in slot %1")
-                                       .arg(slot)
-                                 : QStringLiteral("The unit would not change to bank %1: nothing "
-                                                  "was stored in slot %2")
-                                       .arg(QLatin1Char(BankLetters[result.Bank]))
-                                       .arg(slot))
-                    .toStdString();
-            return result;
-        }
-        if (chosenAgain) { // choosing the bank loaded the edit buffer anew
+        hold = place == TDeviceLink::TPlace::Here        ? THold::Held
+               : place == TDeviceLink::TPlace::OtherBank ? THold::OtherBank
+                                                          : THold::Silent;
+        if (hold == THold::Held && chosenAgain) { // choosing the bank loaded the edit buffer anew
             link.SendRequest(dump);
-            link.PacedWait(link.RequestDelay());
-            if (alive.isNull())
-                return result;
+            hold = AwaitTaken(dump, result.Bank);
         }
+    }
+    if (alive.isNull())
+        return result;
+    if (hold != THold::Held) {
+        result.NoAnswer = hold == THold::Silent;
+        result.Message =
+            (hold == THold::Silent ? QStringLiteral("The unit did not answer before the store: "
+                                                    "nothing was stored in slot %1")
+                                         .arg(slot)
+             : hold == THold::NotTaken
+                 ? QStringLiteral("The unit did not take the preset: nothing was stored in slot %1")
+                       .arg(slot)
+                 : QStringLiteral("The unit would not change to bank %1: nothing was stored in "
+                                  "slot %2")
+                       .arg(QLatin1Char(BankLetters[std::clamp(result.Bank, 0, 3)]))
+                       .arg(slot))
+                .toStdString();
+        return result;
+    }
+    if (request.BeforeStore && !request.BeforeStore(result.Replaced, dump)) {
+        result.Message =
+            QStringLiteral("The journal could not be written: nothing was stored in slot %1")
+                .arg(slot)
+                .toStdString();
+        return result;
     }
     result.Stored = link.SendRequest(*store);
     if (!result.Stored) {
@@ -290,8 +474,50 @@ TStoreResult TVerifiedStore::StoreHere(const TStoreRequest& request, TSeenHow ho
                 .toStdString();
         return result;
     }
+    result.Sent = dump;
+    // Where the store went: the unit is asked right after it (and, to read the slot back from
+    // its memory, sent to the slot next to it). The store message names no bank: a unit moved
+    // to another bank meanwhile may have stored into that bank's slot.
+    TMove move = TMove::There;
+    if (request.Verify) {
+        move = MoveAway(slot - 1, result.Bank);
+    } else if (result.Bank >= 0) {
+        link.AskBank();
+        const bool told = AwaitPlace();
+        move = !told ? TMove::Silent
+               : link.bankAnswer >= 0 && link.bankAnswer != result.Bank ? TMove::OtherBank
+                                                                         : TMove::There;
+    }
+    if (alive.isNull())
+        return result;
+    if (move == TMove::OtherBank) {
+        const int moved = std::clamp(link.bankAnswer, 0, 3);
+        const QString where = SlotPlace(moved, slot, false);
+        const TSlotMemory* known =
+            link.Memory() != nullptr ? link.Memory()->Slot(moved, slot) : nullptr;
+        const QString held =
+            known != nullptr && known->Now() != nullptr
+                ? QStringLiteral("it held %1 when last seen").arg(Title(known->Now()->Dump))
+                : QStringLiteral("what it held is not known");
+        result.Overwritten = (where + QStringLiteral(" (") + held + QLatin1Char(')')).toStdString();
+        result.Message = QStringLiteral("The unit was moved to bank %1 during the store: %2 may "
+                                        "have been overwritten (%3); slot %4 was not verified")
+                             .arg(QLatin1Char(BankLetters[moved]))
+                             .arg(where, held)
+                             .arg(slot)
+                             .toStdString();
+        return result;
+    }
     if (!request.Verify)
         return result;
+    if (move == TMove::Silent) {
+        result.NoAnswer = true;
+        result.Message = QStringLiteral("The unit did not say where it is after the store: slot "
+                                        "%1 could not be verified")
+                             .arg(slot)
+                             .toStdString();
+        return result;
+    }
     const std::optional<TBytes> held = Fetch(slot - 1);
     if (alive.isNull())
         return result;

@@ -39,6 +39,9 @@ public:
     TStoreResult Store(const TStoreRequest& request, TSeenHow how);
     // A fetch whose preset is remembered as read from its slot.
     std::optional<TBytes> Read(int index);
+    // What the unit's edit buffer holds now (the current preset, edited on its panel or not);
+    // nothing when it does not answer in time.
+    std::optional<TBytes> ReadEditBuffer();
     // Reads these slots (bank, 1-based slot) again, each bank chosen as needed and the bank
     // the unit was in chosen again at the end; how many came. Refused while a job runs.
     int ReadSlots(const std::vector<std::pair<int, int>>& wanted);
@@ -50,6 +53,19 @@ public:
 
 private:
     TStoreResult StoreHere(const TStoreRequest& request, TSeenHow how);
+    // Where the unit went, as its replies say.
+    enum class TMove { There, OtherBank, Silent };
+    // Sends the unit to the slot next to this one (0-based) and waits until it says it is there:
+    // what is read of the slot afterwards comes from its memory, not from an edit buffer that
+    // happened to be on it. OtherBank: it says it is in another bank than `bank`.
+    TMove MoveAway(int index, int bank);
+    // After a dump was sent: asks the edit buffer until it holds the dump (the unit has taken it),
+    // so that the store that follows stores it. The bank is checked with it, and chosen again
+    // (and the dump sent again) when the unit reports another.
+    enum class THold { Held, OtherBank, NotTaken, Silent };
+    THold AwaitTaken(const TBytes& dump, int bank);
+    // The unit's replies to its last place question, waited for; false when they did not come.
+    bool AwaitPlace();
 
     TDeviceLink& link;
     TLinkHost& host;
@@ -62,4 +78,5 @@ private:
     int strays = 0;           // dumps the unit said came from elsewhere
     int unplaced = 0;         // dumps that came without the unit saying where it was
     bool answeredElsewhere = false;
+    bool readingEditBuffer = false; // the fetch is of the edit buffer, wherever the unit is
 };

@@ -2,12 +2,14 @@
 
 #include "link/WriteJournal.h"
 
+#include "store/WholeFile.h"
+
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
+#include <set>
 
 namespace {
 QString Hex(const TBytes& bytes) {
@@ -33,21 +35,29 @@ QString TWriteJournal::FileIn(const QString& memoryFolder) {
 QString TWriteJournal::Load() {
     entries.clear();
     nextId = 1;
-    QFile in(file);
-    if (!in.exists())
+    damaged = false;
+    const TFileRead read = ReadWholeFile(file, kLargestJournalFile);
+    if (read.Missing)
         return {};
-    if (!in.open(QIODevice::ReadOnly))
-        return QStringLiteral("The journal %1 cannot be read: %2").arg(file, in.errorString());
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(in.readAll(), &error);
-    const auto damaged = [this] {
+    // What cannot be read is kept where nothing writes over it, and the journal starts afresh
+    // beside it; the ids go on past the largest one a sound journal could have given.
+    const auto aside = [this](const QString& why) {
         entries.clear();
-        nextId = 1;
-        return QStringLiteral("The journal %1 is damaged: its steps cannot be undone").arg(file);
+        damaged = true;
+        const QString moved = MoveAside(file);
+        return QStringLiteral("The journal %1 is damaged (%2): its steps cannot be undone; %3")
+            .arg(file, why,
+                 moved.isEmpty() ? QStringLiteral("it could not be moved aside")
+                                 : QStringLiteral("it was moved to %1").arg(moved));
     };
+    if (!read.Error.isEmpty())
+        return aside(read.Error);
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(read.Bytes, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
-        return damaged();
+        return aside(QStringLiteral("not a journal this program can read"));
     const QJsonObject root = document.object();
+    std::set<int> ids;
     for (const QJsonValue& value : root.value(QStringLiteral("entries")).toArray()) {
         const QJsonObject object = value.toObject();
         TJournalEntry entry;
@@ -61,17 +71,22 @@ QString TWriteJournal::Load() {
             TJournalSlot written;
             written.Bank = slot.value(QStringLiteral("bank")).toInt(-2);
             written.Slot = slot.value(QStringLiteral("slot")).toInt();
+            // Files written before slots were journalled ahead of their store hold only
+            // verified ones.
+            written.Verified = slot.value(QStringLiteral("verified")).toBool(true);
             const auto before = Dump(slot.value(QStringLiteral("before")));
             const auto after = Dump(slot.value(QStringLiteral("after")));
+            // The single bank (-1) numbers 128 slots, each of the four banks 200.
+            const int last = written.Bank < 0 ? 128 : 200;
             if (written.Bank < -1 || written.Bank > 3 || written.Slot < 1 ||
-                written.Slot > kMaxPresetIndex + 1 || !before || !after)
-                return damaged();
+                written.Slot > last || !before || !after)
+                return aside(QStringLiteral("a step names a slot or a preset that cannot be"));
             written.Before = *before;
             written.After = *after;
             entry.Slots.push_back(std::move(written));
         }
-        if (entry.Id <= 0 || entry.Slots.empty())
-            return damaged();
+        if (entry.Id <= 0 || entry.Slots.empty() || !ids.insert(entry.Id).second)
+            return aside(QStringLiteral("a step has no slots, or an id another step has"));
         nextId = std::max(nextId, entry.Id + 1);
         entries.push_back(std::move(entry));
     }
@@ -86,7 +101,8 @@ QString TWriteJournal::Save() const {
             changes.append(QJsonObject{{QStringLiteral("bank"), slot.Bank},
                                        {QStringLiteral("slot"), slot.Slot},
                                        {QStringLiteral("before"), Hex(slot.Before)},
-                                       {QStringLiteral("after"), Hex(slot.After)}});
+                                       {QStringLiteral("after"), Hex(slot.After)},
+                                       {QStringLiteral("verified"), slot.Verified}});
         list.append(QJsonObject{{QStringLiteral("id"), entry.Id},
                                 {QStringLiteral("label"), entry.Label},
                                 {QStringLiteral("when"), entry.When.toString(Qt::ISODateWithMs)},
@@ -94,11 +110,10 @@ QString TWriteJournal::Save() const {
                                 {QStringLiteral("slots"), changes}});
     }
     QDir().mkpath(QFileInfo(file).absolutePath());
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) ||
-        out.write(QJsonDocument(QJsonObject{{QStringLiteral("entries"), list}}).toJson()) < 0 ||
-        !out.flush() || !out.commit())
-        return QStringLiteral("The journal %1 cannot be written: %2").arg(file, out.errorString());
+    const QString error = WriteWholeFile(
+        file, QJsonDocument(QJsonObject{{QStringLiteral("entries"), list}}).toJson());
+    if (!error.isEmpty())
+        return QStringLiteral("The journal %1 cannot be written: %2").arg(file, error);
     return {};
 }
 
@@ -120,6 +135,21 @@ TJournalEntry* TWriteJournal::Find(int id) {
         if (entry.Id == id)
             return &entry;
     return nullptr;
+}
+
+TJournalEntry* TWriteJournal::Find(int id, const std::vector<TJournalSlot>& expected) {
+    TJournalEntry* entry = Find(id);
+    if (entry == nullptr || entry->Slots.size() != expected.size())
+        return nullptr;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const TJournalSlot& held = entry->Slots[i];
+        const TJournalSlot& wanted = expected[i];
+        if (held.Bank != wanted.Bank || held.Slot != wanted.Slot ||
+            !SameDumpAnyDevice(held.After, wanted.After) ||
+            !SameDumpAnyDevice(held.Before, wanted.Before))
+            return nullptr;
+    }
+    return entry;
 }
 
 const TJournalEntry* TWriteJournal::ToUndo() const {
@@ -149,4 +179,8 @@ QString TWriteJournal::RedoText() const {
 void TWriteJournal::SetUndone(int id, bool undone) {
     if (TJournalEntry* entry = Find(id))
         entry->Undone = undone;
+}
+
+void TWriteJournal::Remove(int id) {
+    std::erase_if(entries, [id](const TJournalEntry& entry) { return entry.Id == id; });
 }

@@ -16,6 +16,9 @@ struct TJournalSlot {
     int Slot = 1; // 1-based
     TBytes Before;
     TBytes After;
+    // The slot is in the journal before its store message leaves; it is verified once the unit
+    // was seen to hold After in its memory. Undo of a slot not verified still puts Before back.
+    bool Verified = true;
 };
 
 struct TJournalEntry {
@@ -36,8 +39,11 @@ public:
     static QString FileIn(const QString& memoryFolder);
 
     const QString& File() const { return file; }
-    // Reads the file; a damaged one leaves the journal empty and says why.
+    // Reads the file. One that cannot be read (damaged, too large, not a plain file) is moved
+    // aside so that nothing writes over it; the journal is then empty and Damaged() true, and the
+    // text says why and where the file went.
     QString Load();
+    bool Damaged() const { return damaged; }
     // Writes the file whole; empty, or what went wrong.
     QString Save() const;
 
@@ -46,6 +52,9 @@ public:
     int Add(TJournalEntry entry);
     const std::vector<TJournalEntry>& Entries() const { return entries; }
     TJournalEntry* Find(int id);
+    // The step with this id, but only while it still changed these slots with these presets: an
+    // id read from elsewhere (an editor's store, a draft) may name another step by now.
+    TJournalEntry* Find(int id, const std::vector<TJournalSlot>& expected);
 
     // The newest step not undone, and the oldest undone one after it: what Undo and Redo act
     // on. Null when there is none.
@@ -55,9 +64,11 @@ public:
     QString UndoText() const;
     QString RedoText() const;
     void SetUndone(int id, bool undone);
+    void Remove(int id);
 
 private:
     QString file;
     std::vector<TJournalEntry> entries; // oldest first
     int nextId = 1;
+    bool damaged = false;
 };

@@ -5,7 +5,9 @@
 #include "link/DeviceLink.h"
 #include "link/VerifiedStore.h"
 #include "model/DeviceMode.h"
+#include "store/UnitLock.h"
 
+#include <QFileInfo>
 #include <QPointer>
 
 namespace {
@@ -93,12 +95,14 @@ void TPlanWalk::SelectBank(int bank, int& current) {
     current = bank;
 }
 
-TPlanCounts TPlanWalk::Write(const TWritePlan& plan,
-                             const std::function<void(const TJournalSlot&)>& stored) {
+TPlanCounts TPlanWalk::Write(const TWritePlan& plan, const TPlanRun& how) {
     TPlanCounts counts;
     const QPointer<TDeviceLink> alive(&link);
     const int total = static_cast<int>(plan.Writes.size());
     const double startTime = link.Now();
+    // Without a kept copy there is nothing to put back: no step.
+    TWriteJournal* journal = how.Keep ? how.Journal : nullptr;
+    int entryId = 0;
     int bank = -2;
     int silent = 0;
     int handled = 0;
@@ -115,38 +119,91 @@ TPlanCounts TPlanWalk::Write(const TWritePlan& plan,
         progress.Restoring = true;
         progress.Done = handled++;
         progress.Total = total;
-        // Each slot: chosen and read to keep it, sent, given the request delay, stored, chosen
-        // and read back.
+        // Each slot: chosen and read to keep it, sent, stored once the unit holds it, chosen and
+        // read back.
         progress.MillisecondsLeft =
             TimeLeft(link.Now() - startTime, progress.Done, total, 3.0 * link.RequestDelay() + 300);
         host.Progress(progress);
         TStoreRequest request;
         request.Dump = UnitDump(write.Dump);
         request.Slot = write.Slot;
-        request.Keep = true;
-        request.Verify = true;
-        request.SendFirst = true;
-        const TStoreResult result = link.Store().Store(request, TSeenHow::Stored);
+        request.Keep = how.Keep;
+        request.Verify = how.Verify;
+        request.SendFirst = how.SendFirst;
+        // The slot goes into the journal, not yet verified, before its store message leaves: a
+        // program stopped at any point leaves a step that puts back what was there.
+        bool journalled = false;
+        bool journalFailed = false;
+        request.BeforeStore = [&](const TBytes& before, const TBytes& stored) {
+            if (journal == nullptr || before.empty())
+                return true;
+            const bool first = journal->Find(entryId) == nullptr;
+            const TJournalSlot slot{write.Bank, write.Slot, before, stored, false};
+            if (first) {
+                TJournalEntry entry;
+                entry.Label = plan.Label;
+                entry.Slots.push_back(slot);
+                entryId = journal->Add(std::move(entry));
+            } else {
+                journal->Find(entryId)->Slots.push_back(slot);
+            }
+            const QString error = journal->Save();
+            if (!error.isEmpty()) {
+                host.Log(error);
+                // The journal is again what its file holds; the slot is not written.
+                journal->Load();
+                if (first)
+                    entryId = 0;
+                journalFailed = true;
+                return false;
+            }
+            journalled = true;
+            return true;
+        };
+        const TStoreResult result = link.Store().Store(request, how.How);
         if (alive.isNull())
             break;
-        if (result.Stored) {
-            ++counts.Written;
-            if (stored)
-                stored({write.Bank, write.Slot, result.Replaced, request.Dump});
+        if (journalled) {
+            if (TJournalEntry* entry = journal->Find(entryId)) {
+                if (result.Stored) {
+                    entry->Slots.back().Verified = result.Verified;
+                } else {
+                    entry->Slots.pop_back();
+                    if (entry->Slots.empty()) {
+                        journal->Remove(entryId);
+                        entryId = 0;
+                    }
+                }
+                // Not written: the file says "not yet verified", which undoes as well.
+                const QString error = journal->Save();
+                if (!error.isEmpty())
+                    host.Log(error);
+            }
         }
+        counts.Results.push_back(result);
+        if (result.Stored)
+            ++counts.Written;
         if (result.Verified) {
             ++counts.Verified;
-            host.Log(place + QStringLiteral(": ") + TitleOf(request.Dump) +
-                     QStringLiteral(" written and verified"));
         } else {
             ++counts.Failed;
-            const QString failure =
-                place + QStringLiteral(": ") + QString::fromStdString(result.Message);
-            counts.FailedSlots << failure;
-            host.Log(failure);
+            counts.FailedSlots << place + QStringLiteral(": ") + QString::fromStdString(result.Message);
         }
+        if (how.Told)
+            how.Told(write, result);
+        else if (result.Verified)
+            host.Log(place + QStringLiteral(": ") + TitleOf(result.Sent) +
+                     QStringLiteral(" written and verified"));
+        else
+            host.Log(counts.FailedSlots.back());
         silent = result.NoAnswer ? silent + 1 : 0;
-        if (!link.Stranded().isEmpty()) {
+        if (journalFailed) {
+            host.Log(QStringLiteral("The journal could not be written: the writes end here"));
+            aborted = true;
+        } else if (!result.Overwritten.empty()) {
+            host.Log(QStringLiteral("The unit changed banks during a write: the writes end here"));
+            aborted = true;
+        } else if (!link.Stranded().isEmpty()) {
             host.Log(link.Stranded() + QStringLiteral(": the writes end here"));
             aborted = true;
         } else if (silent >= kSilentSlots) {
@@ -155,49 +212,75 @@ TPlanCounts TPlanWalk::Write(const TWritePlan& plan,
         }
     }
     counts.Aborted = aborted;
+    counts.EntryId = entryId;
     return counts;
 }
 
+QString TPlanWalk::Begin(TUnitLock& lock, TWriteJournal* journal) {
+    if (journal == nullptr)
+        return {};
+    if (!lock.Take(0)) {
+        const QPointer<TDeviceLink> alive(&link);
+        QString holder = lock.Holder();
+        if (holder.isEmpty())
+            holder = QStringLiteral("another program");
+        const QString waiting =
+            QStringLiteral("Waiting for %1 to finish writing to this unit...").arg(holder);
+        host.Status(waiting);
+        host.Log(waiting);
+        const double start = TickCount();
+        while (!lock.Take(0) && TickCount() - start < LockPatience) {
+            link.Wait(100);
+            if (alive.isNull())
+                return QStringLiteral("The program is closing");
+        }
+        if (!lock.Held())
+            return QStringLiteral("%1 is writing to this unit: nothing was written").arg(holder);
+    }
+    // Another program may have written steps since this one read the file.
+    const QString problem = journal->Load();
+    if (!problem.isEmpty())
+        host.Log(problem);
+    return {};
+}
+
 TPlanCounts TPlanWalk::Run(const TWritePlan& plan, TWriteJournal* journal) {
+    TPlanRun how;
+    how.Journal = journal;
+    return Run(plan, how);
+}
+
+TPlanCounts TPlanWalk::Run(const TWritePlan& plan, const TPlanRun& how) {
     TPlanCounts counts;
     if (link.Busy()) {
-        host.Status(link.BusyReason());
+        counts.Refused = link.BusyReason();
+        host.Status(counts.Refused);
         return counts;
     }
     const QPointer<TDeviceLink> alive(&link);
     const int startBank = link.CurrentBank();
     running = true;
-    link.SetJob(TLinkJob::Plan);
-    // The step is in the journal's file from its first slot on, and grows slot by slot: the
-    // program stopped half way leaves a step that undoes what was written.
-    int entryId = 0;
-    QString journalError;
-    counts = Write(plan, [&](const TJournalSlot& slot) {
-        if (journal == nullptr)
-            return;
-        if (TJournalEntry* entry = journal->Find(entryId)) {
-            entry->Slots.push_back(slot);
-        } else {
-            TJournalEntry first;
-            first.Label = plan.Label;
-            first.Slots.push_back(slot);
-            entryId = journal->Add(std::move(first));
-        }
-        const QString error = journal->Save();
-        if (!error.isEmpty() && journalError.isEmpty()) {
-            journalError = error;
-            host.Log(error);
-        }
-    });
+    link.SetJob(how.Job);
+    TUnitLock lock(how.Journal != nullptr ? QFileInfo(how.Journal->File()).absolutePath()
+                                          : QString());
+    counts.Refused = Begin(lock, how.Journal);
     if (alive.isNull())
         return counts;
-    counts.EntryId = entryId;
+    if (!counts.Refused.isEmpty()) {
+        End(startBank, counts.Refused);
+        return counts;
+    }
+    counts = Write(plan, how);
+    if (alive.isNull())
+        return counts;
     QString summary = plan.Label;
     if (!summary.isEmpty())
         summary[0] = summary[0].toUpper();
-    End(startBank, summary +
-                       (counts.Aborted ? QStringLiteral(" aborted: ") : QStringLiteral(": ")) +
-                       PlanCountsText(counts));
+    End(startBank, how.Summary ? how.Summary(counts)
+                               : summary +
+                                     (counts.Aborted ? QStringLiteral(" aborted: ")
+                                                     : QStringLiteral(": ")) +
+                                     PlanCountsText(counts));
     return counts;
 }
 
@@ -253,26 +336,50 @@ TPlanCounts TPlanWalk::Redo(TWriteJournal& journal, int entryId, const TAsk& ask
 
 TPlanCounts TPlanWalk::Replay(TWriteJournal& journal, int entryId, bool undo, const TAsk& ask) {
     TPlanCounts counts;
-    const TJournalEntry* entry = journal.Find(entryId);
+    const TJournalEntry* asked = journal.Find(entryId);
     const QString verb = undo ? QStringLiteral("Undo") : QStringLiteral("Redo");
-    if (entry == nullptr || entry->Undone != !undo) {
-        host.Status(verb + QStringLiteral(": that step is no longer in the journal"));
+    if (asked == nullptr || asked->Undone != !undo) {
+        counts.Refused = verb + QStringLiteral(": that step is no longer in the journal");
+        host.Status(counts.Refused);
         return counts;
     }
     if (link.Busy()) {
-        host.Status(link.BusyReason());
+        counts.Refused = link.BusyReason();
+        host.Status(counts.Refused);
         return counts;
     }
     const QPointer<TDeviceLink> alive(&link);
     const int startBank = link.CurrentBank();
-    const std::vector<TJournalSlot> changes = entry->Slots;
-    const QString label = verb + QLatin1Char(' ') + entry->Label;
+    const std::vector<TJournalSlot> expected = asked->Slots;
     running = true;
     link.SetJob(TLinkJob::Plan);
     const auto end = [&](const QString& summary) {
         if (!alive.isNull())
             End(startBank, summary);
     };
+    TUnitLock lock(QFileInfo(journal.File()).absolutePath());
+    counts.Refused = Begin(lock, &journal);
+    if (alive.isNull())
+        return counts;
+    // Read again under the lock, the step must still be the one asked for: ids of a journal
+    // another program rewrote may name other steps now.
+    const TJournalEntry* entry = counts.Refused.isEmpty() ? journal.Find(entryId, expected) : nullptr;
+    if (counts.Refused.isEmpty() && (entry == nullptr || entry->Undone != !undo))
+        counts.Refused = verb + QStringLiteral(": that step is no longer in the journal");
+    // Every slot must be one this unit has: a step read from a file is not trusted blindly.
+    for (const TJournalSlot& slot : expected) {
+        const bool fits = PrePlenovaMode ? slot.Bank >= -1 && slot.Bank <= 0 && slot.Slot <= 128
+                                         : slot.Bank >= 0 && slot.Bank <= 3 && slot.Slot <= 200;
+        if (counts.Refused.isEmpty() && (!fits || slot.Slot < 1))
+            counts.Refused = verb + QStringLiteral(": the step names a slot this unit does not "
+                                                   "have; nothing was written");
+    }
+    if (!counts.Refused.isEmpty()) {
+        end(counts.Refused);
+        return counts;
+    }
+    const std::vector<TJournalSlot> changes = entry->Slots;
+    const QString label = verb + QLatin1Char(' ') + entry->Label;
     bool silent = false;
     const QStringList changed = Changed(changes, undo, silent);
     if (alive.isNull())
@@ -295,7 +402,8 @@ TPlanCounts TPlanWalk::Replay(TWriteJournal& journal, int entryId, bool undo, co
     else
         for (const TJournalSlot& slot : changes)
             plan.Writes.push_back({slot.Bank, slot.Slot, slot.After, {}, false});
-    counts = Write(plan, {});
+    TPlanRun how; // no step of its own: the step's state changes instead
+    counts = Write(plan, how);
     if (alive.isNull())
         return counts;
     counts.EntryId = entryId;

@@ -19,6 +19,7 @@
 #include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
 #include "support/TestPresets.h"
+#include "store/WholeFile.h"
 
 #include <QCheckBox>
 #include <QInputDialog>

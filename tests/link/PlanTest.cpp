@@ -6,10 +6,17 @@
 #include "support/LinkRig.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
+QByteArray Hex(const TBytes& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()))
+        .toHex();
+}
+
 TBytes Titled(const QString& title, int seed) {
     TBytes dump = TPlenovaDevice::FactoryPreset(3, seed, TDeviceMode::Plenova());
     return RetitledDump(dump, title);
@@ -173,19 +180,46 @@ TEST(Plan, TheJournalKeepsFiftyStepsAndRefusesADamagedFile) {
     EXPECT_EQ(read.Entries().back().Slots[0].After, after);
     EXPECT_EQ(read.Add({0, "next", {}, {{0, 2, before, after}}}), 54);
 
-    for (const QByteArray& damage :
-         {QByteArray("{\"entries\": [{\"id\": 1, \"label\": \"x\", \"slots\": [{\"bank\": 0, "
-                     "\"slot\": 1, \"before\": \"f0\", \"after\": \"f0\"}]}]}"),
-          QByteArray("{\"entries\": [{\"id\": 1, \"label\": \"x\", \"slots\": []}]}"),
-          QByteArray("not json")}) {
+    // What cannot be read is moved aside before anything new is written, and named.
+    const QByteArray step = "{\"id\": 1, \"label\": \"x\", \"slots\": [{\"bank\": 0, \"slot\": 1, "
+                            "\"before\": \"" + Hex(before) + "\", \"after\": \"" + Hex(after) + "\"}]}";
+    const struct {
+        QByteArray Bytes;
+        const char* Why;
+    } damages[] = {
+        {"{\"entries\": [{\"id\": 1, \"label\": \"x\", \"slots\": [{\"bank\": 0, \"slot\": 1, "
+         "\"before\": \"f0\", \"after\": \"f0\"}]}]}",
+         "a step names a slot or a preset that cannot be"},
+        {"{\"entries\": [{\"id\": 1, \"label\": \"x\", \"slots\": []}]}",
+         "a step has no slots, or an id another step has"},
+        {"{\"entries\": [" + step + ", " + step + "]}", "a step has no slots, or an id another step has"},
+        {QByteArray("{\"entries\": [" + QByteArray(step).replace("\"bank\": 0", "\"bank\": 7") + "]}"),
+         "a step names a slot or a preset that cannot be"},
+        {"not json", "not a journal this program can read"},
+        {QByteArray(9 * 1024 * 1024, ' '), "is too large"},
+    };
+    int moved = 0;
+    for (const auto& damage : damages) {
         QFile out(file);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(damage);
+        out.write(damage.Bytes);
         out.close();
         TWriteJournal damaged(file);
-        EXPECT_TRUE(damaged.Load().endsWith("is damaged: its steps cannot be undone"));
+        const QString said = damaged.Load();
+        EXPECT_TRUE(said.contains(QLatin1String(damage.Why))) << said.toStdString();
+        const QString aside = file + ".damaged" + (moved++ == 0 ? "" : QString::number(moved));
+        EXPECT_TRUE(said.endsWith("it was moved to " + aside)) << said.toStdString();
+        EXPECT_TRUE(damaged.Damaged());
         EXPECT_TRUE(damaged.Entries().empty());
+        EXPECT_FALSE(QFileInfo::exists(file)) << "nothing writes over it";
+        QFile kept(aside);
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), damage.Bytes);
     }
+    // A link to a device is not read at all.
+    ASSERT_TRUE(QFile::link("/dev/zero", file));
+    TWriteJournal endless(file);
+    EXPECT_TRUE(endless.Load().contains("is not a plain file"));
 }
 
 // The plan's lines and a rename's dump.

@@ -116,8 +116,8 @@ TEST(Restore, AbortsTwoFilesForASlotAndASilentUnit) {
     EXPECT_TRUE(
         rig.Lines.contains("Skipped " + folder.filePath("Bank C/New name.tmq001") +
                            ": 2 files are for this slot (New name.tmq001, Old name.tmq001)"));
-    EXPECT_TRUE(rig.Lines.contains("The unit stopped answering: the restore ends here"));
-    EXPECT_EQ(TRestoreWalk::CountsText(counts), "3 written, 0 verified, 2 skipped, 3 failed");
+    EXPECT_TRUE(rig.Lines.contains("The unit stopped answering: the writes end here"));
+    EXPECT_EQ(TRestoreWalk::CountsText(counts), "0 written, 0 verified, 2 skipped, 3 failed");
     EXPECT_EQ(rig.Slot(2, 1), before);
 }
 

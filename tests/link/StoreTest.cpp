@@ -83,24 +83,35 @@ TEST(Store, SendsTheUnitExactlyTheKeepTheStoreAndTheReadBack) {
     ASSERT_TRUE(result.Verified) << result.Message;
     {
         const std::lock_guard lock(guard);
+        // Where the unit is was never asked: it is sent off the slot before the slot is read.
+        // The store waits for the edit buffer to hold the dump; the read-back comes from the
+        // unit's memory, the unit sent away and back.
         EXPECT_EQ(heard,
-                  QStringList({"select preset 17", "request parameter 9", "request parameter 64",
+                  QStringList({"select preset 18", "request parameter 9", "request parameter 64",
+                               "select preset 17", "request parameter 9", "request parameter 64",
                                "request current preset", "preset dump \"Exact\"",
-                               "store preset in slot 17", "select preset 17", "request parameter 9",
-                               "request parameter 64", "request current preset"}));
+                               "request parameter 9", "request parameter 64",
+                               "request current preset", "store preset in slot 17",
+                               "select preset 18", "request parameter 9", "request parameter 64",
+                               "select preset 17", "request parameter 9", "request parameter 64",
+                               "request current preset"}))
+            << heard.join(", ").toStdString();
         heard.clear();
     }
-    // Neither kept nor verified: the bank is asked once, while the unit takes the dump.
+    // Neither kept nor verified: the edit buffer is asked until it holds the dump, and the bank
+    // right after the store.
     ASSERT_TRUE(rig.Link->Store().Store(Request(TitledDump("Plain"), 18, false, false)).Stored);
     rig.RunUntil(
         [&] {
             const std::lock_guard lock(guard);
-            return heard.size() >= 4;
+            return heard.size() >= 7;
         },
         300); // time for a message too many to arrive
     const std::lock_guard lock(guard);
     EXPECT_EQ(heard, QStringList({"preset dump \"Plain\"", "request parameter 9",
-                                  "store preset in slot 18"}));
+                                  "request parameter 64", "request current preset",
+                                  "store preset in slot 18", "request parameter 9"}))
+        << heard.join(", ").toStdString();
 }
 
 // What goes wrong is said, and nothing is called verified that was not.
@@ -125,15 +136,24 @@ TEST(Store, AWrongOrSilentUnitIsToldAndALostAnswerIsAskedForAgain) {
         TStoreResult result = rig.Link->Store().Store(Request(TitledDump("X"), 17, true, true));
         EXPECT_FALSE(result.Stored);
         EXPECT_TRUE(result.NoAnswer);
+        EXPECT_EQ(result.Message,
+                  "The unit did not say which bank it is in: nothing was stored in slot 17");
+        rig.processor->SetMute(false);
+        rig.Link->PingDevice();
+        ASSERT_TRUE(rig.RunUntil([&] { return rig.Link->CurrentBank() == 0; }));
+        rig.processor->SetMute(true);
+        result = rig.Link->Store().Store(Request(TitledDump("X"), 17, true, true));
+        EXPECT_FALSE(result.Stored);
         EXPECT_EQ(result.Message, "The unit did not answer: the preset in slot 17 could not be "
                                   "kept, so nothing was stored");
-        rig.Wait(100);
-        EXPECT_EQ(rig.Slot(0, 17), before) << "nothing stored without the kept copy";
+        // Not seen to hold the dump, a silent unit is not told to store it.
         result = rig.Link->Store().Store(Request(TitledDump("X"), 17, false, true));
-        EXPECT_TRUE(result.Stored);
-        EXPECT_FALSE(result.Verified);
-        EXPECT_EQ(result.Message, "The unit did not answer when slot 17 was read back: the store "
-                                  "could not be verified");
+        EXPECT_FALSE(result.Stored);
+        EXPECT_TRUE(result.NoAnswer);
+        EXPECT_EQ(result.Message,
+                  "The unit did not answer before the store: nothing was stored in slot 17");
+        rig.Wait(100);
+        EXPECT_EQ(rig.Slot(0, 17), before) << "nothing stored by a silent unit";
     }
     {
         // The read-back's answer is lost: the unit still answers, so it is asked again.

@@ -65,7 +65,8 @@ TEST(UnitMemory, ADamagedFileIsNamedAndAFailedWriteChangesNothing) {
     TUnitMemory reread(folder.path());
     reread.Load();
     EXPECT_EQ(reread.Slots().size(), 1u);
-    EXPECT_EQ(reread.Problems(), QStringList{"B002.slot: not a slot memory this program can read"});
+    EXPECT_EQ(reread.Problems(), QStringList{"B002.slot: not a slot memory this program can read; "
+                                             "moved to B002.slot.damaged"});
 
     // A folder stands where slot 1's file goes: the write fails, the memory stays as it was.
     ASSERT_TRUE(QFile::remove(folder.filePath("A001.slot")));

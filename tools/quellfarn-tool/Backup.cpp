@@ -292,7 +292,7 @@ int TBackup::Restore(std::vector<TRestoreItem>& plan) {
     QElapsedTimer clock;
     clock.start();
     restoring = true;
-    restoreCounts = link->Restore().Run(plan);
+    restoreCounts = link->Restore().Run(plan, &Journal());
     restoring = false;
     walkMilliseconds = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     interruptPoll.stop();

@@ -6,6 +6,7 @@
 #include "ToolFiles.h"
 #include "link/BackupFolder.h"
 #include "model/SyxFile.h"
+#include "store/WholeFile.h"
 
 #include <QFile>
 #include <algorithm>

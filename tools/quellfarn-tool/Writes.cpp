@@ -8,6 +8,7 @@
 #include "midi/MidiDeviceService.h"
 #include "model/DeviceMode.h"
 #include "sim/SimulatedProcessor.h"
+#include "store/WholeFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -146,6 +147,10 @@ int TBackup::Write(const TWritePlan& plan) {
     restoring = false;
     interruptPoll.stop();
     EndProgressLine();
+    if (!counts.Refused.isEmpty()) {
+        Complain(counts.Refused);
+        return 1;
+    }
     if (interrupted) {
         Complain(QStringLiteral("aborted after ") + PlanCountsText(counts));
         return 1;
@@ -172,6 +177,10 @@ int TBackup::Replay(bool undo, const TPlanWalk::TAsk& ask) {
     restoring = false;
     interruptPoll.stop();
     EndProgressLine();
+    if (!counts.Refused.isEmpty()) {
+        Complain(counts.Refused);
+        return 1;
+    }
     if (counts.Verified == total && !interrupted)
         return 0;
     if (counts.Written > 0 || interrupted)
@@ -181,12 +190,12 @@ int TBackup::Replay(bool undo, const TPlanWalk::TAsk& ask) {
 
 int PlaceCommand(int argc, char* argv[], const TBackupOptions& options, const QString& file,
                  std::pair<int, int> place) {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
-        throw FileError{"Cannot read " + file.toStdString() + ": " +
-                        in.errorString().toStdString()};
-    const QByteArray bytes = in.read(PresetDumpLength + 1);
-    const TBytes dump(bytes.begin(), bytes.end());
+    const TFileRead read = ReadWholeFile(file, kLargestPresetFile);
+    if (read.Missing)
+        throw FileError{"Cannot read " + file.toStdString() + ": no such file"};
+    if (!read.Error.isEmpty())
+        throw FileError{"Cannot read " + read.Error.toStdString()};
+    const TBytes dump(read.Bytes.begin(), read.Bytes.end());
     if (!IsPresetDump(dump) || !IsWellFormedSysex(dump))
         throw FileError{"Not a preset file: " + file.toStdString()};
     TRun run(argc, argv, options);
@@ -269,13 +278,17 @@ int JournalCommand(int argc, char* argv[], const TBackupOptions& options) {
     TBackupOptions quiet = options;
     quiet.DryRun = true; // the journal is read, the unit is not asked
     TRun run(argc, argv, quiet);
+    // A journal that could not be read was named and moved aside: it is not "empty".
+    if (run.host->Journal().Damaged())
+        return 1;
     const std::vector<TJournalEntry>& entries = run.host->Journal().Entries();
     if (entries.empty())
         std::cout << "The journal of " << OutputNameOf(options).toStdString() << " is empty\n";
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         QStringList places;
         for (const TJournalSlot& slot : entry->Slots)
-            places << SlotPlace(slot.Bank, slot.Slot, PrePlenovaMode);
+            places << SlotPlace(slot.Bank, slot.Slot, PrePlenovaMode) +
+                          (slot.Verified ? QString() : QStringLiteral(" (not verified)"));
         std::cout << QStringLiteral("%1  %2  %3%4: %5")
                          .arg(entry->Id, 3)
                          .arg(entry->When.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
