@@ -101,20 +101,25 @@ void TFootSwitchPanel::SwitchClicked(int box) {
         document.ImmediateChange();
 }
 
-void TFootSwitchPanel::Evaluate(bool asRecorded) {
-    // Every usable switch is turned on whenever the chain is evaluated; the user may then
-    // turn single ones off. A switch whose group the chain does not hold is shown off but keeps
-    // the bit the record has. Undo and redo show their snapshot as it was: only which switches
-    // can be used follows the chain.
+void TFootSwitchPanel::ShowRecord() {
+    // The states are the owner's: a preset opened and stored back, or merely looked at, keeps
+    // every switch as it came, also one whose group the chain does not hold (shown, disabled).
+    for (int box = 0; box < kK27StateCount; ++box) {
+        QCheckBox* check = K27Boxes[static_cast<std::size_t>(box)];
+        check->setEnabled(SwitchUsable(box));
+        check->setChecked(document.Preset.K27States[static_cast<std::size_t>(
+            Switches()[static_cast<std::size_t>(box)].StateIndex)]);
+    }
+}
+
+void TFootSwitchPanel::Evaluate() {
+    // A chain edit turns every usable switch on; the user may then turn single ones off. A
+    // switch whose group the chain does not hold keeps the bit the record has.
+    ShowRecord();
     evaluating = true;
     for (int box = 0; box < kK27StateCount; ++box) {
         QCheckBox* check = K27Boxes[static_cast<std::size_t>(box)];
-        const bool usable = SwitchUsable(box);
-        const bool recorded = document.Preset.K27States[static_cast<std::size_t>(
-            Switches()[static_cast<std::size_t>(box)].StateIndex)];
-        check->setEnabled(usable);
-        check->setChecked(usable && recorded);
-        if (usable && !recorded && !asRecorded) {
+        if (SwitchUsable(box) && !check->isChecked()) {
             check->setChecked(true);
             SwitchClicked(box);
         }

@@ -1,6 +1,7 @@
 #pragma once
 // An editor's "K27 states" tab: one box per effect group the K27 foot controller switches,
-// usable when the chain holds an effect of its group and switched on whenever the chain changes.
+// usable when the chain holds an effect of its group and switched on whenever the user changes
+// the chain.
 
 #include "model/Preset.h"
 
@@ -15,9 +16,11 @@ class TFootSwitchPanel : public QWidget {
 public:
     TFootSwitchPanel(TPresetDocument& document, QWidget* parent);
 
-    // Which boxes can be used follows the record's chain; a usable switch is turned on, unless
-    // the record is to be shown as it was (a snapshot brought back by undo or redo).
-    void Evaluate(bool asRecorded);
+    // Which boxes can be used follows the record's chain; every box shows the record's state.
+    // Changes nothing in the record.
+    void ShowRecord();
+    // After the user changed the chain: as ShowRecord, and every usable switch is turned on.
+    void Evaluate();
 
     std::array<QCheckBox*, kK27StateCount> K27Boxes{}; // in the order of the switch table
     QCheckBox* chkK27exc;

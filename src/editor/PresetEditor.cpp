@@ -336,7 +336,7 @@ bool TfrmPresetEditor::Recover(const TDraft& draft) {
     btnCompare->setChecked(false);
     document->SetComparedEdit({});
     document->RestoreDraft(draft);
-    ShowDocument(true); // the switches as the draft has them
+    ShowDocument();
     document->PushSnapshot();
     UpdateUndoButtons();
     UpdateStoreButtons();
@@ -393,16 +393,15 @@ void TfrmPresetEditor::Show() {
     comparing = false;
     document->SetComparedEdit({});
     btnCompare->setChecked(false);
-    ShowDocument(false);
+    ShowDocument();
     document->PushSnapshot();
     UpdateUndoButtons();
     if (!isVisible())
         show();
 }
 
-// Fills every control from the record. asRecorded: a snapshot brought back by undo or redo is
-// shown as it was, its switches included.
-void TfrmPresetEditor::ShowDocument(bool asRecorded) {
+// Fills every control from the record.
+void TfrmPresetEditor::ShowDocument() {
     parameters->CloseTypedValue(); // a value typed for the record before is not this one's
     document->DiscardPending();    // a change still pending belongs to the record being replaced
     document->Updating = true;
@@ -426,7 +425,7 @@ void TfrmPresetEditor::ShowDocument(bool asRecorded) {
     }
     parameters->BindDigital(preset, SelectedDigitalEffects(preset));
     ShowFirstDigitalTab();
-    switches->Evaluate(asRecorded);
+    switches->ShowRecord();
     pgcPreset->setCurrentWidget(tsAnalogEffects);
     performance->Disarm();
     chkAutoSend->setChecked(true);
@@ -474,7 +473,7 @@ void TfrmPresetEditor::ShowRecordOf(const TBytes& dump, bool autoSend) {
     preset.LoadedDump = loaded;
     preset.HasLoadedDump = hadLoaded;
     const int page = pgcPreset->currentIndex();
-    ShowDocument(true);
+    ShowDocument();
     pgcPreset->setCurrentIndex(page);
     chkAutoSend->setChecked(autoSend);
     if (autoSend)
@@ -592,12 +591,12 @@ void TfrmPresetEditor::AnalogSwitched(int block, bool on) {
             }
     }
     pgcAnalogParams->setVisible(pgcAnalogParams->isTabVisible(pgcAnalogParams->currentIndex()));
-    switches->Evaluate(false);
+    switches->Evaluate();
 }
 
 void TfrmPresetEditor::DigitalChanged(int addedEffect) {
     parameters->BindDigital(document->Preset, SelectedDigitalEffects(document->Preset));
-    switches->Evaluate(false);
+    switches->Evaluate();
     performance->RebuildAssignments();
     if (addedEffect >= 0)
         if (QWidget* tab = parameters->DigitalTab(std::string(DigitalEffectPage(addedEffect))))
@@ -630,7 +629,7 @@ void TfrmPresetEditor::StepHistory(bool undo) {
     const int digitalPage = pgcDigitalParams->currentIndex();
     if (!(undo ? document->Undo() : document->Redo()))
         return;
-    ShowDocument(true);
+    ShowDocument();
     if (pgcAnalogParams->isTabVisible(analogPage))
         pgcAnalogParams->setCurrentIndex(analogPage);
     if (pgcDigitalParams->isTabVisible(digitalPage))

@@ -131,7 +131,7 @@ protected:
 private:
     void BuildWindow();
     QWidget* BuildToolBar();
-    void ShowDocument(bool asRecorded);
+    void ShowDocument();
     void AnalogSwitched(int block, bool on);
     void DigitalChanged(int addedEffect);
     void ShowFirstDigitalTab();

@@ -624,7 +624,10 @@ TEST_F(EditorTest, StoreProposesTheSlotAndAsksForItsStore) {
 
 TEST_F(EditorTest, SwitchesFollowTheChain) {
     Editor editor;
-    editor.Load(PresetWith({1}, {"Low Pass", "Regen DDL S"}));
+    TPreset preset = PresetWith({1}, {"Low Pass", "Regen DDL S"});
+    for (const int state : {7, 0, 2})
+        preset.K27States[static_cast<std::size_t>(state)] = true;
+    editor.Load(preset);
     TfrmPresetEditor& window = *editor.window;
     const std::vector<QCheckBox*> on = {window.Switches().chkK27cmp, window.Switches().chkK27equ,
                                         window.Switches().chkK27dly};
@@ -864,7 +867,8 @@ TEST_F(EditorTest, EachSwitchIsUsableThroughItsEffectsAndStoresItsOwnState) {
         editor.window->pgcPreset->setCurrentWidget(editor.window->tsK27states);
         ClickBox(box);
         auto expected = before;
-        expected[static_cast<std::size_t>(rule.State)] = false;
+        expected[static_cast<std::size_t>(rule.State)] =
+            !before[static_cast<std::size_t>(rule.State)];
         EXPECT_EQ(editor.window->Document().Preset.K27States, expected) << rule.Box;
     }
 }
@@ -877,9 +881,8 @@ TEST_F(EditorTest, UndoAndShowingAPresetLeaveTheSwitchesAsRecorded) {
     editor.Load(received);
     EXPECT_FALSE(editor.window->Document().Preset.IsModified()) << "showing changes nothing";
     EXPECT_EQ(editor.window->Document().Preset.K27States, received.K27States);
-    EXPECT_FALSE(editor.window->Switches().chkK27rev->isChecked())
-        << "shown off: its group is absent";
-    EXPECT_FALSE(editor.window->Switches().chkK27rev->isEnabled());
+    EXPECT_TRUE(editor.window->Switches().chkK27rev->isChecked()) << "shown as stored";
+    EXPECT_FALSE(editor.window->Switches().chkK27rev->isEnabled()) << "its group is absent";
 
     // Flanger/Chorus switched off, then a later edit undone: it stays off, on screen and at the
     // unit.
@@ -900,11 +903,109 @@ TEST_F(EditorTest, UndoAndShowingAPresetLeaveTheSwitchesAsRecorded) {
     PressKey(editor.window->edtTitle, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_TRUE(editor.window->Switches().chkK27fla->isChecked());
     PressKey(editor.window->edtTitle, Qt::Key_Y, Qt::ControlModifier);
-    // Showing the redone preset evaluates the switches again (a usable one goes on); whatever
-    // that gives, the box shows what the record holds and what was sent.
+    // The redone preset is shown as recorded: the box shows what the record holds and what was
+    // sent.
     EXPECT_EQ(editor.window->Switches().chkK27fla->isChecked(),
               editor.window->Document().Preset.K27States[4]);
     EXPECT_EQ(editor.Sent.back(), editor.Record());
+}
+
+// A preset opened and not edited is the preset that came in: its switches are shown as stored,
+// an absent group's bit included, and nothing of it counts as an edit. The user's next chain
+// edit turns the usable switches on; undoing it brings the stored ones back.
+TEST_F(EditorTest, OpeningAPresetKeepsItsStoredSwitches) {
+    const auto stored = [](TPreset preset, std::initializer_list<int> on) {
+        for (const int state : on)
+            preset.K27States[static_cast<std::size_t>(state)] = true;
+        return preset.Encode();
+    };
+    struct Case {
+        const char* Name;
+        Bytes Dump;
+        bool FromFile;
+        QStringList Usable;
+        int Block;               // the analog block the user then switches on
+        const char* BlockSwitch; // the box it makes usable
+    };
+    const Case cases[] = {
+        {"compressor, low pass, delay: only the delay on, reverb on without its group",
+         stored(PresetWith({1}, {"Low Pass", "Stereo DDL S"}), {2, 1}), false,
+         QStringList{"chkK27cmp", "chkK27equ", "chkK27dly"}, 4, "chkK27exc"},
+        {"preamp and flanger all off, special effects on without its group, from a file",
+         stored(PresetWith({5}, {"Flanger"}), {5}), true, QStringList{"chkK27dst", "chkK27fla"}, 7,
+         "chkK27exp"},
+        {"an empty chain, every switch on",
+         stored(PresetWith({}, {}), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}), false, QStringList{}, 8,
+         "chkK27equ"},
+    };
+    QTemporaryDir folder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Editor editor;
+        TfrmPresetEditor& window = *editor.window;
+        if (c.FromFile) {
+            const QString name = folder.filePath("stored.tmq");
+            QFile file(name);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(reinterpret_cast<const char*>(c.Dump.data()),
+                       static_cast<qint64>(c.Dump.size()));
+            file.close();
+            editor.New();
+            editor.dialogs.Answers.push_back(QMessageBox::No); // the new preset is let go
+            editor.dialogs.Names.push_back(name);
+            QTest::mouseClick(window.btnOpen, Qt::LeftButton);
+            editor.dialogs.Messages.clear();
+        } else {
+            TPreset preset;
+            preset.Decode(c.Dump);
+            editor.Load(preset);
+        }
+        TPreset opened;
+        opened.Decode(c.Dump);
+        const auto storedOn = [&opened](QCheckBox* box) {
+            const auto name = std::find_if(
+                kFootSwitchNames.begin(), kFootSwitchNames.end(),
+                [box](const TFootSwitchName& entry) { return box->objectName() == entry.Control; });
+            return opened.K27States[static_cast<std::size_t>(name - kFootSwitchNames.begin())];
+        };
+        const auto shownAsStored = [&] {
+            for (QCheckBox* box : window.Switches().K27Boxes)
+                EXPECT_EQ(box->isChecked(), storedOn(box)) << box->objectName().toStdString();
+        };
+
+        EXPECT_EQ(editor.Record(), c.Dump);
+        EXPECT_FALSE(window.Document().Preset.IsModified());
+        EXPECT_TRUE(window.ChangeLines().isEmpty())
+            << window.ChangeLines().join(" | ").toStdString();
+        EXPECT_TRUE(editor.Sent.empty());
+        EXPECT_TRUE(window.close()) << "Exit lets it go without a question";
+        EXPECT_TRUE(editor.dialogs.Messages.empty());
+        window.show();
+        QStringList usable;
+        for (QCheckBox* box : window.Switches().K27Boxes)
+            if (box->isEnabled())
+                usable << box->objectName();
+        EXPECT_EQ(usable, c.Usable);
+        shownAsStored();
+
+        QListWidget* analog = window.Chain().cklAnalogSelect;
+        analog->setCurrentRow(c.Block);
+        analog->setFocus();
+        PressKey(analog, Qt::Key_Space);
+        ASSERT_TRUE(window.Document().Preset.AnalogOn[static_cast<std::size_t>(c.Block)]);
+        for (QCheckBox* box : window.Switches().K27Boxes) {
+            const std::string name = box->objectName().toStdString();
+            const bool nowUsable = c.Usable.contains(box->objectName()) || name == c.BlockSwitch;
+            EXPECT_EQ(box->isEnabled(), nowUsable) << name;
+            EXPECT_EQ(box->isChecked(), nowUsable || storedOn(box)) << name;
+        }
+        ASSERT_FALSE(editor.Sent.empty());
+        EXPECT_EQ(editor.Sent.back(), editor.Record()) << "the switches go out with the edit";
+
+        PressKey(window.edtTitle, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(editor.Record(), c.Dump) << "undone back to the preset as opened";
+        shownAsStored();
+    }
 }
 
 // What a user reads in the editor, word for word.
@@ -1049,7 +1150,7 @@ TEST(PresetHandOff, CompareSwitchesTheUnitAndTheWindowAndTheChangesSayWhat) {
     editor.edtTitle->end(false);
     QTest::keyClicks(editor.edtTitle, "X");
     const std::string blockName(AnalogBlocks()[8].Name);
-    // Besides the switches the show turns on and the block's own parameters reset.
+    // Besides the switches the chain edit turns on and the block's own parameters reset.
     const QStringList wanted = {
         QString::fromStdString("Title: " + title + " \u2192 " + title + "X"),
         QString::fromStdString(blockName + (wasOn ? " switched off" : " switched on")),
