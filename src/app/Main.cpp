@@ -637,9 +637,10 @@ TfrmLibrary* TfrmMain::Library() {
     library->OnBusyReason = [this] { return Link->BusyReason(); };
     library->OnFetch = [this](const std::vector<std::pair<int, int>>& wanted) {
         if (Memory() == nullptr || !MidiOutAvailable(false))
-            return;
+            return 0;
         const int read = Link->Store().ReadSlots(wanted);
         ShowStatus(QStringLiteral("%1 of %2 slots read").arg(read).arg(wanted.size()));
+        return read;
     };
     library->OnReadUnit = [this](const TfrmLibrary::TReadChoice& choice) {
         ReadUnitIntoLibrary(choice.Banks, choice.RequestDelay, choice.AlsoBackUp);

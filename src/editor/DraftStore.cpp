@@ -3,13 +3,14 @@
 
 #include "editor/DraftStore.h"
 
+#include "store/WholeFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSysInfo>
 #include <algorithm>
 #include <limits>
@@ -166,10 +167,11 @@ QString TDraftStore::Write(const QString& path, const TDraft& draft) {
     line("storeJournalStep", QByteArray::number(draft.StoreJournalStep));
     line("storeKeptFile", draft.StoreKeptFile.toUtf8().toPercentEncoding());
     text += kEnd + '\n';
-    QSaveFile file(path);
-    if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly) ||
-        file.write(text) != text.size() || !file.commit())
-        return QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+    // A full disk must not put an empty draft in place of the last good one.
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("Cannot write %1: cannot create the folder").arg(path);
+    if (const QString error = WriteWholeFile(path, text); !error.isEmpty())
+        return QStringLiteral("Cannot write %1: %2").arg(path, error);
     return {};
 }
 

@@ -3,10 +3,10 @@
 #include "editor/PresetDocument.h"
 
 #include "editor/DraftStore.h"
+#include "store/WholeFile.h"
 
 #include <QDateTime>
 #include <QFile>
-#include <QSaveFile>
 #include <QTimer>
 #include <algorithm>
 #include <sstream>
@@ -208,10 +208,8 @@ QString TPresetDocument::WriteFile(const QString& name) {
     const QByteArray data(reinterpret_cast<const char*>(bytes.data()),
                           static_cast<qsizetype>(bytes.size()));
     // All or nothing: a failed save leaves an existing file and the document as they were.
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.flush() ||
-        !file.commit())
-        return QStringLiteral("Cannot write ") + name + QStringLiteral(": ") + file.errorString();
+    if (const QString error = WriteWholeFile(name, data); !error.isEmpty())
+        return QStringLiteral("Cannot write ") + name + QStringLiteral(": ") + error;
     // What is compared from now on is what the file holds, read back.
     QFile written(name);
     const QByteArray back = written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();

@@ -6,6 +6,7 @@
 #include "explorer/MIDIExplorer.h"
 #include "midi/Monprocs.h"
 #include "model/HexText.h"
+#include "store/WholeFile.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -16,7 +17,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
-#include <QSaveFile>
 #include <QTextBlock>
 
 TMessageEditor::TMessageEditor(TfrmMIDIExplorer& window) : QPlainTextEdit(&window), window(window) {
@@ -156,14 +156,10 @@ void TfrmMIDIExplorer::SaveMessageBuffer() {
     if (fileName.isEmpty())
         return;
     // Written completely or not at all: a failed save leaves an existing file as it was.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(MessageBytes.data()), MessageByteCount) !=
-            MessageByteCount ||
-        !file.flush() || !file.commit()) {
-        ShowMessage(this,
-                    QStringLiteral("Cannot write ") + fileName + QStringLiteral(": ") +
-                        file.errorString(),
+    if (const QString error = WriteWholeFile(
+            fileName, std::span(MessageBytes.data(), static_cast<std::size_t>(MessageByteCount)));
+        !error.isEmpty()) {
+        ShowMessage(this, QStringLiteral("Cannot write ") + fileName + QStringLiteral(": ") + error,
                     QStringLiteral("Sorry..."));
         return;
     }

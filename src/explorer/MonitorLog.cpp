@@ -7,6 +7,7 @@
 #include "explorer/MIDIExplorer.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/Monprocs.h"
+#include "store/WholeFile.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -15,7 +16,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
-#include <QSaveFile>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <cstring>
@@ -280,12 +280,8 @@ void TfrmMIDIExplorer::SaveSelectedSysex() {
     if (QFileInfo(fileName).suffix().isEmpty())
         fileName += QStringLiteral(".syx");
     // Written completely or not at all: a failed save leaves an existing file as it was.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
-        !file.commit()) {
-        ShowMessage(this,
-                    QStringLiteral("Cannot write ") + fileName + QStringLiteral(": ") +
-                        file.errorString(),
+    if (const QString error = WriteWholeFile(fileName, bytes); !error.isEmpty()) {
+        ShowMessage(this, QStringLiteral("Cannot write ") + fileName + QStringLiteral(": ") + error,
                     QStringLiteral("Sorry..."));
         return;
     }

@@ -728,16 +728,28 @@ void TfrmLibrary::ShowProgress(const std::optional<TLinkProgress>& progress) {
     lblJob->setText(progress->Text() + QStringLiteral(" [Ctrl+C stops]"));
 }
 
-// (bank, slot): a place of the unit, bank first, as everywhere.
-// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-TPlannedWrite TfrmLibrary::Planned(int bank, int slot, const TBytes& dump) const {
-    TPlannedWrite write{bank, slot, dump, {}, false};
-    const TSlotMemory* known = places.Memory != nullptr ? places.Memory->Slot(bank, slot) : nullptr;
-    if (known != nullptr && known->Now() != nullptr) {
-        write.NowKnown = true;
-        write.NowTitle = QString::fromLatin1(PresetTitleOf(known->Now()->Dump).c_str());
+bool TfrmLibrary::ReadAgain(const std::vector<std::pair<int, int>>& wanted) {
+    const int read = OnFetch ? OnFetch(wanted) : 0;
+    Refresh();
+    if (read == static_cast<int>(wanted.size()))
+        return true;
+    ShowMessage(this,
+                QStringLiteral("%1 of %2 slots could not be read again: nothing was written")
+                    .arg(static_cast<int>(wanted.size()) - read)
+                    .arg(wanted.size()),
+                QStringLiteral("Library"));
+    return false;
+}
+
+bool TfrmLibrary::Carry(const TPlanOrRefusal& planned) {
+    if (!planned.Refusal.isEmpty()) {
+        ShowMessage(this, planned.Refusal, QStringLiteral("Library"),
+                    planned.Plan.Writes.empty() && planned.Refusal.startsWith("Bank ")
+                        ? QMessageBox::Information
+                        : QMessageBox::Warning);
+        return false;
     }
-    return write;
+    return Carry(planned.Plan);
 }
 
 bool TfrmLibrary::Carry(const TWritePlan& plan) {
@@ -769,29 +781,7 @@ bool TfrmLibrary::Carry(const TWritePlan& plan) {
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 bool TfrmLibrary::PlaceFrom(int bank, int slot, const std::vector<TBytes>& dumps,
                             const QString& what) {
-    const int last = places.SingleBank ? 128 : 200;
-    const auto count = static_cast<int>(dumps.size());
-    if (slot + count - 1 > last) {
-        ShowMessage(this,
-                    QStringLiteral("%1 presets do not fit from %2: the bank ends at %3")
-                        .arg(count)
-                        .arg(SlotPlace(bank, slot, places.SingleBank))
-                        .arg(last),
-                    QStringLiteral("Library"));
-        return false;
-    }
-    TWritePlan plan;
-    plan.Label = count == 1
-                     ? QStringLiteral("%1 of %2 into %3")
-                           .arg(what, TitleText(dumps[0]), SlotPlace(bank, slot, places.SingleBank))
-                     : QStringLiteral("%1 of %2 presets into %3..%4")
-                           .arg(what)
-                           .arg(count)
-                           .arg(SlotPlace(bank, slot, places.SingleBank),
-                                SlotPlace(bank, slot + count - 1, places.SingleBank));
-    for (int i = 0; i < count; ++i)
-        plan.Writes.push_back(Planned(bank, slot + i, dumps[static_cast<std::size_t>(i)]));
-    return Carry(plan);
+    return Carry(PlacePlan(places.Memory, {bank, slot}, dumps, what, places.SingleBank));
 }
 
 bool TfrmLibrary::DropOn(int shownRow, const QMimeData& data, bool swap) {
@@ -822,13 +812,12 @@ bool TfrmLibrary::DropOn(int shownRow, const QMimeData& data, bool swap) {
                         QStringLiteral("Library"));
             return false;
         }
-        TWritePlan plan;
-        plan.Label = QStringLiteral("swap of %1 and %2")
-                         .arg(SlotPlace(otherBank, other.Slot, places.SingleBank),
-                              SlotPlace(bank, slot, places.SingleBank));
-        plan.Writes.push_back(Planned(otherBank, other.Slot, target.Dump));
-        plan.Writes.push_back(Planned(bank, slot, other.Dump));
-        return Carry(plan);
+        // What each holds is read now: a swap of what was remembered could put back an old
+        // preset.
+        if (!ReadAgain({{otherBank, other.Slot}, {bank, slot}}))
+            return false;
+        return Carry(
+            SwapPlan(places.Memory, {otherBank, other.Slot}, {bank, slot}, places.SingleBank));
     }
     if (dragged.size() == 1 && dragged[0].Source == TLibrarySource::Unit &&
         std::max(dragged[0].Bank, 0) == bank && dragged[0].Slot == slot)
@@ -854,12 +843,11 @@ void TfrmLibrary::Rename() {
             .left(kTitleLength);
     if (!ok || title == row.Title)
         return;
-    TWritePlan plan;
     const int bank = std::max(row.Bank, 0);
-    plan.Label = QStringLiteral("rename of %1 to %2")
-                     .arg(SlotPlace(bank, row.Slot, places.SingleBank), title.trimmed());
-    plan.Writes.push_back(Planned(bank, row.Slot, RetitledDump(row.Dump, title)));
-    Carry(plan);
+    // The title changes on what the slot holds now, read again.
+    if (!ReadAgain({{bank, row.Slot}}))
+        return;
+    Carry(RenamePlan(places.Memory, {bank, row.Slot}, title, places.SingleBank));
 }
 
 void TfrmLibrary::SendToUnit() {
@@ -920,52 +908,23 @@ void TfrmLibrary::CopyBank() {
     const int to = which.cbxBank->currentIndex();
     if (from == to)
         return;
-    TWritePlan plan;
-    plan.Label = QStringLiteral("copy of bank %1 onto bank %2")
-                     .arg(QLatin1Char(BankLetters[from]))
-                     .arg(QLatin1Char(BankLetters[to]));
-    int unread = 0;
-    for (int slot = 1; slot <= 200; ++slot) {
-        const TSlotMemory* source = places.Memory->Slot(from, slot);
-        if (source == nullptr || source->Now() == nullptr) {
-            ++unread;
-            continue;
-        }
-        const TSlotMemory* target = places.Memory->Slot(to, slot);
-        // A slot that already holds the same preset does not change.
-        if (target != nullptr && target->Now() != nullptr &&
-            SameDumpAnyDevice(target->Now()->Dump, source->Now()->Dump))
-            continue;
-        plan.Writes.push_back(Planned(to, slot, source->Now()->Dump));
-    }
-    if (unread > 0) {
-        ShowMessage(this,
-                    QStringLiteral("%1 slots of bank %2 were never read: read the bank first "
-                                   "[Ctrl+R]")
-                        .arg(unread)
-                        .arg(QLatin1Char(BankLetters[from])),
-                    QStringLiteral("Library"));
+    // Every slot of the bank copied must have been read; what it holds now is read again, so no
+    // old version is copied.
+    const TPlanOrRefusal known = CopyBankPlan(places.Memory, from, to);
+    if (!known.Refusal.isEmpty() && known.Refusal.contains(QLatin1String("never read")))
+        return void(Carry(known));
+    std::vector<std::pair<int, int>> wanted;
+    for (int slot = 1; slot <= 200; ++slot)
+        wanted.emplace_back(from, slot);
+    if (!ReadAgain(wanted))
         return;
-    }
-    if (plan.Writes.empty()) {
-        ShowMessage(this,
-                    QStringLiteral("Bank %1 already holds what bank %2 holds")
-                        .arg(QLatin1Char(BankLetters[to]))
-                        .arg(QLatin1Char(BankLetters[from])),
-                    QStringLiteral("Library"), QMessageBox::Information);
-        return;
-    }
-    Carry(plan);
+    Carry(CopyBankPlan(places.Memory, from, to));
 }
 
 // (bank, slot): a place of the unit, bank first, as everywhere.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void TfrmLibrary::PutBack(int bank, int slot, const TBytes& dump) {
-    TWritePlan plan;
-    plan.Label = QStringLiteral("putting %1 back into %2")
-                     .arg(TitleText(dump), SlotPlace(bank, slot, places.SingleBank));
-    plan.Writes.push_back(Planned(bank, slot, dump));
-    Carry(plan);
+    Carry(PutBackPlan(places.Memory, {bank, slot}, dump, places.SingleBank));
 }
 
 void TfrmLibrary::OpenSelected() {

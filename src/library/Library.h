@@ -6,6 +6,7 @@
 
 #include "link/LibraryRows.h"
 #include "link/LinkHost.h"
+#include "link/PlanBuilders.h"
 #include "link/WritePlan.h"
 
 #include <QDialog>
@@ -51,7 +52,8 @@ public:
     // Opens a preset in an editor (a slot's: its store proposes that slot).
     std::function<void(const TLibraryRow& row)> OnOpen;
     // Reads these wanted (bank, slot) of the unit again.
-    std::function<void(const std::vector<std::pair<int, int>>& wanted)> OnFetch;
+    // Reads the slots again; how many were read and remembered.
+    std::function<int(const std::vector<std::pair<int, int>>& wanted)> OnFetch;
     // Walks the unit's banks into its memory: banks, request delay, a dated backup too.
     struct TReadChoice {
         std::array<bool, 4> Banks{true, true, true, true};
@@ -137,7 +139,10 @@ private:
     void ImportSyx();
     void ExportSyx();
     // What the unit's memory says a slot holds now, for a plan's line.
-    TPlannedWrite Planned(int bank, int slot, const TBytes& dump) const;
+    // Reads the slots again before a plan is built on what they hold; false (and said) when not
+    // every one could be.
+    bool ReadAgain(const std::vector<std::pair<int, int>>& wanted);
+    bool Carry(const TPlanOrRefusal& planned);
     // Dumps into consecutive slots from (bank, slot); false (said why) when they do not fit.
     bool PlaceFrom(int bank, int slot, const std::vector<TBytes>& dumps, const QString& what);
     QString CurrentSource() const;

@@ -73,7 +73,11 @@ std::vector<TRestoreItem> TBackupFolder::PlanRestore(const std::array<bool, 4>& 
     std::vector<TRestoreItem> plan;
     const auto scan = [&](int bank) {
         const QDir dir(BankFolder(bank));
-        const QStringList names = dir.entryList(QDir::Files, QDir::Name);
+        // Everything named as a preset counts, a folder, a pipe or a broken link too: what
+        // cannot be read is skipped and said, never silently left out.
+        const QStringList names = dir.entryList(QDir::Files | QDir::Dirs | QDir::System |
+                                                    QDir::Hidden | QDir::NoDotAndDotDot,
+                                                QDir::Name);
         for (const QString& name : names) {
             const auto number = BackupPresetNumber(name.toStdString());
             if (!number || *number < first || *number > last)
@@ -82,12 +86,13 @@ std::vector<TRestoreItem> TBackupFolder::PlanRestore(const std::array<bool, 4>& 
             item.Bank = bank;
             item.Slot = *number;
             item.Path = dir.filePath(name);
-            QFile file(item.Path);
-            if (!file.open(QIODevice::ReadOnly)) {
-                item.Problem = QStringLiteral("cannot be read: ") + file.errorString();
+            // A little more than a preset is read, so a file of the wrong size is told as such.
+            const TFileRead read = ReadWholeFile(item.Path, 64 * kLargestPresetFile);
+            if (!read.Ok()) {
+                item.Problem = QStringLiteral("cannot be read: ") +
+                               (read.Missing ? QStringLiteral("it is gone") : read.Error);
             } else {
-                const QByteArray bytes = file.read(PresetDumpLength + 1);
-                item.Dump.assign(bytes.begin(), bytes.end());
+                item.Dump.assign(read.Bytes.begin(), read.Bytes.end());
                 if (item.Dump.size() != PresetDumpLength || !IsPresetDump(item.Dump) ||
                     !IsWellFormedSysex(item.Dump))
                     item.Problem = QStringLiteral("not a 258-byte preset dump");

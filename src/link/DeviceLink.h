@@ -26,7 +26,6 @@ class TPlanWalk;
 // Milliseconds of a steadily running clock, as the system tick count gives them.
 double TickCount();
 
-
 // What became of a received event.
 enum class TRouted {
     Taken,    // the link used it up (a walk's preset saved, a reply it waited for)

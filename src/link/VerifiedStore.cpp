@@ -37,8 +37,8 @@ std::optional<TBytes> TVerifiedStore::Fetch(int index) {
     // may hold what was sent or edited since: it is sent elsewhere first. Where it is not known,
     // it may be there.
     const int bank = PrePlenovaMode ? -1 : link.CurrentBank();
-    const bool onIt = link.presetAnswer < 1 || (link.presetAnswer == index + 1 &&
-                                                 (bank < 0 || link.bankAnswer == bank));
+    const bool onIt = link.presetAnswer < 1 ||
+                      (link.presetAnswer == index + 1 && (bank < 0 || link.bankAnswer == bank));
     if (onIt) {
         MoveAway(index, bank);
         if (alive.isNull())
@@ -284,10 +284,17 @@ int TVerifiedStore::ReadSlots(const std::vector<std::pair<int, int>>& wanted) {
             if (alive.isNull())
                 return read;
         }
-        if (Read(slot - 1))
-            ++read;
+        const std::optional<TBytes> held = Read(slot - 1);
         if (alive.isNull())
             return read;
+        // Counted only once remembered: a plan built on the memory must not find an older
+        // version there because the new one could not be written down.
+        const TSlotMemory* remembered =
+            link.Memory() != nullptr ? link.Memory()->Slot(std::max(bank, 0), slot) : nullptr;
+        if (held &&
+            (link.Memory() == nullptr || (remembered != nullptr && remembered->Now() != nullptr &&
+                                          SameDumpAnyDevice(remembered->Now()->Dump, *held))))
+            ++read;
     }
     if (!PrePlenovaMode && startBank >= 0 && startBank != link.CurrentBank()) {
         link.SendBankSelect(startBank);
@@ -435,7 +442,7 @@ TStoreResult TVerifiedStore::StoreHere(const TStoreRequest& request, TSeenHow ho
             return result;
         hold = place == TDeviceLink::TPlace::Here        ? THold::Held
                : place == TDeviceLink::TPlace::OtherBank ? THold::OtherBank
-                                                          : THold::Silent;
+                                                         : THold::Silent;
         if (hold == THold::Held && chosenAgain) { // choosing the bank loaded the edit buffer anew
             link.SendRequest(dump);
             hold = AwaitTaken(dump, result.Bank);
@@ -484,9 +491,9 @@ TStoreResult TVerifiedStore::StoreHere(const TStoreRequest& request, TSeenHow ho
     } else if (result.Bank >= 0) {
         link.AskBank();
         const bool told = AwaitPlace();
-        move = !told ? TMove::Silent
+        move = !told                                                    ? TMove::Silent
                : link.bankAnswer >= 0 && link.bankAnswer != result.Bank ? TMove::OtherBank
-                                                                         : TMove::There;
+                                                                        : TMove::There;
     }
     if (alive.isNull())
         return result;

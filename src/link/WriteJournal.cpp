@@ -78,8 +78,8 @@ QString TWriteJournal::Load() {
             const auto after = Dump(slot.value(QStringLiteral("after")));
             // The single bank (-1) numbers 128 slots, each of the four banks 200.
             const int last = written.Bank < 0 ? 128 : 200;
-            if (written.Bank < -1 || written.Bank > 3 || written.Slot < 1 ||
-                written.Slot > last || !before || !after)
+            if (written.Bank < -1 || written.Bank > 3 || written.Slot < 1 || written.Slot > last ||
+                !before || !after)
                 return aside(QStringLiteral("a step names a slot or a preset that cannot be"));
             written.Before = *before;
             written.After = *after;

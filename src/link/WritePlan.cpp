@@ -109,7 +109,10 @@ TPlanCounts TPlanWalk::Write(const TWritePlan& plan, const TPlanRun& how) {
     for (const TPlannedWrite& write : plan.Writes) {
         if (aborted)
             break;
-        SelectBank(write.Bank, bank);
+        // What the unit's edit buffer holds is read before its bank is chosen, which would
+        // replace it: the store chooses the bank itself then.
+        if (how.SendFirst)
+            SelectBank(write.Bank, bank);
         if (alive.isNull() || aborted)
             break;
         const QString place = SlotPlace(write.Bank, write.Slot, PrePlenovaMode);
@@ -130,6 +133,8 @@ TPlanCounts TPlanWalk::Write(const TWritePlan& plan, const TPlanRun& how) {
         request.Keep = how.Keep;
         request.Verify = how.Verify;
         request.SendFirst = how.SendFirst;
+        if (!how.SendFirst)
+            request.Bank = PrePlenovaMode ? -1 : write.Bank;
         // The slot goes into the journal, not yet verified, before its store message leaves: a
         // program stopped at any point leaves a step that puts back what was there.
         bool journalled = false;
@@ -187,7 +192,8 @@ TPlanCounts TPlanWalk::Write(const TWritePlan& plan, const TPlanRun& how) {
             ++counts.Verified;
         } else {
             ++counts.Failed;
-            counts.FailedSlots << place + QStringLiteral(": ") + QString::fromStdString(result.Message);
+            counts.FailedSlots << place + QStringLiteral(": ") +
+                                      QString::fromStdString(result.Message);
         }
         if (how.Told)
             how.Told(write, result);
@@ -276,11 +282,11 @@ TPlanCounts TPlanWalk::Run(const TWritePlan& plan, const TPlanRun& how) {
     QString summary = plan.Label;
     if (!summary.isEmpty())
         summary[0] = summary[0].toUpper();
-    End(startBank, how.Summary ? how.Summary(counts)
-                               : summary +
-                                     (counts.Aborted ? QStringLiteral(" aborted: ")
-                                                     : QStringLiteral(": ")) +
-                                     PlanCountsText(counts));
+    End(startBank,
+        how.Summary
+            ? how.Summary(counts)
+            : summary + (counts.Aborted ? QStringLiteral(" aborted: ") : QStringLiteral(": ")) +
+                  PlanCountsText(counts));
     return counts;
 }
 
@@ -363,7 +369,8 @@ TPlanCounts TPlanWalk::Replay(TWriteJournal& journal, int entryId, bool undo, co
         return counts;
     // Read again under the lock, the step must still be the one asked for: ids of a journal
     // another program rewrote may name other steps now.
-    const TJournalEntry* entry = counts.Refused.isEmpty() ? journal.Find(entryId, expected) : nullptr;
+    const TJournalEntry* entry =
+        counts.Refused.isEmpty() ? journal.Find(entryId, expected) : nullptr;
     if (counts.Refused.isEmpty() && (entry == nullptr || entry->Undone != !undo))
         counts.Refused = verb + QStringLiteral(": that step is no longer in the journal");
     // Every slot must be one this unit has: a step read from a file is not trusted blindly.

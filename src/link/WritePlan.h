@@ -48,7 +48,8 @@ struct TPlanCounts {
 // How a plan is carried out. Every write into the unit — the library's, a restore, an editor's
 // store, an undo — goes through the one walk with one of these.
 struct TPlanRun {
-    TWriteJournal* Journal = nullptr; // the step goes here, each slot before its store; none: no step
+    TWriteJournal* Journal =
+        nullptr;           // the step goes here, each slot before its store; none: no step
     bool Keep = true;      // each slot's preset read and kept first (without it: no undo)
     bool Verify = true;    // each slot read back from the unit's memory
     bool SendFirst = true; // false: what the unit's edit buffer holds is stored (a one-slot plan)

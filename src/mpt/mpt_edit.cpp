@@ -6,6 +6,7 @@
 #include "base/PrintCommon.h"
 #include "base/qvUtility.h"
 #include "mpt/MPTRptOpt.h"
+#include "store/WholeFile.h"
 
 #include <QAbstractButton>
 #include <QActionGroup>
@@ -22,7 +23,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QSaveFile>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -351,14 +351,8 @@ bool TfrmMPTEdit::SaveToFile() {
         return false;
     const TBytes bytes = Table.Encode(TableMode);
     // All or nothing: a failed save leaves an existing file, the name and the state as they were.
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
-        !file.flush() || !file.commit()) {
-        ShowMessage(this,
-                    QStringLiteral("Cannot write ") + name + QStringLiteral(": ") +
-                        file.errorString(),
+    if (const QString error = WriteWholeFile(name, bytes); !error.isEmpty()) {
+        ShowMessage(this, QStringLiteral("Cannot write ") + name + QStringLiteral(": ") + error,
                     QStringLiteral("Sorry..."));
         return false;
     }

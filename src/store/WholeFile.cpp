@@ -10,8 +10,7 @@ QString WriteWholeFile(const QString& path, std::span<const std::uint8_t> bytes)
     const QFileInfo info(path);
     // A link is written through only to a file in its own folder: a damaged or planted link must
     // not let a write land anywhere else.
-    if (info.isSymLink() &&
-        QFileInfo(info.symLinkTarget()).absolutePath() != info.absolutePath())
+    if (info.isSymLink() && QFileInfo(info.symLinkTarget()).absolutePath() != info.absolutePath())
         return QStringLiteral("%1 is a link out of its folder: it is not written through")
             .arg(path);
     if ((info.exists() || info.isSymLink()) && !info.isFile())

@@ -14,12 +14,12 @@
 #include "link/UnitMemory.h"
 #include "model/Mpt.h"
 #include "model/Preset.h"
+#include "store/WholeFile.h"
 #include "support/MainRig.h"
 #include "support/ModalAnswer.h"
 #include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
 #include "support/TestPresets.h"
-#include "store/WholeFile.h"
 
 #include <QCheckBox>
 #include <QInputDialog>

@@ -182,7 +182,8 @@ TEST(Plan, TheJournalKeepsFiftyStepsAndRefusesADamagedFile) {
 
     // What cannot be read is moved aside before anything new is written, and named.
     const QByteArray step = "{\"id\": 1, \"label\": \"x\", \"slots\": [{\"bank\": 0, \"slot\": 1, "
-                            "\"before\": \"" + Hex(before) + "\", \"after\": \"" + Hex(after) + "\"}]}";
+                            "\"before\": \"" +
+                            Hex(before) + "\", \"after\": \"" + Hex(after) + "\"}]}";
     const struct {
         QByteArray Bytes;
         const char* Why;
@@ -192,8 +193,10 @@ TEST(Plan, TheJournalKeepsFiftyStepsAndRefusesADamagedFile) {
          "a step names a slot or a preset that cannot be"},
         {"{\"entries\": [{\"id\": 1, \"label\": \"x\", \"slots\": []}]}",
          "a step has no slots, or an id another step has"},
-        {"{\"entries\": [" + step + ", " + step + "]}", "a step has no slots, or an id another step has"},
-        {QByteArray("{\"entries\": [" + QByteArray(step).replace("\"bank\": 0", "\"bank\": 7") + "]}"),
+        {"{\"entries\": [" + step + ", " + step + "]}",
+         "a step has no slots, or an id another step has"},
+        {QByteArray("{\"entries\": [" + QByteArray(step).replace("\"bank\": 0", "\"bank\": 7") +
+                    "]}"),
          "a step names a slot or a preset that cannot be"},
         {"not json", "not a journal this program can read"},
         {QByteArray(9 * 1024 * 1024, ' '), "is too large"},

@@ -86,15 +86,15 @@ TEST(Store, SendsTheUnitExactlyTheKeepTheStoreAndTheReadBack) {
         // Where the unit is was never asked: it is sent off the slot before the slot is read.
         // The store waits for the edit buffer to hold the dump; the read-back comes from the
         // unit's memory, the unit sent away and back.
-        EXPECT_EQ(heard,
-                  QStringList({"select preset 18", "request parameter 9", "request parameter 64",
-                               "select preset 17", "request parameter 9", "request parameter 64",
-                               "request current preset", "preset dump \"Exact\"",
-                               "request parameter 9", "request parameter 64",
-                               "request current preset", "store preset in slot 17",
-                               "select preset 18", "request parameter 9", "request parameter 64",
-                               "select preset 17", "request parameter 9", "request parameter 64",
-                               "request current preset"}))
+        EXPECT_EQ(
+            heard,
+            QStringList({"select preset 18", "request parameter 9", "request parameter 64",
+                         "select preset 17", "request parameter 9", "request parameter 64",
+                         "request current preset", "preset dump \"Exact\"", "request parameter 9",
+                         "request parameter 64", "request current preset",
+                         "store preset in slot 17", "select preset 18", "request parameter 9",
+                         "request parameter 64", "select preset 17", "request parameter 9",
+                         "request parameter 64", "request current preset"}))
             << heard.join(", ").toStdString();
         heard.clear();
     }

@@ -5,6 +5,7 @@
 #include "model/Protocol.h"
 
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -22,8 +23,11 @@ struct ToolResult {
 
 // environment: assignments put before the command, as in "QUELLFARN_CLOCK_SPEED=20".
 inline ToolResult RunTool(const std::string& arguments, const std::string& environment = {}) {
-    const std::filesystem::path output = std::filesystem::temp_directory_path() /
-                                         ("quellfarn-tool-out-" + std::to_string(::getpid()));
+    // Runs may go on at once from several threads: each has a file of its own.
+    static std::atomic<int> runs{0};
+    const std::filesystem::path output =
+        std::filesystem::temp_directory_path() /
+        ("quellfarn-tool-out-" + std::to_string(::getpid()) + "-" + std::to_string(++runs));
     const std::string command = environment + " " + std::string(QUELLFARN_TOOL) + " " + arguments +
                                 " 2>&1 >'" + output.string() + "' </dev/null";
     ToolResult result;

@@ -40,6 +40,9 @@ struct TBackupOptions {
     bool PrePlenova = false;
     bool DryRun = false;    // restore: show the plan, send nothing
     bool AssumeYes = false; // restore: replace the presets without asking
+    // undo, redo: write also into slots that no longer hold what the step left (--yes alone
+    // does not answer that question)
+    bool EvenIfChanged = false;
 };
 
 // How a run tells what it does: not at all, the link's log lines, or one line rewritten in place.

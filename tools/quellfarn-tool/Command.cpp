@@ -77,6 +77,11 @@ const TOption DryRun{
     {}};
 const TOption Yes{
     {QStringLiteral("yes"), QStringLiteral("restore, place, swap, undo, redo: do not ask")}, {}};
+const TOption EvenIfChanged{
+    {QStringLiteral("even-if-changed"),
+     QStringLiteral("undo, redo: write also where the slots no longer hold\nwhat the step left "
+                    "(what they hold is kept first)")},
+    {}};
 const TOption Json{{QStringLiteral("json"), QStringLiteral("the same as JSON")}, {}};
 // The device ID is the MIDI channel the program transmits on.
 const TOption DeviceId{{QStringLiteral("device-id"),

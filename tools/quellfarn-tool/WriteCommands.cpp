@@ -41,6 +41,8 @@ std::vector<const TOption*> OptionsOf(TWriteCommand::TKind kind) {
                                    &ToolOptions::Yes});
     if (kind == TWriteCommand::TKind::Place)
         options.insert(options.end(), {&ToolOptions::Bank, &ToolOptions::Slot});
+    if (kind == TWriteCommand::TKind::Undo || kind == TWriteCommand::TKind::Redo)
+        options.push_back(&ToolOptions::EvenIfChanged);
     return options;
 }
 
@@ -82,6 +84,8 @@ int TWriteCommand::Execute(const QStringList& arguments) {
     options.TimeoutMilliseconds = Number(parser, ToolOptions::Timeout, options.TimeoutMilliseconds);
     options.DryRun = parser.isSet(ToolOptions::DryRun.Option);
     options.AssumeYes = parser.isSet(ToolOptions::Yes.Option);
+    options.EvenIfChanged = (kind == TKind::Undo || kind == TKind::Redo) &&
+                            parser.isSet(ToolOptions::EvenIfChanged.Option);
     switch (kind) {
     case TKind::Place: {
         wants(1, "one FILE");

@@ -4,6 +4,7 @@
 #include "Backup.h"
 #include "ToolErrors.h"
 #include "ToolRun.h"
+#include "link/PlanBuilders.h"
 #include "link/VerifiedStore.h"
 #include "midi/MidiDeviceService.h"
 #include "model/DeviceMode.h"
@@ -24,15 +25,6 @@ QString OutputNameOf(const TBackupOptions& options) {
 
 QString Place(std::pair<int, int> place) {
     return SlotPlace(place.first, place.second, PrePlenovaMode);
-}
-
-// What the memory knows the slot holds now, for the plan's line.
-void Known(const TUnitMemory& memory, TPlannedWrite& write) {
-    const TSlotMemory* slot = memory.Slot(write.Bank, write.Slot);
-    if (slot != nullptr && slot->Now() != nullptr) {
-        write.NowKnown = true;
-        write.NowTitle = QString::fromLatin1(PresetTitleOf(slot->Now()->Dump).c_str());
-    }
 }
 
 // One application, the MIDI systems and a host for a command that may talk to the unit.
@@ -199,14 +191,11 @@ int PlaceCommand(int argc, char* argv[], const TBackupOptions& options, const QS
     if (!IsPresetDump(dump) || !IsWellFormedSysex(dump))
         throw FileError{"Not a preset file: " + file.toStdString()};
     TRun run(argc, argv, options);
-    TWritePlan plan;
-    TPlannedWrite write{place.first, place.second, dump, {}, false};
-    Known(run.host->Memory(), write);
-    plan.Writes.push_back(write);
-    const QString title = QString::fromLatin1(PresetTitleOf(dump).c_str());
-    plan.Label = QStringLiteral("place of %1 into %2")
-                     .arg(title.isEmpty() ? QStringLiteral("(untitled)") : title, Place(place));
-    return Carry(run, options, plan);
+    const TPlanOrRefusal planned =
+        PlacePlan(&run.host->Memory(), place, {dump}, QStringLiteral("place"), PrePlenovaMode);
+    if (!planned.Refusal.isEmpty())
+        throw UsageError{planned.Refusal.toStdString()};
+    return Carry(run, options, planned.Plan);
 }
 
 int SwapCommand(int argc, char* argv[], const TBackupOptions& options,
@@ -214,25 +203,17 @@ int SwapCommand(int argc, char* argv[], const TBackupOptions& options,
     if (places[0] == places[1])
         throw UsageError{"swap needs two different slots"};
     TRun run(argc, argv, options);
-    TWritePlan plan;
-    plan.Label = QStringLiteral("swap of %1 and %2").arg(Place(places[0]), Place(places[1]));
     // What each holds is read now: a swap of what was remembered could put back an old preset.
     if (!options.DryRun && !run.host->ReadSlots({places[0], places[1]}))
         return 1;
-    const TUnitMemory& memory = run.host->Memory();
-    for (int i = 0; i < 2; ++i) {
-        const TSlotMemory* other = memory.Slot(places[1 - i].first, places[1 - i].second);
-        if (other == nullptr || other->Now() == nullptr) {
-            std::cout << Place(places[0]).toStdString() << " \u2194 "
-                      << Place(places[1]).toStdString()
-                      << ": not read yet; nothing was sent to the unit" << std::endl;
-            return options.DryRun ? 0 : 1;
-        }
-        TPlannedWrite write{places[i].first, places[i].second, other->Now()->Dump, {}, false};
-        Known(memory, write);
-        plan.Writes.push_back(write);
+    const TPlanOrRefusal planned =
+        SwapPlan(&run.host->Memory(), places[0], places[1], PrePlenovaMode);
+    if (!planned.Refusal.isEmpty()) {
+        std::cout << Place(places[0]).toStdString() << " \u2194 " << Place(places[1]).toStdString()
+                  << ": not read yet; nothing was sent to the unit" << std::endl;
+        return options.DryRun ? 0 : 1;
     }
-    return Carry(run, options, plan);
+    return Carry(run, options, planned.Plan);
 }
 
 int ReplayCommand(int argc, char* argv[], const TBackupOptions& options, bool undo) {
@@ -262,8 +243,17 @@ int ReplayCommand(int argc, char* argv[], const TBackupOptions& options, bool un
                            QStringLiteral("this would ") + what))
         return 1;
     const auto ask = [&](const QStringList& changed) {
-        if (options.AssumeYes)
+        if (options.EvenIfChanged)
             return true;
+        if (options.AssumeYes) {
+            std::cerr << "quellfarn-tool: these slots no longer hold what the step left:\n";
+            for (const QString& line : changed)
+                std::cerr << "  " << line.toStdString() << "\n";
+            std::cerr << "quellfarn-tool: nothing was written: give --even-if-changed to write "
+                         "them all the same"
+                      << std::endl;
+            return false;
+        }
         return run.host->Confirm(
             QStringLiteral("These slots no longer hold what the step left. Go on?"), changed,
             QStringLiteral("slots changed since"));

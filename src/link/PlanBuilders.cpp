@@ -1,0 +1,141 @@
+// The plans of the user's writes.
+
+#include "link/PlanBuilders.h"
+
+#include "model/Protocol.h"
+
+namespace {
+QString TitleText(TByteView dump) {
+    const QString title = QString::fromLatin1(PresetTitleOf(dump).c_str());
+    return title.isEmpty() ? QStringLiteral("(untitled)") : title;
+}
+
+const TSlotVersion* Now(const TUnitMemory* memory, std::pair<int, int> place) {
+    const TSlotMemory* slot = memory != nullptr ? memory->Slot(place.first, place.second) : nullptr;
+    return slot != nullptr ? slot->Now() : nullptr;
+}
+
+// A write with what the memory knows the slot holds now, for the plan's line.
+TPlannedWrite Planned(const TUnitMemory* memory, std::pair<int, int> place, const TBytes& dump) {
+    TPlannedWrite write{place.first, place.second, dump, {}, false};
+    if (const TSlotVersion* now = Now(memory, place)) {
+        write.NowKnown = true;
+        write.NowTitle = QString::fromLatin1(PresetTitleOf(now->Dump).c_str());
+    }
+    return write;
+}
+
+QString NeverRead(std::pair<int, int> place, bool singleBank) {
+    return SlotPlace(place.first, place.second, singleBank) +
+           QStringLiteral(" was never read: fetch it first [F5]");
+}
+} // namespace
+
+TPlanOrRefusal PlacePlan(const TUnitMemory* memory, std::pair<int, int> from,
+                         const std::vector<TBytes>& dumps, const QString& what, bool singleBank) {
+    TPlanOrRefusal result;
+    const auto [bank, slot] = from;
+    const int last = singleBank ? 128 : 200;
+    const auto count = static_cast<int>(dumps.size());
+    if (count == 0) {
+        result.Refusal = QStringLiteral("Nothing to write");
+        return result;
+    }
+    if (slot < 1 || slot + count - 1 > last) {
+        result.Refusal = QStringLiteral("%1 presets do not fit from %2: the bank ends at %3")
+                             .arg(count)
+                             .arg(SlotPlace(bank, slot, singleBank))
+                             .arg(last);
+        return result;
+    }
+    TWritePlan& plan = result.Plan;
+    plan.Label = count == 1 ? QStringLiteral("%1 of %2 into %3")
+                                  .arg(what, TitleText(dumps[0]), SlotPlace(bank, slot, singleBank))
+                            : QStringLiteral("%1 of %2 presets into %3..%4")
+                                  .arg(what)
+                                  .arg(count)
+                                  .arg(SlotPlace(bank, slot, singleBank),
+                                       SlotPlace(bank, slot + count - 1, singleBank));
+    for (int i = 0; i < count; ++i)
+        plan.Writes.push_back(
+            Planned(memory, {bank, slot + i}, dumps[static_cast<std::size_t>(i)]));
+    return result;
+}
+
+TPlanOrRefusal SwapPlan(const TUnitMemory* memory, std::pair<int, int> first,
+                        std::pair<int, int> second, bool singleBank) {
+    TPlanOrRefusal result;
+    if (first == second) {
+        result.Refusal = QStringLiteral("A swap needs two different slots");
+        return result;
+    }
+    const TSlotVersion* one = Now(memory, first);
+    const TSlotVersion* two = Now(memory, second);
+    if (one == nullptr || two == nullptr) {
+        result.Refusal = NeverRead(one == nullptr ? first : second, singleBank);
+        return result;
+    }
+    result.Plan.Label = QStringLiteral("swap of %1 and %2")
+                            .arg(SlotPlace(first.first, first.second, singleBank),
+                                 SlotPlace(second.first, second.second, singleBank));
+    result.Plan.Writes.push_back(Planned(memory, first, two->Dump));
+    result.Plan.Writes.push_back(Planned(memory, second, one->Dump));
+    return result;
+}
+
+TPlanOrRefusal RenamePlan(const TUnitMemory* memory, std::pair<int, int> place,
+                          const QString& title, bool singleBank) {
+    TPlanOrRefusal result;
+    const TSlotVersion* now = Now(memory, place);
+    if (now == nullptr) {
+        result.Refusal = NeverRead(place, singleBank);
+        return result;
+    }
+    result.Plan.Label = QStringLiteral("rename of %1 to %2")
+                            .arg(SlotPlace(place.first, place.second, singleBank), title.trimmed());
+    result.Plan.Writes.push_back(Planned(memory, place, RetitledDump(now->Dump, title)));
+    return result;
+}
+
+TPlanOrRefusal CopyBankPlan(const TUnitMemory* memory, int from, int to) {
+    TPlanOrRefusal result;
+    const auto letter = [](int bank) { return QLatin1Char(BankLetters[bank]); };
+    if (from < 0 || from > 3 || to < 0 || to > 3 || from == to) {
+        result.Refusal = QStringLiteral("A copy of a bank needs two different banks");
+        return result;
+    }
+    result.Plan.Label =
+        QStringLiteral("copy of bank %1 onto bank %2").arg(letter(from)).arg(letter(to));
+    int unread = 0;
+    for (int slot = 1; slot <= 200; ++slot) {
+        const TSlotVersion* source = Now(memory, {from, slot});
+        if (source == nullptr) {
+            ++unread;
+            continue;
+        }
+        // A slot that already holds the same preset does not change.
+        const TSlotVersion* target = Now(memory, {to, slot});
+        if (target != nullptr && SameDumpAnyDevice(target->Dump, source->Dump))
+            continue;
+        result.Plan.Writes.push_back(Planned(memory, {to, slot}, source->Dump));
+    }
+    if (unread > 0)
+        result.Refusal =
+            QStringLiteral("%1 slots of bank %2 were never read: read the bank first [Ctrl+R]")
+                .arg(unread)
+                .arg(letter(from));
+    else if (result.Plan.Writes.empty())
+        result.Refusal = QStringLiteral("Bank %1 already holds what bank %2 holds")
+                             .arg(letter(to))
+                             .arg(letter(from));
+    return result;
+}
+
+TPlanOrRefusal PutBackPlan(const TUnitMemory* memory, std::pair<int, int> place, const TBytes& dump,
+                           bool singleBank) {
+    TPlanOrRefusal result;
+    result.Plan.Label = QStringLiteral("putting %1 back into %2")
+                            .arg(TitleText(dump), SlotPlace(place.first, place.second, singleBank));
+    result.Plan.Writes.push_back(Planned(memory, place, dump));
+    return result;
+}
