@@ -575,10 +575,9 @@ TStoreResult TfrmMain::StoreFromEditor(const TStoreRequest& request) {
     TStoreResult result;
     int bank = PrePlenovaMode ? 0 : request.Bank;
     if (bank < 0 || bank > 3) {
+        // Asked now, not taken from what it said earlier: its knob may have moved since.
         int slot = 0;
-        if (Link->CurrentBank() >= 0 && Link->CurrentBank() <= 3)
-            bank = Link->CurrentBank();
-        else if (!Link->WhereIsTheUnit(bank, slot)) {
+        if (!Link->WhereIsTheUnit(bank, slot)) {
             result.NoAnswer = !Link->Busy();
             result.Message = Link->Busy() ? Link->BusyReason().toStdString()
                                           : QStringLiteral("The unit did not say which bank it is "

@@ -103,6 +103,39 @@ TEST(StoreAndUndo, KeepsTheReplacedPresetVerifiesAndPutsItBack) {
     EXPECT_FALSE(editor.btnUndoStore->isEnabled());
 }
 
+// A store into "the bank the unit is in" asks the unit, whatever it said before, and is filed
+// under that bank; "Undo last store" undoes only its own step, which an id alone does not prove
+// once another program has rewritten the journal.
+TEST(StoreAndUndo, TheUnitsBankIsAskedAndUndoFindsOnlyItsOwnStep) {
+    Rig rig;
+    TfrmPresetEditor& editor = *rig.editor;
+    rig.Unit([](TPlenovaDevice& unit) { return unit.CurrentBank = 2, true; }); // its knob
+    const TBytes a17 = Slot(rig, 0, 17), c17 = Slot(rig, 2, 17);
+    const TBytes b1 = Slot(rig, 1, 1), b2 = Slot(rig, 1, 2);
+    const TBytes sent = editor.Document().Preset.Encode();
+    Store(editor, 17);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return editor.lblStatus->text() == "Stored in slot 17 and verified"; }, 10000))
+        << editor.lblStatus->text().toStdString();
+    EXPECT_EQ(Slot(rig, 2, 17), sent);
+    EXPECT_EQ(Slot(rig, 0, 17), a17);
+    TWriteJournal* journal = rig.window.Journal();
+    ASSERT_NE(journal, nullptr);
+    ASSERT_EQ(journal->Entries().size(), 1u);
+    EXPECT_EQ(journal->Entries()[0].Label, "store of Stored Here into C 017");
+
+    // Another program's journal now has a step 1 of its own.
+    TWriteJournal other(journal->File());
+    other.Add({0, "swap of B 001 and B 002", {}, {{1, 1, a17, c17}, {1, 2, c17, a17}}});
+    ASSERT_EQ(other.Save(), "");
+    ASSERT_EQ(journal->Load(), "");
+    QTest::mouseClick(editor.btnUndoStore, Qt::LeftButton);
+    ASSERT_TRUE(PumpUntil([&] { return !editor.btnUndoStore->isEnabled(); }, 10000));
+    EXPECT_EQ(Slot(rig, 2, 17), sent) << "nothing was put back";
+    EXPECT_EQ(Slot(rig, 1, 1), b1) << "the other program's step is not undone";
+    EXPECT_EQ(Slot(rig, 1, 2), b2);
+}
+
 TEST(StoreAndUndo, TheBoxesAreRememberedAndWithoutThemNothingIsKeptOrRead) {
     Rig rig;
     TfrmPresetEditor& editor = *rig.editor;
@@ -138,9 +171,8 @@ TEST(StoreAndUndo, AUnitThatChangesTheStoreOrDoesNotAnswerIsTold) {
              rig.window.Link->SetTimings(timings);
              rig.processor->SetMute(true);
          },
-         "The unit did not answer: the preset in slot 17 could not be kept, so nothing was "
-         "stored",
-         ""},
+         // Asked first which bank it is in, a silent unit gets nothing.
+         "The unit did not say which bank it is in: nothing was stored in slot 17", ""},
     };
     for (const Case& unit : cases) {
         SCOPED_TRACE(unit.What);

@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 QByteArray Hex(const TBytes& bytes) {
@@ -155,6 +157,78 @@ TEST(Plan, ASlotFailingToVerifyIsNamedAndUndoStillRestoresAll) {
     EXPECT_EQ(rig.Slot(0, 5), a5);
     EXPECT_EQ(rig.Slot(0, 6), a6);
     EXPECT_EQ(rig.Slot(0, 7), a7);
+}
+
+// The journal holds each slot before its store message leaves; when the journal cannot be
+// written (a full disk), nothing more is stored and the file is as it was; a step whose slot was
+// never verified is undone all the same; a step naming a slot this unit lacks is refused.
+TEST(Plan, NoSlotIsWrittenThatTheJournalDoesNotHold) {
+    PlanRig rig;
+    const TBytes a5 = rig.Slot(0, 5), a6 = rig.Slot(0, 6);
+    const TBytes x = Titled("Fretless Lead", 1), y = Titled("Slap Funk", 2);
+    TWriteJournal journal(rig.JournalFile());
+    // The journal at the moment of the store message: the slot is in it, not verified.
+    TStoreRequest request;
+    std::vector<TJournalSlot> atStore;
+    rig.processor->SetLog([&](const std::string& line) {
+        if (line.rfind("<- ", 0) == 0 && line.find("store preset") != std::string::npos) {
+            TWriteJournal onDisk(rig.JournalFile());
+            onDisk.Load();
+            if (!onDisk.Entries().empty())
+                atStore = onDisk.Entries().back().Slots;
+        }
+    });
+    EXPECT_EQ(rig.Link->Plans().Run(Plan("drop of Fretless Lead", {{0, 5, x}}), &journal).Verified,
+              1);
+    rig.processor->SetLog({});
+    ASSERT_EQ(atStore.size(), 1u);
+    EXPECT_FALSE(atStore[0].Verified);
+    EXPECT_EQ(atStore[0].Before, a5);
+    EXPECT_TRUE(journal.Entries().back().Slots[0].Verified) << "verified once read back";
+
+    QFile file(rig.JournalFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    {
+        // Room for the kept copies, none for a journal one step longer.
+        rlimit was{};
+        getrlimit(RLIMIT_FSIZE, &was);
+        rlimit full = was;
+        full.rlim_cur = static_cast<rlim_t>(before.size()) + 64;
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &full);
+        const TPlanCounts counts =
+            rig.Link->Plans().Run(Plan("drop of 2 presets", {{0, 6, y}, {0, 7, x}}), &journal);
+        setrlimit(RLIMIT_FSIZE, &was);
+        std::signal(SIGXFSZ, previous);
+        EXPECT_EQ(PlanCountsText(counts), "0 written, 0 verified, 1 failed");
+        EXPECT_TRUE(counts.Aborted);
+        EXPECT_TRUE(rig.Lines.contains("The journal could not be written: the writes end here"));
+    }
+    EXPECT_EQ(rig.Slot(0, 6), a6);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    file.close();
+
+    // A slot cut short before its read-back undoes like any other.
+    TWriteJournal cut(rig.JournalFile());
+    ASSERT_EQ(cut.Load(), "");
+    cut.Find(1)->Slots[0].Verified = false;
+    ASSERT_EQ(cut.Save(), "");
+    const auto yes = [](const QStringList&) { return true; };
+    EXPECT_EQ(rig.Link->Plans().Undo(cut, 1, yes).Verified, 1);
+    EXPECT_EQ(rig.Slot(0, 5), a5);
+
+    // A bank of -1 is the single bank of the older unit, not a slot of this one.
+    TWriteJournal foreign(rig.JournalFile());
+    ASSERT_EQ(foreign.Load(), "");
+    const int id = foreign.Add({0, "from elsewhere", {}, {{-1, 7, a5, x}}});
+    ASSERT_EQ(foreign.Save(), "");
+    const TPlanCounts refused = rig.Link->Plans().Undo(foreign, id, yes);
+    EXPECT_EQ(refused.Written, 0);
+    EXPECT_EQ(refused.Refused,
+              "Undo: the step names a slot this unit does not have; nothing was written");
 }
 
 // The journal's file: steps undone are dropped by a new one, 50 are kept, a damaged file

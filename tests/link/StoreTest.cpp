@@ -114,6 +114,24 @@ TEST(Store, SendsTheUnitExactlyTheKeepTheStoreAndTheReadBack) {
         << heard.join(", ").toStdString();
 }
 
+// Stored without sending: what the unit's edit buffer holds goes into the slot (read before the
+// kept copy's fetch replaces it), never the window's preset.
+TEST(Store, WithoutSendingTheUnitsOwnPresetIsStored) {
+    LinkRig rig;
+    rig.Link->PingDevice();
+    QTemporaryDir kept;
+    rig.Link->Store().ReplacedFolder = kept.path();
+    const TBytes panel = TitledDump("Edited On Panel");
+    rig.Unit([&](TPlenovaDevice& unit) { return unit.EditBuffer = panel, true; });
+    TStoreRequest request = Request(TitledDump("In The Window"), 21, true, true);
+    request.SendFirst = false;
+    const TStoreResult result = rig.Link->Store().Store(request);
+    ASSERT_TRUE(result.Verified) << result.Message;
+    EXPECT_TRUE(SameDumpAnyDevice(rig.Slot(0, 21), panel));
+    EXPECT_TRUE(SameDumpAnyDevice(result.Sent, panel));
+    EXPECT_FALSE(result.Replaced.empty());
+}
+
 // What goes wrong is said, and nothing is called verified that was not.
 TEST(Store, AWrongOrSilentUnitIsToldAndALostAnswerIsAskedForAgain) {
     {

@@ -195,4 +195,17 @@ TEST_F(RestoreTest, PlaceAndUndoShowTheirPlanAndAskFirst) {
     EXPECT_THAT(undoDry.Output, HasSubstr("Dry run: would undo place of My new preset into B 017"));
     EXPECT_EQ(RunTool("undo", data).Status, 1) << "no terminal, no --yes";
     EXPECT_EQ(RunTool("redo --yes", data).Status, 1) << "nothing undone to redo";
+
+    // A journal that cannot be read is not "empty": it is named, moved aside, and the command
+    // fails.
+    const fs::path journal =
+        folder / "data/Quellfarn/units/Quellfarn Plenova (simulated) - device 0/journal.json";
+    ASSERT_TRUE(fs::exists(journal));
+    std::ofstream(journal, std::ios::trunc) << "{\"entries\": [{\"id\": 1";
+    const ToolResult damaged = RunTool("journal", data);
+    EXPECT_EQ(damaged.Status, 1);
+    EXPECT_THAT(damaged.Errors, HasSubstr("journal.json is damaged"));
+    EXPECT_THAT(damaged.Errors, HasSubstr("it was moved to "));
+    EXPECT_TRUE(fs::exists(journal.string() + ".damaged"));
+    EXPECT_FALSE(fs::exists(journal));
 }
