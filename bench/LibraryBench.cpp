@@ -12,9 +12,7 @@
 
 #include "Backup.h"
 #include "library/Library.h"
-#include "link/BackupFolder.h"
 #include "link/DeviceLink.h"
-#include "link/UnitMemory.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/MidiIn.h"
 #include "midi/MidiOut.h"
@@ -24,6 +22,8 @@
 #include "model/Preset.h"
 #include "sim/PlenovaDevice.h"
 #include "sim/SimulatedProcessor.h"
+#include "store/BackupFolder.h"
+#include "store/UnitMemory.h"
 #include "store/WholeFile.h"
 
 #include <QApplication>

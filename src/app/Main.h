@@ -7,9 +7,9 @@
 #include "explorer/MIDIExplorer.h"
 #include "link/BackupWalk.h"
 #include "link/DeviceLink.h"
+#include "link/PlanWalk.h"
 #include "link/RestoreWalk.h"
 #include "link/VerifiedStore.h"
-#include "link/WritePlan.h"
 
 #include <QLabel>
 #include <QPointer>

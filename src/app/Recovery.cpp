@@ -5,7 +5,7 @@
 #include "base/Dialogs.h"
 #include "editor/DraftStore.h"
 #include "editor/PresetEditor.h"
-#include "link/UnitMemory.h"
+#include "store/UnitMemory.h"
 
 #include <QDir>
 #include <QPointer>

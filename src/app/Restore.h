@@ -2,7 +2,7 @@
 // "Send presets to the unit...": which backup folder, banks and slots go back into the unit,
 // and the list of what will be written before anything is.
 
-#include "link/BackupFolder.h"
+#include "store/BackupFolder.h"
 
 #include <QDialog>
 #include <array>

@@ -5,10 +5,10 @@
 #include "base/CompareDialog.h"
 #include "base/Dialogs.h"
 #include "base/qvUtility.h"
-#include "link/BackupFolder.h"
 #include "model/DeviceMode.h"
 #include "model/FileNames.h"
 #include "model/SyxFile.h"
+#include "store/BackupFolder.h"
 #include "store/WholeFile.h"
 
 #include <QAbstractTableModel>

@@ -4,10 +4,10 @@
 // does, with each slot's history. What it cannot do itself (open an editor, talk to the unit) it
 // asks of the main window.
 
-#include "link/LibraryRows.h"
 #include "link/LinkHost.h"
-#include "link/PlanBuilders.h"
-#include "link/WritePlan.h"
+#include "link/PlanWalk.h"
+#include "store/LibraryRows.h"
+#include "store/PlanBuilders.h"
 
 #include <QDialog>
 #include <QWidget>

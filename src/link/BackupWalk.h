@@ -4,8 +4,8 @@
 // for again. The backup and the preset listing are this walk.
 
 #include "link/AnswerLedger.h"
-#include "link/BackupFolder.h"
 #include "link/ProcedureOptions.h"
+#include "store/BackupFolder.h"
 
 #include <QString>
 #include <array>

@@ -3,9 +3,9 @@
 #include "link/DeviceLink.h"
 
 #include "link/BackupWalk.h"
+#include "link/PlanWalk.h"
 #include "link/RestoreWalk.h"
 #include "link/VerifiedStore.h"
-#include "link/WritePlan.h"
 #include "midi/MidiIn.h"
 #include "model/DeviceMode.h"
 

@@ -7,8 +7,8 @@
 
 #include "link/AnswerLedger.h"
 #include "link/LinkHost.h"
-#include "link/UnitMemory.h"
 #include "model/StoreRequest.h"
+#include "store/UnitMemory.h"
 
 #include <QObject>
 #include <QString>

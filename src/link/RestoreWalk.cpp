@@ -3,8 +3,8 @@
 #include "link/RestoreWalk.h"
 
 #include "link/DeviceLink.h"
+#include "link/PlanWalk.h"
 #include "link/VerifiedStore.h"
-#include "link/WritePlan.h"
 #include "model/DeviceMode.h"
 
 #include <QPointer>

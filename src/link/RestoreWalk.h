@@ -3,7 +3,7 @@
 // read back, with the question asked before and the counts told after — the same words in the
 // window and in the tool.
 
-#include "link/BackupFolder.h"
+#include "store/BackupFolder.h"
 
 #include <QString>
 #include <array>

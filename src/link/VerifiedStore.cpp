@@ -2,10 +2,10 @@
 
 #include "link/VerifiedStore.h"
 
-#include "link/BackupFolder.h"
 #include "link/DeviceLink.h"
-#include "link/WritePlan.h"
+#include "link/PlanWalk.h"
 #include "model/DeviceMode.h"
+#include "store/BackupFolder.h"
 
 #include <QPointer>
 #include <algorithm>

@@ -4,8 +4,8 @@
 // Fetching one slot's preset is here too: the store's keep and read-back are fetches.
 
 #include "link/AnswerLedger.h"
-#include "link/UnitMemory.h"
 #include "model/StoreRequest.h"
+#include "store/UnitMemory.h"
 
 #include <QString>
 #include <optional>

@@ -3,8 +3,8 @@
 
 #include "library/Library.h"
 #include "link/DeviceLink.h"
-#include "link/UnitMemory.h"
 #include "model/FileNames.h"
+#include "store/UnitMemory.h"
 #include "support/JackRig.h"
 #include "support/ModalAnswer.h"
 #include "support/PlatformEvents.h"

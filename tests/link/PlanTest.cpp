@@ -2,7 +2,7 @@
 // carried out slot by slot and journalled, undone after a restart and redone; an undo that finds
 // a slot changed asks first; a slot that fails to verify in the middle of a plan.
 
-#include "link/WritePlan.h"
+#include "link/PlanWalk.h"
 #include "support/LinkRig.h"
 
 #include <QFile>

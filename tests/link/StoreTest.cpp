@@ -2,7 +2,7 @@
 // keeps, what it reads back, and what it says when the unit stores something else, does not
 // answer, loses an answer or another job has the unit.
 
-#include "link/UnitMemory.h"
+#include "store/UnitMemory.h"
 #include "support/FileBytes.h"
 #include "support/LinkRig.h"
 #include "support/TestPresets.h"

@@ -2,7 +2,7 @@
 // unit: which presets go into which files, what is listed, what it says, and how it copes with a
 // unit that drops answers, one that never answers and long request delays.
 
-#include "link/UnitMemory.h"
+#include "store/UnitMemory.h"
 #include "support/FileBytes.h"
 #include "support/LinkRig.h"
 #include "support/TestPresets.h"

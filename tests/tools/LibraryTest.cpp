@@ -3,8 +3,8 @@
 // statuses and the search's mistakes.
 
 #include "ToolRun.h"
-#include "link/UnitMemory.h"
 #include "sim/SimulatedProcessor.h"
+#include "store/UnitMemory.h"
 #include "support/ChildProcess.h"
 
 #include <QDir>

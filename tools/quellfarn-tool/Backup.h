@@ -7,13 +7,13 @@
 #include "base/PresetListing.h"
 #include "link/BackupWalk.h"
 #include "link/DeviceLink.h"
+#include "link/PlanWalk.h"
 #include "link/RestoreWalk.h"
-#include "link/UnitMemory.h"
-#include "link/WritePlan.h"
 #include "midi/MidiIn.h"
 #include "midi/MidiOut.h"
 #include "midi/MidiService.h"
 #include "midi/PortWatch.h"
+#include "store/UnitMemory.h"
 
 #include <QEventLoop>
 #include <QSet>

@@ -3,7 +3,7 @@
 #include "LibraryCommand.h"
 
 #include "ToolErrors.h"
-#include "link/UnitMemory.h"
+#include "store/UnitMemory.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -4,7 +4,7 @@
 // Both print a line a preset, or JSON.
 
 #include "Command.h"
-#include "link/LibraryRows.h"
+#include "store/LibraryRows.h"
 
 class TLibraryCommand : public TCommand {
 public:

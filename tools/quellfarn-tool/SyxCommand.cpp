@@ -4,8 +4,8 @@
 
 #include "ToolErrors.h"
 #include "ToolFiles.h"
-#include "link/BackupFolder.h"
 #include "model/SyxFile.h"
+#include "store/BackupFolder.h"
 #include "store/WholeFile.h"
 
 #include <QFile>

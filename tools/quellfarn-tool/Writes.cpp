@@ -4,11 +4,11 @@
 #include "Backup.h"
 #include "ToolErrors.h"
 #include "ToolRun.h"
-#include "link/PlanBuilders.h"
 #include "link/VerifiedStore.h"
 #include "midi/MidiDeviceService.h"
 #include "model/DeviceMode.h"
 #include "sim/SimulatedProcessor.h"
+#include "store/PlanBuilders.h"
 #include "store/WholeFile.h"
 
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 // A backup folder's layout, both ways, and the kept presets.
 
-#include "link/BackupFolder.h"
+#include "store/BackupFolder.h"
 
-#include "link/UnitMemory.h"
 #include "model/FileNames.h"
+#include "store/UnitMemory.h"
 #include "store/WholeFile.h"
 
 #include <QDateTime>

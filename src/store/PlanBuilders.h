@@ -5,8 +5,8 @@
 // (swap, rename, copy) must be built after those slots were read again: the caller reads them
 // first, so an old version is never written back.
 
-#include "link/UnitMemory.h"
-#include "link/WritePlan.h"
+#include "store/UnitMemory.h"
+#include "store/WritePlan.h"
 
 #include <QString>
 #include <utility>

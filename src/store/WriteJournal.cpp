@@ -1,6 +1,6 @@
 // The journal of writes and its file.
 
-#include "link/WriteJournal.h"
+#include "store/WriteJournal.h"
 
 #include "store/WholeFile.h"
 

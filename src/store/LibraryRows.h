@@ -4,8 +4,8 @@
 // the preset folder, and the kept copies of what stores replaced. A slot of the unit is told
 // against the newest backup that has it.
 
-#include "link/UnitMemory.h"
 #include "model/PresetSearch.h"
+#include "store/UnitMemory.h"
 
 #include <QDateTime>
 #include <QString>

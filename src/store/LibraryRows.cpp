@@ -1,11 +1,11 @@
 // The library's rows.
 
-#include "link/LibraryRows.h"
+#include "store/LibraryRows.h"
 
-#include "link/BackupFolder.h"
 #include "model/DeviceMode.h"
 #include "model/EffectCatalogue.h"
 #include "model/FileNames.h"
+#include "store/BackupFolder.h"
 
 #include <QDir>
 #include <QFile>

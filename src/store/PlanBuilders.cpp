@@ -1,6 +1,6 @@
 // The plans of the user's writes.
 
-#include "link/PlanBuilders.h"
+#include "store/PlanBuilders.h"
 
 #include "model/Protocol.h"
 

@@ -1,8 +1,8 @@
 // A unit's memory: a folder of slot files.
 
-#include "link/UnitMemory.h"
+#include "store/UnitMemory.h"
 
-#include "link/BackupFolder.h"
+#include "store/BackupFolder.h"
 #include "store/WholeFile.h"
 
 #include <QDir>

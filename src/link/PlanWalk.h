@@ -1,13 +1,13 @@
 #pragma once
-// Writes into the unit's changes as the library makes them: a plan of what each slot will hold,
-// told to the user before anything is sent, then carried out slot by slot — what the slot holds
-// kept first, the preset sent, given time, stored, read back and compared — and recorded in the
-// journal as one step that Undo puts back and Redo does again.
+// The one walk that writes into the unit: a plan carried out slot by slot — what the slot holds
+// kept first, the slot put in the journal, the preset sent and seen in the edit buffer, stored,
+// read back from the unit's memory and compared — as one step of the journal that Undo puts back
+// and Redo does again. The library's writes, a restore, an editor's store and undo all go here.
 
 #include "link/LinkHost.h"
-#include "link/UnitMemory.h"
-#include "link/WriteJournal.h"
-#include "model/StoreRequest.h"
+#include "store/UnitMemory.h"
+#include "store/WriteJournal.h"
+#include "store/WritePlan.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,30 +20,6 @@
 class TDeviceLink;
 class TUnitLock;
 class TLinkHost;
-
-struct TPlannedWrite {
-    int Bank = 0;     // 0..3; 0 also for the single bank of a Pre-Plenova unit
-    int Slot = 1;     // 1-based
-    TBytes Dump;      // what goes in (the unit's device byte is put in)
-    QString NowTitle; // what the slot holds as far as remembered; empty: not known
-    bool NowKnown = false;
-};
-
-struct TWritePlan {
-    QString Label; // "swap of A 012 and A 013": the step's name in the journal and in Undo
-    std::vector<TPlannedWrite> Writes;
-};
-
-struct TPlanCounts {
-    int Written = 0;
-    int Verified = 0;
-    int Failed = 0;
-    bool Aborted = false;
-    QStringList FailedSlots; // "B 017: Slot 17 does not hold what was sent: ..."
-    int EntryId = 0;         // the journal's step; 0: nothing was written
-    QString Refused;         // why nothing was begun (another job, another program's lock)
-    std::vector<TStoreResult> Results; // each slot written or tried, in order
-};
 
 // How a plan is carried out. Every write into the unit — the library's, a restore, an editor's
 // store, an undo — goes through the one walk with one of these.
@@ -61,20 +37,6 @@ struct TPlanRun {
     // The words the walk ends with; without it "Label: 6 written, 6 verified, 0 failed".
     std::function<QString(const TPlanCounts&)> Summary;
 };
-
-// "A 017", or "017" on a unit of one bank.
-QString SlotPlace(int bank, int slot, bool singleBank);
-// The place next to a slot (step 1) or before it (-1): on from the bank's last slot into the
-// next bank's first. Nothing past the unit's first or last slot; a bank of -1 (the one the unit
-// is in) stays within that bank.
-std::optional<std::pair<int, int>> StepPlace(int bank, int slot, int step, bool singleBank);
-// "B 017: Slap Funk → Fretless Lead"; "(not read yet)" for a slot never read.
-QString PlanLine(const TPlannedWrite& write, bool singleBank);
-// "6 written, 6 verified, 0 failed"
-QString PlanCountsText(const TPlanCounts& counts);
-// A preset dump with this title in its 16 characters (printable ASCII; longer is cut): what
-// "Rename..." stores. Everything else stays as it was.
-TBytes RetitledDump(TByteView dump, const QString& title);
 
 class TPlanWalk {
 public:

@@ -1,7 +1,7 @@
 // A backup folder's layout with a temporary folder alone: presets written as a backup names
 // them, the numbers a bank already holds, the plan a restore reads from it, and the kept copies.
 
-#include "link/BackupFolder.h"
+#include "store/BackupFolder.h"
 
 #include "model/DeviceMode.h"
 #include "model/Preset.h"
