@@ -763,6 +763,10 @@ bool TfrmLibrary::Carry(const TWritePlan& plan) {
     if (dialog.exec() != QDialog::Accepted)
         return false;
     const TPlanCounts counts = OnWrite(plan);
+    if (!counts.Refused.isEmpty()) { // another job, or another program holding the unit
+        ShowMessage(this, counts.Refused, QStringLiteral("Library"), QMessageBox::Warning);
+        return false;
+    }
     QString text = PlanCountsText(counts);
     if (counts.Aborted)
         text = QStringLiteral("Stopped by Ctrl+C: ") + text;
