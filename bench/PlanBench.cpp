@@ -5,15 +5,16 @@
 //   build/bench/bench/plan_bench           200 count at 100 ms (~1 min 40 s)
 //   build/bench/bench/plan_bench --quick   20 count at 100 ms (~10 s)
 //
-// The floor, as the restore's with the keep added: per slot the two waits the plan must make
-// before an answer can be asked for (the slot read to keep it, the slot read back) plus the wire
-// time of everything it sends and receives — select (8 bytes), where the unit is (two questions
-// of 7 and their replies of 9), request (6) and the dump (258) to keep it, the dump sent (258),
-// store (8), and the read-back as the keep — at 320 µs a byte; and twice the delay for the bank
-// selection.
+// The floor: per slot the two waits the plan must make before an answer can be asked for (the
+// slot read to keep it, the slot read back) plus the wire time of everything a write the unit's
+// edit buffer cannot fool sends and receives — the slot read to keep it: select (8 bytes), where
+// the unit is (two questions of 7 and their replies of 9), request (6) and the dump (258); the
+// dump sent (258); the edit buffer asked until it holds it (the two questions and replies, request
+// and dump); store (8); the unit sent to the next slot (select and the two questions and replies);
+// and the read-back as the keep — at 320 µs a byte; and twice the delay for the bank selection.
 //
-// Where the time goes beyond it: the unit is also given one delay between the dump and the store
-// (how long it needs to take a dump is not known), and the kept dump is written to a file.
+// Where the time goes beyond it: the unit's answer latency at each question, and the kept dump
+// written to a file.
 
 #include "Backup.h"
 #include "midi/MidiDeviceService.h"
@@ -30,9 +31,13 @@
 
 namespace {
 constexpr double kByteMilliseconds = 0.320;
-constexpr double kReadWireBytes = 8 + 7 + 7 + 9 + 9 + 6 + 258;
+constexpr double kPlaceWireBytes = 7 + 7 + 9 + 9; // where the unit is: two questions, two replies
+constexpr double kReadWireBytes = 8 + kPlaceWireBytes + 6 + 258;
+constexpr double kHeldWireBytes = kPlaceWireBytes + 6 + 258; // the edit buffer asked once
+constexpr double kAwayWireBytes = 8 + kPlaceWireBytes;
 constexpr double kSlotWireMilliseconds =
-    (kReadWireBytes + 258 + 8 + kReadWireBytes) * kByteMilliseconds;
+    (kReadWireBytes + 258 + kHeldWireBytes + 8 + kAwayWireBytes + kReadWireBytes) *
+    kByteMilliseconds;
 
 double Floor(int count, int delay) {
     return count * (2.0 * delay + kSlotWireMilliseconds) + 2.0 * delay;

@@ -4,18 +4,19 @@
 //   build/bench/bench/restore_bench           a bank at 100 ms, 20 presets at 1000 ms (~1 min 45 s)
 //   build/bench/bench/restore_bench --quick   a few presets of each (~17 s)
 //
-// The floor: per preset the request delay (between choosing the slot to read back and asking for
-// it) plus select (8 bytes), dump (258), the bank asked for before the store (a question of 7
-// bytes, its reply of 9), store (8), select (8), where the unit is (two questions, two replies),
-// request (6) and the dump read back (258) at 320 µs a byte; and twice the delay for the bank
-// selection. The ping before the restore is not part of it.
+// A restore is a plan like any other write: each slot kept first, so that Undo can put it back.
+// The floor, as the plan's: per preset the two waits before an answer can be asked for (the slot
+// read to keep it, the slot read back) plus the wire time of everything a write the unit's edit
+// buffer cannot fool sends and receives — the keep's select (8 bytes), where the unit is (two
+// questions of 7, two replies of 9), request (6) and dump (258); the dump sent (258); the edit
+// buffer asked until it holds it (the two questions and replies, request, dump); store (8); the
+// unit sent to the next slot (select, the two questions and replies); the read-back as the keep
+// — at 320 µs a byte; and twice the delay for the bank selection. The ping before the restore
+// is not part of it.
 //
-// Where the time goes, as the link paces a preset: the dump is sent and the link waits one delay
-// before the store; then it selects the slot, waits one delay and asks; the answer comes once the
-// request and 258 bytes have crossed the cable. The dump's, the bank question's, store's and
-// select's wire time runs inside the first wait, so a preset takes two delays plus the request and
-// the answer on the wire (plus the unit's latency): the second line of each case shows that model
-// beside the floor.
+// Where the time goes beyond it: the unit's answer latency at each question (the second line of
+// each case shows two delays a preset with the wire time of the answers alone, for comparison
+// with restores before they kept what they replace).
 
 #include "Backup.h"
 #include "midi/MidiDeviceService.h"
@@ -34,8 +35,11 @@
 
 namespace {
 constexpr double kByteMilliseconds = 0.320;
+constexpr double kPlaceWireBytes = 7 + 7 + 9 + 9; // where the unit is: two questions, two replies
+constexpr double kReadWireBytes = 8 + kPlaceWireBytes + 6 + 258;
 constexpr double kPresetWireMilliseconds =
-    (8 + 258 + 7 + 9 + 8 + 8 + 7 + 7 + 9 + 9 + 6 + 258) * kByteMilliseconds;
+    (kReadWireBytes + 258 + kPlaceWireBytes + 6 + 258 + 8 + 8 + kPlaceWireBytes + kReadWireBytes) *
+    kByteMilliseconds;
 constexpr double kLatencyMilliseconds = 3.0; // the simulated unit's answer latency
 
 struct Case {
@@ -45,7 +49,7 @@ struct Case {
 };
 
 double Floor(const Case& run) {
-    return run.Presets * (run.Delay + kPresetWireMilliseconds) + 2.0 * run.Delay;
+    return run.Presets * (2.0 * run.Delay + kPresetWireMilliseconds) + 2.0 * run.Delay;
 }
 
 // Two delays a preset, the request and the answer on the wire, and the bank selection.
@@ -123,11 +127,10 @@ int main(int argc, char* argv[]) {
                     measured.Restore / floor,
                     measured.Verified == run.Presets ? "" : "  (presets not verified)");
         const double perPreset = (measured.Restore - 2.0 * run.Delay) / run.Presets;
-        std::printf("%-20s %.1f ms a preset; two delays a preset would take %.2f s (%.1f ms a "
-                    "preset), one %.1f ms\n",
-                    "", perPreset, Paced(run) / 1000.0,
-                    (Paced(run) - 2.0 * run.Delay) / run.Presets,
-                    run.Delay + kPresetWireMilliseconds);
+        std::printf("%-20s %.1f ms a preset; the floor is %.1f ms a preset, two delays with the "
+                    "answers' wire time %.1f ms\n",
+                    "", perPreset, 2.0 * run.Delay + kPresetWireMilliseconds,
+                    (Paced(run) - 2.0 * run.Delay) / run.Presets);
     }
     return allVerified ? 0 : 1;
 }

@@ -634,7 +634,7 @@ TfrmLibrary* TfrmMain::Library() {
     // What the unit's memory learns shows at once.
     connect(Link.get(), &TDeviceLink::SlotRemembered, library, &TfrmLibrary::SlotChanged);
     library->OnBusyReason = [this] { return Link->BusyReason(); };
-    library->OnFetch = [this](const std::vector<std::pair<int, int>>& wanted) {
+    library->OnFetch = [this](const std::vector<TPlace>& wanted) {
         if (Memory() == nullptr || !MidiOutAvailable(false))
             return 0;
         const int read = Link->Store().ReadSlots(wanted);

@@ -696,7 +696,7 @@ void TfrmLibrary::UpdateCommands() {
     btnFetch->setEnabled(anySlot);
     btnHistory->setEnabled(chosen.size() == 1 && chosen[0]->Source == TLibrarySource::Unit &&
                            places.Memory != nullptr &&
-                           places.Memory->Slot(std::max(chosen[0]->Bank, 0), chosen[0]->Slot) !=
+                           places.Memory->Slot(TPlace::Of(chosen[0]->Bank, chosen[0]->Slot)) !=
                                nullptr);
     btnRead->setEnabled(places.Memory != nullptr);
     const bool oneKnownSlot =
@@ -728,7 +728,7 @@ void TfrmLibrary::ShowProgress(const std::optional<TLinkProgress>& progress) {
     lblJob->setText(progress->Text() + QStringLiteral(" [Ctrl+C stops]"));
 }
 
-bool TfrmLibrary::ReadAgain(const std::vector<std::pair<int, int>>& wanted) {
+bool TfrmLibrary::ReadAgain(const std::vector<TPlace>& wanted) {
     const int read = OnFetch ? OnFetch(wanted) : 0;
     Refresh();
     if (read == static_cast<int>(wanted.size()))
@@ -794,14 +794,14 @@ bool TfrmLibrary::DropOn(int shownRow, const QMimeData& data, bool swap) {
     const TLibraryRow& target = model->At(shownRow);
     if (target.Source != TLibrarySource::Unit)
         return false;
-    const int bank = std::max(target.Bank, 0);
+    const int bank = TPlace::Of(target.Bank, target.Slot).Bank;
     const int slot = target.Slot;
     const std::vector<TDragged> dragged = Decode(data);
     if (dragged.empty())
         return false;
     if (swap) {
         const TDragged& other = dragged[0];
-        const int otherBank = std::max(other.Bank, 0);
+        const int otherBank = TPlace::Of(other.Bank, other.Slot).Bank;
         if (dragged.size() != 1 || other.Source != TLibrarySource::Unit) {
             ShowMessage(this, QStringLiteral("A swap takes one slot of the unit onto another"),
                         QStringLiteral("Library"));
@@ -824,7 +824,7 @@ bool TfrmLibrary::DropOn(int shownRow, const QMimeData& data, bool swap) {
             SwapPlan(places.Memory, {otherBank, other.Slot}, {bank, slot}, places.SingleBank));
     }
     if (dragged.size() == 1 && dragged[0].Source == TLibrarySource::Unit &&
-        std::max(dragged[0].Bank, 0) == bank && dragged[0].Slot == slot)
+        TPlace::Of(dragged[0].Bank, dragged[0].Slot) == TPlace{bank, slot})
         return false; // onto itself
     std::vector<TBytes> dumps;
     for (const TDragged& item : dragged)
@@ -839,15 +839,14 @@ void TfrmLibrary::Rename() {
     const TLibraryRow row = *chosen[0];
     bool ok = false;
     const QString title =
-        QInputDialog::getText(
-            this, QStringLiteral("Rename"),
-            QStringLiteral("New title for %1 (up to 16 characters):")
-                .arg(SlotPlace(std::max(row.Bank, 0), row.Slot, places.SingleBank)),
-            QLineEdit::Normal, row.Title, &ok)
+        QInputDialog::getText(this, QStringLiteral("Rename"),
+                              QStringLiteral("New title for %1 (up to 16 characters):")
+                                  .arg(TPlace::Of(row.Bank, row.Slot).Text(places.SingleBank)),
+                              QLineEdit::Normal, row.Title, &ok)
             .left(kTitleLength);
     if (!ok || title == row.Title)
         return;
-    const int bank = std::max(row.Bank, 0);
+    const int bank = TPlace::Of(row.Bank, row.Slot).Bank;
     // The title changes on what the slot holds now, read again.
     if (!ReadAgain({{bank, row.Slot}}))
         return;
@@ -917,9 +916,9 @@ void TfrmLibrary::CopyBank() {
     const TPlanOrRefusal known = CopyBankPlan(places.Memory, from, to);
     if (!known.Refusal.isEmpty() && known.Refusal.contains(QLatin1String("never read")))
         return void(Carry(known));
-    std::vector<std::pair<int, int>> wanted;
+    std::vector<TPlace> wanted;
     for (int slot = 1; slot <= 200; ++slot)
-        wanted.emplace_back(from, slot);
+        wanted.push_back({from, slot});
     if (!ReadAgain(wanted))
         return;
     Carry(CopyBankPlan(places.Memory, from, to));
@@ -942,10 +941,10 @@ void TfrmLibrary::FetchSelected() {
         ShowMessage(this, OnBusyReason(), QStringLiteral("Library"));
         return;
     }
-    std::vector<std::pair<int, int>> wanted;
+    std::vector<TPlace> wanted;
     for (const TLibraryRow* row : SelectedRows())
         if (row->Source == TLibrarySource::Unit)
-            wanted.emplace_back(std::max(row->Bank, 0), row->Slot);
+            wanted.push_back(TPlace::Of(row->Bank, row->Slot));
     if (!wanted.empty() && OnFetch) {
         OnFetch(wanted);
         Refresh();
@@ -956,7 +955,7 @@ void TfrmLibrary::ShowHistory() {
     const std::vector<const TLibraryRow*> chosen = SelectedRows();
     if (chosen.size() != 1 || places.Memory == nullptr)
         return;
-    const TSlotMemory* slot = places.Memory->Slot(std::max(chosen[0]->Bank, 0), chosen[0]->Slot);
+    const TSlotMemory* slot = places.Memory->Slot(TPlace::Of(chosen[0]->Bank, chosen[0]->Slot));
     if (slot == nullptr)
         return;
     TfrmSlotHistory history(*slot, this);

@@ -53,7 +53,7 @@ public:
     std::function<void(const TLibraryRow& row)> OnOpen;
     // Reads these wanted (bank, slot) of the unit again.
     // Reads the slots again; how many were read and remembered.
-    std::function<int(const std::vector<std::pair<int, int>>& wanted)> OnFetch;
+    std::function<int(const std::vector<TPlace>& wanted)> OnFetch;
     // Walks the unit's banks into its memory: banks, request delay, a dated backup too.
     struct TReadChoice {
         std::array<bool, 4> Banks{true, true, true, true};
@@ -141,7 +141,7 @@ private:
     // What the unit's memory says a slot holds now, for a plan's line.
     // Reads the slots again before a plan is built on what they hold; false (and said) when not
     // every one could be.
-    bool ReadAgain(const std::vector<std::pair<int, int>>& wanted);
+    bool ReadAgain(const std::vector<TPlace>& wanted);
     bool Carry(const TPlanOrRefusal& planned);
     // Dumps into consecutive slots from (bank, slot); false (said why) when they do not fit.
     bool PlaceFrom(int bank, int slot, const std::vector<TBytes>& dumps, const QString& what);

@@ -301,21 +301,21 @@ bool TBackupWalk::Arrived(TByteView dump) {
     if (link.Ledger().Arrived(dump, ticket) != TAnswerLedger::TVerdict::Take)
         return false;
     const int number = presetIndex + 1;
-    using TPlace = TDeviceLink::TPlace;
+    using TWhere = TDeviceLink::TWhere;
     // A program change goes through the unit's program table: only the bank can be compared.
-    const TPlace place = link.PlaceOf(PrePlenovaMode ? -1 : bank, byPresetNumber ? number : 0);
+    const TWhere place = link.PlaceOf(PrePlenovaMode ? -1 : bank, byPresetNumber ? number : 0);
     // A lost program change leaves the unit where it was, in the slot it reported before: asked
     // once more, and the same slot again is taken (the table may give two programs one slot).
     const int slotReported = link.PresetAnswer();
-    const bool sameSlot = !byPresetNumber && place == TPlace::Here && slotReported >= 1 &&
+    const bool sameSlot = !byPresetNumber && place == TWhere::Here && slotReported >= 1 &&
                           slotReported == previousSlot && !sameSlotAskedAgain;
     // The message choosing this preset was lost: the dump is another slot's. Where the unit's
     // reply was lost, it is asked once more, and a second such dump is taken, lest a unit losing
     // every so many replies keep the walk from ever ending; not so once it has answered from
     // elsewhere for this preset.
-    const bool stray = place == TPlace::OtherSlot || place == TPlace::OtherBank ||
-                       (place == TPlace::Unknown && strayAnswers > 0);
-    if (stray || sameSlot || (place == TPlace::Unknown && ++unplaced < 2)) {
+    const bool stray = place == TWhere::OtherSlot || place == TWhere::OtherBank ||
+                       (place == TWhere::Unknown && strayAnswers > 0);
+    if (stray || sameSlot || (place == TWhere::Unknown && ++unplaced < 2)) {
         if (stray && ++strayAnswers >= 3) {
             Fail(QStringLiteral("Procedure aborted: the unit would not move to preset #%1%2")
                      .arg(number)
@@ -325,15 +325,15 @@ bool TBackupWalk::Arrived(TByteView dump) {
         requestedAt = link.Now(); // a time-out must not cut in while this is said
         sameSlotAskedAgain = sameSlotAskedAgain || sameSlot;
         QString why = QStringLiteral("the unit did not say where it was; asking again");
-        if (place == TPlace::OtherBank)
+        if (place == TWhere::OtherBank)
             why = QStringLiteral("the unit answered from another bank; choosing bank %1 again")
                       .arg(Letter(bank));
-        else if (place == TPlace::OtherSlot)
+        else if (place == TWhere::OtherSlot)
             why = QStringLiteral("the unit answered from another slot; asking again");
         else if (sameSlot)
             why = QStringLiteral("the unit is still in slot %1; asking again").arg(slotReported);
         host.Log(QStringLiteral("Preset #%1: ").arg(number) + why);
-        if (place == TPlace::OtherBank) {
+        if (place == TWhere::OtherBank) {
             // The message choosing the bank was lost.
             const TAnswerLedger::TTicket waitingFor = ticket;
             const QPointer<TDeviceLink> alive(&link);

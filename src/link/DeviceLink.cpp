@@ -255,11 +255,12 @@ void TDeviceLink::NoteSeen(int bank, int slot, TByteView dump, TSeenHow how) {
     NoteTitle(bank, slot, QString::fromLatin1(PresetTitleOf(dump).c_str()));
     if (unitMemory == nullptr)
         return;
-    const QString error = unitMemory->Saw(std::max(bank, 0), slot, dump, how);
+    const TPlace place = TPlace::Of(bank, slot);
+    const QString error = unitMemory->Saw(place.Bank, place.Slot, dump, how);
     if (!error.isEmpty())
         host.Log(QStringLiteral("The unit's memory could not be kept: ") + error);
     else
-        emit SlotRemembered(std::max(bank, 0), slot);
+        emit SlotRemembered(place.Bank, place.Slot);
 }
 
 void TDeviceLink::SetRequestDelay(int milliseconds) {
@@ -323,10 +324,10 @@ void TDeviceLink::AskBank() {
     SendRequest(RequestParameterMessage(DeviceId, kBankAddress));
 }
 
-TDeviceLink::TPlace TDeviceLink::ConfirmBank(int bank, bool asked, bool& chosenAgain) {
+TDeviceLink::TWhere TDeviceLink::ConfirmBank(int bank, bool asked, bool& chosenAgain) {
     chosenAgain = false;
     if (PrePlenovaMode || bank < 0 || bank > 3)
-        return TPlace::Here;
+        return TWhere::Here;
     const QPointer<TDeviceLink> alive(this);
     for (int ask = 1;; ++ask) {
         if (ask > 1 || !asked)
@@ -335,16 +336,16 @@ TDeviceLink::TPlace TDeviceLink::ConfirmBank(int bank, bool asked, bool& chosenA
         while (bankOwed && Now() - start <= timings.TimeoutMilliseconds) {
             Wait(5);
             if (alive.isNull())
-                return TPlace::Unknown;
+                return TWhere::Unknown;
         }
         const bool replied = !bankOwed;
         bankOwed = false;
         if (!replied && !placesTold)
-            return TPlace::Here; // a unit that does not tell is taken at its word, as ever
+            return TWhere::Here; // a unit that does not tell is taken at its word, as ever
         if (replied && bankAnswer == bank)
-            return TPlace::Here;
+            return TWhere::Here;
         if (ask >= 3)
-            return replied ? TPlace::OtherBank : TPlace::Unknown;
+            return replied ? TWhere::OtherBank : TWhere::Unknown;
         if (!replied)
             continue;
         host.Log(QStringLiteral("The unit is in bank %1: choosing bank %2 again")
@@ -353,21 +354,21 @@ TDeviceLink::TPlace TDeviceLink::ConfirmBank(int bank, bool asked, bool& chosenA
         chosenAgain = true;
         PacedWait(2.0 * timings.RequestDelay);
         if (alive.isNull())
-            return TPlace::Unknown;
+            return TWhere::Unknown;
     }
 }
 
 // (bank, number): a place of the unit, bank first, as everywhere.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-TDeviceLink::TPlace TDeviceLink::PlaceOf(int bank, int number) const {
+TDeviceLink::TWhere TDeviceLink::PlaceOf(int bank, int number) const {
     const bool checkBank = !PrePlenovaMode && bank >= 0;
     const bool checkNumber = number >= 1;
     if (checkBank && bankAnswer >= 0 && bankAnswer != bank)
-        return TPlace::OtherBank;
+        return TWhere::OtherBank;
     if (checkNumber && presetAnswer >= 0 && presetAnswer != number)
-        return TPlace::OtherSlot;
+        return TWhere::OtherSlot;
     const bool told = (!checkBank || bankAnswer >= 0) && (!checkNumber || presetAnswer >= 0);
-    return told || !placesTold ? TPlace::Here : TPlace::Unknown;
+    return told || !placesTold ? TWhere::Here : TWhere::Unknown;
 }
 
 bool TDeviceLink::SendRequest(const TBytes& message) {

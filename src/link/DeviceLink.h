@@ -8,6 +8,7 @@
 #include "link/AnswerLedger.h"
 #include "link/LinkHost.h"
 #include "model/StoreRequest.h"
+#include "store/Place.h"
 #include "store/UnitMemory.h"
 
 #include <QObject>
@@ -92,8 +93,8 @@ public:
     int PendingReplies() const { return pendingReplies; }
     // Runs after a ping; when it ends with replies still missing, the user is told.
     const QTimer& ReplyTimer() const { return *replyTimer; }
-    // Titles seen in the unit's slots this session, by bank (-1: the single bank) and slot.
-    const std::map<std::pair<int, int>, QString>& KnownTitles() const { return knownTitles; }
+    // Titles seen in the unit's slots this session, by place.
+    const std::map<TPlace, QString>& KnownTitles() const { return knownTitles; }
 
     const TLinkTimings& Timings() const { return timings; }
     void SetTimings(const TLinkTimings& value) { timings = value; }
@@ -162,8 +163,8 @@ private:
     // What the replies to the last AskPlace said of (bank, number). A bank below 0 or a number
     // below 1 is not compared. A unit that has never told its place (it does not answer such
     // questions) is taken at its word; for one that has, a lost reply leaves it Unknown.
-    enum class TPlace { Here, Unknown, OtherSlot, OtherBank };
-    TPlace PlaceOf(int bank, int number) const;
+    enum class TWhere { Here, Unknown, OtherSlot, OtherBank };
+    TWhere PlaceOf(int bank, int number) const;
     // No reply to the last AskPlace has come yet from a unit that answers it: a dump arriving
     // now was sent before them, so it answers something asked earlier, or came twice.
     bool PlaceStillOwed() const { return placesTold && numberOwed && (bankOwed || PrePlenovaMode); }
@@ -174,12 +175,14 @@ private:
     // it has never told its place), OtherBank when it would not change, Unknown when its replies
     // stayed away. chosenAgain: the bank was chosen again, which loads the edit buffer anew.
     void AskBank();
-    TPlace ConfirmBank(int bank, bool asked, bool& chosenAgain);
+    TWhere ConfirmBank(int bank, bool asked, bool& chosenAgain);
     // The preset number the unit last reported; -1 unknown.
     int PresetAnswer() const { return presetAnswer; }
     // (bank, slot): a place of the unit, bank first, as everywhere.
     // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-    void NoteTitle(int bank, int slot, const QString& title) { knownTitles[{bank, slot}] = title; }
+    void NoteTitle(int bank, int slot, const QString& title) {
+        knownTitles[TPlace::Of(bank, slot)] = title;
+    }
     // A preset seen in a slot (bank -1: the single bank): remembered, and its title noted.
     void NoteSeen(int bank, int slot, TByteView dump, TSeenHow how);
     // The bank the jobs' stores and walks are in; -1 unknown.
@@ -231,7 +234,7 @@ private:
     int pacing = 0;             // the link's own waits under way
     TLinkJob job = TLinkJob::None;
     TAnswerLedger ledger;
-    std::map<std::pair<int, int>, QString> knownTitles;
+    std::map<TPlace, QString> knownTitles;
     TUnitMemory* unitMemory = nullptr;
     std::unique_ptr<TVerifiedStore> store;
     std::unique_ptr<TBackupWalk> walk;

@@ -19,7 +19,7 @@ std::vector<TRestoreItem> TRestoreWalk::Plan(const QString& folder,
     std::vector<TRestoreItem> plan =
         TBackupFolder(folder, PrePlenovaMode).PlanRestore(banks, first, last);
     for (TRestoreItem& item : plan) {
-        const auto known = link.KnownTitles().find({item.Bank, item.Slot});
+        const auto known = link.KnownTitles().find(TPlace::Of(item.Bank, item.Slot));
         if (known != link.KnownTitles().end())
             item.UnitTitle = known->second;
     }
@@ -90,8 +90,8 @@ TRestoreCounts TRestoreWalk::Run(std::vector<TRestoreItem>& plan, TWriteJournal*
             host.Log(QStringLiteral("Skipped %1: %2").arg(item.Path, item.Problem));
             continue;
         }
-        writes.Writes.push_back({std::max(item.Bank, 0), item.Slot, item.Dump, item.UnitTitle,
-                                 !item.UnitTitle.isEmpty()});
+        writes.Writes.push_back({TPlace::Of(item.Bank, item.Slot).Bank, item.Slot, item.Dump,
+                                 item.UnitTitle, !item.UnitTitle.isEmpty()});
         items.push_back(&item);
     }
     TPlanRun how;

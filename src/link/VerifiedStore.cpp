@@ -116,13 +116,13 @@ bool TVerifiedStore::Arrived(TByteView dump) {
     // Its own request's answer, but maybe not this slot's: chosen again (once only where the
     // unit's reply was lost, as the walk does, and never once the unit has answered from
     // elsewhere).
-    using TPlace = TDeviceLink::TPlace;
-    const TPlace place = link.PlaceOf(PrePlenovaMode ? -1 : link.CurrentBank(), fetchingSlot);
-    if (place == TPlace::OtherSlot || place == TPlace::OtherBank ||
-        (place == TPlace::Unknown && (strays > 0 || ++unplaced < 2))) {
+    using TWhere = TDeviceLink::TWhere;
+    const TWhere place = link.PlaceOf(PrePlenovaMode ? -1 : link.CurrentBank(), fetchingSlot);
+    if (place == TWhere::OtherSlot || place == TWhere::OtherBank ||
+        (place == TWhere::Unknown && (strays > 0 || ++unplaced < 2))) {
         strayAnswer = true;
-        strayBank = place == TPlace::OtherBank;
-        if (place != TPlace::Unknown)
+        strayBank = place == TWhere::OtherBank;
+        if (place != TWhere::Unknown)
             ++strays;
         return true;
     }
@@ -265,7 +265,7 @@ TVerifiedStore::THold TVerifiedStore::AwaitTaken(const TBytes& dump, int bank) {
     }
 }
 
-int TVerifiedStore::ReadSlots(const std::vector<std::pair<int, int>>& wanted) {
+int TVerifiedStore::ReadSlots(const std::vector<TPlace>& wanted) {
     if (link.Busy()) {
         host.Status(link.BusyReason());
         return 0;
@@ -290,7 +290,7 @@ int TVerifiedStore::ReadSlots(const std::vector<std::pair<int, int>>& wanted) {
         // Counted only once remembered: a plan built on the memory must not find an older
         // version there because the new one could not be written down.
         const TSlotMemory* remembered =
-            link.Memory() != nullptr ? link.Memory()->Slot(std::max(bank, 0), slot) : nullptr;
+            link.Memory() != nullptr ? link.Memory()->Slot(TPlace::Of(bank, slot)) : nullptr;
         if (held &&
             (link.Memory() == nullptr || (remembered != nullptr && remembered->Now() != nullptr &&
                                           SameDumpAnyDevice(remembered->Now()->Dump, *held))))
@@ -437,11 +437,11 @@ TStoreResult TVerifiedStore::StoreHere(const TStoreRequest& request, TSeenHow ho
         hold = AwaitTaken(dump, result.Bank);
     } else if (result.Bank >= 0) {
         bool chosenAgain = false;
-        const TDeviceLink::TPlace place = link.ConfirmBank(result.Bank, false, chosenAgain);
+        const TDeviceLink::TWhere place = link.ConfirmBank(result.Bank, false, chosenAgain);
         if (alive.isNull())
             return result;
-        hold = place == TDeviceLink::TPlace::Here        ? THold::Held
-               : place == TDeviceLink::TPlace::OtherBank ? THold::OtherBank
+        hold = place == TDeviceLink::TWhere::Here        ? THold::Held
+               : place == TDeviceLink::TWhere::OtherBank ? THold::OtherBank
                                                          : THold::Silent;
         if (hold == THold::Held && chosenAgain) { // choosing the bank loaded the edit buffer anew
             link.SendRequest(dump);

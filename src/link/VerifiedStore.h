@@ -5,6 +5,7 @@
 
 #include "link/AnswerLedger.h"
 #include "model/StoreRequest.h"
+#include "store/Place.h"
 #include "store/UnitMemory.h"
 
 #include <QString>
@@ -44,7 +45,7 @@ public:
     std::optional<TBytes> ReadEditBuffer();
     // Reads these slots (bank, 1-based slot) again, each bank chosen as needed and the bank
     // the unit was in chosen again at the end; how many came. Refused while a job runs.
-    int ReadSlots(const std::vector<std::pair<int, int>>& wanted);
+    int ReadSlots(const std::vector<TPlace>& wanted);
     // Where kept presets go; empty: the program's data folder, "replaced".
     QString ReplacedFolder;
 

@@ -159,7 +159,7 @@ TBackupIndex::TBackupIndex(const std::vector<TBackupInfo>& found, bool singleBan
         const TBackupFolder folder(backups[i].Path, singleBank);
         for (int bank = singleBank ? -1 : 0; bank < (singleBank ? 0 : 4); ++bank)
             for (const auto& [slot, file] : BankFiles(folder.BankFolder(bank)))
-                held[i][{std::max(bank, 0), slot}] = file.second;
+                held[i][TPlace::Of(bank, slot)] = file.second;
     }
 }
 

@@ -48,7 +48,7 @@ struct TBackupIndex {
     TBackupIndex() = default;
     TBackupIndex(const std::vector<TBackupInfo>& backups, bool singleBank); // newest first
     std::vector<TBackupInfo> backups;
-    std::vector<std::map<std::pair<int, int>, TBytes>> held; // (bank 0..3, slot): the dump
+    std::vector<std::map<TPlace, TBytes>> held; // the dump each backup holds for a place
 };
 
 // One slot of the unit (bank 0 and slot 1..128 on a Pre-Plenova unit), as remembered.

@@ -10,14 +10,14 @@ QString TitleText(TByteView dump) {
     return title.isEmpty() ? QStringLiteral("(untitled)") : title;
 }
 
-const TSlotVersion* Now(const TUnitMemory* memory, std::pair<int, int> place) {
-    const TSlotMemory* slot = memory != nullptr ? memory->Slot(place.first, place.second) : nullptr;
+const TSlotVersion* Now(const TUnitMemory* memory, TPlace place) {
+    const TSlotMemory* slot = memory != nullptr ? memory->Slot(place) : nullptr;
     return slot != nullptr ? slot->Now() : nullptr;
 }
 
 // A write with what the memory knows the slot holds now, for the plan's line.
-TPlannedWrite Planned(const TUnitMemory* memory, std::pair<int, int> place, const TBytes& dump) {
-    TPlannedWrite write{place.first, place.second, dump, {}, false};
+TPlannedWrite Planned(const TUnitMemory* memory, TPlace place, const TBytes& dump) {
+    TPlannedWrite write{place.Bank, place.Slot, dump, {}, false};
     if (const TSlotVersion* now = Now(memory, place)) {
         write.NowKnown = true;
         write.NowTitle = QString::fromLatin1(PresetTitleOf(now->Dump).c_str());
@@ -25,14 +25,13 @@ TPlannedWrite Planned(const TUnitMemory* memory, std::pair<int, int> place, cons
     return write;
 }
 
-QString NeverRead(std::pair<int, int> place, bool singleBank) {
-    return SlotPlace(place.first, place.second, singleBank) +
-           QStringLiteral(" was never read: fetch it first [F5]");
+QString NeverRead(TPlace place, bool singleBank) {
+    return place.Text(singleBank) + QStringLiteral(" was never read: fetch it first [F5]");
 }
 } // namespace
 
-TPlanOrRefusal PlacePlan(const TUnitMemory* memory, std::pair<int, int> from,
-                         const std::vector<TBytes>& dumps, const QString& what, bool singleBank) {
+TPlanOrRefusal PlacePlan(const TUnitMemory* memory, TPlace from, const std::vector<TBytes>& dumps,
+                         const QString& what, bool singleBank) {
     TPlanOrRefusal result;
     const auto [bank, slot] = from;
     const int last = singleBank ? 128 : 200;
@@ -62,8 +61,7 @@ TPlanOrRefusal PlacePlan(const TUnitMemory* memory, std::pair<int, int> from,
     return result;
 }
 
-TPlanOrRefusal SwapPlan(const TUnitMemory* memory, std::pair<int, int> first,
-                        std::pair<int, int> second, bool singleBank) {
+TPlanOrRefusal SwapPlan(const TUnitMemory* memory, TPlace first, TPlace second, bool singleBank) {
     TPlanOrRefusal result;
     if (first == second) {
         result.Refusal = QStringLiteral("A swap needs two different slots");
@@ -75,24 +73,23 @@ TPlanOrRefusal SwapPlan(const TUnitMemory* memory, std::pair<int, int> first,
         result.Refusal = NeverRead(one == nullptr ? first : second, singleBank);
         return result;
     }
-    result.Plan.Label = QStringLiteral("swap of %1 and %2")
-                            .arg(SlotPlace(first.first, first.second, singleBank),
-                                 SlotPlace(second.first, second.second, singleBank));
+    result.Plan.Label =
+        QStringLiteral("swap of %1 and %2").arg(first.Text(singleBank), second.Text(singleBank));
     result.Plan.Writes.push_back(Planned(memory, first, two->Dump));
     result.Plan.Writes.push_back(Planned(memory, second, one->Dump));
     return result;
 }
 
-TPlanOrRefusal RenamePlan(const TUnitMemory* memory, std::pair<int, int> place,
-                          const QString& title, bool singleBank) {
+TPlanOrRefusal RenamePlan(const TUnitMemory* memory, TPlace place, const QString& title,
+                          bool singleBank) {
     TPlanOrRefusal result;
     const TSlotVersion* now = Now(memory, place);
     if (now == nullptr) {
         result.Refusal = NeverRead(place, singleBank);
         return result;
     }
-    result.Plan.Label = QStringLiteral("rename of %1 to %2")
-                            .arg(SlotPlace(place.first, place.second, singleBank), title.trimmed());
+    result.Plan.Label =
+        QStringLiteral("rename of %1 to %2").arg(place.Text(singleBank), title.trimmed());
     result.Plan.Writes.push_back(Planned(memory, place, RetitledDump(now->Dump, title)));
     return result;
 }
@@ -131,11 +128,11 @@ TPlanOrRefusal CopyBankPlan(const TUnitMemory* memory, int from, int to) {
     return result;
 }
 
-TPlanOrRefusal PutBackPlan(const TUnitMemory* memory, std::pair<int, int> place, const TBytes& dump,
+TPlanOrRefusal PutBackPlan(const TUnitMemory* memory, TPlace place, const TBytes& dump,
                            bool singleBank) {
     TPlanOrRefusal result;
-    result.Plan.Label = QStringLiteral("putting %1 back into %2")
-                            .arg(TitleText(dump), SlotPlace(place.first, place.second, singleBank));
+    result.Plan.Label =
+        QStringLiteral("putting %1 back into %2").arg(TitleText(dump), place.Text(singleBank));
     result.Plan.Writes.push_back(Planned(memory, place, dump));
     return result;
 }

@@ -9,7 +9,6 @@
 #include "store/WritePlan.h"
 
 #include <QString>
-#include <utility>
 #include <vector>
 
 // A plan, or why there is none ("B 017 was never read: fetch it first").
@@ -20,17 +19,16 @@ struct TPlanOrRefusal {
 
 // The presets into consecutive slots from (bank, slot); `what` names the write ("drop",
 // "sending", "place").
-TPlanOrRefusal PlacePlan(const TUnitMemory* memory, std::pair<int, int> from,
-                         const std::vector<TBytes>& dumps, const QString& what, bool singleBank);
+TPlanOrRefusal PlacePlan(const TUnitMemory* memory, TPlace from, const std::vector<TBytes>& dumps,
+                         const QString& what, bool singleBank);
 // The two slots' presets exchanged.
-TPlanOrRefusal SwapPlan(const TUnitMemory* memory, std::pair<int, int> first,
-                        std::pair<int, int> second, bool singleBank);
+TPlanOrRefusal SwapPlan(const TUnitMemory* memory, TPlace first, TPlace second, bool singleBank);
 // The slot's preset stored again under a new title.
-TPlanOrRefusal RenamePlan(const TUnitMemory* memory, std::pair<int, int> place,
-                          const QString& title, bool singleBank);
+TPlanOrRefusal RenamePlan(const TUnitMemory* memory, TPlace place, const QString& title,
+                          bool singleBank);
 // Every slot of one bank onto the same slot of another; slots that already hold the same
 // preset are left out.
 TPlanOrRefusal CopyBankPlan(const TUnitMemory* memory, int from, int to);
 // An earlier version of a slot written into it again.
-TPlanOrRefusal PutBackPlan(const TUnitMemory* memory, std::pair<int, int> place, const TBytes& dump,
+TPlanOrRefusal PutBackPlan(const TUnitMemory* memory, TPlace place, const TBytes& dump,
                            bool singleBank);

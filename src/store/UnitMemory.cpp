@@ -213,9 +213,7 @@ QString TUnitMemory::Saw(int bank, int slot, TByteView dump, TSeenHow how, const
     return {};
 }
 
-// (bank, slot): a place of the unit, bank first, as everywhere.
-// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
-const TSlotMemory* TUnitMemory::Slot(int bank, int slot) const {
-    const auto found = remembered.find({bank, slot});
+const TSlotMemory* TUnitMemory::Slot(TPlace place) const {
+    const auto found = remembered.find(place);
     return found == remembered.end() ? nullptr : &found->second;
 }

@@ -6,6 +6,7 @@
 // stopped half way leaves what was known before plus each slot read since.
 
 #include "model/Protocol.h"
+#include "store/Place.h"
 
 #include <QDateTime>
 #include <QString>
@@ -59,9 +60,10 @@ public:
     QString Saw(int bank, int slot, TByteView dump, TSeenHow how,
                 const QDateTime& when = QDateTime::currentDateTime());
 
-    const TSlotMemory* Slot(int bank, int slot) const;
+    const TSlotMemory* Slot(TPlace place) const;
+    const TSlotMemory* Slot(int bank, int slot) const { return Slot(TPlace{bank, slot}); }
     // Every slot remembered, by bank and slot.
-    const std::map<std::pair<int, int>, TSlotMemory>& Slots() const { return remembered; }
+    const std::map<TPlace, TSlotMemory>& Slots() const { return remembered; }
 
 private:
     QString PathOf(int bank, int slot) const;
@@ -70,6 +72,6 @@ private:
     static QString SetAside(const QString& path, const QString& why);
 
     QString folder;
-    std::map<std::pair<int, int>, TSlotMemory> remembered;
+    std::map<TPlace, TSlotMemory> remembered;
     QStringList problems;
 };

@@ -61,3 +61,12 @@ TBytes RetitledDump(TByteView dump, const QString& title) {
     }
     return renamed;
 }
+
+QString TPlace::Text(bool singleBank) const {
+    return SlotPlace(Bank, Slot, singleBank);
+}
+
+bool TPlace::Fits(bool singleBank) const {
+    return singleBank ? Bank == 0 && Slot >= 1 && Slot <= 128
+                      : Bank >= 0 && Bank <= 3 && Slot >= 1 && Slot <= 200;
+}

@@ -4,6 +4,7 @@
 // the link's.
 
 #include "model/StoreRequest.h"
+#include "store/Place.h"
 
 #include <QString>
 #include <QStringList>

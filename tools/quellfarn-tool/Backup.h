@@ -74,7 +74,7 @@ public:
     int Replay(bool undo, const TPlanWalk::TAsk& ask);
     // Reads these (bank, slot) of the unit into its memory; false (said why) when one did not
     // come. Connects first.
-    bool ReadSlots(const std::vector<std::pair<int, int>>& wanted);
+    bool ReadSlots(const std::vector<TPlace>& wanted);
     // The connection check (ports, question, answer) on standard output, one step a line, and
     // its verdict: 0 when the unit answers as Quellfarn is set.
     int Check();
@@ -160,8 +160,8 @@ int RestoreCommand(int argc, char* argv[], const TBackupOptions& options);
 int DevicesCommand();
 // place, swap, undo, redo and journal: the places are (bank, 1-based slot).
 int PlaceCommand(int argc, char* argv[], const TBackupOptions& options, const QString& file,
-                 std::pair<int, int> place);
+                 TPlace place);
 int SwapCommand(int argc, char* argv[], const TBackupOptions& options,
-                const std::array<std::pair<int, int>, 2>& places);
+                const std::array<TPlace, 2>& places);
 int ReplayCommand(int argc, char* argv[], const TBackupOptions& options, bool undo);
 int JournalCommand(int argc, char* argv[], const TBackupOptions& options);

@@ -23,7 +23,7 @@
 
 namespace {
 // "unit:B017" (or "unit:17" on a single-bank unit): the slot it names.
-std::optional<std::pair<int, int>> UnitSlot(const QString& word) {
+std::optional<TPlace> UnitSlot(const QString& word) {
     if (!word.startsWith(QStringLiteral("unit:")))
         return std::nullopt;
     static const QRegularExpression withBank(QStringLiteral("^unit:([A-Da-d]) ?0*(\\d{1,3})$"));
@@ -33,7 +33,7 @@ std::optional<std::pair<int, int>> UnitSlot(const QString& word) {
     if (slot < 1 || slot > (PrePlenovaMode ? 128 : 200))
         throw UsageError{"\"" + Bytes(word) + "\" is not a slot of the unit: " +
                          (PrePlenovaMode ? "unit:1 to unit:128" : "unit:A001 to unit:D200")};
-    return std::pair{PrePlenovaMode ? 0 : match.captured(1).toUpper().at(0).unicode() - 'A', slot};
+    return TPlace{PrePlenovaMode ? 0 : match.captured(1).toUpper().at(0).unicode() - 'A', slot};
 }
 
 const char* KindName(TPresetChange::TKind kind) {
@@ -73,8 +73,7 @@ int TPresetDiffCommand::Execute(const QStringList& arguments) {
     ReadConnection(parser, options);
     options.RequestDelay = Number(parser, ToolOptions::Delay, options.RequestDelay);
     SetPrePlenovaMode(options.PrePlenova);
-    const std::array<std::optional<std::pair<int, int>>, 2> places = {UnitSlot(sides[0]),
-                                                                      UnitSlot(sides[1])};
+    const std::array<std::optional<TPlace>, 2> places = {UnitSlot(sides[0]), UnitSlot(sides[1])};
     std::array<TBytes, 2> dumps;
     for (std::size_t i = 0; i < 2; ++i)
         if (!places[i]) {
@@ -93,7 +92,7 @@ int TPresetDiffCommand::Execute(const QStringList& arguments) {
         std::shared_ptr<TSimulatedProcessor> processor;
         ToolRun::AddBackends(midi, options.PrePlenova, processor);
         TBackup host(midi, options, TReportStyle::Quiet);
-        std::vector<std::pair<int, int>> wanted;
+        std::vector<TPlace> wanted;
         for (const auto& slot : places)
             if (slot)
                 wanted.push_back(*slot);
@@ -101,7 +100,7 @@ int TPresetDiffCommand::Execute(const QStringList& arguments) {
             return 1;
         for (std::size_t i = 0; i < 2; ++i)
             if (places[i]) {
-                const TSlotMemory* held = host.Memory().Slot(places[i]->first, places[i]->second);
+                const TSlotMemory* held = host.Memory().Slot(*places[i]);
                 if (held == nullptr || held->Now() == nullptr)
                     throw FileError{"The unit did not send " +
                                     Bytes(sides[static_cast<qsizetype>(i)])};

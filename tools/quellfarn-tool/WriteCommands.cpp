@@ -47,7 +47,7 @@ std::vector<const TOption*> OptionsOf(TWriteCommand::TKind kind) {
 }
 
 // "A012", "a 12", "D200"; "17" on a single-bank unit.
-std::pair<int, int> SlotWord(const QString& word) {
+TPlace SlotWord(const QString& word) {
     static const QRegularExpression withBank(QStringLiteral("^([A-Da-d]) ?0*(\\d{1,3})$"));
     static const QRegularExpression plain(QStringLiteral("^0*(\\d{1,3})$"));
     const QRegularExpressionMatch match = (PrePlenovaMode ? plain : withBank).match(word);

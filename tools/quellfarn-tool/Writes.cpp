@@ -23,8 +23,8 @@ QString OutputNameOf(const TBackupOptions& options) {
                                         : options.OutputName;
 }
 
-QString Place(std::pair<int, int> place) {
-    return SlotPlace(place.first, place.second, PrePlenovaMode);
+QString Place(TPlace place) {
+    return place.Text(PrePlenovaMode);
 }
 
 // One application, the MIDI systems and a host for a command that may talk to the unit.
@@ -120,7 +120,7 @@ bool TBackup::ConnectForWriting() {
     return false;
 }
 
-bool TBackup::ReadSlots(const std::vector<std::pair<int, int>>& wanted) {
+bool TBackup::ReadSlots(const std::vector<TPlace>& wanted) {
     if (!ConnectForWriting())
         return false;
     const int read = link->Store().ReadSlots(wanted);
@@ -181,7 +181,7 @@ int TBackup::Replay(bool undo, const TPlanWalk::TAsk& ask) {
 }
 
 int PlaceCommand(int argc, char* argv[], const TBackupOptions& options, const QString& file,
-                 std::pair<int, int> place) {
+                 TPlace place) {
     const TFileRead read = ReadWholeFile(file, kLargestPresetFile);
     if (read.Missing)
         throw FileError{"Cannot read " + file.toStdString() + ": no such file"};
@@ -199,7 +199,7 @@ int PlaceCommand(int argc, char* argv[], const TBackupOptions& options, const QS
 }
 
 int SwapCommand(int argc, char* argv[], const TBackupOptions& options,
-                const std::array<std::pair<int, int>, 2>& places) {
+                const std::array<TPlace, 2>& places) {
     if (places[0] == places[1])
         throw UsageError{"swap needs two different slots"};
     TRun run(argc, argv, options);
