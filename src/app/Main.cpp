@@ -13,6 +13,7 @@
 #include "link/ConnectionCheck.h"
 #include "model/Protocol.h"
 #include "mpt/mpt_edit.h"
+#include "sim/SimulatedProcessor.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -429,6 +430,23 @@ void TfrmMain::StepSlot(TfrmPresetEditor& editor, int step) {
         say(text);
 }
 
+TUnitName TfrmMain::UnitInUse() const {
+    TUnitName unit;
+    unit.Port = ChosenOutput();
+    unit.Simulated = unit.Port == QLatin1String(kSimulatedDeviceName);
+    unit.Connected = !unit.Port.isEmpty() && MidiOutput() != nullptr &&
+                     MidiOutput()->PortState() == TMidiOutput::State::Open &&
+                     MidiOutput()->ProductName() == unit.Port;
+    return unit;
+}
+
+void TfrmMain::OutputChanged() {
+    // The library shows the unit behind the output now, not the one before; during a job it is
+    // shown again when the job ends.
+    if (!library.isNull() && Link != nullptr && !Link->Busy())
+        library->Refresh();
+}
+
 TUnitMemory* TfrmMain::Memory() {
     if (MidiOutput() == nullptr || MidiOutput()->PortState() != TMidiOutput::State::Open)
         return nullptr;
@@ -589,6 +607,7 @@ TfrmLibrary* TfrmMain::Library() {
     library->OnPlaces = [this] {
         TLibraryPlaces places;
         places.Memory = Memory();
+        places.Unit = UnitInUse();
         places.BackupFolder = CurrentFolder;
         places.PresetFolder = TfrmPresetEditor::LastPresetFolder.isEmpty()
                                   ? DefaultUserFolder()
@@ -721,6 +740,7 @@ void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
         return StoreFromEditor(request);
     };
     editor.OnSlotHolds = [this](int bank, int slot) { return SlotHoldsText(bank, slot); };
+    editor.OnUnit = [this] { return UnitInUse(); };
     // (bank, slot): a place of the unit, bank first, as everywhere.
     // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     editor.OnReadSlot = [this](int bank, int slot) -> std::optional<TfrmPresetEditor::TReadSlot> {
@@ -822,18 +842,11 @@ void TfrmMain::ShowHook() {
     // Once the window is up, so the question stands in front of it.
     if (!std::exchange(recoveryOffered, true))
         QTimer::singleShot(0, this, [this] { OfferRecovery(); });
-    if (PortsToFind() && !MissingPort().isEmpty()) {
-        // The stored port is not there: the unit is looked for once the window is up.
-        QTimer::singleShot(0, this, [this] {
-            if (PortsToFind())
-                FindTheUnit(true);
-        });
-    } else {
-        // Only a ping that goes out can go unanswered.
-        findOnSilence = PortsToFind() && MidiOutput() != nullptr &&
-                        MidiOutput()->PortState() == TMidiOutput::State::Open;
-        PingDevice();
-    }
+    // Only a ping that goes out can go unanswered. A stored port that is not there is waited
+    // for: nothing else, the simulated unit least of all, is looked for in its place.
+    findOnSilence = PortsToFind() && MidiOutput() != nullptr &&
+                    MidiOutput()->PortState() == TMidiOutput::State::Open;
+    PingDevice();
     TfrmMIDIExplorer::ShowHook();
 }
 

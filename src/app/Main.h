@@ -3,6 +3,7 @@
 // the device link (requests, replies, pacing, time-outs) and the processor menu.
 
 #include "base/PresetListing.h"
+#include "base/UnitName.h"
 #include "base/qvUtility.h"
 #include "explorer/MIDIExplorer.h"
 #include "link/BackupWalk.h"
@@ -135,6 +136,9 @@ public:
     QString SlotHoldsText(int bank, int slot);
     // Where editors keep their unsaved edits: "drafts" in the program's data folder.
     static QString DraftFolder();
+    // The unit the windows read and write now: the output port chosen, and whether it is the
+    // simulated one.
+    TUnitName UnitInUse() const;
     // Unsaved edits left by a run that ended without closing its editors (a crash, a kill, a
     // power cut), offered back; declined ones are moved aside, never deleted.
     void OfferRecovery();
@@ -188,6 +192,7 @@ private:
     // The job's progress, after what it waits for when a port has gone.
     void ShowProgressText();
     void MissingPortChanged() override;
+    void OutputChanged() override;
     QString progressText;
     bool followUnit = false; // the editors' "Follow the unit", kept in the settings
     // Loads a slot's dump into the editor, or into a window of its own where the editor holds
