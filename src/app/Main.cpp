@@ -11,9 +11,11 @@
 #include "editor/PresetEditor.h"
 #include "library/Library.h"
 #include "link/ConnectionCheck.h"
+#include "link/UnitMemory.h"
 #include "model/Protocol.h"
 #include "mpt/mpt_edit.h"
 #include "sim/SimulatedProcessor.h"
+#include "sim/SimulatedUnitFile.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -28,6 +30,7 @@
 #include <algorithm>
 #include <chrono>
 #include <iterator>
+#include <mutex>
 #include <sstream>
 #include <utility>
 
@@ -55,7 +58,18 @@ TfrmMain::TfrmMain(MidiService& service, QWidget* parent)
     });
 }
 
+struct TfrmMain::TSimulatedSaves {
+    TSimulatedSaves(const QString& folder, TfrmMain* window) : File(folder), Window(window) {}
+    TSimulatedUnitFile File;
+    std::mutex Mutex;
+    TfrmMain* Window = nullptr; // told what went wrong while it is there
+};
+
 TfrmMain::~TfrmMain() {
+    if (simulatedSaves) {
+        const std::lock_guard lock(simulatedSaves->Mutex);
+        simulatedSaves->Window = nullptr;
+    }
     Link.reset(); // it sends through the ports and takes their input
     // The main window's own objects first, the last made first; then the explorer's part.
     while (!OwnedObjects.empty())
@@ -108,6 +122,12 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     miQuellfarnRequests->addSeparator();
     miCheckConnection = item("miCheckConnection", QStringLiteral("Check the connection..."));
     miFindUnit = item("miFindUnit", QStringLiteral("Find the unit..."));
+    miQuellfarnRequests->addSeparator();
+    miResetSimulatedUnit =
+        item("miResetSimulatedUnit",
+             QStringLiteral("Reset the simulated unit to its factory presets..."));
+    miResetSimulatedUnit->setVisible(simulatedUnit != nullptr);
+    connect(miResetSimulatedUnit, &QAction::triggered, this, [this] { ResetSimulatedUnit(); });
     connect(miGetEachPreset, &QAction::triggered, this, [this] { StartProcedure(true); });
     connect(miPrintPresetList, &QAction::triggered, this, [this] { StartProcedure(false); });
     connect(miSendPresets, &QAction::triggered, this, [this] { StartRestore(); });
@@ -233,6 +253,8 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
         settings->GetBool(QStringLiteral("FOLLOW_UNIT"), {.CanCreate = true, .Default = false});
     if (settings->GetBool(QStringLiteral("LIBRARY_OPEN"), {.CanCreate = false, .Default = true}))
         QTimer::singleShot(0, this, [this] { Library()->show(); });
+    if (!simulatedProblem.isEmpty())
+        AddLogLine(std::exchange(simulatedProblem, QString()));
 }
 
 void TfrmMain::CheckTheConnection() {
@@ -445,6 +467,70 @@ void TfrmMain::OutputChanged() {
     // shown again when the job ends.
     if (!library.isNull() && Link != nullptr && !Link->Busy())
         library->Refresh();
+}
+
+QString TfrmMain::SimulatedUnitFolder() {
+    return ProgramDataFolder() + QStringLiteral("/simulated-unit");
+}
+
+void TfrmMain::KeepSimulatedUnit(std::shared_ptr<TSimulatedProcessor> unit, const QString& folder) {
+    if (simulatedUnit)
+        simulatedUnit->SetMemoryKeeper({});
+    if (simulatedSaves) {
+        const std::lock_guard lock(simulatedSaves->Mutex);
+        simulatedSaves->Window = nullptr;
+    }
+    simulatedUnit = std::move(unit);
+    simulatedSaves = std::make_shared<TSimulatedSaves>(folder, this);
+    const QString problem = simulatedUnit->WithDevice(
+        [this](TPlenovaDevice& device) { return simulatedSaves->File.Load(device); });
+    // On the unit's thread: the file is written there, what that said is told here.
+    simulatedUnit->SetMemoryKeeper([saves = simulatedSaves](const TBytes& memory) {
+        const QString error = saves->File.Save(memory);
+        const std::lock_guard lock(saves->Mutex);
+        if (TfrmMain* window = saves->Window)
+            QMetaObject::invokeMethod(
+                window, [window, error] { window->SimulatedUnitSaved(error); },
+                Qt::QueuedConnection);
+    });
+    if (miResetSimulatedUnit != nullptr)
+        miResetSimulatedUnit->setVisible(true);
+    if (problem.isEmpty())
+        return;
+    if (Initialized())
+        AddLogLine(problem);
+    else
+        simulatedProblem = problem;
+}
+
+void TfrmMain::SimulatedUnitSaved(const QString& error) {
+    // Said once, not after every store that fails the same way.
+    if (error == std::exchange(simulatedSaveError, error) || error.isEmpty())
+        return;
+    const QString text = QStringLiteral("The simulated unit's memory was not saved: ") + error;
+    AddLogLine(text);
+    ShowStatus(text);
+}
+
+void TfrmMain::ResetSimulatedUnit() {
+    if (!simulatedUnit)
+        return;
+    if (Link->Busy()) {
+        ShowStatus(Link->BusyReason());
+        return;
+    }
+    if (Dialogs().MessageBox(
+            this,
+            QStringLiteral("Reset the simulated unit to its factory presets?\n\nEvery preset "
+                           "stored into it, its program table and its bank are lost. The library "
+                           "shows what it last read until the unit is read again."),
+            QStringLiteral("Reset the simulated unit"), QMessageBox::Yes | QMessageBox::No,
+            QMessageBox::Question) != QMessageBox::Yes)
+        return;
+    simulatedUnit->FactoryReset(); // and written to its file
+    const QString text = QStringLiteral("The simulated unit holds its factory presets again");
+    AddLogLine(text);
+    ShowStatus(text);
 }
 
 TUnitMemory* TfrmMain::Memory() {

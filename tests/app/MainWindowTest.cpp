@@ -299,12 +299,13 @@ TEST_F(MainWindow, SettingsAtSetUpAndClose) {
         return texts;
     }();
     EXPECT_EQ(items,
-              (QStringList{"Get current preset only (F10)", "Get/Save each preset individually...",
+              QStringList({"Get current preset only (F10)", "Get/Save each preset individually...",
                            "Print list of presets...", "Send presets to the unit...",
                            "Get preset bulk dump", "-", "Get MPT Table", "Bypass", "-",
                            "Select Bank &A", "Select Bank &B", "Select Bank &C", "Select Bank &D",
                            "-", "Use Pre-Plenova options", "-", "Check the connection...",
-                           "Find the unit..."}));
+                           "Find the unit..."}) +
+                  QStringList({"-", "Reset the simulated unit to its factory presets..."}));
     window.close();
     EXPECT_EQ(rig.settings.GetInteger("TMQReqDelay", false, -1), 1000);
     EXPECT_FALSE(rig.settings.GetBool("PRE_PLENOVA", {.CanCreate = false, .Default = true}));
