@@ -68,6 +68,8 @@ int main(int argc, char* argv[]) {
     const auto processor = AttachSimulatedProcessor(virtualDevices, simulator);
 
     auto mainWindow = std::make_unique<TfrmMain>(midi);
+    // What was stored into it in earlier runs, before any port is opened.
+    mainWindow->KeepSimulatedUnit(processor);
     QCoreApplication::processEvents();
 
     auto settings = CreateAppSettings(&application);

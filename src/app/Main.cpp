@@ -13,6 +13,9 @@
 #include "link/ConnectionCheck.h"
 #include "model/Protocol.h"
 #include "mpt/mpt_edit.h"
+#include "sim/SimulatedProcessor.h"
+#include "sim/SimulatedUnitFile.h"
+#include "store/UnitMemory.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -27,6 +30,7 @@
 #include <algorithm>
 #include <chrono>
 #include <iterator>
+#include <mutex>
 #include <sstream>
 #include <utility>
 
@@ -54,7 +58,18 @@ TfrmMain::TfrmMain(MidiService& service, QWidget* parent)
     });
 }
 
+struct TfrmMain::TSimulatedSaves {
+    TSimulatedSaves(const QString& folder, TfrmMain* window) : File(folder), Window(window) {}
+    TSimulatedUnitFile File;
+    std::mutex Mutex;
+    TfrmMain* Window = nullptr; // told what went wrong while it is there
+};
+
 TfrmMain::~TfrmMain() {
+    if (simulatedSaves) {
+        const std::lock_guard lock(simulatedSaves->Mutex);
+        simulatedSaves->Window = nullptr;
+    }
     Link.reset(); // it sends through the ports and takes their input
     // The main window's own objects first, the last made first; then the explorer's part.
     while (!OwnedObjects.empty())
@@ -107,6 +122,12 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     miQuellfarnRequests->addSeparator();
     miCheckConnection = item("miCheckConnection", QStringLiteral("Check the connection..."));
     miFindUnit = item("miFindUnit", QStringLiteral("Find the unit..."));
+    miQuellfarnRequests->addSeparator();
+    miResetSimulatedUnit =
+        item("miResetSimulatedUnit",
+             QStringLiteral("Reset the simulated unit to its factory presets..."));
+    miResetSimulatedUnit->setVisible(simulatedUnit != nullptr);
+    connect(miResetSimulatedUnit, &QAction::triggered, this, [this] { ResetSimulatedUnit(); });
     connect(miGetEachPreset, &QAction::triggered, this, [this] { StartProcedure(true); });
     connect(miPrintPresetList, &QAction::triggered, this, [this] { StartProcedure(false); });
     connect(miSendPresets, &QAction::triggered, this, [this] { StartRestore(); });
@@ -232,6 +253,8 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
         settings->GetBool(QStringLiteral("FOLLOW_UNIT"), {.CanCreate = true, .Default = false});
     if (settings->GetBool(QStringLiteral("LIBRARY_OPEN"), {.CanCreate = false, .Default = true}))
         QTimer::singleShot(0, this, [this] { Library()->show(); });
+    if (!simulatedProblem.isEmpty())
+        AddLogLine(std::exchange(simulatedProblem, QString()));
 }
 
 void TfrmMain::CheckTheConnection() {
@@ -429,6 +452,87 @@ void TfrmMain::StepSlot(TfrmPresetEditor& editor, int step) {
         say(text);
 }
 
+TUnitName TfrmMain::UnitInUse() const {
+    TUnitName unit;
+    unit.Port = ChosenOutput();
+    unit.Simulated = unit.Port == QLatin1String(kSimulatedDeviceName);
+    unit.Connected = !unit.Port.isEmpty() && MidiOutput() != nullptr &&
+                     MidiOutput()->PortState() == TMidiOutput::State::Open &&
+                     MidiOutput()->ProductName() == unit.Port;
+    return unit;
+}
+
+void TfrmMain::OutputChanged() {
+    // The library shows the unit behind the output now, not the one before; during a job it is
+    // shown again when the job ends.
+    if (!library.isNull() && Link != nullptr && !Link->Busy())
+        library->Refresh();
+}
+
+QString TfrmMain::SimulatedUnitFolder() {
+    return ProgramDataFolder() + QStringLiteral("/simulated-unit");
+}
+
+void TfrmMain::KeepSimulatedUnit(std::shared_ptr<TSimulatedProcessor> unit, const QString& folder) {
+    if (simulatedUnit)
+        simulatedUnit->SetMemoryKeeper({});
+    if (simulatedSaves) {
+        const std::lock_guard lock(simulatedSaves->Mutex);
+        simulatedSaves->Window = nullptr;
+    }
+    simulatedUnit = std::move(unit);
+    simulatedSaves = std::make_shared<TSimulatedSaves>(folder, this);
+    const QString problem = simulatedUnit->WithDevice(
+        [this](TPlenovaDevice& device) { return simulatedSaves->File.Load(device); });
+    // On the unit's thread: the file is written there, what that said is told here.
+    simulatedUnit->SetMemoryKeeper([saves = simulatedSaves](const TBytes& memory) {
+        const QString error = saves->File.Save(memory);
+        const std::lock_guard lock(saves->Mutex);
+        if (TfrmMain* window = saves->Window)
+            QMetaObject::invokeMethod(
+                window, [window, error] { window->SimulatedUnitSaved(error); },
+                Qt::QueuedConnection);
+    });
+    if (miResetSimulatedUnit != nullptr)
+        miResetSimulatedUnit->setVisible(true);
+    if (problem.isEmpty())
+        return;
+    if (Initialized())
+        AddLogLine(problem);
+    else
+        simulatedProblem = problem;
+}
+
+void TfrmMain::SimulatedUnitSaved(const QString& error) {
+    // Said once, not after every store that fails the same way.
+    if (error == std::exchange(simulatedSaveError, error) || error.isEmpty())
+        return;
+    const QString text = QStringLiteral("The simulated unit's memory was not saved: ") + error;
+    AddLogLine(text);
+    ShowStatus(text);
+}
+
+void TfrmMain::ResetSimulatedUnit() {
+    if (!simulatedUnit)
+        return;
+    if (Link->Busy()) {
+        ShowStatus(Link->BusyReason());
+        return;
+    }
+    if (Dialogs().MessageBox(
+            this,
+            QStringLiteral("Reset the simulated unit to its factory presets?\n\nEvery preset "
+                           "stored into it, its program table and its bank are lost. The library "
+                           "shows what it last read until the unit is read again."),
+            QStringLiteral("Reset the simulated unit"), QMessageBox::Yes | QMessageBox::No,
+            QMessageBox::Question) != QMessageBox::Yes)
+        return;
+    simulatedUnit->FactoryReset(); // and written to its file
+    const QString text = QStringLiteral("The simulated unit holds its factory presets again");
+    AddLogLine(text);
+    ShowStatus(text);
+}
+
 TUnitMemory* TfrmMain::Memory() {
     if (MidiOutput() == nullptr || MidiOutput()->PortState() != TMidiOutput::State::Open)
         return nullptr;
@@ -622,6 +726,7 @@ TfrmLibrary* TfrmMain::Library() {
     library->OnPlaces = [this] {
         TLibraryPlaces places;
         places.Memory = Memory();
+        places.Unit = UnitInUse();
         places.BackupFolder = CurrentFolder;
         places.PresetFolder = TfrmPresetEditor::LastPresetFolder.isEmpty()
                                   ? DefaultUserFolder()
@@ -755,6 +860,7 @@ void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
         return StoreFromEditor(request);
     };
     editor.OnSlotHolds = [this](int bank, int slot) { return SlotHoldsText(bank, slot); };
+    editor.OnUnit = [this] { return UnitInUse(); };
     // (bank, slot): a place of the unit, bank first, as everywhere.
     // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     editor.OnReadSlot = [this](int bank, int slot) -> std::optional<TfrmPresetEditor::TReadSlot> {
@@ -856,18 +962,11 @@ void TfrmMain::ShowHook() {
     // Once the window is up, so the question stands in front of it.
     if (!std::exchange(recoveryOffered, true))
         QTimer::singleShot(0, this, [this] { OfferRecovery(); });
-    if (PortsToFind() && !MissingPort().isEmpty()) {
-        // The stored port is not there: the unit is looked for once the window is up.
-        QTimer::singleShot(0, this, [this] {
-            if (PortsToFind())
-                FindTheUnit(true);
-        });
-    } else {
-        // Only a ping that goes out can go unanswered.
-        findOnSilence = PortsToFind() && MidiOutput() != nullptr &&
-                        MidiOutput()->PortState() == TMidiOutput::State::Open;
-        PingDevice();
-    }
+    // Only a ping that goes out can go unanswered. A stored port that is not there is waited
+    // for: nothing else, the simulated unit least of all, is looked for in its place.
+    findOnSilence = PortsToFind() && MidiOutput() != nullptr &&
+                    MidiOutput()->PortState() == TMidiOutput::State::Open;
+    PingDevice();
     TfrmMIDIExplorer::ShowHook();
 }
 

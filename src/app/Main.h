@@ -3,6 +3,7 @@
 // the device link (requests, replies, pacing, time-outs) and the processor menu.
 
 #include "base/PresetListing.h"
+#include "base/UnitName.h"
 #include "base/qvUtility.h"
 #include "explorer/MIDIExplorer.h"
 #include "link/BackupWalk.h"
@@ -22,6 +23,8 @@
 
 class QMessageBox;
 class TDraftStore;
+class TSimulatedProcessor;
+class TSimulatedUnitFile;
 class TfrmLibrary;
 class TfrmMPTEdit;
 class TfrmPresetEditor;
@@ -135,6 +138,20 @@ public:
     QString SlotHoldsText(int bank, int slot);
     // Where editors keep their unsaved edits: "drafts" in the program's data folder.
     static QString DraftFolder();
+    // The unit the windows read and write now: the output port chosen, and whether it is the
+    // simulated one.
+    TUnitName UnitInUse() const;
+
+    // The simulated unit inside the program keeps its memory across runs as a real one does:
+    // taken from the folder now (a file that cannot be read is moved aside and named in the
+    // log), written there after each change. Before InitializeExplorer, so that the ports
+    // opened there find it as it was left.
+    void KeepSimulatedUnit(std::shared_ptr<TSimulatedProcessor> unit,
+                           const QString& folder = SimulatedUnitFolder());
+    // "simulated-unit" in the program's data folder.
+    static QString SimulatedUnitFolder();
+    // "Reset the simulated unit to its factory presets", once the user said yes.
+    void ResetSimulatedUnit();
     // Unsaved edits left by a run that ended without closing its editors (a crash, a kill, a
     // power cut), offered back; declined ones are moved aside, never deleted.
     void OfferRecovery();
@@ -156,6 +173,7 @@ public:
     QAction* miGetMptTable = nullptr;
     QAction* miCheckConnection = nullptr;
     QAction* miFindUnit = nullptr;
+    QAction* miResetSimulatedUnit = nullptr; // shown while a simulated unit is kept
     QAction* miBypass = nullptr;
     std::array<QAction*, 4> miSelectBank{};
     QAction* miPrePlenova = nullptr;
@@ -188,6 +206,16 @@ private:
     // The job's progress, after what it waits for when a port has gone.
     void ShowProgressText();
     void MissingPortChanged() override;
+    void OutputChanged() override;
+    // What the simulated unit's last write of its memory said (empty: it was written).
+    void SimulatedUnitSaved(const QString& error);
+    std::shared_ptr<TSimulatedProcessor> simulatedUnit;
+    // Where the unit's thread tells what a write of its memory said; the unit writes on after
+    // this window is gone, until the program ends, so that no store is lost.
+    struct TSimulatedSaves;
+    std::shared_ptr<TSimulatedSaves> simulatedSaves;
+    QString simulatedProblem; // said in the log once the window is up
+    QString simulatedSaveError;
     QString progressText;
     bool followUnit = false; // the editors' "Follow the unit", kept in the settings
     // Loads a slot's dump into the editor, or into a window of its own where the editor holds

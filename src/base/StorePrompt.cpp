@@ -72,6 +72,9 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
     edtPresetNo->installEventFilter(this);
     updPresetNo = new TUpDown(this);
     updPresetNo->setObjectName(QStringLiteral("updPresetNo"));
+    lblUnit = new QLabel(this);
+    lblUnit->setObjectName(QStringLiteral("lblUnit"));
+    lblUnit->hide();
     lblBank = new QLabel(this);
     lblBank->setObjectName(QStringLiteral("lblBank"));
     lblBank->hide();
@@ -85,16 +88,17 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
     auto* layout = new QGridLayout(this);
-    layout->addWidget(chkDoSend, 0, 0, 1, 4);
-    layout->addWidget(chkKeepReplaced, 1, 0, 1, 4);
-    layout->addWidget(chkVerify, 2, 0, 1, 4);
-    layout->addWidget(Label1, 3, 0, 1, 2);
-    layout->addWidget(edtPresetNo, 3, 2);
-    layout->addWidget(updPresetNo, 3, 3);
-    layout->addWidget(lblBank, 3, 4);
-    layout->addWidget(lblHolds, 4, 0, 1, 5);
-    layout->addWidget(btnOK, 5, 1);
-    layout->addWidget(btnCancel, 5, 2, 1, 2);
+    layout->addWidget(lblUnit, 0, 0, 1, 5);
+    layout->addWidget(chkDoSend, 1, 0, 1, 4);
+    layout->addWidget(chkKeepReplaced, 2, 0, 1, 4);
+    layout->addWidget(chkVerify, 3, 0, 1, 4);
+    layout->addWidget(Label1, 4, 0, 1, 2);
+    layout->addWidget(edtPresetNo, 4, 2);
+    layout->addWidget(updPresetNo, 4, 3);
+    layout->addWidget(lblBank, 4, 4);
+    layout->addWidget(lblHolds, 5, 0, 1, 5);
+    layout->addWidget(btnOK, 6, 1);
+    layout->addWidget(btnCancel, 6, 2, 1, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(updPresetNo, &TUpDown::Clicked, this,
@@ -118,6 +122,12 @@ bool TfrmStorePrompt::eventFilter(QObject* watched, QEvent* event) {
         return DropsNonDigit(*static_cast<QKeyEvent*>(event));
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void TfrmStorePrompt::SetUnit(const TUnitName& unit) {
+    setWindowTitle(QStringLiteral("Store Preset") + unit.TitleSuffix());
+    lblUnit->setText(unit.IntoText());
+    lblUnit->setVisible(!lblUnit->text().isEmpty());
 }
 
 void TfrmStorePrompt::SetBank(int value) {

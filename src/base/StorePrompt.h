@@ -2,6 +2,8 @@
 // Asks for the preset location (1..200) the processor stores a preset at, and whether to
 // send the preset first.
 
+#include "base/UnitName.h"
+
 #include <QDialog>
 #include <functional>
 
@@ -48,11 +50,15 @@ public:
     // holds: Slap Funk, read 2 days ago". Shown under the location as it changes.
     std::function<QString(int bank, int slot)> OnSlotHolds;
     void ShowWhatItHolds();
+    // The unit the store goes into, said above everything else; the simulated one in the
+    // title too.
+    void SetUnit(const TUnitName& unit);
 
     QCheckBox* chkDoSend;
     QCheckBox* chkKeepReplaced;
     QCheckBox* chkVerify;
     QLabel* Label1;
+    QLabel* lblUnit;
     QLabel* lblBank;
     QLabel* lblHolds;
     QLineEdit* edtPresetNo;

@@ -699,6 +699,7 @@ void TfrmPresetEditor::Store() {
     const bool first = !SharedStoreDialog();
     TfrmStorePrompt* dialog = StoreDialog();
     dialog->OnSlotHolds = OnSlotHolds;
+    dialog->SetUnit(OnUnit ? OnUnit() : TUnitName());
     const TPresetDocument::THomeSlot home = document->HomeSlot();
     if (home.Slot > 0) // the slot it was read from, in its own bank
         dialog->SetLocation(home.Slot);

@@ -4,6 +4,7 @@
 // preset pages (the parameter tabs, the performance MIDI and the foot-switch panels) beside the
 // mix; it opens, saves, sends and stores through the document and prints what it shows.
 
+#include "base/UnitName.h"
 #include "model/StoreRequest.h"
 
 #include <QWidget>
@@ -51,6 +52,8 @@ public:
     std::function<std::optional<TReadSlot>(int bank, int slot)> OnReadSlot;
     // What a slot (bank -1: the unit's current one) holds as far as known, for the store prompt.
     std::function<QString(int bank, int slot)> OnSlotHolds;
+    // The unit a store goes into, named in the store prompt.
+    std::function<TUnitName()> OnUnit;
     // "Follow the unit" turned on or off by the user; SetFollowUnit shows the setting.
     std::function<void(bool on)> OnFollowUnit;
     // Ctrl+PgDn (step 1) and Ctrl+PgUp (-1): the next or the previous slot of the unit, from

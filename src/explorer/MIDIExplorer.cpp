@@ -26,6 +26,7 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QUrl>
+#include <algorithm>
 #include <tuple>
 
 namespace {
@@ -254,9 +255,13 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
     FillDeviceMenu(miMIDIOut, outputGroup, outputItems, portWatch->Outputs(), {},
                    [this](int index) { SelectOutputDevice(index); });
     // The stored port is opened, the first one where none is stored. A stored port that is
-    // not there now stays the choice: nothing is opened in its place, and it is opened as soon
-    // as it comes (the start looks for the unit meanwhile).
+    // not there now stays the choice: nothing is opened in its place (the simulated unit least
+    // of all), and it is opened as soon as it comes. An input not stored goes with the stored
+    // output: the input of its name where there is one (an interface brings both), and when
+    // the output is missing, once it comes.
     QStringList gone;
+    inputWithOutput =
+        storedIn.isEmpty() && !storedOut.isEmpty() && !portWatch->Outputs().contains(storedOut);
     for (const auto& [names, stored, port, select] :
          {std::tuple{portWatch->Inputs(), storedIn, &chosenIn,
                      std::function<void(int)>([this](int index) { SelectInputDevice(index); })},
@@ -268,10 +273,13 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
             gone << port->Text() + QStringLiteral(" is gone - waiting for it to come back");
             continue;
         }
+        if (port == &chosenIn && inputWithOutput)
+            continue;
+        const QString& wanted = stored.isEmpty() && port == &chosenIn ? storedOut : stored;
         if (!names.isEmpty())
-            select(stored.isEmpty() ? 0 : static_cast<int>(names.indexOf(stored)));
+            select(std::max(0, static_cast<int>(names.indexOf(wanted))));
     }
-    portsToFind = storedIn.isEmpty() || storedOut.isEmpty() || !gone.isEmpty();
+    portsToFind = storedIn.isEmpty() && storedOut.isEmpty();
     if (!gone.isEmpty())
         MissingPortChanged();
     connect(portWatch, &TPortWatch::Changed, this, [this] { PortsChanged(); });
@@ -349,6 +357,11 @@ void TfrmMIDIExplorer::PortsChanged() {
     const QStringList& inputs = portWatch->Inputs();
     const QStringList& outputs = portWatch->Outputs();
     const QString wasMissing = MissingPort();
+    const auto openOutput = [this] {
+        return midiOutput->PortState() == TMidiOutput::State::Open ? midiOutput->ProductName()
+                                                                   : QString();
+    };
+    const QString wasOpen = openOutput();
     const QStringList said{TPortWatch::Follow(
                                chosenIn, inputs, [this] { midiInput->CloseDevice(); },
                                [this] { OpenInputPort(chosenIn.Name); }),
@@ -366,12 +379,20 @@ void TfrmMIDIExplorer::PortsChanged() {
         miMIDIOut, outputGroup, outputItems, outputs,
         openName(midiOutput->PortState() == TMidiOutput::State::Open, midiOutput->ProductName()),
         [this](int index) { SelectOutputDevice(index); });
+    if (inputWithOutput && chosenIn.Name.isEmpty() && !openOutput().isEmpty() &&
+        !inputs.isEmpty()) {
+        inputWithOutput = false;
+        const auto named = static_cast<int>(inputs.indexOf(chosenOut.Name));
+        SelectInputDevice(named >= 0 ? named : 0);
+    }
     for (const QString& text : said) {
         if (text.isEmpty())
             continue;
         AddLogLine(text);
         ShowStatus(text);
     }
+    if (openOutput().isEmpty() && !wasOpen.isEmpty())
+        OutputChanged(); // an output that opens says so itself
 }
 
 // (input, output): as the menus stand, input first.
@@ -433,6 +454,11 @@ void TfrmMIDIExplorer::OpenInputPort(const QString& name) {
 }
 
 void TfrmMIDIExplorer::OpenOutputPort(const QString& name) {
+    // Told whether it opened or not: the port before is closed either way.
+    struct Tell {
+        TfrmMIDIExplorer& window;
+        ~Tell() { window.OutputChanged(); }
+    } tell{*this};
     midiOutput->CloseDevice();
     midiOutput->SetProductName(name);
     midiOutput->OpenDevice();

@@ -97,8 +97,11 @@ public:
     // While held, the port menus take no choice and ports that come and go wait to be followed
     // until the hold ends (a search of every port holds them all open).
     void HoldPorts(bool held);
-    // Nothing was stored at start, or a stored port is missing, and nothing was chosen since.
+    // No port at all was stored at start (the first start) and nothing was chosen since: only
+    // then may the start look for the unit and choose ports of its own.
     bool PortsToFind() const { return portsToFind; }
+    // The output port chosen, by name, whether it is there or not; empty when none is.
+    const QString& ChosenOutput() const { return chosenOut.Name; }
 
     // Message buffer.
     std::array<std::uint8_t, kMessageBufferSize> MessageBytes{};
@@ -229,6 +232,8 @@ protected:
     void ReportSendError(const QString& errorText);
     // A chosen port went, or came back: MissingPort() tells what is missing now.
     virtual void MissingPortChanged() {}
+    // The output opened, closed, or another one was chosen.
+    virtual void OutputChanged() {}
     MidiService& Service() { return service; }
     // Chooses these ports as the menus do (opened, checked, stored); false when one is not
     // listed or would not open (said why).
@@ -299,7 +304,10 @@ private:
     int transmitChannel = 0;
     bool initialized = false;
     bool portsToFind = false;
-    bool portsHeld = false; // at start none was stored, or a stored one is not there
+    bool portsHeld = false;
+    // No input was stored and the stored output is not there yet: the input is opened when the
+    // output comes, the one of its name where there is one (an interface brings both).
+    bool inputWithOutput = false;
     bool destroyed = false;
     std::uint32_t lostReported = 0;
     std::uint64_t lossLine = 0;         // serial of the one log line that counts lost input

@@ -547,6 +547,7 @@ void TfrmLibrary::Refresh() {
                              ? std::vector<TBackupInfo>()
                              : FindBackups(places.BackupFolder, places.SingleBank),
                          places.SingleBank);
+    setWindowTitle(QStringLiteral("Library - ") + places.Unit.Text());
     refreshing = true;
     BuildSources(places);
     refreshing = false;
@@ -759,7 +760,7 @@ bool TfrmLibrary::Carry(const TWritePlan& plan) {
         ShowMessage(this, OnBusyReason(), QStringLiteral("Library"));
         return false;
     }
-    TfrmWritePlan dialog(plan, places.SingleBank, this);
+    TfrmWritePlan dialog(plan, places.SingleBank, places.Unit, this);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     const TPlanCounts counts = OnWrite(plan);
@@ -1283,13 +1284,18 @@ TfrmSlotHistory::TfrmSlotHistory(const TSlotMemory& slot, QWidget* parent) : QDi
     follow();
 }
 
-TfrmWritePlan::TfrmWritePlan(const TWritePlan& plan, bool singleBank, QWidget* parent)
+TfrmWritePlan::TfrmWritePlan(const TWritePlan& plan, bool singleBank, const TUnitName& unit,
+                             QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmWritePlan"));
     QString title = plan.Label;
     if (!title.isEmpty())
         title[0] = title[0].toUpper();
-    setWindowTitle(title);
+    setWindowTitle(title + unit.TitleSuffix());
+    lblUnit = new QLabel(unit.IntoText(), this);
+    lblUnit->setObjectName(QStringLiteral("lblUnit"));
+    lblUnit->setWordWrap(true);
+    lblUnit->setVisible(!lblUnit->text().isEmpty());
     const auto count = static_cast<int>(plan.Writes.size());
     lblPlan = new QLabel(
         QStringLiteral("%1 slot%2 of the unit will change. What each holds now is read and kept "
@@ -1316,6 +1322,7 @@ TfrmWritePlan::TfrmWritePlan(const TWritePlan& plan, bool singleBank, QWidget* p
     buttons->addWidget(btnWrite);
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblUnit);
     layout->addWidget(lblPlan);
     layout->addWidget(lstPlan, 1);
     layout->addLayout(buttons);

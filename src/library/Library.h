@@ -4,6 +4,7 @@
 // does, with each slot's history. What it cannot do itself (open an editor, talk to the unit) it
 // asks of the main window.
 
+#include "base/UnitName.h"
 #include "link/LinkHost.h"
 #include "link/PlanWalk.h"
 #include "store/LibraryRows.h"
@@ -35,7 +36,8 @@ class TLibraryModel;
 
 // Where the library finds what it lists.
 struct TLibraryPlaces {
-    const TUnitMemory* Memory = nullptr; // null: no unit chosen
+    const TUnitMemory* Memory = nullptr; // null: no unit chosen, or its port is not open
+    TUnitName Unit;                      // named in the title and before each write
     QString BackupFolder;                // backups are it and the folders in it
     QString PresetFolder;
     QString KeptFolder;
@@ -175,7 +177,9 @@ public:
 class TfrmWritePlan : public QDialog {
     Q_OBJECT
 public:
-    TfrmWritePlan(const TWritePlan& plan, bool singleBank, QWidget* parent = nullptr);
+    TfrmWritePlan(const TWritePlan& plan, bool singleBank, const TUnitName& unit,
+                  QWidget* parent = nullptr);
+    QLabel* lblUnit;
     QLabel* lblPlan;
     QListWidget* lstPlan;
     QPushButton* btnWrite;

@@ -5,6 +5,7 @@
 #include "model/EffectCatalogue.h"
 #include "model/ParameterTable.h"
 #include "model/Preset.h"
+#include "model/SyxFile.h"
 
 namespace {
 // A small generator of our own: the same presets on every platform and library.
@@ -139,15 +140,73 @@ TBytes TPlenovaDevice::FactoryPreset(int bank, int slot, const TDeviceMode& vari
 TPlenovaDevice::TPlenovaDevice(bool prePlenova, std::uint8_t deviceByte)
     : variant(TDeviceMode::For(prePlenova)),
       deviceByte(static_cast<std::uint8_t>(deviceByte & 0x7F)) {
-    Banks.resize(static_cast<std::size_t>(variant.BankCount));
+    FactoryReset();
+    memoryChanged = false; // the factory content is what a unit starts with, not a change
+}
+
+void TPlenovaDevice::FactoryReset() {
+    Banks.assign(static_cast<std::size_t>(variant.BankCount), {});
     for (int bank = 0; bank < variant.BankCount; ++bank)
         for (int slot = 0; slot < kSlotsPerBank; ++slot)
             Banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(slot)] =
                 FactoryPreset(bank, slot, variant);
+    Table.MptTrailer = kSysexEnd;
     Table.MptHeader = {kSysexStart, kManufacturerByte, deviceByte, kModelByte,
                        variant.MptReplyCode};
     Table.ResetEntries();
+    CurrentBank = 0;
     Load(0);
+    memoryChanged = true;
+}
+
+TBytes TPlenovaDevice::SavedMemory() const {
+    std::vector<TBytes> messages;
+    for (const auto& bank : Banks)
+        messages.insert(messages.end(), bank.begin(), bank.end());
+    messages.push_back(Table.Encode(variant));
+    messages.push_back(
+        ParameterReplyMessage(deviceByte, kBankAddress, static_cast<std::uint8_t>(CurrentBank), 0));
+    return JoinSyx(messages);
+}
+
+bool TPlenovaDevice::RestoreMemory(TByteView saved, std::string& why) {
+    const std::vector<TSyxItem> items = SplitSyx(saved, variant);
+    const std::size_t presets = static_cast<std::size_t>(variant.BankCount) * kSlotsPerBank;
+    if (items.size() != presets + 2) {
+        why = std::to_string(items.size()) + (items.size() == 1 ? " message" : " messages") +
+              " instead of " + std::to_string(presets + 2);
+        return false;
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const bool preset = i < presets;
+        const TSyxKind expected = preset         ? TSyxKind::Preset
+                                  : i == presets ? TSyxKind::ProgramTable
+                                                 : TSyxKind::Skipped;
+        if (items[i].Kind != expected) {
+            why = "message " + std::to_string(i + 1) + " is not " +
+                  (preset         ? "a preset"
+                   : i == presets ? "the program table"
+                                  : "the selected bank");
+            return false;
+        }
+    }
+    const std::optional<TParameterReply> bank = ParseParameterReply(items.back().Bytes);
+    if (!IsWellFormedSysex(items.back().Bytes) || !bank || bank->Address != kBankAddress ||
+        bank->Value >= variant.BankCount) {
+        why = "the selected bank is missing";
+        return false;
+    }
+    Tmpt table;
+    table.Decode(items[presets].Bytes, variant);
+    for (int bankIndex = 0; bankIndex < variant.BankCount; ++bankIndex)
+        for (int slot = 0; slot < kSlotsPerBank; ++slot)
+            Banks[static_cast<std::size_t>(bankIndex)][static_cast<std::size_t>(slot)] =
+                items[static_cast<std::size_t>(bankIndex * kSlotsPerBank + slot)].Bytes;
+    Table = table;
+    Table.MptHeader[2] = deviceByte;
+    CurrentBank = bank->Value;
+    Load(0);
+    return true;
 }
 
 TBytes TPlenovaDevice::Outgoing(const TBytes& dump) const {
@@ -170,6 +229,7 @@ std::optional<std::vector<TBytes>> TPlenovaDevice::TurnTo(int bank, int slot) {
     if (bank < 0 || bank >= variant.BankCount || slot < 0 || slot >= kSlotsPerBank)
         return std::nullopt;
     std::vector<TBytes> sent;
+    memoryChanged = memoryChanged || bank != CurrentBank;
     CurrentBank = bank;
     Load(slot);
     for (int program = 0; program < variant.MptEntryCount; ++program)
@@ -220,6 +280,7 @@ std::vector<TBytes> TPlenovaDevice::Handle(TByteView message) {
         if (request.Address == kBypassAddress) {
             Bypass = request.Value != 0;
         } else if (request.Address == kBankAddress && request.Value < variant.BankCount) {
+            memoryChanged = memoryChanged || request.Value != CurrentBank;
             CurrentBank = request.Value;
             Load(CurrentSlot);
         }
@@ -242,6 +303,7 @@ std::vector<TBytes> TPlenovaDevice::Handle(TByteView message) {
             if (CorruptStores && slot.size() > static_cast<std::size_t>(kTitleOffset))
                 slot[kTitleOffset] ^= 0x01;
             CurrentSlot = request.Index;
+            memoryChanged = true;
         }
         break;
     case TRequestKind::PresetDump:
@@ -249,6 +311,7 @@ std::vector<TBytes> TPlenovaDevice::Handle(TByteView message) {
         break;
     case TRequestKind::ProgramTable:
         Table.Decode(message, variant);
+        memoryChanged = true;
         break;
     case TRequestKind::Unknown:
         break;

@@ -10,6 +10,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 inline constexpr int kSlotsPerBank = 200;
@@ -42,6 +43,17 @@ public:
     // at all for a place the unit does not have.
     std::optional<std::vector<TBytes>> TurnTo(int bank, int slot);
 
+    // What the unit keeps while switched off, as one run of SysEx messages: every bank's presets
+    // in slot order, the program table, then the selected bank as the unit reports it.
+    TBytes SavedMemory() const;
+    // Takes back a saved memory of this model: the selected bank's first slot is loaded, as at
+    // power-on. False, and nothing changed, for anything else (why: for the user).
+    bool RestoreMemory(TByteView saved, std::string& why);
+    // Back to the factory presets, an empty program table and bank A.
+    void FactoryReset();
+    // Whether the kept memory changed (a store, a program table, another bank) since last asked.
+    bool TakeMemoryChanged() { return std::exchange(memoryChanged, false); }
+
     // The dump the unit sends for a stored preset: its own device byte in the header.
     TBytes Outgoing(const TBytes& dump) const;
     // The factory content of one slot (deterministic).
@@ -53,4 +65,5 @@ private:
     TDeviceMode variant;
     std::uint8_t deviceByte;
     int bankSelectLow = 0; // the bank select LSB: program changes above 128
+    bool memoryChanged = false;
 };

@@ -89,14 +89,50 @@ void TSimulatedProcessor::SetLog(Log logger) {
     log = std::move(logger);
 }
 
+void TSimulatedProcessor::SetMemoryKeeper(MemoryKeeper memoryKeeper) {
+    const std::lock_guard lock(keepMutex);
+    keeping = static_cast<bool>(memoryKeeper);
+    keeper = std::move(memoryKeeper);
+}
+
+std::optional<TSimulatedProcessor::TChangedMemory> TSimulatedProcessor::ChangedMemory() {
+    if (!device.TakeMemoryChanged() || !keeping)
+        return std::nullopt;
+    return TChangedMemory{++memoryChanges, device.SavedMemory()};
+}
+
+void TSimulatedProcessor::Keep(const std::optional<TChangedMemory>& changed) {
+    if (!changed)
+        return;
+    const std::lock_guard lock(keepMutex);
+    // Taken on another thread after this one was, and kept already.
+    if (changed->Number <= keptChange || !keeper)
+        return;
+    keptChange = changed->Number;
+    keeper(changed->Bytes);
+}
+
+void TSimulatedProcessor::FactoryReset() {
+    std::optional<TChangedMemory> changed;
+    {
+        const std::lock_guard deviceLock(deviceMutex);
+        device.FactoryReset();
+        changed = ChangedMemory();
+    }
+    Keep(changed);
+}
+
 // (bank, slot): a place of the unit, bank first, as everywhere.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 bool TSimulatedProcessor::TurnTo(int bank, int slot) {
     std::optional<std::vector<TBytes>> sent;
+    std::optional<TChangedMemory> changed;
     {
         const std::lock_guard deviceLock(deviceMutex);
         sent = device.TurnTo(bank, slot);
+        changed = ChangedMemory();
     }
+    Keep(changed);
     if (!sent)
         return false;
     {
@@ -180,10 +216,13 @@ void TSimulatedProcessor::Run() {
         if (logger)
             logger("<- " + Describe(event.Bytes, device.Variant()));
         std::vector<TBytes> replies;
+        std::optional<TChangedMemory> changed;
         {
             const std::lock_guard deviceLock(deviceMutex);
             replies = device.Handle(event.Bytes);
+            changed = ChangedMemory();
         }
+        Keep(changed);
         lock.lock();
         for (TBytes& reply : replies) {
             ++answers;

@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <queue>
 #include <thread>
 
@@ -80,6 +81,16 @@ public:
     // program change (TPlenovaDevice::TurnTo), a muted unit too. False for a place it lacks.
     bool TurnTo(int bank, int slot);
 
+    // Told the unit's memory (TPlenovaDevice::SavedMemory) each time it changed - a store, a
+    // program table, another bank - before the unit takes its next message, as a unit writes its
+    // memory before it goes on. Called on the unit's thread, or on the caller's for TurnTo and
+    // FactoryReset, one call at a time and never with an older memory after a newer one.
+    // Setting another (or none) waits for a call under way.
+    using MemoryKeeper = std::function<void(const TBytes& memory)>;
+    void SetMemoryKeeper(MemoryKeeper keeper);
+    // The factory presets, an empty program table and bank A again; the keeper is told.
+    void FactoryReset();
+
     // Runs the action on the unit's state while nothing else touches it.
     template <class Action> auto WithDevice(Action action) {
         const std::lock_guard lock(deviceMutex);
@@ -101,12 +112,26 @@ private:
             return Due != other.Due ? Due > other.Due : Order > other.Order;
         }
     };
+    // A changed memory, numbered so that a later one is never overtaken by an earlier.
+    struct TChangedMemory {
+        std::uint64_t Number = 0;
+        TBytes Bytes;
+    };
+    // With deviceMutex held: the memory to keep, when it changed and something keeps it.
+    std::optional<TChangedMemory> ChangedMemory();
+    void Keep(const std::optional<TChangedMemory>& changed);
     void Schedule(Clock::time_point due, bool incoming, TBytes bytes);
     void Run();
     Clock::duration WireTime(std::size_t bytes) const;
 
     std::mutex deviceMutex;
     TPlenovaDevice device;
+    std::uint64_t memoryChanges = 0; // of deviceMutex
+
+    std::mutex keepMutex; // held while the keeper runs, and to change it
+    MemoryKeeper keeper;
+    std::atomic<bool> keeping{false};
+    std::uint64_t keptChange = 0;
 
     std::atomic<bool> muted;
     std::atomic<int> dropEvery;

@@ -402,6 +402,64 @@ TEST(Library, WritesArePlannedVerifiedAndUndoneStepByStep) {
     EXPECT_EQ(library.miUndo->text(), "Undo drop of 4 presets into A 020..A 023");
 }
 
+// The library names the unit it shows in its title and follows the output chosen at once; the
+// plan and the store prompt say which unit they write into, plainly when it is the simulated one.
+TEST(Library, NamesTheUnitItShowsAndFollowsTheOutputAtOnce) {
+    LibraryRig rig;
+    const QString unit = kSimulatedDeviceName;
+    const TBytes known = rig.Slot(0, 3);
+    ASSERT_TRUE(rig.window.Memory()->Saw(0, 3, known, TSeenHow::Read).isEmpty());
+    TfrmLibrary& library = rig.Open();
+    EXPECT_EQ(library.windowTitle(), "Library - " + unit);
+    const auto shownDump = [&] {
+        const TLibraryRow* row = rig.Row(library, "A 003");
+        return row == nullptr ? TBytes{1} : row->Dump;
+    };
+    EXPECT_EQ(shownDump(), known);
+
+    rig.Select(library, "A 003");
+    AnswerModal<QInputDialog>([](QInputDialog& dialog) {
+        auto* edit = dialog.findChild<QLineEdit*>();
+        edit->selectAll();
+        QTest::keyClicks(edit, "Not Written");
+        PressKey(edit, Qt::Key_Return);
+    });
+    QStringList plan;
+    AnswerModal<TfrmWritePlan>([&plan](TfrmWritePlan& dialog) {
+        plan << dialog.windowTitle() << dialog.lblUnit->text();
+        dialog.reject();
+    });
+    PressKey(library.tblPresets, Qt::Key_F2);
+    ASSERT_TRUE(PumpUntil([&] { return !plan.isEmpty(); }));
+    EXPECT_EQ(plan, QStringList({"Rename of A 003 to Not Written - simulated unit",
+                                 "Into the simulated unit 'Quellfarn Plenova (simulated)' inside "
+                                 "Quellfarn: no real processor is written."}));
+
+    TfrmPresetEditor* editor = rig.window.NewPresetEditor();
+    const auto storePrompt = [&] {
+        QStringList said;
+        AnswerModal<TfrmStorePrompt>([&said](TfrmStorePrompt& prompt) {
+            said << prompt.windowTitle() << prompt.lblUnit->text();
+            QTest::mouseClick(prompt.btnCancel, Qt::LeftButton);
+        });
+        QTest::mouseClick(editor->btnStore, Qt::LeftButton);
+        EXPECT_TRUE(PumpUntil([&] { return !said.isEmpty(); }));
+        return said;
+    };
+    EXPECT_EQ(storePrompt(), QStringList({"Store Preset - simulated unit",
+                                          "Into the simulated unit 'Quellfarn Plenova "
+                                          "(simulated)' inside Quellfarn: no real processor is "
+                                          "written."}));
+
+    rig.UseOutput("Loop");
+    EXPECT_EQ(library.windowTitle(), "Library - Loop") << "at once";
+    EXPECT_EQ(shownDump(), TBytes{}) << "nothing is known of the unit behind Loop";
+    EXPECT_EQ(storePrompt(), QStringList({"Store Preset", "Into the unit on MIDI Out 'Loop'."}));
+    rig.UseOutput(unit);
+    EXPECT_EQ(library.windowTitle(), "Library - " + unit);
+    EXPECT_EQ(shownDump(), known);
+}
+
 // A .syx file from elsewhere: its presets saved as files (none overwritten), its table opened in
 // the table editor, the rest named; the selected slots exported as one file of their dumps.
 TEST(Library, SyxFilesComeInAndGoOut) {

@@ -41,6 +41,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <thread>
@@ -298,12 +299,13 @@ TEST_F(MainWindow, SettingsAtSetUpAndClose) {
         return texts;
     }();
     EXPECT_EQ(items,
-              (QStringList{"Get current preset only (F10)", "Get/Save each preset individually...",
+              QStringList({"Get current preset only (F10)", "Get/Save each preset individually...",
                            "Print list of presets...", "Send presets to the unit...",
                            "Get preset bulk dump", "-", "Get MPT Table", "Bypass", "-",
                            "Select Bank &A", "Select Bank &B", "Select Bank &C", "Select Bank &D",
                            "-", "Use Pre-Plenova options", "-", "Check the connection...",
-                           "Find the unit..."}));
+                           "Find the unit..."}) +
+                  QStringList({"-", "Reset the simulated unit to its factory presets..."}));
     window.close();
     EXPECT_EQ(rig.settings.GetInteger("TMQReqDelay", false, -1), 1000);
     EXPECT_FALSE(rig.settings.GetBool("PRE_PLENOVA", {.CanCreate = false, .Default = true}));
@@ -410,35 +412,53 @@ TEST_F(MainWindow, FindTheUnitChoosesThePairThatAnswers) {
     EXPECT_TRUE(rig.sink->Chunks().empty());
 }
 
-// The start looks for the unit only where no port is stored, or a stored one is missing, and
-// then without a box. A missing stored port stays the choice until the unit is found elsewhere,
-// and is opened when it comes.
-TEST_F(MainWindow, TheStartLooksForTheUnitWhereNoPortIsKnown) {
+// The start looks for the unit only at the very first start, with no port stored at all, and
+// then without a box. A stored port that is missing stays the choice, kept by name and waited
+// for: the simulated unit is never opened nor asked in its place, and the port is opened when it
+// comes. An input not stored goes with the stored output.
+TEST_F(MainWindow, OnlyTheFirstStartLooksForTheUnitAndAStoredPortIsWaitedFor) {
     const QString unit = kSimulatedDeviceName;
     const QString found = "The unit answers on MIDI In '" + unit + "' and MIDI Out '" + unit +
                           "'; it is a Plenova unit";
+    const QString usb = "USB MIDI Interface 1";
+    const QString waiting = "MIDI Out '" + usb + "' is gone - waiting for it to come back";
+    enum class Ports { None, UnitFirst, SinkFirst };
     struct Case {
         const char* name;
-        bool devices;
+        Ports ports;
         QString storedIn, storedOut;
         QString lateLoop; // a port that comes once the window is up
-        QString in, out;  // open at the end
-        QString said;     // in the log, or nothing of the search
+        QString in, out;  // open, and stored, at the end
+        QString said;     // in the log
     };
-    const QString usb = "USB MIDI Interface 1";
     const std::vector<Case> cases{
-        {"nothing stored, the unit first: its answer is enough", true, "", "", "", unit, unit, ""},
-        {"stored and there, silent: the choice stands", true, "Loop", "Loop", "", "Loop", "Loop",
-         ""},
-        {"only the output stored, silent: looked for", true, "", "Sink", "", unit, unit, found},
-        {"stored and missing: looked for and found", true, usb, usb, "", unit, unit, found},
-        {"stored and missing, no unit: opened when it comes", false, usb, usb, usb, usb, usb,
-         "No unit answered on any pair of ports: check that the unit is on and its cables go to "
-         "the interface"},
+        {"nothing stored, the unit first: its answer is enough", Ports::UnitFirst, "", "", "", unit,
+         unit, ""},
+        {"nothing stored, the first port silent: looked for", Ports::SinkFirst, "", "", "", unit,
+         unit, found},
+        {"stored and there, silent: the choice stands", Ports::UnitFirst, "Loop", "Loop", "",
+         "Loop", "Loop", ""},
+        {"only the output stored, silent: the input of its name", Ports::UnitFirst, "", "Sink", "",
+         "Sink", "Sink", ""},
+        {"stored and missing: waited for", Ports::UnitFirst, usb, usb, usb, usb, usb, waiting},
+        {"only the output stored, missing: the input comes with it", Ports::UnitFirst, "", usb, usb,
+         usb, usb, waiting},
+        {"stored and missing, no other port: waited for", Ports::None, usb, usb, usb, usb, usb,
+         waiting},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        MainRig rig(false, c.devices);
+        std::atomic<int> heard{0}; // messages the simulated unit received
+        MainRig rig(false, c.ports == Ports::UnitFirst);
+        if (c.ports == Ports::SinkFirst) {
+            rig.virtualDevices.AttachDevice("Sink", rig.sink);
+            rig.processor = AttachSimulatedProcessor(rig.virtualDevices);
+        }
+        if (rig.processor)
+            rig.processor->SetLog([&heard](const std::string& line) {
+                if (line.rfind("<- ", 0) == 0)
+                    ++heard;
+            });
         if (!c.storedIn.isEmpty())
             rig.settings.PutString("MIDI_IN", c.storedIn);
         if (!c.storedOut.isEmpty())
@@ -461,7 +481,9 @@ TEST_F(MainWindow, TheStartLooksForTheUnitWhereNoPortIsKnown) {
         }
         if (!c.lateLoop.isEmpty()) {
             EXPECT_EQ(window.MidiOutput()->PortState(), TMidiOutput::State::Closed);
+            EXPECT_NE(window.MidiInput()->PortState(), TPortState::Open);
             EXPECT_EQ(rig.settings.GetString("MIDI_OUT", false), c.storedOut) << "still the choice";
+            EXPECT_EQ(rig.settings.GetString("MIDI_IN", false), c.storedIn);
             rig.virtualDevices.AddLoopback(c.lateLoop.toStdString());
         }
         EXPECT_TRUE(PumpUntil(
@@ -476,11 +498,14 @@ TEST_F(MainWindow, TheStartLooksForTheUnitWhereNoPortIsKnown) {
         EXPECT_EQ(rig.settings.GetString("MIDI_IN", false), c.in);
         EXPECT_EQ(rig.settings.GetString("MIDI_OUT", false), c.out);
         EXPECT_EQ(boxes, 0);
-        if (c.said.isEmpty()) {
+        if (c.said != found) {
             for (const QString& line : rig.Log())
                 EXPECT_FALSE(line.contains("answer")) << line.toStdString();
         }
-        if (c.devices && c.storedOut != "Sink") {
+        if (c.out != unit) {
+            EXPECT_EQ(heard, 0) << "the simulated unit is not asked in place of the port chosen";
+        }
+        if (c.ports == Ports::UnitFirst && c.storedOut != "Sink") {
             EXPECT_TRUE(rig.sink->Chunks().empty()) << "nothing but the search asks other ports";
         }
     }

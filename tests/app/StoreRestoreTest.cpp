@@ -11,6 +11,7 @@
 #include "editor/PresetEditor.h"
 #include "model/DeviceMode.h"
 #include "sim/PlenovaDevice.h"
+#include "sim/SimulatedUnitFile.h"
 #include "support/FileBytes.h"
 #include "support/MainRig.h"
 #include "support/ModalAnswer.h"
@@ -20,6 +21,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -354,4 +356,50 @@ TEST(Restore, CtrlCStopsAfterThePresetBeingWritten) {
     EXPECT_EQ(rig.dialogs.Messages[1].Text,
               QStringLiteral("%1 written, %1 verified, 0 skipped, 0 failed").arg(written));
     EXPECT_FALSE(window.Link->Restore().Running());
+}
+
+// The simulated unit inside the program keeps what was stored into it across starts, as a real
+// unit does, until "Reset the simulated unit to its factory presets" is confirmed; a memory that
+// cannot be read is moved aside, named in the log, and the factory presets are used.
+TEST(SimulatedUnit, KeepsWhatWasStoredAcrossStartsUntilReset) {
+    // A folder of the test's own: each rig starts with settings and data folders emptied.
+    const QTemporaryDir data;
+    const QString folder = data.path() + "/simulated-unit";
+    const TBytes factory = TPlenovaDevice::FactoryPreset(0, 16, TDeviceMode::For(false));
+    {
+        Rig rig;
+        rig.window.KeepSimulatedUnit(rig.processor, folder);
+        Store(*rig.editor, 17);
+        ASSERT_TRUE(PumpUntil([&] {
+            return PresetTitleOf(Slot(rig, 0, 17)) == "Stored Here" && !rig.window.Link->Busy();
+        }));
+    }
+    Rig rig; // the program started again, with a new simulated unit
+    rig.window.KeepSimulatedUnit(rig.processor, folder);
+    EXPECT_EQ(PresetTitleOf(Slot(rig, 0, 17)), "Stored Here");
+
+    for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+        rig.dialogs.Answers = {answer};
+        rig.window.miResetSimulatedUnit->trigger();
+        EXPECT_EQ(rig.dialogs.Messages.back().Caption, "Reset the simulated unit");
+        EXPECT_EQ(Slot(rig, 0, 17) == factory, answer == QMessageBox::Yes);
+    }
+    EXPECT_EQ(rig.Status(), "The simulated unit holds its factory presets again");
+    TPlenovaDevice next;
+    EXPECT_EQ(TSimulatedUnitFile(folder).Load(next), "");
+    EXPECT_EQ(next.Banks[0][16], factory) << "the reset is kept too";
+
+    QFile damaged(folder + "/memory.syx");
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write("not a memory");
+    damaged.close();
+    Rig again;
+    again.window.KeepSimulatedUnit(again.processor, folder);
+    EXPECT_TRUE(again.Log().contains(
+        "The simulated unit's memory could not be read (1 message instead of 802): it is kept as " +
+        folder + "/memory.syx.damaged, and the simulated unit starts with its factory presets"))
+        << again.Log().join("\n").toStdString();
+    EXPECT_EQ(FileBytes(folder + "/memory.syx.damaged"),
+              TBytes({'n', 'o', 't', ' ', 'a', ' ', 'm', 'e', 'm', 'o', 'r', 'y'}));
+    EXPECT_EQ(Slot(again, 0, 17), factory);
 }

@@ -7,9 +7,14 @@
 #include "model/Mpt.h"
 #include "model/Preset.h"
 #include "sim/SimulatedProcessor.h"
+#include "sim/SimulatedUnitFile.h"
+#include "support/FileBytes.h"
 #include "support/PumpUntil.h"
+#include "support/TestPresets.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <set>
@@ -216,6 +221,71 @@ TEST(SimulatedProcessor, AtWireSpeedAnAnswerTakesAtLeastItsTimeOnTheCable) {
     clock.start();
     ASSERT_EQ(rig.AskOne(RequestCurrentPresetMessage(0)).size(), 258u);
     EXPECT_GE(clock.elapsed(), (6 + 258) * 320 / 1000);
+}
+
+// The unit's memory, kept in its file as each change happens: a store, a program table and the
+// bank chosen are all there for a unit started from the file. A file that cannot be taken is
+// moved aside, never over one moved before, and named; the unit is left as it was.
+TEST(SimulatedUnitFile, KeepsTheMemoryAcrossStartsAndMovesADamagedOneAside) {
+    QTemporaryDir folder;
+    TSimulatedUnitFile file(folder.path() + "/simulated-unit");
+    const TBytes stored = TitledDump("Kept Across");
+    Tmpt table;
+    table.MptEntries[0] = 42;
+    {
+        Rig rig;
+        rig.processor->SetMemoryKeeper(
+            [&file](const TBytes& memory) { EXPECT_EQ(file.Save(memory), ""); });
+        rig.Send(SetBankMessage(0, 2));
+        rig.Send(stored);
+        rig.Send(*StorePresetMessage(0, 17));
+        rig.Send(table.Encode());
+        // Answered once all of it was taken, and kept.
+        ASSERT_EQ(rig.AskOne(RequestParameterMessage(0, kBankAddress)).size(), 9u);
+    }
+    TPlenovaDevice restarted;
+    EXPECT_EQ(file.Load(restarted), "");
+    EXPECT_TRUE(SameDumpAnyDevice(restarted.Banks[2][16], stored));
+    EXPECT_EQ(restarted.Banks[2][17], TPlenovaDevice::FactoryPreset(2, 17, TDeviceMode::Plenova()));
+    EXPECT_EQ(restarted.Table.MptEntries[0], 42);
+    EXPECT_EQ(restarted.CurrentBank, 2);
+    EXPECT_EQ(restarted.EditBuffer, restarted.Banks[2][0]) << "its bank's first slot, loaded";
+
+    const TBytes whole = restarted.SavedMemory();
+    TBytes badByte = whole;
+    badByte[4 * 258 + 40] = 0x80;
+    struct Case {
+        const char* name;
+        TBytes bytes;
+        std::string why;
+    };
+    const std::vector<Case> cases{
+        {"empty", {}, "0 messages instead of 802"},
+        {"not a memory at all", {'h', 'e', 'l', 'l', 'o'}, "1 message instead of 802"},
+        {"a preset with a byte above 7F", badByte, "message 5 is not a preset"},
+        {"the last byte missing", TBytes(whole.begin(), whole.end() - 1),
+         "the selected bank is missing"},
+    };
+    const QString path = file.Path();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.name);
+        QFile damaged(path);
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        damaged.write(reinterpret_cast<const char*>(c.bytes.data()),
+                      static_cast<qint64>(c.bytes.size()));
+        damaged.close();
+        const QString aside =
+            i == 0 ? path + ".damaged" : QString("%1.damaged%2").arg(path).arg(i + 1);
+        TPlenovaDevice unit = restarted;
+        EXPECT_EQ(file.Load(unit),
+                  QString("The simulated unit's memory could not be read (%1): it is kept as %2, "
+                          "and the simulated unit starts with its factory presets")
+                      .arg(QString::fromStdString(c.why), aside));
+        EXPECT_EQ(FileBytes(aside), c.bytes);
+        EXPECT_FALSE(QFile::exists(path));
+        EXPECT_EQ(unit.SavedMemory(), whole) << "nothing taken from it";
+    }
 }
 
 TEST(FactoryContent, IsDeterministicValidAndFullOfAwkwardTitles) {
