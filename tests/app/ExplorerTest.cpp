@@ -967,14 +967,15 @@ TEST_F(ExplorerTest, DevicesThatVanishOrFailNeverBringTheWindowDown) {
 TEST_F(ExplorerTest, ThePaneIsShownAsWideAsItWasSaved) {
     {
         Explorer explorer;
-        explorer.settings->PutInteger("frmMain.Width", 1400);
-        explorer.settings->PutInteger("frmMain.Height", 700);
+        // Within the offscreen screen's 800 by 600: a larger window is made to fit its screen.
+        explorer.settings->PutInteger("frmMain.Width", 780);
+        explorer.settings->PutInteger("frmMain.Height", 560);
         explorer.settings->PutInteger("LPW", 300);
         TfrmMain& window = explorer.Start();
         window.show();
         QApplication::processEvents();
         QApplication::processEvents();
-        EXPECT_EQ(window.width(), 1400);
+        EXPECT_EQ(window.width(), 780);
         EXPECT_EQ(window.pgcTab->width(), 300);
         window.close();
     }
