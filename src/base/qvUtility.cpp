@@ -21,6 +21,7 @@
 #include <QSysInfo>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <thread>
@@ -334,6 +335,40 @@ void TqvRegUtil::DeleteValue(const QString& name) {
     }
 }
 
+namespace {
+// The least size a restored window gets, and how much of it must show on a screen for it to stay
+// where it was put.
+constexpr QSize kSmallestWindow(160, 120);
+constexpr int kSmallestShown = 32;
+
+// Sizes and places are stored as they were and may come from other screens or a damaged file: a
+// window larger than its screen keeps a backing store as large for the whole run, and one
+// placed beyond every screen cannot be seen or reached. Such a window is made to fit the screen
+// it is mostly on, and one hardly or not at all on any screen is put in the middle of the primary.
+void KeepOnScreen(QWidget* window) {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary == nullptr)
+        return;
+    const auto shown = [&](const QRect& frame, const QScreen* screen) {
+        const QRect part = frame.intersected(screen->availableGeometry());
+        return part.isEmpty() ? 0 : static_cast<qint64>(part.width()) * part.height();
+    };
+    const QRect saved(window->pos(), window->size());
+    const QScreen* on = primary;
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (shown(saved, screen) > shown(saved, on))
+            on = screen;
+    const QRect area = on->availableGeometry();
+    window->resize(window->size().expandedTo(kSmallestWindow).boundedTo(area.size()));
+    const QSize size = window->size(); // the window's own least size still holds
+    const QRect part = QRect(window->pos(), size).intersected(area);
+    if (part.width() < std::min(kSmallestShown, size.width()) ||
+        part.height() < std::min(kSmallestShown, size.height()))
+        window->move(area.x() + (area.width() - size.width()) / 2,
+                     area.y() + (area.height() - size.height()) / 2);
+}
+} // namespace
+
 void TqvRegUtil::RestoreFormPosition(QWidget* window) {
     const QString name = window->objectName();
     window->move(window->x(), GetInteger(name + QLatin1String(".Top"), true, window->y()));
@@ -355,6 +390,7 @@ void TqvRegUtil::RestoreFormPosition(QWidget* window) {
         window->move(maxLeft, window->y());
     if (window->y() > maxTop)
         window->move(window->x(), maxTop);
+    KeepOnScreen(window);
 }
 
 void TqvRegUtil::SaveFormPosition(QWidget* window) {

@@ -6,7 +6,6 @@
 #include "store/WholeFile.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QTimer>
 #include <algorithm>
 #include <sstream>
@@ -186,13 +185,16 @@ bool TPresetDocument::Redo() {
 }
 
 QString TPresetDocument::ReadFile(const QString& name) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("Cannot open ") + name + QStringLiteral(": ") + file.errorString();
+    // More than a preset, so that a file of another length is told it is not one.
+    const TFileRead read = ReadWholeFile(name, 64 * kLargestPresetFile);
+    if (read.Missing)
+        return QStringLiteral("Cannot open ") + name + QStringLiteral(": there is no such file");
+    if (!read.Ok())
+        return read.Error;
     // A failed read leaves the document as it was, its file name included.
-    if (file.size() != PresetDumpLength)
+    if (read.Bytes.size() != PresetDumpLength)
         return QStringLiteral("Not a valid preset file");
-    std::stringstream stream(file.readAll().toStdString());
+    std::stringstream stream(read.Bytes.toStdString());
     try {
         LoadDump(stream);
     } catch (const EPresetError& error) {
@@ -211,8 +213,7 @@ QString TPresetDocument::WriteFile(const QString& name) {
     if (const QString error = WriteWholeFile(name, data); !error.isEmpty())
         return QStringLiteral("Cannot write ") + name + QStringLiteral(": ") + error;
     // What is compared from now on is what the file holds, read back.
-    QFile written(name);
-    const QByteArray back = written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+    const QByteArray back = ReadWholeFile(name, kLargestPresetFile).Bytes;
     if (back != data)
         return name + QStringLiteral(" does not hold what was written");
     std::copy(back.begin(), back.end(), Preset.LoadedDump.begin());

@@ -200,16 +200,29 @@ void TfrmMIDIExplorer::LoadFileIntoBuffer(const QString& fileName) {
     setWindowTitle(fileName + QStringLiteral(" - ") + BaseCaption);
     MessageBytes.fill(0);
     MessageByteCount = 0;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowMessage(this,
-                    QStringLiteral("Cannot open ") + fileName + QStringLiteral(": ") +
-                        file.errorString(),
-                    QStringLiteral("Sorry..."));
+    // A plain file larger than the buffer fills it with its first bytes and is read no further;
+    // a device, a pipe or a folder is refused by name, unread.
+    const QFileInfo info(fileName);
+    const qint64 size = info.isFile() ? info.size() : 0;
+    TFileRead read;
+    if (size > kMessageBufferSize) {
+        QFile file(fileName);
+        if (file.open(QIODevice::ReadOnly))
+            read.Bytes = file.read(kMessageBufferSize);
+        if (file.error() != QFileDevice::NoError)
+            read.Error = QStringLiteral("Cannot open ") + fileName + QStringLiteral(": ") +
+                         file.errorString();
+    } else {
+        read = ReadWholeFile(fileName, kMessageBufferSize);
+        if (read.Missing)
+            read.Error = QStringLiteral("Cannot open ") + fileName +
+                         QStringLiteral(": there is no such file");
+    }
+    if (!read.Error.isEmpty()) {
+        ShowMessage(this, read.Error, QStringLiteral("Sorry..."));
         return;
     }
-    const qint64 size = file.size();
-    const QByteArray bytes = file.read(kMessageBufferSize);
+    const QByteArray& bytes = read.Bytes;
     MessageByteCount = static_cast<int>(bytes.size());
     std::copy(bytes.begin(), bytes.end(), MessageBytes.begin());
     if (size <= kMessageBufferSize) {

@@ -18,7 +18,6 @@
 #include <QDir>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -94,20 +93,12 @@ std::vector<TDragged> Decode(const QMimeData& data) {
         return dragged;
     }
     for (const QUrl& url : data.urls()) {
-        QFile file(url.toLocalFile());
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray bytes = file.read(PresetDumpLength + 1);
+        const QByteArray bytes = ReadWholeFile(url.toLocalFile(), kLargestPresetFile).Bytes;
         TDragged item{TLibrarySource::PresetFolder, -1, 0, TBytes(bytes.begin(), bytes.end())};
         if (IsPresetDump(item.Dump) && IsWellFormedSysex(item.Dump))
             dragged.push_back(std::move(item));
     }
     return dragged;
-}
-
-QString TitleText(TByteView dump) {
-    const QString title = QString::fromLatin1(PresetTitleOf(dump).c_str());
-    return title.isEmpty() ? QStringLiteral("(untitled)") : title;
 }
 } // namespace
 
@@ -887,12 +878,13 @@ void TfrmLibrary::CompareSelected() {
         QStringLiteral("TMQ-Quellfarn presets (*.tmq*);;All files (*)"));
     if (path.isEmpty())
         return;
-    QFile file(path);
-    const QByteArray bytes =
-        file.open(QIODevice::ReadOnly) ? file.read(PresetDumpLength + 1) : QByteArray();
-    const TBytes dump(bytes.begin(), bytes.end());
+    // More than a preset, so that a file of another length is told it is not one.
+    const TFileRead read = ReadWholeFile(path, 64 * kLargestPresetFile);
+    const TBytes dump(read.Bytes.begin(), read.Bytes.end());
     if (!IsPresetDump(dump)) {
-        ShowMessage(this, QStringLiteral("%1 is not a preset file").arg(path),
+        ShowMessage(this,
+                    read.Error.isEmpty() ? QStringLiteral("%1 is not a preset file").arg(path)
+                                         : read.Error,
                     QStringLiteral("Compare"));
         return;
     }
@@ -1018,18 +1010,16 @@ void TfrmLibrary::ImportSyx() {
                                QStringLiteral("SysEx files (*.syx);;All files (*)"));
     if (path.isEmpty())
         return;
-    QFile file(path);
-    // A .syx of every preset and table of four units is some hundred kilobytes: more is not one.
-    constexpr qint64 kLargest = 16 * 1024 * 1024;
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kLargest) {
+    const TFileRead read = ReadWholeFile(path, kLargestSyxFile);
+    if (!read.Ok()) {
         ShowMessage(this,
-                    file.size() > kLargest
-                        ? QStringLiteral("%1 is too large for a file of SysEx messages").arg(path)
-                        : QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString()),
+                    read.Missing
+                        ? QStringLiteral("%1 cannot be read: there is no such file").arg(path)
+                        : read.Error,
                     QStringLiteral("Import .syx"));
         return;
     }
-    const QByteArray bytes = file.readAll();
+    const QByteArray& bytes = read.Bytes;
     const std::vector<TSyxItem> items =
         SplitSyx(TByteView(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                            static_cast<std::size_t>(bytes.size())));

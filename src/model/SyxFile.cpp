@@ -53,15 +53,40 @@ bool AboveSeven(TByteView bytes) {
 
 std::vector<TSyxItem> SplitSyx(TByteView file, const TDeviceMode& mode) {
     std::vector<TSyxItem> items;
+    std::size_t skips = 0; // skipped items so far
+    // Past the listed ones, skipped pieces in a row are gathered into one item: a file of
+    // nothing but F0 bytes would otherwise be millions of one-byte items.
+    bool gathering = false;   // the last item gathers the skipped pieces that follow it
+    std::size_t gathered = 0; // how many it holds
+    const auto closeRun = [&] {
+        if (gathering && gathered > 1)
+            items.back().Why = std::to_string(gathered) +
+                               " pieces in a row that are not presets or tables, too many to "
+                               "list one by one (the first: " +
+                               items.back().Why + ")";
+        gathering = false;
+    };
     // (from, to), the order of the file.
     // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     const auto add = [&](std::size_t from, std::size_t to, std::string why) {
+        const auto begin = file.begin() + static_cast<std::ptrdiff_t>(from);
+        const auto end = file.begin() + static_cast<std::ptrdiff_t>(to);
+        const bool skipped = !why.empty();
+        if (skipped && gathering) {
+            items.back().Bytes.insert(items.back().Bytes.end(), begin, end);
+            ++gathered;
+            return;
+        }
+        closeRun();
         TSyxItem item;
         item.Offset = from;
-        item.Bytes.assign(file.begin() + static_cast<std::ptrdiff_t>(from),
-                          file.begin() + static_cast<std::ptrdiff_t>(to));
+        item.Bytes.assign(begin, end);
         item.Why = std::move(why);
         items.push_back(std::move(item));
+        if (skipped && ++skips > kListedSkips) {
+            gathering = true;
+            gathered = 1;
+        }
     };
     std::size_t at = 0;
     while (at < file.size()) {
@@ -95,6 +120,7 @@ std::vector<TSyxItem> SplitSyx(TByteView file, const TDeviceMode& mode) {
             items.back().Kind = IsPresetDump(message) ? TSyxKind::Preset : TSyxKind::ProgramTable;
         at = end;
     }
+    closeRun();
     return items;
 }
 

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+// How many skipped pieces are each an item of their own before those in a row are gathered.
+inline constexpr std::size_t kListedSkips = 100;
+
 enum class TSyxKind { Preset, ProgramTable, Skipped };
 
 struct TSyxItem {
@@ -23,6 +26,8 @@ struct TSyxItem {
 // sent). Bytes between messages that are not SysEx are one skipped item per run; a malformed
 // message (no F7 before the next F0 or the end, a data byte above 7F, a preset or table
 // message of the wrong length) is skipped whole, never split into something that could be sent.
+// After the first kListedSkips skipped items, skipped pieces that follow one another are one
+// item that says how many pieces it holds, so the items of any file stay few.
 std::vector<TSyxItem> SplitSyx(TByteView file, const TDeviceMode& mode = Mode);
 // "12 bytes at offset 520 (90 3C 64 ...): not a SysEx message": the length, the offset, up to
 // the first 8 bytes in hex with "..." when there are more, then why.

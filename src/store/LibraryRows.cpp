@@ -5,10 +5,10 @@
 #include "model/DeviceMode.h"
 #include "model/EffectCatalogue.h"
 #include "model/FileNames.h"
+#include "store/WholeFile.h"
 #include "store/BackupFolder.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <algorithm>
@@ -18,12 +18,12 @@ namespace {
 constexpr int kSlotsPerBank = 200;
 constexpr int kSingleBankSlots = 128;
 
+// A plain file holding a preset dump and nothing else; anything else reads as no preset.
 TBytes ReadDump(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const TFileRead read = ReadWholeFile(path, kLargestPresetFile);
+    if (!read.Ok())
         return {};
-    const QByteArray bytes = file.read(PresetDumpLength + 1);
-    TBytes dump(bytes.begin(), bytes.end());
+    TBytes dump(read.Bytes.begin(), read.Bytes.end());
     if (dump.size() != PresetDumpLength || !IsPresetDump(dump))
         return {};
     return dump;

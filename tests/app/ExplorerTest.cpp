@@ -44,6 +44,7 @@
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 #include <tuple>
 #include <unistd.h>
@@ -268,6 +269,24 @@ TEST_F(ExplorerTest, FilesLoadUpTo10000BytesAndSaveExactly) {
     window.LoadFileIntoBuffer(folder.filePath("missing.syx"));
     EXPECT_THAT(explorer.dialogs.Messages.back().Text.toStdString(), HasSubstr("Cannot open"));
     EXPECT_EQ(window.MessageByteCount, 0);
+}
+
+// A pipe or a device under a file's name is refused by name, unread: the buffer stays empty.
+TEST_F(ExplorerTest, WhatIsNoPlainFileIsNotLoaded) {
+    Explorer explorer;
+    TfrmMain& window = explorer.Start();
+    QTemporaryDir folder;
+    const QString zero = folder.filePath("zero.syx");
+    const QString pipe = folder.filePath("pipe.syx");
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const QString& file : {zero, pipe}) {
+        window.LoadFileIntoBuffer(file);
+        ASSERT_FALSE(explorer.dialogs.Messages.empty());
+        EXPECT_EQ(explorer.dialogs.Messages.back().Text, file + " is not a plain file");
+        EXPECT_EQ(window.MessageByteCount, 0) << file.toStdString();
+        EXPECT_EQ(explorer.Text(), "") << file.toStdString();
+    }
 }
 
 TEST_F(ExplorerTest, DroppedTextIsTypedAndAFileDroppedAnywhereLoadsTheFirstOne) {
@@ -948,14 +967,15 @@ TEST_F(ExplorerTest, DevicesThatVanishOrFailNeverBringTheWindowDown) {
 TEST_F(ExplorerTest, ThePaneIsShownAsWideAsItWasSaved) {
     {
         Explorer explorer;
-        explorer.settings->PutInteger("frmMain.Width", 1400);
-        explorer.settings->PutInteger("frmMain.Height", 700);
+        // Within the offscreen screen's 800 by 600: a larger window is made to fit its screen.
+        explorer.settings->PutInteger("frmMain.Width", 780);
+        explorer.settings->PutInteger("frmMain.Height", 560);
         explorer.settings->PutInteger("LPW", 300);
         TfrmMain& window = explorer.Start();
         window.show();
         QApplication::processEvents();
         QApplication::processEvents();
-        EXPECT_EQ(window.width(), 1400);
+        EXPECT_EQ(window.width(), 780);
         EXPECT_EQ(window.pgcTab->width(), 300);
         window.close();
     }

@@ -22,6 +22,7 @@
 #include "support/TestPresets.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMimeData>
@@ -32,6 +33,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 struct LibraryRig : MainRig {
@@ -458,6 +460,33 @@ TEST(Library, NamesTheUnitItShowsAndFollowsTheOutputAtOnce) {
     rig.UseOutput(unit);
     EXPECT_EQ(library.windowTitle(), "Library - " + unit);
     EXPECT_EQ(shownDump(), known);
+}
+
+// An import reads a plain file of at most 16 MiB: a pipe or a device under a .syx name, or a
+// larger file, is refused by name, unread.
+TEST(Library, AnImportReadsOnlyAPlainFileOfAtMost16MiB) {
+    LibraryRig rig;
+    TfrmLibrary& library = rig.Open();
+    const QString zero = rig.folder.filePath("zero.syx");
+    const QString pipe = rig.folder.filePath("pipe.syx");
+    const QString large = rig.folder.filePath("large.syx");
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QFile(large).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::resize(large, 16 * 1024 * 1024 + 1));
+    const std::pair<QString, QString> cases[] = {
+        {zero, zero + " is not a plain file"},
+        {pipe, pipe + " is not a plain file"},
+        {large, large + " is too large (16777217 bytes; at most 16777216)"},
+    };
+    for (const auto& [file, said] : cases) {
+        rig.dialogs.Names = {file};
+        rig.dialogs.Messages.clear();
+        LibraryRig::Activate(library);
+        PressKey(library.tblPresets, Qt::Key_I, Qt::ControlModifier);
+        ASSERT_TRUE(PumpUntil([&] { return !rig.dialogs.Messages.empty(); })) << file.toStdString();
+        EXPECT_EQ(rig.dialogs.Messages[0].Text.toStdString(), said.toStdString());
+    }
 }
 
 // A .syx file from elsewhere: its presets saved as files (none overwritten), its table opened in

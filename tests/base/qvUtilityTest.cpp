@@ -195,6 +195,56 @@ TEST(FormPosition, StoredPositionIsAppliedAndKeptOnScreen) {
     EXPECT_EQ(store.GetInteger("frmMPTEdit.Width", false, 0), 500);
 }
 
+// Saved sizes and places from other screens or a damaged file: a window is no larger than the
+// screen and no smaller than 160 by 120, and one showing less than 32 pixels either way on any
+// screen is put in the middle of the primary one.
+TEST(FormPosition, SavedSizesAndPlacesAreKeptToTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const auto middle = [&](int width, int height) {
+        return QRect(area.x() + (area.width() - width) / 2, area.y() + (area.height() - height) / 2,
+                     width, height);
+    };
+    const struct {
+        const char* Name;
+        QRect Saved; // left, top, width, height
+        QRect Expected;
+    } cases[] = {
+        {"as saved",
+         {area.x() + 30, area.y() + 20, 400, 300},
+         {area.x() + 30, area.y() + 20, 400, 300}},
+        {"huge", {area.x(), area.y(), 30000, 30000}, area},
+        {"far off", {-100000, -100000, 400, 300}, middle(400, 300)},
+        {"far off and huge", {-100000, -100000, 30000, 30000}, area},
+        // The 90 % rule brings it back.
+        {"far below and right",
+         {100000, 100000, 400, 300},
+         {static_cast<int>(0.9 * screen.width()), static_cast<int>(0.9 * screen.height()), 400,
+          300}},
+        {"20 pixels showing", {area.x() - 380, area.y() + 20, 400, 300}, middle(400, 300)},
+        {"32 pixels showing",
+         {area.x() - 368, area.y() + 20, 400, 300},
+         {area.x() - 368, area.y() + 20, 400, 300}},
+        {"no size",
+         {area.x() + 30, area.y() + 20, -5, 0},
+         {area.x() + 30, area.y() + 20, 160, 120}},
+    };
+    for (const auto& test : cases) {
+        QDir(ConfigFolder()).removeRecursively();
+        TqvRegUtil store;
+        store.Path = kPath;
+        store.PutInteger("frmMain.Top", test.Saved.y());
+        store.PutInteger("frmMain.Left", test.Saved.x());
+        store.PutInteger("frmMain.Height", test.Saved.height());
+        store.PutInteger("frmMain.Width", test.Saved.width());
+        QWidget window;
+        window.setObjectName("frmMain");
+        store.RestoreFormPosition(&window);
+        const QRect placed(window.pos(), window.size());
+        EXPECT_EQ(placed, test.Expected) << test.Name;
+    }
+}
+
 TEST(FormPosition, MissingValuesKeepTheWindowWhereItIs) {
     QDir(ConfigFolder()).removeRecursively();
     TqvRegUtil store;

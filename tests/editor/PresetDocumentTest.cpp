@@ -16,6 +16,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace {
 using Bytes = std::vector<std::uint8_t>;
@@ -185,6 +186,34 @@ TEST(PresetDocument, AFileIsWrittenWholeReadBackAndReadOnlyWhenItIsAPreset) {
     EXPECT_EQ(FileBytes(saved), written) << "all or nothing";
     EXPECT_TRUE(one.document.NeedsSaving());
     EXPECT_EQ(one.Undos(), 2);
+}
+
+// What opens as a preset is read only when it is a plain file of at most 64 presets' length: a
+// pipe, a device or a large file is refused by name, unread, and the document stays as it was.
+TEST(PresetDocument, WhatIsNoPlainFileOrTooLargeIsRefusedUnread) {
+    QTemporaryDir folder;
+    const QString pipe = folder.filePath("pipe.tmq");
+    const QString zero = folder.filePath("zero.tmq");
+    const QString large = folder.filePath("large.tmq");
+    const QString longer = folder.filePath("longer.tmq");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    WriteBytes(large, Bytes(16513, 0xF0));
+    WriteBytes(longer, Bytes(16512, 0xF0));
+    const std::pair<QString, QString> cases[] = {
+        {zero, zero + " is not a plain file"},
+        {pipe, pipe + " is not a plain file"},
+        {large, large + " is too large (16513 bytes; at most 16512)"},
+        {longer, "Not a valid preset file"},
+    };
+    Document one;
+    one.Load(PresetWith({1}, {}));
+    const Bytes before = one.document.Preset.Encode();
+    for (const auto& [file, said] : cases) {
+        EXPECT_EQ(one.document.ReadFile(file).toStdString(), said.toStdString());
+        EXPECT_EQ(one.document.FileName(), QString()) << file.toStdString();
+        EXPECT_EQ(one.document.Preset.Encode(), before) << file.toStdString();
+    }
 }
 
 TEST(PresetDocument, StoreRequestsCarryTheRecordTheSlotAndWhatTheLastStoreReplaced) {

@@ -111,3 +111,46 @@ TEST(SyxFile, SplitFilesAreNumberedAndNamedAfterSanitisedTitles) {
     EXPECT_EQ(name(Dump(""), 7), "007 Untitled.tmq");
     EXPECT_EQ(name(Table(0x13, 200), 1000), "1000 Program table.mpt");
 }
+
+TEST(SyxFile, SkippedPiecesPastTheFirstHundredAreGatheredSoAnyFileGivesFewItems) {
+    constexpr std::size_t kMebibyte = 1024 * 1024;
+    TBytes emptyMessages;
+    for (std::size_t i = 0; i < kMebibyte / 2; ++i)
+        emptyMessages.insert(emptyMessages.end(), {0xF0, 0xF7});
+    const std::string gathered =
+        " pieces in a row that are not presets or tables, too many to list one by one (the first: ";
+    const struct {
+        const char* Name;
+        TBytes File;
+        std::size_t Items;
+        std::vector<std::string> Last; // the last items, in order
+    } cases[] = {
+        {"a mebibyte of F0",
+         TBytes(kMebibyte, 0xF0),
+         101,
+         {"skipped 99+1: no F7 before the next F0",
+          "skipped 100+1048476: 1048476" + gathered + "no F7 before the next F0)"}},
+        {"a mebibyte of empty messages",
+         emptyMessages,
+         101,
+         {"skipped 198+2: an empty SysEx message",
+          "skipped 200+1048376: 524188" + gathered + "an empty SysEx message)"}},
+        {"a preset between runs",
+         JoinSyx({TBytes(150, 0xF0), Dump("Between"), TBytes(150, 0xF0)}),
+         103,
+         {"skipped 100+50: 50" + gathered + "no F7 before the next F0)", "preset 150+258",
+          "skipped 408+150: 150" + gathered + "no F7 before the next F0)"}},
+    };
+    for (const auto& test : cases) {
+        const std::vector<TSyxItem> items = SplitSyx(test.File);
+        ASSERT_EQ(items.size(), test.Items) << test.Name;
+        std::vector<std::string> last;
+        for (std::size_t i = items.size() - test.Last.size(); i < items.size(); ++i)
+            last.push_back(Shown(items[i]));
+        EXPECT_EQ(last, test.Last) << test.Name;
+        TBytes again;
+        for (const TSyxItem& item : items)
+            again.insert(again.end(), item.Bytes.begin(), item.Bytes.end());
+        EXPECT_EQ(again, test.File) << test.Name << ": every byte is in exactly one item";
+    }
+}

@@ -7,6 +7,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <tuple>
 
 namespace fs = std::filesystem;
@@ -114,6 +115,61 @@ TEST_F(ToolTest, BadFilesGiveTheirMessageAndStatusOne) {
     }
     EXPECT_EQ(RunTool("preset show '" + (folder / "missing.tmq").string() + "'").Status, 1);
     EXPECT_EQ(RunTool("list '" + (folder / "nowhere").string() + "'").Status, 1);
+}
+
+// A link to a device, a pipe with no writer and a file of gigabytes are each refused by name
+// without being read: before, the first grew without end, the second never returned.
+TEST_F(ToolTest, FilesThatAreNoPlainFilesOrTooLargeAreRefusedUnread) {
+    const std::string other = Write("other.tmq", PresetBytes("Other"));
+    const struct {
+        const char* Command; // the file goes where FILE stands
+        const char* Extension;
+        const char* Largest;
+    } commands[] = {
+        {"preset show FILE", ".tmq", "16512"},
+        {"mpt show FILE", ".mpt", "25984"},
+        {"preset diff FILE OTHER", ".tmq", "16512"},
+        {"syx split FILE DIR", ".syx", "16777216"},
+    };
+    const struct {
+        const char* Kind;
+        void (*Make)(const fs::path& path);
+        const char* Said; // after the file's path
+        bool Sized;       // followed by the largest size and ")"
+    } kinds[] = {
+        {"a link to /dev/zero", [](const fs::path& path) { fs::create_symlink("/dev/zero", path); },
+         " is not a plain file", false},
+        {"a pipe", [](const fs::path& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); },
+         " is not a plain file", false},
+        {"three gigabytes",
+         [](const fs::path& path) {
+             std::ofstream{path};
+             fs::resize_file(path, 3ULL << 30);
+         },
+         " is too large (3221225472 bytes; at most ", true},
+    };
+    // A name of Latin-1 bytes is no text under UTF-8 and is read by its bytes: the same limits.
+    for (const std::string stem : {"x", "caf\xE9"})
+        for (const auto& kind : kinds)
+            for (const auto& command : commands) {
+                const fs::path file = folder / (stem + command.Extension);
+                fs::remove(file);
+                kind.Make(file);
+                std::string arguments = command.Command;
+                arguments.replace(arguments.find("FILE"), 4, Quoted(file));
+                if (const std::size_t at = arguments.find("OTHER"); at != std::string::npos)
+                    arguments.replace(at, 5, other);
+                if (const std::size_t at = arguments.find("DIR"); at != std::string::npos)
+                    arguments.replace(at, 3, Quoted(folder / "split"));
+                // What reads on without end meets the limits and is stopped, and fails the test.
+                const ToolResult run = RunTool(arguments, "ulimit -v 2000000; timeout 20");
+                const std::string said = file.string() + kind.Said +
+                                         (kind.Sized ? command.Largest + std::string(")") : "");
+                const std::string where = stem + ": " + kind.Kind + ", " + command.Command;
+                EXPECT_EQ(run.Status, 1) << where;
+                EXPECT_EQ(run.Errors, said + "\n") << where;
+                EXPECT_FALSE(fs::exists(folder / "split")) << where;
+            }
 }
 
 TEST_F(ToolTest, ProgramTablesInBothModes) {

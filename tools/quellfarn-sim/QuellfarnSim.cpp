@@ -190,8 +190,12 @@ int LoadBackup(TPlenovaDevice& device, const fs::path& root) {
             const auto number = BackupPresetNumber(entry.path().filename().string());
             if (!number || *number < 1 || *number > kSlotsPerBank || !entry.is_regular_file())
                 continue;
+            // Read no further than a preset: the folder may hold anything under a preset's name.
             std::ifstream file(entry.path(), std::ios::binary);
-            TBytes dump((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+            TBytes dump(static_cast<std::size_t>(PresetDumpLength) + 1);
+            file.read(reinterpret_cast<char*>(dump.data()),
+                      static_cast<std::streamsize>(dump.size()));
+            dump.resize(static_cast<std::size_t>(file.gcount()));
             if (!IsPresetDump(dump) || !IsWellFormedSysex(dump)) {
                 std::cerr << "quellfarn-sim: skipped " << entry.path().string()
                           << ": Not a valid preset file\n";

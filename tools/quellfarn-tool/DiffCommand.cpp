@@ -11,6 +11,7 @@
 #include "model/DeviceMode.h"
 #include "model/PresetDiff.h"
 #include "sim/SimulatedProcessor.h"
+#include "store/WholeFile.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -77,7 +78,8 @@ int TPresetDiffCommand::Execute(const QStringList& arguments) {
     std::array<TBytes, 2> dumps;
     for (std::size_t i = 0; i < 2; ++i)
         if (!places[i]) {
-            const TBytes bytes = ReadFile(Bytes(sides[static_cast<qsizetype>(i)]));
+            const TBytes bytes =
+                ReadFile(Bytes(sides[static_cast<qsizetype>(i)]), 64 * kLargestPresetFile);
             if (!IsPresetDump(bytes) || !IsWellFormedSysex(bytes))
                 throw FileError{"Not a valid preset file: " +
                                 Bytes(sides[static_cast<qsizetype>(i)])};

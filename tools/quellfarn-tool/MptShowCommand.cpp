@@ -6,6 +6,7 @@
 #include "ToolFiles.h"
 #include "model/DeviceMode.h"
 #include "model/Mpt.h"
+#include "store/WholeFile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -24,7 +25,7 @@ int TMptShowCommand::Execute(const QStringList& arguments) {
     if (files.size() != 1)
         throw UsageError{"mpt show needs one FILE"};
     SetPrePlenovaMode(parser.isSet(ToolOptions::PrePlenova.Option));
-    const TBytes bytes = ReadFile(Bytes(files[0]));
+    const TBytes bytes = ReadFile(Bytes(files[0]), 64 * kLargestTableFile);
     if (!IsMptDump(bytes))
         throw FileError{"Not a valid MPT file (" + std::to_string(MptDumpLength) +
                         " bytes of a program table expected)"};

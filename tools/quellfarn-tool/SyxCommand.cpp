@@ -37,15 +37,6 @@ QString WritablePath(const fs::path& path) {
     return text;
 }
 
-TBytes ReadWhole(const fs::path& path) {
-    std::error_code error;
-    if (!fs::exists(path, error))
-        throw FileError{"Cannot open " + path.string() + ": no such file"};
-    if (!fs::is_regular_file(path, error))
-        throw FileError{"Cannot open " + path.string() + ": not a file"};
-    return ReadFile(path.string());
-}
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -112,7 +103,8 @@ TBytes DumpOfFile(const fs::path& path, const TDeviceMode& mode, std::string& wh
               std::to_string(mode.MptDumpLength) + ")";
         return {};
     }
-    const std::vector<TSyxItem> items = SplitSyx(ReadWhole(path), mode);
+    const std::vector<TSyxItem> items =
+        SplitSyx(ReadFile(path.string(), static_cast<std::int64_t>(size)), mode);
     if (items.size() == 1 && items.front().Kind != TSyxKind::Skipped)
         return items.front().Bytes;
     const auto skipped = std::find_if(items.begin(), items.end(), [](const TSyxItem& item) {
@@ -143,7 +135,7 @@ int TSyxSplitCommand::Execute(const QStringList& arguments) {
         throw UsageError{"syx split needs FILE.syx and DIR"};
     const TDeviceMode mode = TDeviceMode::For(parser.isSet(ToolOptions::PrePlenova.Option));
     const fs::path folder = Bytes(words[1]);
-    const std::vector<TSyxItem> items = SplitSyx(ReadWhole(Bytes(words[0])), mode);
+    const std::vector<TSyxItem> items = SplitSyx(ReadFile(Bytes(words[0]), kLargestSyxFile), mode);
 
     struct TTarget {
         fs::path Path;

@@ -4,10 +4,12 @@
 
 #include "model/Preset.h"
 
+#include <cstdint>
 #include <string>
 
-// The file's bytes; a FileError when it cannot be opened.
-TBytes ReadFile(const std::string& path);
+// The bytes of a plain file of at most `largest` bytes; a FileError naming the file when there is
+// none, or when it is a link to a device, a pipe, a folder or larger, which is then not read.
+TBytes ReadFile(const std::string& path, std::int64_t largest);
 // Written completely or not at all; a FileError when it cannot be.
 void WriteFile(const std::string& path, const TBytes& bytes);
 // The preset a .tmq file holds; a FileError with the reason when it holds none.
