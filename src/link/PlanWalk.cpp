@@ -324,9 +324,10 @@ TPlanCounts TPlanWalk::Replay(TWriteJournal& journal, int entryId, bool undo, co
         counts.Refused = verb + QStringLiteral(": that step is no longer in the journal");
     // Every slot must be one this unit has: a step read from a file is not trusted blindly.
     for (const TJournalSlot& slot : expected) {
-        const bool fits = PrePlenovaMode ? slot.Bank >= -1 && slot.Bank <= 0 && slot.Slot <= 128
-                                         : slot.Bank >= 0 && slot.Bank <= 3 && slot.Slot <= 200;
-        if (counts.Refused.isEmpty() && (!fits || slot.Slot < 1))
+        // The single bank is -1 or 0 in a journal; a four-bank unit's are never -1.
+        const bool fits = slot.Bank >= (PrePlenovaMode ? -1 : 0) &&
+                          TPlace::Of(slot.Bank, slot.Slot).Fits(PrePlenovaMode);
+        if (counts.Refused.isEmpty() && !fits)
             counts.Refused = verb + QStringLiteral(": the step names a slot this unit does not "
                                                    "have; nothing was written");
     }

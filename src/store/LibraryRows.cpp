@@ -5,8 +5,8 @@
 #include "model/DeviceMode.h"
 #include "model/EffectCatalogue.h"
 #include "model/FileNames.h"
-#include "store/WholeFile.h"
 #include "store/BackupFolder.h"
+#include "store/WholeFile.h"
 
 #include <QDir>
 #include <QFileInfo>

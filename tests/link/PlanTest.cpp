@@ -220,15 +220,28 @@ TEST(Plan, NoSlotIsWrittenThatTheJournalDoesNotHold) {
     EXPECT_EQ(rig.Link->Plans().Undo(cut, 1, yes).Verified, 1);
     EXPECT_EQ(rig.Slot(0, 5), a5);
 
-    // A bank of -1 is the single bank of the older unit, not a slot of this one.
-    TWriteJournal foreign(rig.JournalFile());
-    ASSERT_EQ(foreign.Load(), "");
-    const int id = foreign.Add({0, "from elsewhere", {}, {{-1, 7, a5, x}}});
-    ASSERT_EQ(foreign.Save(), "");
-    const TPlanCounts refused = rig.Link->Plans().Undo(foreign, id, yes);
-    EXPECT_EQ(refused.Written, 0);
-    EXPECT_EQ(refused.Refused,
-              "Undo: the step names a slot this unit does not have; nothing was written");
+    // Only the unit's own places are written: a bank of -1 is the single bank of the older unit,
+    // not one of this one's; the last slot of bank D is.
+    const TBytes d200 = rig.Slot(3, 200);
+    const struct {
+        int Bank, Slot;
+        bool Written;
+    } steps[] = {{-1, 7, false}, {0, 201, false}, {4, 1, false}, {0, 0, false}, {3, 200, true}};
+    for (const auto& step : steps) {
+        TWriteJournal foreign(rig.JournalFile());
+        ASSERT_EQ(foreign.Load(), "");
+        const int id = foreign.Add({0, "from elsewhere", {}, {{step.Bank, step.Slot, d200, d200}}});
+        ASSERT_EQ(foreign.Save(), "");
+        const TPlanCounts undone = rig.Link->Plans().Undo(foreign, id, yes);
+        EXPECT_EQ(undone.Verified, step.Written ? 1 : 0) << step.Bank << " " << step.Slot;
+        EXPECT_EQ(undone.Refused.isEmpty(), step.Written) << undone.Refused.toStdString();
+        // Out of any unit's range, the journal read again under the lock is damaged and the
+        // step gone; within the older unit's, it is refused for this one.
+        if (step.Bank == -1)
+            EXPECT_EQ(undone.Refused, "Undo: the step names a slot this unit does not have; "
+                                      "nothing was written");
+    }
+    EXPECT_EQ(rig.Slot(3, 200), d200);
 }
 
 // The journal's file: steps undone are dropped by a new one, 50 are kept, a damaged file
