@@ -404,6 +404,39 @@ TEST(Library, WritesArePlannedVerifiedAndUndoneStepByStep) {
     EXPECT_EQ(library.miUndo->text(), "Undo drop of 4 presets into A 020..A 023");
 }
 
+// What the library remembers may be old (the unit was edited on its panel since): a swap and a
+// rename write what the slots hold now, read again first, never the remembered presets.
+TEST(Library, ASwapAndARenameWriteWhatTheSlotsHoldNow) {
+    LibraryRig rig;
+    const TBytes one = rig.Slot(0, 1), two = rig.Slot(0, 2), three = rig.Slot(0, 3);
+    const TBytes old = Retitled(rig.Slot(1, 9), "Long Gone");
+    for (int slot = 1; slot <= 3; ++slot)
+        ASSERT_TRUE(rig.window.Memory()->Saw(0, slot, old, TSeenHow::Read).isEmpty());
+    TfrmLibrary& library = rig.Open();
+    QStringList lines;
+    AnswerPlan(lines, true);
+    ASSERT_TRUE(DropOnRow(library, "A 002", *Dragged(library, {ShownRow(library, "A 001")}),
+                          Qt::ShiftModifier));
+    ASSERT_TRUE(PumpUntil([&] { return !lines.isEmpty() && !rig.window.Link->Busy(); }));
+    PumpFor(50);
+    EXPECT_TRUE(SameDumpAnyDevice(rig.Slot(0, 1), two));
+    EXPECT_TRUE(SameDumpAnyDevice(rig.Slot(0, 2), one));
+
+    lines.clear();
+    AnswerPlan(lines, true);
+    rig.Select(library, "A 003");
+    AnswerModal<QInputDialog>([](QInputDialog& dialog) {
+        auto* edit = dialog.findChild<QLineEdit*>();
+        edit->selectAll();
+        QTest::keyClicks(edit, "Renamed");
+        PressKey(edit, Qt::Key_Return);
+    });
+    PressKey(library.tblPresets, Qt::Key_F2);
+    ASSERT_TRUE(PumpUntil([&] { return !lines.isEmpty() && !rig.window.Link->Busy(); }));
+    PumpFor(50);
+    EXPECT_TRUE(SameDumpAnyDevice(rig.Slot(0, 3), RetitledDump(three, "Renamed")));
+}
+
 // The library names the unit it shows in its title and follows the output chosen at once; the
 // plan and the store prompt say which unit they write into, plainly when it is the simulated one.
 TEST(Library, NamesTheUnitItShowsAndFollowsTheOutputAtOnce) {

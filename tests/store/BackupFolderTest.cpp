@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 TEST(BackupFolder, WritesReadsAndPlansTheLayoutBothWays) {
     QTemporaryDir root;
@@ -43,6 +44,18 @@ TEST(BackupFolder, WritesReadsAndPlansTheLayoutBothWays) {
     EXPECT_TRUE(plan[2].Problem.isEmpty()) << "one good file for slot 9 is sent";
     EXPECT_EQ(plan[3].Problem, "not a 258-byte preset dump");
     EXPECT_TRUE(folder.PlanRestore({false, false, true, false}, 8, 9).size() == 2u);
+
+    // What stands under a preset's name but cannot be read is skipped by name, never left out.
+    ASSERT_TRUE(QFile::link(root.filePath("gone"), root.filePath("Bank C/Broken.tmq020")));
+    ASSERT_TRUE(QDir(root.filePath("Bank C")).mkdir("Folder.tmq021"));
+    ASSERT_EQ(mkfifo(root.filePath("Bank C/Pipe.tmq022").toLocal8Bit().constData(), 0600), 0);
+    plan = folder.PlanRestore({false, false, true, false}, 20, 22);
+    ASSERT_EQ(plan.size(), 3u);
+    for (const TRestoreItem& item : plan) {
+        EXPECT_TRUE(item.Problem.startsWith("cannot be read: " + item.Path))
+            << item.Problem.toStdString();
+        EXPECT_TRUE(item.Dump.empty());
+    }
 
     QFile second(root.filePath("Bank C/Dub copy.tmq009"));
     ASSERT_TRUE(second.open(QIODevice::WriteOnly));

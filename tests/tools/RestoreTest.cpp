@@ -194,7 +194,16 @@ TEST_F(RestoreTest, PlaceAndUndoShowTheirPlanAndAskFirst) {
     EXPECT_EQ(undoDry.Status, 0);
     EXPECT_THAT(undoDry.Output, HasSubstr("Dry run: would undo place of My new preset into B 017"));
     EXPECT_EQ(RunTool("undo", data).Status, 1) << "no terminal, no --yes";
-    EXPECT_EQ(RunTool("redo --yes", data).Status, 1) << "nothing undone to redo";
+    // The built-in unit starts afresh with each run: the slot no longer holds what the step
+    // left, and --yes alone does not answer that.
+    const ToolResult changed = RunTool("undo --yes --delay 5", data);
+    EXPECT_EQ(changed.Status, 1);
+    EXPECT_THAT(changed.Errors, HasSubstr("B 017: now holds"));
+    EXPECT_THAT(changed.Errors, HasSubstr("nothing was written: give --even-if-changed"));
+    const ToolResult undone = RunTool("undo --yes --even-if-changed --delay 5", data);
+    EXPECT_EQ(undone.Status, 0) << undone.Errors;
+    EXPECT_EQ(RunTool("undo --yes --even-if-changed --delay 5", data).Status, 1)
+        << "nothing left to undo";
 
     // A journal that cannot be read is not "empty": it is named, moved aside, and the command
     // fails.
