@@ -40,7 +40,7 @@ std::optional<TBytes> TVerifiedStore::Fetch(int index) {
     const bool onIt = link.presetAnswer < 1 ||
                       (link.presetAnswer == index + 1 && (bank < 0 || link.bankAnswer == bank));
     if (onIt) {
-        MoveAway(index, bank);
+        MoveAway(bank, index + 1);
         if (alive.isNull())
             return std::nullopt;
     }
@@ -191,7 +191,9 @@ bool TVerifiedStore::AwaitPlace() {
     return replied;
 }
 
-TVerifiedStore::TMove TVerifiedStore::MoveAway(int index, int bank) {
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+TVerifiedStore::TMove TVerifiedStore::MoveAway(int bank, int slot) {
+    const int index = slot - 1;
     const int away = index + 1 < SlotsPerBank() ? index + 1 : index - 1;
     const auto select = SelectPresetMessage(DeviceId, away);
     if (!select)
@@ -487,7 +489,7 @@ TStoreResult TVerifiedStore::StoreHere(const TStoreRequest& request, TSeenHow ho
     // to another bank meanwhile may have stored into that bank's slot.
     TMove move = TMove::There;
     if (request.Verify) {
-        move = MoveAway(slot - 1, result.Bank);
+        move = MoveAway(result.Bank, slot);
     } else if (result.Bank >= 0) {
         link.AskBank();
         const bool told = AwaitPlace();

@@ -56,10 +56,12 @@ private:
     TStoreResult StoreHere(const TStoreRequest& request, TSeenHow how);
     // Where the unit went, as its replies say.
     enum class TMove { There, OtherBank, Silent };
-    // Sends the unit to the slot next to this one (0-based) and waits until it says it is there:
-    // what is read of the slot afterwards comes from its memory, not from an edit buffer that
-    // happened to be on it. OtherBank: it says it is in another bank than `bank`.
-    TMove MoveAway(int index, int bank);
+    // Sends the unit to the slot next to this one and waits until it says it is there: what is
+    // read of the slot afterwards comes from its memory, not from an edit buffer that happened
+    // to be on it. OtherBank: it says it is in another bank than `bank` (-1: any). Bank first,
+    // as everywhere; the slot 1-based.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+    TMove MoveAway(int bank, int slot);
     // After a dump was sent: asks the edit buffer until it holds the dump (the unit has taken it),
     // so that the store that follows stores it. The bank is checked with it, and chosen again
     // (and the dump sent again) when the unit reports another.

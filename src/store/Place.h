@@ -14,6 +14,8 @@ struct TPlace {
     QString Text(bool singleBank) const;
     // A place the unit has: four banks of 200 slots, or one of 128.
     bool Fits(bool singleBank) const;
-    // A bank as files and replies give it, where -1 stands for the single bank.
+    // A bank as files and replies give it, where -1 stands for the single bank. Bank first, as
+    // everywhere.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     static TPlace Of(int bank, int slot) { return {bank < 0 ? 0 : bank, slot}; }
 };

@@ -94,6 +94,8 @@ TPlanOrRefusal RenamePlan(const TUnitMemory* memory, TPlace place, const QString
     return result;
 }
 
+// (from, to): the bank copied, then the bank it goes onto, as the words read.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 TPlanOrRefusal CopyBankPlan(const TUnitMemory* memory, int from, int to) {
     TPlanOrRefusal result;
     const auto letter = [](int bank) { return QLatin1Char(BankLetters[bank]); };

@@ -122,6 +122,8 @@ QString TUnitMemory::ReadSlotFile(const QString& path, TSlotMemory& memory) cons
     return sound ? QString() : QStringLiteral("not a slot memory this program can read");
 }
 
+// (path, why): the file, then what is wrong with it.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QString TUnitMemory::SetAside(const QString& path, const QString& why) {
     // A folder, a device or a pipe in a slot file's place is named and left alone: writes refuse
     // it.

@@ -61,6 +61,7 @@ public:
                 const QDateTime& when = QDateTime::currentDateTime());
 
     const TSlotMemory* Slot(TPlace place) const;
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters): bank first, as everywhere
     const TSlotMemory* Slot(int bank, int slot) const { return Slot(TPlace{bank, slot}); }
     // Every slot remembered, by bank and slot.
     const std::map<TPlace, TSlotMemory>& Slots() const { return remembered; }
