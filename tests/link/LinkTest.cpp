@@ -87,6 +87,22 @@ TEST(Link, TheCurrentPresetNumberComesAlsoToAQuestionFromTheInputHandler) {
     rig.devices.Inject(kSimulatedDeviceName, stream.data(), stream.size());
     ASSERT_TRUE(rig.RunUntil([&] { return rig.Others.size() == 301; }));
     EXPECT_EQ(rig.MaxDepth, 1);
+    // A stream that goes on while the link itself waits outside the handler, the host letting
+    // events through as it shows each message (as the window's status line does): the wake-ups
+    // that come meanwhile are the running handler's to take, still one deep.
+    rig.MaxDepth = 0;
+    int more = 50;
+    rig.OnUnclaimed = [&](const TMyMidiEvent&) {
+        if (more-- > 0)
+            rig.devices.Inject(kSimulatedDeviceName, note.data(), note.size());
+        rig.Wait(1);
+    };
+    rig.devices.Inject(kSimulatedDeviceName, note.data(), note.size());
+    for (int i = 0; i < 400 && rig.Others.size() < 352; ++i)
+        rig.Link->Wait(5);
+    EXPECT_EQ(rig.Others.size(), 352u);
+    EXPECT_EQ(rig.MaxDepth, 1);
+    rig.OnUnclaimed = {};
 
     rig.processor->SetMute(true);
     QElapsedTimer waited;

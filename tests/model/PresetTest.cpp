@@ -226,6 +226,48 @@ TEST(PresetDump, FlagGroupsAndBitChecks) {
     EXPECT_EQ(ErrorOf([] { BitIsSet(1, 9); }), "ERROR! Bit to check is out of range!");
 }
 
+// Switching a block or a digital position on and off reaches the first and the last of each,
+// and nothing outside them.
+TEST(PresetDump, EveryBlockAndPositionSwitchesAndNothingBeyond) {
+    const struct {
+        int At;
+        bool Analog;
+        std::array<bool, 12> AnalogOn;
+        std::array<bool, 5> DigitalOn;
+    } cases[] = {
+        {0, true, {true}, {}}, // the Patch Bay, the first block
+        {11,
+         true,
+         {false, false, false, false, false, false, false, false, false, false, false, true},
+         {}},
+        {-1, true, {}, {}},
+        {12, true, {}, {}},
+        {0, false, {}, {true}},
+        {4, false, {}, {false, false, false, false, true}},
+        {-1, false, {}, {}},
+        {5, false, {}, {}},
+    };
+    for (const auto& c : cases) {
+        TPreset preset;
+        if (c.Analog)
+            preset.SetAnalogOn(c.At, true);
+        else
+            preset.SetDigitalOn(c.At, true);
+        for (int i = 0; i < 12; ++i)
+            EXPECT_EQ(preset.GetAnalogOn(i), c.AnalogOn[static_cast<std::size_t>(i)])
+                << c.At << " analog " << i;
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(preset.GetDigitalOn(i), c.DigitalOn[static_cast<std::size_t>(i)])
+                << c.At << " digital " << i;
+        if (c.Analog)
+            preset.SetAnalogOn(c.At, false);
+        else
+            preset.SetDigitalOn(c.At, false);
+        EXPECT_EQ(preset.AnalogOn, (std::array<bool, 12>{})) << c.At;
+        EXPECT_EQ(preset.DigitalOn, (std::array<bool, 5>{})) << c.At;
+    }
+}
+
 TEST(PresetDump, ARecordAlwaysWritesAWholeSysexMessage) {
     TPreset preset;
     preset.Header[2] = 0x85;
