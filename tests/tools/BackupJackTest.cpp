@@ -4,6 +4,7 @@
 // sent; a swap and its undo by two runs of the tool. Lost and late answers, request delays and a
 // unit slow to take a dump are the device link's, proven in tests/link.
 
+#include "SimOverJack.h"
 #include "ToolRun.h"
 #include "model/FileNames.h"
 #include "sim/PlenovaDevice.h"
@@ -20,15 +21,12 @@ using testing::HasSubstr;
 namespace {
 const std::string kName = "QF Backup Sim";
 
-std::vector<std::string> SimCommand(std::vector<std::string> extra) {
-    std::vector<std::string> command{QUELLFARN_SIM, "--api",        "jack", "--name",
-                                     kName,         "--latency-ms", "1"};
-    command.insert(command.end(), extra.begin(), extra.end());
-    return command;
+std::vector<std::string> SimCommand(const std::vector<std::string>& extra) {
+    return ::SimCommand(kName, extra);
 }
 
 std::string Ports() {
-    return " --in '" + kName + ":MIDI out' --out '" + kName + ":MIDI in'";
+    return SimPorts(kName);
 }
 
 using BackupOverJack = ToolFolderTest;

@@ -3,6 +3,7 @@
 // something else, its knob turned while a preset is on its way, the tool killed between the
 // store and the read-back, and two tools writing to one unit at once.
 
+#include "SimOverJack.h"
 #include "ToolRun.h"
 #include "model/FileNames.h"
 #include "sim/PlenovaDevice.h"
@@ -21,15 +22,12 @@ using testing::Not;
 namespace {
 const std::string kName = "QF Write Sim";
 
-std::vector<std::string> SimCommand(std::vector<std::string> extra) {
-    std::vector<std::string> command{QUELLFARN_SIM, "--api",        "jack", "--name",
-                                     kName,         "--latency-ms", "1"};
-    command.insert(command.end(), extra.begin(), extra.end());
-    return command;
+std::vector<std::string> SimCommand(const std::vector<std::string>& extra) {
+    return ::SimCommand(kName, extra);
 }
 
 std::string Ports() {
-    return " --in '" + kName + ":MIDI out' --out '" + kName + ":MIDI in'";
+    return SimPorts(kName);
 }
 
 // Each test keeps the unit's memory and journal in a data folder of its own.
