@@ -132,6 +132,39 @@ TEST(Store, WithoutSendingTheUnitsOwnPresetIsStored) {
     EXPECT_FALSE(result.Replaced.empty());
 }
 
+// The unit's knob turned to bank B at the very moment the store arrives: the store goes into
+// B's slot, and the store says so, naming the slot and what it held, instead of only failing A's.
+TEST(Store, AStoreThatMayHaveGoneIntoAnotherBankNamesTheSlot) {
+    LinkRig rig;
+    rig.Link->PingDevice();
+    QTemporaryDir kept;
+    rig.Link->Store().ReplacedFolder = kept.path();
+    QTemporaryDir memoryFolder;
+    TUnitMemory memory(memoryFolder.path());
+    rig.Link->SetMemory(&memory);
+    const TBytes b12 = rig.Slot(1, 12);
+    ASSERT_TRUE(memory.Saw(1, 12, b12, TSeenHow::Read).isEmpty());
+    rig.processor->SetLog([&](const std::string& line) {
+        if (line.rfind("<- ", 0) == 0 && line.find("store preset") != std::string::npos)
+            rig.processor->TurnTo(1, 4); // before the unit handles the store
+    });
+    TStoreRequest request = Request(TitledDump("Moved"), 12, true, true);
+    request.Bank = 0;
+    const TStoreResult result = rig.Link->Store().Store(request);
+    rig.processor->SetLog({});
+    EXPECT_TRUE(result.Stored);
+    EXPECT_FALSE(result.Verified);
+    const std::string title = PresetTitleOf(b12);
+    EXPECT_EQ(result.Overwritten, "B 012 (it held " + title + " when last seen)");
+    EXPECT_EQ(result.Message, "The unit was moved to bank B during the store: B 012 may have been "
+                              "overwritten (it held " +
+                                  title +
+                                  " when last seen); slot 12 was not "
+                                  "verified");
+    EXPECT_EQ(rig.Slot(1, 12), rig.Slot(1, 5)) << "the knob's preset, stored over B 012";
+    rig.Link->SetMemory(nullptr);
+}
+
 // What goes wrong is said, and nothing is called verified that was not.
 TEST(Store, AWrongOrSilentUnitIsToldAndALostAnswerIsAskedForAgain) {
     {
