@@ -10,8 +10,11 @@
 #include "editor/PresetEditor.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/RtMidiService.h"
+#include "midi/VirtualMidiService.h"
 #include "model/FileNames.h"
 #include "sim/PlenovaDevice.h"
+#include "sim/SimulatedProcessor.h"
+#include "support/ChildProcess.h"
 #include "support/FileBytes.h"
 #include "support/JackRig.h"
 #include "support/ModalAnswer.h"
@@ -247,4 +250,55 @@ TEST(MainWindowOverJack, FindsTheUnitAndFollowsItsKnob) {
     EXPECT_TRUE(PumpUntil([&] { return window.PresetEditors().size() == 2; }, 10000));
     EXPECT_EQ(window.PresetEditors().back()->edtTitle->text(), title(2, 5));
     EXPECT_EQ(first.edtTitle->text(), title(1, 17) + "!");
+}
+
+// The unit's ports stored, the unit not yet there at start while the built-in simulated unit is:
+// the simulated unit is neither opened nor asked in its place, the choice stays stored, and when
+// quellfarn-sim comes up its ports are opened by name and it answers.
+TEST(MainWindowOverJack, AStoredUnitMissingAtStartIsWaitedForNotReplaced) {
+    QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .removeRecursively();
+    QDir(TfrmMain::DraftFolder()).removeRecursively();
+    const QString in = "QF Late Unit:MIDI out", out = "QF Late Unit:MIDI in";
+    ScriptedDialogs dialogs;
+    MidiDeviceService service;
+    service.AddBackend(std::make_unique<RtMidiService>("QuellfarnLateTest"));
+    auto& virtualDevices = service.AddBackend(std::make_unique<VirtualMidiService>());
+    const auto builtIn = AttachSimulatedProcessor(virtualDevices);
+    std::atomic<int> heard{0};
+    builtIn->SetLog([&heard](const std::string& line) {
+        if (line.rfind("<- ", 0) == 0)
+            ++heard;
+    });
+    TqvRegUtil settings;
+    settings.Path = QStringLiteral("\\SOFTWARE\\Tamrix Vonel/Quellfarn");
+    settings.PutInteger("TMQReqDelay", 100);
+    settings.PutBool("LIBRARY_OPEN", false);
+    settings.PutString("MIDI_IN", in);
+    settings.PutString("MIDI_OUT", out);
+    TfrmMain window(service);
+    window.InitializeExplorer(&settings, "Quellfarn");
+    window.show();
+    PumpFor(2500);
+    EXPECT_NE(window.MidiOutput()->PortState(), TMidiOutput::State::Open);
+    EXPECT_EQ(settings.GetString("MIDI_OUT", false), out) << "still the choice";
+    EXPECT_EQ(settings.GetString("MIDI_IN", false), in);
+    EXPECT_EQ(heard, 0) << "the simulated unit is not asked in the unit's place";
+
+    ChildProcess sim({QUELLFARN_SIM, "--api", "jack", "--name", "QF Late Unit", "--latency-ms", "1",
+                      "--no-wire-speed"});
+    ASSERT_TRUE(sim.WaitForLine("ready"));
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return window.MidiOutput()->PortState() == TMidiOutput::State::Open &&
+                   window.MidiOutput()->ProductName() == out &&
+                   window.MidiInput()->ProductName() == in;
+        },
+        10000));
+    for (int attempt = 0;
+         attempt < 20 && !window.statusPanel0->text().startsWith("The Quellfarn is online!");
+         ++attempt)
+        window.PingDevice();
+    EXPECT_TRUE(window.statusPanel0->text().startsWith("The Quellfarn is online!"));
+    EXPECT_EQ(heard, 0);
 }
