@@ -140,7 +140,6 @@ private:
     void CompareSelected();
     void ImportSyx();
     void ExportSyx();
-    // What the unit's memory says a slot holds now, for a plan's line.
     // Reads the slots again before a plan is built on what they hold; false (and said) when not
     // every one could be.
     bool ReadAgain(const std::vector<TPlace>& wanted);
@@ -156,55 +155,4 @@ private:
     TBackupIndex index; // the backups found by the last Refresh
     TLibraryPlaces places;
     bool refreshing = false;
-};
-
-// A slot's history: every preset it has held, when and how it was seen; one opens in an editor.
-class TfrmSlotHistory : public QDialog {
-    Q_OBJECT
-public:
-    TfrmSlotHistory(const TSlotMemory& slot, QWidget* parent = nullptr);
-    QTreeWidget* lvwVersions;
-    QPushButton* btnOpen;
-    QPushButton* btnPutBack;
-    QPushButton* btnCompareNow;
-    // The version chosen, when the dialog was accepted with Open or Put back.
-    int Chosen = -1;
-    bool PutBack = false;
-    bool CompareNow = false; // the version chosen against what the slot holds now
-};
-
-// A plan told before anything is written: each slot that will change, from what to what.
-class TfrmWritePlan : public QDialog {
-    Q_OBJECT
-public:
-    TfrmWritePlan(const TWritePlan& plan, bool singleBank, const TUnitName& unit,
-                  QWidget* parent = nullptr);
-    QLabel* lblUnit;
-    QLabel* lblPlan;
-    QListWidget* lstPlan;
-    QPushButton* btnWrite;
-};
-
-// Where presets go into the unit: a bank and the first slot.
-class TfrmChooseSlot : public QDialog {
-    Q_OBJECT
-public:
-    TfrmChooseSlot(const QString& caption, const QString& what, bool singleBank,
-                   QWidget* parent = nullptr);
-    QComboBox* cbxBank;
-    QSpinBox* spnSlot;
-    QComboBox* cbxFrom; // Copy bank: the bank copied; hidden otherwise
-    QPushButton* btnOk;
-};
-
-// "Read the unit...": the banks to read, the request delay, and whether to keep a backup too.
-class TfrmReadUnit : public QDialog {
-    Q_OBJECT
-public:
-    TfrmReadUnit(int requestDelay, bool singleBank, QWidget* parent = nullptr);
-    TfrmLibrary::TReadChoice Choice() const;
-    std::array<QCheckBox*, 4> chkBanks{};
-    QLineEdit* edtDelay;
-    QCheckBox* chkBackUp;
-    QPushButton* btnOk;
 };

@@ -2,6 +2,7 @@
 // the unit's memory holds afterwards is what the simulator writes of its banks, byte for byte.
 
 #include "library/Library.h"
+#include "library/ReadUnit.h"
 #include "link/DeviceLink.h"
 #include "model/FileNames.h"
 #include "store/UnitMemory.h"

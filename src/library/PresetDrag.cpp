@@ -1,0 +1,54 @@
+// The library's drag codec.
+
+#include "library/PresetDrag.h"
+
+#include "store/WholeFile.h"
+
+#include <QDataStream>
+#include <QIODevice>
+#include <QMimeData>
+#include <QUrl>
+#include <algorithm>
+
+QString PresetsMime() {
+    return QStringLiteral("application/x-quellfarn-presets");
+}
+
+QByteArray EncodeDrag(const std::vector<const TLibraryRow*>& rows) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << static_cast<qint32>(rows.size());
+    for (const TLibraryRow* row : rows)
+        out << static_cast<qint32>(row->Source) << static_cast<qint32>(row->Bank)
+            << static_cast<qint32>(row->Slot)
+            << QByteArray(reinterpret_cast<const char*>(row->Dump.data()),
+                          static_cast<qsizetype>(row->Dump.size()));
+    return bytes;
+}
+
+std::vector<TDragged> DecodeDrag(const QMimeData& data) {
+    std::vector<TDragged> dragged;
+    if (data.hasFormat(PresetsMime())) {
+        QDataStream in(data.data(PresetsMime()));
+        qint32 count = 0;
+        in >> count;
+        for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+            qint32 source = 0, bank = 0, slot = 0;
+            QByteArray dump;
+            in >> source >> bank >> slot >> dump;
+            TDragged item{static_cast<TLibrarySource>(std::clamp(source, 0, 3)), bank, slot,
+                          TBytes(dump.begin(), dump.end())};
+            if (in.status() == QDataStream::Ok && IsPresetDump(item.Dump) &&
+                IsWellFormedSysex(item.Dump))
+                dragged.push_back(std::move(item));
+        }
+        return dragged;
+    }
+    for (const QUrl& url : data.urls()) {
+        const QByteArray bytes = ReadWholeFile(url.toLocalFile(), kLargestPresetFile).Bytes;
+        TDragged item{TLibrarySource::PresetFolder, -1, 0, TBytes(bytes.begin(), bytes.end())};
+        if (IsPresetDump(item.Dump) && IsWellFormedSysex(item.Dump))
+            dragged.push_back(std::move(item));
+    }
+    return dragged;
+}
