@@ -36,6 +36,7 @@
 
 TfrmMain::TfrmMain(MidiService& service, QWidget* parent)
     : TfrmMIDIExplorer(service, parent), Link(std::make_unique<TDeviceLink>(*this)),
+      session(std::make_unique<TUnitSession>(*Link)),
       drafts(std::make_shared<TDraftStore>(DraftFolder())) {
     prbProcedure = new QProgressBar(this);
     prbProcedure->setObjectName(QStringLiteral("prbProcedure"));
@@ -534,50 +535,27 @@ void TfrmMain::ResetSimulatedUnit() {
 }
 
 TUnitMemory* TfrmMain::Memory() {
-    if (MidiOutput() == nullptr || MidiOutput()->PortState() != TMidiOutput::State::Open)
+    if (MidiOutput() == nullptr || MidiOutput()->PortState() != TMidiOutput::State::Open) {
+        session->NoUnit();
         return nullptr;
-    const QString folder = TUnitMemory::FolderFor(MidiOutput()->ProductName(), DeviceId);
-    if (!memory || memory->Folder() != folder) {
-        // Another port or device byte, another unit. The memory of the one before is kept: the
-        // library still shows it until it has taken this one.
-        if (memory)
-            formerMemories.push_back(std::move(memory));
-        memory = std::make_unique<TUnitMemory>(folder);
-        memory->Load();
-        if (!library.isNull())
-            QTimer::singleShot(0, library, [library = library] { library->Refresh(); });
     }
-    Link->SetMemory(memory.get());
-    return memory.get();
+    if (session->UseUnit(MidiOutput()->ProductName(), DeviceId) && !library.isNull())
+        QTimer::singleShot(0, library, [library = library] { library->Refresh(); });
+    return session->Memory();
 }
 
 TWriteJournal* TfrmMain::Journal() {
-    TUnitMemory* unit = Memory();
-    if (unit == nullptr)
+    if (Memory() == nullptr)
         return nullptr;
-    const QString file = TWriteJournal::FileIn(unit->Folder());
-    if (!journal || journal->File() != file) {
-        journal = std::make_unique<TWriteJournal>(file);
-        const QString problem = journal->Load();
-        if (!problem.isEmpty())
-            ShowMessage(this, problem, QStringLiteral("Library"));
-    }
-    return journal.get();
+    QString problem;
+    TWriteJournal* steps = session->Journal(problem);
+    if (!problem.isEmpty())
+        ShowMessage(this, problem, QStringLiteral("Library"));
+    return steps;
 }
 
-TPlanCounts TfrmMain::Replay(bool undo, int entryId, bool tell) {
-    TWriteJournal* steps = Journal();
-    if (steps == nullptr || !MidiOutAvailable(true))
-        return {};
-    const TJournalEntry* entry = entryId != 0 ? steps->Find(entryId)
-                                 : undo       ? steps->ToUndo()
-                                              : steps->ToRedo();
-    if (entry == nullptr) {
-        ShowStatus(undo ? QStringLiteral("Nothing to undo") : QStringLiteral("Nothing to redo"));
-        return {};
-    }
-    const QPointer<TfrmMain> self(this);
-    const auto ask = [this](const QStringList& changed) {
+TPlanWalk::TAsk TfrmMain::AskChanged() {
+    return [this](const QStringList& changed) {
         return Dialogs().MessageBox(
                    this,
                    QStringLiteral("These slots no longer hold what the step left:\n\n") +
@@ -586,16 +564,24 @@ TPlanCounts TfrmMain::Replay(bool undo, int entryId, bool tell) {
                    QStringLiteral("Confirm"), QMessageBox::Yes | QMessageBox::No,
                    QMessageBox::Question) == QMessageBox::Yes;
     };
-    const int id = entry->Id;
-    const QString label = entry->Label;
-    const TPlanCounts counts =
-        undo ? Link->Plans().Undo(*steps, id, ask) : Link->Plans().Redo(*steps, id, ask);
+}
+
+TPlanCounts TfrmMain::Replay(bool undo) {
+    if (Journal() == nullptr || !MidiOutAvailable(true))
+        return {};
+    const QPointer<TfrmMain> self(this);
+    QString label;
+    const TPlanCounts counts = session->Replay(undo, 0, AskChanged(), label);
     if (self.isNull())
         return counts;
+    if (label.isEmpty()) {
+        ShowStatus(undo ? QStringLiteral("Nothing to undo") : QStringLiteral("Nothing to redo"));
+        return counts;
+    }
     HideProgress();
     if (!library.isNull())
         library->UpdateCommands();
-    if (tell && (counts.Written > 0 || counts.Failed > 0))
+    if (counts.Written > 0 || counts.Failed > 0)
         ShowMessage(this,
                     (undo ? QStringLiteral("Undo ") : QStringLiteral("Redo ")) + label +
                         QStringLiteral(": ") + PlanCountsText(counts) +
@@ -608,111 +594,23 @@ TPlanCounts TfrmMain::Replay(bool undo, int entryId, bool tell) {
     return counts;
 }
 
-namespace {
-// "just now", "5 minutes ago", "3 hours ago", "2 days ago".
-QString Ago(const QDateTime& when) {
-    const qint64 seconds = std::max<qint64>(0, when.secsTo(QDateTime::currentDateTime()));
-    const auto count = [](qint64 n, const char* unit) {
-        return QStringLiteral("%1 %2%3 ago").arg(n).arg(QLatin1String(unit)).arg(n == 1 ? "" : "s");
-    };
-    if (seconds < 60)
-        return QStringLiteral("just now");
-    if (seconds < 3600)
-        return count(seconds / 60, "minute");
-    if (seconds < 86400)
-        return count(seconds / 3600, "hour");
-    return count(seconds / 86400, "day");
-}
-} // namespace
-
-// (bank, slot): a place of the unit, bank first, as everywhere.
-// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QString TfrmMain::SlotHoldsText(int bank, int slot) {
-    const TUnitMemory* unit = Memory();
-    const int shown = PrePlenovaMode ? 0 : (bank >= 0 ? bank : Link->CurrentBank());
-    if (unit == nullptr || shown < 0)
-        return {};
-    const QString place = SlotPlace(shown, slot, PrePlenovaMode);
-    const TSlotMemory* known = unit->Slot(shown, slot);
-    if (known == nullptr || known->Now() == nullptr)
-        return place + QStringLiteral(": not read yet");
-    const QString title = QString::fromLatin1(::PresetTitleOf(known->Now()->Dump).c_str());
-    return place + QStringLiteral(" now holds: ") +
-           (title.isEmpty() ? QStringLiteral("(untitled)") : title) + QStringLiteral(", ") +
-           QString::fromLatin1(SeenHowText(known->Now()->LastHow)) + QLatin1Char(' ') +
-           Ago(known->Now()->LastSeen);
+    Memory();
+    return session->SlotHoldsText(bank, slot);
 }
 
 TStoreResult TfrmMain::StoreFromEditor(const TStoreRequest& request) {
-    Memory(); // what the store replaces and writes is remembered
-    TWriteJournal* steps = Journal();
-    if (request.UndoesStep != 0 && steps != nullptr) {
+    // What the store replaces and writes is remembered; a journal that cannot be read is said.
+    if (Journal() == nullptr) {
         TStoreResult result;
-        // The id alone may name another step by now (another program's, or a journal begun
-        // afresh): the step must be this store's, into this slot, of what it replaced.
-        const TJournalEntry* entry = steps->Find(request.UndoesStep);
-        const bool same = entry != nullptr && entry->Slots.size() == 1 &&
-                          entry->Slots.front().Slot == request.Slot &&
-                          (PrePlenovaMode || entry->Slots.front().Bank == request.Bank) &&
-                          SameDumpAnyDevice(entry->Slots.front().Before, request.Dump);
-        if (!same || entry->Undone) {
-            result.JournalStep = -1;
-            result.Message = !same ? "That store is no longer in the unit's journal"
-                                   : "That store has been undone already";
-            return result;
-        }
-        const int total = static_cast<int>(entry->Slots.size());
-        result.Bank = entry->Slots.front().Bank;
-        const TPlanCounts counts = Replay(true, request.UndoesStep, false);
-        result.Stored = counts.Written > 0;
-        result.Verified = counts.Verified == total;
-        result.JournalStep = request.UndoesStep;
-        if (!result.Verified)
-            result.Message = !counts.Refused.isEmpty() ? counts.Refused.toStdString()
-                             : counts.FailedSlots.isEmpty()
-                                 ? std::string("The store was not undone")
-                                 : counts.FailedSlots.join(QLatin1Char('\n')).toStdString();
+        result.Message = "MIDI Out device not available";
         return result;
     }
-    // A store from the editor is a plan of one slot, written as every other write is. The store
-    // message names no bank: where none was chosen, the unit says which one it is in.
-    TStoreResult result;
-    int bank = PrePlenovaMode ? 0 : request.Bank;
-    if (bank < 0 || bank > 3) {
-        // Asked now, not taken from what it said earlier: its knob may have moved since.
-        int slot = 0;
-        if (!Link->WhereIsTheUnit(bank, slot)) {
-            result.NoAnswer = !Link->Busy();
-            result.Message = Link->Busy() ? Link->BusyReason().toStdString()
-                                          : QStringLiteral("The unit did not say which bank it is "
-                                                           "in: nothing was stored in slot %1")
-                                                .arg(request.Slot)
-                                                .toStdString();
-            return result;
-        }
-    }
-    const QString title = QString::fromLatin1(::PresetTitleOf(request.Dump).c_str());
-    TWritePlan plan;
-    plan.Label = QStringLiteral("store of %1 into %2")
-                     .arg(title.isEmpty() ? QStringLiteral("(untitled)") : title,
-                          SlotPlace(bank, request.Slot, PrePlenovaMode));
-    plan.Writes.push_back({bank, request.Slot, request.Dump, {}, false});
-    TPlanRun how;
-    how.Journal = steps;
-    how.Keep = request.Keep;
-    how.Verify = request.Verify;
-    how.SendFirst = request.SendFirst;
     const QPointer<TfrmMain> self(this);
-    const TPlanCounts counts = Link->Plans().Run(plan, how);
+    const TStoreResult result = session->StoreFromEditor(request, AskChanged());
     if (self.isNull())
         return result;
     HideProgress();
-    if (!counts.Results.empty())
-        result = counts.Results.front();
-    else
-        result.Message = counts.Refused.isEmpty() ? std::string("Nothing was stored")
-                                                  : counts.Refused.toStdString();
-    result.JournalStep = counts.EntryId;
     if (!library.isNull())
         library->UpdateCommands(); // Undo there names this store now
     return result;

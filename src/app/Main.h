@@ -10,6 +10,7 @@
 #include "link/DeviceLink.h"
 #include "link/PlanWalk.h"
 #include "link/RestoreWalk.h"
+#include "link/UnitSession.h"
 #include "link/VerifiedStore.h"
 
 #include <QLabel>
@@ -129,9 +130,9 @@ public:
     TUnitMemory* Memory();
     // The journal of the writes into that unit, beside its memory; null without a unit.
     TWriteJournal* Journal();
-    // Undo (true) or redo of the journal's step, asking about slots changed meanwhile.
-    // The counts are shown in a box unless tell is false (the editor says them itself).
-    TPlanCounts Replay(bool undo, int entryId = 0, bool tell = true);
+    // Undo (true) or redo of the journal's newest step, asking about slots changed meanwhile;
+    // the counts are shown in a box.
+    TPlanCounts Replay(bool undo);
     // An editor's store, a step of the journal; or its "Undo last store", the step undone.
     TStoreResult StoreFromEditor(const TStoreRequest& request);
     // "A 017 now holds: Slap Funk, read 2 days ago" (bank -1: the unit's current one).
@@ -232,10 +233,10 @@ private:
     TChildWindowList childWindows;
     void ReadUnitIntoLibrary(const std::array<bool, 4>& banks, int requestDelay, bool alsoBackUp);
     QPointer<TfrmLibrary> library;
-    std::unique_ptr<TUnitMemory> memory;
-    std::vector<std::unique_ptr<TUnitMemory>>
-        formerMemories; // of other ports, shown until replaced
-    std::unique_ptr<TWriteJournal> journal;
+    // The unit on the ports chosen: its memory, journal and writes.
+    std::unique_ptr<TUnitSession> session;
+    // Asks the user about slots a step no longer finds as it left them.
+    TPlanWalk::TAsk AskChanged();
     std::shared_ptr<TDraftStore> drafts; // shared with every preset editor, which may outlive it
     bool recoveryOffered = false;
 };
