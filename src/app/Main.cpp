@@ -594,6 +594,8 @@ TPlanCounts TfrmMain::Replay(bool undo) {
     return counts;
 }
 
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QString TfrmMain::SlotHoldsText(int bank, int slot) {
     Memory();
     return session->SlotHoldsText(bank, slot);
