@@ -1,0 +1,225 @@
+// The main window's side of the unit: its memory and journal (kept by the unit session), undo
+// and redo with their questions and boxes, an editor's store, and the library window's wiring.
+
+#include "app/Main.h"
+#include "base/Dialogs.h"
+#include "editor/PresetDocument.h"
+#include "editor/PresetEditor.h"
+#include "library/Library.h"
+#include "model/DeviceMode.h"
+#include "mpt/mpt_edit.h"
+
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <sstream>
+
+TUnitMemory* TfrmMain::Memory() {
+    if (MidiOutput() == nullptr || MidiOutput()->PortState() != TMidiOutput::State::Open) {
+        session->NoUnit();
+        return nullptr;
+    }
+    if (session->UseUnit(MidiOutput()->ProductName(), DeviceId) && !library.isNull())
+        QTimer::singleShot(0, library, [library = library] { library->Refresh(); });
+    return session->Memory();
+}
+
+TWriteJournal* TfrmMain::Journal() {
+    if (Memory() == nullptr)
+        return nullptr;
+    QString problem;
+    TWriteJournal* steps = session->Journal(problem);
+    if (!problem.isEmpty())
+        ShowMessage(this, problem, QStringLiteral("Library"));
+    return steps;
+}
+
+TPlanWalk::TAsk TfrmMain::AskChanged() {
+    return [this](const QStringList& changed) {
+        return Dialogs().MessageBox(
+                   this,
+                   QStringLiteral("These slots no longer hold what the step left:\n\n") +
+                       changed.join(QLatin1Char('\n')) +
+                       QStringLiteral("\n\nWhat they hold now is kept first. Go on?"),
+                   QStringLiteral("Confirm"), QMessageBox::Yes | QMessageBox::No,
+                   QMessageBox::Question) == QMessageBox::Yes;
+    };
+}
+
+TPlanCounts TfrmMain::Replay(bool undo) {
+    if (Journal() == nullptr || !MidiOutAvailable(true))
+        return {};
+    const QPointer<TfrmMain> self(this);
+    QString label;
+    const TPlanCounts counts = session->Replay(undo, 0, AskChanged(), label);
+    if (self.isNull())
+        return counts;
+    if (label.isEmpty()) {
+        ShowStatus(undo ? QStringLiteral("Nothing to undo") : QStringLiteral("Nothing to redo"));
+        return counts;
+    }
+    HideProgress();
+    if (!library.isNull())
+        library->UpdateCommands();
+    if (counts.Written > 0 || counts.Failed > 0)
+        ShowMessage(this,
+                    (undo ? QStringLiteral("Undo ") : QStringLiteral("Redo ")) + label +
+                        QStringLiteral(": ") + PlanCountsText(counts) +
+                        (counts.FailedSlots.isEmpty()
+                             ? QString()
+                             : QStringLiteral("\n\n") + counts.FailedSlots.join(QLatin1Char('\n'))),
+                    undo ? QStringLiteral("Undo") : QStringLiteral("Redo"),
+                    counts.Failed > 0 || counts.Aborted ? QMessageBox::Warning
+                                                        : QMessageBox::Information);
+    return counts;
+}
+
+// (bank, slot): a place of the unit, bank first, as everywhere.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+QString TfrmMain::SlotHoldsText(int bank, int slot) {
+    Memory();
+    return session->SlotHoldsText(bank, slot);
+}
+
+TStoreResult TfrmMain::StoreFromEditor(const TStoreRequest& request) {
+    // What the store replaces and writes is remembered; a journal that cannot be read is said.
+    if (Journal() == nullptr) {
+        TStoreResult result;
+        result.Message = "MIDI Out device not available";
+        return result;
+    }
+    const QPointer<TfrmMain> self(this);
+    const TStoreResult result = session->StoreFromEditor(request, AskChanged());
+    if (self.isNull())
+        return result;
+    HideProgress();
+    if (!library.isNull())
+        library->UpdateCommands(); // Undo there names this store now
+    return result;
+}
+
+TfrmLibrary* TfrmMain::Library() {
+    if (!library.isNull())
+        return library;
+    library = new TfrmLibrary(this); // a child of this window, which frees it
+    childWindows.Add(library);
+    library->OnPlaces = [this] {
+        TLibraryPlaces places;
+        places.Memory = Memory();
+        places.Unit = UnitInUse();
+        places.BackupFolder = CurrentFolder;
+        places.PresetFolder = TfrmPresetEditor::LastPresetFolder.isEmpty()
+                                  ? DefaultUserFolder()
+                                  : TfrmPresetEditor::LastPresetFolder;
+        places.KeptFolder = KeptCopiesFolder();
+        places.SingleBank = PrePlenovaMode;
+        return places;
+    };
+    library->OnOpen = [this](const TLibraryRow& row) { OpenFromLibrary(row); };
+    // What the unit's memory learns shows at once.
+    connect(Link.get(), &TDeviceLink::SlotRemembered, library, &TfrmLibrary::SlotChanged);
+    library->OnBusyReason = [this] { return Link->BusyReason(); };
+    library->OnFetch = [this](const std::vector<TPlace>& wanted) {
+        if (Memory() == nullptr || !MidiOutAvailable(false))
+            return 0;
+        const int read = Link->Store().ReadSlots(wanted);
+        ShowStatus(QStringLiteral("%1 of %2 slots read").arg(read).arg(wanted.size()));
+        return read;
+    };
+    library->OnReadUnit = [this](const TfrmLibrary::TReadChoice& choice) {
+        ReadUnitIntoLibrary(choice.Banks, choice.RequestDelay, choice.AlsoBackUp);
+    };
+    library->OnWrite = [this](const TWritePlan& plan) {
+        TWriteJournal* steps = Journal();
+        if (steps == nullptr || !MidiOutAvailable(true))
+            return TPlanCounts();
+        const QPointer<TfrmMain> self(this);
+        const TPlanCounts counts = Link->Plans().Run(plan, steps);
+        if (!self.isNull())
+            HideProgress();
+        return counts;
+    };
+    library->OnReplay = [this](bool undo) { Replay(undo); };
+    library->OnStop = [this] {
+        if (Link->Plans().Running())
+            Link->Plans().Abort(); // after the slot being written
+        else if (Link->Walk().Active())
+            Link->Walk().Abort();
+        else
+            return;
+        ShowStatus(QStringLiteral("Stopping..."));
+    };
+    library->OnJournal = [this]() -> const TWriteJournal* { return Journal(); };
+    library->OnOpenTable = [this](const TBytes& table) { OpenMptEditor(table); };
+    return library;
+}
+
+void TfrmMain::ReadUnitIntoLibrary(const std::array<bool, 4>& banks, int requestDelay,
+                                   bool alsoBackUp) {
+    if (Memory() == nullptr || !MidiOutAvailable(true))
+        return;
+    TProcedureOptions options;
+    options.Banks = banks;
+    options.RequestDelay = requestDelay;
+    options.Save = alsoBackUp;
+    // The library's backup is the whole unit: untitled presets too, under a name of their own.
+    options.UntitledName = QStringLiteral("Untitled");
+    if (alsoBackUp)
+        options.OutputDirectory =
+            FolderForWriting(CurrentFolder) +
+            QDateTime::currentDateTime().toString(QStringLiteral("'Backup' yyyy-MM-dd hh.mm"));
+    PingDevice(); // the bank to come back to
+    if (Link->Walk().Start(options) && Link->Walk().Active())
+        prbProcedure->show();
+}
+
+void TfrmMain::OpenFromLibrary(const TLibraryRow& row) {
+    auto* editor = new TfrmPresetEditor(this); // a child of this window, which frees it
+    childWindows.Add(editor);
+    ConnectEditor(*editor);
+    std::stringstream stream(std::string(row.Dump.begin(), row.Dump.end()));
+    editor->SetFileName(row.Source == TLibrarySource::Unit ? QString() : row.Path);
+    try {
+        editor->LoadDump(stream);
+    } catch (const std::exception& error) {
+        ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("Sorry..."));
+        return;
+    }
+    if (row.Source == TLibrarySource::Unit) // its store proposes the slot it came from
+        editor->Document().SetHomeSlot({row.Bank, row.Slot});
+    editor->Show();
+}
+
+std::vector<TfrmPresetEditor*> TChildWindowList::PresetEditors() const {
+    std::vector<TfrmPresetEditor*> editors;
+    for (const TEntry& entry : windows)
+        if (auto* editor = qobject_cast<TfrmPresetEditor*>(entry.Window.data()))
+            editors.push_back(editor);
+    return editors;
+}
+
+std::vector<QPointer<TfrmMPTEdit>> TChildWindowList::TableEditors() const {
+    // Only table windows free themselves: a null entry was one.
+    std::vector<QPointer<TfrmMPTEdit>> tables;
+    for (const TEntry& entry : windows)
+        if (entry.Window.isNull() || qobject_cast<TfrmMPTEdit*>(entry.Window.data()) != nullptr)
+            tables.emplace_back(qobject_cast<TfrmMPTEdit*>(entry.Window.data()));
+    return tables;
+}
+
+TfrmPresetEditor* TChildWindowList::HiddenReceivedEditor() const {
+    for (const TEntry& entry : windows)
+        if (auto* editor = qobject_cast<TfrmPresetEditor*>(entry.Window.data()))
+            if (entry.Received && !editor->isVisible())
+                return editor;
+    return nullptr;
+}
+
+std::vector<TfrmPresetEditor*> TChildWindowList::ShownReceivedEditors() const {
+    std::vector<TfrmPresetEditor*> editors;
+    for (const TEntry& entry : windows)
+        if (auto* editor = qobject_cast<TfrmPresetEditor*>(entry.Window.data()))
+            if (entry.Received && editor->isVisible())
+                editors.push_back(editor);
+    return editors;
+}
