@@ -2,6 +2,7 @@
 
 #include "library/ChooseSlot.h"
 
+#include "library/DialogRow.h"
 #include "model/Protocol.h"
 
 #include <QCheckBox>
@@ -64,13 +65,6 @@ TfrmChooseSlot::TfrmChooseSlot(const QString& caption, const QString& what, bool
     }
     btnOk = new QPushButton(QStringLiteral("&Next..."), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOk);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons, row, 0, 1, 2);
+    layout->addLayout(DialogRow(this, btnOk), row, 0, 1, 2);
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -3,6 +3,7 @@
 #include "library/ReadUnit.h"
 
 #include "base/Dialogs.h"
+#include "library/DialogRow.h"
 #include "model/Protocol.h"
 
 #include <QCheckBox>
@@ -43,13 +44,7 @@ TfrmReadUnit::TfrmReadUnit(int requestDelay, bool singleBank, QWidget* parent) :
     layout->addWidget(chkBackUp, 2, 0, 1, 2);
     btnOk = new QPushButton(QStringLiteral("&Read"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOk);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons, 3, 0, 1, 2);
+    layout->addLayout(DialogRow(this, btnOk), 3, 0, 1, 2);
     connect(btnOk, &QPushButton::clicked, this, [this] {
         bool ok = false;
         const int delay = edtDelay->text().toInt(&ok);
@@ -60,7 +55,6 @@ TfrmReadUnit::TfrmReadUnit(int requestDelay, bool singleBank, QWidget* parent) :
         }
         accept();
     });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TfrmLibrary::TReadChoice TfrmReadUnit::Choice() const {

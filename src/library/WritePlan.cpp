@@ -2,6 +2,8 @@
 
 #include "library/WritePlan.h"
 
+#include "library/DialogRow.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -46,12 +48,7 @@ TfrmWritePlan::TfrmWritePlan(const TWritePlan& plan, bool singleBank, const TUni
     lstPlan->setCurrentRow(0);
     btnWrite = new QPushButton(QStringLiteral("&Write"), this);
     btnWrite->setObjectName(QStringLiteral("btnWrite"));
-    btnWrite->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnWrite);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = DialogRow(this, btnWrite);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblUnit);
     layout->addWidget(lblPlan);
@@ -59,5 +56,4 @@ TfrmWritePlan::TfrmWritePlan(const TWritePlan& plan, bool singleBank, const TUni
     layout->addLayout(buttons);
     resize(560, 360);
     connect(btnWrite, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }

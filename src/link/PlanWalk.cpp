@@ -171,12 +171,23 @@ TPlanCounts TPlanWalk::Write(const TWritePlan& plan, const TPlanRun& how) {
     return counts;
 }
 
-QString TPlanWalk::Begin(TUnitLock& lock, TWriteJournal* journal) {
+bool TPlanWalk::RefusedBusy(TPlanCounts& counts) {
+    if (!link.Busy())
+        return false;
+    counts.Refused = link.BusyReason();
+    host.Status(counts.Refused);
+    return true;
+}
+
+QString TPlanWalk::Begin(TLinkJob job, TWriteJournal* journal) {
+    running = true;
+    link.SetJob(job);
     if (journal == nullptr)
         return {};
-    if (!lock.Take(0)) {
+    lock = std::make_unique<TUnitLock>(QFileInfo(journal->File()).absolutePath());
+    if (!lock->Take(0)) {
         const QPointer<TDeviceLink> alive(&link);
-        QString holder = lock.Holder();
+        QString holder = lock->Holder();
         if (holder.isEmpty())
             holder = QStringLiteral("another program");
         const QString waiting =
@@ -184,12 +195,12 @@ QString TPlanWalk::Begin(TUnitLock& lock, TWriteJournal* journal) {
         host.Status(waiting);
         host.Log(waiting);
         const double start = TickCount();
-        while (!lock.Take(0) && TickCount() - start < LockPatience) {
+        while (!lock->Take(0) && TickCount() - start < LockPatience) {
             link.Wait(100);
             if (alive.isNull())
                 return QStringLiteral("The program is closing");
         }
-        if (!lock.Held())
+        if (!lock->Held())
             return QStringLiteral("%1 is writing to this unit: nothing was written").arg(holder);
     }
     // Another program may have written steps since this one read the file.
@@ -207,18 +218,11 @@ TPlanCounts TPlanWalk::Run(const TWritePlan& plan, TWriteJournal* journal) {
 
 TPlanCounts TPlanWalk::Run(const TWritePlan& plan, const TPlanRun& how) {
     TPlanCounts counts;
-    if (link.Busy()) {
-        counts.Refused = link.BusyReason();
-        host.Status(counts.Refused);
+    if (RefusedBusy(counts))
         return counts;
-    }
     const QPointer<TDeviceLink> alive(&link);
     const int startBank = link.CurrentBank();
-    running = true;
-    link.SetJob(how.Job);
-    TUnitLock lock(how.Journal != nullptr ? QFileInfo(how.Journal->File()).absolutePath()
-                                          : QString());
-    counts.Refused = Begin(lock, how.Journal);
+    counts.Refused = Begin(how.Job, how.Journal);
     if (alive.isNull())
         return counts;
     if (!counts.Refused.isEmpty()) {
@@ -247,6 +251,7 @@ void TPlanWalk::End(int startBank, const QString& summary) {
     }
     running = false;
     aborted = false;
+    lock.reset(); // the next writer may go on
     link.SetJob(TLinkJob::None);
     host.Log(summary);
     host.Status(summary);
@@ -298,22 +303,16 @@ TPlanCounts TPlanWalk::Replay(TWriteJournal& journal, int entryId, bool undo, co
         host.Status(counts.Refused);
         return counts;
     }
-    if (link.Busy()) {
-        counts.Refused = link.BusyReason();
-        host.Status(counts.Refused);
+    if (RefusedBusy(counts))
         return counts;
-    }
     const QPointer<TDeviceLink> alive(&link);
     const int startBank = link.CurrentBank();
     const std::vector<TJournalSlot> expected = asked->Slots;
-    running = true;
-    link.SetJob(TLinkJob::Plan);
     const auto end = [&](const QString& summary) {
         if (!alive.isNull())
             End(startBank, summary);
     };
-    TUnitLock lock(QFileInfo(journal.File()).absolutePath());
-    counts.Refused = Begin(lock, &journal);
+    counts.Refused = Begin(TLinkJob::Plan, &journal);
     if (alive.isNull())
         return counts;
     // Read again under the lock, the step must still be the one asked for: ids of a journal

@@ -5,6 +5,7 @@
 // and Redo does again. The library's writes, a restore, an editor's store and undo all go here.
 
 #include "link/LinkHost.h"
+#include "store/UnitLock.h"
 #include "store/UnitMemory.h"
 #include "store/WriteJournal.h"
 #include "store/WritePlan.h"
@@ -18,7 +19,6 @@
 #include <vector>
 
 class TDeviceLink;
-class TUnitLock;
 class TLinkHost;
 
 // How a plan is carried out. Every write into the unit — the library's, a restore, an editor's
@@ -68,8 +68,11 @@ private:
     QStringList Changed(const std::vector<TJournalSlot>& changes, bool undo, bool& silent);
     // The slots written one by one; the journal's step grows slot by slot when given.
     TPlanCounts Write(const TWritePlan& plan, const TPlanRun& how);
-    // The unit's lock taken and the journal read again under it; empty, or why not.
-    QString Begin(TUnitLock& lock, TWriteJournal* journal);
+    // Another job runs: refused, the reason in the counts and said.
+    bool RefusedBusy(TPlanCounts& counts);
+    // The job begins: the unit's lock taken (held until End) and the journal read again under
+    // it; empty, or why nothing may be written.
+    QString Begin(TLinkJob job, TWriteJournal* journal);
     void SelectBank(int bank, int& current);
     // The job ends: the start bank chosen again, the summary said.
     void End(int startBank, const QString& summary);
@@ -78,4 +81,5 @@ private:
     TLinkHost& host;
     bool running = false;
     bool aborted = false;
+    std::unique_ptr<TUnitLock> lock;
 };

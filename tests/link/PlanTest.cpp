@@ -237,9 +237,10 @@ TEST(Plan, NoSlotIsWrittenThatTheJournalDoesNotHold) {
         EXPECT_EQ(undone.Refused.isEmpty(), step.Written) << undone.Refused.toStdString();
         // Out of any unit's range, the journal read again under the lock is damaged and the
         // step gone; within the older unit's, it is refused for this one.
-        if (step.Bank == -1)
+        if (step.Bank == -1) {
             EXPECT_EQ(undone.Refused, "Undo: the step names a slot this unit does not have; "
                                       "nothing was written");
+        }
     }
     EXPECT_EQ(rig.Slot(3, 200), d200);
 }
