@@ -227,8 +227,8 @@ void MeasureRead(MidiService& midi, int presets, int delay) {
         options.RequestDelay = delay;
         QElapsedTimer clock;
         clock.start();
-        if (host.Link->Walk().Start(options))
-            while (!host.ended && host.Link->Walk().Active())
+        if (host.Link->Job<TBackupWalk>().Start(options))
+            while (!host.ended && host.Link->Job<TBackupWalk>().Active())
                 host.Wait(1);
         readMilliseconds = Milliseconds(clock);
     }

@@ -366,7 +366,8 @@ void TfrmMain::FollowTheUnit() {
     }
     const QString place = SlotPlace(bank, slot, PrePlenovaMode);
     const TSlotMemory* held = nullptr;
-    if (Memory() != nullptr && Link->Store().ReadSlots({{bank, slot}}) == 1 && Memory() != nullptr)
+    if (Memory() != nullptr && Link->Job<TVerifiedStore>().ReadSlots({{bank, slot}}) == 1 &&
+        Memory() != nullptr)
         held = Memory()->Slot(bank, slot);
     if (held == nullptr || held->Now() == nullptr) {
         ShowStatus(QStringLiteral("The unit turned to %1, but its preset did not come").arg(place));
@@ -557,7 +558,7 @@ void TfrmMain::ConnectEditor(TfrmPresetEditor& editor) {
         const TUnitMemory* unit = Memory();
         const int read = PrePlenovaMode ? 0 : (bank >= 0 ? bank : Link->CurrentBank());
         if (unit == nullptr || read < 0 || !MidiOutAvailable(true) ||
-            Link->Store().ReadSlots({{read, slot}}) != 1)
+            Link->Job<TVerifiedStore>().ReadSlots({{read, slot}}) != 1)
             return std::nullopt;
         const TSlotMemory* held = Memory()->Slot(read, slot);
         if (held == nullptr || held->Now() == nullptr)
@@ -669,18 +670,18 @@ bool TfrmMain::KeyHook(int key, Qt::KeyboardModifiers modifiers) {
     }
     const Qt::KeyboardModifiers held =
         modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (key == Qt::Key_C && held == Qt::ControlModifier && Link->Walk().Active()) {
-        Link->Walk().Abort();
+    if (key == Qt::Key_C && held == Qt::ControlModifier && Link->Job<TBackupWalk>().Active()) {
+        Link->Job<TBackupWalk>().Abort();
         HideProgress();
         return true;
     }
-    if (key == Qt::Key_C && held == Qt::ControlModifier && Link->Plans().Running()) {
-        Link->Plans().Abort(); // the slot being written is finished first
+    if (key == Qt::Key_C && held == Qt::ControlModifier && Link->Job<TPlanWalk>().Running()) {
+        Link->Job<TPlanWalk>().Abort(); // the slot being written is finished first
         ShowStatus(QStringLiteral("Stopping the writes..."));
         return true;
     }
-    if (key == Qt::Key_C && held == Qt::ControlModifier && Link->Restore().Running()) {
-        Link->Restore().Abort(); // the preset being written is finished first
+    if (key == Qt::Key_C && held == Qt::ControlModifier && Link->Job<TRestoreWalk>().Running()) {
+        Link->Job<TRestoreWalk>().Abort(); // the preset being written is finished first
         ShowStatus(QStringLiteral("Stopping the restore..."));
         return true;
     }

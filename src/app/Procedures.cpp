@@ -49,7 +49,7 @@ void TfrmMain::StartProcedure(bool save) {
         return;
     }
     Memory(); // what the walk reads is remembered
-    if (Link->Walk().Start(options) && Link->Walk().Active())
+    if (Link->Job<TBackupWalk>().Start(options) && Link->Job<TBackupWalk>().Active())
         prbProcedure->show();
 }
 
@@ -68,7 +68,7 @@ void TfrmMain::StartRestore() {
     {
         TfrmRestore dialog(
             [this](const QString& folder, const std::array<bool, 4>& banks, int first, int last) {
-                return Link->Restore().Plan(folder, banks, first, last);
+                return Link->Job<TRestoreWalk>().Plan(folder, banks, first, last);
             },
             CurrentFolder, this);
         if (dialog.exec() != QDialog::Accepted || self.isNull()) {
@@ -85,7 +85,7 @@ void TfrmMain::StartRestore() {
         return;
     }
     Memory(); // what the restore writes is remembered
-    const TRestoreCounts counts = Link->Restore().Run(plan, Journal());
+    const TRestoreCounts counts = Link->Job<TRestoreWalk>().Run(plan, Journal());
     if (self.isNull())
         return;
     HideProgress();

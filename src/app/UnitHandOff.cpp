@@ -122,7 +122,7 @@ TfrmLibrary* TfrmMain::Library() {
     library->OnFetch = [this](const std::vector<TPlace>& wanted) {
         if (Memory() == nullptr || !MidiOutAvailable(false))
             return 0;
-        const int read = Link->Store().ReadSlots(wanted);
+        const int read = Link->Job<TVerifiedStore>().ReadSlots(wanted);
         ShowStatus(QStringLiteral("%1 of %2 slots read").arg(read).arg(wanted.size()));
         return read;
     };
@@ -134,17 +134,17 @@ TfrmLibrary* TfrmMain::Library() {
         if (steps == nullptr || !MidiOutAvailable(true))
             return TPlanCounts();
         const QPointer<TfrmMain> self(this);
-        const TPlanCounts counts = Link->Plans().Run(plan, steps);
+        const TPlanCounts counts = Link->Job<TPlanWalk>().Run(plan, steps);
         if (!self.isNull())
             HideProgress();
         return counts;
     };
     library->OnReplay = [this](bool undo) { Replay(undo); };
     library->OnStop = [this] {
-        if (Link->Plans().Running())
-            Link->Plans().Abort(); // after the slot being written
-        else if (Link->Walk().Active())
-            Link->Walk().Abort();
+        if (Link->Job<TPlanWalk>().Running())
+            Link->Job<TPlanWalk>().Abort(); // after the slot being written
+        else if (Link->Job<TBackupWalk>().Active())
+            Link->Job<TBackupWalk>().Abort();
         else
             return;
         ShowStatus(QStringLiteral("Stopping..."));
@@ -169,7 +169,7 @@ void TfrmMain::ReadUnitIntoLibrary(const std::array<bool, 4>& banks, int request
             FolderForWriting(CurrentFolder) +
             QDateTime::currentDateTime().toString(QStringLiteral("'Backup' yyyy-MM-dd hh.mm"));
     PingDevice(); // the bank to come back to
-    if (Link->Walk().Start(options) && Link->Walk().Active())
+    if (Link->Job<TBackupWalk>().Start(options) && Link->Job<TBackupWalk>().Active())
         prbProcedure->show();
 }
 

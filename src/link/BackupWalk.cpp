@@ -17,10 +17,10 @@ QString Letter(int bank) {
 }
 } // namespace
 
-TBackupWalk::TBackupWalk(TDeviceLink& link, TLinkHost& host) : link(link), host(host) {
-    checkTimer = new QTimer(&link);
+TBackupWalk::TBackupWalk(TJobLink& link) : link(link), host(link.Host()) {
+    checkTimer = new QTimer(&link.Owner());
     checkTimer->setObjectName(QStringLiteral("timPresetReq"));
-    QObject::connect(checkTimer, &QTimer::timeout, &link, [this] { Tick(); });
+    QObject::connect(checkTimer, &QTimer::timeout, &link.Owner(), [this] { Tick(); });
 }
 
 TBackupWalk::~TBackupWalk() {
@@ -33,8 +33,7 @@ void TBackupWalk::Stop() {
     SetPrinting(false);
     checkTimer->stop();
     ticket = 0;
-    if (link.Job() == TLinkJob::Walk)
-        link.SetJob(TLinkJob::None);
+    scope.reset();
     if (link.PortMissing().isEmpty()) {
         link.SendChannelMessage(0xB0, 0x00, 0x00);
         link.SendChannelMessage(0xB0, 0x20, 0x00);
@@ -90,6 +89,19 @@ bool TBackupWalk::MakeBankFolder() {
     return true;
 }
 
+QString TBackupWalk::BusyReason() const {
+    return saving ? QStringLiteral("A backup is running: wait for it to end or press Ctrl+C")
+                  : QStringLiteral("A listing is running: wait for it to end or press Ctrl+C");
+}
+
+std::optional<TRouted> TBackupWalk::Route(const TMyMidiEvent& event, TByteView bytes) {
+    (void)event;
+    if (!active || bytes.size() != PresetDumpLength)
+        return std::nullopt;
+    host.WalkPresetArriving(bytes);
+    return Arrived(bytes) ? TRouted::Taken : TRouted::Unclaimed;
+}
+
 bool TBackupWalk::Start(const TProcedureOptions& options) {
     if (link.Busy()) {
         host.Status(link.BusyReason());
@@ -106,10 +118,10 @@ bool TBackupWalk::Start(const TProcedureOptions& options) {
         // Nothing was requested: a listing begun for this walk ends with it.
         saving = false;
         SetPrinting(false);
-        link.SetJob(TLinkJob::None);
+        scope.reset();
         return false;
     };
-    link.SetJob(TLinkJob::Walk);
+    scope = std::make_unique<TJobScope>(link, *this);
     SetPrinting(options.Print);
     if (options.Print && !printing) {
         // A listing that cannot be printed is not walked for.
@@ -161,7 +173,7 @@ bool TBackupWalk::Start(const TProcedureOptions& options) {
     } else {
         bank = -1;
     }
-    const QPointer<TDeviceLink> alive(&link);
+    const QPointer<QObject> alive = link.Guard();
     link.PacedWait(2.0 * link.RequestDelay());
     if (alive.isNull())
         return false;
@@ -205,7 +217,7 @@ void TBackupWalk::RequestPreset() {
         link.SendChannelMessage(0xC0, index.Low, 0x00);
     }
     const TAnswerLedger::TTicket waitingFor = ticket;
-    const QPointer<TDeviceLink> alive(&link);
+    const QPointer<QObject> alive = link.Guard();
     link.PacedWait(link.RequestDelay());
     if (alive.isNull())
         return;
@@ -252,7 +264,7 @@ void TBackupWalk::Tick() {
     host.Status(text);
     host.Log(QStringLiteral("Press Ctrl-c to abort"));
     // Showing that lets input through: the answer may have come after all.
-    const QPointer<TDeviceLink> alive(&link);
+    const QPointer<QObject> alive = link.Guard();
     if (alive.isNull() || !active || waitingFor != ticket)
         return;
     ++tries;
@@ -279,8 +291,7 @@ bool TBackupWalk::RequestNextWanted() {
         ++presetIndex;
     }
     tries = 1;
-    strayAnswers = 0;
-    unplaced = 0;
+    check.Begin();
     sameSlotAskedAgain = false;
     ticket = link.Ledger().NewTicket();
     ReportProgress();
@@ -293,30 +304,23 @@ bool TBackupWalk::Arrived(TByteView dump) {
         return false;
     // Only the answer to a request for the preset being waited for is that preset; what is owed
     // to an earlier request (one that timed out, or the last preset's) is let go, and so is what
-    // comes before the unit has said where it is.
-    if (link.PlaceStillOwed()) {
-        link.Ledger().ArrivedEarly(ticket);
-        return false;
-    }
-    if (link.Ledger().Arrived(dump, ticket) != TAnswerLedger::TVerdict::Take)
-        return false;
+    // comes before the unit has said where it is. A program change goes through the unit's
+    // program table: only the bank can be compared.
     const int number = presetIndex + 1;
-    using TWhere = TDeviceLink::TWhere;
-    // A program change goes through the unit's program table: only the bank can be compared.
-    const TWhere place = link.PlaceOf(PrePlenovaMode ? -1 : bank, byPresetNumber ? number : 0);
+    const TAnswerCheck::TVerdict verdict =
+        check.Check(link, dump, ticket, PrePlenovaMode ? -1 : bank, byPresetNumber ? number : 0);
+    if (verdict == TAnswerCheck::TVerdict::NotOurs)
+        return false;
+    using TWhere = TJobLink::TWhere;
+    const TWhere place = check.Place();
     // A lost program change leaves the unit where it was, in the slot it reported before: asked
     // once more, and the same slot again is taken (the table may give two programs one slot).
     const int slotReported = link.PresetAnswer();
-    const bool sameSlot = !byPresetNumber && place == TWhere::Here && slotReported >= 1 &&
+    const bool sameSlot = !byPresetNumber && verdict == TAnswerCheck::TVerdict::Take &&
+                          place == TWhere::Here && slotReported >= 1 &&
                           slotReported == previousSlot && !sameSlotAskedAgain;
-    // The message choosing this preset was lost: the dump is another slot's. Where the unit's
-    // reply was lost, it is asked once more, and a second such dump is taken, lest a unit losing
-    // every so many replies keep the walk from ever ending; not so once it has answered from
-    // elsewhere for this preset.
-    const bool stray = place == TWhere::OtherSlot || place == TWhere::OtherBank ||
-                       (place == TWhere::Unknown && strayAnswers > 0);
-    if (stray || sameSlot || (place == TWhere::Unknown && ++unplaced < 2)) {
-        if (stray && ++strayAnswers >= 3) {
+    if (verdict == TAnswerCheck::TVerdict::AskAgain || sameSlot) {
+        if (check.Stray() && check.Strays() >= 3) {
             Fail(QStringLiteral("Procedure aborted: the unit would not move to preset #%1%2")
                      .arg(number)
                      .arg(PrePlenovaMode ? QString() : QStringLiteral(" of bank ") + Letter(bank)));
@@ -336,7 +340,7 @@ bool TBackupWalk::Arrived(TByteView dump) {
         if (place == TWhere::OtherBank) {
             // The message choosing the bank was lost.
             const TAnswerLedger::TTicket waitingFor = ticket;
-            const QPointer<TDeviceLink> alive(&link);
+            const QPointer<QObject> alive = link.Guard();
             link.SendBankSelect(bank);
             link.PacedWait(2.0 * link.RequestDelay());
             if (alive.isNull() || !active || waitingFor != ticket)
@@ -385,7 +389,7 @@ bool TBackupWalk::Arrived(TByteView dump) {
 }
 
 void TBackupWalk::NextBankOrComplete() {
-    const QPointer<TDeviceLink> alive(&link);
+    const QPointer<QObject> alive = link.Guard();
     for (;;) {
         NextChosenBank();
         if (bank == -1) {

@@ -3,31 +3,29 @@
 // it has come, saved into its bank's folder and listed; a preset that does not come is asked
 // for again. The backup and the preset listing are this walk.
 
-#include "link/AnswerLedger.h"
+#include "link/AnswerCheck.h"
+#include "link/LinkJob.h"
 #include "link/ProcedureOptions.h"
 #include "store/BackupFolder.h"
 
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <set>
 
 class QTimer;
-class TDeviceLink;
-class TLinkHost;
 
-class TBackupWalk {
+class TBackupWalk : public TLinkJob {
 public:
-    TBackupWalk(TDeviceLink& link, TLinkHost& host);
-    ~TBackupWalk();
-    TBackupWalk(const TBackupWalk&) = delete;
-    TBackupWalk& operator=(const TBackupWalk&) = delete;
+    explicit TBackupWalk(TJobLink& link);
+    ~TBackupWalk() override;
 
     // False when it stopped before asking for anything (the reason said), or when another job
     // runs.
     bool Start(const TProcedureOptions& options);
     // Ctrl+C: stops and says so.
-    void Abort();
+    void Abort() override;
     // Ends the walk where it is (a listing ends with what it printed).
     void Stop();
     bool Active() const { return active; }
@@ -37,11 +35,15 @@ public:
     // The timer that looks for a preset that does not come.
     const QTimer& CheckTimer() const { return *checkTimer; }
 
+    // While the walk is on, only its presets count (and the replies the link asked for).
+    std::optional<TRouted> Route(const TMyMidiEvent& event, TByteView bytes) override;
+    bool DropsTheRest() const override { return active; }
+    QString BusyReason() const override;
+
+private:
     // A 258-byte dump that arrived while the walk is on: true when it went into a file (the
     // caller then need not keep the message).
     bool Arrived(TByteView dump);
-
-private:
     void Tick();
     void SetPrinting(bool value);
     void NextChosenBank();
@@ -57,8 +59,9 @@ private:
     void ReportProgress();
     void LogCounts();
 
-    TDeviceLink& link;
+    TJobLink& link;
     TLinkHost& host;
+    std::unique_ptr<TJobScope> scope; // from Start to Stop
     QTimer* checkTimer;
     bool active = false;
     bool saving = false;
@@ -75,8 +78,7 @@ private:
     int firstNumber = 1;
     double requestedAt = 0; // when presetIndex was last asked for, on the link's clock
     int tries = 0;          // requests of the preset being waited for
-    int strayAnswers = 0;   // of its dumps, those the unit sent from another slot
-    int unplaced = 0;       // and those that came without the unit saying where it was
+    TAnswerCheck check;     // its dumps: the request's answer, from the slot asked for?
     int previousSlot = -1;  // the slot the unit named for the preset before; -1 unknown
     bool sameSlotAskedAgain = false;
     TAnswerLedger::TTicket ticket = 0;

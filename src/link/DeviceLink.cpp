@@ -2,10 +2,6 @@
 
 #include "link/DeviceLink.h"
 
-#include "link/BackupWalk.h"
-#include "link/PlanWalk.h"
-#include "link/RestoreWalk.h"
-#include "link/VerifiedStore.h"
 #include "midi/MidiIn.h"
 #include "model/DeviceMode.h"
 
@@ -60,15 +56,14 @@ TDeviceLink::TDeviceLink(TLinkHost& host, QObject* parent) : QObject(parent), ho
     replyTimer->setObjectName(QStringLiteral("timReply"));
     replyTimer->setInterval(10000);
     connect(replyTimer, &QTimer::timeout, this, [this] { ReplyTimerTick(); });
-    store = std::make_unique<TVerifiedStore>(*this, host);
-    walk = std::make_unique<TBackupWalk>(*this, host);
-    restore = std::make_unique<TRestoreWalk>(*this, host);
-    plans = std::make_unique<TPlanWalk>(*this, host);
 }
 
 TDeviceLink::~TDeviceLink() {
     replyTimer->stop();
     Attach(nullptr);
+    // The jobs go while the link is whole; a job that still runs ends with nothing more said.
+    running = nullptr;
+    DropJobs();
 }
 
 void TDeviceLink::Attach(TMidiInput* port) {
@@ -136,19 +131,17 @@ TRouted TDeviceLink::Route(const TMyMidiEvent& event) {
     const bool sysex = event.StatusByte == 0xF0 && event.SysexData != nullptr;
     const TByteView bytes = sysex ? TByteView(event.SysexData.get(), event.SysexSize) : TByteView();
     // The running job first.
-    if (store->Fetching() && sysex && ::IsPresetDump(bytes))
-        return store->Arrived(bytes) ? TRouted::Taken : TRouted::Unclaimed;
-    if (walk->Active()) {
-        // During a walk only its presets count (and the replies it asked for itself).
-        if (sysex && bytes.size() == PresetDumpLength) {
-            host.WalkPresetArriving(bytes);
-            return walk->Arrived(bytes) ? TRouted::Taken : TRouted::Unclaimed;
-        }
-        return HandleReply(event) ? TRouted::Taken : TRouted::Dropped;
+    bool drop = false;
+    if (running != nullptr) {
+        if (const std::optional<TRouted> routed = running->Route(event, bytes))
+            return *routed;
+        drop = running->DropsTheRest();
     }
     // Then the replies it awaits.
     if (HandleReply(event))
         return TRouted::Taken;
+    if (drop)
+        return TRouted::Dropped;
     // A preset nobody waits for (F10's answer, a late one) settles what it answers; F10's own
     // answer goes into the slot the unit just named.
     if (sysex && ::IsPresetDump(bytes) &&
@@ -216,37 +209,34 @@ bool TDeviceLink::AwaitPort() {
     return stranded.isEmpty() && missing.isEmpty();
 }
 
-void TDeviceLink::SetJob(TLinkJob value) {
-    const bool was = Busy();
-    job = value;
+void TDeviceLink::Begin(TLinkJob& job) {
+    if (running != nullptr)
+        return;
+    running = &job;
     // A job begins with the whole patience for a port that is missing.
-    if (value != TLinkJob::None && !was)
-        stranded.clear();
+    stranded.clear();
+    UpdateClock();
+    emit BusyChanged(true);
+}
+
+void TDeviceLink::End(const TLinkJob& job) {
+    if (running != &job)
+        return;
+    running = nullptr;
     UpdateClock();
     // A job's questions of where the unit is end with it: a reply lost to one of them must not
     // swallow the bank the next ping reports.
-    if (value == TLinkJob::None)
-        bankOwed = numberOwed = false;
-    if (was != Busy())
-        emit BusyChanged(Busy());
+    bankOwed = numberOwed = false;
+    emit BusyChanged(false);
 }
 
 QString TDeviceLink::BusyReason() const {
-    switch (job) {
-    case TLinkJob::None:
-        return {};
-    case TLinkJob::Walk:
-        return walk->Saving()
-                   ? QStringLiteral("A backup is running: wait for it to end or press Ctrl+C")
-                   : QStringLiteral("A listing is running: wait for it to end or press Ctrl+C");
-    case TLinkJob::Store:
-        return QStringLiteral("A preset is being stored: wait for it to end");
-    case TLinkJob::Restore:
-        return QStringLiteral("A restore is running: wait for it to end or press Ctrl+C");
-    case TLinkJob::Plan:
-        return QStringLiteral("Presets are being written: wait for it to end or press Ctrl+C");
-    }
-    return {};
+    return running != nullptr ? running->BusyReason() : QString();
+}
+
+void TDeviceLink::Abort() {
+    if (running != nullptr)
+        running->Abort();
 }
 
 // (bank, slot): a place of the unit, bank first, as everywhere.
@@ -322,6 +312,21 @@ void TDeviceLink::AskBank() {
     bankAnswer = -1;
     bankOwed = true;
     SendRequest(RequestParameterMessage(DeviceId, kBankAddress));
+}
+
+bool TDeviceLink::AwaitPlace() {
+    const QPointer<TDeviceLink> alive(this);
+    const double start = Now();
+    // As long as a question of where the unit is may take, and never less than a second.
+    const double window = std::max(2.0 * timings.RequestDelay, kLeastReplyWindow);
+    while ((bankOwed || numberOwed) && Now() - start <= window) {
+        Wait(5);
+        if (alive.isNull())
+            return false;
+    }
+    const bool replied = !bankOwed && !numberOwed;
+    bankOwed = numberOwed = false;
+    return replied;
 }
 
 TDeviceLink::TWhere TDeviceLink::ConfirmBank(int bank, bool asked, bool& chosenAgain) {

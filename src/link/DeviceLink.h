@@ -2,11 +2,12 @@
 // The link with the processor, below any window. It takes the input (one handler, never nested
 // by a steady stream, and a wait that lets in the replies it waits for), routes what arrives
 // (the running job first, then the replies it awaits, then the host), sends the requests and
-// paces them, and keeps account of the answers the unit still owes. The jobs built on it — the
-// backup walk, the verified store and the restore — are classes of their own that it owns.
+// paces them, and keeps account of the answers the unit still owes. Its jobs (link/LinkJob.h) are
+// classes of their own, built on its narrow face for them, TJobLink, and owned by it.
 
 #include "link/AnswerLedger.h"
 #include "link/LinkHost.h"
+#include "link/LinkJob.h"
 #include "model/StoreRequest.h"
 #include "store/Place.h"
 #include "store/UnitMemory.h"
@@ -19,34 +20,15 @@
 #include <memory>
 
 class TMidiInput;
-class TBackupWalk;
-class TVerifiedStore;
-class TRestoreWalk;
-class TPlanWalk;
 
 // Milliseconds of a steadily running clock, as the system tick count gives them.
 double TickCount();
-
-// What became of a received event.
-enum class TRouted {
-    Taken,    // the link used it up (a walk's preset saved, a reply it waited for)
-    Dropped,  // let go without a trace (anything but presets while a walk runs)
-    Unclaimed // not the link's: the host shows it (the monitor)
-};
-
-// The link's pacing and patience, in milliseconds of its clock.
-struct TLinkTimings {
-    int RequestDelay = 1000;            // between choosing a preset and asking for it
-    double TimeoutMilliseconds = 10000; // how long an answer may take before it is asked again
-    int MaxTries = 0;                   // requests of one preset before a walk gives up; 0: never
-    int CheckInterval = 0;              // how often a walk looks for a stall; 0: ten delays
-};
 
 // An estimate of what is left of a job: from the pace so far once something is done, else from
 // a guess per preset.
 double TimeLeft(double elapsed, int done, int total, double guessPerPreset);
 
-class TDeviceLink : public QObject {
+class TDeviceLink : public QObject, public TJobLink {
     Q_OBJECT
 public:
     explicit TDeviceLink(TLinkHost& host, QObject* parent = nullptr);
@@ -59,22 +41,24 @@ public:
     void SetObserver(std::function<void(const TMyMidiEvent&)> observer) {
         observe = std::move(observer);
     }
-    TLinkHost& Host() { return host; }
+    TLinkHost& Host() override { return host; }
     // Waits while everything goes on. A wait begun by the input handler itself (a request made
     // for a received event) still takes the input that arrives meanwhile, so the reply it waits
     // for reaches it. Real milliseconds.
-    void Wait(int milliseconds);
+    void Wait(int milliseconds) override;
 
-    TLinkJob Job() const { return job; }
-    bool Busy() const { return job != TLinkJob::None; }
-    // Why nothing else may start now; empty while idle.
-    QString BusyReason() const;
+    // The job running (TJobLink::Job<T>() gives each), and why nothing else may start now; empty
+    // while idle.
+    const TLinkJob* Running() const override { return running; }
+    QString BusyReason() const override;
+    // Ctrl+C: the running job ends as soon as it safely can.
+    void Abort();
 
     // Requests.
     // False when the message did not go out (no port, a send refused, a port that did not come
     // back).
-    bool SendRequest(const TBytes& message);
-    bool SendChannelMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
+    bool SendRequest(const TBytes& message) override;
+    bool SendChannelMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override;
     // F10: the unit's current preset, for the monitor. With the unit's memory kept, the bank and
     // the number are asked for first: the dump then is remembered in its slot.
     void RequestCurrentPreset();
@@ -89,46 +73,38 @@ public:
     void SelectBank(int index);
 
     // What the unit last told, and what is still awaited.
-    int CurrentBank() const { return currentBank; }
+    int CurrentBank() const override { return currentBank; }
     int PendingReplies() const { return pendingReplies; }
     // Runs after a ping; when it ends with replies still missing, the user is told.
     const QTimer& ReplyTimer() const { return *replyTimer; }
     // Titles seen in the unit's slots this session, by place.
-    const std::map<TPlace, QString>& KnownTitles() const { return knownTitles; }
+    const std::map<TPlace, QString>& KnownTitles() const override { return knownTitles; }
 
-    const TLinkTimings& Timings() const { return timings; }
+    const TLinkTimings& Timings() const override { return timings; }
     void SetTimings(const TLinkTimings& value) { timings = value; }
-    int RequestDelay() const { return timings.RequestDelay; }
-    void SetRequestDelay(int milliseconds);
+    void SetRequestDelay(int milliseconds) override;
     // The link's clock (milliseconds); tests make it, the waits and the timers run faster. It
     // stands still while a port is missing, so no time-out counts the wait for it.
-    double Now() const;
+    double Now() const override;
     void SetClockSpeed(double speed);
     // A span of the link's clock in real milliseconds (at least 1).
-    int RealMilliseconds(double milliseconds) const;
+    int RealMilliseconds(double milliseconds) const override;
 
     // A port of the link has gone ("MIDI Out 'USB MIDI Interface 1'"), or is back (empty). While
     // it is missing, a job's messages and paced waits wait for it to come back; after
     // kPortPatience of the link's clock without it, the link gives up: Stranded() says why and
     // the jobs stop with that reason. A port back, or the next job, begins afresh.
     void SetPortMissing(const QString& what);
-    const QString& PortMissing() const { return missing; }
-    const QString& Stranded() const { return stranded; }
+    const QString& PortMissing() const override { return missing; }
+    const QString& Stranded() const override { return stranded; }
     // Ctrl+C while a job waits for a port: the wait ends, and the job with it.
-    void StopWaiting();
+    void StopWaiting() override;
     static constexpr double kPortPatience = 120000;
 
     // What the unit holds, remembered: every preset the link can tie to a slot goes there (a
     // walk's, a store's kept and read-back ones, a restore's). None: nothing is remembered.
     void SetMemory(TUnitMemory* memory) { unitMemory = memory; }
-    TUnitMemory* Memory() const { return unitMemory; }
-
-    TBackupWalk& Walk() { return *walk; }
-    const TBackupWalk& Walk() const { return *walk; }
-    TVerifiedStore& Store() { return *store; }
-    TRestoreWalk& Restore() { return *restore; }
-    // The library's writes: planned, verified, journalled.
-    TPlanWalk& Plans() { return *plans; }
+    TUnitMemory* Memory() const override { return unitMemory; }
 
 signals:
     // The link started or ended a job.
@@ -139,57 +115,36 @@ signals:
     void PingEnded(bool answered);
 
 private:
-    friend class TBackupWalk;
-    friend class TVerifiedStore;
-    friend class TRestoreWalk;
-    friend class TPlanWalk;
-
-    // For the jobs.
-    void SetJob(TLinkJob value);
-    // Selects a bank whoever is busy: the jobs' own choice.
-    void SendBankSelect(int index);
-    // A wait of the link's own: no time-out counts it. Milliseconds of the link's clock.
-    void PacedWait(double milliseconds);
-    bool Pacing() const { return pacing > 0; }
-    // Asks the unit something harmless and waits for the reply: it answers in order, so once
-    // it has replied, every request sent before has been answered or is lost. False when no
-    // reply came within the time.
-    bool SettleAnswers(double timeout);
-    TAnswerLedger& Ledger() { return ledger; }
-    // A dump names no slot, and a message choosing one can be lost on the way. So between
-    // choosing a preset and asking for it, the jobs ask the unit where it is; it answers in
-    // order, so the replies are in before the dump.
-    void AskPlace();
-    // What the replies to the last AskPlace said of (bank, number). A bank below 0 or a number
-    // below 1 is not compared. A unit that has never told its place (it does not answer such
-    // questions) is taken at its word; for one that has, a lost reply leaves it Unknown.
-    enum class TWhere { Here, Unknown, OtherSlot, OtherBank };
-    TWhere PlaceOf(int bank, int number) const;
-    // No reply to the last AskPlace has come yet from a unit that answers it: a dump arriving
-    // now was sent before them, so it answers something asked earlier, or came twice.
-    bool PlaceStillOwed() const { return placesTold && numberOwed && (bankOwed || PrePlenovaMode); }
-    // A store goes into a slot of whatever bank the unit is in, and the message choosing the bank
-    // can be lost too. So before storing, the jobs ask the unit its bank (AskBank, sent while the
-    // unit takes the dump, or ConfirmBank itself) and, while it reports another, choose the bank
-    // again (twice at most, each given two request delays): Here once it says the bank (or when
-    // it has never told its place), OtherBank when it would not change, Unknown when its replies
-    // stayed away. chosenAgain: the bank was chosen again, which loads the edit buffer anew.
-    void AskBank();
-    TWhere ConfirmBank(int bank, bool asked, bool& chosenAgain);
-    // The preset number the unit last reported; -1 unknown.
-    int PresetAnswer() const { return presetAnswer; }
+    // The face the jobs see (TJobLink).
+    QObject& Owner() override { return *this; }
+    void Begin(TLinkJob& job) override;
+    void End(const TLinkJob& job) override;
+    void SendBankSelect(int index) override;
+    void PacedWait(double milliseconds) override;
+    bool Pacing() const override { return pacing > 0; }
+    bool SettleAnswers(double timeout) override;
+    TAnswerLedger& Ledger() override { return ledger; }
+    void AskPlace() override;
+    bool AwaitPlace() override;
+    TWhere PlaceOf(int bank, int number) const override;
+    bool PlaceStillOwed() const override {
+        return placesTold && numberOwed && (bankOwed || PrePlenovaMode);
+    }
+    void AskBank() override;
+    TWhere ConfirmBank(int bank, bool asked, bool& chosenAgain) override;
+    int PresetAnswer() const override { return presetAnswer; }
+    int BankAnswer() const override { return bankAnswer; }
+    bool PlacesTold() const override { return placesTold; }
+    void NoteSeen(int bank, int slot, TByteView dump, TSeenHow how) override;
+    void SetCurrentBank(int bank) override { currentBank = bank; }
+    void ForgetReplies() override {
+        pendingReplies = 0;
+        bankOwed = numberOwed = false;
+    }
     // (bank, slot): a place of the unit, bank first, as everywhere.
     // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     void NoteTitle(int bank, int slot, const QString& title) {
         knownTitles[TPlace::Of(bank, slot)] = title;
-    }
-    // A preset seen in a slot (bank -1: the single bank): remembered, and its title noted.
-    void NoteSeen(int bank, int slot, TByteView dump, TSeenHow how);
-    // The bank the jobs' stores and walks are in; -1 unknown.
-    void SetCurrentBank(int bank) { currentBank = bank; }
-    void ForgetReplies() {
-        pendingReplies = 0;
-        bankOwed = numberOwed = false;
     }
 
     // While a job runs and a port is missing: waits for it (false when the link gave up).
@@ -232,12 +187,8 @@ private:
     } currentAsked;
     bool markerPending = false; // SettleAnswers waits for its reply
     int pacing = 0;             // the link's own waits under way
-    TLinkJob job = TLinkJob::None;
+    TLinkJob* running = nullptr;
     TAnswerLedger ledger;
     std::map<TPlace, QString> knownTitles;
     TUnitMemory* unitMemory = nullptr;
-    std::unique_ptr<TVerifiedStore> store;
-    std::unique_ptr<TBackupWalk> walk;
-    std::unique_ptr<TRestoreWalk> restore;
-    std::unique_ptr<TPlanWalk> plans;
 };

@@ -10,10 +10,6 @@
 #include <QString>
 #include <memory>
 
-// What the link is busy with. While one of these runs, nothing else may change the unit's bank,
-// its edit buffer or start another of them.
-enum class TLinkJob { None, Walk, Store, Restore, Plan };
-
 // Where a job is: the bank (-1 single bank), the preset number being asked for or written, the
 // last number of the bank, the presets handled and the total, an estimate of the milliseconds
 // left, and how often this preset has been asked for.

@@ -28,7 +28,22 @@ QString TitleOf(TByteView dump) {
 }
 } // namespace
 
-TPlanWalk::TPlanWalk(TDeviceLink& link, TLinkHost& host) : link(link), host(host) {}
+TPlanWalk::TPlanWalk(TJobLink& link)
+    : link(link), host(link.Host()), store(link.Job<TVerifiedStore>()) {}
+
+std::optional<TRouted> TPlanWalk::Route(const TMyMidiEvent& event, TByteView bytes) {
+    return store.Route(event, bytes);
+}
+
+bool TPlanWalk::Includes(const TLinkJob& part) const {
+    return &part == &store;
+}
+
+QString TPlanWalk::BusyReason() const {
+    return runFor != nullptr
+               ? runFor->BusyReason()
+               : QStringLiteral("Presets are being written: wait for it to end or press Ctrl+C");
+}
 
 void TPlanWalk::Abort() {
     aborted = true;
@@ -46,7 +61,7 @@ void TPlanWalk::SelectBank(int bank, int& current) {
 
 TPlanCounts TPlanWalk::Write(const TWritePlan& plan, const TPlanRun& how) {
     TPlanCounts counts;
-    const QPointer<TDeviceLink> alive(&link);
+    const QPointer<QObject> alive = link.Guard();
     const int total = static_cast<int>(plan.Writes.size());
     const double startTime = link.Now();
     // Without a kept copy there is nothing to put back: no step.
@@ -114,7 +129,7 @@ TPlanCounts TPlanWalk::Write(const TWritePlan& plan, const TPlanRun& how) {
             journalled = true;
             return true;
         };
-        const TStoreResult result = link.Store().Store(request, how.How);
+        const TStoreResult result = store.Store(request, how.How);
         if (alive.isNull())
             break;
         if (journalled) {
@@ -179,14 +194,15 @@ bool TPlanWalk::RefusedBusy(TPlanCounts& counts) {
     return true;
 }
 
-QString TPlanWalk::Begin(TLinkJob job, TWriteJournal* journal) {
+QString TPlanWalk::Begin(const TLinkJob* job, TWriteJournal* journal) {
     running = true;
-    link.SetJob(job);
+    runFor = job;
+    scope = std::make_unique<TJobScope>(link, *this);
     if (journal == nullptr)
         return {};
     lock = std::make_unique<TUnitLock>(QFileInfo(journal->File()).absolutePath());
     if (!lock->Take(0)) {
-        const QPointer<TDeviceLink> alive(&link);
+        const QPointer<QObject> alive = link.Guard();
         QString holder = lock->Holder();
         if (holder.isEmpty())
             holder = QStringLiteral("another program");
@@ -220,9 +236,9 @@ TPlanCounts TPlanWalk::Run(const TWritePlan& plan, const TPlanRun& how) {
     TPlanCounts counts;
     if (RefusedBusy(counts))
         return counts;
-    const QPointer<TDeviceLink> alive(&link);
+    const QPointer<QObject> alive = link.Guard();
     const int startBank = link.CurrentBank();
-    counts.Refused = Begin(how.Job, how.Journal);
+    counts.Refused = Begin(how.For, how.Journal);
     if (alive.isNull())
         return counts;
     if (!counts.Refused.isEmpty()) {
@@ -252,14 +268,15 @@ void TPlanWalk::End(int startBank, const QString& summary) {
     running = false;
     aborted = false;
     lock.reset(); // the next writer may go on
-    link.SetJob(TLinkJob::None);
+    scope.reset();
+    runFor = nullptr;
     host.Log(summary);
     host.Status(summary);
 }
 
 QStringList TPlanWalk::Changed(const std::vector<TJournalSlot>& changes, bool undo, bool& silent) {
     QStringList changed;
-    const QPointer<TDeviceLink> alive(&link);
+    const QPointer<QObject> alive = link.Guard();
     int bank = -2;
     int unanswered = 0;
     silent = false;
@@ -267,7 +284,7 @@ QStringList TPlanWalk::Changed(const std::vector<TJournalSlot>& changes, bool un
         SelectBank(slot.Bank, bank);
         if (alive.isNull())
             return changed;
-        const std::optional<TBytes> held = link.Store().Read(slot.Slot - 1);
+        const std::optional<TBytes> held = store.Read(slot.Slot - 1);
         if (alive.isNull())
             return changed;
         const TBytes& expected = undo ? slot.After : slot.Before;
@@ -305,14 +322,14 @@ TPlanCounts TPlanWalk::Replay(TWriteJournal& journal, int entryId, bool undo, co
     }
     if (RefusedBusy(counts))
         return counts;
-    const QPointer<TDeviceLink> alive(&link);
+    const QPointer<QObject> alive = link.Guard();
     const int startBank = link.CurrentBank();
     const std::vector<TJournalSlot> expected = asked->Slots;
     const auto end = [&](const QString& summary) {
         if (!alive.isNull())
             End(startBank, summary);
     };
-    counts.Refused = Begin(TLinkJob::Plan, &journal);
+    counts.Refused = Begin(nullptr, &journal);
     if (alive.isNull())
         return counts;
     // Read again under the lock, the step must still be the one asked for: ids of a journal

@@ -5,6 +5,7 @@
 // and Redo does again. The library's writes, a restore, an editor's store and undo all go here.
 
 #include "link/LinkHost.h"
+#include "link/LinkJob.h"
 #include "store/UnitLock.h"
 #include "store/UnitMemory.h"
 #include "store/WriteJournal.h"
@@ -18,8 +19,7 @@
 #include <utility>
 #include <vector>
 
-class TDeviceLink;
-class TLinkHost;
+class TVerifiedStore;
 
 // How a plan is carried out. Every write into the unit — the library's, a restore, an editor's
 // store, an undo — goes through the one walk with one of these.
@@ -30,7 +30,8 @@ struct TPlanRun {
     bool Verify = true;    // each slot read back from the unit's memory
     bool SendFirst = true; // false: what the unit's edit buffer holds is stored (a one-slot plan)
     TSeenHow How = TSeenHow::Stored;
-    TLinkJob Job = TLinkJob::Plan;
+    // The job the plan is carried out for (a restore): while it runs, the link is busy with that.
+    const TLinkJob* For = nullptr;
     // Told of each slot as it ends; without it the walk logs "A 017: Title written and verified"
     // or what went wrong.
     std::function<void(const TPlannedWrite&, const TStoreResult&)> Told;
@@ -38,9 +39,9 @@ struct TPlanRun {
     std::function<QString(const TPlanCounts&)> Summary;
 };
 
-class TPlanWalk {
+class TPlanWalk : public TLinkJob {
 public:
-    TPlanWalk(TDeviceLink& link, TLinkHost& host);
+    explicit TPlanWalk(TJobLink& link);
 
     // Carries the plan out, each slot kept, written and verified; a step in the journal (when
     // given) for what was written, each slot in it before its store message leaves. Abort
@@ -59,8 +60,14 @@ public:
     TPlanCounts Undo(TWriteJournal& journal, int entryId, const TAsk& ask);
     TPlanCounts Redo(TWriteJournal& journal, int entryId, const TAsk& ask);
 
-    void Abort();
+    // Ctrl+C: the slot being written is finished first.
+    void Abort() override;
     bool Running() const { return running; }
+
+    // Its stores are parts of it: their dumps are theirs.
+    std::optional<TRouted> Route(const TMyMidiEvent& event, TByteView bytes) override;
+    QString BusyReason() const override;
+    bool Includes(const TLinkJob& part) const override;
 
 private:
     TPlanCounts Replay(TWriteJournal& journal, int entryId, bool undo, const TAsk& ask);
@@ -70,15 +77,18 @@ private:
     TPlanCounts Write(const TWritePlan& plan, const TPlanRun& how);
     // Another job runs: refused, the reason in the counts and said.
     bool RefusedBusy(TPlanCounts& counts);
-    // The job begins: the unit's lock taken (held until End) and the journal read again under
-    // it; empty, or why nothing may be written.
-    QString Begin(TLinkJob job, TWriteJournal* journal);
+    // The job begins (for that job, when given): the unit's lock taken (held until End) and the
+    // journal read again under it; empty, or why nothing may be written.
+    QString Begin(const TLinkJob* job, TWriteJournal* journal);
     void SelectBank(int bank, int& current);
     // The job ends: the start bank chosen again, the summary said.
     void End(int startBank, const QString& summary);
 
-    TDeviceLink& link;
+    TJobLink& link;
     TLinkHost& host;
+    TVerifiedStore& store;
+    std::unique_ptr<TJobScope> scope; // from Begin to End
+    const TLinkJob* runFor = nullptr;
     bool running = false;
     bool aborted = false;
     std::unique_ptr<TUnitLock> lock;

@@ -11,7 +11,7 @@
 #include <QStringList>
 #include <algorithm>
 
-TRestoreWalk::TRestoreWalk(TDeviceLink& link, TLinkHost& host) : link(link), host(host) {}
+TRestoreWalk::TRestoreWalk(TJobLink& link) : link(link), host(link.Host()) {}
 
 std::vector<TRestoreItem> TRestoreWalk::Plan(const QString& folder,
                                              const std::array<bool, 4>& banks, int first,
@@ -65,11 +65,11 @@ QString TRestoreWalk::CountsText(const TRestoreCounts& counts) {
 }
 
 void TRestoreWalk::Abort() {
-    link.Plans().Abort();
+    link.Job<TPlanWalk>().Abort();
 }
 
 bool TRestoreWalk::Running() const {
-    return running && link.Plans().Running();
+    return running && link.Job<TPlanWalk>().Running();
 }
 
 TRestoreCounts TRestoreWalk::Run(std::vector<TRestoreItem>& plan, TWriteJournal* journal) {
@@ -97,7 +97,7 @@ TRestoreCounts TRestoreWalk::Run(std::vector<TRestoreItem>& plan, TWriteJournal*
     TPlanRun how;
     how.Journal = journal;
     how.How = TSeenHow::Restored;
-    how.Job = TLinkJob::Restore;
+    how.For = this;
     std::size_t next = 0;
     how.Told = [&](const TPlannedWrite& write, const TStoreResult& result) {
         const TRestoreItem& item = *items[std::min(next++, items.size() - 1)];
@@ -118,8 +118,8 @@ TRestoreCounts TRestoreWalk::Run(std::vector<TRestoreItem>& plan, TWriteJournal*
                CountsText(counts);
     };
     running = true;
-    const QPointer<TDeviceLink> alive(&link);
-    const TPlanCounts written = link.Plans().Run(writes, how);
+    const QPointer<QObject> alive = link.Guard();
+    const TPlanCounts written = link.Job<TPlanWalk>().Run(writes, how);
     if (alive.isNull())
         return counts;
     running = false;

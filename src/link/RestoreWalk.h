@@ -3,14 +3,13 @@
 // read back, with the question asked before and the counts told after — the same words in the
 // window and in the tool.
 
+#include "link/LinkJob.h"
 #include "store/BackupFolder.h"
 
 #include <QString>
 #include <array>
 #include <vector>
 
-class TDeviceLink;
-class TLinkHost;
 class TWriteJournal;
 
 struct TRestoreCounts {
@@ -21,9 +20,10 @@ struct TRestoreCounts {
     int EntryId = 0; // the journal's step; 0: none
 };
 
-class TRestoreWalk {
+// A restore is carried out by the plan walk, for the restore: the link's busy reason is its.
+class TRestoreWalk : public TLinkJob {
 public:
-    TRestoreWalk(TDeviceLink& link, TLinkHost& host);
+    explicit TRestoreWalk(TJobLink& link);
 
     // The plan for a folder as the backup writes it, the chosen banks and slots; each item
     // knows what its slot held when last seen this session.
@@ -33,8 +33,15 @@ public:
     // journal (when given); Abort (Ctrl+C) stops it after the preset being written. Refused,
     // with the reason said, while another job runs.
     TRestoreCounts Run(std::vector<TRestoreItem>& plan, TWriteJournal* journal = nullptr);
-    void Abort();
+    void Abort() override;
     bool Running() const;
+    std::optional<TRouted> Route(const TMyMidiEvent& event, TByteView bytes) override {
+        (void)event, (void)bytes;
+        return std::nullopt;
+    }
+    QString BusyReason() const override {
+        return QStringLiteral("A restore is running: wait for it to end or press Ctrl+C");
+    }
 
     // "replace 4 presets in banks A, C": what the plan does to the unit.
     static QString ReplaceText(const std::vector<TRestoreItem>& plan);
@@ -46,7 +53,7 @@ public:
     static int WrittenCount(const std::vector<TRestoreItem>& plan);
 
 private:
-    TDeviceLink& link;
+    TJobLink& link;
     TLinkHost& host;
     bool running = false;
 };

@@ -71,7 +71,8 @@ TPlanCounts TUnitSession::Replay(bool undo, int entryId, const TPlanWalk::TAsk& 
         return {};
     const int id = entry->Id;
     label = entry->Label;
-    return undo ? link.Plans().Undo(*steps, id, ask) : link.Plans().Redo(*steps, id, ask);
+    return undo ? link.Job<TPlanWalk>().Undo(*steps, id, ask)
+                : link.Job<TPlanWalk>().Redo(*steps, id, ask);
 }
 
 // (bank, slot): a place of the unit, bank first, as everywhere.
@@ -153,7 +154,7 @@ TStoreResult TUnitSession::StoreFromEditor(const TStoreRequest& request,
     how.Keep = request.Keep;
     how.Verify = request.Verify;
     how.SendFirst = request.SendFirst;
-    const TPlanCounts counts = link.Plans().Run(plan, how);
+    const TPlanCounts counts = link.Job<TPlanWalk>().Run(plan, how);
     if (!counts.Results.empty())
         result = counts.Results.front();
     else

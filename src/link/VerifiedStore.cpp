@@ -26,19 +26,30 @@ int SlotsPerBank() {
 }
 } // namespace
 
-TVerifiedStore::TVerifiedStore(TDeviceLink& link, TLinkHost& host) : link(link), host(host) {}
+TVerifiedStore::TVerifiedStore(TJobLink& link) : link(link), host(link.Host()) {}
+
+QString TVerifiedStore::BusyReason() const {
+    return QStringLiteral("A preset is being stored: wait for it to end");
+}
+
+std::optional<TRouted> TVerifiedStore::Route(const TMyMidiEvent& event, TByteView bytes) {
+    (void)event;
+    if (!fetching || !::IsPresetDump(bytes))
+        return std::nullopt;
+    return Arrived(bytes) ? TRouted::Taken : TRouted::Unclaimed;
+}
 
 std::optional<TBytes> TVerifiedStore::Fetch(int index) {
     const auto select = SelectPresetMessage(DeviceId, index);
-    if (!select || fetching || link.Job() == TLinkJob::Walk || host.Output() == nullptr)
+    if (!select || fetching || !link.PartOfRunning(*this) || host.Output() == nullptr)
         return std::nullopt;
-    const QPointer<TDeviceLink> alive(&link);
+    const QPointer<QObject> alive = link.Guard();
     // A unit on the slot already may not load it again when it is chosen, and its edit buffer
     // may hold what was sent or edited since: it is sent elsewhere first. Where it is not known,
     // it may be there.
     const int bank = PrePlenovaMode ? -1 : link.CurrentBank();
-    const bool onIt = link.presetAnswer < 1 ||
-                      (link.presetAnswer == index + 1 && (bank < 0 || link.bankAnswer == bank));
+    const bool onIt = link.PresetAnswer() < 1 ||
+                      (link.PresetAnswer() == index + 1 && (bank < 0 || link.BankAnswer() == bank));
     if (onIt) {
         MoveAway(bank, index + 1);
         if (alive.isNull())
@@ -47,8 +58,7 @@ std::optional<TBytes> TVerifiedStore::Fetch(int index) {
     fetched.reset();
     fetching = true;
     fetchingSlot = index + 1;
-    unplaced = 0;
-    strays = 0;
+    check.Begin();
     strayBank = false;
     answeredElsewhere = false;
     ticket = link.Ledger().NewTicket();
@@ -93,7 +103,7 @@ std::optional<TBytes> TVerifiedStore::Fetch(int index) {
     }
     fetching = false;
     ticket = 0;
-    answeredElsewhere = !fetched && strays > 0;
+    answeredElsewhere = !fetched && check.Strays() > 0;
     std::optional<TBytes> result = std::move(fetched);
     fetched.reset();
     return result;
@@ -102,28 +112,17 @@ std::optional<TBytes> TVerifiedStore::Fetch(int index) {
 bool TVerifiedStore::Arrived(TByteView dump) {
     if (!fetching || fetched)
         return false;
-    // Sent before the unit said where it is: an earlier answer, or one sent twice.
-    if (link.PlaceStillOwed()) {
-        link.Ledger().ArrivedEarly(ticket);
+    // The edit buffer is read wherever the unit is (the replies before it say which slot that
+    // is); a slot's answer must be the slot's. From elsewhere, it is chosen again.
+    const TAnswerCheck::TVerdict verdict =
+        readingEditBuffer ? check.Check(link, dump, ticket, -1, 0)
+                          : check.Check(link, dump, ticket,
+                                        PrePlenovaMode ? -1 : link.CurrentBank(), fetchingSlot);
+    if (verdict == TAnswerCheck::TVerdict::NotOurs)
         return false;
-    }
-    if (link.Ledger().Arrived(dump, ticket) != TAnswerLedger::TVerdict::Take)
-        return false;
-    if (readingEditBuffer) { // whatever slot the unit is on: the replies before it say which
-        fetched = TBytes(dump.begin(), dump.end());
-        return true;
-    }
-    // Its own request's answer, but maybe not this slot's: chosen again (once only where the
-    // unit's reply was lost, as the walk does, and never once the unit has answered from
-    // elsewhere).
-    using TWhere = TDeviceLink::TWhere;
-    const TWhere place = link.PlaceOf(PrePlenovaMode ? -1 : link.CurrentBank(), fetchingSlot);
-    if (place == TWhere::OtherSlot || place == TWhere::OtherBank ||
-        (place == TWhere::Unknown && (strays > 0 || ++unplaced < 2))) {
+    if (verdict == TAnswerCheck::TVerdict::AskAgain) {
         strayAnswer = true;
-        strayBank = place == TWhere::OtherBank;
-        if (place != TWhere::Unknown)
-            ++strays;
+        strayBank = check.Place() == TJobLink::TWhere::OtherBank;
         return true;
     }
     fetched = TBytes(dump.begin(), dump.end());
@@ -152,12 +151,13 @@ std::optional<TBytes> TVerifiedStore::Read(int index) {
 }
 
 std::optional<TBytes> TVerifiedStore::ReadEditBuffer() {
-    if (fetching || link.Job() == TLinkJob::Walk || host.Output() == nullptr)
+    if (fetching || !link.PartOfRunning(*this) || host.Output() == nullptr)
         return std::nullopt;
-    const QPointer<TDeviceLink> alive(&link);
+    const QPointer<QObject> alive = link.Guard();
     fetched.reset();
     fetching = true;
     readingEditBuffer = true;
+    check.Begin();
     ticket = link.Ledger().NewTicket();
     link.AskPlace();
     link.SendRequest(RequestCurrentPresetMessage(DeviceId));
@@ -176,21 +176,6 @@ std::optional<TBytes> TVerifiedStore::ReadEditBuffer() {
     return result;
 }
 
-bool TVerifiedStore::AwaitPlace() {
-    const QPointer<TDeviceLink> alive(&link);
-    const double start = link.Now();
-    // As long as a question of where the unit is may take, and never less than a second.
-    const double window = std::max(2.0 * link.RequestDelay(), 1000.0);
-    while ((link.bankOwed || link.numberOwed) && link.Now() - start <= window) {
-        link.Wait(5);
-        if (alive.isNull())
-            return false;
-    }
-    const bool replied = !link.bankOwed && !link.numberOwed;
-    link.bankOwed = link.numberOwed = false;
-    return replied;
-}
-
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 TVerifiedStore::TMove TVerifiedStore::MoveAway(int bank, int slot) {
     const int index = slot - 1;
@@ -198,15 +183,15 @@ TVerifiedStore::TMove TVerifiedStore::MoveAway(int bank, int slot) {
     const auto select = SelectPresetMessage(DeviceId, away);
     if (!select)
         return TMove::Silent;
-    const QPointer<TDeviceLink> alive(&link);
+    const QPointer<QObject> alive = link.Guard();
     // The message choosing the slot can be lost: chosen again while the unit says it stayed.
     for (int attempt = 0; attempt < 3; ++attempt) {
         link.SendRequest(*select);
         link.AskPlace();
-        const bool replied = AwaitPlace();
+        const bool replied = link.AwaitPlace();
         if (alive.isNull())
             return TMove::Silent;
-        if (!replied && !link.placesTold) // a unit that never tells is taken at its word
+        if (!replied && !link.PlacesTold()) // a unit that never tells is taken at its word
             return TMove::There;
         // Replies lost on the way: once the unit answers at all, it is asked again.
         if (!replied) {
@@ -216,16 +201,16 @@ TVerifiedStore::TMove TVerifiedStore::MoveAway(int bank, int slot) {
                 return TMove::Silent;
             continue;
         }
-        if (!PrePlenovaMode && bank >= 0 && link.bankAnswer != bank)
+        if (!PrePlenovaMode && bank >= 0 && link.BankAnswer() != bank)
             return TMove::OtherBank;
-        if (link.presetAnswer == away + 1)
+        if (link.PresetAnswer() == away + 1)
             return TMove::There;
     }
     return TMove::Silent;
 }
 
 TVerifiedStore::THold TVerifiedStore::AwaitTaken(const TBytes& dump, int bank) {
-    const QPointer<TDeviceLink> alive(&link);
+    const QPointer<QObject> alive = link.Guard();
     const double timeout = link.Timings().TimeoutMilliseconds;
     double since = link.Now();
     bool sentAgain = false;
@@ -234,13 +219,13 @@ TVerifiedStore::THold TVerifiedStore::AwaitTaken(const TBytes& dump, int bank) {
         const std::optional<TBytes> held = ReadEditBuffer();
         if (alive.isNull() || !held)
             return THold::Silent;
-        if (!PrePlenovaMode && bank >= 0 && link.bankAnswer >= 0 && link.bankAnswer != bank) {
+        if (!PrePlenovaMode && bank >= 0 && link.BankAnswer() >= 0 && link.BankAnswer() != bank) {
             // The message choosing the bank was lost, or the unit was moved meanwhile: the bank
             // is chosen again, which loads the edit buffer anew, so the dump goes again too.
             if (++bankChoices > 2)
                 return THold::OtherBank;
             host.Log(QStringLiteral("The unit is in bank %1: choosing bank %2 again")
-                         .arg(QChar::fromLatin1(BankLetters[std::clamp(link.bankAnswer, 0, 3)]))
+                         .arg(QChar::fromLatin1(BankLetters[std::clamp(link.BankAnswer(), 0, 3)]))
                          .arg(QChar::fromLatin1(BankLetters[bank])));
             link.SendBankSelect(bank);
             link.PacedWait(2.0 * link.RequestDelay());
@@ -268,12 +253,12 @@ TVerifiedStore::THold TVerifiedStore::AwaitTaken(const TBytes& dump, int bank) {
 }
 
 int TVerifiedStore::ReadSlots(const std::vector<TPlace>& wanted) {
-    if (link.Busy()) {
+    const TJobScope scope(link, *this);
+    if (!scope || link.Running() != this) {
         host.Status(link.BusyReason());
         return 0;
     }
-    const QPointer<TDeviceLink> alive(&link);
-    link.SetJob(TLinkJob::Store);
+    const QPointer<QObject> alive = link.Guard();
     const int startBank = link.CurrentBank();
     int read = 0;
     for (const auto& [bank, slot] : wanted) {
@@ -302,12 +287,11 @@ int TVerifiedStore::ReadSlots(const std::vector<TPlace>& wanted) {
         link.SendBankSelect(startBank);
         link.SetCurrentBank(startBank);
     }
-    link.SetJob(TLinkJob::None);
     return read;
 }
 
 TStoreResult TVerifiedStore::Store(const TStoreRequest& request, TSeenHow how) {
-    const QPointer<TDeviceLink> alive(&link);
+    const QPointer<QObject> alive = link.Guard();
     TStoreResult result = StoreHere(request, how);
     // A port that did not come back is the reason, whatever the store ran into without it.
     if (!alive.isNull() && !link.Stranded().isEmpty() && !result.Verified &&
@@ -323,9 +307,8 @@ TStoreResult TVerifiedStore::Store(const TStoreRequest& request, TSeenHow how) {
 TStoreResult TVerifiedStore::StoreHere(const TStoreRequest& request, TSeenHow how) {
     TStoreResult result;
     const int slot = request.Slot;
-    // A restore and a plan are one job each: their stores are parts of it.
-    if (link.Job() != TLinkJob::None && link.Job() != TLinkJob::Restore &&
-        link.Job() != TLinkJob::Plan) {
+    // Its own job, or a part of one that includes it (a plan's stores).
+    if (link.Busy() && !link.Running()->Includes(*this)) {
         result.Message = link.BusyReason().toStdString();
         return result;
     }
@@ -342,18 +325,8 @@ TStoreResult TVerifiedStore::StoreHere(const TStoreRequest& request, TSeenHow ho
         result.Message = "MIDI Out device not available";
         return result;
     }
-    const QPointer<TDeviceLink> alive(&link);
-    const bool ownJob = link.Job() == TLinkJob::None;
-    if (ownJob)
-        link.SetJob(TLinkJob::Store);
-    struct EndJob {
-        QPointer<TDeviceLink> link;
-        bool own;
-        ~EndJob() {
-            if (own && !link.isNull())
-                link->SetJob(TLinkJob::None);
-        }
-    } endJob{alive, ownJob};
+    const QPointer<QObject> alive = link.Guard();
+    const TJobScope scope(link, *this);
 
     // What the user asked to store without sending: the unit's edit buffer, read before anything
     // else (choosing a bank or reading the slot to keep it replaces it), and sent back later.
@@ -385,11 +358,11 @@ TStoreResult TVerifiedStore::StoreHere(const TStoreRequest& request, TSeenHow ho
     } else if (!PrePlenovaMode && link.CurrentBank() < 0) {
         // The store names no bank: the unit is asked which one it is in, never assumed.
         link.AskBank();
-        const bool told = AwaitPlace();
+        const bool told = link.AwaitPlace();
         if (alive.isNull())
             return result;
-        if (told && link.bankAnswer >= 0 && link.bankAnswer <= 3)
-            link.SetCurrentBank(link.bankAnswer);
+        if (told && link.BankAnswer() >= 0 && link.BankAnswer() <= 3)
+            link.SetCurrentBank(link.BankAnswer());
         if (link.CurrentBank() < 0) {
             result.NoAnswer = !told;
             result.Message = QStringLiteral("The unit did not say which bank it is in: nothing "
@@ -439,12 +412,12 @@ TStoreResult TVerifiedStore::StoreHere(const TStoreRequest& request, TSeenHow ho
         hold = AwaitTaken(dump, result.Bank);
     } else if (result.Bank >= 0) {
         bool chosenAgain = false;
-        const TDeviceLink::TWhere place = link.ConfirmBank(result.Bank, false, chosenAgain);
+        const TJobLink::TWhere place = link.ConfirmBank(result.Bank, false, chosenAgain);
         if (alive.isNull())
             return result;
-        hold = place == TDeviceLink::TWhere::Here        ? THold::Held
-               : place == TDeviceLink::TWhere::OtherBank ? THold::OtherBank
-                                                         : THold::Silent;
+        hold = place == TJobLink::TWhere::Here        ? THold::Held
+               : place == TJobLink::TWhere::OtherBank ? THold::OtherBank
+                                                      : THold::Silent;
         if (hold == THold::Held && chosenAgain) { // choosing the bank loaded the edit buffer anew
             link.SendRequest(dump);
             hold = AwaitTaken(dump, result.Bank);
@@ -492,15 +465,15 @@ TStoreResult TVerifiedStore::StoreHere(const TStoreRequest& request, TSeenHow ho
         move = MoveAway(result.Bank, slot);
     } else if (result.Bank >= 0) {
         link.AskBank();
-        const bool told = AwaitPlace();
-        move = !told                                                    ? TMove::Silent
-               : link.bankAnswer >= 0 && link.bankAnswer != result.Bank ? TMove::OtherBank
-                                                                        : TMove::There;
+        const bool told = link.AwaitPlace();
+        move = !told                                                        ? TMove::Silent
+               : link.BankAnswer() >= 0 && link.BankAnswer() != result.Bank ? TMove::OtherBank
+                                                                            : TMove::There;
     }
     if (alive.isNull())
         return result;
     if (move == TMove::OtherBank) {
-        const int moved = std::clamp(link.bankAnswer, 0, 3);
+        const int moved = std::clamp(link.BankAnswer(), 0, 3);
         const QString where = SlotPlace(moved, slot, false);
         const TSlotMemory* known =
             link.Memory() != nullptr ? link.Memory()->Slot(moved, slot) : nullptr;

@@ -3,7 +3,8 @@
 // before it is replaced, the new one sent, given time, stored, and read back and compared.
 // Fetching one slot's preset is here too: the store's keep and read-back are fetches.
 
-#include "link/AnswerLedger.h"
+#include "link/AnswerCheck.h"
+#include "link/LinkJob.h"
 #include "model/StoreRequest.h"
 #include "store/Place.h"
 #include "store/UnitMemory.h"
@@ -13,23 +14,25 @@
 #include <utility>
 #include <vector>
 
-class TDeviceLink;
-class TLinkHost;
-
-class TVerifiedStore {
+class TVerifiedStore : public TLinkJob {
 public:
-    TVerifiedStore(TDeviceLink& link, TLinkHost& host);
+    explicit TVerifiedStore(TJobLink& link);
 
     // One preset of the current bank (0-based slot index): selected, asked for, and its dump
     // once it has come; nothing when it does not come within the link's time-out (asked for a
-    // second time when the unit answers at all).
+    // second time when the unit answers at all). Only as a part of the store's job or of one
+    // that includes it.
     std::optional<TBytes> Fetch(int index);
     bool Fetching() const { return fetching; }
     // The last fetch got nothing because the unit answered from another slot or bank, not
     // because it was silent.
     bool AnsweredElsewhere() const { return answeredElsewhere; }
-    // A dump while fetching: true when it is the fetch's answer.
-    bool Arrived(TByteView dump);
+
+    // While fetching, the dumps are the fetch's to check.
+    std::optional<TRouted> Route(const TMyMidiEvent& event, TByteView bytes) override;
+    QString BusyReason() const override;
+    // A store runs to its end: the unit would be left between the dump and the store.
+    void Abort() override {}
 
     // Stores the request's dump into its slot. A kept preset is fetched first (and the dump
     // sent again, since the fetch replaced the unit's edit buffer). The unit is given the
@@ -53,6 +56,8 @@ public:
     static int FirstDifference(TByteView sent, TByteView held);
 
 private:
+    // A dump while fetching: true when it is the fetch's answer.
+    bool Arrived(TByteView dump);
     TStoreResult StoreHere(const TStoreRequest& request, TSeenHow how);
     // Where the unit went, as its replies say.
     enum class TMove { There, OtherBank, Silent };
@@ -67,10 +72,8 @@ private:
     // (and the dump sent again) when the unit reports another.
     enum class THold { Held, OtherBank, NotTaken, Silent };
     THold AwaitTaken(const TBytes& dump, int bank);
-    // The unit's replies to its last place question, waited for; false when they did not come.
-    bool AwaitPlace();
 
-    TDeviceLink& link;
+    TJobLink& link;
     TLinkHost& host;
     bool fetching = false;
     std::optional<TBytes> fetched;
@@ -78,8 +81,7 @@ private:
     int fetchingSlot = 0;     // 1-based
     bool strayAnswer = false; // the last dump may have come from another slot
     bool strayBank = false;   // it came from another bank: the bank is chosen again
-    int strays = 0;           // dumps the unit said came from elsewhere
-    int unplaced = 0;         // dumps that came without the unit saying where it was
+    TAnswerCheck check;       // the fetch's dumps: its request's answer, from its slot?
     bool answeredElsewhere = false;
     bool readingEditBuffer = false; // the fetch is of the edit buffer, wherever the unit is
 };

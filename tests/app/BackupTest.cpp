@@ -135,11 +135,12 @@ TEST(Backup, CtrlCEndsTheListingWithWhatWasPrinted) {
         choices.Print = true;
         Answer(choices);
         window.miPrintPresetList->trigger();
-        ASSERT_TRUE(PumpUntil([&] { return window.Link->Walk().Counts().Listed >= 4; }, 20000));
+        ASSERT_TRUE(
+            PumpUntil([&] { return window.Link->Job<TBackupWalk>().Counts().Listed >= 4; }, 20000));
         PressKey(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier);
-        EXPECT_FALSE(window.Link->Walk().Active());
+        EXPECT_FALSE(window.Link->Job<TBackupWalk>().Active());
         EXPECT_TRUE(walk.rig.Log().contains("Procedure aborted"));
-        const int listed = window.Link->Walk().Counts().Listed;
+        const int listed = window.Link->Job<TBackupWalk>().Counts().Listed;
         EXPECT_TRUE(LastJobDelivered());
         const QString text = PdfText(walk.pdf);
         const QRegularExpression row(prePlenova ? "^\\s*\\d+\\s+\\|"
@@ -192,7 +193,7 @@ TEST(Backup, WhatStopsAWalkIsShownInOneMessage) {
         ASSERT_TRUE(PumpUntil([&] { return !walk.rig.dialogs.Messages.empty(); }, 20000));
         EXPECT_TRUE(walk.rig.dialogs.Messages.front().Text.startsWith(message))
             << walk.rig.dialogs.Messages.front().Text.toStdString();
-        EXPECT_FALSE(walk.window.Link->Walk().Active());
+        EXPECT_FALSE(walk.window.Link->Job<TBackupWalk>().Active());
         EXPECT_FALSE(walk.window.prbProcedure->isVisible());
         PumpFor(1000); // ticks that would ask again
         EXPECT_EQ(walk.rig.dialogs.Messages.size(), 1u);
@@ -210,15 +211,15 @@ TEST(Backup, StopsBeforeRequestingWithoutABankAndEndsTheListing) {
     Answer(choices);
     window.miGetEachPreset->trigger();
     ASSERT_TRUE(PumpUntil([&] { return rig.Status() == "Invalid bank selection"; }, 10000));
-    EXPECT_FALSE(window.Link->Walk().Active());
-    EXPECT_FALSE(window.Link->Walk().Printing());
+    EXPECT_FALSE(window.Link->Job<TBackupWalk>().Active());
+    EXPECT_FALSE(window.Link->Job<TBackupWalk>().Printing());
     EXPECT_TRUE(QFile::exists(walk.pdf)) << "the print job begun after the dialog is ended";
 
     AnswerModal<TfrmBkupOpt>(
         [](TfrmBkupOpt& dialog) { QTest::mouseClick(dialog.btnCancel, Qt::LeftButton); });
     window.miGetEachPreset->trigger();
     EXPECT_TRUE(PumpUntil([&] { return rig.Status() == "Procedure cancelled"; }, 10000));
-    EXPECT_FALSE(window.Link->Walk().Active());
+    EXPECT_FALSE(window.Link->Job<TBackupWalk>().Active());
 }
 
 // While a walk runs nothing else may change the bank, start another walk or a restore, or
@@ -236,7 +237,7 @@ TEST(Backup, WhileAWalkRunsNothingElseReachesTheUnitsBank) {
     bool checked = false;
     auto* during = new QTimer(&window);
     QObject::connect(during, &QTimer::timeout, [&] {
-        if (checked || !window.Link->Walk().Active())
+        if (checked || !window.Link->Job<TBackupWalk>().Active())
             return;
         checked = true;
         for (QAction* command :

@@ -195,7 +195,7 @@ TEST(Library, ReadsBanksToldAgainstABackupAndShowsWhatStoresAndRestoresDo) {
     plan[0].Bank = 0;
     plan[0].Slot = 3;
     plan[0].Dump = TitledDump("Put Back");
-    ASSERT_EQ(rig.window.Link->Restore().Run(plan).Verified, 1);
+    ASSERT_EQ(rig.window.Link->Job<TRestoreWalk>().Run(plan).Verified, 1);
     ASSERT_TRUE(PumpUntil([&] { return rig.Row(library, "A 003")->Title == "Put Back"; }));
     EXPECT_EQ(rig.Row(library, "A 003")->State, "changed since " + backup);
     rig.Select(library, "B 007");

@@ -159,8 +159,9 @@ TEST(MainWindowOverJack, PortsThatGoAreWaitedForAndOpenedAgain) {
     options.Last = 20;
     options.RequestDelay = 100;
     options.UntitledName = "Untitled";
-    ASSERT_TRUE(window.Link->Walk().Start(options));
-    ASSERT_TRUE(PumpUntil([&] { return window.Link->Walk().Counts().Saved >= 2; }, 10000));
+    ASSERT_TRUE(window.Link->Job<TBackupWalk>().Start(options));
+    ASSERT_TRUE(
+        PumpUntil([&] { return window.Link->Job<TBackupWalk>().Counts().Saved >= 2; }, 10000));
 
     ASSERT_TRUE(rig.sim.Say("unplug"));
     EXPECT_TRUE(PumpUntil(
@@ -175,16 +176,17 @@ TEST(MainWindowOverJack, PortsThatGoAreWaitedForAndOpenedAgain) {
     EXPECT_TRUE(window.lblProgress->text().startsWith(
         "Waiting for MIDI Out 'QF Cable Test:MIDI in' - Bank A: preset "))
         << window.lblProgress->text().toStdString();
-    const int savedBefore = window.Link->Walk().Counts().Saved;
+    const int savedBefore = window.Link->Job<TBackupWalk>().Counts().Saved;
     PumpFor(1000);
-    EXPECT_EQ(window.Link->Walk().Counts().Saved, savedBefore) << "nothing comes while away";
+    EXPECT_EQ(window.Link->Job<TBackupWalk>().Counts().Saved, savedBefore)
+        << "nothing comes while away";
 
     ASSERT_TRUE(rig.sim.Say("replug"));
     EXPECT_TRUE(PumpUntil(both, 2000));
     EXPECT_EQ(window.MidiInput()->PortState(), TPortState::Open);
     EXPECT_EQ(window.MidiOutput()->PortState(), TMidiOutput::State::Open);
-    EXPECT_TRUE(PumpUntil([&] { return !window.Link->Walk().Active(); }, 30000));
-    EXPECT_EQ(window.Link->Walk().Counts().Saved, 20);
+    EXPECT_TRUE(PumpUntil([&] { return !window.Link->Job<TBackupWalk>().Active(); }, 30000));
+    EXPECT_EQ(window.Link->Job<TBackupWalk>().Counts().Saved, 20);
     EXPECT_EQ(QDir(folder.filePath("Bank A")).entryList(QDir::Files).size(), 20);
     EXPECT_EQ(rig.settings.GetString("MIDI_OUT", true), "QF Cable Test:MIDI in");
 }

@@ -251,13 +251,13 @@ TEST_F(MainWindow, KeysCtrlCOnlyStopsAProcedureWithCtrlAlone) {
     walk.RequestDelay = 1000; // it goes on while the keys come
     // A silent unit: no answer on its way comes in after the abort to be logged last.
     rig.processor->SetMute(true);
-    ASSERT_TRUE(window.Link->Walk().Start(walk));
+    ASSERT_TRUE(window.Link->Job<TBackupWalk>().Start(walk));
     QTest::keyClick(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(window.Link->Walk().Active());
+    EXPECT_TRUE(window.Link->Job<TBackupWalk>().Active());
     QTest::keyClick(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
-    EXPECT_TRUE(window.Link->Walk().Active());
+    EXPECT_TRUE(window.Link->Job<TBackupWalk>().Active());
     QTest::keyClick(window.memMsgBuf, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_FALSE(window.Link->Walk().Active());
+    EXPECT_FALSE(window.Link->Job<TBackupWalk>().Active());
     EXPECT_EQ(rig.Log().back(), "Procedure aborted");
     EXPECT_EQ(rig.Status(), "Procedure aborted");
     const int lines = static_cast<int>(rig.Log().size());

@@ -202,7 +202,7 @@ TEST(StoreAndUndo, WhatIsKeptIsTheSlotsPresetWhateverTheEditorDoesMeanwhile) {
     // Keys as a user types them while the slot is read (to keep it, and to read it back).
     auto* typist = new QTimer(&editor);
     QObject::connect(typist, &QTimer::timeout, [&] {
-        if (!rig.window.Link->Store().Fetching())
+        if (!rig.window.Link->Job<TVerifiedStore>().Fetching())
             return;
         PressKey(editor.edtTitle, Qt::Key_X);
         PressKey(editor.edtTitle, Qt::Key_F9);
@@ -355,7 +355,7 @@ TEST(Restore, CtrlCStopsAfterThePresetBeingWritten) {
     EXPECT_LT(written, 30);
     EXPECT_EQ(rig.dialogs.Messages[1].Text,
               QStringLiteral("%1 written, %1 verified, 0 skipped, 0 failed").arg(written));
-    EXPECT_FALSE(window.Link->Restore().Running());
+    EXPECT_FALSE(window.Link->Job<TRestoreWalk>().Running());
 }
 
 // The simulated unit inside the program keeps what was stored into it across starts, as a real

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace {
 void Inject(LinkRig& rig, const TBytes& bytes) {
@@ -164,6 +165,68 @@ TEST(Link, EachDumpIsTheAnswerToTheOldestRequestStillOwed) {
                     << story;
         }
     }
+}
+
+// A job of the test's own, as a new job is written: one class on the link's face for jobs. While
+// it runs it sees what arrives first, the link is busy with its reason, Ctrl+C reaches it, other
+// jobs are refused, and its scope ends it on every way out.
+TEST(Link, AJobIsOneClassTheLinkRoutesToFirst) {
+    struct TakeNotes : TLinkJob {
+        explicit TakeNotes(TJobLink& link) : link(link) {}
+        std::optional<TRouted> Route(const TMyMidiEvent& event, TByteView) override {
+            if (event.StatusByte != 0x90)
+                return std::nullopt;
+            ++notes;
+            return TRouted::Taken;
+        }
+        QString BusyReason() const override { return QStringLiteral("Taking notes"); }
+        void Abort() override { aborted = true; }
+        // Runs until aborted or two notes are in, ending by an exception when told to.
+        void Run(bool fail) {
+            const TJobScope scope(link, *this);
+            QElapsedTimer waited;
+            waited.start();
+            while (!aborted && notes < 2 && waited.elapsed() < 3000)
+                link.Wait(5);
+            if (fail)
+                throw std::runtime_error("failed");
+        }
+        TJobLink& link;
+        int notes = 0;
+        bool aborted = false;
+    };
+    LinkRig rig;
+    TakeNotes& job = rig.Link->Job<TakeNotes>();
+    EXPECT_EQ(&rig.Link->Job<TakeNotes>(), &job) << "one of each, built once";
+    const TBytes note{0x90, 0x3C, 0x64};
+    const TBytes control{0xB0, 0x07, 0x10};
+    int starts = 0;
+    rig.OnUnclaimed = [&](const TMyMidiEvent& event) {
+        if (event.StatusByte == 0xB0 && starts++ == 0) {
+            EXPECT_EQ(rig.Link->Running(), &job);
+            EXPECT_EQ(rig.Link->BusyReason(), "Taking notes");
+            EXPECT_FALSE(rig.Link->Job<TBackupWalk>().Start(TProcedureOptions()));
+            EXPECT_EQ(rig.Statuses.last(), "Taking notes");
+            rig.devices.Inject(kSimulatedDeviceName, note.data(), note.size());
+            rig.devices.Inject(kSimulatedDeviceName, note.data(), note.size());
+        }
+    };
+    bool busy = false;
+    QObject::connect(rig.Link.get(), &TDeviceLink::BusyChanged, [&](bool on) { busy = on; });
+    QTimer::singleShot(
+        20, [&] { rig.devices.Inject(kSimulatedDeviceName, control.data(), control.size()); });
+    job.Run(false);
+    EXPECT_EQ(job.notes, 2) << "the notes were the job's, not the host's";
+    EXPECT_EQ(rig.Others.size(), 1u) << "what the job left went to the host: the control change";
+    EXPECT_FALSE(rig.Link->Busy());
+    EXPECT_FALSE(busy);
+
+    job.notes = 0;
+    QTimer::singleShot(20, [&] { rig.Link->Abort(); });
+    EXPECT_THROW(job.Run(true), std::runtime_error);
+    EXPECT_TRUE(job.aborted);
+    EXPECT_FALSE(rig.Link->Busy()) << "the scope ended the job on the way out";
+    EXPECT_TRUE(rig.Link->BusyReason().isEmpty());
 }
 
 // The connection check, step by step, with the verdict for each way the unit can be out of

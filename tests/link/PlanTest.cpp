@@ -27,7 +27,7 @@ TBytes Titled(const QString& title, int seed) {
 struct PlanRig : LinkRig {
     PlanRig() {
         Link->PingDevice();
-        Link->Store().ReplacedFolder = kept.path();
+        Link->Job<TVerifiedStore>().ReplacedFolder = kept.path();
     }
     QString JournalFile() const { return folder.filePath("journal.json"); }
     QTemporaryDir folder, kept;
@@ -52,7 +52,7 @@ TEST(Plan, AStepIsUndoneAfterARestartAndRedone) {
     const TBytes x = Titled("Fretless Lead", 1), y = Titled("Slap Funk", 2), z = Titled("Dub", 3);
     {
         TWriteJournal journal(rig.JournalFile());
-        const TPlanCounts counts = rig.Link->Plans().Run(
+        const TPlanCounts counts = rig.Link->Job<TPlanWalk>().Run(
             Plan("drop of 3 presets", {{0, 12, x}, {0, 13, y}, {1, 17, z}}), &journal);
         EXPECT_EQ(PlanCountsText(counts), "3 written, 3 verified, 0 failed");
         EXPECT_EQ(counts.EntryId, 1);
@@ -68,7 +68,8 @@ TEST(Plan, AStepIsUndoneAfterARestartAndRedone) {
     EXPECT_EQ(restarted.RedoText(), "Redo");
     int asked = 0;
     const auto ask = [&](const QStringList&) { return ++asked, true; };
-    const TPlanCounts undone = rig.Link->Plans().Undo(restarted, restarted.ToUndo()->Id, ask);
+    const TPlanCounts undone =
+        rig.Link->Job<TPlanWalk>().Undo(restarted, restarted.ToUndo()->Id, ask);
     EXPECT_EQ(PlanCountsText(undone), "3 written, 3 verified, 0 failed");
     EXPECT_EQ(asked, 0) << "every slot held what the step left";
     EXPECT_EQ(rig.Slot(0, 12), a12);
@@ -81,7 +82,7 @@ TEST(Plan, AStepIsUndoneAfterARestartAndRedone) {
     TWriteJournal again(rig.JournalFile());
     ASSERT_EQ(again.Load(), "");
     ASSERT_NE(again.ToRedo(), nullptr) << "the undo was written to the file";
-    const TPlanCounts redone = rig.Link->Plans().Redo(again, again.ToRedo()->Id, ask);
+    const TPlanCounts redone = rig.Link->Job<TPlanWalk>().Redo(again, again.ToRedo()->Id, ask);
     EXPECT_EQ(redone.Verified, 3);
     EXPECT_EQ(rig.Slot(0, 13), y);
     EXPECT_EQ(rig.Slot(1, 17), z);
@@ -94,16 +95,18 @@ TEST(Plan, UndoOfAChangedSlotAsksAndNoChangesNothing) {
     PlanRig rig;
     const TBytes a1 = rig.Slot(0, 1), a2 = rig.Slot(0, 2);
     TWriteJournal journal(rig.JournalFile());
-    rig.Link->Plans().Run(Plan("swap of A 001 and A 002", {{0, 1, a2}, {0, 2, a1}}), &journal);
+    rig.Link->Job<TPlanWalk>().Run(Plan("swap of A 001 and A 002", {{0, 1, a2}, {0, 2, a1}}),
+                                   &journal);
     const TBytes other = Titled("Changed", 5);
     rig.Unit([&](TPlenovaDevice& unit) { return unit.Banks[0][1] = other, true; });
 
     QStringList named;
     const int id = journal.ToUndo()->Id;
-    const TPlanCounts no = rig.Link->Plans().Undo(journal, id, [&](const QStringList& changed) {
-        named = changed;
-        return false;
-    });
+    const TPlanCounts no =
+        rig.Link->Job<TPlanWalk>().Undo(journal, id, [&](const QStringList& changed) {
+            named = changed;
+            return false;
+        });
     EXPECT_EQ(named, QStringList({"A 002: now holds Changed, not " +
                                   QString::fromStdString(PresetTitleOf(a1))}));
     EXPECT_EQ(no.Written, 0);
@@ -112,7 +115,7 @@ TEST(Plan, UndoOfAChangedSlotAsksAndNoChangesNothing) {
     EXPECT_FALSE(journal.Find(id)->Undone);
     EXPECT_TRUE(rig.Statuses.back().endsWith("cancelled: nothing was written"));
 
-    rig.Link->Plans().Undo(journal, id, [](const QStringList&) { return true; });
+    rig.Link->Job<TPlanWalk>().Undo(journal, id, [](const QStringList&) { return true; });
     EXPECT_EQ(rig.Slot(0, 1), a1);
     EXPECT_EQ(rig.Slot(0, 2), a2);
     EXPECT_TRUE(journal.Find(id)->Undone);
@@ -135,7 +138,7 @@ TEST(Plan, ASlotFailingToVerifyIsNamedAndUndoStillRestoresAll) {
     TWriteJournal journal(rig.JournalFile());
     const TBytes x = Titled("One", 1), y = Titled("Two", 2), z = Titled("Three", 3);
     const TPlanCounts counts =
-        rig.Link->Plans().Run(Plan("drop", {{0, 5, x}, {0, 6, y}, {0, 7, z}}), &journal);
+        rig.Link->Job<TPlanWalk>().Run(Plan("drop", {{0, 5, x}, {0, 6, y}, {0, 7, z}}), &journal);
     rig.OnProgress = nullptr;
     rig.Unit([](TPlenovaDevice& unit) { return unit.CorruptStores = false, true; });
     EXPECT_EQ(PlanCountsText(counts), "3 written, 2 verified, 1 failed");
@@ -148,7 +151,7 @@ TEST(Plan, ASlotFailingToVerifyIsNamedAndUndoStillRestoresAll) {
     EXPECT_EQ(rig.Slot(0, 7), z);
 
     QStringList named;
-    rig.Link->Plans().Undo(journal, counts.EntryId, [&](const QStringList& changed) {
+    rig.Link->Job<TPlanWalk>().Undo(journal, counts.EntryId, [&](const QStringList& changed) {
         named = changed;
         return true;
     });
@@ -178,7 +181,9 @@ TEST(Plan, NoSlotIsWrittenThatTheJournalDoesNotHold) {
                 atStore = onDisk.Entries().back().Slots;
         }
     });
-    EXPECT_EQ(rig.Link->Plans().Run(Plan("drop of Fretless Lead", {{0, 5, x}}), &journal).Verified,
+    EXPECT_EQ(rig.Link->Job<TPlanWalk>()
+                  .Run(Plan("drop of Fretless Lead", {{0, 5, x}}), &journal)
+                  .Verified,
               1);
     rig.processor->SetLog({});
     ASSERT_EQ(atStore.size(), 1u);
@@ -198,8 +203,8 @@ TEST(Plan, NoSlotIsWrittenThatTheJournalDoesNotHold) {
         full.rlim_cur = static_cast<rlim_t>(before.size()) + 64;
         const auto previous = std::signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &full);
-        const TPlanCounts counts =
-            rig.Link->Plans().Run(Plan("drop of 2 presets", {{0, 6, y}, {0, 7, x}}), &journal);
+        const TPlanCounts counts = rig.Link->Job<TPlanWalk>().Run(
+            Plan("drop of 2 presets", {{0, 6, y}, {0, 7, x}}), &journal);
         setrlimit(RLIMIT_FSIZE, &was);
         std::signal(SIGXFSZ, previous);
         EXPECT_EQ(PlanCountsText(counts), "0 written, 0 verified, 1 failed");
@@ -217,7 +222,7 @@ TEST(Plan, NoSlotIsWrittenThatTheJournalDoesNotHold) {
     cut.Find(1)->Slots[0].Verified = false;
     ASSERT_EQ(cut.Save(), "");
     const auto yes = [](const QStringList&) { return true; };
-    EXPECT_EQ(rig.Link->Plans().Undo(cut, 1, yes).Verified, 1);
+    EXPECT_EQ(rig.Link->Job<TPlanWalk>().Undo(cut, 1, yes).Verified, 1);
     EXPECT_EQ(rig.Slot(0, 5), a5);
 
     // Only the unit's own places are written: a bank of -1 is the single bank of the older unit,
@@ -232,7 +237,7 @@ TEST(Plan, NoSlotIsWrittenThatTheJournalDoesNotHold) {
         ASSERT_EQ(foreign.Load(), "");
         const int id = foreign.Add({0, "from elsewhere", {}, {{step.Bank, step.Slot, d200, d200}}});
         ASSERT_EQ(foreign.Save(), "");
-        const TPlanCounts undone = rig.Link->Plans().Undo(foreign, id, yes);
+        const TPlanCounts undone = rig.Link->Job<TPlanWalk>().Undo(foreign, id, yes);
         EXPECT_EQ(undone.Verified, step.Written ? 1 : 0) << step.Bank << " " << step.Slot;
         EXPECT_EQ(undone.Refused.isEmpty(), step.Written) << undone.Refused.toStdString();
         // Out of any unit's range, the journal read again under the lock is damaged and the

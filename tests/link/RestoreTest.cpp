@@ -43,11 +43,11 @@ TEST(Restore, ABackupGoesBackByteForByteAndADamagedFileIsSkipped) {
     const TBytes bankB = rig.Slot(1, 1);
 
     std::vector<TRestoreItem> plan =
-        rig.Link->Restore().Plan(folder.path(), {true, false, true, false}, 1, 5);
+        rig.Link->Job<TRestoreWalk>().Plan(folder.path(), {true, false, true, false}, 1, 5);
     ASSERT_EQ(plan.size(), 7u) << "every file of the chosen banks, the damaged one too";
     EXPECT_EQ(TRestoreWalk::Question(plan),
               "This will replace 6 presets in banks A, C. Do you want to proceed?");
-    const TRestoreCounts counts = rig.Link->Restore().Run(plan);
+    const TRestoreCounts counts = rig.Link->Job<TRestoreWalk>().Run(plan);
     EXPECT_EQ(TRestoreWalk::CountsText(counts), "6 written, 6 verified, 1 skipped, 0 failed");
     EXPECT_TRUE(rig.Lines.contains("Skipped " + folder.filePath("Bank C/Broken.tmq004") +
                                    ": not a 258-byte preset dump"));
@@ -76,24 +76,25 @@ TEST(Restore, AbortsTwoFilesForASlotAndASilentUnit) {
                            QStringLiteral("Bank D/Copy.tmq%1").arg(slot, 3, 10, QLatin1Char('0'))),
                        TPlenovaDevice::FactoryPreset(0, slot - 1, TDeviceMode::Plenova()));
         rig.OnUnclaimed = nullptr;
-        std::vector<TRestoreItem> plan = rig.Link->Restore().Plan(folder.path(), kAll, 1, 200);
+        std::vector<TRestoreItem> plan =
+            rig.Link->Job<TRestoreWalk>().Plan(folder.path(), kAll, 1, 200);
         int verified = 0;
         auto* stopper = new QTimer(rig.Link.get());
         QObject::connect(stopper, &QTimer::timeout, [&] {
             verified = static_cast<int>(rig.Lines.filter(" written and verified").size());
             if (verified >= 3) {
                 stopper->stop();
-                rig.Link->Restore().Abort();
+                rig.Link->Job<TRestoreWalk>().Abort();
             }
         });
         stopper->start(5);
-        const TRestoreCounts counts = rig.Link->Restore().Run(plan);
+        const TRestoreCounts counts = rig.Link->Job<TRestoreWalk>().Run(plan);
         EXPECT_GE(counts.Verified, 3);
         EXPECT_LT(counts.Verified, 30);
         EXPECT_EQ(counts.Written, counts.Verified) << "the preset being written was finished";
         EXPECT_EQ(rig.Lines.last(),
                   QStringLiteral("Restore aborted: ") + TRestoreWalk::CountsText(counts));
-        EXPECT_FALSE(rig.Link->Restore().Running());
+        EXPECT_FALSE(rig.Link->Job<TRestoreWalk>().Running());
         EXPECT_FALSE(rig.Link->Busy());
     }
     LinkRig rig;
@@ -109,10 +110,11 @@ TEST(Restore, AbortsTwoFilesForASlotAndASilentUnit) {
                    Factory(2, slot, "Other"));
     const TBytes before = rig.Slot(2, 1);
     rig.processor->SetMute(true);
-    std::vector<TRestoreItem> plan = rig.Link->Restore().Plan(folder.path(), kAll, 1, 200);
+    std::vector<TRestoreItem> plan =
+        rig.Link->Job<TRestoreWalk>().Plan(folder.path(), kAll, 1, 200);
     EXPECT_EQ(TRestoreWalk::Question(plan),
               "This will replace 8 presets in bank C. Do you want to proceed?");
-    const TRestoreCounts counts = rig.Link->Restore().Run(plan);
+    const TRestoreCounts counts = rig.Link->Job<TRestoreWalk>().Run(plan);
     EXPECT_TRUE(
         rig.Lines.contains("Skipped " + folder.filePath("Bank C/New name.tmq001") +
                            ": 2 files are for this slot (New name.tmq001, Old name.tmq001)"));

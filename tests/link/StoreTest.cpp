@@ -30,10 +30,11 @@ TEST(Store, KeepsWhatItReplacesVerifiesAndPutsItBack) {
     LinkRig rig;
     rig.Link->PingDevice();
     QTemporaryDir kept;
-    rig.Link->Store().ReplacedFolder = kept.path();
+    rig.Link->Job<TVerifiedStore>().ReplacedFolder = kept.path();
     const TBytes before = rig.Slot(0, 17);
     const TBytes sent = TitledDump("Stored Here");
-    const TStoreResult stored = rig.Link->Store().Store(Request(sent, 17, true, true));
+    const TStoreResult stored =
+        rig.Link->Job<TVerifiedStore>().Store(Request(sent, 17, true, true));
     EXPECT_TRUE(stored.Stored && stored.Verified) << stored.Message;
     EXPECT_EQ(rig.Slot(0, 17), sent);
     EXPECT_EQ(stored.Replaced, before);
@@ -51,13 +52,14 @@ TEST(Store, KeepsWhatItReplacesVerifiesAndPutsItBack) {
     const TBytes bankC = rig.Slot(2, 17);
     TStoreRequest undo = Request(stored.Replaced, 17, true, true);
     undo.Bank = stored.Bank;
-    const TStoreResult back = rig.Link->Store().Store(undo);
+    const TStoreResult back = rig.Link->Job<TVerifiedStore>().Store(undo);
     EXPECT_TRUE(back.Verified) << back.Message;
     EXPECT_EQ(rig.Slot(0, 17), before);
     EXPECT_EQ(rig.Slot(2, 17), bankC);
     EXPECT_EQ(QDir(kept.path()).entryList(QDir::Files).size(), 2) << "nothing kept is overwritten";
 
-    const TStoreResult plain = rig.Link->Store().Store(Request(sent, 18, false, false));
+    const TStoreResult plain =
+        rig.Link->Job<TVerifiedStore>().Store(Request(sent, 18, false, false));
     EXPECT_TRUE(plain.Stored);
     EXPECT_FALSE(plain.Verified);
     EXPECT_TRUE(plain.Replaced.empty());
@@ -70,7 +72,7 @@ TEST(Store, SendsTheUnitExactlyTheKeepTheStoreAndTheReadBack) {
     LinkRig rig;
     rig.Link->PingDevice(); // the unit's bank is known: a store without a kept copy asks it
     QTemporaryDir kept;
-    rig.Link->Store().ReplacedFolder = kept.path();
+    rig.Link->Job<TVerifiedStore>().ReplacedFolder = kept.path();
     QStringList heard; // written on the unit's thread
     std::mutex guard;
     rig.processor->SetLog([&](const std::string& line) {
@@ -79,7 +81,7 @@ TEST(Store, SendsTheUnitExactlyTheKeepTheStoreAndTheReadBack) {
             heard << QString::fromStdString(line.substr(line.rfind(" - ") + 3));
     });
     const TStoreResult result =
-        rig.Link->Store().Store(Request(TitledDump("Exact"), 17, true, true));
+        rig.Link->Job<TVerifiedStore>().Store(Request(TitledDump("Exact"), 17, true, true));
     ASSERT_TRUE(result.Verified) << result.Message;
     {
         const std::lock_guard lock(guard);
@@ -100,7 +102,9 @@ TEST(Store, SendsTheUnitExactlyTheKeepTheStoreAndTheReadBack) {
     }
     // Neither kept nor verified: the edit buffer is asked until it holds the dump, and the bank
     // right after the store.
-    ASSERT_TRUE(rig.Link->Store().Store(Request(TitledDump("Plain"), 18, false, false)).Stored);
+    ASSERT_TRUE(rig.Link->Job<TVerifiedStore>()
+                    .Store(Request(TitledDump("Plain"), 18, false, false))
+                    .Stored);
     rig.RunUntil(
         [&] {
             const std::lock_guard lock(guard);
@@ -120,12 +124,12 @@ TEST(Store, WithoutSendingTheUnitsOwnPresetIsStored) {
     LinkRig rig;
     rig.Link->PingDevice();
     QTemporaryDir kept;
-    rig.Link->Store().ReplacedFolder = kept.path();
+    rig.Link->Job<TVerifiedStore>().ReplacedFolder = kept.path();
     const TBytes panel = TitledDump("Edited On Panel");
     rig.Unit([&](TPlenovaDevice& unit) { return unit.EditBuffer = panel, true; });
     TStoreRequest request = Request(TitledDump("In The Window"), 21, true, true);
     request.SendFirst = false;
-    const TStoreResult result = rig.Link->Store().Store(request);
+    const TStoreResult result = rig.Link->Job<TVerifiedStore>().Store(request);
     ASSERT_TRUE(result.Verified) << result.Message;
     EXPECT_TRUE(SameDumpAnyDevice(rig.Slot(0, 21), panel));
     EXPECT_TRUE(SameDumpAnyDevice(result.Sent, panel));
@@ -138,7 +142,7 @@ TEST(Store, AStoreThatMayHaveGoneIntoAnotherBankNamesTheSlot) {
     LinkRig rig;
     rig.Link->PingDevice();
     QTemporaryDir kept;
-    rig.Link->Store().ReplacedFolder = kept.path();
+    rig.Link->Job<TVerifiedStore>().ReplacedFolder = kept.path();
     QTemporaryDir memoryFolder;
     TUnitMemory memory(memoryFolder.path());
     rig.Link->SetMemory(&memory);
@@ -150,7 +154,7 @@ TEST(Store, AStoreThatMayHaveGoneIntoAnotherBankNamesTheSlot) {
     });
     TStoreRequest request = Request(TitledDump("Moved"), 12, true, true);
     request.Bank = 0;
-    const TStoreResult result = rig.Link->Store().Store(request);
+    const TStoreResult result = rig.Link->Job<TVerifiedStore>().Store(request);
     rig.processor->SetLog({});
     EXPECT_TRUE(result.Stored);
     EXPECT_FALSE(result.Verified);
@@ -171,7 +175,7 @@ TEST(Store, AWrongOrSilentUnitIsToldAndALostAnswerIsAskedForAgain) {
         LinkRig rig;
         rig.Unit([](TPlenovaDevice& unit) { return unit.CorruptStores = true; });
         const TStoreResult result =
-            rig.Link->Store().Store(Request(TitledDump("X"), 17, false, true));
+            rig.Link->Job<TVerifiedStore>().Store(Request(TitledDump("X"), 17, false, true));
         EXPECT_TRUE(result.Stored);
         EXPECT_FALSE(result.Verified);
         EXPECT_EQ(result.Message.rfind("Slot 17 does not hold what was sent: byte 127 is", 0), 0u)
@@ -184,7 +188,8 @@ TEST(Store, AWrongOrSilentUnitIsToldAndALostAnswerIsAskedForAgain) {
         rig.Link->SetTimings(timings);
         const TBytes before = rig.Slot(0, 17);
         rig.processor->SetMute(true);
-        TStoreResult result = rig.Link->Store().Store(Request(TitledDump("X"), 17, true, true));
+        TStoreResult result =
+            rig.Link->Job<TVerifiedStore>().Store(Request(TitledDump("X"), 17, true, true));
         EXPECT_FALSE(result.Stored);
         EXPECT_TRUE(result.NoAnswer);
         EXPECT_EQ(result.Message,
@@ -193,12 +198,12 @@ TEST(Store, AWrongOrSilentUnitIsToldAndALostAnswerIsAskedForAgain) {
         rig.Link->PingDevice();
         ASSERT_TRUE(rig.RunUntil([&] { return rig.Link->CurrentBank() == 0; }));
         rig.processor->SetMute(true);
-        result = rig.Link->Store().Store(Request(TitledDump("X"), 17, true, true));
+        result = rig.Link->Job<TVerifiedStore>().Store(Request(TitledDump("X"), 17, true, true));
         EXPECT_FALSE(result.Stored);
         EXPECT_EQ(result.Message, "The unit did not answer: the preset in slot 17 could not be "
                                   "kept, so nothing was stored");
         // Not seen to hold the dump, a silent unit is not told to store it.
-        result = rig.Link->Store().Store(Request(TitledDump("X"), 17, false, true));
+        result = rig.Link->Job<TVerifiedStore>().Store(Request(TitledDump("X"), 17, false, true));
         EXPECT_FALSE(result.Stored);
         EXPECT_TRUE(result.NoAnswer);
         EXPECT_EQ(result.Message,
@@ -221,7 +226,8 @@ TEST(Store, AWrongOrSilentUnitIsToldAndALostAnswerIsAskedForAgain) {
             if (line.find("request parameter 0") != std::string::npos)
                 rig.processor->SetDropEvery(0);
         });
-        const TStoreResult result = rig.Link->Store().Store(Request(sent, 9, false, true));
+        const TStoreResult result =
+            rig.Link->Job<TVerifiedStore>().Store(Request(sent, 9, false, true));
         EXPECT_TRUE(result.Verified) << result.Message;
     }
     {
@@ -229,10 +235,11 @@ TEST(Store, AWrongOrSilentUnitIsToldAndALostAnswerIsAskedForAgain) {
         // preset, kept for this slot by no store.
         LinkRig rig;
         QTemporaryDir kept;
-        rig.Link->Store().ReplacedFolder = kept.path();
+        rig.Link->Job<TVerifiedStore>().ReplacedFolder = kept.path();
         const TBytes before = rig.Slot(0, 17);
         rig.processor->SetLoseSelectEvery(1);
-        TStoreResult result = rig.Link->Store().Store(Request(TitledDump("X"), 17, true, true));
+        TStoreResult result =
+            rig.Link->Job<TVerifiedStore>().Store(Request(TitledDump("X"), 17, true, true));
         EXPECT_FALSE(result.Stored);
         EXPECT_TRUE(QDir(kept.path()).isEmpty());
         // Only the first choice is lost: asked again, the slot's own preset is kept.
@@ -240,7 +247,7 @@ TEST(Store, AWrongOrSilentUnitIsToldAndALostAnswerIsAskedForAgain) {
             if (line.find("request current preset") != std::string::npos)
                 rig.processor->SetLoseSelectEvery(0);
         });
-        result = rig.Link->Store().Store(Request(TitledDump("X"), 17, true, true));
+        result = rig.Link->Job<TVerifiedStore>().Store(Request(TitledDump("X"), 17, true, true));
         EXPECT_TRUE(result.Verified) << result.Message;
         EXPECT_EQ(result.Replaced, before);
         EXPECT_EQ(rig.Slot(0, 17), TitledDump("X"));
@@ -266,7 +273,7 @@ TEST(Store, ALostBankChoiceIsMadeAgainAndNeverStoresIntoAnotherBank) {
                "nothing was stored"}}) {
         LinkRig rig;
         QTemporaryDir kept;
-        rig.Link->Store().ReplacedFolder = kept.path();
+        rig.Link->Job<TVerifiedStore>().ReplacedFolder = kept.path();
         const TBytes inA = rig.Slot(0, 17);
         const TBytes inB = rig.Slot(1, 17);
         rig.processor->SetLoseSelectEvery(1);
@@ -277,7 +284,7 @@ TEST(Store, ALostBankChoiceIsMadeAgainAndNeverStoresIntoAnotherBank) {
             });
         TStoreRequest request = Request(TitledDump("Into B"), 17, c.Keep, true);
         request.Bank = 1;
-        const TStoreResult result = rig.Link->Store().Store(request);
+        const TStoreResult result = rig.Link->Job<TVerifiedStore>().Store(request);
         EXPECT_EQ(result.Message, c.Message) << c.What;
         EXPECT_EQ(result.Verified, !c.AlwaysLost) << c.What;
         EXPECT_FALSE(result.NoAnswer) << c.What << ": the unit did answer";
@@ -297,7 +304,7 @@ TEST(Store, ReadingSlotsOfOtherBanksEndsInTheBankItBeganIn) {
     QTemporaryDir remembered;
     TUnitMemory memory(remembered.path());
     rig.Link->SetMemory(&memory);
-    EXPECT_EQ(rig.Link->Store().ReadSlots({{1, 5}, {2, 7}}), 2);
+    EXPECT_EQ(rig.Link->Job<TVerifiedStore>().ReadSlots({{1, 5}, {2, 7}}), 2);
     for (const auto& [bank, slot] : {std::pair{1, 5}, std::pair{2, 7}}) {
         const TSlotMemory* known = memory.Slot(bank, slot);
         ASSERT_TRUE(known != nullptr && known->Now() != nullptr) << bank << slot;
@@ -315,14 +322,15 @@ TEST(Store, AnotherJobKeepsTheUnit) {
     options.Print = true;
     options.Banks = {true, false, false, false};
     options.RequestDelay = 5;
-    ASSERT_TRUE(rig.Link->Walk().Start(options));
-    EXPECT_EQ(rig.Link->Job(), TLinkJob::Walk);
-    const TStoreResult result = rig.Link->Store().Store(Request(TitledDump("X"), 3, false, false));
+    ASSERT_TRUE(rig.Link->Job<TBackupWalk>().Start(options));
+    EXPECT_EQ(rig.Link->Running(), &rig.Link->Job<TBackupWalk>());
+    const TStoreResult result =
+        rig.Link->Job<TVerifiedStore>().Store(Request(TitledDump("X"), 3, false, false));
     EXPECT_FALSE(result.Stored);
     EXPECT_EQ(result.Message, "A listing is running: wait for it to end or press Ctrl+C");
     rig.Link->SelectBank(3);
     EXPECT_EQ(rig.Statuses.last(), "A listing is running: wait for it to end or press Ctrl+C");
-    EXPECT_FALSE(rig.Link->Walk().Start(options)) << "nor a second walk";
-    rig.Link->Walk().Abort();
+    EXPECT_FALSE(rig.Link->Job<TBackupWalk>().Start(options)) << "nor a second walk";
+    rig.Link->Job<TBackupWalk>().Abort();
     EXPECT_FALSE(rig.Link->Busy());
 }

@@ -88,7 +88,7 @@ TEST(UnitMemory, TheLinksJobsFeedIt) {
     read.Banks = {true, false, false, false};
     read.Last = 2;
     read.RequestDelay = 5;
-    ASSERT_TRUE(rig.Link->Walk().Start(read));
+    ASSERT_TRUE(rig.Link->Job<TBackupWalk>().Start(read));
     ASSERT_TRUE(rig.RunUntil([&] { return !rig.Ended.isEmpty(); }));
     ASSERT_NE(memory.Slot(0, 2), nullptr) << "a walk that saves nothing still reads";
     EXPECT_EQ(memory.Slot(0, 2)->Now()->Dump, rig.Sent(0, 1).first);
@@ -98,7 +98,7 @@ TEST(UnitMemory, TheLinksJobsFeedIt) {
     store.Dump = Preset("Stored");
     store.Slot = 1;
     store.Keep = store.Verify = store.SendFirst = true;
-    ASSERT_TRUE(rig.Link->Store().Store(store).Verified);
+    ASSERT_TRUE(rig.Link->Job<TVerifiedStore>().Store(store).Verified);
     const TSlotMemory* slot = memory.Slot(0, 1);
     ASSERT_EQ(slot->Versions.size(), 2u);
     EXPECT_EQ(slot->Versions[0].LastHow, TSeenHow::Kept);
@@ -108,7 +108,7 @@ TEST(UnitMemory, TheLinksJobsFeedIt) {
     plan[0].Bank = 0;
     plan[0].Slot = 2;
     plan[0].Dump = Preset("Put Back");
-    ASSERT_EQ(rig.Link->Restore().Run(plan).Verified, 1);
+    ASSERT_EQ(rig.Link->Job<TRestoreWalk>().Run(plan).Verified, 1);
     EXPECT_EQ(memory.Slot(0, 2)->Now()->FirstHow, TSeenHow::Restored);
     TUnitMemory reread(folder.filePath("unit"));
     reread.Load();

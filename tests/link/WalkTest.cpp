@@ -39,7 +39,7 @@ TProcedureOptions Options(const QString& banks, const QString& folder, int last,
 // Starts the walk and runs it to its end.
 bool Walk(LinkRig& rig, const TProcedureOptions& options, int milliseconds = 20000) {
     rig.Ended.clear();
-    if (!rig.Link->Walk().Start(options))
+    if (!rig.Link->Job<TBackupWalk>().Start(options))
         return false;
     return rig.RunUntil([&] { return !rig.Ended.isEmpty(); }, milliseconds);
 }
@@ -176,11 +176,11 @@ TEST(Walk, PresetsAreChosenByNumberOrByProgramChange) {
         TProcedureOptions options = Options("B", QString(), 200, 200);
         options.Print = true;
         options.LoopByPresetNumber = byNumber;
-        ASSERT_TRUE(rig.Link->Walk().Start(options));
+        ASSERT_TRUE(rig.Link->Job<TBackupWalk>().Start(options));
         EXPECT_TRUE(rig.RunUntil([&] { return rig.sink->Received().size() >= select200.size(); }));
         EXPECT_EQ(rig.sink->Received(), byNumber ? select200 : change200);
         rig.sink->Clear();
-        rig.Link->Walk().Abort();
+        rig.Link->Job<TBackupWalk>().Abort();
         EXPECT_TRUE(rig.RunUntil([&] { return rig.sink->Received().size() == 6; }));
         EXPECT_EQ(rig.sink->Received(), (TBytes{0xB0, 0x00, 0x00, 0xB0, 0x20, 0x00}))
             << "stopping resets the bank select";
@@ -217,17 +217,17 @@ TEST(Walk, WhatStopsAWalkStopsItOnceAndSaysWhy) {
     EXPECT_EQ(rig.Lines.filter("Procedure aborted").size(), 3) << "once each";
 
     rig.Ended.clear();
-    EXPECT_FALSE(rig.Link->Walk().Start(Options("", out.path(), 20)));
+    EXPECT_FALSE(rig.Link->Job<TBackupWalk>().Start(Options("", out.path(), 20)));
     EXPECT_EQ(rig.Statuses.last(), "Invalid bank selection");
 
     rig.ListingWorks = false;
     TProcedureOptions listing = Options("A", QString(), 20);
     listing.Print = true;
-    EXPECT_FALSE(rig.Link->Walk().Start(listing));
+    EXPECT_FALSE(rig.Link->Job<TBackupWalk>().Start(listing));
     EXPECT_EQ(rig.Ended, "Procedure aborted: the preset listing cannot be printed");
     rig.Wait(100);
     EXPECT_EQ(rig.requests, asked) << "nothing more was asked for";
-    EXPECT_FALSE(rig.Link->Walk().Active());
+    EXPECT_FALSE(rig.Link->Job<TBackupWalk>().Active());
 }
 
 // A resumed backup asks only for the presets it does not have yet.
@@ -360,7 +360,7 @@ TEST(Walk, TimeOutsRetriesAndLongDelaysFileEveryPresetUnderItsOwnNumber) {
             EXPECT_EQ(FileNames(folder), expected) << unit.What;
             files += expected.size();
         }
-        EXPECT_EQ(rig.Link->Walk().Counts().Saved, files) << unit.What;
+        EXPECT_EQ(rig.Link->Job<TBackupWalk>().Counts().Saved, files) << unit.What;
     }
     for (const int delay : {1, 1000, 5001, 10000}) {
         LinkRig rig;
@@ -392,7 +392,7 @@ TEST(Walk, TimeOutsRetriesAndLongDelaysFileEveryPresetUnderItsOwnNumber) {
             plan[slot].Slot = static_cast<int>(slot) + 1;
             plan[slot].Dump = rig.Slot(0, plan[slot].Slot);
         }
-        EXPECT_EQ(TRestoreWalk::CountsText(rig.Link->Restore().Run(plan)),
+        EXPECT_EQ(TRestoreWalk::CountsText(rig.Link->Job<TRestoreWalk>().Run(plan)),
                   "2 written, 2 verified, 0 skipped, 0 failed")
             << delay;
         for (int slot : {1, 2})
@@ -448,7 +448,7 @@ TEST(Walk, AMissingPortPausesTheJobAndOneThatStaysAwayEndsIt) {
         request.Slot = 7;
         request.Verify = true;
         request.SendFirst = true;
-        EXPECT_EQ(rig.Link->Store().Store(request).Message,
+        EXPECT_EQ(rig.Link->Job<TVerifiedStore>().Store(request).Message,
                   (reason + ": nothing was stored in slot 7").toStdString());
         EXPECT_GE(gone.elapsed(), 2400);
         rig.devices.SetUnplugged(kSimulatedDeviceName, false);
@@ -462,24 +462,24 @@ TEST(Walk, AListingCountsOnlyWhatItPrinted) {
     LinkRig rig;
     TProcedureOptions options = Options("B", QString(), 200);
     options.Print = true;
-    ASSERT_TRUE(rig.Link->Walk().Start(options));
-    ASSERT_TRUE(rig.RunUntil([&] { return rig.Link->Walk().Counts().Listed >= 4; }));
-    rig.Link->Walk().Abort();
-    EXPECT_FALSE(rig.Link->Walk().Active());
-    EXPECT_FALSE(rig.Link->Walk().Printing());
+    ASSERT_TRUE(rig.Link->Job<TBackupWalk>().Start(options));
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Link->Job<TBackupWalk>().Counts().Listed >= 4; }));
+    rig.Link->Job<TBackupWalk>().Abort();
+    EXPECT_FALSE(rig.Link->Job<TBackupWalk>().Active());
+    EXPECT_FALSE(rig.Link->Job<TBackupWalk>().Printing());
     EXPECT_TRUE(rig.Lines.contains("Procedure aborted"));
-    EXPECT_EQ(rig.Listed.size(), rig.Link->Walk().Counts().Listed);
+    EXPECT_EQ(rig.Listed.size(), rig.Link->Job<TBackupWalk>().Counts().Listed);
     EXPECT_LT(rig.Listed.size(), 200);
 
     rig.Listed.clear();
     options.Last = 10;
     rig.Ended.clear();
-    ASSERT_TRUE(rig.Link->Walk().Start(options));
+    ASSERT_TRUE(rig.Link->Job<TBackupWalk>().Start(options));
     ASSERT_TRUE(rig.RunUntil([&] { return rig.Listed.size() >= 3; }));
     rig.ListingWorks = false; // the next line does not reach the page
     ASSERT_TRUE(rig.RunUntil([&] { return !rig.Ended.isEmpty(); }));
     EXPECT_EQ(rig.Ended, "complete");
-    const int listed = rig.Link->Walk().Counts().Listed;
+    const int listed = rig.Link->Job<TBackupWalk>().Counts().Listed;
     EXPECT_GE(listed, 3);
     EXPECT_LT(listed, 10);
     EXPECT_EQ(rig.Lines.last(),

@@ -243,22 +243,22 @@ int TBackup::Run() {
     }
     QElapsedTimer walk;
     walk.start();
-    const bool started = link->Walk().Start(procedure);
-    if (started && listingFailed && link->Walk().Active()) {
-        link->Walk().Stop();
+    const bool started = link->Job<TBackupWalk>().Start(procedure);
+    if (started && listingFailed && link->Job<TBackupWalk>().Active()) {
+        link->Job<TBackupWalk>().Stop();
         Complain(QStringLiteral("cannot print the listing into ") + options.ListingFile);
         Finish(TOutcome::Failed);
     }
-    if (started && interrupted && link->Walk().Active()) {
-        link->Walk().Abort();
+    if (started && interrupted && link->Job<TBackupWalk>().Active()) {
+        link->Job<TBackupWalk>().Abort();
         Finish(TOutcome::Aborted);
     }
-    if (outcome == TOutcome::Running && link->Walk().Active())
+    if (outcome == TOutcome::Running && link->Job<TBackupWalk>().Active())
         loop.exec();
     walkMilliseconds = static_cast<double>(walk.nsecsElapsed()) / 1e6;
     interruptPoll.stop();
     if (outcome == TOutcome::Running) {
-        link->Walk().Stop();
+        link->Job<TBackupWalk>().Stop();
         if (!started)
             Complain(QStringLiteral("the backup did not start"));
         return 1;
@@ -277,7 +277,8 @@ int TBackup::Run() {
 }
 
 std::vector<TRestoreItem> TBackup::PlanRestore() const {
-    return link->Restore().Plan(options.Directory, options.Banks, options.First, options.Last);
+    return link->Job<TRestoreWalk>().Plan(options.Directory, options.Banks, options.First,
+                                          options.Last);
 }
 
 int TBackup::Restore(std::vector<TRestoreItem>& plan) {
@@ -292,7 +293,7 @@ int TBackup::Restore(std::vector<TRestoreItem>& plan) {
     QElapsedTimer clock;
     clock.start();
     restoring = true;
-    restoreCounts = link->Restore().Run(plan, &Journal());
+    restoreCounts = link->Job<TRestoreWalk>().Run(plan, &Journal());
     restoring = false;
     walkMilliseconds = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     interruptPoll.stop();
@@ -322,13 +323,13 @@ void TBackup::CheckInterrupt() {
         return;
     interrupted = true;
     // The preset being written is finished first: a slot is never left half done.
-    if (link->Restore().Running())
-        link->Restore().Abort();
-    if (link->Plans().Running())
-        link->Plans().Abort();
+    if (link->Job<TRestoreWalk>().Running())
+        link->Job<TRestoreWalk>().Abort();
+    if (link->Job<TPlanWalk>().Running())
+        link->Job<TPlanWalk>().Abort();
     // Before the walk is on, or while it starts, the run ends it once the call returns.
-    if (link->Walk().Active()) {
-        link->Walk().Abort();
+    if (link->Job<TBackupWalk>().Active()) {
+        link->Job<TBackupWalk>().Abort();
         Finish(TOutcome::Aborted);
     }
 }

@@ -86,7 +86,7 @@ public:
     // Ends the run as Ctrl+C does. Safe from a signal handler: the run looks at it shortly.
     static void RequestInterrupt();
 
-    const TProcedureCounts& Counts() const { return link->Walk().Counts(); }
+    const TProcedureCounts& Counts() const { return link->Job<TBackupWalk>().Counts(); }
     const TRestoreCounts& RestoreCounts() const { return restoreCounts; }
     // From the start of the walk or the restore (after the ping) to its end.
     double WalkMilliseconds() const { return walkMilliseconds; }

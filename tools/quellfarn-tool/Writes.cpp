@@ -123,7 +123,7 @@ bool TBackup::ConnectForWriting() {
 bool TBackup::ReadSlots(const std::vector<TPlace>& wanted) {
     if (!ConnectForWriting())
         return false;
-    const int read = link->Store().ReadSlots(wanted);
+    const int read = link->Job<TVerifiedStore>().ReadSlots(wanted);
     if (read == static_cast<int>(wanted.size()))
         return true;
     interruptPoll.stop();
@@ -135,7 +135,7 @@ int TBackup::Write(const TWritePlan& plan) {
     if (!ConnectForWriting())
         return 1;
     restoring = true;
-    const TPlanCounts counts = link->Plans().Run(plan, &Journal());
+    const TPlanCounts counts = link->Job<TPlanWalk>().Run(plan, &Journal());
     restoring = false;
     interruptPoll.stop();
     EndProgressLine();
@@ -164,8 +164,8 @@ int TBackup::Replay(bool undo, const TPlanWalk::TAsk& ask) {
     if (!ConnectForWriting())
         return 1;
     restoring = true;
-    const TPlanCounts counts =
-        undo ? link->Plans().Undo(Journal(), id, ask) : link->Plans().Redo(Journal(), id, ask);
+    const TPlanCounts counts = undo ? link->Job<TPlanWalk>().Undo(Journal(), id, ask)
+                                    : link->Job<TPlanWalk>().Redo(Journal(), id, ask);
     restoring = false;
     interruptPoll.stop();
     EndProgressLine();
