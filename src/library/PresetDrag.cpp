@@ -2,6 +2,7 @@
 
 #include "library/PresetDrag.h"
 
+#include "model/DeviceMode.h"
 #include "store/WholeFile.h"
 
 #include <QDataStream>
@@ -38,7 +39,12 @@ std::vector<TDragged> DecodeDrag(const QMimeData& data) {
             in >> source >> bank >> slot >> dump;
             TDragged item{static_cast<TLibrarySource>(std::clamp(source, 0, 3)), bank, slot,
                           TBytes(dump.begin(), dump.end())};
-            if (in.status() == QDataStream::Ok && IsPresetDump(item.Dump) &&
+            // A drag may come from another program: a slot of the unit must be one it has, or
+            // a swap would read and write a place that is not there.
+            const bool placed = item.Source != TLibrarySource::Unit ||
+                                (bank >= -1 && bank <= 3 &&
+                                 TPlace::Of(bank, slot).Fits(PrePlenovaMode));
+            if (in.status() == QDataStream::Ok && placed && IsPresetDump(item.Dump) &&
                 IsWellFormedSysex(item.Dump))
                 dragged.push_back(std::move(item));
         }

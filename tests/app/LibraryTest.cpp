@@ -8,6 +8,7 @@
 #include "base/StorePrompt.h"
 #include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
+#include "library/PresetDrag.h"
 #include "library/ReadUnit.h"
 #include "library/SlotHistory.h"
 #include "library/WritePlan.h"
@@ -35,6 +36,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -500,6 +502,72 @@ TEST(Library, NamesTheUnitItShowsAndFollowsTheOutputAtOnce) {
 
 // An import reads a plain file of at most 16 MiB: a pipe or a device under a .syx name, or a
 // larger file, is refused by name, unread.
+// What a drop brings, without the window: the table's own drags come back whole; a drag from
+// elsewhere (another program, a damaged one) brings only presets, and only slots the unit has.
+TEST(Library, ADropBringsOnlyPresetsAndSlotsTheUnitHas) {
+    const TBytes dump = TitledDump("Dropped");
+    const auto row = [&](TLibrarySource source, int bank, int slot, TBytes bytes) {
+        TLibraryRow made;
+        made.Source = source;
+        made.Bank = bank;
+        made.Slot = slot;
+        made.Dump = std::move(bytes);
+        return made;
+    };
+    struct Case {
+        const char* What;
+        std::vector<TLibraryRow> Rows;
+        int Cut; // bytes cut off the end of the drag's data
+        std::vector<std::pair<int, int>> Expected; // (bank, slot) of what comes back
+    };
+    const std::vector<Case> cases = {
+        {"two of the unit's slots and a backup's file",
+         {row(TLibrarySource::Unit, 0, 1, dump), row(TLibrarySource::Unit, 3, 200, dump),
+          row(TLibrarySource::Backup, 1, 17, dump)},
+         0,
+         {{0, 1}, {3, 200}, {1, 17}}},
+        {"slots the unit does not have",
+         {row(TLibrarySource::Unit, 4, 1, dump), row(TLibrarySource::Unit, 0, 0, dump),
+          row(TLibrarySource::Unit, 1, 201, dump), row(TLibrarySource::Unit, -2, 5, dump)},
+         0,
+         {}},
+        {"what is not a preset", {row(TLibrarySource::Kept, -1, 0, {0xF0, 0x01, 0xF7})}, 0, {}},
+        {"a drag cut short keeps the whole presets before the cut",
+         {row(TLibrarySource::Unit, 2, 9, dump), row(TLibrarySource::Unit, 2, 10, dump)},
+         10,
+         {{2, 9}}},
+    };
+    for (const Case& c : cases) {
+        std::vector<const TLibraryRow*> rows;
+        for (const TLibraryRow& r : c.Rows)
+            rows.push_back(&r);
+        QByteArray bytes = EncodeDrag(rows);
+        bytes.chop(c.Cut);
+        QMimeData data;
+        data.setData(PresetsMime(), bytes);
+        std::vector<std::pair<int, int>> got;
+        for (const TDragged& item : DecodeDrag(data)) {
+            got.emplace_back(item.Bank, item.Slot);
+            EXPECT_EQ(item.Dump, dump) << c.What;
+        }
+        EXPECT_EQ(got, c.Expected) << c.What;
+    }
+
+    // Files dropped from elsewhere: a preset file is one, anything else nothing.
+    QTemporaryDir folder;
+    const QString preset = folder.filePath("Dropped.syx");
+    const QString text = folder.filePath("notes.txt");
+    WriteWholeFile(preset, dump);
+    WriteWholeFile(text, QByteArray("not a preset"));
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(text), QUrl::fromLocalFile(preset),
+                   QUrl::fromLocalFile(folder.filePath("gone.syx"))});
+    const std::vector<TDragged> dropped = DecodeDrag(files);
+    ASSERT_EQ(dropped.size(), 1u);
+    EXPECT_EQ(dropped[0].Source, TLibrarySource::PresetFolder);
+    EXPECT_EQ(dropped[0].Dump, dump);
+}
+
 TEST(Library, AnImportReadsOnlyAPlainFileOfAtMost16MiB) {
     LibraryRig rig;
     TfrmLibrary& library = rig.Open();
