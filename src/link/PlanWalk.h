@@ -61,6 +61,9 @@ public:
 
     void Abort();
     bool Running() const { return running; }
+    // While the line of a slot that ended is logged, the slot's result (a host may leave out
+    // the slots that were verified); null otherwise.
+    const TStoreResult* SlotTold() const { return told; }
 
 private:
     TPlanCounts Replay(TWriteJournal& journal, int entryId, bool undo, const TAsk& ask);
@@ -81,5 +84,6 @@ private:
     TLinkHost& host;
     bool running = false;
     bool aborted = false;
+    const TStoreResult* told = nullptr;
     std::unique_ptr<TUnitLock> lock;
 };
