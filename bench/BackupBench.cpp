@@ -9,7 +9,7 @@
 // 320 µs a byte; per bank change twice the delay; and twice the delay at the start.
 // The ping before the walk is not part of it and is reported apart.
 
-#include "Backup.h"
+#include "UnitHost.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/VirtualMidiService.h"
 #include "sim/SimulatedProcessor.h"
@@ -45,15 +45,15 @@ struct Measured {
 
 Measured Measure(MidiService& midi, const Case& run) {
     QTemporaryDir folder;
-    TBackupOptions options;
-    options.Directory = folder.path();
-    options.Banks = {};
+    TUnitOptions options;
+    options.Walk.OutputDirectory = folder.path();
+    options.Walk.Banks = {};
     for (int bank = 0; bank < run.Banks; ++bank)
-        options.Banks[static_cast<std::size_t>(bank)] = true;
-    options.Last = run.Presets;
-    options.UntitledName = QStringLiteral("Untitled"); // every slot is a file
-    options.RequestDelay = run.Delay;
-    TBackup backup(midi, options, TReportStyle::Quiet);
+        options.Walk.Banks[static_cast<std::size_t>(bank)] = true;
+    options.Walk.Last = run.Presets;
+    options.Walk.UntitledName = QStringLiteral("Untitled"); // every slot is a file
+    options.Walk.RequestDelay = run.Delay;
+    TUnitHost backup(midi, options, TReportStyle::Quiet);
     QElapsedTimer clock;
     clock.start();
     Measured measured;

@@ -10,7 +10,7 @@
 // Times are wall-clock, the window on the offscreen platform, the data written to a temporary
 // folder first (not timed).
 
-#include "Backup.h"
+#include "UnitHost.h"
 #include "library/Library.h"
 #include "link/DeviceLink.h"
 #include "midi/MidiDeviceService.h"
@@ -202,14 +202,14 @@ struct ReadHost : TLinkHost {
 void MeasureRead(MidiService& midi, int presets, int delay) {
     // The backup walk of the tool.
     QTemporaryDir folder;
-    TBackupOptions backupOptions;
-    backupOptions.Directory = folder.path();
-    backupOptions.Last = presets;
-    backupOptions.UntitledName = QStringLiteral("Untitled");
-    backupOptions.RequestDelay = delay;
+    TUnitOptions backupOptions;
+    backupOptions.Walk.OutputDirectory = folder.path();
+    backupOptions.Walk.Last = presets;
+    backupOptions.Walk.UntitledName = QStringLiteral("Untitled");
+    backupOptions.Walk.RequestDelay = delay;
     double backupMilliseconds = 0;
     {
-        TBackup backup(midi, backupOptions, TReportStyle::Quiet);
+        TUnitHost backup(midi, backupOptions, TReportStyle::Quiet);
         backup.Run();
         backupMilliseconds = backup.WalkMilliseconds();
     }

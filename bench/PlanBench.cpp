@@ -16,7 +16,7 @@
 // Where the time goes beyond it: the unit's answer latency at each question, and the kept dump
 // written to a file.
 
-#include "Backup.h"
+#include "UnitHost.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/VirtualMidiService.h"
 #include "model/Protocol.h"
@@ -63,9 +63,9 @@ int main(int argc, char* argv[]) {
 
     const int count = quick ? 20 : 200;
     const int delay = 100;
-    TBackupOptions options;
-    options.RequestDelay = delay;
-    TBackup host(midi, options, TReportStyle::Quiet);
+    TUnitOptions options;
+    options.Walk.RequestDelay = delay;
+    TUnitHost host(midi, options, TReportStyle::Quiet);
     // Bank A's presets into bank B: every slot changes.
     TWritePlan plan;
     plan.Label = QStringLiteral("copy of bank A onto bank B");

@@ -18,7 +18,7 @@
 // each case shows two delays a preset with the wire time of the answers alone, for comparison
 // with restores before they kept what they replace).
 
-#include "Backup.h"
+#include "UnitHost.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/VirtualMidiService.h"
 #include "model/FileNames.h"
@@ -88,11 +88,11 @@ Measured Measure(MidiService& midi, const Case& run) {
     QTemporaryDir folder;
     if (!WriteFolder(folder.path(), run.Presets))
         return measured;
-    TBackupOptions options;
-    options.Directory = folder.path();
-    options.Banks = {false, true, false, false};
-    options.RequestDelay = run.Delay;
-    TBackup restore(midi, options, TReportStyle::Quiet);
+    TUnitOptions options;
+    options.Walk.OutputDirectory = folder.path();
+    options.Walk.Banks = {false, true, false, false};
+    options.Walk.RequestDelay = run.Delay;
+    TUnitHost restore(midi, options, TReportStyle::Quiet);
     std::vector<TRestoreItem> plan = restore.PlanRestore();
     measured.Status = restore.Restore(plan);
     measured.Restore = restore.WalkMilliseconds();

@@ -173,7 +173,7 @@ void TfrmMIDIExplorer::ShowStatus(const QString& text) {
 }
 
 bool TfrmMIDIExplorer::MidiOutAvailable(bool switchToMonitor) {
-    if (midiOutput && midiOutput->PortState() == TMidiOutput::State::Open) {
+    if (ports && ports->Output().PortState() == TMidiOutput::State::Open) {
         if (switchToMonitor)
             pgcTab->setCurrentWidget(tsMonitor);
         return true;
@@ -198,23 +198,24 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
     BaseCaption = caption;
     QApplication::setOverrideCursor(Qt::WaitCursor);
 
-    midiInput = std::make_unique<TMidiInput>(service);
-    midiInput->OnOverflow = [this](TMidiInput&) { ReportLostInput(); };
+    ports = std::make_unique<TPortPair>(service);
+    TMidiInput& midiInput = ports->Input();
+    TMidiOutput& midiOutput = ports->Output();
+    midiInput.OnOverflow = [this](TMidiInput&) { ReportLostInput(); };
     const QString consult =
         QStringLiteral("Please consult your system documentation\r\n"
                        "for proper installation and configuration of MIDI devices.");
-    if (midiInput->DeviceCount() == 0)
+    if (midiInput.DeviceCount() == 0)
         ShowMessage(this, QStringLiteral("No MIDI input device can be detected. ") + consult,
                     QStringLiteral("Sorry..."));
-    midiOutput = std::make_unique<TMidiOutput>(service);
-    midiOutput->OnSendError = [this](TMidiOutput& sender, MMRESULT result) {
+    midiOutput.OnSendError = [this](TMidiOutput& sender, MMRESULT result) {
         ReportSendError(sender.DriverErrorText(result));
     };
-    midiOutput->OnSent = [this](TMidiOutput&, const std::uint8_t* bytes, std::size_t count) {
+    midiOutput.OnSent = [this](TMidiOutput&, const std::uint8_t* bytes, std::size_t count) {
         if (LogSentMessages)
             LogSent(bytes, count);
     };
-    if (midiOutput->DeviceCount() == 0)
+    if (midiOutput.DeviceCount() == 0)
         ShowMessage(this, QStringLiteral("No MIDI output device can be detected. ") + consult,
                     QStringLiteral("Sorry..."));
 
@@ -249,10 +250,10 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
                                         {.CanCreate = true, .Default = false});
     pmiLogSentMessages->setChecked(LogSentMessages);
 
-    portWatch = new TPortWatch(service, this);
-    FillDeviceMenu(miMIDIIn, inputGroup, inputItems, portWatch->Inputs(), {},
+    TPortWatch& watch = ports->WatchPorts();
+    FillDeviceMenu(miMIDIIn, inputGroup, inputItems, watch.Inputs(), {},
                    [this](int index) { SelectInputDevice(index); });
-    FillDeviceMenu(miMIDIOut, outputGroup, outputItems, portWatch->Outputs(), {},
+    FillDeviceMenu(miMIDIOut, outputGroup, outputItems, watch.Outputs(), {},
                    [this](int index) { SelectOutputDevice(index); });
     // The stored port is opened, the first one where none is stored. A stored port that is
     // not there now stays the choice: nothing is opened in its place (the simulated unit least
@@ -261,11 +262,12 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
     // the output is missing, once it comes.
     QStringList gone;
     inputWithOutput =
-        storedIn.isEmpty() && !storedOut.isEmpty() && !portWatch->Outputs().contains(storedOut);
+        storedIn.isEmpty() && !storedOut.isEmpty() && !watch.Outputs().contains(storedOut);
+    TChosenPort* const chosenIn = &ports->ChosenIn();
     for (const auto& [names, stored, port, select] :
-         {std::tuple{portWatch->Inputs(), storedIn, &chosenIn,
+         {std::tuple{watch.Inputs(), storedIn, chosenIn,
                      std::function<void(int)>([this](int index) { SelectInputDevice(index); })},
-          std::tuple{portWatch->Outputs(), storedOut, &chosenOut,
+          std::tuple{watch.Outputs(), storedOut, &ports->ChosenOut(),
                      std::function<void(int)>([this](int index) { SelectOutputDevice(index); })}}) {
         if (!stored.isEmpty() && !names.contains(stored)) {
             port->Name = stored;
@@ -273,18 +275,17 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
             gone << port->Text() + QStringLiteral(" is gone - waiting for it to come back");
             continue;
         }
-        if (port == &chosenIn && inputWithOutput)
+        if (port == chosenIn && inputWithOutput)
             continue;
-        const QString& wanted = stored.isEmpty() && port == &chosenIn ? storedOut : stored;
+        const QString& wanted = stored.isEmpty() && port == chosenIn ? storedOut : stored;
         if (!names.isEmpty())
             select(std::max(0, static_cast<int>(names.indexOf(wanted))));
     }
     portsToFind = storedIn.isEmpty() && storedOut.isEmpty();
     if (!gone.isEmpty())
         MissingPortChanged();
-    connect(portWatch, &TPortWatch::Changed, this, [this] { PortsChanged(); });
-    portWatch->Retry = [this] { return chosenIn.Refused || chosenOut.Refused; };
-    portWatch->Start(kPortWatchInterval);
+    connect(&watch, &TPortWatch::Changed, this, [this] { PortsChanged(); });
+    watch.Start(kPortWatchInterval);
 
     QStringList unavailable;
     for (const std::string& system : service.UnavailableSystems())
@@ -293,7 +294,7 @@ void TfrmMIDIExplorer::InitializeExplorer(TqvRegUtil* store, const QString& capt
         AddLogLine(QStringLiteral("Not available on this machine: ") +
                    unavailable.join(QStringLiteral(", ")));
 
-    if (midiInput->DeviceCount() > 0 && midiOutput->DeviceCount() > 0)
+    if (midiInput.DeviceCount() > 0 && midiOutput.DeviceCount() > 0)
         ShowStatus(QStringLiteral("MIDI devices opened"));
     else
         ShowStatus(QStringLiteral("No MIDI devices found - check installation"));
@@ -343,46 +344,45 @@ void TfrmMIDIExplorer::HoldPorts(bool held) {
     portsHeld = held;
     miMIDIIn->setEnabled(!held && !inputItems.empty());
     miMIDIOut->setEnabled(!held && !outputItems.empty());
-    if (!held && portWatch != nullptr)
+    if (!held && ports && ports->Watch() != nullptr)
         PortsChanged(); // what came or went meanwhile
 }
 
 QString TfrmMIDIExplorer::MissingPort() const {
-    return TPortWatch::Missing(chosenIn, chosenOut);
+    return ports ? ports->Missing() : QString();
 }
 
 void TfrmMIDIExplorer::PortsChanged() {
     if (portsHeld)
         return; // followed when the hold ends
-    const QStringList& inputs = portWatch->Inputs();
-    const QStringList& outputs = portWatch->Outputs();
+    const QStringList& inputs = ports->Watch()->Inputs();
+    const QStringList& outputs = ports->Watch()->Outputs();
+    const TMidiInput& midiInput = ports->Input();
+    const TMidiOutput& midiOutput = ports->Output();
     const QString wasMissing = MissingPort();
-    const auto openOutput = [this] {
-        return midiOutput->PortState() == TMidiOutput::State::Open ? midiOutput->ProductName()
-                                                                   : QString();
+    const auto openOutput = [&midiOutput] {
+        return midiOutput.PortState() == TMidiOutput::State::Open ? midiOutput.ProductName()
+                                                                  : QString();
     };
     const QString wasOpen = openOutput();
-    const QStringList said{TPortWatch::Follow(
-                               chosenIn, inputs, [this] { midiInput->CloseDevice(); },
-                               [this] { OpenInputPort(chosenIn.Name); }),
-                           TPortWatch::Follow(
-                               chosenOut, outputs, [this] { midiOutput->CloseDevice(); },
-                               [this] { OpenOutputPort(chosenOut.Name); })};
+    const QStringList said =
+        ports->Follow({.Input = [this] { OpenInputPort(ports->ChosenIn().Name); },
+                       .Output = [this] { OpenOutputPort(ports->ChosenOut().Name); }});
     // The link knows before anything is shown: showing lets the jobs run.
     if (MissingPort() != wasMissing)
         MissingPortChanged();
     const auto openName = [](bool open, const QString& name) { return open ? name : QString(); };
     FillDeviceMenu(miMIDIIn, inputGroup, inputItems, inputs,
-                   openName(midiInput->PortState() == TPortState::Open, midiInput->ProductName()),
+                   openName(midiInput.PortState() == TPortState::Open, midiInput.ProductName()),
                    [this](int index) { SelectInputDevice(index); });
     FillDeviceMenu(
         miMIDIOut, outputGroup, outputItems, outputs,
-        openName(midiOutput->PortState() == TMidiOutput::State::Open, midiOutput->ProductName()),
+        openName(midiOutput.PortState() == TMidiOutput::State::Open, midiOutput.ProductName()),
         [this](int index) { SelectOutputDevice(index); });
-    if (inputWithOutput && chosenIn.Name.isEmpty() && !openOutput().isEmpty() &&
+    if (inputWithOutput && ports->ChosenIn().Name.isEmpty() && !openOutput().isEmpty() &&
         !inputs.isEmpty()) {
         inputWithOutput = false;
-        const auto named = static_cast<int>(inputs.indexOf(chosenOut.Name));
+        const auto named = static_cast<int>(inputs.indexOf(ports->ChosenOut().Name));
         SelectInputDevice(named >= 0 ? named : 0);
     }
     for (const QString& text : said) {
@@ -411,13 +411,14 @@ bool TfrmMIDIExplorer::ChoosePorts(const QString& input, const QString& output) 
     const bool in = choose(
         inputItems, input, [this](int index) { SelectInputDevice(index); },
         [this, input] {
-            return midiInput->PortState() == TPortState::Open && midiInput->ProductName() == input;
+            return ports->Input().PortState() == TPortState::Open &&
+                   ports->Input().ProductName() == input;
         });
     const bool out = choose(
         outputItems, output, [this](int index) { SelectOutputDevice(index); },
         [this, output] {
-            return midiOutput->PortState() == TMidiOutput::State::Open &&
-                   midiOutput->ProductName() == output;
+            return ports->Output().PortState() == TMidiOutput::State::Open &&
+                   ports->Output().ProductName() == output;
         });
     return in && out;
 }
@@ -445,12 +446,9 @@ void TfrmMIDIExplorer::SelectDevice(std::vector<std::unique_ptr<TqvMIDIMenuItem>
 }
 
 void TfrmMIDIExplorer::OpenInputPort(const QString& name) {
-    midiInput->CloseDevice();
-    midiInput->SetProductName(name);
-    midiInput->OpenDevice();
-    midiInput->StartInput();
+    ports->OpenInput(name);
     inputClock.restart(); // received events are timed from here on
-    Chosen(chosenIn, name, QStringLiteral("MIDI_IN"));
+    Chosen(ports->ChosenIn(), name, QStringLiteral("MIDI_IN"));
 }
 
 void TfrmMIDIExplorer::OpenOutputPort(const QString& name) {
@@ -459,10 +457,8 @@ void TfrmMIDIExplorer::OpenOutputPort(const QString& name) {
         TfrmMIDIExplorer& window;
         ~Tell() { window.OutputChanged(); }
     } tell{*this};
-    midiOutput->CloseDevice();
-    midiOutput->SetProductName(name);
-    midiOutput->OpenDevice();
-    Chosen(chosenOut, name, QStringLiteral("MIDI_OUT"));
+    ports->OpenOutput(name);
+    Chosen(ports->ChosenOut(), name, QStringLiteral("MIDI_OUT"));
 }
 
 // (name, key): the port, then where the settings keep it.
@@ -483,8 +479,8 @@ void TfrmMIDIExplorer::SelectInputDevice(int index) {
     SelectDevice(
         inputItems, index, [this](const QString& name) { OpenInputPort(name); },
         [this] {
-            return midiInput->PortState() == TPortState::Open ? midiInput->ProductName()
-                                                              : QString();
+            return ports->Input().PortState() == TPortState::Open ? ports->Input().ProductName()
+                                                                  : QString();
         },
         {.Opened = QStringLiteral(" opened for input"),
          .ErrorCaption = QStringLiteral("MIDI In error")});
@@ -494,8 +490,9 @@ void TfrmMIDIExplorer::SelectOutputDevice(int index) {
     SelectDevice(
         outputItems, index, [this](const QString& name) { OpenOutputPort(name); },
         [this] {
-            return midiOutput->PortState() == TMidiOutput::State::Open ? midiOutput->ProductName()
-                                                                       : QString();
+            return ports->Output().PortState() == TMidiOutput::State::Open
+                       ? ports->Output().ProductName()
+                       : QString();
         },
         {.Opened = QStringLiteral(" opened for output"),
          .ErrorCaption = QStringLiteral("MIDI Out error")});
@@ -535,21 +532,21 @@ bool TfrmMIDIExplorer::KeyHook(int key, Qt::KeyboardModifiers) {
 
 void TfrmMIDIExplorer::CloseHook() {
     // The chosen ports are kept by name, even while they are gone.
-    if (midiInput) {
-        if (!chosenIn.Name.isEmpty() && settings != nullptr)
-            settings->PutString(QStringLiteral("MIDI_IN"), chosenIn.Name);
+    if (ports) {
+        if (!ports->ChosenIn().Name.isEmpty() && settings != nullptr)
+            settings->PutString(QStringLiteral("MIDI_IN"), ports->ChosenIn().Name);
         try {
-            midiInput->CloseDevice();
+            ports->Input().CloseDevice();
         } catch (const std::exception& error) {
             ShowMessage(this, QString::fromStdString(error.what()),
                         QStringLiteral("MIDI In error"));
         }
     }
-    if (midiOutput) {
-        if (!chosenOut.Name.isEmpty() && settings != nullptr)
-            settings->PutString(QStringLiteral("MIDI_OUT"), chosenOut.Name);
+    if (ports) {
+        if (!ports->ChosenOut().Name.isEmpty() && settings != nullptr)
+            settings->PutString(QStringLiteral("MIDI_OUT"), ports->ChosenOut().Name);
         try {
-            midiOutput->CloseDevice();
+            ports->Output().CloseDevice();
         } catch (const std::exception& error) {
             ShowMessage(this, QString::fromStdString(error.what()),
                         QStringLiteral("MIDI Out error"));
@@ -570,8 +567,7 @@ void TfrmMIDIExplorer::DestroyExplorer() {
     qApp->removeEventFilter(this);
     inputItems.clear();
     outputItems.clear();
-    midiInput.reset();
-    midiOutput.reset();
+    ports.reset();
     pendingLines.clear();
     ClearLog();
     SelectedFileNames.clear();
@@ -710,9 +706,9 @@ void TfrmMIDIExplorer::SetInputDepth(int depth) {
 }
 
 void TfrmMIDIExplorer::ReportLostInput() {
-    if (!midiInput || takingInput > 0) // reported after the events that did arrive
+    if (!ports || takingInput > 0) // reported after the events that did arrive
         return;
-    const std::uint32_t lost = midiInput->LostCount();
+    const std::uint32_t lost = ports->Input().LostCount();
     if (lost <= lostReported)
         return;
     lostReported = lost;

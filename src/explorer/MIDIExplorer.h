@@ -5,9 +5,7 @@
 // MessageBuffer.cpp, MonitorLog.cpp, FilePane.cpp and MIDIExplorer.cpp.
 
 #include "explorer/LogView.h"
-#include "midi/MidiIn.h"
-#include "midi/MidiOut.h"
-#include "midi/PortWatch.h"
+#include "midi/PortPair.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -85,14 +83,14 @@ public:
     int TransmitChannel() const { return transmitChannel; }
     void AddMainMenu(QMenu* menu);
     void AddBufferMenuItem(QAction* item);
-    TMidiInput* MidiInput() const { return midiInput.get(); }
+    TMidiInput* MidiInput() const { return ports ? &ports->Input() : nullptr; }
     // The chosen port that has gone, as the user reads it ("MIDI Out 'USB MIDI Interface 1'"),
     // the output first; empty while both are there.
     QString MissingPort() const;
     // Watches the ports: the menus follow them, a chosen port that goes is waited for and
     // opened again when it is back.
-    TPortWatch* PortWatch() const { return portWatch; }
-    TMidiOutput* MidiOutput() const { return midiOutput.get(); }
+    TPortWatch* PortWatch() const { return ports ? ports->Watch() : nullptr; }
+    TMidiOutput* MidiOutput() const { return ports ? &ports->Output() : nullptr; }
     bool Initialized() const { return initialized; }
     // While held, the port menus take no choice and ports that come and go wait to be followed
     // until the hold ends (a search of every port holds them all open).
@@ -101,7 +99,7 @@ public:
     // then may the start look for the unit and choose ports of its own.
     bool PortsToFind() const { return portsToFind; }
     // The output port chosen, by name, whether it is there or not; empty when none is.
-    const QString& ChosenOutput() const { return chosenOut.Name; }
+    QString ChosenOutput() const { return ports ? ports->ChosenOut().Name : QString(); }
 
     // Message buffer.
     std::array<std::uint8_t, kMessageBufferSize> MessageBytes{};
@@ -291,16 +289,12 @@ private:
     void MoveToTopOfHistory(const QString& folder);
 
     MidiService& service;
-    std::unique_ptr<TMidiInput> midiInput;
-    std::unique_ptr<TMidiOutput> midiOutput;
+    // The input and output, the names chosen for them and their watch; made at initialization.
+    std::unique_ptr<TPortPair> ports;
     std::vector<std::unique_ptr<TqvMIDIMenuItem>> inputItems;
     std::vector<std::unique_ptr<TqvMIDIMenuItem>> outputItems;
     QActionGroup* inputGroup;
     QActionGroup* outputGroup;
-    TPortWatch* portWatch = nullptr;
-    // The ports the user chose, kept by name.
-    TChosenPort chosenIn{QStringLiteral("MIDI In")};
-    TChosenPort chosenOut{QStringLiteral("MIDI Out")};
     int transmitChannel = 0;
     bool initialized = false;
     bool portsToFind = false;

@@ -140,7 +140,7 @@ void TfrmMIDIExplorer::SendMessageBuffer() {
         return;
     }
     try {
-        midiOutput->SendLong(MessageBytes.data(), static_cast<std::uint16_t>(MessageByteCount));
+        ports->Output().SendLong(MessageBytes.data(), static_cast<std::uint16_t>(MessageByteCount));
     } catch (const std::exception& error) {
         ShowMessage(this, QString::fromStdString(error.what()), QStringLiteral("MIDI Out error"));
         return;

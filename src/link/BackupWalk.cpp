@@ -446,6 +446,10 @@ void TBackupWalk::ReportProgress() {
 }
 
 void TBackupWalk::LogCounts() {
+    host.Log(CountsText(counts));
+}
+
+QString TBackupWalk::CountsText(const TProcedureCounts& counts) {
     QString text = QStringLiteral("%1 saved, %2 untitled skipped, %3 time-outs")
                        .arg(counts.Saved)
                        .arg(counts.Untitled)
@@ -454,5 +458,5 @@ void TBackupWalk::LogCounts() {
         text = QStringLiteral("%1 listed, ").arg(counts.Listed) + text;
     if (counts.AlreadySaved > 0)
         text += QStringLiteral(", %1 already saved").arg(counts.AlreadySaved);
-    host.Log(text);
+    return text;
 }

@@ -32,6 +32,8 @@ public:
     bool Printing() const { return printing; }
     bool Saving() const { return saving; }
     const TProcedureCounts& Counts() const { return counts; }
+    // "200 saved, 0 untitled skipped, 0 time-outs": the line a walk ends with.
+    static QString CountsText(const TProcedureCounts& counts);
     // The timer that looks for a preset that does not come.
     const QTimer& CheckTimer() const { return *checkTimer; }
 

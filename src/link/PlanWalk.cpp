@@ -159,6 +159,7 @@ TPlanCounts TPlanWalk::Write(const TWritePlan& plan, const TPlanRun& how) {
             counts.FailedSlots << place + QStringLiteral(": ") +
                                       QString::fromStdString(result.Message);
         }
+        told = &result;
         if (how.Told)
             how.Told(write, result);
         else if (result.Verified)
@@ -166,6 +167,7 @@ TPlanCounts TPlanWalk::Write(const TWritePlan& plan, const TPlanRun& how) {
                      QStringLiteral(" written and verified"));
         else
             host.Log(counts.FailedSlots.back());
+        told = nullptr;
         silent = result.NoAnswer ? silent + 1 : 0;
         if (journalFailed) {
             host.Log(QStringLiteral("The journal could not be written: the writes end here"));

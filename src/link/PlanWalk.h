@@ -63,6 +63,9 @@ public:
     // Ctrl+C: the slot being written is finished first.
     void Abort() override;
     bool Running() const { return running; }
+    // While the line of a slot that ended is logged, the slot's result (a host may leave out
+    // the slots that were verified); null otherwise.
+    const TStoreResult* SlotTold() const { return told; }
 
     // Its stores are parts of it: their dumps are theirs.
     std::optional<TRouted> Route(const TMyMidiEvent& event, TByteView bytes) override;
@@ -91,5 +94,6 @@ private:
     const TLinkJob* runFor = nullptr;
     bool running = false;
     bool aborted = false;
+    const TStoreResult* told = nullptr;
     std::unique_ptr<TUnitLock> lock;
 };

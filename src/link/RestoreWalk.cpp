@@ -34,6 +34,10 @@ int TRestoreWalk::WrittenCount(const std::vector<TRestoreItem>& plan) {
     return count;
 }
 
+QString TRestoreWalk::SkippedText(const TRestoreItem& item) {
+    return QStringLiteral("Skipped %1: %2").arg(item.Path, item.Problem);
+}
+
 QString TRestoreWalk::ReplaceText(const std::vector<TRestoreItem>& plan) {
     QStringList banks;
     for (const TRestoreItem& item : plan)
@@ -87,7 +91,7 @@ TRestoreCounts TRestoreWalk::Run(std::vector<TRestoreItem>& plan, TWriteJournal*
     for (const TRestoreItem& item : plan) {
         if (!item.Problem.isEmpty()) {
             ++counts.Skipped;
-            host.Log(QStringLiteral("Skipped %1: %2").arg(item.Path, item.Problem));
+            host.Log(SkippedText(item));
             continue;
         }
         writes.Writes.push_back({TPlace::Of(item.Bank, item.Slot).Bank, item.Slot, item.Dump,

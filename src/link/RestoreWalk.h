@@ -51,6 +51,8 @@ public:
     static QString CountsText(const TRestoreCounts& counts);
     // The items that will be written.
     static int WrittenCount(const std::vector<TRestoreItem>& plan);
+    // "Skipped /backup/Bank B/Broken.tmq001: not a 258-byte preset dump"
+    static QString SkippedText(const TRestoreItem& item);
 
 private:
     TJobLink& link;

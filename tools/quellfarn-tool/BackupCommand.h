@@ -6,5 +6,8 @@
 class TBackupCommand : public TUnitCommand {
 public:
     TBackupCommand(int argc, char* argv[]);
-    int Execute(const QStringList& arguments) override;
+
+protected:
+    std::optional<int> Read(const QCommandLineParser& parser) override;
+    int Run(TUnitHost& host) override;
 };

@@ -1,14 +1,14 @@
 #pragma once
 // check: whether the unit can be reached, step by step, with one verdict.
 
-#include "Command.h"
+#include "UnitCommand.h"
 
-class TCheckCommand : public TCommand {
+class TCheckCommand : public TUnitCommand {
 public:
     TCheckCommand(int argc, char* argv[]);
-    int Execute(const QStringList& arguments) override;
 
-private:
-    int argc;
-    char** argv;
+protected:
+    std::optional<int> Read(const QCommandLineParser& parser) override;
+    int Run(TUnitHost& host) override;
+    TReportStyle Style() const override { return TReportStyle::Quiet; }
 };

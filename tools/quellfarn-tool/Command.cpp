@@ -2,9 +2,9 @@
 
 #include "Command.h"
 
-#include "Backup.h"
 #include "ToolErrors.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace {
@@ -180,11 +180,8 @@ int TCommand::Number(const QCommandLineParser& parser, const TOption& option, in
     return parser.value(option.Option).toInt();
 }
 
-void TCommand::ReadConnection(const QCommandLineParser& parser, TBackupOptions& options) {
-    options.InputName = Text(parser.value(ToolOptions::In.Option));
-    options.OutputName = Text(parser.value(ToolOptions::Out.Option));
-    options.TimeoutMilliseconds = Number(parser, ToolOptions::Timeout, options.TimeoutMilliseconds);
-    options.PrePlenova = parser.isSet(ToolOptions::PrePlenova.Option);
+bool TCommand::Takes(const TOption& option) const {
+    return std::find(options.begin(), options.end(), &option) != options.end();
 }
 
 QStringList ArgumentWords(int argc, char* argv[]) {

@@ -14,8 +14,6 @@
 #include <vector>
 
 // One option and what its value may be.
-struct TBackupOptions;
-
 struct TOption {
     QCommandLineOption Option;
     // The usage error a value gives, empty when the value will do; flags and options that take
@@ -66,9 +64,8 @@ protected:
     void Parse(QCommandLineParser& parser, const QStringList& arguments) const;
     // Every value the option was given on the line, as a number; the last one counts.
     static int Number(const QCommandLineParser& parser, const TOption& option, int fallback);
-    // --in, --out, --timeout and --pre-plenova of a command that talks to the unit, into options
-    // (a time-out not given keeps the one there).
-    static void ReadConnection(const QCommandLineParser& parser, TBackupOptions& options);
+    // Whether the command takes the option (a parser warns of one it was not given).
+    bool Takes(const TOption& option) const;
 
 private:
     const TOption* Find(const QString& word) const;

@@ -3,24 +3,18 @@
 
 #include "DiffCommand.h"
 
-#include "Backup.h"
 #include "ToolErrors.h"
 #include "ToolFiles.h"
-#include "ToolRun.h"
-#include "midi/MidiDeviceService.h"
 #include "model/DeviceMode.h"
 #include "model/PresetDiff.h"
-#include "sim/SimulatedProcessor.h"
 #include "store/WholeFile.h"
 
-#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <iostream>
 #include <optional>
-#include <unistd.h>
 
 namespace {
 // "unit:B017" (or "unit:17" on a single-bank unit): the slot it names.
@@ -55,27 +49,21 @@ const char* KindName(TPresetChange::TKind kind) {
 } // namespace
 
 TPresetDiffCommand::TPresetDiffCommand(int argc, char* argv[])
-    : TCommand({.Name = QStringLiteral("preset diff"),
-                .Synopsis = QStringLiteral("preset diff A B"),
-                .Description = QStringLiteral(
-                    "how two presets differ, in the editor's words; A or B may be a\n"
-                    "slot of the unit, unit:B017 (exit 0 the same, 1 different)")},
-               {&ToolOptions::Json, &ToolOptions::In, &ToolOptions::Out, &ToolOptions::Delay,
-                &ToolOptions::Timeout, &ToolOptions::PrePlenova}),
-      argc(argc), argv(argv) {}
+    : TUnitCommand({.Name = QStringLiteral("preset diff"),
+                    .Synopsis = QStringLiteral("preset diff A B"),
+                    .Description = QStringLiteral(
+                        "how two presets differ, in the editor's words; A or B may be a\n"
+                        "slot of the unit, unit:B017 (exit 0 the same, 1 different)")},
+                   {&ToolOptions::Json, &ToolOptions::In, &ToolOptions::Out, &ToolOptions::Delay,
+                    &ToolOptions::Timeout, &ToolOptions::PrePlenova},
+                   argc, argv) {}
 
-int TPresetDiffCommand::Execute(const QStringList& arguments) {
-    QCommandLineParser parser;
-    Parse(parser, arguments);
-    const QStringList sides = parser.positionalArguments();
+std::optional<int> TPresetDiffCommand::Read(const QCommandLineParser& parser) {
+    sides = parser.positionalArguments();
     if (sides.size() != 2)
         throw UsageError{"preset diff needs two presets, A and B"};
-    TBackupOptions options;
-    ReadConnection(parser, options);
-    options.RequestDelay = Number(parser, ToolOptions::Delay, options.RequestDelay);
-    SetPrePlenovaMode(options.PrePlenova);
-    const std::array<std::optional<TPlace>, 2> places = {UnitSlot(sides[0]), UnitSlot(sides[1])};
-    std::array<TBytes, 2> dumps;
+    json = parser.isSet(ToolOptions::Json.Option);
+    places = {UnitSlot(sides[0]), UnitSlot(sides[1])};
     for (std::size_t i = 0; i < 2; ++i)
         if (!places[i]) {
             const TBytes bytes =
@@ -85,32 +73,33 @@ int TPresetDiffCommand::Execute(const QStringList& arguments) {
                                 Bytes(sides[static_cast<qsizetype>(i)])};
             dumps[i] = bytes;
         }
-    if (places[0] || places[1]) {
-        // The places are read now, as the library's "Fetch again" reads them.
-        static int applicationArgc = 1;
-        static char* applicationArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
-        const QCoreApplication application(applicationArgc, applicationArgv);
-        MidiDeviceService midi;
-        std::shared_ptr<TSimulatedProcessor> processor;
-        ToolRun::AddBackends(midi, options.PrePlenova, processor);
-        TBackup host(midi, options, TReportStyle::Quiet);
-        std::vector<TPlace> wanted;
-        for (const auto& slot : places)
-            if (slot)
-                wanted.push_back(*slot);
-        if (!host.ReadSlots(wanted))
-            return 1;
-        for (std::size_t i = 0; i < 2; ++i)
-            if (places[i]) {
-                const TSlotMemory* held = host.Memory().Slot(*places[i]);
-                if (held == nullptr || held->Now() == nullptr)
-                    throw FileError{"The unit did not send " +
-                                    Bytes(sides[static_cast<qsizetype>(i)])};
-                dumps[i] = held->Now()->Dump;
-            }
-    }
+    // Two files need no unit.
+    if (!places[0] && !places[1])
+        return Show();
+    return std::nullopt;
+}
+
+int TPresetDiffCommand::Run(TUnitHost& host) {
+    // The places are read now, as the library's "Fetch again" reads them.
+    std::vector<TPlace> wanted;
+    for (const auto& slot : places)
+        if (slot)
+            wanted.push_back(*slot);
+    if (!host.ReadSlots(wanted))
+        return 1;
+    for (std::size_t i = 0; i < 2; ++i)
+        if (places[i]) {
+            const TSlotMemory* held = host.Memory().Slot(*places[i]);
+            if (held == nullptr || held->Now() == nullptr)
+                throw FileError{"The unit did not send " + Bytes(sides[static_cast<qsizetype>(i)])};
+            dumps[i] = held->Now()->Dump;
+        }
+    return Show();
+}
+
+int TPresetDiffCommand::Show() const {
     const std::vector<TPresetChange> changes = DiffPresets(dumps[0], dumps[1]);
-    if (parser.isSet(ToolOptions::Json.Option)) {
+    if (json) {
         QJsonArray list;
         for (const TPresetChange& change : changes)
             list.append(

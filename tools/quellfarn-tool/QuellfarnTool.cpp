@@ -33,16 +33,19 @@
 #include "Command.h"
 #include "DevicesCommand.h"
 #include "DiffCommand.h"
+#include "JournalCommand.h"
 #include "LibraryCommand.h"
 #include "ListCommand.h"
 #include "MptNewCommand.h"
 #include "MptShowCommand.h"
+#include "PlaceCommand.h"
 #include "PresetNewCommand.h"
 #include "PresetShowCommand.h"
+#include "ReplayCommand.h"
 #include "RestoreCommand.h"
+#include "SwapCommand.h"
 #include "SyxCommand.h"
 #include "ToolErrors.h"
-#include "WriteCommands.h"
 
 #include <Version.h>
 #include <exception>
@@ -199,10 +202,11 @@ int main(int argc, char* argv[]) {
     commands.push_back(std::make_unique<TSearchCommand>());
     commands.push_back(std::make_unique<TSyxSplitCommand>());
     commands.push_back(std::make_unique<TSyxJoinCommand>());
-    for (const auto kind :
-         {TWriteCommand::TKind::Place, TWriteCommand::TKind::Swap, TWriteCommand::TKind::Undo,
-          TWriteCommand::TKind::Redo, TWriteCommand::TKind::Journal})
-        commands.push_back(std::make_unique<TWriteCommand>(kind, argc, argv));
+    commands.push_back(std::make_unique<TPlaceCommand>(argc, argv));
+    commands.push_back(std::make_unique<TSwapCommand>(argc, argv));
+    commands.push_back(std::make_unique<TReplayCommand>(true, argc, argv));
+    commands.push_back(std::make_unique<TReplayCommand>(false, argc, argv));
+    commands.push_back(std::make_unique<TJournalCommand>(argc, argv));
 
     QStringList words = ArgumentWords(argc, argv);
     try {

@@ -6,5 +6,8 @@
 class TRestoreCommand : public TUnitCommand {
 public:
     TRestoreCommand(int argc, char* argv[]);
-    int Execute(const QStringList& arguments) override;
+
+protected:
+    std::optional<int> Read(const QCommandLineParser& parser) override;
+    int Run(TUnitHost& host) override;
 };

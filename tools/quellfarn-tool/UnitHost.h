@@ -1,45 +1,40 @@
 #pragma once
-// The backup from the command line, both ways: every preset of the chosen banks fetched from the
-// unit into files, or a backup folder written back into the unit and read back, by the device
-// link the main window uses, hosted here for a terminal or a log; and the list of the MIDI ports
-// the tool can open.
+// The device link hosted for a terminal or a log: the unit's ports, the connection, and each job
+// the tool has the unit do — the backup walk, the restore of a backup folder, the library's
+// writes and their undo and redo, the read of slots and the connection check — with what each
+// says on standard output and standard error.
 
 #include "base/PresetListing.h"
 #include "link/BackupWalk.h"
 #include "link/DeviceLink.h"
 #include "link/PlanWalk.h"
+#include "link/ProcedureOptions.h"
 #include "link/RestoreWalk.h"
-#include "midi/MidiIn.h"
-#include "midi/MidiOut.h"
 #include "midi/MidiService.h"
-#include "midi/PortWatch.h"
+#include "midi/PortPair.h"
 #include "store/UnitMemory.h"
 
 #include <QEventLoop>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
-#include <array>
 #include <memory>
-#include <string>
 #include <vector>
 
-// The command line of a backup or a restore; a restore leaves out what only fetching needs.
-struct TBackupOptions {
-    QString Directory;
+// The command line of a command that talks to the unit.
+struct TUnitOptions {
     QString InputName;  // empty: the simulated unit
     QString OutputName; // empty: the simulated unit
-    std::array<bool, 4> Banks{true, true, true, true};
-    int First = 1;
-    int Last = 200;
-    QString UntitledName; // empty: untitled presets are skipped
-    int RequestDelay = 1000;
+    // The backup's walk: its folder, banks, slots, untitled name and request delay. A restore
+    // takes the folder, banks and slots; every job the request delay.
+    TProcedureOptions Walk;
     int MaxTries = 3;
     int TimeoutMilliseconds = 10000;
     QString ListingFile; // a PDF; empty: no listing
     bool PrePlenova = false;
-    bool DryRun = false;    // restore: show the plan, send nothing
-    bool AssumeYes = false; // restore: replace the presets without asking
+    bool DryRun = false;    // restore and the writes: show the plan, send nothing
+    bool AssumeYes = false; // restore and the writes: go ahead without asking
     // undo, redo: write also into slots that no longer hold what the step left (--yes alone
     // does not answer that question)
     bool EvenIfChanged = false;
@@ -48,21 +43,28 @@ struct TBackupOptions {
 // How a run tells what it does: not at all, the link's log lines, or one line rewritten in place.
 enum class TReportStyle { Quiet, Lines, ProgressLine };
 
-// One backup or restore over a MIDI service. Needs an application object (a QApplication when
-// a listing is printed).
-class TBackup : public TLinkHost {
+// A yes/no question on a terminal: the lines shown before it, the question, what is said on
+// standard error when there is no terminal to ask on, and when the answer is not yes.
+struct TQuestion {
+    QStringList Lines;
+    QString Question;  // "This will replace 4 presets. Do you want to proceed?"
+    QString Refusal;   // "this would replace 4 presets"
+    QString Cancelled; // "restore cancelled; nothing was sent"
+};
+
+// Needs an application object (a QApplication when a listing is printed).
+class TUnitHost : public TLinkHost {
 public:
-    TBackup(MidiService& service, const TBackupOptions& options, TReportStyle style);
-    ~TBackup() override;
+    TUnitHost(MidiService& service, const TUnitOptions& options, TReportStyle style);
+    ~TUnitHost() override;
+    TUnitHost(const TUnitHost&) = delete;
+    TUnitHost& operator=(const TUnitHost&) = delete;
 
     // The backup: 0 when every chosen preset arrived; 1 when the run stopped, the reason on
     // standard error.
     int Run();
     // What a restore of the options' folder would write and skip; sends nothing.
     std::vector<TRestoreItem> PlanRestore() const;
-    // Whether to go ahead: asked on a terminal; without one (and without --yes) the answer is
-    // no, said on standard error.
-    bool ConfirmRestore(const std::vector<TRestoreItem>& plan);
     // Writes the plan into the unit, each preset read back: 0 when every item of the plan was
     // written and verified; 1 otherwise (a skipped file too), the reason on standard error.
     int Restore(std::vector<TRestoreItem>& plan);
@@ -81,8 +83,11 @@ public:
     // The memory of the unit on the options' output port, read without opening any port.
     const TUnitMemory& Memory();
     TWriteJournal& Journal();
-    // A yes/no question on a terminal; without one the answer is no and refusal says why.
-    bool Confirm(const QString& question, const QStringList& lines, const QString& refusal);
+    // The name of the unit's output port as the options give it.
+    QString OutputName() const;
+    // Asked on a terminal (the progress line ended first); without one the answer is no and
+    // the refusal says why. The lines shown are not shown again under the progress line.
+    bool Confirm(const TQuestion& question);
     // Ends the run as Ctrl+C does. Safe from a signal handler: the run looks at it shortly.
     static void RequestInterrupt();
 
@@ -125,13 +130,10 @@ private:
     void EndProgressLine();
 
     MidiService& service;
-    TBackupOptions options;
+    TUnitOptions options;
     TReportStyle style;
-    std::unique_ptr<TMidiInput> input;
-    std::unique_ptr<TMidiOutput> output;
-    std::unique_ptr<TPortWatch> portWatch;
-    TChosenPort chosenIn{QStringLiteral("MIDI In")};
-    TChosenPort chosenOut{QStringLiteral("MIDI Out")};
+    bool portsTried = false; // opened, or tried: a second job of one run goes on with them
+    TPortPair ports;
     std::unique_ptr<TUnitMemory> memory; // the link writes into it: it goes after the link
     std::unique_ptr<TDeviceLink> link;
     std::unique_ptr<TWriteJournal> journal;
@@ -145,23 +147,9 @@ private:
     bool listingFailed = false;
     bool listingDelivered = false;
     bool progressShown = false;
-    bool restoring = false;
+    bool writing = false; // a restore or a plan: what goes wrong shows under the progress line
     bool sendFailed = false;
     TRestoreCounts restoreCounts;
     QSet<QString> shownLines; // already on the terminal: not repeated under the progress line
-    QString lastLogLine;
     double walkMilliseconds = 0;
 };
-
-// quellfarn-tool backup, restore and devices, their command lines read: each returns the exit
-// status; the application object and the MIDI service are their own.
-int BackupCommand(int argc, char* argv[], const TBackupOptions& options);
-int RestoreCommand(int argc, char* argv[], const TBackupOptions& options);
-int DevicesCommand();
-// place, swap, undo, redo and journal: the places are (bank, 1-based slot).
-int PlaceCommand(int argc, char* argv[], const TBackupOptions& options, const QString& file,
-                 TPlace place);
-int SwapCommand(int argc, char* argv[], const TBackupOptions& options,
-                const std::array<TPlace, 2>& places);
-int ReplayCommand(int argc, char* argv[], const TBackupOptions& options, bool undo);
-int JournalCommand(int argc, char* argv[], const TBackupOptions& options);
