@@ -41,9 +41,9 @@ std::vector<TDragged> DecodeDrag(const QMimeData& data) {
                           TBytes(dump.begin(), dump.end())};
             // A drag may come from another program: a slot of the unit must be one it has, or
             // a swap would read and write a place that is not there.
-            const bool placed = item.Source != TLibrarySource::Unit ||
-                                (bank >= -1 && bank <= 3 &&
-                                 TPlace::Of(bank, slot).Fits(PrePlenovaMode));
+            const bool placed =
+                item.Source != TLibrarySource::Unit ||
+                (bank >= -1 && bank <= 3 && TPlace::Of(bank, slot).Fits(PrePlenovaMode));
             if (in.status() == QDataStream::Ok && placed && IsPresetDump(item.Dump) &&
                 IsWellFormedSysex(item.Dump))
                 dragged.push_back(std::move(item));

@@ -517,7 +517,7 @@ TEST(Library, ADropBringsOnlyPresetsAndSlotsTheUnitHas) {
     struct Case {
         const char* What;
         std::vector<TLibraryRow> Rows;
-        int Cut; // bytes cut off the end of the drag's data
+        int Cut;                                   // bytes cut off the end of the drag's data
         std::vector<std::pair<int, int>> Expected; // (bank, slot) of what comes back
     };
     const std::vector<Case> cases = {

@@ -247,7 +247,7 @@ int TUnitHost::Run() {
 
 std::vector<TRestoreItem> TUnitHost::PlanRestore() const {
     return link->Job<TRestoreWalk>().Plan(options.Walk.OutputDirectory, options.Walk.Banks,
-                                options.Walk.First, options.Walk.Last);
+                                          options.Walk.First, options.Walk.Last);
 }
 
 int TUnitHost::Restore(std::vector<TRestoreItem>& plan) {
@@ -333,8 +333,8 @@ int TUnitHost::Replay(bool undo, const TPlanWalk::TAsk& ask) {
     if (!ConnectForWriting())
         return 1;
     writing = true;
-    const TPlanCounts counts =
-        undo ? link->Job<TPlanWalk>().Undo(Journal(), id, ask) : link->Job<TPlanWalk>().Redo(Journal(), id, ask);
+    const TPlanCounts counts = undo ? link->Job<TPlanWalk>().Undo(Journal(), id, ask)
+                                    : link->Job<TPlanWalk>().Redo(Journal(), id, ask);
     writing = false;
     interruptPoll.stop();
     EndProgressLine();
@@ -434,7 +434,8 @@ void TUnitHost::Log(const QString& text) {
     // slot written and verified is in the progress line already.
     if (style != TReportStyle::ProgressLine || !writing || shownLines.contains(text))
         return;
-    if (const TStoreResult* slot = link->Job<TPlanWalk>().SlotTold(); slot != nullptr && slot->Verified)
+    if (const TStoreResult* slot = link->Job<TPlanWalk>().SlotTold();
+        slot != nullptr && slot->Verified)
         return;
     EndProgressLine();
     std::cout << text.toStdString() << std::endl;
@@ -478,7 +479,8 @@ void TUnitHost::ProcedureComplete() {
     if (style == TReportStyle::ProgressLine) {
         EndProgressLine();
         std::cout << "Backup complete: "
-                  << TBackupWalk::CountsText(link->Job<TBackupWalk>().Counts()).toStdString() << std::endl;
+                  << TBackupWalk::CountsText(link->Job<TBackupWalk>().Counts()).toStdString()
+                  << std::endl;
     } else if (style == TReportStyle::Lines) {
         std::cout << "Procedure is complete" << std::endl;
     }
