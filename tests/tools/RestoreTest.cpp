@@ -78,6 +78,11 @@ TEST_F(RestoreTest, TheDryRunShowsWhereEachFileGoesAndWhatIsSkippedWithoutAnyPor
     EXPECT_THAT(run.Output, Not(HasSubstr("slot   1")));
     EXPECT_THAT(run.Output, HasSubstr("Dry run: would replace 3 presets in banks A, C; 3 files "
                                       "skipped; nothing was sent to the unit\n"));
+    // One slot is a range too.
+    run = RunTool(dryRun + " --first 3 --last 3");
+    EXPECT_EQ(run.Status, 1) << run.Errors;
+    EXPECT_THAT(run.Output, HasSubstr("Bank A  slot   3  "));
+    EXPECT_THAT(run.Output, Not(HasSubstr("slot   2")));
 
     run = RunTool("restore " + Quoted(folder) + " --dry-run --banks B");
     EXPECT_EQ(run.Status, 1);
