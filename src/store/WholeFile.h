@@ -20,6 +20,7 @@ inline constexpr qint64 kLargestTableFile = 406;
 inline constexpr qint64 kLargestSyxFile = 16 * 1024 * 1024;
 inline constexpr qint64 kLargestJournalFile = 8 * 1024 * 1024;
 inline constexpr qint64 kLargestSlotFile = 4 * 1024 * 1024;
+inline constexpr qint64 kLargestSetListFile = 1024 * 1024; // far more songs than an evening holds
 
 struct TFileRead {
     QByteArray Bytes;

@@ -92,7 +92,8 @@ const TOption DeviceId{{QStringLiteral("device-id"),
 const TOption Output{
     {QStringLiteral("o"), QStringLiteral("where a new file goes"), QStringLiteral("FILE")}, {}};
 const TOption Bank{{QStringLiteral("bank"),
-                    QStringLiteral("library: only this bank; place: the bank to write into"),
+                    QStringLiteral("library: only this bank; place: the bank to write into;\n"
+                                   "names: the bank whose titles name the programs (default A)"),
                     QStringLiteral("A")},
                    [](const QString& value) -> std::string {
                        if (value.size() == 1 && BankChoice(value))
@@ -110,6 +111,20 @@ const TOption Backups{{QStringLiteral("backups"),
                        QStringLiteral("library: tell each slot against the newest backup here"),
                        QStringLiteral("DIR")},
                       {}};
+const TOption Base{{QStringLiteral("base"),
+                    QStringLiteral("setlist table: the programs after the songs as in this\n"
+                                   "table (default: program n calls up preset n)"),
+                    QStringLiteral("TABLE.mpt")},
+                   {}};
+const TOption Table{{QStringLiteral("table"),
+                     QStringLiteral("names: the program table to name (default: program n calls\n"
+                                    "up preset n)"),
+                     QStringLiteral("FILE.mpt")},
+                    {}};
+const TOption Csv{
+    {QStringLiteral("csv"), QStringLiteral("names: write CSV (program, preset, name)")}, {}};
+const TOption Midnam{
+    {QStringLiteral("midnam"), QStringLiteral("names: write a MIDNAM document for DAWs")}, {}};
 const TOption Version{{QStringLiteral("version"), QStringLiteral("print the version or this text")},
                       {}};
 const TOption Help{

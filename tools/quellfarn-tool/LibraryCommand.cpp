@@ -14,35 +14,6 @@
 #include <iostream>
 
 namespace {
-
-// The folder of the unit remembered, chosen by --out and --device-id among those there are.
-QString UnitFolder(const QCommandLineParser& parser) {
-    const QDir units(ProgramDataFolder() + QStringLiteral("/units"));
-    QStringList found = units.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    if (parser.isSet(ToolOptions::Out.Option)) {
-        // The folder's name starts as the memory names it after the port.
-        QString named =
-            QFileInfo(TUnitMemory::FolderFor(Text(parser.value(ToolOptions::Out.Option)), 0))
-                .fileName();
-        named.chop(1);
-        found = found.filter(QRegularExpression(
-            QStringLiteral("^") + QRegularExpression::escape(named) + QStringLiteral("\\d+$")));
-    }
-    if (parser.isSet(ToolOptions::DeviceId.Option))
-        found = found.filter(QRegularExpression(QStringLiteral(" - device ") +
-                                                parser.value(ToolOptions::DeviceId.Option) +
-                                                QStringLiteral("$")));
-    if (found.isEmpty())
-        throw FileError{parser.isSet(ToolOptions::Out.Option) ||
-                                parser.isSet(ToolOptions::DeviceId.Option)
-                            ? "No unit of that name is remembered"
-                            : "No unit is remembered yet: read it in the library window first"};
-    if (found.size() > 1)
-        throw UsageError{"several units are remembered; choose one with --out (and --device-id): " +
-                         Bytes(found.join(QStringLiteral(", ")))};
-    return units.filePath(found.front());
-}
-
 QJsonObject JsonOf(const TLibraryRow& row) {
     QJsonObject object;
     if (row.Source == TLibrarySource::Unit) {
@@ -69,6 +40,33 @@ QJsonObject JsonOf(const TLibraryRow& row) {
     return object;
 }
 } // namespace
+
+QString RememberedUnitFolder(const QCommandLineParser& parser) {
+    const QDir units(ProgramDataFolder() + QStringLiteral("/units"));
+    QStringList found = units.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    if (parser.isSet(ToolOptions::Out.Option)) {
+        // The folder's name starts as the memory names it after the port.
+        QString named =
+            QFileInfo(TUnitMemory::FolderFor(Text(parser.value(ToolOptions::Out.Option)), 0))
+                .fileName();
+        named.chop(1);
+        found = found.filter(QRegularExpression(
+            QStringLiteral("^") + QRegularExpression::escape(named) + QStringLiteral("\\d+$")));
+    }
+    if (parser.isSet(ToolOptions::DeviceId.Option))
+        found = found.filter(QRegularExpression(QStringLiteral(" - device ") +
+                                                parser.value(ToolOptions::DeviceId.Option) +
+                                                QStringLiteral("$")));
+    if (found.isEmpty())
+        throw FileError{parser.isSet(ToolOptions::Out.Option) ||
+                                parser.isSet(ToolOptions::DeviceId.Option)
+                            ? "No unit of that name is remembered"
+                            : "No unit is remembered yet: read it in the library window first"};
+    if (found.size() > 1)
+        throw UsageError{"several units are remembered; choose one with --out (and --device-id): " +
+                         Bytes(found.join(QStringLiteral(", ")))};
+    return units.filePath(found.front());
+}
 
 TPresetQuery SearchQuery(const QString& text) {
     TPresetQuery query(Bytes(text));
@@ -122,7 +120,7 @@ int TLibraryCommand::Execute(const QStringList& arguments) {
     std::optional<TPresetQuery> query;
     if (parser.isSet(ToolOptions::Search.Option))
         query = SearchQuery(parser.value(ToolOptions::Search.Option));
-    TUnitMemory memory(UnitFolder(parser));
+    TUnitMemory memory(RememberedUnitFolder(parser));
     memory.Load();
     for (const QString& problem : memory.Problems())
         std::cerr << problem.toStdString() << "\n";

@@ -18,6 +18,9 @@ public:
     int Execute(const QStringList& arguments) override;
 };
 
+// The folder of the unit remembered, chosen by --out and --device-id among those there are; a
+// FileError when there is none, a UsageError when the choice is not one.
+QString RememberedUnitFolder(const QCommandLineParser& parser);
 // The query of a search term, or a UsageError with what is wrong in it.
 TPresetQuery SearchQuery(const QString& text);
 // The rows as lines ("A 017  Title  ...", "path: Title (chain)") or as a JSON array.

@@ -17,6 +17,10 @@
 //   quellfarn-tool search EXPR DIR... [--pre-plenova] [--json]
 //   quellfarn-tool syx split FILE.syx DIR [--pre-plenova]
 //   quellfarn-tool syx join DIR FILE.syx [--pre-plenova]
+//   quellfarn-tool setlist show FILE [--pre-plenova]
+//   quellfarn-tool setlist table FILE OUT.mpt [--base TABLE.mpt] [--pre-plenova]
+//   quellfarn-tool names [--table FILE.mpt] --csv|--midnam OUT [--bank A] [--out NAME]
+//                  [--device-id N] [--pre-plenova]
 //
 // A bad file prints its message and exits with 1; a usage error exits with 2. A backup exits
 // with 0 when every chosen preset arrived and with 1 when it stopped (a silent unit, a file it
@@ -26,7 +30,8 @@
 // and Ctrl+C give 1. library and search exit with 0 when they list a preset, 1 when none. syx
 // split and syx join exit with 0 when every preset and table they found was written, the
 // messages and files they skip only named; with 1 when they found none or a file could not be
-// read or written (a split then writes nothing).
+// read or written (a split then writes nothing). setlist show exits with 1 when a line of the
+// set list is no song; setlist table also when the songs make no table, and then writes nothing.
 
 #include "BackupCommand.h"
 #include "CheckCommand.h"
@@ -38,11 +43,13 @@
 #include "ListCommand.h"
 #include "MptNewCommand.h"
 #include "MptShowCommand.h"
+#include "NamesCommand.h"
 #include "PlaceCommand.h"
 #include "PresetNewCommand.h"
 #include "PresetShowCommand.h"
 #include "ReplayCommand.h"
 #include "RestoreCommand.h"
+#include "SetListCommand.h"
 #include "SwapCommand.h"
 #include "SyxCommand.h"
 #include "ToolErrors.h"
@@ -84,6 +91,10 @@ constexpr const char* kUsage =
     "       quellfarn-tool undo|redo [--in NAME] [--out NAME] [--delay MS] [--timeout MS]\n"
     "                      [--pre-plenova] [--dry-run] [--yes]\n"
     "       quellfarn-tool journal [--in NAME] [--out NAME] [--pre-plenova]\n"
+    "       quellfarn-tool setlist show FILE [--pre-plenova]\n"
+    "       quellfarn-tool setlist table FILE OUT.mpt [--base TABLE.mpt] [--pre-plenova]\n"
+    "       quellfarn-tool names [--table FILE.mpt] --csv|--midnam OUT [--bank A]\n"
+    "                      [--out NAME] [--device-id N] [--pre-plenova]\n"
     "\n"
     "restore writes the DIR/Bank A..D files a backup made (DIR's own with --pre-plenova) into\n"
     "their slots, --first..--last of each chosen bank, and reads each one back. It asks first;\n"
@@ -100,7 +111,13 @@ constexpr const char* kUsage =
     "first, written, and read back; each run is one step of the unit's journal, which undo\n"
     "and redo act on, also in the window. They ask first; without a terminal only --yes goes\n"
     "ahead. Undo reads every slot first and asks again when one no longer holds what the\n"
-    "step left. They exit with 0 when every slot was written and verified.\n";
+    "step left. They exit with 0 when every slot was written and verified.\n"
+    "\n"
+    "A set list is a UTF-8 text file, one song a line: \"Title = B017\" (a slot) or\n"
+    "\"Title = path/to/file.tmq\" (a preset file, a relative path from the set list's\n"
+    "folder), a note after \" ; \"; blank lines and lines starting with # are kept as they\n"
+    "are. setlist show and setlist table name each other line with its number and exit 1.\n"
+    "names takes the titles of --bank's slots from the unit's memory, as library does.\n";
 
 // Where --help lists each entry of its options: the options of one line, the first one's
 // description.
@@ -122,6 +139,10 @@ const std::vector<std::vector<const TOption*>> kOptionLines = {
     {&ToolOptions::Slot},
     {&ToolOptions::Search},
     {&ToolOptions::Backups},
+    {&ToolOptions::Base},
+    {&ToolOptions::Table},
+    {&ToolOptions::Csv},
+    {&ToolOptions::Midnam},
     {&ToolOptions::Json},
     {&ToolOptions::Version, &ToolOptions::Help}};
 
@@ -207,6 +228,9 @@ int main(int argc, char* argv[]) {
     commands.push_back(std::make_unique<TReplayCommand>(true, argc, argv));
     commands.push_back(std::make_unique<TReplayCommand>(false, argc, argv));
     commands.push_back(std::make_unique<TJournalCommand>(argc, argv));
+    commands.push_back(std::make_unique<TSetListShowCommand>());
+    commands.push_back(std::make_unique<TSetListTableCommand>());
+    commands.push_back(std::make_unique<TNamesCommand>());
 
     QStringList words = ArgumentWords(argc, argv);
     try {

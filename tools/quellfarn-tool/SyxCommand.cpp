@@ -8,7 +8,6 @@
 #include "store/BackupFolder.h"
 #include "store/WholeFile.h"
 
-#include <QFile>
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -25,16 +24,6 @@ struct TNoun {
 
 std::string Counted(int n, const TNoun& noun) {
     return std::to_string(n) + " " + (n == 1 ? noun.One : noun.Many);
-}
-
-// Paths stay the bytes they were typed or listed as, as in the other file commands; only the
-// file written whole goes through Qt, which needs the name as text.
-QString WritablePath(const fs::path& path) {
-    const QString text = QFile::decodeName(QByteArray::fromStdString(path.string()));
-    if (QFile::encodeName(text).toStdString() != path.string())
-        throw FileError{"Cannot write " + path.string() +
-                        ": the name is not text in the locale's encoding"};
-    return text;
 }
 
 bool IsDigit(char c) {
@@ -166,7 +155,7 @@ int TSyxSplitCommand::Execute(const QStringList& arguments) {
     std::vector<QString> paths;
     int taken = 0;
     for (const TTarget& target : targets) {
-        paths.push_back(WritablePath(target.Path));
+        paths.push_back(WritablePath(target.Path.string()));
         std::error_code error;
         if (fs::symlink_status(target.Path, error).type() != fs::file_type::not_found) {
             std::cerr << target.Path.string() << " already exists\n";
@@ -218,7 +207,7 @@ int TSyxJoinCommand::Execute(const QStringList& arguments) {
     std::error_code error;
     if (!fs::is_directory(folder, error))
         throw FileError{"Invalid folder: " + folder.string()};
-    const QString targetPath = WritablePath(target);
+    const QString targetPath = WritablePath(target.string());
 
     std::vector<std::string> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))

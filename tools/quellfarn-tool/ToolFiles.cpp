@@ -60,6 +60,13 @@ TBytes ReadFile(const std::string& path, std::int64_t largest) {
     return TBytes(read.Bytes.begin(), read.Bytes.end());
 }
 
+QString WritablePath(const std::string& path) {
+    const QString text = QFile::decodeName(QByteArray::fromStdString(path));
+    if (QFile::encodeName(text).toStdString() != path)
+        throw FileError{"Cannot write " + path + ": the name is not text in the locale's encoding"};
+    return text;
+}
+
 void WriteFile(const std::string& path, const TBytes& bytes) {
     const std::string temporary = path + ".part";
     {
@@ -91,4 +98,15 @@ TPreset LoadPreset(const std::string& path) {
         throw FileError{error.what()};
     }
     return preset;
+}
+
+Tmpt LoadTable(const std::string& path) {
+    // More than a table, so that a file of another length is told it is not one.
+    const TBytes bytes = ReadFile(path, 64 * kLargestTableFile);
+    if (!IsMptDump(bytes))
+        throw FileError{"Not a valid MPT file: " + path + " (" + std::to_string(MptDumpLength) +
+                        " bytes of a program table expected)"};
+    Tmpt table;
+    table.Decode(bytes);
+    return table;
 }
