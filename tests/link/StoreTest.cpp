@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <mutex>
 
@@ -136,37 +137,70 @@ TEST(Store, WithoutSendingTheUnitsOwnPresetIsStored) {
     EXPECT_FALSE(result.Replaced.empty());
 }
 
-// The unit's knob turned to bank B at the very moment the store arrives: the store goes into
-// B's slot, and the store says so, naming the slot and what it held, instead of only failing A's.
+// The unit's knob turned to another bank at the very moment the store arrives: the store goes into
+// that bank's slot, and the store says so, naming the slot and what it held, instead of only
+// failing the slot asked for — whether the store is read back or not, and bank A too.
 TEST(Store, AStoreThatMayHaveGoneIntoAnotherBankNamesTheSlot) {
+    struct Case {
+        bool Verify;
+        int Bank, TurnedTo; // the store's bank, and the one the knob turns to
+        const char* Moved;  // the place the store may have gone to
+    };
+    for (const Case& c : {Case{true, 0, 1, "B 012"}, Case{false, 1, 0, "A 012"}}) {
+        LinkRig rig;
+        rig.Link->PingDevice();
+        QTemporaryDir kept;
+        rig.Link->Job<TVerifiedStore>().ReplacedFolder = kept.path();
+        QTemporaryDir memoryFolder;
+        TUnitMemory memory(memoryFolder.path());
+        rig.Link->SetMemory(&memory);
+        const TBytes held = rig.Slot(c.TurnedTo, 12);
+        ASSERT_TRUE(memory.Saw(c.TurnedTo, 12, held, TSeenHow::Read).isEmpty());
+        rig.processor->SetLog([&](const std::string& line) {
+            if (line.rfind("<- ", 0) == 0 && line.find("store preset") != std::string::npos)
+                rig.processor->TurnTo(c.TurnedTo, 4); // slot 5, before the unit handles the store
+        });
+        TStoreRequest request = Request(TitledDump("Moved"), 12, true, c.Verify);
+        request.Bank = c.Bank;
+        const TStoreResult result = rig.Link->Job<TVerifiedStore>().Store(request);
+        rig.processor->SetLog({});
+        EXPECT_TRUE(result.Stored) << c.Moved;
+        EXPECT_FALSE(result.Verified) << c.Moved;
+        const std::string title = PresetTitleOf(held);
+        EXPECT_EQ(result.Overwritten,
+                  c.Moved + std::string(" (it held ") + title + " when last seen)");
+        EXPECT_EQ(result.Message, std::string("The unit was moved to bank ") + c.Moved[0] +
+                                      " during the store: " + c.Moved +
+                                      " may have been overwritten (it held " + title +
+                                      " when last seen); slot 12 was not verified");
+        EXPECT_EQ(rig.Slot(c.TurnedTo, 12), rig.Slot(c.TurnedTo, 5))
+            << "the knob's preset, stored over " << c.Moved;
+        rig.Link->SetMemory(nullptr);
+    }
+}
+
+// A store of what the unit holds, into the bank the link last knew, while the unit sits in
+// another bank and every choice of a bank is lost: the bank is chosen again twice, no more, and
+// nothing is stored.
+TEST(Store, AUnitThatStaysInAnotherBankIsAskedTwiceMoreAndGetsNothing) {
     LinkRig rig;
     rig.Link->PingDevice();
-    QTemporaryDir kept;
-    rig.Link->Job<TVerifiedStore>().ReplacedFolder = kept.path();
-    QTemporaryDir memoryFolder;
-    TUnitMemory memory(memoryFolder.path());
-    rig.Link->SetMemory(&memory);
-    const TBytes b12 = rig.Slot(1, 12);
-    ASSERT_TRUE(memory.Saw(1, 12, b12, TSeenHow::Read).isEmpty());
-    rig.processor->SetLog([&](const std::string& line) {
-        if (line.rfind("<- ", 0) == 0 && line.find("store preset") != std::string::npos)
-            rig.processor->TurnTo(1, 4); // before the unit handles the store
-    });
-    TStoreRequest request = Request(TitledDump("Moved"), 12, true, true);
-    request.Bank = 0;
+    ASSERT_EQ(rig.Link->CurrentBank(), 0);
+    rig.processor->TurnTo(1, 5);
+    rig.processor->SetLoseSelectEvery(1);
+    const TBytes inA = rig.Slot(0, 17);
+    const TBytes inB = rig.Slot(1, 17);
+    TStoreRequest request = Request(TitledDump("Edit Buffer"), 17, false, true);
+    request.SendFirst = false;
     const TStoreResult result = rig.Link->Job<TVerifiedStore>().Store(request);
-    rig.processor->SetLog({});
-    EXPECT_TRUE(result.Stored);
-    EXPECT_FALSE(result.Verified);
-    const std::string title = PresetTitleOf(b12);
-    EXPECT_EQ(result.Overwritten, "B 012 (it held " + title + " when last seen)");
-    EXPECT_EQ(result.Message, "The unit was moved to bank B during the store: B 012 may have been "
-                              "overwritten (it held " +
-                                  title +
-                                  " when last seen); slot 12 was not "
-                                  "verified");
-    EXPECT_EQ(rig.Slot(1, 12), rig.Slot(1, 5)) << "the knob's preset, stored over B 012";
-    rig.Link->SetMemory(nullptr);
+    EXPECT_FALSE(result.Stored);
+    EXPECT_EQ(result.Message, "The unit would not change to bank A: nothing was stored in slot 17");
+    EXPECT_EQ(std::count(rig.Lines.begin(), rig.Lines.end(),
+                         "The unit is in bank B: choosing bank A again"),
+              2);
+    rig.Wait(50);
+    EXPECT_EQ(rig.Slot(0, 17), inA);
+    EXPECT_EQ(rig.Slot(1, 17), inB);
 }
 
 // What goes wrong is said, and nothing is called verified that was not.
