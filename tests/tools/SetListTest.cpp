@@ -25,12 +25,6 @@ std::string Read(const fs::path& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-TBytes PresetBytes(const std::string& title) {
-    TPreset preset;
-    preset.Title = title;
-    DetermineDigitalGroup(preset, {});
-    return preset.Encode();
-}
 } // namespace
 
 class SetListToolTest : public ToolFolderTest {};

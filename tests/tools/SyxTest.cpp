@@ -13,15 +13,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-TBytes PresetBytes(const std::string& title, std::uint8_t device) {
-    TPreset preset;
-    preset.Title = title;
-    DetermineDigitalGroup(preset, {});
-    TBytes bytes = preset.Encode();
-    bytes[2] = device;
-    return bytes;
-}
-
 void Write(const fs::path& path, const TBytes& bytes) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),

@@ -1,7 +1,10 @@
 #pragma once
 // quellfarn-tool run as a user runs it from a shell, with what it prints on standard output and
-// on standard error kept apart; the preset files of a folder, by name; and a scratch folder.
+// on standard error kept apart; the preset files of a folder, by name; a preset file's bytes;
+// and a scratch folder.
 
+#include "model/EffectCatalogue.h"
+#include "model/Preset.h"
 #include "model/Protocol.h"
 
 #include <array>
@@ -41,6 +44,18 @@ inline ToolResult RunTool(const std::string& arguments, const std::string& envir
     result.Output.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     std::filesystem::remove(output);
     return result;
+}
+
+// A new preset's dump with this title, as the editor makes it; with a device byte of its own
+// when one is given.
+inline TBytes PresetBytes(const std::string& title, int device = -1) {
+    TPreset preset;
+    preset.Title = title;
+    DetermineDigitalGroup(preset, {});
+    TBytes bytes = preset.Encode();
+    if (device >= 0)
+        bytes[2] = static_cast<std::uint8_t>(device);
+    return bytes;
 }
 
 inline std::string Quoted(const std::filesystem::path& path) {

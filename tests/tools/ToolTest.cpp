@@ -26,12 +26,6 @@ protected:
     }
 };
 
-TBytes PresetBytes(const std::string& title) {
-    TPreset preset;
-    preset.Title = title;
-    DetermineDigitalGroup(preset, {});
-    return preset.Encode();
-}
 } // namespace
 
 TEST_F(ToolTest, NewPresetIsWhatTheEditorCreates) {
