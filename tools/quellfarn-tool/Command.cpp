@@ -125,6 +125,11 @@ const TOption Csv{
     {QStringLiteral("csv"), QStringLiteral("names: write CSV (program, preset, name)")}, {}};
 const TOption Midnam{
     {QStringLiteral("midnam"), QStringLiteral("names: write a MIDNAM document for DAWs")}, {}};
+const TOption From{{QStringLiteral("from"),
+                    QStringLiteral("setlist place: the first song's slot, as in D181; the\n"
+                                   "others follow it, on into the next bank"),
+                    QStringLiteral("SLOT")},
+                   {}};
 const TOption Version{{QStringLiteral("version"), QStringLiteral("print the version or this text")},
                       {}};
 const TOption Help{

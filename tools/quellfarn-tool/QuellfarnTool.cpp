@@ -19,6 +19,8 @@
 //   quellfarn-tool syx join DIR FILE.syx [--pre-plenova]
 //   quellfarn-tool setlist show FILE [--pre-plenova]
 //   quellfarn-tool setlist table FILE OUT.mpt [--base TABLE.mpt] [--pre-plenova]
+//   quellfarn-tool setlist place FILE --from SLOT [--in NAME] [--out NAME] [--delay MS]
+//                  [--timeout MS] [--pre-plenova] [--dry-run] [--yes]
 //   quellfarn-tool names [--table FILE.mpt] --csv|--midnam OUT [--bank A] [--out NAME]
 //                  [--device-id N] [--pre-plenova]
 //
@@ -50,6 +52,7 @@
 #include "ReplayCommand.h"
 #include "RestoreCommand.h"
 #include "SetListCommand.h"
+#include "SetListPlaceCommand.h"
 #include "SwapCommand.h"
 #include "SyxCommand.h"
 #include "ToolErrors.h"
@@ -93,6 +96,8 @@ constexpr const char* kUsage =
     "       quellfarn-tool journal [--in NAME] [--out NAME] [--pre-plenova]\n"
     "       quellfarn-tool setlist show FILE [--pre-plenova]\n"
     "       quellfarn-tool setlist table FILE OUT.mpt [--base TABLE.mpt] [--pre-plenova]\n"
+    "       quellfarn-tool setlist place FILE --from SLOT [--in NAME] [--out NAME]\n"
+    "                      [--delay MS] [--timeout MS] [--pre-plenova] [--dry-run] [--yes]\n"
     "       quellfarn-tool names [--table FILE.mpt] --csv|--midnam OUT [--bank A]\n"
     "                      [--out NAME] [--device-id N] [--pre-plenova]\n"
     "\n"
@@ -117,7 +122,11 @@ constexpr const char* kUsage =
     "\"Title = path/to/file.tmq\" (a preset file, a relative path from the set list's\n"
     "folder), a note after \" ; \"; blank lines and lines starting with # are kept as they\n"
     "are. setlist show and setlist table name each other line with its number and exit 1.\n"
-    "names takes the titles of --bank's slots from the unit's memory, as library does.\n";
+    "names takes the titles of --bank's slots from the unit's memory, as library does.\n"
+    "setlist place writes the songs' presets into consecutive slots from --from (A200 is\n"
+    "followed by B001; nothing past the unit's last slot), as place writes: each slot kept,\n"
+    "written and read back, one step of the journal. A song's slot is read again first and\n"
+    "must have been read before; a slot that already holds its song is left out.\n";
 
 // Where --help lists each entry of its options: the options of one line, the first one's
 // description.
@@ -143,6 +152,7 @@ const std::vector<std::vector<const TOption*>> kOptionLines = {
     {&ToolOptions::Table},
     {&ToolOptions::Csv},
     {&ToolOptions::Midnam},
+    {&ToolOptions::From},
     {&ToolOptions::Json},
     {&ToolOptions::Version, &ToolOptions::Help}};
 
@@ -230,6 +240,7 @@ int main(int argc, char* argv[]) {
     commands.push_back(std::make_unique<TJournalCommand>(argc, argv));
     commands.push_back(std::make_unique<TSetListShowCommand>());
     commands.push_back(std::make_unique<TSetListTableCommand>());
+    commands.push_back(std::make_unique<TSetListPlaceCommand>(argc, argv));
     commands.push_back(std::make_unique<TNamesCommand>());
 
     QStringList words = ArgumentWords(argc, argv);
