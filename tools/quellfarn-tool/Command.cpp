@@ -118,7 +118,7 @@ const TOption Base{{QStringLiteral("base"),
                    {}};
 const TOption Table{{QStringLiteral("table"),
                      QStringLiteral("names: the program table to name (default: program n calls\n"
-                                    "up preset n)"),
+                                    "up preset n); mark, changes: the unit's table now"),
                      QStringLiteral("FILE.mpt")},
                     {}};
 const TOption Csv{
@@ -130,6 +130,10 @@ const TOption From{{QStringLiteral("from"),
                                    "others follow it, on into the next bank"),
                     QStringLiteral("SLOT")},
                    {}};
+const TOption Since{{QStringLiteral("since"),
+                     QStringLiteral("changes: the snapshot told against (see marks)"),
+                     QStringLiteral("NAME")},
+                    {}};
 const TOption Version{{QStringLiteral("version"), QStringLiteral("print the version or this text")},
                       {}};
 const TOption Help{
