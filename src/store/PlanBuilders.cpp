@@ -61,6 +61,75 @@ TPlanOrRefusal PlacePlan(const TUnitMemory* memory, TPlace from, const std::vect
     return result;
 }
 
+std::vector<TPlace> SetListPlaces(TPlace from, std::size_t songs, bool singleBank) {
+    const int perBank = singleBank ? 128 : 200;
+    const int end = (singleBank ? 1 : 4) * perBank;
+    std::vector<TPlace> places;
+    if (from.Slot < 1 || from.Slot > perBank)
+        return places;
+    // The unit's slots in one row, bank by bank, as its up switch steps through them.
+    for (int at = (singleBank ? 0 : from.Bank) * perBank + from.Slot - 1;
+         at < end && places.size() < songs; ++at)
+        places.push_back({at / perBank, at % perBank + 1});
+    return places;
+}
+
+TPlanOrRefusal SetListPlan(const TUnitMemory* memory, TPlace from,
+                           const std::vector<TSetListSong>& songs, const QString& name,
+                           bool singleBank) {
+    TPlanOrRefusal result;
+    if (songs.empty()) {
+        result.Refusal = QStringLiteral("The set list has no songs");
+        return result;
+    }
+    const std::vector<TPlace> places = SetListPlaces(from, songs.size(), singleBank);
+    if (places.size() < songs.size()) {
+        const std::size_t left = songs.size() - places.size();
+        result.Refusal =
+            QStringLiteral("%1 of the %2 songs do not fit from %3: the unit's last slot is %4")
+                .arg(left)
+                .arg(songs.size())
+                .arg(from.Text(singleBank),
+                     TPlace{singleBank ? 0 : 3, singleBank ? 128 : 200}.Text(singleBank));
+        return result;
+    }
+    QStringList unread;
+    for (std::size_t i = 0; i < songs.size(); ++i) {
+        const TSetListSong& song = songs[i];
+        const TBytes* dump = &song.Dump;
+        if (song.Slot) {
+            // A song in its own target slot is there already, read or not.
+            if (*song.Slot == places[i])
+                continue;
+            const TSlotVersion* held = Now(memory, *song.Slot);
+            if (held == nullptr) {
+                unread
+                    << QStringLiteral("\"%1\" (%2)").arg(song.Title, song.Slot->Text(singleBank));
+                continue;
+            }
+            dump = &held->Dump;
+        }
+        const TSlotVersion* target = Now(memory, places[i]);
+        if (target != nullptr && SameDumpAnyDevice(target->Dump, *dump))
+            continue;
+        result.Plan.Writes.push_back(Planned(memory, places[i], *dump));
+    }
+    if (!unread.isEmpty()) {
+        result.Refusal =
+            QStringLiteral("%1 %2 never read: fetch %3 first [F5]")
+                .arg(unread.join(QStringLiteral(", ")),
+                     unread.size() == 1 ? QStringLiteral("was") : QStringLiteral("were"),
+                     unread.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+        result.Plan.Writes.clear();
+        return result;
+    }
+    QString into = places.front().Text(singleBank);
+    if (places.size() > 1)
+        into += QStringLiteral("..") + places.back().Text(singleBank);
+    result.Plan.Label = QStringLiteral("place of set list %1 into %2").arg(name, into);
+    return result;
+}
+
 TPlanOrRefusal SwapPlan(const TUnitMemory* memory, TPlace first, TPlace second, bool singleBank) {
     TPlanOrRefusal result;
     if (first == second) {

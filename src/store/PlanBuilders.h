@@ -9,6 +9,7 @@
 #include "store/WritePlan.h"
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 // A plan, or why there is none ("B 017 was never read: fetch it first").
@@ -21,6 +22,23 @@ struct TPlanOrRefusal {
 // "sending", "place").
 TPlanOrRefusal PlacePlan(const TUnitMemory* memory, TPlace from, const std::vector<TBytes>& dumps,
                          const QString& what, bool singleBank);
+// A song of a set list as its plan takes it: its title, and its slot or its file's preset.
+struct TSetListSong {
+    QString Title;
+    std::optional<TPlace> Slot; // none: the song is played from a file, whose preset is Dump
+    TBytes Dump;
+};
+// The consecutive slots from `from`, on from a bank's last slot into the next bank's first, for
+// as many songs as there are, as far as the unit's last slot.
+std::vector<TPlace> SetListPlaces(TPlace from, std::size_t songs, bool singleBank);
+// The songs' presets into consecutive slots from `from` (see SetListPlaces), so the unit's up
+// and down switches step through the set; `name` names the set list in the plan's label. A
+// song's slot gives what the memory holds for it; a song whose target slot already holds its
+// preset, as remembered, is left out. Refused when a song's slot was never read (each such song
+// named) or when the songs run past the unit's last slot.
+TPlanOrRefusal SetListPlan(const TUnitMemory* memory, TPlace from,
+                           const std::vector<TSetListSong>& songs, const QString& name,
+                           bool singleBank);
 // The two slots' presets exchanged.
 TPlanOrRefusal SwapPlan(const TUnitMemory* memory, TPlace first, TPlace second, bool singleBank);
 // The slot's preset stored again under a new title.

@@ -21,6 +21,7 @@ inline constexpr qint64 kLargestSyxFile = 16 * 1024 * 1024;
 inline constexpr qint64 kLargestJournalFile = 8 * 1024 * 1024;
 inline constexpr qint64 kLargestSlotFile = 4 * 1024 * 1024;
 inline constexpr qint64 kLargestSetListFile = 1024 * 1024; // far more songs than an evening holds
+inline constexpr qint64 kLargestSnapshotFile = 2 * 1024 * 1024; // 800 slots in hex and a table
 
 struct TFileRead {
     QByteArray Bytes;

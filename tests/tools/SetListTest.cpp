@@ -5,12 +5,16 @@
 #include "model/EffectCatalogue.h"
 #include "model/Mpt.h"
 #include "model/Preset.h"
+#include "sim/SimulatedProcessor.h"
 #include "store/UnitMemory.h"
+#include "store/WritePlan.h"
 
+#include <QDir>
 #include <QFile>
 #include <QXmlStreamReader>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
@@ -160,4 +164,77 @@ TEST_F(SetListToolTest, NamesTellEachProgramThePresetTitleAsTheUnitWasLastRead) 
         EXPECT_THAT(run.Errors, HasSubstr(c.Errors));
     }
     EXPECT_FALSE(fs::exists(folder / "x"));
+}
+
+// setlist place against the unit inside the tool: the plan across the end of a bank with the
+// songs already in place left out, what it refuses before anything is sent, and a real place
+// that reads the songs' slots first.
+TEST_F(SetListToolTest, PlacePutsTheSongsInConsecutiveSlotsLeavingThoseInPlace) {
+    QDir(ProgramDataFolder()).removeRecursively();
+    {
+        TUnitMemory memory(TUnitMemory::FolderFor(kSimulatedDeviceName, 0));
+        ASSERT_EQ(memory.Saw(1, 17, PresetBytes("Slap"), TSeenHow::Read), "");
+        ASSERT_EQ(memory.Saw(0, 200, PresetBytes("Old"), TSeenHow::Read), "");
+        ASSERT_EQ(memory.Saw(1, 2, PresetBytes("Slap"), TSeenHow::Read), "");
+    }
+    const TBytes jam = PresetBytes("Jam");
+    Write(folder / "jam.tmq", std::string(jam.begin(), jam.end()));
+    Write(folder / "gig.tmq", "not a preset");
+    Write(folder / "gig.txt", "Intro = B017\nJam = jam.tmq\nBallad = B001 ; its own slot\n"
+                              "Outro = B017 ; B002 holds it\nEncore = jam.tmq\n");
+    const std::string place = "setlist place " + Quoted(folder / "gig.txt") + " --delay 5";
+
+    ToolResult run = RunTool(place + " --from a199 --dry-run");
+    EXPECT_EQ(run.Status, 0) << run.Errors;
+    EXPECT_EQ(run.Output, "A 199: (not read yet) \u2192 Slap\nA 200: Old \u2192 Jam\n"
+                          "B 003: (not read yet) \u2192 Jam\nDry run: would write 3 slots, each "
+                          "kept first; nothing was sent to the unit\n");
+
+    const struct {
+        std::string SetList;
+        std::string From;
+        int Status;
+        std::string Errors;
+    } refused[] = {
+        {"", "D199", 2, "3 of the 5 songs do not fit from D 199: the unit's last slot is D 200"},
+        {"", "E001", 2, "\"E001\" is not a slot"},
+        {"Lost = C005\nFound = B017\nGone = D001\n", "A001", 1,
+         "\"Lost\" (C 005), \"Gone\" (D 001) were never read: fetch them first [F5]; nothing was "
+         "sent to the unit"},
+        {"Intro = B017\nTypo = B\n", "A001", 1,
+         "Nothing was sent: the set list has lines that are no song"},
+        {"Intro = missing.tmq\n", "A001", 1, "missing.tmq"},
+        {"Intro = gig.tmq\n", "A001", 1,
+         "\"Intro\" plays " + (folder / "gig.tmq").string() + ", which is not a preset file"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.SetList + c.From);
+        const fs::path list = c.SetList.empty() ? folder / "gig.txt" : folder / "other.txt";
+        if (!c.SetList.empty())
+            Write(list, c.SetList);
+        run = RunTool("setlist place " + Quoted(list) + " --from " + c.From + " --yes");
+        EXPECT_EQ(run.Status, c.Status);
+        EXPECT_THAT(run.Errors, HasSubstr(c.Errors));
+    }
+    EXPECT_EQ(RunTool("setlist place " + Quoted(folder / "gig.txt")).Status, 2);
+    EXPECT_THAT(RunTool("journal").Output, HasSubstr("is empty"));
+
+    // The unit inside the tool holds other presets than remembered: B017 is read again and its
+    // preset is what goes in; B002 no longer holds it and is written too.
+    run = RunTool(place + " --from A199 --yes");
+    EXPECT_EQ(run.Status, 0) << run.Errors;
+    TUnitMemory memory(TUnitMemory::FolderFor(kSimulatedDeviceName, 0));
+    memory.Load();
+    const TBytes intro = memory.Slot(1, 17)->Now()->Dump;
+    EXPECT_NE(PresetTitleOf(intro), "Slap");
+    for (const auto& [bank, slot, dump] : {std::tuple{0, 199, intro}, std::tuple{0, 200, jam},
+                                           std::tuple{1, 2, intro}, std::tuple{1, 3, jam}}) {
+        SCOPED_TRACE(slot);
+        EXPECT_TRUE(SameDumpAnyDevice(memory.Slot(bank, slot)->Now()->Dump, dump));
+        EXPECT_THAT(run.Output, HasSubstr(SlotPlace(bank, slot, false).toStdString() + ": " +
+                                          PresetTitleOf(dump) + " written and verified\n"));
+    }
+    EXPECT_THAT(run.Output, testing::Not(HasSubstr("B 001")));
+    EXPECT_THAT(RunTool("journal").Output,
+                HasSubstr("place of set list gig into A 199..B 003: A 199, A 200, B 002, B 003\n"));
 }

@@ -118,13 +118,22 @@ const TOption Base{{QStringLiteral("base"),
                    {}};
 const TOption Table{{QStringLiteral("table"),
                      QStringLiteral("names: the program table to name (default: program n calls\n"
-                                    "up preset n)"),
+                                    "up preset n); mark, changes: the unit's table now"),
                      QStringLiteral("FILE.mpt")},
                     {}};
 const TOption Csv{
     {QStringLiteral("csv"), QStringLiteral("names: write CSV (program, preset, name)")}, {}};
 const TOption Midnam{
     {QStringLiteral("midnam"), QStringLiteral("names: write a MIDNAM document for DAWs")}, {}};
+const TOption From{{QStringLiteral("from"),
+                    QStringLiteral("setlist place: the first song's slot, as in D181; the\n"
+                                   "others follow it, on into the next bank"),
+                    QStringLiteral("SLOT")},
+                   {}};
+const TOption Since{{QStringLiteral("since"),
+                     QStringLiteral("changes: the snapshot told against (see marks)"),
+                     QStringLiteral("NAME")},
+                    {}};
 const TOption Version{{QStringLiteral("version"), QStringLiteral("print the version or this text")},
                       {}};
 const TOption Help{

@@ -19,8 +19,14 @@
 //   quellfarn-tool syx join DIR FILE.syx [--pre-plenova]
 //   quellfarn-tool setlist show FILE [--pre-plenova]
 //   quellfarn-tool setlist table FILE OUT.mpt [--base TABLE.mpt] [--pre-plenova]
+//   quellfarn-tool setlist place FILE --from SLOT [--in NAME] [--out NAME] [--delay MS]
+//                  [--timeout MS] [--pre-plenova] [--dry-run] [--yes]
 //   quellfarn-tool names [--table FILE.mpt] --csv|--midnam OUT [--bank A] [--out NAME]
 //                  [--device-id N] [--pre-plenova]
+//   quellfarn-tool mark NAME [--table FILE.mpt] [--out NAME] [--device-id N] [--pre-plenova]
+//   quellfarn-tool changes --since NAME [--table FILE.mpt] [--out NAME] [--device-id N]
+//                  [--pre-plenova]
+//   quellfarn-tool marks [--out NAME] [--device-id N]
 //
 // A bad file prints its message and exits with 1; a usage error exits with 2. A backup exits
 // with 0 when every chosen preset arrived and with 1 when it stopped (a silent unit, a file it
@@ -32,6 +38,8 @@
 // messages and files they skip only named; with 1 when they found none or a file could not be
 // read or written (a split then writes nothing). setlist show exits with 1 when a line of the
 // set list is no song; setlist table also when the songs make no table, and then writes nothing.
+// changes exits with 0 when nothing changed since the snapshot, 1 when something did, and 2 when
+// there is no snapshot of that name or it cannot be read, as diff(1) does.
 
 #include "BackupCommand.h"
 #include "CheckCommand.h"
@@ -50,6 +58,8 @@
 #include "ReplayCommand.h"
 #include "RestoreCommand.h"
 #include "SetListCommand.h"
+#include "SetListPlaceCommand.h"
+#include "SnapshotCommand.h"
 #include "SwapCommand.h"
 #include "SyxCommand.h"
 #include "ToolErrors.h"
@@ -93,8 +103,15 @@ constexpr const char* kUsage =
     "       quellfarn-tool journal [--in NAME] [--out NAME] [--pre-plenova]\n"
     "       quellfarn-tool setlist show FILE [--pre-plenova]\n"
     "       quellfarn-tool setlist table FILE OUT.mpt [--base TABLE.mpt] [--pre-plenova]\n"
+    "       quellfarn-tool setlist place FILE --from SLOT [--in NAME] [--out NAME]\n"
+    "                      [--delay MS] [--timeout MS] [--pre-plenova] [--dry-run] [--yes]\n"
     "       quellfarn-tool names [--table FILE.mpt] --csv|--midnam OUT [--bank A]\n"
     "                      [--out NAME] [--device-id N] [--pre-plenova]\n"
+    "       quellfarn-tool mark NAME [--table FILE.mpt] [--out NAME] [--device-id N]\n"
+    "                      [--pre-plenova]\n"
+    "       quellfarn-tool changes --since NAME [--table FILE.mpt] [--out NAME]\n"
+    "                      [--device-id N] [--pre-plenova]\n"
+    "       quellfarn-tool marks [--out NAME] [--device-id N]\n"
     "\n"
     "restore writes the DIR/Bank A..D files a backup made (DIR's own with --pre-plenova) into\n"
     "their slots, --first..--last of each chosen bank, and reads each one back. It asks first;\n"
@@ -117,7 +134,15 @@ constexpr const char* kUsage =
     "\"Title = path/to/file.tmq\" (a preset file, a relative path from the set list's\n"
     "folder), a note after \" ; \"; blank lines and lines starting with # are kept as they\n"
     "are. setlist show and setlist table name each other line with its number and exit 1.\n"
-    "names takes the titles of --bank's slots from the unit's memory, as library does.\n";
+    "names takes the titles of --bank's slots from the unit's memory, as library does.\n"
+    "setlist place writes the songs' presets into consecutive slots from --from (A200 is\n"
+    "followed by B001; nothing past the unit's last slot), as place writes: each slot kept,\n"
+    "written and read back, one step of the journal. A song's slot is read again first and\n"
+    "must have been read before; a slot that already holds its song is left out.\n"
+    "\n"
+    "mark keeps what the unit's memory holds (every slot as last read) under a name;\n"
+    "changes --since NAME lists each slot whose preset differs now, in the words of\n"
+    "preset diff, and exits with 0 for no change, 1 for changes, 2 for no such snapshot.\n";
 
 // Where --help lists each entry of its options: the options of one line, the first one's
 // description.
@@ -143,6 +168,8 @@ const std::vector<std::vector<const TOption*>> kOptionLines = {
     {&ToolOptions::Table},
     {&ToolOptions::Csv},
     {&ToolOptions::Midnam},
+    {&ToolOptions::From},
+    {&ToolOptions::Since},
     {&ToolOptions::Json},
     {&ToolOptions::Version, &ToolOptions::Help}};
 
@@ -230,7 +257,11 @@ int main(int argc, char* argv[]) {
     commands.push_back(std::make_unique<TJournalCommand>(argc, argv));
     commands.push_back(std::make_unique<TSetListShowCommand>());
     commands.push_back(std::make_unique<TSetListTableCommand>());
+    commands.push_back(std::make_unique<TSetListPlaceCommand>(argc, argv));
     commands.push_back(std::make_unique<TNamesCommand>());
+    commands.push_back(std::make_unique<TMarkCommand>());
+    commands.push_back(std::make_unique<TChangesCommand>());
+    commands.push_back(std::make_unique<TMarksCommand>());
 
     QStringList words = ArgumentWords(argc, argv);
     try {

@@ -13,8 +13,6 @@
 #include <filesystem>
 #include <iostream>
 
-namespace {
-// The set list FILE names and its lines that are no song, each named on standard error.
 TSetListRead ReadSetListFile(const QString& word) {
     const TBytes bytes = ReadFile(Bytes(word), kLargestSetListFile);
     TSetListRead read = TSetList::Read(
@@ -23,7 +21,6 @@ TSetListRead ReadSetListFile(const QString& word) {
         std::cerr << Bytes(word) << ": " << problem.Text() << "\n";
     return read;
 }
-} // namespace
 
 TSetListShowCommand::TSetListShowCommand()
     : TCommand({.Name = QStringLiteral("setlist show"),

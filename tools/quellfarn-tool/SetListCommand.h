@@ -4,6 +4,7 @@
 // the songs one program change after another.
 
 #include "Command.h"
+#include "model/SetList.h"
 
 class TSetListShowCommand : public TCommand {
 public:
@@ -16,3 +17,7 @@ public:
     TSetListTableCommand();
     int Execute(const QStringList& arguments) override;
 };
+
+// The set list the word names, its lines that are no song each named on standard error; a
+// FileError when it cannot be read.
+TSetListRead ReadSetListFile(const QString& word);

@@ -6,23 +6,7 @@
 #include "model/DeviceMode.h"
 #include "store/PlanBuilders.h"
 
-#include <QRegularExpression>
 #include <iostream>
-
-namespace {
-// "A012", "a 12", "D200"; "17" on a single-bank unit.
-TPlace SlotWord(const QString& word) {
-    static const QRegularExpression withBank(QStringLiteral("^([A-Da-d]) ?0*(\\d{1,3})$"));
-    static const QRegularExpression plain(QStringLiteral("^0*(\\d{1,3})$"));
-    const QRegularExpressionMatch match = (PrePlenovaMode ? plain : withBank).match(word);
-    const int slot = match.hasMatch() ? match.captured(PrePlenovaMode ? 1 : 2).toInt() : 0;
-    const int last = PrePlenovaMode ? 128 : 200;
-    if (slot < 1 || slot > last)
-        throw UsageError{"\"" + Bytes(word) + "\" is not a slot: " +
-                         (PrePlenovaMode ? "1 to 128" : "a bank A to D and 1 to 200, as in A012")};
-    return {PrePlenovaMode ? 0 : match.captured(1).toUpper().at(0).unicode() - 'A', slot};
-}
-} // namespace
 
 TSwapCommand::TSwapCommand(int argc, char* argv[])
     : TWriteCommand({QStringLiteral("swap"), QStringLiteral("swap A012 A013"),
