@@ -146,12 +146,26 @@ TEST_F(SetListToolTest, NamesTellEachProgramThePresetTitleAsTheUnitWasLastRead) 
     ASSERT_EQ(patches.size(), 200);
     EXPECT_EQ(patches.mid(0, 3), QStringList({"Slap & \"Pop\"", "Dub, slow", "Preset 003"}));
 
+    // A set list's table: its songs' programs named as the songs, the rest as the table has them.
+    Write(folder / "gig.txt", "Opener = B002\nClosing, loud = B017 ; in E\n");
+    const std::string setList = "names --out 'Names Port' --table " + Quoted(folder / "unit.mpt") +
+                                " --setlist " + Quoted(folder / "gig.txt");
+    run = RunTool(setList + " --csv " + Quoted(folder / "gig.csv"));
+    EXPECT_EQ(run.Status, 0) << run.Errors;
+    EXPECT_THAT(Read(folder / "gig.csv"), testing::StartsWith("Program,Preset,Name\r\n"
+                                                              "1,2,Opener\r\n"
+                                                              "2,17,\"Closing, loud\"\r\n"
+                                                              "3,3,Preset 003\r\n"));
+    Write(folder / "spread.txt", "Opener = B002\nOther bank = A001\n");
+
     const struct {
         std::string Arguments;
         int Status;
         std::string Errors;
     } mistakes[] = {
         {names + " --csv --midnam x", 2, "quellfarn-tool: names needs one of --csv and --midnam"},
+        {setList + " --bank B --csv x", 2, "no --bank with --setlist"},
+        {"names --out 'Names Port' --setlist spread.txt --csv x", 1, "Nothing written"},
         {names + " x", 2, "quellfarn-tool: names needs one of --csv and --midnam"},
         {names + " --csv", 2, "quellfarn-tool: names needs one OUT file"},
         {"names --out 'No Such Port' --csv x", 1, "No unit of that name is remembered"},

@@ -124,8 +124,9 @@ TEST_F(WritesToTheUnit, AKnobTurnedMidWriteOverwritesNoOtherSlotUnnamed) {
     knob.join();
     EXPECT_EQ(sim.Stop(), 0);
     for (int slot = 1; slot <= 200; ++slot) {
-        if (slot != 10)
+        if (slot != 10) {
             ASSERT_EQ(Saved(truth, 1, slot), Factory(1, slot)) << "B " << slot;
+        }
     }
     if (Saved(truth, 1, 10) != Factory(1, 10)) {
         EXPECT_THAT(run.Errors + run.Output, HasSubstr("B 010 may have been overwritten"));

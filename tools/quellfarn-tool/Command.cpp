@@ -121,6 +121,11 @@ const TOption Table{{QStringLiteral("table"),
                                     "up preset n); mark, changes: the unit's table now"),
                      QStringLiteral("FILE.mpt")},
                     {}};
+const TOption SetList{{QStringLiteral("setlist"),
+                       QStringLiteral("names: the set list whose table to name, its songs'\n"
+                                      "programs by the songs' titles"),
+                       QStringLiteral("FILE")},
+                      {}};
 const TOption Csv{
     {QStringLiteral("csv"), QStringLiteral("names: write CSV (program, preset, name)")}, {}};
 const TOption Midnam{

@@ -3,6 +3,7 @@
 #include "NamesCommand.h"
 
 #include "LibraryCommand.h"
+#include "SetListCommand.h"
 #include "ToolErrors.h"
 #include "ToolFiles.h"
 #include "model/DeviceMode.h"
@@ -15,11 +16,13 @@
 TNamesCommand::TNamesCommand()
     : TCommand({.Name = QStringLiteral("names"),
                 .Synopsis = QStringLiteral("names --csv|--midnam OUT"),
-                .Description =
-                    QStringLiteral("program number to preset name for a program table (--table),\n"
-                                   "the titles from the unit as last read (see library)")},
-               {&ToolOptions::Table, &ToolOptions::Csv, &ToolOptions::Midnam, &ToolOptions::Bank,
-                &ToolOptions::Out, &ToolOptions::DeviceId, &ToolOptions::PrePlenova}) {}
+                .Description = QStringLiteral(
+                    "program number to preset name for a program table (--table),\n"
+                    "the titles from the unit as last read (see library); for a\n"
+                    "set list (--setlist), its songs' programs by the songs' titles")},
+               {&ToolOptions::Table, &ToolOptions::SetList, &ToolOptions::Csv, &ToolOptions::Midnam,
+                &ToolOptions::Bank, &ToolOptions::Out, &ToolOptions::DeviceId,
+                &ToolOptions::PrePlenova}) {}
 
 int TNamesCommand::Execute(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -32,12 +35,32 @@ int TNamesCommand::Execute(const QStringList& arguments) {
         throw UsageError{"names needs one OUT file"};
     SetPrePlenovaMode(parser.isSet(ToolOptions::PrePlenova.Option));
     const QString target = WritablePath(Bytes(words[0]));
-    const Tmpt table = parser.isSet(ToolOptions::Table.Option)
-                           ? LoadTable(Bytes(parser.value(ToolOptions::Table.Option)))
-                           : Tmpt();
-    const int bank = parser.isSet(ToolOptions::Bank.Option) && Mode.BankCount > 1
-                         ? parser.value(ToolOptions::Bank.Option).toUpper().at(0).unicode() - 'A'
-                         : 0;
+    Tmpt table = parser.isSet(ToolOptions::Table.Option)
+                     ? LoadTable(Bytes(parser.value(ToolOptions::Table.Option)))
+                     : Tmpt();
+    int bank = parser.isSet(ToolOptions::Bank.Option) && Mode.BankCount > 1
+                   ? parser.value(ToolOptions::Bank.Option).toUpper().at(0).unicode() - 'A'
+                   : 0;
+    // A set list's table, its songs' programs named as the songs are: what the player reads on
+    // the foot controller is the song.
+    std::vector<std::string> songs;
+    if (parser.isSet(ToolOptions::SetList.Option)) {
+        if (parser.isSet(ToolOptions::Bank.Option))
+            throw UsageError{"names takes the bank of the set list's songs: no --bank with "
+                             "--setlist"};
+        const TSetListRead read = ReadSetListFile(parser.value(ToolOptions::SetList.Option));
+        if (!read.Problems.empty())
+            throw FileError{"Nothing written: the set list has lines that are no song"};
+        const TSetListTable built = BuildSetListTable(read.List, table);
+        for (const std::string& refusal : built.Refusals)
+            std::cerr << refusal << "\n";
+        if (!built.Refusals.empty())
+            throw FileError{"Nothing written"};
+        table = built.Table;
+        bank = built.Bank;
+        for (const TSong& song : read.List.Songs)
+            songs.push_back(song.Title);
+    }
     TUnitMemory memory(RememberedUnitFolder(parser));
     memory.Load();
     for (const QString& problem : memory.Problems())
@@ -48,7 +71,9 @@ int TNamesCommand::Execute(const QStringList& arguments) {
             // A preset's title is Latin-1, as the unit shows it.
             titles[place.Slot] =
                 QString::fromLatin1(PresetTitleOf(slot.Now()->Dump).c_str()).toStdString();
-    const std::vector<TProgramName> names = ProgramNames(table, titles);
+    std::vector<TProgramName> names = ProgramNames(table, titles);
+    for (std::size_t i = 0; i < songs.size() && i < names.size(); ++i)
+        names[i].Name = songs[i];
     const std::string text = csv ? ProgramNamesCsv(names) : ProgramNamesMidnam(names);
     if (const QString failure =
             WriteWholeFile(target, QByteArray(text.data(), static_cast<qsizetype>(text.size())));

@@ -21,8 +21,8 @@
 //   quellfarn-tool setlist table FILE OUT.mpt [--base TABLE.mpt] [--pre-plenova]
 //   quellfarn-tool setlist place FILE --from SLOT [--in NAME] [--out NAME] [--delay MS]
 //                  [--timeout MS] [--pre-plenova] [--dry-run] [--yes]
-//   quellfarn-tool names [--table FILE.mpt] --csv|--midnam OUT [--bank A] [--out NAME]
-//                  [--device-id N] [--pre-plenova]
+//   quellfarn-tool names [--table FILE.mpt] [--setlist FILE] --csv|--midnam OUT [--bank A]
+//                  [--out NAME] [--device-id N] [--pre-plenova]
 //   quellfarn-tool mark NAME [--table FILE.mpt] [--out NAME] [--device-id N] [--pre-plenova]
 //   quellfarn-tool changes --since NAME [--table FILE.mpt] [--out NAME] [--device-id N]
 //                  [--pre-plenova]
@@ -105,8 +105,8 @@ constexpr const char* kUsage =
     "       quellfarn-tool setlist table FILE OUT.mpt [--base TABLE.mpt] [--pre-plenova]\n"
     "       quellfarn-tool setlist place FILE --from SLOT [--in NAME] [--out NAME]\n"
     "                      [--delay MS] [--timeout MS] [--pre-plenova] [--dry-run] [--yes]\n"
-    "       quellfarn-tool names [--table FILE.mpt] --csv|--midnam OUT [--bank A]\n"
-    "                      [--out NAME] [--device-id N] [--pre-plenova]\n"
+    "       quellfarn-tool names [--table FILE.mpt] [--setlist FILE] --csv|--midnam OUT\n"
+    "                      [--bank A] [--out NAME] [--device-id N] [--pre-plenova]\n"
     "       quellfarn-tool mark NAME [--table FILE.mpt] [--out NAME] [--device-id N]\n"
     "                      [--pre-plenova]\n"
     "       quellfarn-tool changes --since NAME [--table FILE.mpt] [--out NAME]\n"
@@ -134,7 +134,8 @@ constexpr const char* kUsage =
     "\"Title = path/to/file.tmq\" (a preset file, a relative path from the set list's\n"
     "folder), a note after \" ; \"; blank lines and lines starting with # are kept as they\n"
     "are. setlist show and setlist table name each other line with its number and exit 1.\n"
-    "names takes the titles of --bank's slots from the unit's memory, as library does.\n"
+    "names takes the titles of --bank's slots from the unit's memory, as library does;\n"
+    "with --setlist, the set list's table on --table, its songs' programs by their titles.\n"
     "setlist place writes the songs' presets into consecutive slots from --from (A200 is\n"
     "followed by B001; nothing past the unit's last slot), as place writes: each slot kept,\n"
     "written and read back, one step of the journal. A song's slot is read again first and\n"
