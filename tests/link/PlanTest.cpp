@@ -3,6 +3,7 @@
 // a slot changed asks first; a slot that fails to verify in the middle of a plan.
 
 #include "link/PlanWalk.h"
+#include "store/PlanBuilders.h"
 #include "support/LinkRig.h"
 
 #include <QFile>
@@ -331,6 +332,26 @@ TEST(Plan, LinesNameEachSlotAndARenameChangesOnlyTheTitle) {
                               TBytes(renamed.begin() + 159, renamed.end())};
     EXPECT_EQ(outside[0], TBytes(dump.begin(), dump.begin() + 127));
     EXPECT_EQ(outside[1], TBytes(dump.begin() + 159, dump.end()));
+}
+
+// A bank copied onto another: every slot read is planned, the last one too; slots that hold the
+// same preset already are left out; a bank not read whole is refused.
+TEST(Plan, ACopyOfABankTakesEverySlotThatDiffers) {
+    QTemporaryDir folder;
+    TUnitMemory memory(folder.path());
+    for (int slot = 1; slot <= 200; ++slot)
+        ASSERT_TRUE(
+            memory.Saw(0, slot, Titled(QStringLiteral("A%1").arg(slot), slot % 7), TSeenHow::Read)
+                .isEmpty());
+    ASSERT_TRUE(memory.Saw(2, 9, Titled(QStringLiteral("A9"), 9 % 7), TSeenHow::Read).isEmpty());
+    const TPlanOrRefusal copy = CopyBankPlan(&memory, 0, 2);
+    EXPECT_TRUE(copy.Refusal.isEmpty()) << copy.Refusal.toStdString();
+    ASSERT_EQ(copy.Plan.Writes.size(), 199u) << "C 009 holds A 009's preset already";
+    EXPECT_EQ(copy.Plan.Writes.front().Slot, 1);
+    EXPECT_EQ(copy.Plan.Writes.back().Slot, 200);
+    EXPECT_EQ(copy.Plan.Writes.back().Bank, 2);
+    EXPECT_EQ(CopyBankPlan(&memory, 1, 2).Refusal,
+              "200 slots of bank B were never read: read the bank first [Ctrl+R]");
 }
 
 // Stepping from slot to slot: across banks on a unit of four, never past either end, and within

@@ -79,10 +79,12 @@ TEST(BackupFolder, KeptPresetsAreNamedByBankMomentAndSlotAndNeverOverwritten) {
     const QString first = KeepReplacedPreset(root.path(), TitledDump("Slap Funk"), 0, 17, error);
     const QString second = KeepReplacedPreset(root.path(), TitledDump("Slap Funk"), 0, 17, error);
     const QString untitled = KeepReplacedPreset(root.path(), TitledDump(""), -1, 3, error);
+    const QString last = KeepReplacedPreset(root.path(), TitledDump("Last"), 3, 200, error);
     EXPECT_TRUE(QFileInfo(first).fileName().startsWith("Bank A 20")) << first.toStdString();
+    EXPECT_TRUE(QFileInfo(last).fileName().startsWith("Bank D 20")) << last.toStdString();
     EXPECT_TRUE(first.endsWith(" Slap Funk.tmq017")) << first.toStdString();
     EXPECT_NE(first, second);
     EXPECT_TRUE(QFileInfo(untitled).fileName().startsWith("20")) << "no bank on a single-bank unit";
     EXPECT_TRUE(untitled.endsWith(" Untitled.tmq003"));
-    EXPECT_EQ(QDir(root.path()).entryList(QDir::Files).size(), 3);
+    EXPECT_EQ(QDir(root.path()).entryList(QDir::Files).size(), 4);
 }
