@@ -298,19 +298,25 @@ bool TUnitHost::ReadSlots(const std::vector<TPlace>& wanted) {
     return false;
 }
 
+TPlanCounts TUnitHost::RunWrite(const std::function<TPlanCounts()>& job) {
+    writing = true;
+    const TPlanCounts counts = job();
+    writing = false;
+    interruptPoll.stop();
+    EndProgressLine();
+    if (!counts.Refused.isEmpty())
+        Complain(counts.Refused);
+    return counts;
+}
+
 int TUnitHost::Write(const TWritePlan& plan) {
     const ToolRun::TCatchInterrupts catching;
     if (!ConnectForWriting())
         return 1;
-    writing = true;
-    const TPlanCounts counts = link->Job<TPlanWalk>().Run(plan, &Journal());
-    writing = false;
-    interruptPoll.stop();
-    EndProgressLine();
-    if (!counts.Refused.isEmpty()) {
-        Complain(counts.Refused);
+    const TPlanCounts counts =
+        RunWrite([&] { return link->Job<TPlanWalk>().Run(plan, &Journal()); });
+    if (!counts.Refused.isEmpty())
         return 1;
-    }
     if (interrupted) {
         Complain(QStringLiteral("aborted after ") + PlanCountsText(counts));
         return 1;
@@ -332,16 +338,12 @@ int TUnitHost::Replay(bool undo, const TPlanWalk::TAsk& ask) {
     const auto total = static_cast<int>(entry->Slots.size());
     if (!ConnectForWriting())
         return 1;
-    writing = true;
-    const TPlanCounts counts = undo ? link->Job<TPlanWalk>().Undo(Journal(), id, ask)
-                                    : link->Job<TPlanWalk>().Redo(Journal(), id, ask);
-    writing = false;
-    interruptPoll.stop();
-    EndProgressLine();
-    if (!counts.Refused.isEmpty()) {
-        Complain(counts.Refused);
+    const TPlanCounts counts = RunWrite([&] {
+        return undo ? link->Job<TPlanWalk>().Undo(Journal(), id, ask)
+                    : link->Job<TPlanWalk>().Redo(Journal(), id, ask);
+    });
+    if (!counts.Refused.isEmpty())
         return 1;
-    }
     if (counts.Verified == total && !interrupted)
         return 0;
     if (counts.Written > 0 || interrupted)

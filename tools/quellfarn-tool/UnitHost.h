@@ -19,6 +19,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -113,6 +114,9 @@ public:
 
 private:
     enum class TOutcome { Running, Complete, Failed, Aborted };
+    // A write job (a plan, an undo, a redo) run with the progress line ended after it and its
+    // refusal said.
+    TPlanCounts RunWrite(const std::function<TPlanCounts()>& job);
 
     bool OpenPorts();
     // A port that goes is closed and waited for (the link's jobs pause), and opened again when
