@@ -88,7 +88,8 @@ def press(root, name):
 
 
 def main():
-    app = wait_for(application, "Quellfarn")
+    # The sanitizer build starts slowly, the more so while other builds share the machine.
+    app = wait_for(application, "Quellfarn", seconds=90)
     main_window = wait_for(lambda: window(app, "Quellfarn"), "the main window")
     time.sleep(3)  # the splash goes by itself
     counts = {"main window": inspect(main_window, "main window")}
