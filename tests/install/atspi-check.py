@@ -2,6 +2,7 @@
 say: a control that takes the focus without a name or with no role, a slider whose description
 does not begin with the value text its window shows. Run by scripts/accessibility."""
 
+import os
 import sys
 import time
 
@@ -12,12 +13,30 @@ VAGUE_ROLES = {pyatspi.ROLE_UNKNOWN, pyatspi.ROLE_INVALID, pyatspi.ROLE_FILLER}
 ROWS = {pyatspi.ROLE_TABLE_CELL, pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_TREE_ITEM}
 
 
+ENDED = 3  # the exit code when the program ended before it was read
+
+
+def program_ended():
+    """The program named by QUELLFARN_PID has ended (or is a zombie its shell has not reaped)."""
+    pid = os.environ.get("QUELLFARN_PID")
+    if not pid:
+        return False
+    try:
+        with open(f"/proc/{pid}/stat", encoding="ascii") as stat:
+            return stat.read().rsplit(")", 1)[1].split()[0] in ("Z", "X")
+    except OSError:
+        return True
+
+
 def wait_for(find, what, seconds=30):
     end = time.time() + seconds
     while time.time() < end:
         found = find()
         if found is not None:
             return found
+        if program_ended():
+            print(f"accessibility: the program ended while waiting for {what}", file=sys.stderr)
+            sys.exit(ENDED)
         time.sleep(0.2)
     sys.exit(f"accessibility: {what} did not appear on the accessibility bus")
 
