@@ -192,3 +192,33 @@ TEST_F(WritesToTheUnit, TwoToolsAtOnceKeepBothSteps) {
     EXPECT_TRUE(SameDumpAnyDevice(Saved(truth, 0, 1), Retitled(Factory(3, 1), "Echo")));
     EXPECT_TRUE(SameDumpAnyDevice(Saved(truth, 0, 2), Retitled(Factory(3, 1), "Foxtrot")));
 }
+
+// A set list placed from D 181 and undone over JACK: each song's preset is verified in its slot,
+// and after the undo the unit holds, byte for byte, what it held at the start.
+TEST_F(WritesToTheUnit, ASetListPlacedAndUndoneLeavesTheUnitAsItBegan) {
+    PresetFile("Jam");
+    std::ofstream(folder / "gig.txt")
+        << "Intro = B017\nJam = Jam.tmq ; in E\nBallad = B002\nOutro = B017 ; again\n";
+    const fs::path truth = folder / "truth";
+    ChildProcess sim(SimCommand({"--save", truth.string()}));
+    ASSERT_TRUE(sim.WaitForLine("ready"));
+    // The songs' slots are known to the tool once it has read them.
+    ToolResult run = RunTool("backup " + Quoted(folder / "read") + Ports() +
+                             " --banks B --first 1 --last 17 --delay 20");
+    ASSERT_EQ(run.Status, 0) << run.Errors << run.Output;
+
+    run = RunTool("setlist place " + Quoted(folder / "gig.txt") + " --from D181" + Ports() +
+                  " --delay 50 --yes");
+    EXPECT_EQ(run.Status, 0) << run.Output << run.Errors;
+    const std::string intro = PresetTitleOf(Factory(1, 17));
+    for (const std::string& line : {"D 181: " + intro, std::string("D 182: Jam"),
+                                    "D 183: " + PresetTitleOf(Factory(1, 2)), "D 184: " + intro})
+        EXPECT_THAT(run.Output, HasSubstr(line + " written and verified\n"));
+
+    run = RunTool("undo" + Ports() + " --delay 50 --yes");
+    EXPECT_EQ(run.Status, 0) << run.Output << run.Errors;
+    EXPECT_EQ(sim.Stop(), 0);
+    for (int bank = 0; bank < 4; ++bank)
+        for (int slot = 1; slot <= 200; ++slot)
+            ASSERT_EQ(Saved(truth, bank, slot), Factory(bank, slot)) << bank << " " << slot;
+}
