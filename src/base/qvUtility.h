@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 
 class QKeyEvent;
 class QWidget;
@@ -17,6 +18,11 @@ extern QString AppDescription;
 extern QString AppVersion;
 extern QString AppNotice;
 extern QString AppCompanyName;
+
+// The model's texts (names, titles: Latin-1, as the unit keeps them) for a window.
+inline QString Latin1Text(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 void SetAppTitle(const QString& title);
 QString GetAppTitle();

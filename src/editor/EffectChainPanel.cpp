@@ -4,6 +4,7 @@
 
 #include "base/Dialogs.h"
 #include "base/PickList.h"
+#include "base/qvUtility.h"
 #include "editor/PresetDocument.h"
 #include "model/EffectCatalogue.h"
 #include "model/ParameterTable.h"
@@ -19,10 +20,6 @@
 #include <QVBoxLayout>
 
 namespace {
-QString Text(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 std::vector<std::string> Names(const QListWidget& list) {
     std::vector<std::string> names;
     names.reserve(static_cast<std::size_t>(list.count()));
@@ -49,7 +46,7 @@ TEffectChainPanel::TEffectChainPanel(TPresetDocument& document, QWidget* parent)
     cklAnalogSelect->setResizeMode(QListView::Adjust);
     cklAnalogSelect->setUniformItemSizes(true);
     for (const TAnalogBlock& block : AnalogBlocks()) {
-        auto* item = new QListWidgetItem(Text(block.Name), cklAnalogSelect);
+        auto* item = new QListWidgetItem(Latin1Text(block.Name), cklAnalogSelect);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
         item->setCheckState(Qt::Unchecked);
     }
@@ -168,7 +165,7 @@ void TEffectChainPanel::ShowRecord() {
     }
     lblDigGrp->setText(QStringLiteral("Group #%1").arg(preset.DigitalGroup));
     for (const int effect : SelectedDigitalEffects(preset))
-        lbxDigSel->addItem(Text(DigitalEffectName(effect)));
+        lbxDigSel->addItem(Latin1Text(DigitalEffectName(effect)));
     RefreshAvailable();
 }
 
@@ -251,7 +248,7 @@ void TEffectChainPanel::PickDigitalGroup() {
     for (int group = 0; group < DigitalGroupCount; ++group) {
         QStringList names;
         for (const int effect : GroupRow(group))
-            names << Text(DigitalEffectName(effect));
+            names << Latin1Text(DigitalEffectName(effect));
         pick.AddLine(QStringLiteral("%1. ").arg(group) + names.join(QStringLiteral(", ")));
     }
     QApplication::restoreOverrideCursor();
@@ -270,7 +267,7 @@ void TEffectChainPanel::PickDigitalGroup() {
         }
     }
     for (const int effect : GroupRow(chosen)) {
-        const QString name = Text(DigitalEffectName(effect));
+        const QString name = Latin1Text(DigitalEffectName(effect));
         if (!lbxDigSel->findItems(name, Qt::MatchExactly).isEmpty())
             continue;
         const QList<QListWidgetItem*> available = lbxDigAvail->findItems(name, Qt::MatchExactly);

@@ -3,6 +3,7 @@
 
 #include "editor/ParameterPages.h"
 
+#include "base/qvUtility.h"
 #include "controls/AccessibleValue.h"
 #include "controls/qvLCDmeter.h"
 #include "controls/qvRadioGroup.h"
@@ -31,13 +32,9 @@ namespace {
 constexpr int kBandTop = 12; // an equalizer band's scroll bar: its top is the highest gain
 constexpr int kMaxItemsPerColumn = 7;
 
-QString Text(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // The name without its three-letter kind prefix: "trbCMPdrive" → "CMPdrive".
 QString WithoutKind(std::string_view control) {
-    return Text(control.substr(3));
+    return Latin1Text(control.substr(3));
 }
 
 // A value label wide enough for the longest text the parameter can show, so values do not
@@ -82,7 +79,7 @@ QString AccessibleName(const TParameterInfo& info) {
     static const std::map<const TParameterInfo*, QString> names = [] {
         std::map<const TParameterInfo*, QString> made;
         const auto name = [](std::string_view effect, const TParameterInfo& row) {
-            return Text(effect) + QLatin1Char(' ') + Text(row.Name);
+            return Latin1Text(effect) + QLatin1Char(' ') + Latin1Text(row.Name);
         };
         for (const TParameterInfo& row : MixParameters())
             made[&row] = name("Mix", row);
@@ -111,7 +108,7 @@ void TellScreenReaders(TParameterControl& control, const TParameterInfo& info) {
 } // namespace
 
 QString ParameterCaption(const TParameterInfo& info) {
-    QString caption = Text(info.Name);
+    QString caption = Latin1Text(info.Name);
     if (!caption.isEmpty())
         caption[0] = caption[0].toUpper();
     return caption;
@@ -187,13 +184,13 @@ TParameterPages::TParameterPages(QGroupBox* mixGroup, QTabWidget* analogPages,
 
     const auto sheet = [](const TEffectPage& page) {
         auto* widget = new QWidget;
-        widget->setObjectName(Text(page.Sheet));
+        widget->setObjectName(Latin1Text(page.Sheet));
         return widget;
     };
     analogSheets.reserve(::AnalogPages().size());
     for (const TEffectPage& page : ::AnalogPages()) {
         analogSheets.push_back({sheet(page), {&page}, false, false});
-        analogPages->addTab(analogSheets.back().Widget, Text(page.Caption));
+        analogPages->addTab(analogSheets.back().Widget, Latin1Text(page.Caption));
     }
 
     // Effects that share a tab (the reverbs, the delays in two lengths, ...) share its
@@ -258,7 +255,7 @@ TParameterControl& TParameterPages::Make(const TParameterInfo& info, QWidget* sh
                          [self] { self->ShowValue(); });
         control->Widget = control->TrackBar;
         control->Caption = new QLabel(ParameterCaption(info), tab);
-        control->Caption->setObjectName(QStringLiteral("lbl") + Text(info.Control.substr(3)));
+        control->Caption->setObjectName(QStringLiteral("lbl") + Latin1Text(info.Control.substr(3)));
         break;
     }
     case TControlKind::RadioGroup: {
@@ -266,7 +263,7 @@ TParameterControl& TParameterPages::Make(const TParameterInfo& info, QWidget* sh
         control->Radio->setTitle(ParameterCaption(info));
         QStringList items;
         for (std::string_view item : info.Items)
-            items << Text(item);
+            items << Latin1Text(item);
         control->Radio->SetItems(items);
         control->Radio->DataAddend = info.DataAddend;
         control->Radio->SetColumns((static_cast<int>(info.Items.size()) + kMaxItemsPerColumn - 1) /
@@ -291,12 +288,12 @@ TParameterControl& TParameterPages::Make(const TParameterInfo& info, QWidget* sh
             self->ShowValue();
         });
         control->Widget = control->ScrollBar;
-        control->Caption = new QLabel(Text(info.Name), tab);
+        control->Caption = new QLabel(Latin1Text(info.Name), tab);
         control->Caption->setObjectName(QStringLiteral("lbl") + WithoutKind(info.Control));
         break;
     }
     case TControlKind::CheckBox: {
-        control->Check = new QCheckBox(Text(info.Caption), tab);
+        control->Check = new QCheckBox(Latin1Text(info.Caption), tab);
         QObject::connect(control->Check, &QCheckBox::clicked, tab, [this, self](bool checked) {
             if (self->Slot < 0 || self->Check->property("cell").value<void*>() == nullptr)
                 return;
@@ -331,7 +328,7 @@ TParameterControl& TParameterPages::Make(const TParameterInfo& info, QWidget* sh
         break;
     }
     }
-    control->Widget->setObjectName(Text(info.Control));
+    control->Widget->setObjectName(Latin1Text(info.Control));
     if (auto* slider = qobject_cast<QAbstractSlider*>(control->Widget))
         SetValueText(slider, {}); // before a screen reader first asks about it
     TellScreenReaders(*control, info);
@@ -506,7 +503,7 @@ void TParameterPages::Bind(TParameterControl& control, const TParameterInfo& inf
         control.Radio->Bind(nullptr);
         QStringList items;
         for (std::string_view item : info.Items)
-            items << Text(item);
+            items << Latin1Text(item);
         if (items != control.Radio->Items())
             control.Radio->SetItems(items);
         control.Radio->DataAddend = info.DataAddend;

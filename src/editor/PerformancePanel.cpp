@@ -35,10 +35,6 @@ const QString kPresetError = QStringLiteral("Preset error");
 constexpr int kOwnerRole = Qt::UserRole;
 constexpr int kEffectRole = Qt::UserRole + 1;
 
-QString Text(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // "trbCMPdrive" is listed as "drive", "lstPTRbase_key" as "base key".
 QString ListedName(const std::string& control) {
     return QString::fromStdString(control.substr(6)).replace(QLatin1Char('_'), QLatin1Char(' '));
@@ -215,7 +211,7 @@ void TPerformancePanel::ReadControllerNames() {
         QString name =
             key.isEmpty() ? QString() : AppSettings->GetStringAt(key, QString::number(row), false);
         if (name.isEmpty())
-            name = Text(DefaultControllerName(row));
+            name = Latin1Text(DefaultControllerName(row));
         grdPMctl->setItem(row, 1, new QTableWidgetItem(name));
     }
     fillingControllers = false;
@@ -276,14 +272,15 @@ void TPerformancePanel::ClearParameter(bool rebuild) {
         const TPreset& preset = document.Preset;
         for (int block = 0; block < kAnalogBlockCount; ++block)
             if (preset.AnalogOn[static_cast<std::size_t>(block)])
-                add(Text(AnalogPages()[static_cast<std::size_t>(block)].Caption), O::Analog, block);
+                add(Latin1Text(AnalogPages()[static_cast<std::size_t>(block)].Caption), O::Analog,
+                    block);
         std::vector<int> selected = SelectedDigitalEffects(preset);
         // Effects that share a tab stand next to each other in the catalogue: in their order,
         // the tabs come in the pages' order.
         std::sort(selected.begin(), selected.end());
         for (const int effect : selected) {
             const QString tab =
-                Text(DigitalEffectPages()[static_cast<std::size_t>(effect)].Caption);
+                Latin1Text(DigitalEffectPages()[static_cast<std::size_t>(effect)].Caption);
             if (lbxCtlParam->findItems(tab, Qt::MatchExactly).isEmpty())
                 add(tab, O::Digital, effect);
         }

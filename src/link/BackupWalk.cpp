@@ -4,6 +4,7 @@
 
 #include "link/DeviceLink.h"
 #include "model/DeviceMode.h"
+#include "store/Place.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,11 +12,7 @@
 #include <QTimer>
 #include <algorithm>
 
-namespace {
-QString Letter(int bank) {
-    return bank >= 0 && bank <= 3 ? QString(QLatin1Char(BankLetters[bank])) : QString();
-}
-} // namespace
+namespace {} // namespace
 
 TBackupWalk::TBackupWalk(TJobLink& link) : link(link), host(link.Host()) {
     checkTimer = new QTimer(&link.Owner());
@@ -85,7 +82,7 @@ bool TBackupWalk::MakeBankFolder() {
         return false;
     }
     if (created)
-        host.Log(QStringLiteral("Created subdirectory for bank ") + Letter(bank));
+        host.Log(QStringLiteral("Created subdirectory for bank ") + BankLetter(bank));
     return true;
 }
 
@@ -158,7 +155,7 @@ bool TBackupWalk::Start(const TProcedureOptions& options) {
     // A parameter reply still on its way from the ping must not move the walk to another bank.
     link.ForgetReplies();
     if (!PrePlenovaMode) {
-        host.Log(QStringLiteral("Originally selected Bank is: ") + Letter(link.CurrentBank()));
+        host.Log(QStringLiteral("Originally selected Bank is: ") + BankLetter(link.CurrentBank()));
         bankAtStart = link.CurrentBank();
         bank = -1;
         NextChosenBank();
@@ -178,7 +175,7 @@ bool TBackupWalk::Start(const TProcedureOptions& options) {
     if (alive.isNull())
         return false;
     host.Log(PrePlenovaMode ? QStringLiteral("Begin processing of Pre-Plenova presets")
-                            : QStringLiteral("Begin processing of Bank ") + Letter(bank));
+                            : QStringLiteral("Begin processing of Bank ") + BankLetter(bank));
     presetIndex = static_cast<std::uint8_t>(firstNumber - 1);
     previousSlot = -1;
     lastIndex = static_cast<std::uint8_t>(last - 1);
@@ -255,7 +252,7 @@ void TBackupWalk::Tick() {
                             "requests")
                  .arg(presetIndex + 1)
                  .arg(PrePlenovaMode || bank < 0 ? QString()
-                                                 : QStringLiteral(" of bank ") + Letter(bank))
+                                                 : QStringLiteral(" of bank ") + BankLetter(bank))
                  .arg(tries));
         return;
     }
@@ -323,7 +320,8 @@ bool TBackupWalk::Arrived(TByteView dump) {
         if (check.Stray() && check.Strays() >= 3) {
             Fail(QStringLiteral("Procedure aborted: the unit would not move to preset #%1%2")
                      .arg(number)
-                     .arg(PrePlenovaMode ? QString() : QStringLiteral(" of bank ") + Letter(bank)));
+                     .arg(PrePlenovaMode ? QString()
+                                         : QStringLiteral(" of bank ") + BankLetter(bank)));
             return false;
         }
         requestedAt = link.Now(); // a time-out must not cut in while this is said
@@ -331,7 +329,7 @@ bool TBackupWalk::Arrived(TByteView dump) {
         QString why = QStringLiteral("the unit did not say where it was; asking again");
         if (place == TWhere::OtherBank)
             why = QStringLiteral("the unit answered from another bank; choosing bank %1 again")
-                      .arg(Letter(bank));
+                      .arg(BankLetter(bank));
         else if (place == TWhere::OtherSlot)
             why = QStringLiteral("the unit answered from another slot; asking again");
         else if (sameSlot)
@@ -407,7 +405,7 @@ void TBackupWalk::NextBankOrComplete() {
             return;
         link.SetCurrentBank(bank);
         link.SendBankSelect(bank);
-        host.Log(QStringLiteral("Begin processing Bank ") + Letter(bank));
+        host.Log(QStringLiteral("Begin processing Bank ") + BankLetter(bank));
         link.PacedWait(2.0 * link.RequestDelay());
         if (alive.isNull() || !active)
             return; // ended during the wait

@@ -4,6 +4,7 @@
 
 #include "midi/MidiIn.h"
 #include "model/DeviceMode.h"
+#include "store/Place.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -30,13 +31,10 @@ namespace {
 // milliseconds is shorter than a MIDI system takes to carry the question and the reply.
 constexpr double kLeastReplyWindow = 1000;
 
-QString Letter(int bank) {
-    return bank >= 0 && bank <= 3 ? QString(QLatin1Char(BankLetters[bank])) : QString();
-}
 } // namespace
 
 QString TLinkProgress::Text() const {
-    QString text = Bank >= 0 ? QStringLiteral("Bank %1: ").arg(Letter(Bank)) : QString();
+    QString text = Bank >= 0 ? QStringLiteral("Bank %1: ").arg(BankLetter(Bank)) : QString();
     if (Restoring)
         text += QStringLiteral("slot %1, preset %2 of %3").arg(Number).arg(Done + 1).arg(Total);
     else
@@ -354,7 +352,7 @@ TDeviceLink::TWhere TDeviceLink::ConfirmBank(int bank, bool asked, bool& chosenA
         if (!replied)
             continue;
         host.Log(QStringLiteral("The unit is in bank %1: choosing bank %2 again")
-                     .arg(Letter(bankAnswer), Letter(bank)));
+                     .arg(BankLetter(bankAnswer), BankLetter(bank)));
         SendBankSelect(bank);
         chosenAgain = true;
         PacedWait(2.0 * timings.RequestDelay);
@@ -529,7 +527,7 @@ bool TDeviceLink::HandleReply(const TMyMidiEvent& event) {
         if (currentBank >= 0 && currentBank <= 3)
             host.Status(
                 QStringLiteral("The Quellfarn is online! Your currently selected bank is: ") +
-                Letter(currentBank));
+                BankLetter(currentBank));
         else
             currentBank = -1;
         break;
@@ -554,7 +552,7 @@ void TDeviceLink::SendBankSelect(int index) {
     if (index < 0 || index > 3 || !AwaitPort() || !host.OutputAvailable(false))
         return;
     SendRequest(SetBankMessage(DeviceId, index));
-    host.Status(QStringLiteral("Bank ") + Letter(index) + QStringLiteral(" selected"));
+    host.Status(QStringLiteral("Bank ") + BankLetter(index) + QStringLiteral(" selected"));
 }
 
 void TDeviceLink::ReplyTimerTick() {

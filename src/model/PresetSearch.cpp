@@ -22,7 +22,7 @@ std::string Lower(std::string_view text) {
     return lower;
 }
 
-std::string Trimmed(std::string_view text) {
+std::string SpacesTrimmed(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string_view::npos)
         return {};
@@ -170,7 +170,7 @@ std::vector<TChainParameter> ChainParameters(const TPreset& preset) {
 
 TPresetFacts FactsOf(const TPreset& preset) {
     TPresetFacts facts;
-    facts.Title = Lower(Trimmed(preset.Title));
+    facts.Title = Lower(SpacesTrimmed(preset.Title));
     for (const std::string& name : ChainNames(preset))
         facts.Words.push_back(Lower(name));
     for (const TChainParameter& parameter : ChainParameters(preset)) {
@@ -251,9 +251,9 @@ struct TConditionTerm : TPresetQuery::TTerm {
             }
         }
         if (Operator == TOperator::Equal)
-            return Lower(Trimmed(text)) == Value;
+            return Lower(SpacesTrimmed(text)) == Value;
         if (Operator == TOperator::NotEqual)
-            return Lower(Trimmed(text)) != Value;
+            return Lower(SpacesTrimmed(text)) != Value;
         return false;
     }
     bool Matches(const TPresetFacts& facts, const TSearchPlace&) const override {
@@ -413,7 +413,7 @@ TPresetQuery::TPresetQuery(std::string_view text) {
             shown.resize(shown.size() - used);
         } else {
             condition->Operator = *op;
-            condition->Value = Lower(Trimmed(value));
+            condition->Value = Lower(SpacesTrimmed(value));
             condition->Number = ReadQuantity(value);
             const bool ordering = *op != TOperator::Equal && *op != TOperator::NotEqual;
             flushWords(pending.size() - used);

@@ -5,6 +5,9 @@
 #include <QString>
 #include <compare>
 
+// A bank's letter, "A" to "D"; empty for a number that is no bank.
+QString BankLetter(int bank);
+
 struct TPlace {
     int Bank = 0; // 0..3 (A..D); 0 for the single bank of the older unit
     int Slot = 1; // 1-based

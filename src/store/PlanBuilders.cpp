@@ -5,11 +5,6 @@
 #include "model/Protocol.h"
 
 namespace {
-QString TitleText(TByteView dump) {
-    const QString title = QString::fromLatin1(PresetTitleOf(dump).c_str());
-    return title.isEmpty() ? QStringLiteral("(untitled)") : title;
-}
-
 const TSlotVersion* Now(const TUnitMemory* memory, TPlace place) {
     const TSlotMemory* slot = memory != nullptr ? memory->Slot(place) : nullptr;
     return slot != nullptr ? slot->Now() : nullptr;

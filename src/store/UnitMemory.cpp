@@ -24,12 +24,18 @@ const std::map<TSeenHow, QString>& HowWords() {
     return words;
 }
 
-QString Hex(TByteView bytes) {
+} // namespace
+
+QString HexText(TByteView bytes) {
     return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(bytes.data()),
                                           static_cast<qsizetype>(bytes.size()))
                                    .toHex());
 }
-} // namespace
+
+QString TitleText(TByteView dump) {
+    const QString title = QString::fromLatin1(PresetTitleOf(dump).c_str());
+    return title.isEmpty() ? QStringLiteral("(untitled)") : title;
+}
 
 const char* SeenHowText(TSeenHow how) {
     switch (how) {
@@ -205,7 +211,7 @@ QString TUnitMemory::Saw(int bank, int slot, TByteView dump, TSeenHow how, const
             QStringLiteral("version %1 %2 %3 %4 %5\n")
                 .arg(version.FirstSeen.toString(Qt::ISODateWithMs), HowWords().at(version.FirstHow),
                      version.LastSeen.toString(Qt::ISODateWithMs), HowWords().at(version.LastHow),
-                     Hex(version.Dump));
+                     HexText(version.Dump));
     if (!QDir().mkpath(folder))
         return QStringLiteral("cannot create the folder %1").arg(folder);
     const QString error = WriteWholeFile(path, text.toLatin1());

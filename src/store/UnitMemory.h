@@ -20,6 +20,10 @@ QString ProgramDataFolder();
 // How a preset was seen in its slot.
 enum class TSeenHow { Read, Stored, Restored, Kept };
 const char* SeenHowText(TSeenHow how); // "read", "stored", "restored", "kept before a store"
+// A message as lower-case hex digits, as the memory's files hold it.
+QString HexText(TByteView bytes);
+// A preset's title as the memory's reports say it: "(untitled)" for none.
+QString TitleText(TByteView dump);
 
 struct TSlotVersion {
     TBytes Dump;

@@ -12,19 +12,13 @@
 #include <set>
 
 namespace {
-const QString kHeader = QStringLiteral("Quellfarn unit snapshot 1");
+const QString kSnapshotHeader = QStringLiteral("Quellfarn unit snapshot 1");
 const QString kSuffix = QStringLiteral(".snapshot");
 
 // (folder, name): the unit's folder, then the snapshot's name in it, as a path reads.
 // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QString PathOf(const QString& unitFolder, const QString& name) {
     return SnapshotFolder(unitFolder) + QLatin1Char('/') + name + kSuffix;
-}
-
-QString Hex(TByteView bytes) {
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                                          static_cast<qsizetype>(bytes.size()))
-                                   .toHex());
 }
 
 // Hex digits of a whole message, or nothing.
@@ -48,7 +42,7 @@ std::optional<TDeviceMode> TableMode(TByteView table) {
 // The snapshot the text holds; false when a line is not one this program writes.
 bool Parse(const QByteArray& text, TUnitSnapshot& snapshot) {
     QTextStream in(text);
-    if (in.readLine() != kHeader)
+    if (in.readLine() != kSnapshotHeader)
         return false;
     bool taken = false;
     while (!in.atEnd()) {
@@ -79,10 +73,6 @@ bool Parse(const QByteArray& text, TUnitSnapshot& snapshot) {
     return taken;
 }
 
-QString TitleText(TByteView dump) {
-    const QString title = QString::fromLatin1(PresetTitleOf(dump).c_str());
-    return title.isEmpty() ? QStringLiteral("(untitled)") : title;
-}
 } // namespace
 
 TUnitSnapshot SnapshotOf(const TUnitMemory& memory, const std::optional<TBytes>& table,
@@ -122,12 +112,13 @@ QString SaveSnapshot(const QString& unitFolder, const TUnitSnapshot& snapshot) {
             .arg(snapshot.Name);
     if (!QDir().mkpath(SnapshotFolder(unitFolder)))
         return QStringLiteral("cannot create the folder %1").arg(SnapshotFolder(unitFolder));
-    QString text =
-        kHeader + QStringLiteral("\ntaken %1\n").arg(snapshot.Taken.toString(Qt::ISODateWithMs));
+    QString text = kSnapshotHeader +
+                   QStringLiteral("\ntaken %1\n").arg(snapshot.Taken.toString(Qt::ISODateWithMs));
     if (snapshot.Table)
-        text += QStringLiteral("table %1\n").arg(Hex(*snapshot.Table));
+        text += QStringLiteral("table %1\n").arg(HexText(*snapshot.Table));
     for (const auto& [place, dump] : snapshot.Slots)
-        text += QStringLiteral("slot %1 %2 %3\n").arg(place.Bank).arg(place.Slot).arg(Hex(dump));
+        text +=
+            QStringLiteral("slot %1 %2 %3\n").arg(place.Bank).arg(place.Slot).arg(HexText(dump));
     if (const QString error = WriteWholeFile(path, text.toLatin1()); !error.isEmpty())
         return QStringLiteral("cannot write %1: %2").arg(path, error);
     return {};

@@ -62,6 +62,10 @@ TBytes RetitledDump(TByteView dump, const QString& title) {
     return renamed;
 }
 
+QString BankLetter(int bank) {
+    return bank >= 0 && bank <= 3 ? QString(QLatin1Char(BankLetters[bank])) : QString();
+}
+
 QString TPlace::Text(bool singleBank) const {
     return SlotPlace(Bank, Slot, singleBank);
 }

@@ -51,11 +51,6 @@ void EditDry(TfrmPresetEditor& editor) {
     PressKey(dry, Qt::Key_Left);
 }
 
-struct Settings {
-    explicit Settings(TqvRegUtil& settings) { AppSettings = &settings; }
-    ~Settings() { AppSettings = nullptr; }
-};
-
 // What a run left: the program, with its own settings, on the test's data folder.
 std::vector<std::string> Program(const QTemporaryDir& config, const char* report) {
     return {"/usr/bin/env",
@@ -69,7 +64,7 @@ std::vector<std::string> Program(const QTemporaryDir& config, const char* report
 
 TEST(Drafts, AnEditIsOnDiskUntilSavedStoredOrLetGoAndComesBackWithWhatItComparesWith) {
     MainRig rig;
-    Settings settingsInUse(rig.settings);
+    SettingsInUse settingsInUse(rig.settings);
     QTemporaryDir files;
     TfrmMain& window = rig.Start();
     QTest::keyClick(window.memMsgBuf, Qt::Key_F10);

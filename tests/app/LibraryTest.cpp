@@ -19,6 +19,7 @@
 #include "store/BackupFolder.h"
 #include "store/UnitMemory.h"
 #include "store/WholeFile.h"
+#include "support/FileBytes.h"
 #include "support/MainRig.h"
 #include "support/ModalAnswer.h"
 #include "support/PlatformEvents.h"
@@ -216,14 +217,6 @@ TEST(Library, ReadsBanksToldAgainstABackupAndShowsWhatStoresAndRestoresDo) {
 }
 
 namespace {
-TBytes FileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    return TBytes(bytes.begin(), bytes.end());
-}
-
 // The mime data a drag of these rows out of the table carries, as the view starts the drag.
 std::unique_ptr<QMimeData> Dragged(TfrmLibrary& library, const std::vector<int>& shownRows) {
     QModelIndexList indexes;

@@ -59,11 +59,6 @@ void Store(TfrmPresetEditor& editor, int slot, bool keep = true, bool verify = t
     QTest::mouseClick(editor.btnStore, Qt::LeftButton);
 }
 
-struct Settings {
-    explicit Settings(TqvRegUtil& settings) { AppSettings = &settings; }
-    ~Settings() { AppSettings = nullptr; }
-};
-
 struct Rig : MainRig {
     Rig() : window(Start()), settingsInUse(settings) {
         QDir(ReplacedFolder()).removeRecursively();
@@ -71,7 +66,7 @@ struct Rig : MainRig {
         TypeOver(editor->edtTitle, "Stored Here");
     }
     TfrmMain& window;
-    Settings settingsInUse;
+    SettingsInUse settingsInUse;
     TfrmPresetEditor* editor = nullptr;
 };
 } // namespace
@@ -227,7 +222,7 @@ TEST(StoreAndUndo, WhatIsKeptIsTheSlotsPresetWhateverTheEditorDoesMeanwhile) {
 TEST(StoreAndUndo, AReusedEditorHasNothingToUndo) {
     MainRig rig;
     TfrmMain& window = rig.Start();
-    const Settings settingsInUse(rig.settings);
+    const SettingsInUse settingsInUse(rig.settings);
     QDir(ReplacedFolder()).removeRecursively();
     const auto open = [&] { // a preset in the buffer, opened as a received one
         const TBytes dump = TPreset().Encode();

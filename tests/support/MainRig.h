@@ -21,6 +21,14 @@
 #include <memory>
 
 // The main window with the simulated processor (opened first), a loopback and a sink.
+// The rig's settings made the program's own for the life of the object.
+struct SettingsInUse {
+    explicit SettingsInUse(TqvRegUtil& settings) { AppSettings = &settings; }
+    ~SettingsInUse() { AppSettings = nullptr; }
+    SettingsInUse(const SettingsInUse&) = delete;
+    SettingsInUse& operator=(const SettingsInUse&) = delete;
+};
+
 struct MainRig {
     explicit MainRig(bool prePlenovaUnit = false, bool devices = true)
         : virtualDevices(service.AddBackend(std::make_unique<VirtualMidiService>())) {

@@ -20,15 +20,7 @@ using testing::HasSubstr;
 using testing::Not;
 
 namespace {
-const std::string kName = "QF Write Sim";
-
-std::vector<std::string> SimCommand(const std::vector<std::string>& extra) {
-    return ::SimCommand(kName, extra);
-}
-
-std::string Ports() {
-    return SimPorts(kName);
-}
+const std::string kWriteSim = "QF Write Sim";
 
 // Each test keeps the unit's memory and journal in a data folder of its own.
 class WritesToTheUnit : public ToolFolderTest {
@@ -94,10 +86,10 @@ TEST_F(WritesToTheUnit, VerifiedIsSaidOnlyOfWhatTheUnitSaves) {
         const fs::path truth = folder / "truth" / unit.Name;
         std::vector<std::string> options = unit.Unit;
         options.insert(options.end(), {"--save", truth.string()});
-        ChildProcess sim(SimCommand(options));
+        ChildProcess sim(SimCommand(kWriteSim, options));
         ASSERT_TRUE(sim.WaitForLine("ready"));
-        const ToolResult run = RunTool("place " + Quoted(bravo) + " --bank A --slot 40" + Ports() +
-                                       unit.Delay + " --timeout 3000 --yes");
+        const ToolResult run = RunTool("place " + Quoted(bravo) + " --bank A --slot 40" +
+                                       SimPorts(kWriteSim) + unit.Delay + " --timeout 3000 --yes");
         EXPECT_EQ(run.Status, unit.Status) << run.Output << run.Errors;
         EXPECT_EQ(sim.Stop(), 0);
         const bool held = SameDumpAnyDevice(Saved(truth, 0, 40), sent);
@@ -113,14 +105,14 @@ TEST_F(WritesToTheUnit, VerifiedIsSaidOnlyOfWhatTheUnitSaves) {
 TEST_F(WritesToTheUnit, AKnobTurnedMidWriteOverwritesNoOtherSlotUnnamed) {
     const fs::path charlie = PresetFile("Charlie");
     const fs::path truth = folder / "truth";
-    ChildProcess sim(SimCommand({"--verbose", "--save", truth.string()}));
+    ChildProcess sim(SimCommand(kWriteSim, {"--verbose", "--save", truth.string()}));
     ASSERT_TRUE(sim.WaitForLine("ready"));
     std::thread knob([&] {
         if (sim.WaitForLine("preset dump \"Charlie\""))
             sim.Say("select B 9");
     });
-    const ToolResult run = RunTool("place " + Quoted(charlie) + " --bank A --slot 10" + Ports() +
-                                   " --delay 1000 --yes");
+    const ToolResult run = RunTool("place " + Quoted(charlie) + " --bank A --slot 10" +
+                                   SimPorts(kWriteSim) + " --delay 1000 --yes");
     knob.join();
     EXPECT_EQ(sim.Stop(), 0);
     for (int slot = 1; slot <= 200; ++slot) {
@@ -142,24 +134,24 @@ TEST_F(WritesToTheUnit, AKnobTurnedMidWriteOverwritesNoOtherSlotUnnamed) {
 TEST_F(WritesToTheUnit, AWriteKilledAfterTheStoreIsInTheJournalAndUndone) {
     const fs::path delta = PresetFile("Delta");
     const fs::path truth = folder / "truth";
-    ChildProcess sim(SimCommand({"--verbose", "--save", truth.string()}));
+    ChildProcess sim(SimCommand(kWriteSim, {"--verbose", "--save", truth.string()}));
     ASSERT_TRUE(sim.WaitForLine("ready"));
     {
         ChildProcess tool({QUELLFARN_TOOL, "place", delta.string(), "--bank", "C", "--slot", "7",
-                           "--in", kName + ":MIDI out", "--out", kName + ":MIDI in", "--delay",
-                           "800", "--yes"});
+                           "--in", kWriteSim + ":MIDI out", "--out", kWriteSim + ":MIDI in",
+                           "--delay", "800", "--yes"});
         ASSERT_TRUE(sim.WaitForLine("store preset in slot 7"));
         tool.Kill();
     }
-    const ToolResult journal = RunTool("journal" + Ports());
+    const ToolResult journal = RunTool("journal" + SimPorts(kWriteSim));
     EXPECT_EQ(journal.Status, 0) << journal.Errors;
     EXPECT_THAT(journal.Output, HasSubstr("place of Delta into C 007: C 007 (not verified)\n"));
     // JACK takes a moment to drop a client killed with its ports open.
     for (int tries = 0;
-         tries < 40 && RunTool("devices").Output.find(kName + ":MIDI in") == std::string::npos;
+         tries < 40 && RunTool("devices").Output.find(kWriteSim + ":MIDI in") == std::string::npos;
          ++tries)
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
-    const ToolResult undo = RunTool("undo" + Ports() + " --delay 50 --yes");
+    const ToolResult undo = RunTool("undo" + SimPorts(kWriteSim) + " --delay 50 --yes");
     EXPECT_EQ(undo.Status, 0) << undo.Output << undo.Errors;
     EXPECT_EQ(sim.Stop(), 0);
     EXPECT_EQ(Saved(truth, 2, 7), Factory(2, 7));
@@ -171,19 +163,19 @@ TEST_F(WritesToTheUnit, TwoToolsAtOnceKeepBothSteps) {
     const fs::path echo = PresetFile("Echo");
     const fs::path foxtrot = PresetFile("Foxtrot");
     const fs::path truth = folder / "truth";
-    ChildProcess sim(SimCommand({"--save", truth.string()}));
+    ChildProcess sim(SimCommand(kWriteSim, {"--save", truth.string()}));
     ASSERT_TRUE(sim.WaitForLine("ready"));
     ToolResult first;
     std::thread other([&] {
-        first = RunTool("place " + Quoted(echo) + " --bank A --slot 1" + Ports() +
+        first = RunTool("place " + Quoted(echo) + " --bank A --slot 1" + SimPorts(kWriteSim) +
                         " --delay 200 --yes");
     });
-    const ToolResult second =
-        RunTool("place " + Quoted(foxtrot) + " --bank A --slot 2" + Ports() + " --delay 200 --yes");
+    const ToolResult second = RunTool("place " + Quoted(foxtrot) + " --bank A --slot 2" +
+                                      SimPorts(kWriteSim) + " --delay 200 --yes");
     other.join();
     EXPECT_EQ(first.Status, 0) << first.Output << first.Errors;
     EXPECT_EQ(second.Status, 0) << second.Output << second.Errors;
-    const ToolResult journal = RunTool("journal" + Ports());
+    const ToolResult journal = RunTool("journal" + SimPorts(kWriteSim));
     EXPECT_THAT(journal.Output, HasSubstr("  1  "));
     EXPECT_THAT(journal.Output, HasSubstr("  2  "));
     EXPECT_THAT(journal.Output, HasSubstr("place of Echo into A 001"));
@@ -200,22 +192,22 @@ TEST_F(WritesToTheUnit, ASetListPlacedAndUndoneLeavesTheUnitAsItBegan) {
     std::ofstream(folder / "gig.txt")
         << "Intro = B017\nJam = Jam.tmq ; in E\nBallad = B002\nOutro = B017 ; again\n";
     const fs::path truth = folder / "truth";
-    ChildProcess sim(SimCommand({"--save", truth.string()}));
+    ChildProcess sim(SimCommand(kWriteSim, {"--save", truth.string()}));
     ASSERT_TRUE(sim.WaitForLine("ready"));
     // The songs' slots are known to the tool once it has read them.
-    ToolResult run = RunTool("backup " + Quoted(folder / "read") + Ports() +
+    ToolResult run = RunTool("backup " + Quoted(folder / "read") + SimPorts(kWriteSim) +
                              " --banks B --first 1 --last 17 --delay 20");
     ASSERT_EQ(run.Status, 0) << run.Errors << run.Output;
 
-    run = RunTool("setlist place " + Quoted(folder / "gig.txt") + " --from D181" + Ports() +
-                  " --delay 50 --yes");
+    run = RunTool("setlist place " + Quoted(folder / "gig.txt") + " --from D181" +
+                  SimPorts(kWriteSim) + " --delay 50 --yes");
     EXPECT_EQ(run.Status, 0) << run.Output << run.Errors;
     const std::string intro = PresetTitleOf(Factory(1, 17));
     for (const std::string& line : {"D 181: " + intro, std::string("D 182: Jam"),
                                     "D 183: " + PresetTitleOf(Factory(1, 2)), "D 184: " + intro})
         EXPECT_THAT(run.Output, HasSubstr(line + " written and verified\n"));
 
-    run = RunTool("undo" + Ports() + " --delay 50 --yes");
+    run = RunTool("undo" + SimPorts(kWriteSim) + " --delay 50 --yes");
     EXPECT_EQ(run.Status, 0) << run.Output << run.Errors;
     EXPECT_EQ(sim.Stop(), 0);
     for (int bank = 0; bank < 4; ++bank)
