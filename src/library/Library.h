@@ -153,7 +153,7 @@ public:
     QAction* miDeleteSetList;
     QAction* miMakeTable;
     QAction* miPlaceSetList;
-    QAction* miGigView;       // disabled until the gig view is there
+    QAction* miGigView;       // disabled until the gig view is there; its key will be F11
     QAction* miPrintSetSheet; // disabled until the set sheet is there
     QAction* miMark;
     QAction* miChanges;

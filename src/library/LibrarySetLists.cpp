@@ -77,12 +77,12 @@ void TfrmLibrary::BuildSetListActions() {
     miDeleteSetList = action("miDeleteSetList", QStringLiteral("De&lete set list..."), {});
     miMakeTable = action("miMakeTable", QStringLiteral("Make the program &table..."), {});
     miPlaceSetList = action("miPlaceSetList", QStringLiteral("&Place on the unit..."), {});
-    // Wired once the gig view and the set sheet are there.
-    miGigView = action("miGigView", QStringLiteral("&Gig view"), Qt::Key_F11);
+    // Wired once the gig view (with its key, F11) and the set sheet are there.
+    miGigView = action("miGigView", QStringLiteral("&Gig view"), {});
     miGigView->setEnabled(false);
     miPrintSetSheet = action("miPrintSetSheet", QStringLiteral("Print set &sheet..."), {});
     miPrintSetSheet->setEnabled(false);
-    QMenu* menu = mnuLibrary->addMenu(QStringLiteral("&Set lists"));
+    QMenu* menu = mnuLibrary->addMenu(QStringLiteral("Set l&ists"));
     menu->addActions({miNewSetList, miRenameSetList, miDuplicateSetList, miDeleteSetList});
     menu->addSeparator();
     menu->addActions({miMakeTable, miPlaceSetList});
@@ -489,6 +489,12 @@ void TfrmLibrary::MakeTable() {
             return;
         }
     }
+    if (!present)
+        ShowMessage(this,
+                    QStringLiteral("The unit did not send its program table: the programs the "
+                                   "set does not use are the default table's, and no table is "
+                                   "kept to put back"),
+                    caption, QMessageBox::Information);
     if (OnSetListTable)
         OnSetListTable({built.Table.Encode(Mode), QFileInfo(setListPath).completeBaseName(), kept});
 }
