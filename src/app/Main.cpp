@@ -465,6 +465,7 @@ TUnitName TfrmMain::UnitInUse() const {
 }
 
 void TfrmMain::OutputChanged() {
+    unitTable.reset(); // another unit's, or not known to be the same
     // The library shows the unit behind the output now, not the one before; during a job it is
     // shown again when the job ends.
     if (!library.isNull() && Link != nullptr && !Link->Busy())
@@ -743,6 +744,11 @@ void TfrmMain::Unclaimed(std::unique_ptr<TMyMidiEvent> event) {
         for (TfrmPresetEditor* editor : PresetEditors())
             if (editor->isVisible() && editor->Learning())
                 editor->LearnController(event->DataByte1);
+    // A program table from the unit: its present one, as far as the window knows.
+    if (event->SysexData && ::IsMptDump(TByteView(event->SysexData.get(), event->SysexSize))) {
+        unitTable = TBytes(event->SysexData.get(), event->SysexData.get() + event->SysexSize);
+        ++tablesSeen;
+    }
     // The unit's own program change: it is asked where it is once this input is handled.
     if (!event->SysexData && (event->StatusByte & 0xF0) == 0xC0 && followUnit && !followPending &&
         !Link->Busy() && !childWindows.ShownReceivedEditors().empty()) {

@@ -6,6 +6,7 @@
 #include "base/UnitName.h"
 #include "base/qvUtility.h"
 #include "explorer/MIDIExplorer.h"
+#include "library/Library.h"
 #include "link/BackupWalk.h"
 #include "link/DeviceLink.h"
 #include "link/PlanWalk.h"
@@ -20,13 +21,13 @@
 #include <array>
 #include <istream>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QMessageBox;
 class TDraftStore;
 class TSimulatedProcessor;
 class TSimulatedUnitFile;
-class TfrmLibrary;
 class TfrmMPTEdit;
 class TfrmPresetEditor;
 struct TLibraryRow;
@@ -163,6 +164,11 @@ public:
     TfrmMPTEdit* OpenMptEditor(TByteView table);
     TfrmMPTEdit* NewMptEditor();
     std::vector<QPointer<TfrmMPTEdit>> TableEditors() const { return childWindows.TableEditors(); }
+    // The unit's program table, asked of it now and waited for; none when it did not answer (or
+    // a job runs).
+    std::optional<TBytes> ReadProgramTable();
+    // A set list's table in an editor of its own, whose send is read back and compared.
+    TfrmMPTEdit* OpenSetListTable(const TfrmLibrary::TSetListTableMade& made);
 
     // The processor menu.
     QMenu* miQuellfarnRequests = nullptr;
@@ -233,6 +239,9 @@ private:
     TChildWindowList childWindows;
     void ReadUnitIntoLibrary(const std::array<bool, 4>& banks, int requestDelay, bool alsoBackUp);
     QPointer<TfrmLibrary> library;
+    // The program table the unit last sent (or took, read back), for the marks of its state.
+    std::optional<TBytes> unitTable;
+    int tablesSeen = 0; // tables the unit sent this session: a read waits for the next
     // The unit on the ports chosen: its memory, journal and writes.
     std::unique_ptr<TUnitSession> session;
     // Asks the user about slots a step no longer finds as it left them.

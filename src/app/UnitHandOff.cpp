@@ -8,6 +8,7 @@
 #include "library/Library.h"
 #include "model/DeviceMode.h"
 #include "mpt/mpt_edit.h"
+#include "store/SetListFiles.h"
 
 #include <QMessageBox>
 #include <QPointer>
@@ -112,6 +113,7 @@ TfrmLibrary* TfrmMain::Library() {
                                   ? DefaultUserFolder()
                                   : TfrmPresetEditor::LastPresetFolder;
         places.KeptFolder = KeptCopiesFolder();
+        places.SetListFolder = SetListFolder();
         places.SingleBank = PrePlenovaMode;
         return places;
     };
@@ -151,7 +153,79 @@ TfrmLibrary* TfrmMain::Library() {
     };
     library->OnJournal = [this]() -> const TWriteJournal* { return Journal(); };
     library->OnOpenTable = [this](const TBytes& table) { OpenMptEditor(table); };
+    library->OnReadTable = [this] { return ReadProgramTable(); };
+    library->OnKnownTable = [this] { return unitTable; };
+    library->OnSetListTable = [this](const TfrmLibrary::TSetListTableMade& made) {
+        OpenSetListTable(made);
+    };
     return library;
+}
+
+std::optional<TBytes> TfrmMain::ReadProgramTable() {
+    if (Link->Busy() || !MidiOutAvailable(false))
+        return std::nullopt;
+    const QPointer<TfrmMain> self(this);
+    const int before = tablesSeen;
+    if (!Link->SendRequest(RequestProgramTableMessage(DeviceId)))
+        return std::nullopt;
+    // A table is 406 bytes: an eighth of a second at DIN speed.
+    for (int waited = 0; waited < 3000 && !self.isNull() && tablesSeen == before; waited += 10)
+        Link->Wait(10);
+    if (self.isNull() || tablesSeen == before)
+        return std::nullopt;
+    return unitTable;
+}
+
+TfrmMPTEdit* TfrmMain::OpenSetListTable(const TfrmLibrary::TSetListTableMade& made) {
+    TfrmMPTEdit* editor = OpenMptEditor(made.Table);
+    const QString setList = made.SetList;
+    const QString kept = made.Kept;
+    if (editor == nullptr)
+        return nullptr;
+    editor->setWindowTitle(QStringLiteral("%1 - %2").arg(setList, editor->windowTitle()));
+    const QPointer<TfrmMPTEdit> shown(editor);
+    editor->OnSendMessage = [this, shown, setList, kept](std::istream& stream) {
+        stream.clear();
+        stream.seekg(0);
+        const std::string bytes((std::istreambuf_iterator<char>(stream)),
+                                std::istreambuf_iterator<char>());
+        const QString sent = SendStreamToMidiOut(stream);
+        if (sent != QString::fromLatin1(kSentText))
+            return sent;
+        // What the unit holds now, read back and compared program by program.
+        const std::optional<TBytes> back = ReadProgramTable();
+        Tmpt wanted, held;
+        wanted.Decode(TByteView(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+        if (back)
+            held.Decode(*back);
+        const QString putBack =
+            kept.isEmpty() ? QString()
+                           : QStringLiteral("\n\nThe table it replaced is kept in %1: open it in "
+                                            "the table editor and send it to put it back.")
+                                 .arg(kept);
+        QWidget* parent = shown.isNull() ? static_cast<QWidget*>(this) : shown.data();
+        if (!back)
+            ShowMessage(parent,
+                        QStringLiteral("The table was sent, but the unit did not answer when it "
+                                       "was read back: it is not known whether it took it") +
+                            putBack,
+                        QStringLiteral("Program table"), QMessageBox::Warning);
+        else if (held.MptEntries != wanted.MptEntries)
+            ShowMessage(parent,
+                        QStringLiteral("The unit's table read back is not the one sent: send it "
+                                       "again") +
+                            putBack,
+                        QStringLiteral("Program table"), QMessageBox::Warning);
+        else
+            ShowMessage(parent,
+                        QStringLiteral("The unit's program table now calls up the songs of %1, "
+                                       "read back and compared")
+                                .arg(setList) +
+                            putBack,
+                        QStringLiteral("Program table"), QMessageBox::Information);
+        return sent;
+    };
+    return editor;
 }
 
 void TfrmMain::ReadUnitIntoLibrary(const std::array<bool, 4>& banks, int requestDelay,

@@ -9,12 +9,14 @@
 #include "library/LibraryModel.h"
 #include "library/PresetDrag.h"
 #include "library/ReadUnit.h"
+#include "library/SetListModel.h"
 #include "library/SlotHistory.h"
 #include "library/WritePlan.h"
 #include "model/DeviceMode.h"
 #include "model/FileNames.h"
 #include "model/SyxFile.h"
 #include "store/BackupFolder.h"
+#include "store/SetListFiles.h"
 #include "store/WholeFile.h"
 
 #include <QAbstractTableModel>
@@ -42,6 +44,7 @@
 #include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
@@ -61,7 +64,8 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption,
 } // namespace
 
 TfrmLibrary::TfrmLibrary(QWidget* parent)
-    : QWidget(parent, Qt::Window), model(std::make_unique<TLibraryModel>()) {
+    : QWidget(parent, Qt::Window), model(std::make_unique<TLibraryModel>()),
+      songs(std::make_unique<TSetListModel>()) {
     setObjectName(QStringLiteral("frmLibrary"));
     setWindowTitle(QStringLiteral("Library"));
 
@@ -142,9 +146,58 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     buttons->addWidget(lblCount);
     column->addLayout(buttons);
 
+    // A set list's songs in place of the presets while one is shown.
+    lblSetList = new QLabel(this);
+    lblSetList->setObjectName(QStringLiteral("lblSetList"));
+    lblSetList->setWordWrap(true);
+    lblSetList->hide();
+    tblSongs = new QTableView(this);
+    tblSongs->setObjectName(QStringLiteral("tblSongs"));
+    tblSongs->setAccessibleName(QStringLiteral("Songs"));
+    tblSongs->setTabKeyNavigation(false);
+    tblSongs->setModel(songs.get());
+    tblSongs->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tblSongs->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tblSongs->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                              QAbstractItemView::SelectedClicked);
+    tblSongs->verticalHeader()->hide();
+    tblSongs->horizontalHeader()->setStretchLastSection(true);
+    tblSongs->setWordWrap(false);
+    tblSongs->verticalHeader()->setDefaultSectionSize(tblSongs->fontMetrics().height() + 6);
+    tblSongs->setToolTip(QStringLiteral(
+        "Drop presets here to add songs; drag songs or press Alt+Up, Alt+Down to reorder them, "
+        "Delete to remove them; double-click a song or its note to edit it"));
+    // Songs are dragged within the list and presets dropped into it: the window saves the file
+    // for each, so it takes the drop events itself.
+    tblSongs->setDragDropMode(QAbstractItemView::DragDrop);
+    tblSongs->setDefaultDropAction(Qt::MoveAction);
+    tblSongs->viewport()->setAcceptDrops(true);
+    tblSongs->viewport()->installEventFilter(this);
+    tblSongs->installEventFilter(this);
+    btnMakeTable = Button(this, "btnMakeTable", QStringLiteral("Make the program &table..."),
+                          QStringLiteral("A program table in which program change 1 calls up "
+                                         "the first song, 2 the second, and so on"));
+    btnPlace = Button(this, "btnPlace", QStringLiteral("&Place on the unit..."),
+                      QStringLiteral("The songs' presets into consecutive slots, so the unit's "
+                                     "up switch steps through the set"));
+    auto* setList = new QWidget(this);
+    auto* songColumn = new QVBoxLayout(setList);
+    songColumn->setContentsMargins(0, 0, 0, 0);
+    songColumn->addWidget(lblSetList);
+    songColumn->addWidget(tblSongs, 1);
+    auto* songButtons = new QHBoxLayout;
+    songButtons->addWidget(btnMakeTable);
+    songButtons->addWidget(btnPlace);
+    songButtons->addStretch(1);
+    songColumn->addLayout(songButtons);
+    pgsShown = new QStackedWidget(this);
+    pgsShown->setObjectName(QStringLiteral("pgsShown"));
+    pgsShown->addWidget(right);
+    pgsShown->addWidget(setList);
+
     auto* split = new QSplitter(this);
     split->addWidget(tvwSources);
-    split->addWidget(right);
+    split->addWidget(pgsShown);
     split->setStretchFactor(1, 1);
     split->setSizes({220, 880});
     auto* layout = new QVBoxLayout(this);
@@ -179,6 +232,13 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     file->addAction(miImport);
     file->addAction(miExport);
     file->addSeparator();
+    miMark = action("miMark", QStringLiteral("Mark the unit's state..."), {});
+    miChanges = action("miChanges", QStringLiteral("Changes since..."), {});
+    file->addAction(miMark);
+    file->addAction(miChanges);
+    connect(miMark, &QAction::triggered, this, [this] { MarkState(); });
+    connect(miChanges, &QAction::triggered, this, [this] { ChangesSince(); });
+    file->addSeparator();
     connect(file->addAction(QStringLiteral("&Close")), &QAction::triggered, this, &QWidget::close);
     QMenu* edit = mnuLibrary->addMenu(QStringLiteral("&Edit"));
     edit->addAction(miUndo);
@@ -210,6 +270,7 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     connect(miCompare, &QAction::triggered, this, [this] { CompareSelected(); });
     connect(miImport, &QAction::triggered, this, [this] { ImportSyx(); });
     connect(miExport, &QAction::triggered, this, [this] { ExportSyx(); });
+    BuildSetListActions();
 
     connect(tvwSources, &QTreeWidget::currentItemChanged, this, [this] {
         if (!refreshing)
@@ -290,6 +351,12 @@ void TfrmLibrary::BuildSources(const TLibraryPlaces& where) {
         add(backupItem, backup.Name, QStringLiteral("backup:") + backup.Path);
     add(nullptr, QStringLiteral("Preset folder"), QStringLiteral("presets"));
     add(nullptr, QStringLiteral("Kept copies"), QStringLiteral("kept"));
+    QTreeWidgetItem* setLists =
+        add(nullptr, QStringLiteral("Set lists"), QStringLiteral("setlists"));
+    setLists->setFlags(setLists->flags() & ~Qt::ItemIsSelectable);
+    if (!where.SetListFolder.isEmpty())
+        for (const QString& file : SetListFiles(where.SetListFolder))
+            add(setLists, QFileInfo(file).completeBaseName(), QStringLiteral("setlist:") + file);
     tvwSources->expandAll();
     QTreeWidgetItem* current = unit;
     for (QTreeWidgetItemIterator it(tvwSources); *it != nullptr; ++it)
@@ -337,6 +404,12 @@ void TfrmLibrary::LoadSource() {
     for (const TLibraryRow* row : SelectedRows())
         selected.insert(row->Place() + row->Path);
     const QString source = CurrentSource();
+    if (source.startsWith(QStringLiteral("setlist:"))) {
+        ShowSetList(source.mid(8));
+        return;
+    }
+    setListPath.clear();
+    pgsShown->setCurrentIndex(0);
     std::vector<TLibraryRow> rows;
     if (source.startsWith(QStringLiteral("unit"))) {
         if (places.Memory != nullptr) {
@@ -459,7 +532,8 @@ void TfrmLibrary::UpdateCommands() {
     btnRead->setEnabled(places.Memory != nullptr);
     const bool oneKnownSlot =
         chosen.size() == 1 && chosen[0]->Source == TLibrarySource::Unit && !chosen[0]->Dump.empty();
-    miRename->setEnabled(oneKnownSlot);
+    miRename->setEnabled(oneKnownSlot ||
+                         (!setListPath.isEmpty() && tblSongs->currentIndex().isValid()));
     miSend->setEnabled(anyDump && places.Memory != nullptr);
     miCopyBank->setEnabled(places.Memory != nullptr && !places.SingleBank);
     miExport->setEnabled(model->rowCount() > 0);
@@ -474,6 +548,17 @@ void TfrmLibrary::UpdateCommands() {
     miRedo->setText(journal != nullptr ? journal->RedoText() : QStringLiteral("Redo"));
     miUndo->setEnabled(journal != nullptr && journal->ToUndo() != nullptr);
     miRedo->setEnabled(journal != nullptr && journal->ToRedo() != nullptr);
+    const bool setListShown = !setListPath.isEmpty();
+    const bool anySongs = setListShown && songs->rowCount() > 0;
+    miRenameSetList->setEnabled(setListShown);
+    miDuplicateSetList->setEnabled(setListShown);
+    miDeleteSetList->setEnabled(setListShown);
+    miMakeTable->setEnabled(anySongs);
+    btnMakeTable->setEnabled(anySongs);
+    miPlaceSetList->setEnabled(anySongs && places.Memory != nullptr);
+    btnPlace->setEnabled(miPlaceSetList->isEnabled());
+    miMark->setEnabled(places.Memory != nullptr);
+    miChanges->setEnabled(places.Memory != nullptr);
 }
 
 void TfrmLibrary::ShowProgress(const std::optional<TLinkProgress>& progress) {
@@ -591,6 +676,14 @@ bool TfrmLibrary::DropOn(int shownRow, const QMimeData& data, bool swap) {
 }
 
 void TfrmLibrary::Rename() {
+    if (!setListPath.isEmpty()) { // F2 on a song edits its title or note in place
+        QModelIndex at = tblSongs->currentIndex();
+        if (at.isValid() && at.column() != kSongNote)
+            at = songs->index(at.row(), kSongTitle);
+        if (at.isValid())
+            tblSongs->edit(at);
+        return;
+    }
     const std::vector<const TLibraryRow*> chosen = SelectedRows();
     if (chosen.size() != 1 || chosen[0]->Source != TLibrarySource::Unit || chosen[0]->Dump.empty())
         return;
@@ -754,6 +847,24 @@ void TfrmLibrary::ReadUnit() {
 }
 
 bool TfrmLibrary::eventFilter(QObject* watched, QEvent* event) {
+    const bool dragging = event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+                          event->type() == QEvent::Drop;
+    if (dragging && watched == tblSongs->viewport())
+        return DropOnSongs(*static_cast<QDropEvent*>(event));
+    if (dragging && watched == tvwSources->viewport())
+        return DropOnSources(*static_cast<QDropEvent*>(event));
+    if (watched == tblSongs && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool alt = key->modifiers() == Qt::AltModifier;
+        if (alt && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+            MoveSelectedSongs(key->key() == Qt::Key_Up ? -1 : 1);
+            return true;
+        }
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+            RemoveSelectedSongs();
+            return true;
+        }
+    }
     if (watched == tblPresets->viewport() &&
         (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
          event->type() == QEvent::Drop)) {

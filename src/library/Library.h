@@ -32,7 +32,12 @@ class QPushButton;
 class QTableView;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QDropEvent;
+class QStackedWidget;
 class TLibraryModel;
+class TSetList;
+class TSetListModel;
+struct TSongFound;
 
 // Where the library finds what it lists.
 struct TLibraryPlaces {
@@ -41,6 +46,7 @@ struct TLibraryPlaces {
     QString BackupFolder;                // backups are it and the folders in it
     QString PresetFolder;
     QString KeptFolder;
+    QString SetListFolder; // the set lists are the files in it
     bool SingleBank = false;
 };
 
@@ -73,6 +79,18 @@ public:
     std::function<const TWriteJournal*()> OnJournal;
     // A program table read from a .syx file, for the table editor.
     std::function<void(const TBytes& table)> OnOpenTable;
+    // The unit's program table, asked of it now; none when it did not answer.
+    std::function<std::optional<TBytes>()> OnReadTable;
+    // The unit's program table as last seen, nothing asked; none when it is not known.
+    std::function<std::optional<TBytes>()> OnKnownTable;
+    // A set list's table, for the table editor.
+    struct TSetListTableMade {
+        TBytes Table;
+        QString SetList; // its name
+        QString Kept;    // the file the unit's table was kept in, to put it back; empty: none
+    };
+    // The table in the table editor for a last look; its send is read back and compared.
+    std::function<void(const TSetListTableMade& made)> OnSetListTable;
 
     // The plan told and, once confirmed, carried out; false when cancelled or refused.
     bool Carry(const TWritePlan& plan);
@@ -95,8 +113,13 @@ public:
     // The rows the table shows now, in its order.
     std::vector<const TLibraryRow*> ShownRows() const;
     std::vector<const TLibraryRow*> SelectedRows() const;
-    // The source shown: "unit", "backup:<name>", "presets", "kept".
+    // The source shown: "unit", "backup:<name>", "presets", "kept", "setlist:<file>".
     void ShowSource(const QString& source);
+    // The set list shown, its file; empty when the presets are.
+    QString ShownSetList() const;
+    // Presets dropped into a set list as songs before the song `at` (-1: after the last),
+    // each titled as its preset; false when none could be added (said why).
+    bool AddSongs(const QString& setList, int at, const QMimeData& data);
 
     QTreeWidget* tvwSources;
     QLineEdit* edtSearch;
@@ -110,6 +133,11 @@ public:
     QLabel* lblCount;
     QProgressBar* prbJob;
     QLabel* lblJob;
+    QStackedWidget* pgsShown; // the presets, or a set list's songs
+    QLabel* lblSetList;       // the lines of the set list's file that are no song
+    QTableView* tblSongs;
+    QPushButton* btnMakeTable;
+    QPushButton* btnPlace;
     QMenuBar* mnuLibrary;
     QAction* miUndo;
     QAction* miRedo;
@@ -119,6 +147,16 @@ public:
     QAction* miCompare;
     QAction* miImport;
     QAction* miExport;
+    QAction* miNewSetList;
+    QAction* miRenameSetList;
+    QAction* miDuplicateSetList;
+    QAction* miDeleteSetList;
+    QAction* miMakeTable;
+    QAction* miPlaceSetList;
+    QAction* miGigView;       // disabled until the gig view is there; its key will be F11
+    QAction* miPrintSetSheet; // disabled until the set sheet is there
+    QAction* miMark;
+    QAction* miChanges;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -140,6 +178,31 @@ private:
     void CompareSelected();
     void ImportSyx();
     void ExportSyx();
+    // The set lists (LibrarySetLists.cpp).
+    void BuildSetListActions();
+    void ShowSetList(const QString& path);
+    std::vector<TSongFound> FindSongs(const TSetList& list, const QString& path) const;
+    // The change made to the set list's file as it stands and saved; nothing changes when the
+    // file cannot be read or refuses it (said why).
+    bool ChangeSetList(const QString& path, const std::function<void(TSetList&)>& change);
+    // The songs of these rows moved together before the song `before` of the list as it is.
+    void MoveSongs(const std::vector<int>& rows, int before);
+    void MoveSelectedSongs(int step);
+    void RemoveSelectedSongs();
+    std::vector<int> SelectedSongs() const;
+    // A name asked for a set list file in the folder; empty when cancelled (or said why not).
+    QString AskSetListName(const QString& caption, const QString& proposed);
+    void NewSetList();
+    void RenameSetList();
+    void DuplicateSetList();
+    void DeleteSetList();
+    void MakeTable();
+    void PlaceSetList();
+    bool DropOnSongs(QDropEvent& drop);
+    bool DropOnSources(QDropEvent& drop);
+    // The unit's state marked, and the changes since a mark (LibraryMarks.cpp).
+    void MarkState();
+    void ChangesSince();
     // Reads the slots again before a plan is built on what they hold; false (and said) when not
     // every one could be.
     bool ReadAgain(const std::vector<TPlace>& wanted);
@@ -152,7 +215,9 @@ private:
     void Reselect(const std::vector<bool>& keep, int current = -1);
 
     std::unique_ptr<TLibraryModel> model;
-    TBackupIndex index; // the backups found by the last Refresh
+    std::unique_ptr<TSetListModel> songs;
+    QString setListPath; // the set list shown
+    TBackupIndex index;  // the backups found by the last Refresh
     TLibraryPlaces places;
     bool refreshing = false;
 };

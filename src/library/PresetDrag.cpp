@@ -8,6 +8,7 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <QMimeData>
+#include <QStringList>
 #include <QUrl>
 #include <algorithm>
 
@@ -24,6 +25,11 @@ QByteArray EncodeDrag(const std::vector<const TLibraryRow*>& rows) {
             << static_cast<qint32>(row->Slot)
             << QByteArray(reinterpret_cast<const char*>(row->Dump.data()),
                           static_cast<qsizetype>(row->Dump.size()));
+    // The files after every preset: a reader that knows nothing of them stops before.
+    QStringList paths;
+    for (const TLibraryRow* row : rows)
+        paths << row->Path;
+    out << paths;
     return bytes;
 }
 
@@ -33,26 +39,36 @@ std::vector<TDragged> DecodeDrag(const QMimeData& data) {
         QDataStream in(data.data(PresetsMime()));
         qint32 count = 0;
         in >> count;
+        std::vector<bool> taken;
         for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
             qint32 source = 0, bank = 0, slot = 0;
             QByteArray dump;
             in >> source >> bank >> slot >> dump;
             TDragged item{static_cast<TLibrarySource>(std::clamp(source, 0, 3)), bank, slot,
-                          TBytes(dump.begin(), dump.end())};
+                          TBytes(dump.begin(), dump.end()), QString()};
             // A drag may come from another program: a slot of the unit must be one it has, or
             // a swap would read and write a place that is not there.
             const bool placed =
                 item.Source != TLibrarySource::Unit ||
                 (bank >= -1 && bank <= 3 && TPlace::Of(bank, slot).Fits(PrePlenovaMode));
-            if (in.status() == QDataStream::Ok && placed && IsPresetDump(item.Dump) &&
-                IsWellFormedSysex(item.Dump))
+            const bool take = in.status() == QDataStream::Ok && placed && IsPresetDump(item.Dump) &&
+                              IsWellFormedSysex(item.Dump);
+            taken.push_back(take);
+            if (take)
                 dragged.push_back(std::move(item));
         }
+        QStringList paths;
+        in >> paths;
+        if (in.status() == QDataStream::Ok && paths.size() == static_cast<qsizetype>(taken.size()))
+            for (std::size_t i = 0, at = 0; i < taken.size(); ++i)
+                if (taken[i])
+                    dragged[at++].Path = paths[static_cast<qsizetype>(i)];
         return dragged;
     }
     for (const QUrl& url : data.urls()) {
         const QByteArray bytes = ReadWholeFile(url.toLocalFile(), kLargestPresetFile).Bytes;
-        TDragged item{TLibrarySource::PresetFolder, -1, 0, TBytes(bytes.begin(), bytes.end())};
+        TDragged item{TLibrarySource::PresetFolder, -1, 0, TBytes(bytes.begin(), bytes.end()),
+                      url.toLocalFile()};
         if (IsPresetDump(item.Dump) && IsWellFormedSysex(item.Dump))
             dragged.push_back(std::move(item));
     }

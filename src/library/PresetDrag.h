@@ -15,6 +15,7 @@ struct TDragged {
     int Bank = -1;
     int Slot = 0;
     TBytes Dump;
+    QString Path; // the preset's file; empty for a slot of the unit
 };
 
 // The table's own kind of drag.

@@ -525,9 +525,10 @@ TEST(Library, ADropBringsOnlyPresetsAndSlotsTheUnitHas) {
          0,
          {}},
         {"what is not a preset", {row(TLibrarySource::Kept, -1, 0, {0xF0, 0x01, 0xF7})}, 0, {}},
+        // The files the drag names come after the presets: 12 bytes for two slots.
         {"a drag cut short keeps the whole presets before the cut",
          {row(TLibrarySource::Unit, 2, 9, dump), row(TLibrarySource::Unit, 2, 10, dump)},
-         10,
+         12 + 10,
          {{2, 9}}},
     };
     for (const Case& c : cases) {
@@ -651,7 +652,8 @@ TEST(Library, SyxFilesComeInAndGoOut) {
     TfrmPresetEditor::LastPresetFolder = rig.folder.path(); // the editors' folder
     PressKey(library.tblPresets, Qt::Key_F5);
     library.tvwSources->setFocus();
-    PressKey(library.tvwSources, Qt::Key_End); // the kept copies
+    PressKey(library.tvwSources, Qt::Key_End); // the set lists, none yet
+    PressKey(library.tvwSources, Qt::Key_Up);  // the kept copies
     PressKey(library.tvwSources, Qt::Key_Up);  // the preset folder
     ASSERT_TRUE(PumpUntil([&] { return library.ShownRows().size() == 1; }));
     LibraryRig::Activate(library);
