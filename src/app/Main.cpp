@@ -178,9 +178,15 @@ void TfrmMain::InitializeExplorer(TqvRegUtil* store, const QString& caption) {
     miLibrary->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     miPresets->addAction(miOpenPresetEditor);
     miPresets->addAction(miNewPreset);
+    miGigView = Own(std::make_unique<QAction>(QStringLiteral("&Gig view...")));
+    miGigView->setObjectName(QStringLiteral("miGigView"));
+    miGigView->setShortcut(QKeySequence(Qt::Key_F11));
     miPresets->addSeparator();
     miPresets->addAction(miLibrary);
+    miPresets->addAction(miGigView);
     addAction(miLibrary); // its key works whatever menu is open
+    addAction(miGigView);
+    connect(miGigView, &QAction::triggered, this, [this] { ChooseGigSetList(); });
     connect(miLibrary, &QAction::triggered, this, [this] {
         Library()->show();
         Library()->raise();

@@ -30,6 +30,7 @@ class TSimulatedProcessor;
 class TSimulatedUnitFile;
 class TfrmMPTEdit;
 class TfrmPresetEditor;
+class TSetList;
 struct TLibraryRow;
 
 // The windows the main window opened, in the order it opened them. Each is a Qt child of the
@@ -188,6 +189,7 @@ public:
     QAction* miOpenPresetEditor = nullptr;
     QAction* miNewPreset = nullptr;
     QAction* miLibrary = nullptr;
+    QAction* miGigView = nullptr;
     QAction* pmiEdit = nullptr;
     QMenu* miView = nullptr; // Appearance
     QMenu* miMPT = nullptr;
@@ -200,6 +202,11 @@ public:
 
     // A row of the library in an editor of its own; a slot of the unit is its home slot.
     void OpenFromLibrary(const TLibraryRow& row);
+    // The gig view of a set list (its file's path: the name shown, where relative preset files
+    // stand from), on the song given (0-based), playing the unit on these ports.
+    void OpenGigView(const TSetList& list, const QString& setListPath, int firstSong = 0);
+    // "Gig view..." (F11): a set list chosen among the set lists' files, played in the gig view.
+    void ChooseGigSetList();
 
     // What the window frees at its end, the last first.
     std::vector<std::unique_ptr<QObject>> OwnedObjects;

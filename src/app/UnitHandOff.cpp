@@ -1,15 +1,18 @@
 // The main window's side of the unit: its memory and journal (kept by the unit session), undo
-// and redo with their questions and boxes, an editor's store, and the library window's wiring.
+// and redo with their questions and boxes, an editor's store, the library window's wiring and
+// the gig view.
 
 #include "app/Main.h"
 #include "base/Dialogs.h"
 #include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
+#include "library/GigView.h"
 #include "library/Library.h"
 #include "model/DeviceMode.h"
 #include "mpt/mpt_edit.h"
 #include "store/SetListFiles.h"
 
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
@@ -296,4 +299,33 @@ std::vector<TfrmPresetEditor*> TChildWindowList::ShownReceivedEditors() const {
             if (entry.Received && editor->isVisible())
                 editors.push_back(editor);
     return editors;
+}
+
+void TfrmMain::OpenGigView(const TSetList& list, const QString& setListPath, int firstSong) {
+    Memory(); // the unit on these ports: its memory gives the slots' titles
+    ShowGigView(this, list, setListPath, Link.get(), firstSong);
+}
+
+void TfrmMain::ChooseGigSetList() {
+    const QString path = Dialogs().OpenFileName(
+        this, QStringLiteral("Gig view: choose a set list"), SetListFolder(),
+        QStringLiteral("Set lists (*%1);;All files (*)").arg(QLatin1String(kSetListSuffix)));
+    if (path.isEmpty())
+        return;
+    const TSetListLoad load = LoadSetList(path);
+    if (!load.Error.isEmpty()) {
+        ShowMessage(this, load.Error, QStringLiteral("Gig view"));
+        return;
+    }
+    // Before the set begins, not in the middle of it: a line that is no song leaves a song out.
+    if (!load.Read.Problems.empty()) {
+        QStringList lines;
+        for (const TSetListProblem& problem : load.Read.Problems)
+            lines << QString::fromStdString(problem.Text());
+        ShowMessage(this,
+                    QStringLiteral("These lines of %1 are no song and are left out:\n%2")
+                        .arg(QFileInfo(path).fileName(), lines.join(QLatin1Char('\n'))),
+                    QStringLiteral("Gig view"));
+    }
+    OpenGigView(load.Read.List, path);
 }

@@ -70,6 +70,19 @@ void DrawText(const QString& text, int x, int y) {
     painter->drawText(x, y + painter->fontMetrics().ascent(), text);
 }
 
+qreal JobFontSize() {
+    return jobFont.pointSizeF() > 0 ? jobFont.pointSizeF() : 10.0;
+}
+
+// One step smaller, the lines' height and the characters' width with it.
+void ShrinkJobFont() {
+    jobFont.setPointSizeF(JobFontSize() * 0.95);
+    painter->setFont(jobFont);
+    const QFontMetrics metrics = painter->fontMetrics();
+    LineHeight = metrics.height() + Printer().logicalDpiY() / 10;
+    CharWidth = metrics.horizontalAdvance(QLatin1Char('A'));
+}
+
 void DropPdfScratch() {
     pdfFile.reset();
     pdfScratch.reset();
@@ -204,14 +217,16 @@ void PrintFitWidth(int characters) {
         return;
     const int width = Printer().width();
     // Smaller steps until a line of that many characters fits beside the margin.
-    for (int step = 0; step < 40 && LeftMargin + characters * CharWidth > width; ++step) {
-        const qreal size = jobFont.pointSizeF() > 0 ? jobFont.pointSizeF() : 10.0;
-        jobFont.setPointSizeF(size * 0.95);
-        painter->setFont(jobFont);
-        const QFontMetrics metrics = painter->fontMetrics();
-        LineHeight = metrics.height() + Printer().logicalDpiY() / 10;
-        CharWidth = metrics.horizontalAdvance(QLatin1Char('A'));
-    }
+    for (int step = 0; step < 40 && LeftMargin + characters * CharWidth > width; ++step)
+        ShrinkJobFont();
+}
+
+void PrintFitLines(int lines, double smallest) {
+    if (!painter || lines <= 0)
+        return;
+    const qreal least = JobFontSize() * smallest;
+    while (CurrentY + lines * LineHeight > PageBottom && JobFontSize() * 0.95 >= least)
+        ShrinkJobFont();
 }
 
 void PrintPageHeader(const QString& text) {

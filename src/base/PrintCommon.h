@@ -28,6 +28,9 @@ void IgnoreInstalledPrinters(bool ignore);
 bool PrintBegin(const QFont& font); // false (and nothing printed) when the printer cannot start
 // Makes the job font smaller, if need be, so that a line of that many characters fits the page.
 void PrintFitWidth(int characters);
+// Makes the job font smaller, if need be, so that that many more lines fit on the page below
+// CurrentY; never below `smallest` (0..1) of its size, so a long report breaks pages instead.
+void PrintFitLines(int lines, double smallest);
 void PrintPageHeader(const QString& text);  // date + text, then "Page: " + page number
 void PrintTitle(const QString& title);      // centred, bold and underlined, on the third line
 void PrintLine(const QString& text, int x); // at (x, CurrentY); does not advance

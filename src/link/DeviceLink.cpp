@@ -93,8 +93,14 @@ void TDeviceLink::TakeInput(TMidiInput& sender) {
                 const TRouted routed = Route(*event);
                 if (alive.isNull())
                     return;
-                if (routed == TRouted::Unclaimed)
-                    host.Unclaimed(std::move(event));
+                if (routed != TRouted::Unclaimed)
+                    continue;
+                if (!event->SysexData && (event->StatusByte & 0xF0) == 0xC0) {
+                    emit ProgramChangeArrived(event->DataByte1);
+                    if (alive.isNull())
+                        return;
+                }
+                host.Unclaimed(std::move(event));
             }
         } catch (const std::exception& error) {
             // The device went wrong under us (a buffer it would not take back): say so, go on.
@@ -372,6 +378,11 @@ TDeviceLink::TWhere TDeviceLink::PlaceOf(int bank, int number) const {
         return TWhere::OtherSlot;
     const bool told = (!checkBank || bankAnswer >= 0) && (!checkNumber || presetAnswer >= 0);
     return told || !placesTold ? TWhere::Here : TWhere::Unknown;
+}
+
+bool TDeviceLink::OutputOpen() const {
+    const TMidiOutput* output = host.Output();
+    return output != nullptr && output->PortState() == TMidiOutput::State::Open;
 }
 
 bool TDeviceLink::SendRequest(const TBytes& message) {

@@ -54,6 +54,9 @@ public:
     // Ctrl+C: the running job ends as soon as it safely can.
     void Abort();
 
+    // Whether the output port is open; asked without telling the user anything.
+    bool OutputOpen() const;
+
     // Requests.
     // False when the message did not go out (no port, a send refused, a port that did not come
     // back).
@@ -113,6 +116,9 @@ signals:
     void SlotRemembered(int bank, int slot);
     // A ping's time is up: were all its questions answered?
     void PingEnded(bool answered);
+    // A program change that no job took: the unit turned to another preset by itself (its own
+    // switches, or a foot controller playing through it). program: 0..127 as it came.
+    void ProgramChangeArrived(int program);
 
 private:
     // The face the jobs see (TJobLink).

@@ -7,6 +7,7 @@
 #include "editor/ParameterPages.h"
 #include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
+#include "library/GigView.h"
 #include "midi/MidiDeviceService.h"
 #include "midi/VirtualMidiService.h"
 #include "model/Protocol.h"
@@ -713,4 +714,34 @@ TEST_F(MainWindow, TheAppearanceIsChosenKeptAndFollowedByTheMeters) {
         EXPECT_EQ(window.findChild<QAction*>("miLookDark")->isChecked(), dark) << stored;
         ApplyAppearance(TAppearance::Desktop);
     }
+}
+
+// F11 plays a chosen set list in the gig view on the window's unit: the lines that are no song are
+// named first, the unit turns to the first song's slot, and the unit's own knob moves the view.
+TEST_F(MainWindow, TheGigViewPlaysASetListOnTheUnit) {
+    MainRig rig;
+    TfrmMain& window = rig.Start();
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("Friday.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Intro = B017\nno song here\nDub = C005 ; drop D\n");
+    file.close();
+    rig.dialogs.Names.push_back(path);
+    window.miGigView->trigger();
+    ASSERT_EQ(rig.dialogs.Texts().size(), 1);
+    EXPECT_TRUE(rig.dialogs.Texts()[0].startsWith("These lines of Friday.txt are no song and are "
+                                                  "left out:\nline 2: "))
+        << rig.dialogs.Texts()[0].toStdString();
+    auto* gig = window.findChild<TfrmGig*>();
+    ASSERT_NE(gig, nullptr);
+    EXPECT_EQ(gig->lblPosition->text(), "1 / 2");
+    EXPECT_TRUE(PumpUntil([&] {
+        return rig.Unit(
+            [](TPlenovaDevice& unit) { return unit.CurrentBank == 1 && unit.CurrentSlot == 16; });
+    }));
+    ASSERT_TRUE(rig.processor->TurnTo(2, 4));
+    EXPECT_TRUE(PumpUntil([&] { return gig->Current() == 1; }));
+    EXPECT_EQ(gig->lblNote->text(), "drop D");
+    QTest::keyClick(gig, Qt::Key_Escape);
 }
