@@ -44,6 +44,7 @@ const std::vector<TShortcut>& KeyboardShortcuts() {
         {"Library", "Ctrl+Z", "undo the last writes to the unit"},
         {"Library", "Ctrl+Y", "redo them"},
         {"Library", "Ctrl+C", "stop what runs"},
+        {"Library", "F11", "play the set list shown in the gig view, from the chosen song"},
         {"Set list", "Alt+Up, Alt+Down", "move the chosen songs up or down"},
         {"Set list", "Delete", "remove the chosen songs from the set list"},
         {"Set list", "F2", "edit the chosen song's title (or its note)"},

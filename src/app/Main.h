@@ -207,6 +207,9 @@ public:
     void OpenGigView(const TSetList& list, const QString& setListPath, int firstSong = 0);
     // "Gig view..." (F11): a set list chosen among the set lists' files, played in the gig view.
     void ChooseGigSetList();
+    // The set list in the file played in the gig view from a song (0-based); lines that are no
+    // song named first.
+    void PlayGigSetList(const QString& path, int firstSong = 0);
 
     // What the window frees at its end, the last first.
     std::vector<std::unique_ptr<QObject>> OwnedObjects;

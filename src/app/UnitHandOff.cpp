@@ -156,6 +156,9 @@ TfrmLibrary* TfrmMain::Library() {
     };
     library->OnJournal = [this]() -> const TWriteJournal* { return Journal(); };
     library->OnOpenTable = [this](const TBytes& table) { OpenMptEditor(table); };
+    library->OnGigView = [this](const QString& path, int firstSong) {
+        PlayGigSetList(path, firstSong);
+    };
     library->OnReadTable = [this] { return ReadProgramTable(); };
     library->OnKnownTable = [this] { return unitTable; };
     library->OnSetListTable = [this](const TfrmLibrary::TSetListTableMade& made) {
@@ -310,8 +313,11 @@ void TfrmMain::ChooseGigSetList() {
     const QString path = Dialogs().OpenFileName(
         this, QStringLiteral("Gig view: choose a set list"), SetListFolder(),
         QStringLiteral("Set lists (*%1);;All files (*)").arg(QLatin1String(kSetListSuffix)));
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        PlayGigSetList(path);
+}
+
+void TfrmMain::PlayGigSetList(const QString& path, int firstSong) {
     const TSetListLoad load = LoadSetList(path);
     if (!load.Error.isEmpty()) {
         ShowMessage(this, load.Error, QStringLiteral("Gig view"));
@@ -327,5 +333,5 @@ void TfrmMain::ChooseGigSetList() {
                         .arg(QFileInfo(path).fileName(), lines.join(QLatin1Char('\n'))),
                     QStringLiteral("Gig view"));
     }
-    OpenGigView(load.Read.List, path);
+    OpenGigView(load.Read.List, path, firstSong);
 }

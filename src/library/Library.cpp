@@ -556,6 +556,9 @@ void TfrmLibrary::UpdateCommands() {
     miMakeTable->setEnabled(anySongs);
     btnMakeTable->setEnabled(anySongs);
     miPlaceSetList->setEnabled(anySongs && places.Memory != nullptr);
+    miGigView->setEnabled(anySongs && OnGigView);
+    miPrintSetSheet->setEnabled(anySongs);
+    miCopySetSheet->setEnabled(anySongs);
     btnPlace->setEnabled(miPlaceSetList->isEnabled());
     miMark->setEnabled(places.Memory != nullptr);
     miChanges->setEnabled(places.Memory != nullptr);

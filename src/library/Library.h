@@ -83,6 +83,8 @@ public:
     std::function<std::optional<TBytes>()> OnReadTable;
     // The unit's program table as last seen, nothing asked; none when it is not known.
     std::function<std::optional<TBytes>()> OnKnownTable;
+    // The set list in the file played in the gig view, from a song (0-based).
+    std::function<void(const QString& path, int firstSong)> OnGigView;
     // A set list's table, for the table editor.
     struct TSetListTableMade {
         TBytes Table;
@@ -153,8 +155,9 @@ public:
     QAction* miDeleteSetList;
     QAction* miMakeTable;
     QAction* miPlaceSetList;
-    QAction* miGigView;       // disabled until the gig view is there; its key will be F11
-    QAction* miPrintSetSheet; // disabled until the set sheet is there
+    QAction* miGigView;
+    QAction* miPrintSetSheet;
+    QAction* miCopySetSheet;
     QAction* miMark;
     QAction* miChanges;
 

@@ -10,6 +10,7 @@
 #include "library/LibraryModel.h"
 #include "library/PresetDrag.h"
 #include "library/SetListModel.h"
+#include "library/SetSheet.h"
 #include "model/DeviceMode.h"
 #include "model/Mpt.h"
 #include "store/SetListFiles.h"
@@ -77,27 +78,44 @@ void TfrmLibrary::BuildSetListActions() {
     miDeleteSetList = action("miDeleteSetList", QStringLiteral("De&lete set list..."), {});
     miMakeTable = action("miMakeTable", QStringLiteral("Make the program &table..."), {});
     miPlaceSetList = action("miPlaceSetList", QStringLiteral("&Place on the unit..."), {});
-    // Wired once the gig view (with its key, F11) and the set sheet are there.
-    miGigView = action("miGigView", QStringLiteral("&Gig view"), {});
-    miGigView->setEnabled(false);
+    miGigView = action("miGigView", QStringLiteral("&Gig view"), Qt::Key_F11);
     miPrintSetSheet = action("miPrintSetSheet", QStringLiteral("Print set &sheet..."), {});
-    miPrintSetSheet->setEnabled(false);
+    miCopySetSheet = action("miCopySetSheet", QStringLiteral("&Copy the set as text"), {});
     QMenu* menu = mnuLibrary->addMenu(QStringLiteral("Set l&ists"));
     menu->addActions({miNewSetList, miRenameSetList, miDuplicateSetList, miDeleteSetList});
     menu->addSeparator();
     menu->addActions({miMakeTable, miPlaceSetList});
     menu->addSeparator();
-    menu->addActions({miGigView, miPrintSetSheet});
+    menu->addActions({miGigView, miPrintSetSheet, miCopySetSheet});
     tvwSources->setContextMenuPolicy(Qt::ActionsContextMenu);
     tvwSources->addActions({miNewSetList, miRenameSetList, miDuplicateSetList, miDeleteSetList});
     tblSongs->setContextMenuPolicy(Qt::ActionsContextMenu);
-    tblSongs->addActions({miMakeTable, miPlaceSetList});
+    tblSongs->addActions({miGigView, miMakeTable, miPlaceSetList, miPrintSetSheet, miCopySetSheet});
     connect(miNewSetList, &QAction::triggered, this, [this] { NewSetList(); });
     connect(miRenameSetList, &QAction::triggered, this, [this] { RenameSetList(); });
     connect(miDuplicateSetList, &QAction::triggered, this, [this] { DuplicateSetList(); });
     connect(miDeleteSetList, &QAction::triggered, this, [this] { DeleteSetList(); });
     connect(miMakeTable, &QAction::triggered, this, [this] { MakeTable(); });
     connect(miPlaceSetList, &QAction::triggered, this, [this] { PlaceSetList(); });
+    connect(miGigView, &QAction::triggered, this, [this] {
+        if (OnGigView && !setListPath.isEmpty())
+            OnGigView(setListPath, std::max(0, tblSongs->currentIndex().row()));
+    });
+    // (print): the shown set list's sheet printed, or copied as text.
+    const auto sheet = [this](bool print) {
+        const TSetListLoad load = LoadSetList(setListPath, Mode);
+        if (!load.Error.isEmpty()) {
+            ShowMessage(this, load.Error, QStringLiteral("Set sheet"));
+            return;
+        }
+        const TSetSheet made = MakeSetSheet(load.Read.List, setListPath, places.Memory);
+        if (print)
+            PrintSetSheet(this, made);
+        else
+            CopySetSheet(made);
+    };
+    connect(miPrintSetSheet, &QAction::triggered, this, [sheet] { sheet(true); });
+    connect(miCopySetSheet, &QAction::triggered, this, [sheet] { sheet(false); });
     connect(btnMakeTable, &QPushButton::clicked, miMakeTable, &QAction::trigger);
     connect(btnPlace, &QPushButton::clicked, miPlaceSetList, &QAction::trigger);
     connect(tblSongs->selectionModel(), &QItemSelectionModel::currentChanged, this,

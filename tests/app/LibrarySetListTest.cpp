@@ -6,6 +6,7 @@
 
 #include "library/ChangesDialog.h"
 #include "library/ChooseSlot.h"
+#include "library/GigView.h"
 #include "library/Library.h"
 #include "library/ReadUnit.h"
 #include "library/SetListModel.h"
@@ -21,6 +22,7 @@
 #include "support/PumpUntil.h"
 #include "support/TestPresets.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -211,6 +213,26 @@ TEST(LibrarySetLists, AreMadeFilledByDropsReorderedTrimmedAndEditedEachChangeWri
     PumpFor(20);
     EXPECT_EQ(rig.Column(kSongTitle)[1], "Opener");
     EXPECT_EQ(FileText(path), (a3 + " = A003 ; E minor, 96 bpm\nOpener = " + file + "\n").toUtf8());
+
+    // F11 plays the set from the chosen song; the set as text goes to the clipboard.
+    rig.Select(1);
+    library.activateWindow();
+    QApplication::setActiveWindow(&library);
+    PressKey(library.tblSongs, Qt::Key_F11);
+    TfrmGig* gig = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* shown = qobject_cast<TfrmGig*>(widget);
+                shown != nullptr && shown->isVisible())
+                gig = shown;
+        return gig != nullptr;
+    }));
+    EXPECT_EQ(gig->lblPosition->text(), "2 / 2");
+    EXPECT_EQ(gig->lblTitle->text(), "Opener");
+    PressKey(gig, Qt::Key_Escape);
+    EXPECT_TRUE(PumpUntil([&] { return !gig->isVisible(); }));
+    library.miCopySetSheet->trigger();
+    EXPECT_TRUE(QApplication::clipboard()->text().contains("Opener"));
 
     // Duplicated, then the copy deleted after a yes.
     rig.Answer("Friday late");
