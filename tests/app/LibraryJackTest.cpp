@@ -5,17 +5,24 @@
 #include "library/ReadUnit.h"
 #include "link/DeviceLink.h"
 #include "model/FileNames.h"
+#include "model/Mpt.h"
+#include "mpt/mpt_edit.h"
+#include "store/SetListFiles.h"
 #include "store/UnitMemory.h"
+#include "store/WholeFile.h"
 #include "support/JackRig.h"
 #include "support/ModalAnswer.h"
 #include "support/PlatformEvents.h"
 #include "support/PumpUntil.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fstream>
 #include <gtest/gtest.h>
 
 TEST(LibraryOverJack, ReadingTheWholeUnitRemembersEverySlotByteForByte) {
@@ -57,4 +64,46 @@ TEST(LibraryOverJack, ReadingTheWholeUnitRemembersEverySlotByteForByte) {
     }
     EXPECT_EQ(compared, 800);
     EXPECT_EQ(memory.Slots().size(), 800u);
+}
+
+// A set list of songs from bank B made into the program table from the library and sent over
+// JACK: read back and compared, and the table the simulator saves is that table.
+TEST(LibraryOverJack, ASetListMadeIntoTheProgramTableIsTheTableTheUnitKeeps) {
+    QTemporaryDir truth;
+    JackRig rig(QUELLFARN_SIM, "QF Table Test", "QuellfarnTableTest",
+                {"--save", truth.path().toStdString()});
+    ASSERT_TRUE(rig.Ready);
+    TfrmMain& window = *rig.window;
+    rig.Connect();
+    QDir().mkpath(SetListFolder());
+    const QString path = QDir(SetListFolder()).filePath("Jack gig.txt");
+    ASSERT_EQ(WriteWholeFile(path, "Opener = B017\nBallad = B002 ; slow\nEncore = B150\n"), "");
+    TfrmLibrary& library = *window.Library();
+    library.show();
+    library.Refresh();
+    library.ShowSource("setlist:" + path);
+    library.miMakeTable->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return !window.TableEditors().empty(); }, 10000));
+    rig.dialogs.Answers.push_back(QMessageBox::Yes);
+    QTest::mouseClick(window.TableEditors().front()->btnSendOut, Qt::LeftButton);
+    const auto told = [&] {
+        return rig.dialogs.Messages.empty() ? QString() : rig.dialogs.Messages.back().Text;
+    };
+    ASSERT_TRUE(PumpUntil([&] { return told().startsWith("The unit's program table"); }, 10000))
+        << told().toStdString();
+    window.close();
+    ASSERT_EQ(rig.sim.Stop(), 0);
+    QDir(SetListFolder()).removeRecursively();
+
+    std::ifstream file(truth.filePath("Program table.mpt").toStdString(), std::ios::binary);
+    Tmpt saved;
+    saved.ResetEntries();
+    saved.MptEntries[0] = -1;
+    saved.Load(file);
+    // Programs 1 to 3 call up B 017, B 002 and B 150; the others keep the unit's own table.
+    EXPECT_EQ(saved.MptEntries[0], 16);
+    EXPECT_EQ(saved.MptEntries[1], 1);
+    EXPECT_EQ(saved.MptEntries[2], 149);
+    for (int program = 4; program <= kMptEntryTotal; ++program)
+        ASSERT_EQ(saved.MptEntries[static_cast<std::size_t>(program - 1)], program - 1) << program;
 }

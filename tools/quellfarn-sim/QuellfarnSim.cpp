@@ -64,7 +64,8 @@ constexpr const char* kOptions =
     "  --duplicate-every N send every Nth answer twice\n"
     "  --corrupt-store     every store changes one byte of the title\n"
     "  --load DIR          fill the banks from a backup folder (Bank A .. Bank D)\n"
-    "  --save DIR          write the banks to a backup folder when it ends\n"
+    "  --save DIR          write the banks to a backup folder when it ends, and the program\n"
+    "                      table into it as \"Program table.mpt\"\n"
     "  --verbose           a line for each message received and each answer\n"
     "  --until-eof         end when standard input closes\n"
     "  --version, --help   print the version or this text and exit\n"
@@ -229,6 +230,15 @@ bool SaveBackup(const TPlenovaDevice& device, const fs::path& root) {
                 return false;
             }
         }
+    }
+    // The program table beside the banks, as the table editor saves one.
+    const TBytes table = device.Table.Encode(device.Variant());
+    std::ofstream file(root / "Program table.mpt", std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(table.data()),
+               static_cast<std::streamsize>(table.size()));
+    if (!file) {
+        std::cerr << "quellfarn-sim: cannot write into " << root.string() << "\n";
+        return false;
     }
     return true;
 }
