@@ -20,26 +20,26 @@ struct TColumn {
     QString TSetSheetRow::*Field;
     int Widest; // on paper, in characters; longer ones are cut
 };
-const std::array<TColumn, 6> kColumns{{{"#", &TSetSheetRow::Number, 4},
-                                       {"Song", &TSetSheetRow::Song, 30},
-                                       {"Foot ctrl", &TSetSheetRow::FootController, 12},
-                                       {"Slot", &TSetSheetRow::Slot, 18},
-                                       {"Preset", &TSetSheetRow::Preset, 16},
-                                       {"Note", &TSetSheetRow::Note, 40}}};
-constexpr std::size_t kNoteColumn = kColumns.size() - 1;
+const std::array<TColumn, 6> kSheetColumns{{{"#", &TSetSheetRow::Number, 4},
+                                            {"Song", &TSetSheetRow::Song, 30},
+                                            {"Foot ctrl", &TSetSheetRow::FootController, 12},
+                                            {"Slot", &TSetSheetRow::Slot, 18},
+                                            {"Preset", &TSetSheetRow::Preset, 16},
+                                            {"Note", &TSetSheetRow::Note, 40}}};
+constexpr std::size_t kNoteColumn = kSheetColumns.size() - 1;
 // The largest font the sheet is printed in, in points, and how far it may shrink to stay on one
 // page: read on a stage floor, a larger one helps.
 constexpr double kSheetPoints = 14;
 constexpr double kSmallestShare = 0.55;
 
 // The widths of the columns: the widest heading or entry, on paper no wider than a column takes.
-std::array<int, kColumns.size()> Widths(const TSetSheet& sheet, bool onPaper) {
-    std::array<int, kColumns.size()> widths{};
-    for (std::size_t c = 0; c < kColumns.size(); ++c) {
-        int widest = static_cast<int>(qstrlen(kColumns[c].Heading));
+std::array<int, kSheetColumns.size()> Widths(const TSetSheet& sheet, bool onPaper) {
+    std::array<int, kSheetColumns.size()> widths{};
+    for (std::size_t c = 0; c < kSheetColumns.size(); ++c) {
+        int widest = static_cast<int>(qstrlen(kSheetColumns[c].Heading));
         for (const TSetSheetRow& row : sheet.Rows)
-            widest = std::max(widest, static_cast<int>((row.*kColumns[c].Field).size()));
-        widths[c] = onPaper ? std::min(widest, kColumns[c].Widest) : widest;
+            widest = std::max(widest, static_cast<int>((row.*kSheetColumns[c].Field).size()));
+        widths[c] = onPaper ? std::min(widest, kSheetColumns[c].Widest) : widest;
     }
     return widths;
 }
@@ -119,7 +119,7 @@ QString TSetSheet::Text() const {
     const auto widths = Widths(*this, false);
     const auto line = [&widths](const auto& field) {
         QString text;
-        for (std::size_t c = 0; c < kColumns.size(); ++c) {
+        for (std::size_t c = 0; c < kSheetColumns.size(); ++c) {
             if (c > 0)
                 text += QStringLiteral("  ");
             text += c == kNoteColumn ? field(c) : field(c).leftJustified(widths[c]);
@@ -127,9 +127,9 @@ QString TSetSheet::Text() const {
         return text.trimmed() + QLatin1Char('\n');
     };
     QString text = Name + QStringLiteral("\n\n");
-    text += line([](std::size_t c) { return QString::fromLatin1(kColumns[c].Heading); });
+    text += line([](std::size_t c) { return QString::fromLatin1(kSheetColumns[c].Heading); });
     for (const TSetSheetRow& row : Rows)
-        text += line([&row](std::size_t c) { return row.*kColumns[c].Field; });
+        text += line([&row](std::size_t c) { return row.*kSheetColumns[c].Field; });
     return text + QLatin1Char('\n') + FootNote + QLatin1Char('\n');
 }
 
@@ -152,7 +152,7 @@ void PrintSetSheet(const TSetSheet& sheet, const QFont& font) {
     const QString title = QStringLiteral("Set sheet: ") + sheet.Name;
     const auto columns = [&widths](const auto& field) {
         int x = LeftMargin;
-        for (std::size_t c = 0; c < kColumns.size(); ++c) {
+        for (std::size_t c = 0; c < kSheetColumns.size(); ++c) {
             if (c > 0) {
                 PrintLine(ColumnSeparator, x);
                 x += SeparatorChars * CharWidth;
@@ -169,7 +169,7 @@ void PrintSetSheet(const TSetSheet& sheet, const QFont& font) {
         PrintTitle(title);
         const TFontStyle style = FontStyle();
         SetFontStyle({.Bold = true, .Underline = false});
-        columns([](std::size_t c) { return QString::fromLatin1(kColumns[c].Heading); });
+        columns([](std::size_t c) { return QString::fromLatin1(kSheetColumns[c].Heading); });
         SetFontStyle(style);
     };
     top();
@@ -178,7 +178,7 @@ void PrintSetSheet(const TSetSheet& sheet, const QFont& font) {
             PrintNewPage();
             top();
         }
-        columns([&row](std::size_t c) { return row.*kColumns[c].Field; });
+        columns([&row](std::size_t c) { return row.*kSheetColumns[c].Field; });
     }
     CurrentY += LineHeight;
     for (const QString& line :

@@ -145,7 +145,7 @@ QByteArray FileText(const QString& path) {
 }
 
 // The mime data a drag of these places out of the presets table carries.
-std::unique_ptr<QMimeData> Dragged(TfrmLibrary& library, const QStringList& places) {
+std::unique_ptr<QMimeData> DraggedPlaces(TfrmLibrary& library, const QStringList& places) {
     QModelIndexList indexes;
     const std::vector<const TLibraryRow*> shown = library.ShownRows();
     for (std::size_t row = 0; row < shown.size(); ++row)
@@ -174,7 +174,7 @@ TEST(LibrarySetLists, AreMadeFilledByDropsReorderedTrimmedAndEditedEachChangeWri
 
     // Two slots dropped on the set list's entry in the sources, one preset file on the songs.
     library.ShowSource("unit:0");
-    const auto dragged = Dragged(library, {"A 005", "A 003"});
+    const auto dragged = DraggedPlaces(library, {"A 005", "A 003"});
     QTreeWidgetItem* entry =
         library.tvwSources->findItems("Friday", Qt::MatchExactly | Qt::MatchRecursive)[0];
     ASSERT_TRUE(DropAt(library, library.tvwSources->viewport(),
