@@ -32,6 +32,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -229,8 +230,10 @@ TEST(LibrarySetLists, AreMadeFilledByDropsReorderedTrimmedAndEditedEachChangeWri
     }));
     EXPECT_EQ(gig->lblPosition->text(), "2 / 2");
     EXPECT_EQ(gig->lblTitle->text(), "Opener");
+    // Esc closes the view, and it frees itself.
+    const QPointer<TfrmGig> left(gig);
     PressKey(gig, Qt::Key_Escape);
-    EXPECT_TRUE(PumpUntil([&] { return !gig->isVisible(); }));
+    EXPECT_TRUE(PumpUntil([&] { return left.isNull(); }));
     library.miCopySetSheet->trigger();
     EXPECT_TRUE(QApplication::clipboard()->text().contains("Opener"));
 
