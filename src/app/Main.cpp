@@ -720,6 +720,7 @@ TfrmMPTEdit* TfrmMain::OpenMptEditor() {
 TfrmMPTEdit* TfrmMain::OpenMptEditor(TByteView table) {
     auto* editor = new TfrmMPTEdit(this); // a child of this window; frees itself when closed
     editor->OnSendMessage = [this](std::istream& stream) { return SendStreamToMidiOut(stream); };
+    editor->OnPresetTitles = [this](int bank) { return PresetTitles(bank); };
     std::stringstream stream(std::string(table.begin(), table.end()));
     try {
         editor->LoadTable(stream);
@@ -734,10 +735,16 @@ TfrmMPTEdit* TfrmMain::OpenMptEditor(TByteView table) {
     return editor;
 }
 
+std::map<int, std::string> TfrmMain::PresetTitles(int bank) {
+    const TUnitMemory* memory = Memory();
+    return memory != nullptr ? BankTitles(*memory, bank) : std::map<int, std::string>();
+}
+
 TfrmMPTEdit* TfrmMain::NewMptEditor() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     auto* editor = new TfrmMPTEdit(this); // a child of this window; frees itself when closed
     editor->OnSendMessage = [this](std::istream& stream) { return SendStreamToMidiOut(stream); };
+    editor->OnPresetTitles = [this](int bank) { return PresetTitles(bank); };
     childWindows.Add(editor);
     editor->show();
     QApplication::restoreOverrideCursor();

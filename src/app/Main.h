@@ -20,8 +20,10 @@
 #include <QTimer>
 #include <array>
 #include <istream>
+#include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class QMessageBox;
@@ -215,6 +217,8 @@ public:
     std::vector<std::unique_ptr<QObject>> OwnedObjects;
 
 private:
+    // The titles of a bank's slots as the unit's memory holds them, for the table editors.
+    std::map<int, std::string> PresetTitles(int bank);
     void ToggleBypass();
     void UpdateJobCommands();
     void SendHeldPreset();

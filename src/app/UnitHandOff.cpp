@@ -189,6 +189,7 @@ TfrmMPTEdit* TfrmMain::OpenSetListTable(const TfrmLibrary::TSetListTableMade& ma
     if (editor == nullptr)
         return nullptr;
     editor->setWindowTitle(QStringLiteral("%1 - %2").arg(setList, editor->windowTitle()));
+    editor->NamesBank = made.Bank;
     const QPointer<TfrmMPTEdit> shown(editor);
     editor->OnSendMessage = [this, shown, setList, kept](std::istream& stream) {
         stream.clear();

@@ -3,7 +3,9 @@
 #include "base/Dialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
+#include <QRegularExpression>
 
 namespace {
 class TQtDialogs : public TDialogs {
@@ -22,6 +24,19 @@ public:
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& folder,
                          const QString& filter) override {
         return QFileDialog::getSaveFileName(parent, caption, folder, filter);
+    }
+    // QFileDialog's order.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+    QString SaveFileNameOfType(QWidget* parent, const QString& caption, const QString& folder,
+                               const QString& filters) override {
+        QString chosen;
+        QString name = QFileDialog::getSaveFileName(parent, caption, folder, filters, &chosen);
+        // "CSV for foot controllers (*.csv)": its first pattern's suffix.
+        const QRegularExpressionMatch suffix =
+            QRegularExpression(QStringLiteral("\\(\\*(\\.[^ )]+)")).match(chosen);
+        if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty() && suffix.hasMatch())
+            name += suffix.captured(1);
+        return name;
     }
     // QFileDialog's order.
     // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)

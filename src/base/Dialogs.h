@@ -19,6 +19,14 @@ public:
     // Empty when cancelled.
     virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& folder,
                                  const QString& filter) = 0;
+    // As SaveFileName among several file types (filters a ";;" apart): a name typed without a
+    // suffix takes that of the type chosen, so the type the user chose is the file's. In
+    // QFileDialog's order.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+    virtual QString SaveFileNameOfType(QWidget* parent, const QString& caption,
+                                       const QString& folder, const QString& filters) {
+        return SaveFileName(parent, caption, folder, filters);
+    }
     virtual QString OpenFileName(QWidget* parent, const QString& caption, const QString& folder,
                                  const QString& filter) = 0;
     // Empty when cancelled.

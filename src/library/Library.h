@@ -90,6 +90,7 @@ public:
         TBytes Table;
         QString SetList; // its name
         QString Kept;    // the file the unit's table was kept in, to put it back; empty: none
+        int Bank = 0;    // the bank of the songs' slots, which the table's programs call up
     };
     // The table in the table editor for a last look; its send is read back and compared.
     std::function<void(const TSetListTableMade& made)> OnSetListTable;
@@ -158,6 +159,7 @@ public:
     QAction* miGigView;
     QAction* miPrintSetSheet;
     QAction* miCopySetSheet;
+    QAction* miExportSetNames;
     QAction* miMark;
     QAction* miChanges;
 
@@ -201,6 +203,7 @@ private:
     void DeleteSetList();
     void MakeTable();
     void PlaceSetList();
+    void ExportSetListNames();
     bool DropOnSongs(QDropEvent& drop);
     bool DropOnSources(QDropEvent& drop);
     // The unit's state marked, and the changes since a mark (LibraryMarks.cpp).

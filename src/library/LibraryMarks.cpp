@@ -98,6 +98,7 @@ void TfrmLibrary::ChangesSince() {
                                   "(Get MPT Table reads it)");
     const QStringList lines = changes.Empty() ? QStringList(QStringLiteral("Nothing changed"))
                                               : ChangeLines(changes, places.SingleBank);
-    TfrmChanges dialog(heading, lines, this);
+    TfrmChanges dialog({.Mark = then.Name, .Taken = then.Taken, .Heading = heading, .Lines = lines},
+                       this);
     dialog.exec();
 }

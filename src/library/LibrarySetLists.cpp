@@ -14,6 +14,7 @@
 #include "model/DeviceMode.h"
 #include "model/Mpt.h"
 #include "store/SetListFiles.h"
+#include "store/UnitMemory.h"
 #include "store/WholeFile.h"
 
 #include <QAction>
@@ -81,16 +82,18 @@ void TfrmLibrary::BuildSetListActions() {
     miGigView = action("miGigView", QStringLiteral("&Gig view"), Qt::Key_F11);
     miPrintSetSheet = action("miPrintSetSheet", QStringLiteral("Print set &sheet..."), {});
     miCopySetSheet = action("miCopySetSheet", QStringLiteral("&Copy the set as text"), {});
+    miExportSetNames = action("miExportSetNames", QStringLiteral("&Export names..."), {});
     QMenu* menu = mnuLibrary->addMenu(QStringLiteral("Set l&ists"));
     menu->addActions({miNewSetList, miRenameSetList, miDuplicateSetList, miDeleteSetList});
     menu->addSeparator();
     menu->addActions({miMakeTable, miPlaceSetList});
     menu->addSeparator();
-    menu->addActions({miGigView, miPrintSetSheet, miCopySetSheet});
+    menu->addActions({miGigView, miPrintSetSheet, miCopySetSheet, miExportSetNames});
     tvwSources->setContextMenuPolicy(Qt::ActionsContextMenu);
     tvwSources->addActions({miNewSetList, miRenameSetList, miDuplicateSetList, miDeleteSetList});
     tblSongs->setContextMenuPolicy(Qt::ActionsContextMenu);
-    tblSongs->addActions({miGigView, miMakeTable, miPlaceSetList, miPrintSetSheet, miCopySetSheet});
+    tblSongs->addActions({miGigView, miMakeTable, miPlaceSetList, miPrintSetSheet, miCopySetSheet,
+                          miExportSetNames});
     connect(miNewSetList, &QAction::triggered, this, [this] { NewSetList(); });
     connect(miRenameSetList, &QAction::triggered, this, [this] { RenameSetList(); });
     connect(miDuplicateSetList, &QAction::triggered, this, [this] { DuplicateSetList(); });
@@ -116,6 +119,7 @@ void TfrmLibrary::BuildSetListActions() {
     };
     connect(miPrintSetSheet, &QAction::triggered, this, [sheet] { sheet(true); });
     connect(miCopySetSheet, &QAction::triggered, this, [sheet] { sheet(false); });
+    connect(miExportSetNames, &QAction::triggered, this, [this] { ExportSetListNames(); });
     connect(btnMakeTable, &QPushButton::clicked, miMakeTable, &QAction::trigger);
     connect(btnPlace, &QPushButton::clicked, miPlaceSetList, &QAction::trigger);
     connect(tblSongs->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -514,7 +518,64 @@ void TfrmLibrary::MakeTable() {
                                    "kept to put back"),
                     caption, QMessageBox::Information);
     if (OnSetListTable)
-        OnSetListTable({built.Table.Encode(Mode), QFileInfo(setListPath).completeBaseName(), kept});
+        OnSetListTable({.Table = built.Table.Encode(Mode),
+                        .SetList = QFileInfo(setListPath).completeBaseName(),
+                        .Kept = kept,
+                        .Bank = built.Bank});
+}
+
+void TfrmLibrary::ExportSetListNames() {
+    if (setListPath.isEmpty())
+        return;
+    const QString caption = QStringLiteral("Export names");
+    const TSetListLoad load = LoadSetList(setListPath, Mode);
+    if (!load.Error.isEmpty() || !load.Read.Problems.empty()) {
+        // A song left out would name every later program after the wrong song.
+        ShowMessage(this,
+                    load.Error.isEmpty() ? QStringLiteral("The set list has lines that are no "
+                                                          "song: make them songs or remove them "
+                                                          "first")
+                                         : load.Error,
+                    caption);
+        return;
+    }
+    TSetListTable built = BuildSetListTable(load.Read.List, Tmpt(), Mode);
+    if (!built.Refusals.empty()) {
+        QStringList refusals;
+        for (const std::string& refusal : built.Refusals)
+            refusals << QString::fromStdString(refusal);
+        ShowMessage(this,
+                    QStringLiteral("No program table can call up these songs one program after "
+                                   "another, so there are no programs to name:\n\n") +
+                        refusals.join(QLatin1Char('\n')),
+                    caption);
+        return;
+    }
+    // The programs the set does not use are named as the unit's present table has them, as far
+    // as it is known.
+    std::optional<TBytes> present = OnReadTable ? OnReadTable() : std::nullopt;
+    if (!present && OnKnownTable)
+        present = OnKnownTable();
+    if (present) {
+        Tmpt base;
+        base.Decode(*present, Mode);
+        built = BuildSetListTable(load.Read.List, base, Mode);
+    }
+    const std::map<int, std::string> titles = places.Memory != nullptr
+                                                  ? BankTitles(*places.Memory, built.Bank)
+                                                  : std::map<int, std::string>();
+    const QString name = Dialogs().SaveFileNameOfType(
+        this, caption,
+        QDir(DefaultUserFolder())
+            .filePath(QFileInfo(setListPath).completeBaseName() + QStringLiteral(".csv")),
+        QString::fromLatin1(kProgramNamesFilters));
+    if (name.isEmpty())
+        return;
+    if (const QString error =
+            SaveProgramNames(name, SetListProgramNames(load.Read.List, built, titles, Mode));
+        !error.isEmpty())
+        ShowMessage(this, QStringLiteral("Nothing was written: ") + error, caption,
+                    QMessageBox::Warning);
 }
 
 void TfrmLibrary::PlaceSetList() {

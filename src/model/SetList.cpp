@@ -365,6 +365,25 @@ std::vector<TProgramName> ProgramNames(const Tmpt& table, const std::map<int, st
     return names;
 }
 
+std::vector<TProgramName> SetListProgramNames(const TSetList& list, const TSetListTable& built,
+                                              const std::map<int, std::string>& titles,
+                                              const TDeviceMode& mode) {
+    std::vector<TProgramName> names = ProgramNames(built.Table, titles, mode);
+    for (std::size_t i = 0; i < list.Songs.size() && i < names.size(); ++i)
+        names[i].Name = PlainText(Trimmed(list.Songs[i].Title));
+    return names;
+}
+
+std::string ProgramNamesText(const std::vector<TProgramName>& names) {
+    std::string text;
+    for (const TProgramName& name : names) {
+        char numbers[24];
+        std::snprintf(numbers, sizeof numbers, "%3d  %03d  ", name.Program, name.Preset);
+        text += numbers + name.Name + "\n";
+    }
+    return text;
+}
+
 std::string ProgramNamesCsv(const std::vector<TProgramName>& names) {
     std::string csv = "Program,Preset,Name\r\n";
     for (const TProgramName& name : names)

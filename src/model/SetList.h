@@ -92,8 +92,15 @@ struct TProgramName {
 // without a title known is "Preset 017". Names are made plain UTF-8 text on one line.
 std::vector<TProgramName> ProgramNames(const Tmpt& table, const std::map<int, std::string>& titles,
                                        const TDeviceMode& mode = Mode);
+// The programs of a set list's table, the songs' programs named as the songs are (what the
+// player reads on the foot controller is the song), the others by their presets' titles.
+std::vector<TProgramName> SetListProgramNames(const TSetList& list, const TSetListTable& built,
+                                              const std::map<int, std::string>& titles,
+                                              const TDeviceMode& mode = Mode);
 // "Program,Preset,Name" and a line a program, CRLF, fields quoted where they need it.
 std::string ProgramNamesCsv(const std::vector<TProgramName>& names);
 // A MIDNAM document (the MIDI Name Document DAWs read): one patch a program, on every channel;
 // programs above 128 in a bank of their own behind bank select LSB 1, as the unit takes them.
 std::string ProgramNamesMidnam(const std::vector<TProgramName>& names);
+// A line a program to read or paste: program, preset in three digits, name ("  7  017  Slap"), LF.
+std::string ProgramNamesText(const std::vector<TProgramName>& names);

@@ -6,17 +6,20 @@
 #include "base/PrintCommon.h"
 #include "base/qvUtility.h"
 #include "mpt/MPTRptOpt.h"
+#include "store/SetListFiles.h"
 #include "store/WholeFile.h"
 
 #include <QAbstractButton>
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +29,7 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -103,6 +107,16 @@ TfrmMPTEdit::TfrmMPTEdit(QWidget* parent) : QWidget(parent, Qt::Window), TableMo
     btnFont = button({.Name = "btnFont",
                       .Caption = QStringLiteral("&Font"),
                       .Hint = QStringLiteral("Font selection")});
+    btnNames = button({.Name = "btnNames",
+                       .Caption = QStringLiteral("&Names"),
+                       .Hint = QStringLiteral("The programs named for foot controllers and DAWs")});
+    popNames = new QMenu(btnNames);
+    popNames->setObjectName(QStringLiteral("popNames"));
+    miExportNames = popNames->addAction(QStringLiteral("&Export names..."));
+    miExportNames->setObjectName(QStringLiteral("miExportNames"));
+    miCopyNames = popNames->addAction(QStringLiteral("&Copy names as text"));
+    miCopyNames->setObjectName(QStringLiteral("miCopyNames"));
+    btnNames->setMenu(popNames);
     bar->addStretch(1);
     btnExit = button(
         {.Name = "btnExit", .Caption = QStringLiteral("&Exit"), .Hint = QStringLiteral("Close")});
@@ -119,6 +133,8 @@ TfrmMPTEdit::TfrmMPTEdit(QWidget* parent) : QWidget(parent, Qt::Window), TableMo
     connect(btnPrtSetup, &QPushButton::clicked, this, [this] { PrinterSetup(this); });
     connect(btnFont, &QPushButton::clicked, this, [this] { ChooseFont(); });
     connect(btnExit, &QPushButton::clicked, this, &QWidget::close);
+    connect(miExportNames, &QAction::triggered, this, [this] { ExportNames(); });
+    connect(miCopyNames, &QAction::triggered, this, [this] { CopyNames(); });
 
     BuildGrid();
     layout->addWidget(grdMPT, 1);
@@ -359,6 +375,59 @@ bool TfrmMPTEdit::SaveToFile() {
     LastSaveFolder = QFileInfo(name).absolutePath();
     SetFileName(name);
     return true;
+}
+
+std::optional<std::vector<TProgramName>> TfrmMPTEdit::Names() {
+    if (!Validate())
+        return std::nullopt;
+    GridToTable();
+    int bank = 0;
+    if (TableMode.BankCount > 1) {
+        // The table calls up presets of the bank the unit is in: the user knows which that is.
+        QStringList banks;
+        for (int letter = 0; letter < TableMode.BankCount; ++letter)
+            banks << QStringLiteral("Bank %1").arg(QLatin1Char(BankLetters[letter]));
+        bool ok = false;
+        const QString chosen =
+            QInputDialog::getItem(this, QStringLiteral("Program names"),
+                                  QStringLiteral("Name the programs by the presets of:"), banks,
+                                  std::clamp(NamesBank, 0, TableMode.BankCount - 1), false, &ok);
+        if (!ok || !banks.contains(chosen))
+            return std::nullopt;
+        bank = static_cast<int>(banks.indexOf(chosen));
+        NamesBank = bank;
+    }
+    const std::map<int, std::string> titles =
+        OnPresetTitles ? OnPresetTitles(bank) : std::map<int, std::string>();
+    return ProgramNames(Table, titles, TableMode);
+}
+
+void TfrmMPTEdit::ExportNames() {
+    const std::optional<std::vector<TProgramName>> names = Names();
+    if (!names)
+        return;
+    const QString folder = LastSaveFolder.isEmpty()
+                               ? FolderForWriting(QDir::cleanPath(DefaultUserFolder()))
+                               : LastSaveFolder;
+    const QString stem = MptFileName.isEmpty() ? QStringLiteral("Program names")
+                                               : QFileInfo(MptFileName).completeBaseName();
+    const QString name =
+        Dialogs().SaveFileNameOfType(this, QStringLiteral("Export names"),
+                                     folder + QLatin1Char('/') + stem + QStringLiteral(".csv"),
+                                     QString::fromLatin1(kProgramNamesFilters));
+    if (name.isEmpty())
+        return;
+    if (const QString error = SaveProgramNames(name, *names); !error.isEmpty()) {
+        ShowMessage(this, QStringLiteral("Cannot write ") + name + QStringLiteral(": ") + error,
+                    QStringLiteral("Sorry..."));
+        return;
+    }
+    LastSaveFolder = QFileInfo(name).absolutePath();
+}
+
+void TfrmMPTEdit::CopyNames() {
+    if (const std::optional<std::vector<TProgramName>> names = Names())
+        QApplication::clipboard()->setText(QString::fromStdString(ProgramNamesText(*names)));
 }
 
 void TfrmMPTEdit::Send() {

@@ -1,14 +1,18 @@
 #pragma once
 // The program table editor: the processor's MIDI program table as a grid of preset numbers,
 // ten program changes a row, edited, checked, reset, shifted, saved as ".mpt", sent back to
-// the unit and printed.
+// the unit, printed, and its programs named for foot controllers and DAWs.
 
 #include "model/DeviceMode.h"
 #include "model/Mpt.h"
+#include "model/SetList.h"
 
 #include <QWidget>
 #include <functional>
 #include <istream>
+#include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QAction;
@@ -26,6 +30,10 @@ public:
     // Sends the table message (the stream, from its start) to the processor.
     std::function<QString(std::istream& stream)> OnSendMessage;
 
+    // The titles of a bank's slots as the unit's memory holds them (slot, 1-based, to its title
+    // in UTF-8); empty when none are known.
+    std::function<std::map<int, std::string>(int bank)> OnPresetTitles;
+
     void SetFileName(const QString& name);
     void LoadTable(std::istream& stream); // a table message of the window's model; else raises
     bool Validate();
@@ -41,6 +49,10 @@ public:
     void PrintPreview();
     void ChooseFont();
     bool CloseQuery();
+    // The programs as the grid has them, named by the presets' titles: written into a CSV or
+    // MIDNAM file the user names, or put on the clipboard as text.
+    void ExportNames();
+    void CopyNames();
 
     // The data cells in reading order as the grid shows them now (rows and columns may have
     // been dragged), spare cells left out.
@@ -55,6 +67,7 @@ public:
     QString MptFileName;
     QString HintFolder;
     bool RowRanges = true;
+    int NamesBank = 0; // the bank whose presets the table calls up, proposed when names are made
 
     QWidget* ToolBar1;
     QPushButton* btnSaveAs;
@@ -63,6 +76,7 @@ public:
     QPushButton* btnPreview;
     QPushButton* btnPrtSetup;
     QPushButton* btnFont;
+    QPushButton* btnNames;
     QPushButton* btnExit;
     QTableWidget* grdMPT;
     QMenu* popMPTgrid;
@@ -74,6 +88,9 @@ public:
     QAction* pmiInsertShiftAll;
     QAction* pmiDeleteShiftRow;
     QAction* pmiDeleteShiftAll;
+    QMenu* popNames;
+    QAction* miExportNames;
+    QAction* miCopyNames;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -87,6 +104,9 @@ private:
     void PrintAll(bool listStyle);
     void Headings(bool listStyle);
     bool IsSpare(int row, int column) const; // logical row/column, 0-based data coordinates
+    // The grid's programs with their presets' titles, the bank asked where the unit has several;
+    // none when a cell is wrong (said) or the user cancelled.
+    std::optional<std::vector<TProgramName>> Names();
 
     int rows = 20;
     bool validating = false;

@@ -45,3 +45,10 @@ QString SaveSetList(const QString& path, const TSetList& list, const TDeviceMode
     const std::string text = list.Text(mode);
     return WriteWholeFile(path, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
 }
+
+QString SaveProgramNames(const QString& path, const std::vector<TProgramName>& names) {
+    const bool midnam =
+        QFileInfo(path).suffix().compare(QStringLiteral("midnam"), Qt::CaseInsensitive) == 0;
+    const std::string text = midnam ? ProgramNamesMidnam(names) : ProgramNamesCsv(names);
+    return WriteWholeFile(path, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+}

@@ -225,3 +225,13 @@ const TSlotMemory* TUnitMemory::Slot(TPlace place) const {
     const auto found = remembered.find(place);
     return found == remembered.end() ? nullptr : &found->second;
 }
+
+std::map<int, std::string> BankTitles(const TUnitMemory& memory, int bank) {
+    std::map<int, std::string> titles;
+    for (const auto& [place, slot] : memory.Slots())
+        if (place.Bank == bank && slot.Now() != nullptr)
+            // A preset's title is Latin-1, as the unit shows it.
+            titles[place.Slot] =
+                QString::fromLatin1(PresetTitleOf(slot.Now()->Dump).c_str()).toStdString();
+    return titles;
+}

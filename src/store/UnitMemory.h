@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <map>
+#include <string>
 #include <vector>
 
 // The program's own data folder (the window's and the tool's): "~/.local/share/Quellfarn".
@@ -80,3 +81,7 @@ private:
     std::map<TPlace, TSlotMemory> remembered;
     QStringList problems;
 };
+
+// The titles of a bank's slots as the memory holds them (slot, 1-based, to its title in UTF-8),
+// for naming a program table's programs; a slot never read is not there.
+std::map<int, std::string> BankTitles(const TUnitMemory& memory, int bank);

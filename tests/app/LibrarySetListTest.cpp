@@ -2,7 +2,8 @@
 // and the menus: a set list made and filled by drops, reordered, trimmed and edited, each change
 // written to its file; songs whose preset is gone marked; the program table made from a set list
 // (refused across banks, else sent, read back, the old table kept); its presets placed into
-// consecutive slots and undone; and the unit's state marked and told against.
+// consecutive slots and undone; the unit's state marked and told against; and the programs of a
+// table or a set list named for foot controllers and DAWs.
 
 #include "library/ChangesDialog.h"
 #include "library/ChooseSlot.h"
@@ -15,6 +16,7 @@
 #include "model/Preset.h"
 #include "mpt/mpt_edit.h"
 #include "store/SetListFiles.h"
+#include "store/UnitMemory.h"
 #include "store/WholeFile.h"
 #include "support/MainRig.h"
 #include "support/ModalAnswer.h"
@@ -41,6 +43,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
+#include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
 namespace {
@@ -364,4 +367,102 @@ TEST(LibrarySetLists, MakeTheTableOrPlaceThePresetsAndTellTheChangesSinceAMark) 
     ASSERT_TRUE(PumpUntil([&] { return !rig.window.Link->Busy(); }, 20000));
     EXPECT_EQ(rig.Slot(3, 181), d181);
     EXPECT_EQ(rig.Slot(3, 182), d182);
+}
+
+// The table editor's programs named by the titles of the bank chosen, as the unit's memory holds
+// them: the whole CSV, a MIDNAM document a DAW can read, the names as text.
+TEST(ProgramNames, TheTableEditorExportsCsvAndMidnamAndCopiesText) {
+    SetListRig rig;
+    TUnitMemory& memory = *rig.window.Memory();
+    ASSERT_EQ(memory.Saw(1, 17, TitledDump("Slap Funk"), TSeenHow::Read), "");
+    ASSERT_EQ(memory.Saw(1, 18, TitledDump("Dub, \"Oct\""), TSeenHow::Read), "");
+    ASSERT_EQ(memory.Saw(0, 17, TitledDump("Bank A's"), TSeenHow::Read), "");
+    TfrmMPTEdit& editor = *rig.window.NewMptEditor();
+    const std::vector<QTableWidgetItem*> cells = editor.DataCells();
+    cells[0]->setText("017");
+    cells[1]->setText("018");
+    cells[2]->setText("17");
+    const auto bank = [](const char* chosen) {
+        AnswerModal<QInputDialog>([chosen](QInputDialog& dialog) {
+            dialog.setTextValue(chosen);
+            dialog.accept();
+        });
+    };
+
+    const QString csv = rig.folder.filePath("names.csv");
+    bank("Bank B");
+    rig.dialogs.Names.push_back(csv);
+    editor.miExportNames->trigger();
+    QByteArray expected = "Program,Preset,Name\r\n"
+                          "1,17,Slap Funk\r\n"
+                          "2,18,\"Dub, \"\"Oct\"\"\"\r\n"
+                          "3,17,Slap Funk\r\n";
+    // The others call up the preset of their number: 17 and 18 have their titles too.
+    for (int program = 4; program <= 200; ++program)
+        expected += program == 17   ? QByteArray("17,17,Slap Funk\r\n")
+                    : program == 18 ? QByteArray("18,18,\"Dub, \"\"Oct\"\"\"\r\n")
+                                    : QStringLiteral("%1,%1,Preset %2\r\n")
+                                          .arg(program)
+                                          .arg(program, 3, 10, QLatin1Char('0'))
+                                          .toUtf8();
+    EXPECT_EQ(FileText(csv).toStdString(), expected.toStdString());
+
+    const QString midnam = rig.folder.filePath("Plenova.midnam");
+    bank("Bank B");
+    rig.dialogs.Names.push_back(midnam);
+    editor.miExportNames->trigger();
+    QXmlStreamReader xml(FileText(midnam));
+    std::map<QString, QString> patches; // number to name
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"Patch") {
+            patches[xml.attributes().value("Number").toString()] =
+                xml.attributes().value("Name").toString();
+        }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(patches.size(), 200u);
+    EXPECT_EQ(patches["1"], "Slap Funk");
+    EXPECT_EQ(patches["2"], "Dub, \"Oct\"");
+    EXPECT_EQ(patches["4"], "Preset 004");
+
+    // As text, by bank A's titles when bank A is chosen.
+    bank("Bank A");
+    editor.miCopyNames->trigger();
+    const QStringList text = QApplication::clipboard()->text().split('\n');
+    ASSERT_EQ(text.size(), 201); // and the empty one after the last line
+    EXPECT_EQ(text[0], "  1  017  Bank A's");
+    editor.MptModified = false;
+    editor.close();
+}
+
+// A set list's names: refused with the songs named, asking for no file, when they lie in more
+// than one bank; in one bank its programs carry the songs' titles, the others as the unit's
+// table has them.
+TEST(ProgramNames, ASetListIsNamedByItsSongsOrRefusedAcrossBanks) {
+    SetListRig rig;
+    TfrmLibrary& library = rig.Library();
+    ASSERT_EQ(rig.window.Memory()->Saw(1, 9, TitledDump("Fuzz"), TSeenHow::Read), "");
+    const QString csv = rig.folder.filePath("set.csv");
+    rig.dialogs.Names.push_back(csv);
+
+    rig.Write("Mixed", "One = A001\nTwo = B002\nThree = C001\n");
+    library.miExportSetNames->trigger();
+    EXPECT_TRUE(rig.LastMessage().contains("\"Two\"")) << rig.LastMessage().toStdString();
+    EXPECT_TRUE(rig.LastMessage().contains("\"Three\"")) << rig.LastMessage().toStdString();
+    EXPECT_FALSE(QFile::exists(csv));
+    EXPECT_EQ(rig.dialogs.Names.size(), 1u) << "no file asked for";
+
+    // The unit's table sends program 4 to preset 9: the set leaves it so.
+    rig.Unit([](TPlenovaDevice& unit) {
+        unit.Table.MptEntries[3] = 8;
+        return true;
+    });
+    rig.Write("Bank B", "Bass = B003\nSlap, loud = B001\n");
+    library.miExportSetNames->trigger();
+    EXPECT_TRUE(FileText(csv).startsWith("Program,Preset,Name\r\n"
+                                         "1,3,Bass\r\n"
+                                         "2,1,\"Slap, loud\"\r\n"
+                                         "3,3,Preset 003\r\n"
+                                         "4,9,Fuzz\r\n"
+                                         "5,5,Preset 005\r\n"))
+        << FileText(csv).left(200).toStdString();
 }

@@ -12,6 +12,7 @@
 #include "store/WholeFile.h"
 
 #include <iostream>
+#include <optional>
 
 TNamesCommand::TNamesCommand()
     : TCommand({.Name = QStringLiteral("names"),
@@ -41,39 +42,29 @@ int TNamesCommand::Execute(const QStringList& arguments) {
     int bank = parser.isSet(ToolOptions::Bank.Option) && Mode.BankCount > 1
                    ? parser.value(ToolOptions::Bank.Option).toUpper().at(0).unicode() - 'A'
                    : 0;
-    // A set list's table, its songs' programs named as the songs are: what the player reads on
-    // the foot controller is the song.
-    std::vector<std::string> songs;
+    std::optional<TSetListRead> setList;
+    TSetListTable built;
     if (parser.isSet(ToolOptions::SetList.Option)) {
         if (parser.isSet(ToolOptions::Bank.Option))
             throw UsageError{"names takes the bank of the set list's songs: no --bank with "
                              "--setlist"};
-        const TSetListRead read = ReadSetListFile(parser.value(ToolOptions::SetList.Option));
-        if (!read.Problems.empty())
+        setList = ReadSetListFile(parser.value(ToolOptions::SetList.Option));
+        if (!setList->Problems.empty())
             throw FileError{"Nothing written: the set list has lines that are no song"};
-        const TSetListTable built = BuildSetListTable(read.List, table);
+        built = BuildSetListTable(setList->List, table);
         for (const std::string& refusal : built.Refusals)
             std::cerr << refusal << "\n";
         if (!built.Refusals.empty())
             throw FileError{"Nothing written"};
-        table = built.Table;
         bank = built.Bank;
-        for (const TSong& song : read.List.Songs)
-            songs.push_back(song.Title);
     }
     TUnitMemory memory(RememberedUnitFolder(parser));
     memory.Load();
     for (const QString& problem : memory.Problems())
         std::cerr << problem.toStdString() << "\n";
-    std::map<int, std::string> titles;
-    for (const auto& [place, slot] : memory.Slots())
-        if (place.Bank == bank && slot.Now() != nullptr)
-            // A preset's title is Latin-1, as the unit shows it.
-            titles[place.Slot] =
-                QString::fromLatin1(PresetTitleOf(slot.Now()->Dump).c_str()).toStdString();
-    std::vector<TProgramName> names = ProgramNames(table, titles);
-    for (std::size_t i = 0; i < songs.size() && i < names.size(); ++i)
-        names[i].Name = songs[i];
+    const std::map<int, std::string> titles = BankTitles(memory, bank);
+    const std::vector<TProgramName> names =
+        setList ? SetListProgramNames(setList->List, built, titles) : ProgramNames(table, titles);
     const std::string text = csv ? ProgramNamesCsv(names) : ProgramNamesMidnam(names);
     if (const QString failure =
             WriteWholeFile(target, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
