@@ -32,7 +32,8 @@ struct TOption {
 // Every option of quellfarn-tool, each declared once; a command lists those it takes.
 namespace ToolOptions {
 extern const TOption In, Out, Banks, First, Last, Untitled, Delay, Retries, Timeout, PrintList,
-    PrePlenova, DryRun, Yes, EvenIfChanged, Json, DeviceId, Output, Bank, Slot, Search, Backups,
+    PrePlenova, DryRun, Yes, EvenIfChanged, Json, DeviceId, Output, Bank, Slot, Search, Rating, Note,
+    Backups,
     Base, Table, SetList, Csv, Midnam, From, Since, Version, Help;
 }
 
