@@ -84,9 +84,13 @@ TBytes ContentBytes(TByteView dump) {
 }
 
 int NearStep(const TParameterInfo& parameter) {
-    if (parameter.Kind != TControlKind::TrackBar && parameter.Kind != TControlKind::EqualizerBand)
+    constexpr int kFewestSteppedPositions = 20;
+    const int range = parameter.Max - parameter.Min;
+    if ((parameter.Kind != TControlKind::TrackBar &&
+         parameter.Kind != TControlKind::EqualizerBand) ||
+        range < kFewestSteppedPositions)
         return 0;
-    return (parameter.Max - parameter.Min) * 2 / 100;
+    return std::max(1, range * 2 / 100);
 }
 
 std::vector<TDuplicateGroup> SameContentGroups(const std::vector<TByteView>& dumps) {
