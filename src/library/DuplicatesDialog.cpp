@@ -91,8 +91,8 @@ TfrmDuplicates::TfrmDuplicates(std::vector<TLibraryRow> found, QWidget* parent)
     btnCompare->setToolTip(QStringLiteral("Compare the chosen preset with its group's first"));
     btnMark = new QPushButton(QStringLiteral("&Mark the extra copies"), this);
     btnMark->setObjectName(QStringLiteral("btnMark"));
-    btnMark->setToolTip(QStringLiteral("Tag every preset of the group but the first \"%1\"")
-                            .arg(MarkTag()));
+    btnMark->setToolTip(
+        QStringLiteral("Tag every preset of the group but the first \"%1\"").arg(MarkTag()));
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     auto* buttons = new QHBoxLayout;
@@ -211,7 +211,7 @@ void TfrmDuplicates::MarkChosen() {
     QStringList names;
     for (const TLibraryRow* copy : copies)
         names << DuplicateWhere(*copy);
-    ShowMessage(this,
-                QStringLiteral("Marked \"%1\": %2").arg(MarkTag(), names.join(QStringLiteral(", "))),
-                QStringLiteral("Mark the extra copies"), QMessageBox::Information);
+    ShowMessage(
+        this, QStringLiteral("Marked \"%1\": %2").arg(MarkTag(), names.join(QStringLiteral(", "))),
+        QStringLiteral("Mark the extra copies"), QMessageBox::Information);
 }

@@ -475,9 +475,9 @@ void TfrmLibrary::Search() {
     QStringList readings;
     for (const std::string& reading : readingsOfQuery)
         readings << QString::fromStdString(reading);
-    lblCount->setToolTip(readings.isEmpty() ? QString()
-                                            : QStringLiteral("Read as: ") +
-                                                  readings.join(QStringLiteral("; ")));
+    lblCount->setToolTip(readings.isEmpty()
+                             ? QString()
+                             : QStringLiteral("Read as: ") + readings.join(QStringLiteral("; ")));
     UpdateCommands();
 }
 

@@ -94,12 +94,11 @@ void TfrmLibrary::ImportSyx() {
         const TFileRead notesRead = ReadWholeFile(notesPath, kLargestNotesFile);
         noted = notesRead.Ok() ? ReadExportedNotes(notesRead.Bytes, presets)
                                : TImportedNotes{{}, notesRead.Error};
-        text += noted.Error.isEmpty()
-                    ? QStringLiteral("; %1 with tags, a rating or a note from %2")
-                          .arg(noted.Notes.size())
-                          .arg(QFileInfo(notesPath).fileName())
-                    : QStringLiteral("; the notes in %1 are not taken: %2")
-                          .arg(QFileInfo(notesPath).fileName(), noted.Error);
+        text += noted.Error.isEmpty() ? QStringLiteral("; %1 with tags, a rating or a note from %2")
+                                            .arg(noted.Notes.size())
+                                            .arg(QFileInfo(notesPath).fileName())
+                                      : QStringLiteral("; the notes in %1 are not taken: %2")
+                                            .arg(QFileInfo(notesPath).fileName(), noted.Error);
     }
     const auto takeNotes = [&] {
         if (noted.Notes.empty())

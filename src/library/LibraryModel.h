@@ -159,8 +159,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
-        static const char* const kHeaders[kColumns] = {
-            "Slot", "Title", "State", "Seen", "Group", "Rating", "Tags", "Note", "Chain"};
+        static const char* const kHeaders[kColumns] = {"Slot",   "Title", "State", "Seen", "Group",
+                                                       "Rating", "Tags",  "Note",  "Chain"};
         return QString::fromLatin1(kHeaders[section]);
     }
 
@@ -246,7 +246,7 @@ private:
     QVariant EditText(const QModelIndex& index) const;
     void ReadNotes();
 
-    std::vector<QString> places;      // each row's place, as shown
+    std::vector<QString> places;     // each row's place, as shown
     std::vector<TPresetNotes> notes; // each row's tags, rating and note
     std::vector<int> sorted;
     std::unique_ptr<TPresetQuery> query;

@@ -2,8 +2,8 @@
 // Search by what a preset does. A query is a row of terms that all have to hold: plain words
 // (found in the title or among the effects in the chain), conditions on a parameter as the editor
 // shows it ("drive>50", "reverb type=Hall-1", "delay time>=300 ms"), filters ("bank:B",
-// "changed", "untitled") and what the user noted ("tag:live", "rating>=2", "note:church"). A term that cannot be understood is reported with what is wrong,
-// never thrown.
+// "changed", "untitled") and what the user noted ("tag:live", "rating>=2", "note:church"). A term
+// that cannot be understood is reported with what is wrong, never thrown.
 
 #include "model/Preset.h"
 #include "model/PresetNotes.h"

@@ -89,8 +89,9 @@ QString NowText() {
 QString NotesKey(TByteView dump) {
     const TBytes content = ContentBytes(dump);
     return QString::fromLatin1(
-        QCryptographicHash::hash(QByteArrayView(content.data(), static_cast<qsizetype>(content.size())),
-                                 QCryptographicHash::Sha1)
+        QCryptographicHash::hash(
+            QByteArrayView(content.data(), static_cast<qsizetype>(content.size())),
+            QCryptographicHash::Sha1)
             .toHex());
 }
 
@@ -293,8 +294,7 @@ TExportedNotes ExportedNotes(const TNoteStore& store, const std::vector<TBytes>&
     root[QStringLiteral("format")] = kExportFormat;
     root[QStringLiteral("version")] = kNotesVersion;
     root[QStringLiteral("presets")] = presets;
-    return {QJsonDocument(root).toJson(QJsonDocument::Indented),
-            static_cast<int>(presets.size())};
+    return {QJsonDocument(root).toJson(QJsonDocument::Indented), static_cast<int>(presets.size())};
 }
 
 TImportedNotes ReadExportedNotes(const QByteArray& bytes, const std::vector<TBytes>& dumps) {

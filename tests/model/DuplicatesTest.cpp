@@ -56,13 +56,16 @@ TEST(Duplicates, GroupsBytesTheSameButForTitleDeviceByteOrOneSmallStep) {
     unused.ParameterValues[kDigitalAreaStart] += 1;
     const TBytes unusedMoved = unused.Encode();
     const std::vector<Case> cases = {
-        {"retitled and from another unit", {base, Retitled(base, "Copy"), OtherDevice(base)},
-         {{0, 1, 2}}, {}},
+        {"retitled and from another unit",
+         {base, Retitled(base, "Copy"), OtherDevice(base)},
+         {{0, 1, 2}},
+         {}},
         {"a parameter within its step", {base, Moved(step)}, {}, {{0, 1}}},
         {"a parameter one past its step", {base, Moved(step + 1)}, {}, {}},
         {"a step down and retitled", {Retitled(Moved(-step), "Near"), base}, {}, {{0, 1}}},
         {"two parameters each a position apart",
-         {base, [] {
+         {base,
+          [] {
               TPreset preset = Base();
               preset.ParameterValues[static_cast<std::size_t>(Stepped().Offset)] += 1;
               preset.ParameterValues[0] += 1;
@@ -78,11 +81,11 @@ TEST(Duplicates, GroupsBytesTheSameButForTitleDeviceByteOrOneSmallStep) {
          {base, Moved(step), Moved(2 * step)},
          {},
          {{0, 1, 2}}},
-        {"no preset and a short message are left out", {base, TBytes{0xF0, 0xF7}, base}, {{0, 2}}, {}},
-        {"a parameter no effect of the chain uses",
-         {unusedDump, unusedMoved},
-         {},
+        {"no preset and a short message are left out",
+         {base, TBytes{0xF0, 0xF7}, base},
+         {{0, 2}},
          {}},
+        {"a parameter no effect of the chain uses", {unusedDump, unusedMoved}, {}, {}},
     };
     for (const Case& test : cases) {
         std::vector<TByteView> dumps(test.Dumps.begin(), test.Dumps.end());

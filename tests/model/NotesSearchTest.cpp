@@ -2,7 +2,6 @@
 // terms, what each term was read as, and what a term it cannot take says.
 
 #include "model/PresetSearch.h"
-
 #include "support/TestPresets.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +21,9 @@ std::vector<Noted> NotedPresets() {
     TPreset hymn = PresetWith({}, {"Reverb 1"});
     hymn.Title = "Hymn";
     return {
-        {FactsOf(fretless), {{"live", "Church"}, 2, "for the church gig", "2024-05-01T10:00:00"}, 0},
+        {FactsOf(fretless),
+         {{"live", "Church"}, 2, "for the church gig", "2024-05-01T10:00:00"},
+         0},
         {FactsOf(slap), {{"live set"}, 3, "", ""}, 1},
         {FactsOf(hymn), {{}, 0, "", ""}, 0},
     };
@@ -46,8 +47,9 @@ TEST(NotesSearch, TagsRatingsAndNotesCombineWithTheOtherTerms) {
         {"note:church", {0}, {"'church' in the note"}},
         {"note:CHURCH reverb", {0}, {"'church' in the note", "'reverb' in the title or the chain"}},
         {"bank:A rating>=1", {0}, {"bank A", "rating >= 1 star"}},
-        {"reverb rating>=2 tag:live", {0}, {"'reverb' in the title or the chain", "rating >= 2 stars",
-                                           "tagged 'live'"}},
+        {"reverb rating>=2 tag:live",
+         {0},
+         {"'reverb' in the title or the chain", "rating >= 2 stars", "tagged 'live'"}},
         {"slap tag:live", {}, {"'slap' in the title or the chain", "tagged 'live'"}},
     };
     for (const Case& test : cases) {
@@ -56,7 +58,8 @@ TEST(NotesSearch, TagsRatingsAndNotesCombineWithTheOtherTerms) {
         EXPECT_EQ(query.Readings(), test.ReadAs) << test.Query;
         std::vector<int> found;
         for (std::size_t i = 0; i < presets.size(); ++i)
-            if (query.Matches(presets[i].Facts, {.Bank = presets[i].Bank, .Notes = &presets[i].Notes}))
+            if (query.Matches(presets[i].Facts,
+                              {.Bank = presets[i].Bank, .Notes = &presets[i].Notes}))
                 found.push_back(static_cast<int>(i));
         EXPECT_EQ(found, test.Found) << test.Query;
     }

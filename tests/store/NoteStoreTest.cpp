@@ -67,8 +67,7 @@ TEST(NoteStore, AMarkStaysWithItsCopyAndTheTableEditKeepsIt) {
     ASSERT_EQ(store.Mark(dump, QStringLiteral("unit/B 017"), QStringLiteral("duplicate")), "");
     EXPECT_EQ(store.Get(dump, QStringLiteral("unit/B 017")).Tags,
               (std::vector<std::string>{"live", "duplicate"}));
-    EXPECT_EQ(store.Get(dump, QStringLiteral("unit/A 001")).Tags,
-              std::vector<std::string>{"live"});
+    EXPECT_EQ(store.Get(dump, QStringLiteral("unit/A 001")).Tags, std::vector<std::string>{"live"});
     // The tags typed over in the table for the marked copy: the mark stays the copy's own.
     ASSERT_EQ(store.Set(dump, Notes({"live", "duplicate", "church"}, 1, ""),
                         QStringLiteral("unit/B 017")),
@@ -93,7 +92,8 @@ TEST(NoteStore, ExportedNotesComeBackOnImportWithoutLosingWhatIsThere) {
     ASSERT_EQ(here.Set(dumps[1], Notes({"slap"}, 0, "")), "");
     const TExportedNotes exported = ExportedNotes(here, dumps);
     EXPECT_EQ(exported.Count, 2);
-    EXPECT_EQ(NotesBeside(QStringLiteral("/gig/Set 1.syx")), QStringLiteral("/gig/Set 1.notes.json"));
+    EXPECT_EQ(NotesBeside(QStringLiteral("/gig/Set 1.syx")),
+              QStringLiteral("/gig/Set 1.notes.json"));
 
     // Another machine, where the first preset has notes of its own already.
     TNoteStore there(folder.filePath(QStringLiteral("elsewhere/preset notes.json")));

@@ -43,7 +43,8 @@ TEST_F(TagToolTest, TagsFollowTheContentOfFilesAndSlotsAndTheSearchFindsThem) {
     ToolResult tagged = RunTool("tag " + Quoted(folder / "a.tmq") +
                                 " +live +church --rating 2 --note 'for the church gig'");
     EXPECT_EQ(tagged.Status, 0) << tagged.Errors;
-    EXPECT_THAT(tagged.Output, HasSubstr("tags: live, church  rating: 2  note: for the church gig"));
+    EXPECT_THAT(tagged.Output,
+                HasSubstr("tags: live, church  rating: 2  note: for the church gig"));
     // The same preset under another title and device byte: the same notes; "-church" is a tag
     // taken away, not options.
     tagged = RunTool("tag " + Quoted(folder / "b.tmq") + " -church");
@@ -73,7 +74,8 @@ TEST_F(TagToolTest, TagSaysWhatItCannotTake) {
     WritePreset(folder / "a.tmq", PresetBytes("Plain"));
     std::ofstream(folder / "text.tmq") << "not a preset";
     EXPECT_EQ(RunTool("tag").Status, 2);
-    EXPECT_EQ(RunTool("tag " + Quoted(folder / "a.tmq") + " " + Quoted(folder / "a.tmq")).Status, 2);
+    EXPECT_EQ(RunTool("tag " + Quoted(folder / "a.tmq") + " " + Quoted(folder / "a.tmq")).Status,
+              2);
     const ToolResult stars = RunTool("tag " + Quoted(folder / "a.tmq") + " --rating 4");
     EXPECT_EQ(stars.Status, 2);
     EXPECT_THAT(stars.Errors, HasSubstr("--rating takes a number from 0 to 3"));

@@ -68,8 +68,8 @@ QString NotesLine(const TPresetNotes& notes) {
                        .arg(tags.isEmpty() ? QStringLiteral("(none)") : tags.join(", "))
                        .arg(notes.Rating);
     if (!notes.Note.empty())
-        line += QStringLiteral("  note: %1 (%2)").arg(QString::fromStdString(notes.Note),
-                                                      QString::fromStdString(notes.Noted));
+        line += QStringLiteral("  note: %1 (%2)")
+                    .arg(QString::fromStdString(notes.Note), QString::fromStdString(notes.Noted));
     return line;
 }
 
@@ -107,8 +107,8 @@ TTagCommand::TTagCommand()
                     "library keeps them (with the preset wherever it goes); SLOT is a slot\n"
                     "of the unit as last read (B017); without changes, what it has;\n"
                     "exit 1 when it is no preset or has nothing")},
-               {&ToolOptions::Rating, &ToolOptions::Note, &ToolOptions::Out,
-                &ToolOptions::DeviceId, &ToolOptions::PrePlenova}) {}
+               {&ToolOptions::Rating, &ToolOptions::Note, &ToolOptions::Out, &ToolOptions::DeviceId,
+                &ToolOptions::PrePlenova}) {}
 
 int TTagCommand::Execute(const QStringList& arguments) {
     const TTagWords words = SplitTagWords(arguments);
