@@ -29,6 +29,7 @@ QTreeWidget* DuplicatesTree(QWidget* parent, const char* name, const QString& ac
 }
 
 // The changes from one preset to another but for the title, in the compare's words.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters): from, then to, as the compare reads
 QString ChangesBesideTitle(const TLibraryRow& from, const TLibraryRow& to) {
     QStringList lines;
     for (const TPresetChange& change : DiffPresets(from.Dump, to.Dump))

@@ -51,13 +51,17 @@ public:
             at = parent[at] = parent[parent[at]];
         return at;
     }
+    // (a, b): either order joins the same two.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
     void Join(std::size_t a, std::size_t b) { parent[Root(a)] = Root(b); }
 
 private:
     std::vector<std::size_t> parent;
 };
 
-// The one parameter slot in which two contents differ, when every other byte is the same.
+// The one parameter slot in which two contents differ, when every other byte is the same. (a, b):
+// either order tells the same.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 int OnlyDifferingSlot(const TBytes& a, const TBytes& b) {
     int slot = -1;
     for (std::size_t at = 0; at < kParameterBytes; at += 2) {

@@ -21,6 +21,8 @@ const QString kExportFormat = QStringLiteral("Quellfarn exported preset notes");
 constexpr int kNotesVersion = 1;
 const QChar kPlaceMark = QLatin1Char('@');
 
+// (key, place): the preset's key, then the copy's place, as the file's keys read.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QString PlaceKey(const QString& key, const QString& place) {
     return place.isEmpty() ? key : key + kPlaceMark + place;
 }
@@ -220,6 +222,8 @@ QString TNoteStore::Set(TByteView dump, const TPresetNotes& notes, const QString
     });
 }
 
+// (place, tag): the copy, then what it is marked with.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 QString TNoteStore::Mark(TByteView dump, const QString& place, const QString& tag) {
     const QString key = PlaceKey(NotesKey(dump), place);
     const QString title = TitleText(dump);

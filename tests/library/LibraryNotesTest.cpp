@@ -60,10 +60,14 @@ struct NotesRig {
         library.tblPresets->setFocus();
         library.tblPresets->setCurrentIndex(model->index(RowOf(name), column));
         QTest::keyClick(library.tblPresets, text.at(0).toLatin1());
-        QWidget* editor = QApplication::focusWidget();
-        ASSERT_NE(editor, library.tblPresets) << "typing starts an edit";
+        QWidget* editor = library.tblPresets->indexWidget(library.tblPresets->currentIndex());
+        ASSERT_NE(editor, nullptr) << "typing starts an edit";
         QTest::keyClicks(editor, text.mid(1));
         QTest::keyClick(editor, Qt::Key_Return);
+        // The editor hands its text over once the key's event is done.
+        EXPECT_TRUE(PumpUntil([&] {
+            return library.tblPresets->indexWidget(library.tblPresets->currentIndex()) == nullptr;
+        }));
     }
 
     QTemporaryDir folder;
@@ -112,7 +116,8 @@ TEST(LibraryNotes, TypedNotesShowOnEveryCopyAreFoundAndTravelThroughExportAndImp
     ASSERT_TRUE(syxFile.open(QIODevice::ReadOnly));
     EXPECT_EQ(syxFile.size(), 3 * PresetDumpLength) << "nothing but the presets in the .syx file";
     ASSERT_TRUE(QFileInfo::exists(rig.folder.filePath(QStringLiteral("Gig.notes.json"))));
-    EXPECT_TRUE(rig.dialogs.Messages.back().Text.contains(QStringLiteral("(2) into Gig.notes.json")))
+    EXPECT_TRUE(
+        rig.dialogs.Messages.back().Text.contains(QStringLiteral("(2) into Gig.notes.json")))
         << rig.dialogs.Messages.back().Text.toStdString();
 
     // Another library without notes imports the file as preset files.
@@ -130,7 +135,8 @@ TEST(LibraryNotes, TypedNotesShowOnEveryCopyAreFoundAndTravelThroughExportAndImp
         << rig.dialogs.Messages[asked].Text.toStdString();
     rig.library.Refresh();
     EXPECT_EQ(rig.Cell(QStringLiteral("Hymn copy.tmq"), kTags), QStringLiteral("live, church"));
-    EXPECT_EQ(rig.Cell(QStringLiteral("Hymn copy.tmq"), kNote), QStringLiteral("for the church gig"));
+    EXPECT_EQ(rig.Cell(QStringLiteral("Hymn copy.tmq"), kNote),
+              QStringLiteral("for the church gig"));
 }
 
 TEST(LibraryNotes, FindDuplicatesMarksTheExtraCopiesAlone) {
