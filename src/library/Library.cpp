@@ -16,6 +16,7 @@
 #include "model/FileNames.h"
 #include "model/SyxFile.h"
 #include "store/BackupFolder.h"
+#include "store/NoteStore.h"
 #include "store/SetListFiles.h"
 #include "store/WholeFile.h"
 
@@ -79,7 +80,8 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     edtSearch->setObjectName(QStringLiteral("edtSearch"));
     edtSearch->setAccessibleName(QStringLiteral("Search"));
     edtSearch->setPlaceholderText(
-        QStringLiteral("Search: words, drive>50, reverb type=Hall-1, bank:B, changed, untitled"));
+        QStringLiteral("Search: words, drive>50, reverb type=Hall-1, bank:B, changed, untitled, "
+                       "tag:live, rating>=2, note:church"));
     edtSearch->setClearButtonEnabled(true);
     edtSearch->setToolTip(QStringLiteral("Words find titles and effects; a parameter with =, !=, "
                                          "<, <=, >, >= compares its value as shown [Ctrl+F]"));
@@ -110,6 +112,7 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     tblPresets->setDefaultDropAction(Qt::CopyAction);
     tblPresets->viewport()->setAcceptDrops(true);
     tblPresets->viewport()->installEventFilter(this);
+    SetUpNotes();
 
     btnOpen = Button(this, "btnOpen", QStringLiteral("&Open"),
                      QStringLiteral("Open the preset in an editor [Enter]"));
@@ -238,6 +241,9 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     file->addAction(miChanges);
     connect(miMark, &QAction::triggered, this, [this] { MarkState(); });
     connect(miChanges, &QAction::triggered, this, [this] { ChangesSince(); });
+    miDuplicates = action("miDuplicates", QStringLiteral("Find &duplicates..."), {});
+    file->addAction(miDuplicates);
+    connect(miDuplicates, &QAction::triggered, this, [this] { FindDuplicates(); });
     file->addSeparator();
     connect(file->addAction(QStringLiteral("&Close")), &QAction::triggered, this, &QWidget::close);
     QMenu* edit = mnuLibrary->addMenu(QStringLiteral("&Edit"));
@@ -277,7 +283,12 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
             LoadSource();
     });
     connect(edtSearch, &QLineEdit::textChanged, this, [this] { Search(); });
-    connect(tblPresets, &QTableView::doubleClicked, this, [this] { OpenSelected(); });
+    connect(tblPresets, &QTableView::doubleClicked, this, [this](const QModelIndex& at) {
+        if (model->flags(at).testFlag(Qt::ItemIsEditable))
+            tblPresets->edit(at);
+        else
+            OpenSelected();
+    });
     connect(tblPresets->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { UpdateCommands(); });
     connect(btnOpen, &QPushButton::clicked, this, [this] { OpenSelected(); });
@@ -372,6 +383,7 @@ void TfrmLibrary::Refresh() {
                              : FindBackups(places.BackupFolder, places.SingleBank),
                          places.SingleBank);
     setWindowTitle(QStringLiteral("Library - ") + places.Unit.Text());
+    ReloadNotes();
     refreshing = true;
     BuildSources(places);
     refreshing = false;
@@ -456,9 +468,16 @@ void TfrmLibrary::Search() {
         errors << QString::fromStdString(error);
     lblSearch->setText(errors.join(QLatin1Char('\n')));
     lblSearch->setVisible(!errors.isEmpty());
+    const std::vector<std::string> readingsOfQuery = query->Readings();
     model->SetQuery(std::move(query));
     Reselect(keep, current);
     lblCount->setText(QStringLiteral("%1 of %2").arg(model->rowCount()).arg(model->Rows.size()));
+    QStringList readings;
+    for (const std::string& reading : readingsOfQuery)
+        readings << QString::fromStdString(reading);
+    lblCount->setToolTip(readings.isEmpty()
+                             ? QString()
+                             : QStringLiteral("Read as: ") + readings.join(QStringLiteral("; ")));
     UpdateCommands();
 }
 

@@ -35,6 +35,7 @@ class QTreeWidgetItem;
 class QDropEvent;
 class QStackedWidget;
 class TLibraryModel;
+class TNoteStore;
 class TSetList;
 class TSetListModel;
 struct TSongFound;
@@ -162,6 +163,7 @@ public:
     QAction* miExportSetNames;
     QAction* miMark;
     QAction* miChanges;
+    QAction* miDuplicates;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -209,6 +211,10 @@ private:
     // The unit's state marked, and the changes since a mark (LibraryMarks.cpp).
     void MarkState();
     void ChangesSince();
+    // Tags, ratings and notes, and the duplicates (LibraryNotes.cpp).
+    void SetUpNotes();
+    void ReloadNotes();
+    void FindDuplicates();
     // Reads the slots again before a plan is built on what they hold; false (and said) when not
     // every one could be.
     bool ReadAgain(const std::vector<TPlace>& wanted);
@@ -222,6 +228,7 @@ private:
 
     std::unique_ptr<TLibraryModel> model;
     std::unique_ptr<TSetListModel> songs;
+    std::unique_ptr<TNoteStore> notes;
     QString setListPath; // the set list shown
     TBackupIndex index;  // the backups found by the last Refresh
     TLibraryPlaces places;

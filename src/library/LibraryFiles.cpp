@@ -9,6 +9,7 @@
 #include "model/FileNames.h"
 #include "model/SyxFile.h"
 #include "store/BackupFolder.h"
+#include "store/NoteStore.h"
 #include "store/WholeFile.h"
 
 #include <QComboBox>
@@ -86,6 +87,26 @@ void TfrmLibrary::ImportSyx() {
                        .arg(tables)
                        .arg(tables == 1 ? "" : "s")
                        .arg(skipped.size());
+    // The tags, ratings and notes exported with the presets, in a file beside them.
+    TImportedNotes noted;
+    const QString notesPath = NotesBeside(path);
+    if (!presets.empty() && QFileInfo::exists(notesPath)) {
+        const TFileRead notesRead = ReadWholeFile(notesPath, kLargestNotesFile);
+        noted = notesRead.Ok() ? ReadExportedNotes(notesRead.Bytes, presets)
+                               : TImportedNotes{{}, notesRead.Error};
+        text += noted.Error.isEmpty() ? QStringLiteral("; %1 with tags, a rating or a note from %2")
+                                            .arg(noted.Notes.size())
+                                            .arg(QFileInfo(notesPath).fileName())
+                                      : QStringLiteral("; the notes in %1 are not taken: %2")
+                                            .arg(QFileInfo(notesPath).fileName(), noted.Error);
+    }
+    const auto takeNotes = [&] {
+        if (noted.Notes.empty())
+            return;
+        if (const QString error = notes->Merge(noted.Notes); !error.isEmpty())
+            ShowMessage(this, QStringLiteral("The presets' notes were not taken: ") + error,
+                        QStringLiteral("Import .syx"));
+    };
     if (!skipped.isEmpty())
         text += QStringLiteral("\n\n") + skipped.join(QLatin1Char('\n'));
     if (presets.empty()) {
@@ -104,9 +125,12 @@ void TfrmLibrary::ImportSyx() {
             QStringLiteral("Send to the unit"),
             QStringLiteral("%1 presets into consecutive slots from:").arg(presets.size()),
             places.SingleBank, this);
-        if (where.exec() == QDialog::Accepted)
+        if (where.exec() == QDialog::Accepted &&
             PlaceFrom(places.SingleBank ? 0 : where.cbxBank->currentIndex(), where.spnSlot->value(),
-                      presets, QStringLiteral("import"));
+                      presets, QStringLiteral("import"))) {
+            takeNotes();
+            Refresh();
+        }
         return;
     }
     if (answer != QMessageBox::No)
@@ -131,6 +155,8 @@ void TfrmLibrary::ImportSyx() {
         else
             failed << name + QStringLiteral(": ") + error;
     }
+    if (written > 0)
+        takeNotes();
     ShowMessage(this,
                 QStringLiteral("%1 preset files written into %2").arg(written).arg(folder) +
                     (failed.isEmpty()
@@ -166,10 +192,24 @@ void TfrmLibrary::ExportSyx() {
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".syx");
     const QString error = WriteWholeFile(path, JoinSyx(dumps));
-    if (!error.isEmpty())
+    if (!error.isEmpty()) {
         ShowMessage(this, QStringLiteral("%1 cannot be written: %2").arg(path, error),
                     QStringLiteral("Export as .syx"));
-    else
-        ShowMessage(this, QStringLiteral("%1 presets written into %2").arg(dumps.size()).arg(path),
-                    QStringLiteral("Export as .syx"), QMessageBox::Information);
+        return;
+    }
+    QString written = QStringLiteral("%1 presets written into %2").arg(dumps.size()).arg(path);
+    // Their tags, ratings and notes beside them, never inside: the .syx file stays what any
+    // program for the unit reads. A notes file of an earlier export there is replaced, so it
+    // never speaks of presets it does not hold.
+    const TExportedNotes exported = ExportedNotes(*notes, dumps);
+    const QString notesPath = NotesBeside(path);
+    if (exported.Count > 0 || QFileInfo::exists(notesPath)) {
+        const QString notesError = WriteWholeFile(notesPath, exported.Json);
+        written += notesError.isEmpty()
+                       ? QStringLiteral(", their tags, ratings and notes (%1) into %2")
+                             .arg(exported.Count)
+                             .arg(QFileInfo(notesPath).fileName())
+                       : QStringLiteral("; their notes could not be written: %1").arg(notesError);
+    }
+    ShowMessage(this, written, QStringLiteral("Export as .syx"), QMessageBox::Information);
 }

@@ -6,23 +6,36 @@
 
 #include "library/PresetDrag.h"
 #include "store/LibraryRows.h"
+#include "store/NoteStore.h"
 
 #include <QAbstractTableModel>
 #include <QDateTime>
 #include <QMimeData>
+#include <functional>
 #include <set>
 #include <vector>
 
-// The table's columns; the chain, the widest, last: it takes what room is left.
-enum TColumn { kPlace, kTitle, kState, kSeen, kGroup, kChain, kColumns };
+// The table's columns; the chain, the widest, last: it takes what room is left. Rating, tags
+// and note are edited in place.
+enum TColumn { kPlace, kTitle, kState, kSeen, kGroup, kRating, kTags, kNote, kChain, kColumns };
 
 // When a row was seen, as the table shows it.
 QString SeenText(const QDateTime& when);
+// A rating as the table shows it: "★★☆".
+QString StarsText(int rating);
+// Tags as the table shows them and takes them typed: "live, church".
+QString TagsText(const std::vector<std::string>& tags);
+std::vector<std::string> TypedTags(const QString& text);
 
 class TLibraryModel : public QAbstractTableModel {
 public:
     std::vector<TLibraryRow> Rows;
     std::vector<int> Shown; // indexes into Rows, as the table shows them
+    // Where the rows' tags, ratings and notes are kept; null: the columns stay empty.
+    TNoteStore* Notes = nullptr;
+    QString UnitFolder; // the unit's memory, for the place a copy on it is marked under
+    // A change of the notes that could not be written: why.
+    std::function<void(const QString& why)> OnNotesError;
 
     void Set(std::vector<TLibraryRow> rows) {
         beginResetModel();
@@ -31,6 +44,7 @@ public:
         places.reserve(Rows.size());
         for (const TLibraryRow& row : Rows)
             places.push_back(row.Place());
+        ReadNotes();
         Order();
         Filter();
         endResetModel();
@@ -43,6 +57,17 @@ public:
     }
     const TLibraryRow& At(int shown) const {
         return Rows[static_cast<std::size_t>(Shown[static_cast<std::size_t>(shown)])];
+    }
+    const TPresetNotes& NotesAt(int shown) const {
+        return notes[static_cast<std::size_t>(Shown[static_cast<std::size_t>(shown)])];
+    }
+    // The place the row's copy is marked under.
+    QString MarkPlace(const TLibraryRow& row) const { return NotesPlace(row, UnitFolder); }
+    // The notes of every row read again from the store (after a change made elsewhere).
+    void NotesChanged() {
+        ReadNotes();
+        if (!Shown.empty())
+            emit dataChanged(index(0, kRating), index(rowCount() - 1, kNote));
     }
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : static_cast<int>(Shown.size());
@@ -73,10 +98,24 @@ public:
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid() || index.row() >= rowCount())
             return {};
+        if (role == Qt::EditRole)
+            return EditText(index);
         if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
             return {};
         const TLibraryRow& row = At(index.row());
+        const TPresetNotes& noted = NotesAt(index.row());
         switch (index.column()) {
+        case kRating:
+            return noted.Rating > 0 ? StarsText(noted.Rating) : QString();
+        case kTags:
+            return TagsText(noted.Tags);
+        case kNote:
+            if (role == Qt::ToolTipRole && !noted.Note.empty())
+                return QString::fromStdString(noted.Note) + QStringLiteral("\n(noted ") +
+                       SeenText(QDateTime::fromString(QString::fromStdString(noted.Noted),
+                                                      Qt::ISODate)) +
+                       QLatin1Char(')');
+            return QString::fromStdString(noted.Note).section(QLatin1Char('\n'), 0, 0);
         case kPlace:
             return role == Qt::ToolTipRole && !row.Path.isEmpty() ? row.Path : row.Place();
         case kTitle:
@@ -95,10 +134,14 @@ public:
     }
     Qt::ItemFlags flags(const QModelIndex& index) const override {
         Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-        if (index.isValid() && !At(index.row()).Dump.empty())
+        if (index.isValid() && !At(index.row()).Dump.empty()) {
             flags |= Qt::ItemIsDragEnabled;
+            if (Notes != nullptr && index.column() >= kRating && index.column() <= kNote)
+                flags |= Qt::ItemIsEditable;
+        }
         return flags;
     }
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     QStringList mimeTypes() const override { return {PresetsMime()}; }
     QMimeData* mimeData(const QModelIndexList& indexes) const override {
         std::set<int> rows;
@@ -116,8 +159,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
-        static const char* const kHeaders[kColumns] = {"Slot", "Title", "State",
-                                                       "Seen", "Group", "Chain"};
+        static const char* const kHeaders[kColumns] = {"Slot",   "Title", "State", "Seen", "Group",
+                                                       "Rating", "Tags",  "Note",  "Chain"};
         return QString::fromLatin1(kHeaders[section]);
     }
 
@@ -154,6 +197,16 @@ private:
         case kState:
             order = text(a.State, b.State);
             break;
+        case kRating:
+            order = NotesOf(first).Rating - NotesOf(second).Rating;
+            break;
+        case kTags:
+            order = text(TagsText(NotesOf(first).Tags), TagsText(NotesOf(second).Tags));
+            break;
+        case kNote:
+            order = text(QString::fromStdString(NotesOf(first).Note),
+                         QString::fromStdString(NotesOf(second).Note));
+            break;
         default:
             break;
         }
@@ -181,6 +234,7 @@ private:
                 TSearchPlace place;
                 place.Bank = row.Bank;
                 place.Changed = row.Changed;
+                place.Notes = &notes[static_cast<std::size_t>(i)];
                 if (!query->Matches(row.Facts, place))
                     continue;
             }
@@ -188,7 +242,12 @@ private:
         }
     }
 
-    std::vector<QString> places; // each row's place, as shown
+    const TPresetNotes& NotesOf(int row) const { return notes[static_cast<std::size_t>(row)]; }
+    QVariant EditText(const QModelIndex& index) const;
+    void ReadNotes();
+
+    std::vector<QString> places;     // each row's place, as shown
+    std::vector<TPresetNotes> notes; // each row's tags, rating and note
     std::vector<int> sorted;
     std::unique_ptr<TPresetQuery> query;
     int sortColumn = kPlace;

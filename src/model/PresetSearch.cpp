@@ -188,6 +188,7 @@ TPresetFacts FactsOf(const TPreset& preset) {
 struct TPresetQuery::TTerm {
     virtual ~TTerm() = default;
     virtual bool Matches(const TPresetFacts& facts, const TSearchPlace& place) const = 0;
+    virtual std::string Reading() const = 0;
 };
 
 namespace {
@@ -200,6 +201,7 @@ struct TWordTerm : TPresetQuery::TTerm {
             return word.find(Word) != std::string::npos;
         });
     }
+    std::string Reading() const override { return "'" + Word + "' in the title or the chain"; }
 };
 
 struct TBankTerm : TPresetQuery::TTerm {
@@ -207,21 +209,92 @@ struct TBankTerm : TPresetQuery::TTerm {
     bool Matches(const TPresetFacts&, const TSearchPlace& place) const override {
         return place.Bank == Bank;
     }
+    std::string Reading() const override { return std::string("bank ") + BankLetters[Bank]; }
 };
 
 struct TChangedTerm : TPresetQuery::TTerm {
     bool Matches(const TPresetFacts&, const TSearchPlace& place) const override {
         return place.Changed;
     }
+    std::string Reading() const override { return "changed since the newest backup"; }
 };
 
 struct TUntitledTerm : TPresetQuery::TTerm {
     bool Matches(const TPresetFacts& facts, const TSearchPlace&) const override {
         return facts.Title.empty();
     }
+    std::string Reading() const override { return "untitled"; }
+};
+
+struct TTagTerm : TPresetQuery::TTerm {
+    std::string Tag; // lower case
+    bool Matches(const TPresetFacts&, const TSearchPlace& place) const override {
+        return place.Notes != nullptr &&
+               std::any_of(place.Notes->Tags.begin(), place.Notes->Tags.end(),
+                           [this](const std::string& tag) { return Lower(tag) == Tag; });
+    }
+    std::string Reading() const override { return "tagged '" + Tag + "'"; }
+};
+
+struct TNoteTerm : TPresetQuery::TTerm {
+    std::string Text; // lower case
+    bool Matches(const TPresetFacts&, const TSearchPlace& place) const override {
+        return place.Notes != nullptr && Lower(place.Notes->Note).find(Text) != std::string::npos;
+    }
+    std::string Reading() const override { return "'" + Text + "' in the note"; }
 };
 
 enum class TOperator { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual };
+
+const char* OperatorText(TOperator op) {
+    switch (op) {
+    case TOperator::Equal:
+        return "=";
+    case TOperator::NotEqual:
+        return "!=";
+    case TOperator::Less:
+        return "<";
+    case TOperator::LessEqual:
+        return "<=";
+    case TOperator::Greater:
+        return ">";
+    case TOperator::GreaterEqual:
+        return ">=";
+    }
+    return "";
+}
+
+// (a, b): the value held, then the one the term names.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
+bool Compared(int a, TOperator op, int b) {
+    switch (op) {
+    case TOperator::Equal:
+        return a == b;
+    case TOperator::NotEqual:
+        return a != b;
+    case TOperator::Less:
+        return a < b;
+    case TOperator::LessEqual:
+        return a <= b;
+    case TOperator::Greater:
+        return a > b;
+    case TOperator::GreaterEqual:
+        return a >= b;
+    }
+    return false;
+}
+
+struct TRatingTerm : TPresetQuery::TTerm {
+    TOperator Operator = TOperator::Equal;
+    int Stars = 0;
+    bool Matches(const TPresetFacts&, const TSearchPlace& place) const override {
+        return Compared(place.Notes != nullptr ? place.Notes->Rating : 0, Operator, Stars);
+    }
+    std::string Reading() const override {
+        return std::string("rating ") + OperatorText(Operator) + " " + std::to_string(Stars) +
+               (Stars == 1 ? " star" : " stars");
+    }
+};
 
 struct TConditionTerm : TPresetQuery::TTerm {
     std::string Effect; // lower case; empty: any
@@ -263,6 +336,13 @@ struct TConditionTerm : TPresetQuery::TTerm {
                 Holds(parameter.Text))
                 return true;
         return false;
+    }
+    std::string Reading() const override {
+        std::string names;
+        for (const std::string& name : Names)
+            names += (names.empty() ? "" : " or ") + name;
+        return (Effect.empty() ? "any effect's " : Effect + " ") + names + " " +
+               OperatorText(Operator) + " " + Value;
     }
 };
 
@@ -341,6 +421,20 @@ TPresetQuery::TPresetQuery(std::string_view text) {
                 } else {
                     errors.push_back("no bank called '" + shown[i].substr(5) + "'");
                 }
+            } else if (word.rfind("tag:", 0) == 0 || word.rfind("note:", 0) == 0) {
+                const bool tag = word[0] == 't';
+                const std::string wanted = SpacesTrimmed(word.substr(tag ? 4 : 5));
+                if (wanted.empty()) {
+                    errors.push_back("'" + shown[i] + "' needs " + (tag ? "a tag" : "a word"));
+                } else if (tag) {
+                    auto term = std::make_unique<TTagTerm>();
+                    term->Tag = wanted;
+                    terms.push_back(std::move(term));
+                } else {
+                    auto term = std::make_unique<TNoteTerm>();
+                    term->Text = wanted;
+                    terms.push_back(std::move(term));
+                }
             } else {
                 auto term = std::make_unique<TWordTerm>();
                 term->Word = word;
@@ -353,11 +447,36 @@ TPresetQuery::TPresetQuery(std::string_view text) {
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         const TToken& token = tokens[i];
         if (token.Kind != TToken::TKind::Operator) {
-            pending.push_back(Lower(token.Text));
-            shown.push_back(token.Text);
+            std::string text = token.Text;
+            // tag:"live set": the words in quotes are the tag.
+            const std::string lower = Lower(text);
+            if (token.Kind == TToken::TKind::Word && (lower == "tag:" || lower == "note:") &&
+                i + 1 < tokens.size() && tokens[i + 1].Kind == TToken::TKind::Quoted)
+                text += tokens[++i].Text;
+            pending.push_back(Lower(text));
+            shown.push_back(text);
             continue;
         }
         const std::optional<TOperator> op = OperatorOf(token.Text);
+        // A rating is no parameter: "rating>=2" compares the stars the user gave.
+        if (op && !pending.empty() && pending.back() == "rating") {
+            const bool hasStars =
+                i + 1 < tokens.size() && tokens[i + 1].Kind == TToken::TKind::Word;
+            const std::string stars = hasStars ? tokens[++i].Text : std::string();
+            pending.pop_back();
+            shown.pop_back();
+            flushWords(pending.size());
+            if (stars.size() == 1 && stars[0] >= '0' && stars[0] <= '0' + kHighestRating) {
+                auto rating = std::make_unique<TRatingTerm>();
+                rating->Operator = *op;
+                rating->Stars = stars[0] - '0';
+                terms.push_back(std::move(rating));
+            } else {
+                errors.push_back("'rating" + token.Text + stars + "' needs 0 to " +
+                                 std::to_string(kHighestRating) + " stars");
+            }
+            continue;
+        }
         // The parameter: the longest run of the words before the operator that names one,
         // with the effect first ("reverb type", "tapped ddl delay").
         auto condition = std::make_unique<TConditionTerm>();
@@ -433,6 +552,14 @@ TPresetQuery::TPresetQuery(std::string_view text) {
 TPresetQuery::~TPresetQuery() = default;
 TPresetQuery::TPresetQuery(TPresetQuery&&) noexcept = default;
 TPresetQuery& TPresetQuery::operator=(TPresetQuery&&) noexcept = default;
+
+std::vector<std::string> TPresetQuery::Readings() const {
+    std::vector<std::string> readings;
+    readings.reserve(terms.size());
+    for (const std::unique_ptr<TTerm>& term : terms)
+        readings.push_back(term->Reading());
+    return readings;
+}
 
 bool TPresetQuery::Empty() const {
     return terms.empty();

@@ -1,11 +1,12 @@
 #pragma once
 // Search by what a preset does. A query is a row of terms that all have to hold: plain words
 // (found in the title or among the effects in the chain), conditions on a parameter as the editor
-// shows it ("drive>50", "reverb type=Hall-1", "delay time>=300 ms"), and filters ("bank:B",
-// "changed", "untitled"). A term that cannot be understood is reported with what is wrong,
-// never thrown.
+// shows it ("drive>50", "reverb type=Hall-1", "delay time>=300 ms"), filters ("bank:B",
+// "changed", "untitled") and what the user noted ("tag:live", "rating>=2", "note:church"). A term
+// that cannot be understood is reported with what is wrong, never thrown.
 
 #include "model/Preset.h"
+#include "model/PresetNotes.h"
 
 #include <memory>
 #include <string>
@@ -48,6 +49,7 @@ TPresetFacts FactsOf(const TPreset& preset);
 struct TSearchPlace {
     int Bank = -1;        // 0..3 for a slot of the unit; -1 for a file or a single-bank unit
     bool Changed = false; // differs from the newest backup of its slot
+    const TPresetNotes* Notes = nullptr; // its tags, rating and note; null: none
 };
 
 class TPresetQuery {
@@ -61,6 +63,8 @@ public:
     bool Empty() const;
     // What is wrong, one line a term ("no parameter called 'driev'").
     const std::vector<std::string>& Errors() const { return errors; }
+    // What each term understood was read as, in the order typed ("tagged 'live'").
+    std::vector<std::string> Readings() const;
     // Whether the preset meets every term (terms in error leave nothing out).
     bool Matches(const TPreset& preset, const TSearchPlace& place = {}) const;
     bool Matches(const TPresetFacts& facts, const TSearchPlace& place = {}) const;

@@ -203,3 +203,9 @@ std::vector<TLibraryRow> UnitRows(const TUnitMemory& memory, bool singleBank,
             rows.push_back(UnitRow(memory, bank, slot, singleBank, index));
     return rows;
 }
+
+QString NotesPlace(const TLibraryRow& row, const QString& unitFolder) {
+    if (row.Source != TLibrarySource::Unit)
+        return QFileInfo(row.Path).absoluteFilePath();
+    return QFileInfo(unitFolder).fileName() + QLatin1Char('/') + row.Place();
+}

@@ -64,3 +64,7 @@ std::vector<TLibraryRow> FileRows(const QString& folder, TLibrarySource source);
 
 // Fills a row's title, chain, group and facts from its dump.
 void Describe(TLibraryRow& row);
+
+// Where a mark on the row's copy alone is kept: the file, or the unit's memory folder's name
+// and the slot ("Plenova - device 0/A 017").
+QString NotesPlace(const TLibraryRow& row, const QString& unitFolder);

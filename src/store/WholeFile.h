@@ -22,6 +22,7 @@ inline constexpr qint64 kLargestJournalFile = 8 * 1024 * 1024;
 inline constexpr qint64 kLargestSlotFile = 4 * 1024 * 1024;
 inline constexpr qint64 kLargestSetListFile = 1024 * 1024; // far more songs than an evening holds
 inline constexpr qint64 kLargestSnapshotFile = 2 * 1024 * 1024; // 800 slots in hex and a table
+inline constexpr qint64 kLargestNotesFile = 8 * 1024 * 1024; // tens of thousands of noted presets
 
 struct TFileRead {
     QByteArray Bytes;

@@ -107,6 +107,14 @@ const TOption Search{{QStringLiteral("search"),
                       QStringLiteral("library: only the presets the search finds (see search)"),
                       QStringLiteral("EXPR")},
                      {}};
+const TOption Rating{{QStringLiteral("rating"),
+                      QStringLiteral("tag: the preset's rating, 0 (none) to 3 stars"),
+                      QStringLiteral("N")},
+                     InRange("--rating", 0, 3)};
+const TOption Note{{QStringLiteral("note"),
+                    QStringLiteral("tag: the preset's note (\"\" takes it away)"),
+                    QStringLiteral("TEXT")},
+                   {}};
 const TOption Backups{{QStringLiteral("backups"),
                        QStringLiteral("library: tell each slot against the newest backup here"),
                        QStringLiteral("DIR")},

@@ -32,8 +32,8 @@ struct TOption {
 // Every option of quellfarn-tool, each declared once; a command lists those it takes.
 namespace ToolOptions {
 extern const TOption In, Out, Banks, First, Last, Untitled, Delay, Retries, Timeout, PrintList,
-    PrePlenova, DryRun, Yes, EvenIfChanged, Json, DeviceId, Output, Bank, Slot, Search, Backups,
-    Base, Table, SetList, Csv, Midnam, From, Since, Version, Help;
+    PrePlenova, DryRun, Yes, EvenIfChanged, Json, DeviceId, Output, Bank, Slot, Search, Rating,
+    Note, Backups, Base, Table, SetList, Csv, Midnam, From, Since, Version, Help;
 }
 
 // What a command is called and what --help says of it.

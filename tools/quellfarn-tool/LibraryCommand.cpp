@@ -3,6 +3,7 @@
 #include "LibraryCommand.h"
 
 #include "ToolErrors.h"
+#include "store/NoteStore.h"
 #include "store/UnitMemory.h"
 
 #include <QDir>
@@ -131,14 +132,20 @@ int TLibraryCommand::Execute(const QStringList& arguments) {
     const int bank = parser.isSet(ToolOptions::Bank.Option)
                          ? parser.value(ToolOptions::Bank.Option).toUpper().at(0).unicode() - 'A'
                          : -1;
+    TNoteStore notes;
+    notes.Load();
     std::vector<const TLibraryRow*> shown;
     for (const TLibraryRow& row : rows) {
         if (bank >= 0 && row.Bank != bank)
             continue;
-        if (query && !query->Empty() &&
-            (row.Dump.empty() ||
-             !query->Matches(row.Facts, {.Bank = row.Bank, .Changed = row.Changed})))
-            continue;
+        if (query && !query->Empty()) {
+            if (row.Dump.empty())
+                continue;
+            const TPresetNotes noted = notes.Get(row.Dump, NotesPlace(row, memory.Folder()));
+            if (!query->Matches(row.Facts,
+                                {.Bank = row.Bank, .Changed = row.Changed, .Notes = &noted}))
+                continue;
+        }
         shown.push_back(&row);
     }
     PrintRows(shown, parser.isSet(ToolOptions::Json.Option));
@@ -183,10 +190,16 @@ int TSearchCommand::Execute(const QStringList& arguments) {
             for (TLibraryRow& row : FileRows(path, TLibrarySource::PresetFolder))
                 rows.push_back(std::move(row));
     }
+    TNoteStore notes;
+    notes.Load();
     std::vector<const TLibraryRow*> found;
-    for (const TLibraryRow& row : rows)
-        if (!row.Dump.empty() && query.Matches(row.Facts, {.Bank = row.Bank}))
+    for (const TLibraryRow& row : rows) {
+        if (row.Dump.empty())
+            continue;
+        const TPresetNotes noted = notes.Get(row.Dump, NotesPlace(row, {}));
+        if (query.Matches(row.Facts, {.Bank = row.Bank, .Notes = &noted}))
             found.push_back(&row);
+    }
     PrintRows(found, parser.isSet(ToolOptions::Json.Option));
     return found.empty() ? 1 : 0;
 }

@@ -62,6 +62,7 @@
 #include "SnapshotCommand.h"
 #include "SwapCommand.h"
 #include "SyxCommand.h"
+#include "TagCommand.h"
 #include "ToolErrors.h"
 
 #include <Version.h>
@@ -112,6 +113,9 @@ constexpr const char* kUsage =
     "       quellfarn-tool changes --since NAME [--table FILE.mpt] [--out NAME]\n"
     "                      [--device-id N] [--pre-plenova]\n"
     "       quellfarn-tool marks [--out NAME] [--device-id N]\n"
+    "       quellfarn-tool tag FILE|SLOT +TAG -TAG [--rating N] [--note TEXT] [--out NAME]\n"
+    "                      [--device-id N] [--pre-plenova]\n"
+    "       quellfarn-tool duplicates DIR...|unit [--out NAME] [--device-id N] [--pre-plenova]\n"
     "\n"
     "restore writes the DIR/Bank A..D files a backup made (DIR's own with --pre-plenova) into\n"
     "their slots, --first..--last of each chosen bank, and reads each one back. It asks first;\n"
@@ -122,7 +126,8 @@ constexpr const char* kUsage =
     "EXPR is what the library's search box takes: words found in titles and effects\n"
     "(octaver \"slap funk\"), parameters compared with =, !=, <, <=, >, >= as the editor\n"
     "shows them (drive>50, \"reverb type=Hall-1\", \"delay time>=300 ms\"), bank:B, changed\n"
-    "and untitled; every term has to hold.\n"
+    "and untitled, and what the library noted (tag:live, rating>=2, note:church); every\n"
+    "term has to hold.\n"
     "\n"
     "place, swap, undo and redo write as the library does: each slot is read and kept\n"
     "first, written, and read back; each run is one step of the unit's journal, which undo\n"
@@ -263,6 +268,8 @@ int main(int argc, char* argv[]) {
     commands.push_back(std::make_unique<TMarkCommand>());
     commands.push_back(std::make_unique<TChangesCommand>());
     commands.push_back(std::make_unique<TMarksCommand>());
+    commands.push_back(std::make_unique<TTagCommand>());
+    commands.push_back(std::make_unique<TDuplicatesCommand>());
 
     QStringList words = ArgumentWords(argc, argv);
     try {
