@@ -19,7 +19,7 @@ const TParameterInfo& Stepped() {
     throw std::logic_error("no such parameter");
 }
 
-TPreset Base() {
+TPreset Fretless() {
     TPreset preset = PresetWith({kCompressor}, {"Reverb 1"});
     preset.Title = "Fretless";
     preset.ParameterValues[static_cast<std::size_t>(Stepped().Offset)] = Stepped().Min + 10;
@@ -27,7 +27,7 @@ TPreset Base() {
 }
 
 TBytes Moved(int by, int slot = Stepped().Offset) {
-    TPreset preset = Base();
+    TPreset preset = Fretless();
     preset.ParameterValues[static_cast<std::size_t>(slot)] += by;
     return preset.Encode();
 }
@@ -46,11 +46,11 @@ struct Case {
 } // namespace
 
 TEST(Duplicates, GroupsBytesTheSameButForTitleDeviceByteOrOneSmallStep) {
-    const TBytes base = Base().Encode();
+    const TBytes base = Fretless().Encode();
     const int step = NearStep(Stepped());
     ASSERT_EQ(step, 1);
     // A parameter of the digital area no selected effect uses is not heard: no near duplicate.
-    TPreset unused = Base();
+    TPreset unused = Fretless();
     unused.DigitalOn.fill(false);
     const TBytes unusedDump = unused.Encode();
     unused.ParameterValues[kDigitalAreaStart] += 1;
@@ -66,7 +66,7 @@ TEST(Duplicates, GroupsBytesTheSameButForTitleDeviceByteOrOneSmallStep) {
         {"two parameters each a position apart",
          {base,
           [] {
-              TPreset preset = Base();
+              TPreset preset = Fretless();
               preset.ParameterValues[static_cast<std::size_t>(Stepped().Offset)] += 1;
               preset.ParameterValues[0] += 1;
               return preset.Encode();
@@ -100,7 +100,7 @@ TEST(Duplicates, GroupsBytesTheSameButForTitleDeviceByteOrOneSmallStep) {
 }
 
 TEST(Duplicates, NamesTheParameterANearGroupDiffersInAndStepsOnlyFineControls) {
-    const TBytes base = Base().Encode();
+    const TBytes base = Fretless().Encode();
     const std::vector<TBytes> dumps = {base, Moved(1)};
     const std::vector<TDuplicateGroup> near =
         NearContentGroups(std::vector<TByteView>(dumps.begin(), dumps.end()));

@@ -6,6 +6,7 @@
 
 #include "store/LibraryRows.h"
 #include "store/UnitMemory.h"
+#include "support/FileBytes.h"
 #include "support/TestPresets.h"
 
 #include <QDir>
@@ -22,12 +23,6 @@ QString NotesFile(const QTemporaryDir& folder) {
     return folder.filePath(QStringLiteral("data/preset notes.json"));
 }
 
-void WriteText(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 } // namespace
 
 TEST(NoteStore, NotesSurviveARestartAndFollowThePresetIntoAnotherSlot) {

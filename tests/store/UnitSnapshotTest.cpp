@@ -5,6 +5,7 @@
 
 #include "model/Mpt.h"
 #include "store/WholeFile.h"
+#include "support/FileBytes.h"
 #include "support/TestPresets.h"
 
 #include <QDir>
@@ -14,12 +15,6 @@
 #include <utility>
 
 namespace {
-void WriteText(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
-}
-
 TBytes TableCalling(int program, int preset) {
     Tmpt table;
     table.MptEntries[static_cast<std::size_t>(program - 1)] = preset - 1;

@@ -24,6 +24,11 @@ inline void WriteBytes(const QString& path, const TBytes& bytes) {
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
 }
 
+// Writes the text into the file, making its folder first.
+inline void WriteText(const QString& path, const QByteArray& text) {
+    WriteBytes(path, TBytes(text.begin(), text.end()));
+}
+
 // The files straight in the folder, by name.
 inline QStringList FileNames(const QString& folder) {
     return QDir(folder).entryList(QDir::Files, QDir::Name);
