@@ -33,7 +33,7 @@ struct TOption {
 namespace ToolOptions {
 extern const TOption In, Out, Banks, First, Last, Untitled, Delay, Retries, Timeout, PrintList,
     PrePlenova, DryRun, Yes, EvenIfChanged, Json, DeviceId, Output, Bank, Slot, Search, Backups,
-    Base, Table, SetList, Csv, Midnam, From, Since, Version, Help;
+    Base, Table, SetList, Csv, Midnam, From, Slots, Since, Version, Help;
 }
 
 // What a command is called and what --help says of it.
