@@ -82,8 +82,7 @@ void TfrmPresetEditor::CopyEffectBlock() {
     document->RecordPending(); // a slider still moving is part of what is copied
     const std::optional<TChosenBlock> chosen = ChosenBlock();
     const std::optional<TEffectBlock> block =
-        chosen ? CopyBlock(document->Preset.Encode(), chosen->Owner, chosen->Effect)
-               : std::nullopt;
+        chosen ? CopyBlock(document->Preset.Encode(), chosen->Owner, chosen->Effect) : std::nullopt;
     if (!block) {
         Say(QStringLiteral("Nothing to copy: choose an effect of the chain, or show its page"));
         return;

@@ -52,8 +52,8 @@ QString UnchangeableReason(const TLibraryRow& row) {
     return {};
 }
 
-TfrmApplyChange::TfrmApplyChange(std::vector<TLibraryRow> chosen,
-                                 std::optional<TEffectBlock> block, QWidget* parent)
+TfrmApplyChange::TfrmApplyChange(std::vector<TLibraryRow> chosen, std::optional<TEffectBlock> block,
+                                 QWidget* parent)
     : QDialog(parent), rows(std::move(chosen)), copied(std::move(block)) {
     setObjectName(QStringLiteral("frmApplyChange"));
     setWindowTitle(QStringLiteral("Apply to selected"));
@@ -61,11 +61,10 @@ TfrmApplyChange::TfrmApplyChange(std::vector<TLibraryRow> chosen,
     auto* form = new QFormLayout;
     cbxKind = new QComboBox(this);
     cbxKind->setObjectName(QStringLiteral("cbxKind"));
-    cbxKind->addItems({QStringLiteral("Set a parameter to"),
-                       QStringLiteral("Change a parameter by"),
-                       copied ? QStringLiteral("Paste the copied %1 block")
-                                    .arg(Latin1Text(copied->Name()))
-                              : QStringLiteral("Paste a copied block (none copied)")});
+    cbxKind->addItems(
+        {QStringLiteral("Set a parameter to"), QStringLiteral("Change a parameter by"),
+         copied ? QStringLiteral("Paste the copied %1 block").arg(Latin1Text(copied->Name()))
+                : QStringLiteral("Paste a copied block (none copied)")});
     cbxEffect = new QComboBox(this);
     cbxEffect->setObjectName(QStringLiteral("cbxEffect"));
     cbxEffect->addItem(QStringLiteral("Mix"));
@@ -193,11 +192,10 @@ void TfrmApplyChange::UpdatePreview() {
         for (const QString& line : skipped)
             lstPreview->addItem(QStringLiteral("    ") + line);
     }
-    lblSummary->setText(
-        QStringLiteral("%1: %2 of %3 presets change")
-            .arg(QString::fromStdString(reading.Edit->Text()))
-            .arg(changed)
-            .arg(rows.size()));
+    lblSummary->setText(QStringLiteral("%1: %2 of %3 presets change")
+                            .arg(QString::fromStdString(reading.Edit->Text()))
+                            .arg(changed)
+                            .arg(rows.size()));
     apply->setEnabled(changed > 0);
 }
 

@@ -1,6 +1,6 @@
 // The library's "Apply to selected...": the change previewed over the chosen presets, then the
-// unitPlaces written through a plan (read again first, one step of the journal) and the preset files
-// rewritten all or nothing, each one's previous version kept beside it.
+// unitPlaces written through a plan (read again first, one step of the journal) and the preset
+// files rewritten all or nothing, each one's previous version kept beside it.
 
 #include "base/BlockClipboard.h"
 #include "base/Dialogs.h"
@@ -57,7 +57,8 @@ void TfrmLibrary::ApplyToSelected() {
                     QMessageBox::Information);
     // The unitPlaces' change is made to what they hold now, read again.
     if (!unitPlaces.empty() && places.Memory != nullptr && ReadAgain(unitPlaces)) {
-        const TPlanOrRefusal planned = EditPlan(places.Memory, unitPlaces, *edit, places.SingleBank);
+        const TPlanOrRefusal planned =
+            EditPlan(places.Memory, unitPlaces, *edit, places.SingleBank);
         if (!planned.Refusal.isEmpty()) {
             ShowMessage(this, planned.Refusal, QStringLiteral("Apply to selected"));
         } else {

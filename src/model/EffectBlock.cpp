@@ -89,6 +89,8 @@ std::string TEffectBlock::Name() const {
     return BlockName(Owner, Effect);
 }
 
+// (slot, value): where, then what, as a message carries a parameter.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 void PutParameterValue(TBytes& dump, int slot, int value) {
     TSplitByte pair;
     pair.SetValue(value);
@@ -131,8 +133,8 @@ std::string PasteBlock(TBytes& dump, const TEffectBlock& block) {
 }
 
 std::string BlockText(const TEffectBlock& block) {
-    std::string text = kBlockHeading + "\neffect: " + block.Name() + "\nfrom: " + block.From +
-                       "\nvalues:";
+    std::string text =
+        kBlockHeading + "\neffect: " + block.Name() + "\nfrom: " + block.From + "\nvalues:";
     for (const int value : block.Values)
         text += " " + std::to_string(value);
     return text + "\n";

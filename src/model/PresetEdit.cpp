@@ -43,7 +43,8 @@ struct TCandidate {
 };
 
 // Every parameter of every effect whose name or tab caption is the key, in catalogue order;
-// with an empty parameter key, one entry an effect (Index -1).
+// with an empty parameter key, one entry an effect (Index -1). (effect, parameter): as typed.
+// NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
 std::vector<TCandidate> Candidates(const std::string& effectKey, const std::string& parameterKey) {
     std::vector<TCandidate> found;
     const auto look = [&](TCandidate effect, const std::vector<TParameterInfo>& parameters) {
@@ -176,19 +177,18 @@ TNewValue NewValue(const TPresetEdit& edit, const TParameterInfo& parameter, int
     if (edit.Kind == TPresetEdit::TKind::Set) {
         result.Value = ReadParameterValue(parameter, edit.Value);
         if (!result.Value) {
-            result.Refused = "\"" + edit.Value + "\" is not a value it takes: " +
-                             ParameterValueHint(parameter);
+            result.Refused =
+                "\"" + edit.Value + "\" is not a value it takes: " + ParameterValueHint(parameter);
             return result;
         }
         // A number beyond the control's reach is taken as its end, and said so.
         if (const std::optional<TQuantity> wanted = ReadQuantity(edit.Value)) {
             TReach reach;
             const std::string unit =
-                wanted->Unit.empty()
-                    ? ReadQuantity(ParameterValueText(parameter, *result.Value))
-                          .value_or(TQuantity{})
-                          .Unit
-                    : wanted->Unit;
+                wanted->Unit.empty() ? ReadQuantity(ParameterValueText(parameter, *result.Value))
+                                           .value_or(TQuantity{})
+                                           .Unit
+                                     : wanted->Unit;
             Nearest(parameter, wanted->Value, unit, reach);
             if (wanted->Unit == unit)
                 result.Clamped = ClampNote(parameter, wanted->Value, reach);
@@ -242,8 +242,8 @@ std::string TPresetEdit::Text() const {
     if (Kind == TKind::Paste)
         return "Paste " + Block.Name() + (Block.From.empty() ? "" : " from " + Block.From);
     const std::vector<TCandidate> candidates = Candidates(NameKey(Effect), NameKey(Parameter));
-    const std::string subject = candidates.empty() ? Effect + " " + kMiddleDot + " " + Parameter
-                                                   : Subject(candidates);
+    const std::string subject =
+        candidates.empty() ? Effect + " " + kMiddleDot + " " + Parameter : Subject(candidates);
     return subject + (Kind == TKind::Set ? " = " : " ") + Value;
 }
 

@@ -22,10 +22,10 @@ TFileRewrite RewriteFiles(const std::vector<TFileChange>& changes, const QDate& 
         const TFileRead read = ReadWholeFile(change.Path, 64 * kLargestPresetFile);
         const TBytes now(read.Bytes.begin(), read.Bytes.end());
         if (!read.Ok() || now != change.Before) {
-            result.Error = read.Ok() ? QStringLiteral("%1 changed since it was read")
-                                           .arg(QFileInfo(change.Path).fileName())
-                                     : (read.Missing ? change.Path + QStringLiteral(" is gone")
-                                                     : read.Error);
+            result.Error =
+                read.Ok() ? QStringLiteral("%1 changed since it was read")
+                                .arg(QFileInfo(change.Path).fileName())
+                          : (read.Missing ? change.Path + QStringLiteral(" is gone") : read.Error);
             break;
         }
         const QString kept = BeforeName(change.Path, today);
@@ -40,7 +40,8 @@ TFileRewrite RewriteFiles(const std::vector<TFileChange>& changes, const QDate& 
         for (; written < changes.size(); ++written)
             if (const QString error = WriteWholeFile(changes[written].Path, changes[written].After);
                 !error.isEmpty()) {
-                result.Error = QStringLiteral("cannot write %1: %2").arg(changes[written].Path, error);
+                result.Error =
+                    QStringLiteral("cannot write %1: %2").arg(changes[written].Path, error);
                 break;
             }
     if (result.Error.isEmpty())

@@ -218,22 +218,22 @@ TPlanOrRefusal EditPlan(const TUnitMemory* memory, const std::vector<TPlace>& pl
             result.Plan.Writes.push_back(Planned(memory, place, outcome.Dump));
     }
     if (!unread.isEmpty()) {
-        result.Refusal = QStringLiteral("%1 slots were never read (%2): "
-                                                             "fetch them first [F5]")
-                                                  .arg(unread.size())
-                                                  .arg(unread.size() > 3
-                                                           ? unread.mid(0, 3).join(", ") + ", ..."
-                                                           : unread.join(", "));
-        if (unread.size() == 1)
-            result.Refusal = unread.front() + QStringLiteral(" was never read: fetch it first [F5]");
+        const QString named = unread.size() > 3 ? unread.mid(0, 3).join(QStringLiteral(", ")) +
+                                                      QStringLiteral(", ...")
+                                                : unread.join(QStringLiteral(", "));
+        result.Refusal =
+            unread.size() == 1
+                ? named + QStringLiteral(" was never read: fetch it first [F5]")
+                : QStringLiteral("%1 slots were never read (%2): fetch them first [F5]")
+                      .arg(unread.size())
+                      .arg(named);
         result.Plan.Writes.clear();
         return result;
     }
-    result.Plan.Label = QString::fromStdString(edit.Text()) + QStringLiteral(" in %1 slot%2")
-                                                                  .arg(result.Plan.Writes.size())
-                                                                  .arg(result.Plan.Writes.size() == 1
-                                                                           ? ""
-                                                                           : "s");
+    result.Plan.Label =
+        QString::fromStdString(edit.Text()) + QStringLiteral(" in %1 slot%2")
+                                                  .arg(result.Plan.Writes.size())
+                                                  .arg(result.Plan.Writes.size() == 1 ? "" : "s");
     if (result.Plan.Writes.empty())
         result.Refusal = QStringLiteral("No slot changes: ") + QString::fromStdString(edit.Text());
     return result;

@@ -4,13 +4,11 @@
 
 #include "library/Library.h"
 
-#include "library/ApplyChange.h"
-#include "model/PresetDiff.h"
-
 #include "base/CompareDialog.h"
 #include "base/StorePrompt.h"
 #include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
+#include "library/ApplyChange.h"
 #include "library/PresetDrag.h"
 #include "library/ReadUnit.h"
 #include "library/SlotHistory.h"
@@ -19,6 +17,7 @@
 #include "link/RestoreWalk.h"
 #include "model/Mpt.h"
 #include "model/Preset.h"
+#include "model/PresetDiff.h"
 #include "store/BackupFolder.h"
 #include "store/UnitMemory.h"
 #include "store/WholeFile.h"
@@ -32,9 +31,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QLabel>
 #include <QFile>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -715,13 +714,13 @@ TEST(Library, ApplyToSelectedPreviewsThenWritesTheChangedSlotsAsOneStep) {
     const auto title = [&](int slot) {
         return QString::fromStdString(PresetTitleOf(start[static_cast<std::size_t>(slot)]));
     };
-    EXPECT_EQ(preview,
-              QStringList({"A 001 " + title(1), "    Compressor \u00b7 Drive: 78% \u2192 87%",
-                           "A 002 " + title(2), "    Compressor \u00b7 Drive: 46% \u2192 56%",
-                           "A 003 " + title(3), "    Compressor \u00b7 Drive: 78% \u2192 87%",
-                           "Left as they are:",
-                           "    A 004 " + title(4) +
-                               ": already 100% (kept at 100%, the highest)"}));
+    EXPECT_EQ(
+        preview,
+        QStringList({"A 001 " + title(1), "    Compressor \u00b7 Drive: 78% \u2192 87%",
+                     "A 002 " + title(2), "    Compressor \u00b7 Drive: 46% \u2192 56%",
+                     "A 003 " + title(3), "    Compressor \u00b7 Drive: 78% \u2192 87%",
+                     "Left as they are:",
+                     "    A 004 " + title(4) + ": already 100% (kept at 100%, the highest)"}));
     EXPECT_EQ(summary, "Compressor \u00b7 Drive +10%: 3 of 4 presets change");
     for (int slot = 1; slot <= 4; ++slot) {
         const std::vector<TPresetChange> changes =

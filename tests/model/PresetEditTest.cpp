@@ -3,8 +3,8 @@
 
 #include "model/PresetEdit.h"
 
-#include "model/PresetDiff.h"
 #include "model/Preset.h"
+#include "model/PresetDiff.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -50,9 +50,12 @@ std::vector<std::string> Outcome(const TPresetEdit& edit, const TBytes& before) 
     if (!outcome.Clamped.empty())
         lines.push_back("| " + outcome.Clamped);
     // Nothing but the parameters' own bytes moved.
-    for (std::size_t at = 0; at < before.size(); ++at)
-        if (before[at] != outcome.Dump[at])
+    for (std::size_t at = 0; at < before.size(); ++at) {
+        if (before[at] != outcome.Dump[at]) {
             EXPECT_GE(at, 17U) << edit.Text();
+            EXPECT_LT(at, 17U + 2 * 55) << edit.Text();
+        }
+    }
     return lines;
 }
 } // namespace
@@ -76,40 +79,69 @@ TEST(PresetEdit, EachChangeReadsAsTheCompareNamesItOrSaysWhyNot) {
         std::vector<std::string> Lines;
     };
     const Case cases[] = {
-        {"set in the unit's words", Typed("Compressor drive=90%"), Chained(),
+        {"set in the unit's words",
+         Typed("Compressor drive=90%"),
+         Chained(),
          {"Compressor \u00b7 Drive: 78% \u2192 90%"}},
-        {"set by the block's own name, as a plain number", Typed("noise gate RANGE = 65"),
+        {"set by the block's own name, as a plain number",
+         Typed("noise gate RANGE = 65"),
          Bare([](TPreset& p) { p.AnalogOn[7] = true; }),
          {"NoiseGate \u00b7 Range: 50% \u2192 65%"}},
-        {"set where it already is", Typed("Compressor drive=78%"), Chained(),
+        {"set where it already is",
+         Typed("Compressor drive=78%"),
+         Chained(),
          {"skipped: already 78%"}},
-        {"set beyond the control's reach", Typed("Compressor drive=150%"), Chained(),
+        {"set beyond the control's reach",
+         Typed("Compressor drive=150%"),
+         Chained(),
          {"Compressor \u00b7 Drive: 78% \u2192 100%", "| kept at 100%, the highest"}},
-        {"set in a preset without the effect", Typed("Noise Gate range=50%"), Chained(),
+        {"set in a preset without the effect",
+         Typed("Noise Gate range=50%"),
+         Chained(),
          {"skipped: no Noise Gate in its chain"}},
-        {"set in a digital effect's moving place", Typed("low pass frequency=2 KHz"), Chained(),
+        {"set in a digital effect's moving place",
+         Typed("low pass frequency=2 KHz"),
+         Chained(),
          {"Low Pass \u00b7 Frequency: 630 Hz \u2192 2.00 KHz"}},
-        {"an effect in the group but not selected", Typed("Stereo DDL regen=50%"), Chained(),
+        {"an effect in the group but not selected",
+         Typed("Stereo DDL regen=50%"),
+         Chained(),
          {"skipped: no Stereo DDL in its chain"}},
-        {"the mix, which every preset has", Typed("mix analog=65%"), Bare(),
+        {"the mix, which every preset has",
+         Typed("mix analog=65%"),
+         Bare(),
          {"Mix \u00b7 Analog: 100% \u2192 65%"}},
-        {"down by an amount", Typed("Compressor drive-=10%"), Chained(),
+        {"down by an amount",
+         Typed("Compressor drive-=10%"),
+         Chained(),
          {"Compressor \u00b7 Drive: 78% \u2192 68%"}},
-        {"up by an amount past the top", Typed("Compressor drive+=50%"), Chained(),
+        {"up by an amount past the top",
+         Typed("Compressor drive+=50%"),
+         Chained(),
          {"Compressor \u00b7 Drive: 78% \u2192 100%", "| kept at 100%, the highest"}},
-        {"down from the bottom", Typed("Compressor drive-=5%"),
+        {"down from the bottom",
+         Typed("Compressor drive-=5%"),
          Chained([](TPreset& p) { p.ParameterValues[6] = 0; }),
          {"skipped: already 0% (kept at 0%, the lowest)"}},
-        {"a negative amount after +=", Typed("Prog. Level \u00b7 master += \u22126%"),
+        {"a negative amount after +=",
+         Typed("Prog. Level \u00b7 master += \u22126%"),
          Bare([](TPreset& p) { p.AnalogOn[11] = true; }),
          {"Prog Level \u00b7 Master: 93% \u2192 87%"}},
-        {"an item chosen by its name", Typed("Compressor slope=LIMIT"), Chained(),
+        {"an item chosen by its name",
+         Typed("Compressor slope=LIMIT"),
+         Chained(),
          {"Compressor \u00b7 Slope: 4:1 \u2192 LIMIT"}},
-        {"a block pasted", paste, Chained(),
+        {"a block pasted",
+         paste,
+         Chained(),
          {"Compressor \u00b7 Drive: 78% \u2192 34%", "Compressor \u00b7 Slope: 4:1 \u2192 LIMIT"}},
-        {"a block pasted where it is already", paste, other,
+        {"a block pasted where it is already",
+         paste,
+         other,
          {"skipped: its Compressor already has these settings"}},
-        {"a block pasted into a preset without it", paste, Bare(),
+        {"a block pasted into a preset without it",
+         paste,
+         Bare(),
          {"skipped: no Compressor in its chain"}},
     };
     for (const Case& c : cases)

@@ -16,7 +16,8 @@ using testing::HasSubstr;
 namespace {
 void WriteBytes(const fs::path& path, const TBytes& bytes) {
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 TBytes ReadBytes(const fs::path& path) {
@@ -60,8 +61,8 @@ TEST_F(SetToolTest, FilesAreRewrittenAllOrNoneWithTheirPreviousVersionsKept) {
                                       kept.string() + "\n"));
     EXPECT_EQ(ReadBytes(kept), slap);
     EXPECT_EQ(ReadBytes(folder / "clean.tmq"), clean) << "left as it was, no copy of it";
-    EXPECT_FALSE(fs::exists(folder / ("clean.tmq.before-" +
-                                      QDate::currentDate().toString(Qt::ISODate).toStdString())));
+    EXPECT_FALSE(fs::exists(
+        folder / ("clean.tmq.before-" + QDate::currentDate().toString(Qt::ISODate).toStdString())));
     const TBytes changed = ReadBytes(folder / "slap.tmq");
     EXPECT_EQ(RunTool("preset diff " + Quoted(kept) + " " + Quoted(folder / "slap.tmq")).Output,
               "Compressor \u00b7 Drive: 78% \u2192 100%\n");

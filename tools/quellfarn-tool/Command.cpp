@@ -73,10 +73,12 @@ const TOption PrePlenova{
     {QStringLiteral("pre-plenova"), QStringLiteral("the older single-bank unit")}, {}};
 const TOption DryRun{
     {QStringLiteral("dry-run"),
-     QStringLiteral("restore, place, swap, undo, redo, set: show what would be\nwritten, write nothing")},
+     QStringLiteral(
+         "restore, place, swap, undo, redo, set: show what would be\nwritten, write nothing")},
     {}};
 const TOption Yes{
-    {QStringLiteral("yes"), QStringLiteral("restore, place, swap, undo, redo, set: do not ask")}, {}};
+    {QStringLiteral("yes"), QStringLiteral("restore, place, swap, undo, redo, set: do not ask")},
+    {}};
 const TOption EvenIfChanged{
     {QStringLiteral("even-if-changed"),
      QStringLiteral("undo, redo: write also where the slots no longer hold\nwhat the step left "

@@ -68,7 +68,8 @@ std::vector<TPlace> TSetCommand::SlotsWord(const QString& word) {
 std::optional<int> TSetCommand::Read(const QCommandLineParser& parser) {
     const QStringList words = parser.positionalArguments();
     if (words.isEmpty())
-        throw UsageError{"set needs a change, as in \"Compressor drive=90%\", and FILEs or --slots"};
+        throw UsageError{
+            "set needs a change, as in \"Compressor drive=90%\", and FILEs or --slots"};
     const TPresetEditReading reading = ReadPresetEdit(Text(words[0]).toStdString());
     if (!reading.Edit)
         throw UsageError{"set: " + reading.Error};
@@ -76,7 +77,7 @@ std::optional<int> TSetCommand::Read(const QCommandLineParser& parser) {
     const bool bySlots = parser.isSet(ToolOptions::Slots.Option);
     if (bySlots == (words.size() > 1))
         throw UsageError{bySlots ? "set takes FILEs or --slots, not both"
-                               : "set needs FILEs or --slots A001-A050"};
+                                 : "set needs FILEs or --slots A001-A050"};
     if (bySlots) {
         places = SlotsWord(parser.value(ToolOptions::Slots.Option));
         return std::nullopt;
@@ -139,8 +140,7 @@ int TSetCommand::Run(TUnitHost& host) {
     const TPlanOrRefusal planned = EditPlan(&memory, places, edit, PrePlenovaMode);
     if (!planned.Refusal.isEmpty() && planned.Plan.Writes.empty() &&
         planned.Refusal.startsWith(QStringLiteral("No slot changes"))) {
-        std::cout << planned.Refusal.toStdString() << "; nothing was sent to the unit"
-                  << std::endl;
+        std::cout << planned.Refusal.toStdString() << "; nothing was sent to the unit" << std::endl;
         return 0;
     }
     if (!planned.Refusal.isEmpty()) {
