@@ -86,7 +86,7 @@ std::string EffectWord(const std::vector<TCandidate>& candidates) {
     return candidates.front().EffectName;
 }
 
-std::string Subject(const std::vector<TCandidate>& candidates) {
+std::string EditSubject(const std::vector<TCandidate>& candidates) {
     return EffectWord(candidates) + " " + kMiddleDot + " " +
            ParameterCaption(*candidates.front().Parameter);
 }
@@ -243,7 +243,7 @@ std::string TPresetEdit::Text() const {
         return "Paste " + Block.Name() + (Block.From.empty() ? "" : " from " + Block.From);
     const std::vector<TCandidate> candidates = Candidates(NameKey(Effect), NameKey(Parameter));
     const std::string subject =
-        candidates.empty() ? Effect + " " + kMiddleDot + " " + Parameter : Subject(candidates);
+        candidates.empty() ? Effect + " " + kMiddleDot + " " + Parameter : EditSubject(candidates);
     return subject + (Kind == TKind::Set ? " = " : " ") + Value;
 }
 
@@ -259,7 +259,7 @@ std::string CheckPresetEdit(const TPresetEdit& edit) {
         return EffectWord(effects) + " has no parameter called \"" + edit.Parameter +
                "\"; it has " + ParameterList(effects);
     if (EditTrimmed(edit.Value).empty())
-        return Subject(candidates) + " needs a value";
+        return EditSubject(candidates) + " needs a value";
     // A change that no control it may mean would take.
     std::string refused;
     for (const TCandidate& candidate : candidates) {
@@ -269,7 +269,7 @@ std::string CheckPresetEdit(const TPresetEdit& edit) {
             return {};
         refused = value.Refused;
     }
-    return Subject(candidates) + ": " + refused;
+    return EditSubject(candidates) + ": " + refused;
 }
 
 TPresetEditReading ReadPresetEdit(std::string_view typed) {
@@ -388,7 +388,7 @@ TPresetEditOutcome ApplyPresetEdit(const TPresetEdit& edit, TByteView dump) {
         const int now = preset.ParameterValues[static_cast<std::size_t>(slot)];
         const TNewValue value = NewValue(edit, parameter, now);
         if (!value.Refused.empty()) {
-            outcome.Skipped = Subject({candidate}) + ": " + value.Refused;
+            outcome.Skipped = EditSubject({candidate}) + ": " + value.Refused;
             return outcome;
         }
         outcome.Clamped = value.Clamped;

@@ -12,7 +12,7 @@
 namespace {
 // Compressor and Distortion on; digital group 0 (Low Pass, Stereo DDL L, Flanger, Panner) with
 // Low Pass alone selected.
-TBytes Chained(const std::function<void(TPreset&)>& change = {}) {
+TBytes ChainedPreset(const std::function<void(TPreset&)>& change = {}) {
     TPreset preset;
     preset.Title = "Slap Funk";
     preset.AnalogOn[1] = true;
@@ -24,7 +24,7 @@ TBytes Chained(const std::function<void(TPreset&)>& change = {}) {
     return preset.Encode();
 }
 
-TBytes Bare(const std::function<void(TPreset&)>& change = {}) {
+TBytes BarePreset(const std::function<void(TPreset&)>& change = {}) {
     TPreset preset;
     preset.Title = "Clean DI";
     preset.DigitalGroup = 0;
@@ -33,14 +33,14 @@ TBytes Bare(const std::function<void(TPreset&)>& change = {}) {
     return preset.Encode();
 }
 
-TPresetEdit Typed(const std::string& text) {
+TPresetEdit TypedEdit(const std::string& text) {
     const TPresetEditReading reading = ReadPresetEdit(text);
     EXPECT_TRUE(reading.Edit) << text << ": " << reading.Error;
     return reading.Edit.value_or(TPresetEdit{});
 }
 
 // What the change did to the preset: the compare's lines, or "skipped: why"; a clamp after "|".
-std::vector<std::string> Outcome(const TPresetEdit& edit, const TBytes& before) {
+std::vector<std::string> EditOutcome(const TPresetEdit& edit, const TBytes& before) {
     const TPresetEditOutcome outcome = ApplyPresetEdit(edit, before);
     if (outcome.Dump.empty())
         return {"skipped: " + outcome.Skipped};
@@ -61,7 +61,7 @@ std::vector<std::string> Outcome(const TPresetEdit& edit, const TBytes& before) 
 } // namespace
 
 TEST(PresetEdit, EachChangeReadsAsTheCompareNamesItOrSaysWhyNot) {
-    const TBytes other = Chained([](TPreset& p) {
+    const TBytes other = ChainedPreset([](TPreset& p) {
         p.ParameterValues[6] = 10; // Compressor drive
         p.ParameterValues[7] = 5;  // slope LIMIT
         p.Title = "Ballad";
@@ -80,60 +80,60 @@ TEST(PresetEdit, EachChangeReadsAsTheCompareNamesItOrSaysWhyNot) {
     };
     const Case cases[] = {
         {"set in the unit's words",
-         Typed("Compressor drive=90%"),
-         Chained(),
+         TypedEdit("Compressor drive=90%"),
+         ChainedPreset(),
          {"Compressor \u00b7 Drive: 78% \u2192 90%"}},
         {"set by the block's own name, as a plain number",
-         Typed("noise gate RANGE = 65"),
-         Bare([](TPreset& p) { p.AnalogOn[7] = true; }),
+         TypedEdit("noise gate RANGE = 65"),
+         BarePreset([](TPreset& p) { p.AnalogOn[7] = true; }),
          {"NoiseGate \u00b7 Range: 50% \u2192 65%"}},
         {"set where it already is",
-         Typed("Compressor drive=78%"),
-         Chained(),
+         TypedEdit("Compressor drive=78%"),
+         ChainedPreset(),
          {"skipped: already 78%"}},
         {"set beyond the control's reach",
-         Typed("Compressor drive=150%"),
-         Chained(),
+         TypedEdit("Compressor drive=150%"),
+         ChainedPreset(),
          {"Compressor \u00b7 Drive: 78% \u2192 100%", "| kept at 100%, the highest"}},
         {"set in a preset without the effect",
-         Typed("Noise Gate range=50%"),
-         Chained(),
+         TypedEdit("Noise Gate range=50%"),
+         ChainedPreset(),
          {"skipped: no Noise Gate in its chain"}},
         {"set in a digital effect's moving place",
-         Typed("low pass frequency=2 KHz"),
-         Chained(),
+         TypedEdit("low pass frequency=2 KHz"),
+         ChainedPreset(),
          {"Low Pass \u00b7 Frequency: 630 Hz \u2192 2.00 KHz"}},
         {"an effect in the group but not selected",
-         Typed("Stereo DDL regen=50%"),
-         Chained(),
+         TypedEdit("Stereo DDL regen=50%"),
+         ChainedPreset(),
          {"skipped: no Stereo DDL in its chain"}},
         {"the mix, which every preset has",
-         Typed("mix analog=65%"),
-         Bare(),
+         TypedEdit("mix analog=65%"),
+         BarePreset(),
          {"Mix \u00b7 Analog: 100% \u2192 65%"}},
         {"down by an amount",
-         Typed("Compressor drive-=10%"),
-         Chained(),
+         TypedEdit("Compressor drive-=10%"),
+         ChainedPreset(),
          {"Compressor \u00b7 Drive: 78% \u2192 68%"}},
         {"up by an amount past the top",
-         Typed("Compressor drive+=50%"),
-         Chained(),
+         TypedEdit("Compressor drive+=50%"),
+         ChainedPreset(),
          {"Compressor \u00b7 Drive: 78% \u2192 100%", "| kept at 100%, the highest"}},
         {"down from the bottom",
-         Typed("Compressor drive-=5%"),
-         Chained([](TPreset& p) { p.ParameterValues[6] = 0; }),
+         TypedEdit("Compressor drive-=5%"),
+         ChainedPreset([](TPreset& p) { p.ParameterValues[6] = 0; }),
          {"skipped: already 0% (kept at 0%, the lowest)"}},
         {"a negative amount after +=",
-         Typed("Prog. Level \u00b7 master += \u22126%"),
-         Bare([](TPreset& p) { p.AnalogOn[11] = true; }),
+         TypedEdit("Prog. Level \u00b7 master += \u22126%"),
+         BarePreset([](TPreset& p) { p.AnalogOn[11] = true; }),
          {"Prog Level \u00b7 Master: 93% \u2192 87%"}},
         {"an item chosen by its name",
-         Typed("Compressor slope=LIMIT"),
-         Chained(),
+         TypedEdit("Compressor slope=LIMIT"),
+         ChainedPreset(),
          {"Compressor \u00b7 Slope: 4:1 \u2192 LIMIT"}},
         {"a block pasted",
          paste,
-         Chained(),
+         ChainedPreset(),
          {"Compressor \u00b7 Drive: 78% \u2192 34%", "Compressor \u00b7 Slope: 4:1 \u2192 LIMIT"}},
         {"a block pasted where it is already",
          paste,
@@ -141,11 +141,11 @@ TEST(PresetEdit, EachChangeReadsAsTheCompareNamesItOrSaysWhyNot) {
          {"skipped: its Compressor already has these settings"}},
         {"a block pasted into a preset without it",
          paste,
-         Bare(),
+         BarePreset(),
          {"skipped: no Compressor in its chain"}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Outcome(c.Edit, c.Preset), c.Lines) << c.What;
+        EXPECT_EQ(EditOutcome(c.Edit, c.Preset), c.Lines) << c.What;
 }
 
 TEST(PresetEdit, TypedChangesThatCannotBeAreRefusedWithWhatIsWrong) {
@@ -172,12 +172,12 @@ TEST(PresetEdit, TypedChangesThatCannotBeAreRefusedWithWhatIsWrong) {
         EXPECT_FALSE(reading.Edit) << c.Text;
         EXPECT_EQ(reading.Error, c.Error) << c.Text;
     }
-    EXPECT_EQ(Typed("Tapped DDL S delay+=20 ms").Text(), "Tapped DDL S \u00b7 Delay +20 ms");
-    EXPECT_EQ(Typed("reverb decay=2 s").Text(), "Reverb \u00b7 Decay = 2 s");
+    EXPECT_EQ(TypedEdit("Tapped DDL S delay+=20 ms").Text(), "Tapped DDL S \u00b7 Delay +20 ms");
+    EXPECT_EQ(TypedEdit("reverb decay=2 s").Text(), "Reverb \u00b7 Decay = 2 s");
 }
 
 TEST(PresetEdit, ACopiedBlockTravelsAsTextAndOnlyAWholeOneComesBack) {
-    const TBytes source = Chained([](TPreset& p) { p.ParameterValues[37] = 12; });
+    const TBytes source = ChainedPreset([](TPreset& p) { p.ParameterValues[37] = 12; });
     const std::optional<TEffectBlock> block = CopyBlock(source, TParameterOwner::Digital, 0);
     ASSERT_TRUE(block);
     EXPECT_EQ(block->Name(), "Low Pass");
