@@ -80,6 +80,7 @@ TfrmPresetEditor::TfrmPresetEditor(QWidget* parent)
     : QWidget(parent, Qt::Window), document(std::make_unique<TPresetDocument>()) {
     setObjectName(QStringLiteral("frmPresetEditor"));
     BuildWindow();
+    BuildBlockCommands();
     changesTimer = new QTimer(this);
     changesTimer->setSingleShot(true);
     connect(changesTimer, &QTimer::timeout, this, [this] { UpdateChanges(); });
@@ -866,6 +867,14 @@ bool TfrmPresetEditor::eventFilter(QObject* watched, QEvent* event) {
     }
     if (held == Qt::ControlModifier && key->key() == Qt::Key_Y) {
         StepHistory(false);
+        return true;
+    }
+    if (held == (Qt::ControlModifier | Qt::ShiftModifier) &&
+        (key->key() == Qt::Key_C || key->key() == Qt::Key_V)) {
+        if (key->key() == Qt::Key_C)
+            CopyEffectBlock();
+        else
+            PasteEffectBlock();
         return true;
     }
     return QWidget::eventFilter(watched, event);

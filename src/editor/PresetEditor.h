@@ -5,6 +5,7 @@
 // mix; it opens, saves, sends and stores through the document and prints what it shows.
 
 #include "base/UnitName.h"
+#include "model/EffectCatalogue.h"
 #include "model/StoreRequest.h"
 
 #include <QWidget>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -127,6 +129,15 @@ public:
     // What differs from the reference, as the list shows it.
     QStringList ChangeLines() const;
 
+    // Ctrl+Shift+C: every parameter of the effect chosen in the chain, or else of the effect
+    // whose page is shown, onto the clipboard. Ctrl+Shift+V: the copied block into this preset's
+    // same effect, one edit sent like any other; a preset without that effect in its chain is
+    // left as it is, and the status says so.
+    void CopyEffectBlock();
+    void PasteEffectBlock();
+    QAction* actCopyBlock;
+    QAction* actPasteBlock;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -160,6 +171,13 @@ private:
     void CompareWithUnit();
     // The control a change names, on its tab, with the focus.
     void ShowControl(int row);
+    // The chain's lists offer the block commands on a right click (PresetEditorBlocks.cpp).
+    void BuildBlockCommands();
+    struct TChosenBlock {
+        TParameterOwner Owner = TParameterOwner::None;
+        int Effect = -1;
+    };
+    std::optional<TChosenBlock> ChosenBlock() const;
 
     void DraftDue(); // an edit: the draft is written within the draft delay
     bool WriteDraft();

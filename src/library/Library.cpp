@@ -228,6 +228,7 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     miSend = action("miSend", QStringLiteral("&Send to the unit..."), Qt::CTRL | Qt::Key_U);
     miCopyBank = action("miCopyBank", QStringLiteral("&Copy bank..."), {});
     miCompare = action("miCompare", QStringLiteral("Co&mpare..."), Qt::CTRL | Qt::Key_D);
+    miApply = action("miApply", QStringLiteral("&Apply to selected..."), {});
     QMenu* file = mnuLibrary->addMenu(QStringLiteral("&Library"));
     for (QPushButton* button : {btnRead, btnFetch, btnSave})
         connect(file->addAction(button->text()), &QAction::triggered, button, &QPushButton::click);
@@ -254,12 +255,13 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     edit->addAction(miSend);
     edit->addAction(miCopyBank);
     edit->addAction(miCompare);
+    edit->addAction(miApply);
     connect(edit->addAction(btnHistory->text()), &QAction::triggered, btnHistory,
             &QPushButton::click);
     // What Undo and Redo name may have changed in another window.
     connect(edit, &QMenu::aboutToShow, this, [this] { UpdateCommands(); });
     tblPresets->setContextMenuPolicy(Qt::ActionsContextMenu);
-    tblPresets->addActions({miRename, miSend, miCompare, miExport});
+    tblPresets->addActions({miRename, miSend, miCompare, miApply, miExport});
     connect(miUndo, &QAction::triggered, this, [this] {
         if (OnReplay)
             OnReplay(true);
@@ -274,6 +276,7 @@ TfrmLibrary::TfrmLibrary(QWidget* parent)
     connect(miSend, &QAction::triggered, this, [this] { SendToUnit(); });
     connect(miCopyBank, &QAction::triggered, this, [this] { CopyBank(); });
     connect(miCompare, &QAction::triggered, this, [this] { CompareSelected(); });
+    connect(miApply, &QAction::triggered, this, [this] { ApplyToSelected(); });
     connect(miImport, &QAction::triggered, this, [this] { ImportSyx(); });
     connect(miExport, &QAction::triggered, this, [this] { ExportSyx(); });
     BuildSetListActions();
@@ -555,6 +558,7 @@ void TfrmLibrary::UpdateCommands() {
                          (!setListPath.isEmpty() && tblSongs->currentIndex().isValid()));
     miSend->setEnabled(anyDump && places.Memory != nullptr);
     miCopyBank->setEnabled(places.Memory != nullptr && !places.SingleBank);
+    miApply->setEnabled(anyDump);
     miExport->setEnabled(model->rowCount() > 0);
     // Two presets with each other, or one with a preset file.
     int withDump = 0;

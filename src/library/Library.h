@@ -96,8 +96,9 @@ public:
     // The table in the table editor for a last look; its send is read back and compared.
     std::function<void(const TSetListTableMade& made)> OnSetListTable;
 
-    // The plan told and, once confirmed, carried out; false when cancelled or refused.
-    bool Carry(const TWritePlan& plan);
+    // The plan told and, once confirmed, carried out; false when cancelled or refused. Told:
+    // the user has seen and confirmed what it writes already.
+    bool Carry(const TWritePlan& plan, bool told = false);
     // Presets dropped on the shown row's slot (and the slots after it); with swap, the one slot
     // dragged and that slot trade places.
     bool DropOn(int shownRow, const QMimeData& data, bool swap);
@@ -164,6 +165,7 @@ public:
     QAction* miMark;
     QAction* miChanges;
     QAction* miDuplicates;
+    QAction* miApply;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -215,6 +217,8 @@ private:
     void SetUpNotes();
     void ReloadNotes();
     void FindDuplicates();
+    // One change for the chosen presets, previewed, then written (LibraryApply.cpp).
+    void ApplyToSelected();
     // Reads the slots again before a plan is built on what they hold; false (and said) when not
     // every one could be.
     bool ReadAgain(const std::vector<TPlace>& wanted);

@@ -47,7 +47,7 @@ bool TfrmLibrary::Carry(const TPlanOrRefusal& planned) {
     return Carry(planned.Plan);
 }
 
-bool TfrmLibrary::Carry(const TWritePlan& plan) {
+bool TfrmLibrary::Carry(const TWritePlan& plan, bool told) {
     if (plan.Writes.empty() || !OnWrite)
         return false;
     if (OnBusyReason && !OnBusyReason().isEmpty()) {
@@ -55,7 +55,7 @@ bool TfrmLibrary::Carry(const TWritePlan& plan) {
         return false;
     }
     TfrmWritePlan dialog(plan, places.SingleBank, places.Unit, this);
-    if (dialog.exec() != QDialog::Accepted)
+    if (!told && dialog.exec() != QDialog::Accepted)
         return false;
     const TPlanCounts counts = OnWrite(plan);
     if (!counts.Refused.isEmpty()) { // another job, or another program holding the unit

@@ -202,3 +202,39 @@ TPlanOrRefusal PutBackPlan(const TUnitMemory* memory, TPlace place, const TBytes
     result.Plan.Writes.push_back(Planned(memory, place, dump));
     return result;
 }
+
+TPlanOrRefusal EditPlan(const TUnitMemory* memory, const std::vector<TPlace>& places,
+                        const TPresetEdit& edit, bool singleBank) {
+    TPlanOrRefusal result;
+    QStringList unread;
+    for (const TPlace& place : places) {
+        const TSlotVersion* now = Now(memory, place);
+        if (now == nullptr) {
+            unread << place.Text(singleBank);
+            continue;
+        }
+        TPresetEditOutcome outcome = ApplyPresetEdit(edit, now->Dump);
+        if (!outcome.Dump.empty())
+            result.Plan.Writes.push_back(Planned(memory, place, outcome.Dump));
+    }
+    if (!unread.isEmpty()) {
+        const QString named = unread.size() > 3 ? unread.mid(0, 3).join(QStringLiteral(", ")) +
+                                                      QStringLiteral(", ...")
+                                                : unread.join(QStringLiteral(", "));
+        result.Refusal =
+            unread.size() == 1
+                ? named + QStringLiteral(" was never read: fetch it first [F5]")
+                : QStringLiteral("%1 slots were never read (%2): fetch them first [F5]")
+                      .arg(unread.size())
+                      .arg(named);
+        result.Plan.Writes.clear();
+        return result;
+    }
+    result.Plan.Label =
+        QString::fromStdString(edit.Text()) + QStringLiteral(" in %1 slot%2")
+                                                  .arg(result.Plan.Writes.size())
+                                                  .arg(result.Plan.Writes.size() == 1 ? "" : "s");
+    if (result.Plan.Writes.empty())
+        result.Refusal = QStringLiteral("No slot changes: ") + QString::fromStdString(edit.Text());
+    return result;
+}

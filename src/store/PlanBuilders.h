@@ -5,6 +5,7 @@
 // (swap, rename, copy) must be built after those slots were read again: the caller reads them
 // first, so an old version is never written back.
 
+#include "model/PresetEdit.h"
 #include "store/UnitMemory.h"
 #include "store/WritePlan.h"
 
@@ -50,3 +51,7 @@ TPlanOrRefusal CopyBankPlan(const TUnitMemory* memory, int from, int to);
 // An earlier version of a slot written into it again.
 TPlanOrRefusal PutBackPlan(const TUnitMemory* memory, TPlace place, const TBytes& dump,
                            bool singleBank);
+// The change made to each slot as the memory holds it; slots it leaves as they are (no such
+// effect in the chain, already so) are not in the plan. Refused when a slot was never read.
+TPlanOrRefusal EditPlan(const TUnitMemory* memory, const std::vector<TPlace>& places,
+                        const TPresetEdit& edit, bool singleBank);

@@ -8,6 +8,7 @@
 #include "base/StorePrompt.h"
 #include "editor/PresetDocument.h"
 #include "editor/PresetEditor.h"
+#include "library/ApplyChange.h"
 #include "library/PresetDrag.h"
 #include "library/ReadUnit.h"
 #include "library/SlotHistory.h"
@@ -16,6 +17,7 @@
 #include "link/RestoreWalk.h"
 #include "model/Mpt.h"
 #include "model/Preset.h"
+#include "model/PresetDiff.h"
 #include "store/BackupFolder.h"
 #include "store/UnitMemory.h"
 #include "store/WholeFile.h"
@@ -27,8 +29,11 @@
 #include "support/TestPresets.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -676,4 +681,52 @@ TEST(Library, SyxFilesComeInAndGoOut) {
     ASSERT_TRUE(PumpUntil([&] { return !compared.isEmpty(); }));
     EXPECT_EQ(compared.first().toStdString(),
               "Title: " + PresetTitleOf(one) + " \u2192 " + PresetTitleOf(two));
+}
+
+// "Apply to selected..." over four slots: the preview names each change in the compare's words and
+// the slot it leaves alone, and the slots that change are written as one step of the journal.
+TEST(Library, ApplyToSelectedPreviewsThenWritesTheChangedSlotsAsOneStep) {
+    LibraryRig rig;
+    TfrmLibrary& library = rig.Open();
+    rig.Read(library, "A", false);
+    std::array<TBytes, 5> start;
+    for (int slot = 1; slot <= 4; ++slot)
+        start[static_cast<std::size_t>(slot)] = rig.Slot(0, slot);
+    rig.Select(library, "A 001");
+    for (int i = 0; i < 3; ++i)
+        PressKey(library.tblPresets, Qt::Key_Down, Qt::ShiftModifier);
+    ASSERT_EQ(library.SelectedRows().size(), 4U);
+
+    QStringList preview;
+    QString summary;
+    AnswerModal<TfrmApplyChange>([&](TfrmApplyChange& dialog) {
+        dialog.cbxKind->setCurrentIndex(1);
+        dialog.cbxEffect->setCurrentText(QStringLiteral("Compressor"));
+        dialog.cbxParameter->setCurrentText(QStringLiteral("drive"));
+        TypeOver(dialog.edtValue, QStringLiteral("10%"));
+        preview = dialog.PreviewLines();
+        summary = dialog.lblSummary->text();
+        QTest::mouseClick(dialog.btnsApply->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    library.miApply->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return !rig.window.Link->Busy() && !preview.isEmpty(); }));
+    PumpFor(50);
+    const auto title = [&](int slot) {
+        return QString::fromStdString(PresetTitleOf(start[static_cast<std::size_t>(slot)]));
+    };
+    EXPECT_EQ(
+        preview,
+        QStringList({"A 001 " + title(1), "    Compressor \u00b7 Drive: 78% \u2192 87%",
+                     "A 002 " + title(2), "    Compressor \u00b7 Drive: 46% \u2192 56%",
+                     "A 003 " + title(3), "    Compressor \u00b7 Drive: 78% \u2192 87%",
+                     "Left as they are:",
+                     "    A 004 " + title(4) + ": already 100% (kept at 100%, the highest)"}));
+    EXPECT_EQ(summary, "Compressor \u00b7 Drive +10%: 3 of 4 presets change");
+    for (int slot = 1; slot <= 4; ++slot) {
+        const std::vector<TPresetChange> changes =
+            DiffPresets(start[static_cast<std::size_t>(slot)], rig.Slot(0, slot));
+        EXPECT_EQ(changes.size(), slot == 4 ? 0U : 1U) << slot;
+    }
+    EXPECT_EQ(library.miUndo->text().contains("Compressor \u00b7 Drive +10% in 3 slots"), true)
+        << library.miUndo->text().toStdString();
 }

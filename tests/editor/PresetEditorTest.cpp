@@ -1322,3 +1322,72 @@ TEST_F(EditorTest, EditsCountAsUnsavedUntilTheUnitIsSeenToHoldThem) {
         EXPECT_TRUE(editor.window->Document().HasEdits()) << "the unit has its former preset back";
     }
 }
+
+TEST_F(EditorTest, ABlockCopiedInOneEditorIsPastedIntoAnotherAsOneSentUndoStep) {
+    Editor from;
+    TPreset ballad = PresetWith({1}, {"Chorus"});
+    ballad.Title = "Ballad";
+    ballad.ParameterValues[6] = 10; // Compressor drive
+    ballad.ParameterValues[7] = 5;  // slope LIMIT
+    from.Load(ballad);
+    from.window->pgcAnalogParams->setCurrentIndex(1);
+    PressKey(from.window->edtTitle, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(from.window->lblStatus->text(),
+              "Compressor copied: paste it into another preset [Ctrl+Shift+V]");
+    EXPECT_EQ(from.window->edtTitle->text(), "Ballad") << "the keys are the window's";
+
+    Editor into;
+    into.Load(PresetWith({1, 3}, {}));
+    const Bytes before = into.Record();
+    const int steps = into.window->Document().UndoList().Count();
+    const std::size_t sends = into.Sent.size();
+    PressKey(into.window->edtTitle, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(into.window->Document().Preset.ParameterValues[6], 10);
+    EXPECT_EQ(into.window->Document().Preset.ParameterValues[7], 5);
+    EXPECT_EQ(into.Control("trbCMPdrive").TrackBar->value(), 10) << "the controls show it";
+    EXPECT_EQ(into.window->Document().UndoList().Count(), steps + 1);
+    ASSERT_EQ(into.Sent.size(), sends + 1);
+    EXPECT_EQ(into.Sent.back(), into.Record());
+    EXPECT_EQ(into.window->lblStatus->text(), "Compressor pasted from Ballad, Sent");
+    EXPECT_EQ(into.window->ChangeLines(),
+              QStringList({QStringLiteral("Compressor \u00b7 Drive: 78% \u2192 34%"),
+                           QStringLiteral("Compressor \u00b7 Slope: 4:1 \u2192 LIMIT")}));
+    PressKey(into.window->edtTitle, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(into.Record(), before) << "one undo takes the whole paste back";
+
+    // A preset without the effect is left alone, and told why.
+    Editor lacking;
+    lacking.Load(PresetWith({3}, {}));
+    const Bytes untouched = lacking.Record();
+    const std::size_t lackingSends = lacking.Sent.size();
+    PressKey(lacking.window->edtTitle, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(lacking.Record(), untouched);
+    EXPECT_EQ(lacking.Sent.size(), lackingSends);
+    EXPECT_EQ(lacking.window->Document().UndoList().Count(), 1);
+    EXPECT_EQ(lacking.window->lblStatus->text(),
+              "Not pasted: this preset has no Compressor in its chain");
+}
+
+TEST_F(EditorTest, TheChainsMenuCopiesTheEffectUnderThePointer) {
+    Editor from;
+    TPreset source = PresetWith({}, {"Chorus"});
+    const int chorus = EffectIndexByName("Chorus");
+    source.ParameterValues[static_cast<std::size_t>(
+        ParameterNumberOf(source, {TParameterOwner::Digital, chorus, 1}) - 1)] = 3; // width
+    from.Load(source);
+    QListWidget* selected = from.window->Chain().lbxDigSel;
+    const auto found = selected->findItems(QStringLiteral("Chorus"), Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    ASSERT_TRUE(ChoosePopupItem(selected, selected->visualItemRect(found.first()).center(),
+                                QStringLiteral("actCopyBlock")));
+    EXPECT_TRUE(QApplication::clipboard()->text().contains("effect: Chorus"));
+
+    Editor into;
+    into.Load(PresetWith({}, {"Chorus", "Low Pass"}));
+    QListWidget* chain = into.window->Chain().cklAnalogSelect;
+    ASSERT_TRUE(ChoosePopupItem(chain, chain->visualItemRect(chain->item(0)).center(),
+                                QStringLiteral("actPasteBlock")));
+    ASSERT_EQ(into.window->ChangeLines().size(), 1);
+    EXPECT_TRUE(into.window->ChangeLines()[0].startsWith(QStringLiteral("Chorus \u00b7 Width")))
+        << into.window->ChangeLines()[0].toStdString();
+}

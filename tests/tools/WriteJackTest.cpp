@@ -214,3 +214,42 @@ TEST_F(WritesToTheUnit, ASetListPlacedAndUndoneLeavesTheUnitAsItBegan) {
         for (int slot = 1; slot <= 200; ++slot)
             ASSERT_EQ(Saved(truth, bank, slot), Factory(bank, slot)) << bank << " " << slot;
 }
+
+// One parameter set across ten slots over JACK: read back, each slot differs from what it held
+// in that parameter alone; undone, the unit holds, byte for byte, what it held at the start.
+TEST_F(WritesToTheUnit, AParameterSetAcrossTenSlotsAndUndoneLeavesTheUnitAsItBegan) {
+    const fs::path truth = folder / "truth";
+    ChildProcess sim(SimCommand(kWriteSim, {"--save", truth.string()}));
+    ASSERT_TRUE(sim.WaitForLine("ready"));
+    const std::string backup =
+        SimPorts(kWriteSim) + " --banks A --first 1 --last 10 --untitled Untitled --delay 20";
+    ToolResult run = RunTool("backup " + Quoted(folder / "before") + backup);
+    ASSERT_EQ(run.Status, 0) << run.Errors << run.Output;
+
+    run = RunTool("set \"mix dry=12%\" --slots A001-A010" + SimPorts(kWriteSim) +
+                  " --delay 50 --yes");
+    EXPECT_EQ(run.Status, 0) << run.Output << run.Errors;
+    EXPECT_THAT(run.Output, HasSubstr("in 10 slots: 10 written, 10 verified, 0 failed\n"));
+
+    run = RunTool("backup " + Quoted(folder / "after") + backup);
+    ASSERT_EQ(run.Status, 0) << run.Errors << run.Output;
+    const auto before = FilesIn(folder / "before" / BankFolderName(0));
+    const auto after = FilesIn(folder / "after" / BankFolderName(0));
+    ASSERT_EQ(before.size(), 10U);
+    ASSERT_EQ(after.size(), 10U);
+    for (const auto& [name, bytes] : before) {
+        SCOPED_TRACE(name);
+        const ToolResult diff =
+            RunTool("preset diff " + Quoted(folder / "before" / BankFolderName(0) / name) + " " +
+                    Quoted(folder / "after" / BankFolderName(0) / name));
+        EXPECT_EQ(diff.Status, 1) << diff.Errors;
+        EXPECT_THAT(diff.Output, testing::MatchesRegex("Mix \u00b7 Dry: [0-9]+% \u2192 12%\n"));
+    }
+
+    run = RunTool("undo" + SimPorts(kWriteSim) + " --delay 50 --yes");
+    EXPECT_EQ(run.Status, 0) << run.Output << run.Errors;
+    EXPECT_EQ(sim.Stop(), 0);
+    for (int bank = 0; bank < 4; ++bank)
+        for (int slot = 1; slot <= 200; ++slot)
+            ASSERT_EQ(Saved(truth, bank, slot), Factory(bank, slot)) << bank << " " << slot;
+}

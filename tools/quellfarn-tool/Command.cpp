@@ -73,10 +73,12 @@ const TOption PrePlenova{
     {QStringLiteral("pre-plenova"), QStringLiteral("the older single-bank unit")}, {}};
 const TOption DryRun{
     {QStringLiteral("dry-run"),
-     QStringLiteral("restore, place, swap, undo, redo: show what would be written,\nsend nothing")},
+     QStringLiteral(
+         "restore, place, swap, undo, redo, set: show what would be\nwritten, write nothing")},
     {}};
 const TOption Yes{
-    {QStringLiteral("yes"), QStringLiteral("restore, place, swap, undo, redo: do not ask")}, {}};
+    {QStringLiteral("yes"), QStringLiteral("restore, place, swap, undo, redo, set: do not ask")},
+    {}};
 const TOption EvenIfChanged{
     {QStringLiteral("even-if-changed"),
      QStringLiteral("undo, redo: write also where the slots no longer hold\nwhat the step left "
@@ -143,6 +145,10 @@ const TOption From{{QStringLiteral("from"),
                                    "others follow it, on into the next bank"),
                     QStringLiteral("SLOT")},
                    {}};
+const TOption Slots{{QStringLiteral("slots"),
+                     QStringLiteral("set: the slots to change, as in A001-A050 or A001-A010,C005"),
+                     QStringLiteral("SLOTS")},
+                    {}};
 const TOption Since{{QStringLiteral("since"),
                      QStringLiteral("changes: the snapshot told against (see marks)"),
                      QStringLiteral("NAME")},

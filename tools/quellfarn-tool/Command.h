@@ -33,7 +33,7 @@ struct TOption {
 namespace ToolOptions {
 extern const TOption In, Out, Banks, First, Last, Untitled, Delay, Retries, Timeout, PrintList,
     PrePlenova, DryRun, Yes, EvenIfChanged, Json, DeviceId, Output, Bank, Slot, Search, Rating,
-    Note, Backups, Base, Table, SetList, Csv, Midnam, From, Since, Version, Help;
+    Note, Backups, Base, Table, SetList, Csv, Midnam, From, Slots, Since, Version, Help;
 }
 
 // What a command is called and what --help says of it.

@@ -57,6 +57,7 @@
 #include "PresetShowCommand.h"
 #include "ReplayCommand.h"
 #include "RestoreCommand.h"
+#include "SetCommand.h"
 #include "SetListCommand.h"
 #include "SetListPlaceCommand.h"
 #include "SnapshotCommand.h"
@@ -106,6 +107,10 @@ constexpr const char* kUsage =
     "       quellfarn-tool setlist table FILE OUT.mpt [--base TABLE.mpt] [--pre-plenova]\n"
     "       quellfarn-tool setlist place FILE --from SLOT [--in NAME] [--out NAME]\n"
     "                      [--delay MS] [--timeout MS] [--pre-plenova] [--dry-run] [--yes]\n"
+    "       quellfarn-tool set \"EFFECT PARAMETER=VALUE\" FILE... [--dry-run] [--pre-plenova]\n"
+    "       quellfarn-tool set \"EFFECT PARAMETER=VALUE\" --slots A001-A050 [--in NAME]\n"
+    "                      [--out NAME] [--delay MS] [--timeout MS] [--pre-plenova]\n"
+    "                      [--dry-run] [--yes]\n"
     "       quellfarn-tool names [--table FILE.mpt] [--setlist FILE] --csv|--midnam OUT\n"
     "                      [--bank A] [--out NAME] [--device-id N] [--pre-plenova]\n"
     "       quellfarn-tool mark NAME [--table FILE.mpt] [--out NAME] [--device-id N]\n"
@@ -146,6 +151,15 @@ constexpr const char* kUsage =
     "written and read back, one step of the journal. A song's slot is read again first and\n"
     "must have been read before; a slot that already holds its song is left out.\n"
     "\n"
+    "set makes one change in many presets: \"Compressor drive=90%\" sets a parameter to a\n"
+    "value as the editor shows it, \"Prog Level master-=6%\" changes it by an amount in\n"
+    "its unit (kept within its range, and said so). Each preset's changes are listed in\n"
+    "the words of preset diff; one without the effect in its chain is left as it is and\n"
+    "named. FILEs are rewritten whole, all or none, each one's previous version kept as\n"
+    "FILE.before-DATE; --slots are read again and written as place writes them, one step\n"
+    "of the journal. It exits with 0 when done (or nothing needed changing), 1 when a\n"
+    "file or slot could not be written, 2 for a change it cannot read.\n"
+    "\n"
     "mark keeps what the unit's memory holds (every slot as last read) under a name;\n"
     "changes --since NAME lists each slot whose preset differs now, in the words of\n"
     "preset diff, and exits with 0 for no change, 1 for changes, 2 for no such snapshot.\n";
@@ -175,6 +189,7 @@ const std::vector<std::vector<const TOption*>> kOptionLines = {
     {&ToolOptions::Csv},
     {&ToolOptions::Midnam},
     {&ToolOptions::From},
+    {&ToolOptions::Slots},
     {&ToolOptions::Since},
     {&ToolOptions::Json},
     {&ToolOptions::Version, &ToolOptions::Help}};
@@ -264,6 +279,7 @@ int main(int argc, char* argv[]) {
     commands.push_back(std::make_unique<TSetListShowCommand>());
     commands.push_back(std::make_unique<TSetListTableCommand>());
     commands.push_back(std::make_unique<TSetListPlaceCommand>(argc, argv));
+    commands.push_back(std::make_unique<TSetCommand>(argc, argv));
     commands.push_back(std::make_unique<TNamesCommand>());
     commands.push_back(std::make_unique<TMarkCommand>());
     commands.push_back(std::make_unique<TChangesCommand>());
