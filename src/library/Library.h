@@ -7,6 +7,7 @@
 #include "base/UnitName.h"
 #include "link/LinkHost.h"
 #include "link/PlanWalk.h"
+#include "model/SetList.h"
 #include "store/LibraryRows.h"
 #include "store/PlanBuilders.h"
 
@@ -219,6 +220,10 @@ private:
     void FindDuplicates();
     // One change for the chosen presets, previewed, then written (LibraryApply.cpp).
     void ApplyToSelected();
+    // The set list shown, read now; none when it cannot be read or has lines that are no song
+    // (each song's place counts: one left out moves every later one), which is said under the
+    // caption.
+    std::optional<TSetList> WholeSetList(const QString& caption);
     // Reads the slots again before a plan is built on what they hold; false (and said) when not
     // every one could be.
     bool ReadAgain(const std::vector<TPlace>& wanted);

@@ -457,27 +457,32 @@ void TfrmLibrary::DeleteSetList() {
     Refresh();
 }
 
+std::optional<TSetList> TfrmLibrary::WholeSetList(const QString& caption) {
+    const TSetListLoad load = LoadSetList(setListPath, Mode);
+    if (load.Error.isEmpty() && load.Read.Problems.empty())
+        return load.Read.List;
+    ShowMessage(this,
+                load.Error.isEmpty() ? QStringLiteral("The set list has lines that are no song: "
+                                                      "make them songs or remove them first")
+                                     : load.Error,
+                caption);
+    return std::nullopt;
+}
+
 void TfrmLibrary::MakeTable() {
     if (setListPath.isEmpty())
         return;
     const QString caption = QStringLiteral("Make the program table");
-    const TSetListLoad load = LoadSetList(setListPath, Mode);
-    if (!load.Error.isEmpty() || !load.Read.Problems.empty()) {
-        // A song left out would put every later one on the wrong program.
-        ShowMessage(this,
-                    load.Error.isEmpty() ? QStringLiteral("The set list has lines that are no "
-                                                          "song: make them songs or remove them "
-                                                          "first")
-                                         : load.Error,
-                    caption);
+    // A song left out would put every later one on the wrong program.
+    const std::optional<TSetList> whole = WholeSetList(caption);
+    if (!whole)
         return;
-    }
     // The programs the set does not use keep what the unit's table has.
     const std::optional<TBytes> present = OnReadTable ? OnReadTable() : std::nullopt;
     Tmpt base;
     if (present)
         base.Decode(*present, Mode);
-    const TSetListTable built = BuildSetListTable(load.Read.List, base, Mode);
+    const TSetListTable built = BuildSetListTable(*whole, base, Mode);
     if (!built.Refusals.empty()) {
         QStringList refusals;
         for (const std::string& refusal : built.Refusals)
@@ -528,18 +533,11 @@ void TfrmLibrary::ExportSetListNames() {
     if (setListPath.isEmpty())
         return;
     const QString caption = QStringLiteral("Export names");
-    const TSetListLoad load = LoadSetList(setListPath, Mode);
-    if (!load.Error.isEmpty() || !load.Read.Problems.empty()) {
-        // A song left out would name every later program after the wrong song.
-        ShowMessage(this,
-                    load.Error.isEmpty() ? QStringLiteral("The set list has lines that are no "
-                                                          "song: make them songs or remove them "
-                                                          "first")
-                                         : load.Error,
-                    caption);
+    // A song left out would name every later program after the wrong song.
+    const std::optional<TSetList> whole = WholeSetList(caption);
+    if (!whole)
         return;
-    }
-    TSetListTable built = BuildSetListTable(load.Read.List, Tmpt(), Mode);
+    TSetListTable built = BuildSetListTable(*whole, Tmpt(), Mode);
     if (!built.Refusals.empty()) {
         QStringList refusals;
         for (const std::string& refusal : built.Refusals)
@@ -559,7 +557,7 @@ void TfrmLibrary::ExportSetListNames() {
     if (present) {
         Tmpt base;
         base.Decode(*present, Mode);
-        built = BuildSetListTable(load.Read.List, base, Mode);
+        built = BuildSetListTable(*whole, base, Mode);
     }
     const std::map<int, std::string> titles = places.Memory != nullptr
                                                   ? BankTitles(*places.Memory, built.Bank)
@@ -572,7 +570,7 @@ void TfrmLibrary::ExportSetListNames() {
     if (name.isEmpty())
         return;
     if (const QString error =
-            SaveProgramNames(name, SetListProgramNames(load.Read.List, built, titles, Mode));
+            SaveProgramNames(name, SetListProgramNames(*whole, built, titles, Mode));
         !error.isEmpty())
         ShowMessage(this, QStringLiteral("Nothing was written: ") + error, caption,
                     QMessageBox::Warning);
@@ -582,21 +580,14 @@ void TfrmLibrary::PlaceSetList() {
     if (setListPath.isEmpty() || places.Memory == nullptr)
         return;
     const QString caption = QStringLiteral("Place on the unit");
-    const TSetListLoad load = LoadSetList(setListPath, Mode);
-    if (!load.Error.isEmpty() || !load.Read.Problems.empty()) {
-        // A song left out would put every later one a slot too early.
-        ShowMessage(this,
-                    load.Error.isEmpty() ? QStringLiteral("The set list has lines that are no "
-                                                          "song: make them songs or remove them "
-                                                          "first")
-                                         : load.Error,
-                    caption);
+    // A song left out would put every later one a slot too early.
+    const std::optional<TSetList> whole = WholeSetList(caption);
+    if (!whole)
         return;
-    }
     const QString name = QFileInfo(setListPath).completeBaseName();
     const std::string folder = QFileInfo(setListPath).absolutePath().toStdString();
     std::vector<TSetListSong> taken;
-    for (const TSong& song : load.Read.List.Songs) {
+    for (const TSong& song : whole->Songs) {
         TSetListSong one{QString::fromStdString(song.Title), std::nullopt, {}};
         if (song.Preset.IsFile()) {
             const QString path = QString::fromStdString(song.Preset.PathFrom(folder));
