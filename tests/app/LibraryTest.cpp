@@ -43,6 +43,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -75,9 +76,23 @@ struct LibraryRig : MainRig {
         });
         Activate(library);
         PressKey(library.tblPresets, Qt::Key_R, Qt::ControlModifier);
-        ASSERT_TRUE(PumpUntil([&] { return !window.Link->Busy(); }, 30000));
+        readWhileBusy = 0;
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                if (!window.Link->Busy())
+                    return true;
+                const std::vector<const TLibraryRow*> shown = library.ShownRows();
+                readWhileBusy = std::max(
+                    readWhileBusy, static_cast<int>(std::count_if(
+                                       shown.begin(), shown.end(), [](const TLibraryRow* row) {
+                                           return row->State != "never read";
+                                       })));
+                return false;
+            },
+            30000));
         PumpFor(50);
     }
+    int readWhileBusy = 0; // the most rows shown as read while the last read ran
     std::string UnitTitle(int bank, int slot) { // 1-based slot
         std::string title;
         Unit([&](TPlenovaDevice& unit) {
@@ -131,6 +146,8 @@ TEST(Library, ReadsBanksToldAgainstABackupAndShowsWhatStoresAndRestoresDo) {
     // Bank A with a dated backup, bank B alone: exactly the unit's titles, told apart by state.
     rig.Read(library, "A", true);
     rig.Read(library, "B", false);
+    // Each slot shows as it is read, not only once the read has ended.
+    EXPECT_GT(rig.readWhileBusy, 200);
     const QString backup =
         QDir(rig.folder.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0);
     ASSERT_TRUE(backup.startsWith("Backup 20")) << backup.toStdString();
