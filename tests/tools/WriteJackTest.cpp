@@ -54,6 +54,15 @@ protected:
                 return bytes;
         return {};
     }
+    // The last step undone: the unit then saves its factory content, every slot byte for byte.
+    static void UndoLeavesTheFactoryUnit(ChildProcess& sim, const fs::path& truth) {
+        const ToolResult run = RunTool("undo" + SimPorts(kWriteSim) + " --delay 50 --yes");
+        EXPECT_EQ(run.Status, 0) << run.Output << run.Errors;
+        EXPECT_EQ(sim.Stop(), 0);
+        for (int bank = 0; bank < 4; ++bank)
+            for (int slot = 1; slot <= 200; ++slot)
+                ASSERT_EQ(Saved(truth, bank, slot), Factory(bank, slot)) << bank << " " << slot;
+    }
     static TBytes Factory(int bank, int slot) {
         return TPlenovaDevice::FactoryPreset(bank, slot - 1, TDeviceMode::Plenova());
     }
@@ -207,12 +216,7 @@ TEST_F(WritesToTheUnit, ASetListPlacedAndUndoneLeavesTheUnitAsItBegan) {
                                     "D 183: " + PresetTitleOf(Factory(1, 2)), "D 184: " + intro})
         EXPECT_THAT(run.Output, HasSubstr(line + " written and verified\n"));
 
-    run = RunTool("undo" + SimPorts(kWriteSim) + " --delay 50 --yes");
-    EXPECT_EQ(run.Status, 0) << run.Output << run.Errors;
-    EXPECT_EQ(sim.Stop(), 0);
-    for (int bank = 0; bank < 4; ++bank)
-        for (int slot = 1; slot <= 200; ++slot)
-            ASSERT_EQ(Saved(truth, bank, slot), Factory(bank, slot)) << bank << " " << slot;
+    UndoLeavesTheFactoryUnit(sim, truth);
 }
 
 // One parameter set across ten slots over JACK: read back, each slot differs from what it held
@@ -246,10 +250,5 @@ TEST_F(WritesToTheUnit, AParameterSetAcrossTenSlotsAndUndoneLeavesTheUnitAsItBeg
         EXPECT_THAT(diff.Output, testing::MatchesRegex("Mix \u00b7 Dry: [0-9]+% \u2192 12%\n"));
     }
 
-    run = RunTool("undo" + SimPorts(kWriteSim) + " --delay 50 --yes");
-    EXPECT_EQ(run.Status, 0) << run.Output << run.Errors;
-    EXPECT_EQ(sim.Stop(), 0);
-    for (int bank = 0; bank < 4; ++bank)
-        for (int slot = 1; slot <= 200; ++slot)
-            ASSERT_EQ(Saved(truth, bank, slot), Factory(bank, slot)) << bank << " " << slot;
+    UndoLeavesTheFactoryUnit(sim, truth);
 }
